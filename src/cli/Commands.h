@@ -1,0 +1,12 @@
+// The sub-commands of zemtor. Each adds itself to the command-line application.
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+namespace zmk::cli {
+
+void AddUnitsCommand(CLI::App& app);
+
+} // namespace zmk::cli

@@ -1,0 +1,23 @@
+// zemtor: the command-line face of the coil rating program.
+#include "cli/Commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"zemtor - rates finned-tube coils: air on the fins, a pumped liquid in the tubes"};
+    app.require_subcommand(1);
+    zmk::cli::AddUnitsCommand(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const std::exception& e) {
+        std::cerr << "zemtor: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
