@@ -1,0 +1,282 @@
+#include "reports/ReportPage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+namespace zmk {
+
+std::filesystem::path ReportFolderOf(const std::filesystem::path& programFolder)
+{
+    return programFolder / "Report" / "";
+}
+
+void TPageLines::AddLines(const std::vector<std::string>& lines)
+{
+    lines_.insert(lines_.end(), lines.begin(), lines.end());
+}
+
+std::string TPageLines::Text() const
+{
+    std::string out;
+    for (const auto& line : lines_) {
+        // A line break inside an entry is written as CR LF too, so the file has one kind of
+        // line end whatever the writers put into a line.
+        for (size_t i = 0; i < line.size(); ++i) {
+            const char c = line[i];
+            if (c == '\r' || c == '\n') {
+                out += "\r\n";
+                if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n')
+                    ++i;
+            } else {
+                out += c;
+            }
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+void TPageLines::SavePage(const std::filesystem::path& fileName) const
+{
+    WriteFileText(fileName, Utf8ToLatin1(Text()));
+}
+
+namespace {
+
+// Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is not valid
+// (overlong forms, surrogates and values above U+10FFFF are not valid).
+size_t decodeUtf8(std::string_view text, size_t i, char32_t& cp)
+{
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    size_t n = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        n = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        n = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        n = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > text.size())
+        return 0;
+    for (size_t k = 1; k < n; ++k) {
+        const auto b = static_cast<unsigned char>(text[i + k]);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        char32_t cp;
+        const size_t n = decodeUtf8(text, i, cp);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// Lines as a text editor sees them: CR LF, LF or CR end a line, and a final line end does
+// not start another line.
+std::vector<std::string> splitLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::string lower(std::string_view s)
+{
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+} // namespace
+
+std::string Utf8ToLatin1(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const size_t n = decodeUtf8(utf8, i, cp);
+        if (n == 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        out += cp <= 0xFF ? static_cast<char>(cp) : '?';
+        i += n;
+    }
+    return out;
+}
+
+std::string Latin1ToUtf8(std::string_view latin1)
+{
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string ExternalTextToUtf8(std::string_view bytes)
+{
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    return isValidUtf8(bytes) ? std::string(bytes) : Latin1ToUtf8(bytes);
+}
+
+std::string HtmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> DefaultLetterheadLines()
+{
+    return {
+        "Quorvane Coil Software<br>",    "PO Box 1024, Northfield 4000<br>",
+        "tel/fax: +00 100 200 3000<br>", "email: info@quorvane.example<br>",
+        "web: www.quorvane.example<br>",
+    };
+}
+
+std::vector<std::string> LetterheadLines(const std::filesystem::path& reportFolder)
+{
+    const auto file = FindFileNoCase(reportFolder, reportfiles::Letterhead);
+    std::error_code ec;
+    std::string bytes;
+    if (!std::filesystem::is_regular_file(file, ec) || !ReadFileBytes(file, bytes))
+        return DefaultLetterheadLines();
+    std::vector<std::string> lines = splitLines(ExternalTextToUtf8(bytes));
+    for (auto& line : lines)
+        line += "<br>";
+    return lines;
+}
+
+std::filesystem::path FindFileNoCase(const std::filesystem::path& folder, std::string_view name)
+{
+    std::error_code ec;
+    const auto exact = folder / name;
+    if (std::filesystem::exists(exact, ec))
+        return exact;
+    const std::string wanted = lower(name);
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (lower(it->path().filename().string()) == wanted)
+            return it->path();
+    return exact;
+}
+
+std::string ImageList(const std::filesystem::path& reportFolder,
+                      std::initializer_list<std::string_view> names)
+{
+    std::string out;
+    for (const auto name : names) {
+        if (!out.empty())
+            out += ',';
+        out += FindFileNoCase(reportFolder, name).string();
+    }
+    return out;
+}
+
+std::vector<std::filesystem::path> SplitImageList(std::string_view list)
+{
+    std::vector<std::filesystem::path> out;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        if (comma > start)
+            out.emplace_back(std::string(list.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    return out;
+}
+
+void WriteFileText(const std::filesystem::path& fileName, std::string_view bytes)
+{
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw EReportFileError("WriteFile",
+                               "Cannot create file \"" + fileName.string() + "\". " + std::strerror(errno));
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw EReportFileError("WriteFile", "Cannot write file \"" + fileName.string() + "\".");
+}
+
+void WriteFileBytes(const std::filesystem::path& fileName, const std::vector<std::uint8_t>& bytes)
+{
+    WriteFileText(fileName, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+bool ReadFileBytes(const std::filesystem::path& fileName, std::string& bytes)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+} // namespace zmk
