@@ -1,0 +1,184 @@
+#include "reports/ReportPage.h"
+#include "reports/HtmlView.h"
+
+#include "TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+
+namespace zmk {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::TempDir;
+
+std::string readAll(const std::filesystem::path& p)
+{
+    std::string s;
+    EXPECT_TRUE(ReadFileBytes(p, s)) << p;
+    return s;
+}
+
+void writeAll(const std::filesystem::path& p, const std::string& bytes)
+{
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+TEST(ReportPage, SavePageWritesLatin1WithCrLf)
+{
+    TempDir dir;
+    TPageLines page;
+    page.AddLine("<html>");
+    page.AddLine("");
+    page.AddLine("Température 25 °C, µ"); // Latin-1 characters keep their single byte
+    page.AddLine("ΔT = 5 K → 日本");      // outside Latin-1: one "?" per character
+    page.AddLine("bad \xFF byte");        // not UTF-8 at all
+    page.AddLine("two\nlines\r\nhere");   // inner breaks become CR LF too
+    page.SavePage(dir / "ScreenReport.htm");
+    EXPECT_EQ(readAll(dir / "ScreenReport.htm"), "<html>\r\n"
+                                                 "\r\n"
+                                                 "Temp\xE9rature 25 \xB0"
+                                                 "C, \xB5\r\n"
+                                                 "?T = 5 K ? ??\r\n"
+                                                 "bad ? byte\r\n"
+                                                 "two\r\nlines\r\nhere\r\n");
+
+    // Clearing and saving a shorter page leaves only the new page in the file.
+    page.ClearPage();
+    page.AddLine("second");
+    page.SavePage(dir / "ScreenReport.htm");
+    EXPECT_EQ(readAll(dir / "ScreenReport.htm"), "second\r\n");
+
+    page.ClearPage();
+    page.SavePage(dir / "empty.htm");
+    EXPECT_EQ(readAll(dir / "empty.htm"), "");
+}
+
+TEST(ReportPage, SaveIntoMissingFolderFailsWithFileName)
+{
+    TempDir dir;
+    TPageLines page;
+    page.AddLine("x");
+    const auto target = dir / "no such folder" / "ScreenReport.htm";
+    try {
+        page.SavePage(target);
+        FAIL() << "saving into a missing folder succeeded";
+    } catch (const EReportFileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Cannot create file"));
+        EXPECT_THAT(e.what(), HasSubstr(target.string()));
+    }
+}
+
+TEST(ReportPage, Latin1RoundTrip)
+{
+    EXPECT_EQ(Latin1ToUtf8("\xB0"
+                           "C \xE9"),
+              "°C é");
+    EXPECT_EQ(Utf8ToLatin1(Latin1ToUtf8(std::string("\x01\x7F\x80\xFF", 4))),
+              std::string("\x01\x7F\x80\xFF", 4));
+    EXPECT_EQ(Utf8ToLatin1("\xC0\xAF"), "??");        // an overlong form is not a character
+    EXPECT_EQ(Utf8ToLatin1("\xED\xA0\x80"), "???");   // nor is a surrogate
+    EXPECT_EQ(Utf8ToLatin1("\xF0\x9F\x98\x80"), "?"); // one character beyond the BMP
+    EXPECT_EQ(ExternalTextToUtf8("caf\xE9"), "café"); // Latin-1 file
+    EXPECT_EQ(ExternalTextToUtf8("\xEF\xBB\xBF"
+                                 "café"),
+              "café"); // UTF-8 file with a byte-order mark
+}
+
+TEST(ReportPage, HtmlEscapeReplacesMarkupCharacters)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"Plain text 25 °C", "Plain text 25 °C"},
+        {"<script>alert(\"x\")</script>", "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;"},
+        {"A & B", "A &amp; B"},
+        {"&amp;", "&amp;amp;"},
+        {"it's", "it's"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(HtmlEscape(in), out) << in;
+}
+
+TEST(ReportPage, LetterheadFromFileOrDefault)
+{
+    TempDir dir;
+    // Without the file: the five default lines.
+    const auto defaults = LetterheadLines(dir.path());
+    ASSERT_EQ(defaults.size(), 5u);
+    for (const auto& line : defaults)
+        EXPECT_THAT(line, ::testing::EndsWith("<br>"));
+    EXPECT_THAT(defaults[2], ::testing::StartsWith("tel/fax: "));
+    EXPECT_THAT(defaults[3], ::testing::StartsWith("email: "));
+    EXPECT_THAT(defaults[4], ::testing::StartsWith("web: "));
+    EXPECT_EQ(defaults, DefaultLetterheadLines());
+
+    // Three lines, HTML left as it stands, any line ends, no final line end.
+    writeAll(dir / "Letterhead.txt", "<b>Acme & Sons</b>\r\nBox 7\nTown \xE9t\xE9");
+    EXPECT_THAT(LetterheadLines(dir.path()),
+                ElementsAre("<b>Acme & Sons</b><br>", "Box 7<br>", "Town été<br>"));
+
+    // A final line end does not make a fourth line; an inner empty line stays.
+    writeAll(dir / "Letterhead.txt", "a\r\n\r\nc\r\n");
+    EXPECT_THAT(LetterheadLines(dir.path()), ElementsAre("a<br>", "<br>", "c<br>"));
+
+    writeAll(dir / "Letterhead.txt", "");
+    EXPECT_TRUE(LetterheadLines(dir.path()).empty());
+
+    // The name is matched without regard to case.
+    std::filesystem::remove(dir / "Letterhead.txt");
+    writeAll(dir / "LETTERHEAD.TXT", "Upper\r\n");
+    EXPECT_THAT(LetterheadLines(dir.path()), ElementsAre("Upper<br>"));
+}
+
+TEST(ReportPage, ImageListsAndFolders)
+{
+    TempDir dir;
+    writeAll(dir / "coildrawing.png", "x");
+    const std::string folder = dir.path().string();
+    EXPECT_EQ(ImageList(dir.path(), {"ReportLogo.gif", "CoilDrawing.png"}),
+              folder + "/ReportLogo.gif," + folder + "/coildrawing.png");
+    EXPECT_THAT(SplitImageList("/a/ReportLogo.gif,/a/ga.png,,/a/profile.png"),
+                ElementsAre("/a/ReportLogo.gif", "/a/ga.png", "/a/profile.png"));
+    EXPECT_EQ(ReportFolderOf("/opt/Quorvane/ZMK"), std::filesystem::path("/opt/Quorvane/ZMK/Report/"));
+    EXPECT_EQ((ReportFolderOf("/opt/Quorvane/ZMK") / "ga.png").string(), "/opt/Quorvane/ZMK/Report/ga.png");
+}
+
+TEST(HtmlView, ScreenPageStatusAndImageProtocol)
+{
+    TempDir dir;
+    RecordingHtmlView view;
+    TPageLines page;
+    page.AddLines({"<html>", "<body>", "<pre id=\"status\">Not Solved...</pre>",
+                   "<img id=\"pimage\" src=\"blank.png\" height=\"200\" width=\"200\">", "</body>",
+                   "</html>"});
+    const auto file = ShowScreenPage(page, dir.path(), view);
+    EXPECT_EQ(file, dir / "ScreenReport.htm");
+    EXPECT_THAT(view.calls, ElementsAre("clear", "load " + file.string()));
+    EXPECT_EQ(view.DocumentFileName(), file);
+    EXPECT_EQ(view.DocumentSource(), page.Text());
+
+    ShowResultStatus(view, true);
+    EXPECT_EQ(view.displayed.at("status"), false);
+    ShowResultStatus(view, false);
+    EXPECT_EQ(view.displayed.at("status"), true);
+    view.ReplaceImage("pimage", {1, 2, 3});
+    EXPECT_EQ(view.images.at("pimage"), (std::vector<std::uint8_t>{1, 2, 3}));
+
+    // A page without those elements: hiding and replacing change nothing.
+    page.ClearPage();
+    page.AddLines({"<html>", "<body>", "<p>status</p>", "</body>", "</html>"});
+    ShowScreenPage(page, dir.path(), view);
+    ShowResultStatus(view, true);
+    view.ReplaceImage("pimage", {1});
+    EXPECT_TRUE(view.displayed.empty());
+    EXPECT_TRUE(view.images.empty());
+    EXPECT_EQ(readAll(dir / "ScreenReport.htm"),
+              "<html>\r\n<body>\r\n<p>status</p>\r\n</body>\r\n</html>\r\n");
+}
+
+} // namespace
+} // namespace zmk

@@ -1,0 +1,162 @@
+#include "reports/StepChart.h"
+#include "reports/Png.h"
+#include "units/Errors.h"
+
+#include "PngReader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zmk {
+namespace {
+
+using Kind = TCanvasCall::Kind;
+
+TChartMatrix rampMatrix(int steps, double from, double to)
+{
+    TChartMatrix m(4, std::vector<double>(steps));
+    for (int i = 0; i < steps; ++i) {
+        const double f = steps > 1 ? i / double(steps - 1) : 0;
+        m[0][i] = from + (to - from) * f * 0.1; // liquid
+        m[1][i] = to + (from - to) * f;         // air, falling from `to` to `from`
+        m[2][i] = (m[0][i] + m[1][i]) / 2;      // surface
+        m[3][i] = -999;                         // dew point: not plotted
+    }
+    return m;
+}
+
+TEST(StepChart, WindowDefaultsAndCommandSetup)
+{
+    TStepChart chart;
+    EXPECT_THAT(chart.Labels, ::testing::ElementsAre("Data 0", "Data 1", "Data 2", "Data 3"));
+    const TColor colours[] = {colors::Red, colors::Green, colors::Navy, colors::Olive};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(chart.Styles[i].PenColor, colours[i]);
+        EXPECT_EQ(chart.Styles[i].PenWidth, 2);
+        EXPECT_EQ(chart.Styles[i].SymbolType, 0);
+        EXPECT_TRUE(chart.Styles[i].Connect);
+    }
+    SetupStepChart(chart, rampMatrix(100, 80, 380), StepLegendTexts(850.4, 80, 100, 380, 177.3));
+    EXPECT_EQ(chart.First, 0);
+    EXPECT_EQ(chart.Last, 99);
+    EXPECT_THAT(chart.Enabled, ::testing::ElementsAre(true, true, true, false, false));
+    EXPECT_EQ(chart.Labels[0], "Fluid");
+    EXPECT_EQ(chart.Labels[2], "Surface");
+    EXPECT_EQ(chart.Plot.XTitle, "Step");
+    EXPECT_EQ(chart.Plot.YTitle, "degC");
+    EXPECT_EQ(chart.Legend.Duty, "Duty 850 kW");
+    EXPECT_EQ(chart.Legend.Fluid, "80.0 - 100.0 °C");
+    EXPECT_EQ(chart.Legend.Air, "380.0 - 177.3 °C");
+}
+
+TEST(StepChart, RedrawRanges)
+{
+    // 20 steps from 80 to 380: x 0..20 in steps of 3, y 65..395 in steps of 34.
+    TStepChart chart;
+    SetupStepChart(chart, rampMatrix(20, 80, 380), {});
+    RecordingCanvas canvas;
+    chart.Redraw(canvas, 600, 400);
+    EXPECT_EQ(chart.Plot.XMin, 0);
+    EXPECT_EQ(chart.Plot.XMax, 20);
+    EXPECT_EQ(chart.Plot.XStep, 3);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 65);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 395);
+    EXPECT_EQ(chart.Plot.YStep, 34);
+    EXPECT_EQ(std::tie(chart.Plot.Left, chart.Plot.Right, chart.Plot.Top, chart.Plot.Bottom),
+              std::make_tuple(120, 540, 40, 332));
+    // First a white page, then the frame with a light grey pen and white brush.
+    ASSERT_GE(canvas.calls.size(), 2u);
+    EXPECT_EQ(canvas.calls[0].Op, Kind::FillRect);
+    EXPECT_EQ(canvas.calls[1].Op, Kind::Rectangle);
+    EXPECT_EQ(canvas.calls[1].Pen.Color, colors::LightGray);
+    EXPECT_EQ(canvas.calls[1].Brush.Color, colors::White);
+    // Three series of 20 points, 19 joining lines each, in the series colours.
+    int red = 0, green = 0, navy = 0;
+    for (const auto& c : canvas.Calls(Kind::Line)) {
+        red += c.Pen.Color == colors::Red;
+        green += c.Pen.Color == colors::Green;
+        navy += c.Pen.Color == colors::Navy;
+    }
+    EXPECT_EQ(std::tie(red, green, navy), std::make_tuple(19, 19, 19));
+
+    // Values below 10 are padded without truncation.
+    TChartMatrix small = {{1, 2, 3, 4, 5}};
+    chart.SetData(small);
+    chart.EnableSeries({0});
+    chart.Redraw(canvas, 600, 400);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 0.8);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 5.2);
+    EXPECT_EQ(chart.Plot.YStep, 1);
+}
+
+TEST(StepChart, DegenerateDataStillDraws)
+{
+    TStepChart chart;
+    RecordingCanvas canvas;
+    // All values equal: the y range is opened around them instead of dividing by zero.
+    SetupStepChart(chart, TChartMatrix(3, std::vector<double>(10, 50.0)), {});
+    chart.Redraw(canvas, 600, 400);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 49);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 51);
+    EXPECT_TRUE(std::isfinite(chart.Plot.YScale));
+    EXPECT_EQ(canvas.Calls(Kind::Pixel).size(), 30u);
+
+    // A single step, no data at all, and values that are not numbers.
+    for (const TChartMatrix& m : {TChartMatrix{{42}}, TChartMatrix{}, TChartMatrix{{std::nan(""), 1, 2}}}) {
+        canvas.calls.clear();
+        SetupStepChart(chart, m, {});
+        chart.Redraw(canvas, 600, 400);
+        EXPECT_GT(chart.Plot.XMax, chart.Plot.XMin);
+        EXPECT_GT(chart.Plot.YMax, chart.Plot.YMin);
+        for (const auto& c : canvas.calls)
+            for (const auto& p : c.Points)
+                EXPECT_LE(std::abs(p.X) + std::abs(p.Y), 60000);
+    }
+}
+
+TEST(StepChart, PointerReadOut)
+{
+    TStepChart chart;
+    SetupStepChart(chart, rampMatrix(20, 80, 380), {});
+    RecordingCanvas canvas;
+    chart.Redraw(canvas, 600, 400);
+    EXPECT_EQ(chart.PointerText(chart.Plot.Left, chart.Plot.Bottom), "X=0.000, Y=65.000");
+    EXPECT_EQ(chart.PointerText(chart.Plot.Right, chart.Plot.Top), "X=20.000, Y=395.000");
+    EXPECT_EQ(chart.PointerText(chart.Plot.Left - 1, chart.Plot.Top), "");
+    EXPECT_EQ(chart.PointerText(chart.Plot.Left, chart.Plot.Bottom + 1), "");
+}
+
+TEST(StepChart, PictureOfTheChart)
+{
+    std::unique_ptr<TTypeface> typeface;
+    try {
+        typeface = LoadSansTypeface();
+    } catch (const ZmkError&) {
+        GTEST_SKIP() << "no sans font installed";
+    }
+    TStepChart chart;
+    SetupStepChart(chart, rampMatrix(100, 80, 380), StepLegendTexts(850.4, 80, 100, 380, 177.3));
+    const auto image = RenderStepChart(chart, *typeface, 720, 480);
+    const auto decoded = testing::ReadPng(EncodePng(image));
+    EXPECT_EQ(decoded.Image.Height(), 480);
+    EXPECT_GT(decoded.Image.Width(), 720);
+    int red = 0, green = 0, navy = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 720; ++x) {
+            const TColor c = decoded.Image.Pixel(x, y);
+            red += c == colors::Red;
+            green += c == colors::Green;
+            navy += c == colors::Navy;
+        }
+    // Each series is a two-pixel line across most of the plot's 504 pixel width.
+    EXPECT_GT(red, 700);
+    EXPECT_GT(green, 700);
+    EXPECT_GT(navy, 700);
+    // The first air point sits at the plot's left edge at 380 °C.
+    EXPECT_EQ(decoded.Image.Pixel(chart.Plot.XToPixel(0), chart.Plot.YToPixel(380)), colors::Green);
+}
+
+} // namespace
+} // namespace zmk
