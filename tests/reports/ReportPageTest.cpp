@@ -1,6 +1,8 @@
 #include "reports/ReportPage.h"
 #include "reports/HtmlView.h"
 
+#include "GifReader.h"
+#include "PngReader.h"
 #include "TempDir.h"
 
 #include <gmock/gmock.h>
@@ -178,6 +180,51 @@ TEST(HtmlView, ScreenPageStatusAndImageProtocol)
     EXPECT_TRUE(view.images.empty());
     EXPECT_EQ(readAll(dir / "ScreenReport.htm"),
               "<html>\r\n<body>\r\n<p>status</p>\r\n</body>\r\n</html>\r\n");
+}
+
+TEST(ReportPage, InstalledPicturesAndStyleSheets)
+{
+    // The build copies data/Report and data/Help into the program folder.
+    const std::filesystem::path program = ZMK_BUILD_PROGRAM_DIR;
+    const auto report = ReportFolderOf(program);
+    for (const char* name : {reportfiles::Blank, reportfiles::GeneralArrangement, reportfiles::PsyChart,
+                             reportfiles::CoilDrawing}) {
+        std::string bytes;
+        ASSERT_TRUE(ReadFileBytes(report / name, bytes)) << name;
+        const auto png = testing::ReadPng(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        EXPECT_GE(png.Image.Width(), 200) << name;
+        EXPECT_GE(png.Image.Height(), 200) << name;
+    }
+    const auto blank = testing::ReadPng([&] {
+        std::string b;
+        ReadFileBytes(report / reportfiles::Blank, b);
+        return std::vector<std::uint8_t>(b.begin(), b.end());
+    }());
+    EXPECT_EQ(blank.Image.Width(), 200);
+    EXPECT_EQ(blank.Image.Height(), 200);
+
+    std::string gif;
+    ASSERT_TRUE(ReadFileBytes(report / reportfiles::Logo, gif));
+    const auto logo = testing::ReadGif(std::vector<std::uint8_t>(gif.begin(), gif.end()));
+    EXPECT_GT(logo.Width(), 100);
+
+    for (const char* name : {reportfiles::Style, reportfiles::PrintStyle}) {
+        std::string css;
+        ASSERT_TRUE(ReadFileBytes(report / name, css)) << name;
+        EXPECT_THAT(css, HasSubstr(".keeptogether")) << name;
+    }
+    EXPECT_THAT(readAll(report / reportfiles::PrintStyle), HasSubstr("page-break-inside: avoid"));
+
+    // At least three pictures for the thermal summary of a job not yet solved.
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(program / "Help" / "Images")) {
+        std::string bytes;
+        ASSERT_TRUE(ReadFileBytes(entry.path(), bytes));
+        EXPECT_NO_THROW(testing::ReadPng(std::vector<std::uint8_t>(bytes.begin(), bytes.end())))
+            << entry.path();
+        ++pictures;
+    }
+    EXPECT_GE(pictures, 3);
 }
 
 } // namespace
