@@ -49,8 +49,7 @@ private:
 std::string FormatList(std::string_view fmt, std::initializer_list<FormatArg> args);
 
 /// Format("%0.3f", 1.5) and the like.
-template <typename... Args>
-std::string Format(std::string_view fmt, const Args&... args)
+template <typename... Args> std::string Format(std::string_view fmt, const Args&... args)
 {
     return FormatList(fmt, {FormatArg(args)...});
 }
