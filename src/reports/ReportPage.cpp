@@ -127,40 +127,6 @@ std::string lower(std::string_view s)
 
 } // namespace
 
-std::string Utf8ToLatin1(std::string_view utf8)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        char32_t cp;
-        const size_t n = decodeUtf8(utf8, i, cp);
-        if (n == 0) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        out += cp <= 0xFF ? static_cast<char>(cp) : '?';
-        i += n;
-    }
-    return out;
-}
-
-std::string Latin1ToUtf8(std::string_view latin1)
-{
-    std::string out;
-    out.reserve(latin1.size());
-    for (const char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string ExternalTextToUtf8(std::string_view bytes)
 {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")

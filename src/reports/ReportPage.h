@@ -8,6 +8,7 @@
 // caller that knows the program folder (the application's folders module) decides where it is.
 #pragma once
 
+#include "app/Latin1.h"
 #include "units/Errors.h"
 
 #include <cstdint>
@@ -68,11 +69,6 @@ private:
     std::vector<std::string> lines_;
 };
 
-/// The Latin-1 bytes of a UTF-8 text; characters above U+00FF and bytes that are not valid
-/// UTF-8 become "?".
-std::string Utf8ToLatin1(std::string_view utf8);
-/// The UTF-8 text of Latin-1 bytes.
-std::string Latin1ToUtf8(std::string_view latin1);
 /// A text read from a user's file as UTF-8: kept when it is valid UTF-8, else read as Latin-1.
 std::string ExternalTextToUtf8(std::string_view bytes);
 

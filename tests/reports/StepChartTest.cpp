@@ -49,6 +49,7 @@ TEST(StepChart, WindowDefaultsAndCommandSetup)
     EXPECT_EQ(chart.Legend.Duty, "Duty 850 kW");
     EXPECT_EQ(chart.Legend.Fluid, "80.0 - 100.0 °C");
     EXPECT_EQ(chart.Legend.Air, "380.0 - 177.3 °C");
+    EXPECT_EQ(StepLegendTexts(1234.5, 0, 0, 0, 0).Duty, "Duty 1.23E003 kW");
 }
 
 TEST(StepChart, RedrawRanges)
