@@ -163,14 +163,11 @@ void PrintText(TFinAndTube& g, const std::vector<std::string>& report)
     const TTubeSideGeometry t = g.GetTubeSide();
     PrintLine("EqLength", Format("%0.6g m", t.EqLength), "equivalent circuit length");
     PrintLine("CircuitLength", Format("%0.6g m", t.CircuitLength), "circuit length");
-    std::cout << "
-                 ";
-        for (const std::string& line : report)
-    {
-        const std::string text = StripTags(line);
+    std::cout << "\n";
+    for (const std::string& line : report) {
         if (line == "<pre>" || line == "</pre>")
             continue;
-        std::cout << text << "\n";
+        std::cout << StripTags(line) << "\n";
     }
 }
 
