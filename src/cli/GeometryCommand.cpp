@@ -66,7 +66,7 @@ std::string Pad(std::string text, std::size_t width)
 
 void PrintLine(const std::string& key, const std::string& value, const std::string& caption)
 {
-    std::cout << Pad(key, 15) << Pad(value, 16) << caption << "\n";
+    std::cout << Pad(key, 14) << " " << Pad(value, 15) << " " << caption << "\n";
 }
 
 struct Row
@@ -155,7 +155,7 @@ void PrintJson(TFinAndTube& g, const std::vector<std::string>& report)
 void PrintText(TFinAndTube& g, const std::vector<std::string>& report)
 {
     PrintLine("SizeText", g.SizeText, "size text");
-    PrintLine("TubeLine", g.TubeLine(), "");
+    PrintLine("TubeLine", g.TubeLine(), "tube line");
     for (const Row& row : DerivedRows(g))
         PrintLine(row.key, Format("%0.6g", row.value) + " " + row.unit, row.caption);
     PrintLine("Connections", ConnectionName(g.Connections), "header ends");
