@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "units/NumText.h"
+#include "units/TextHelpers.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -44,17 +45,9 @@ bool sameText(std::string_view a, std::string_view b)
 // The comma-separated fields of a value, each trimmed.
 std::vector<std::string> fields(std::string_view text)
 {
-    std::vector<std::string> out;
-    std::string rest = Trim(text);
-    while (!rest.empty()) {
-        const std::size_t comma = rest.find(',');
-        if (comma == std::string::npos) {
-            out.push_back(Trim(rest));
-            break;
-        }
-        out.push_back(Trim(rest.substr(0, comma)));
-        rest = Trim(rest.substr(comma + 1));
-    }
+    std::vector<std::string> out = SplitText(text, ',');
+    for (std::string& field : out)
+        field = Trim(field);
     return out;
 }
 

@@ -68,18 +68,9 @@ TRegisteredUser ReadRegisteredUser()
     return user;
 }
 
-TDate Today()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return TDate{std::chrono::year(local.tm_year + 1900), std::chrono::month(unsigned(local.tm_mon + 1)),
-                 std::chrono::day(unsigned(local.tm_mday))};
-}
-
 std::string DateText(TDate date)
 {
-    return Format("%2.2d %2.2d %4.4d", unsigned(date.day()), unsigned(date.month()), int(date.year()));
+    return Format("%2.2d %2.2d %4.4d", date.day, date.month, date.year);
 }
 
 std::string TFileFacts::SizeText() const

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "units/TextHelpers.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,11 +29,9 @@ struct TRegisteredUser
 /// Reads the registered owner and organisation (once, at program start).
 TRegisteredUser ReadRegisteredUser();
 
-/// A calendar date.
-using TDate = std::chrono::year_month_day;
+/// The project date: a calendar date.
+using TDate = CalendarDate;
 
-/// Today's date in local time.
-TDate Today();
 /// A date as "dd mm yyyy", the form the project file and the chart data file use.
 std::string DateText(TDate date);
 

@@ -1,6 +1,7 @@
 #include "app/SettingsStore.h"
 
 #include "app/IniFile.h"
+#include "app/Paths.h"
 #include "units/Errors.h"
 
 #include "units/NumText.h"
@@ -11,8 +12,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace zmk {
 
@@ -41,15 +40,6 @@ std::filesystem::path envFolder(const char* name)
     if (value && *value)
         return std::filesystem::path(value);
     return {};
-}
-
-std::filesystem::path homeFolder()
-{
-    if (auto home = envFolder("HOME"); !home.empty())
-        return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-        return std::filesystem::path(pw->pw_dir);
-    return std::filesystem::path("/tmp");
 }
 
 } // namespace
@@ -309,7 +299,8 @@ std::filesystem::path ConfigFolder()
         return folder;
     if (auto folder = envFolder("XDG_CONFIG_HOME"); !folder.empty() && folder.is_absolute())
         return folder;
-    return homeFolder() / ".config";
+    const std::string home = HomeFolder();
+    return std::filesystem::path(home.empty() ? std::string("/tmp/") : home) / ".config";
 }
 
 std::filesystem::path ProgramSettingsFile(std::string_view programName)

@@ -50,13 +50,13 @@ TEST(ProjectPropertiesTest, CommentsInTheReportBlockAndTheChartLines)
 
     props.Values().ProjectName = "O'Brien & <Sons>";
     props.Values().Comments = {"say \"hi\""};
-    props.Values().Date = year(2025) / December / 31;
+    props.Values().Date = TDate{2025, 12, 31};
     EXPECT_EQ(props.ReportBlock(),
               "<p>O'Brien &amp; &lt;Sons&gt;<br>\r\n001<br>\r\nsay &quot;hi&quot;\r\n</p>");
     EXPECT_EQ(props.WriteChartLines(),
               (std::vector<std::string>{"'O'Brien & <Sons>'", "'001'", "1", "'say \"hi\"'", "'Ada Engineer'",
                                         "'Coil Works'", "'31 12 2025'"}));
-    EXPECT_EQ(DateText(year(2026) / March / 5), "05 03 2026");
+    EXPECT_EQ(DateText(TDate{2026, 3, 5}), "05 03 2026");
 }
 
 TEST(ProjectPropertiesTest, CancelAcceptAndKeepAsDefault)
@@ -84,7 +84,7 @@ TEST(ProjectPropertiesTest, CancelAcceptAndKeepAsDefault)
 
     // With it, name, number, author and company become the defaults for new projects.
     props.BeginShow("");
-    props.Values() = {"Job B", "42", {"note"}, year(2020) / 1 / 2, "C. Doe", "Fin Co"};
+    props.Values() = {"Job B", "42", {"note"}, TDate{2020, 1, 2}, "C. Doe", "Fin Co"};
     props.Accept(true);
     EXPECT_EQ(store.ReadString("File Properties", "Name", ""), "Job B");
     EXPECT_EQ(store.ReadString("File Properties", "Company", ""), "Fin Co");
