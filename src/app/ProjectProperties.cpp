@@ -207,6 +207,28 @@ void TProjectProperties::SetCommentsText(std::string_view text)
     }
 }
 
+void TProjectProperties::LoadFromXML(TXMLFile& file, TXMLFile::Node root)
+{
+    const TXMLFile::Node props = file.FindPath(root, {"fileprops"}, false);
+    values_.ProjectName = file.ReadText(props, "projectname", "");
+    values_.ProjectNumber = file.ReadText(props, "projectnumber", "");
+    SetCommentsText(UnescapeLineBreaks(file.ReadText(props, "description", "")));
+    values_.Author = file.ReadText(props, "author", "");
+    values_.Company = file.ReadText(props, "company", "");
+    values_.Date = ParseDate(file.ReadText(props, "date", ""), ' ');
+}
+
+void TProjectProperties::SaveToXML(TXMLFile& file, TXMLFile::Node root) const
+{
+    const TXMLFile::Node props = file.FindPath(root, {"fileprops"}, true);
+    file.WriteText(props, "projectname", true, values_.ProjectName);
+    file.WriteText(props, "projectnumber", true, values_.ProjectNumber);
+    file.WriteText(props, "description", true, EscapeLineBreaks(CommentsText()));
+    file.WriteText(props, "author", true, values_.Author);
+    file.WriteText(props, "company", true, values_.Company);
+    file.WriteText(props, "date", true, DateText(values_.Date));
+}
+
 std::optional<TFileFacts> TProjectProperties::BeginShow(const std::string& currentFile)
 {
     snapshot_ = values_;

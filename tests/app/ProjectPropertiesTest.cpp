@@ -130,6 +130,50 @@ TEST(ProjectPropertiesTest, FileFactsForTheGeneralPage)
     EXPECT_FALSE(ReadFileFacts(folder.path()));
 }
 
+TEST(ProjectPropertiesTest, SavedAndOpenedWithTheProjectFile)
+{
+    test::ShellTestFolder folder;
+    const std::string fileName = (folder / "job.zmx").string();
+    TMemorySettingsStore store;
+    TProjectProperties props(store, kUser);
+    props.Values() = {"Stack <1>", "J 17", {"first", "second"}, TDate{2025, 12, 31}, "A. B", "C & D"};
+    {
+        TXMLFile file(fileName);
+        TXMLFile::Node root;
+        file.InitRoot("datafile", "ZMK", root, "1.0.0.0");
+        props.SaveToXML(file, root);
+        props.SaveToXML(file, root); // written twice: still one element of each
+        file.Save();
+    }
+    const std::string bytes = test::ShellTestFolder::Read(fileName);
+    EXPECT_NE(bytes.find("<description>first%13%10second</description>"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("<date>31 12 2025</date>"), std::string::npos);
+    EXPECT_EQ(bytes.find("<fileprops>"), bytes.rfind("<fileprops>"));
+
+    TProjectProperties opened(store, kUser);
+    TXMLFile::Node root;
+    TXMLFile file(fileName, root, false);
+    opened.LoadFromXML(file, root);
+    EXPECT_EQ(opened.Values(), props.Values());
+
+    // Missing elements read as empty texts; a date in another form reads as today.
+    test::ShellTestFolder::Write(folder / "old.zmx", "<zemtor><fileprops><projectname>Old</projectname>"
+                                                     "<date>2025-12-31</date></fileprops></zemtor>");
+    TXMLFile::Node oldRoot;
+    TXMLFile old((folder / "old.zmx").string(), oldRoot, false);
+    opened.LoadFromXML(old, oldRoot);
+    const TPropertyValues expected{"Old", "", {}, Today(), "", ""};
+    EXPECT_EQ(opened.Values(), expected);
+
+    // No properties at all: everything empty.
+    test::ShellTestFolder::Write(folder / "bare.zmx", "<datafile/>");
+    TXMLFile::Node bareRoot;
+    TXMLFile bare((folder / "bare.zmx").string(), bareRoot, false);
+    opened.LoadFromXML(bare, bareRoot);
+    EXPECT_EQ(opened.Values().ProjectName, "");
+    EXPECT_TRUE(opened.Values().Comments.empty());
+}
+
 TEST(ProjectPropertiesTest, RegisteredUserComesFromTheEnvironment)
 {
     test::ScopedEnv organization("ORGANIZATION", "Heat Recovery Ltd");
