@@ -363,6 +363,14 @@ TEST(FinAndTubeTest, MakerDesignations)
         g.SetModel(r);
         EXPECT_EQ(g.MakerDesignation(), c.designation) << c.maker << " " << c.tube;
     }
+    // No designation for a record that has no tube pitch.
+    TModelRec r;
+    r.Mnf = "GEA";
+    r.Sy = 0;
+    TFinAndTube g;
+    g.SetModel(r);
+    EXPECT_EQ(g.TakeError(), 1);
+    EXPECT_EQ(g.MakerDesignation(), "");
 }
 
 TEST(FinAndTubeTest, TubeLineAndManufacturingReport)
