@@ -3,8 +3,10 @@
 // liquid specification that picks one, evaluates it at the mean of the inlet and outlet
 // temperatures and keeps the Prandtl number current.
 //
-// Correlations never fail: outside their range they are evaluated anyway (with the viscosity
-// clamps of the water and oil fits) and report the range they were fitted over.
+// Correlations do not refuse a temperature: outside their range they are evaluated anyway (with
+// the viscosity clamps of the water and oil fits) and report the range they were fitted over.
+// Only where a fit has no value at all (the pole of condensed steam's viscosity at -42.97 °C,
+// of liquid CO2's specific heat at 31.64 °C, a NaN temperature) do they throw EMathError.
 #pragma once
 
 #include <string>

@@ -10,17 +10,16 @@
 // - temperature-dependent specific heats of dry air and vapour, and the enthalpy that is their
 //   integral: h = ha(t) + W·(2501 + hv(t)), exact for cp = dh/dt;
 // - the thermodynamic wet bulb (adiabatic saturation temperature, real specific heats, liquid
-//   water on the wick at 0 °C and above, ice at -2 °C and below, a freezing mixture between so
-//   that the wet bulb is single-valued and continuous), solved in a safe bracket that never
-//   reaches the boiling point at P; dew point over water, frost point below 0 °C;
+//   water on the wick above 0 °C, ice below), solved in a safe bracket that never reaches the
+//   boiling point at P; dew point over water, frost point below 0 °C;
 // - density of the ideal-gas mixture; viscosity and conductivity of the dilute gases (dry air
 //   after Lemmon and Jacobsen, vapour after IAPWS) mixed by Wilke and Mason-Saxena.
 //
 // Every operation returns finite numbers for every input and never throws; the iterations are
 // bounded. Inputs are held to the range the formulas cover: pressure 1..20000 kPa, dry bulb
 // -100..2000 °C, moisture content 0..10 kg/kg, relative humidity 0 and above; a NaN input is
-// read as the low end of its range (pressure as 101.325 kPa). The record always describes the
-// state actually computed, so a clamped input shows as the clamped value.
+// read as 0 (a dry or wet bulb as -100 °C, the pressure as 101.325 kPa). The record always
+// describes the state actually computed, so a held input shows as the held value.
 //
 // Cases:
 // - Supersaturated air (W above saturation at the dry bulb, or a relative humidity above 1) is
@@ -31,6 +30,10 @@
 // - Above the critical temperature pws is held at the critical pressure, so rh stays continuous.
 // - A vapour pressure below the frost pressure at -100 °C (bone-dry air) gives a dew point of
 //   -100 °C.
+// - Near freezing some states balance both a liquid wick above 0 °C and an ice wick below it
+//   (the ice one is up to about 0.4 K colder); their wet bulb is the sum of the two roots, which
+//   joins the ice root to the liquid root continuously. States that balance neither have a
+//   wet bulb of exactly 0 °C (the wick partly frozen).
 // - A wet bulb below that of dry air gives dry air (W = 0); a wet bulb so high that W would pass
 //   10 kg/kg gives W = 10 kg/kg. Either way the record's wb is that of the state computed.
 #pragma once
