@@ -1,6 +1,6 @@
 // The tube-side liquid: property correlations of the fourteen pure liquids and the three water
 // solutions (density, specific heat, viscosity, conductivity against temperature), and the
-// liquid specification that picks one, evaluates it at the mean of the inlet and outlet
+// liquid in the tubes, which picks one, evaluates it at the mean of the inlet and outlet
 // temperatures and keeps the Prandtl number current.
 //
 // Correlations do not refuse a temperature: outside their range they are evaluated anyway (with

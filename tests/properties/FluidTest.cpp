@@ -1,4 +1,4 @@
-// Liquid correlations (the fitted figures and their clamps) and the liquid specification (the
+// Liquid correlations (the fitted figures and their clamps) and the tube-side liquid (the
 // constructor's steps, the temperature setters, the mixtures and the captions).
 #include "properties/Fluid.h"
 
