@@ -1,6 +1,7 @@
 #include "app/ProjectProperties.h"
 
 #include "units/NumText.h"
+#include "units/TextHelpers.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -15,31 +16,6 @@ namespace zmk {
 namespace {
 
 const std::string kCrLf = "\r\n";
-
-std::string htmlText(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 std::string inQuotes(std::string_view text)
 {
@@ -160,9 +136,9 @@ std::string TProjectProperties::ProjectNumber() const
 std::string TProjectProperties::ReportBlock() const
 {
     std::string block =
-        "<p>" + htmlText(ProjectName()) + "<br>" + kCrLf + htmlText(ProjectNumber()) + "<br>" + kCrLf;
+        "<p>" + HtmlEscape(ProjectName()) + "<br>" + kCrLf + HtmlEscape(ProjectNumber()) + "<br>" + kCrLf;
     for (const std::string& line : values_.Comments)
-        block += htmlText(line) + kCrLf;
+        block += HtmlEscape(line) + kCrLf;
     block += "</p>";
     return block;
 }

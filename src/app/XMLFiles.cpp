@@ -1,5 +1,6 @@
 // TXMLFile on pugixml: value reads and writes on child elements, atomic saving.
 #include "app/XMLFiles.h"
+#include "units/TextHelpers.h"
 
 #include "app/Notifier.h"
 #include "units/Errors.h"
@@ -23,16 +24,6 @@
 namespace zmk {
 
 namespace {
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // Comments are kept so that a rewritten file keeps its header notes.
 constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_comments;
@@ -169,9 +160,9 @@ std::string WriteStatusText(int status)
 
 bool TextToBool(std::string_view text, bool fallback)
 {
-    if (sameText(text, "true") || sameText(text, "T") || sameText(text, "Yes"))
+    if (SameText(text, "true") || SameText(text, "T") || SameText(text, "Yes"))
         return true;
-    if (sameText(text, "false") || sameText(text, "F") || sameText(text, "No"))
+    if (SameText(text, "false") || SameText(text, "F") || SameText(text, "No"))
         return false;
     return fallback;
 }
@@ -253,7 +244,7 @@ TXMLFile::Node TXMLFile::FindPath(Node parent, const std::vector<std::string>& n
     size_t i = 0;
     if (!parent) {
         const Node root = doc_.document_element();
-        if (root && sameText(root.name(), names[0]))
+        if (root && SameText(root.name(), names[0]))
             cur = root;
         else if (!root && create)
             // Only one top-level element: a second one would make a file that does not parse.
@@ -286,10 +277,10 @@ TXMLFile::Node TXMLFile::FindRecord(Node parent, const std::string& name, const 
     if (!parent)
         return Node();
     for (Node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element || !sameText(c.name(), name))
+        if (c.type() != pugi::node_element || !SameText(c.name(), name))
             continue;
         const Node key = c.child(keyName.c_str());
-        if (key && sameText(textOf(key), keyValue))
+        if (key && SameText(textOf(key), keyValue))
             return c;
     }
     if (!create)
@@ -398,7 +389,7 @@ void TXMLFile::ReadList(Node parent, const std::string& name, const std::string&
         return;
     }
     for (Node c = parent.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element || !sameText(c.name(), name))
+        if (c.type() != pugi::node_element || !SameText(c.name(), name))
             continue;
         const Node sub = c.child(subName.c_str());
         if (sub)
@@ -412,7 +403,7 @@ std::vector<TXMLFile::Node> TXMLFile::ChildrenNamed(Node parent, const std::stri
     if (!parent)
         return nodes;
     for (Node c = parent.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element && sameText(c.name(), name))
+        if (c.type() == pugi::node_element && SameText(c.name(), name))
             nodes.push_back(c);
     return nodes;
 }

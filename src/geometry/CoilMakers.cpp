@@ -1,5 +1,6 @@
 // The coil maker catalogue: reading, selecting, matching and writing makers' models.
 #include "geometry/CoilMakers.h"
+#include "units/TextHelpers.h"
 
 #include "app/Notifier.h"
 #include "app/Paths.h"
@@ -16,16 +17,6 @@
 namespace zmk {
 
 namespace {
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // Names are short strings of at most 255 bytes; a cut never splits a UTF-8 character.
 std::string shortString(std::string s)
@@ -77,15 +68,15 @@ TMnfRec readModel(TXMLFile& xml, const TMnfRec& base, pugi::xml_node element)
         m.Sx = readMm(xml, pat, "sx", m.Sx);
         m.Sy = readMm(xml, pat, "sy", m.Sy);
         const std::string kind = xml.ReadAttr(pat, "kind", "");
-        if (sameText(kind, "in-line"))
+        if (SameText(kind, "in-line"))
             m.Pattern = 1;
-        else if (sameText(kind, "staggered"))
+        else if (SameText(kind, "staggered"))
             m.Pattern = 0;
     }
     const std::string basis = xml.ReadAttr(element.child("circ"), "basis", "");
-    if (sameText(basis, "depth"))
+    if (SameText(basis, "depth"))
         m.Basis = 1;
-    else if (sameText(basis, "height"))
+    else if (SameText(basis, "height"))
         m.Basis = 0;
     return m;
 }
@@ -200,7 +191,7 @@ std::vector<std::string> TCoilMakers::MakerList() const
 
 void TCoilMakers::LoadMaker(const std::string& maker)
 {
-    if (sameText(maker, maker_) && !models_.empty())
+    if (SameText(maker, maker_) && !models_.empty())
         return;
     maker_ = maker;
     models_.clear();
@@ -257,7 +248,7 @@ TMnfRec TCoilMakers::MatchModel(const std::string& maker, const TMnfRec& rec)
             !SameCatalogueValue(m.T, rec.T) || m.Pattern != rec.Pattern || m.Basis != rec.Basis)
             continue;
         int score = 0;
-        if (sameText(m.Name, rec.Name))
+        if (SameText(m.Name, rec.Name))
             score += 3;
         if (SameCatalogueValue(m.FinF, rec.FinF))
             score += 2;

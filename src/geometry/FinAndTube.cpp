@@ -1,5 +1,6 @@
 // Fin-and-tube geometry: tables, recalculation, size text, weights and text forms.
 #include "geometry/FinAndTube.h"
+#include "units/TextHelpers.h"
 
 #include "geometry/CoilMakers.h"
 #include "units/ConvTools.h"
@@ -60,16 +61,6 @@ const std::array<TSerpentine, kSerpentineCount> SerpentineTable = {{
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-bool sameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 // A recalculation step met a division by zero, an overflow or an invalid operand.
 struct StepFailed
@@ -138,7 +129,7 @@ const TMaterial& MaterialAt(int index, int fallback)
 int MaterialIndexOfShort(std::string_view shortName)
 {
     for (size_t i = 0; i < MaterialTable.size(); ++i)
-        if (sameText(MaterialTable[i].Short, shortName))
+        if (SameText(MaterialTable[i].Short, shortName))
             return static_cast<int>(i);
     return -1;
 }
@@ -559,20 +550,20 @@ std::string TFinAndTube::MakerDesignation() const
     const std::string mt = MaterialAt(r.Mt, 0).Short;
     const std::string mf = MaterialAt(r.Mf, 1).Short;
     const std::string mc = MaterialAt(r.Mc, 3).Short;
-    if (sameText(r.Mnf, "Recoil"))
+    if (SameText(r.Mnf, "Recoil"))
         return Format("%s  %3.3d%2.0f / %0.0f / %2.1f / %2.2f / %4.0f %s/%s (%0.4g)", KindShortCode(r.Code),
                       tenths, 1000 * r.Sx, tubesHigh, r.Rows, r.fpi, 1000 * r.fLength, mf, mc, r.Circ);
-    if (sameText(r.Mnf, "HC"))
+    if (SameText(r.Mnf, "HC"))
         return Format("%d %s %0.0f x %0.0f x %0.1fr x %0.2ff - %0.4gc (%s/%s/%s)", codeTerm,
                       KindLongCode(r.Code), 1000 * r.fHeight / 25.4, 1000 * r.fLength, r.Rows, r.fpi, r.Circ,
                       mt, mf, mc);
-    if (sameText(r.Mnf, "BAC"))
+    if (SameText(r.Mnf, "BAC"))
         return Format("%0.0f - %0.0f - %0.1f / %0.4g - %0.0fc", tubesHigh, 100 * r.fLength, r.Rows,
                       25.4 / r.fpi, r.Circ);
-    if (sameText(r.Mnf, "Enviroware"))
+    if (SameText(r.Mnf, "Enviroware"))
         return Format("ENV%d  %0.0f\" x %0.0fmm x %0.1fr x %0.2ff - %0.4gc", codeTerm,
                       1000 * r.fHeight / 25.4, 1000 * r.fLength, r.Rows, r.fpi, r.Circ);
-    if (sameText(r.Mnf, "GEA"))
+    if (SameText(r.Mnf, "GEA"))
         return Format("%0.0fT %0.1fNR %0.0fA %0.0fP %0.0fNC", tubesHigh, r.Rows, 1000 * r.fLength,
                       25.4 / r.fpi, r.Circ);
     return {};

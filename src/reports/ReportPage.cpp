@@ -134,31 +134,6 @@ std::string ExternalTextToUtf8(std::string_view bytes)
     return isValidUtf8(bytes) ? std::string(bytes) : Latin1ToUtf8(bytes);
 }
 
-std::string HtmlEscape(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::vector<std::string> DefaultLetterheadLines()
 {
     return {

@@ -10,6 +10,7 @@
 
 #include "app/Latin1.h"
 #include "units/Errors.h"
+#include "units/TextHelpers.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -71,9 +72,6 @@ private:
 
 /// A text read from a user's file as UTF-8: kept when it is valid UTF-8, else read as Latin-1.
 std::string ExternalTextToUtf8(std::string_view bytes);
-
-/// The text with <, >, & and " replaced by their HTML entities, for user texts in pages.
-std::string HtmlEscape(std::string_view text);
 
 /// The letterhead block: each line of the report folder's "Letterhead.txt" with "<br>"
 /// appended (inserted as it stands: the file is the user's own HTML), or, without that file,

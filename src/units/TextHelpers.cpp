@@ -1,6 +1,8 @@
 // Small text helpers: separated fields and lists, dates, escaped line breaks.
 #include "units/TextHelpers.h"
 
+#include <cctype>
+
 #include "units/NumText.h"
 
 #include <ctime>
@@ -90,6 +92,41 @@ std::string EscapeLineBreaks(std::string_view text)
 std::string UnescapeLineBreaks(std::string_view text)
 {
     return ReplaceAll(text, "%13%10", "\r\n");
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string HtmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
 }
 
 } // namespace zmk

@@ -46,4 +46,11 @@ std::string EscapeLineBreaks(std::string_view text);
 /// Every "%13%10" replaced by CR LF.
 std::string UnescapeLineBreaks(std::string_view text);
 
+/// True when the two texts are equal ignoring the case of ASCII letters (maker names, XML
+/// element names, material codes).
+bool SameText(std::string_view a, std::string_view b);
+
+/// The text with <, >, & and " replaced by their HTML entities, for user texts in pages.
+std::string HtmlEscape(std::string_view text);
+
 } // namespace zmk
