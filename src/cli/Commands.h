@@ -9,5 +9,6 @@ namespace zmk::cli {
 
 void AddUnitsCommand(CLI::App& app);
 void AddPropsCommand(CLI::App& app);
+void AddGeometryCommand(CLI::App& app);
 
 } // namespace zmk::cli

@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     zmk::cli::AddUnitsCommand(app);
     zmk::cli::AddPropsCommand(app);
+    zmk::cli::AddGeometryCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
