@@ -1,16 +1,143 @@
-// zemtor units: lists the registered quantities with their display units.
+// zemtor units: the command-line face of the Units dialog. Lists every registered quantity
+// with its display unit, and switches all quantities to metric or imperial units or sets one
+// quantity's unit, saving the choice in units.ini.
 #include "cli/Commands.h"
 
-#include <CLI/CLI.hpp>
+#include "units/ConvTools.h"
+#include "units/NumText.h"
 
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace zmk::cli {
 
+namespace {
+
+struct UnitsOptions
+{
+    bool json = false;
+    bool metric = false;
+    bool imperial = false;
+    std::vector<std::string> sets;
+    std::string file;
+};
+
+// Width of UTF-8 text in characters (every byte that does not continue a sequence).
+std::size_t TextWidth(std::string_view s)
+{
+    return static_cast<std::size_t>(std::count_if(
+        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// One "section/key=index" assignment, checked against the registry and the kind's list.
+void ApplySet(TQuantities& quantities, const std::string& assignment)
+{
+    const std::size_t eq = assignment.find('=');
+    const std::size_t slash = assignment.find('/');
+    if (eq == std::string::npos || slash == std::string::npos || slash > eq)
+        throw std::runtime_error("--set expects section/key=index, as air/t=1, not '" + assignment + "'");
+    const std::string section = assignment.substr(0, slash);
+    const std::string key = assignment.substr(slash + 1, eq - slash - 1);
+    const std::string indexText = assignment.substr(eq + 1);
+    UnitRec* q = quantities.Find(section, key);
+    if (!q)
+        throw std::runtime_error("unknown quantity '" + section + "/" + key + "'");
+    const int count = UnitCount(q->kind);
+    long long index;
+    if (!TryStrToInt(indexText, index) || index < 0 || index >= count)
+        throw std::runtime_error("unit index '" + indexText + "' is out of range for " + section + "/" + key +
+                                 " (" + std::string(UnitsTypeCaption(q->kind)) + ": 0 to " +
+                                 std::to_string(count - 1) + ")");
+    q->display = static_cast<int>(index);
+}
+
+void PrintJson(const TQuantities& quantities)
+{
+    nlohmann::json list = nlohmann::json::array();
+    for (const UnitRec* q : quantities.List()) {
+        list.push_back({{"section", q->section},
+                        {"key", q->key},
+                        {"kind", UnitsTypeName(q->kind)},
+                        {"caption", UnitsTypeCaption(q->kind)},
+                        {"display", q->display},
+                        {"unit", UnitLabel(q->kind, q->display)},
+                        {"base", q->base},
+                        {"stored", UnitLabel(q->kind, q->base)},
+                        {"units", UnitLabels(q->kind)}});
+    }
+    std::cout << list.dump(2) << "\n";
+}
+
+void PrintTable(const TQuantities& quantities)
+{
+    std::vector<std::vector<std::string>> rows{{"section", "key", "kind", "index", "unit"}};
+    for (const UnitRec* q : quantities.List())
+        rows.push_back({q->section, q->key, std::string(UnitsTypeCaption(q->kind)),
+                        std::to_string(q->display), std::string(UnitLabel(q->kind, q->display))});
+    std::vector<std::size_t> width(rows.front().size(), 0);
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c)
+            width[c] = std::max(width[c], TextWidth(row[c]));
+    for (const auto& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += row[c];
+            if (c + 1 < row.size())
+                line.append(width[c] - TextWidth(row[c]) + 2, ' ');
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        std::cout << line << "\n";
+    }
+}
+
+void RunUnits(const UnitsOptions& options)
+{
+    const std::filesystem::path file =
+        options.file.empty() ? UnitsIniPath() : std::filesystem::path(options.file);
+    TQuantities& quantities = Quantities();
+    LoadUnitSettings(quantities, file);
+    const bool change = options.metric || options.imperial || !options.sets.empty();
+    if (options.metric)
+        SetAllMetric(quantities);
+    if (options.imperial)
+        SetAllImperial(quantities);
+    for (const std::string& s : options.sets)
+        ApplySet(quantities, s);
+    if (change && !SaveUnitSettings(quantities, file))
+        throw std::runtime_error("could not write the units file " + file.string());
+    if (options.json)
+        PrintJson(quantities);
+    else
+        PrintTable(quantities);
+}
+
+} // namespace
+
 void AddUnitsCommand(CLI::App& app)
 {
-    auto* cmd = app.add_subcommand("units", "List the registered quantities and their display units");
-    cmd->callback([] { std::cout << "section key kind unit\n"; });
+    auto options = std::make_shared<UnitsOptions>();
+    auto* cmd = app.add_subcommand("units", "List the registered quantities and their display units; "
+                                            "--metric, --imperial and --set change them and save units.ini");
+    cmd->add_flag("--json", options->json, "Print the list as JSON");
+    auto* metric = cmd->add_flag("--metric", options->metric, "Show every quantity in metric units");
+    auto* imperial =
+        cmd->add_flag("--imperial", options->imperial, "Show every quantity in inch-pound units");
+    metric->excludes(imperial);
+    cmd->add_option("--set", options->sets,
+                    "Set one quantity's display unit by index, as air/t=1 (repeatable)")
+        ->type_name("SECTION/KEY=INDEX");
+    cmd->add_option("--file", options->file,
+                    "The units file (default $XDG_DATA_HOME/Quorvane/Coils/units.ini, "
+                    "$XDG_DATA_HOME defaulting to ~/.local/share)");
+    cmd->callback([options] { RunUnits(*options); });
 }
 
 } // namespace zmk::cli

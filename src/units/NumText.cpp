@@ -24,18 +24,22 @@ std::string FormatList(std::string_view fmt, std::initializer_list<FormatArg> ar
             i = j;
             continue;
         }
-        while (j < fmt.size() && (std::isdigit(static_cast<unsigned char>(fmt[j])) || fmt[j] == '.' || fmt[j] == '-'))
+        while (j < fmt.size() &&
+               (std::isdigit(static_cast<unsigned char>(fmt[j])) || fmt[j] == '.' || fmt[j] == '-'))
             ++j;
         if (j >= fmt.size() || arg == args.end())
-            throw EConvertError("Format", "Format '" + std::string(fmt) + "' invalid or incompatible with argument");
+            throw EConvertError("Format",
+                                "Format '" + std::string(fmt) + "' invalid or incompatible with argument");
         std::string spec(fmt.substr(i, j - i));
         char c = fmt[j];
         char buf[512];
         switch (c) {
-        case 's': case 'S':
+        case 's':
+        case 'S':
             out += arg->text();
             break;
-        case 'd': case 'D':
+        case 'd':
+        case 'D':
             std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), arg->integer());
             out += buf;
             break;
@@ -49,7 +53,10 @@ std::string FormatList(std::string_view fmt, std::initializer_list<FormatArg> ar
     return out;
 }
 
-std::string FloatToStr(long double value) { return Format("%.15Lg", value); }
+std::string FloatToStr(long double value)
+{
+    return Format("%.15Lg", value);
+}
 
 bool TryStrToFloat(std::string_view text, long double& value)
 {
@@ -109,8 +116,14 @@ long double StrToFloatDef(std::string_view text, long double fallback)
     long double v;
     return TryStrToFloat(text, v) ? v : fallback;
 }
-long long Round(long double value) { return std::llrint(value); }
-long long Trunc(long double value) { return static_cast<long long>(value); }
+long long Round(long double value)
+{
+    return std::llrint(value);
+}
+long long Trunc(long double value)
+{
+    return static_cast<long long>(value);
+}
 
 std::string TrimLeft(std::string_view text)
 {
@@ -126,6 +139,9 @@ std::string TrimRight(std::string_view text)
         --n;
     return std::string(text.substr(0, n));
 }
-std::string Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+std::string Trim(std::string_view text)
+{
+    return TrimRight(TrimLeft(text));
+}
 
 } // namespace zmk

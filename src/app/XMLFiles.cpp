@@ -1,0 +1,462 @@
+// TXMLFile on pugixml: value reads and writes on child elements, atomic saving.
+#include "app/XMLFiles.h"
+
+#include "app/Notifier.h"
+#include "units/Errors.h"
+#include "units/NumText.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zmk {
+
+namespace {
+
+bool sameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Comments are kept so that a rewritten file keeps its header notes.
+constexpr unsigned kParseFlags = pugi::parse_default | pugi::parse_comments;
+
+bool hasElementChild(pugi::xml_node node)
+{
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element)
+            return true;
+    return false;
+}
+
+// The element's own text: its character data children joined.
+std::string textOf(pugi::xml_node node)
+{
+    std::string s;
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            s += c.value();
+    return s;
+}
+
+bool toFiniteDouble(const std::string& text, double& value)
+{
+    long double v = 0;
+    if (!TryStrToFloat(text, v) || !std::isfinite(v) || std::fabs(v) > static_cast<long double>(DBL_MAX))
+        return false;
+    value = static_cast<double>(v);
+    return true;
+}
+
+bool toInt(const std::string& text, int& value)
+{
+    long long v = 0;
+    if (!TryStrToInt(text, v) || v < INT_MIN || v > INT_MAX)
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// Line and column (from 1) of a byte offset in a text.
+void position(const std::string& text, std::ptrdiff_t offset, int& line, int& column)
+{
+    line = 1;
+    column = 1;
+    const auto end = static_cast<size_t>(offset < 0 ? 0 : offset);
+    for (size_t i = 0; i < end && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+}
+
+struct StringWriter : pugi::xml_writer
+{
+    std::string out;
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+[[noreturn]] void writeFailed(const std::string& fileName, int err)
+{
+    throw ZmkError("TXMLFile.Save", "Cannot write file \"" + fileName + "\": " + std::strerror(err));
+}
+
+// Writes `data` to a temporary file beside `fileName`, then renames it over the target, so that
+// a failed write leaves the previous file as it was.
+void writeAtomically(const std::string& fileName, const std::string& data)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(fileName);
+    fs::path dir = target.parent_path();
+    if (dir.empty())
+        dir = ".";
+    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(tmpl.data());
+    if (fd < 0)
+        writeFailed(fileName, errno);
+    const char* p = data.data();
+    size_t left = data.size();
+    int err = 0;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (err == 0 && ::fsync(fd) != 0)
+        err = errno;
+    // The new file takes the old one's permissions, or the usual ones for a new file.
+    struct stat st;
+    mode_t mode;
+    if (::stat(fileName.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (err == 0 && ::fchmod(fd, mode) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && std::rename(tmpl.c_str(), fileName.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(tmpl.c_str());
+        writeFailed(fileName, err);
+    }
+}
+
+} // namespace
+
+std::string ReadStatusText(int status)
+{
+    static const char* const names[] = {"none",     "invalid file format",   "not found",        "wrong type",
+                                        "parent node not found", "value missing", "attribute missing"};
+    return status >= 0 && status <= 6 ? names[status] : "unknown";
+}
+
+std::string WriteStatusText(int status)
+{
+    static const char* const names[] = {"none", "not an element node", "parent node not found"};
+    return status >= 0 && status <= 2 ? names[status] : "unknown";
+}
+
+bool TextToBool(std::string_view text, bool fallback)
+{
+    if (sameText(text, "true") || sameText(text, "T") || sameText(text, "Yes"))
+        return true;
+    if (sameText(text, "false") || sameText(text, "F") || sameText(text, "No"))
+        return false;
+    return fallback;
+}
+
+TXMLFile::TXMLFile() = default;
+
+TXMLFile::TXMLFile(std::string fileName) : fileName_(std::move(fileName))
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fileName_.empty() || !fs::exists(fileName_, ec))
+        return;
+    std::ifstream in(fileName_, std::ios::binary);
+    std::string text;
+    if (in)
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in || fs::is_directory(fileName_, ec)) {
+        loadError_ = "Cannot read file \"" + fileName_ + "\"";
+        readStatus_ = rsInvalidFileFormat;
+        doc_.reset();
+        return;
+    }
+    const pugi::xml_parse_result result = doc_.load_buffer(text.data(), text.size(), kParseFlags);
+    if (!result) {
+        int line = 0;
+        int column = 0;
+        position(text, result.offset, line, column);
+        loadError_ = Format("Error on line %d, position %d: %s", line, column, result.description());
+        readStatus_ = rsInvalidFileFormat;
+        doc_.reset();
+    }
+}
+
+TXMLFile::TXMLFile(std::string fileName, Node& root, bool clear) : TXMLFile(std::move(fileName))
+{
+    if (readStatus_ == rsNone) {
+        root = doc_.document_element();
+        if (clear) {
+            Clear();
+            root = Node();
+        }
+    }
+}
+
+void TXMLFile::Clear() { doc_.reset(); }
+
+void TXMLFile::InitRoot(const std::string& rootName, const std::string& program, Node& root,
+                        const std::string& version)
+{
+    Clear();
+    root = doc_.append_child(rootName.c_str());
+    SetAttr(root, "program", program);
+    SetAttr(root, "generator", "Quorvane Software");
+    SetAttr(root, "version", version);
+}
+
+void TXMLFile::Save()
+{
+    if (fileName_.empty()) {
+        if (notifier_)
+            notifier_->Message("File name not known");
+        return;
+    }
+    StringWriter writer;
+    writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    doc_.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    writeAtomically(fileName_, writer.out);
+}
+
+TXMLFile::Node TXMLFile::FindPath(Node parent, const std::vector<std::string>& names, bool create)
+{
+    if (names.empty())
+        return parent;
+    Node cur = parent;
+    size_t i = 0;
+    if (!parent) {
+        const Node root = doc_.document_element();
+        if (root && sameText(root.name(), names[0]))
+            cur = root;
+        else if (!root && create)
+            // Only one top-level element: a second one would make a file that does not parse.
+            cur = doc_.append_child(names[0].c_str());
+        if (!cur)
+            return Node();
+        i = 1;
+    }
+    for (; i < names.size(); ++i) {
+        Node next = cur.child(names[i].c_str());
+        if (!next && create)
+            next = cur.append_child(names[i].c_str());
+        if (!next)
+            return Node();
+        cur = next;
+    }
+    return cur;
+}
+
+TXMLFile::Node TXMLFile::AddChild(Node parent, const std::string& name)
+{
+    if (!parent)
+        return Node();
+    return parent.append_child(name.c_str());
+}
+
+TXMLFile::Node TXMLFile::FindRecord(Node parent, const std::string& name, const std::string& keyName,
+                                    const std::string& keyValue, bool create)
+{
+    if (!parent)
+        return Node();
+    for (Node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element || !sameText(c.name(), name))
+            continue;
+        const Node key = c.child(keyName.c_str());
+        if (key && sameText(textOf(key), keyValue))
+            return c;
+    }
+    if (!create)
+        return Node();
+    Node rec = parent.append_child(name.c_str());
+    rec.append_child(keyName.c_str()).append_child(pugi::node_pcdata).set_value(keyValue.c_str());
+    return rec;
+}
+
+std::string TXMLFile::ReadText(Node parent, const std::string& name, const std::string& fallback)
+{
+    readStatus_ = rsNone;
+    if (!parent) {
+        readStatus_ = rsParentNotFound;
+        return fallback;
+    }
+    const Node child = parent.child(name.c_str());
+    if (!child || child.type() != pugi::node_element) {
+        readStatus_ = rsNotFound;
+        return fallback;
+    }
+    if (hasElementChild(child)) {
+        readStatus_ = rsValueMissing;
+        return fallback;
+    }
+    return textOf(child);
+}
+
+double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback)
+{
+    const std::string text = ReadText(parent, name, FloatToStr(fallback));
+    double v = 0;
+    if (!toFiniteDouble(text, v)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
+{
+    const std::string text = ReadText(parent, name, Format("%d", fallback));
+    int v = 0;
+    if (!toInt(text, v)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+bool TXMLFile::ReadBool(Node parent, const std::string& name, bool fallback)
+{
+    return TextToBool(ReadText(parent, name, ""), fallback);
+}
+
+std::string TXMLFile::ReadAttr(Node node, const std::string& name, const std::string& fallback)
+{
+    readStatus_ = rsNone;
+    const pugi::xml_attribute a = node ? node.attribute(name.c_str()) : pugi::xml_attribute();
+    if (!a || !*a.value()) {
+        readStatus_ = rsAttributeMissing;
+        return fallback;
+    }
+    return a.value();
+}
+
+double TXMLFile::ReadAttrFloat(Node node, const std::string& name, double fallback)
+{
+    const std::string text = ReadAttr(node, name, "");
+    double v = 0;
+    if (readStatus_ != rsNone || !toFiniteDouble(text, v)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+int TXMLFile::ReadAttrInt(Node node, const std::string& name, int fallback)
+{
+    const std::string text = ReadAttr(node, name, "");
+    int v = 0;
+    if (readStatus_ != rsNone || !toInt(text, v)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+std::string TXMLFile::ReadPathAttr(Node parent, const std::vector<std::string>& names, const std::string& attrName,
+                                   const std::string& fallback)
+{
+    return ReadAttr(FindPath(parent, names, false), attrName, fallback);
+}
+
+void TXMLFile::ReadList(Node parent, const std::string& name, const std::string& subName,
+                        std::vector<std::string>& list)
+{
+    readStatus_ = rsNone;
+    list.clear();
+    if (!parent) {
+        readStatus_ = rsWrongType;
+        return;
+    }
+    if (!parent.first_child()) {
+        readStatus_ = rsNotFound;
+        return;
+    }
+    for (Node c = parent.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element || !sameText(c.name(), name))
+            continue;
+        const Node sub = c.child(subName.c_str());
+        if (sub)
+            list.push_back(textOf(sub));
+    }
+}
+
+std::vector<TXMLFile::Node> TXMLFile::ChildrenNamed(Node parent, const std::string& name)
+{
+    std::vector<Node> nodes;
+    if (!parent)
+        return nodes;
+    for (Node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && sameText(c.name(), name))
+            nodes.push_back(c);
+    return nodes;
+}
+
+TXMLFile::Node TXMLFile::WriteText(Node parent, const std::string& name, bool reuse, const std::string& text)
+{
+    writeStatus_ = wsNone;
+    if (!parent) {
+        writeStatus_ = wsParentNotFound;
+        return Node();
+    }
+    Node child = reuse ? parent.child(name.c_str()) : Node();
+    if (!child || child.type() != pugi::node_element)
+        child = parent.append_child(name.c_str());
+    if (!child) {
+        writeStatus_ = wsNotAnElement;
+        return Node();
+    }
+    while (child.first_child())
+        child.remove_child(child.first_child());
+    if (!child.append_child(pugi::node_pcdata).set_value(text.c_str()))
+        writeStatus_ = wsNotAnElement;
+    return child;
+}
+
+TXMLFile::Node TXMLFile::WriteFloat(Node parent, const std::string& name, bool reuse, const std::string& format,
+                                    double value)
+{
+    return WriteText(parent, name, reuse, Format(format, value));
+}
+
+TXMLFile::Node TXMLFile::WriteInt(Node parent, const std::string& name, bool reuse, long long value)
+{
+    return WriteText(parent, name, reuse, Format("%d", value));
+}
+
+TXMLFile::Node TXMLFile::WriteBool(Node parent, const std::string& name, bool reuse, bool value)
+{
+    return WriteText(parent, name, reuse, value ? "true" : "false");
+}
+
+void TXMLFile::SetAttr(Node node, const std::string& name, const std::string& value)
+{
+    if (!node)
+        return;
+    pugi::xml_attribute a = node.attribute(name.c_str());
+    if (!a)
+        a = node.append_attribute(name.c_str());
+    a.set_value(value.c_str());
+}
+
+} // namespace zmk

@@ -1,0 +1,145 @@
+// The XML layer of the project file and the coil maker catalogue: a document whose values are
+// the texts of child elements (and a few attributes), read and written with the program's
+// number formats. Reads report through a read status, element writes through a write status;
+// a file that does not parse keeps the parser's message as the load error. Written files are
+// UTF-8 with a declaration, child elements indented on their own lines, and replace the old
+// file atomically.
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zmk {
+
+class INotifier;
+
+/// Read status values of TXMLFile.
+enum TXMLReadStatus : int {
+    rsNone = 0,
+    rsInvalidFileFormat = 1,
+    rsNotFound = 2,
+    rsWrongType = 3,
+    rsParentNotFound = 4,
+    rsValueMissing = 5,
+    rsAttributeMissing = 6,
+};
+
+/// Write status values of TXMLFile.
+enum TXMLWriteStatus : int {
+    wsNone = 0,
+    wsNotAnElement = 1,
+    wsParentNotFound = 2,
+};
+
+/// "none", "invalid file format", "not found", "wrong type", "parent node not found",
+/// "value missing", "attribute missing".
+std::string ReadStatusText(int status);
+/// "none", "not an element node", "parent node not found".
+std::string WriteStatusText(int status);
+/// True for "true", "T", "Yes"; false for "false", "F", "No" (any case); `fallback` otherwise.
+bool TextToBool(std::string_view text, bool fallback);
+
+/// An XML document bound to a file name, with value reads and writes on its elements.
+class TXMLFile
+{
+public:
+    using Node = pugi::xml_node; ///< an element, or none (a null node)
+
+    /// A new empty document.
+    TXMLFile();
+    /// Binds the file name and parses the file when it exists. A parse error stores the parser's
+    /// message with its position as LoadError, sets read status 1 and empties the document.
+    explicit TXMLFile(std::string fileName);
+    /// As above; when the read status is 0, root := the document element, and with `clear` the
+    /// document is then emptied.
+    TXMLFile(std::string fileName, Node& root, bool clear);
+
+    TXMLFile(const TXMLFile&) = delete;
+    TXMLFile& operator=(const TXMLFile&) = delete;
+
+    /// Empties the document.
+    void Clear();
+    /// Clear(), then creates the root element with its attributes program, generator
+    /// ("Quorvane Software") and version, in this order.
+    void InitRoot(const std::string& rootName, const std::string& program, Node& root,
+                  const std::string& version);
+    /// Writes the document to the file name (temporary file beside it, then rename). With no file
+    /// name, tells the notifier "File name not known" and writes nothing. Throws ZmkError when the
+    /// file cannot be written.
+    void Save();
+    /// Where Save's "File name not known" goes.
+    void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
+
+    /// Walks a path of names downwards and returns the last element, or none; with `create`
+    /// missing elements are added. With no parent, the first name is the document element
+    /// (compared without regard to case) or a top-level element.
+    Node FindPath(Node parent, const std::vector<std::string>& names, bool create);
+    /// Appends a new child element (none without a parent).
+    Node AddChild(Node parent, const std::string& name);
+    /// The first child `name` (any case) whose child `keyName` has the text `keyValue` (any
+    /// case); with `create`, appends one when none matches.
+    Node FindRecord(Node parent, const std::string& name, const std::string& keyName,
+                    const std::string& keyValue, bool create);
+
+    /// Text of the child element `name`, or `fallback` (status 4 no parent, 2 no child, 5 the
+    /// child holds elements rather than text).
+    std::string ReadText(Node parent, const std::string& name, const std::string& fallback);
+    /// The child's text as a real; status 3 and `fallback` when it is not a finite number.
+    double ReadFloat(Node parent, const std::string& name, double fallback);
+    /// The child's text as an integer; status 3 and `fallback` when it is not one.
+    int ReadInt(Node parent, const std::string& name, int fallback);
+    /// The child's text by the boolean rules; `fallback` for any other text.
+    bool ReadBool(Node parent, const std::string& name, bool fallback);
+    /// Attribute text; status 6 and `fallback` when it is empty or missing.
+    std::string ReadAttr(Node node, const std::string& name, const std::string& fallback);
+    /// Attribute as a finite real; status 3 and `fallback` on any failure.
+    double ReadAttrFloat(Node node, const std::string& name, double fallback);
+    /// Attribute as an integer; status 3 and `fallback` on any failure.
+    int ReadAttrInt(Node node, const std::string& name, int fallback);
+    /// FindPath without creation, then ReadAttr (status 2 and `fallback` when the path is missing).
+    std::string ReadPathAttr(Node parent, const std::vector<std::string>& names, const std::string& attrName,
+                             const std::string& fallback);
+    /// Clears `list`, then appends the text of child `subName` of every child `name` (any case)
+    /// that has one. Status 2 when the parent has no children, 3 and an empty list on an error.
+    void ReadList(Node parent, const std::string& name, const std::string& subName,
+                  std::vector<std::string>& list);
+    /// All child elements called `name`, compared without regard to case.
+    std::vector<Node> ChildrenNamed(Node parent, const std::string& name);
+
+    /// With `reuse`, finds the child `name` or appends it; otherwise appends. The text becomes its
+    /// content. Write status 2 without a parent, 1 when the content cannot be set. Returns it.
+    Node WriteText(Node parent, const std::string& name, bool reuse, const std::string& text);
+    /// WriteText with Format(format, value).
+    Node WriteFloat(Node parent, const std::string& name, bool reuse, const std::string& format,
+                    double value);
+    /// WriteText with Format("%d", value).
+    Node WriteInt(Node parent, const std::string& name, bool reuse, long long value);
+    /// WriteText with "true" or "false".
+    Node WriteBool(Node parent, const std::string& name, bool reuse, bool value);
+    /// Adds the attribute if it is missing, then sets it.
+    void SetAttr(Node node, const std::string& name, const std::string& value);
+
+    /// The document element, or none.
+    Node Root() const { return doc_.document_element(); }
+    pugi::xml_document& Document() { return doc_; }
+    const std::string& FileName() const { return fileName_; }
+    int ReadStatus() const { return readStatus_; }
+    int WriteStatus() const { return writeStatus_; }
+    const std::string& LoadError() const { return loadError_; }
+    /// The scratch list.
+    std::vector<std::string>& List() { return list_; }
+
+private:
+    std::string fileName_;
+    pugi::xml_document doc_;
+    std::vector<std::string> list_;
+    int readStatus_ = rsNone;
+    int writeStatus_ = wsNone;
+    std::string loadError_;
+    INotifier* notifier_ = nullptr;
+};
+
+} // namespace zmk
