@@ -1,0 +1,240 @@
+#include "app/SettingsStore.h"
+
+#include "units/NumText.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace zmk {
+
+namespace {
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+               return lower(x) == lower(y);
+           });
+}
+
+std::string lowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return out;
+}
+
+std::filesystem::path envFolder(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value && *value)
+        return std::filesystem::path(value);
+    return {};
+}
+
+std::filesystem::path homeFolder()
+{
+    if (auto home = envFolder("HOME"); !home.empty())
+        return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        return std::filesystem::path(pw->pw_dir);
+    return std::filesystem::path("/tmp");
+}
+
+} // namespace
+
+bool ISettingsStore::ValueExists(std::string_view section, std::string_view name) const
+{
+    return ReadValue(section, name).has_value();
+}
+
+bool ISettingsStore::SectionExists(std::string_view section) const
+{
+    for (const std::string& s : Sections())
+        if (sameName(s, section))
+            return true;
+    return false;
+}
+
+std::string ISettingsStore::ReadString(std::string_view section, std::string_view name,
+                                       std::string_view fallback) const
+{
+    if (auto text = ReadValue(section, name))
+        return *text;
+    return std::string(fallback);
+}
+
+int ISettingsStore::ReadInteger(std::string_view section, std::string_view name, int fallback) const
+{
+    auto text = ReadValue(section, name);
+    long long value = 0;
+    if (!text || !TryStrToInt(Trim(*text), value))
+        return fallback;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        return fallback;
+    return static_cast<int>(value);
+}
+
+double ISettingsStore::ReadFloat(std::string_view section, std::string_view name, double fallback) const
+{
+    auto text = ReadValue(section, name);
+    if (!text)
+        return fallback;
+    return ParseFloatSetting(*text).value_or(fallback);
+}
+
+bool ISettingsStore::ReadBool(std::string_view section, std::string_view name, bool fallback) const
+{
+    auto text = ReadValue(section, name);
+    if (!text)
+        return fallback;
+    const std::string word = lowerAscii(Trim(*text));
+    if (word == "true")
+        return true;
+    if (word == "false")
+        return false;
+    long long value = 0;
+    if (TryStrToInt(word, value))
+        return value != 0;
+    return fallback;
+}
+
+void ISettingsStore::WriteString(std::string_view section, std::string_view name, std::string_view value)
+{
+    WriteValue(section, name, value);
+}
+
+void ISettingsStore::WriteInteger(std::string_view section, std::string_view name, long long value)
+{
+    WriteValue(section, name, Format("%d", value));
+}
+
+void ISettingsStore::WriteFloat(std::string_view section, std::string_view name, double value)
+{
+    WriteValue(section, name, FloatSettingText(value));
+}
+
+void ISettingsStore::WriteBool(std::string_view section, std::string_view name, bool value)
+{
+    WriteValue(section, name, value ? "true" : "false");
+}
+
+std::string FloatSettingText(double value)
+{
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    // to_chars without a precision gives the shortest text that round-trips, and is
+    // independent of the locale.
+    std::array<char, 64> buffer{};
+    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    if (ec != std::errc())
+        return "nan";
+    return std::string(buffer.data(), end);
+}
+
+std::optional<double> ParseFloatSetting(std::string_view text)
+{
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty())
+        return std::nullopt;
+    const char* first = trimmed.data();
+    const char* last = first + trimmed.size();
+    if (*first == '+')
+        ++first;
+    double value = 0;
+    auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec != std::errc() || end != last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> TMemorySettingsStore::ReadValue(std::string_view section,
+                                                           std::string_view name) const
+{
+    if (const Section* s = find(section))
+        for (const auto& [key, text] : s->values)
+            if (sameName(key, name))
+                return text;
+    return std::nullopt;
+}
+
+void TMemorySettingsStore::WriteValue(std::string_view section, std::string_view name, std::string_view text)
+{
+    Section* s = const_cast<Section*>(find(section));
+    if (!s) {
+        sections_.push_back(Section{std::string(section), {}});
+        s = &sections_.back();
+    }
+    for (auto& [key, value] : s->values)
+        if (sameName(key, name)) {
+            value = std::string(text);
+            return;
+        }
+    s->values.emplace_back(std::string(name), std::string(text));
+}
+
+void TMemorySettingsStore::EraseSection(std::string_view section)
+{
+    std::erase_if(sections_, [&](const Section& s) { return sameName(s.name, section); });
+}
+
+std::vector<std::string> TMemorySettingsStore::Sections() const
+{
+    std::vector<std::string> names;
+    for (const Section& s : sections_)
+        names.push_back(s.name);
+    return names;
+}
+
+std::vector<std::string> TMemorySettingsStore::ValueNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    if (const Section* s = find(section))
+        for (const auto& value : s->values)
+            names.push_back(value.first);
+    return names;
+}
+
+const TMemorySettingsStore::Section* TMemorySettingsStore::find(std::string_view section) const
+{
+    for (const Section& s : sections_)
+        if (sameName(s.name, section))
+            return &s;
+    return nullptr;
+}
+
+std::filesystem::path ConfigFolder()
+{
+    if (auto folder = envFolder("ZMK_CONFIG_DIR"); !folder.empty())
+        return folder;
+    if (auto folder = envFolder("XDG_CONFIG_HOME"); !folder.empty() && folder.is_absolute())
+        return folder;
+    return homeFolder() / ".config";
+}
+
+std::filesystem::path ProgramSettingsFile(std::string_view programName)
+{
+    return ConfigFolder() / "Quorvane" / (std::string(programName) + ".ini");
+}
+
+std::filesystem::path CommonSettingsFile()
+{
+    return ConfigFolder() / "Quorvane" / "Common.ini";
+}
+
+std::filesystem::path SoftwareSettingsFile()
+{
+    return ConfigFolder() / "Quorvane" / "Software.ini";
+}
+
+} // namespace zmk

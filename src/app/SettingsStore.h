@@ -1,0 +1,97 @@
+// The per-user settings store: named sections of named values (texts, integers, reals and
+// booleans) that the program and its dialogs remember between runs. The program's own values
+// live in "Quorvane/ZMK.ini", the values shared by the maker's programs in
+// "Quorvane/Common.ini" and the maker's contact details in "Quorvane/Software.ini", all under
+// the user's configuration folder. Reals are written in their shortest exact decimal form so
+// they read back bit for bit; booleans as "true"/"false"; a missing or unreadable value reads
+// as the caller's default.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zmk {
+
+/// Sections of named values. Section and value names are compared without regard to letter
+/// case, and keep the order in which they were first written.
+class ISettingsStore
+{
+public:
+    virtual ~ISettingsStore() = default;
+
+    /// The stored text of a value, or nothing when the section or the value is missing.
+    virtual std::optional<std::string> ReadValue(std::string_view section, std::string_view name) const = 0;
+    /// Stores a value's text, creating the section and the value as needed.
+    virtual void WriteValue(std::string_view section, std::string_view name, std::string_view text) = 0;
+    /// Removes a section with all its values; nothing happens when it is missing.
+    virtual void EraseSection(std::string_view section) = 0;
+    /// Names of the sections, in order.
+    virtual std::vector<std::string> Sections() const = 0;
+    /// Names of a section's values, in order; empty when the section is missing.
+    virtual std::vector<std::string> ValueNames(std::string_view section) const = 0;
+    /// Writes pending changes to their medium; false when that failed (the changes stay held).
+    virtual bool Flush() { return true; }
+
+    bool ValueExists(std::string_view section, std::string_view name) const;
+    bool SectionExists(std::string_view section) const;
+
+    /// A text value, or the fallback when missing.
+    std::string ReadString(std::string_view section, std::string_view name, std::string_view fallback) const;
+    /// An integer value, or the fallback when missing or not an integer of int's range.
+    int ReadInteger(std::string_view section, std::string_view name, int fallback) const;
+    /// A real value, or the fallback when missing, not a number, or not finite.
+    double ReadFloat(std::string_view section, std::string_view name, double fallback) const;
+    /// A boolean value ("true"/"false" in any case, or an integer: non-zero is true), or the
+    /// fallback when missing or unreadable.
+    bool ReadBool(std::string_view section, std::string_view name, bool fallback) const;
+
+    void WriteString(std::string_view section, std::string_view name, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view name, long long value);
+    /// Writes the shortest text that reads back as exactly the same double.
+    void WriteFloat(std::string_view section, std::string_view name, double value);
+    void WriteBool(std::string_view section, std::string_view name, bool value);
+};
+
+/// The text WriteFloat stores: the shortest decimal form that reads back as the same double
+/// ("0.1", "101.325", "1e-05"); "nan", "inf" or "-inf" for values that are not finite.
+std::string FloatSettingText(double value);
+/// Reads a real as stored by WriteFloat (or typed by hand: blanks around it are allowed);
+/// nothing for texts that are not a finite number.
+std::optional<double> ParseFloatSetting(std::string_view text);
+
+/// A store held in memory only: the tests' store, and the model of the file-backed one.
+class TMemorySettingsStore : public ISettingsStore
+{
+public:
+    std::optional<std::string> ReadValue(std::string_view section, std::string_view name) const override;
+    void WriteValue(std::string_view section, std::string_view name, std::string_view text) override;
+    void EraseSection(std::string_view section) override;
+    std::vector<std::string> Sections() const override;
+    std::vector<std::string> ValueNames(std::string_view section) const override;
+
+private:
+    struct Section
+    {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> values;
+    };
+    const Section* find(std::string_view section) const;
+    std::vector<Section> sections_;
+};
+
+/// The user's configuration folder: $ZMK_CONFIG_DIR when set (tests), else
+/// $XDG_CONFIG_HOME, else ~/.config.
+std::filesystem::path ConfigFolder();
+/// The program's own settings file: ConfigFolder()/Quorvane/<programName>.ini.
+std::filesystem::path ProgramSettingsFile(std::string_view programName = "ZMK");
+/// The settings shared by the maker's programs: ConfigFolder()/Quorvane/Common.ini.
+std::filesystem::path CommonSettingsFile();
+/// The maker's section under the general software key: ConfigFolder()/Quorvane/Software.ini.
+std::filesystem::path SoftwareSettingsFile();
+
+} // namespace zmk

@@ -1,0 +1,168 @@
+#include "app/StartupSettings.h"
+
+namespace zmk {
+
+namespace {
+
+constexpr std::string_view kStartup = "Startup";
+constexpr std::string_view kAirOn = "Startup\\airon";
+constexpr std::string_view kAirOff = "Startup\\airoff";
+constexpr std::string_view kCoil = "Startup\\coil";
+constexpr std::string_view kUnits = "units";
+
+// A coordinate held on a screen of the given extent.
+int holdOnScreen(int position, int extent)
+{
+    if (position < 0)
+        return 0;
+    if (position > extent - 100)
+        return extent - 200;
+    return position;
+}
+
+// Reads a small code and keeps the default when the stored one is outside its range, since
+// the code indexes tables further on.
+int readCode(const ISettingsStore& store, std::string_view section, std::string_view name, int fallback,
+             int lo, int hi)
+{
+    const int value = store.ReadInteger(section, name, fallback);
+    return (value < lo || value > hi) ? fallback : value;
+}
+
+} // namespace
+
+void RestoreWindow(const ISettingsStore& store, std::string_view windowName, TWindowPlace& place,
+                   TScreenSize screen, bool withVisible, bool withSize)
+{
+    place.Left = store.ReadInteger(windowName, "Left", place.Left);
+    place.Top = store.ReadInteger(windowName, "Top", place.Top);
+    if (withSize) {
+        place.Width = store.ReadInteger(windowName, "Width", place.Width);
+        place.Height = store.ReadInteger(windowName, "Height", place.Height);
+    }
+    if (withVisible)
+        place.Visible = store.ReadBool(windowName, "Visible", false);
+    place.Left = holdOnScreen(place.Left, screen.Width);
+    place.Top = holdOnScreen(place.Top, screen.Height);
+    place.WinState = readCode(store, windowName, "WinState", place.WinState, 0, 2);
+}
+
+void StoreWindow(ISettingsStore& store, std::string_view windowName, const TWindowPlace& place)
+{
+    store.WriteInteger(windowName, "Left", place.Left);
+    store.WriteInteger(windowName, "Top", place.Top);
+    store.WriteInteger(windowName, "Width", place.Width);
+    store.WriteInteger(windowName, "Height", place.Height);
+    store.WriteBool(windowName, "Visible", place.Visible);
+    store.WriteInteger(windowName, "WinState", place.WinState);
+}
+
+bool RestoresSize(std::string_view windowName)
+{
+    for (const TRememberedWindow& w : kRememberedWindows)
+        if (windowName == w.Name)
+            return w.WithSize;
+    return false;
+}
+
+void LoadStartupSettings(const ISettingsStore& store, TWindowPlace& mainWindow, TScreenSize screen,
+                         TStartupSettings& settings)
+{
+    RestoreWindow(store, kMainWindowName, mainWindow, screen, false, true);
+
+    TStoredStartValues& s = settings.Start;
+    settings.LastPath = store.ReadString(kStartup, "LastPath", settings.LastPath);
+    s.Pa = store.ReadFloat(kStartup, "Barometer", s.Pa);
+    s.vf = store.ReadFloat(kStartup, "FaceVelocity", s.vf);
+    s.LiquidSpec = readCode(store, kStartup, "LiquidSpec", s.LiquidSpec, 0, 13);
+    s.UserRo = store.ReadFloat(kStartup, "UserRo", s.UserRo);
+    s.UserCp = store.ReadFloat(kStartup, "UserCp", s.UserCp);
+    s.UserMu = store.ReadFloat(kStartup, "UserMu", s.UserMu);
+    s.UserKo = store.ReadFloat(kStartup, "UserKo", s.UserKo);
+    s.LiquidCaption = store.ReadString(kStartup, "LiquidCaption", s.LiquidCaption);
+    s.mw = store.ReadFloat(kStartup, "LiquidFlow", s.mw);
+    s.twi = store.ReadFloat(kStartup, "LiquidTempIn", s.twi);
+    s.two = store.ReadFloat(kStartup, "LiquidTempOut", s.two);
+    s.LiquidControl = readCode(store, kStartup, "LiquidControl", s.LiquidControl, 0, 1);
+
+    s.dbi = store.ReadFloat(kAirOn, "db", s.dbi);
+    s.wai = store.ReadFloat(kAirOn, "wa", s.wai);
+    s.dbo = store.ReadFloat(kAirOff, "db", s.dbo);
+    s.wao = store.ReadFloat(kAirOff, "wa", s.wao);
+
+    s.CoilMaker = store.ReadString(kCoil, "Mnf", s.CoilMaker);
+    s.tube = store.ReadInteger(kCoil, "tube", s.tube);
+    s.CoilModel = store.ReadString(kCoil, "Model", s.CoilModel);
+    s.fHeight = store.ReadFloat(kCoil, "fHeight", s.fHeight);
+    s.fLength = store.ReadFloat(kCoil, "fLength", s.fLength);
+    s.Rows = store.ReadFloat(kCoil, "rows", s.Rows);
+    s.fpi = store.ReadFloat(kCoil, "fpi", s.fpi);
+    s.Circ = store.ReadFloat(kCoil, "circ", s.Circ);
+
+    for (size_t i = 0; i < kUnitFields.size(); ++i)
+        settings.UnitIndex[i] = store.ReadInteger(kUnits, kUnitFields[i].Name, settings.UnitIndex[i]);
+}
+
+void SaveStartupSettings(ISettingsStore& store, const TWindowPlace& mainWindow,
+                         const TStartupSettings& settings)
+{
+    StoreWindow(store, kMainWindowName, mainWindow);
+
+    const TStoredStartValues& s = settings.Start;
+    store.WriteString(kStartup, "LastPath", settings.LastPath);
+    store.WriteFloat(kStartup, "Barometer", s.Pa);
+    store.WriteFloat(kStartup, "Altitude", settings.Altitude);
+    store.WriteFloat(kStartup, "AirMassFlow", settings.AirMassFlow);
+    store.WriteFloat(kStartup, "FaceVelocity", s.vf);
+    store.WriteInteger(kStartup, "LiquidSpec", s.LiquidSpec);
+    store.WriteFloat(kStartup, "UserRo", s.UserRo);
+    store.WriteFloat(kStartup, "UserCp", s.UserCp);
+    store.WriteFloat(kStartup, "UserMu", s.UserMu);
+    store.WriteFloat(kStartup, "UserKo", s.UserKo);
+    store.WriteString(kStartup, "LiquidCaption", s.LiquidCaption);
+    store.WriteFloat(kStartup, "LiquidFlow", s.mw);
+    store.WriteFloat(kStartup, "LiquidTempIn", s.twi);
+    store.WriteFloat(kStartup, "LiquidTempOut", s.two);
+    store.WriteInteger(kStartup, "LiquidControl", s.LiquidControl);
+    store.WriteFloat(kStartup, "LiquidDT", settings.LiquidDT);
+    store.WriteFloat(kStartup, "TubeVelocity", settings.TubeVelocity);
+
+    store.WriteFloat(kAirOn, "db", s.dbi);
+    store.WriteFloat(kAirOn, "wa", s.wai);
+    store.WriteFloat(kAirOff, "db", s.dbo);
+    store.WriteFloat(kAirOff, "wa", s.wao);
+
+    store.WriteString(kCoil, "Mnf", s.CoilMaker);
+    store.WriteInteger(kCoil, "tube", s.tube);
+    store.WriteString(kCoil, "Model", s.CoilModel);
+    store.WriteFloat(kCoil, "fHeight", s.fHeight);
+    store.WriteFloat(kCoil, "fLength", s.fLength);
+    store.WriteFloat(kCoil, "rows", s.Rows);
+    store.WriteFloat(kCoil, "fpi", s.fpi);
+    store.WriteFloat(kCoil, "circ", s.Circ);
+
+    for (size_t i = 0; i < kUnitFields.size(); ++i)
+        store.WriteInteger(kUnits, kUnitFields[i].Name, settings.UnitIndex[i]);
+}
+
+TMakerContact ReadMakerContact(const ISettingsStore& softwareStore)
+{
+    constexpr std::string_view section = "Quorvane";
+    auto read = [&](std::string_view name) { return softwareStore.ReadString(section, name, ""); };
+    TMakerContact c;
+    c.company = read("company");
+    c.description = read("description");
+    c.logo = read("logo");
+    c.addr1 = read("addr1");
+    c.addr2 = read("addr2");
+    c.code = read("code");
+    c.country = read("country");
+    c.email = read("email");
+    c.web = read("web");
+    c.tel = read("tel");
+    c.fax = read("fax");
+    c.user = read("user");
+    return c;
+}
+
+} // namespace zmk
