@@ -35,7 +35,7 @@ std::string CommonDataFolder()
         (std::filesystem::path(ProgramFolder()) / ".." / "Common Files").lexically_normal();
     if (std::filesystem::is_directory(beside, ec))
         return withSlash(beside.string());
-    // Programs run from elsewhere in the build tree (the tests) use the build tree's data.
+        // Programs run from elsewhere in the build tree (the tests) use the build tree's data.
 #ifdef ZMK_BUILD_COMMON_DIR
     return withSlash(ZMK_BUILD_COMMON_DIR);
 #else

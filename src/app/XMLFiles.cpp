@@ -155,8 +155,9 @@ void writeAtomically(const std::string& fileName, const std::string& data)
 
 std::string ReadStatusText(int status)
 {
-    static const char* const names[] = {"none",     "invalid file format",   "not found",        "wrong type",
-                                        "parent node not found", "value missing", "attribute missing"};
+    static const char* const names[] = {
+        "none",          "invalid file format", "not found", "wrong type", "parent node not found",
+        "value missing", "attribute missing"};
     return status >= 0 && status <= 6 ? names[status] : "unknown";
 }
 
@@ -215,7 +216,10 @@ TXMLFile::TXMLFile(std::string fileName, Node& root, bool clear) : TXMLFile(std:
     }
 }
 
-void TXMLFile::Clear() { doc_.reset(); }
+void TXMLFile::Clear()
+{
+    doc_.reset();
+}
 
 void TXMLFile::InitRoot(const std::string& rootName, const std::string& program, Node& root,
                         const std::string& version)
@@ -373,8 +377,8 @@ int TXMLFile::ReadAttrInt(Node node, const std::string& name, int fallback)
     return v;
 }
 
-std::string TXMLFile::ReadPathAttr(Node parent, const std::vector<std::string>& names, const std::string& attrName,
-                                   const std::string& fallback)
+std::string TXMLFile::ReadPathAttr(Node parent, const std::vector<std::string>& names,
+                                   const std::string& attrName, const std::string& fallback)
 {
     return ReadAttr(FindPath(parent, names, false), attrName, fallback);
 }
@@ -433,8 +437,8 @@ TXMLFile::Node TXMLFile::WriteText(Node parent, const std::string& name, bool re
     return child;
 }
 
-TXMLFile::Node TXMLFile::WriteFloat(Node parent, const std::string& name, bool reuse, const std::string& format,
-                                    double value)
+TXMLFile::Node TXMLFile::WriteFloat(Node parent, const std::string& name, bool reuse,
+                                    const std::string& format, double value)
 {
     return WriteText(parent, name, reuse, Format(format, value));
 }

@@ -8,5 +8,6 @@ class App;
 namespace zmk::cli {
 
 void AddUnitsCommand(CLI::App& app);
+void AddGeometryCommand(CLI::App& app);
 
 } // namespace zmk::cli

@@ -90,8 +90,14 @@ TMnfRec readModel(TXMLFile& xml, const TMnfRec& base, pugi::xml_node element)
     return m;
 }
 
-const char* patternWord(int pattern) { return pattern == 1 ? "In-line" : "Staggered"; }
-const char* basisWord(int basis) { return basis == 1 ? "depth" : "height"; }
+const char* patternWord(int pattern)
+{
+    return pattern == 1 ? "In-line" : "Staggered";
+}
+const char* basisWord(int basis)
+{
+    return basis == 1 ? "depth" : "height";
+}
 
 } // namespace
 
@@ -117,9 +123,9 @@ TMnfRec DefaultMnfRec()
 
 std::string ModelLine(const TMnfRec& rec)
 {
-    return Format("%S, %0.4f, %0.4f, %0.4f, %0.4f, %0.4f, %S, %S, %S, %0.4f, %0.4f, %d", rec.Name, 1000 * rec.ID,
-                  1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.T, patternWord(rec.Pattern), rec.TubeMt,
-                  rec.FinMt, rec.FinF, rec.TubeF, rec.Basis);
+    return Format("%S, %0.4f, %0.4f, %0.4f, %0.4f, %0.4f, %S, %S, %S, %0.4f, %0.4f, %d", rec.Name,
+                  1000 * rec.ID, 1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.T,
+                  patternWord(rec.Pattern), rec.TubeMt, rec.FinMt, rec.FinF, rec.TubeF, rec.Basis);
 }
 
 void MnfRecToModel(const TMnfRec& rec, TModelRec& model)
@@ -289,8 +295,9 @@ void TCoilMakers::SaveMaker()
 {
     TXMLFile xml(fileName_);
     if (xml.ReadStatus() != rsNone)
-        throw ZmkError("TCoilMakers.SaveMaker", "The coil maker database \"" + fileName_ +
-                                                    "\" cannot be read and was not rewritten: " + xml.LoadError());
+        throw ZmkError("TCoilMakers.SaveMaker",
+                       "The coil maker database \"" + fileName_ +
+                           "\" cannot be read and was not rewritten: " + xml.LoadError());
     pugi::xml_node root = xml.Root();
     if (!root) {
         root = xml.Document().append_child("catalog");

@@ -2,6 +2,7 @@
 #include "geometry/FinAndTube.h"
 
 #include "geometry/CoilMakers.h"
+#include "units/ConvTools.h"
 #include "units/Errors.h"
 #include "units/NumText.h"
 
@@ -28,31 +29,32 @@ const std::array<TSerpentine, kSerpentineCount> SerpentineTable = {{
     {"3/40", 3.0 / 40}, {"1/13", 1.0 / 13}, {"3/38", 3.0 / 38}, {"3/37", 3.0 / 37}, {"1/12", 1.0 / 12},
     {"3/35", 3.0 / 35}, {"3/34", 3.0 / 34}, {"1/11", 1.0 / 11}, {"3/32", 3.0 / 32}, {"3/31", 3.0 / 31},
     {"1/10", 1.0 / 10}, {"4/39", 4.0 / 39}, {"3/29", 3.0 / 29}, {"2/19", 2.0 / 19}, {"3/28", 3.0 / 28},
-    {"4/37", 4.0 / 37}, {"1/9", 1.0 / 9}, {"4/35", 4.0 / 35}, {"3/26", 3.0 / 26}, {"2/17", 2.0 / 17},
-    {"3/25", 3.0 / 25}, {"4/33", 4.0 / 33}, {"1/8", 1.0 / 8}, {"5/39", 5.0 / 39}, {"4/31", 4.0 / 31},
+    {"4/37", 4.0 / 37}, {"1/9", 1.0 / 9},   {"4/35", 4.0 / 35}, {"3/26", 3.0 / 26}, {"2/17", 2.0 / 17},
+    {"3/25", 3.0 / 25}, {"4/33", 4.0 / 33}, {"1/8", 1.0 / 8},   {"5/39", 5.0 / 39}, {"4/31", 4.0 / 31},
     {"3/23", 3.0 / 23}, {"5/38", 5.0 / 38}, {"2/15", 2.0 / 15}, {"5/37", 5.0 / 37}, {"3/22", 3.0 / 22},
-    {"4/29", 4.0 / 29}, {"5/36", 5.0 / 36}, {"1/7", 1.0 / 7}, {"5/34", 5.0 / 34}, {"4/27", 4.0 / 27},
+    {"4/29", 4.0 / 29}, {"5/36", 5.0 / 36}, {"1/7", 1.0 / 7},   {"5/34", 5.0 / 34}, {"4/27", 4.0 / 27},
     {"3/20", 3.0 / 20}, {"5/33", 5.0 / 33}, {"2/13", 2.0 / 13}, {"5/32", 5.0 / 32}, {"3/19", 3.0 / 19},
-    {"4/25", 4.0 / 25}, {"5/31", 5.0 / 31}, {"6/37", 6.0 / 37}, {"1/6", 1.0 / 6}, {"6/35", 6.0 / 35},
+    {"4/25", 4.0 / 25}, {"5/31", 5.0 / 31}, {"6/37", 6.0 / 37}, {"1/6", 1.0 / 6},   {"6/35", 6.0 / 35},
     {"5/29", 5.0 / 29}, {"4/23", 4.0 / 23}, {"3/17", 3.0 / 17}, {"5/28", 5.0 / 28}, {"2/11", 2.0 / 11},
     {"5/27", 5.0 / 27}, {"3/16", 3.0 / 16}, {"4/21", 4.0 / 21}, {"5/26", 5.0 / 26}, {"6/31", 6.0 / 31},
-    {"1/5", 1.0 / 5}, {"8/39", 8.0 / 39}, {"6/29", 6.0 / 29}, {"5/24", 5.0 / 24}, {"4/19", 4.0 / 19},
-    {"3/14", 3.0 / 14}, {"8/37", 8.0 / 37}, {"5/23", 5.0 / 23}, {"2/9", 2.0 / 9}, {"5/22", 5.0 / 22},
+    {"1/5", 1.0 / 5},   {"8/39", 8.0 / 39}, {"6/29", 6.0 / 29}, {"5/24", 5.0 / 24}, {"4/19", 4.0 / 19},
+    {"3/14", 3.0 / 14}, {"8/37", 8.0 / 37}, {"5/23", 5.0 / 23}, {"2/9", 2.0 / 9},   {"5/22", 5.0 / 22},
     {"8/35", 8.0 / 35}, {"3/13", 3.0 / 13}, {"4/17", 4.0 / 17}, {"5/21", 5.0 / 21}, {"6/25", 6.0 / 25},
-    {"8/33", 8.0 / 33}, {"1/4", 1.0 / 4}, {"8/31", 8.0 / 31}, {"6/23", 6.0 / 23}, {"5/19", 5.0 / 19},
+    {"8/33", 8.0 / 33}, {"1/4", 1.0 / 4},   {"8/31", 8.0 / 31}, {"6/23", 6.0 / 23}, {"5/19", 5.0 / 19},
     {"4/15", 4.0 / 15}, {"3/11", 3.0 / 11}, {"8/29", 8.0 / 29}, {"5/18", 5.0 / 18}, {"2/7", 2.0 / 7},
     {"5/17", 5.0 / 17}, {"8/27", 8.0 / 27}, {"3/10", 3.0 / 10}, {"4/13", 4.0 / 13}, {"5/16", 5.0 / 16},
-    {"6/19", 6.0 / 19}, {"8/25", 8.0 / 25}, {"1/3", 1.0 / 3}, {"8/23", 8.0 / 23}, {"6/17", 6.0 / 17},
-    {"5/14", 5.0 / 14}, {"4/11", 4.0 / 11}, {"3/8", 3.0 / 8}, {"8/21", 8.0 / 21}, {"5/13", 5.0 / 13},
-    {"2/5", 2.0 / 5}, {"5/12", 5.0 / 12}, {"8/19", 8.0 / 19}, {"3/7", 3.0 / 7}, {"4/9", 4.0 / 9},
-    {"5/11", 5.0 / 11}, {"6/13", 6.0 / 13}, {"8/17", 8.0 / 17}, {"1/2", 1.0 / 2}, {"8/15", 8.0 / 15},
-    {"6/11", 6.0 / 11}, {"5/9", 5.0 / 9}, {"4/7", 4.0 / 7}, {"3/5", 3.0 / 5}, {"8/13", 8.0 / 13},
-    {"5/8", 5.0 / 8}, {"2/3", 2.0 / 3}, {"5/7", 5.0 / 7}, {"8/11", 8.0 / 11}, {"3/4", 3.0 / 4},
-    {"4/5", 4.0 / 5}, {"5/6", 5.0 / 6}, {"6/7", 6.0 / 7}, {"8/9", 8.0 / 9}, {"1", 1.0},
+    {"6/19", 6.0 / 19}, {"8/25", 8.0 / 25}, {"1/3", 1.0 / 3},   {"8/23", 8.0 / 23}, {"6/17", 6.0 / 17},
+    {"5/14", 5.0 / 14}, {"4/11", 4.0 / 11}, {"3/8", 3.0 / 8},   {"8/21", 8.0 / 21}, {"5/13", 5.0 / 13},
+    {"2/5", 2.0 / 5},   {"5/12", 5.0 / 12}, {"8/19", 8.0 / 19}, {"3/7", 3.0 / 7},   {"4/9", 4.0 / 9},
+    {"5/11", 5.0 / 11}, {"6/13", 6.0 / 13}, {"8/17", 8.0 / 17}, {"1/2", 1.0 / 2},   {"8/15", 8.0 / 15},
+    {"6/11", 6.0 / 11}, {"5/9", 5.0 / 9},   {"4/7", 4.0 / 7},   {"3/5", 3.0 / 5},   {"8/13", 8.0 / 13},
+    {"5/8", 5.0 / 8},   {"2/3", 2.0 / 3},   {"5/7", 5.0 / 7},   {"8/11", 8.0 / 11}, {"3/4", 3.0 / 4},
+    {"4/5", 4.0 / 5},   {"5/6", 5.0 / 6},   {"6/7", 6.0 / 7},   {"8/9", 8.0 / 9},   {"1", 1.0},
     {"1-1/7", 8.0 / 7}, {"1-1/5", 6.0 / 5}, {"1-1/4", 5.0 / 4}, {"1-1/3", 4.0 / 3}, {"1-1/2", 3.0 / 2},
-    {"1-3/5", 8.0 / 5}, {"1-2/3", 5.0 / 3}, {"2", 2.0}, {"2-1/2", 5.0 / 2}, {"2-2/3", 8.0 / 3},
-    {"3", 3.0}, {"4", 4.0}, {"5", 5.0}, {"6", 6.0}, {"8", 8.0}, {"10", 10.0}, {"12", 12.0}, {"14", 14.0},
-    {"16", 16.0}, {"18", 18.0}, {"20", 20.0}, {"40", 40.0},
+    {"1-3/5", 8.0 / 5}, {"1-2/3", 5.0 / 3}, {"2", 2.0},         {"2-1/2", 5.0 / 2}, {"2-2/3", 8.0 / 3},
+    {"3", 3.0},         {"4", 4.0},         {"5", 5.0},         {"6", 6.0},         {"8", 8.0},
+    {"10", 10.0},       {"12", 12.0},       {"14", 14.0},       {"16", 16.0},       {"18", 18.0},
+    {"20", 20.0},       {"40", 40.0},
 }};
 
 namespace {
@@ -108,7 +110,16 @@ double ceilChecked(double v)
 bool isSeparator(char c)
 {
     switch (c) {
-    case ' ': case '(': case ')': case '-': case '/': case 'X': case 'x': case 'c': case 'f': case 'r':
+    case ' ':
+    case '(':
+    case ')':
+    case '-':
+    case '/':
+    case 'X':
+    case 'x':
+    case 'c':
+    case 'f':
+    case 'r':
         return true;
     default:
         return false;
@@ -197,9 +208,18 @@ int SerpentineLookup(int start, double x)
     return lo;
 }
 
-std::string ConnectionName(int connections) { return connections == 0 ? "Same" : "Opposite"; }
-std::string CircuitBasisName(int cb) { return cb == 1 ? "Rows deep" : "Tubes high"; }
-std::string PatternName(int tp) { return tp == 1 ? "In-line" : "Staggered"; }
+std::string ConnectionName(int connections)
+{
+    return connections == 0 ? "Same" : "Opposite";
+}
+std::string CircuitBasisName(int cb)
+{
+    return cb == 1 ? "Rows deep" : "Tubes high";
+}
+std::string PatternName(int tp)
+{
+    return tp == 1 ? "In-line" : "Staggered";
+}
 
 int ParseSizeText(std::string_view text, TSizeValues& values)
 {
@@ -238,18 +258,29 @@ int ParseSizeText(std::string_view text, TSizeValues& values)
 std::string SizeErrorText(int code)
 {
     switch (code) {
-    case 0: return "no error";
-    case 1: return "a number is missing or malformed, or the geometry cannot be calculated";
-    case 2: return "fins per inch outside 0..30";
-    case 5: return "fin height outside 6.25..25000 mm";
-    case 6: return "finned length outside 100..50000 mm";
-    case 7: return "rows outside 1..20";
-    case 8: return "circuits outside 1..1600";
-    default: return "unknown error";
+    case 0:
+        return "no error";
+    case 1:
+        return "a number is missing or malformed, or the geometry cannot be calculated";
+    case 2:
+        return "fins per inch outside 0..30";
+    case 5:
+        return "fin height outside 6.25..25000 mm";
+    case 6:
+        return "finned length outside 100..50000 mm";
+    case 7:
+        return "rows outside 1..20";
+    case 8:
+        return "circuits outside 1..1600";
+    default:
+        return "unknown error";
     }
 }
 
-TFinAndTube::TFinAndTube() { Recalculate(); }
+TFinAndTube::TFinAndTube()
+{
+    Recalculate();
+}
 
 TFinAndTube::TFinAndTube(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText)
 {
@@ -529,18 +560,72 @@ std::string TFinAndTube::MakerDesignation() const
         return Format("%s  %3.3d%2.0f / %0.0f / %2.1f / %2.2f / %4.0f %s/%s (%0.4g)", KindShortCode(r.Code),
                       tenths, 1000 * r.Sx, tubesHigh, r.Rows, r.fpi, 1000 * r.fLength, mf, mc, r.Circ);
     if (sameText(r.Mnf, "HC"))
-        return Format("%d %s %0.0f x %0.0f x %0.1fr x %0.2ff - %0.4gc (%s/%s/%s)", codeTerm, KindLongCode(r.Code),
-                      1000 * r.fHeight / 25.4, 1000 * r.fLength, r.Rows, r.fpi, r.Circ, mt, mf, mc);
+        return Format("%d %s %0.0f x %0.0f x %0.1fr x %0.2ff - %0.4gc (%s/%s/%s)", codeTerm,
+                      KindLongCode(r.Code), 1000 * r.fHeight / 25.4, 1000 * r.fLength, r.Rows, r.fpi, r.Circ,
+                      mt, mf, mc);
     if (sameText(r.Mnf, "BAC"))
-        return Format("%0.0f - %0.0f - %0.1f / %0.4g - %0.0fc", tubesHigh, 100 * r.fLength, r.Rows, 25.4 / r.fpi,
-                      r.Circ);
+        return Format("%0.0f - %0.0f - %0.1f / %0.4g - %0.0fc", tubesHigh, 100 * r.fLength, r.Rows,
+                      25.4 / r.fpi, r.Circ);
     if (sameText(r.Mnf, "Enviroware"))
-        return Format("ENV%d  %0.0f\" x %0.0fmm x %0.1fr x %0.2ff - %0.4gc", codeTerm, 1000 * r.fHeight / 25.4,
-                      1000 * r.fLength, r.Rows, r.fpi, r.Circ);
+        return Format("ENV%d  %0.0f\" x %0.0fmm x %0.1fr x %0.2ff - %0.4gc", codeTerm,
+                      1000 * r.fHeight / 25.4, 1000 * r.fLength, r.Rows, r.fpi, r.Circ);
     if (sameText(r.Mnf, "GEA"))
-        return Format("%0.0fT %0.1fNR %0.0fA %0.0fP %0.0fNC", tubesHigh, r.Rows, 1000 * r.fLength, 25.4 / r.fpi,
-                      r.Circ);
+        return Format("%0.0fT %0.1fNR %0.0fA %0.0fP %0.0fNC", tubesHigh, r.Rows, 1000 * r.fLength,
+                      25.4 / r.fpi, r.Circ);
     return {};
+}
+
+std::vector<std::string> TFinAndTube::ManufacturingReport()
+{
+    TQuantities& q = Quantities();
+    const TModelRec& r = Rec;
+    const double weight = Weight();
+    std::vector<std::string> lines;
+    lines.push_back("<pre>");
+    lines.push_back("<b>Coil Manufacturing Report</b>");
+    lines.push_back(r.Mnf + " (" + r.Model + ")");
+    lines.push_back(SizeText);
+    if (std::string designation = MakerDesignation(); !designation.empty())
+        lines.push_back(designation);
+    lines.push_back("");
+    lines.push_back("<b>Dimensions</b>");
+    lines.push_back(FormatQuantity("Height %s %s", q.fat_height, false, r.fHeight));
+    lines.push_back(FormatQuantity("Length %s %s", q.fat_length, false, r.fLength));
+    lines.push_back(FormatQuantity("Depth %s %s", q.fat_depth, false, Depth));
+    lines.push_back(Format("Rows %0.1f", r.Rows));
+    lines.push_back(FormatQuantity("Fins %s %s", q.fat_fin_spacing, false, r.fpi));
+    lines.push_back(FormatQuantity("Weight %s %s", q.hex_mass, false, weight));
+    lines.push_back("");
+    lines.push_back("<b>Circuiting</b>");
+    lines.push_back(Format("Tubes High %d", TubesHigh));
+    lines.push_back(Format("Tube Count %0.1f", TubeCount));
+    lines.push_back(Format("Circuits %0.0f", r.Circ));
+    lines.push_back(Format("Circuit Basis %s", CircuitBasisName(r.cb)));
+    const double perCircuit = TubeCount / r.Circ;
+    const long long d = std::isfinite(perCircuit) && std::fabs(perCircuit) < 9e18 ? Trunc(perCircuit) : 0;
+    lines.push_back(Format("Tubes/Circuits %d", d));
+    if (d > 0)
+        lines.push_back(Format("Unlinked tubes %d", Trunc(TubeCount - d * r.Circ)));
+    lines.push_back(Format("Serpentine %s", SerpentineName(r.Serp)));
+    lines.push_back(FormatQuantity("Eq Length %s %s", q.fat_length, false, GetTubeSide().EqLength));
+    lines.push_back(Format("Connections %s end", ConnectionName(Connections)));
+    lines.push_back("");
+    lines.push_back(Format("<b>Tube (%s Pattern)</b>", PatternName(r.tp)));
+    lines.push_back(FormatQuantity("ID %s %s", q.fat_tube_diameter, false, r.ID));
+    lines.push_back(FormatQuantity("OD %s %s", q.fat_tube_diameter, false, r.OD));
+    lines.push_back(FormatQuantity("Sx %s %s", q.fat_tube_pitch, false, r.Sx));
+    lines.push_back(FormatQuantity("Sy %s %s", q.fat_tube_pitch, false, r.Sy));
+    lines.push_back("");
+    lines.push_back("<b>Fin</b>");
+    lines.push_back(FormatQuantity("Thickness %s %s", q.fat_fin_thickness, false, r.tf));
+    lines.push_back(Format("Area factor %0.3f", r.fc));
+    lines.push_back("");
+    lines.push_back("<b>Material</b>");
+    lines.push_back(Format("Fin %s", MaterialAt(r.Mf, 1).Short));
+    lines.push_back(Format("Tube %s", MaterialAt(r.Mt, 0).Short));
+    lines.push_back(Format("Casing %s", MaterialAt(r.Mc, 3).Short));
+    lines.push_back("</pre>");
+    return lines;
 }
 
 } // namespace zmk

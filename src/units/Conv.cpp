@@ -81,12 +81,13 @@ constexpr std::array<UnitDef, 5> U7{{
     {"inch²", 1550.0031000062, 0, "%0.2f"},
     {"ft²", 10.763910416709722, 0, "%0.1f"},
 }};
-// U8: condensate rate, reference g/s.
+// U8: condensate rate, reference g/s. One g/s is 7.9366 lb/hr (3.6 kg/hr); the factor of a
+// pound (0.0022046 per gram) would show pounds per second under the lb/hr label.
 constexpr std::array<UnitDef, 4> U8{{
     {"g/s", 1, 0, "%0.1f"},
     {"kg/s", 0.001, 0, "%0.4f"},
     {"kg/min", 0.06, 0, "%0.3f"},
-    {"lb/hr", 0.002204622621848776, 0, "%0.3f"},
+    {"lb/hr", 7.936641438655593, 0, "%0.3f"},
 }};
 // U9: conductance (mass flow x specific heat).
 constexpr std::array<UnitDef, 4> U9{{
@@ -304,13 +305,14 @@ constexpr std::array<UnitDef, 2> U42{{
     {"m/s", 1, 0, "%0.2f"},
     {"fpm", 196.8503937007874, 0, "%0.1f"},
 }};
-// U43: dynamic viscosity.
+// U43: dynamic viscosity. One kg/(m·s) is 0.67197 lbm/(ft·s) (0.3048 / 0.45359237); a tenth
+// of that would show every viscosity ten times too small in lbm/ft·s.
 constexpr std::array<UnitDef, 7> U43{{
     {"kg/m·s", 1, 0, "%0.6g"},
     {"N·s/m²", 1, 0, "%0.6g"},
     {"µPa·s", 1000000, 0, "%0.6g"},
     {"cP", 1000, 0, "%0.6g"},
-    {"lbm/ft·s", 0.0671955, 0, "%0.6g"},
+    {"lbm/ft·s", 0.6719689751395068, 0, "%0.6g"},
     {"lbf·s/ft²", 0.020885, 0, "%0.6g"},
     {"lbf·hr/ft²", 5.8014e-06, 0, "%0.6g"},
 }};
@@ -524,8 +526,12 @@ void UnitConversion(TUnitsType kind, int display, int base, std::string& format,
     const UnitDef* stored = Unit(kind, base);
     format = shown->format;
     label = shown->label;
-    factor = shown->factor / stored->factor;
-    offset = kind == utTemperature ? shown->offset : 0.0;
+    // Computed in extended precision and kept as a double.
+    const long double f = static_cast<long double>(shown->factor) / stored->factor;
+    factor = static_cast<double>(f);
+    // Shown = stored x factor + offset. From a stored Celsius value (the model's unit) the
+    // offset is the display unit's own; from another stored scale its offset comes off first.
+    offset = kind == utTemperature ? static_cast<double>(shown->offset - stored->offset * f) : 0.0;
 }
 
 long double ToDisplay(long double offset, long double factor, long double value)

@@ -114,9 +114,10 @@ int MetricUnitIndex(TUnitsType kind, int current);
 int ImperialUnitIndex(TUnitsType kind, int current);
 
 /// Conversion from the stored unit `base` to the shown unit `display`: the display unit's
-/// default format and label, factor = factor[display] / factor[base] and the display unit's
-/// offset (utTemperature only, else 0). For utNone: format "%0.1f", empty label, factor and
-/// offset left untouched.
+/// default format and label, factor = factor[display] / factor[base] and, for utTemperature
+/// only (else 0), the offset that makes shown = stored x factor + offset: the display unit's
+/// offset when the value is stored in °C (base 0). For utNone: format "%0.1f", empty label,
+/// factor and offset left untouched.
 void UnitConversion(TUnitsType kind, int display, int base, std::string& format, std::string& label,
                     double& factor, double& offset);
 

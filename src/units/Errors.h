@@ -12,8 +12,7 @@ namespace zmk {
 class ZmkError : public std::runtime_error
 {
 public:
-    ZmkError(std::string where, const std::string& what)
-        : std::runtime_error(what), where_(std::move(where))
+    ZmkError(std::string where, const std::string& what) : std::runtime_error(what), where_(std::move(where))
     {
     }
     const std::string& where() const noexcept { return where_; }

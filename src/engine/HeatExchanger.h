@@ -1,0 +1,454 @@
+// The coil thermal models: the heat exchanger class family and its solve protocol.
+//
+//   TCustomHeatExchanger  the quantities every heat exchanger reports (duty, effectiveness,
+//    └ TCoil              NTU, coefficients, areas) and the solve status; a finned-tube coil
+//       └ TLiquidCoil     with air on the fins, owning its geometry; a pumped liquid in the
+//          ├ THotWaterCoil    tubes, owning its liquid operating state; and the three kinds the
+//          ├ TColdWaterCoil   job builds: a dry heating coil, a cooling coil whose surface may
+//          └ TZemtor          be dry, wet or part-wet, and the heat recovery coil.
+//
+// A coil owns its geometry, its liquid operating state and its step matrix, and refers to the
+// job's two air states and liquid, which it writes in place. Solve returns a TSolveStatus
+// (None = solved); an arithmetic fault or a property error escapes as an exception (EMathError
+// for arithmetic, see engine/FloatChecks.h), and no infinity or NaN is left as a result.
+// Units: °C, kW, kW/K, kW/(m²·K), m², m³, kg/s, m³/s, m/s, m, Pa (air dp), kPa (liquid dp and
+// barometric pressure), m²·K/kW (fouling), kW/(m·K) (conductivity).
+#pragma once
+
+#include "app/XMLFiles.h"
+#include "engine/LiquidState.h"
+#include "engine/Root.h"
+#include "geometry/FinAndTube.h"
+#include "properties/Fluid.h"
+#include "properties/Psy.h"
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zmk {
+
+/// Outcome of a solve or design run.
+enum class TSolveStatus : std::uint8_t {
+    None = 0,      ///< solved, no error
+    Iterating = 1, ///< still iterating
+    CountOut = 2,  ///< iteration limit reached
+    Aborted = 3,   ///< never set by the coils
+    TimeOut = 4,   ///< never set by the coils
+    DataError = 5, ///< the data admit no solution
+};
+/// "None", "Iterating", "CountOut", "Aborted", "TimeOut", "DataError"; empty for other values.
+std::string SolveStatusName(TSolveStatus status);
+
+/// Surface conditions (`SurfaceCondition`).
+constexpr std::uint8_t scDry = 0;
+constexpr std::uint8_t scWet = 1;
+constexpr std::uint8_t scPartWet = 2;
+/// "Dry", "Wet", "Part-Wet"; empty for other values.
+std::string SurfaceConditionName(int condition);
+
+/// Duty directions (`AirCooling`).
+constexpr std::uint8_t kAirHeating = 0;
+constexpr std::uint8_t kAirCooling = 1;
+/// "Air Heating", "Air Cooling"; empty for other values.
+std::string DutyDirectionName(int direction);
+
+/// Geometry kind codes handed to the geometry by the concrete coils.
+constexpr int kCodeColdWaterCoil = 0;
+constexpr int kCodeHotWaterCoil = 1;
+constexpr int kCodeZemtor = 5;
+
+/// The model text used when the one given at construction cannot be read.
+inline constexpr const char* kFallbackModel = "544 x 720 4r 12f  (14c)";
+
+/// Shape of the step matrix: rows (liquid, air dry bulb, surface, air dew point) × slices.
+constexpr int kStepRows = 4;
+constexpr int kStepCount = 100;
+
+/// Fouling resistance applied when `UseFouling` is set, m²·K/kW.
+constexpr double kFoulingResistance = 0.0048;
+
+/// The process-wide apparatus dew point default (°C): what a new coil copies into `ADP`. Every
+/// cold water solve that completes stores its ADP here. One owner; tests reset it.
+class TAdpDefault
+{
+public:
+    static constexpr double kInitial = 10.0; ///< value at program start, °C
+
+    /// The one instance.
+    static TAdpDefault& Instance();
+    /// The current default, °C.
+    double Value() const { return value_; }
+    /// Stores a cold coil's final ADP (°C).
+    void Store(double adp) { value_ = adp; }
+    /// Back to kInitial.
+    void Reset() { value_ = kInitial; }
+
+private:
+    TAdpDefault() = default;
+    double value_ = kInitial;
+};
+
+/// The last air-side evaluation of the fin-and-tube correlation.
+struct TAirResult
+{
+    double Dh = 0; ///< characteristic (hydraulic) diameter, m
+    double G = 0;  ///< mass velocity in the minimum free-flow area, kg/(m²·s)
+    double Re = 0; ///< Reynolds number
+    double Pr = 0; ///< Prandtl number
+    double Nu = 0; ///< Nusselt number
+    double j = 0;  ///< Colburn factor
+    double h = 0;  ///< plain coefficient of the staggered pattern, kW/(m²·K)
+};
+
+/// Effectiveness relation (Ntu, Cr) → effectiveness.
+using TEffectivenessFn = std::function<double(double Ntu, double Cr)>;
+/// Air-side coefficient correlation: plain coefficient (kW/(m²·K)) of a surface for an air state
+/// whose field 15 holds the air mass flow; fills the result record.
+using TAirCoefFn = std::function<double(const TAirSideGeometry&, const TAirState&, TAirResult&)>;
+
+/// Counterflow effectiveness for N transfer units and capacity ratio Cr (Cr may exceed 1); an
+/// overflowing exponential falls back to N/(N + 0.5).
+double CounterflowEffectiveness(double N, double Cr);
+
+/// The five values of SetGeometry: fin height (m), finned length (m), rows, fins per inch, circuits.
+using TGeometryValues = TSizeValues;
+
+/// The quantities every heat exchanger reports, and the solve protocol.
+class TCustomHeatExchanger
+{
+public:
+    explicit TCustomHeatExchanger(std::string model);
+    virtual ~TCustomHeatExchanger();
+    TCustomHeatExchanger(const TCustomHeatExchanger&) = delete;
+    TCustomHeatExchanger& operator=(const TCustomHeatExchanger&) = delete;
+
+    std::string Model;                ///< size text of the geometry
+    double NtuLiquid = 0;             ///< liquid-side transfer units Ui·Ai/cw
+    double NtuAir = 0;                ///< air-side transfer units ho·Ao/Ca
+    double NtuRatio = 0;              ///< NtuAir/NtuLiquid
+    double EffFactor = 1.0;           ///< multiplier on the effectiveness
+    double HoFactor = 1.0;            ///< multiplier on the air-side coefficient
+    double HiFactor = 1.0;            ///< multiplier on the tube-side coefficient
+    double LiquidDpFactor = 1.0;      ///< multiplier on the liquid pressure drop
+    double AirDpFactor = 1.0;         ///< multiplier on the air pressure drop
+    double DesignFluidIn = 0;         ///< design liquid inlet temperature, °C (setting "DesignFluidIn")
+    double Rf = 0;                    ///< fouling resistance used in Uo, m²·K/kW
+    double Ntu = 0;                   ///< transfer units of the exchanger, on the air capacity rate
+    double Cr = 0;                    ///< capacity rate ratio Ca/cw (air over liquid)
+    double e = 0;                     ///< effectiveness
+    TEffectivenessFn EffectivenessFn; ///< effectiveness relation; counterflow by default
+    double ho = 0;                    ///< effective air-side coefficient, kW/(m²·K)
+    double hi = 0;                    ///< tube-side coefficient, kW/(m²·K)
+    double Uo = 0;                    ///< overall coefficient on the outside area, kW/(m²·K)
+    double Ui = 0;                    ///< inside coefficient including the tube wall, kW/(m²·K)
+    double Ao = 0;                    ///< outside (air side) area, m²
+    double Ai = 0;                    ///< inside (tube side) area, m²
+    double AoAi = 0;                  ///< Ao/Ai
+    double ConductanceRatio = 0;      ///< ho·Ao/(Ui·Ai)
+    double Vi = 0;                    ///< inside volume of the tubes, m³
+    double WallK = 0.384;             ///< tube wall conductivity, kW/(m·K)
+    double WallThickness = 0.003;     ///< tube wall thickness, m
+    double Qt = 0;                    ///< total duty, kW
+    double Qs = 0;                    ///< sensible duty, kW
+    double Qmax = 0;                  ///< largest possible duty, kW
+    TSolveStatus Status = TSolveStatus::None;    ///< result of the last solve or design run
+    TLiquid* Liquid = nullptr;                   ///< the job's liquid; not owned
+    std::vector<std::vector<double>> StepMatrix; ///< step simulation result, [row][slice], °C
+    bool UseFouling = true;                      ///< apply the fouling resistance (setting "UseFouling")
+    double WetEffFactor = 1.0;                   ///< extra effectiveness multiplier of the wet cooling model
+
+    /// The model text.
+    virtual std::string GetModel();
+    /// Stores the model text.
+    virtual void SetModel(const std::string& text);
+    /// Tube-side pressure drop, kPa; 0 here.
+    virtual double LiquidPressureDrop() const;
+    /// Pipe connection size, mm; -1 here.
+    virtual int PipeSize() const;
+    /// Binary stream forms; no file uses them, they are kept empty.
+    virtual void ReadData(std::istream& reader);
+    virtual void WriteData(std::ostream& writer);
+    /// Project-file forms of the coil element.
+    virtual void LoadFromXML(TXMLFile& file, TXMLFile::Node node);
+    virtual void SaveToXML(TXMLFile& file, TXMLFile::Node node);
+    /// Rates the exchanger; see the solve protocol of TCoil.
+    virtual TSolveStatus Solve() = 0;
+    /// Qt (kW) for a liquid entering at tIn and leaving at tOut (°C), or 0 when not solved.
+    virtual double DutyAt(double tIn, double tOut) = 0;
+    /// Temperature profile along the air path into StepMatrix; duty receives its duty (kW).
+    virtual void StepByStep(double& duty) = 0;
+
+protected:
+    /// EMathError when a result field holds no finite number.
+    virtual void CheckResults(const char* where) const;
+};
+
+/// A finned-tube coil with air on the fin side. It owns its geometry and refers to the job's
+/// entering and leaving air states.
+///
+/// Solve protocol: the caller applies all inputs and attaches the air states (and liquid);
+/// Solve sets ActiveSprayFactor, runs its iteration with Status Iterating, ends with None or
+/// CountOut, writes every result (Qt, Qs, e, Ntu, Cr, coefficients, AirOut, the liquid leaving
+/// temperature or flow) whatever the status, and returns the status. Errors are not caught.
+class TCoil : public TCustomHeatExchanger
+{
+public:
+    /// Geometry from (maker, tube index, kind code, size text); an unreadable size text is
+    /// replaced by kFallbackModel.
+    TCoil(const std::string& makerName, int tubeIndex, int code, const std::string& model);
+    ~TCoil() override;
+
+    TAirState* AirIn = nullptr;  ///< entering air; the job's, written in place
+    TAirState* AirOut = nullptr; ///< leaving air; the job's, written by Solve
+    TTubeSideGeometry TubeGeom;  ///< copy of the geometry's tube-side summary
+    TAirSideGeometry AirGeom;    ///< copy of the geometry's air-side summary
+    double Va = 0;               ///< air volume flow at entering density, m³/s
+    double ma = 0;               ///< air mass flow, kg/s
+    double Vf = 0;               ///< face velocity, m/s
+    double Ca = 0;               ///< air capacity rate ma·cp(in), kW/K
+    double DesignVf = 2.5;       ///< design face velocity, m/s (setting "DesignVf")
+    double DesignAspect = 1.4;   ///< design finned length / fin height (setting "DesignAspect")
+    double MaxHeight = 9.144;    ///< sizing fin height limits, m
+    double MinHeight = 0.0254;
+    double MaxLength = 10.0; ///< sizing finned length limits, m
+    double MinLength = 0.1;
+    double DesignRows = 4.0;               ///< design rows (setting "DesignRows")
+    int DesignFins = 10;                   ///< design fins per inch (setting "DesignFins")
+    double DutyPerVolFlow = 15.8;          ///< duty per air volume flow, kW per m³/s
+    std::uint8_t SurfaceCondition = scDry; ///< scDry, scWet or scPartWet
+    double SurfaceEff = 0;                 ///< surface efficiency EtaO of the finned surface
+    double tsAirIn = 0;                    ///< surface temperature at the air-inlet end, °C
+    double tsAirOut = 0;                   ///< surface temperature at the air-outlet end, °C
+    TAirCoefFn AirCoefFn;                  ///< air-side correlation; FinTubeCoefficient by default
+    double DefaultAspect = 1.4;            ///< defaults of the design settings
+    double DefaultRows = 4.0;
+    int DefaultFins = 10;
+    double DefaultVf = 2.5;                ///< m/s
+    std::string DesignAirOn;               ///< design entering air "db/wb" (setting "DesignAirOn")
+    std::unique_ptr<TFinAndTube> Geometry; ///< the coil geometry; owned
+    double ADP = 0;                        ///< apparatus dew point, °C
+    double BypassFactor = 0;               ///< exp(-NtuAir)
+    TAirResult AirResult;                  ///< last air-side evaluation
+    std::uint8_t AirCooling = kAirHeating; ///< duty direction of the last solve
+    bool Spray = false;                    ///< recirculating water spray on the fins
+    double SprayFactor = 80.0;             ///< multiplier on ho while Spray is on
+    double ActiveSprayFactor = 1.0;        ///< SprayFactor or 1, chosen at the start of each solve
+
+    /// Copies the geometry's size text into Model and returns it.
+    std::string GetModel() override;
+    /// Stores Model and hands it to the geometry; when it reads, UpdateTubeData and the refresh run.
+    void SetModel(const std::string& text) override;
+    /// WallK and WallThickness from a fresh tube-side summary.
+    virtual void UpdateTubeData();
+    /// Prepares the liquid side for sizing to a duty (kW); nothing here.
+    virtual void PrepareDesign(double duty);
+
+    // Geometry getters (m, fins per inch, m²).
+    double GetFinHeight() const;
+    double GetFinnedLength() const;
+    double GetRows() const;
+    double GetFinDensity() const;
+    double GetCircuits() const;
+    double GetDepth() const;
+    double GetAf() const;
+    int GetSerp() const;
+
+    // Geometry setters: each recalculates the geometry and refreshes the derived data.
+    void SetFinHeight(double h);    ///< m
+    void SetFinnedLength(double l); ///< m
+    void SetRows(double rows);
+    void SetFinDensity(double fpi); ///< fins per inch
+    void SetCircuits(double n);     ///< also runs UpdateTubeData
+    void SetFinMaterial(int index);
+    /// Tube material index, written straight into the record; UpdateTubeData and the refresh follow.
+    void SetTubeMaterial(int index);
+    /// The five values in order; when the geometry takes them, UpdateTubeData and the refresh run.
+    void SetGeometry(const TGeometryValues& values);
+    /// A whole definition record; then the refresh.
+    void SetModelRecord(const TModelRec& rec);
+
+    // Air flow and state setters; none solves.
+    /// Air mass flow (kg/s) into both states' field 15; Va, Vf and Ca follow.
+    void SetAirMassFlow(double m);
+    /// Air volume flow at entering density, m³/s.
+    void SetAirVolumeFlow(double volumeFlow);
+    /// Face velocity, m/s.
+    void SetFaceVelocity(double V);
+    /// Barometric pressure (kPa) of both states, keeping dry and wet bulbs; the face velocity is kept.
+    void SetPressure(double P);
+    /// Entering dry bulb (°C), keeping the moisture content.
+    void SetAirInDryBulb(double t);
+    /// Entering moisture content (kg/kg), keeping the dry bulb.
+    void SetAirInMoisture(double w);
+    void SetAirDpFactor(double value);
+    void SetAirCoefFn(TAirCoefFn fn);
+
+    // Air getters.
+    /// Mean of the entering and leaving pressures, kPa.
+    double GetPressure() const;
+    double GetAirInDryBulb() const;  ///< °C
+    double GetAirInWetBulb() const;  ///< °C
+    double GetAirInEnthalpy() const; ///< kJ/kg
+    double GetAirInMoisture() const; ///< kg/kg
+    double GetAirInRh() const;       ///< fraction
+    double GetAirInDewPoint() const; ///< °C
+    double GetAirOutDryBulb() const;
+    double GetAirOutWetBulb() const;
+    double GetAirOutEnthalpy() const;
+    double GetAirOutMoisture() const;
+    double GetAirOutRh() const;
+    double GetAirOutDewPoint() const;
+    /// ma / leaving density (m³/s), ±1.7e308 when that density is 0.
+    double LeavingVolumeFlow() const;
+
+    /// Plain fin-and-tube coefficient (kW/(m²·K)) for the air state's field-15 mass flow.
+    static double FinTubeCoefficient(const TAirSideGeometry& geometry, const TAirState& air,
+                                     TAirResult& result);
+    /// Tube-bank coefficient (kW/(m²·K)), used only as an in-line/staggered ratio.
+    static double TubeBankCoefficient(const TAirSideGeometry& geometry, const TAirState& air);
+    /// Air pressure drop with the wet-surface multiplier, Pa.
+    double AirPressureDrop() const;
+    /// Condensate rate (w in − w out)·ma, kg/s.
+    double MoistureRemoval() const;
+
+    // Sizing to a duty (kW), keeping the air volume flow Va (m³/s) or choosing it when Va = 0.
+    TSolveStatus AutoFaceArea(double Va, double duty);
+    TSolveStatus AutoHeight(double Va, double duty);
+    TSolveStatus AutoLength(double Va, double duty);
+    TSolveStatus AutoRows(double Va, double duty);
+    TSolveStatus AutoFinDensity(double Va, double duty);
+    TSolveStatus AutoRowsFins(double Va, double duty);
+
+    /// Writes column index of StepMatrix (liquid, air dry bulb, surface, air dew point; °C).
+    void StoreStep(int index, double fluid, double air, double surface, double dewPoint);
+    /// Sizes StepMatrix to kStepRows × kStepCount.
+    void PrepareStepMatrix();
+
+protected:
+    /// Copies Ao, Ai, AoAi, Vi, the two summaries and SurfaceEff from the geometry.
+    void RefreshDerived();
+    /// The entering air state; ZmkError when the coil is not attached.
+    TAirState& airIn() const;
+    /// The leaving air state; ZmkError when the coil is not attached.
+    TAirState& airOut() const;
+    /// ActiveSprayFactor·HoFactor·SurfaceEff·AirCoefFn(AirGeom, AirIn, AirResult).
+    double EffectiveHo();
+
+private:
+    enum class SizingPath { FaceArea, Length };
+    TSolveStatus sizeByArea(double Va, double duty, SizingPath path);
+    TSolveStatus searchGrid(double Va, double duty, const std::vector<double>& rows,
+                            const std::vector<double>& fins);
+    void applyAirFlow(double Va);
+    bool sizingFrame(double& Va, double duty, bool chooseByDuty);
+};
+
+/// A coil with a pumped liquid in the tubes; owns its liquid operating state.
+class TLiquidCoil : public TCoil
+{
+public:
+    TLiquidCoil(const std::string& makerName, int tubeIndex, int code, const std::string& model);
+    ~TLiquidCoil() override;
+
+    std::unique_ptr<TLiquidState> LiquidState; ///< the liquid operating state; owned
+
+    /// Refers to the job's air states and liquid; the coil must not be solved before.
+    void Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid);
+    /// True (and zero duty, AirOut := AirIn, tsAirOut := entering dew point) when cw <= 0.001 kW/K.
+    bool NoFlowCheck();
+    /// Tube-side coefficient before HiFactor, kW/(m²·K) (Dittus-Boelter, 0.026 Re^0.8 Pr^0.4).
+    static double TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid);
+
+    /// Tube-side pressure drop, kPa.
+    double LiquidPressureDrop() const override;
+    /// Connection size, mm, from the liquid mass flow.
+    int PipeSize() const override;
+    /// Also hands the tube flow area to the liquid state.
+    void UpdateTubeData() override;
+    double DutyAt(double tIn, double tOut) override;
+
+    /// Result pages: HTML lines appended to a list the caller owns.
+    virtual void WriteReport(std::vector<std::string>& lines);
+    virtual void WriteDiagnostics(std::vector<std::string>& lines);
+    virtual void WriteThermalSummary(std::vector<std::string>& lines);
+
+protected:
+    /// The liquid state's liquid; ZmkError when the coil is not attached.
+    TLiquid& liquid() const;
+    /// Rf from UseFouling.
+    void SetFouling();
+    /// hi, Ui, ho, ConductanceRatio, Uo, NtuAir, NtuLiquid, NtuRatio, BypassFactor and Ntu of one
+    /// pass, from Ca, cw and Cr as they stand; `where` names the solver for its errors.
+    void CommonCoefficients(const char* where);
+    /// The zero-flow entry of the water coils: true when the solve ends at once with None.
+    bool ZeroFlowEntry();
+};
+
+/// Hot water heating coil (kind "hwc"): a dry coil in which the liquid is always cooled.
+class THotWaterCoil : public TLiquidCoil
+{
+public:
+    THotWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
+    TSolveStatus Solve() override;
+    void StepByStep(double& duty) override;
+    void PrepareDesign(double duty) override;
+};
+
+/// Chilled water cooling coil (kind "cwc"): dry, wet or part-wet surface.
+class TColdWaterCoil : public TLiquidCoil
+{
+public:
+    TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
+    TSolveStatus Solve() override;
+    void StepByStep(double& duty) override;
+    void PrepareDesign(double duty) override;
+    void WriteReport(std::vector<std::string>& lines) override;
+    void WriteDiagnostics(std::vector<std::string>& lines) override;
+    void WriteThermalSummary(std::vector<std::string>& lines) override;
+
+    /// Dry-surface model: sensible cooling; sets tsAirOut and ADP (entering dew point).
+    TSolveStatus DryModel();
+    /// Wet-surface model on the enthalpy potential; sets tsAirIn, tsAirOut and ADP.
+    TSolveStatus WetModel();
+};
+
+/// Heat recovery coil (kind "zmk"): air and liquid exchange sensible heat across a dry surface.
+class TZemtor : public TLiquidCoil
+{
+public:
+    TZemtor(const std::string& makerName, int tubeIndex, const std::string& model);
+    TSolveStatus Solve() override;
+    void StepByStep(double& duty) override;
+    void WriteReport(std::vector<std::string>& lines) override;
+    void WriteDiagnostics(std::vector<std::string>& lines) override;
+    void WriteThermalSummary(std::vector<std::string>& lines) override;
+};
+
+/// The wet-slice balance of the cooling coil's step simulation: the surface temperature x (°C)
+/// at which (ho/cp)·dAo·(h − hs(P, x)) = Ui·dAi·(x − tw). Owns the root finder bound to F.
+class TCoilSurfaceTemp
+{
+public:
+    TCoilSurfaceTemp();
+    TCoilSurfaceTemp(const TCoilSurfaceTemp&) = delete;
+    TCoilSurfaceTemp& operator=(const TCoilSurfaceTemp&) = delete;
+
+    TAirState air;  ///< the slice's entering air
+    double tw = 0;  ///< liquid temperature, °C
+    double ho = 0;  ///< effective air-side coefficient, kW/(m²·K)
+    double Ui = 0;  ///< inside coefficient, kW/(m²·K)
+    double dAo = 0; ///< slice outside area, m²
+    double dAi = 0; ///< slice inside area, m²
+    TRoot Root;     ///< secant solver of F, default limits
+
+    /// The balance residual at surface temperature x, kW.
+    double F(double x) const;
+    /// Root of F from x0 (°C); used whatever the solver's status.
+    double Solve(double x0);
+};
+
+} // namespace zmk

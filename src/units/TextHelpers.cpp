@@ -1,0 +1,95 @@
+// Small text helpers: separated fields and lists, dates, escaped line breaks.
+#include "units/TextHelpers.h"
+
+#include "units/NumText.h"
+
+#include <ctime>
+
+namespace zmk {
+
+std::string ExtractField(int n, char separator, std::string_view text)
+{
+    std::string rest = Trim(text);
+    std::string field;
+    for (int i = 1; i <= n; ++i) {
+        size_t p = rest.find(separator);
+        if (p == std::string::npos)
+            return i == n ? rest : std::string();
+        field = rest.substr(0, p);
+        rest = TrimLeft(std::string_view(rest).substr(p + 1));
+        if (rest.empty())
+            break; // the text ended in a separator: its last field stands
+    }
+    return field;
+}
+
+bool IsValidDate(int year, int month, int day)
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return false;
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int length = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    return day <= length;
+}
+
+CalendarDate Today()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+CalendarDate ParseDate(std::string_view text, char separator)
+{
+    int day = 0, month = 0, year = 0;
+    if (TryStrToInt(ExtractField(1, separator, text), day) &&
+        TryStrToInt(ExtractField(2, separator, text), month) &&
+        TryStrToInt(ExtractField(3, separator, text), year) && IsValidDate(year, month, day))
+        return {year, month, day};
+    return Today();
+}
+
+std::vector<std::string> SplitText(std::string_view text, char separator)
+{
+    std::vector<std::string> pieces;
+    std::string rest = Trim(text);
+    for (size_t p = rest.find(separator); p != std::string::npos; p = rest.find(separator)) {
+        pieces.push_back(rest.substr(0, p));
+        rest = Trim(std::string_view(rest).substr(p + 1));
+    }
+    if (!rest.empty())
+        pieces.push_back(rest);
+    return pieces;
+}
+
+namespace {
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    for (size_t p = text.find(from); p != std::string_view::npos; p = text.find(from, i)) {
+        out.append(text.substr(i, p - i));
+        out.append(to);
+        i = p + from.size();
+    }
+    out.append(text.substr(i));
+    return out;
+}
+
+} // namespace
+
+std::string EscapeLineBreaks(std::string_view text)
+{
+    return ReplaceAll(text, "\r\n", "%13%10");
+}
+
+std::string UnescapeLineBreaks(std::string_view text)
+{
+    return ReplaceAll(text, "%13%10", "\r\n");
+}
+
+} // namespace zmk

@@ -1,0 +1,146 @@
+// Runs the built zemtor program's units command with its own data folder.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace zmk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result
+{
+    int rc;
+    std::string out;
+    std::string err;
+};
+
+class UnitsCommand : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() /
+               ("zmk-cli-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path UnitsFile() const { return dir_ / "Quorvane" / "Coils" / "units.ini"; }
+
+    Result Zemtor(const std::string& args) const
+    {
+        const fs::path err = dir_ / "stderr.txt";
+        const std::string command =
+            "XDG_DATA_HOME='" + dir_.string() + "' '" ZMK_ZEMTOR "' " + args + " 2>'" + err.string() + "'";
+        Result run{-1, {}, {}};
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe)
+            return run;
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+            run.out.append(buf, n);
+        const int status = ::pclose(pipe);
+        run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::ifstream in(err);
+        run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return run;
+    }
+
+    nlohmann::json Json() const
+    {
+        const Result run = Zemtor("units --json");
+        EXPECT_EQ(run.rc, 0) << run.err;
+        return nlohmann::json::parse(run.out);
+    }
+
+    static const nlohmann::json& Item(const nlohmann::json& list, const std::string& section,
+                                      const std::string& key)
+    {
+        for (const auto& q : list)
+            if (q["section"] == section && q["key"] == key)
+                return q;
+        static const nlohmann::json none;
+        return none;
+    }
+
+    fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(UnitsCommand, ListsEveryQuantity)
+{
+    const Result table = Zemtor("units");
+    ASSERT_EQ(table.rc, 0) << table.err;
+    EXPECT_EQ(std::count(table.out.begin(), table.out.end(), '\n'), 76); // heading and 75 rows
+    EXPECT_EQ(table.out.rfind("section", 0), 0u);
+    EXPECT_NE(table.out.find("\nair       t                 Temperature                   0      °C\n"),
+              std::string::npos)
+        << table.out;
+    EXPECT_FALSE(fs::exists(UnitsFile())); // listing writes nothing
+
+    const nlohmann::json list = Json();
+    ASSERT_EQ(list.size(), 75u);
+    EXPECT_EQ(list.front()["section"], "fat");
+    EXPECT_EQ(list.front()["key"], "height");
+    EXPECT_EQ(list.front()["unit"], "inch");
+    EXPECT_EQ(list.front()["caption"], "Length - Measurement");
+    EXPECT_EQ(Item(list, "air", "dp")["stored"], "Pa");
+    EXPECT_EQ(Item(list, "air", "rh")["unit"], "%");
+    EXPECT_EQ(Item(list, "air", "t")["units"].size(), 3u);
+}
+
+TEST_F(UnitsCommand, SwitchesAndSavesUnits)
+{
+    Result run = Zemtor("units --imperial");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    ASSERT_TRUE(fs::exists(UnitsFile()));
+    nlohmann::json list = Json(); // read back from units.ini
+    EXPECT_EQ(Item(list, "air", "t")["unit"], "°F");
+    EXPECT_EQ(Item(list, "air", "v")["unit"], "fpm");
+    EXPECT_EQ(Item(list, "place", "barom_pressure")["unit"], "InchHg");
+
+    run = Zemtor("units --set air/t=2 --set general/fraction=1");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    list = Json();
+    EXPECT_EQ(Item(list, "air", "t")["unit"], "K");
+    EXPECT_EQ(Item(list, "general", "fraction")["unit"], "%");
+    EXPECT_EQ(Item(list, "air", "v")["unit"], "fpm"); // the rest stays as loaded
+
+    run = Zemtor("units --metric");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    list = Json();
+    EXPECT_EQ(Item(list, "fat", "fin_spacing")["unit"], "fins/m");
+    EXPECT_EQ(Item(list, "air", "t")["unit"], "°C");
+}
+
+TEST_F(UnitsCommand, RefusesBadAssignments)
+{
+    const char* bad[] = {"units --set air/t=3",       "units --set air/t=-1", "units --set air/t=x",
+                         "units --set air/nothing=0", "units --set airt=1",   "units --set air/t",
+                         "units --metric --imperial"};
+    for (const char* args : bad) {
+        const Result run = Zemtor(args);
+        EXPECT_NE(run.rc, 0) << args;
+        EXPECT_FALSE(run.err.empty()) << args;
+        EXPECT_FALSE(fs::exists(UnitsFile())) << args;
+    }
+    const Result run = Zemtor("units --set air/t=3");
+    EXPECT_NE(run.err.find("out of range for air/t (Temperature: 0 to 2)"), std::string::npos) << run.err;
+    EXPECT_NE(Zemtor("units --set air/nothing=0").err.find("unknown quantity 'air/nothing'"),
+              std::string::npos);
+}
+
+} // namespace zmk

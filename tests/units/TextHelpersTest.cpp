@@ -1,0 +1,58 @@
+#include "units/TextHelpers.h"
+
+#include <gtest/gtest.h>
+
+namespace zmk {
+
+TEST(TextHelpers, ExtractFieldTakesSeparatedFields)
+{
+    const struct
+    {
+        int n;
+        const char* text;
+        const char* field;
+    } cases[] = {
+        {1, "a, b ,c", "a"}, {2, "a, b ,c", "b "}, // only the left of the remainder is trimmed
+        {3, "a, b ,c", "c"}, {4, "a, b ,c", ""},   // the text ran out
+        {2, "a,b,", "b"},    {3, "a,b,", "b"},     // a text ending in a separator keeps its last field
+        {5, "a,b,  ", "b"},  {2, "a,,b", ""},      {3, "a,,b", "b"},
+        {1, "  x  ", "x"},   {1, "", ""},          {0, "a,b", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ExtractField(c.n, ',', c.text), c.field) << c.n << " of '" << c.text << "'";
+    EXPECT_EQ(ExtractField(2, '\t', "Oslo\t59.9\t10.7"), "59.9");
+}
+
+TEST(TextHelpers, ParseDateReadsDayMonthYearOrGivesToday)
+{
+    EXPECT_EQ(ParseDate("25/12/2023", '/'), (CalendarDate{2023, 12, 25}));
+    EXPECT_EQ(ParseDate(" 1.2.2024 ", '.'), (CalendarDate{2024, 2, 1}));
+    EXPECT_EQ(ParseDate("29/2/2024", '/'), (CalendarDate{2024, 2, 29}));
+    const CalendarDate today = Today();
+    EXPECT_TRUE(IsValidDate(today.year, today.month, today.day));
+    for (const char* bad : {"29/2/2023", "31/4/2020", "0/1/2020", "1/13/2020", "abc", "", "1/2", "1/x/2020",
+                            "1/1/0", "1/1/10000"})
+        EXPECT_EQ(ParseDate(bad, '/'), Today()) << bad;
+    EXPECT_TRUE(IsValidDate(2000, 2, 29));
+    EXPECT_FALSE(IsValidDate(1900, 2, 29));
+}
+
+TEST(TextHelpers, SplitTextListsThePieces)
+{
+    using List = std::vector<std::string>;
+    EXPECT_EQ(SplitText("a; b;c ;", ';'), (List{"a", "b", "c "}));
+    EXPECT_EQ(SplitText("  one@x.org  ", ';'), (List{"one@x.org"}));
+    EXPECT_EQ(SplitText("a;;b", ';'), (List{"a", "", "b"}));
+    EXPECT_EQ(SplitText("   ", ';'), List{});
+}
+
+TEST(TextHelpers, LineBreaksEscapeAndReturn)
+{
+    const std::string text = "Line one\r\nLine two\r\n\nbare LF stays";
+    const std::string escaped = EscapeLineBreaks(text);
+    EXPECT_EQ(escaped, "Line one%13%10Line two%13%10\nbare LF stays");
+    EXPECT_EQ(UnescapeLineBreaks(escaped), text);
+    EXPECT_EQ(UnescapeLineBreaks("100%13%10%13"), "100\r\n%13");
+}
+
+} // namespace zmk
