@@ -9,5 +9,7 @@ namespace zmk::cli {
 
 void AddUnitsCommand(CLI::App& app);
 void AddGeometryCommand(CLI::App& app);
+void AddSolveCommand(CLI::App& app);
+void AddStepCommand(CLI::App& app);
 
 } // namespace zmk::cli

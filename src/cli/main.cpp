@@ -12,6 +12,8 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     zmk::cli::AddUnitsCommand(app);
     zmk::cli::AddGeometryCommand(app);
+    zmk::cli::AddSolveCommand(app);
+    zmk::cli::AddStepCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
