@@ -71,12 +71,20 @@ IniFile::Section* IniFile::find(std::string_view section)
 bool IniFile::Load(const std::filesystem::path& file)
 {
     Clear();
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
         return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return false;
+    std::string bytes;
+    try {
+        std::ifstream in(file, std::ios::binary);
+        if (!in)
+            return false;
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad())
+            return false;
+    } catch (const std::exception&) {
+        return false; // a read error inside the stream buffer
+    }
     Parse(bytes);
     return true;
 }

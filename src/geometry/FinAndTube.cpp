@@ -239,7 +239,7 @@ int ParseSizeText(std::string_view text, TSizeValues& values)
         while (end < text.size() && !isSeparator(text[end]))
             ++end;
         long double v = 0;
-        if (end == pos || !TryStrToFloat(text.substr(pos, end - pos), v))
+        if (end == pos || !TryStrToFloat(text.substr(pos, end - pos), v) || !std::isfinite(v))
             return 1;
         pos = end;
         const double d = static_cast<double>(v);

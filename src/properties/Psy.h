@@ -117,7 +117,8 @@ double AtmPressure(double altitude);
 /// °C, kPa and kg/kg dry air, and return finite values for every input.
 namespace psy {
 /// Saturation pressure over water (0 °C and above) or ice, held at the critical pressure above
-/// Tc; kPa. Same as SatPressure.
+/// Tc; kPa. SatPressure, except within 0.01 K of 0 °C, where the two branches (0.055 % apart at
+/// 0 °C) are joined linearly in ln p so that dew point and wet bulb stay continuous.
 double SaturationPressure(double t);
 /// Boiling point of water at pressure P (kPa), °C (IF97 backward equation).
 double BoilingPoint(double P);

@@ -326,6 +326,13 @@ TEST(ConvTools, UnitsFileFolderThatCannotBeCreated)
     TQuantities q;
     EXPECT_FALSE(SaveUnitSettings(q, dir.path() / "Coils" / "units.ini"));
     EXPECT_EQ(ReadBytes(dir.path() / "Coils"), "a file in the way");
+    // A folder where the file should be: nothing read, nothing written.
+    fs::create_directories(dir.path() / "units.ini");
+    q.air_t.display = 1;
+    LoadUnitSettings(q, dir.path() / "units.ini");
+    EXPECT_EQ(q.air_t.display, 1);
+    EXPECT_FALSE(SaveUnitSettings(q, dir.path() / "units.ini"));
+    EXPECT_TRUE(fs::is_directory(dir.path() / "units.ini"));
 }
 
 TEST(ConvTools, UnitsFilePathFollowsXdgDataHome)

@@ -307,8 +307,7 @@ TEST(NumText, ParsersIgnoreTheLocale)
     EXPECT_FALSE(TryStrToFloat("2,5", v));
     EXPECT_EQ(Format("%0.2f|%0.3g", 1.5, 1e300), "1.50|1E300");
     std::setlocale(LC_NUMERIC, saved.c_str());
-    if (!switched)
-        GTEST_LOG_(INFO) << "no comma locale installed; checked in the C locale only";
+    (void)switched; // without a comma locale installed this checks the C locale only
 }
 
 TEST(NumText, IntegerParsers)

@@ -1,0 +1,792 @@
+// Moist-air states: saturation, enthalpy, wet bulb, dew point and transport properties, and the
+// program's own air-state helpers.
+#include "properties/Psy.h"
+
+#include "units/Errors.h"
+#include "units/NumText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zmk {
+
+namespace {
+
+constexpr double kKelvin = 273.15;
+constexpr double kMolarRatio = 0.621945;         // M_water / M_dry air
+constexpr double kCriticalPressure = 22064.0;    // kPa
+constexpr double kCriticalTemperature = 373.946; // °C
+constexpr double kLatent0 = 2501.0;              // vapour enthalpy at 0 °C from liquid water at 0 °C, kJ/kg
+
+// Range the state operations hold their inputs to.
+constexpr double kPMin = 1.0, kPMax = 20000.0;   // kPa
+constexpr double kTMin = -100.0, kTMax = 2000.0; // °C
+constexpr double kWMax = 10.0;                   // kg/kg dry air
+constexpr double kStandardPressure = 101.325;
+
+// Specific heats of dry air (Lemmon et al. 2000, at 101.325 kPa) and of water vapour (IAPWS-95
+// ideal gas), least-squares quartics in x = t/1000 (t in °C) over 20..900 °C, within 0.03 %.
+// They are held at their end values below 0 °C and above 1000 °C, where the enthalpy goes on
+// linearly, so h stays the exact integral of cp everywhere.
+constexpr double kCpAir[5] = {1.006202078, -0.01362774899, 0.6838087137, -0.7580997692, 0.2672164465};
+constexpr double kCpVapour[5] = {1.857590451, 0.237977764, 1.049663544, -1.055624896, 0.3947942629};
+constexpr double kCpHigh = 1000.0; // °C
+
+// IAPWS-IF97 region 4 coefficients n1..n10.
+constexpr double kN[10] = {1167.0521452767,   -724213.16703206, -17.073846940092, 12020.82470247,
+                           -3232555.0322333,  14.91510861353,   -4823.2657361591, 405113.40542057,
+                           -0.23855557567849, 650.17534844798};
+
+// Hyland-Wexler over ice with the program's own constants (ln p in Pa, T in K).
+constexpr double kIce[7] = {-5674.359,     6.3925247,     -0.009677843, 6.2215701e-07,
+                            2.0747825e-09, -9.484024e-13, 4.1635019};
+
+// Saturation over ice and over water differ by 0.055 % at 0 °C; within this half-width (K) the
+// library joins them linearly in ln p, so dew point and wet bulb stay continuous at freezing.
+constexpr double kJoin = 0.01;
+// Below 0 °C the wick of the wet bulb freezes progressively: its ice fraction rises linearly
+// from 0 at 0 °C to 1 at -kFreezeBand. Over that width the adiabatic-saturation balance stays
+// monotonic, so the wet bulb is single-valued and continuous across freezing.
+constexpr double kFreezeBand = 2.0;
+
+double numberOr(double x, double fallback)
+{
+    return std::isnan(x) ? fallback : x;
+}
+
+double holdP(double P)
+{
+    return std::clamp(numberOr(P, kStandardPressure), kPMin, kPMax);
+}
+double holdT(double t)
+{
+    return std::clamp(numberOr(t, kTMin), kTMin, kTMax);
+}
+double holdW(double w)
+{
+    return std::clamp(numberOr(w, 0.0), 0.0, kWMax);
+}
+
+double polyX(const double (&c)[5], double x)
+{
+    return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
+}
+
+// 1000·∫0^x poly(c) dx, the enthalpy from 0 °C in kJ/kg for x = t/1000.
+double intPolyX(const double (&c)[5], double x)
+{
+    return 1000.0 * x * (c[0] + x * (c[1] / 2 + x * (c[2] / 3 + x * (c[3] / 4 + x * c[4] / 5))));
+}
+
+double cpOf(const double (&c)[5], double t)
+{
+    if (t < 0)
+        return c[0];
+    if (t > kCpHigh)
+        return polyX(c, kCpHigh / 1000);
+    return polyX(c, t / 1000);
+}
+
+double hOf(const double (&c)[5], double t)
+{
+    if (t < 0)
+        return c[0] * t;
+    if (t > kCpHigh)
+        return intPolyX(c, kCpHigh / 1000) + polyX(c, kCpHigh / 1000) * (t - kCpHigh);
+    return intPolyX(c, t / 1000);
+}
+
+double if97Pressure(double t) // kPa, t >= 0 °C
+{
+    const double T = t + kKelvin;
+    const double th = T + kN[8] / (T - kN[9]);
+    const double A = th * th + kN[0] * th + kN[1];
+    const double B = kN[2] * th * th + kN[3] * th + kN[4];
+    const double C = kN[5] * th * th + kN[6] * th + kN[7];
+    const double x = 2 * C / (-B + std::sqrt(B * B - 4 * A * C));
+    const double x2 = x * x;
+    return 1000.0 * x2 * x2;
+}
+
+double if97Temperature(double p) // °C from kPa, 0.611213..22064 kPa
+{
+    const double beta = std::sqrt(std::sqrt(p / 1000.0));
+    const double E = beta * beta + kN[2] * beta + kN[5];
+    const double F = kN[0] * beta * beta + kN[3] * beta + kN[6];
+    const double G = kN[1] * beta * beta + kN[4] * beta + kN[7];
+    const double D = 2 * G / (-F - std::sqrt(F * F - 4 * E * G));
+    const double s = kN[9] + D;
+    return (s - std::sqrt(s * s - 4 * (kN[8] + kN[9] * D))) / 2 - kKelvin;
+}
+
+double iceLogPa(double T) // ln of the frost pressure in Pa, T in K
+{
+    return kIce[0] / T + kIce[1] + T * (kIce[2] + T * (kIce[3] + T * (kIce[4] + T * kIce[5]))) +
+           kIce[6] * std::log(T);
+}
+
+double iceLogPaSlope(double T)
+{
+    return -kIce[0] / (T * T) + kIce[2] + T * (2 * kIce[3] + T * (3 * kIce[4] + T * 4 * kIce[5])) +
+           kIce[6] / T;
+}
+
+double icePressure(double t)
+{
+    return 0.001 * std::exp(iceLogPa(t + kKelvin));
+} // kPa
+
+// Ends of the join between ice and water: ln p at -kJoin and +kJoin.
+struct JoinEnds
+{
+    double lnLow, lnHigh;
+};
+const JoinEnds& joinEnds()
+{
+    static const JoinEnds ends{std::log(icePressure(-kJoin)), std::log(if97Pressure(kJoin))};
+    return ends;
+}
+
+double frostPoint(double pw, int& iterations) // °C, pw in kPa below the join
+{
+    const double target = std::log(pw * 1000.0);
+    // Clausius-Clapeyron start with the sublimation enthalpy (6140 K = L/R).
+    double T = 1.0 / (1.0 / kKelvin - (target - std::log(611.55)) / 6140.0);
+    T = std::clamp(T, kTMin + kKelvin - 5, kKelvin);
+    for (int i = 0; i < 30; ++i) {
+        ++iterations;
+        const double dT = (iceLogPa(T) - target) / iceLogPaSlope(T);
+        T = std::clamp(T - dT, 150.0, kKelvin + 1);
+        if (std::abs(dT) < 1e-10)
+            break;
+    }
+    return T - kKelvin;
+}
+
+// Condensed water on the wick at s °C: liquid at 0 °C and above, ice at -kFreezeBand and below,
+// a mixture in between. kJ/kg from liquid water at 0 °C.
+double wickEnthalpy(double s)
+{
+    const double liquid = 4.186 * s;
+    if (s >= 0)
+        return liquid;
+    const double ice = -333.4 + 2.1 * s;
+    if (s <= -kFreezeBand)
+        return ice;
+    const double liquidFraction = 1 + s / kFreezeBand;
+    return liquidFraction * liquid + (1 - liquidFraction) * ice;
+}
+
+// Highest saturation temperature at P the library uses: where saturated air holds kWMax.
+double saturationCeiling(double P)
+{
+    return psy::DewPoint(P * kWMax / (kMolarRatio + kWMax));
+}
+
+// Brent's method for a root of f in [a, b], with fa = f(a) and fb = f(b) of opposite signs (or
+// zero); when they are not, the end nearer a root is returned.
+template <typename F>
+double brent(F&& f, double a, double b, double fa, double fb, double tol, int maxIter, int& iterations)
+{
+    if (fa == 0)
+        return a;
+    if (fb == 0)
+        return b;
+    if ((fa > 0) == (fb > 0))
+        return std::abs(fa) < std::abs(fb) ? a : b;
+    double c = a, fc = fa, d = b - a, e = d;
+    for (int i = 0; i < maxIter; ++i) {
+        if ((fb > 0) == (fc > 0)) {
+            c = a;
+            fc = fa;
+            d = e = b - a;
+        }
+        if (std::abs(fc) < std::abs(fb)) {
+            a = b;
+            b = c;
+            c = a;
+            fa = fb;
+            fb = fc;
+            fc = fa;
+        }
+        const double tol1 = 2 * std::numeric_limits<double>::epsilon() * std::abs(b) + 0.5 * tol;
+        const double xm = 0.5 * (c - b);
+        if (std::abs(xm) <= tol1 || fb == 0)
+            return b;
+        if (std::abs(e) >= tol1 && std::abs(fa) > std::abs(fb)) {
+            const double s = fb / fa;
+            double p, q;
+            if (a == c) {
+                p = 2 * xm * s;
+                q = 1 - s;
+            } else {
+                const double qq = fa / fc, r = fb / fc;
+                p = s * (2 * xm * qq * (qq - r) - (b - a) * (r - 1));
+                q = (qq - 1) * (r - 1) * (s - 1);
+            }
+            if (p > 0)
+                q = -q;
+            p = std::abs(p);
+            const double min1 = 3 * xm * q - std::abs(tol1 * q);
+            const double min2 = std::abs(e * q);
+            if (2 * p < std::min(min1, min2)) {
+                e = d;
+                d = p / q;
+            } else {
+                d = xm;
+                e = d;
+            }
+        } else {
+            d = xm;
+            e = d;
+        }
+        a = b;
+        fa = fb;
+        b += std::abs(d) > tol1 ? d : std::copysign(tol1, xm);
+        fb = f(b);
+        ++iterations;
+    }
+    return b;
+}
+
+// Adiabatic-saturation balance at wick temperature s for air of moisture content w and enthalpy
+// ht: saturated-air enthalpy at s less the entering enthalpy and the enthalpy of the water
+// evaporated. Increases with s.
+double saturationBalance(double P, double w, double ht, double s)
+{
+    const double ws = psy::SaturationMoisture(P, s);
+    return psy::Enthalpy(s, ws) - ht - (ws - w) * wickEnthalpy(s);
+}
+
+// Moisture content of air at t whose wet bulb is wb, unlimited: the adiabatic-saturation balance
+// solved for w.
+double moistureFromWetBulbRaw(double P, double t, double wb)
+{
+    const double ws = psy::SaturationMoisture(P, wb);
+    const double hw = wickEnthalpy(wb);
+    return (psy::DryAirEnthalpy(wb) - psy::DryAirEnthalpy(t) + ws * (psy::SteamEnthalpy(wb) - hw)) /
+           (psy::SteamEnthalpy(t) - hw);
+}
+
+// Every field of the state from (P, t, w), all three already held in range. knownWb is used as
+// given when the caller has it (NaN otherwise).
+void completeState(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
+{
+    r.P = P;
+    r.db = t;
+    r.w = w;
+    r.pw = psy::VapourPressureFromMoisture(P, w);
+    r.pws = psy::SaturationPressure(t);
+    r.rh = r.pw / r.pws;
+    r.dewpoint = psy::DewPoint(r.pw, &its.dewPoint);
+    r.h = psy::Enthalpy(t, w);
+    r.wb = std::isnan(knownWb) ? psy::WetBulbFromMoisture(P, t, w, &its.wetBulb) : knownWb;
+    r.v = psy::SpecificVolume(P, t, w);
+    r.rho = (1 + w) / r.v;
+    r.cp = psy::HumidCp(t, w);
+    r.k = psy::Conductivity(t, w);
+    r.mu = psy::Viscosity(t, w);
+}
+
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+// Moisture content from the dry bulb t and the pair's second value.
+double moistureOf(double P, double t, double value, int code, double& wbKept)
+{
+    wbKept = kNone;
+    switch (code) {
+    case kPairDbWb: {
+        const double wb = std::clamp(numberOr(value, kTMin), kTMin, saturationCeiling(P));
+        const double w = moistureFromWetBulbRaw(P, t, wb);
+        const double held = holdW(w);
+        if (held == w && wb == value)
+            wbKept = wb;
+        return held;
+    }
+    case kPairDbH: {
+        const double h = numberOr(value, 0.0);
+        return holdW((h - psy::DryAirEnthalpy(t)) / psy::SteamEnthalpy(t));
+    }
+    case kPairDbRh: {
+        const double rh = std::max(numberOr(value, 0.0), 0.0);
+        const double pwMax = P * kWMax / (kMolarRatio + kWMax);
+        const double pw = std::min(rh * psy::SaturationPressure(t), pwMax);
+        return holdW(psy::MoistureFromVapourPressure(P, pw));
+    }
+    default:
+        return holdW(value);
+    }
+}
+
+void stateFromPair(TAirState& result, double pressure, double value1, double value2, int code,
+                   TPsyIterations& its)
+{
+    its = TPsyIterations{};
+    const double P = holdP(pressure);
+    if (code == kPairHW) {
+        const double w = holdW(value2);
+        const double h = numberOr(value1, 0.0);
+        const double t = holdT(psy::DryBulbFromEnthalpy(h, w, &its.dryBulb));
+        completeState(result, P, t, w, kNone, its);
+        return;
+    }
+    const double t = holdT(value1);
+    double wbKept;
+    const double w = moistureOf(P, t, value2, code, wbKept);
+    completeState(result, P, t, w, wbKept, its);
+}
+
+} // namespace
+
+// ---- Building blocks ----
+
+namespace psy {
+
+double SaturationPressure(double t)
+{
+    if (std::abs(t) < kJoin) {
+        const JoinEnds& ends = joinEnds();
+        const double f = (t + kJoin) / (2 * kJoin);
+        return std::exp(ends.lnLow + f * (ends.lnHigh - ends.lnLow));
+    }
+    return SatPressure(t);
+}
+
+double DewPoint(double pw, int* iterations)
+{
+    int dummy = 0;
+    int& its = iterations ? *iterations : dummy;
+    if (!(pw > 0))
+        return kTMin;
+    if (pw >= kCriticalPressure)
+        return kCriticalTemperature;
+    const JoinEnds& ends = joinEnds();
+    const double lnp = std::log(pw);
+    if (lnp >= ends.lnHigh)
+        return if97Temperature(pw);
+    if (lnp > ends.lnLow)
+        return -kJoin + 2 * kJoin * (lnp - ends.lnLow) / (ends.lnHigh - ends.lnLow);
+    if (pw <= icePressure(kTMin))
+        return kTMin;
+    return frostPoint(pw, its);
+}
+
+double BoilingPoint(double P)
+{
+    return DewPoint(P);
+}
+
+double MoistureFromVapourPressure(double P, double pw)
+{
+    const double d = P - pw;
+    if (!(d > 0))
+        return kWMax;
+    return std::min(kMolarRatio * pw / d, kWMax);
+}
+
+double VapourPressureFromMoisture(double P, double w)
+{
+    w = std::max(w, 0.0);
+    return P * w / (kMolarRatio + w);
+}
+
+double SaturationMoisture(double P, double t)
+{
+    return MoistureFromVapourPressure(P, SaturationPressure(t));
+}
+
+double DryAirCp(double t)
+{
+    return cpOf(kCpAir, t);
+}
+double DryAirEnthalpy(double t)
+{
+    return hOf(kCpAir, t);
+}
+double VapourCp(double t)
+{
+    return cpOf(kCpVapour, t);
+}
+double SteamEnthalpy(double t)
+{
+    return kLatent0 + hOf(kCpVapour, t);
+}
+double Enthalpy(double t, double w)
+{
+    return DryAirEnthalpy(t) + w * SteamEnthalpy(t);
+}
+double HumidCp(double t, double w)
+{
+    return DryAirCp(t) + w * VapourCp(t);
+}
+
+double DryBulbFromEnthalpy(double h, double w, int* iterations)
+{
+    int dummy = 0;
+    int& its = iterations ? *iterations : dummy;
+    w = std::max(w, 0.0);
+    // Linear below 0 °C and above kCpHigh: closed form there.
+    const double h0 = w * kLatent0;
+    if (h <= h0)
+        return (h - h0) / (kCpAir[0] + w * kCpVapour[0]);
+    const double hHigh = Enthalpy(kCpHigh, w);
+    if (h >= hHigh)
+        return kCpHigh + (h - hHigh) / HumidCp(kCpHigh, w);
+    // Newton inside the bracket [0, kCpHigh], where h(t) is smooth and increasing.
+    double lo = 0, hi = kCpHigh;
+    double t = (h - h0) / HumidCp(0, w);
+    t = std::clamp(t, lo, hi);
+    for (int i = 0; i < 50; ++i) {
+        ++its;
+        const double f = Enthalpy(t, w) - h;
+        if (f > 0)
+            hi = t;
+        else
+            lo = t;
+        double next = t - f / HumidCp(t, w);
+        if (!(next > lo && next < hi))
+            next = 0.5 * (lo + hi);
+        const double step = std::abs(next - t);
+        t = next;
+        if (step < 1e-10 || hi - lo < 1e-10)
+            break;
+    }
+    return t;
+}
+
+double WetBulbFromMoisture(double P, double t, double w, int* iterations)
+{
+    int dummy = 0;
+    int& its = iterations ? *iterations : dummy;
+    const double td = DewPoint(VapourPressureFromMoisture(P, w));
+    const double lo = std::max(std::min(td, t), kTMin);
+    const double hi = std::max(std::min(std::max(td, t), saturationCeiling(P)), lo);
+    const double ht = Enthalpy(t, w);
+    auto balance = [&](double s) { return saturationBalance(P, w, ht, s); };
+    return brent(balance, lo, hi, balance(lo), balance(hi), 1e-10, 100, its);
+}
+
+double MoistureFromWetBulb(double P, double t, double wb)
+{
+    return holdW(moistureFromWetBulbRaw(P, t, wb));
+}
+
+double SpecificVolume(double P, double t, double w)
+{
+    return 0.287042 * (t + kKelvin) * (1 + 1.607858 * w) / P;
+}
+double Density(double P, double t, double w)
+{
+    return (1 + w) / SpecificVolume(P, t, w);
+}
+
+// Dry air, dilute gas (Lemmon and Jacobsen 2004), µPa·s and mW/(m·K).
+static double dryAirViscosityMicro(double T)
+{
+    const double l = std::log(T / 103.3);
+    const double omega = std::exp(0.431 + l * (-0.4623 + l * (0.08406 + l * (0.005341 + l * -0.00331))));
+    return 0.0266958 * std::sqrt(28.9586 * T) / (0.360 * 0.360 * omega);
+}
+static double dryAirConductivityMilli(double T, double muMicro)
+{
+    const double tau = 132.6312 / T;
+    return 1.308 * muMicro + 1.405 * std::pow(tau, -1.1) - 1.036 * std::pow(tau, -0.3);
+}
+// Water vapour, dilute gas (IAPWS 2008 and 2011), µPa·s and mW/(m·K).
+static double vapourViscosityMicro(double T)
+{
+    const double Tb = T / 647.096, r = 1 / Tb;
+    return 100 * std::sqrt(Tb) / (1.67752 + r * (2.20462 + r * (0.6366564 + r * -0.241605)));
+}
+static double vapourConductivityMilli(double T)
+{
+    const double Tb = T / 647.096, r = 1 / Tb;
+    return std::sqrt(Tb) /
+           (2.443221e-3 + r * (1.323095e-2 + r * (6.770357e-3 + r * (-3.454586e-3 + r * 4.096266e-4))));
+}
+
+static double kelvinOf(double t)
+{
+    return std::max(t, kTMin) + kKelvin;
+}
+
+double DryAirViscosity(double t)
+{
+    return 1e-6 * dryAirViscosityMicro(kelvinOf(t));
+}
+double DryAirConductivity(double t)
+{
+    const double T = kelvinOf(t);
+    return 1e-6 * dryAirConductivityMilli(T, dryAirViscosityMicro(T));
+}
+double VapourViscosity(double t)
+{
+    return 1e-6 * vapourViscosityMicro(kelvinOf(t));
+}
+double VapourConductivity(double t)
+{
+    return 1e-6 * vapourConductivityMilli(kelvinOf(t));
+}
+
+namespace {
+constexpr double kMAir = 28.9586, kMWater = 18.015268;
+
+// Wilke's interaction factors φ12 (air on vapour) and φ21, from the two viscosities.
+void wilke(double muA, double muV, double& phiAV, double& phiVA)
+{
+    const double q1 = 1 + std::sqrt(muA / muV) * std::pow(kMWater / kMAir, 0.25);
+    const double q2 = 1 + std::sqrt(muV / muA) * std::pow(kMAir / kMWater, 0.25);
+    phiAV = q1 * q1 / std::sqrt(8 * (1 + kMAir / kMWater));
+    phiVA = q2 * q2 / std::sqrt(8 * (1 + kMWater / kMAir));
+}
+
+// Mixture viscosity (Wilke) and conductivity (Mason-Saxena), Pa·s and kW/(m·K).
+void mixture(double t, double w, double* mu, double* k)
+{
+    const double T = kelvinOf(t);
+    w = std::max(w, 0.0);
+    const double xv = w / (w + kMolarRatio), xa = 1 - xv;
+    const double muA = dryAirViscosityMicro(T), muV = vapourViscosityMicro(T);
+    double phiAV, phiVA;
+    wilke(muA, muV, phiAV, phiVA);
+    const double dA = xa + xv * phiAV, dV = xa * phiVA + xv;
+    if (mu)
+        *mu = 1e-6 * (xa * muA / dA + xv * muV / dV);
+    if (k)
+        *k = 1e-6 * (xa * dryAirConductivityMilli(T, muA) / dA + xv * vapourConductivityMilli(T) / dV);
+}
+} // namespace
+
+double Viscosity(double t, double w)
+{
+    double mu;
+    mixture(t, w, &mu, nullptr);
+    return mu;
+}
+
+double Conductivity(double t, double w)
+{
+    double k;
+    mixture(t, w, nullptr, &k);
+    return k;
+}
+
+} // namespace psy
+
+// ---- The six operations ----
+
+void SetState(TAirState& result, double pressure, double value1, double value2, int code,
+              TPsyIterations& iterations)
+{
+    stateFromPair(result, pressure, value1, value2, code, iterations);
+    result.ma = 0;
+}
+
+void SetState(TAirState& result, double pressure, double value1, double value2, int code)
+{
+    TPsyIterations its;
+    SetState(result, pressure, value1, value2, code, its);
+}
+
+TAirState SetState(double pressure, double value1, double value2, int code)
+{
+    TAirState r;
+    SetState(r, pressure, value1, value2, code);
+    return r;
+}
+
+void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations)
+{
+    double v1 = state.db, v2 = state.w;
+    switch (code) {
+    case kPairDbWb:
+        v2 = state.wb;
+        break;
+    case kPairDbH:
+        v2 = state.h;
+        break;
+    case kPairDbRh:
+        v2 = state.rh;
+        break;
+    case kPairHW:
+        v1 = state.h;
+        break;
+    default:
+        break;
+    }
+    const double ma = state.ma; // result may be state itself
+    stateFromPair(result, state.P, v1, v2, code, iterations);
+    result.ma = ma;
+}
+
+void AirState(TAirState& result, const TAirState& state, int code)
+{
+    TPsyIterations its;
+    AirState(result, state, code, its);
+}
+
+TAirState AirState(const TAirState& state, int code)
+{
+    TAirState r;
+    AirState(r, state, code);
+    return r;
+}
+
+void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
+                  double& apparatusDewPoint, TPsyIterations& iterations)
+{
+    (void)flag;
+    const double P = holdP(inlet.P);
+    const double h1 = numberOr(inlet.h, 0.0);
+    const double w1 = holdW(inlet.w);
+    const double h2 = h1 + numberOr(enthalpyChange, 0.0);
+    const double bf = std::clamp(numberOr(bypassFactor, 0.0), 0.0, 1.0);
+    double w2 = w1;
+    int adpIterations = 0;
+    if (1 - bf > 1e-9) {
+        // The apparatus dew point is the saturated state with the enthalpy that puts the
+        // leaving state at the bypass factor between it and the inlet.
+        const double hAdp = (h2 - bf * h1) / (1 - bf);
+        const double hi = saturationCeiling(P);
+        auto excess = [&](double s) { return psy::Enthalpy(s, psy::SaturationMoisture(P, s)) - hAdp; };
+        const double adp = brent(excess, kTMin, hi, excess(kTMin), excess(hi), 1e-10, 100, adpIterations);
+        w2 = bf * w1 + (1 - bf) * psy::SaturationMoisture(P, adp);
+        apparatusDewPoint = adp;
+    }
+    stateFromPair(result, P, h2, w2, kPairHW, iterations);
+    iterations.adp = adpIterations;
+    result.ma = inlet.ma;
+}
+
+void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
+                  double& apparatusDewPoint)
+{
+    TPsyIterations its;
+    LeavingState(result, inlet, flag, enthalpyChange, bypassFactor, apparatusDewPoint, its);
+}
+
+TAirState LeavingState(TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
+                       double& apparatusDewPoint)
+{
+    TAirState r;
+    LeavingState(r, inlet, flag, enthalpyChange, bypassFactor, apparatusDewPoint);
+    return r;
+}
+
+double WetBulb(double pressure, double dryBulb, double value, int code)
+{
+    const double P = holdP(pressure);
+    const double t = holdT(dryBulb);
+    double wbKept;
+    const double w = moistureOf(P, t, value, code, wbKept);
+    if (!std::isnan(wbKept))
+        return wbKept;
+    return psy::WetBulbFromMoisture(P, t, w);
+}
+
+double Altitude(double pressure)
+{
+    return AltitudeFromPressure(pressure);
+}
+double AtmPressure(double altitude)
+{
+    return PressureFromAltitude(altitude);
+}
+
+// ---- The program's own formulas ----
+
+double PressureFromAltitude(double z)
+{
+    return 101.325 * std::pow(std::max(1 - 2.25577e-5 * z, 0.0), 5.2559);
+}
+
+double AltitudeFromPressure(double P)
+{
+    return (1 - std::pow(std::max(P, 0.0) / 101.325, 1 / 5.2559)) / 2.25577e-5;
+}
+
+double SatPressure(double T)
+{
+    if (T >= 0) {
+        if (T > kCriticalTemperature)
+            return kCriticalPressure;
+        return if97Pressure(T);
+    }
+    if (!(T > -kKelvin))
+        return 0;
+    return icePressure(T);
+}
+
+double HumidityRatio(double P, double pw)
+{
+    constexpr double f = 1.0044;
+    const double d = P - f * pw;
+    const double w = 0.621977939 * f * pw / d;
+    if (!(d > 0) || !std::isfinite(w))
+        return 0.01;
+    return w;
+}
+
+double SatHumidity(double P, double T)
+{
+    return HumidityRatio(P, SatPressure(T));
+}
+
+double VapourEnthalpy(double T)
+{
+    if (T >= 0)
+        return 2499.10964596 + 1.96172245152 * T - 0.00205657589432 * T * T;
+    return 2500.80085377 + 1.84281114093 * T - 0.000107145092391 * T * T;
+}
+
+double SatEnthalpy(double P, double T)
+{
+    return 1.006 * T + SatHumidity(P, T) * VapourEnthalpy(T);
+}
+
+namespace {
+double readNumber(std::string_view text)
+{
+    const double v = static_cast<double>(StrToFloat(text));
+    if (std::isnan(v))
+        throw EConvertError("ParseAirState",
+                            "'" + std::string(text) + "' is not a valid floating point value");
+    return v;
+}
+double limitDryBulb(double db)
+{
+    return std::clamp(db, -60.0, 99.0);
+}
+} // namespace
+
+TAirState ParseAirState(std::string_view text, double P, double rh)
+{
+    double db, wb;
+    const auto slash = text.find('/');
+    if (slash != std::string_view::npos) {
+        db = limitDryBulb(readNumber(text.substr(0, slash)));
+        wb = readNumber(text.substr(slash + 1));
+        if (wb > db)
+            wb = db;
+        const double wbMin = WetBulb(P, db, 0.01, kPairDbRh);
+        if (wb < wbMin)
+            wb = wbMin;
+    } else {
+        db = limitDryBulb(readNumber(text));
+        wb = WetBulb(P, db, rh, kPairDbRh);
+    }
+    return SetState(P, db, wb, kPairDbWb);
+}
+
+std::string NormalizeAirState(std::string_view text, double P, double rh)
+{
+    TAirState s;
+    if (text.find('/') != std::string_view::npos)
+        s = ParseAirState(text, P, rh);
+    else
+        s = SetState(P, readNumber(text), rh, kPairDbRh);
+    return Format("%0.1f/%0.1f", s.db, s.wb);
+}
+
+} // namespace zmk

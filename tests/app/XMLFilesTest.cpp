@@ -1,0 +1,278 @@
+// The XML layer: value reads and writes with their statuses, paths and records, saving and
+// loading files (declaration, indentation, atomic replacement, parse errors).
+#include "app/XMLFiles.h"
+
+#include "app/Notifier.h"
+#include "units/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <unistd.h>
+
+namespace zmk {
+namespace {
+
+namespace fs = std::filesystem;
+
+class XMLFilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("zmk_xml_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    static void write(const std::string& file, const std::string& text) { std::ofstream(file) << text; }
+    static std::string read(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(XMLFilesTest, ValueTypesWithStatuses)
+{
+    TXMLFile x;
+    TXMLFile::Node root;
+    x.InitRoot("datafile", "ZMK", root, "1.0.0.0");
+    x.WriteText(root, "name", true, "Coil A");
+    x.WriteFloat(root, "Qt", true, "%0.3f", 12.34567);
+    x.WriteFloat(root, "Sx", true, "%0.7f", 0.033);
+    x.WriteInt(root, "Code", true, 5);
+    x.WriteBool(root, "Rifle", true, true);
+    EXPECT_EQ(x.WriteStatus(), wsNone);
+
+    EXPECT_EQ(x.ReadText(root, "name", "?"), "Coil A");
+    EXPECT_EQ(x.ReadStatus(), rsNone);
+    EXPECT_DOUBLE_EQ(x.ReadFloat(root, "Qt", 0), 12.346);
+    EXPECT_DOUBLE_EQ(x.ReadFloat(root, "Sx", 0), 0.033);
+    EXPECT_EQ(x.ReadInt(root, "Code", 0), 5);
+    EXPECT_TRUE(x.ReadBool(root, "Rifle", false));
+    EXPECT_EQ(x.ReadStatus(), rsNone);
+
+    // A missing element gives the default, a real one through its 15-digit text.
+    EXPECT_EQ(x.ReadText(root, "missing", "dflt"), "dflt");
+    EXPECT_EQ(x.ReadStatus(), rsNotFound);
+    EXPECT_EQ(x.ReadFloat(root, "missing", 1.0 / 3), 0.333333333333333);
+    EXPECT_EQ(x.ReadStatus(), rsNotFound);
+    EXPECT_EQ(x.ReadInt(root, "missing", -7), -7);
+    EXPECT_EQ(x.ReadStatus(), rsNotFound);
+
+    // Text that is not a number of the right kind.
+    x.WriteText(root, "comma", true, "1,5");
+    EXPECT_EQ(x.ReadFloat(root, "comma", 2.5), 2.5);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+    EXPECT_EQ(x.ReadInt(root, "Qt", 3), 3);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+    x.WriteText(root, "huge", true, "1e999");
+    EXPECT_EQ(x.ReadFloat(root, "huge", 4), 4);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+    x.WriteText(root, "bigint", true, "99999999999");
+    EXPECT_EQ(x.ReadInt(root, "bigint", 4), 4);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+    x.WriteText(root, "sci", true, "5E-005");
+    EXPECT_DOUBLE_EQ(x.ReadFloat(root, "sci", 0), 5e-5);
+
+    // No parent; a child holding elements instead of text.
+    EXPECT_EQ(x.ReadText(TXMLFile::Node(), "name", "d"), "d");
+    EXPECT_EQ(x.ReadStatus(), rsParentNotFound);
+    TXMLFile::Node outer = x.AddChild(root, "outer");
+    x.AddChild(outer, "inner");
+    EXPECT_EQ(x.ReadText(root, "outer", "d"), "d");
+    EXPECT_EQ(x.ReadStatus(), rsValueMissing);
+    // Each read starts from status 0.
+    x.ReadText(root, "name", "");
+    EXPECT_EQ(x.ReadStatus(), rsNone);
+
+    EXPECT_EQ(ReadStatusText(rsAttributeMissing), "attribute missing");
+    EXPECT_EQ(WriteStatusText(wsNotAnElement), "not an element node");
+}
+
+TEST_F(XMLFilesTest, BooleanRules)
+{
+    struct Case
+    {
+        const char* text;
+        bool fallback;
+        bool value;
+    };
+    const Case cases[] = {
+        {"true", false, true}, {"T", false, true},   {"Yes", false, true},  {"yes", false, true},
+        {"TRUE", false, true}, {"t", false, true},   {"false", true, false}, {"F", true, false},
+        {"No", true, false},   {"nO", true, false},  {"1", false, false},   {"1", true, true},
+        {"", true, true},      {"maybe", false, false},
+    };
+    TXMLFile x;
+    TXMLFile::Node root;
+    x.InitRoot("r", "ZMK", root, "1");
+    for (const Case& c : cases) {
+        x.WriteText(root, "b", true, c.text);
+        EXPECT_EQ(x.ReadBool(root, "b", c.fallback), c.value) << c.text;
+        EXPECT_EQ(TextToBool(c.text, c.fallback), c.value) << c.text;
+    }
+    EXPECT_TRUE(x.ReadBool(root, "absent", true));
+}
+
+TEST_F(XMLFilesTest, AttributesPathsRecordsAndLists)
+{
+    TXMLFile x;
+    TXMLFile::Node root;
+    x.InitRoot("Catalog", "ZMK", root, "1.0.0.0");
+    TXMLFile::Node item = x.FindPath(TXMLFile::Node(), {"catalog", "item", "fin"}, true);
+    ASSERT_TRUE(item);
+    x.SetAttr(item, "t", "0.15");
+    x.SetAttr(item, "t", "0.16");
+    EXPECT_EQ(x.ReadAttr(item, "t", ""), "0.16");
+    EXPECT_DOUBLE_EQ(x.ReadAttrFloat(item, "t", 0), 0.16);
+    EXPECT_EQ(x.ReadAttr(item, "mt", "Al"), "Al");
+    EXPECT_EQ(x.ReadStatus(), rsAttributeMissing);
+    x.SetAttr(item, "empty", "");
+    EXPECT_EQ(x.ReadAttr(item, "empty", "e"), "e");
+    EXPECT_EQ(x.ReadStatus(), rsAttributeMissing);
+    EXPECT_EQ(x.ReadAttrFloat(item, "mt", 2), 2);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+    x.SetAttr(item, "d", "x5");
+    EXPECT_EQ(x.ReadAttrInt(item, "d", 0), 0);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+    x.SetAttr(item, "d", "5");
+    EXPECT_EQ(x.ReadAttrInt(item, "d", 0), 5);
+    EXPECT_EQ(x.ReadPathAttr(TXMLFile::Node(), {"CATALOG", "item", "fin"}, "t", ""), "0.16");
+    EXPECT_EQ(x.ReadPathAttr(root, {"item", "tube"}, "od", "none"), "none");
+    EXPECT_EQ(x.ReadStatus(), rsAttributeMissing);
+
+    // Path steps below the root match names exactly; without create nothing is added.
+    EXPECT_FALSE(x.FindPath(root, {"ITEM"}, false));
+    EXPECT_FALSE(x.FindPath(TXMLFile::Node(), {"other"}, true)); // never a second top-level element
+    EXPECT_EQ(x.ChildrenNamed(root, "item").size(), 1u);
+
+    // Records: the key's name exactly, the record's name and the key's text in any case.
+    TXMLFile::Node a = x.FindRecord(root, "item", "maker", "typical", true);
+    TXMLFile::Node b = x.FindRecord(root, "Item", "maker", "TYPICAL", false);
+    EXPECT_EQ(a, b);
+    EXPECT_FALSE(x.FindRecord(root, "item", "Maker", "typical", false));
+    x.FindRecord(root, "ITEM", "maker", "HC", true);
+    EXPECT_EQ(x.ChildrenNamed(root, "item").size(), 3u);
+
+    std::vector<std::string> list = {"stale"};
+    x.ReadList(root, "item", "maker", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"typical", "HC"}));
+    EXPECT_EQ(x.ReadStatus(), rsNone);
+    x.ReadList(item, "x", "y", list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(x.ReadStatus(), rsNotFound);
+    x.ReadList(TXMLFile::Node(), "x", "y", list);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+
+    // Writing: reuse rewrites one element, otherwise a new one is appended.
+    x.WriteText(root, "v", true, "1");
+    x.WriteText(root, "v", true, "2");
+    EXPECT_EQ(x.ChildrenNamed(root, "v").size(), 1u);
+    x.WriteText(root, "v", false, "3");
+    EXPECT_EQ(x.ChildrenNamed(root, "v").size(), 2u);
+    EXPECT_EQ(x.ReadText(root, "v", ""), "2");
+    EXPECT_FALSE(x.WriteText(TXMLFile::Node(), "v", true, "1"));
+    EXPECT_EQ(x.WriteStatus(), wsParentNotFound);
+    x.WriteText(root, "v", true, "4");
+    EXPECT_EQ(x.WriteStatus(), wsNone);
+}
+
+TEST_F(XMLFilesTest, SaveAndLoad)
+{
+    const std::string file = path("job.zmx");
+    {
+        TXMLFile x(file);
+        TXMLFile::Node root;
+        x.InitRoot("datafile", "ZMK", root, "1.0.0.0");
+        TXMLFile::Node fat = x.FindPath(root, {"zmk", "fat"}, true);
+        x.WriteText(fat, "Mnf", true, "typical & Söhne <1>");
+        x.WriteFloat(fat, "fHeight", true, "%0.6g", 0.5334);
+        x.Save();
+    }
+    const std::string text = read(file);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0), 0u);
+    EXPECT_NE(text.find("<datafile program=\"ZMK\" generator=\"Quorvane Software\" version=\"1.0.0.0\">"),
+              std::string::npos);
+    EXPECT_NE(text.find("\n    <fat>\n      <Mnf>"), std::string::npos); // children on their own lines
+    EXPECT_NE(text.find("<fHeight>0.5334</fHeight>"), std::string::npos);
+    // No temporary file is left beside the target.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+
+    TXMLFile::Node root;
+    TXMLFile y(file, root, false);
+    EXPECT_EQ(y.ReadStatus(), rsNone);
+    ASSERT_TRUE(root);
+    TXMLFile::Node fat = y.FindPath(root, {"zmk", "fat"}, false);
+    EXPECT_EQ(y.ReadText(fat, "Mnf", ""), "typical & Söhne <1>");
+    EXPECT_DOUBLE_EQ(y.ReadFloat(fat, "fHeight", 0), 0.5334);
+
+    // Saving the same document twice gives the same file.
+    y.Save();
+    EXPECT_EQ(read(file), text);
+
+    // Opening with clear discards the old content.
+    TXMLFile::Node cleared;
+    TXMLFile z(file, cleared, true);
+    EXPECT_FALSE(cleared);
+    EXPECT_FALSE(z.Root());
+
+    // A file without a declaration (and with a byte order mark) reads as well.
+    write(path("plain.xml"), "\xEF\xBB\xBF<r><a>1.5</a></r>");
+    TXMLFile p(path("plain.xml"));
+    EXPECT_EQ(p.ReadStatus(), rsNone);
+    EXPECT_DOUBLE_EQ(p.ReadFloat(p.Root(), "a", 0), 1.5);
+
+    // A file that does not exist yet is not an error.
+    TXMLFile n(path("new.xml"));
+    EXPECT_EQ(n.ReadStatus(), rsNone);
+    EXPECT_FALSE(n.Root());
+}
+
+TEST_F(XMLFilesTest, ParseErrorsAndWriteFailures)
+{
+    const std::string bad = path("bad.xml");
+    write(bad, "<?xml version=\"1.0\"?>\n<catalog>\n  <item>\n</catalog>\n");
+    TXMLFile::Node root;
+    TXMLFile x(bad, root, false);
+    EXPECT_EQ(x.ReadStatus(), rsInvalidFileFormat);
+    EXPECT_FALSE(root);
+    EXPECT_FALSE(x.Root());
+    EXPECT_NE(x.LoadError().find("line 4"), std::string::npos) << x.LoadError();
+    EXPECT_NE(x.LoadError().find("mismatch"), std::string::npos) << x.LoadError();
+
+    for (const char* text : {"", "<a>", "<a><b></a>", "not xml at all", "<a b=1/>"}) {
+        write(bad, text);
+        TXMLFile y(bad);
+        EXPECT_EQ(y.ReadStatus(), rsInvalidFileFormat) << text;
+        EXPECT_FALSE(y.LoadError().empty()) << text;
+    }
+
+    // No file name: the user is told and nothing is written.
+    RecordingNotifier notifier;
+    TXMLFile unnamed;
+    unnamed.SetNotifier(&notifier);
+    unnamed.Save();
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0], "File name not known");
+
+    // A file that cannot be written raises an error and leaves no temporary file.
+    TXMLFile lost(path("no/such/folder/x.xml"));
+    TXMLFile::Node r;
+    lost.InitRoot("r", "ZMK", r, "1");
+    EXPECT_THROW(lost.Save(), ZmkError);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+} // namespace
+} // namespace zmk
