@@ -296,7 +296,7 @@ void runSolve(const JobOptions& options)
     else
         printSummary(job);
     if (rc == 2)
-        std::cerr << "zemtor: not converged, status "
+        std::cerr << "zemtor: not solved, status "
                   << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())) << "\n";
     if (rc != 0)
         throw CLI::RuntimeError(rc);
@@ -332,7 +332,7 @@ void runStep(const JobOptions& options)
     }
     const int rc = solveExit(job);
     if (rc == 2)
-        std::cerr << "zemtor: not converged, status "
+        std::cerr << "zemtor: not solved, status "
                   << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())) << "\n";
     if (rc != 0)
         throw CLI::RuntimeError(rc);
