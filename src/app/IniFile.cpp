@@ -309,4 +309,26 @@ void IniFile::EraseSection(std::string_view section)
     std::erase_if(sections_, [&](const Section& s) { return SameName(s.name, section); });
 }
 
+void IniFile::ReplaceSection(std::string_view section,
+                             const std::vector<std::pair<std::string, std::string>>& values)
+{
+    CheckWritable(section, "key", "");
+    for (const auto& [key, value] : values)
+        CheckWritable(section, key, value);
+    section = TrimView(section);
+    Section* s = find(section);
+    if (!s) {
+        sections_.push_back({std::string(section), {}});
+        s = &sections_.back();
+    }
+    s->entries.clear();
+    for (const auto& [key, value] : values) {
+        const std::string_view k = TrimView(key);
+        const bool known = std::any_of(s->entries.begin(), s->entries.end(),
+                                       [&](const Entry& e) { return SameName(e.key, k); });
+        if (!known)
+            s->entries.push_back({std::string(k), std::string(TrimView(value))});
+    }
+}
+
 } // namespace zmk

@@ -65,6 +65,11 @@ public:
     void DeleteKey(std::string_view section, std::string_view key);
     /// Removes a section with all its keys; writing to it afterwards adds it at the end.
     void EraseSection(std::string_view section);
+    /// Erases a section's keys and writes the given key=value pairs into it, in order. The
+    /// section keeps its place in the file (a new one goes at the end). Throws ZmkError as
+    /// WriteString does, before anything changes.
+    void ReplaceSection(std::string_view section,
+                        const std::vector<std::pair<std::string, std::string>>& values);
 
 private:
     struct Entry

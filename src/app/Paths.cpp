@@ -1,8 +1,12 @@
 // The program folder and the common data folder.
 #include "app/Paths.h"
 
+#include "units/Errors.h"
+
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace zmk {
 
@@ -41,6 +45,116 @@ std::string CommonDataFolder()
 #else
     return withSlash(beside.string());
 #endif
+}
+
+namespace {
+
+const char* const kNoDocuments = "Could not find My Documents folder location.";
+
+std::string envText(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::string upperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return text;
+}
+
+} // namespace
+
+std::string HomeFolder()
+{
+    if (std::string home = envText("HOME"); !home.empty())
+        return withSlash(home);
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir)
+        return withSlash(pw->pw_dir);
+    return std::string();
+}
+
+std::string DocumentsFolder()
+{
+    if (std::string documents = envText("XDG_DOCUMENTS_DIR"); !documents.empty())
+        return withSlash(documents);
+    const std::string home = HomeFolder();
+    if (home.empty())
+        throw ZmkError("DocumentsFolder", kNoDocuments);
+    return home + "Documents/";
+}
+
+std::string ProgramFilesFolder()
+{
+    if (std::string folder = envText("ZMK_PROGRAM_FILES"); !folder.empty())
+        return withSlash(folder);
+    return "/opt/";
+}
+
+std::string CommonFilesFolder()
+{
+    return ProgramFilesFolder() + "Common Files/";
+}
+
+std::string MakerFolderFor(const std::string& programFolder, const std::string& programFilesFolder)
+{
+    static const std::string maker = "QUORVANE";
+    const std::size_t at = upperAscii(programFolder).find(maker);
+    // The folder is taken as it is spelt, since file names here are case-sensitive.
+    if (at != std::string::npos)
+        return programFolder.substr(0, at + maker.size()) + "/";
+    return withSlash(programFilesFolder) + "Quorvane/";
+}
+
+std::string MakerFolder()
+{
+    return MakerFolderFor(ProgramFolder(), ProgramFilesFolder());
+}
+
+std::string ReportFolder()
+{
+    return ProgramFolder() + "Report/";
+}
+
+std::string HelpFolder()
+{
+    return ProgramFolder() + "Help/";
+}
+
+std::string ProgramIniFile()
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string name = (ec || exe.empty()) ? std::string(kProgramName) : exe.stem().string();
+    return ProgramFolder() + name + ".ini";
+}
+
+TFolders ComputeFolders(const std::string& programFolder)
+{
+    TFolders f;
+    f.ProgramFolder = withSlash(programFolder);
+    f.ProgramName = kProgramName;
+    f.DocumentsFolder = DocumentsFolder();
+    f.DataFolder = f.DocumentsFolder + "Quorvane/" + f.ProgramName + "/";
+    std::error_code ec;
+    std::filesystem::create_directories(f.DataFolder, ec);
+    if (!std::filesystem::is_directory(f.DataFolder, ec))
+        f.DataFolder = f.ProgramFolder;
+    f.ProgramFilesFolder = ProgramFilesFolder();
+    f.CommonFilesFolder = f.ProgramFilesFolder + "Common Files/";
+    f.MakerFolder = MakerFolderFor(f.ProgramFolder, f.ProgramFilesFolder);
+    f.CommonDataFolder = CommonDataFolder();
+    f.ReportFolder = f.ProgramFolder + "Report/";
+    f.HelpFolder = f.ProgramFolder + "Help/";
+    f.ImagesFolder = f.HelpFolder + "Images/";
+    return f;
+}
+
+TFolders ComputeFolders()
+{
+    return ComputeFolders(ProgramFolder());
 }
 
 } // namespace zmk

@@ -14,4 +14,58 @@ std::string ProgramFolder();
 /// from the program folder when that exists, else the build tree's common data folder.
 std::string CommonDataFolder();
 
+// ---- the other folders of the program ------------------------------------------------------
+// Every folder name ends with "/". They are computed once at start (TFolders); the functions
+// below compute each afresh from the environment.
+
+/// The program's name: "ZMK", the last part of its settings key and of its data folder. The
+/// window program and zemtor share it.
+inline constexpr const char* kProgramName = "ZMK";
+
+/// The user's home folder: $HOME, else the password database's entry.
+std::string HomeFolder();
+/// The user's documents folder: $XDG_DOCUMENTS_DIR, else ~/Documents. Throws ZmkError
+/// "Could not find My Documents folder location." when there is no home folder to take it from.
+std::string DocumentsFolder();
+/// The program-files folder: $ZMK_PROGRAM_FILES, else "/opt/".
+std::string ProgramFilesFolder();
+/// The common-files folder: the program-files folder + "Common Files/".
+std::string CommonFilesFolder();
+/// The maker folder for a program folder: the program folder up to and including the first
+/// "Quorvane" (in any letter case, kept as spelt there) + "/"; without one, the program-files
+/// folder + "Quorvane/".
+std::string MakerFolderFor(const std::string& programFolder, const std::string& programFilesFolder);
+/// The maker folder of the running program.
+std::string MakerFolder();
+/// The report folder: program folder + "Report/".
+std::string ReportFolder();
+/// The help folder: program folder + "Help/".
+std::string HelpFolder();
+/// The program's own INI file: the executable's name with ".ini", in the program folder (the
+/// list of installed data files to merge).
+std::string ProgramIniFile();
+
+/// The folders as the program computes them once at start.
+struct TFolders
+{
+    std::string ProgramFolder;
+    std::string ProgramName;
+    std::string DocumentsFolder;
+    std::string DataFolder; ///< documents + "Quorvane/ZMK/"; the program folder if it cannot be made
+    std::string ProgramFilesFolder;
+    std::string CommonFilesFolder;
+    std::string MakerFolder;
+    std::string CommonDataFolder; ///< the installed shared data (catalogue, locations, help pages)
+    std::string ReportFolder;
+    std::string HelpFolder;
+    std::string ImagesFolder; ///< help folder + "Images/"
+};
+
+/// Computes every folder for a program folder, and creates the data folder with any missing
+/// parents (falling back on the program folder when that fails). Throws ZmkError "Could not
+/// find My Documents folder location." when the documents folder cannot be found.
+TFolders ComputeFolders(const std::string& programFolder);
+/// ComputeFolders for the running program.
+TFolders ComputeFolders();
+
 } // namespace zmk

@@ -68,18 +68,9 @@ TRegisteredUser ReadRegisteredUser()
     return user;
 }
 
-TDate Today()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return TDate{std::chrono::year(local.tm_year + 1900), std::chrono::month(unsigned(local.tm_mon + 1)),
-                 std::chrono::day(unsigned(local.tm_mday))};
-}
-
 std::string DateText(TDate date)
 {
-    return Format("%2.2d %2.2d %4.4d", unsigned(date.day()), unsigned(date.month()), int(date.year()));
+    return Format("%2.2d %2.2d %4.4d", date.day, date.month, date.year);
 }
 
 std::string TFileFacts::SizeText() const
@@ -214,6 +205,28 @@ void TProjectProperties::SetCommentsText(std::string_view text)
         values_.Comments.emplace_back(text.substr(start, end - start));
         start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
+}
+
+void TProjectProperties::LoadFromXML(TXMLFile& file, TXMLFile::Node root)
+{
+    const TXMLFile::Node props = file.FindPath(root, {"fileprops"}, false);
+    values_.ProjectName = file.ReadText(props, "projectname", "");
+    values_.ProjectNumber = file.ReadText(props, "projectnumber", "");
+    SetCommentsText(UnescapeLineBreaks(file.ReadText(props, "description", "")));
+    values_.Author = file.ReadText(props, "author", "");
+    values_.Company = file.ReadText(props, "company", "");
+    values_.Date = ParseDate(file.ReadText(props, "date", ""), ' ');
+}
+
+void TProjectProperties::SaveToXML(TXMLFile& file, TXMLFile::Node root) const
+{
+    const TXMLFile::Node props = file.FindPath(root, {"fileprops"}, true);
+    file.WriteText(props, "projectname", true, values_.ProjectName);
+    file.WriteText(props, "projectnumber", true, values_.ProjectNumber);
+    file.WriteText(props, "description", true, EscapeLineBreaks(CommentsText()));
+    file.WriteText(props, "author", true, values_.Author);
+    file.WriteText(props, "company", true, values_.Company);
+    file.WriteText(props, "date", true, DateText(values_.Date));
 }
 
 std::optional<TFileFacts> TProjectProperties::BeginShow(const std::string& currentFile)

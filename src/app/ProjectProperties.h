@@ -7,6 +7,8 @@
 #pragma once
 
 #include "app/SettingsStore.h"
+#include "app/XMLFiles.h"
+#include "units/TextHelpers.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,11 +30,9 @@ struct TRegisteredUser
 /// Reads the registered owner and organisation (once, at program start).
 TRegisteredUser ReadRegisteredUser();
 
-/// A calendar date.
-using TDate = std::chrono::year_month_day;
+/// The project date: a calendar date.
+using TDate = CalendarDate;
 
-/// Today's date in local time.
-TDate Today();
 /// A date as "dd mm yyyy", the form the project file and the chart data file use.
 std::string DateText(TDate date);
 
@@ -110,6 +110,14 @@ public:
     std::string CommentsText() const;
     /// Sets the comments from a text whose lines end in CR LF, LF or CR.
     void SetCommentsText(std::string_view text);
+
+    /// Opening a project: all six properties from the children of `fileprops` under the root
+    /// (empty texts where missing; the comments with "%13%10" turned back into line breaks; the
+    /// date read as day, month and year separated by blanks, today when it cannot be read).
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node root);
+    /// Saving a project: finds or creates `fileprops` under the root and writes projectname,
+    /// projectnumber, description (line breaks as "%13%10"), author, company and date.
+    void SaveToXML(TXMLFile& file, TXMLFile::Node root) const;
 
     /// The dialog is being shown for the current file: takes the snapshot for Cancel and
     /// clears "Keep as default". Returns the facts for the "General" page, or nothing when

@@ -1,5 +1,9 @@
 #include "app/SettingsStore.h"
 
+#include "app/IniFile.h"
+#include "app/Paths.h"
+#include "units/Errors.h"
+
 #include "units/NumText.h"
 
 #include <algorithm>
@@ -8,8 +12,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace zmk {
 
@@ -38,15 +40,6 @@ std::filesystem::path envFolder(const char* name)
     if (value && *value)
         return std::filesystem::path(value);
     return {};
-}
-
-std::filesystem::path homeFolder()
-{
-    if (auto home = envFolder("HOME"); !home.empty())
-        return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-        return std::filesystem::path(pw->pw_dir);
-    return std::filesystem::path("/tmp");
 }
 
 } // namespace
@@ -139,7 +132,14 @@ std::string FloatSettingText(double value)
     auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     if (ec != std::errc())
         return "nan";
-    return std::string(buffer.data(), end);
+    // The exponent written as the INI files write it: "1E-05", "2.5E20".
+    std::string text(buffer.data(), end);
+    for (char& c : text)
+        if (c == 'e')
+            c = 'E';
+    if (const std::size_t plus = text.find("E+"); plus != std::string::npos)
+        text.erase(plus + 1, 1);
+    return text;
 }
 
 std::optional<double> ParseFloatSetting(std::string_view text)
@@ -213,13 +213,94 @@ const TMemorySettingsStore::Section* TMemorySettingsStore::find(std::string_view
     return nullptr;
 }
 
+TIniSettingsStore::TIniSettingsStore(std::filesystem::path file)
+    : file_(std::move(file)), ini_(std::make_unique<IniFile>())
+{
+    ini_->Load(file_);
+}
+
+TIniSettingsStore::~TIniSettingsStore()
+{
+    Flush();
+}
+
+std::optional<std::string> TIniSettingsStore::ReadValue(std::string_view section, std::string_view name) const
+{
+    return ini_->Value(section, name);
+}
+
+void TIniSettingsStore::WriteValue(std::string_view section, std::string_view name, std::string_view text)
+{
+    std::string line(text);
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    if (ini_->Value(section, name) == Trim(line))
+        return;
+    try {
+        ini_->WriteString(section, name, line);
+        changed_ = true;
+    } catch (const ZmkError&) {
+        // A section or value name that cannot be a line of the file is not stored, as a
+        // value that could not be written to the store.
+    }
+}
+
+void TIniSettingsStore::EraseSection(std::string_view section)
+{
+    if (!ini_->SectionExists(section))
+        return;
+    ini_->EraseSection(section);
+    changed_ = true;
+}
+
+std::vector<std::string> TIniSettingsStore::Sections() const
+{
+    return ini_->ReadSections();
+}
+
+std::vector<std::string> TIniSettingsStore::ValueNames(std::string_view section) const
+{
+    return ini_->ReadSection(section);
+}
+
+bool TIniSettingsStore::Flush()
+{
+    if (!changed_)
+        return true;
+    std::error_code ec;
+    if (file_.has_parent_path())
+        std::filesystem::create_directories(file_.parent_path(), ec);
+    if (!ini_->Save(file_))
+        return false;
+    changed_ = false;
+    return true;
+}
+
+TSettingsStores::TSettingsStores() : TSettingsStores(ConfigFolder()) {}
+
+TSettingsStores::TSettingsStores(const std::filesystem::path& configFolder, std::string_view programName)
+    : program_(configFolder / "Quorvane" / (std::string(programName) + ".ini")),
+      common_(configFolder / "Quorvane" / "Common.ini"), software_(configFolder / "Quorvane" / "Software.ini")
+{
+}
+
+bool TSettingsStores::Flush()
+{
+    const bool a = program_.Flush();
+    const bool b = common_.Flush();
+    const bool c = software_.Flush();
+    return a && b && c;
+}
+
 std::filesystem::path ConfigFolder()
 {
     if (auto folder = envFolder("ZMK_CONFIG_DIR"); !folder.empty())
         return folder;
     if (auto folder = envFolder("XDG_CONFIG_HOME"); !folder.empty() && folder.is_absolute())
         return folder;
-    return homeFolder() / ".config";
+    const std::string home = HomeFolder();
+    return std::filesystem::path(home.empty() ? std::string("/tmp/") : home) / ".config";
 }
 
 std::filesystem::path ProgramSettingsFile(std::string_view programName)

@@ -17,6 +17,8 @@
 
 namespace zmk {
 
+class IniFile;
+
 /// Sections of named values. Section and value names are compared without regard to letter
 /// case, and keep the order in which they were first written.
 class ISettingsStore
@@ -58,7 +60,7 @@ public:
 };
 
 /// The text WriteFloat stores: the shortest decimal form that reads back as the same double
-/// ("0.1", "101.325", "1e-05"); "nan", "inf" or "-inf" for values that are not finite.
+/// ("0.1", "101.325", "1E-05"); "nan", "inf" or "-inf" for values that are not finite.
 std::string FloatSettingText(double value);
 /// Reads a real as stored by WriteFloat (or typed by hand: blanks around it are allowed);
 /// nothing for texts that are not a finite number.
@@ -82,6 +84,59 @@ private:
     };
     const Section* find(std::string_view section) const;
     std::vector<Section> sections_;
+};
+
+/// A store kept in an INI file. The file is read when the store is made; changes are held
+/// in memory and written (atomically, creating the folders) by Flush and when the store is
+/// destroyed. One store object per file: TSettingsStores owns the program's.
+class TIniSettingsStore : public ISettingsStore
+{
+public:
+    /// Reads the file when it exists; a missing or unreadable file gives an empty store.
+    explicit TIniSettingsStore(std::filesystem::path file);
+    ~TIniSettingsStore() override;
+    TIniSettingsStore(const TIniSettingsStore&) = delete;
+    TIniSettingsStore& operator=(const TIniSettingsStore&) = delete;
+
+    std::optional<std::string> ReadValue(std::string_view section, std::string_view name) const override;
+    /// Line breaks in the text are stored as blanks, since a value is one line of the file;
+    /// blanks around the text are not kept. A name that cannot be written to an INI file (empty,
+    /// or with a line break, "=" or "]") stores nothing.
+    void WriteValue(std::string_view section, std::string_view name, std::string_view text) override;
+    void EraseSection(std::string_view section) override;
+    std::vector<std::string> Sections() const override;
+    std::vector<std::string> ValueNames(std::string_view section) const override;
+    /// Writes the file when something changed since it was read or last written.
+    bool Flush() override;
+
+    const std::filesystem::path& File() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+    std::unique_ptr<IniFile> ini_;
+    bool changed_ = false;
+};
+
+/// The one owner of the program's three stores for the life of the program: its own values,
+/// the values shared by the maker's programs, and the maker's contact details.
+class TSettingsStores
+{
+public:
+    /// The stores in the user's configuration folder (ConfigFolder()).
+    TSettingsStores();
+    /// The stores in the "Quorvane" folder under a given configuration folder.
+    explicit TSettingsStores(const std::filesystem::path& configFolder, std::string_view programName = "ZMK");
+
+    ISettingsStore& Program() { return program_; }
+    ISettingsStore& Common() { return common_; }
+    ISettingsStore& Software() { return software_; }
+    /// Writes all three; false when any could not be written.
+    bool Flush();
+
+private:
+    TIniSettingsStore program_;
+    TIniSettingsStore common_;
+    TIniSettingsStore software_;
 };
 
 /// The user's configuration folder: $ZMK_CONFIG_DIR when set (tests), else

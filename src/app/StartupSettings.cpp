@@ -13,6 +13,8 @@ constexpr std::string_view kUnits = "units";
 // A coordinate held on a screen of the given extent.
 int holdOnScreen(int position, int extent)
 {
+    if (extent <= 0) // no screen known: nothing to hold the window on
+        return position;
     if (position < 0)
         return 0;
     if (position > extent - 100)

@@ -35,7 +35,8 @@ struct TScreenSize
 /// Reads a window's place from the section named after it, with the place as it stands as
 /// the defaults: position always, size with withSize, visibility with withVisible (default
 /// false). The position is then held on the screen: a coordinate below 0 becomes 0, one
-/// beyond the screen size - 100 becomes the screen size - 200.
+/// beyond the screen size - 100 becomes the screen size - 200 (not done for a screen size of 0,
+/// which stands for a screen not known).
 void RestoreWindow(const ISettingsStore& store, std::string_view windowName, TWindowPlace& place,
                    TScreenSize screen, bool withVisible, bool withSize);
 /// Writes Left, Top, Width, Height, Visible and WinState under the window's name.

@@ -207,6 +207,7 @@ TXMLFile::TXMLFile(std::string fileName) : fileName_(std::move(fileName))
 
 TXMLFile::TXMLFile(std::string fileName, Node& root, bool clear) : TXMLFile(std::move(fileName))
 {
+    root = Node();
     if (readStatus_ == rsNone) {
         root = doc_.document_element();
         if (clear) {

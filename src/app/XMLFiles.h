@@ -53,8 +53,8 @@ public:
     /// Binds the file name and parses the file when it exists. A parse error stores the parser's
     /// message with its position as LoadError, sets read status 1 and empties the document.
     explicit TXMLFile(std::string fileName);
-    /// As above; when the read status is 0, root := the document element, and with `clear` the
-    /// document is then emptied.
+    /// As above; when the read status is 0, root := the document element (none otherwise), and
+    /// with `clear` the document is then emptied.
     TXMLFile(std::string fileName, Node& root, bool clear);
 
     TXMLFile(const TXMLFile&) = delete;
@@ -99,7 +99,7 @@ public:
     double ReadAttrFloat(Node node, const std::string& name, double fallback);
     /// Attribute as an integer; status 3 and `fallback` on any failure.
     int ReadAttrInt(Node node, const std::string& name, int fallback);
-    /// FindPath without creation, then ReadAttr (status 2 and `fallback` when the path is missing).
+    /// FindPath without creation, then ReadAttr (status 6 and `fallback` when the path is missing).
     std::string ReadPathAttr(Node parent, const std::vector<std::string>& names, const std::string& attrName,
                              const std::string& fallback);
     /// Clears `list`, then appends the text of child `subName` of every child `name` (any case)

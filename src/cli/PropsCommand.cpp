@@ -7,6 +7,7 @@
 #include "properties/Fluid.h"
 #include "properties/Friction.h"
 #include "properties/Psy.h"
+#include "units/Errors.h"
 #include "units/NumText.h"
 
 #include <CLI/CLI.hpp>
@@ -158,6 +159,8 @@ void RunAir(const AirOptions& o)
         std::cout << "Warning: the air is supersaturated (relative humidity above 1)\n";
 }
 
+void EvaluateLiquid(const LiquidOptions& o, int kind);
+
 void RunLiquid(const LiquidOptions& o)
 {
     std::vector<std::vector<std::string>> kindNames;
@@ -168,6 +171,16 @@ void RunLiquid(const LiquidOptions& o)
     }
     const int kind = PickIndex(o.kind, kLiquidKindCount, kindNames, "liquid kind");
 
+    try {
+        EvaluateLiquid(o, kind);
+    } catch (const EMathError& e) {
+        throw std::runtime_error("the correlation of " + LiquidKindName(kind) + " has no value at " +
+                                 Format("%0.2f", o.t) + " °C (" + e.what() + ")");
+    }
+}
+
+void EvaluateLiquid(const LiquidOptions& o, int kind)
+{
     TLiquid liquid("props", kind, 0, o.t, o.t);
     if (!o.additive.empty()) {
         std::vector<std::vector<std::string>> additiveNames{{"None"},

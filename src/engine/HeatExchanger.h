@@ -329,6 +329,8 @@ public:
     void PrepareStepMatrix();
 
 protected:
+    /// Also the air states, surface temperatures, ADP and air flow.
+    void CheckResults(const char* where) const override;
     /// Copies Ao, Ai, AoAi, Vi, the two summaries and SurfaceEff from the geometry.
     void RefreshDerived();
     /// The entering air state; ZmkError when the coil is not attached.
@@ -341,10 +343,10 @@ protected:
 private:
     enum class SizingPath { FaceArea, Length };
     TSolveStatus sizeByArea(double Va, double duty, SizingPath path);
-    TSolveStatus searchGrid(double Va, double duty, const std::vector<double>& rows,
-                            const std::vector<double>& fins);
+    TSolveStatus searchGrid(double Va, double duty, int startRows, int startFins,
+                            const std::vector<int>& rows, const std::vector<int>& fins);
     void applyAirFlow(double Va);
-    bool sizingFrame(double& Va, double duty, bool chooseByDuty);
+    void finishAreaSizing();
 };
 
 /// A coil with a pumped liquid in the tubes; owns its liquid operating state.
@@ -377,6 +379,8 @@ public:
     virtual void WriteThermalSummary(std::vector<std::string>& lines);
 
 protected:
+    /// Also the liquid state and the liquid.
+    void CheckResults(const char* where) const override;
     /// The liquid state's liquid; ZmkError when the coil is not attached.
     TLiquid& liquid() const;
     /// Rf from UseFouling.

@@ -553,6 +553,9 @@ std::string TFinAndTube::MakerDesignation() const
     // Tube size in tenths of a millimetre, halves to even.
     const long long tenths = code < 100 ? Round(code * 254 / 8.0L) : Round((code - 100) * 10.0L);
     const double tubesHigh = r.fHeight / r.Sy;
+    // A record whose recalculation failed may have no tube pitch or fin density to designate.
+    if (!std::isfinite(tubesHigh) || !std::isfinite(25.4 / r.fpi))
+        return {};
     const std::string mt = MaterialAt(r.Mt, 0).Short;
     const std::string mf = MaterialAt(r.Mf, 1).Short;
     const std::string mc = MaterialAt(r.Mc, 3).Short;

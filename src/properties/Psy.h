@@ -10,7 +10,8 @@
 // - temperature-dependent specific heats of dry air and vapour, and the enthalpy that is their
 //   integral: h = ha(t) + W·(2501 + hv(t)), exact for cp = dh/dt;
 // - the thermodynamic wet bulb (adiabatic saturation temperature, real specific heats, liquid
-//   water on the wick at 0 °C and above, ice below), solved in a safe bracket that never
+//   water on the wick at 0 °C and above, ice at -2 °C and below, a freezing mixture between so
+//   that the wet bulb is single-valued and continuous), solved in a safe bracket that never
 //   reaches the boiling point at P; dew point over water, frost point below 0 °C;
 // - density of the ideal-gas mixture; viscosity and conductivity of the dilute gases (dry air
 //   after Lemmon and Jacobsen, vapour after IAPWS) mixed by Wilke and Mason-Saxena.

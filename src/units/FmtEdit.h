@@ -245,7 +245,9 @@ public:
     /// The widget gave the field the focus.
     void Enter();
     /// The focus leaves: a modified text is validated (clearing, and on failure setting, the
-    /// entry-error flag), then the exit handler runs.
+    /// entry-error flag), then the exit handler runs. After keepFocus the widget takes the
+    /// focus back without calling Enter, so the field stays modified and Escape still
+    /// restores the text it was entered with.
     TExitResult Exit();
 
     /// One key press: a character, or one of the kKey codes.

@@ -83,11 +83,24 @@ constexpr int kMaxPow5 = static_cast<int>(sizeof kPow5 / sizeof kPow5[0]) - 1;
 bool FastDigits(long double x, uint64_t& d, int& k)
 {
     int e2 = 0;
+    uint64_t m = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    static_assert(LDBL_MANT_DIG == 64, "x87 extended precision expected");
+    // The 80-bit layout: 64-bit significand with its leading bit, then sign and exponent.
+    unsigned char bytes[sizeof(long double)];
+    std::memcpy(bytes, &x, sizeof bytes);
+    std::memcpy(&m, bytes, 8);
+    const int biased = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
+    if (biased == 0 || !(m >> 63))
+        return false; // subnormal: far outside this range anyway
+    e2 = biased - 16382;
+#else
     long double f = std::frexp(x, &e2); // x = f * 2^e2, 0.5 <= f < 1
-    auto m = static_cast<uint64_t>(std::ldexp(f, 64));
+    m = static_cast<uint64_t>(std::ldexp(f, 64));
+#endif
     int e = e2 - 64;
-    // floor(log10(x)) lies within one of this estimate.
-    int kk = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+    // floor((e2 - 1) * log10(2)), which lies within one of floor(log10(x)).
+    int kk = ((e2 - 1) * 78913) >> 18;
     for (int attempt = 0; attempt < 3; ++attempt) {
         int s = 17 - kk;
         if (s < 0 || s > kMaxPow5)

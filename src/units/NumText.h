@@ -42,6 +42,7 @@ public:
     FormatArg(float v) : kind_(Kind::Real), r_(v) {}
     FormatArg(double v) : kind_(Kind::Real), r_(v) {}
     FormatArg(long double v) : kind_(Kind::Real), r_(v) {}
+    FormatArg(char v) : kind_(Kind::Text), s_(1, v) {}
     FormatArg(const char* v) : kind_(Kind::Text), s_(v) {}
     FormatArg(std::string v) : kind_(Kind::Text), s_(std::move(v)) {}
     FormatArg(std::string_view v) : kind_(Kind::Text), s_(v) {}

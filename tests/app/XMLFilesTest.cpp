@@ -109,9 +109,9 @@ TEST_F(XMLFilesTest, BooleanRules)
         bool value;
     };
     const Case cases[] = {
-        {"true", false, true}, {"T", false, true},   {"Yes", false, true},  {"yes", false, true},
-        {"TRUE", false, true}, {"t", false, true},   {"false", true, false}, {"F", true, false},
-        {"No", true, false},   {"nO", true, false},  {"1", false, false},   {"1", true, true},
+        {"true", false, true}, {"T", false, true},      {"Yes", false, true},   {"yes", false, true},
+        {"TRUE", false, true}, {"t", false, true},      {"false", true, false}, {"F", true, false},
+        {"No", true, false},   {"nO", true, false},     {"1", false, false},    {"1", true, true},
         {"", true, true},      {"maybe", false, false},
     };
     TXMLFile x;

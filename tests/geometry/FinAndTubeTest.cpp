@@ -211,8 +211,8 @@ TEST(FinAndTubeTest, SizeTextParse)
         {"600 x 1200 4r 31f 16c", 2, {}},
         {"600 x 1200 4r 12f 1601c", 8, {}},
         {"600 x 1200 4r 12f 0c", 8, {}},
-        {"5 x 99 4r 12f 16c", 6, {}},  // the last failure wins
-        {"5 x 1200 4r 12f", 1, {}},    // a missing number outranks a range failure
+        {"5 x 99 4r 12f 16c", 6, {}}, // the last failure wins
+        {"5 x 1200 4r 12f", 1, {}},   // a missing number outranks a range failure
         {"600 x 1200 4r 12f", 1, {}},
         {"600 x 1200", 1, {}},
         {"", 1, {}},
@@ -363,6 +363,14 @@ TEST(FinAndTubeTest, MakerDesignations)
         g.SetModel(r);
         EXPECT_EQ(g.MakerDesignation(), c.designation) << c.maker << " " << c.tube;
     }
+    // No designation for a record that has no tube pitch.
+    TModelRec r;
+    r.Mnf = "GEA";
+    r.Sy = 0;
+    TFinAndTube g;
+    g.SetModel(r);
+    EXPECT_EQ(g.TakeError(), 1);
+    EXPECT_EQ(g.MakerDesignation(), "");
 }
 
 TEST(FinAndTubeTest, TubeLineAndManufacturingReport)

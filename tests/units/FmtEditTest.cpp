@@ -435,6 +435,20 @@ TEST_F(FmtEditTest, EnterKeyAndExitSetTheEntryErrorFlag)
     EXPECT_TRUE(flag.IsSet());
     flag.Reset();
 
+    // A refused exit keeps the field modified: Escape then brings back the entry text.
+    field.SetText("15");
+    field.Enter();
+    field.SelectAll();
+    field.KeyPress('3');
+    e = field.Exit();
+    EXPECT_TRUE(e.keepFocus);
+    EXPECT_TRUE(e.beep);
+    EXPECT_EQ(field.Text(), "10");
+    EXPECT_TRUE(field.Modified());
+    EXPECT_TRUE(field.KeyPress(kKeyEscape).consumed);
+    EXPECT_EQ(field.Text(), "15");
+    flag.Reset();
+
     // The shared flag belongs to fields built without one.
     EntryErrorFlag().Reset();
     TFmtEdit shared;

@@ -171,6 +171,7 @@ TEST(NumText, IntegersHexTextAndPercent)
     EXPECT_EQ(Format("%S", std::string("x y")), "x y");
     EXPECT_EQ(Format("%5s|%-5s|", "ab", "cd"), "   ab|cd   |");
     EXPECT_EQ(Format("%.2s", "abcd"), "ab");
+    EXPECT_EQ(Format("%s%s", 'x', '"'), "x\"");
     EXPECT_EQ(Format("%4s", "\xC2\xB0"
                             "C"),
               "  \xC2\xB0"

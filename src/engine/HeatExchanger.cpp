@@ -1,0 +1,501 @@
+#include "engine/HeatExchanger.h"
+
+#include "engine/FloatChecks.h"
+#include "units/Errors.h"
+
+#include <cmath>
+#include <utility>
+
+namespace zmk {
+
+std::string SolveStatusName(TSolveStatus status)
+{
+    switch (status) {
+    case TSolveStatus::None:
+        return "None";
+    case TSolveStatus::Iterating:
+        return "Iterating";
+    case TSolveStatus::CountOut:
+        return "CountOut";
+    case TSolveStatus::Aborted:
+        return "Aborted";
+    case TSolveStatus::TimeOut:
+        return "TimeOut";
+    case TSolveStatus::DataError:
+        return "DataError";
+    }
+    return std::string();
+}
+
+std::string SurfaceConditionName(int condition)
+{
+    switch (condition) {
+    case scDry:
+        return "Dry";
+    case scWet:
+        return "Wet";
+    case scPartWet:
+        return "Part-Wet";
+    default:
+        return std::string();
+    }
+}
+
+std::string DutyDirectionName(int direction)
+{
+    switch (direction) {
+    case kAirHeating:
+        return "Air Heating";
+    case kAirCooling:
+        return "Air Cooling";
+    default:
+        return std::string();
+    }
+}
+
+TAdpDefault& TAdpDefault::Instance()
+{
+    static TAdpDefault instance;
+    return instance;
+}
+
+double CounterflowEffectiveness(double N, double Cr)
+{
+    if (Cr == 0)
+        return 1 - std::exp(-N);
+    if (Cr == 1)
+        return N / (N + 1);
+    // For Cr > 1 the exponential grows with N; when it overflows the relation falls back to
+    // the balanced-flow form with a half unit.
+    const double E = std::exp(-N * (1 - Cr));
+    if (std::isfinite(E)) {
+        if (std::fabs(Cr * E - 1) < 1e-9)
+            return N / (N + 1);
+        const double r = (1 - E) / (1 - Cr * E);
+        if (std::isfinite(r))
+            return r;
+    }
+    return N / (N + 0.5);
+}
+
+// ---- TCustomHeatExchanger ----
+
+TCustomHeatExchanger::TCustomHeatExchanger(std::string model)
+    : Model(std::move(model)), EffectivenessFn(CounterflowEffectiveness)
+{
+}
+
+TCustomHeatExchanger::~TCustomHeatExchanger() = default;
+
+std::string TCustomHeatExchanger::GetModel()
+{
+    return Model;
+}
+
+void TCustomHeatExchanger::SetModel(const std::string& text)
+{
+    Model = text;
+}
+
+double TCustomHeatExchanger::LiquidPressureDrop() const
+{
+    return 0;
+}
+
+int TCustomHeatExchanger::PipeSize() const
+{
+    return -1;
+}
+
+void TCustomHeatExchanger::ReadData(std::istream&) {}
+
+void TCustomHeatExchanger::WriteData(std::ostream&) {}
+
+void TCustomHeatExchanger::LoadFromXML(TXMLFile&, TXMLFile::Node) {}
+
+void TCustomHeatExchanger::SaveToXML(TXMLFile&, TXMLFile::Node) {}
+
+void TCustomHeatExchanger::CheckResults(const char* where) const
+{
+    for (double v :
+         {Qt, Qs, e, Ntu, Cr, Qmax, ho, hi, Ui, Uo, NtuAir, NtuLiquid, NtuRatio, ConductanceRatio, Rf})
+        fc::Finite(v, where);
+}
+
+// ---- TCoil ----
+
+TCoil::TCoil(const std::string& makerName, int tubeIndex, int code, const std::string& model)
+    : TCustomHeatExchanger(model)
+{
+    Geometry = std::make_unique<TFinAndTube>(makerName, tubeIndex, code, model);
+    std::string text = model;
+    if (Geometry->TakeError() != 0)
+        text = kFallbackModel;
+    TCoil::SetModel(text);
+    AirCoefFn = FinTubeCoefficient;
+    ADP = TAdpDefault::Instance().Value();
+}
+
+TCoil::~TCoil() = default;
+
+std::string TCoil::GetModel()
+{
+    Model = Geometry->SizeText;
+    return Model;
+}
+
+void TCoil::SetModel(const std::string& text)
+{
+    Model = text;
+    // An error left by an earlier single-value setter must not veto this text.
+    Geometry->TakeError();
+    Geometry->SetSizeText(text);
+    if (Geometry->TakeError() == 0) {
+        UpdateTubeData();
+        RefreshDerived();
+    }
+}
+
+void TCoil::UpdateTubeData()
+{
+    const TTubeSideGeometry tube = Geometry->GetTubeSide();
+    WallK = tube.kTube;
+    WallThickness = tube.Wall;
+}
+
+void TCoil::PrepareDesign(double) {}
+
+void TCoil::RefreshDerived()
+{
+    Ao = Geometry->Ao;
+    Ai = Geometry->Ai;
+    AoAi = Geometry->AoAi;
+    Vi = Geometry->Vi;
+    TubeGeom = Geometry->GetTubeSide();
+    AirGeom = Geometry->GetAirSide();
+    SurfaceEff = AirGeom.EtaO;
+}
+
+double TCoil::GetFinHeight() const
+{
+    return Geometry->Rec.fHeight;
+}
+
+double TCoil::GetFinnedLength() const
+{
+    return Geometry->Rec.fLength;
+}
+
+double TCoil::GetRows() const
+{
+    return Geometry->Rec.Rows;
+}
+
+double TCoil::GetFinDensity() const
+{
+    return Geometry->Rec.fpi;
+}
+
+double TCoil::GetCircuits() const
+{
+    return Geometry->Rec.Circ;
+}
+
+double TCoil::GetDepth() const
+{
+    return Geometry->Depth;
+}
+
+double TCoil::GetAf() const
+{
+    return Geometry->Af;
+}
+
+int TCoil::GetSerp() const
+{
+    return Geometry->GetSerp();
+}
+
+void TCoil::SetFinHeight(double h)
+{
+    Geometry->SetHeight(h);
+    RefreshDerived();
+}
+
+void TCoil::SetFinnedLength(double l)
+{
+    Geometry->SetLength(l);
+    RefreshDerived();
+}
+
+void TCoil::SetRows(double rows)
+{
+    Geometry->SetRows(rows);
+    RefreshDerived();
+}
+
+void TCoil::SetFinDensity(double fpi)
+{
+    Geometry->SetFpi(fpi);
+    RefreshDerived();
+}
+
+void TCoil::SetCircuits(double n)
+{
+    Geometry->SetCircuits(n);
+    UpdateTubeData();
+    RefreshDerived();
+}
+
+void TCoil::SetFinMaterial(int index)
+{
+    Geometry->SetFinMaterial(index);
+    RefreshDerived();
+}
+
+void TCoil::SetTubeMaterial(int index)
+{
+    if (index >= 0 && index < static_cast<int>(MaterialTable.size()))
+        Geometry->Rec.Mt = static_cast<std::uint8_t>(index);
+    UpdateTubeData();
+    RefreshDerived();
+}
+
+void TCoil::SetGeometry(const TGeometryValues& values)
+{
+    Geometry->TakeError();
+    Geometry->SetHeight(values.fHeight);
+    Geometry->SetLength(values.fLength);
+    Geometry->SetRows(values.Rows);
+    Geometry->SetFpi(values.fpi);
+    Geometry->SetCircuits(values.Circ);
+    if (Geometry->TakeError() == 0) {
+        UpdateTubeData();
+        RefreshDerived();
+    }
+}
+
+void TCoil::SetModelRecord(const TModelRec& rec)
+{
+    Geometry->SetModel(rec);
+    RefreshDerived();
+}
+
+void TCoil::StoreStep(int index, double fluid, double air, double surface, double dewPoint)
+{
+    if (StepMatrix.size() != kStepRows)
+        PrepareStepMatrix();
+    if (index < 0 || index >= kStepCount)
+        throw ZmkError("TCoil.StoreStep", "Step index out of range");
+    StepMatrix[0][index] = fluid;
+    StepMatrix[1][index] = air;
+    StepMatrix[2][index] = surface;
+    StepMatrix[3][index] = dewPoint;
+}
+
+void TCoil::PrepareStepMatrix()
+{
+    StepMatrix.assign(kStepRows, std::vector<double>(kStepCount, 0.0));
+}
+
+TAirState& TCoil::airIn() const
+{
+    if (!AirIn)
+        throw ZmkError("TCoil", "The coil has no air states attached");
+    return *AirIn;
+}
+
+TAirState& TCoil::airOut() const
+{
+    if (!AirOut)
+        throw ZmkError("TCoil", "The coil has no air states attached");
+    return *AirOut;
+}
+
+void TCoil::CheckResults(const char* where) const
+{
+    TCustomHeatExchanger::CheckResults(where);
+    for (double v : {BypassFactor, tsAirIn, tsAirOut, ADP, Ca, ma})
+        fc::Finite(v, where);
+    if (AirOut) {
+        const TAirState& s = *AirOut;
+        for (double v : {s.P, s.db, s.wb, s.h, s.w, s.rh, s.dewpoint, s.rho, s.cp, s.k, s.mu})
+            fc::Finite(v, where);
+    }
+}
+
+// ---- TLiquidCoil ----
+
+TLiquidCoil::TLiquidCoil(const std::string& makerName, int tubeIndex, int code, const std::string& model)
+    : TCoil(makerName, tubeIndex, code, model), LiquidState(std::make_unique<TLiquidState>())
+{
+    // The base constructor ran its tube update before the liquid state existed; hand over the
+    // flow area now.
+    TLiquidCoil::UpdateTubeData();
+}
+
+TLiquidCoil::~TLiquidCoil() = default;
+
+void TLiquidCoil::Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid)
+{
+    AirIn = &airIn;
+    AirOut = &airOut;
+    Liquid = &liquid;
+    LiquidState->SetLiquid(liquid);
+}
+
+TLiquid& TLiquidCoil::liquid() const
+{
+    if (!LiquidState->Liquid)
+        throw ZmkError("TLiquidCoil", "The coil has no liquid attached");
+    return *LiquidState->Liquid;
+}
+
+void TLiquidCoil::UpdateTubeData()
+{
+    TCoil::UpdateTubeData();
+    if (LiquidState)
+        LiquidState->SetFlowArea(Geometry->GetTubeSide().FlowArea);
+}
+
+bool TLiquidCoil::NoFlowCheck()
+{
+    if (LiquidState->cw > 0.001)
+        return false;
+    Qt = 0;
+    Qs = 0;
+    airOut() = airIn();
+    tsAirOut = airIn().dewpoint;
+    return true;
+}
+
+double TLiquidCoil::DutyAt(double tIn, double tOut)
+{
+    LiquidState->SetInletTemp(tIn);
+    LiquidState->SetLeavingTemp(tOut);
+    const TSolveStatus status = Solve();
+    return status == TSolveStatus::None ? Qt : 0;
+}
+
+void TLiquidCoil::SetFouling()
+{
+    Rf = UseFouling ? kFoulingResistance : 0;
+}
+
+void TLiquidCoil::CommonCoefficients(const char* where)
+{
+    const double cw = LiquidState->cw;
+    hi = TubeCoefficient(TubeGeom, liquid()) * HiFactor;
+    Ui = fc::Div(hi * WallK, WallK + hi * WallThickness, where);
+    ho = EffectiveHo();
+    ConductanceRatio = fc::Div(ho * Ao, Ui * Ai, where);
+    // The 1.01 on the air-side resistance and the fouling enter the reported Uo only.
+    Uo = fc::Div(1, fc::Div(1.01, ho, where) + fc::Div(AoAi, Ui, where) + Rf, where);
+    NtuAir = fc::Div(ho * Ao, Ca, where);
+    NtuLiquid = fc::Div(Ui * Ai, cw, where);
+    NtuRatio = fc::Div(NtuAir, NtuLiquid, where);
+    BypassFactor = fc::Exp(-NtuAir, where);
+    // UA/Ca with 1/UA = 1/(ho·Ao) + 1/(Ui·Ai).
+    Ntu = fc::Div(NtuAir, Cr * NtuRatio + 1, where);
+}
+
+bool TLiquidCoil::ZeroFlowEntry()
+{
+    if (!NoFlowCheck())
+        return false;
+    if (LiquidState->ctrl == wcTemp) {
+        LiquidState->SetVelocity(1.0);
+        return false;
+    }
+    Status = TSolveStatus::None;
+    return true;
+}
+
+void TLiquidCoil::CheckResults(const char* where) const
+{
+    TCoil::CheckResults(where);
+    const TLiquidState& s = *LiquidState;
+    for (double v : {s.cw, s.vw, s.designdt})
+        fc::Finite(v, where);
+    if (s.Liquid)
+        for (double v : {s.Liquid->tfi, s.Liquid->tfo, s.Liquid->m, s.Liquid->ro, s.Liquid->Cp, s.Liquid->mu,
+                         s.Liquid->Ko, s.Liquid->Pr})
+            fc::Finite(v, where);
+}
+
+void TLiquidCoil::WriteReport(std::vector<std::string>&) {}
+
+void TLiquidCoil::WriteDiagnostics(std::vector<std::string>&) {}
+
+void TLiquidCoil::WriteThermalSummary(std::vector<std::string>&) {}
+
+// ---- The three coil kinds ----
+
+THotWaterCoil::THotWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model)
+    : TLiquidCoil(makerName, tubeIndex, kCodeHotWaterCoil, model)
+{
+    DutyPerVolFlow = 27.5;
+    DesignVf = 2.7;
+    DesignAspect = 1.4;
+    DesignRows = 3.0;
+    DesignFins = 8;
+    DesignAirOn = "5.0/2.0";
+    DesignFluidIn = 45.0;
+    DefaultVf = 2.8;
+    DefaultAspect = 1.4;
+    DefaultRows = 4.0;
+    DefaultFins = 8;
+    AirCooling = kAirHeating;
+    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
+}
+
+TColdWaterCoil::TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model)
+    : TLiquidCoil(makerName, tubeIndex, kCodeColdWaterCoil, model)
+{
+    DutyPerVolFlow = 20.8;
+    DesignVf = 2.5;
+    DesignAspect = 1.5;
+    DesignRows = 4.0;
+    DesignFins = 12;
+    DesignAirOn = "25.0/17.0";
+    DesignFluidIn = 6.0;
+    DefaultVf = 2.5;
+    DefaultAspect = 1.4;
+    DefaultRows = 4.0;
+    DefaultFins = 10;
+    AirCooling = kAirCooling;
+    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
+}
+
+TZemtor::TZemtor(const std::string& makerName, int tubeIndex, const std::string& model)
+    : TLiquidCoil(makerName, tubeIndex, kCodeZemtor, model)
+{
+    DutyPerVolFlow = 20.8;
+    DesignVf = 3.0;
+    DesignAspect = 1.5;
+    DesignRows = 4.0;
+    DesignFins = 12;
+    DesignAirOn = "380.0";
+    DesignFluidIn = 220.0;
+    DefaultVf = 3.0;
+    DefaultAspect = 1.4;
+    DefaultRows = 4.0;
+    DefaultFins = 10;
+    AirCooling = kAirHeating;
+    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
+    Spray = false;
+}
+
+void TZemtor::WriteReport(std::vector<std::string>&) {}
+
+void TZemtor::WriteDiagnostics(std::vector<std::string>&) {}
+
+void TZemtor::WriteThermalSummary(std::vector<std::string>&) {}
+
+void TColdWaterCoil::WriteReport(std::vector<std::string>&) {}
+
+void TColdWaterCoil::WriteDiagnostics(std::vector<std::string>&) {}
+
+void TColdWaterCoil::WriteThermalSummary(std::vector<std::string>&) {}
+
+} // namespace zmk

@@ -1,0 +1,99 @@
+// zemtor geometry, run as a program on the installed catalogue that it finds beside itself.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun
+{
+    int status = -1;
+    std::string out;
+};
+
+// Runs zemtor with the arguments (already quoted for the shell) and a private units folder.
+ProgramRun Zemtor(const std::string& args, const std::string& env = "env -u ZMK_COMMON_DIR")
+{
+    const fs::path home = fs::temp_directory_path() / ("zmk_cli_" + std::to_string(::getpid()));
+    fs::create_directories(home);
+    const std::string cmd = env + " XDG_DATA_HOME='" + home.string() + "' '" + ZMK_ZEMTOR + "' " + args;
+    ProgramRun run;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return run;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        run.out.append(buf, n);
+    const int st = ::pclose(p);
+    run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    fs::remove_all(home);
+    return run;
+}
+
+TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
+{
+    const ProgramRun text = Zemtor("geometry '533.4 x 740 4r 10f 7c'");
+    ASSERT_EQ(text.status, 0) << text.out;
+    EXPECT_NE(text.out.find("typical: 1/2\" 33x38.1 (Cu/Al/GI)"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("TubesHigh      14"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Coil Manufacturing Report"), std::string::npos);
+    EXPECT_EQ(text.out.find("<b>"), std::string::npos); // tags removed
+    EXPECT_NE(text.out.find("Serpentine 1/2"), std::string::npos);
+
+    const ProgramRun json = Zemtor("geometry '600 x 1200 4r 12f 16c' --maker HC --tube 5 --json 2>/dev/null");
+    ASSERT_EQ(json.status, 0) << json.out;
+    const nlohmann::json j = nlohmann::json::parse(json.out);
+    EXPECT_EQ(j["Mnf"], "HC");
+    EXPECT_EQ(j["Model"], "Cu fin 5/8");
+    EXPECT_EQ(j["Tube"], 5);
+    EXPECT_EQ(j["SizeText"], "600 x 1200  4r  12f  16c");
+    EXPECT_DOUBLE_EQ(j["Af"].get<double>(), 0.72);
+    EXPECT_DOUBLE_EQ(j["OD"].get<double>(), 0.015875);
+    EXPECT_EQ(j["Mf"], 0);
+    EXPECT_GT(j["DryWeight"].get<double>(), 0);
+    EXPECT_GT(j["TubeSide"]["EqLength"].get<double>(), 1.2);
+    EXPECT_EQ(j["MakerDesignation"], "5 ZMK 24 x 1200 x 4.0r x 12.00f - 16c (Cu/Cu/GI)");
+    for (const char* key :
+         {"TubesHigh", "TubeCount",  "Fp",        "FinCount",     "Depth",      "Dc",           "EqFinHeight",
+          "Afin",      "Ao",         "AoAfRow",   "Sigma",        "Amin",       "Dh",           "Ax",
+          "Ai",        "AoAi",       "Vi",        "mL",           "EtaF",       "EtaO",         "Connections",
+          "Serp",      "TubeWeight", "FinWeight", "CasingWeight", "BendWeight", "HeaderWeight", "TubeLine",
+          "fHeight",   "Circ",       "tc"})
+        EXPECT_TRUE(j.contains(key)) << key;
+}
+
+TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
+{
+    const ProgramRun bad = Zemtor("geometry '600 x 1200 25r 12f 16c' 2>&1");
+    EXPECT_EQ(bad.status, 7);
+    EXPECT_NE(bad.out.find("error 7: rows outside 1..20"), std::string::npos) << bad.out;
+    const ProgramRun none = Zemtor("geometry '600 x' 2>&1");
+    EXPECT_EQ(none.status, 1);
+
+    // ZMK_COMMON_DIR points the program at another catalogue; a maker missing there is reported,
+    // the built-in pattern used, and a "Default" maker written.
+    const fs::path dir = fs::temp_directory_path() / ("zmk_common_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "CoilMakers.xml") << "<catalog/>";
+    const ProgramRun other =
+        Zemtor("geometry '600 x 1200 4r 12f 16c' 2>&1", "ZMK_COMMON_DIR='" + dir.string() + "'");
+    EXPECT_EQ(other.status, 0) << other.out;
+    EXPECT_NE(other.out.find("There are no matching coils for typical in the database!"), std::string::npos);
+    EXPECT_NE(other.out.find("Default: 1/2 inch\""), std::string::npos) << other.out;
+    std::ifstream in(dir / "CoilMakers.xml");
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(written.find("<maker>Default</maker>"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+} // namespace

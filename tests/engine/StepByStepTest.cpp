@@ -1,0 +1,107 @@
+// The step-by-step profile of each coil kind: shape of the matrix, the shooting reaching the
+// liquid inlet temperature, the trends along the air path and the cold coil's clamps.
+#include "CoilJob.h"
+#include "engine/HeatExchanger.h"
+#include "units/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zmk {
+namespace {
+
+using test::BuildJob;
+using test::Defaults;
+
+TEST(StepByStepTest, EachKindReachesTheLiquidInlet)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        auto job = BuildJob(Defaults(kind));
+        TLiquidCoil& c = *job->coil;
+        ASSERT_EQ(c.Solve(), TSolveStatus::None);
+        const double qt = c.Qt;
+        const double tfo = job->liquid->tfo;
+        const TAirState out = job->out;
+        double duty = 0;
+        c.StepByStep(duty);
+        ASSERT_EQ(c.StepMatrix.size(), 4u);
+        for (const auto& row : c.StepMatrix) {
+            ASSERT_EQ(row.size(), 100u);
+            for (double v : row)
+                EXPECT_TRUE(std::isfinite(v));
+        }
+        // The liquid arrives at its inlet temperature at the air outlet face.
+        EXPECT_NEAR(c.StepMatrix[0][99], job->liquid->tfi, 1e-4);
+        // The marching duty is close to, not equal to, the effectiveness duty.
+        EXPECT_NEAR(duty, qt, 0.05 * qt);
+        // Nothing else in the coil changes.
+        EXPECT_DOUBLE_EQ(c.Qt, qt);
+        EXPECT_DOUBLE_EQ(job->liquid->tfo, tfo);
+        EXPECT_DOUBLE_EQ(job->out.db, out.db);
+    }
+}
+
+TEST(StepByStepTest, ZemtorProfile)
+{
+    auto job = BuildJob(Defaults("zmk"));
+    TLiquidCoil& c = *job->coil;
+    c.Solve();
+    double duty = 0;
+    c.StepByStep(duty);
+    const auto& m = c.StepMatrix;
+    EXPECT_NEAR(m[0][99], 80, 1e-5);
+    for (int i = 1; i < 100; ++i) {
+        EXPECT_LT(m[1][i], m[1][i - 1]); // air falls
+        EXPECT_LT(m[0][i], m[0][i - 1]); // liquid falls toward its inlet
+        EXPECT_GT(m[2][i], m[0][i]);     // surface between liquid and air
+        EXPECT_LT(m[2][i], m[1][i - 1]);
+        EXPECT_DOUBLE_EQ(m[3][i], job->in.dewpoint);
+    }
+}
+
+TEST(StepByStepTest, ColdCoilSlices)
+{
+    auto job = BuildJob(Defaults("cwc"));
+    TLiquidCoil& c = *job->coil;
+    c.Solve();
+    double duty = 0;
+    c.StepByStep(duty);
+    const auto& m = c.StepMatrix;
+    // Dry slices (surface above the air dew point) keep the moisture content, so the dew point
+    // stays until the first wet slice.
+    int firstWet = -1;
+    for (int i = 0; i < 100 && firstWet < 0; ++i)
+        if (m[2][i] <= (i == 0 ? job->in.dewpoint : m[3][i - 1]))
+            firstWet = i;
+    ASSERT_GT(firstWet, 0); // the default job is part-wet
+    for (int i = 0; i < firstWet; ++i)
+        EXPECT_NEAR(m[3][i], job->in.dewpoint, 1e-9);
+    EXPECT_LT(m[3][99], job->in.dewpoint);
+
+    // The leaving-temperature estimate stays in [tin + 0.1, dbi − 0.5]: with a liquid leaving
+    // far above the air the shooting starts clamped.
+    job->liquid->tfo = 100;
+    c.LiquidState->SetMassFlow(job->liquid->m);
+    c.StepByStep(duty);
+    EXPECT_TRUE(std::isfinite(duty));
+    for (double v : c.StepMatrix[0])
+        EXPECT_LE(v, 100);
+}
+
+TEST(StepByStepTest, ZeroFlowsAreArithmeticErrors)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        auto job = BuildJob(Defaults(kind));
+        TLiquidCoil& c = *job->coil;
+        c.Solve();
+        c.LiquidState->SetMassFlow(0);
+        double duty = 0;
+        EXPECT_THROW(c.StepByStep(duty), EMathError);
+    }
+}
+
+} // namespace
+} // namespace zmk

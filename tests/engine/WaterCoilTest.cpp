@@ -1,0 +1,161 @@
+// The hot and cold water coils: the hot coil's equal-temperature case and temperature control,
+// the cold coil's dry, wet and part-wet outcomes, and the design preparation.
+#include "CoilJob.h"
+#include "engine/HeatExchanger.h"
+#include "units/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zmk {
+namespace {
+
+using test::BuildJob;
+using test::Defaults;
+
+TEST(WaterCoilTest, HotWaterCoil)
+{
+    auto job = BuildJob(Defaults("hwc"));
+    TLiquidCoil& c = *job->coil;
+    EXPECT_EQ(c.Solve(), TSolveStatus::None);
+    EXPECT_GT(c.Qt, 10);
+    EXPECT_GT(job->out.db, job->in.db);
+    EXPECT_LT(job->liquid->tfo, job->liquid->tfi);
+    EXPECT_NEAR(c.Qs, (job->out.db - job->in.db) * c.Ca, 1e-9);
+    EXPECT_NEAR(c.LiquidState->cw * (job->liquid->tfi - job->liquid->tfo), c.Qt, 2e-3);
+    EXPECT_EQ(c.SurfaceCondition, scDry);
+
+    // Air and liquid at the same temperature: the air is taken 1 K colder and heated.
+    c.SetAirInDryBulb(60);
+    c.SetFaceVelocity(2.7);
+    EXPECT_EQ(c.Solve(), TSolveStatus::None);
+    EXPECT_DOUBLE_EQ(job->in.db, 59);
+    EXPECT_GT(c.Qt, 0);
+
+    // A fixed drop that would take the liquid below the air: held at the air temperature.
+    c.LiquidState->ctrl = wcTemp;
+    c.LiquidState->designdt = 20;
+    c.SetAirInDryBulb(50);
+    c.SetFaceVelocity(2.7);
+    EXPECT_EQ(c.Solve(), TSolveStatus::DataError);
+    EXPECT_EQ(c.Status, TSolveStatus::None);
+    EXPECT_DOUBLE_EQ(job->liquid->tfo, 50);
+    EXPECT_DOUBLE_EQ(c.LiquidState->designdt, 10);
+}
+
+TEST(WaterCoilTest, ColdCoilSurfaceConditions)
+{
+    struct Case
+    {
+        const char* name;
+        double dbi, wai, twi;
+        int condition;
+    };
+    const Case cases[] = {
+        {"dry: dew point far below the surface", 24, 0.004, 5, scDry},
+        {"wet: humid air on very cold water", 27, 0.018, 2, scWet},
+        {"part-wet: the default job", 24, 0.0095, 5, scPartWet},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TAdpDefault::Instance().Reset();
+        test::JobValues v = Defaults("cwc");
+        v.dbi = k.dbi;
+        v.wai = k.wai;
+        v.twi = k.twi;
+        auto job = BuildJob(v);
+        TLiquidCoil& c = *job->coil;
+        EXPECT_EQ(c.Solve(), TSolveStatus::None);
+        EXPECT_EQ(c.SurfaceCondition, k.condition);
+        EXPECT_EQ(c.AirCooling, kAirCooling);
+        EXPECT_GT(c.Qt, 1);
+        EXPECT_LT(job->out.db, job->in.db);
+        EXPECT_LE(job->out.w, job->in.w + 1e-12);
+        EXPECT_GT(job->liquid->tfo, job->liquid->tfi);
+        EXPECT_LE(c.Qs, c.Qt + 0.01);
+        EXPECT_DOUBLE_EQ(TAdpDefault::Instance().Value(), c.ADP);
+        if (k.condition == scDry) {
+            EXPECT_DOUBLE_EQ(c.ADP, job->in.dewpoint);
+            EXPECT_NEAR(c.Qs, c.Qt, 1e-9);
+            EXPECT_NEAR(job->out.w, job->in.w, 1e-12);
+        } else {
+            EXPECT_LT(job->out.w, job->in.w);
+            EXPECT_LT(c.ADP, job->in.dewpoint);
+        }
+    }
+}
+
+TEST(WaterCoilTest, PartWetKeepsTheLargerDryDuty)
+{
+    // Find a part-wet case where the dry duty wins: the results are the dry model's.
+    test::JobValues v = Defaults("cwc");
+    auto job = BuildJob(v);
+    TColdWaterCoil& c = dynamic_cast<TColdWaterCoil&>(*job->coil);
+    EXPECT_EQ(c.Solve(), TSolveStatus::None);
+    ASSERT_EQ(c.SurfaceCondition, scPartWet);
+    // Re-run the two models by hand from the same start.
+    auto dryJob = BuildJob(v);
+    auto& dry = dynamic_cast<TColdWaterCoil&>(*dryJob->coil);
+    dry.DryModel();
+    const double dryQt = dry.Qt;
+    auto wetJob = BuildJob(v);
+    auto& wet = dynamic_cast<TColdWaterCoil&>(*wetJob->coil);
+    wet.DryModel();
+    wet.WetModel();
+    EXPECT_GT(wet.tsAirIn, wetJob->in.dewpoint);
+    if (dryQt > wet.Qt) {
+        EXPECT_NEAR(c.Qt, dryQt, 0.05 * dryQt);
+    } else {
+        EXPECT_NEAR(c.Qt, wet.Qt, 0.05 * wet.Qt);
+    }
+}
+
+TEST(WaterCoilTest, ColdCoilTemperatureControlAndErrors)
+{
+    test::JobValues v = Defaults("cwc");
+    v.control = wcTemp;
+    auto job = BuildJob(v);
+    TLiquidCoil& c = *job->coil;
+    c.LiquidState->designdt = 6;
+    const TSolveStatus s = c.Solve();
+    EXPECT_TRUE(s == TSolveStatus::None || s == TSolveStatus::DataError);
+    EXPECT_NEAR(job->liquid->tfo, 11, 1e-9);
+
+    // A rise that would take the water above the air: held at the air temperature.
+    c.LiquidState->designdt = 40;
+    EXPECT_EQ(c.Solve(), TSolveStatus::DataError);
+    EXPECT_DOUBLE_EQ(job->liquid->tfo, job->in.db);
+    EXPECT_DOUBLE_EQ(c.LiquidState->designdt, job->in.db - 5);
+
+    // No air flow: an arithmetic error.
+    auto job2 = BuildJob(Defaults("cwc"));
+    job2->coil->SetAirMassFlow(0);
+    EXPECT_THROW(job2->coil->Solve(), EMathError);
+}
+
+TEST(WaterCoilTest, PrepareDesignAimsAtTheIdealVelocity)
+{
+    for (const char* kind : {"hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        test::JobValues v = Defaults(kind);
+        v.twi = std::string(kind) == "hwc" ? 80 : 6;
+        v.control = wcTemp;
+        auto job = BuildJob(v);
+        TLiquidCoil& c = *job->coil;
+        c.PrepareDesign(100);
+        const TLiquidState& s = *c.LiquidState;
+        EXPECT_EQ(s.ctrl, wcFlow);
+        EXPECT_DOUBLE_EQ(s.designdt, 6);
+        EXPECT_DOUBLE_EQ(job->liquid->tfo, std::string(kind) == "hwc" ? 74 : 12);
+        const TLiquid& l = *job->liquid;
+        const double ideal = 100 / (l.Cp * 6) / l.ro / 1.0 / c.TubeGeom.TubeArea;
+        EXPECT_NEAR(c.GetCircuits(), std::nearbyint(ideal), 1e-12);
+        EXPECT_NEAR(s.GetMassFlow(), c.GetCircuits() * l.ro * 1.0 * c.TubeGeom.TubeArea, 1e-12);
+        EXPECT_NEAR(s.vw, 1.0, 1e-9);
+        EXPECT_DOUBLE_EQ(s.FlowArea, c.Geometry->GetTubeSide().FlowArea);
+    }
+}
+
+} // namespace
+} // namespace zmk

@@ -1,0 +1,520 @@
+// Moist-air states against published tables (ASHRAE Fundamentals 2017 ch. 1 reference states,
+// IAPWS-IF97 saturation, Lemmon-Jacobsen and IAPWS transport), the physical identities, round
+// trips, continuity across freezing, the boiling point and the critical point, and a sweep over
+// the whole input box.
+#include "properties/Psy.h"
+
+#include "units/Errors.h"
+#include "units/NumText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace zmk {
+namespace {
+
+bool allFinite(const TAirState& s)
+{
+    const double* f = &s.P;
+    for (int i = 0; i < 15; ++i)
+        if (!std::isfinite(f[i]))
+            return false;
+    return true;
+}
+
+std::string describe(const TAirState& s)
+{
+    return "P " + std::to_string(s.P) + " db " + std::to_string(s.db) + " w " + std::to_string(s.w) + " wb " +
+           std::to_string(s.wb) + " h " + std::to_string(s.h);
+}
+
+TEST(PsyRecord, FifteenDoublesInOrder)
+{
+    static_assert(sizeof(TAirState) == 15 * sizeof(double));
+    TAirState s;
+    const double* base = &s.P;
+    EXPECT_EQ(&s.db, base + 1);
+    EXPECT_EQ(&s.wb, base + 2);
+    EXPECT_EQ(&s.h, base + 3);
+    EXPECT_EQ(&s.w, base + 4);
+    EXPECT_EQ(&s.rh, base + 5);
+    EXPECT_EQ(&s.dewpoint, base + 6);
+    EXPECT_EQ(&s.rho, base + 9);
+    EXPECT_EQ(&s.cp, base + 10);
+    EXPECT_EQ(&s.k, base + 12);
+    EXPECT_EQ(&s.mu, base + 13);
+    EXPECT_EQ(&s.ma, base + 14);
+}
+
+// ---- Saturation ----
+
+TEST(PsySaturation, OwnSatPressureFigures)
+{
+    EXPECT_NEAR(SatPressure(20), 2.33921, 5e-6);
+    EXPECT_NEAR(SatPressure(0), 0.611213, 5e-7);
+    EXPECT_NEAR(SatPressure(-10), 0.260078, 5e-7);
+    EXPECT_EQ(SatPressure(400), 22064.0);
+    EXPECT_EQ(SatPressure(373.947), 22064.0);
+    EXPECT_NEAR(SatPressure(373.946), 22064.0, 0.5); // IF97 meets the critical pressure
+}
+
+TEST(PsySaturation, IF97Tables)
+{
+    // IAPWS-IF97 verification values.
+    EXPECT_NEAR(SatPressure(300 - 273.15), 3.53658941, 1e-7);
+    EXPECT_NEAR(SatPressure(500 - 273.15), 2638.89776, 1e-4);
+    EXPECT_NEAR(psy::BoilingPoint(100) + 273.15, 372.755919, 1e-6);
+    EXPECT_NEAR(psy::BoilingPoint(1000) + 273.15, 453.035632, 1e-6);
+    // Saturation temperatures at the barometric pressures of the input range.
+    EXPECT_NEAR(psy::BoilingPoint(70), 89.93, 0.01);
+    EXPECT_NEAR(psy::BoilingPoint(101.325), 99.974, 0.001);
+    EXPECT_NEAR(psy::BoilingPoint(120), 104.78, 0.01);
+    // Reference saturation pressures, Pa (the program's own ice constant at -60 °C).
+    const struct
+    {
+        double t, pa, tol;
+    } table[] = {{-60, 1.0826, 0.001},
+                 {0.01, 611.657, 0.0002},
+                 {20, 2339.21, 0.0001},
+                 {100, 101418, 0.0001},
+                 {200, 1.5547e6, 0.0001}};
+    for (const auto& r : table)
+        EXPECT_NEAR(SatPressure(r.t) * 1000 / r.pa, 1.0, r.tol) << r.t;
+}
+
+TEST(PsySaturation, DewPointInvertsSaturation)
+{
+    for (double t :
+         {-99.0, -60.0, -20.0, -5.0, -0.02, -0.005, 0.0, 0.004, 0.02, 10.0, 60.0, 99.0, 200.0, 370.0}) {
+        int its = 0;
+        EXPECT_NEAR(psy::DewPoint(psy::SaturationPressure(t), &its), t, 1e-8) << t;
+        EXPECT_LE(its, 30);
+    }
+    EXPECT_EQ(psy::DewPoint(0), -100.0);
+    EXPECT_EQ(psy::DewPoint(1e-12), -100.0);
+    // Library saturation is the program's own away from the 0 °C join.
+    for (double t : {-50.0, -0.011, 0.011, 25.0, 300.0, 380.0})
+        EXPECT_EQ(psy::SaturationPressure(t), SatPressure(t)) << t;
+}
+
+// ---- Reference states ----
+
+TEST(PsyReference, RoomStatesAgainstAshrae)
+{
+    // ASHRAE Fundamentals 2017 ch. 1 (via PsychroLib): P, db, rh -> W, wb, dp, h, rho.
+    const struct
+    {
+        double P, db, rh, W, wb, dp, h, rho;
+    } table[] = {
+        {101.325, 25, 0.5, 0.0098810, 17.889, 13.864, 50.322, 1.17696},
+        {101.325, 20, 0.5, 0.0072617, 13.783, 9.272, 38.552, 1.19890},
+        {101.325, -20, 0.8, 0.0005075, -20.306, -22.304, -18.870, 0},
+        {70, 5, 0.95, 0.0074526, 4.585, 4.267, 23.738, 0.87282},
+        {120, 35, 0.4, 0.0118904, 24.461, 19.385, 65.722, 0},
+    };
+    for (const auto& r : table) {
+        SCOPED_TRACE(testing::Message() << r.P << " kPa " << r.db << " °C rh " << r.rh);
+        const TAirState s = SetState(r.P, r.db, r.rh, kPairDbRh);
+        EXPECT_NEAR(s.w / r.W, 1.0, 0.001);
+        EXPECT_NEAR(s.wb, r.wb, 0.02);
+        EXPECT_NEAR(s.dewpoint, r.dp, 0.02);
+        EXPECT_NEAR(s.h, r.h, 0.1);
+        if (r.rho > 0) {
+            EXPECT_NEAR(s.rho / r.rho, 1.0, 0.001);
+        }
+        EXPECT_NEAR(s.rh, r.rh, 1e-12);
+        EXPECT_EQ(s.ma, 0.0);
+    }
+    // Density checks of the ideal-gas mixture.
+    EXPECT_NEAR(psy::Density(101.325, 20, 0.0073), 1.19887, 1e-5);
+    EXPECT_NEAR(psy::Density(101.325, 380, 0.005), 0.53882, 1e-5);
+}
+
+TEST(PsyReference, HotAirWetBulbAndDewPoint)
+{
+    // Adiabatic-saturation wet bulb with real specific heats, and the dew (frost) point.
+    const struct
+    {
+        double P, db, W, dp, wb;
+    } table[] = {
+        {101.325, 380, 0.005, 3.90, 59.28}, {101.325, 900, 0.005, 3.90, 75.45},
+        {101.325, 380, 0.05, 40.39, 64.77}, {70, 380, 0.005, -1.10, 51.78},
+        {120, 380, 0.005, 6.33, 62.83},
+    };
+    for (const auto& r : table) {
+        SCOPED_TRACE(testing::Message() << r.P << " kPa " << r.db << " °C W " << r.W);
+        const TAirState s = SetState(r.P, r.db, r.W, kPairDbW);
+        EXPECT_NEAR(s.wb, r.wb, 0.2);
+        EXPECT_NEAR(s.dewpoint, r.dp, 0.01);
+        EXPECT_NEAR(WetBulb(r.P, r.db, s.rh, kPairDbRh), s.wb, 1e-6);
+    }
+    // Above the boiling point the wet bulb stays well below it (not the dry bulb).
+    EXPECT_NEAR(WetBulb(101.325, 199, 0.005, kPairDbW), 46.24, 0.2);
+    EXPECT_NEAR(SetState(101.325, 380, 0.005, kPairDbW).h, 406.5, 0.1);
+}
+
+TEST(PsyReference, HotAirSpecificHeatAndTransport)
+{
+    // Dry air (Lemmon et al. 2000) and vapour (IAPWS-95 ideal gas), kJ/(kg·K).
+    const double t[] = {20, 100, 200, 380, 500, 700, 900};
+    const double cpAir[] = {1.0061, 1.0112, 1.0250, 1.0637, 1.0924, 1.1358, 1.1705};
+    const double cpVap[] = {1.8632, 1.8898, 1.9400, 2.0505, 2.1308, 2.2716, 2.4114};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_NEAR(psy::DryAirCp(t[i]) / cpAir[i], 1.0, 0.01) << t[i];
+        EXPECT_NEAR(psy::VapourCp(t[i]) / cpVap[i], 1.0, 0.01) << t[i];
+    }
+    // Dilute-gas viscosity (Pa·s) and conductivity (W/(m·K)) at 101.325 kPa.
+    const struct
+    {
+        double t, muAir, kAir, muVap, kVap, W, muMix, kMix;
+    } table[] = {
+        {20, 1.8206e-5, 0.025874, 9.5505e-6, 0.018090, 0.0073, 1.8098e-5, 0.025778},
+        {380, 3.2609e-5, 0.049099, 2.3630e-5, 0.052239, 0.005, 3.2548e-5, 0.049133},
+        {900, 4.8018e-5, 0.076271, 4.4194e-5, 0.11959, 0.005, 4.8000e-5, 0.076571},
+        {900, 4.8018e-5, 0.076271, 4.4194e-5, 0.11959, 0.05, 4.7848e-5, 0.079098},
+    };
+    for (const auto& r : table) {
+        SCOPED_TRACE(testing::Message() << r.t << " °C W " << r.W);
+        EXPECT_NEAR(psy::DryAirViscosity(r.t) / r.muAir, 1, 0.02);
+        EXPECT_NEAR(psy::DryAirConductivity(r.t) * 1000 / r.kAir, 1, 0.02);
+        EXPECT_NEAR(psy::VapourViscosity(r.t) / r.muVap, 1, 0.02);
+        EXPECT_NEAR(psy::VapourConductivity(r.t) * 1000 / r.kVap, 1, 0.02);
+        const TAirState s = SetState(101.325, r.t, r.W, kPairDbW);
+        EXPECT_NEAR(s.mu / r.muMix, 1, 0.02);
+        EXPECT_NEAR(s.k * 1000 / r.kMix, 1, 0.02);
+        if (r.t >= 100) {
+            EXPECT_NEAR(s.cp / ((r.t == 380 ? 1.0637 : 1.1705) + r.W * (r.t == 380 ? 2.0505 : 2.4114)), 1,
+                        0.01);
+        }
+    }
+}
+
+TEST(PsyIdentity, SpecificHeatIsEnthalpySlope)
+{
+    for (double w : {0.0, 0.01, 0.2})
+        for (double t : {-80.0, -10.0, 0.5, 25.0, 150.0, 380.0, 899.0, 1500.0}) {
+            const double d = 1e-4;
+            const double slope = (psy::Enthalpy(t + d, w) - psy::Enthalpy(t - d, w)) / (2 * d);
+            EXPECT_NEAR(slope, psy::HumidCp(t, w), 1e-6) << t << " " << w;
+        }
+    // Enthalpy and cp continuous where the fits are held (0 °C and 1000 °C).
+    for (double t : {0.0, 1000.0}) {
+        EXPECT_NEAR(psy::Enthalpy(t - 1e-9, 0.1), psy::Enthalpy(t + 1e-9, 0.1), 1e-6);
+        EXPECT_NEAR(psy::HumidCp(t - 1e-9, 0.1), psy::HumidCp(t + 1e-9, 0.1), 1e-6);
+    }
+    // Room temperature: ASHRAE's h = 1.006t + W(2501 + 1.86t) within 0.01 % of 2501 W scale.
+    for (double t : {0.0, 10.0, 25.0})
+        EXPECT_NEAR(psy::Enthalpy(t, 0.01), 1.006 * t + 0.01 * (2501 + 1.86 * t), 0.02) << t;
+}
+
+// ---- Operations ----
+
+TEST(PsyOperations, RoundTripsThroughEveryPair)
+{
+    for (double P : {50.0, 80.0, 101.325, 120.0})
+        for (double db : {-40.0, -1.0, 0.3, 20.0, 45.0, 150.0, 380.0, 850.0})
+            for (double w : {0.0005, 0.004, 0.02, 0.3}) {
+                const TAirState a = SetState(P, db, w, kPairDbW);
+                SCOPED_TRACE(describe(a));
+                const TAirState b = SetState(P, a.db, a.wb, kPairDbWb);
+                EXPECT_NEAR(b.w, a.w, 1e-6);
+                const TAirState c = SetState(P, b.db, b.w, kPairDbW);
+                EXPECT_NEAR(c.wb, a.wb, 1e-6);
+                const TAirState d = SetState(P, c.db, c.rh, kPairDbRh);
+                EXPECT_NEAR(d.w, a.w, 1e-6);
+                EXPECT_NEAR(d.rh, c.rh, 1e-6);
+                const TAirState e = SetState(P, d.h, d.w, kPairHW);
+                EXPECT_NEAR(e.db, a.db, 1e-6);
+                EXPECT_NEAR(e.h, d.h, 1e-6);
+                const TAirState f = AirState(e, kPairDbH);
+                EXPECT_NEAR(f.w, a.w, 1e-6);
+                EXPECT_NEAR(f.wb, a.wb, 1e-6);
+                EXPECT_NEAR(f.dewpoint, a.dewpoint, 1e-6);
+            }
+}
+
+TEST(PsyOperations, AirStateReadsTheNamedFieldsAndKeepsMassFlow)
+{
+    TAirState s = SetState(101.325, 30, 0.01, kPairDbW);
+    s.ma = 2.5;
+    TAirState byH = s;
+    byH.h += 10; // the enthalpy moves, the moisture content is kept
+    AirState(byH, byH, kPairHW);
+    EXPECT_NEAR(byH.w, 0.01, 1e-12);
+    EXPECT_GT(byH.db, 30);
+    EXPECT_NEAR(byH.h, s.h + 10, 1e-9);
+    EXPECT_EQ(byH.ma, 2.5);
+
+    TAirState byDb = s;
+    byDb.db = 40; // dry bulb and moisture content
+    byDb = AirState(byDb, kPairDbW);
+    EXPECT_NEAR(byDb.w, 0.01, 1e-12);
+    EXPECT_GT(byDb.h, s.h);
+    EXPECT_EQ(byDb.ma, 2.5);
+    EXPECT_EQ(SetState(101.325, 30, 0.01, kPairDbW).ma, 0.0);
+}
+
+TEST(PsyOperations, SupersaturatedAirIsReported)
+{
+    const TAirState s = SetState(101.325, 20, 0.05, kPairDbW);
+    EXPECT_GT(s.rh, 1);
+    EXPECT_GT(s.dewpoint, s.db);
+    EXPECT_GT(s.wb, s.db);
+    EXPECT_NEAR(SetState(101.325, 20, s.wb, kPairDbWb).w, 0.05, 1e-9);
+    // Saturated air: wet bulb = dew point = dry bulb.
+    const TAirState sat = SetState(101.325, 30, 1.0, kPairDbRh);
+    EXPECT_NEAR(sat.wb, 30, 1e-6);
+    EXPECT_NEAR(sat.dewpoint, 30, 1e-6);
+}
+
+TEST(PsyOperations, HeldInputsGiveAConsistentRecord)
+{
+    // A wet bulb below that of dry air gives dry air, and the record shows the dry-air wet bulb.
+    const TAirState dry = SetState(101.325, 30, -20, kPairDbWb);
+    EXPECT_EQ(dry.w, 0.0);
+    EXPECT_NEAR(dry.wb, WetBulb(101.325, 30, 0, kPairDbW), 1e-9);
+    // Relative humidity 1 above the boiling point: the vapour cannot exceed the pressure.
+    const TAirState steam = SetState(101.325, 200, 1.0, kPairDbRh);
+    EXPECT_TRUE(allFinite(steam));
+    EXPECT_LE(steam.w, 10.0);
+    EXPECT_LT(steam.pw, steam.P);
+    // NaN and infinite inputs.
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
+    for (int code : {0, 1, 2, 3, 15, 7}) {
+        EXPECT_TRUE(allFinite(SetState(nan, nan, nan, code))) << code;
+        EXPECT_TRUE(allFinite(SetState(inf, inf, inf, code))) << code;
+        EXPECT_TRUE(allFinite(SetState(-inf, -inf, -inf, code))) << code;
+        EXPECT_TRUE(allFinite(SetState(0, 20, 0.01, code))) << code;
+    }
+    // Any other code reads the pair as dry bulb and moisture content.
+    EXPECT_NEAR(SetState(101.325, 20, 0.01, 9).w, 0.01, 1e-12);
+}
+
+TEST(PsyOperations, LeavingStateOnTheBypassLine)
+{
+    // Inlet 27 °C / 19 °C, ADP 10 °C, bypass factor 0.15.
+    const double P = 101.325;
+    TAirState in = SetState(P, 27, 19, kPairDbWb);
+    in.ma = 3;
+    EXPECT_NEAR(in.w, 0.010450, 5e-6);
+    EXPECT_NEAR(in.h, 53.823, 0.02);
+    const double wAdp = psy::SaturationMoisture(P, 10), hAdp = psy::Enthalpy(10, wAdp);
+    const double bf = 0.15;
+    const double h2 = bf * in.h + (1 - bf) * hAdp;
+    double adp = 99;
+    TPsyIterations its;
+    TAirState out;
+    LeavingState(out, in, 0, h2 - in.h, bf, adp, its);
+    EXPECT_NEAR(adp, 10, 1e-6);
+    EXPECT_NEAR(out.h, h2, 1e-9);
+    EXPECT_NEAR(out.w, bf * in.w + (1 - bf) * wAdp, 1e-9);
+    EXPECT_NEAR(out.w, 0.008053, 5e-6);
+    EXPECT_NEAR(out.db, 12.561, 0.01);
+    EXPECT_NEAR(out.rh, 0.890, 0.002);
+    EXPECT_NEAR(out.wb, 11.549, 0.02);
+    EXPECT_EQ(out.ma, 3.0);
+    EXPECT_LE(its.adp, 100);
+    // Everything bypassed: the moisture stays, the apparatus dew point is left alone.
+    adp = 7;
+    const TAirState all = LeavingState(in, 0, -5, 1.0, adp);
+    EXPECT_EQ(adp, 7.0);
+    EXPECT_NEAR(all.w, in.w, 1e-12);
+    EXPECT_NEAR(all.h, in.h - 5, 1e-9);
+}
+
+TEST(PsyOperations, AltitudeAndPressure)
+{
+    const struct
+    {
+        double z, P;
+    } table[] = {{0, 101.325}, {1000, 89.875}, {1500, 84.556}, {3000, 70.108}, {-500, 107.478}};
+    for (const auto& r : table) {
+        EXPECT_NEAR(AtmPressure(r.z), r.P, 0.001) << r.z;
+        EXPECT_NEAR(Altitude(AtmPressure(r.z)), r.z, 1e-6) << r.z;
+    }
+    EXPECT_EQ(PressureFromAltitude(0), 101.325);
+    EXPECT_NEAR(PressureFromAltitude(1000), 89.8745, 5e-5);
+    EXPECT_NEAR(AltitudeFromPressure(PressureFromAltitude(1500)), 1500, 1e-8);
+    // Beyond the formula's reach: finite, never NaN.
+    EXPECT_EQ(PressureFromAltitude(50000), 0.0);
+    EXPECT_TRUE(std::isfinite(AltitudeFromPressure(-1)));
+}
+
+// ---- Continuity ----
+
+// Largest change of wet bulb and dew point between neighbours of a sweep of 2001 states.
+template <typename F> double largestStep(F&& stateAt, double from, double to)
+{
+    double worst = 0;
+    TAirState prev = stateAt(from);
+    for (int i = 1; i <= 2000; ++i) {
+        const TAirState s = stateAt(from + (to - from) * i / 2000);
+        worst = std::max({worst, std::abs(s.wb - prev.wb), std::abs(s.dewpoint - prev.dewpoint)});
+        prev = s;
+    }
+    return worst;
+}
+
+TEST(PsyContinuity, NoJumpsAcrossFreezingBoilingAndCritical)
+{
+    // Step 5e-5 K (or kg/kg): smooth curves move far less than 0.01 K per step.
+    const double limit = 0.01;
+    for (double P : {50.0, 101.325, 120.0}) {
+        const double ts = psy::BoilingPoint(P);
+        for (double centre : {0.0, 0.01, ts, 373.946}) {
+            for (double w : {0.0001, 0.002, 0.004, 0.02}) {
+                auto byW = [&](double db) { return SetState(P, db, w, kPairDbW); };
+                EXPECT_LT(largestStep(byW, centre - 0.05, centre + 0.05), limit)
+                    << P << " " << centre << " " << w;
+            }
+            for (double rh : {0.001, 0.3, 1.0}) {
+                auto byRh = [&](double db) { return SetState(P, db, rh, kPairDbRh); };
+                EXPECT_LT(largestStep(byRh, centre - 0.05, centre + 0.05), limit)
+                    << P << " " << centre << " " << rh;
+            }
+        }
+        // The wet bulb itself crossing freezing, at several dry bulbs.
+        for (double db : {0.5, 5.0, 15.0, 40.0, 380.0}) {
+            auto byWb = [&](double wb) { return SetState(P, db, wb, kPairDbWb); };
+            EXPECT_LT(largestStep(byWb, -0.05, 0.06), limit) << P << " " << db;
+            // Moisture swept across the wet bulb's freezing point (where there is one: hot dry
+            // air has a wet bulb above 0 °C) and across the dew point's.
+            const double w0 = SetState(P, db, 0.0, kPairDbWb).w;
+            auto byW = [&](double w) { return SetState(P, db, w, kPairDbW); };
+            if (w0 > 0.001) {
+                EXPECT_LT(largestStep(byW, w0 - 0.0005, w0 + 0.0005), limit) << P << " " << db;
+            }
+            const double wd = psy::MoistureFromVapourPressure(P, SatPressure(0));
+            EXPECT_LT(largestStep(byW, wd - 0.00005, wd + 0.00005), limit) << P << " " << db;
+        }
+    }
+}
+
+// ---- The whole input box ----
+
+TEST(PsySweep, FiniteAndBoundedOverTheInputBox)
+{
+    const double Ps[] = {50, 70, 101.325, 120};
+    const double dbs[] = {-60, -30, -1,  0,   0.005, 0.01, 5,   20,  60, 99.9,
+                          100, 105, 150, 200, 373.9, 374,  380, 600, 900};
+    const double ws[] = {0, 1e-7, 0.001, 0.004, 0.02, 0.05, 0.1, 0.2, 0.5};
+    const double rhs[] = {0, 0.01, 0.5, 0.99, 1};
+    int worst = 0;
+    auto check = [&](const TAirState& s, const TPsyIterations& its, const char* what) {
+        ASSERT_TRUE(allFinite(s)) << what << " " << describe(s);
+        EXPECT_GE(s.w, 0) << what;
+        EXPECT_GT(s.rho, 0) << what;
+        EXPECT_GT(s.cp, 0) << what;
+        EXPECT_GT(s.mu, 0) << what;
+        EXPECT_GT(s.k, 0) << what;
+        EXPECT_LE(its.wetBulb, 100) << what;
+        EXPECT_LE(its.dewPoint, 30) << what;
+        EXPECT_LE(its.dryBulb, 50) << what;
+        EXPECT_LE(its.adp, 100) << what;
+        worst = std::max(worst, its.total());
+    };
+    for (double P : Ps)
+        for (double db : dbs) {
+            std::vector<TAirState> states;
+            TPsyIterations its;
+            TAirState s;
+            for (double w : ws) {
+                SetState(s, P, db, w, kPairDbW, its);
+                check(s, its, "db,w");
+                states.push_back(s);
+            }
+            for (double rh : rhs) {
+                SetState(s, P, db, rh, kPairDbRh, its);
+                check(s, its, "db,rh");
+                EXPECT_TRUE(std::isfinite(WetBulb(P, db, rh, kPairDbRh)));
+                states.push_back(s);
+            }
+            for (const TAirState& base : states) {
+                SetState(s, P, base.db, base.wb, kPairDbWb, its);
+                check(s, its, "db,wb");
+                SetState(s, P, base.db, base.h, kPairDbH, its);
+                check(s, its, "db,h");
+                SetState(s, P, base.h, base.w, kPairHW, its);
+                check(s, its, "h,w");
+                for (int code : {kPairDbH, kPairDbW, kPairHW}) {
+                    AirState(s, base, code, its);
+                    check(s, its, "AirState");
+                }
+                for (double dh : {-50.0, -5.0, 0.0})
+                    for (double bf : {0.0, 0.1, 0.6}) {
+                        double adp = base.dewpoint;
+                        LeavingState(s, base, 0, dh, bf, adp, its);
+                        check(s, its, "LeavingState");
+                        EXPECT_TRUE(std::isfinite(adp));
+                    }
+            }
+        }
+    // Wet bulbs anywhere in a wide band, including above the dry bulb and the boiling point.
+    for (double P : Ps)
+        for (double db : {-60.0, 20.0, 380.0, 900.0})
+            for (double wb : {-100.0, -60.0, -1.0, 0.0, 30.0, 99.0, 150.0, 900.0}) {
+                TPsyIterations its;
+                TAirState s;
+                SetState(s, P, db, wb, kPairDbWb, its);
+                check(s, its, "wide wb");
+                EXPECT_TRUE(std::isfinite(WetBulb(P, db, wb, kPairDbWb)));
+            }
+    EXPECT_LT(worst, 120);
+}
+
+// ---- The program's own helpers ----
+
+TEST(PsyHelpers, SaturatedAirAtASurface)
+{
+    EXPECT_NEAR(SatHumidity(101.325, 20), 0.0147647, 5e-8);
+    EXPECT_NEAR(SatEnthalpy(101.325, 20), 57.586, 5e-4);
+    EXPECT_NEAR(VapourEnthalpy(0), 2499.10964596, 1e-9);
+    EXPECT_NEAR(VapourEnthalpy(-1), 2500.80085377 - 1.84281114093 - 0.000107145092391, 1e-9);
+    // The 0.01 fallback when no finite positive ratio exists (vapour at or above the pressure).
+    EXPECT_EQ(HumidityRatio(100.44, 100), 0.01);
+    EXPECT_EQ(HumidityRatio(101.325, 200), 0.01);
+    EXPECT_EQ(SatHumidity(101.325, 150), 0.01);
+    EXPECT_NEAR(HumidityRatio(101.325, 2), 0.621977939 * 1.0044 * 2 / (101.325 - 1.0044 * 2), 1e-15);
+}
+
+TEST(PsyHelpers, ParseAirState)
+{
+    const double P = 101.325;
+    const TAirState a = ParseAirState("30/35", P, 0.45);
+    EXPECT_EQ(a.db, 30.0);
+    EXPECT_NEAR(a.wb, 30.0, 1e-9);
+    EXPECT_EQ(ParseAirState("120/20", P, 0.45).db, 99.0);
+    EXPECT_EQ(ParseAirState("-70", P, 0.45).db, -60.0);
+    const TAirState b = ParseAirState(" 25 / 18 ", P, 0.45);
+    EXPECT_EQ(b.db, 25.0);
+    EXPECT_NEAR(b.wb, 18.0, 1e-9);
+    // A wet bulb below 1 % relative humidity is raised to it.
+    const TAirState c = ParseAirState("40/-10", P, 0.45);
+    EXPECT_NEAR(c.wb, WetBulb(P, 40, 0.01, kPairDbRh), 1e-9);
+    EXPECT_NEAR(c.rh, 0.01, 1e-6);
+    // A dry bulb alone takes the wet bulb at the given relative humidity.
+    EXPECT_NEAR(ParseAirState("25", P, 0.45).rh, 0.45, 1e-6);
+    for (const char* bad : {"", "abc", "20/x", "x/20", "20/", "nan"})
+        EXPECT_THROW(ParseAirState(bad, P, 0.45), EConvertError) << bad;
+}
+
+TEST(PsyHelpers, NormalizeAirState)
+{
+    const double P = 101.325;
+    const TAirState at45 = SetState(P, 25, 0.45, kPairDbRh);
+    EXPECT_NEAR(at45.wb, 17.0, 0.5);
+    EXPECT_EQ(NormalizeAirState("25", P, 0.45), Format("25.0/%0.1f", at45.wb));
+    EXPECT_EQ(NormalizeAirState("30/35", P, 0.45), "30.0/30.0");
+    EXPECT_EQ(NormalizeAirState("26.66/19.04", P, 0.45), "26.7/19.0");
+    EXPECT_EQ(NormalizeAirState("120/20", P, 0.45), Format("99.0/%0.1f", WetBulb(P, 99, 0.01, kPairDbRh)));
+    // Without a slash the dry bulb is not limited.
+    EXPECT_EQ(NormalizeAirState("150", P, 0.0).substr(0, 6), "150.0/");
+    EXPECT_THROW(NormalizeAirState("warm", P, 0.45), EConvertError);
+}
+
+} // namespace
+} // namespace zmk
