@@ -342,6 +342,12 @@ void TCoilJob::BuildCoil()
         coil_->LiquidState->SetInletTemp(sv.twi);
         coil_->LiquidState->SetMassFlow(sv.mw);
         coil_->LiquidState->ctrl = static_cast<std::uint8_t>(sv.LiquidControl);
+        // The start values keep no temperature change of their own, but the captured leaving and
+        // inlet temperatures differ by it; without this a job under temperature control would
+        // come back with the default change instead of the user's.
+        const double dt = std::fabs(sv.two - sv.twi);
+        if (std::isfinite(dt) && dt >= EntryFieldInfo(TEntryField::edFluidDT).RangeLo)
+            coil_->LiquidState->designdt = dt;
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
         lastError_ = e.what();

@@ -124,7 +124,7 @@ TEST_F(SolveCommand, SummaryAndInputs)
     ASSERT_EQ(run.rc, 0) << run.err;
     EXPECT_NE(run.out.find("Solve Status"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("None  Solved..."), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Thermal Oil"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Liquid flow control"), std::string::npos) << run.out;
 
     run = Zemtor("solve --json --kind cwc --set edHumidityOn=0.003 --set edFluidInTemp=7 --set control=temp "
                  "--set edFluidDT=6 --set edAltitude=1000");
