@@ -1,4 +1,4 @@
-// Liquid property correlations and the liquid specification.
+// Liquid property correlations and the tube-side liquid.
 #include "properties/Fluid.h"
 
 #include "units/Errors.h"

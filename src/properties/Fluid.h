@@ -1,10 +1,12 @@
 // The tube-side liquid: property correlations of the fourteen pure liquids and the three water
 // solutions (density, specific heat, viscosity, conductivity against temperature), and the
-// liquid specification that picks one, evaluates it at the mean of the inlet and outlet
+// liquid in the tubes, which picks one, evaluates it at the mean of the inlet and outlet
 // temperatures and keeps the Prandtl number current.
 //
-// Correlations never fail: outside their range they are evaluated anyway (with the viscosity
-// clamps of the water and oil fits) and report the range they were fitted over.
+// Correlations do not refuse a temperature: outside their range they are evaluated anyway (with
+// the viscosity clamps of the water and oil fits) and report the range they were fitted over.
+// Only where a fit has no value at all (the pole of condensed steam's viscosity at -42.97 °C,
+// of liquid CO2's specific heat at 31.64 °C, a NaN temperature) do they throw EMathError.
 #pragma once
 
 #include <string>

@@ -45,10 +45,6 @@ constexpr double kIce[7] = {-5674.359,     6.3925247,     -0.009677843, 6.221570
 // Saturation over ice and over water differ by 0.055 % at 0 °C; within this half-width (K) the
 // library joins them linearly in ln p, so dew point and wet bulb stay continuous at freezing.
 constexpr double kJoin = 0.01;
-// Below 0 °C the wick of the wet bulb freezes progressively: its ice fraction rises linearly
-// from 0 at 0 °C to 1 at -kFreezeBand. Over that width the adiabatic-saturation balance stays
-// monotonic, so the wet bulb is single-valued and continuous across freezing.
-constexpr double kFreezeBand = 2.0;
 
 double numberOr(double x, double fallback)
 {
@@ -164,18 +160,10 @@ double frostPoint(double pw, int& iterations) // °C, pw in kPa below the join
     return T - kKelvin;
 }
 
-// Condensed water on the wick at s °C: liquid at 0 °C and above, ice at -kFreezeBand and below,
-// a mixture in between. kJ/kg from liquid water at 0 °C.
-double wickEnthalpy(double s)
+// Enthalpy of the water on the wick at s °C, liquid or ice, kJ/kg from liquid water at 0 °C.
+double wickEnthalpy(double s, bool ice)
 {
-    const double liquid = 4.186 * s;
-    if (s >= 0)
-        return liquid;
-    const double ice = -333.4 + 2.1 * s;
-    if (s <= -kFreezeBand)
-        return ice;
-    const double liquidFraction = 1 + s / kFreezeBand;
-    return liquidFraction * liquid + (1 - liquidFraction) * ice;
+    return ice ? -333.4 + 2.1 * s : 4.186 * s;
 }
 
 // Highest saturation temperature at P the library uses: where saturated air holds kWMax.
@@ -253,20 +241,71 @@ double brent(F&& f, double a, double b, double fa, double fb, double tol, int ma
 // Adiabatic-saturation balance at wick temperature s for air of moisture content w and enthalpy
 // ht: saturated-air enthalpy at s less the entering enthalpy and the enthalpy of the water
 // evaporated. Increases with s.
-double saturationBalance(double P, double w, double ht, double s)
+double saturationBalance(double P, double w, double ht, double s, bool ice)
 {
     const double ws = psy::SaturationMoisture(P, s);
-    return psy::Enthalpy(s, ws) - ht - (ws - w) * wickEnthalpy(s);
+    return psy::Enthalpy(s, ws) - ht - (ws - w) * wickEnthalpy(s, ice);
 }
 
-// Moisture content of air at t whose wet bulb is wb, unlimited: the adiabatic-saturation balance
-// solved for w.
-double moistureFromWetBulbRaw(double P, double t, double wb)
+// Moisture content of air at t that balances a wick at s: the balance solved for w, unlimited.
+double moistureAtWick(double P, double t, double s, bool ice)
 {
-    const double ws = psy::SaturationMoisture(P, wb);
-    const double hw = wickEnthalpy(wb);
-    return (psy::DryAirEnthalpy(wb) - psy::DryAirEnthalpy(t) + ws * (psy::SteamEnthalpy(wb) - hw)) /
+    const double ws = psy::SaturationMoisture(P, s);
+    const double hw = wickEnthalpy(s, ice);
+    return (psy::DryAirEnthalpy(s) - psy::DryAirEnthalpy(t) + ws * (psy::SteamEnthalpy(s) - hw)) /
            (psy::SteamEnthalpy(t) - hw);
+}
+
+// The thermodynamic wet bulb. The wick is liquid above 0 °C and ice below. Near freezing an
+// ice wick is colder than a liquid one (sublimation takes more heat), so a band of states
+// balances both a liquid wick above 0 °C and an ice wick below it; there the wet bulb is the
+// sum of the two roots, which runs continuously from the ice root (where the liquid one is 0)
+// to the liquid root (where the ice one is 0). States that balance neither wick have their
+// wick at exactly 0 °C, partly frozen.
+double wetBulbOf(double P, double t, double w, int& its)
+{
+    const double td = psy::DewPoint(psy::VapourPressureFromMoisture(P, w));
+    const double lo = std::max(std::min(td, t), kTMin);
+    const double hi = std::max(std::min(std::max(td, t), saturationCeiling(P)), lo);
+    const double ht = psy::Enthalpy(t, w);
+    auto liquid = [&](double s) { return saturationBalance(P, w, ht, s, false); };
+    auto ice = [&](double s) { return saturationBalance(P, w, ht, s, true); };
+    constexpr double tol = 1e-10;
+    constexpr int maxIter = 100;
+    if (hi <= 0)
+        return brent(ice, lo, hi, ice(lo), ice(hi), tol, maxIter, its);
+    if (lo >= 0)
+        return brent(liquid, lo, hi, liquid(lo), liquid(hi), tol, maxIter, its);
+    const double gLiquid = liquid(0), gIce = ice(0);
+    if (gLiquid >= 0 && gIce <= 0)
+        return 0;
+    if (gLiquid >= 0)
+        return brent(ice, lo, 0, ice(lo), gIce, tol, maxIter, its);
+    if (gIce <= 0)
+        return brent(liquid, 0, hi, gLiquid, liquid(hi), tol, maxIter, its);
+    return brent(ice, lo, 0, ice(lo), gIce, tol, maxIter, its) +
+           brent(liquid, 0, hi, gLiquid, liquid(hi), tol, maxIter, its);
+}
+
+// Moisture content of air at t with wet bulb wb, unlimited: the inverse of wetBulbOf. Closed
+// form outside the freezing band, the forward relation solved for w inside it.
+double moistureOfWetBulb(double P, double t, double wb, int& its)
+{
+    const double wLiquid0 = moistureAtWick(P, t, 0, false); // a liquid wick balances at 0 °C
+    const double wIce0 = moistureAtWick(P, t, 0, true);     // an ice wick balances at 0 °C
+    if (wb > 0) {
+        const double w = moistureAtWick(P, t, wb, false);
+        if (w >= wIce0)
+            return w;
+    } else if (wb < 0) {
+        const double w = moistureAtWick(P, t, wb, true);
+        if (w <= wLiquid0)
+            return w;
+    } else if (wLiquid0 >= wIce0) {
+        return wLiquid0;
+    }
+    auto excess = [&](double w) { return wetBulbOf(P, t, w, its) - wb; };
+    return brent(excess, wLiquid0, wIce0, excess(wLiquid0), excess(wIce0), 1e-14, 100, its);
 }
 
 // Every field of the state from (P, t, w), all three already held in range. knownWb is used as
@@ -292,13 +331,13 @@ void completeState(TAirState& r, double P, double t, double w, double knownWb, T
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // Moisture content from the dry bulb t and the pair's second value.
-double moistureOf(double P, double t, double value, int code, double& wbKept)
+double moistureOf(double P, double t, double value, int code, double& wbKept, int& its)
 {
     wbKept = kNone;
     switch (code) {
     case kPairDbWb: {
         const double wb = std::clamp(numberOr(value, kTMin), kTMin, saturationCeiling(P));
-        const double w = moistureFromWetBulbRaw(P, t, wb);
+        const double w = moistureOfWetBulb(P, t, wb, its);
         const double held = holdW(w);
         if (held == w && wb == value)
             wbKept = wb;
@@ -333,7 +372,7 @@ void stateFromPair(TAirState& result, double pressure, double value1, double val
     }
     const double t = holdT(value1);
     double wbKept;
-    const double w = moistureOf(P, t, value2, code, wbKept);
+    const double w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
     completeState(result, P, t, w, wbKept, its);
 }
 
@@ -458,18 +497,13 @@ double DryBulbFromEnthalpy(double h, double w, int* iterations)
 double WetBulbFromMoisture(double P, double t, double w, int* iterations)
 {
     int dummy = 0;
-    int& its = iterations ? *iterations : dummy;
-    const double td = DewPoint(VapourPressureFromMoisture(P, w));
-    const double lo = std::max(std::min(td, t), kTMin);
-    const double hi = std::max(std::min(std::max(td, t), saturationCeiling(P)), lo);
-    const double ht = Enthalpy(t, w);
-    auto balance = [&](double s) { return saturationBalance(P, w, ht, s); };
-    return brent(balance, lo, hi, balance(lo), balance(hi), 1e-10, 100, its);
+    return wetBulbOf(P, t, w, iterations ? *iterations : dummy);
 }
 
 double MoistureFromWetBulb(double P, double t, double wb)
 {
-    return holdW(moistureFromWetBulbRaw(P, t, wb));
+    int its = 0;
+    return holdW(moistureOfWetBulb(P, t, wb, its));
 }
 
 double SpecificVolume(double P, double t, double w)
@@ -679,7 +713,8 @@ double WetBulb(double pressure, double dryBulb, double value, int code)
     const double P = holdP(pressure);
     const double t = holdT(dryBulb);
     double wbKept;
-    const double w = moistureOf(P, t, value, code, wbKept);
+    int its = 0;
+    const double w = moistureOf(P, t, value, code, wbKept, its);
     if (!std::isnan(wbKept))
         return wbKept;
     return psy::WetBulbFromMoisture(P, t, w);

@@ -5,32 +5,38 @@
 // The state operations work on ideal-gas moist air (dry air plus water vapour) from -100 to
 // 2000 °C, so that hot exhaust air up to 900 °C keeps physical properties:
 // - saturation over liquid water (IAPWS-IF97 region 4) at 0 °C and above, over ice
-//   (Hyland-Wexler) below, capped at the critical pressure (22064 kPa) above 373.946 °C;
+//   (Hyland-Wexler) below, capped at the critical pressure (22064 kPa) above 373.946 °C: the
+//   program's own SatPressure, with its two branches joined within 0.01 K of 0 °C;
 // - moisture content W = 0.621945·pw/(P - pw), relative humidity pw/pws(t);
 // - temperature-dependent specific heats of dry air and vapour, and the enthalpy that is their
 //   integral: h = ha(t) + W·(2501 + hv(t)), exact for cp = dh/dt;
 // - the thermodynamic wet bulb (adiabatic saturation temperature, real specific heats, liquid
-//   water on the wick at 0 °C and above, ice at -2 °C and below, a freezing mixture between so
-//   that the wet bulb is single-valued and continuous), solved in a safe bracket that never
-//   reaches the boiling point at P; dew point over water, frost point below 0 °C;
+//   water on the wick above 0 °C, ice below), solved in a safe bracket that never reaches the
+//   boiling point at P; dew point over water, frost point below 0 °C;
 // - density of the ideal-gas mixture; viscosity and conductivity of the dilute gases (dry air
 //   after Lemmon and Jacobsen, vapour after IAPWS) mixed by Wilke and Mason-Saxena.
 //
 // Every operation returns finite numbers for every input and never throws; the iterations are
-// bounded. Inputs are held to the range the formulas cover: pressure 1..20000 kPa, dry bulb
-// -100..2000 °C, moisture content 0..10 kg/kg, relative humidity 0 and above; a NaN input is
-// read as the low end of its range (pressure as 101.325 kPa). The record always describes the
-// state actually computed, so a clamped input shows as the clamped value.
+// bounded (a few tens of balance evaluations per state, a few hundred for a wet-bulb pair near
+// freezing) and converge to 1e-10 K. Inputs are held to the range the formulas cover: pressure 1..20000 kPa,
+// dry bulb -100..2000 °C, moisture content 0..10 kg/kg, relative humidity 0 and above; a NaN input is read as
+// 0 (a dry or wet bulb as -100 °C, the pressure as 101.325 kPa). The record always describes the state
+// actually computed, so a held input shows as the held value.
 //
 // Cases:
 // - Supersaturated air (W above saturation at the dry bulb, or a relative humidity above 1) is
 //   reported, not refused: rh > 1, a dew point above the dry bulb, and a wet bulb above the dry
 //   bulb (the root of the same adiabatic-saturation balance), so (db, wb) gives the state back.
+//   Only fog below 0 °C can balance neither wick (below); its wet bulb is then exactly 0 °C.
 // - At and above the boiling point at P (T_s(P), 99.97 °C at 101.325 kPa) no saturated air
 //   exists at the dry bulb; the wet bulb and dew point stay below T_s(P) and continuous.
 // - Above the critical temperature pws is held at the critical pressure, so rh stays continuous.
 // - A vapour pressure below the frost pressure at -100 °C (bone-dry air) gives a dew point of
 //   -100 °C.
+// - Near freezing some states balance both a liquid wick above 0 °C and an ice wick below it
+//   (the ice one is up to about 0.4 K colder); their wet bulb is the sum of the two roots, which
+//   joins the ice root to the liquid root continuously. States that balance neither have a
+//   wet bulb of exactly 0 °C (the wick partly frozen). Elsewhere the wet bulb is ASHRAE's.
 // - A wet bulb below that of dry air gives dry air (W = 0); a wet bulb so high that W would pass
 //   10 kg/kg gives W = 10 kg/kg. Either way the record's wb is that of the state computed.
 #pragma once

@@ -1,4 +1,4 @@
-// Liquid correlations (the fitted figures and their clamps) and the liquid specification (the
+// Liquid correlations (the fitted figures and their clamps) and the tube-side liquid (the
 // constructor's steps, the temperature setters, the mixtures and the captions).
 #include "properties/Fluid.h"
 
@@ -36,7 +36,7 @@ TEST(FluidCorrelations, CleanWaterFiguresAndClamps)
     EXPECT_EQ(cold.mu, at001.mu);
     EXPECT_EQ(cold.Ko, at001.Ko);
     EXPECT_NEAR(cold.mu, 1.756e-3, 5e-7);
-    // Both ends included: 0 °C is not clamped, 300 °C is; above 300 the value at 299.99.
+    // Both ends included: at 0 and 300 °C the fits take T itself; above 300 the value at 299.99.
     TTransportProps zero, top, hot, at29999;
     CleanWaterProps(zero, 0);
     CleanWaterProps(top, 300);

@@ -1,4 +1,4 @@
-// The Darcy friction factor: regime dispatch, the spec figures of each regime, the iteration
+// The Darcy friction factor: regime dispatch, the figures of each regime, the iteration
 // limits, and the equations the iterations solve.
 #include "properties/Friction.h"
 
