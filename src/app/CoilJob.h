@@ -217,7 +217,8 @@ public:
     TJobInputs Inputs;
     /// The current project file name.
     std::string FileName;
-    /// The user's data folder, ending with "/"; New names the job "Default.zmx" in it.
+    /// The user's data folder, ending with "/" (the program sets TFolders::DataFolder); New
+    /// names the job "Default.zmx" in it.
     std::string DataFolder;
     /// The project properties New resets; none when null.
     TProjectProperties* Properties = nullptr;
