@@ -258,8 +258,10 @@ public:
     /// kind).
     void SetKindDefaults();
     /// Destroys the coil and builds a new one of the current kind from the start values, then
-    /// solves it once and shows its inputs. An unknown kind says "Coil kind not recognised..."
-    /// and leaves the job without a coil.
+    /// solves it once (an error there only leaves the job not solved) and shows its inputs. The
+    /// liquid's temperature change is taken from the start values' outlet and inlet temperatures.
+    /// An unknown kind says "Coil kind not recognised..." and leaves the job without a coil, as do
+    /// start values from which no coil can be built (with a message saying so).
     void BuildCoil();
     /// Commits the focused field, then moves every input field into the coil.
     void ApplyInputs();
@@ -325,10 +327,12 @@ public:
     /// project properties reset.
     void ActionNewExecute();
     /// Solve (F9): applies the inputs, solves, shows the inputs, refreshes the view and the
-    /// profile image. An error raised by the solve says "No solution found...".
+    /// profile image. An error raised by the solve says "No solution found..." and leaves the job
+    /// not solved, since the failed pass has overwritten results.
     void ActionSolveExecute();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
-    /// An error says "There is no solution with this data...".
+    /// An error says "There is no solution with this data..."; one raised by the solve also
+    /// leaves the job not solved.
     void ActionStepByStepExecute();
 
 private:
