@@ -13,6 +13,8 @@ int main(int argc, char** argv)
     zmk::cli::AddUnitsCommand(app);
     zmk::cli::AddGeometryCommand(app);
     zmk::cli::AddPropsCommand(app);
+    zmk::cli::AddSolveCommand(app);
+    zmk::cli::AddStepCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
