@@ -165,7 +165,7 @@ inline constexpr std::string_view kNotSolvedStatus = "Not Solved...";
 // ---- the window's side -----------------------------------------------------------------------
 
 /// What the Step by step chart shows: rows 0..2 of the step matrix as three curves.
-struct TStepChart
+struct TStepChartData
 {
     std::string Title = "Step-by-Step Simulation";
     std::array<std::string, 3> CurveNames{"Fluid", "Air", "Surface"};
@@ -191,7 +191,7 @@ public:
     /// The temperature profile image is to be redrawn.
     virtual void RedrawProfile() {}
     /// Shows the Step by step chart modally.
-    virtual void ShowStepChart(const TStepChart& chart) { (void)chart; }
+    virtual void ShowStepChart(const TStepChartData& chart) { (void)chart; }
 };
 
 // ---- the job ---------------------------------------------------------------------------------
@@ -243,7 +243,7 @@ public:
     /// The text of the last error a solve or step simulation raised; empty after a clean run.
     const std::string& LastError() const { return lastError_; }
     /// The chart of the last successful Step by step.
-    const TStepChart& StepChart() const { return stepChart_; }
+    const TStepChartData& StepChart() const { return stepChart_; }
 
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
 
@@ -350,7 +350,7 @@ private:
     bool solved_ = false;
     int lastStatus_ = -1;
     std::string lastError_;
-    TStepChart stepChart_;
+    TStepChartData stepChart_;
 };
 
 } // namespace zmk
