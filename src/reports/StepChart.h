@@ -1,7 +1,7 @@
 // The step-by-step chart without its window: the temperatures of the liquid, the air and the
 // fin surface at every slice through the coil, drawn with TWinPlot on a canvas, the legend
 // texts, the pointer read-out, and a PNG picture of the whole chart for the command line.
-// The GUI's chart window holds a TStepChart and calls Redraw on its own canvas.
+// The GUI's chart window holds a TDataChart and calls Redraw on its own canvas.
 #pragma once
 
 #include "reports/Canvas.h"
@@ -30,14 +30,16 @@ TStepLegend StepLegendTexts(double duty, double liquidIn, double liquidOut, doub
 /// A rows x columns matrix of doubles, one row per series.
 using TChartMatrix = std::vector<std::vector<double>>;
 
-class TStepChart
+/// The chart window's content (data, step range, series, plot and legend), without the window;
+/// the job hands its step run over as TStepChart (app/CoilJob.h).
+class TDataChart
 {
 public:
     static constexpr int kSeriesCount = 5;
     static constexpr int kLabelCount = 4;
 
     /// Series styles and legend labels as the window starts with them.
-    TStepChart();
+    TDataChart();
 
     /// Takes the data and sets the range to all columns of row 0.
     void SetData(TChartMatrix matrix);
@@ -73,10 +75,10 @@ public:
 
 /// What the step command does to the chart: the data, series 0, 1 and 2 enabled and named
 /// "Fluid", "Air" and "Surface", axis titles "Step" and "degC", and the legend texts.
-void SetupStepChart(TStepChart& chart, TChartMatrix matrix, TStepLegend legend);
+void SetupStepChart(TDataChart& chart, TChartMatrix matrix, TStepLegend legend);
 
 /// The chart as a picture: the plot in a width x height area with the legend panel to its
 /// right (series labels in their colours, the value texts and the duty).
-TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width = 720, int height = 480);
+TRasterImage RenderStepChart(TDataChart& chart, TTypeface& typeface, int width = 720, int height = 480);
 
 } // namespace zmk
