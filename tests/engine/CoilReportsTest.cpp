@@ -447,9 +447,10 @@ TEST_F(CoilReports, DutiesDifferOnlyBeyondRounding)
                                      [](const std::string& l) { return l.starts_with("<tr><td>SHR</td>"); });
         EXPECT_EQ(shr, r.different);
         EXPECT_EQ(Contains(summary, "Qs   = " + Sp(q.hex_duty, r.Qs)), r.different);
-        if (r.different && r.Qt == 0) // the ratio of a zero total duty is the largest real, signed
+        if (r.different && r.Qt == 0) { // the ratio of a zero total duty is the largest real, signed
             EXPECT_TRUE(Contains(
                 report, Format("<tr><td>SHR</td><td>%0.3f</td></tr>", std::copysign(1.7e308, r.Qs))));
+        }
     }
 }
 

@@ -99,8 +99,9 @@ protected:
     std::unique_ptr<test::Job> Build(const std::string& kind, bool solve = true)
     {
         auto job = test::BuildJob(test::Defaults(kind));
-        if (solve)
+        if (solve) {
             EXPECT_EQ(job->coil->Solve(), TSolveStatus::None);
+        }
         return job;
     }
 
