@@ -12,5 +12,6 @@ void AddPropsCommand(CLI::App& app);
 void AddGeometryCommand(CLI::App& app);
 void AddSolveCommand(CLI::App& app);
 void AddStepCommand(CLI::App& app);
+void AddReportCommand(CLI::App& app);
 
 } // namespace zmk::cli

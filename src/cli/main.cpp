@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     zmk::cli::AddGeometryCommand(app);
     zmk::cli::AddSolveCommand(app);
     zmk::cli::AddStepCommand(app);
+    zmk::cli::AddReportCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
