@@ -30,7 +30,7 @@ void BM_StepChartPng(benchmark::State& state)
         m[2][i] = 200 - i;
         m[3][i] = 10;
     }
-    zmk::TDataChart chart;
+    zmk::TStepChart chart;
     zmk::SetupStepChart(chart, m, zmk::StepLegendTexts(850.4, 80, 100, 380, 177.3));
     for (auto _ : state)
         benchmark::DoNotOptimize(zmk::EncodePng(zmk::RenderStepChart(chart, *typeface)));

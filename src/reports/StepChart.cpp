@@ -14,7 +14,7 @@ TStepLegend StepLegendTexts(double duty, double liquidIn, double liquidOut, doub
                        Format("%0.1f - %0.1f °C", airOn, airOff)};
 }
 
-TDataChart::TDataChart()
+TStepChart::TStepChart()
 {
     const TColor colours[kSeriesCount] = {colors::Red, colors::Green, colors::Navy, colors::Olive,
                                           colors::Black};
@@ -33,14 +33,14 @@ TDataChart::TDataChart()
         Labels[i] = "Data " + std::to_string(i);
 }
 
-void TDataChart::SetData(TChartMatrix matrix)
+void TStepChart::SetData(TChartMatrix matrix)
 {
     Data = std::move(matrix);
     First = 0;
     Last = Data.empty() ? -1 : static_cast<int>(Data[0].size()) - 1;
 }
 
-void TDataChart::EnableSeries(const std::vector<int>& series)
+void TStepChart::EnableSeries(const std::vector<int>& series)
 {
     Enabled.fill(false);
     for (const int s : series)
@@ -48,19 +48,19 @@ void TDataChart::EnableSeries(const std::vector<int>& series)
             Enabled[s] = true;
 }
 
-void TDataChart::SetRange(int first, int last)
+void TStepChart::SetRange(int first, int last)
 {
     First = first;
     Last = last;
 }
 
-void TDataChart::SetAxisTitles(std::string xTitle, std::string yTitle)
+void TStepChart::SetAxisTitles(std::string xTitle, std::string yTitle)
 {
     Plot.XTitle = std::move(xTitle);
     Plot.YTitle = std::move(yTitle);
 }
 
-void TDataChart::Redraw(ICanvas& canvas, int width, int height)
+void TStepChart::Redraw(ICanvas& canvas, int width, int height)
 {
     canvas.Brush = TBrush{colors::White, TBrushStyle::Solid};
     canvas.FillRect(0, 0, width, height);
@@ -131,7 +131,7 @@ void TDataChart::Redraw(ICanvas& canvas, int width, int height)
     }
 }
 
-std::string TDataChart::PointerText(int px, int py) const
+std::string TStepChart::PointerText(int px, int py) const
 {
     const double x = Plot.PixelToX(px);
     const double y = Plot.PixelToY(py);
@@ -140,7 +140,7 @@ std::string TDataChart::PointerText(int px, int py) const
     return "";
 }
 
-void SetupStepChart(TDataChart& chart, TChartMatrix matrix, TStepLegend legend)
+void SetupStepChart(TStepChart& chart, TChartMatrix matrix, TStepLegend legend)
 {
     chart.SetData(std::move(matrix));
     chart.EnableSeries({0, 1, 2});
@@ -151,7 +151,7 @@ void SetupStepChart(TDataChart& chart, TChartMatrix matrix, TStepLegend legend)
     chart.Legend = std::move(legend);
 }
 
-TRasterImage RenderStepChart(TDataChart& chart, TTypeface& typeface, int width, int height)
+TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width, int height)
 {
     const int fontSize = std::clamp(height / 36, 10, 24);
     const int panel = std::max(160, fontSize * 15);
@@ -171,7 +171,7 @@ TRasterImage RenderStepChart(TDataChart& chart, TTypeface& typeface, int width, 
     canvas.Font.Color = colors::Black;
     canvas.TextOut(x0 + 4, y, "Step-by-Step Simulation");
     y += line * 2;
-    for (int s = 0; s < TDataChart::kLabelCount; ++s) {
+    for (int s = 0; s < TStepChart::kLabelCount; ++s) {
         if (!chart.Enabled[s])
             continue;
         const auto& style = chart.Styles[s];

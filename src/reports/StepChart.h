@@ -1,7 +1,7 @@
 // The step-by-step chart without its window: the temperatures of the liquid, the air and the
 // fin surface at every slice through the coil, drawn with TWinPlot on a canvas, the legend
 // texts, the pointer read-out, and a PNG picture of the whole chart for the command line.
-// The GUI's chart window holds a TDataChart and calls Redraw on its own canvas.
+// The GUI's chart window holds a TStepChart and calls Redraw on its own canvas.
 #pragma once
 
 #include "reports/Canvas.h"
@@ -31,15 +31,15 @@ TStepLegend StepLegendTexts(double duty, double liquidIn, double liquidOut, doub
 using TChartMatrix = std::vector<std::vector<double>>;
 
 /// The chart window's content (data, step range, series, plot and legend), without the window;
-/// the job hands its step run over as TStepChart (app/CoilJob.h).
-class TDataChart
+/// the job hands its step run over as TStepChartData (app/CoilJob.h).
+class TStepChart
 {
 public:
     static constexpr int kSeriesCount = 5;
     static constexpr int kLabelCount = 4;
 
     /// Series styles and legend labels as the window starts with them.
-    TDataChart();
+    TStepChart();
 
     /// Takes the data and sets the range to all columns of row 0.
     void SetData(TChartMatrix matrix);
@@ -75,10 +75,10 @@ public:
 
 /// What the step command does to the chart: the data, series 0, 1 and 2 enabled and named
 /// "Fluid", "Air" and "Surface", axis titles "Step" and "degC", and the legend texts.
-void SetupStepChart(TDataChart& chart, TChartMatrix matrix, TStepLegend legend);
+void SetupStepChart(TStepChart& chart, TChartMatrix matrix, TStepLegend legend);
 
 /// The chart as a picture: the plot in a width x height area with the legend panel to its
 /// right (series labels in their colours, the value texts and the duty).
-TRasterImage RenderStepChart(TDataChart& chart, TTypeface& typeface, int width = 720, int height = 480);
+TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width = 720, int height = 480);
 
 } // namespace zmk

@@ -29,7 +29,7 @@ TChartMatrix rampMatrix(int steps, double from, double to)
 
 TEST(StepChart, WindowDefaultsAndCommandSetup)
 {
-    TDataChart chart;
+    TStepChart chart;
     EXPECT_THAT(chart.Labels, ::testing::ElementsAre("Data 0", "Data 1", "Data 2", "Data 3"));
     const TColor colours[] = {colors::Red, colors::Green, colors::Navy, colors::Olive};
     for (int i = 0; i < 4; ++i) {
@@ -55,7 +55,7 @@ TEST(StepChart, WindowDefaultsAndCommandSetup)
 TEST(StepChart, RedrawRanges)
 {
     // 20 steps from 80 to 380: x 0..20 in steps of 3, y 65..395 in steps of 34.
-    TDataChart chart;
+    TStepChart chart;
     SetupStepChart(chart, rampMatrix(20, 80, 380), {});
     RecordingCanvas canvas;
     chart.Redraw(canvas, 600, 400);
@@ -94,7 +94,7 @@ TEST(StepChart, RedrawRanges)
 
 TEST(StepChart, DegenerateDataStillDraws)
 {
-    TDataChart chart;
+    TStepChart chart;
     RecordingCanvas canvas;
     // All values equal: the y range is opened around them instead of dividing by zero.
     SetupStepChart(chart, TChartMatrix(3, std::vector<double>(10, 50.0)), {});
@@ -119,7 +119,7 @@ TEST(StepChart, DegenerateDataStillDraws)
 
 TEST(StepChart, PointerReadOut)
 {
-    TDataChart chart;
+    TStepChart chart;
     SetupStepChart(chart, rampMatrix(20, 80, 380), {});
     RecordingCanvas canvas;
     chart.Redraw(canvas, 600, 400);
@@ -137,7 +137,7 @@ TEST(StepChart, PictureOfTheChart)
     } catch (const ZmkError&) {
         GTEST_SKIP() << "no sans font installed";
     }
-    TDataChart chart;
+    TStepChart chart;
     SetupStepChart(chart, rampMatrix(100, 80, 380), StepLegendTexts(850.4, 80, 100, 380, 177.3));
     const auto image = RenderStepChart(chart, *typeface, 720, 480);
     const auto decoded = testing::ReadPng(EncodePng(image));
