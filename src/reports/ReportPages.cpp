@@ -474,6 +474,14 @@ std::string ScreenPreviewImages(const std::filesystem::path& reportFolder, bool 
 
 // ---- the view -------------------------------------------------------------------------------
 
+std::filesystem::path SaveScreenPreview(IHtmlView& view, const std::filesystem::path& reportFolder)
+{
+    const auto file = reportFolder / reportfiles::ScreenReport;
+    WriteFileText(file, Utf8ToLatin1(view.DocumentSource()));
+    ShowPage(view, file);
+    return file;
+}
+
 void RefreshReportView(TReportView view, const TReportJob& job, TPageLines& page, IHtmlView& htmlView)
 {
     ThermalSummaryPage(job, page);

@@ -122,6 +122,10 @@ std::string CoilDrawingReportImages(const std::filesystem::path& reportFolder);
 /// the job is solved.
 std::string ScreenPreviewImages(const std::filesystem::path& reportFolder, bool solved);
 
+/// Before a print preview of the page on screen: the view's document is written unchanged as
+/// the report folder's "ScreenReport.htm" and loaded again; returns the file.
+std::filesystem::path SaveScreenPreview(IHtmlView& view, const std::filesystem::path& reportFolder);
+
 /// Rebuilds the chosen view: the thermal summary is always built and shown first, then the
 /// chosen view in its place, each saved as "ScreenReport.htm"; then the "status" element is
 /// shown only while the job is not solved. Throws EReportFileError when a page cannot be saved.

@@ -562,6 +562,15 @@ TEST_F(ReportPages, RefreshShowsTheThermalSummaryFirstThenTheChosenView)
     EXPECT_EQ(view.displayed.at("status"), true);
     EXPECT_THAT(view.DocumentSource(), HasSubstr("<pre id=\"status\">Not solved...</pre>"));
 
+    // The print preview of the page on screen saves what the view holds and loads it again.
+    const std::string shown = view.DocumentSource();
+    fs::remove(screen);
+    view.calls.clear();
+    EXPECT_EQ(SaveScreenPreview(view, r.ReportFolder), screen);
+    EXPECT_EQ(Latin1ToUtf8(Read(screen)), shown);
+    EXPECT_THAT(view.calls, ElementsAreArray(Lines{"clear", "load " + screen.string()}));
+    EXPECT_EQ(view.DocumentSource(), shown);
+
     // A report folder that cannot be written is an error, not a silent empty view.
     TReportJob lost = r;
     lost.ReportFolder = dir_.path() / "missing" / "";
