@@ -8,9 +8,10 @@ class App;
 namespace zmk::cli {
 
 void AddUnitsCommand(CLI::App& app);
-void AddGeometryCommand(CLI::App& app);
 void AddPropsCommand(CLI::App& app);
+void AddGeometryCommand(CLI::App& app);
 void AddSolveCommand(CLI::App& app);
 void AddStepCommand(CLI::App& app);
+void AddReportCommand(CLI::App& app);
 
 } // namespace zmk::cli

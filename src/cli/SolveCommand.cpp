@@ -1,12 +1,15 @@
 // zemtor solve and zemtor step: the coil job without its window. Each builds the default job of
 // a coil kind, applies the inputs given as entry-field values in their stored units, then runs
 // the Solve command (printing the thermal summary, or every result field as JSON) or the Step by
-// step command (printing the duty and the temperature matrix along the air path).
+// step command (printing the duty and the temperature matrix along the air path, and with --png
+// drawing its chart into a picture file).
 //
 // Exit status: 0 solved; 1 the solve raised an error (the program's message is printed) or an
 // argument was wrong; 2 the solve ended without converging (its status is printed).
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
+#include "cli/JobOptions.h"
+#include "cli/StepChartPng.h"
 
 #include "app/CoilJob.h"
 #include "app/Notifier.h"
@@ -30,131 +33,13 @@ namespace zmk::cli {
 
 namespace {
 
-struct JobOptions
+// The job's kind and inputs, and what the command prints.
+struct CommandOptions : JobOptions
 {
-    std::string kind = std::string(kKindZemtor);
-    std::vector<std::string> sets;
     bool json = false;
     bool csv = false;
+    std::string png; // step chart picture file; none when empty
 };
-
-// Messages are printed as they come, so that the catalogue's notes reach the user too.
-class PrintingNotifier : public INotifier
-{
-public:
-    void Message(const std::string& text) override
-    {
-        std::string s = text;
-        s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-        std::cerr << s << "\n";
-    }
-};
-
-std::string lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
-// Liquid kind by number (0..13) or by listed name, any letter case; -1 when it is neither.
-int liquidKindOf(const std::string& text)
-{
-    long long n;
-    if (TryStrToInt(text, n))
-        return n >= 0 && n < kLiquidKindCount ? static_cast<int>(n) : -1;
-    for (int k = 0; k < kLiquidKindCount; ++k)
-        if (lower(LiquidKindName(k)) == lower(text))
-            return k;
-    return -1;
-}
-
-std::string liquidKindList()
-{
-    std::string s;
-    for (int k = 0; k < kLiquidKindCount; ++k)
-        s += (k ? ", " : "") + std::to_string(k) + " \"" + LiquidKindName(k) + "\"";
-    return s;
-}
-
-struct Assignment
-{
-    std::string name;
-    std::string value;
-};
-
-Assignment splitAssignment(const std::string& text)
-{
-    const std::size_t eq = text.find('=');
-    if (eq == std::string::npos || eq == 0)
-        throw std::runtime_error("--set expects name=value, as edOnCoil=300, not '" + text + "'");
-    return {Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
-}
-
-// Applies the options to a job built for their kind: the liquid, the liquid control and the
-// spray first (they decide which fields may be edited), then the fields in the order given,
-// each typed and left as the user would.
-void applySettings(TCoilJob& job, const JobOptions& options)
-{
-    std::vector<Assignment> fields;
-    for (const std::string& text : options.sets) {
-        const Assignment a = splitAssignment(text);
-        const std::string key = lower(a.name);
-        if (key == "liquid") {
-            const int kind = liquidKindOf(a.value);
-            if (kind < 0 || !job.SetLiquidKind(kind))
-                throw std::runtime_error("liquid= expects a liquid kind: " + liquidKindList());
-        } else if (key == "control") {
-            const std::string v = lower(a.value);
-            if (v != "flow" && v != "temp")
-                throw std::runtime_error("control= expects flow or temp, not '" + a.value + "'");
-            const std::uint8_t want = v == "flow" ? wcFlow : wcTemp;
-            if (job.Coil()->LiquidState->ctrl != want)
-                job.ButtonFluidControlClick();
-        } else if (key == "spray") {
-            const std::string v = lower(a.value);
-            if (v != "on" && v != "off")
-                throw std::runtime_error("spray= expects on or off, not '" + a.value + "'");
-            job.SetSpray(v == "on");
-        } else {
-            fields.push_back(a);
-        }
-    }
-    for (const Assignment& a : fields) {
-        const std::optional<TEntryField> f = FindEntryField(a.name);
-        if (!f) {
-            std::string names;
-            for (const TEntryFieldInfo& info : EntryFields())
-                names += std::string(names.empty() ? "" : ", ") + info.Name;
-            throw std::runtime_error("unknown input '" + a.name + "'; the inputs are " + names +
-                                     ", control=flow|temp, spray=on|off and liquid=<kind>");
-        }
-        double value;
-        if (!TryStrToFloat(a.value, value))
-            throw std::runtime_error(a.name + "=" + a.value + ": not a number");
-        const TEntryFieldInfo& info = EntryFieldInfo(*f);
-        if (!job.Inputs[*f].Enabled)
-            throw std::runtime_error(std::string(info.Name) + " cannot be set under the liquid control '" +
-                                     job.Inputs.edLiquidControl + "' (use control=)");
-        if (!job.EnterField(*f, value))
-            std::cerr << "zemtor: " << info.Name << "=" << a.value << " is outside "
-                      << FloatToStr(info.RangeLo) << ".." << FloatToStr(info.RangeHi) << " "
-                      << info.StoredUnit << "; " << FloatToStr(job.Inputs[*f].Value) << " used\n";
-    }
-}
-
-// The default job of the kind, ready for the command.
-void buildJob(TCoilJob& job, const JobOptions& options)
-{
-    const std::optional<std::string> kind = CanonicalCoilKind(options.kind);
-    if (!kind)
-        throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + options.kind + "'");
-    job.KindCode = *kind;
-    job.SetKindDefaults();
-    job.BuildCoil();
-    if (!job.Coil())
-        throw CLI::RuntimeError(1);
-    applySettings(job, options);
-}
 
 std::string fmt(const char* format, double v)
 {
@@ -281,12 +166,12 @@ int solveExit(const TCoilJob& job)
     return job.Solved() ? 0 : 2;
 }
 
-void runSolve(const JobOptions& options)
+void runSolve(const CommandOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     TCoilJob job(&notifier);
-    buildJob(job, options);
+    BuildJob(job, options);
     job.ActionSolveExecute();
     const int rc = solveExit(job);
     if (rc == 1)
@@ -302,16 +187,18 @@ void runSolve(const JobOptions& options)
         throw CLI::RuntimeError(rc);
 }
 
-void runStep(const JobOptions& options)
+void runStep(const CommandOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     TCoilJob job(&notifier);
-    buildJob(job, options);
+    BuildJob(job, options);
     job.ActionStepByStepExecute();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
     const TStepChartData& chart = job.StepChart();
+    if (!options.png.empty())
+        WriteStepChartPng(chart, options.png);
     const char* sep = options.csv ? "," : "  ";
     if (options.csv) {
         std::cout << "duty," << FloatToStr(chart.Duty) << "\n";
@@ -338,41 +225,31 @@ void runStep(const JobOptions& options)
         throw CLI::RuntimeError(rc);
 }
 
-void addJobOptions(CLI::App* cmd, JobOptions& options)
-{
-    cmd->add_option("--kind", options.kind,
-                    "Coil kind: zmk (heat recovery), hwc (hot water), cwc (chilled water)")
-        ->default_str("zmk");
-    cmd->add_option(
-           "--set", options.sets,
-           "An input in its stored unit, named as its entry field (edOnCoil=300, edHumidityOn=0.008, "
-           "edAirMassflow, edFaceVelocity, edFluidInTemp, edFluidDT, edFluidFlow, edTubeVelocity, "
-           "edAltitude, edFinHeight, edFinnedLength, edRows, edFinDensity, edCircuits), or "
-           "control=flow|temp, spray=on|off, liquid=<kind number or name> (repeatable)")
-        ->type_name("NAME=VALUE");
-}
-
 } // namespace
 
 void AddSolveCommand(CLI::App& app)
 {
-    auto options = std::make_shared<JobOptions>();
+    auto options = std::make_shared<CommandOptions>();
     auto* cmd =
         app.add_subcommand("solve", "Rate the default coil of a kind, with inputs changed by --set, and "
                                     "print the thermal summary (or every result as JSON)");
-    addJobOptions(cmd, *options);
+    AddJobOptions(cmd, *options);
     cmd->add_flag("--json", options->json, "Print every result field as JSON, in stored units");
     cmd->callback([options] { runSolve(*options); });
 }
 
 void AddStepCommand(CLI::App& app)
 {
-    auto options = std::make_shared<JobOptions>();
+    auto options = std::make_shared<CommandOptions>();
     auto* cmd =
         app.add_subcommand("step", "Solve, then run the step-by-step simulation and print its duty and "
                                    "the temperatures of the 100 slices along the air path");
-    addJobOptions(cmd, *options);
+    AddJobOptions(cmd, *options);
     cmd->add_flag("--csv", options->csv, "Print comma-separated values");
+    cmd->add_option(
+           "--png", options->png,
+           "Also draw the chart of the temperatures, as the chart window shows it, into this PNG file")
+        ->type_name("FILE");
     cmd->callback([options] { runStep(*options); });
 }
 
