@@ -3,4 +3,4 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/build.sh" "$root/build"
-exec "$root/build/Quorvane/ZMK/zemtor" units "$@"
+exec "$root/build/Quorvane/ZMK/zemtor" solve "$@"

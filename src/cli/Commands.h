@@ -8,7 +8,9 @@ class App;
 namespace zmk::cli {
 
 void AddUnitsCommand(CLI::App& app);
-void AddGeometryCommand(CLI::App& app);
 void AddPropsCommand(CLI::App& app);
+void AddGeometryCommand(CLI::App& app);
+void AddSolveCommand(CLI::App& app);
+void AddStepCommand(CLI::App& app);
 
 } // namespace zmk::cli

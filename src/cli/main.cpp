@@ -11,8 +11,10 @@ int main(int argc, char** argv)
     CLI::App app{"zemtor - rates finned-tube coils: air on the fins, a pumped liquid in the tubes"};
     app.require_subcommand(1);
     zmk::cli::AddUnitsCommand(app);
-    zmk::cli::AddGeometryCommand(app);
     zmk::cli::AddPropsCommand(app);
+    zmk::cli::AddGeometryCommand(app);
+    zmk::cli::AddSolveCommand(app);
+    zmk::cli::AddStepCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,817 @@
+#include "app/CoilJob.h"
+
+#include "app/Notifier.h"
+#include "app/ProjectProperties.h"
+#include "engine/HeatExchanger.h"
+#include "units/ConvTools.h"
+#include "units/Errors.h"
+#include "units/NumText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace zmk {
+
+// ---- coil kinds ------------------------------------------------------------------------------
+
+namespace {
+
+std::string lowerCase(std::string_view text)
+{
+    std::string s(text);
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+std::string upperCase(std::string_view text)
+{
+    std::string s(text);
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return s;
+}
+
+} // namespace
+
+std::optional<std::string> CanonicalCoilKind(std::string_view code)
+{
+    const std::string lower = lowerCase(code);
+    if (lower == kKindColdWater || lower == kKindHotWater || lower == kKindZemtor)
+        return lower;
+    return std::nullopt;
+}
+
+std::string NextCoilKind(std::string_view code)
+{
+    const std::string lower = lowerCase(code);
+    if (lower == kKindColdWater)
+        return std::string(kKindHotWater);
+    if (lower == kKindHotWater)
+        return std::string(kKindZemtor);
+    return std::string(kKindColdWater);
+}
+
+// ---- start values ----------------------------------------------------------------------------
+
+std::string StartValuesCoilModel(const TStartValues& v)
+{
+    return Format("%0.4g %0.4g %0.4gr %0.4gf %0.4gc", v.fHeight * 1000, v.fLength * 1000, v.Rows, v.fpi,
+                  v.Circ);
+}
+
+namespace {
+
+// One column of the kind defaults.
+struct KindDefaults
+{
+    double dbi, wai, dbo, wao, vf;
+    int LiquidSpec;
+    const char* LiquidCaption;
+    double UserRo, UserCp, UserMu, UserKo;
+    double twi, two;
+};
+
+constexpr KindDefaults kColdDefaults{24.0,   0.0095, 12.6,       0.008,       2.5, 0,    "Water",
+                                     999.74, 4.196,  0.00137561, 0.000583141, 5.0, 10.78};
+constexpr KindDefaults kHotDefaults{5.0,      0.004, 41.18,       0.004,       2.7,  0,     "Water",
+                                    987.1565, 4.182, 0.000528932, 0.000645357, 60.0, 43.989};
+constexpr KindDefaults kZemtorDefaults{380.0, 0.005,  177.3,    0.005,     2.7,  1,    "Thermal Oil",
+                                       805.3, 2.2328, 0.004034, 0.0001278, 80.0, 100.0};
+
+} // namespace
+
+bool SetKindDefaults(std::string_view code, TStartValues& v)
+{
+    const std::string lower = lowerCase(code);
+    const KindDefaults* d = nullptr;
+    if (lower == kKindColdWater)
+        d = &kColdDefaults;
+    else if (lower == kKindHotWater)
+        d = &kHotDefaults;
+    else if (lower == kKindZemtor)
+        d = &kZemtorDefaults;
+    else
+        return false;
+
+    v.Pa = 101.325;
+    v.dbi = d->dbi;
+    v.wai = d->wai;
+    v.dbo = d->dbo;
+    v.wao = d->wao;
+    v.vf = d->vf;
+    v.LiquidSpec = d->LiquidSpec;
+    v.LiquidCaption = d->LiquidCaption;
+    v.UserRo = d->UserRo;
+    v.UserCp = d->UserCp;
+    v.UserMu = d->UserMu;
+    v.UserKo = d->UserKo;
+    v.mw = 1.2;
+    v.twi = d->twi;
+    v.two = d->two;
+    v.LiquidControl = 1;
+    v.CoilMaker = "typical";
+    v.tube = 4;
+    v.fHeight = 0.5334;
+    v.fLength = 1.2;
+    v.Rows = 4;
+    v.fpi = 10;
+    v.Circ = 14;
+    v.CoilModel = StartValuesCoilModel(v);
+    return true;
+}
+
+// ---- entry fields ----------------------------------------------------------------------------
+
+namespace {
+
+using F = TEntryField;
+
+const std::array<TEntryFieldInfo, kEntryFieldCount> kEntryFields{{
+    {F::edFinHeight, "edFinHeight", "H", utLengthMeasure, "m", "inch", "%0.2f", 0.1, 50},
+    {F::edFinnedLength, "edFinnedLength", "L", utLengthMeasure, "m", "mm", "%0.1f", 0.1, 100},
+    {F::edRows, "edRows", "row", utNone, "", "", "%0.1f", 1, 20},
+    {F::edFinDensity, "edFinDensity", "", utFinDensity, "fpi", "fpi", "%0.4f", 0.01, 50},
+    {F::edCircuits, "edCircuits", "C", utNone, "", "", "%0.1f", 1, 100},
+    {F::edAltitude, "edAltitude", "Altitude", utAltitude, "m", "m", "%0.1f", 0, 2000},
+    {F::edOnCoil, "edOnCoil", "Air Temp On", utTemperature, "°C", "°C", "%0.1f", -60, 900},
+    {F::edHumidityOn, "edHumidityOn", "Humidity On", utHumidity, "kg/kg", "g/kg", "%0.2f", 0, 0.5},
+    {F::edAirMassflow, "edAirMassflow", "Air flow", utMassFlow, "kg/s", "kg/s", "%0.4f", 0.01, 500},
+    {F::edFaceVelocity, "edFaceVelocity", "Face velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.01, 50},
+    {F::edFluidInTemp, "edFluidInTemp", "Fluid In temp", utTemperature, "°C", "°C", "%0.1f", -60, 900},
+    {F::edFluidDT, "edFluidDT", "Fluid dT", utTemperatureChange, "K", "°C", "%0.1f", 0.01, 1000},
+    {F::edFluidFlow, "edFluidFlow", "Fluid flow", utMassFlow, "kg/s", "kg/s", "%0.4f", 0.01, 500},
+    {F::edTubeVelocity, "edTubeVelocity", "Tube velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.01, 100},
+}};
+
+// The members of TJobInputs in field order.
+constexpr std::array<TEntryValue TJobInputs::*, kEntryFieldCount> kFieldMembers{
+    &TJobInputs::edFinHeight,    &TJobInputs::edFinnedLength, &TJobInputs::edRows,
+    &TJobInputs::edFinDensity,   &TJobInputs::edCircuits,     &TJobInputs::edAltitude,
+    &TJobInputs::edOnCoil,       &TJobInputs::edHumidityOn,   &TJobInputs::edAirMassflow,
+    &TJobInputs::edFaceVelocity, &TJobInputs::edFluidInTemp,  &TJobInputs::edFluidDT,
+    &TJobInputs::edFluidFlow,    &TJobInputs::edTubeVelocity,
+};
+
+} // namespace
+
+const std::array<TEntryFieldInfo, kEntryFieldCount>& EntryFields()
+{
+    return kEntryFields;
+}
+
+const TEntryFieldInfo& EntryFieldInfo(TEntryField field)
+{
+    return kEntryFields[static_cast<std::size_t>(field)];
+}
+
+std::optional<TEntryField> FindEntryField(std::string_view name)
+{
+    for (const TEntryFieldInfo& info : kEntryFields)
+        if (name == info.Name)
+            return info.Field;
+    return std::nullopt;
+}
+
+bool EntryRangeCheck(double& v, double lo, double hi)
+{
+    // A field only ever holds a number it could read; anything else counts as the low end.
+    if (!std::isfinite(v)) {
+        v = std::isinf(v) && v > 0 && hi != lo ? hi : lo;
+        return false;
+    }
+    if (std::fabs(lo - hi) < 1e-5 || (lo == 0 && hi == 0))
+        return true;
+    if (v < lo) {
+        if (lo != 0 && std::fabs((lo - v) / lo) <= 0.005)
+            return true;
+        v = lo;
+        return false;
+    }
+    if (v > hi) {
+        if (hi != 0 && std::fabs((v - hi) / hi) <= 0.005)
+            return true;
+        v = hi;
+        return false;
+    }
+    return true;
+}
+
+TEntryValue& TJobInputs::operator[](TEntryField field)
+{
+    return this->*kFieldMembers[static_cast<std::size_t>(field)];
+}
+
+const TEntryValue& TJobInputs::operator[](TEntryField field) const
+{
+    return this->*kFieldMembers[static_cast<std::size_t>(field)];
+}
+
+// ---- the job ---------------------------------------------------------------------------------
+
+namespace {
+
+// Material codes of the material label, by material index.
+std::string materialCode(int index)
+{
+    if (index < 0 || index >= static_cast<int>(MaterialTable.size()))
+        return "?";
+    return MaterialTable[static_cast<std::size_t>(index)].Short;
+}
+
+// A result the job shows or hands on must be a number: a value that slipped past the coil's
+// own checks is reported like any other arithmetic fault.
+void requireFinite(double x, const char* where)
+{
+    if (!std::isfinite(x))
+        throw EMathError(where,
+                         std::isnan(x) ? "Invalid floating point operation" : "Floating point overflow");
+}
+
+} // namespace
+
+TCoilJob::TCoilJob(INotifier* notifier) : notifier_(notifier)
+{
+    SetKindDefaults();
+}
+
+TCoilJob::~TCoilJob() = default;
+
+double TCoilJob::PressureFromAltitude(double z)
+{
+    return zmk::PressureFromAltitude(z);
+}
+
+double TCoilJob::AltitudeFromPressure(double P)
+{
+    return zmk::AltitudeFromPressure(P);
+}
+
+void TCoilJob::message(std::string_view text)
+{
+    if (notifier_)
+        notifier_->Message(std::string(text));
+}
+
+void TCoilJob::refreshView()
+{
+    if (View)
+        View->RefreshView();
+}
+
+void TCoilJob::SetSolved(bool value)
+{
+    solved_ = value;
+    if (notifier_)
+        notifier_->Status(std::string(value ? kSolvedStatus : kNotSolvedStatus));
+}
+
+void TCoilJob::SetKindDefaults()
+{
+    zmk::SetKindDefaults(KindCode, StartValues);
+}
+
+int TCoilJob::solveCoil()
+{
+    lastStatus_ = -1;
+    lastError_.clear();
+    try {
+        const TSolveStatus status = coil_->Solve();
+        requireFinite(coil_->Qt, "TCoilJob.Solve");
+        requireFinite(airOut_.db, "TCoilJob.Solve");
+        requireFinite(airOut_.w, "TCoilJob.Solve");
+        requireFinite(liquid_->tfo, "TCoilJob.Solve");
+        requireFinite(liquid_->m, "TCoilJob.Solve");
+        lastStatus_ = static_cast<int>(status);
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+        throw;
+    }
+    return lastStatus_;
+}
+
+void TCoilJob::BuildCoil()
+{
+    coil_.reset();
+    Inputs.CoilKindLabel = upperCase(KindCode);
+    lastStatus_ = -1;
+    lastError_.clear();
+
+    const TStartValues& sv = StartValues;
+    const std::optional<std::string> kind = CanonicalCoilKind(KindCode);
+    if (!kind) {
+        message(kCoilKindMessage);
+        SetSolved(false);
+        return;
+    }
+
+    try {
+        if (kind == kKindColdWater)
+            coil_ = std::make_unique<TColdWaterCoil>(sv.CoilMaker, sv.tube, sv.CoilModel);
+        else if (kind == kKindHotWater)
+            coil_ = std::make_unique<THotWaterCoil>(sv.CoilMaker, sv.tube, sv.CoilModel);
+        else
+            coil_ = std::make_unique<TZemtor>(sv.CoilMaker, sv.tube, sv.CoilModel);
+        coil_->SetFinHeight(sv.fHeight);
+        coil_->SetFinnedLength(sv.fLength);
+        coil_->SetRows(sv.Rows);
+        coil_->SetFinDensity(sv.fpi);
+        coil_->SetCircuits(sv.Circ);
+
+        SetState(airIn_, sv.Pa, sv.dbi, sv.wai, kPairDbW);
+        SetState(airOut_, sv.Pa, sv.dbo, sv.wao, kPairDbW);
+
+        // The new liquid replaces the old one only now that no coil refers to it.
+        liquid_ = std::make_unique<TLiquid>(sv.LiquidCaption, sv.LiquidSpec, sv.mw, sv.twi, sv.two);
+        liquid_->UserRo = sv.UserRo;
+        liquid_->UserCp = sv.UserCp;
+        liquid_->UserMu = sv.UserMu;
+        liquid_->UserKo = sv.UserKo;
+        coil_->Attach(airIn_, airOut_, *liquid_);
+    } catch (const std::exception& e) {
+        // Start values that no coil can be built from (say, a stored liquid whose properties
+        // have no value): the job is left without a coil rather than with a half-built one.
+        coil_.reset();
+        lastError_ = e.what();
+        message("The coil could not be built from the start values...\r\n\r\n" + lastError_);
+        SetSolved(false);
+        return;
+    }
+
+    try {
+        coil_->SetFaceVelocity(sv.vf);
+        coil_->LiquidState->SetInletTemp(sv.twi);
+        coil_->LiquidState->SetMassFlow(sv.mw);
+        coil_->LiquidState->ctrl = static_cast<std::uint8_t>(sv.LiquidControl);
+        // The start values keep no temperature change of their own, but the captured leaving and
+        // inlet temperatures differ by it; without this a job under temperature control would
+        // come back with the default change instead of the user's.
+        const double dt = std::fabs(sv.two - sv.twi);
+        if (std::isfinite(dt) && dt >= EntryFieldInfo(TEntryField::edFluidDT).RangeLo)
+            coil_->LiquidState->designdt = dt;
+        SetSolved(solveCoil() == 0);
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+        SetSolved(false);
+    }
+    refreshView();
+    ShowInputs();
+}
+
+void TCoilJob::ApplyInputs()
+{
+    if (Inputs.Focused)
+        CommitField(*Inputs.Focused);
+    if (!coil_)
+        return;
+    const TJobInputs& in = Inputs;
+    coil_->SetGeometry({in.edFinHeight.Value, in.edFinnedLength.Value, in.edRows.Value, in.edFinDensity.Value,
+                        in.edCircuits.Value});
+    coil_->SetPressure(PressureFromAltitude(in.edAltitude.Value));
+    coil_->SetAirInDryBulb(in.edOnCoil.Value);
+    coil_->SetAirInMoisture(in.edHumidityOn.Value);
+    coil_->SetAirMassFlow(in.edAirMassflow.Value);
+    TLiquidState& ls = *coil_->LiquidState;
+    ls.SetInletTemp(in.edFluidInTemp.Value);
+    ls.designdt = in.edFluidDT.Value;
+    ls.SetMassFlow(in.edFluidFlow.Value);
+    coil_->Spray = in.cbSpray;
+}
+
+void TCoilJob::ShowInputs()
+{
+    if (!coil_)
+        return;
+    const TModelRec& rec = coil_->Geometry->Rec;
+    Inputs.MakerLabel = "Model: " + rec.Mnf + " " + rec.Model;
+    Inputs.MaterialLabel = materialCode(rec.Mt) + "/" + materialCode(rec.Mf);
+
+    Inputs.edFinHeight.Value = coil_->GetFinHeight();
+    Inputs.edFinnedLength.Value = coil_->GetFinnedLength();
+    Inputs.edRows.Value = coil_->GetRows();
+    Inputs.edFinDensity.Value = coil_->GetFinDensity();
+    Inputs.edCircuits.Value = coil_->GetCircuits();
+    Inputs.edAltitude.Value = AltitudeFromPressure(coil_->GetPressure());
+    Inputs.edOnCoil.Value = coil_->GetAirInDryBulb();
+    Inputs.edHumidityOn.Value = coil_->GetAirInMoisture();
+    Inputs.edAirMassflow.Value = coil_->ma;
+    Inputs.edFaceVelocity.Value = coil_->Vf;
+    Inputs.edFluidType = liquid_->GetShortName();
+    ShowLiquidControl();
+    const TLiquidState& ls = *coil_->LiquidState;
+    Inputs.edFluidInTemp.Value = ls.GetInletTemp();
+    Inputs.edFluidDT.Value = ls.designdt;
+    Inputs.edFluidFlow.Value = ls.GetMassFlow();
+    Inputs.edTubeVelocity.Value = ls.vw;
+    Inputs.cbSpray = coil_->Spray;
+}
+
+void TCoilJob::ShowLiquidControl()
+{
+    if (!coil_)
+        return;
+    const int control = coil_->LiquidState->ctrl;
+    Inputs.edLiquidControl = LiquidControlName(control);
+    const bool temperature = control == wcTemp;
+    Inputs.edFluidDT.Enabled = temperature;
+    Inputs.edFluidFlow.Enabled = !temperature;
+    Inputs.edTubeVelocity.Enabled = !temperature;
+}
+
+void TCoilJob::CaptureStartValues()
+{
+    if (!coil_)
+        return;
+    TStartValues& sv = StartValues;
+    sv.Pa = coil_->GetPressure();
+    sv.dbi = airIn_.db;
+    sv.wai = airIn_.w;
+    sv.dbo = airOut_.db;
+    sv.wao = airOut_.w;
+    sv.vf = coil_->Vf;
+    sv.LiquidSpec = liquid_->LiquidSpec;
+    sv.LiquidCaption = liquid_->Caption;
+    sv.UserRo = liquid_->UserRo;
+    sv.UserCp = liquid_->UserCp;
+    sv.UserMu = liquid_->UserMu;
+    sv.UserKo = liquid_->UserKo;
+    const TLiquidState& ls = *coil_->LiquidState;
+    sv.mw = ls.GetMassFlow();
+    sv.twi = ls.GetInletTemp();
+    sv.two = ls.GetLeavingTemp();
+    sv.LiquidControl = ls.ctrl;
+    const TModelRec& rec = coil_->Geometry->Rec;
+    sv.CoilMaker = rec.Mnf;
+    sv.tube = rec.Tube;
+    sv.CoilModel = coil_->GetModel();
+    sv.fHeight = rec.fHeight;
+    sv.fLength = rec.fLength;
+    sv.Rows = rec.Rows;
+    sv.fpi = rec.fpi;
+    sv.Circ = rec.Circ;
+}
+
+void TCoilJob::GeometryChanged()
+{
+    if (!coil_)
+        return;
+    coil_->SetModel(coil_->GetModel());
+    coil_->SetFaceVelocity(Inputs.edFaceVelocity.Value);
+    SetSolved(solveCoil() == 0);
+}
+
+bool TCoilJob::StatesInChartRange() const
+{
+    if (!liquid_)
+        return false;
+    auto in = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+    bool ok = in(airIn_.db, -60, 80);
+    ok = in(airIn_.wb, -60, 80) && ok;
+    ok = in(airOut_.db, -60, 80) && ok;
+    ok = in(airOut_.wb, -60, 80) && ok;
+    ok = in(airIn_.w, 0.0001, 0.1) && ok;
+    ok = in(airOut_.w, 0.0001, 0.1) && ok;
+    ok = in(liquid_->tfi, -60, 80) && ok;
+    return ok;
+}
+
+// ---- fields and handlers -----------------------------------------------------------------------
+
+bool TCoilJob::TypeField(TEntryField f, double value)
+{
+    TEntryValue& fv = field(f);
+    if (!fv.Enabled) {
+        if (notifier_)
+            notifier_->Beep();
+        return false;
+    }
+    const TEntryFieldInfo& info = EntryFieldInfo(f);
+    const bool inRange = EntryRangeCheck(value, info.RangeLo, info.RangeHi);
+    if (!inRange && notifier_)
+        notifier_->Beep();
+    fv.Value = value;
+    fv.Modified = true;
+    Inputs.Focused = f;
+    return inRange;
+}
+
+void TCoilJob::CommitField(TEntryField f)
+{
+    using F = TEntryField;
+    switch (f) {
+    case F::edFinHeight:
+        edFinHeightExit();
+        break;
+    case F::edFinnedLength:
+        edFinnedLengthExit();
+        break;
+    case F::edRows:
+        edRowsExit();
+        break;
+    case F::edFinDensity:
+        edFinDensityExit();
+        break;
+    case F::edCircuits:
+        edCircuitsExit();
+        break;
+    case F::edAltitude:
+        edAltitudeExit();
+        break;
+    case F::edOnCoil:
+        edOnCoilExit();
+        break;
+    case F::edHumidityOn:
+        edHumidityOnExit();
+        break;
+    case F::edAirMassflow:
+        edAirMassflowExit();
+        break;
+    case F::edFaceVelocity:
+        edFaceVelocityExit();
+        break;
+    case F::edFluidInTemp:
+        edFluidInTempExit();
+        break;
+    case F::edFluidDT:
+        edFluidDTExit();
+        break;
+    case F::edFluidFlow:
+        edFluidFlowExit();
+        break;
+    case F::edTubeVelocity:
+        edTubeVelocityExit();
+        break;
+    }
+    field(f).Modified = false;
+    if (Inputs.Focused == f)
+        Inputs.Focused.reset();
+}
+
+bool TCoilJob::EnterField(TEntryField f, double value)
+{
+    const bool inRange = TypeField(f, value);
+    CommitField(f);
+    return inRange;
+}
+
+void TCoilJob::SetSpray(bool on)
+{
+    if (Inputs.cbSpray == on)
+        return;
+    Inputs.cbSpray = on;
+    cbSprayClick();
+}
+
+void TCoilJob::edFinHeightUnitsEdited(int displayIndex)
+{
+    UnitRec& q = Quantities().fat_height;
+    q.display = ClampUnitIndex(q.kind, displayIndex);
+}
+
+void TCoilJob::refreshEnteringAir()
+{
+    const double Pa = PressureFromAltitude(Inputs.edAltitude.Value);
+    SetState(airIn_, Pa, Inputs.edOnCoil.Value, Inputs.edHumidityOn.Value, kPairDbW);
+}
+
+void TCoilJob::edAltitudeExit()
+{
+    if (!Inputs.edAltitude.Modified)
+        return;
+    refreshEnteringAir();
+    SetSolved(false);
+}
+
+void TCoilJob::edOnCoilExit()
+{
+    if (!Inputs.edOnCoil.Modified)
+        return;
+    refreshEnteringAir();
+    SetSolved(false);
+}
+
+void TCoilJob::edHumidityOnExit()
+{
+    if (!Inputs.edHumidityOn.Modified)
+        return;
+    refreshEnteringAir();
+    SetSolved(false);
+}
+
+void TCoilJob::edAirMassflowExit()
+{
+    if (!Inputs.edAirMassflow.Modified)
+        return;
+    if (coil_)
+        coil_->SetAirMassFlow(Inputs.edAirMassflow.Value);
+    refreshEnteringAir();
+    if (coil_)
+        Inputs.edFaceVelocity.Value = coil_->Vf;
+    SetSolved(false);
+}
+
+void TCoilJob::edFaceVelocityExit()
+{
+    if (!Inputs.edFaceVelocity.Modified)
+        return;
+    refreshEnteringAir();
+    if (coil_) {
+        coil_->SetFaceVelocity(Inputs.edFaceVelocity.Value);
+        Inputs.edAirMassflow.Value = coil_->ma;
+    }
+    SetSolved(false);
+}
+
+void TCoilJob::edFluidFlowExit()
+{
+    if (!Inputs.edFluidFlow.Modified)
+        return;
+    if (coil_) {
+        coil_->LiquidState->SetMassFlow(Inputs.edFluidFlow.Value);
+        Inputs.edTubeVelocity.Value = coil_->LiquidState->vw;
+    }
+    SetSolved(false);
+}
+
+void TCoilJob::edTubeVelocityExit()
+{
+    if (!Inputs.edTubeVelocity.Modified)
+        return;
+    if (coil_) {
+        coil_->LiquidState->SetVelocity(Inputs.edTubeVelocity.Value);
+        Inputs.edFluidFlow.Value = coil_->LiquidState->GetMassFlow();
+    }
+    SetSolved(false);
+}
+
+void TCoilJob::edFinHeightExit()
+{
+    if (Inputs.edFinHeight.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::edFinnedLengthExit()
+{
+    if (Inputs.edFinnedLength.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::edRowsExit()
+{
+    if (Inputs.edRows.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::edFinDensityExit()
+{
+    if (Inputs.edFinDensity.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::edCircuitsExit()
+{
+    if (Inputs.edCircuits.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::edFluidInTempExit()
+{
+    if (Inputs.edFluidInTemp.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::edFluidDTExit()
+{
+    if (Inputs.edFluidDT.Modified)
+        SetSolved(false);
+}
+
+void TCoilJob::cbSprayClick()
+{
+    SetSolved(false);
+}
+
+void TCoilJob::ButtonFluidControlClick()
+{
+    if (!coil_)
+        return;
+    std::uint8_t& ctrl = coil_->LiquidState->ctrl;
+    ctrl = ctrl == wcTemp ? wcFlow : wcTemp;
+    ShowLiquidControl();
+}
+
+void TCoilJob::FluidTypeChanged()
+{
+    if (liquid_) {
+        Inputs.edFluidType = liquid_->GetShortName();
+        StartValues.UserRo = liquid_->UserRo;
+        StartValues.UserCp = liquid_->UserCp;
+        StartValues.UserMu = liquid_->UserMu;
+        StartValues.UserKo = liquid_->UserKo;
+    }
+    SetSolved(false);
+}
+
+bool TCoilJob::SetLiquidKind(int kind)
+{
+    if (!liquid_ || kind < 0 || kind >= kLiquidKindCount)
+        return false;
+    TLiquid& l = *liquid_;
+    l.LiquidSpec = kind;
+    l.WaterAdditive = 0;
+    l.AdditiveVolume = 0;
+    l.UserProps = false;
+    l.Update();
+    l.Caption = l.GetName();
+    l.UserRo = l.ro;
+    l.UserCp = l.Cp;
+    l.UserMu = l.mu;
+    l.UserKo = l.Ko;
+    if (coil_) // the capacity rate and velocity follow the new properties
+        coil_->LiquidState->SetMassFlow(l.m);
+    FluidTypeChanged();
+    return true;
+}
+
+void TCoilJob::CoilKindLabelMouseDown(bool ctrl)
+{
+    if (!ctrl)
+        return;
+    KindCode = NextCoilKind(KindCode);
+    BuildCoil();
+}
+
+void TCoilJob::ActionNewExecute()
+{
+    FileName = DataFolder + "Default" + ".zmx";
+    SetKindDefaults();
+    BuildCoil();
+    if (Properties)
+        Properties->ResetProperties();
+}
+
+void TCoilJob::ActionSolveExecute()
+{
+    if (Inputs.Focused)
+        CommitField(*Inputs.Focused);
+    if (!coil_) {
+        message(kCoilKindMessage);
+        return;
+    }
+    try {
+        ApplyInputs();
+        SetSolved(solveCoil() == 0);
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+        message(kNoSolutionMessage);
+        // The failed pass has overwritten results, so they are not shown as solved.
+        SetSolved(false);
+    }
+    ShowInputs();
+    refreshView();
+    if (View)
+        View->RedrawProfile();
+}
+
+void TCoilJob::ActionStepByStepExecute()
+{
+    if (Inputs.Focused)
+        CommitField(*Inputs.Focused);
+    if (!coil_) {
+        message(kCoilKindMessage);
+        return;
+    }
+    try {
+        ApplyInputs();
+        try {
+            SetSolved(solveCoil() == 0);
+        } catch (...) {
+            SetSolved(false);
+            throw;
+        }
+        ShowInputs();
+        refreshView();
+        double duty = 0;
+        coil_->StepByStep(duty);
+        requireFinite(duty, "TCoilJob.StepByStep");
+        for (const std::vector<double>& row : coil_->StepMatrix)
+            for (double t : row)
+                requireFinite(t, "TCoilJob.StepByStep");
+
+        TStepChart chart;
+        chart.Matrix = coil_->StepMatrix;
+        chart.Duty = duty;
+        chart.LastColumn = chart.Matrix.empty() ? -1 : static_cast<int>(chart.Matrix[0].size()) - 1;
+        const TLiquidState& ls = *coil_->LiquidState;
+        chart.Captions[0] = Format("Duty %0.3g kW", duty);
+        chart.Captions[1] = Format("%0.1f - %0.1f °C", ls.GetInletTemp(), ls.GetLeavingTemp());
+        chart.Captions[2] = Format("%0.1f - %0.1f °C", coil_->GetAirInDryBulb(), coil_->GetAirOutDryBulb());
+        stepChart_ = std::move(chart);
+        if (View)
+            View->ShowStepChart(stepChart_);
+    } catch (const std::exception& e) {
+        lastError_ = e.what();
+        message(kStepNoSolutionMessage);
+    }
+}
+
+} // namespace zmk

@@ -1,0 +1,351 @@
+// The coil job: the model side of the main window. One coil of one kind, the inputs that define
+// it (the window's entry fields, held here as plain values so that the job can be built, solved
+// and saved without a window), the start values it is built from and captured back into, and
+// the solved flag. The job owns the coil, the entering and leaving air states and the liquid;
+// the coil refers to the air states and the liquid and writes results into them.
+//
+// Every value is held in the stored (SI) unit of its field: °C, kPa, kg/s, m/s, m, kg/kg and
+// fins per inch. Messages and the solved status go to the job's notifier; the window plugs in
+// through IJobView to redraw its pages and show the step chart.
+#pragma once
+
+#include "app/StartupSettings.h"
+#include "properties/Psy.h"
+#include "units/Conv.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zmk {
+
+class INotifier;
+class TLiquid;
+class TLiquidCoil;
+class TProjectProperties;
+
+// ---- coil kinds ------------------------------------------------------------------------------
+
+/// Kind code of a chilled water cooling coil (`TColdWaterCoil`).
+inline constexpr std::string_view kKindColdWater = "cwc";
+/// Kind code of a hot water heating coil (`THotWaterCoil`).
+inline constexpr std::string_view kKindHotWater = "hwc";
+/// Kind code of a heat recovery coil, hot air into a liquid (`TZemtor`); the start-up kind.
+inline constexpr std::string_view kKindZemtor = "zmk";
+
+/// The kind code as one of the three lower-case codes when it names one (any letter case), else
+/// nothing.
+std::optional<std::string> CanonicalCoilKind(std::string_view code);
+/// The kind a Ctrl+click on the kind label steps to: "cwc" -> "hwc" -> "zmk" -> "cwc"; an unknown
+/// code steps to "cwc".
+std::string NextCoilKind(std::string_view code);
+
+// ---- start values ----------------------------------------------------------------------------
+
+/// The flat record of the job's inputs the coil is built from; the settings store keeps it
+/// between runs and the project file repeats it (one record, shared with the stored settings).
+using TStartValues = TStoredStartValues;
+
+/// The geometry text of the start values: "%0.4g %0.4g %0.4gr %0.4gf %0.4gc" of fin height and
+/// finned length in mm, rows, fin density and circuits ("533.4 1200 4r 10f 14c").
+std::string StartValuesCoilModel(const TStartValues& values);
+/// Writes the defaults of the kind (any letter case) into the start values and builds
+/// `CoilModel`; returns false, changing nothing, for a code that is none of the three.
+bool SetKindDefaults(std::string_view code, TStartValues& values);
+
+// ---- entry fields ----------------------------------------------------------------------------
+
+/// The numeric entry fields of the main window, in tab order.
+enum class TEntryField : int {
+    edFinHeight,
+    edFinnedLength,
+    edRows,
+    edFinDensity,
+    edCircuits,
+    edAltitude,
+    edOnCoil,
+    edHumidityOn,
+    edAirMassflow,
+    edFaceVelocity,
+    edFluidInTemp,
+    edFluidDT,
+    edFluidFlow,
+    edTubeVelocity,
+};
+inline constexpr int kEntryFieldCount = 14;
+
+/// What a numeric entry field is: its name, caption, quantity kind, the unit the job stores it
+/// in, the unit and format it is first shown with, and its range in the stored unit.
+struct TEntryFieldInfo
+{
+    TEntryField Field;
+    const char* Name;       ///< "edOnCoil"
+    const char* Caption;    ///< "Air Temp On"; empty for the fin density field (unit label only)
+    TUnitsType Kind;        ///< quantity kind of the field
+    const char* StoredUnit; ///< unit of the job's value ("°C"); empty for plain numbers
+    const char* ShownUnit;  ///< unit shown at start ("inch")
+    const char* Format;     ///< number format shown at start ("%0.2f")
+    double RangeLo;         ///< lowest accepted value, stored unit
+    double RangeHi;         ///< highest accepted value, stored unit
+};
+
+/// The fourteen fields in tab order (index = TEntryField).
+const std::array<TEntryFieldInfo, kEntryFieldCount>& EntryFields();
+/// The description of one field.
+const TEntryFieldInfo& EntryFieldInfo(TEntryField field);
+/// The field with that name (exact letter case), or nothing.
+std::optional<TEntryField> FindEntryField(std::string_view name);
+
+/// The range check of an entry field on value v: a value up to half a percent beyond a non-zero
+/// bound is accepted as typed; one further out becomes the nearer bound and the check fails.
+/// With both bounds 0, or equal, every number passes. A field only ever holds a number, so NaN
+/// becomes the lower bound and an infinity the bound on its side (the check fails).
+bool EntryRangeCheck(double& v, double lo, double hi);
+
+/// One numeric entry field as the job sees it.
+struct TEntryValue
+{
+    double Value = 0;      ///< stored unit
+    bool Modified = false; ///< the user changed it since it was last committed
+    bool Enabled = true;   ///< the user may edit it
+};
+
+/// The window's inputs: the fourteen numeric fields under their own names, the read-only texts,
+/// the spray check box and the labels the job writes.
+struct TJobInputs
+{
+    TEntryValue edFinHeight;    ///< fin height, m
+    TEntryValue edFinnedLength; ///< finned length, m
+    TEntryValue edRows;         ///< rows
+    TEntryValue edFinDensity;   ///< fins per inch
+    TEntryValue edCircuits;     ///< circuits
+    TEntryValue edAltitude;     ///< site altitude, m
+    TEntryValue edOnCoil;       ///< entering dry bulb, °C
+    TEntryValue edHumidityOn;   ///< entering moisture content, kg/kg
+    TEntryValue edAirMassflow;  ///< air mass flow, kg/s
+    TEntryValue edFaceVelocity; ///< air face velocity, m/s
+    TEntryValue edFluidInTemp;  ///< liquid inlet temperature, °C
+    TEntryValue edFluidDT;      ///< liquid design temperature change, K
+    TEntryValue edFluidFlow;    ///< liquid mass flow, kg/s
+    TEntryValue edTubeVelocity; ///< liquid velocity in the tubes, m/s
+
+    std::string edFluidType;     ///< the liquid's short caption (read-only)
+    std::string edLiquidControl; ///< "Temperature" or "Liquid flow" (read-only)
+    bool cbSpray = false;        ///< recirculating water spray
+
+    std::string CoilKindLabel; ///< the kind code in upper case ("ZMK")
+    std::string MakerLabel;    ///< "Model: " maker and catalogue model
+    std::string MaterialLabel; ///< tube and fin material codes ("Cu/Al")
+
+    /// The numeric field that has the focus, if any.
+    std::optional<TEntryField> Focused;
+
+    TEntryValue& operator[](TEntryField field);
+    const TEntryValue& operator[](TEntryField field) const;
+};
+
+// ---- messages --------------------------------------------------------------------------------
+
+/// Shown when the Solve command's solve raises an error.
+inline constexpr std::string_view kNoSolutionMessage =
+    "No solution found...\r\n\r\nCheck that the tube side fluid is\r\nwithin the temperature range!";
+/// Shown when anything in the Step by step command raises an error.
+inline constexpr std::string_view kStepNoSolutionMessage =
+    "There is no solution with this data...\r\n\r\nCheck that the tube side fluid is\r\nwithin the "
+    "temperature range!";
+/// Shown when a coil is built for a kind code that is none of the three.
+inline constexpr std::string_view kCoilKindMessage = "Coil kind not recognised...";
+/// Solved status texts.
+inline constexpr std::string_view kSolvedStatus = "Solved...";
+inline constexpr std::string_view kNotSolvedStatus = "Not Solved...";
+
+// ---- the window's side -----------------------------------------------------------------------
+
+/// What the Step by step chart shows: rows 0..2 of the step matrix as three curves.
+struct TStepChart
+{
+    std::string Title = "Step-by-Step Simulation";
+    std::array<std::string, 3> CurveNames{"Fluid", "Air", "Surface"};
+    std::string XTitle = "Step";
+    std::string YTitle = "degC";
+    int FirstColumn = 0;
+    int LastColumn = 0;
+    /// "Duty %0.3g kW", liquid "%0.1f - %0.1f °C" (in - out), air "%0.1f - %0.1f °C" (on - off).
+    std::array<std::string, 3> Captions;
+    /// The step matrix: 4 rows (liquid, air dry bulb, surface, air dew point) of 100 columns, °C.
+    std::vector<std::vector<double>> Matrix;
+    double Duty = 0; ///< duty of the step simulation, kW
+};
+
+/// The window the job works for. Every operation has an empty default, so a job without a
+/// window (the command line, the tests) needs none.
+class IJobView
+{
+public:
+    virtual ~IJobView() = default;
+    /// The current page is to be rebuilt from the coil.
+    virtual void RefreshView() {}
+    /// The temperature profile image is to be redrawn.
+    virtual void RedrawProfile() {}
+    /// Shows the Step by step chart modally.
+    virtual void ShowStepChart(const TStepChart& chart) { (void)chart; }
+};
+
+// ---- the job ---------------------------------------------------------------------------------
+
+/// The coil job. It starts with the kind "zmk" and the "zmk" start values, and no coil until the
+/// first BuildCoil.
+class TCoilJob
+{
+public:
+    /// A job that reports to `notifier` (nothing is reported when it is null).
+    explicit TCoilJob(INotifier* notifier = nullptr);
+    ~TCoilJob();
+    TCoilJob(const TCoilJob&) = delete;
+    TCoilJob& operator=(const TCoilJob&) = delete;
+
+    // --- state ---
+
+    /// The coil-kind code ("zmk", "hwc", "cwc"; compared without regard to letter case).
+    std::string KindCode = std::string(kKindZemtor);
+    /// The record the coil is built from.
+    TStartValues StartValues;
+    /// The entry fields.
+    TJobInputs Inputs;
+    /// The current project file name.
+    std::string FileName;
+    /// The user's data folder, ending with "/"; New names the job "Default.zmx" in it.
+    std::string DataFolder;
+    /// The project properties New resets; none when null.
+    TProjectProperties* Properties = nullptr;
+    /// The window; none when null.
+    IJobView* View = nullptr;
+
+    /// The coil, or null when none is built (or the kind was not recognised).
+    TLiquidCoil* Coil() const { return coil_.get(); }
+    /// The job's liquid, or null before the first build.
+    TLiquid* Liquid() const { return liquid_.get(); }
+    /// Entering air state.
+    TAirState& AirIn() { return airIn_; }
+    const TAirState& AirIn() const { return airIn_; }
+    /// Leaving air state.
+    TAirState& AirOut() { return airOut_; }
+    const TAirState& AirOut() const { return airOut_; }
+    /// The solved flag.
+    bool Solved() const { return solved_; }
+    /// Status of the last coil solve the job ran (0 converged), or -1 when it raised an error
+    /// or none ran.
+    int LastSolveStatus() const { return lastStatus_; }
+    /// The text of the last error a solve or step simulation raised; empty after a clean run.
+    const std::string& LastError() const { return lastError_; }
+    /// The chart of the last successful Step by step.
+    const TStepChart& StepChart() const { return stepChart_; }
+
+    void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
+
+    // --- job operations ---
+
+    /// Barometric pressure (kPa) at altitude z (m), standard atmosphere.
+    static double PressureFromAltitude(double z);
+    /// Altitude (m) of the barometric pressure P (kPa), standard atmosphere.
+    static double AltitudeFromPressure(double P);
+
+    /// Fills the start values with the defaults of the current kind (no change for an unknown
+    /// kind).
+    void SetKindDefaults();
+    /// Destroys the coil and builds a new one of the current kind from the start values, then
+    /// solves it once and shows its inputs. An unknown kind says "Coil kind not recognised..."
+    /// and leaves the job without a coil.
+    void BuildCoil();
+    /// Commits the focused field, then moves every input field into the coil.
+    void ApplyInputs();
+    /// Shows the coil's current inputs in the fields (without marking them modified).
+    void ShowInputs();
+    /// Copies the coil's state into the start values.
+    void CaptureStartValues();
+    /// Sets the solved flag and shows "Solved..." or "Not Solved...".
+    void SetSolved(bool value);
+    /// Shows the liquid control and enables the fields that go with it.
+    void ShowLiquidControl();
+    /// After the coil dialog changed the geometry: the coil re-applies its model text, the face
+    /// velocity is set from its field and the coil is solved. Errors reach the caller.
+    void GeometryChanged();
+    /// Whether every state of the job lies inside the psychrometric chart's range.
+    bool StatesInChartRange() const;
+
+    // --- what the user does to a field ---
+
+    /// The user types a value into a field (stored unit) and keeps the focus there: the field
+    /// brings it into range (a beep when it had to), marks itself modified and takes the focus.
+    /// Returns false when the value was replaced by a bound.
+    bool TypeField(TEntryField field, double value);
+    /// The user leaves a field: when it is modified its exit handler runs and the flag clears.
+    void CommitField(TEntryField field);
+    /// TypeField, then CommitField: a value typed and the field left.
+    bool EnterField(TEntryField field, double value);
+    /// The user clicks the spray check box to `on`.
+    void SetSpray(bool on);
+
+    // --- the window's handlers ---
+
+    /// The user chose another display unit for the fin height field: pages follow it.
+    void edFinHeightUnitsEdited(int displayIndex);
+    void edAltitudeExit();
+    void edOnCoilExit();
+    void edHumidityOnExit();
+    void edAirMassflowExit();
+    void edFaceVelocityExit();
+    void edFluidFlowExit();
+    void edTubeVelocityExit();
+    void edFinHeightExit();
+    void edFinnedLengthExit();
+    void edRowsExit();
+    void edFinDensityExit();
+    void edCircuitsExit();
+    void edFluidInTempExit();
+    void edFluidDTExit();
+    void cbSprayClick();
+    /// The "~" button: toggles the liquid control between "Temperature" and "Liquid flow".
+    void ButtonFluidControlClick();
+    /// After the fluid dialog closed (whatever it returned): the fluid type field and the start
+    /// values' user properties follow the liquid, and the job is not solved.
+    void FluidTypeChanged();
+    /// Makes the liquid one of the fourteen kinds (no additive, correlation properties), as the
+    /// fluid dialog does when a kind is picked, then FluidTypeChanged. False for a kind outside
+    /// 0..13 or before the first build.
+    bool SetLiquidKind(int kind);
+    /// A mouse press on the kind label: with Ctrl, steps to the next kind and rebuilds the coil
+    /// from the start values as they stand.
+    void CoilKindLabelMouseDown(bool ctrl);
+    /// New project: "Default.zmx" in the data folder, the kind's defaults, a new coil, and the
+    /// project properties reset.
+    void ActionNewExecute();
+    /// Solve (F9): applies the inputs, solves, shows the inputs, refreshes the view and the
+    /// profile image. An error raised by the solve says "No solution found...".
+    void ActionSolveExecute();
+    /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
+    /// An error says "There is no solution with this data...".
+    void ActionStepByStepExecute();
+
+private:
+    int solveCoil();
+    void refreshEnteringAir();
+    void message(std::string_view text);
+    void refreshView();
+    TEntryValue& field(TEntryField f) { return Inputs[f]; }
+
+    INotifier* notifier_ = nullptr;
+    TAirState airIn_;
+    TAirState airOut_;
+    std::unique_ptr<TLiquid> liquid_;
+    std::unique_ptr<TLiquidCoil> coil_;
+    bool solved_ = false;
+    int lastStatus_ = -1;
+    std::string lastError_;
+    TStepChart stepChart_;
+};
+
+} // namespace zmk

@@ -1,0 +1,616 @@
+// The coil job without its window: kind defaults, entry fields, the solved flag, the messages,
+// New, and the three coil kinds rated end to end.
+#include "app/CoilJob.h"
+
+#include "app/Notifier.h"
+#include "engine/HeatExchanger.h"
+#include "properties/Fluid.h"
+#include "properties/Psy.h"
+#include "units/Errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace zmk {
+
+namespace {
+
+using F = TEntryField;
+
+// A job of the kind, built with its defaults, reporting to its own recorder.
+struct Job
+{
+    explicit Job(std::string_view kind) : job(&notes)
+    {
+        job.KindCode = std::string(kind);
+        job.SetKindDefaults();
+        job.BuildCoil();
+    }
+    RecordingNotifier notes;
+    TCoilJob job;
+    TLiquidCoil& coil() { return *job.Coil(); }
+    const std::string& lastStatus() const { return notes.statuses.back(); }
+};
+
+struct ResetAdp
+{
+    ResetAdp() { TAdpDefault::Instance().Reset(); }
+    ~ResetAdp() { TAdpDefault::Instance().Reset(); }
+};
+
+// An air-side correlation that fails as an arithmetic fault inside the solve would.
+double failingCoefficient(const TAirSideGeometry&, const TAirState&, TAirResult&)
+{
+    throw EMathError("test", "Floating point division by zero");
+}
+
+} // namespace
+
+TEST(CoilJobKinds, DefaultsOfEachKind)
+{
+    struct Row
+    {
+        const char* code;
+        double dbi, wai, dbo, wao, vf;
+        int spec;
+        const char* caption;
+        double ro, cp, mu, ko, twi, two;
+    };
+    const Row rows[] = {
+        {"cwc", 24.0, 0.0095, 12.6, 0.008, 2.5, 0, "Water", 999.74, 4.196, 0.00137561, 0.000583141, 5.0,
+         10.78},
+        {"HWC", 5.0, 0.004, 41.18, 0.004, 2.7, 0, "Water", 987.1565, 4.182, 0.000528932, 0.000645357, 60.0,
+         43.989},
+        {"zmk", 380.0, 0.005, 177.3, 0.005, 2.7, 1, "Thermal Oil", 805.3, 2.2328, 0.004034, 0.0001278, 80.0,
+         100.0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.code);
+        TStartValues v;
+        ASSERT_TRUE(SetKindDefaults(r.code, v));
+        EXPECT_EQ(v.Pa, 101.325);
+        EXPECT_EQ(v.dbi, r.dbi);
+        EXPECT_EQ(v.wai, r.wai);
+        EXPECT_EQ(v.dbo, r.dbo);
+        EXPECT_EQ(v.wao, r.wao);
+        EXPECT_EQ(v.vf, r.vf);
+        EXPECT_EQ(v.LiquidSpec, r.spec);
+        EXPECT_EQ(v.LiquidCaption, r.caption);
+        EXPECT_EQ(v.UserRo, r.ro);
+        EXPECT_EQ(v.UserCp, r.cp);
+        EXPECT_EQ(v.UserMu, r.mu);
+        EXPECT_EQ(v.UserKo, r.ko);
+        EXPECT_EQ(v.mw, 1.2);
+        EXPECT_EQ(v.twi, r.twi);
+        EXPECT_EQ(v.two, r.two);
+        EXPECT_EQ(v.LiquidControl, 1);
+        EXPECT_EQ(v.CoilMaker, "typical");
+        EXPECT_EQ(v.tube, 4);
+        EXPECT_EQ(v.fHeight, 0.5334);
+        EXPECT_EQ(v.fLength, 1.2);
+        EXPECT_EQ(v.Rows, 4);
+        EXPECT_EQ(v.fpi, 10);
+        EXPECT_EQ(v.Circ, 14);
+        EXPECT_EQ(v.CoilModel, "533.4 1200 4r 10f 14c");
+    }
+
+    TStartValues v;
+    ASSERT_TRUE(SetKindDefaults("zmk", v));
+    v.fHeight = 0.6096;
+    v.Rows = 2.5;
+    EXPECT_EQ(StartValuesCoilModel(v), "609.6 1200 2.5r 10f 14c");
+    const TStartValues before = v;
+    EXPECT_FALSE(SetKindDefaults("xyz", v));
+    EXPECT_EQ(v.fHeight, before.fHeight);
+    EXPECT_EQ(v.CoilModel, before.CoilModel);
+
+    EXPECT_EQ(NextCoilKind("cwc"), "hwc");
+    EXPECT_EQ(NextCoilKind("HWC"), "zmk");
+    EXPECT_EQ(NextCoilKind("zmk"), "cwc");
+    EXPECT_EQ(CanonicalCoilKind("ZmK"), std::optional<std::string>("zmk"));
+    EXPECT_FALSE(CanonicalCoilKind("zmkx"));
+}
+
+TEST(CoilJobFields, RangesClampAsTheFieldsDo)
+{
+    struct Case
+    {
+        double typed, lo, hi, kept;
+        bool ok;
+    };
+    const Case cases[] = {
+        {0, 0.01, 500, 0.01, false},       {502, 0.01, 500, 502, true},
+        {600, 0.01, 500, 500, false},      {-60.2, -60, 900, -60.2, true},
+        {-61, -60, 900, -60, false},       {-0.001, 0, 0.5, 0, false},
+        {0.25, 0, 0.5, 0.25, true},        {1e9, 0, 0, 1e9, true},
+        {NAN, 0.01, 500, 0.01, false},     {INFINITY, -60, 900, 900, false},
+        {-INFINITY, -60, 900, -60, false},
+    };
+    for (const Case& c : cases) {
+        double v = c.typed;
+        EXPECT_EQ(EntryRangeCheck(v, c.lo, c.hi), c.ok) << c.typed;
+        EXPECT_EQ(v, c.kept) << c.typed;
+    }
+
+    // The table of fields: tab order, names and ranges in the stored unit.
+    const auto& fields = EntryFields();
+    for (int i = 0; i < kEntryFieldCount; ++i) {
+        EXPECT_EQ(static_cast<int>(fields[i].Field), i);
+        EXPECT_EQ(FindEntryField(fields[i].Name), fields[i].Field);
+    }
+    EXPECT_EQ(EntryFieldInfo(F::edOnCoil).RangeLo, -60);
+    EXPECT_EQ(EntryFieldInfo(F::edOnCoil).RangeHi, 900);
+    EXPECT_EQ(EntryFieldInfo(F::edHumidityOn).RangeHi, 0.5);
+    EXPECT_EQ(EntryFieldInfo(F::edTubeVelocity).RangeHi, 100);
+    EXPECT_STREQ(EntryFieldInfo(F::edFinHeight).ShownUnit, "inch");
+    EXPECT_FALSE(FindEntryField("edonCoil"));
+
+    // Typing out of range into the job's field keeps the bound and beeps.
+    Job j("zmk");
+    EXPECT_FALSE(j.job.TypeField(F::edOnCoil, 1200));
+    EXPECT_EQ(j.job.Inputs.edOnCoil.Value, 900);
+    EXPECT_TRUE(j.job.Inputs.edOnCoil.Modified);
+    EXPECT_EQ(j.job.Inputs.Focused, F::edOnCoil);
+    EXPECT_EQ(j.notes.beeps, 1);
+    j.job.CommitField(F::edOnCoil);
+    EXPECT_FALSE(j.job.Inputs.edOnCoil.Modified);
+    EXPECT_FALSE(j.job.Inputs.Focused);
+    EXPECT_EQ(j.job.AirIn().db, 900);
+}
+
+TEST(CoilJobAltitude, StandardAtmosphere)
+{
+    EXPECT_NEAR(TCoilJob::PressureFromAltitude(1000), 89.8745, 5e-5);
+    EXPECT_EQ(TCoilJob::PressureFromAltitude(0), 101.325);
+    EXPECT_NEAR(TCoilJob::AltitudeFromPressure(101.325), 0.0, 1e-9);
+    EXPECT_NEAR(TCoilJob::AltitudeFromPressure(TCoilJob::PressureFromAltitude(1500)), 1500, 1e-6);
+}
+
+TEST(CoilJob, FirstWindowShowsTheZmkDefaults)
+{
+    ResetAdp adp;
+    Job j("zmk");
+    const TJobInputs& in = j.job.Inputs;
+    ASSERT_NE(j.job.Coil(), nullptr);
+    EXPECT_TRUE(j.job.Solved());
+    EXPECT_EQ(j.lastStatus(), "Solved...");
+    EXPECT_EQ(in.CoilKindLabel, "ZMK");
+    EXPECT_NEAR(in.edAltitude.Value, 0.0, 1e-9);
+    EXPECT_EQ(in.edOnCoil.Value, 380.0);
+    EXPECT_NEAR(in.edHumidityOn.Value, 0.005, 1e-12);
+    EXPECT_NEAR(in.edFaceVelocity.Value, 2.7, 1e-9);
+    EXPECT_EQ(in.edFluidType, j.job.Liquid()->GetShortName());
+    EXPECT_EQ(j.job.Liquid()->Caption, "Thermal Oil");
+    EXPECT_EQ(j.job.Liquid()->LiquidSpec, 1);
+    EXPECT_EQ(in.edFluidInTemp.Value, 80.0);
+    EXPECT_NEAR(in.edFluidFlow.Value, 1.2, 1e-12);
+    EXPECT_EQ(in.edLiquidControl, "Liquid flow");
+    EXPECT_FALSE(in.edFluidDT.Enabled);
+    EXPECT_TRUE(in.edFluidFlow.Enabled);
+    EXPECT_TRUE(in.edTubeVelocity.Enabled);
+    EXPECT_NEAR(in.edFinHeight.Value, 0.5334, 1e-12); // 21.00 inch
+    EXPECT_NEAR(in.edFinnedLength.Value, 1.2, 1e-12);
+    EXPECT_EQ(in.edRows.Value, 4.0);
+    EXPECT_EQ(in.edFinDensity.Value, 10.0);
+    EXPECT_EQ(in.edCircuits.Value, 14.0);
+    EXPECT_EQ(in.MakerLabel.rfind("Model: typical ", 0), 0u) << in.MakerLabel;
+    EXPECT_EQ(in.MaterialLabel, "Cu/Al");
+    const double rho = SetState(101.325, 380.0, 0.005, kPairDbW).rho;
+    EXPECT_NEAR(in.edAirMassflow.Value, 2.7 * j.coil().GetAf() * rho, 1e-9);
+    EXPECT_FALSE(j.job.StatesInChartRange()); // 380 °C is beyond the chart
+}
+
+TEST(CoilJob, ZmkEnergyBalance)
+{
+    ResetAdp adp;
+    Job j("zmk");
+    TLiquidCoil& c = j.coil();
+    ASSERT_EQ(j.job.LastSolveStatus(), 0);
+    const TLiquid& l = *j.job.Liquid();
+    EXPECT_EQ(c.AirCooling, kAirCooling);
+    EXPECT_GT(c.Qt, 10);
+    EXPECT_LT(c.Qt, c.Qmax);
+    EXPECT_NEAR(c.Qt, c.Ca * (j.job.AirIn().db - j.job.AirOut().db), 1e-6 * c.Qt);
+    EXPECT_NEAR(c.Qt, c.LiquidState->cw * (l.tfo - l.tfi), 1e-3);
+    EXPECT_EQ(j.job.AirOut().w, j.job.AirIn().w);
+    EXPECT_GT(l.tfo, l.tfi);
+    EXPECT_LT(j.job.AirOut().db, 380);
+    EXPECT_GT(j.job.AirOut().db, l.tfi);
+}
+
+TEST(CoilJob, WaterCoilsRate)
+{
+    ResetAdp adp;
+    {
+        Job j("hwc");
+        TLiquidCoil& c = j.coil();
+        const TLiquid& l = *j.job.Liquid();
+        ASSERT_EQ(j.job.LastSolveStatus(), 0);
+        EXPECT_TRUE(j.job.StatesInChartRange());
+        EXPECT_GT(c.Qt, 10);
+        EXPECT_GT(j.job.AirOut().db, j.job.AirIn().db);
+        EXPECT_LT(j.job.AirOut().db, l.tfi);
+        EXPECT_LT(l.tfo, l.tfi);
+        EXPECT_NEAR(c.Qs, c.Ca * (j.job.AirOut().db - j.job.AirIn().db), 1e-6 * c.Qt);
+        EXPECT_NEAR(c.Qt, c.LiquidState->cw * (l.tfi - l.tfo), 2e-3 * c.Qt);
+        // The leaving state comes from its dry bulb and enthalpy, so its moisture content carries
+        // the difference between the entering specific heat and the enthalpy's own.
+        EXPECT_NEAR(j.job.AirOut().w, j.job.AirIn().w, 1e-5);
+    }
+    {
+        Job j("cwc"); // 24 °C air at 9.5 g/kg on water at 5 °C: condensing
+        TLiquidCoil& c = j.coil();
+        const TLiquid& l = *j.job.Liquid();
+        ASSERT_EQ(j.job.LastSolveStatus(), 0);
+        EXPECT_NE(c.SurfaceCondition, scDry);
+        EXPECT_GT(c.Qt, c.Qs);
+        EXPECT_GT(c.Qs, 0);
+        EXPECT_LT(j.job.AirOut().w, j.job.AirIn().w);
+        EXPECT_LT(j.job.AirOut().db, j.job.AirIn().db);
+        EXPECT_GT(l.tfo, l.tfi);
+        EXPECT_NEAR(c.Qt, c.LiquidState->cw * (l.tfo - l.tfi), 2e-3 * c.Qt);
+        EXPECT_NEAR(c.Qt, c.ma * (j.job.AirIn().h - j.job.AirOut().h), 2e-2 * c.Qt);
+        EXPECT_EQ(TAdpDefault::Instance().Value(), c.ADP);
+    }
+    {
+        Job j("cwc"); // dry air: the surface stays above the dew point
+        ASSERT_TRUE(j.job.EnterField(F::edHumidityOn, 0.003));
+        j.job.ActionSolveExecute();
+        TLiquidCoil& c = j.coil();
+        ASSERT_TRUE(j.job.Solved());
+        EXPECT_EQ(c.SurfaceCondition, scDry);
+        EXPECT_NEAR(c.Qs, c.Qt, 1e-9);
+        EXPECT_NEAR(j.job.AirOut().w, 0.003, 1e-9);
+        EXPECT_NEAR(c.ADP, j.job.AirIn().dewpoint, 1e-9);
+        EXPECT_GT(c.Qt, 1);
+    }
+}
+
+TEST(CoilJob, ColdCoilReachesDryWetAndPartWet)
+{
+    ResetAdp adp;
+    Job j("cwc");
+    bool seen[3] = {false, false, false};
+    for (double w = 0.003; w <= 0.016; w += 0.0005) {
+        j.job.EnterField(F::edHumidityOn, w);
+        j.job.ActionSolveExecute();
+        ASSERT_GE(j.job.LastSolveStatus(), 0) << w;
+        const int sc = j.coil().SurfaceCondition;
+        ASSERT_LE(sc, 2);
+        seen[sc] = true;
+        EXPECT_TRUE(std::isfinite(j.coil().Qt)) << w;
+    }
+    EXPECT_TRUE(seen[scDry]);
+    EXPECT_TRUE(seen[scWet]);
+    EXPECT_TRUE(seen[scPartWet]);
+}
+
+TEST(CoilJob, SolvedFlagTable)
+{
+    ResetAdp adp;
+    RecordingNotifier notes;
+    TCoilJob job(&notes);
+    EXPECT_FALSE(job.Solved()); // start
+    job.BuildCoil();
+    EXPECT_TRUE(job.Solved());
+
+    // Every entry handler marks the job not solved, but only when its field was changed.
+    for (const TEntryFieldInfo& info : EntryFields()) {
+        SCOPED_TRACE(info.Name);
+        job.ActionSolveExecute();
+        ASSERT_TRUE(job.Solved());
+        job.CommitField(info.Field); // left without a change
+        EXPECT_TRUE(job.Solved());
+        if (!job.Inputs[info.Field].Enabled)
+            job.ButtonFluidControlClick();
+        job.EnterField(info.Field, job.Inputs[info.Field].Value);
+        EXPECT_FALSE(job.Solved());
+        EXPECT_EQ(notes.statuses.back(), "Not Solved...");
+        if (job.Coil()->LiquidState->ctrl != wcFlow)
+            job.ButtonFluidControlClick();
+    }
+
+    job.ActionSolveExecute();
+    job.SetSpray(false); // no click: unchanged
+    EXPECT_TRUE(job.Solved());
+    job.SetSpray(true);
+    EXPECT_FALSE(job.Solved());
+    job.SetSpray(false);
+    job.ActionSolveExecute();
+    ASSERT_TRUE(job.Solved());
+
+    job.ButtonFluidControlClick(); // the liquid control toggle leaves it alone
+    EXPECT_TRUE(job.Solved());
+    EXPECT_EQ(job.Inputs.edLiquidControl, "Temperature");
+    EXPECT_TRUE(job.Inputs.edFluidDT.Enabled);
+    EXPECT_FALSE(job.Inputs.edFluidFlow.Enabled);
+    EXPECT_FALSE(job.Inputs.edTubeVelocity.Enabled);
+    job.ButtonFluidControlClick();
+    EXPECT_TRUE(job.Solved());
+    EXPECT_EQ(job.Inputs.edLiquidControl, "Liquid flow");
+    EXPECT_FALSE(job.Inputs.edFluidDT.Enabled);
+
+    ASSERT_TRUE(job.SetLiquidKind(0)); // the fluid type
+    EXPECT_FALSE(job.Solved());
+    EXPECT_EQ(job.StartValues.UserRo, job.Liquid()->ro);
+    job.ActionStepByStepExecute();
+    EXPECT_TRUE(job.Solved());
+    job.GeometryChanged();
+    EXPECT_TRUE(job.Solved());
+    EXPECT_TRUE(notes.messages.empty());
+}
+
+TEST(CoilJob, TypedValueIsCommittedBySolve)
+{
+    ResetAdp adp;
+    Job j("zmk");
+    const double vf = j.coil().Vf;
+    j.job.TypeField(F::edAirMassflow, 3.0); // typed, F9 pressed without leaving the field
+    EXPECT_TRUE(j.job.Solved());
+    j.job.ActionSolveExecute();
+    EXPECT_FALSE(j.job.Inputs.edAirMassflow.Modified);
+    EXPECT_EQ(j.coil().ma, 3.0);
+    EXPECT_NEAR(j.job.Inputs.edFaceVelocity.Value, j.coil().Vf, 1e-12);
+    EXPECT_GT(j.coil().Vf, vf);
+    EXPECT_TRUE(j.job.Solved());
+    // The status went "Not Solved..." (the commit) and then "Solved..." (the solve).
+    ASSERT_GE(j.notes.statuses.size(), 2u);
+    EXPECT_EQ(j.notes.statuses[j.notes.statuses.size() - 2], "Not Solved...");
+}
+
+TEST(CoilJob, EnteringDryBulbAloneKeepsTheFlowUntilSolve)
+{
+    ResetAdp adp;
+    Job j("zmk");
+    const double ma = j.coil().ma, vf = j.coil().Vf;
+    j.job.EnterField(F::edOnCoil, 200);
+    EXPECT_EQ(j.job.AirIn().db, 200);
+    EXPECT_EQ(j.coil().ma, ma);
+    EXPECT_EQ(j.coil().Vf, vf);
+    EXPECT_EQ(j.job.Inputs.edFaceVelocity.Value, vf);
+    j.job.ActionSolveExecute();
+    EXPECT_NEAR(j.coil().ma, ma, 1e-12); // the mass flow of the field is kept...
+    EXPECT_LT(j.coil().Vf, vf);          // ...and the denser air needs a lower face velocity
+    EXPECT_NEAR(j.job.Inputs.edFaceVelocity.Value, j.coil().Vf, 1e-12);
+
+    // The face velocity field sets the mass flow at the current density.
+    j.job.EnterField(F::edFaceVelocity, 2.0);
+    EXPECT_NEAR(j.coil().Vf, 2.0, 1e-12);
+    EXPECT_NEAR(j.job.Inputs.edAirMassflow.Value, j.coil().ma, 1e-12);
+    // The tube velocity sets the liquid flow, and back.
+    j.job.EnterField(F::edTubeVelocity, 1.0);
+    EXPECT_NEAR(j.coil().LiquidState->vw, 1.0, 1e-12);
+    EXPECT_NEAR(j.job.Inputs.edFluidFlow.Value, j.coil().LiquidState->GetMassFlow(), 1e-12);
+    j.job.EnterField(F::edFluidFlow, 2.0);
+    EXPECT_NEAR(j.job.Inputs.edTubeVelocity.Value, j.coil().LiquidState->vw, 1e-12);
+    // Altitude: the pressure follows at the next Solve.
+    j.job.EnterField(F::edAltitude, 1000);
+    EXPECT_NEAR(j.job.AirIn().P, 89.8745, 1e-4);
+    j.job.ActionSolveExecute();
+    EXPECT_NEAR(j.coil().GetPressure(), 89.8745, 1e-4);
+    EXPECT_NEAR(j.job.Inputs.edAltitude.Value, 1000, 1e-6);
+}
+
+TEST(CoilJob, KindLabelAndNew)
+{
+    ResetAdp adp;
+    Job j("zmk");
+    j.job.DataFolder = "/data/";
+    j.job.CoilKindLabelMouseDown(false); // a plain click does nothing
+    EXPECT_EQ(j.job.KindCode, "zmk");
+    j.job.CoilKindLabelMouseDown(true);
+    EXPECT_EQ(j.job.KindCode, "cwc");
+    ASSERT_NE(j.job.Coil(), nullptr);
+    EXPECT_NE(dynamic_cast<TColdWaterCoil*>(j.job.Coil()), nullptr);
+    EXPECT_EQ(j.job.Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(j.job.AirIn().db, 380.0); // the start values were not reset
+    EXPECT_EQ(j.job.Inputs.edFluidInTemp.Value, 80.0);
+
+    j.job.ActionNewExecute();
+    EXPECT_EQ(j.job.FileName, "/data/Default.zmx");
+    EXPECT_EQ(j.job.KindCode, "cwc");
+    EXPECT_EQ(j.job.AirIn().db, 24.0);
+    EXPECT_EQ(j.job.Inputs.edFluidInTemp.Value, 5.0);
+    EXPECT_EQ(j.job.Liquid()->LiquidSpec, 0);
+    EXPECT_TRUE(j.job.Solved());
+
+    j.job.CoilKindLabelMouseDown(true);
+    EXPECT_NE(dynamic_cast<THotWaterCoil*>(j.job.Coil()), nullptr);
+    j.job.CoilKindLabelMouseDown(true);
+    EXPECT_NE(dynamic_cast<TZemtor*>(j.job.Coil()), nullptr);
+}
+
+TEST(CoilJob, Messages)
+{
+    ResetAdp adp;
+    {
+        Job j("zmk");
+        j.coil().SetAirCoefFn(failingCoefficient);
+        ASSERT_TRUE(j.job.Solved());
+        j.job.ActionSolveExecute();
+        ASSERT_EQ(j.notes.messages.size(), 1u);
+        EXPECT_EQ(j.notes.messages[0], "No solution found...\r\n\r\nCheck that the tube side fluid is\r\n"
+                                       "within the temperature range!");
+        EXPECT_FALSE(j.job.Solved()); // the failed pass has overwritten the results
+        EXPECT_EQ(j.job.LastSolveStatus(), -1);
+
+        j.job.ActionStepByStepExecute();
+        ASSERT_EQ(j.notes.messages.size(), 2u);
+        EXPECT_EQ(j.notes.messages[1],
+                  "There is no solution with this data...\r\n\r\nCheck that the tube side "
+                  "fluid is\r\nwithin the temperature range!");
+    }
+    {
+        // A solve error while building is swallowed: not solved, fields filled, no message.
+        // (Stored start values with no liquid flow: the heat recovery solve divides by it.)
+        RecordingNotifier notes;
+        TCoilJob job(&notes);
+        job.StartValues.mw = 0;
+        job.BuildCoil();
+        ASSERT_NE(job.Coil(), nullptr);
+        EXPECT_FALSE(job.Solved());
+        EXPECT_EQ(job.LastSolveStatus(), -1);
+        EXPECT_FALSE(job.LastError().empty());
+        EXPECT_TRUE(notes.messages.empty());
+        EXPECT_EQ(job.Inputs.edOnCoil.Value, 380.0);
+        EXPECT_EQ(job.Inputs.edFluidFlow.Value, 0.0);
+    }
+    {
+        RecordingNotifier notes;
+        TCoilJob job(&notes);
+        job.KindCode = "abc";
+        job.BuildCoil();
+        EXPECT_EQ(job.Coil(), nullptr);
+        ASSERT_EQ(notes.messages.size(), 1u);
+        EXPECT_EQ(notes.messages[0], "Coil kind not recognised...");
+        EXPECT_EQ(job.Inputs.CoilKindLabel, "ABC");
+        EXPECT_FALSE(job.Solved());
+        job.ApplyInputs(); // a job without a coil does nothing, and does not fall over
+        job.ShowInputs();
+        job.CaptureStartValues();
+        EXPECT_FALSE(job.StatesInChartRange());
+    }
+}
+
+TEST(CoilJob, GeometryChangedLetsErrorsThrough)
+{
+    ResetAdp adp;
+    Job j("hwc");
+    j.coil().SetAirCoefFn(failingCoefficient);
+    EXPECT_THROW(j.job.GeometryChanged(), EMathError);
+    EXPECT_TRUE(j.notes.messages.empty());
+}
+
+TEST(CoilJob, StepByStep)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        ResetAdp adp;
+        struct View : IJobView
+        {
+            int charts = 0, pages = 0, profiles = 0;
+            void ShowStepChart(const TStepChart&) override { ++charts; }
+            void RefreshView() override { ++pages; }
+            void RedrawProfile() override { ++profiles; }
+        } view;
+        Job j(kind);
+        j.job.View = &view;
+        j.job.ActionStepByStepExecute();
+        EXPECT_TRUE(j.notes.messages.empty());
+        EXPECT_EQ(view.charts, 1);
+        EXPECT_EQ(view.pages, 1);
+        EXPECT_EQ(view.profiles, 0); // the profile image is not redrawn by Step by step
+        const TStepChart& chart = j.job.StepChart();
+        EXPECT_EQ(chart.Title, "Step-by-Step Simulation");
+        ASSERT_EQ(chart.Matrix.size(), 4u);
+        ASSERT_EQ(chart.Matrix[0].size(), 100u);
+        EXPECT_EQ(chart.LastColumn, 99);
+        EXPECT_GT(chart.Duty, 0);
+        EXPECT_EQ(chart.Captions[0].rfind("Duty ", 0), 0u);
+        EXPECT_NE(chart.Captions[1].find(" °C"), std::string::npos);
+        for (const auto& row : chart.Matrix)
+            for (double t : row)
+                EXPECT_TRUE(std::isfinite(t));
+        j.job.ActionSolveExecute();
+        EXPECT_EQ(view.profiles, 1);
+    }
+}
+
+TEST(CoilJob, CapturedStartValuesRebuildTheSameCoil)
+{
+    ResetAdp adp;
+    Job j("zmk");
+    j.job.EnterField(F::edOnCoil, 300);
+    j.job.EnterField(F::edRows, 6);
+    j.job.EnterField(F::edFluidFlow, 2.0);
+    j.job.ButtonFluidControlClick();
+    j.job.EnterField(F::edFluidDT, 30);
+    j.job.ActionSolveExecute();
+    ASSERT_TRUE(j.job.Solved());
+    const double qt = j.coil().Qt;
+    j.job.CaptureStartValues();
+    EXPECT_EQ(j.job.StartValues.dbi, 300);
+    EXPECT_EQ(j.job.StartValues.Rows, 6);
+    EXPECT_EQ(j.job.StartValues.LiquidControl, 0);
+    j.job.BuildCoil();
+    ASSERT_TRUE(j.job.Solved());
+    EXPECT_NEAR(j.coil().Qt, qt, 1e-3);
+    EXPECT_EQ(j.job.Inputs.edRows.Value, 6);
+    EXPECT_EQ(j.job.Inputs.edLiquidControl, "Temperature");
+}
+
+// Every kind over the whole ranges of the entry fields: each solve either ends with a status and
+// finite results, or raises an error that the job turns into its message. Nothing else.
+TEST(CoilJobRobustness, SweepsTheEntryRanges)
+{
+    ResetAdp adp;
+    const double airTemps[] = {-60, 20, 380, 900};
+    const double humidities[] = {0, 0.5};
+    const double airFlows[] = {0.01, 500};
+    const double liquidTemps[] = {-60, 60, 900};
+    const double liquidFlows[] = {0.01, 500};
+    int solved = 0, failed = 0, unconverged = 0;
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        Job j(kind);
+        for (int liquid = 0; liquid < kLiquidKindCount; ++liquid) {
+            ASSERT_TRUE(j.job.SetLiquidKind(liquid));
+            for (int control = 0; control < 2; ++control) {
+                if (j.coil().LiquidState->ctrl != control)
+                    j.job.ButtonFluidControlClick();
+                for (double ta : airTemps)
+                    for (double w : humidities)
+                        for (double ma : airFlows)
+                            for (double tw : liquidTemps)
+                                for (double mw : liquidFlows) {
+                                    j.job.EnterField(F::edOnCoil, ta);
+                                    j.job.EnterField(F::edHumidityOn, w);
+                                    j.job.EnterField(F::edAirMassflow, ma);
+                                    j.job.EnterField(F::edFluidInTemp, tw);
+                                    if (control == 1)
+                                        j.job.EnterField(F::edFluidFlow, mw);
+                                    else
+                                        j.job.EnterField(F::edFluidDT, mw > 1 ? 1000 : 0.01);
+                                    const std::size_t messages = j.notes.messages.size();
+                                    j.job.ActionSolveExecute();
+                                    const TLiquidCoil& c = j.coil();
+                                    if (j.job.LastSolveStatus() < 0) {
+                                        ++failed;
+                                        ASSERT_EQ(j.notes.messages.size(), messages + 1);
+                                        EXPECT_FALSE(j.job.Solved());
+                                        continue;
+                                    }
+                                    ASSERT_EQ(j.notes.messages.size(), messages);
+                                    (j.job.Solved() ? solved : unconverged)++;
+                                    const double values[] = {c.Qt,
+                                                             c.Qs,
+                                                             c.e,
+                                                             c.Ntu,
+                                                             c.ho,
+                                                             c.Uo,
+                                                             j.job.AirOut().db,
+                                                             j.job.AirOut().w,
+                                                             j.job.Liquid()->tfo,
+                                                             j.job.Liquid()->m,
+                                                             c.LiquidState->cw,
+                                                             c.LiquidState->vw};
+                                    for (double v : values)
+                                        ASSERT_TRUE(std::isfinite(v))
+                                            << kind << " liquid " << liquid << " ctrl " << control << " ta "
+                                            << ta << " w " << w << " ma " << ma << " tw " << tw << " mw "
+                                            << mw;
+                                    for (const TEntryFieldInfo& info : EntryFields())
+                                        ASSERT_TRUE(std::isfinite(j.job.Inputs[info.Field].Value))
+                                            << info.Name;
+                                }
+            }
+        }
+    }
+    EXPECT_GT(solved, 0);
+    RecordProperty("solved", solved);
+    RecordProperty("failed", failed);
+    RecordProperty("unconverged", unconverged);
+}
+
+} // namespace zmk
