@@ -331,6 +331,26 @@ int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
     return v;
 }
 
+double TXMLFile::ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi)
+{
+    const double v = ReadFloat(parent, name, fallback);
+    if (readStatus_ == rsNone && !(v >= lo && v <= hi)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+int TXMLFile::ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi)
+{
+    const int v = ReadInt(parent, name, fallback);
+    if (readStatus_ == rsNone && (v < lo || v > hi)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
 bool TXMLFile::ReadBool(Node parent, const std::string& name, bool fallback)
 {
     return TextToBool(ReadText(parent, name, ""), fallback);

@@ -63,7 +63,10 @@ public:
     /// The liquid gives up Q kW: the mirror of AddHeat.
     void RemoveHeat(double Q);
 
-    /// Project-file forms of the state (element "liquidstate").
+    /// Project-file forms of the state: element `liquidstate` under node, holding the liquid,
+    /// designdt, cw, vw, vwideal and ctrl. Reading finds it without creating it, keeps every
+    /// value that is missing or out of range, takes the liquid only when it evaluates, and
+    /// then refreshes vw and cw from the liquid so that they agree with its flow.
     virtual void LoadFromXML(TXMLFile& file, TXMLFile::Node node);
     virtual void SaveToXML(TXMLFile& file, TXMLFile::Node node);
 
