@@ -439,7 +439,8 @@ class TZemtor : public TLiquidCoil
 {
 public:
     TZemtor(const std::string& makerName, int tubeIndex, const std::string& model);
-    /// Project-file form: finds or creates `zmk` under the root (reading also takes `zemtor`); the liquid state is read and written once more.
+    /// Project-file form: finds or creates `zmk` under the root (reading also takes `zemtor`); the liquid
+    /// state is read and written once more.
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
     TSolveStatus Solve() override;
