@@ -797,7 +797,7 @@ void TCoilJob::ActionStepByStepExecute()
             for (double t : row)
                 requireFinite(t, "TCoilJob.StepByStep");
 
-        TStepChart chart;
+        TStepChartData chart;
         chart.Matrix = coil_->StepMatrix;
         chart.Duty = duty;
         chart.LastColumn = chart.Matrix.empty() ? -1 : static_cast<int>(chart.Matrix[0].size()) - 1;

@@ -165,7 +165,7 @@ inline constexpr std::string_view kNotSolvedStatus = "Not Solved...";
 // ---- the window's side -----------------------------------------------------------------------
 
 /// What the Step by step chart shows: rows 0..2 of the step matrix as three curves.
-struct TStepChart
+struct TStepChartData
 {
     std::string Title = "Step-by-Step Simulation";
     std::array<std::string, 3> CurveNames{"Fluid", "Air", "Surface"};
@@ -191,7 +191,7 @@ public:
     /// The temperature profile image is to be redrawn.
     virtual void RedrawProfile() {}
     /// Shows the Step by step chart modally.
-    virtual void ShowStepChart(const TStepChart& chart) { (void)chart; }
+    virtual void ShowStepChart(const TStepChartData& chart) { (void)chart; }
 };
 
 // ---- the job ---------------------------------------------------------------------------------
@@ -217,7 +217,8 @@ public:
     TJobInputs Inputs;
     /// The current project file name.
     std::string FileName;
-    /// The user's data folder, ending with "/"; New names the job "Default.zmx" in it.
+    /// The user's data folder, ending with "/" (the program sets TFolders::DataFolder); New
+    /// names the job "Default.zmx" in it.
     std::string DataFolder;
     /// The project properties New resets; none when null.
     TProjectProperties* Properties = nullptr;
@@ -242,7 +243,7 @@ public:
     /// The text of the last error a solve or step simulation raised; empty after a clean run.
     const std::string& LastError() const { return lastError_; }
     /// The chart of the last successful Step by step.
-    const TStepChart& StepChart() const { return stepChart_; }
+    const TStepChartData& StepChart() const { return stepChart_; }
 
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
 
@@ -257,8 +258,10 @@ public:
     /// kind).
     void SetKindDefaults();
     /// Destroys the coil and builds a new one of the current kind from the start values, then
-    /// solves it once and shows its inputs. An unknown kind says "Coil kind not recognised..."
-    /// and leaves the job without a coil.
+    /// solves it once (an error there only leaves the job not solved) and shows its inputs. The
+    /// liquid's temperature change is taken from the start values' outlet and inlet temperatures.
+    /// An unknown kind says "Coil kind not recognised..." and leaves the job without a coil, as do
+    /// start values from which no coil can be built (with a message saying so).
     void BuildCoil();
     /// Commits the focused field, then moves every input field into the coil.
     void ApplyInputs();
@@ -324,10 +327,12 @@ public:
     /// project properties reset.
     void ActionNewExecute();
     /// Solve (F9): applies the inputs, solves, shows the inputs, refreshes the view and the
-    /// profile image. An error raised by the solve says "No solution found...".
+    /// profile image. An error raised by the solve says "No solution found..." and leaves the job
+    /// not solved, since the failed pass has overwritten results.
     void ActionSolveExecute();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
-    /// An error says "There is no solution with this data...".
+    /// An error says "There is no solution with this data..."; one raised by the solve also
+    /// leaves the job not solved.
     void ActionStepByStepExecute();
 
 private:
@@ -345,7 +350,7 @@ private:
     bool solved_ = false;
     int lastStatus_ = -1;
     std::string lastError_;
-    TStepChart stepChart_;
+    TStepChartData stepChart_;
 };
 
 } // namespace zmk

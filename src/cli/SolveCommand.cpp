@@ -311,7 +311,7 @@ void runStep(const JobOptions& options)
     job.ActionStepByStepExecute();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
-    const TStepChart& chart = job.StepChart();
+    const TStepChartData& chart = job.StepChart();
     const char* sep = options.csv ? "," : "  ";
     if (options.csv) {
         std::cout << "duty," << FloatToStr(chart.Duty) << "\n";

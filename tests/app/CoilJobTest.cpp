@@ -491,7 +491,7 @@ TEST(CoilJob, StepByStep)
         struct View : IJobView
         {
             int charts = 0, pages = 0, profiles = 0;
-            void ShowStepChart(const TStepChart&) override { ++charts; }
+            void ShowStepChart(const TStepChartData&) override { ++charts; }
             void RefreshView() override { ++pages; }
             void RedrawProfile() override { ++profiles; }
         } view;
@@ -502,7 +502,7 @@ TEST(CoilJob, StepByStep)
         EXPECT_EQ(view.charts, 1);
         EXPECT_EQ(view.pages, 1);
         EXPECT_EQ(view.profiles, 0); // the profile image is not redrawn by Step by step
-        const TStepChart& chart = j.job.StepChart();
+        const TStepChartData& chart = j.job.StepChart();
         EXPECT_EQ(chart.Title, "Step-by-Step Simulation");
         ASSERT_EQ(chart.Matrix.size(), 4u);
         ASSERT_EQ(chart.Matrix[0].size(), 100u);
