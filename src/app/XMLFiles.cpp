@@ -175,11 +175,16 @@ TXMLFile::TXMLFile(std::string fileName) : fileName_(std::move(fileName))
     std::error_code ec;
     if (fileName_.empty() || !fs::exists(fileName_, ec))
         return;
-    std::ifstream in(fileName_, std::ios::binary);
+    // A folder of that name is not read at all: reading one fails inside the stream library.
+    const bool folder = fs::is_directory(fileName_, ec);
+    std::ifstream in;
     std::string text;
-    if (in)
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in || fs::is_directory(fileName_, ec)) {
+    if (!folder) {
+        in.open(fileName_, std::ios::binary);
+        if (in)
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (folder || !in) {
         loadError_ = "Cannot read file \"" + fileName_ + "\"";
         readStatus_ = rsInvalidFileFormat;
         doc_.reset();

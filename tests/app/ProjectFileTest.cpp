@@ -420,10 +420,13 @@ TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
     std::string text = saved;
     text = replaceAll(text, "<tfi>83.000</tfi>", "<tfi>1,5</tfi>");
     auto setValue = [&](const std::string& name, const std::string& value) {
-        const size_t a = text.find("<" + name + ">");
+        size_t a = text.find("<" + name + ">");
+        if (a == std::string::npos)
+            a = text.find("<" + name + " ");
         ASSERT_NE(a, std::string::npos) << name;
+        a = text.find('>', a) + 1;
         const size_t b = text.find("</" + name + ">", a);
-        text.replace(a + name.size() + 2, b - a - name.size() - 2, value);
+        text.replace(a, b - a, value);
     };
     setValue("Pa", "0");
     setValue("ma", "-3");
@@ -437,7 +440,7 @@ TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
     ShellTestFolder::Write(path, text);
 
     ProjectJob b("zmk");
-    const double P = b.coil().GetPressure(), ma = b.coil().ma;
+    const double P = b.coil().GetPressure(), Vf = b.coil().Vf;
     const TAirState in = b.job.AirIn();
     const double tfi = b.liquid().tfi, userRo = b.liquid().UserRo, rows = b.coil().GetRows();
     const double designdt = b.coil().LiquidState->designdt;
@@ -448,7 +451,7 @@ TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
     EXPECT_NEAR(b.coil().GetPressure(), P, 1e-9);
     EXPECT_EQ(b.job.AirIn().db, in.db); // the pair is refused together
     EXPECT_NEAR(b.job.AirIn().wb, in.wb, 1e-9);
-    EXPECT_NEAR(b.coil().ma, ma, 1e-9 * ma);
+    EXPECT_NEAR(b.coil().Vf, Vf, 1e-9 * Vf); // the air flow follows the face velocity
     EXPECT_EQ(b.liquid().LiquidSpec, spec);
     EXPECT_EQ(b.liquid().UserRo, userRo);
     EXPECT_EQ(b.coil().LiquidState->ctrl, wcFlow);
