@@ -243,6 +243,23 @@ bool WriteChartDataFile(const std::string& fileName, const std::vector<std::stri
     return ok;
 }
 
+bool ExportChartData(const TCoilJob& job, const TProjectProperties* properties, const std::string& fileName,
+                     INotifier* notifier)
+{
+    auto tell = [&](std::string_view text) {
+        if (notifier)
+            notifier->Message(std::string(text));
+        return false;
+    };
+    if (!job.Solved() || !job.Coil())
+        return tell(kMustBeSolvedMessage);
+    if (!job.StatesInChartRange())
+        return tell(kChartRangeMessage);
+    if (!WriteChartDataFile(fileName, ChartDataLines(job, properties)))
+        return tell(kChartWriteMessage);
+    return true;
+}
+
 namespace {
 
 struct Stream
@@ -350,19 +367,9 @@ bool TExternalPrograms::HygronaEnabled(const TCoilJob& job)
 
 bool TExternalPrograms::ActionHygronaExecute(const TCoilJob& job, const TProjectProperties* properties)
 {
-    if (!job.Solved() || !job.Coil()) {
-        tell(std::string(kMustBeSolvedMessage));
-        return false;
-    }
-    if (!job.StatesInChartRange()) {
-        tell(std::string(kChartRangeMessage));
-        return false;
-    }
     const std::string file = ChartDataFile();
-    if (!WriteChartDataFile(file, ChartDataLines(job, properties))) {
-        tell(std::string(kChartWriteMessage));
+    if (!ExportChartData(job, properties, file, notifier_))
         return false;
-    }
     // The name travels as one word of the command line even when a folder has a blank in it.
     RunProgram(ChartProgram(), file.find(' ') == std::string::npos ? file : "\"" + file + "\"");
     return true;

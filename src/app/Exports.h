@@ -100,6 +100,11 @@ std::vector<std::string> CommandLineWords(std::string_view text);
 std::vector<std::string> ChartDataLines(const TCoilJob& job, const TProjectProperties* properties);
 /// Writes lines as Latin-1 text with CR LF line ends; false when any write fails.
 bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines);
+/// Steps 1 to 3 of the chart export: refuses an unsolved job ("Must be solved first...") and
+/// states outside the chart ("Temperature is out of range for Hygrona..."), then writes the chart
+/// data file ("Error writing Hygrona file" when that fails). False when it stopped.
+bool ExportChartData(const TCoilJob& job, const TProjectProperties* properties, const std::string& fileName,
+                     INotifier* notifier);
 /// The duty program's argument text: hot stream, cold stream, 0, U (W/(m²·K)), area, duty, 237.
 std::string DataCheckArguments(const TCoilJob& job);
 /// The LMTD calculator's argument text: hot inlet, hot outlet, cold inlet, cold outlet (°C).
