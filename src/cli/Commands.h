@@ -12,5 +12,7 @@ void AddPropsCommand(CLI::App& app);
 void AddGeometryCommand(CLI::App& app);
 void AddSolveCommand(CLI::App& app);
 void AddStepCommand(CLI::App& app);
+void AddNewCommand(CLI::App& app);
+void AddExportPsyCommand(CLI::App& app);
 
 } // namespace zmk::cli

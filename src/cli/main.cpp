@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     zmk::cli::AddGeometryCommand(app);
     zmk::cli::AddSolveCommand(app);
     zmk::cli::AddStepCommand(app);
+    zmk::cli::AddNewCommand(app);
+    zmk::cli::AddExportPsyCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

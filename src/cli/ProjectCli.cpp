@@ -1,0 +1,82 @@
+#include "cli/ProjectCli.h"
+
+#include "app/Notifier.h"
+#include "app/ProjectFile.h"
+
+#include <stdexcept>
+
+namespace zmk::cli {
+
+namespace {
+
+// Keeps the messages of one operation, passing each on as it comes.
+class CollectingNotifier : public INotifier
+{
+public:
+    explicit CollectingNotifier(INotifier* next) : next_(next) {}
+    void Message(const std::string& text) override
+    {
+        last = text;
+        if (next_)
+            next_->Message(text);
+    }
+    std::string last;
+
+private:
+    INotifier* next_;
+};
+
+} // namespace
+
+ProjectJob::ProjectJob(INotifier* notifier)
+    : store(ProgramSettingsFile()), properties(store, ReadRegisteredUser()), job(notifier)
+{
+    job.Properties = &properties;
+}
+
+void BuildDefault(ProjectJob& project, const std::string& kind)
+{
+    const std::optional<std::string> code = CanonicalCoilKind(kind);
+    if (!code)
+        throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + kind + "'");
+    project.job.KindCode = *code;
+    project.job.SetKindDefaults();
+    project.job.BuildCoil();
+    if (!project.job.Coil())
+        throw std::runtime_error("no coil could be built");
+}
+
+void OpenProjectFile(ProjectJob& project, const std::string& fileName, INotifier* notifier)
+{
+    BuildDefault(project, ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
+    CollectingNotifier told(nullptr);
+    const TOpenResult r = OpenProject(project.job, fileName, {&told});
+    if (!r.Exists || !r.Parsed)
+        throw std::runtime_error(TerminalText(told.last));
+    if (!told.last.empty() && notifier)
+        notifier->Message(told.last);
+}
+
+void SaveProjectFile(ProjectJob& project, const std::string& fileName)
+{
+    CollectingNotifier told(nullptr);
+    if (!SaveProjectAs(project.job, fileName, {&told}))
+        throw std::runtime_error(TerminalText(told.last));
+}
+
+std::string TerminalText(std::string text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace zmk::cli
