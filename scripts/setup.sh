@@ -9,6 +9,7 @@ packages=(
     libpugixml-dev libcli11-dev nlohmann-json3-dev
     zlib1g-dev libcurl4-openssl-dev
     libfreetype-dev fontconfig fonts-dejavu-core
+    chromium # opens the written report pages in the browser test
     clang libclang-rt-14-dev
 )
 

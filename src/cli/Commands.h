@@ -12,6 +12,7 @@ void AddPropsCommand(CLI::App& app);
 void AddGeometryCommand(CLI::App& app);
 void AddSolveCommand(CLI::App& app);
 void AddStepCommand(CLI::App& app);
+void AddReportCommand(CLI::App& app);
 void AddNewCommand(CLI::App& app);
 void AddExportPsyCommand(CLI::App& app);
 

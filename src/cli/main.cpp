@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     zmk::cli::AddGeometryCommand(app);
     zmk::cli::AddSolveCommand(app);
     zmk::cli::AddStepCommand(app);
+    zmk::cli::AddReportCommand(app);
     zmk::cli::AddNewCommand(app);
     zmk::cli::AddExportPsyCommand(app);
     try {

@@ -419,12 +419,6 @@ void TLiquidCoil::CheckResults(const char* where) const
             fc::Finite(v, where);
 }
 
-void TLiquidCoil::WriteReport(std::vector<std::string>&) {}
-
-void TLiquidCoil::WriteDiagnostics(std::vector<std::string>&) {}
-
-void TLiquidCoil::WriteThermalSummary(std::vector<std::string>&) {}
-
 // ---- The three coil kinds ----
 
 THotWaterCoil::THotWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model)
@@ -481,17 +475,5 @@ TZemtor::TZemtor(const std::string& makerName, int tubeIndex, const std::string&
     EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
     Spray = false;
 }
-
-void TZemtor::WriteReport(std::vector<std::string>&) {}
-
-void TZemtor::WriteDiagnostics(std::vector<std::string>&) {}
-
-void TZemtor::WriteThermalSummary(std::vector<std::string>&) {}
-
-void TColdWaterCoil::WriteReport(std::vector<std::string>&) {}
-
-void TColdWaterCoil::WriteDiagnostics(std::vector<std::string>&) {}
-
-void TColdWaterCoil::WriteThermalSummary(std::vector<std::string>&) {}
 
 } // namespace zmk

@@ -110,6 +110,10 @@ using TEffectivenessFn = std::function<double(double Ntu, double Cr)>;
 /// whose field 15 holds the air mass flow; fills the result record.
 using TAirCoefFn = std::function<double(const TAirSideGeometry&, const TAirState&, TAirResult&)>;
 
+/// The counterflow log mean temperature difference (K) of air dbi -> dbo against a liquid
+/// tfi -> tfo (°C); 0 when an end difference is 0 or the two have opposite signs.
+double LogMeanDt(double dbi, double dbo, double tfi, double tfo);
+
 /// Counterflow effectiveness for N transfer units and capacity ratio Cr (Cr may exceed 1); an
 /// overflowing exponential falls back to N/(N + 0.5).
 double CounterflowEffectiveness(double N, double Cr);
@@ -381,9 +385,14 @@ public:
     void UpdateTubeData() override;
     double DutyAt(double tIn, double tOut) override;
 
-    /// Result pages: HTML lines appended to a list the caller owns.
+    /// Result sections of the pages: HTML lines appended to a list the caller owns. They only
+    /// read, print the current fields of an unsolved coil too, and throw ZmkError when the
+    /// coil is not attached. Texts from the project or the catalogue are HTML-escaped.
+    /// The main report's table.
     virtual void WriteReport(std::vector<std::string>& lines);
+    /// The diagnostic page's preformatted block.
     virtual void WriteDiagnostics(std::vector<std::string>& lines);
+    /// The thermal summary's preformatted block, its warning and its "status" line.
     virtual void WriteThermalSummary(std::vector<std::string>& lines);
 
 protected:

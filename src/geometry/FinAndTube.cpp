@@ -577,8 +577,9 @@ std::vector<std::string> TFinAndTube::ManufacturingReport()
     std::vector<std::string> lines;
     lines.push_back("<pre>");
     lines.push_back("<b>Coil Manufacturing Report</b>");
-    lines.push_back(r.Mnf + " (" + r.Model + ")");
-    lines.push_back(SizeText);
+    // The maker, model and size texts come from the catalogue or a project file.
+    lines.push_back(HtmlEscape(r.Mnf) + " (" + HtmlEscape(r.Model) + ")");
+    lines.push_back(HtmlEscape(SizeText));
     if (std::string designation = MakerDesignation(); !designation.empty())
         lines.push_back(designation);
     lines.push_back("");

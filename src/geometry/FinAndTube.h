@@ -212,7 +212,8 @@ public:
     std::string MakerDesignation() const;
     /// "Mnf: Model\" Sx x Sy (tube/fin/casing)".
     std::string TubeLine() const;
-    /// The manufacturing report lines (HTML inside <pre>), values in the display units.
+    /// The manufacturing report lines (HTML inside <pre>), values in the display units; the
+    /// maker, model and size texts HTML-escaped.
     std::vector<std::string> ManufacturingReport();
 
     /// Recomputes every derived field from Rec, in order; a failing step sets ErrorCode 1 and

@@ -32,14 +32,84 @@ std::string regexQuote(std::string_view text)
     return std::regex_replace(std::string(text), special, R"(\$&)");
 }
 
-bool hasElement(const std::string& source, std::string_view id, bool imageOnly)
+std::regex elementPattern(std::string_view id, bool imageOnly)
 {
     const std::string tag = imageOnly ? "img" : "[a-zA-Z][a-zA-Z0-9]*";
-    const std::regex re("<" + tag + "\\b[^>]*\\bid\\s*=\\s*\"" + regexQuote(id) + "\"", std::regex::icase);
-    return std::regex_search(source, re);
+    return std::regex("<" + tag + "\\b[^>]*\\bid\\s*=\\s*\"" + regexQuote(id) + "\"[^>]*>",
+                      std::regex::icase);
+}
+
+bool hasElement(const std::string& source, std::string_view id, bool imageOnly)
+{
+    return std::regex_search(source, elementPattern(id, imageOnly));
+}
+
+constexpr std::string_view kHidden = " style=\"display:none\"";
+
+// The start tag of the element, or none.
+bool findElement(const std::string& source, std::string_view id, bool imageOnly, std::smatch& match)
+{
+    return std::regex_search(source, match, elementPattern(id, imageOnly));
 }
 
 } // namespace
+
+void TStaticHtmlView::LoadFile(const std::filesystem::path& fileName)
+{
+    fileName_ = fileName;
+    std::string bytes;
+    source_ = ReadFileBytes(fileName, bytes) ? Latin1ToUtf8(bytes) : std::string();
+}
+
+void TStaticHtmlView::Clear()
+{
+    source_.clear();
+    fileName_.clear();
+}
+
+void TStaticHtmlView::save() const
+{
+    WriteFileText(fileName_, Utf8ToLatin1(source_));
+}
+
+void TStaticHtmlView::SetElementDisplay(std::string_view id, bool shown)
+{
+    std::smatch m;
+    if (fileName_.empty() || !findElement(source_, id, false, m))
+        return;
+    std::string tag = m.str(0);
+    // The hiding style goes right after the tag name, where it is found again to show it.
+    const std::size_t nameEnd = tag.find_first_of(" \t\r\n/>", 1);
+    const bool hidden = tag.compare(nameEnd, kHidden.size(), kHidden) == 0;
+    if (hidden == !shown)
+        return;
+    if (shown)
+        tag.erase(nameEnd, kHidden.size());
+    else
+        tag.insert(nameEnd, kHidden);
+    source_.replace(static_cast<std::size_t>(m.position(0)), static_cast<std::size_t>(m.length(0)), tag);
+    save();
+}
+
+void TStaticHtmlView::ReplaceImage(std::string_view id, const std::vector<std::uint8_t>& png)
+{
+    std::smatch m;
+    if (fileName_.empty() || !findElement(source_, id, true, m))
+        return;
+    const std::string picture = fileName_.stem().string() + "-" + std::string(id) + ".png";
+    WriteFileBytes(fileName_.parent_path() / picture, png);
+    static const std::regex src("\\bsrc\\s*=\\s*\"[^\"]*\"", std::regex::icase);
+    const std::string attribute = "src=\"" + HtmlEscape(picture) + "\"";
+    std::string replaced = m.str(0);
+    std::smatch s;
+    if (std::regex_search(replaced, s, src))
+        replaced.replace(static_cast<std::size_t>(s.position(0)), static_cast<std::size_t>(s.length(0)),
+                         attribute);
+    else
+        replaced.insert(4, " " + attribute);
+    source_.replace(static_cast<std::size_t>(m.position(0)), static_cast<std::size_t>(m.length(0)), replaced);
+    save();
+}
 
 void RecordingHtmlView::LoadFile(const std::filesystem::path& fileName)
 {

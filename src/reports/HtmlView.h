@@ -73,4 +73,25 @@ private:
     std::filesystem::path fileName_;
 };
 
+/// A view for pages that are opened later in a browser (the command line's report folder):
+/// what a live view would change on screen is written into the loaded page file instead. A
+/// hidden element gets style="display:none"; a replaced image is saved beside the page as
+/// "<page name>-<id>.png" and the img element's src points at it. Throws EReportFileError when
+/// the page or the picture cannot be written.
+class TStaticHtmlView : public IHtmlView
+{
+public:
+    void LoadFile(const std::filesystem::path& fileName) override;
+    void Clear() override;
+    void SetElementDisplay(std::string_view id, bool shown) override;
+    void ReplaceImage(std::string_view id, const std::vector<std::uint8_t>& png) override;
+    std::string DocumentSource() const override { return source_; }
+    std::filesystem::path DocumentFileName() const override { return fileName_; }
+
+private:
+    void save() const;
+    std::string source_;
+    std::filesystem::path fileName_;
+};
+
 } // namespace zmk

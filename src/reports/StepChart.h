@@ -30,6 +30,8 @@ TStepLegend StepLegendTexts(double duty, double liquidIn, double liquidOut, doub
 /// A rows x columns matrix of doubles, one row per series.
 using TChartMatrix = std::vector<std::vector<double>>;
 
+/// The chart window's content (data, step range, series, plot and legend), without the window;
+/// the job hands its step run over as TStepChartData (app/CoilJob.h).
 class TStepChart
 {
 public:

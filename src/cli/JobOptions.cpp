@@ -1,0 +1,150 @@
+#include "cli/JobOptions.h"
+
+#include "app/CoilJob.h"
+#include "engine/HeatExchanger.h"
+#include "properties/Fluid.h"
+#include "units/NumText.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zmk::cli {
+
+namespace {
+
+std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+// Liquid kind by number (0..13) or by listed name, any letter case; -1 when it is neither.
+int liquidKindOf(const std::string& text)
+{
+    long long n;
+    if (TryStrToInt(text, n))
+        return n >= 0 && n < kLiquidKindCount ? static_cast<int>(n) : -1;
+    for (int k = 0; k < kLiquidKindCount; ++k)
+        if (lower(LiquidKindName(k)) == lower(text))
+            return k;
+    return -1;
+}
+
+std::string liquidKindList()
+{
+    std::string s;
+    for (int k = 0; k < kLiquidKindCount; ++k)
+        s += (k ? ", " : "") + std::to_string(k) + " \"" + LiquidKindName(k) + "\"";
+    return s;
+}
+
+struct Assignment
+{
+    std::string name;
+    std::string value;
+};
+
+Assignment splitAssignment(const std::string& text)
+{
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0)
+        throw std::runtime_error("--set expects name=value, as edOnCoil=300, not '" + text + "'");
+    return {Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
+}
+
+// Applies the options to a job built for their kind: the liquid, the liquid control and the
+// spray first (they decide which fields may be edited), then the fields in the order given,
+// each typed and left as the user would.
+void applySettings(TCoilJob& job, const JobOptions& options)
+{
+    std::vector<Assignment> fields;
+    for (const std::string& text : options.sets) {
+        const Assignment a = splitAssignment(text);
+        const std::string key = lower(a.name);
+        if (key == "liquid") {
+            const int kind = liquidKindOf(a.value);
+            if (kind < 0 || !job.SetLiquidKind(kind))
+                throw std::runtime_error("liquid= expects a liquid kind: " + liquidKindList());
+        } else if (key == "control") {
+            const std::string v = lower(a.value);
+            if (v != "flow" && v != "temp")
+                throw std::runtime_error("control= expects flow or temp, not '" + a.value + "'");
+            const std::uint8_t want = v == "flow" ? wcFlow : wcTemp;
+            if (job.Coil()->LiquidState->ctrl != want)
+                job.ButtonFluidControlClick();
+        } else if (key == "spray") {
+            const std::string v = lower(a.value);
+            if (v != "on" && v != "off")
+                throw std::runtime_error("spray= expects on or off, not '" + a.value + "'");
+            job.SetSpray(v == "on");
+        } else {
+            fields.push_back(a);
+        }
+    }
+    for (const Assignment& a : fields) {
+        const std::optional<TEntryField> f = FindEntryField(a.name);
+        if (!f) {
+            std::string names;
+            for (const TEntryFieldInfo& info : EntryFields())
+                names += std::string(names.empty() ? "" : ", ") + info.Name;
+            throw std::runtime_error("unknown input '" + a.name + "'; the inputs are " + names +
+                                     ", control=flow|temp, spray=on|off and liquid=<kind>");
+        }
+        double value;
+        if (!TryStrToFloat(a.value, value))
+            throw std::runtime_error(a.name + "=" + a.value + ": not a number");
+        const TEntryFieldInfo& info = EntryFieldInfo(*f);
+        if (!job.Inputs[*f].Enabled)
+            throw std::runtime_error(std::string(info.Name) + " cannot be set under the liquid control '" +
+                                     job.Inputs.edLiquidControl + "' (use control=)");
+        if (!job.EnterField(*f, value))
+            std::cerr << "zemtor: " << info.Name << "=" << a.value << " is outside "
+                      << FloatToStr(info.RangeLo) << ".." << FloatToStr(info.RangeHi) << " "
+                      << info.StoredUnit << "; " << FloatToStr(job.Inputs[*f].Value) << " used\n";
+    }
+}
+
+} // namespace
+
+void BuildJob(TCoilJob& job, const JobOptions& options)
+{
+    const std::optional<std::string> kind = CanonicalCoilKind(options.kind);
+    if (!kind)
+        throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + options.kind + "'");
+    job.KindCode = *kind;
+    job.SetKindDefaults();
+    job.BuildCoil();
+    if (!job.Coil())
+        throw CLI::RuntimeError(1);
+    applySettings(job, options);
+}
+
+void AddJobOptions(CLI::App* cmd, JobOptions& options)
+{
+    cmd->add_option("--kind", options.kind,
+                    "Coil kind: zmk (heat recovery), hwc (hot water), cwc (chilled water)")
+        ->default_str("zmk");
+    cmd->add_option(
+           "--set", options.sets,
+           "An input in its stored unit, named as its entry field (edOnCoil=300, edHumidityOn=0.008, "
+           "edAirMassflow, edFaceVelocity, edFluidInTemp, edFluidDT, edFluidFlow, edTubeVelocity, "
+           "edAltitude, edFinHeight, edFinnedLength, edRows, edFinDensity, edCircuits), or "
+           "control=flow|temp, spray=on|off, liquid=<kind number or name> (repeatable)")
+        ->type_name("NAME=VALUE");
+}
+
+void PrintingNotifier::Message(const std::string& text)
+{
+    std::string s = text;
+    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+    std::cerr << s << "\n";
+}
+
+} // namespace zmk::cli

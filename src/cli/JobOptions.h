@@ -1,0 +1,44 @@
+// What the job commands (solve, step, report) share: the options that choose the coil kind and
+// change its inputs, the default job built from them, and a notifier that prints the program's
+// messages. Inputs are entry-field values in their stored units, typed and left as a user would.
+#pragma once
+
+#include "app/Notifier.h"
+
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace zmk {
+class TCoilJob;
+}
+
+namespace zmk::cli {
+
+/// The coil kind and the inputs of a job command.
+struct JobOptions
+{
+    std::string kind = "zmk";
+    std::vector<std::string> sets; ///< "name=value" assignments, in the order given
+};
+
+/// Adds --kind and --set to a command.
+void AddJobOptions(CLI::App* cmd, JobOptions& options);
+
+/// Builds the default job of the options' kind and applies their inputs: the liquid, the liquid
+/// control and the spray first (they decide which fields may be edited), then the fields in the
+/// order given. Throws std::runtime_error with a message for a wrong kind or input.
+void BuildJob(TCoilJob& job, const JobOptions& options);
+
+/// Prints every message on standard error, line breaks kept, so that the catalogue's notes
+/// reach the user too.
+class PrintingNotifier : public INotifier
+{
+public:
+    void Message(const std::string& text) override;
+};
+
+} // namespace zmk::cli

@@ -1,0 +1,208 @@
+// zemtor report: rates the default job of a coil kind (inputs changed with --set, as for solve)
+// and writes the chosen result pages with their pictures and style sheets into a folder, so that
+// they open in any browser. The on-screen views are written under their own names (thermal.htm,
+// spec.htm, diag.htm, lacing.htm, psy.htm, drawing.htm), the print reports as "MainReport.htm"
+// and "CoilReport.htm". What the window's view would do to a page after loading it (hide the
+// "status" line of a solved job, show the temperature profile in place of its placeholder) is
+// written into the saved page.
+//
+// Exit status as solve: 0 solved; 1 an error (the solve's, or a page that could not be written);
+// 2 the solve did not converge (the pages are written all the same, marked not solved).
+#include "cli/Commands.h"
+#include "cli/JobOptions.h"
+
+#include "app/CoilJob.h"
+#include "app/Paths.h"
+#include "app/ProjectProperties.h"
+#include "app/SettingsStore.h"
+#include "engine/HeatExchanger.h"
+#include "geometry/CoilMakers.h"
+#include "reports/HtmlView.h"
+#include "reports/ReportPages.h"
+#include "reports/TempProfile.h"
+#include "reports/Typeface.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace zmk::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// The program's caption as the main window shows it.
+constexpr const char* kCaption = "Zemtor 0.1.0.0";
+
+struct ReportOptions
+{
+    JobOptions job;
+    std::vector<std::string> views;
+    std::string out;
+};
+
+// The pages by their option names, in the order they are written.
+struct PageChoice
+{
+    const char* name;
+    std::optional<TReportView> view; // none for the two print reports
+};
+const PageChoice kPages[] = {
+    {"thermal", TReportView::ThermalSummary},
+    {"spec", TReportView::ManufacturingSpec},
+    {"diag", TReportView::Diagnostic},
+    {"lacing", TReportView::CircuitLacing},
+    {"psy", TReportView::PsyChart},
+    {"drawing", TReportView::CoilDrawing},
+    {"main", std::nullopt},
+    {"coil", std::nullopt},
+};
+
+// The installed files the pages refer to by relative name.
+const char* const kInstalled[] = {reportfiles::Logo,      reportfiles::GeneralArrangement,
+                                  reportfiles::PsyChart,  reportfiles::CoilDrawing,
+                                  reportfiles::Blank,     reportfiles::Style,
+                                  reportfiles::PrintStyle};
+
+bool sameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+// Copies the installed pictures and style sheets, and the user's letterhead when the folder has
+// none of its own, from the installed report folder into the output folder.
+void copyInstalledFiles(const fs::path& installed, const fs::path& out)
+{
+    if (sameFolder(installed, out))
+        return;
+    for (const char* name : kInstalled) {
+        const fs::path from = FindFileNoCase(installed, name);
+        std::error_code ec;
+        if (!fs::is_regular_file(from, ec))
+            continue;
+        if (!fs::copy_file(from, out / from.filename(), fs::copy_options::overwrite_existing, ec))
+            throw EReportFileError("zemtor report", "Cannot copy " + from.string() + " to " + out.string() +
+                                                        ": " + ec.message());
+    }
+    const fs::path letterhead = FindFileNoCase(installed, reportfiles::Letterhead);
+    std::error_code ec;
+    if (fs::is_regular_file(letterhead, ec) && !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec))
+        fs::copy_file(letterhead, out / reportfiles::Letterhead, ec);
+}
+
+void runReport(const ReportOptions& options)
+{
+    std::vector<const PageChoice*> chosen;
+    for (const PageChoice& p : kPages)
+        if (options.views.empty() ||
+            std::find(options.views.begin(), options.views.end(), p.name) != options.views.end())
+            chosen.push_back(&p);
+
+    PrintingNotifier notifier;
+    ProcessCoilMakers().SetNotifier(&notifier);
+    TCoilJob job(&notifier);
+    BuildJob(job, options.job);
+    job.ActionSolveExecute();
+    const int status = job.LastSolveStatus();
+    if (status < 0)
+        std::cerr << "zemtor: " << job.LastError() << "; the pages show the coil as it stands\n";
+
+    const std::string programFolder = ProgramFolder();
+    const fs::path installed = ReportFolder();
+    const fs::path out = options.out.empty() ? installed : fs::path(options.out) / "";
+    std::error_code ec;
+    fs::create_directories(out, ec);
+    if (!fs::is_directory(out, ec))
+        throw EReportFileError("zemtor report", "Cannot create the folder " + out.string());
+    copyInstalledFiles(installed, out);
+
+    TMemorySettingsStore store;
+    TProjectProperties properties(store, ReadRegisteredUser());
+    TPictureList pictures;
+    pictures.Collect(ImagesFolderOf(programFolder));
+    pictures.StartFrom(DaysSince1899());
+
+    TReportJob report;
+    report.Coil = job.Coil();
+    report.Solved = job.Solved();
+    report.KindCode = job.KindCode;
+    report.Properties = &properties;
+    report.Caption = kCaption;
+    report.ProgramFolder = programFolder;
+    report.ReportFolder = out;
+    report.Picture = pictures.Current();
+
+    // The profile picture of a solved job, for the main report and the thermal summary.
+    std::unique_ptr<TTypeface> typeface;
+    std::optional<TProfileStreams> streams;
+    if (report.Solved) {
+        typeface = LoadSansTypeface();
+        streams = CoilProfileStreams(*report.Coil);
+        WriteTemperatureProfile(*streams, *typeface, out, nullptr);
+    }
+
+    TPageLines page;
+    for (const PageChoice* p : chosen) {
+        fs::path file;
+        if (p->view) {
+            BuildViewPage(*p->view, report, page);
+            file = out / (std::string(p->name) + ".htm");
+            page.SavePage(file);
+            TStaticHtmlView view;
+            ShowPage(view, file);
+            ShowResultStatus(view, report.Solved);
+            if (*p->view == TReportView::ThermalSummary && streams)
+                WriteTemperatureProfile(*streams, *typeface, out, &view);
+        } else if (std::string(p->name) == "main") {
+            file = WriteMainReport(report, page);
+        } else {
+            file = WriteCoilDrawingReport(report);
+        }
+        std::cout << file.string() << "\n";
+    }
+
+    if (status < 0)
+        throw CLI::RuntimeError(1);
+    if (!job.Solved()) {
+        std::cerr << "zemtor: not solved, status " << SolveStatusName(static_cast<TSolveStatus>(status))
+                  << "\n";
+        throw CLI::RuntimeError(2);
+    }
+}
+
+} // namespace
+
+void AddReportCommand(CLI::App& app)
+{
+    auto options = std::make_shared<ReportOptions>();
+    auto* cmd =
+        app.add_subcommand("report", "Rate the default coil of a kind, with inputs changed by --set, and "
+                                     "write its result pages with their pictures into a folder");
+    AddJobOptions(cmd, options->job);
+    std::vector<std::string> names;
+    for (const PageChoice& p : kPages)
+        names.emplace_back(p.name);
+    cmd->add_option("--view", options->views,
+                    "Pages to write (repeatable; all when none is given): thermal (thermal summary), spec "
+                    "(manufacturing spec), diag (diagnostic), lacing (circuit lacing), psy (psychrometric "
+                    "chart), drawing (coil drawing), main (the main print report), coil (the coil drawing "
+                    "report)")
+        ->check(CLI::IsMember(names))
+        ->type_name("PAGE");
+    cmd->add_option("--out", options->out,
+                    "Folder to write into (created when missing); the report folder by default")
+        ->type_name("DIR");
+    cmd->callback([options] { runReport(*options); });
+}
+
+} // namespace zmk::cli

@@ -1,0 +1,519 @@
+// The coils' result sections: the report table, the diagnostic block and the thermal summary of
+// the heat recovery, hot water and chilled water coils, solved, unsolved and not converged.
+#include "engine/CoilJob.h"
+
+#include "engine/HeatExchanger.h"
+#include "geometry/CoilMakers.h"
+#include "reports/TempDir.h"
+#include "units/ConvTools.h"
+#include "units/Errors.h"
+#include "units/NumText.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zmk {
+
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using Lines = std::vector<std::string>;
+
+// The coils use the source tree's catalogue through a scratch copy, and the default units.
+class CoilReports : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto catalogue = dir_ / "CoilMakers.xml";
+        std::filesystem::copy_file(ZMK_SOURCE_DIR "/data/Common Files/CoilMakers.xml", catalogue);
+        ProcessCoilMakers().Reset(catalogue.string());
+        Quantities().ResetDefaults();
+    }
+    void TearDown() override
+    {
+        ProcessCoilMakers().Reset("");
+        Quantities().ResetDefaults();
+    }
+
+    // The default job of a kind, solved.
+    std::unique_ptr<test::Job> Solved(const std::string& kind)
+    {
+        auto job = test::BuildJob(test::Defaults(kind));
+        EXPECT_EQ(job->coil->Solve(), TSolveStatus::None);
+        return job;
+    }
+
+    testing::TempDir dir_;
+};
+
+// A value with a tab or a blank before its label.
+std::string Tab(UnitRec& q, double v)
+{
+    return QuantityText(q, true, "\t", false, v);
+}
+std::string Sp(UnitRec& q, double v)
+{
+    return QuantityText(q, true, " ", false, v);
+}
+
+Lines Report(TLiquidCoil& c)
+{
+    Lines l;
+    c.WriteReport(l);
+    return l;
+}
+Lines Diagnostics(TLiquidCoil& c)
+{
+    Lines l;
+    c.WriteDiagnostics(l);
+    return l;
+}
+Lines Summary(TLiquidCoil& c)
+{
+    Lines l;
+    c.WriteThermalSummary(l);
+    return l;
+}
+
+bool Contains(const Lines& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+} // namespace
+
+TEST(LogMeanDt, EndDifferences)
+{
+    EXPECT_NEAR(LogMeanDt(380, 177.3, 80, 100), (280 - 97.3) / std::log(280 / 97.3), 1e-12);
+    EXPECT_NEAR(LogMeanDt(380, 177.3, 80, 100), 172.8, 0.05);
+    EXPECT_EQ(LogMeanDt(50, 40, 20, 30), 20); // equal end differences
+    EXPECT_EQ(LogMeanDt(50, 40, 40, 50), 0);  // air in = liquid out
+    EXPECT_EQ(LogMeanDt(50, 40, 40, 30), 0);  // air out = liquid in
+    EXPECT_EQ(LogMeanDt(50, 10, 20, 30), 0);  // differences of opposite signs
+    // Heating: both differences negative, so the mean is too.
+    EXPECT_NEAR(LogMeanDt(5, 40, 60, 45), (-40 + 20) / std::log(2.0), 1e-12);
+}
+
+TEST_F(CoilReports, ZemtorSolvedDefaultJob)
+{
+    auto job = Solved("zmk");
+    TLiquidCoil& c = *job->coil;
+    TQuantities& q = Quantities();
+    const TAirState& out = job->out;
+    const double tfo = c.LiquidState->GetLeavingTemp();
+    const std::string liquid = job->liquid->GetName();
+    ASSERT_FALSE(liquid.empty());
+
+    const Lines report{
+        "<p>&nbsp;</p>",
+        "<table>",
+        "<tr><td width=\"180\"></td><td width=\"100\"></td></tr>",
+        "<tr><th colspan=\"2\">Model</th></tr>",
+        "<tr><td colspan=\"2\">typical (1/2)</td></tr>",
+        "<tr><td colspan=\"2\">533.4 x 1200  4r  10f  14c</td></tr>",
+        "<tr><td>Fin Height</td><td>533.4 mm</td></tr>",
+        "<tr><td>Finned Length</td><td>1200 mm</td></tr>",
+        "<tr><td>Depth</td><td>132 mm</td></tr>",
+        "<tr><td colspan=\"2\"></td></tr>",
+        "<tr><th colspan=\"2\">Air</th></tr>",
+        "<tr><td>Barometer</td><td>101.325\tkPa</td></tr>",
+        "<tr><td>Altitude</td><td>0\tm</td></tr>",
+        "<tr><td>Massflow</td><td>" + Tab(q.air_mass_flow, c.ma) + "</td></tr>",
+        "<tr><td>Volume flow</td><td>1.73\tm³/s</td></tr>",
+        "<tr><td>Velocity</td><td>2.70\tm/s</td></tr>",
+        "<tr><td>On Coil</td><td>380\t°C</td></tr>",
+        "<tr><td>Off Coil</td><td>" + Tab(q.air_t, out.db) + "</td></tr>",
+        "<tr><td>Pressure Drop</td><td>" + Tab(q.air_dp, c.AirPressureDrop()) + "</td></tr>",
+        "<tr><td colspan=\"2\"></td></tr>",
+        "<tr><th colspan=\"2\">" + liquid + "</th></tr>",
+        "<tr><td>Mass Flow</td><td>1.20 kg/s</td></tr>",
+        "<tr><td>Velocity</td><td>" + Sp(q.liquid_v, c.LiquidState->vw) + "</td></tr>",
+        "<tr><td>Inlet Temp.</td><td>80.0 °C</td></tr>",
+        "<tr><td>Leaving Temp.</td><td>" + Sp(q.liquid_t, tfo) + "</td></tr>",
+        "<tr><td>Pressure Drop</td><td>" + Tab(q.liquid_dp, c.LiquidPressureDrop()) + "</td></tr>",
+        "<tr><td colspan=\"2\"></td></tr>",
+        "<tr><th colspan=\"2\">Performance</th></tr>",
+        "<tr><td>Duty</td><td>" + Tab(q.hex_duty, c.Qt) + "</td></tr>",
+        "</table>",
+    };
+    EXPECT_THAT(Report(c), ElementsAreArray(report));
+
+    const double cpIn = job->in.cp;
+    const double qa = c.ma * cpIn * (out.db - 380);
+    const Lines diagnostics{
+        "<pre>",
+        "<b>Model</b>",
+        "typical (1/2)",
+        "533.4 x 1200  4r  10f  14c",
+        "",
+        "<b>Areas and Volumes</b>",
+        "Ao = " + Sp(q.hex_area, c.Ao),
+        "Ai = " + Sp(q.hex_area, c.Ai),
+        "Vi = " + Sp(q.hex_vol, c.Vi),
+        "",
+        "<b>Heat Transfer</b>",
+        "ho = " + Sp(q.hex_u_value, 1000 * c.ho),
+        "Ui = " + Sp(q.hex_u_value, 1000 * c.Ui),
+        "Uo = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        Format("Ntu = %0.3f", c.Ntu),
+        Format("e = %0.3f", c.e),
+        "e mC(tfi-tai) = " + Sp(q.hex_duty, (80 - 380) * c.e * c.ma * cpIn),
+        "",
+        "<b>Air Side Duty</b>",
+        Format("&beta; = %0.3f (bypass)", c.BypassFactor),
+        "mC(air) = " + Sp(q.air_mc, c.ma * cpIn),
+        "mC(dbo-dbi) = " + Sp(q.hex_duty, qa),
+        "Rate = " + Sp(q.hex_duty_per_volflow, std::fabs(qa / c.Va)),
+        "tao = " + Sp(q.air_t, out.db),
+        "wao = 5.00 g/kg",
+        "dp = " + Sp(q.air_dp, c.AirPressureDrop()),
+        "",
+        "<b>Fluid Side Duty</b>",
+        "mC(liq) = " + Sp(q.liquid_mc, c.LiquidState->cw),
+        "tfi = 80.0 °C",
+        "tfo = " + Sp(q.liquid_t, tfo),
+        "dp = " + Sp(q.liquid_dp, c.LiquidPressureDrop()),
+        "Q = mC(tfi-tfo) = " + Sp(q.hex_duty, (80 - tfo) * c.LiquidState->cw),
+        "</pre>",
+    };
+    const Lines diag = Diagnostics(c);
+    EXPECT_THAT(diag, ElementsAreArray(diagnostics));
+    // Heat recovery from hot air: the three duties carry a minus sign, the liquid warms up.
+    for (int i : {16, 21, 32})
+        EXPECT_THAT(diag[i], HasSubstr("= -")) << diag[i];
+
+    const Lines summary{
+        "<pre>",
+        "Af   = 0.640 m² (face)",
+        "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
+        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        "&delta;t   = " + Sp(q.hex_dt, LogMeanDt(380, out.db, 80, tfo)) + " (log mean)",
+        Format("&epsilon;    = %0.3f (effectiveness)", c.e),
+        "",
+        "Air Cooling",
+        "dbo  = " + Sp(q.air_t, out.db),
+        "wao  = 5.00 g/kg",
+        "dpa  = " + Sp(q.air_dp, c.AirPressureDrop()),
+        "",
+        liquid,
+        "tfo  = " + Sp(q.liquid_t, tfo),
+        "dpf  = " + Sp(q.liquid_dp, c.LiquidPressureDrop()),
+        "",
+        "Duty",
+        "rate = " + Sp(q.hex_duty_per_volflow, c.Qt / c.Va),
+        "Qt   = " + Sp(q.hex_duty, c.Qt),
+        "</pre>",
+    };
+    EXPECT_THAT(Summary(c), ElementsAreArray(summary));
+}
+
+TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
+{
+    auto job = Solved("hwc");
+    TLiquidCoil& c = *job->coil;
+    TQuantities& q = Quantities();
+    const TAirState& out = job->out;
+    const double tfo = c.LiquidState->GetLeavingTemp();
+    const std::string liquid = job->liquid->GetName();
+    ASSERT_EQ(c.Qs, c.Qt);
+
+    const Lines report{
+        "<p>&nbsp;</p>",
+        "<table>",
+        "<tr><td width=\"180\"></td><td width=\"100\"></td></tr>",
+        "<tr><th colspan=\"2\">Model</th></tr>",
+        "<tr><td colspan=\"2\">typical: 1/2&quot; 33x38.1 (Cu/Al/GI)</td></tr>",
+        "<tr><td colspan=\"2\">533.4 x 1200  4r  10f  14c</td></tr>",
+        "<tr><td>Fin Height</td><td>21.0 inch</td></tr>",
+        "<tr><td>Finned Length</td><td>1200 mm</td></tr>",
+        "<tr><td>Depth</td><td>132 mm</td></tr>",
+        "<tr><td colspan=\"2\"></td></tr>",
+        "<tr><th colspan=\"2\">Air</th></tr>",
+        "<tr><td>Barometer</td><td>101.325 kPa</td></tr>",
+        "<tr><td>Altitude</td><td>0 m</td></tr>",
+        "<tr><td>Massflow</td><td>" + Sp(q.air_mass_flow, c.ma) + "</td></tr>",
+        "<tr><td>Volflow in</td><td>1.73 m³/s</td></tr>",
+        "<tr><td>Velocity</td><td>2.70 m/s</td></tr>",
+        "<tr><td>On Coil</td><td>5.00 °C</td></tr>",
+        "<tr><td>Off Coil</td><td>" + Sp(q.air_t, out.db) + "</td></tr>",
+        "<tr><td>Pressure Drop</td><td>" + Sp(q.air_dp, c.AirPressureDrop()) + "</td></tr>",
+        "<tr><td colspan=\"2\"></td></tr>",
+        "<tr><th colspan=\"2\">" + liquid + "</th></tr>",
+        "<tr><td>Mass Flow</td><td>1.20 kg/s</td></tr>",
+        "<tr><td>Velocity</td><td>" + Sp(q.liquid_v, c.LiquidState->vw) + "</td></tr>",
+        "<tr><td>Inlet Temp.</td><td>60.0 °C</td></tr>",
+        "<tr><td>Leaving Temp.</td><td>" + Sp(q.liquid_t, tfo) + "</td></tr>",
+        "<tr><td>Pressure Drop</td><td>" + Sp(q.liquid_dp, c.LiquidPressureDrop()) + "</td></tr>",
+        "<tr><td colspan=\"2\"></td></tr>",
+        "<tr><th colspan=\"2\">Performance</th></tr>",
+        "<tr><td>Total duty</td><td>" + Sp(q.hex_duty, c.Qt) + "</td></tr>",
+        "</table>",
+    };
+    EXPECT_THAT(Report(c), ElementsAreArray(report));
+
+    const Lines diag = Diagnostics(c);
+    ASSERT_EQ(diag.size(), 33u); // no "wao" line
+    EXPECT_EQ(diag[16], "e mC(tfi-tai) = " + Sp(q.hex_duty, (60 - 5) * c.e * c.ma * job->in.cp));
+    EXPECT_EQ(diag[23], "tao = " + Sp(q.air_t, out.db));
+    EXPECT_EQ(diag[24], "dp = " + Sp(q.air_dp, c.AirPressureDrop()));
+    // A heating coil: the liquid cools, so the liquid-side duty is positive.
+    EXPECT_EQ(diag[31], "Q = mC(tfi-tfo) = " + Sp(q.hex_duty, (60 - tfo) * c.LiquidState->cw));
+    EXPECT_THAT(diag[31], Not(HasSubstr("= -"))) << diag[31];
+
+    const Lines summary{
+        "<pre>",
+        "Af   = 0.640 m² (face)",
+        "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
+        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        "&delta;t   = " + Sp(q.hex_dt, LogMeanDt(5, out.db, 60, tfo)) + " (log mean)",
+        Format("&epsilon;    = %0.3f (effectiveness)", c.e),
+        "",
+        "Air Heating",
+        "dbo  = " + Sp(q.air_t, out.db),
+        "Wao  = 4.00 g/kg",
+        "dpa  = " + Sp(q.air_dp, c.AirPressureDrop()),
+        "",
+        liquid,
+        "tfo  = " + Sp(q.liquid_t, tfo),
+        "dpf  = " + Sp(q.liquid_dp, c.LiquidPressureDrop()),
+        "",
+        "Duty",
+        "rate = " + Sp(q.hex_duty_per_volflow, c.Qt / c.Va),
+        "Qt   = " + Sp(q.hex_duty, c.Qt),
+        "</pre>",
+    };
+    EXPECT_THAT(Summary(c), ElementsAreArray(summary));
+}
+
+TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
+{
+    auto job = Solved("cwc");
+    TLiquidCoil& c = *job->coil;
+    TQuantities& q = Quantities();
+    const TAirState& in = job->in;
+    const TAirState& out = job->out;
+    const double tfo = c.LiquidState->GetLeavingTemp();
+    ASSERT_GT(c.Qt - c.Qs, 1) << "the default cooling coil condenses";
+
+    const Lines report = Report(c);
+    const Lines air{
+        "<tr><th colspan=\"2\">Air</th></tr>",
+        "<tr><td>Barometer</td><td>101.325 kPa</td></tr>",
+        "<tr><td>Altitude</td><td>0 m</td></tr>",
+        "<tr><td>Massflow</td><td>" + Sp(q.air_mass_flow, c.ma) + "</td></tr>",
+        "<tr><td>Vol flow (in)</td><td>1.60 m³/s</td></tr>",
+        "<tr><td>Velocity</td><td>2.50 m/s</td></tr>",
+        "<tr><td>On Coil</td><td>24.0 °C</td></tr>",
+        "<tr><td>Air On RH</td><td>" + Sp(q.air_rh, in.rh) + "</td></tr>",
+        "<tr><td>Off Coil</td><td>" + Sp(q.air_t, out.db) + "</td></tr>",
+        "<tr><td>Air Off RH</td><td>" + Sp(q.air_rh, out.rh) + "</td></tr>",
+        "<tr><td>Cond Rate</td><td>" + Sp(q.general_cond_rate, (in.w - out.w) * c.ma) + "</td></tr>",
+        "<tr><td>Pressure Drop</td><td>" + Sp(q.air_dp, c.AirPressureDrop()) + "</td></tr>",
+    };
+    ASSERT_EQ(report.size(), 35u);
+    EXPECT_THAT(Lines(report.begin() + 10, report.begin() + 22), ElementsAreArray(air));
+    EXPECT_EQ(report[4], "<tr><td colspan=\"2\">typical: 1/2&quot; 33x38.1 (Cu/Al/GI)</td></tr>");
+    const Lines performance{
+        "<tr><th colspan=\"2\">Performance</th></tr>",
+        Format("<tr><td>SHR</td><td>%0.3f</td></tr>", c.Qs / c.Qt),
+        "<tr><td>Sensible duty</td><td>" + Sp(q.hex_duty, c.Qs) + "</td></tr>",
+        "<tr><td>Total duty</td><td>" + Sp(q.hex_duty, c.Qt) + "</td></tr>",
+        "</table>",
+    };
+    EXPECT_THAT(Lines(report.end() - 5, report.end()), ElementsAreArray(performance));
+
+    const double qh = (out.h - in.h) * c.ma;
+    const Lines airDuty{
+        "<b>Air Side Duty</b>",
+        Format("&beta; = %0.3f (bypass)", c.BypassFactor),
+        "Apparatus Dew Point = " + Sp(q.air_t, c.ADP),
+        "mC(air) = " + Sp(q.air_mc, c.ma * in.cp),
+        "mC(dbo-dbi) = " + Sp(q.hex_duty, c.ma * in.cp * (out.db - 24)),
+        "ma(hao-hai) = <span class=\"peak\">" + QuantityText(q.hex_duty, false, "", false, qh) + "</span> kW",
+        "Rate = " + Sp(q.hex_duty_per_volflow, std::fabs(qh / c.Va)),
+        "tao = " + QuantityPairText(q.air_t, true, " ", false, out.db, out.wb),
+        "dp = " + Sp(q.air_dp, c.AirPressureDrop()),
+        "",
+        "<b>Fluid Side Duty</b>",
+        "mC(liq) = " + Sp(q.liquid_mc, c.LiquidState->cw),
+        "tfi = 5.00 °C",
+        "tfo = " + Sp(q.liquid_t, tfo),
+        "dp = " + Sp(q.liquid_dp, c.LiquidPressureDrop()),
+        "mC(tfo-tfi) = <span class=\"peak\">" +
+            QuantityText(q.hex_duty, false, "", false, (tfo - 5) * c.LiquidState->cw) + "</span> kW",
+        "</pre>",
+    };
+    const Lines diag = Diagnostics(c);
+    ASSERT_EQ(diag.size(), 35u);
+    EXPECT_EQ(diag[16], "e Qmax = <span class=\"peak\">" +
+                            QuantityText(q.hex_duty, false, "", false, c.e * c.Qmax) + "</span> kW");
+    EXPECT_THAT(Lines(diag.begin() + 18, diag.end()), ElementsAreArray(airDuty));
+    EXPECT_THAT(qh, ::testing::Lt(0)) << "the air gives up enthalpy";
+
+    // The summary is the liquid coil's, with the sensible duty because the two duties differ.
+    const Lines summary = Summary(c);
+    ASSERT_EQ(summary.size(), 21u);
+    EXPECT_EQ(summary[7], "Air Cooling");
+    EXPECT_EQ(summary[9], "Wao  = " + Sp(q.air_w, out.w));
+    EXPECT_EQ(summary[18], "Qs   = " + Sp(q.hex_duty, c.Qs));
+    EXPECT_EQ(summary[19], "Qt   = " + Sp(q.hex_duty, c.Qt));
+    EXPECT_FALSE(Contains(summary, "<pre id=\"status\">Not solved...</pre>"));
+}
+
+TEST_F(CoilReports, StatusRowAndNotSolvedLine)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        auto job = Solved(kind);
+        TLiquidCoil& c = *job->coil;
+        c.Status = TSolveStatus::CountOut;
+        const Lines report = Report(c);
+        ASSERT_GE(report.size(), 2u);
+        EXPECT_EQ(report[report.size() - 2], "<tr><td colspan=\"2\">Solve StatusCountOut</td></tr>");
+        EXPECT_EQ(report.back(), "</table>");
+        EXPECT_EQ(Summary(c).back(), "<pre id=\"status\">Not solved...</pre>");
+
+        c.Status = TSolveStatus::DataError;
+        EXPECT_EQ(Report(c)[Report(c).size() - 2], "<tr><td colspan=\"2\">Solve StatusDataError</td></tr>");
+    }
+}
+
+TEST_F(CoilReports, NotConvergedZemtorEndsWithItsStatus)
+{
+    // An effectiveness that never settles keeps the heat recovery solve from converging.
+    auto job = test::BuildJob(test::Defaults("zmk"));
+    TLiquidCoil& c = *job->coil;
+    int pass = 0;
+    c.EffectivenessFn = [&pass](double, double) { return ++pass % 2 ? 0.4 : 0.6; };
+    ASSERT_EQ(c.Solve(), TSolveStatus::CountOut);
+    const Lines report = Report(c);
+    EXPECT_EQ(report[report.size() - 2], "<tr><td colspan=\"2\">Solve StatusCountOut</td></tr>");
+    EXPECT_EQ(Summary(c).back(), "<pre id=\"status\">Not solved...</pre>");
+}
+
+TEST_F(CoilReports, UnsolvedCoilPrintsItsCurrentFields)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        auto job = test::BuildJob(test::Defaults(kind));
+        TLiquidCoil& c = *job->coil;
+        ASSERT_EQ(c.Qt, 0);
+        const Lines report = Report(c);
+        EXPECT_EQ(report.back(), "</table>");
+        EXPECT_FALSE(Contains(report, "<tr><td colspan=\"2\">Solve StatusNone</td></tr>"));
+        const Lines summary = Summary(c);
+        EXPECT_EQ(summary.back(), "</pre>");
+        EXPECT_TRUE(Contains(summary, "Qt   = 0 kW")) << ::testing::PrintToString(summary);
+        EXPECT_EQ(Diagnostics(c).back(), "</pre>");
+    }
+}
+
+TEST_F(CoilReports, DutiesDifferOnlyBeyondRounding)
+{
+    struct Row
+    {
+        double Qt, Qs;
+        bool different;
+    };
+    const Row rows[] = {
+        {100, 100, false},
+        {100, 100 * (1 + 1e-13), false},
+        {100, 100 * (1 + 1e-11), true},
+        {0, 0, false},
+        {0, 5e-13, false},
+        {0, 5, true},
+        {0, -5, true},
+        {29.2, 22.1, true},
+    };
+    auto job = Solved("hwc");
+    TLiquidCoil& c = *job->coil;
+    TQuantities& q = Quantities();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::PrintToString(r.Qt) + " " + ::testing::PrintToString(r.Qs));
+        c.Qt = r.Qt;
+        c.Qs = r.Qs;
+        const Lines report = Report(c);
+        const Lines summary = Summary(c);
+        const bool shr = std::any_of(report.begin(), report.end(),
+                                     [](const std::string& l) { return l.starts_with("<tr><td>SHR</td>"); });
+        EXPECT_EQ(shr, r.different);
+        EXPECT_EQ(Contains(summary, "Qs   = " + Sp(q.hex_duty, r.Qs)), r.different);
+        if (r.different && r.Qt == 0) { // the ratio of a zero total duty is the largest real, signed
+            EXPECT_TRUE(Contains(
+                report, Format("<tr><td>SHR</td><td>%0.3f</td></tr>", std::copysign(1.7e308, r.Qs))));
+        }
+    }
+}
+
+TEST_F(CoilReports, ZemtorRowsInMillimetresSprayAndSaturationWarning)
+{
+    auto values = test::Defaults("zmk");
+    auto job = test::BuildJob(values);
+    TLiquidCoil& c = *job->coil;
+    c.Spray = true;
+    ASSERT_EQ(c.Solve(), TSolveStatus::None);
+    TQuantities& q = Quantities();
+    q.fat_height.display = 1; // whatever the unit, the heat recovery report says mm
+    q.fat_length.display = 1;
+    const Lines report = Report(c);
+    EXPECT_TRUE(Contains(report, "<tr><td>Fin Height</td><td>533.4 mm</td></tr>"));
+    const auto dp =
+        std::find(report.begin(), report.end(),
+                  "<tr><td>Pressure Drop</td><td>" + Tab(q.air_dp, c.AirPressureDrop()) + "</td></tr>");
+    ASSERT_NE(dp, report.end());
+    EXPECT_EQ(*(dp + 1), "<tr><td>Recirculating sprays</td><td>ON</td></tr>");
+
+    const std::string warning =
+        "<pre class=\"warn\">Warning: Sensible cooling has been limited by the saturation line.</pre>";
+    EXPECT_FALSE(Contains(Summary(c), warning));
+    job->out.w = job->in.w + 0.001; // leaving air wetter than entering
+    EXPECT_EQ(Summary(c).back(), warning);
+    job->out.w = job->in.w;
+    job->out.rh = 1.01; // leaving air above saturation
+    EXPECT_EQ(Summary(c).back(), warning);
+    c.Status = TSolveStatus::CountOut; // the status line follows the warning
+    const Lines summary = Summary(c);
+    EXPECT_EQ(summary[summary.size() - 2], warning);
+    EXPECT_EQ(summary.back(), "<pre id=\"status\">Not solved...</pre>");
+}
+
+TEST_F(CoilReports, ProjectAndCatalogueTextsAreEscaped)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        auto job = Solved(kind);
+        TLiquidCoil& c = *job->coil;
+        c.Geometry->Rec.Mnf = "<b>Acme & \"Sons\"</b>";
+        c.Geometry->Rec.Model = "<script>alert(1)</script>";
+        std::string all;
+        for (const Lines& lines : {Report(c), Diagnostics(c), Summary(c)})
+            for (const std::string& l : lines)
+                all += l + "\n";
+        EXPECT_THAT(all, Not(HasSubstr("<script>")));
+        EXPECT_THAT(all, Not(HasSubstr("<b>Acme")));
+        EXPECT_THAT(all, HasSubstr("&lt;b&gt;Acme &amp; &quot;Sons&quot;&lt;/b&gt;"));
+        EXPECT_THAT(all, HasSubstr("&lt;script&gt;alert(1)&lt;/script&gt;"));
+    }
+}
+
+TEST_F(CoilReports, UnattachedCoilIsAnError)
+{
+    TZemtor coil("typical", 4, "533.4 1200 4r 10f 14c");
+    Lines lines;
+    EXPECT_THROW(coil.WriteReport(lines), ZmkError);
+    EXPECT_THROW(coil.WriteDiagnostics(lines), ZmkError);
+    EXPECT_THROW(coil.WriteThermalSummary(lines), ZmkError);
+    TLiquidState state;
+    EXPECT_THROW(state.WriteLiquidRows(lines), ZmkError);
+}
+
+} // namespace zmk
