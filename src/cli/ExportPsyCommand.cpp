@@ -38,7 +38,7 @@ void runExport(const ExportOptions& options)
     StderrNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     ProjectJob project(&notifier);
-    OpenProjectFile(project, options.file, &notifier);
+    OpenProjectFile(project, options.file, std::string(), &notifier);
     project.job.ActionSolveExecute();
     RecordingNotifier refused;
     if (!ExportChartData(project.job, &project.properties, options.out, &refused))

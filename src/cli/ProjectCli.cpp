@@ -46,9 +46,11 @@ void BuildDefault(ProjectJob& project, const std::string& kind)
         throw std::runtime_error("no coil could be built");
 }
 
-void OpenProjectFile(ProjectJob& project, const std::string& fileName, INotifier* notifier)
+void OpenProjectFile(ProjectJob& project, const std::string& fileName, const std::string& kind,
+                     INotifier* notifier)
 {
-    BuildDefault(project, ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
+    BuildDefault(project,
+                 !kind.empty() ? kind : ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
     CollectingNotifier told(nullptr);
     const TOpenResult r = OpenProject(project.job, fileName, {&told});
     if (!r.Exists || !r.Parsed)

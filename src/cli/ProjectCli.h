@@ -28,10 +28,12 @@ struct ProjectJob
 /// Builds the default coil of a kind (zmk, hwc or cwc, any case); throws std::runtime_error for
 /// another kind or when no coil could be built.
 void BuildDefault(ProjectJob& project, const std::string& kind);
-/// Opens a project file: builds the default coil of the kind the file holds (zmk when it holds
-/// none), then opens the file into it, which leaves the job not solved. Throws
-/// std::runtime_error, with the program's message, when the file is missing or cannot be read.
-void OpenProjectFile(ProjectJob& project, const std::string& fileName, INotifier* notifier);
+/// Opens a project file: builds the default coil of `kind`, or when that is empty of the kind
+/// the file holds (zmk when it holds none), then opens the file into it, which leaves the job not
+/// solved. Throws std::runtime_error, with the program's message, when the file is missing or
+/// cannot be read; other messages (a file of another kind) go to the notifier.
+void OpenProjectFile(ProjectJob& project, const std::string& fileName, const std::string& kind,
+                     INotifier* notifier);
 /// Saves the job to a file; throws std::runtime_error with the reason when that fails.
 void SaveProjectFile(ProjectJob& project, const std::string& fileName);
 /// A message of the program as one line-broken text for a terminal (CR LF and CR become LF).

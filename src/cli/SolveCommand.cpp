@@ -3,10 +3,18 @@
 // the Solve command (printing the thermal summary, or every result field as JSON) or the Step by
 // step command (printing the duty and the temperature matrix along the air path).
 //
+// zemtor solve FILE... opens project files instead: each into a coil of the kind it holds (or
+// of --kind), with --set applied over it, rated, and with --save written back when it solved.
+// With --json each file gives one JSON object on a line of its own, so that a folder of jobs can
+// be rated from a script.
+//
 // Exit status: 0 solved; 1 the solve raised an error (the program's message is printed) or an
-// argument was wrong; 2 the solve ended without converging (its status is printed).
+// argument was wrong; 2 the solve ended without converging (its status is printed). With several
+// files, 1 when any file had an error, else 2 when any did not converge.
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
+#include "cli/JobOptions.h"
+#include "cli/ProjectCli.h"
 
 #include "app/CoilJob.h"
 #include "app/Notifier.h"
@@ -30,131 +38,15 @@ namespace zmk::cli {
 
 namespace {
 
-struct JobOptions
+struct SolveOptions
 {
-    std::string kind = std::string(kKindZemtor);
-    std::vector<std::string> sets;
+    JobOptions job;
+    std::vector<std::string> files;
+    bool kindGiven = false;
     bool json = false;
     bool csv = false;
+    bool save = false;
 };
-
-// Messages are printed as they come, so that the catalogue's notes reach the user too.
-class PrintingNotifier : public INotifier
-{
-public:
-    void Message(const std::string& text) override
-    {
-        std::string s = text;
-        s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-        std::cerr << s << "\n";
-    }
-};
-
-std::string lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
-// Liquid kind by number (0..13) or by listed name, any letter case; -1 when it is neither.
-int liquidKindOf(const std::string& text)
-{
-    long long n;
-    if (TryStrToInt(text, n))
-        return n >= 0 && n < kLiquidKindCount ? static_cast<int>(n) : -1;
-    for (int k = 0; k < kLiquidKindCount; ++k)
-        if (lower(LiquidKindName(k)) == lower(text))
-            return k;
-    return -1;
-}
-
-std::string liquidKindList()
-{
-    std::string s;
-    for (int k = 0; k < kLiquidKindCount; ++k)
-        s += (k ? ", " : "") + std::to_string(k) + " \"" + LiquidKindName(k) + "\"";
-    return s;
-}
-
-struct Assignment
-{
-    std::string name;
-    std::string value;
-};
-
-Assignment splitAssignment(const std::string& text)
-{
-    const std::size_t eq = text.find('=');
-    if (eq == std::string::npos || eq == 0)
-        throw std::runtime_error("--set expects name=value, as edOnCoil=300, not '" + text + "'");
-    return {Trim(text.substr(0, eq)), Trim(text.substr(eq + 1))};
-}
-
-// Applies the options to a job built for their kind: the liquid, the liquid control and the
-// spray first (they decide which fields may be edited), then the fields in the order given,
-// each typed and left as the user would.
-void applySettings(TCoilJob& job, const JobOptions& options)
-{
-    std::vector<Assignment> fields;
-    for (const std::string& text : options.sets) {
-        const Assignment a = splitAssignment(text);
-        const std::string key = lower(a.name);
-        if (key == "liquid") {
-            const int kind = liquidKindOf(a.value);
-            if (kind < 0 || !job.SetLiquidKind(kind))
-                throw std::runtime_error("liquid= expects a liquid kind: " + liquidKindList());
-        } else if (key == "control") {
-            const std::string v = lower(a.value);
-            if (v != "flow" && v != "temp")
-                throw std::runtime_error("control= expects flow or temp, not '" + a.value + "'");
-            const std::uint8_t want = v == "flow" ? wcFlow : wcTemp;
-            if (job.Coil()->LiquidState->ctrl != want)
-                job.ButtonFluidControlClick();
-        } else if (key == "spray") {
-            const std::string v = lower(a.value);
-            if (v != "on" && v != "off")
-                throw std::runtime_error("spray= expects on or off, not '" + a.value + "'");
-            job.SetSpray(v == "on");
-        } else {
-            fields.push_back(a);
-        }
-    }
-    for (const Assignment& a : fields) {
-        const std::optional<TEntryField> f = FindEntryField(a.name);
-        if (!f) {
-            std::string names;
-            for (const TEntryFieldInfo& info : EntryFields())
-                names += std::string(names.empty() ? "" : ", ") + info.Name;
-            throw std::runtime_error("unknown input '" + a.name + "'; the inputs are " + names +
-                                     ", control=flow|temp, spray=on|off and liquid=<kind>");
-        }
-        double value;
-        if (!TryStrToFloat(a.value, value))
-            throw std::runtime_error(a.name + "=" + a.value + ": not a number");
-        const TEntryFieldInfo& info = EntryFieldInfo(*f);
-        if (!job.Inputs[*f].Enabled)
-            throw std::runtime_error(std::string(info.Name) + " cannot be set under the liquid control '" +
-                                     job.Inputs.edLiquidControl + "' (use control=)");
-        if (!job.EnterField(*f, value))
-            std::cerr << "zemtor: " << info.Name << "=" << a.value << " is outside "
-                      << FloatToStr(info.RangeLo) << ".." << FloatToStr(info.RangeHi) << " "
-                      << info.StoredUnit << "; " << FloatToStr(job.Inputs[*f].Value) << " used\n";
-    }
-}
-
-// The default job of the kind, ready for the command.
-void buildJob(TCoilJob& job, const JobOptions& options)
-{
-    const std::optional<std::string> kind = CanonicalCoilKind(options.kind);
-    if (!kind)
-        throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + options.kind + "'");
-    job.KindCode = *kind;
-    job.SetKindDefaults();
-    job.BuildCoil();
-    if (!job.Coil())
-        throw CLI::RuntimeError(1);
-    applySettings(job, options);
-}
 
 std::string fmt(const char* format, double v)
 {
@@ -281,12 +173,64 @@ int solveExit(const TCoilJob& job)
     return job.Solved() ? 0 : 2;
 }
 
-void runSolve(const JobOptions& options)
+// Rates each project file; returns the combined exit status.
+int solveFiles(const SolveOptions& options, INotifier& notifier)
+{
+    int worst = 0;
+    for (const std::string& file : options.files) {
+        int rc = 1;
+        nlohmann::ordered_json j;
+        j["file"] = file;
+        try {
+            ProjectJob project(&notifier);
+            OpenProjectFile(project, file, options.kindGiven ? options.job.kind : std::string(), &notifier);
+            ApplyJobOptions(project.job, options.job);
+            TCoilJob& job = project.job;
+            job.ActionSolveExecute();
+            rc = solveExit(job);
+            if (rc == 1) {
+                j["error"] = TerminalText(job.LastError());
+            } else {
+                j.update(resultJson(job));
+                if (options.save && rc == 0)
+                    SaveProjectFile(project, file);
+            }
+            if (!options.json && rc != 1) {
+                if (options.files.size() > 1)
+                    std::cout << file << "\n";
+                printSummary(job);
+            }
+            if (rc == 2)
+                std::cerr << "zemtor: " << file << ": not solved, status "
+                          << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()))
+                          << (options.save ? "; not saved" : "") << "\n";
+        } catch (const std::exception& e) {
+            rc = 1;
+            j["error"] = e.what();
+            std::cerr << "zemtor: " << file << ": " << e.what() << "\n";
+        }
+        if (options.json)
+            std::cout << j.dump() << std::endl;
+        worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
+    }
+    return worst;
+}
+
+void runSolve(const SolveOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
+    if (!options.files.empty()) {
+        const int rc = solveFiles(options, notifier);
+        ProcessCoilMakers().SetNotifier(nullptr);
+        if (rc != 0)
+            throw CLI::RuntimeError(rc);
+        return;
+    }
+    if (options.save)
+        throw std::runtime_error("--save needs the project FILE to write back");
     TCoilJob job(&notifier);
-    buildJob(job, options);
+    BuildJob(job, options.job);
     job.ActionSolveExecute();
     const int rc = solveExit(job);
     if (rc == 1)
@@ -302,12 +246,12 @@ void runSolve(const JobOptions& options)
         throw CLI::RuntimeError(rc);
 }
 
-void runStep(const JobOptions& options)
+void runStep(const SolveOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     TCoilJob job(&notifier);
-    buildJob(job, options);
+    BuildJob(job, options.job);
     job.ActionStepByStepExecute();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
@@ -338,40 +282,34 @@ void runStep(const JobOptions& options)
         throw CLI::RuntimeError(rc);
 }
 
-void addJobOptions(CLI::App* cmd, JobOptions& options)
-{
-    cmd->add_option("--kind", options.kind,
-                    "Coil kind: zmk (heat recovery), hwc (hot water), cwc (chilled water)")
-        ->default_str("zmk");
-    cmd->add_option(
-           "--set", options.sets,
-           "An input in its stored unit, named as its entry field (edOnCoil=300, edHumidityOn=0.008, "
-           "edAirMassflow, edFaceVelocity, edFluidInTemp, edFluidDT, edFluidFlow, edTubeVelocity, "
-           "edAltitude, edFinHeight, edFinnedLength, edRows, edFinDensity, edCircuits), or "
-           "control=flow|temp, spray=on|off, liquid=<kind number or name> (repeatable)")
-        ->type_name("NAME=VALUE");
-}
-
 } // namespace
 
 void AddSolveCommand(CLI::App& app)
 {
-    auto options = std::make_shared<JobOptions>();
+    auto options = std::make_shared<SolveOptions>();
     auto* cmd =
-        app.add_subcommand("solve", "Rate the default coil of a kind, with inputs changed by --set, and "
-                                    "print the thermal summary (or every result as JSON)");
-    addJobOptions(cmd, *options);
-    cmd->add_flag("--json", options->json, "Print every result field as JSON, in stored units");
-    cmd->callback([options] { runSolve(*options); });
+        app.add_subcommand("solve", "Rate the default coil of a kind, or project files, with inputs changed "
+                                    "by --set, and print the thermal summary (or every result as JSON)");
+    AddJobOptions(cmd, options->job);
+    cmd->add_option("FILE", options->files,
+                    "Project files (.zmx) to open and rate, each into a coil of the kind it holds (--kind "
+                    "chooses another)");
+    cmd->add_flag("--json", options->json,
+                  "Print every result field as JSON, in stored units (one object per line for files)");
+    cmd->add_flag("--save", options->save, "Write each project that solved back to its file");
+    cmd->callback([options, cmd] {
+        options->kindGiven = cmd->get_option("--kind")->count() > 0;
+        runSolve(*options);
+    });
 }
 
 void AddStepCommand(CLI::App& app)
 {
-    auto options = std::make_shared<JobOptions>();
+    auto options = std::make_shared<SolveOptions>();
     auto* cmd =
         app.add_subcommand("step", "Solve, then run the step-by-step simulation and print its duty and "
                                    "the temperatures of the 100 slices along the air path");
-    addJobOptions(cmd, *options);
+    AddJobOptions(cmd, options->job);
     cmd->add_flag("--csv", options->csv, "Print comma-separated values");
     cmd->callback([options] { runStep(*options); });
 }
