@@ -1,7 +1,8 @@
 // zemtor solve and zemtor step: the coil job without its window. Each builds the default job of
 // a coil kind, applies the inputs given as entry-field values in their stored units, then runs
 // the Solve command (printing the thermal summary, or every result field as JSON) or the Step by
-// step command (printing the duty and the temperature matrix along the air path).
+// step command (printing the duty and the temperature matrix along the air path, and with --png
+// drawing its chart into a picture file).
 //
 // zemtor solve FILE... opens project files instead: each into a coil of the kind it holds (or
 // of --kind), with --set applied over it, rated, and with --save written back when it solved.
@@ -15,6 +16,7 @@
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
+#include "cli/StepChartPng.h"
 
 #include "app/CoilJob.h"
 #include "app/Notifier.h"
@@ -38,14 +40,15 @@ namespace zmk::cli {
 
 namespace {
 
-struct SolveOptions
+// The job's kind and inputs, the project files, and what the command prints.
+struct CommandOptions : JobOptions
 {
-    JobOptions job;
-    std::vector<std::string> files;
-    bool kindGiven = false;
+    std::vector<std::string> files; // project files to open; the default job when none
+    bool kindGiven = false;         // --kind was given: files open into a coil of that kind
     bool json = false;
     bool csv = false;
     bool save = false;
+    std::string png; // step chart picture file; none when empty
 };
 
 std::string fmt(const char* format, double v)
@@ -174,7 +177,7 @@ int solveExit(const TCoilJob& job)
 }
 
 // Rates each project file; returns the combined exit status.
-int solveFiles(const SolveOptions& options, INotifier& notifier)
+int solveFiles(const CommandOptions& options, INotifier& notifier)
 {
     int worst = 0;
     for (const std::string& file : options.files) {
@@ -183,8 +186,8 @@ int solveFiles(const SolveOptions& options, INotifier& notifier)
         j["file"] = file;
         try {
             ProjectJob project(&notifier);
-            OpenProjectFile(project, file, options.kindGiven ? options.job.kind : std::string(), &notifier);
-            ApplyJobOptions(project.job, options.job);
+            OpenProjectFile(project, file, options.kindGiven ? options.kind : std::string(), &notifier);
+            ApplyJobOptions(project.job, options);
             TCoilJob& job = project.job;
             job.ActionSolveExecute();
             rc = solveExit(job);
@@ -216,7 +219,7 @@ int solveFiles(const SolveOptions& options, INotifier& notifier)
     return worst;
 }
 
-void runSolve(const SolveOptions& options)
+void runSolve(const CommandOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
@@ -230,7 +233,7 @@ void runSolve(const SolveOptions& options)
     if (options.save)
         throw std::runtime_error("--save needs the project FILE to write back");
     TCoilJob job(&notifier);
-    BuildJob(job, options.job);
+    BuildJob(job, options);
     job.ActionSolveExecute();
     const int rc = solveExit(job);
     if (rc == 1)
@@ -246,16 +249,18 @@ void runSolve(const SolveOptions& options)
         throw CLI::RuntimeError(rc);
 }
 
-void runStep(const SolveOptions& options)
+void runStep(const CommandOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     TCoilJob job(&notifier);
-    BuildJob(job, options.job);
+    BuildJob(job, options);
     job.ActionStepByStepExecute();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
     const TStepChartData& chart = job.StepChart();
+    if (!options.png.empty())
+        WriteStepChartPng(chart, options.png);
     const char* sep = options.csv ? "," : "  ";
     if (options.csv) {
         std::cout << "duty," << FloatToStr(chart.Duty) << "\n";
@@ -286,11 +291,11 @@ void runStep(const SolveOptions& options)
 
 void AddSolveCommand(CLI::App& app)
 {
-    auto options = std::make_shared<SolveOptions>();
+    auto options = std::make_shared<CommandOptions>();
     auto* cmd =
         app.add_subcommand("solve", "Rate the default coil of a kind, or project files, with inputs changed "
                                     "by --set, and print the thermal summary (or every result as JSON)");
-    AddJobOptions(cmd, options->job);
+    AddJobOptions(cmd, *options);
     cmd->add_option("FILE", options->files,
                     "Project files (.zmx) to open and rate, each into a coil of the kind it holds (--kind "
                     "chooses another)");
@@ -305,12 +310,16 @@ void AddSolveCommand(CLI::App& app)
 
 void AddStepCommand(CLI::App& app)
 {
-    auto options = std::make_shared<SolveOptions>();
+    auto options = std::make_shared<CommandOptions>();
     auto* cmd =
         app.add_subcommand("step", "Solve, then run the step-by-step simulation and print its duty and "
                                    "the temperatures of the 100 slices along the air path");
-    AddJobOptions(cmd, options->job);
+    AddJobOptions(cmd, *options);
     cmd->add_flag("--csv", options->csv, "Print comma-separated values");
+    cmd->add_option(
+           "--png", options->png,
+           "Also draw the chart of the temperatures, as the chart window shows it, into this PNG file")
+        ->type_name("FILE");
     cmd->callback([options] { runStep(*options); });
 }
 
