@@ -40,9 +40,8 @@ std::string upperCase(std::string s)
 
 } // namespace
 
-std::optional<std::string> CoilKindInDocument(TXMLFile& file, TXMLFile::Node root)
+std::optional<std::string> CoilKindInDocument(TXMLFile::Node root)
 {
-    (void)file;
     for (TXMLFile::Node c = root.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element)
             continue;
@@ -59,7 +58,7 @@ std::optional<std::string> ProjectFileKind(const std::string& fileName)
     TXMLFile file(fileName, root, false);
     if (file.ReadStatus() != rsNone || !root)
         return std::nullopt;
-    return CoilKindInDocument(file, root);
+    return CoilKindInDocument(root);
 }
 
 void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& v)
@@ -111,10 +110,9 @@ bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job)
     TLiquidCoil* coil = job.Coil();
     if (!coil)
         return false;
-    const std::optional<std::string> kind = CanonicalCoilKind(job.KindCode);
     bool found = false;
     for (const TCoilElementName& e : kCoilElements)
-        if (kind && *kind == e.Kind)
+        if (CanonicalCoilKind(job.KindCode) == e.Kind)
             found = file.FindPath(root, {e.Name}, false) || file.FindPath(root, {e.OlderName}, false);
     coil->LoadFromXML(file, root);
     return found;
@@ -167,7 +165,7 @@ TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProje
         tell(context, std::string(kFileNotReadMessage) + "\r\n" + fileName + "\r\n" + result.LoadError);
     } else {
         result.Parsed = true;
-        result.FileKind = CoilKindInDocument(file, root).value_or("");
+        result.FileKind = CoilKindInDocument(root).value_or("");
         try {
             result.CoilFound = ReadProjectDocument(file, root, job);
         } catch (const ZmkError& e) {

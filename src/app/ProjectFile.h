@@ -64,7 +64,7 @@ struct TProjectFileContext
 
 /// The kind of the first coil element under the root, by its name or its older name; nothing
 /// when there is none.
-std::optional<std::string> CoilKindInDocument(TXMLFile& file, TXMLFile::Node root);
+std::optional<std::string> CoilKindInDocument(TXMLFile::Node root);
 /// The coil kind a project file holds; nothing when it cannot be read or holds no coil.
 std::optional<std::string> ProjectFileKind(const std::string& fileName);
 

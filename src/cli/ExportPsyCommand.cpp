@@ -4,6 +4,7 @@
 // A job that does not solve, or whose states lie outside the chart, is refused with the
 // program's message and exit status 1.
 #include "cli/Commands.h"
+#include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
 
 #include "app/Exports.h"
@@ -27,15 +28,9 @@ struct ExportOptions
     std::string out = std::string(kChartDataFileName);
 };
 
-class StderrNotifier : public INotifier
-{
-public:
-    void Message(const std::string& text) override { std::cerr << TerminalText(text) << "\n"; }
-};
-
 void runExport(const ExportOptions& options)
 {
-    StderrNotifier notifier;
+    PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     ProjectJob project(&notifier);
     OpenProjectFile(project, options.file, std::string(), &notifier);

@@ -2,6 +2,7 @@
 // rated once), ready to be edited and rated with zemtor solve FILE. An existing file is kept
 // unless --force is given.
 #include "cli/Commands.h"
+#include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
 
 #include "app/Notifier.h"
@@ -26,18 +27,12 @@ struct NewOptions
     bool force = false;
 };
 
-class StderrNotifier : public INotifier
-{
-public:
-    void Message(const std::string& text) override { std::cerr << TerminalText(text) << "\n"; }
-};
-
 void runNew(const NewOptions& options)
 {
     std::error_code ec;
     if (!options.force && std::filesystem::exists(options.file, ec))
         throw std::runtime_error(options.file + " exists already (use --force to replace it)");
-    StderrNotifier notifier;
+    PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     ProjectJob project(&notifier);
     BuildDefault(project, options.kind);

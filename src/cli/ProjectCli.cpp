@@ -9,22 +9,11 @@ namespace zmk::cli {
 
 namespace {
 
-// Keeps the messages of one operation, passing each on as it comes.
-class CollectingNotifier : public INotifier
+// The last message an operation told, for the error it ends in.
+std::string lastMessage(const RecordingNotifier& told)
 {
-public:
-    explicit CollectingNotifier(INotifier* next) : next_(next) {}
-    void Message(const std::string& text) override
-    {
-        last = text;
-        if (next_)
-            next_->Message(text);
-    }
-    std::string last;
-
-private:
-    INotifier* next_;
-};
+    return told.messages.empty() ? std::string() : TerminalText(told.messages.back());
+}
 
 } // namespace
 
@@ -51,19 +40,20 @@ void OpenProjectFile(ProjectJob& project, const std::string& fileName, const std
 {
     BuildDefault(project,
                  !kind.empty() ? kind : ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
-    CollectingNotifier told(nullptr);
+    RecordingNotifier told;
     const TOpenResult r = OpenProject(project.job, fileName, {&told});
     if (!r.Exists || !r.Parsed)
-        throw std::runtime_error(TerminalText(told.last));
-    if (!told.last.empty() && notifier)
-        notifier->Message(told.last);
+        throw std::runtime_error(lastMessage(told));
+    if (notifier)
+        for (const std::string& m : told.messages)
+            notifier->Message(m);
 }
 
 void SaveProjectFile(ProjectJob& project, const std::string& fileName)
 {
-    CollectingNotifier told(nullptr);
+    RecordingNotifier told;
     if (!SaveProjectAs(project.job, fileName, {&told}))
-        throw std::runtime_error(TerminalText(told.last));
+        throw std::runtime_error(lastMessage(told));
 }
 
 std::string TerminalText(std::string text)
