@@ -175,11 +175,16 @@ TXMLFile::TXMLFile(std::string fileName) : fileName_(std::move(fileName))
     std::error_code ec;
     if (fileName_.empty() || !fs::exists(fileName_, ec))
         return;
-    std::ifstream in(fileName_, std::ios::binary);
+    // A folder of that name is not read at all: reading one fails inside the stream library.
+    const bool folder = fs::is_directory(fileName_, ec);
+    std::ifstream in;
     std::string text;
-    if (in)
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in || fs::is_directory(fileName_, ec)) {
+    if (!folder) {
+        in.open(fileName_, std::ios::binary);
+        if (in)
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (folder || !in) {
         loadError_ = "Cannot read file \"" + fileName_ + "\"";
         readStatus_ = rsInvalidFileFormat;
         doc_.reset();
@@ -325,6 +330,26 @@ int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
     const std::string text = ReadText(parent, name, Format("%d", fallback));
     int v = 0;
     if (!toInt(text, v)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+double TXMLFile::ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi)
+{
+    const double v = ReadFloat(parent, name, fallback);
+    if (readStatus_ == rsNone && !(v >= lo && v <= hi)) {
+        readStatus_ = rsWrongType;
+        return fallback;
+    }
+    return v;
+}
+
+int TXMLFile::ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi)
+{
+    const int v = ReadInt(parent, name, fallback);
+    if (readStatus_ == rsNone && (v < lo || v > hi)) {
         readStatus_ = rsWrongType;
         return fallback;
     }

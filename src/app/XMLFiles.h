@@ -91,6 +91,11 @@ public:
     double ReadFloat(Node parent, const std::string& name, double fallback);
     /// The child's text as an integer; status 3 and `fallback` when it is not one.
     int ReadInt(Node parent, const std::string& name, int fallback);
+    /// ReadFloat, with a value outside [lo, hi] refused like an unreadable one (status 3 and
+    /// `fallback`): what a model reads from someone else's file must be a value it can take.
+    double ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi);
+    /// ReadInt with the same refusal outside [lo, hi].
+    int ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi);
     /// The child's text by the boolean rules; `fallback` for any other text.
     bool ReadBool(Node parent, const std::string& name, bool fallback);
     /// Attribute text; status 6 and `fallback` when it is empty or missing.

@@ -13,5 +13,7 @@ void AddGeometryCommand(CLI::App& app);
 void AddSolveCommand(CLI::App& app);
 void AddStepCommand(CLI::App& app);
 void AddReportCommand(CLI::App& app);
+void AddNewCommand(CLI::App& app);
+void AddExportPsyCommand(CLI::App& app);
 
 } // namespace zmk::cli

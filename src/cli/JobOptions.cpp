@@ -126,6 +126,11 @@ void BuildJob(TCoilJob& job, const JobOptions& options)
     applySettings(job, options);
 }
 
+void ApplyJobOptions(TCoilJob& job, const JobOptions& options)
+{
+    applySettings(job, options);
+}
+
 void AddJobOptions(CLI::App* cmd, JobOptions& options)
 {
     cmd->add_option("--kind", options.kind,

@@ -33,6 +33,10 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options);
 /// order given. Throws std::runtime_error with a message for a wrong kind or input.
 void BuildJob(TCoilJob& job, const JobOptions& options);
 
+/// Applies the options' inputs to a job that has a coil, as BuildJob does after building it.
+/// Throws std::runtime_error with a message for a wrong input.
+void ApplyJobOptions(TCoilJob& job, const JobOptions& options);
+
 /// Prints every message on standard error, line breaks kept, so that the catalogue's notes
 /// reach the user too.
 class PrintingNotifier : public INotifier

@@ -6,10 +6,14 @@
 // "status" line of a solved job, show the temperature profile in place of its placeholder) is
 // written into the saved page.
 //
+// With a project FILE the job is opened from it instead (into a coil of the kind it holds), --set
+// applies over it, and --save writes the rated project back when it solved.
+//
 // Exit status as solve: 0 solved; 1 an error (the solve's, or a page that could not be written);
 // 2 the solve did not converge (the pages are written all the same, marked not solved).
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
+#include "cli/ProjectCli.h"
 
 #include "app/CoilJob.h"
 #include "app/Paths.h"
@@ -46,6 +50,9 @@ constexpr const char* kCaption = "Zemtor 0.1.0.0";
 struct ReportOptions
 {
     JobOptions job;
+    std::string file; ///< a project to open instead of the default job
+    bool kindGiven = false;
+    bool save = false;
     std::vector<std::string> views;
     std::string out;
 };
@@ -110,9 +117,20 @@ void runReport(const ReportOptions& options)
 
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
-    TCoilJob job(&notifier);
-    BuildJob(job, options.job);
+    if (options.save && options.file.empty())
+        throw std::runtime_error("--save needs the project FILE to write back");
+    ProjectJob project(&notifier);
+    TCoilJob& job = project.job;
+    if (options.file.empty()) {
+        BuildJob(job, options.job);
+    } else {
+        OpenProjectFile(project, options.file, options.kindGiven ? options.job.kind : std::string(),
+                        &notifier);
+        ApplyJobOptions(job, options.job);
+    }
     job.ActionSolveExecute();
+    if (options.save && job.Solved())
+        SaveProjectFile(project, options.file);
     const int status = job.LastSolveStatus();
     if (status < 0)
         std::cerr << "zemtor: " << job.LastError() << "; the pages show the coil as it stands\n";
@@ -136,7 +154,7 @@ void runReport(const ReportOptions& options)
     report.Coil = job.Coil();
     report.Solved = job.Solved();
     report.KindCode = job.KindCode;
-    report.Properties = &properties;
+    report.Properties = options.file.empty() ? &properties : &project.properties;
     report.Caption = kCaption;
     report.ProgramFolder = programFolder;
     report.ReportFolder = out;
@@ -202,7 +220,14 @@ void AddReportCommand(CLI::App& app)
     cmd->add_option("--out", options->out,
                     "Folder to write into (created when missing); the report folder by default")
         ->type_name("DIR");
-    cmd->callback([options] { runReport(*options); });
+    cmd->add_option("FILE", options->file,
+                    "A project file (.zmx) to open and rate instead of the default job, into a coil of the "
+                    "kind it holds (--kind chooses another)");
+    cmd->add_flag("--save", options->save, "Write the project back to its file when it solved");
+    cmd->callback([options, cmd] {
+        options->kindGiven = cmd->get_option("--kind")->count() > 0;
+        runReport(*options);
+    });
 }
 
 } // namespace zmk::cli

@@ -4,11 +4,18 @@
 // step command (printing the duty and the temperature matrix along the air path, and with --png
 // drawing its chart into a picture file).
 //
+// zemtor solve FILE... opens project files instead: each into a coil of the kind it holds (or
+// of --kind), with --set applied over it, rated, and with --save written back when it solved.
+// With --json each file gives one JSON object on a line of its own, so that a folder of jobs can
+// be rated from a script.
+//
 // Exit status: 0 solved; 1 the solve raised an error (the program's message is printed) or an
-// argument was wrong; 2 the solve ended without converging (its status is printed).
+// argument was wrong; 2 the solve ended without converging (its status is printed). With several
+// files, 1 when any file had an error, else 2 when any did not converge.
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
+#include "cli/ProjectCli.h"
 #include "cli/StepChartPng.h"
 
 #include "app/CoilJob.h"
@@ -33,11 +40,14 @@ namespace zmk::cli {
 
 namespace {
 
-// The job's kind and inputs, and what the command prints.
+// The job's kind and inputs, the project files, and what the command prints.
 struct CommandOptions : JobOptions
 {
+    std::vector<std::string> files; // project files to open; the default job when none
+    bool kindGiven = false;         // --kind was given: files open into a coil of that kind
     bool json = false;
     bool csv = false;
+    bool save = false;
     std::string png; // step chart picture file; none when empty
 };
 
@@ -166,10 +176,62 @@ int solveExit(const TCoilJob& job)
     return job.Solved() ? 0 : 2;
 }
 
+// Rates each project file; returns the combined exit status.
+int solveFiles(const CommandOptions& options, INotifier& notifier)
+{
+    int worst = 0;
+    for (const std::string& file : options.files) {
+        int rc = 1;
+        nlohmann::ordered_json j;
+        j["file"] = file;
+        try {
+            ProjectJob project(&notifier);
+            OpenProjectFile(project, file, options.kindGiven ? options.kind : std::string(), &notifier);
+            ApplyJobOptions(project.job, options);
+            TCoilJob& job = project.job;
+            job.ActionSolveExecute();
+            rc = solveExit(job);
+            if (rc == 1) {
+                j["error"] = TerminalText(job.LastError());
+            } else {
+                j.update(resultJson(job));
+                if (options.save && rc == 0)
+                    SaveProjectFile(project, file);
+            }
+            if (!options.json && rc != 1) {
+                if (options.files.size() > 1)
+                    std::cout << file << "\n";
+                printSummary(job);
+            }
+            if (rc == 2)
+                std::cerr << "zemtor: " << file << ": not solved, status "
+                          << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()))
+                          << (options.save ? "; not saved" : "") << "\n";
+        } catch (const std::exception& e) {
+            rc = 1;
+            j["error"] = e.what();
+            std::cerr << "zemtor: " << file << ": " << e.what() << "\n";
+        }
+        if (options.json)
+            std::cout << j.dump() << std::endl;
+        worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
+    }
+    return worst;
+}
+
 void runSolve(const CommandOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
+    if (!options.files.empty()) {
+        const int rc = solveFiles(options, notifier);
+        ProcessCoilMakers().SetNotifier(nullptr);
+        if (rc != 0)
+            throw CLI::RuntimeError(rc);
+        return;
+    }
+    if (options.save)
+        throw std::runtime_error("--save needs the project FILE to write back");
     TCoilJob job(&notifier);
     BuildJob(job, options);
     job.ActionSolveExecute();
@@ -231,11 +293,19 @@ void AddSolveCommand(CLI::App& app)
 {
     auto options = std::make_shared<CommandOptions>();
     auto* cmd =
-        app.add_subcommand("solve", "Rate the default coil of a kind, with inputs changed by --set, and "
-                                    "print the thermal summary (or every result as JSON)");
+        app.add_subcommand("solve", "Rate the default coil of a kind, or project files, with inputs changed "
+                                    "by --set, and print the thermal summary (or every result as JSON)");
     AddJobOptions(cmd, *options);
-    cmd->add_flag("--json", options->json, "Print every result field as JSON, in stored units");
-    cmd->callback([options] { runSolve(*options); });
+    cmd->add_option("FILE", options->files,
+                    "Project files (.zmx) to open and rate, each into a coil of the kind it holds (--kind "
+                    "chooses another)");
+    cmd->add_flag("--json", options->json,
+                  "Print every result field as JSON, in stored units (one object per line for files)");
+    cmd->add_flag("--save", options->save, "Write each project that solved back to its file");
+    cmd->callback([options, cmd] {
+        options->kindGiven = cmd->get_option("--kind")->count() > 0;
+        runSolve(*options);
+    });
 }
 
 void AddStepCommand(CLI::App& app)

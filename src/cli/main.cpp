@@ -16,6 +16,8 @@ int main(int argc, char** argv)
     zmk::cli::AddSolveCommand(app);
     zmk::cli::AddStepCommand(app);
     zmk::cli::AddReportCommand(app);
+    zmk::cli::AddNewCommand(app);
+    zmk::cli::AddExportPsyCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -111,10 +111,6 @@ void TCustomHeatExchanger::ReadData(std::istream&) {}
 
 void TCustomHeatExchanger::WriteData(std::ostream&) {}
 
-void TCustomHeatExchanger::LoadFromXML(TXMLFile&, TXMLFile::Node) {}
-
-void TCustomHeatExchanger::SaveToXML(TXMLFile&, TXMLFile::Node) {}
-
 void TCustomHeatExchanger::CheckResults(const char* where) const
 {
     for (double v :

@@ -176,7 +176,8 @@ public:
     /// Binary stream forms; no file uses them, they are kept empty.
     virtual void ReadData(std::istream& reader);
     virtual void WriteData(std::ostream& writer);
-    /// Project-file forms of the coil element.
+    /// Project-file forms of the coil element: the results Qt, Qs, e, Ntu and Cr under node
+    /// (reading takes 0 for a missing one).
     virtual void LoadFromXML(TXMLFile& file, TXMLFile::Node node);
     virtual void SaveToXML(TXMLFile& file, TXMLFile::Node node);
     /// Rates the exchanger; see the solve protocol of TCoil.
@@ -242,6 +243,10 @@ public:
     double SprayFactor = 80.0;             ///< multiplier on ho while Spray is on
     double ActiveSprayFactor = 1.0;        ///< SprayFactor or 1, chosen at the start of each solve
 
+    /// Project-file form: the results, the geometry (`fat`) and the air (`air`) under node.
+    /// Reading re-applies the size text and keeps every value that is missing or out of range.
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node node) override;
+    void SaveToXML(TXMLFile& file, TXMLFile::Node node) override;
     /// Copies the geometry's size text into Model and returns it.
     std::string GetModel() override;
     /// Stores Model and hands it to the geometry; when it reads, UpdateTubeData and the refresh run.
@@ -369,6 +374,9 @@ public:
     /// Tube-side coefficient before HiFactor, kW/(m²·K) (Dittus-Boelter, 0.026 Re^0.8 Pr^0.4).
     static double TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid);
 
+    /// Project-file form: the coil's, then the liquid state (`liquidstate`) and `liquid_dp`.
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node node) override;
+    void SaveToXML(TXMLFile& file, TXMLFile::Node node) override;
     /// Tube-side pressure drop, kPa.
     double LiquidPressureDrop() const override;
     /// Connection size, mm, from the liquid mass flow.
@@ -406,6 +414,9 @@ class THotWaterCoil : public TLiquidCoil
 {
 public:
     THotWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
+    /// Project-file form: finds or creates `hwc` under the root (reading also takes `hotwatercoil`).
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
+    void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
     TSolveStatus Solve() override;
     void StepByStep(double& duty) override;
     void PrepareDesign(double duty) override;
@@ -416,6 +427,9 @@ class TColdWaterCoil : public TLiquidCoil
 {
 public:
     TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
+    /// Project-file form: finds or creates `cwc` under the root (reading also takes `chilledwatercoil`).
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
+    void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
     TSolveStatus Solve() override;
     void StepByStep(double& duty) override;
     void PrepareDesign(double duty) override;
@@ -434,6 +448,10 @@ class TZemtor : public TLiquidCoil
 {
 public:
     TZemtor(const std::string& makerName, int tubeIndex, const std::string& model);
+    /// Project-file form: finds or creates `zmk` under the root (reading also takes `zemtor`); the liquid
+    /// state is read and written once more.
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
+    void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
     TSolveStatus Solve() override;
     void StepByStep(double& duty) override;
     void WriteReport(std::vector<std::string>& lines) override;

@@ -113,8 +113,4 @@ void TLiquidState::RemoveHeat(double Q)
     }
 }
 
-void TLiquidState::LoadFromXML(TXMLFile&, TXMLFile::Node) {}
-
-void TLiquidState::SaveToXML(TXMLFile&, TXMLFile::Node) {}
-
 } // namespace zmk

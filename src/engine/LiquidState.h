@@ -68,7 +68,10 @@ public:
     /// mass flow, velocity, inlet and leaving temperature). ZmkError without a liquid.
     void WriteLiquidRows(std::vector<std::string>& lines) const;
 
-    /// Project-file forms of the state (element "liquidstate").
+    /// Project-file forms of the state: element `liquidstate` under node, holding the liquid,
+    /// designdt, cw, vw, vwideal and ctrl. Reading finds it without creating it, keeps every
+    /// value that is missing or out of range, takes the liquid only when it evaluates, and
+    /// then refreshes vw and cw from the liquid so that they agree with its flow.
     virtual void LoadFromXML(TXMLFile& file, TXMLFile::Node node);
     virtual void SaveToXML(TXMLFile& file, TXMLFile::Node node);
 

@@ -7,6 +7,8 @@
 // m², volumes in m³, masses in kg.
 #pragma once
 
+#include "app/XMLFiles.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -180,6 +182,17 @@ public:
     /// Takes the pattern fields of the catalogue's best match for the current record (stored tube
     /// and fin materials kept), then recalculates: what loading a stored coil does.
     void MatchCatalogue(TCoilMakers& catalogue);
+
+    /// Writes the record as the `fat` child of node (found or created), each field with its
+    /// number format and the informative labels as attributes.
+    void SaveToXML(TXMLFile& file, TXMLFile::Node node) const;
+    /// Reads the record from the `fat` child of node (or `finandtube`), each field keeping its
+    /// value when missing, unreadable or out of range, then matches it against the catalogue
+    /// (MatchCatalogue). A record that then cannot be recalculated is put back as it was.
+    /// Returns false when neither element is there (nothing changes).
+    bool LoadFromXML(TXMLFile& file, TXMLFile::Node node, TCoilMakers& catalogue);
+    /// As above with the process's catalogue.
+    bool LoadFromXML(TXMLFile& file, TXMLFile::Node node);
 
     int GetCircuitBasis() const { return Rec.cb; }
     double GetSy() const { return Rec.Sy; } ///< m

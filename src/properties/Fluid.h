@@ -9,6 +9,8 @@
 // of liquid CO2's specific heat at 31.64 °C, a NaN temperature) do they throw EMathError.
 #pragma once
 
+#include "app/XMLFiles.h"
+
 #include <string>
 
 namespace zmk {
@@ -111,6 +113,12 @@ public:
     /// Re-evaluates the properties and the Prandtl number.
     virtual void Update() = 0;
 
+    /// Reads the fields from the `liquid` child of node (Caption ... UserKo), each keeping its
+    /// value when missing, unreadable or out of range; UserProps is false when missing.
+    virtual void LoadFromXML(TXMLFile& file, TXMLFile::Node node);
+    /// Finds or creates the `liquid` child of node and writes the fields into it.
+    virtual void SaveToXML(TXMLFile& file, TXMLFile::Node node) const;
+
     /// Sets the inlet temperature (°C), the mean follows; then Update.
     void SetTfi(double value);
     /// Sets the outlet temperature (°C), the mean follows; then Update.
@@ -143,6 +151,11 @@ public:
     /// Evaluates the properties at t (and Pf for compressed air). Throws EMathError when the
     /// Prandtl number has no value (zero conductivity).
     void Update() override;
+    /// The TFluid fields, then LiquidSpec, WaterAdditive and AdditiveVolume; then Update (which
+    /// may throw as Update does).
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node node) override;
+    /// The TFluid fields, then LiquidSpec, WaterAdditive and AdditiveVolume with their names.
+    void SaveToXML(TXMLFile& file, TXMLFile::Node node) const override;
 
 private:
     double evaluatedPf_ = 0; // pressure of the last compressed-air evaluation, bar

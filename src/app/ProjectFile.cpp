@@ -1,0 +1,191 @@
+#include "app/ProjectFile.h"
+
+#include "app/Notifier.h"
+#include "app/Paths.h"
+#include "app/ProjectProperties.h"
+#include "app/RecentFiles.h"
+#include "engine/HeatExchanger.h"
+#include "properties/Fluid.h"
+#include "units/Errors.h"
+#include "units/NumText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+
+namespace zmk {
+
+namespace {
+
+void tell(const TProjectFileContext& context, const std::string& text)
+{
+    if (context.Notifier)
+        context.Notifier->Message(text);
+}
+
+void becomeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+{
+    if (context.RecentFiles)
+        SetFileName(job.FileName, fileName, *context.RecentFiles);
+    else
+        job.FileName = fileName;
+}
+
+std::string upperCase(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return s;
+}
+
+} // namespace
+
+std::optional<std::string> CoilKindInDocument(TXMLFile::Node root)
+{
+    for (TXMLFile::Node c = root.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        for (const TCoilElementName& e : kCoilElements)
+            if (std::strcmp(c.name(), e.Name) == 0 || std::strcmp(c.name(), e.OlderName) == 0)
+                return std::string(e.Kind);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ProjectFileKind(const std::string& fileName)
+{
+    TXMLFile::Node root;
+    TXMLFile file(fileName, root, false);
+    if (file.ReadStatus() != rsNone || !root)
+        return std::nullopt;
+    return CoilKindInDocument(root);
+}
+
+void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& v)
+{
+    TXMLFile::Node s = file.FindPath(root, {"startval"}, true);
+    file.WriteFloat(s, "Pa", true, "%0.6g", v.Pa);
+    file.WriteFloat(s, "dbi", true, "%0.6g", v.dbi);
+    file.WriteFloat(s, "wai", true, "%0.6g", v.wai);
+    file.WriteFloat(s, "dbo", true, "%0.6g", v.dbo);
+    file.WriteFloat(s, "wao", true, "%0.6g", v.wao);
+    file.WriteFloat(s, "vf", true, "%0.6g", v.vf);
+    file.SetAttr(file.WriteInt(s, "LiquidSpec", true, v.LiquidSpec), "var", LiquidKindName(v.LiquidSpec));
+    file.WriteText(s, "LiquidCaption", true, v.LiquidCaption);
+    file.WriteFloat(s, "UserRo", true, "%0.6g", v.UserRo);
+    file.WriteFloat(s, "UserCp", true, "%0.6g", v.UserCp);
+    file.WriteFloat(s, "UserMu", true, "%0.6g", v.UserMu);
+    file.WriteFloat(s, "UserKo", true, "%0.6g", v.UserKo);
+    file.WriteFloat(s, "mw", true, "%0.6g", v.mw);
+    file.WriteFloat(s, "twi", true, "%0.6g", v.twi);
+    file.WriteFloat(s, "two", true, "%0.6g", v.two);
+    const char* control = v.LiquidControl == wcTemp ? "wcTemp" : v.LiquidControl == wcFlow ? "wcFlow" : "";
+    file.SetAttr(file.WriteInt(s, "LiquidControl", true, v.LiquidControl), "var", control);
+    file.WriteText(s, "CoilMaker", true, v.CoilMaker);
+    file.WriteInt(s, "tube", true, v.tube);
+    file.WriteText(s, "CoilModel", true, v.CoilModel);
+    file.WriteFloat(s, "fHeight", true, "%0.6g", v.fHeight);
+    file.WriteFloat(s, "fLength", true, "%0.6g", v.fLength);
+    file.WriteFloat(s, "Rows", true, "%0.3f", v.Rows);
+    file.WriteFloat(s, "fpi", true, "%0.3f", v.fpi);
+    file.WriteFloat(s, "Circ", true, "%0.3f", v.Circ);
+}
+
+void WriteProjectDocument(TXMLFile& file, TCoilJob& job)
+{
+    TXMLFile::Node root;
+    file.InitRoot(kProjectRoot, kProgramName, root, kProjectVersion);
+    if (job.Properties)
+        job.Properties->SaveToXML(file, root);
+    if (TLiquidCoil* coil = job.Coil())
+        coil->SaveToXML(file, root);
+    job.CaptureStartValues();
+    WriteStartValues(file, root, job.StartValues);
+}
+
+bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job)
+{
+    if (job.Properties)
+        job.Properties->LoadFromXML(file, root);
+    TLiquidCoil* coil = job.Coil();
+    if (!coil)
+        return false;
+    bool found = false;
+    for (const TCoilElementName& e : kCoilElements)
+        if (CanonicalCoilKind(job.KindCode) == e.Kind)
+            found = file.FindPath(root, {e.Name}, false) || file.FindPath(root, {e.OlderName}, false);
+    coil->LoadFromXML(file, root);
+    return found;
+}
+
+bool SaveProject(TCoilJob& job, const TProjectFileContext& context)
+{
+    job.ApplyInputs();
+    if (job.FileName.empty())
+        becomeCurrentFile(job, job.DataFolder + "Default" + std::string(kProjectExtension), context);
+    // An existing file is parsed and then discarded; one that does not parse is simply replaced.
+    TXMLFile::Node root;
+    TXMLFile file(job.FileName, root, true);
+    file.SetNotifier(context.Notifier);
+    WriteProjectDocument(file, job);
+    try {
+        file.Save();
+    } catch (const ZmkError& e) {
+        tell(context, e.what());
+        return false;
+    }
+    return true;
+}
+
+bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+{
+    becomeCurrentFile(job, fileName, context);
+    return SaveProject(job, context);
+}
+
+TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+{
+    TOpenResult result;
+    std::error_code ec;
+    if (fileName.empty() || !std::filesystem::exists(fileName, ec)) {
+        tell(context, std::string(kFileNotFoundMessage) + "\r\n" + fileName);
+        return result;
+    }
+    result.Exists = true;
+    becomeCurrentFile(job, fileName, context);
+    job.SetSolved(false);
+
+    TXMLFile::Node root;
+    TXMLFile file(fileName, root, false);
+    file.SetNotifier(context.Notifier);
+    if (file.ReadStatus() != rsNone || !root) {
+        // Nothing is read, but the user learns why the job did not change: a later Save
+        // would replace this file.
+        result.LoadError = file.LoadError().empty() ? "The file holds no elements" : file.LoadError();
+        tell(context, std::string(kFileNotReadMessage) + "\r\n" + fileName + "\r\n" + result.LoadError);
+    } else {
+        result.Parsed = true;
+        result.FileKind = CoilKindInDocument(root).value_or("");
+        try {
+            result.CoilFound = ReadProjectDocument(file, root, job);
+        } catch (const ZmkError& e) {
+            // A value every check let through and the coil still refused: what was read stays,
+            // the job is not solved and a Solve reports on it in the usual way.
+            result.CoilFound = true;
+            tell(context, std::string(kFileNotReadMessage) + "\r\n" + fileName + "\r\n" + e.what());
+        }
+        if (!result.CoilFound && job.Coil()) {
+            const std::string kind = upperCase(job.KindCode);
+            tell(context, result.FileKind.empty()
+                              ? "The file holds no coil: only the project properties were read..."
+                              : "The file holds a " + upperCase(result.FileKind) + " coil, not a " + kind +
+                                    " coil: only the project properties were read...");
+        }
+    }
+    job.ShowInputs();
+    if (job.View)
+        job.View->RefreshView();
+    return result;
+}
+
+} // namespace zmk

@@ -1,0 +1,93 @@
+// Save, Save As and Open of the job's project file (".zmx"): a `datafile` root holding the
+// project properties (`fileprops`), the coil under its kind's element (`zmk`, `hwc` or `cwc`)
+// and a flat copy of the start values (`startval`). Saving replaces the file atomically, so a
+// save that fails leaves the previous file as it was and says why. Open reads the file into the
+// coil the job has: it never solves and never changes the coil kind, and it keeps every value
+// the file does not give in a form the coil can take.
+#pragma once
+
+#include "app/CoilJob.h"
+#include "app/XMLFiles.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zmk {
+
+class INotifier;
+class TRecentFiles;
+
+/// Extension, default extension and filter of the file dialogs.
+inline constexpr std::string_view kProjectExtension = ".zmx";
+inline constexpr std::string_view kProjectDefaultExt = "zmx";
+inline constexpr std::string_view kProjectFilter = "Zemtor (*.zmx)|*.zmx";
+/// Root element and version of a project file.
+inline constexpr const char* kProjectRoot = "datafile";
+inline constexpr const char* kProjectVersion = "1.0.0.0";
+
+/// Shown, with CR LF and the file name after it, when the file to open does not exist.
+inline constexpr std::string_view kFileNotFoundMessage = "The file you are trying to open does not exist...";
+/// Shown, with the file name and the parser's message after it, when the file is not XML.
+inline constexpr std::string_view kFileNotReadMessage = "The file could not be read as a project...";
+
+/// The element of a coil kind ("zmk", "hwc", "cwc"), and the older name files may use.
+struct TCoilElementName
+{
+    const char* Kind;
+    const char* Name;
+    const char* OlderName;
+};
+inline constexpr TCoilElementName kCoilElements[3] = {
+    {"zmk", "zmk", "zemtor"},
+    {"hwc", "hwc", "hotwatercoil"},
+    {"cwc", "cwc", "chilledwatercoil"},
+};
+
+/// What Open found.
+struct TOpenResult
+{
+    bool Exists = false;    ///< false: the file was not there and nothing changed
+    bool Parsed = false;    ///< false: the file is not XML; nothing was read (LoadError says why)
+    bool CoilFound = false; ///< the file holds a coil of the job's kind, which was read
+    std::string FileKind;   ///< kind of the first coil element in the file; empty when none
+    std::string LoadError;  ///< the parser's message for a file that is not XML
+};
+
+/// Where Save, Save As and Open report, and the recent-file list that follows the current
+/// file name (none when null: the name is simply replaced).
+struct TProjectFileContext
+{
+    INotifier* Notifier = nullptr;
+    TRecentFiles* RecentFiles = nullptr;
+};
+
+/// The kind of the first coil element under the root, by its name or its older name; nothing
+/// when there is none.
+std::optional<std::string> CoilKindInDocument(TXMLFile::Node root);
+/// The coil kind a project file holds; nothing when it cannot be read or holds no coil.
+std::optional<std::string> ProjectFileKind(const std::string& fileName);
+
+/// Writes the start values as `startval` under the root.
+void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& values);
+/// Fills the document with the job: the root with its attributes, the project properties (when
+/// the job has them), the coil (when it has one), then the start values, captured first.
+void WriteProjectDocument(TXMLFile& file, TCoilJob& job);
+/// Reads a parsed document into the job's coil and project properties. Returns whether the
+/// coil's element was found. Values the file does not give keep the job's.
+bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job);
+
+/// Save: applies the inputs, names the job "Default.zmx" in the data folder when it has no
+/// name, writes the project file. Returns false, with the reason told to the notifier, when the
+/// file could not be written (the previous file is then unchanged).
+bool SaveProject(TCoilJob& job, const TProjectFileContext& context = {});
+/// Save As, once the user has chosen the file: it becomes the current file name, then Save.
+bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
+/// Open: a missing file is told ("The file you are trying to open does not exist..." CR LF name)
+/// and changes nothing. Otherwise the file becomes the current file name, the job is marked not
+/// solved, and a file that parses is read into the properties and the coil of the current
+/// kind; then the inputs are shown and the view refreshed. A file that does not parse, or holds
+/// no coil of the job's kind, is told too, and leaves the coil as it was.
+TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
+
+} // namespace zmk

@@ -1,0 +1,133 @@
+// The fin-and-tube record in the project file: element `fat`, one child per record field with
+// the program's number formats, and the labels of the coded fields as informative attributes.
+// Reading keeps the current value of a field that is missing, unreadable or outside what the
+// geometry can take, then takes the pattern from the catalogue's best match for the stored coil.
+#include "geometry/CoilMakers.h"
+#include "geometry/FinAndTube.h"
+
+#include <cfloat>
+#include <string>
+
+namespace zmk {
+
+namespace {
+
+// Names are short strings of at most 255 bytes, as in the catalogue; a cut never splits a
+// UTF-8 character.
+std::string shortString(std::string s)
+{
+    if (s.size() <= 255)
+        return s;
+    size_t n = 255;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+        --n;
+    s.resize(n);
+    return s;
+}
+
+std::string materialCode(int index)
+{
+    return MaterialAt(index, 0).Short;
+}
+
+// Largest pitch, diameter or thickness a record may hold, m; far beyond any real coil but a
+// bound that keeps the derived areas finite.
+constexpr double kMaxPitch = 1.0;
+
+} // namespace
+
+void TFinAndTube::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
+{
+    const TModelRec& r = Rec;
+    TXMLFile::Node fat = file.FindPath(node, {"fat"}, true);
+    file.WriteText(fat, "Mnf", true, shortString(r.Mnf));
+    file.WriteInt(fat, "Tube", true, r.Tube);
+    file.WriteText(fat, "Model", true, r.Model);
+    file.SetAttr(file.WriteInt(fat, "Code", true, r.Code), "caption", KindShortCode(r.Code));
+    file.WriteFloat(fat, "fHeight", true, "%0.6g", r.fHeight);
+    file.WriteFloat(fat, "fLength", true, "%0.6g", r.fLength);
+    file.WriteFloat(fat, "Rows", true, "%0.6g", r.Rows);
+    file.WriteFloat(fat, "fpi", true, "%0.6g", r.fpi);
+    file.WriteFloat(fat, "Circ", true, "%0.6g", r.Circ);
+    file.SetAttr(file.WriteInt(fat, "cb", true, r.cb), "text", CircuitBasisName(r.cb));
+    file.SetAttr(file.WriteInt(fat, "Serp", true, r.Serp), "caption", SerpentineName(r.Serp));
+    file.WriteFloat(fat, "Sx", true, "%0.7f", r.Sx);
+    file.WriteFloat(fat, "Sy", true, "%0.7f", r.Sy);
+    file.SetAttr(file.WriteInt(fat, "tp", true, r.tp), "text", PatternName(r.tp));
+    file.WriteFloat(fat, "ID", true, "%0.7f", r.ID);
+    file.WriteFloat(fat, "OD", true, "%0.7f", r.OD);
+    file.WriteFloat(fat, "tf", true, "%0.7f", r.tf);
+    file.WriteFloat(fat, "fc", true, "%0.5f", r.fc);
+    file.WriteFloat(fat, "ft", true, "%0.5f", r.ft);
+    file.WriteBool(fat, "Rifle", true, r.Rifle);
+    file.WriteInt(fat, "Sections", true, r.Sections);
+    file.SetAttr(file.WriteInt(fat, "Mf", true, r.Mf), "caption", materialCode(r.Mf));
+    file.SetAttr(file.WriteInt(fat, "Mt", true, r.Mt), "caption", materialCode(r.Mt));
+    file.SetAttr(file.WriteInt(fat, "Mc", true, r.Mc), "caption", materialCode(r.Mc));
+    file.WriteFloat(fat, "tc", true, "%0.5f", r.tc);
+}
+
+bool TFinAndTube::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
+{
+    return LoadFromXML(file, node, ProcessCoilMakers());
+}
+
+bool TFinAndTube::LoadFromXML(TXMLFile& file, TXMLFile::Node node, TCoilMakers& catalogue)
+{
+    TXMLFile::Node fat = file.FindPath(node, {"fat"}, false);
+    if (!fat)
+        fat = file.FindPath(node, {"finandtube"}, false);
+    if (!fat)
+        return false;
+
+    const TModelRec before = Rec;
+    TModelRec& r = Rec;
+    auto byte = [&](const char* name, std::uint8_t current, int hi) {
+        return static_cast<std::uint8_t>(file.ReadIntIn(fat, name, current, 0, hi));
+    };
+    auto positive = [&](const char* name, double current, double hi) {
+        return file.ReadFloatIn(fat, name, current, DBL_MIN, hi);
+    };
+    const int lastMaterial = static_cast<int>(MaterialTable.size()) - 1;
+
+    r.Mnf = shortString(file.ReadText(fat, "Mnf", r.Mnf));
+    r.Tube = byte("Tube", r.Tube, 255);
+    r.Model = shortString(file.ReadText(fat, "Model", r.Model));
+    r.Code = byte("Code", r.Code, 5);
+    // The five dimensions within the ranges of a size text, so that the coil can re-apply it.
+    r.fHeight = file.ReadFloatIn(fat, "fHeight", r.fHeight, 0.00625, 25);
+    r.fLength = file.ReadFloatIn(fat, "fLength", r.fLength, 0.1, 50);
+    r.Rows = file.ReadFloatIn(fat, "Rows", r.Rows, 1, 20);
+    r.fpi = file.ReadFloatIn(fat, "fpi", r.fpi, 0, 30);
+    r.Circ = file.ReadFloatIn(fat, "Circ", r.Circ, 1, 1600);
+    r.cb = file.ReadIntIn(fat, "cb", r.cb, 0, 1);
+    r.Serp = file.ReadIntIn(fat, "Serp", r.Serp, 0, kSerpentineCount - 1);
+    r.Sx = positive("Sx", r.Sx, kMaxPitch);
+    r.Sy = positive("Sy", r.Sy, kMaxPitch);
+    r.tp = byte("tp", r.tp, 1);
+    r.ID = positive("ID", r.ID, kMaxPitch);
+    r.OD = positive("OD", r.OD, kMaxPitch);
+    r.tf = positive("tf", r.tf, kMaxPitch);
+    r.fc = positive("fc", r.fc, 100);
+    r.ft = positive("ft", r.ft, 100);
+    r.Rifle = file.ReadBool(fat, "Rifle", r.Rifle);
+    r.Sections = file.ReadIntIn(fat, "Sections", r.Sections, 1, 1000);
+    r.Mf = byte("Mf", r.Mf, lastMaterial);
+    r.Mt = byte("Mt", r.Mt, lastMaterial);
+    r.Mc = byte("Mc", r.Mc, lastMaterial);
+    r.tc = file.ReadFloatIn(fat, "tc", r.tc, 0, kMaxPitch);
+
+    const int earlier = TakeError();
+    MatchCatalogue(catalogue);
+    if (TakeError() != 0) {
+        // A stored record whose areas or efficiencies come out without a value: the coil keeps
+        // the geometry it had.
+        Rec = before;
+        Recalculate();
+        TakeError();
+    }
+    ErrorCode = earlier;
+    return true;
+}
+
+} // namespace zmk

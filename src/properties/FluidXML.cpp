@@ -1,0 +1,88 @@
+// The liquid in the project file: element `liquid`, the TFluid fields first, then the kind,
+// the water additive and its volume fraction. Reading keeps the current value of a field that
+// is missing, unreadable or outside what the liquid can take, and ends by re-evaluating the
+// properties, so that the stored ro, Cp, Ko, mu and Pr only stand when the user gave them.
+#include "properties/Fluid.h"
+
+#include <cfloat>
+
+namespace zmk {
+
+namespace {
+
+// Temperatures a liquid may be given: the range of the temperature entry fields, °C.
+constexpr double kTempLo = -60;
+constexpr double kTempHi = 900;
+// Property values must be positive numbers (a zero density or conductivity has no quotient).
+constexpr double kPositive = DBL_MIN;
+constexpr double kPropertyHi = 1e9;
+
+} // namespace
+
+void TFluid::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
+{
+    TXMLFile::Node l = file.FindPath(node, {"liquid"}, true);
+    file.WriteText(l, "Caption", true, Caption);
+    file.WriteFloat(l, "t", true, "%0.3f", t);
+    file.WriteFloat(l, "tfi", true, "%0.3f", tfi);
+    file.WriteFloat(l, "tfo", true, "%0.3f", tfo);
+    file.WriteFloat(l, "Pf", true, "%0.3f", GetPf());
+    file.WriteFloat(l, "m", true, "%0.3f", m);
+    file.WriteFloat(l, "Cp", true, "%0.6g", Cp);
+    file.WriteFloat(l, "ro", true, "%0.6g", ro);
+    file.WriteFloat(l, "Ko", true, "%0.6g", Ko);
+    file.WriteFloat(l, "mu", true, "%0.6g", mu);
+    file.WriteFloat(l, "Pr", true, "%0.5f", Pr);
+    file.WriteBool(l, "UserProps", true, UserProps);
+    file.WriteFloat(l, "UserRo", true, "%0.6g", UserRo);
+    file.WriteFloat(l, "UserCp", true, "%0.6g", UserCp);
+    file.WriteFloat(l, "UserMu", true, "%0.6g", UserMu);
+    file.WriteFloat(l, "UserKo", true, "%0.6g", UserKo);
+}
+
+void TFluid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
+{
+    TXMLFile::Node l = file.FindPath(node, {"liquid"}, false);
+    if (!l)
+        return;
+    Caption = file.ReadText(l, "Caption", Caption);
+    t = file.ReadFloatIn(l, "t", t, kTempLo, kTempHi);
+    tfi = file.ReadFloatIn(l, "tfi", tfi, kTempLo, kTempHi);
+    tfo = file.ReadFloatIn(l, "tfo", tfo, kTempLo, kTempHi);
+    SetPf(file.ReadFloatIn(l, "Pf", GetPf(), 0.01, 1000));
+    m = file.ReadFloatIn(l, "m", m, 0, 1e5);
+    Cp = file.ReadFloatIn(l, "Cp", Cp, kPositive, kPropertyHi);
+    ro = file.ReadFloatIn(l, "ro", ro, kPositive, kPropertyHi);
+    Ko = file.ReadFloatIn(l, "Ko", Ko, kPositive, kPropertyHi);
+    mu = file.ReadFloatIn(l, "mu", mu, kPositive, kPropertyHi);
+    Pr = file.ReadFloatIn(l, "Pr", Pr, kPositive, kPropertyHi);
+    UserProps = file.ReadBool(l, "UserProps", false);
+    UserRo = file.ReadFloatIn(l, "UserRo", UserRo, kPositive, kPropertyHi);
+    UserCp = file.ReadFloatIn(l, "UserCp", UserCp, kPositive, kPropertyHi);
+    UserMu = file.ReadFloatIn(l, "UserMu", UserMu, kPositive, kPropertyHi);
+    UserKo = file.ReadFloatIn(l, "UserKo", UserKo, kPositive, kPropertyHi);
+}
+
+void TLiquid::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
+{
+    TFluid::SaveToXML(file, node);
+    TXMLFile::Node l = file.FindPath(node, {"liquid"}, true);
+    file.SetAttr(file.WriteInt(l, "LiquidSpec", true, LiquidSpec), "caption", LiquidKindName(LiquidSpec));
+    file.SetAttr(file.WriteInt(l, "WaterAdditive", true, WaterAdditive), "caption",
+                 WaterAdditiveName(WaterAdditive));
+    file.WriteFloat(l, "AdditiveVolume", true, "%0.3f", AdditiveVolume);
+}
+
+void TLiquid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
+{
+    TFluid::LoadFromXML(file, node);
+    TXMLFile::Node l = file.FindPath(node, {"liquid"}, false);
+    if (l) {
+        LiquidSpec = file.ReadIntIn(l, "LiquidSpec", LiquidSpec, 0, kLiquidKindCount - 1);
+        WaterAdditive = file.ReadIntIn(l, "WaterAdditive", WaterAdditive, 0, kWaterAdditiveCount - 1);
+        AdditiveVolume = file.ReadFloatIn(l, "AdditiveVolume", AdditiveVolume, 0, 1);
+    }
+    Update();
+}
+
+} // namespace zmk

@@ -1,0 +1,631 @@
+#include "app/ProjectFile.h"
+
+#include "ProjectTestJob.h"
+
+#include "app/RecentFiles.h"
+#include "properties/Fluid.h"
+#include "units/NumText.h"
+#include "units/TextHelpers.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <sys/resource.h>
+
+namespace zmk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProjectJob;
+using test::ShellTestFolder;
+
+// Tolerances of the written formats: "%0.3f", "%0.5f", "%0.7f" absolute, "%0.6g" relative.
+constexpr double kF3 = 0.0005 + 1e-9;
+constexpr double kF7 = 5e-8 + 1e-12;
+double g6(double v)
+{
+    return std::fabs(v) * 5e-6 + 1e-12;
+}
+
+std::string replaceAll(std::string s, const std::string& from, const std::string& to)
+{
+    for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
+        s.replace(p, from.size(), to);
+    return s;
+}
+
+// Removes the first element `<name>...</name>` (or an empty one) from a file's text.
+std::string removeElement(std::string s, const std::string& name)
+{
+    const size_t a =
+        s.find("<" + name + ">") != std::string::npos ? s.find("<" + name + ">") : s.find("<" + name + " ");
+    if (a == std::string::npos)
+        return s;
+    const std::string close = "</" + name + ">";
+    size_t b = s.find(close, a);
+    b = b == std::string::npos ? s.find("/>", a) + 2 : b + close.size();
+    s.erase(a, b - a);
+    return s;
+}
+
+// Names of an element's child elements, in order.
+std::vector<std::string> childNames(pugi::xml_node node)
+{
+    std::vector<std::string> names;
+    for (pugi::xml_node c : node.children())
+        if (c.type() == pugi::node_element)
+            names.emplace_back(c.name());
+    return names;
+}
+
+class ProjectFileTest : public ::testing::Test
+{
+protected:
+    ShellTestFolder folder;
+    test::CatalogueCopy catalogue{folder / "common"};
+    std::string file(const std::string& name) const { return (folder / name).string(); }
+
+    // A job of the kind with inputs off its defaults, solved, with project properties, saved.
+    std::string savedJob(ProjectJob& p, const std::string& name)
+    {
+        TCoilJob& job = p.job;
+        job.EnterField(TEntryField::edFinnedLength, 1.1);
+        job.EnterField(TEntryField::edRows, 5);
+        job.EnterField(TEntryField::edFinDensity, 11);
+        job.EnterField(TEntryField::edAltitude, 350);
+        job.EnterField(TEntryField::edAirMassflow, job.Inputs.edAirMassflow.Value * 0.9);
+        job.EnterField(TEntryField::edFluidInTemp, job.Inputs.edFluidInTemp.Value + 3);
+        job.EnterField(TEntryField::edFluidFlow, 1.4);
+        job.ActionSolveExecute();
+        EXPECT_TRUE(job.Solved());
+        TPropertyValues& v = p.properties.Values();
+        v.ProjectName = "Stack recovery";
+        v.ProjectNumber = "J-17";
+        v.Comments = {"first line", "second line"};
+        v.Date = TDate{2025, 12, 31};
+        const std::string path = file(name);
+        EXPECT_TRUE(SaveProjectAs(job, path, {&p.notes}));
+        EXPECT_TRUE(p.notes.messages.empty());
+        return path;
+    }
+};
+
+// Every input and result the file holds comes back within the precision it was written with.
+void expectSameJob(ProjectJob& a, ProjectJob& b)
+{
+    TLiquidCoil& ca = a.coil();
+    TLiquidCoil& cb = b.coil();
+    EXPECT_NEAR(cb.Qt, ca.Qt, kF3);
+    EXPECT_NEAR(cb.Qs, ca.Qs, kF3);
+    EXPECT_NEAR(cb.e, ca.e, kF3);
+    EXPECT_NEAR(cb.Ntu, ca.Ntu, kF3);
+    EXPECT_NEAR(cb.Cr, ca.Cr, kF3);
+
+    const TModelRec& ra = ca.Geometry->Rec;
+    const TModelRec& rb = cb.Geometry->Rec;
+    EXPECT_EQ(rb.Mnf, ra.Mnf);
+    EXPECT_EQ(rb.Tube, ra.Tube);
+    EXPECT_EQ(rb.Model, ra.Model);
+    EXPECT_EQ(rb.Code, ra.Code);
+    EXPECT_NEAR(rb.fHeight, ra.fHeight, g6(ra.fHeight));
+    EXPECT_NEAR(rb.fLength, ra.fLength, g6(ra.fLength));
+    EXPECT_NEAR(rb.Rows, ra.Rows, g6(ra.Rows));
+    EXPECT_NEAR(rb.fpi, ra.fpi, g6(ra.fpi));
+    EXPECT_NEAR(rb.Circ, ra.Circ, g6(ra.Circ));
+    EXPECT_EQ(rb.cb, ra.cb);
+    EXPECT_EQ(rb.Serp, ra.Serp);
+    EXPECT_NEAR(rb.Sx, ra.Sx, kF7);
+    EXPECT_NEAR(rb.Sy, ra.Sy, kF7);
+    EXPECT_EQ(rb.tp, ra.tp);
+    EXPECT_NEAR(rb.ID, ra.ID, kF7);
+    EXPECT_NEAR(rb.OD, ra.OD, kF7);
+    EXPECT_NEAR(rb.tf, ra.tf, kF7);
+    EXPECT_EQ(rb.Mf, ra.Mf);
+    EXPECT_EQ(rb.Mt, ra.Mt);
+    EXPECT_EQ(rb.Mc, ra.Mc);
+    EXPECT_NEAR(cb.Ao, ca.Ao, 1e-4 * ca.Ao); // the derived geometry follows
+
+    EXPECT_NEAR(cb.GetPressure(), ca.GetPressure(), kF3);
+    EXPECT_NEAR(b.job.AirIn().db, a.job.AirIn().db, kF3);
+    EXPECT_NEAR(b.job.AirIn().wb, a.job.AirIn().wb, kF3);
+    EXPECT_NEAR(b.job.AirOut().db, a.job.AirOut().db, kF3);
+    EXPECT_NEAR(b.job.AirOut().wb, a.job.AirOut().wb, kF3);
+    EXPECT_NEAR(cb.ma, ca.ma, kF3);
+
+    const TLiquid& la = a.liquid();
+    const TLiquid& lb = b.liquid();
+    EXPECT_EQ(lb.Caption, la.Caption);
+    EXPECT_EQ(lb.LiquidSpec, la.LiquidSpec);
+    EXPECT_EQ(lb.WaterAdditive, la.WaterAdditive);
+    EXPECT_NEAR(lb.AdditiveVolume, la.AdditiveVolume, kF3);
+    EXPECT_EQ(lb.UserProps, la.UserProps);
+    EXPECT_NEAR(lb.tfi, la.tfi, kF3);
+    EXPECT_NEAR(lb.tfo, la.tfo, kF3);
+    EXPECT_NEAR(lb.t, la.t, kF3);
+    EXPECT_NEAR(lb.m, la.m, kF3);
+    EXPECT_NEAR(lb.GetPf(), la.GetPf(), kF3);
+    EXPECT_NEAR(lb.UserRo, la.UserRo, g6(la.UserRo));
+    EXPECT_NEAR(lb.UserCp, la.UserCp, g6(la.UserCp));
+    EXPECT_NEAR(lb.UserMu, la.UserMu, g6(la.UserMu));
+    EXPECT_NEAR(lb.UserKo, la.UserKo, g6(la.UserKo));
+    EXPECT_NEAR(lb.Cp, la.Cp, 1e-3 * la.Cp); // evaluated afresh at the stored temperatures
+
+    const TLiquidState& sa = *ca.LiquidState;
+    const TLiquidState& sb = *cb.LiquidState;
+    EXPECT_NEAR(sb.designdt, sa.designdt, kF3);
+    EXPECT_NEAR(sb.vwideal, sa.vwideal, kF3);
+    EXPECT_EQ(sb.ctrl, sa.ctrl);
+    EXPECT_NEAR(sb.cw, sa.cw, 1e-3 * sa.cw);
+    EXPECT_NEAR(sb.vw, sa.vw, 1e-3 * sa.vw);
+
+    EXPECT_EQ(b.properties.Values(), a.properties.Values());
+}
+
+TEST_F(ProjectFileTest, SaveThenOpenGivesBackTheJobOfEachKind)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        ProjectJob a(kind);
+        const std::string path = savedJob(a, std::string(kind) + ".zmx");
+        EXPECT_EQ(a.job.FileName, path);
+
+        ProjectJob b(kind);
+        ASSERT_TRUE(b.job.Solved());
+        const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+        EXPECT_TRUE(r.Exists && r.Parsed && r.CoilFound);
+        EXPECT_EQ(r.FileKind, kind);
+        EXPECT_TRUE(b.notes.messages.empty()) << b.notes.messages[0];
+        EXPECT_EQ(b.job.FileName, path);
+        EXPECT_EQ(b.job.KindCode, kind); // Open never changes the coil kind ...
+        EXPECT_FALSE(b.job.Solved());    // ... and never solves
+        EXPECT_EQ(b.notes.statuses.back(), "Not Solved...");
+        expectSameJob(a, b);
+
+        // The fields show what was read.
+        EXPECT_NEAR(b.job.Inputs.edRows.Value, 5, 1e-9);
+        EXPECT_NEAR(b.job.Inputs.edAltitude.Value, 350, 0.5);
+        EXPECT_NEAR(b.job.Inputs.edFluidFlow.Value, a.job.Inputs.edFluidFlow.Value, kF3);
+
+        // Solving the opened job rates the same coil.
+        const double Qt = a.coil().Qt;
+        b.job.ActionSolveExecute();
+        EXPECT_TRUE(b.job.Solved());
+        EXPECT_NEAR(b.coil().Qt, Qt, 2e-3 * std::fabs(Qt) + 1e-3);
+    }
+}
+
+TEST_F(ProjectFileTest, TheSameJobSavedTwiceGivesIdenticalFilesWithEveryElementOnce)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        ProjectJob a(kind);
+        const std::string path = savedJob(a, "twice.zmx");
+        const std::string first = ShellTestFolder::Read(path);
+        ASSERT_TRUE(SaveProject(a.job, {&a.notes}));
+        EXPECT_EQ(ShellTestFolder::Read(path), first);
+
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_string(first.c_str()));
+        // No element occurs twice among its siblings, although TZemtor writes its liquid state twice.
+        std::function<void(pugi::xml_node)> once = [&](pugi::xml_node n) {
+            std::vector<std::string> names = childNames(n);
+            std::sort(names.begin(), names.end());
+            EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end()) << n.name();
+            for (pugi::xml_node c : n.children())
+                once(c);
+        };
+        once(doc);
+        EXPECT_EQ(replaceAll(first, "<liquidstate>", "").size() + std::strlen("<liquidstate>"), first.size());
+    }
+}
+
+TEST_F(ProjectFileTest, TheElementLayoutInOrderWithFormatsAndAttributes)
+{
+    ProjectJob a("zmk");
+    const std::string path = savedJob(a, "layout.zmx");
+    const std::string text = ShellTestFolder::Read(path);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\"", 0), 0u);
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_string(text.c_str()));
+
+    const pugi::xml_node root = doc.document_element();
+    EXPECT_STREQ(root.name(), "datafile");
+    std::vector<std::string> attrs;
+    for (pugi::xml_attribute at : root.attributes())
+        attrs.push_back(std::string(at.name()) + "=" + at.value());
+    EXPECT_EQ(attrs,
+              (std::vector<std::string>{"program=ZMK", "generator=Quorvane Software", "version=1.0.0.0"}));
+    EXPECT_EQ(childNames(root), (std::vector<std::string>{"fileprops", "zmk", "startval"}));
+
+    const pugi::xml_node props = root.child("fileprops");
+    EXPECT_EQ(childNames(props), (std::vector<std::string>{"projectname", "projectnumber", "description",
+                                                           "author", "company", "date"}));
+    EXPECT_STREQ(props.child_value("description"), "first line%13%10second line");
+    EXPECT_STREQ(props.child_value("date"), "31 12 2025");
+
+    const pugi::xml_node coil = root.child("zmk");
+    const TLiquidCoil& c = a.coil();
+    EXPECT_EQ(coil.attribute("caption").value(),
+              Format("%s, %d, %s", c.Geometry->Rec.Mnf, int(c.Geometry->Rec.Tube), c.Geometry->SizeText));
+    EXPECT_EQ(childNames(coil), (std::vector<std::string>{"Qt", "Qs", "e", "Ntu", "Cr", "fat", "air",
+                                                          "liquidstate", "liquid_dp"}));
+    EXPECT_EQ(coil.child_value("Qt"), Format("%0.3f", c.Qt));
+    EXPECT_STREQ(coil.child("liquid_dp").attribute("units").value(), "kPa");
+    EXPECT_EQ(coil.child_value("liquid_dp"), Format("%0.6g", c.LiquidPressureDrop()));
+
+    const pugi::xml_node fat = coil.child("fat");
+    EXPECT_EQ(childNames(fat),
+              (std::vector<std::string>{"Mnf", "Tube", "Model", "Code", "fHeight", "fLength", "Rows",
+                                        "fpi", "Circ", "cb",    "Serp", "Sx",      "Sy",      "tp",
+                                        "ID",  "OD",   "tf",    "fc",   "ft",      "Rifle",   "Sections",
+                                        "Mf",  "Mt",   "Mc",    "tc"}));
+    EXPECT_STREQ(fat.child_value("Mnf"), "typical");
+    EXPECT_STREQ(fat.child_value("Code"), "5");
+    EXPECT_STREQ(fat.child("Code").attribute("caption").value(), "ZM");
+    EXPECT_STREQ(fat.child_value("fLength"), "1.1");
+    EXPECT_STREQ(fat.child_value("Rows"), "5");
+    EXPECT_STREQ(fat.child("cb").attribute("text").value(), "Tubes high");
+    EXPECT_EQ(fat.child("Serp").attribute("caption").value(), SerpentineName(c.Geometry->Rec.Serp));
+    EXPECT_STREQ(fat.child_value("Sy"), "0.0381000");
+    EXPECT_STREQ(fat.child("tp").attribute("text").value(), "Staggered");
+    EXPECT_STREQ(fat.child_value("ID"), "0.0125222");
+    EXPECT_STREQ(fat.child_value("fc"), "1.00000");
+    EXPECT_STREQ(fat.child_value("Rifle"), "false");
+    EXPECT_STREQ(fat.child("Mf").attribute("caption").value(), "Al");
+    EXPECT_STREQ(fat.child("Mt").attribute("caption").value(), "Cu");
+    EXPECT_STREQ(fat.child("Mc").attribute("caption").value(), "GI");
+
+    const pugi::xml_node air = coil.child("air");
+    EXPECT_STREQ(air.attribute("text").value(), "air state");
+    EXPECT_EQ(childNames(air), (std::vector<std::string>{"Pa", "dbi", "wbi", "dbo", "wbo", "ma", "air_dp"}));
+    EXPECT_EQ(air.child_value("dbi"), Format("%0.3f", a.job.AirIn().db));
+    EXPECT_STREQ(air.child("air_dp").attribute("units").value(), "Pa");
+
+    const pugi::xml_node ls = coil.child("liquidstate");
+    EXPECT_EQ(childNames(ls),
+              (std::vector<std::string>{"liquid", "designdt", "cw", "vw", "vwideal", "ctrl"}));
+    EXPECT_STREQ(ls.child_value("ctrl"), "1");
+    const pugi::xml_node liquid = ls.child("liquid");
+    EXPECT_EQ(childNames(liquid),
+              (std::vector<std::string>{"Caption", "t", "tfi", "tfo", "Pf", "m", "Cp", "ro", "Ko", "mu", "Pr",
+                                        "UserProps", "UserRo", "UserCp", "UserMu", "UserKo", "LiquidSpec",
+                                        "WaterAdditive", "AdditiveVolume"}));
+    EXPECT_STREQ(liquid.child_value("Caption"), "Thermal Oil");
+    EXPECT_STREQ(liquid.child_value("tfi"), "83.000");
+    EXPECT_STREQ(liquid.child_value("Pf"), "5.000");
+    EXPECT_STREQ(liquid.child("LiquidSpec").attribute("caption").value(), "Thermal Oil");
+    EXPECT_STREQ(liquid.child("WaterAdditive").attribute("caption").value(), "None");
+    EXPECT_STREQ(liquid.child_value("AdditiveVolume"), "0.000");
+
+    const pugi::xml_node sv = root.child("startval");
+    EXPECT_EQ(childNames(sv), (std::vector<std::string>{"Pa",        "dbi",    "wai",        "dbo",
+                                                        "wao",       "vf",     "LiquidSpec", "LiquidCaption",
+                                                        "UserRo",    "UserCp", "UserMu",     "UserKo",
+                                                        "mw",        "twi",    "two",        "LiquidControl",
+                                                        "CoilMaker", "tube",   "CoilModel",  "fHeight",
+                                                        "fLength",   "Rows",   "fpi",        "Circ"}));
+    EXPECT_STREQ(sv.child_value("dbi"), "380");
+    EXPECT_STREQ(sv.child_value("wai"), "0.005");
+    EXPECT_STREQ(sv.child("LiquidSpec").attribute("var").value(), "Thermal Oil");
+    EXPECT_STREQ(sv.child_value("mw"), "1.4");
+    EXPECT_STREQ(sv.child("LiquidControl").attribute("var").value(), "wcFlow");
+    EXPECT_STREQ(sv.child_value("Rows"), "5.000");
+    EXPECT_STREQ(sv.child_value("fpi"), "11.000");
+    EXPECT_STREQ(sv.child_value("fLength"), "1.1");
+    // The start values were captured from the coil before they were written.
+    EXPECT_EQ(a.job.StartValues.Rows, 5);
+}
+
+TEST_F(ProjectFileTest, OlderElementNamesOpenLikeTheCurrentOnes)
+{
+    struct Row
+    {
+        const char* kind;
+        const char* older;
+    };
+    for (const Row& r : {Row{"zmk", "zemtor"}, Row{"hwc", "hotwatercoil"}, Row{"cwc", "chilledwatercoil"}}) {
+        SCOPED_TRACE(r.kind);
+        ProjectJob a(r.kind);
+        std::string text = ShellTestFolder::Read(savedJob(a, "new.zmx"));
+        const std::string k = r.kind;
+        text = replaceAll(text, "<" + k + " ", std::string("<") + r.older + " ");
+        text = replaceAll(text, "</" + k + ">", std::string("</") + r.older + ">");
+        text = replaceAll(text, "<fat>", "<finandtube>");
+        text = replaceAll(text, "</fat>", "</finandtube>");
+        text = replaceAll(text, "<ma>", "<MassFlow>");
+        text = replaceAll(text, "</ma>", "</MassFlow>");
+        ASSERT_EQ(text.find("<ma>"), std::string::npos);
+        const std::string path = file("old.zmx");
+        ShellTestFolder::Write(path, text);
+
+        ProjectJob b(r.kind);
+        const TOpenResult res = OpenProject(b.job, path, {&b.notes});
+        EXPECT_TRUE(res.CoilFound);
+        EXPECT_EQ(res.FileKind, r.kind);
+        expectSameJob(a, b);
+        EXPECT_EQ(ProjectFileKind(path), std::optional<std::string>(r.kind));
+    }
+}
+
+TEST_F(ProjectFileTest, MissingElementsTakeTheirDefaults)
+{
+    ProjectJob a("zmk");
+    const std::string saved = ShellTestFolder::Read(savedJob(a, "full.zmx"));
+    const std::string path = file("part.zmx");
+
+    // The five results read 0 when missing.
+    ShellTestFolder::Write(path, removeElement(removeElement(saved, "Qt"), "Cr"));
+    {
+        ProjectJob b("zmk");
+        OpenProject(b.job, path, {&b.notes});
+        EXPECT_EQ(b.coil().Qt, 0);
+        EXPECT_EQ(b.coil().Cr, 0);
+        EXPECT_NEAR(b.coil().Qs, a.coil().Qs, kF3);
+    }
+    // Without `air`, `fat` and `liquidstate` the coil keeps what it had.
+    ShellTestFolder::Write(path,
+                           removeElement(removeElement(removeElement(saved, "air"), "fat"), "liquidstate"));
+    {
+        ProjectJob b("zmk");
+        const double ma = b.coil().ma, db = b.job.AirIn().db, tfi = b.liquid().tfi, rows = b.coil().GetRows();
+        const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+        EXPECT_TRUE(r.CoilFound);
+        EXPECT_NEAR(b.coil().ma, ma, 1e-12 * ma);
+        EXPECT_NEAR(b.job.AirIn().db, db, 1e-9);
+        EXPECT_EQ(b.liquid().tfi, tfi);
+        EXPECT_EQ(b.coil().GetRows(), rows);
+        EXPECT_NEAR(b.coil().Qt, a.coil().Qt, kF3);
+    }
+    // A missing `UserProps` reads false; missing project properties read empty, the date today.
+    std::string text = replaceAll(saved, "<UserProps>false</UserProps>", "");
+    text = removeElement(text, "fileprops");
+    ShellTestFolder::Write(path, text);
+    {
+        ProjectJob b("zmk");
+        b.liquid().UserProps = true;
+        b.properties.Values().ProjectName = "before";
+        OpenProject(b.job, path, {&b.notes});
+        EXPECT_FALSE(b.liquid().UserProps);
+        EXPECT_EQ(b.properties.Values().ProjectName, "");
+        EXPECT_TRUE(b.properties.Values().Comments.empty());
+        EXPECT_EQ(b.properties.Values().Date, Today());
+    }
+    // A file holding only a root opens and reads nothing of the coil.
+    ShellTestFolder::Write(path, "<datafile/>");
+    {
+        ProjectJob b("zmk");
+        const double Qt = b.coil().Qt;
+        const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+        EXPECT_TRUE(r.Parsed);
+        EXPECT_FALSE(r.CoilFound);
+        EXPECT_EQ(b.coil().Qt, Qt);
+        ASSERT_EQ(b.notes.messages.size(), 1u);
+        EXPECT_EQ(b.notes.messages[0], "The file holds no coil: only the project properties were read...");
+    }
+}
+
+TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
+{
+    ProjectJob a("zmk");
+    const std::string saved = ShellTestFolder::Read(savedJob(a, "full.zmx"));
+    const std::string path = file("bad.zmx");
+    // A decimal comma, a pressure and a mass flow out of reach, a wet bulb above the dry bulb, a
+    // liquid kind that does not exist, a negative user density, a control that is neither, rows
+    // and a material outside their tables, a temperature change that is no number.
+    std::string text = saved;
+    text = replaceAll(text, "<tfi>83.000</tfi>", "<tfi>1,5</tfi>");
+    auto setValue = [&](const std::string& name, const std::string& value) {
+        size_t a = text.find("<" + name + ">");
+        if (a == std::string::npos)
+            a = text.find("<" + name + " ");
+        ASSERT_NE(a, std::string::npos) << name;
+        a = text.find('>', a) + 1;
+        const size_t b = text.find("</" + name + ">", a);
+        text.replace(a, b - a, value);
+    };
+    setValue("Pa", "0");
+    setValue("ma", "-3");
+    setValue("wbi", "500");
+    setValue("LiquidSpec", "99");
+    setValue("UserRo", "-1");
+    setValue("ctrl", "7");
+    setValue("Rows", "99");
+    setValue("Mf", "12");
+    setValue("designdt", "nan");
+    ShellTestFolder::Write(path, text);
+
+    ProjectJob b("zmk");
+    const double P = b.coil().GetPressure(), Vf = b.coil().Vf;
+    const TAirState in = b.job.AirIn();
+    const double tfi = b.liquid().tfi, userRo = b.liquid().UserRo, rows = b.coil().GetRows();
+    const double designdt = b.coil().LiquidState->designdt;
+    const int spec = b.liquid().LiquidSpec, mf = b.coil().Geometry->Rec.Mf;
+    OpenProject(b.job, path, {&b.notes});
+    EXPECT_TRUE(b.notes.messages.empty());
+    EXPECT_EQ(b.liquid().tfi, tfi);
+    EXPECT_NEAR(b.coil().GetPressure(), P, 1e-9);
+    EXPECT_EQ(b.job.AirIn().db, in.db); // the pair is refused together
+    EXPECT_NEAR(b.job.AirIn().wb, in.wb, 1e-9);
+    EXPECT_NEAR(b.coil().Vf, Vf, 1e-9 * Vf); // the air flow follows the face velocity
+    EXPECT_EQ(b.liquid().LiquidSpec, spec);
+    EXPECT_EQ(b.liquid().UserRo, userRo);
+    EXPECT_EQ(b.coil().LiquidState->ctrl, wcFlow);
+    EXPECT_EQ(b.coil().GetRows(), rows);
+    EXPECT_EQ(b.coil().Geometry->Rec.Mf, mf);
+    EXPECT_EQ(b.coil().LiquidState->designdt, designdt);
+    // What was readable was read.
+    EXPECT_NEAR(b.job.AirOut().db, a.job.AirOut().db, kF3);
+    EXPECT_NEAR(b.liquid().tfo, a.liquid().tfo, kF3);
+    b.job.ActionSolveExecute();
+    EXPECT_TRUE(b.job.Solved());
+}
+
+TEST_F(ProjectFileTest, UserPropsReadsTheBooleanWords)
+{
+    ProjectJob a("zmk");
+    const std::string saved = ShellTestFolder::Read(savedJob(a, "full.zmx"));
+    struct Row
+    {
+        const char* text;
+        bool expected;
+    };
+    const Row rows[] = {{"Yes", true}, {"yes", true},    {"T", true},  {"true", true}, {"No", false},
+                        {"F", false},  {"false", false}, {"1", false}, {"", false}};
+    const std::string path = file("props.zmx");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        ShellTestFolder::Write(path, replaceAll(saved, "<UserProps>false</UserProps>",
+                                                std::string("<UserProps>") + r.text + "</UserProps>"));
+        ProjectJob b("zmk");
+        b.liquid().UserProps = !r.expected;
+        OpenProject(b.job, path, {&b.notes});
+        EXPECT_EQ(b.liquid().UserProps, r.expected);
+        // With user properties the user values stand; without, the correlation.
+        if (r.expected) {
+            EXPECT_NEAR(b.liquid().ro, b.liquid().UserRo, 1e-9);
+        }
+    }
+}
+
+TEST_F(ProjectFileTest, ARootOfAnotherNameAndNoDeclarationStillOpens)
+{
+    ProjectJob a("cwc");
+    std::string text = ShellTestFolder::Read(savedJob(a, "full.zmx"));
+    text = replaceAll(text, "<datafile ", "<something program=\"other\" ");
+    text = replaceAll(text, "</datafile>", "</something>");
+    text.erase(0, text.find("?>") + 2);
+    const std::string path = file("other.zmx");
+    ShellTestFolder::Write(path, text);
+    ProjectJob b("cwc");
+    EXPECT_TRUE(OpenProject(b.job, path, {&b.notes}).CoilFound);
+    expectSameJob(a, b);
+}
+
+TEST_F(ProjectFileTest, AnUnparsableFileLeavesTheJobButMarksItNotSolved)
+{
+    const std::string path = file("broken.zmx");
+    ShellTestFolder::Write(path, "<datafile><zmk><Qt>1</Qt></zm");
+    ProjectJob b("zmk");
+    b.properties.Values().ProjectName = "kept";
+    const double Qt = b.coil().Qt, tfo = b.liquid().tfo;
+    const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+    EXPECT_TRUE(r.Exists);
+    EXPECT_FALSE(r.Parsed);
+    EXPECT_FALSE(r.LoadError.empty());
+    EXPECT_EQ(b.coil().Qt, Qt);
+    EXPECT_EQ(b.liquid().tfo, tfo);
+    EXPECT_EQ(b.properties.Values().ProjectName, "kept");
+    EXPECT_FALSE(b.job.Solved());
+    EXPECT_EQ(b.job.FileName, path);
+    ASSERT_EQ(b.notes.messages.size(), 1u);
+    EXPECT_EQ(b.notes.messages[0].rfind(std::string(kFileNotReadMessage) + "\r\n" + path + "\r\n", 0), 0u);
+    EXPECT_FALSE(ProjectFileKind(path));
+    // A later Save replaces it with the job.
+    EXPECT_TRUE(SaveProject(b.job, {&b.notes}));
+    EXPECT_EQ(ProjectFileKind(path), std::optional<std::string>("zmk"));
+}
+
+TEST_F(ProjectFileTest, AMissingFileIsToldAndChangesNothing)
+{
+    ProjectJob b("zmk");
+    b.job.FileName = file("current.zmx");
+    const std::string missing = file("missing.zmx");
+    const TOpenResult r = OpenProject(b.job, missing, {&b.notes});
+    EXPECT_FALSE(r.Exists);
+    ASSERT_EQ(b.notes.messages.size(), 1u);
+    EXPECT_EQ(b.notes.messages[0], "The file you are trying to open does not exist...\r\n" + missing);
+    EXPECT_EQ(b.job.FileName, file("current.zmx"));
+    EXPECT_TRUE(b.job.Solved());
+    EXPECT_TRUE(b.notes.statuses.empty());
+}
+
+TEST_F(ProjectFileTest, AnotherKindsFileReadsOnlyTheProjectProperties)
+{
+    ProjectJob hot("hwc");
+    const std::string path = savedJob(hot, "hot.zmx");
+    ProjectJob b("zmk");
+    const double Qt = b.coil().Qt, db = b.job.AirIn().db;
+    const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+    EXPECT_TRUE(r.Parsed);
+    EXPECT_FALSE(r.CoilFound);
+    EXPECT_EQ(r.FileKind, "hwc");
+    EXPECT_EQ(b.job.KindCode, "zmk");
+    EXPECT_EQ(b.coil().Qt, Qt);
+    EXPECT_EQ(b.job.AirIn().db, db);
+    EXPECT_FALSE(b.job.Solved());
+    EXPECT_EQ(b.properties.Values().ProjectName, "Stack recovery");
+    ASSERT_EQ(b.notes.messages.size(), 1u);
+    EXPECT_EQ(b.notes.messages[0],
+              "The file holds a HWC coil, not a ZMK coil: only the project properties were read...");
+}
+
+TEST_F(ProjectFileTest, SaveNamesANewJobAndFollowsTheRecentFiles)
+{
+    const std::string data = (folder / "docs").string() + "/";
+    fs::create_directories(data);
+    ProjectJob a("zmk", data);
+    TRecentFiles recent;
+    ASSERT_TRUE(SaveProject(a.job, {&a.notes, &recent}));
+    EXPECT_EQ(a.job.FileName, data + "Default.zmx");
+    EXPECT_TRUE(fs::exists(data + "Default.zmx"));
+    ASSERT_TRUE(SaveProjectAs(a.job, file("second.zmx"), {&a.notes, &recent}));
+    EXPECT_EQ(recent.VisibleCaptions(), (std::vector<std::string>{data + "Default.zmx"}));
+    ProjectJob b("zmk");
+    OpenProject(b.job, data + "Default.zmx", {&b.notes, &recent});
+    EXPECT_EQ(b.job.FileName, data + "Default.zmx");
+}
+
+// Runs `save` with the size of files this process may write held at `limit` bytes, so that
+// the write of a larger file stops part-way.
+template <class F> bool withFileSizeLimit(rlim_t limit, F save)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit lowered = old;
+    lowered.rlim_cur = limit;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    const bool ok = save();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    return ok;
+}
+
+TEST_F(ProjectFileTest, ASaveThatFailsMidWriteLeavesTheOldFileByteForByte)
+{
+    ProjectJob a("zmk");
+    const std::string path = savedJob(a, "kept.zmx");
+    const std::string before = ShellTestFolder::Read(path);
+    a.job.EnterField(TEntryField::edOnCoil, 300);
+    a.job.ActionSolveExecute();
+
+    const bool saved = withFileSizeLimit(before.size() / 2, [&] { return SaveProject(a.job, {&a.notes}); });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(ShellTestFolder::Read(path), before);
+    ASSERT_EQ(a.notes.messages.size(), 1u);
+    EXPECT_NE(a.notes.messages[0].find(path), std::string::npos);
+    EXPECT_NE(a.notes.messages[0].find("large"), std::string::npos) << a.notes.messages[0];
+    // No scratch file is left beside it.
+    int files = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder.path()))
+        files += e.is_regular_file();
+    EXPECT_EQ(files, 1);
+
+    // A target that cannot be replaced at all (a folder in its place) is told as well.
+    const std::string dir = file("folder.zmx");
+    fs::create_directories(dir + "/inside");
+    EXPECT_FALSE(SaveProjectAs(a.job, dir, {&a.notes}));
+    EXPECT_EQ(a.notes.messages.size(), 2u);
+    EXPECT_TRUE(fs::is_directory(dir + "/inside"));
+
+    EXPECT_TRUE(SaveProjectAs(a.job, path, {&a.notes}));
+    EXPECT_NE(ShellTestFolder::Read(path), before);
+}
+
+} // namespace
+} // namespace zmk
