@@ -190,17 +190,7 @@ TSolveStatus TColdWaterCoil::Solve()
 
 void TColdWaterCoil::PrepareDesign(double duty)
 {
-    static constexpr const char* where = "TColdWaterCoil.PrepareDesign";
-    TLiquidState& state = *LiquidState;
-    TLiquid& l = liquid();
-    state.ctrl = wcFlow;
-    state.designdt = 6.0;
-    state.SetLeavingTemp(state.GetInletTemp() + 6);
-    state.SetMassFlow(fc::Div(duty, l.Cp * state.designdt, where));
-    const double n = fc::Div(fc::Div(fc::Div(state.GetMassFlow(), l.ro, where), state.vwideal, where),
-                             TubeGeom.TubeArea, where);
-    SetCircuits(static_cast<double>(Round(n)));
-    state.SetMassFlow(GetCircuits() * l.ro * state.vwideal * TubeGeom.TubeArea);
+    PrepareDesignFlow(duty, +6.0, "TColdWaterCoil.PrepareDesign");
 }
 
 void TColdWaterCoil::StepByStep(double& duty)

@@ -2,6 +2,7 @@
 
 #include "engine/FloatChecks.h"
 #include "units/Errors.h"
+#include "units/NumText.h"
 
 #include <cmath>
 #include <utility>
@@ -393,6 +394,20 @@ void TLiquidCoil::CommonCoefficients(const char* where)
     BypassFactor = fc::Exp(-NtuAir, where);
     // UA/Ca with 1/UA = 1/(ho·Ao) + 1/(Ui·Ai).
     Ntu = fc::Div(NtuAir, Cr * NtuRatio + 1, where);
+}
+
+void TLiquidCoil::PrepareDesignFlow(double duty, double leavingOffset, const char* where)
+{
+    TLiquidState& state = *LiquidState;
+    TLiquid& l = liquid();
+    state.ctrl = wcFlow;
+    state.designdt = 6.0;
+    state.SetLeavingTemp(state.GetInletTemp() + leavingOffset);
+    state.SetMassFlow(fc::Div(duty, l.Cp * state.designdt, where));
+    const double n = fc::Div(fc::Div(fc::Div(state.GetMassFlow(), l.ro, where), state.vwideal, where),
+                             TubeGeom.TubeArea, where);
+    SetCircuits(static_cast<double>(Round(n)));
+    state.SetMassFlow(GetCircuits() * l.ro * state.vwideal * TubeGeom.TubeArea);
 }
 
 bool TLiquidCoil::ZeroFlowEntry()

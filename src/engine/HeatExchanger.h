@@ -407,6 +407,10 @@ protected:
     void CommonCoefficients(const char* where);
     /// The zero-flow entry of the water coils: true when the solve ends at once with None.
     bool ZeroFlowEntry();
+    /// The water coils' design preparation: liquid flow control with a 6 K liquid temperature
+    /// change (leaving = inlet + leavingOffset, °C), the flow that carries the duty (kW), and
+    /// the circuits that give the ideal tube velocity at that flow.
+    void PrepareDesignFlow(double duty, double leavingOffset, const char* where);
 };
 
 /// Hot water heating coil (kind "hwc"): a dry coil in which the liquid is always cooled.

@@ -63,17 +63,7 @@ TSolveStatus THotWaterCoil::Solve()
 
 void THotWaterCoil::PrepareDesign(double duty)
 {
-    static constexpr const char* where = "THotWaterCoil.PrepareDesign";
-    TLiquidState& state = *LiquidState;
-    TLiquid& l = liquid();
-    state.ctrl = wcFlow;
-    state.designdt = 6.0;
-    state.SetLeavingTemp(state.GetInletTemp() - 6);
-    state.SetMassFlow(fc::Div(duty, l.Cp * state.designdt, where));
-    const double n = fc::Div(fc::Div(fc::Div(state.GetMassFlow(), l.ro, where), state.vwideal, where),
-                             TubeGeom.TubeArea, where);
-    SetCircuits(static_cast<double>(Round(n)));
-    state.SetMassFlow(GetCircuits() * l.ro * state.vwideal * TubeGeom.TubeArea);
+    PrepareDesignFlow(duty, -6.0, "THotWaterCoil.PrepareDesign");
 }
 
 void THotWaterCoil::StepByStep(double& duty)
