@@ -1,5 +1,5 @@
 // Cost of turning one real into text with the two directives every result page uses.
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,12 @@
 #include "app/CoilJob.h"
+#include "base/TextHelpers.h"
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "app/ProjectProperties.h"
 #include "engine/HeatExchanger.h"
 #include "units/ConvTools.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,27 +16,9 @@ namespace zmk {
 
 // ---- coil kinds ------------------------------------------------------------------------------
 
-namespace {
-
-std::string lowerCase(std::string_view text)
-{
-    std::string s(text);
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
-std::string upperCase(std::string_view text)
-{
-    std::string s(text);
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return s;
-}
-
-} // namespace
-
 std::optional<std::string> CanonicalCoilKind(std::string_view code)
 {
-    const std::string lower = lowerCase(code);
+    const std::string lower = LowerCase(code);
     if (lower == kKindColdWater || lower == kKindHotWater || lower == kKindZemtor)
         return lower;
     return std::nullopt;
@@ -43,7 +26,7 @@ std::optional<std::string> CanonicalCoilKind(std::string_view code)
 
 std::string NextCoilKind(std::string_view code)
 {
-    const std::string lower = lowerCase(code);
+    const std::string lower = LowerCase(code);
     if (lower == kKindColdWater)
         return std::string(kKindHotWater);
     if (lower == kKindHotWater)
@@ -82,7 +65,7 @@ constexpr KindDefaults kZemtorDefaults{380.0, 0.005,  177.3,    0.005,     2.7, 
 
 bool SetKindDefaults(std::string_view code, TStartValues& v)
 {
-    const std::string lower = lowerCase(code);
+    const std::string lower = LowerCase(code);
     const KindDefaults* d = nullptr;
     if (lower == kKindColdWater)
         d = &kColdDefaults;
@@ -127,20 +110,20 @@ namespace {
 using F = TEntryField;
 
 const std::array<TEntryFieldInfo, kEntryFieldCount> kEntryFields{{
-    {F::edFinHeight, "edFinHeight", "H", utLengthMeasure, "m", "inch", "%0.2f", 0.1, 50},
-    {F::edFinnedLength, "edFinnedLength", "L", utLengthMeasure, "m", "mm", "%0.1f", 0.1, 100},
-    {F::edRows, "edRows", "row", utNone, "", "", "%0.1f", 1, 20},
-    {F::edFinDensity, "edFinDensity", "", utFinDensity, "fpi", "fpi", "%0.4f", 0.01, 50},
-    {F::edCircuits, "edCircuits", "C", utNone, "", "", "%0.1f", 1, 100},
-    {F::edAltitude, "edAltitude", "Altitude", utAltitude, "m", "m", "%0.1f", 0, 2000},
-    {F::edOnCoil, "edOnCoil", "Air Temp On", utTemperature, "°C", "°C", "%0.1f", -60, 900},
-    {F::edHumidityOn, "edHumidityOn", "Humidity On", utHumidity, "kg/kg", "g/kg", "%0.2f", 0, 0.5},
-    {F::edAirMassflow, "edAirMassflow", "Air flow", utMassFlow, "kg/s", "kg/s", "%0.4f", 0.01, 500},
-    {F::edFaceVelocity, "edFaceVelocity", "Face velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.01, 50},
-    {F::edFluidInTemp, "edFluidInTemp", "Fluid In temp", utTemperature, "°C", "°C", "%0.1f", -60, 900},
-    {F::edFluidDT, "edFluidDT", "Fluid dT", utTemperatureChange, "K", "°C", "%0.1f", 0.01, 1000},
-    {F::edFluidFlow, "edFluidFlow", "Fluid flow", utMassFlow, "kg/s", "kg/s", "%0.4f", 0.01, 500},
-    {F::edTubeVelocity, "edTubeVelocity", "Tube velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.01, 100},
+    {{"edFinHeight", "H", utLengthMeasure, "m", "inch", "%0.2f", 0.1, 50}, F::edFinHeight},
+    {{"edFinnedLength", "L", utLengthMeasure, "m", "mm", "%0.1f", 0.1, 100}, F::edFinnedLength},
+    {{"edRows", "row", utNone, "", "", "%0.1f", 1, 20}, F::edRows},
+    {{"edFinDensity", "", utFinDensity, "fpi", "fpi", "%0.4f", 0.01, 50}, F::edFinDensity},
+    {{"edCircuits", "C", utNone, "", "", "%0.1f", 1, 100}, F::edCircuits},
+    {{"edAltitude", "Altitude", utAltitude, "m", "m", "%0.1f", 0, 2000}, F::edAltitude},
+    {{"edOnCoil", "Air Temp On", utTemperature, "°C", "°C", "%0.1f", -60, 900}, F::edOnCoil},
+    {{"edHumidityOn", "Humidity On", utHumidity, "kg/kg", "g/kg", "%0.2f", 0, 0.5, ft_Auto}, F::edHumidityOn},
+    {{"edAirMassflow", "Air flow", utMassFlow, "kg/s", "kg/s", "%0.4f", 0.01, 500}, F::edAirMassflow},
+    {{"edFaceVelocity", "Face velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.01, 50}, F::edFaceVelocity},
+    {{"edFluidInTemp", "Fluid In temp", utTemperature, "°C", "°C", "%0.1f", -60, 900}, F::edFluidInTemp},
+    {{"edFluidDT", "Fluid dT", utTemperatureChange, "K", "°C", "%0.1f", 0.01, 1000}, F::edFluidDT},
+    {{"edFluidFlow", "Fluid flow", utMassFlow, "kg/s", "kg/s", "%0.4f", 0.01, 500}, F::edFluidFlow},
+    {{"edTubeVelocity", "Tube velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.01, 100}, F::edTubeVelocity},
 }};
 
 // The members of TJobInputs in field order.
@@ -174,26 +157,10 @@ std::optional<TEntryField> FindEntryField(std::string_view name)
 
 bool EntryRangeCheck(double& v, double lo, double hi)
 {
-    // A field only ever holds a number it could read; anything else counts as the low end.
-    if (!std::isfinite(v)) {
-        v = std::isinf(v) && v > 0 && hi != lo ? hi : lo;
-        return false;
-    }
-    if (std::fabs(lo - hi) < 1e-5 || (lo == 0 && hi == 0))
-        return true;
-    if (v < lo) {
-        if (lo != 0 && std::fabs((lo - v) / lo) <= 0.005)
-            return true;
-        v = lo;
-        return false;
-    }
-    if (v > hi) {
-        if (hi != 0 && std::fabs((v - hi) / hi) <= 0.005)
-            return true;
-        v = hi;
-        return false;
-    }
-    return true;
+    long double x = v;
+    const bool ok = ClampToRange(x, lo, hi);
+    v = static_cast<double>(x);
+    return ok;
 }
 
 TEntryValue& TJobInputs::operator[](TEntryField field)
@@ -292,7 +259,7 @@ int TCoilJob::solveCoil()
 void TCoilJob::BuildCoil()
 {
     coil_.reset();
-    Inputs.CoilKindLabel = upperCase(KindCode);
+    Inputs.CoilKindLabel = UpperCase(KindCode);
     lastStatus_ = -1;
     lastError_.clear();
 
@@ -403,6 +370,8 @@ void TCoilJob::ShowInputs()
     Inputs.edFluidFlow.Value = ls.GetMassFlow();
     Inputs.edTubeVelocity.Value = ls.vw;
     Inputs.cbSpray = coil_->Spray;
+    if (View)
+        View->InputsChanged();
 }
 
 void TCoilJob::ShowLiquidControl()
@@ -415,6 +384,8 @@ void TCoilJob::ShowLiquidControl()
     Inputs.edFluidDT.Enabled = temperature;
     Inputs.edFluidFlow.Enabled = !temperature;
     Inputs.edTubeVelocity.Enabled = !temperature;
+    if (View)
+        View->LiquidControlChanged();
 }
 
 void TCoilJob::CaptureStartValues()
@@ -496,51 +467,15 @@ bool TCoilJob::TypeField(TEntryField f, double value)
 
 void TCoilJob::CommitField(TEntryField f)
 {
-    using F = TEntryField;
-    switch (f) {
-    case F::edFinHeight:
-        edFinHeightExit();
-        break;
-    case F::edFinnedLength:
-        edFinnedLengthExit();
-        break;
-    case F::edRows:
-        edRowsExit();
-        break;
-    case F::edFinDensity:
-        edFinDensityExit();
-        break;
-    case F::edCircuits:
-        edCircuitsExit();
-        break;
-    case F::edAltitude:
-        edAltitudeExit();
-        break;
-    case F::edOnCoil:
-        edOnCoilExit();
-        break;
-    case F::edHumidityOn:
-        edHumidityOnExit();
-        break;
-    case F::edAirMassflow:
-        edAirMassflowExit();
-        break;
-    case F::edFaceVelocity:
-        edFaceVelocityExit();
-        break;
-    case F::edFluidInTemp:
-        edFluidInTempExit();
-        break;
-    case F::edFluidDT:
-        edFluidDTExit();
-        break;
-    case F::edFluidFlow:
-        edFluidFlowExit();
-        break;
-    case F::edTubeVelocity:
-        edTubeVelocityExit();
-        break;
-    }
+    // The exit handler of each field, in field order.
+    static constexpr std::array<void (TCoilJob::*)(), kEntryFieldCount> kExitHandlers{
+        &TCoilJob::edFinHeightExit,    &TCoilJob::edFinnedLengthExit, &TCoilJob::edRowsExit,
+        &TCoilJob::edFinDensityExit,   &TCoilJob::edCircuitsExit,     &TCoilJob::edAltitudeExit,
+        &TCoilJob::edOnCoilExit,       &TCoilJob::edHumidityOnExit,   &TCoilJob::edAirMassflowExit,
+        &TCoilJob::edFaceVelocityExit, &TCoilJob::edFluidInTempExit,  &TCoilJob::edFluidDTExit,
+        &TCoilJob::edFluidFlowExit,    &TCoilJob::edTubeVelocityExit,
+    };
+    (this->*kExitHandlers[static_cast<std::size_t>(f)])();
     field(f).Modified = false;
     if (Inputs.Focused == f)
         Inputs.Focused.reset();
@@ -567,34 +502,40 @@ void TCoilJob::edFinHeightUnitsEdited(int displayIndex)
     q.display = ClampUnitIndex(q.kind, displayIndex);
 }
 
+void TCoilJob::showField(TEntryField f, double value)
+{
+    field(f).Value = value;
+    if (View)
+        View->FieldChanged(f);
+}
+
 void TCoilJob::refreshEnteringAir()
 {
     const double Pa = PressureFromAltitude(Inputs.edAltitude.Value);
     SetState(airIn_, Pa, Inputs.edOnCoil.Value, Inputs.edHumidityOn.Value, kPairDbW);
 }
 
-void TCoilJob::edAltitudeExit()
+void TCoilJob::enteringAirFieldExit(TEntryField f)
 {
-    if (!Inputs.edAltitude.Modified)
+    if (!field(f).Modified)
         return;
     refreshEnteringAir();
     SetSolved(false);
+}
+
+void TCoilJob::edAltitudeExit()
+{
+    enteringAirFieldExit(TEntryField::edAltitude);
 }
 
 void TCoilJob::edOnCoilExit()
 {
-    if (!Inputs.edOnCoil.Modified)
-        return;
-    refreshEnteringAir();
-    SetSolved(false);
+    enteringAirFieldExit(TEntryField::edOnCoil);
 }
 
 void TCoilJob::edHumidityOnExit()
 {
-    if (!Inputs.edHumidityOn.Modified)
-        return;
-    refreshEnteringAir();
-    SetSolved(false);
+    enteringAirFieldExit(TEntryField::edHumidityOn);
 }
 
 void TCoilJob::edAirMassflowExit()
@@ -605,7 +546,7 @@ void TCoilJob::edAirMassflowExit()
         coil_->SetAirMassFlow(Inputs.edAirMassflow.Value);
     refreshEnteringAir();
     if (coil_)
-        Inputs.edFaceVelocity.Value = coil_->Vf;
+        showField(TEntryField::edFaceVelocity, coil_->Vf);
     SetSolved(false);
 }
 
@@ -616,7 +557,7 @@ void TCoilJob::edFaceVelocityExit()
     refreshEnteringAir();
     if (coil_) {
         coil_->SetFaceVelocity(Inputs.edFaceVelocity.Value);
-        Inputs.edAirMassflow.Value = coil_->ma;
+        showField(TEntryField::edAirMassflow, coil_->ma);
     }
     SetSolved(false);
 }
@@ -627,7 +568,7 @@ void TCoilJob::edFluidFlowExit()
         return;
     if (coil_) {
         coil_->LiquidState->SetMassFlow(Inputs.edFluidFlow.Value);
-        Inputs.edTubeVelocity.Value = coil_->LiquidState->vw;
+        showField(TEntryField::edTubeVelocity, coil_->LiquidState->vw);
     }
     SetSolved(false);
 }
@@ -638,51 +579,51 @@ void TCoilJob::edTubeVelocityExit()
         return;
     if (coil_) {
         coil_->LiquidState->SetVelocity(Inputs.edTubeVelocity.Value);
-        Inputs.edFluidFlow.Value = coil_->LiquidState->GetMassFlow();
+        showField(TEntryField::edFluidFlow, coil_->LiquidState->GetMassFlow());
     }
     SetSolved(false);
 }
 
+void TCoilJob::coilFieldExit(TEntryField f)
+{
+    // The value reaches the coil at the next ApplyInputs.
+    if (field(f).Modified)
+        SetSolved(false);
+}
+
 void TCoilJob::edFinHeightExit()
 {
-    if (Inputs.edFinHeight.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edFinHeight);
 }
 
 void TCoilJob::edFinnedLengthExit()
 {
-    if (Inputs.edFinnedLength.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edFinnedLength);
 }
 
 void TCoilJob::edRowsExit()
 {
-    if (Inputs.edRows.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edRows);
 }
 
 void TCoilJob::edFinDensityExit()
 {
-    if (Inputs.edFinDensity.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edFinDensity);
 }
 
 void TCoilJob::edCircuitsExit()
 {
-    if (Inputs.edCircuits.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edCircuits);
 }
 
 void TCoilJob::edFluidInTempExit()
 {
-    if (Inputs.edFluidInTemp.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edFluidInTemp);
 }
 
 void TCoilJob::edFluidDTExit()
 {
-    if (Inputs.edFluidDT.Modified)
-        SetSolved(false);
+    coilFieldExit(TEntryField::edFluidDT);
 }
 
 void TCoilJob::cbSprayClick()
@@ -707,6 +648,8 @@ void TCoilJob::FluidTypeChanged()
         StartValues.UserCp = liquid_->UserCp;
         StartValues.UserMu = liquid_->UserMu;
         StartValues.UserKo = liquid_->UserKo;
+        if (View)
+            View->InputsChanged();
     }
     SetSolved(false);
 }

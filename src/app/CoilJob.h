@@ -12,6 +12,7 @@
 #include "app/StartupSettings.h"
 #include "properties/Psy.h"
 #include "units/Conv.h"
+#include "units/FmtEdit.h"
 
 #include <array>
 #include <memory>
@@ -77,19 +78,11 @@ enum class TEntryField : int {
 };
 inline constexpr int kEntryFieldCount = 14;
 
-/// What a numeric entry field is: its name, caption, quantity kind, the unit the job stores it
-/// in, the unit and format it is first shown with, and its range in the stored unit.
-struct TEntryFieldInfo
+/// A numeric entry field of the main window: its description (name, caption, quantity kind,
+/// stored and shown unit, format, range in the stored unit) and which field it is.
+struct TEntryFieldInfo : TFieldSpec
 {
     TEntryField Field;
-    const char* Name;       ///< "edOnCoil"
-    const char* Caption;    ///< "Air Temp On"; empty for the fin density field (unit label only)
-    TUnitsType Kind;        ///< quantity kind of the field
-    const char* StoredUnit; ///< unit of the job's value ("°C"); empty for plain numbers
-    const char* ShownUnit;  ///< unit shown at start ("inch")
-    const char* Format;     ///< number format shown at start ("%0.2f")
-    double RangeLo;         ///< lowest accepted value, stored unit
-    double RangeHi;         ///< highest accepted value, stored unit
 };
 
 /// The fourteen fields in tab order (index = TEntryField).
@@ -99,10 +92,7 @@ const TEntryFieldInfo& EntryFieldInfo(TEntryField field);
 /// The field with that name (exact letter case), or nothing.
 std::optional<TEntryField> FindEntryField(std::string_view name);
 
-/// The range check of an entry field on value v: a value up to half a percent beyond a non-zero
-/// bound is accepted as typed; one further out becomes the nearer bound and the check fails.
-/// With both bounds 0, or equal, every number passes. A field only ever holds a number, so NaN
-/// becomes the lower bound and an infinity the bound on its side (the check fails).
+/// The entry fields' range rule (ClampToRange) on a stored-unit value.
 bool EntryRangeCheck(double& v, double lo, double hi);
 
 /// One numeric entry field as the job sees it.
@@ -192,6 +182,12 @@ public:
     virtual void RedrawProfile() {}
     /// Shows the Step by step chart modally.
     virtual void ShowStepChart(const TStepChartData& chart) { (void)chart; }
+    /// Every field, text and label of the inputs may have changed (ShowInputs, the fluid type).
+    virtual void InputsChanged() {}
+    /// One numeric field was given a new value by the job (the other view of a flow).
+    virtual void FieldChanged(TEntryField field) { (void)field; }
+    /// The liquid control changed: its text and which flow fields are enabled.
+    virtual void LiquidControlChanged() {}
 };
 
 // ---- the job ---------------------------------------------------------------------------------
@@ -338,6 +334,9 @@ public:
 private:
     int solveCoil();
     void refreshEnteringAir();
+    void showField(TEntryField f, double value);
+    void enteringAirFieldExit(TEntryField f);
+    void coilFieldExit(TEntryField f);
     void message(std::string_view text);
     void refreshView();
     TEntryValue& field(TEntryField f) { return Inputs[f]; }

@@ -1,13 +1,15 @@
 #include "app/Exports.h"
+#include "base/Paths.h"
+#include "base/TextHelpers.h"
 
 #include "app/CoilJob.h"
-#include "app/Latin1.h"
-#include "app/Notifier.h"
+#include "base/Latin1.h"
+#include "base/Notifier.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,8 +91,7 @@ std::string InstanceMessage(std::string_view text)
 TLocalSocketChannel::TLocalSocketChannel(std::string runtimeFolder) : runtimeFolder_(std::move(runtimeFolder))
 {
     if (runtimeFolder_.empty())
-        if (const char* dir = std::getenv("XDG_RUNTIME_DIR"))
-            runtimeFolder_ = dir;
+        runtimeFolder_ = RuntimeFolder();
 }
 
 std::string TLocalSocketChannel::SocketPath(const std::string& programName) const
@@ -270,11 +271,9 @@ struct Stream
     double flow = 0; // kg/s
 };
 
-bool containsWater(std::string text)
+bool containsWater(std::string_view text)
 {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text.find("water") != std::string::npos;
+    return LowerCase(text).find("water") != std::string::npos;
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "app/IniFileMerger.h"
 
-#include "app/IniFile.h"
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/Paths.h"
+
+#include "base/IniFile.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -54,8 +56,7 @@ std::vector<std::string> fields(std::string_view text)
 fs::path folderFrom(const std::string& text, const fs::path& base)
 {
     if (text == "~" || text.starts_with("~/")) {
-        const char* home = std::getenv("HOME");
-        return (fs::path(home ? home : "") / text.substr(text.size() > 1 ? 2 : 1)).lexically_normal();
+        return (fs::path(HomeFolder()) / text.substr(text.size() > 1 ? 2 : 1)).lexically_normal();
     }
     const fs::path folder(text);
     return (folder.is_absolute() ? folder : base / folder).lexically_normal();

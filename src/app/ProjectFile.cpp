@@ -1,13 +1,14 @@
 #include "app/ProjectFile.h"
+#include "base/TextHelpers.h"
 
-#include "app/Notifier.h"
-#include "app/Paths.h"
+#include "base/Notifier.h"
+#include "base/Paths.h"
 #include "app/ProjectProperties.h"
 #include "app/RecentFiles.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -30,12 +31,6 @@ void becomeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjec
         SetFileName(job.FileName, fileName, *context.RecentFiles);
     else
         job.FileName = fileName;
-}
-
-std::string upperCase(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return s;
 }
 
 } // namespace
@@ -175,10 +170,10 @@ TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProje
             tell(context, std::string(kFileNotReadMessage) + "\r\n" + fileName + "\r\n" + e.what());
         }
         if (!result.CoilFound && job.Coil()) {
-            const std::string kind = upperCase(job.KindCode);
+            const std::string kind = UpperCase(job.KindCode);
             tell(context, result.FileKind.empty()
                               ? "The file holds no coil: only the project properties were read..."
-                              : "The file holds a " + upperCase(result.FileKind) + " coil, not a " + kind +
+                              : "The file holds a " + UpperCase(result.FileKind) + " coil, not a " + kind +
                                     " coil: only the project properties were read...");
         }
     }

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "app/CoilJob.h"
-#include "app/XMLFiles.h"
+#include "base/XMLFiles.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/ProjectProperties.h"
 
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <cstdlib>
 #include <ctime>

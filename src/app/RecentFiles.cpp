@@ -1,6 +1,6 @@
 #include "app/RecentFiles.h"
 
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,10 +1,11 @@
 #include "app/SettingsStore.h"
 
-#include "app/IniFile.h"
-#include "app/Paths.h"
-#include "units/Errors.h"
+#include "base/IniFile.h"
+#include "base/Paths.h"
+#include "base/TextHelpers.h"
+#include "base/Errors.h"
 
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <array>
@@ -15,35 +16,6 @@
 
 namespace zmk {
 
-namespace {
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return out;
-}
-
-std::filesystem::path envFolder(const char* name)
-{
-    const char* value = std::getenv(name);
-    if (value && *value)
-        return std::filesystem::path(value);
-    return {};
-}
-
-} // namespace
-
 bool ISettingsStore::ValueExists(std::string_view section, std::string_view name) const
 {
     return ReadValue(section, name).has_value();
@@ -52,7 +24,7 @@ bool ISettingsStore::ValueExists(std::string_view section, std::string_view name
 bool ISettingsStore::SectionExists(std::string_view section) const
 {
     for (const std::string& s : Sections())
-        if (sameName(s, section))
+        if (SameText(s, section))
             return true;
     return false;
 }
@@ -89,7 +61,7 @@ bool ISettingsStore::ReadBool(std::string_view section, std::string_view name, b
     auto text = ReadValue(section, name);
     if (!text)
         return fallback;
-    const std::string word = lowerAscii(Trim(*text));
+    const std::string word = LowerCase(Trim(*text));
     if (word == "true")
         return true;
     if (word == "false")
@@ -163,7 +135,7 @@ std::optional<std::string> TMemorySettingsStore::ReadValue(std::string_view sect
 {
     if (const Section* s = find(section))
         for (const auto& [key, text] : s->values)
-            if (sameName(key, name))
+            if (SameText(key, name))
                 return text;
     return std::nullopt;
 }
@@ -176,7 +148,7 @@ void TMemorySettingsStore::WriteValue(std::string_view section, std::string_view
         s = &sections_.back();
     }
     for (auto& [key, value] : s->values)
-        if (sameName(key, name)) {
+        if (SameText(key, name)) {
             value = std::string(text);
             return;
         }
@@ -185,7 +157,7 @@ void TMemorySettingsStore::WriteValue(std::string_view section, std::string_view
 
 void TMemorySettingsStore::EraseSection(std::string_view section)
 {
-    std::erase_if(sections_, [&](const Section& s) { return sameName(s.name, section); });
+    std::erase_if(sections_, [&](const Section& s) { return SameText(s.name, section); });
 }
 
 std::vector<std::string> TMemorySettingsStore::Sections() const
@@ -208,7 +180,7 @@ std::vector<std::string> TMemorySettingsStore::ValueNames(std::string_view secti
 const TMemorySettingsStore::Section* TMemorySettingsStore::find(std::string_view section) const
 {
     for (const Section& s : sections_)
-        if (sameName(s.name, section))
+        if (SameText(s.name, section))
             return &s;
     return nullptr;
 }
@@ -291,16 +263,6 @@ bool TSettingsStores::Flush()
     const bool b = common_.Flush();
     const bool c = software_.Flush();
     return a && b && c;
-}
-
-std::filesystem::path ConfigFolder()
-{
-    if (auto folder = envFolder("ZMK_CONFIG_DIR"); !folder.empty())
-        return folder;
-    if (auto folder = envFolder("XDG_CONFIG_HOME"); !folder.empty() && folder.is_absolute())
-        return folder;
-    const std::string home = HomeFolder();
-    return std::filesystem::path(home.empty() ? std::string("/tmp/") : home) / ".config";
 }
 
 std::filesystem::path ProgramSettingsFile(std::string_view programName)

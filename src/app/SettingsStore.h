@@ -7,6 +7,8 @@
 // as the caller's default.
 #pragma once
 
+#include "base/Paths.h"
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -139,9 +141,6 @@ private:
     TIniSettingsStore software_;
 };
 
-/// The user's configuration folder: $ZMK_CONFIG_DIR when set (tests), else
-/// $XDG_CONFIG_HOME, else ~/.config.
-std::filesystem::path ConfigFolder();
 /// The program's own settings file: ConfigFolder()/Quorvane/<programName>.ini.
 std::filesystem::path ProgramSettingsFile(std::string_view programName = "ZMK");
 /// The settings shared by the maker's programs: ConfigFolder()/Quorvane/Common.ini.

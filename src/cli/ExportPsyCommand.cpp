@@ -8,7 +8,7 @@
 #include "cli/ProjectCli.h"
 
 #include "app/Exports.h"
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "geometry/CoilMakers.h"
 
 #include <CLI/CLI.hpp>
@@ -32,11 +32,11 @@ void runExport(const ExportOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
-    ProjectJob project(&notifier);
-    OpenProjectFile(project, options.file, std::string(), &notifier);
-    project.job.ActionSolveExecute();
+    CommandSession session(&notifier, true);
+    session->OpenInKind(options.file);
+    session->Solve();
     RecordingNotifier refused;
-    if (!ExportChartData(project.job, &project.properties, options.out, &refused))
+    if (!ExportChartData(session->Job(), &session->Properties(), options.out, &refused))
         throw std::runtime_error(TerminalText(refused.messages.empty() ? "" : refused.messages.back()));
     ProcessCoilMakers().SetNotifier(nullptr);
 }

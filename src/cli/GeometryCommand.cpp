@@ -2,11 +2,11 @@
 // it with the manufacturing report, as text or as JSON.
 #include "cli/Commands.h"
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
 #include "units/ConvTools.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

@@ -1,9 +1,13 @@
 #include "cli/JobOptions.h"
 
+#include "app/ProjectSession.h"
+#include "base/Errors.h"
+#include "base/TextHelpers.h"
+
 #include "app/CoilJob.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 
@@ -19,12 +23,6 @@ namespace zmk::cli {
 
 namespace {
 
-std::string lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
 // Liquid kind by number (0..13) or by listed name, any letter case; -1 when it is neither.
 int liquidKindOf(const std::string& text)
 {
@@ -32,7 +30,7 @@ int liquidKindOf(const std::string& text)
     if (TryStrToInt(text, n))
         return n >= 0 && n < kLiquidKindCount ? static_cast<int>(n) : -1;
     for (int k = 0; k < kLiquidKindCount; ++k)
-        if (lower(LiquidKindName(k)) == lower(text))
+        if (LowerCase(LiquidKindName(k)) == LowerCase(text))
             return k;
     return -1;
 }
@@ -67,20 +65,20 @@ void applySettings(TCoilJob& job, const JobOptions& options)
     std::vector<Assignment> fields;
     for (const std::string& text : options.sets) {
         const Assignment a = splitAssignment(text);
-        const std::string key = lower(a.name);
+        const std::string key = LowerCase(a.name);
         if (key == "liquid") {
             const int kind = liquidKindOf(a.value);
             if (kind < 0 || !job.SetLiquidKind(kind))
                 throw std::runtime_error("liquid= expects a liquid kind: " + liquidKindList());
         } else if (key == "control") {
-            const std::string v = lower(a.value);
+            const std::string v = LowerCase(a.value);
             if (v != "flow" && v != "temp")
                 throw std::runtime_error("control= expects flow or temp, not '" + a.value + "'");
             const std::uint8_t want = v == "flow" ? wcFlow : wcTemp;
             if (job.Coil()->LiquidState->ctrl != want)
                 job.ButtonFluidControlClick();
         } else if (key == "spray") {
-            const std::string v = lower(a.value);
+            const std::string v = LowerCase(a.value);
             if (v != "on" && v != "off")
                 throw std::runtime_error("spray= expects on or off, not '" + a.value + "'");
             job.SetSpray(v == "on");
@@ -113,17 +111,16 @@ void applySettings(TCoilJob& job, const JobOptions& options)
 
 } // namespace
 
-void BuildJob(TCoilJob& job, const JobOptions& options)
+void BuildJob(TProjectSession& session, const JobOptions& options)
 {
-    const std::optional<std::string> kind = CanonicalCoilKind(options.kind);
-    if (!kind)
+    if (!CanonicalCoilKind(options.kind))
         throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + options.kind + "'");
-    job.KindCode = *kind;
-    job.SetKindDefaults();
-    job.BuildCoil();
-    if (!job.Coil())
-        throw CLI::RuntimeError(1);
-    applySettings(job, options);
+    try {
+        session.BuildKind(options.kind);
+    } catch (const ZmkError&) {
+        throw CLI::RuntimeError(1); // the job has told why
+    }
+    applySettings(session.Job(), options);
 }
 
 void ApplyJobOptions(TCoilJob& job, const JobOptions& options)

@@ -3,7 +3,7 @@
 // messages. Inputs are entry-field values in their stored units, typed and left as a user would.
 #pragma once
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@ class App;
 
 namespace zmk {
 class TCoilJob;
+class TProjectSession;
 }
 
 namespace zmk::cli {
@@ -31,7 +32,7 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options);
 /// Builds the default job of the options' kind and applies their inputs: the liquid, the liquid
 /// control and the spray first (they decide which fields may be edited), then the fields in the
 /// order given. Throws std::runtime_error with a message for a wrong kind or input.
-void BuildJob(TCoilJob& job, const JobOptions& options);
+void BuildJob(TProjectSession& session, const JobOptions& options);
 
 /// Applies the options' inputs to a job that has a coil, as BuildJob does after building it.
 /// Throws std::runtime_error with a message for a wrong input.

@@ -5,7 +5,7 @@
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "geometry/CoilMakers.h"
 
 #include <CLI/CLI.hpp>
@@ -34,10 +34,10 @@ void runNew(const NewOptions& options)
         throw std::runtime_error(options.file + " exists already (use --force to replace it)");
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
-    ProjectJob project(&notifier);
-    BuildDefault(project, options.kind);
-    project.properties.ResetProperties();
-    SaveProjectFile(project, options.file);
+    CommandSession session(&notifier, true);
+    BuildDefault(*session, options.kind);
+    session->Properties().ResetProperties();
+    session->SaveOrThrow(options.file);
     ProcessCoilMakers().SetNotifier(nullptr);
 }
 

@@ -1,59 +1,29 @@
 #include "cli/ProjectCli.h"
 
-#include "app/Notifier.h"
-#include "app/ProjectFile.h"
+#include "base/Errors.h"
 
 #include <stdexcept>
 
 namespace zmk::cli {
 
-namespace {
-
-// The last message an operation told, for the error it ends in.
-std::string lastMessage(const RecordingNotifier& told)
+CommandSession::CommandSession(INotifier* notifier, bool userDefaults)
 {
-    return told.messages.empty() ? std::string() : TerminalText(told.messages.back());
+    TSessionSetup setup;
+    setup.Notifier = notifier;
+    if (!userDefaults)
+        setup.Store = &emptyStore_;
+    session_ = std::make_unique<TProjectSession>(setup);
 }
 
-} // namespace
-
-ProjectJob::ProjectJob(INotifier* notifier)
-    : store(ProgramSettingsFile()), properties(store, ReadRegisteredUser()), job(notifier)
+void BuildDefault(TProjectSession& session, const std::string& kind)
 {
-    job.Properties = &properties;
-}
-
-void BuildDefault(ProjectJob& project, const std::string& kind)
-{
-    const std::optional<std::string> code = CanonicalCoilKind(kind);
-    if (!code)
+    if (!CanonicalCoilKind(kind))
         throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + kind + "'");
-    project.job.KindCode = *code;
-    project.job.SetKindDefaults();
-    project.job.BuildCoil();
-    if (!project.job.Coil())
+    try {
+        session.BuildKind(kind);
+    } catch (const ZmkError&) {
         throw std::runtime_error("no coil could be built");
-}
-
-void OpenProjectFile(ProjectJob& project, const std::string& fileName, const std::string& kind,
-                     INotifier* notifier)
-{
-    BuildDefault(project,
-                 !kind.empty() ? kind : ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
-    RecordingNotifier told;
-    const TOpenResult r = OpenProject(project.job, fileName, {&told});
-    if (!r.Exists || !r.Parsed)
-        throw std::runtime_error(lastMessage(told));
-    if (notifier)
-        for (const std::string& m : told.messages)
-            notifier->Message(m);
-}
-
-void SaveProjectFile(ProjectJob& project, const std::string& fileName)
-{
-    RecordingNotifier told;
-    if (!SaveProjectAs(project.job, fileName, {&told}))
-        throw std::runtime_error(lastMessage(told));
+    }
 }
 
 std::string TerminalText(std::string text)

@@ -1,12 +1,12 @@
-// What the project-file commands (new, solve FILE, report FILE, export-psy) share: a coil job
-// with its project properties (their stored defaults read from the user's settings), opened
-// from a project file into a coil of the kind the file holds.
+// What the command line's job commands share on top of the project session: the session of a
+// command (the user's stored property defaults read, nothing written), the default coil of a
+// kind with the command line's wording for a wrong kind, and messages made fit for a terminal.
 #pragma once
 
-#include "app/CoilJob.h"
-#include "app/ProjectProperties.h"
+#include "app/ProjectSession.h"
 #include "app/SettingsStore.h"
 
+#include <memory>
 #include <string>
 
 namespace zmk {
@@ -15,27 +15,24 @@ class INotifier;
 
 namespace zmk::cli {
 
-/// A job of the command line with its project properties.
-struct ProjectJob
+/// A session of a command. With a project file the property defaults come from the user's
+/// settings (read only); for the built-in default job from an empty store, so that its pages
+/// do not depend on what the user once kept as defaults.
+class CommandSession
 {
-    /// The properties read their stored defaults from the user's settings, which are not written.
-    explicit ProjectJob(INotifier* notifier);
-    TIniSettingsStore store;
-    TProjectProperties properties;
-    TCoilJob job;
+public:
+    CommandSession(INotifier* notifier, bool userDefaults);
+    TProjectSession& operator*() { return *session_; }
+    TProjectSession* operator->() { return session_.get(); }
+
+private:
+    TMemorySettingsStore emptyStore_;
+    std::unique_ptr<TProjectSession> session_;
 };
 
 /// Builds the default coil of a kind (zmk, hwc or cwc, any case); throws std::runtime_error for
 /// another kind or when no coil could be built.
-void BuildDefault(ProjectJob& project, const std::string& kind);
-/// Opens a project file: builds the default coil of `kind`, or when that is empty of the kind
-/// the file holds (zmk when it holds none), then opens the file into it, which leaves the job not
-/// solved. Throws std::runtime_error, with the program's message, when the file is missing or
-/// cannot be read; other messages (a file of another kind) go to the notifier.
-void OpenProjectFile(ProjectJob& project, const std::string& fileName, const std::string& kind,
-                     INotifier* notifier);
-/// Saves the job to a file; throws std::runtime_error with the reason when that fails.
-void SaveProjectFile(ProjectJob& project, const std::string& fileName);
+void BuildDefault(TProjectSession& session, const std::string& kind);
 /// A message of the program as one line-broken text for a terminal (CR LF and CR become LF).
 std::string TerminalText(std::string text);
 

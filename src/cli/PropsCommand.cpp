@@ -7,8 +7,8 @@
 #include "properties/Fluid.h"
 #include "properties/Friction.h"
 #include "properties/Psy.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

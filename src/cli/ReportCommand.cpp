@@ -16,7 +16,7 @@
 #include "cli/ProjectCli.h"
 
 #include "app/CoilJob.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
 #include "engine/HeatExchanger.h"
@@ -119,18 +119,17 @@ void runReport(const ReportOptions& options)
     ProcessCoilMakers().SetNotifier(&notifier);
     if (options.save && options.file.empty())
         throw std::runtime_error("--save needs the project FILE to write back");
-    ProjectJob project(&notifier);
-    TCoilJob& job = project.job;
+    CommandSession session(&notifier, !options.file.empty());
+    TCoilJob& job = session->Job();
     if (options.file.empty()) {
-        BuildJob(job, options.job);
+        BuildJob(*session, options.job);
     } else {
-        OpenProjectFile(project, options.file, options.kindGiven ? options.job.kind : std::string(),
-                        &notifier);
+        session->OpenInKind(options.file, options.kindGiven ? options.job.kind : std::string());
         ApplyJobOptions(job, options.job);
     }
-    job.ActionSolveExecute();
+    session->Solve();
     if (options.save && job.Solved())
-        SaveProjectFile(project, options.file);
+        session->SaveOrThrow(options.file);
     const int status = job.LastSolveStatus();
     if (status < 0)
         std::cerr << "zemtor: " << job.LastError() << "; the pages show the coil as it stands\n";
@@ -144,21 +143,11 @@ void runReport(const ReportOptions& options)
         throw EReportFileError("zemtor report", "Cannot create the folder " + out.string());
     copyInstalledFiles(installed, out);
 
-    TMemorySettingsStore store;
-    TProjectProperties properties(store, ReadRegisteredUser());
-    TPictureList pictures;
-    pictures.Collect(ImagesFolderOf(programFolder));
-    pictures.StartFrom(DaysSince1899());
-
-    TReportJob report;
-    report.Coil = job.Coil();
-    report.Solved = job.Solved();
-    report.KindCode = job.KindCode;
-    report.Properties = options.file.empty() ? &properties : &project.properties;
-    report.Caption = kCaption;
-    report.ProgramFolder = programFolder;
-    report.ReportFolder = out;
-    report.Picture = pictures.Current();
+    session->Pictures().Collect(ImagesFolderOf(programFolder));
+    session->Pictures().StartFrom(DaysSince1899());
+    session->SetCaption(kCaption);
+    session->SetReportFolder(out);
+    const TReportJob report = session->ReportJob();
 
     // The profile picture of a solved job, for the main report and the thermal summary.
     std::unique_ptr<TTypeface> typeface;

@@ -19,11 +19,11 @@
 #include "cli/StepChartPng.h"
 
 #include "app/CoilJob.h"
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "properties/Fluid.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -185,18 +185,18 @@ int solveFiles(const CommandOptions& options, INotifier& notifier)
         nlohmann::ordered_json j;
         j["file"] = file;
         try {
-            ProjectJob project(&notifier);
-            OpenProjectFile(project, file, options.kindGiven ? options.kind : std::string(), &notifier);
-            ApplyJobOptions(project.job, options);
-            TCoilJob& job = project.job;
-            job.ActionSolveExecute();
+            CommandSession session(&notifier, true);
+            session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
+            TCoilJob& job = session->Job();
+            ApplyJobOptions(job, options);
+            session->Solve();
             rc = solveExit(job);
             if (rc == 1) {
                 j["error"] = TerminalText(job.LastError());
             } else {
                 j.update(resultJson(job));
                 if (options.save && rc == 0)
-                    SaveProjectFile(project, file);
+                    session->SaveOrThrow(file);
             }
             if (!options.json && rc != 1) {
                 if (options.files.size() > 1)
@@ -209,8 +209,8 @@ int solveFiles(const CommandOptions& options, INotifier& notifier)
                           << (options.save ? "; not saved" : "") << "\n";
         } catch (const std::exception& e) {
             rc = 1;
-            j["error"] = e.what();
-            std::cerr << "zemtor: " << file << ": " << e.what() << "\n";
+            j["error"] = TerminalText(e.what());
+            std::cerr << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
         }
         if (options.json)
             std::cout << j.dump() << std::endl;
@@ -232,9 +232,10 @@ void runSolve(const CommandOptions& options)
     }
     if (options.save)
         throw std::runtime_error("--save needs the project FILE to write back");
-    TCoilJob job(&notifier);
-    BuildJob(job, options);
-    job.ActionSolveExecute();
+    CommandSession session(&notifier, false);
+    BuildJob(*session, options);
+    TCoilJob& job = session->Job();
+    session->Solve();
     const int rc = solveExit(job);
     if (rc == 1)
         throw CLI::RuntimeError(1); // the message is already out
@@ -253,9 +254,10 @@ void runStep(const CommandOptions& options)
 {
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
-    TCoilJob job(&notifier);
-    BuildJob(job, options);
-    job.ActionStepByStepExecute();
+    CommandSession session(&notifier, false);
+    BuildJob(*session, options);
+    TCoilJob& job = session->Job();
+    session->StepByStep();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
     const TStepChartData& chart = job.StepChart();

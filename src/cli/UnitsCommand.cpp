@@ -4,7 +4,7 @@
 #include "cli/Commands.h"
 
 #include "units/ConvTools.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

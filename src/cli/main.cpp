@@ -1,5 +1,6 @@
 // zemtor: the command-line face of the coil rating program.
 #include "cli/Commands.h"
+#include "cli/ProjectCli.h"
 
 #include <CLI/CLI.hpp>
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv)
     } catch (const CLI::ParseError& e) {
         return app.exit(e);
     } catch (const std::exception& e) {
-        std::cerr << "zemtor: " << e.what() << "\n";
+        std::cerr << "zemtor: " << zmk::cli::TerminalText(e.what()) << "\n";
         return 1;
     }
     return 0;

@@ -10,9 +10,9 @@
 #include "engine/HeatExchanger.h"
 #include "engine/LiquidState.h"
 #include "units/ConvTools.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <cmath>

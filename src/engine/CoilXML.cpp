@@ -6,8 +6,8 @@
 // unreadable or outside what the coil can take, and never solves.
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <cfloat>
 #include <cmath>

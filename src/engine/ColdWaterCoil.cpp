@@ -5,7 +5,7 @@
 // apparatus dew point.
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <cmath>
 

@@ -17,7 +17,7 @@
 // TCustomHeatExchanger::CheckResults), the last guard against a value that slipped past.
 #pragma once
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <cmath>
 

@@ -15,7 +15,7 @@
 // barometric pressure), m²·K/kW (fouling), kW/(m·K) (conductivity).
 #pragma once
 
-#include "app/XMLFiles.h"
+#include "base/XMLFiles.h"
 #include "engine/LiquidState.h"
 #include "engine/Root.h"
 #include "geometry/FinAndTube.h"

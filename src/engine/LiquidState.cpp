@@ -1,7 +1,7 @@
 #include "engine/LiquidState.h"
 
 #include "engine/FloatChecks.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 namespace zmk {
 

@@ -5,7 +5,7 @@
 // with the liquid's current properties.
 #pragma once
 
-#include "app/XMLFiles.h"
+#include "base/XMLFiles.h"
 #include "properties/Fluid.h"
 
 #include <cstdint>

@@ -1,13 +1,13 @@
 // The coil maker catalogue: reading, selecting, matching and writing makers' models.
 #include "geometry/CoilMakers.h"
-#include "units/TextHelpers.h"
+#include "base/TextHelpers.h"
 
-#include "app/Notifier.h"
-#include "app/Paths.h"
-#include "app/XMLFiles.h"
+#include "base/Notifier.h"
+#include "base/Paths.h"
+#include "base/XMLFiles.h"
 #include "geometry/FinAndTube.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
 // Fin-and-tube geometry: tables, recalculation, size text, weights and text forms.
 #include "geometry/FinAndTube.h"
-#include "units/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include "geometry/CoilMakers.h"
 #include "units/ConvTools.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <cctype>
 #include <cmath>

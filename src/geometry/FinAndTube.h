@@ -7,7 +7,7 @@
 // m², volumes in m³, masses in kg.
 #pragma once
 
-#include "app/XMLFiles.h"
+#include "base/XMLFiles.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Liquid property correlations and the tube-side liquid.
 #include "properties/Fluid.h"
 
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <cmath>
 #include <initializer_list>

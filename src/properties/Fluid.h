@@ -9,7 +9,7 @@
 // of liquid CO2's specific heat at 31.64 °C, a NaN temperature) do they throw EMathError.
 #pragma once
 
-#include "app/XMLFiles.h"
+#include "base/XMLFiles.h"
 
 #include <string>
 

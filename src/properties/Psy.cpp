@@ -2,8 +2,8 @@
 // program's own air-state helpers.
 #include "properties/Psy.h"
 
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cmath>

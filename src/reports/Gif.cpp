@@ -1,6 +1,6 @@
 #include "reports/Gif.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 #include <array>

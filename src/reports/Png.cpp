@@ -1,7 +1,7 @@
 #include "reports/Png.h"
 
 #include "reports/ReportPage.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,6 @@
 #include "reports/Raster.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 

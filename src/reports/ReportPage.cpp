@@ -1,4 +1,5 @@
 #include "reports/ReportPage.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -117,14 +118,6 @@ std::vector<std::string> splitLines(std::string_view text)
     return lines;
 }
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 } // namespace
 
 std::string ExternalTextToUtf8(std::string_view bytes)
@@ -162,9 +155,9 @@ std::filesystem::path FindFileNoCase(const std::filesystem::path& folder, std::s
     const auto exact = folder / name;
     if (std::filesystem::exists(exact, ec))
         return exact;
-    const std::string wanted = lower(name);
+    const std::string wanted = LowerCase(name);
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (lower(it->path().filename().string()) == wanted)
+        if (LowerCase(it->path().filename().string()) == wanted)
             return it->path();
     return exact;
 }

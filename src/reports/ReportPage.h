@@ -8,9 +8,9 @@
 // caller that knows the program folder (the application's folders module) decides where it is.
 #pragma once
 
-#include "app/Latin1.h"
-#include "units/Errors.h"
-#include "units/TextHelpers.h"
+#include "base/Latin1.h"
+#include "base/Errors.h"
+#include "base/TextHelpers.h"
 
 #include <cstdint>
 #include <filesystem>

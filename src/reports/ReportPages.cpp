@@ -1,10 +1,9 @@
 #include "reports/ReportPages.h"
 
-#include "app/ProjectProperties.h"
 #include "engine/HeatExchanger.h"
 #include "units/ConvTools.h"
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,17 +55,9 @@ void addAll(TPageLines& page, std::initializer_list<const char*> lines)
         page.AddLine(line);
 }
 
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool isPictureName(const std::string& name)
 {
-    const std::string l = lower(name);
+    const std::string l = LowerCase(name);
     for (const char* ext : {".bmp", ".png", ".jpg", ".gif", ".wmf"}) {
         const std::string_view e(ext);
         if (l.size() > e.size() && l.compare(l.size() - e.size(), e.size(), e) == 0)
@@ -114,7 +105,7 @@ void TPictureList::Collect(const std::filesystem::path& imagesFolder)
             names_.push_back(name);
     }
     std::sort(names_.begin(), names_.end(), [](const std::string& a, const std::string& b) {
-        const std::string la = lower(a), lb = lower(b);
+        const std::string la = LowerCase(a), lb = LowerCase(b);
         return la != lb ? la < lb : a < b;
     });
 }
@@ -383,7 +374,7 @@ void MainReportPage(const TReportJob& job, TPageLines& page)
     addAll(page, {"</div>", "<p>&nbsp;</p>", "<p>&nbsp;</p>",
                   "<div style=\"position:absolute;top:10px;left:450px;z-index:1\">",
                   "<img src=\"ReportLogo.gif\">", "</div>"});
-    const std::string kind = lower(job.KindCode);
+    const std::string kind = LowerCase(job.KindCode);
     if (kind == "cwc")
         page.AddLine("<h2 id=\"heading\">Chilled Water Coil - Report</h2>");
     else if (kind == "hwc")
@@ -391,7 +382,7 @@ void MainReportPage(const TReportJob& job, TPageLines& page)
     else if (kind == "zmk")
         page.AddLine("<h2 id=\"heading\">Zemtor - Report</h2>");
     addAll(page, {"<hr>", "<div id=\"project\">"});
-    page.AddLine(job.Properties ? job.Properties->ReportBlock() : std::string());
+    page.AddLine(job.ProjectBlock);
     addAll(page, {"</div>", "<div class=\"txt\">"});
     std::vector<std::string> lines;
     c.WriteReport(lines);

@@ -22,7 +22,6 @@
 namespace zmk {
 
 class TLiquidCoil;
-class TProjectProperties;
 
 /// What the pages read of a job.
 struct TReportJob
@@ -30,7 +29,7 @@ struct TReportJob
     TLiquidCoil* Coil = nullptr;                    ///< the coil, attached to its air states and liquid
     bool Solved = false;                            ///< the job's solved flag
     std::string KindCode;                           ///< "zmk", "hwc" or "cwc", any letter case
-    const TProjectProperties* Properties = nullptr; ///< the project block; none gives an empty line
+    std::string ProjectBlock; ///< the project block of the printed report (the properties' ReportBlock)
     std::string Caption;                            ///< the main window's caption ("Zemtor 0.1.0.0")
     std::filesystem::path ProgramFolder;            ///< the program folder (images, circuit pictures)
     std::filesystem::path ReportFolder;             ///< where pages and their images are written

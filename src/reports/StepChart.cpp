@@ -1,7 +1,7 @@
 #include "reports/StepChart.h"
 
 #include "reports/RasterCanvas.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "reports/Typeface.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,6 +1,6 @@
 #include "reports/WinPlot.h"
 
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The unit lists and the kinds table.
 #include "units/Conv.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <array>
 
@@ -500,6 +500,17 @@ std::vector<std::string> UnitLabels(TUnitsType kind)
     for (int i = 0; i < k->list.count; ++i)
         labels.emplace_back(k->list.units[i].label);
     return labels;
+}
+
+int FindUnitIndex(TUnitsType kind, std::string_view label)
+{
+    const KindDef* k = Kind(kind);
+    if (!k)
+        return 0;
+    for (int i = 0; i < k->list.count; ++i)
+        if (label == k->list.units[i].label)
+            return i;
+    return 0;
 }
 
 int MetricUnitIndex(TUnitsType kind, int current)

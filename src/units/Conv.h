@@ -107,6 +107,9 @@ double UnitFactor(TUnitsType kind, int index);
 double UnitOffset(TUnitsType kind, int index);
 /// All labels of the kind in index order (empty for utNone); fills the unit choosers.
 std::vector<std::string> UnitLabels(TUnitsType kind);
+/// Index of the unit with that label (exact spelling) in the kind's list; 0 when the kind has
+/// no such unit (and for utNone).
+int FindUnitIndex(TUnitsType kind, std::string_view label);
 
 /// The kind's metric default index; utNone returns current unchanged.
 int MetricUnitIndex(TUnitsType kind, int current);

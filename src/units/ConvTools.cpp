@@ -1,8 +1,9 @@
 // The quantity registry, value formatting and the units file.
 #include "units/ConvTools.h"
 
-#include "app/IniFile.h"
-#include "units/NumText.h"
+#include "base/IniFile.h"
+#include "base/Paths.h"
+#include "base/NumText.h"
 
 #include <climits>
 #include <cmath>
@@ -256,28 +257,9 @@ void SetAllImperial()
     SetAllImperial(Quantities());
 }
 
-namespace {
-
-std::filesystem::path HomeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-        return pw->pw_dir;
-    return std::filesystem::current_path();
-}
-
-} // namespace
-
 std::filesystem::path UnitsIniPath()
 {
-    std::filesystem::path data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME");
-        xdg && *xdg && std::filesystem::path(xdg).is_absolute())
-        data = xdg;
-    else
-        data = HomeFolder() / ".local" / "share";
-    return data / "Quorvane" / "Coils" / "units.ini";
+    return DataHomeFolder() / "Quorvane" / "Coils" / "units.ini";
 }
 
 void LoadUnitSettings(TQuantities& quantities, const std::filesystem::path& file)

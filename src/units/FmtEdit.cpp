@@ -1,8 +1,8 @@
 // The formatted entry field and its unit label.
 #include "units/FmtEdit.h"
 
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -241,23 +241,43 @@ void TFmtEdit::Refresh()
 
 bool TFmtEdit::RangeCheck(long double& v) const
 {
-    const long double lo = ToDisplay(offset_, factor_, rangeLo_);
-    const long double hi = ToDisplay(offset_, factor_, rangeHi_);
+    // The bounds are stored-unit values; the user typed in the display unit.
+    return ClampToRange(v, ToDisplay(offset_, factor_, rangeLo_), ToDisplay(offset_, factor_, rangeHi_));
+}
+
+bool ClampToRange(long double& v, long double lo, long double hi)
+{
+    // A field only ever holds a number it could read; anything else counts as the low end.
+    if (std::isnan(v)) {
+        v = lo;
+        return false;
+    }
     if (std::fabs(lo - hi) < 1e-5L || (lo == 0 && hi == 0))
         return true;
     if (v < lo) {
-        if (!(lo != 0 && std::fabs((lo - v) / lo) <= 0.005L)) {
-            v = lo;
-            return false;
-        }
+        if (lo != 0 && std::fabs((lo - v) / lo) <= 0.005L)
+            return true;
+        v = lo;
+        return false;
     }
     if (v > hi) {
-        if (!(hi != 0 && std::fabs((v - hi) / hi) <= 0.005L)) {
-            v = hi;
-            return false;
-        }
+        if (hi != 0 && std::fabs((v - hi) / hi) <= 0.005L)
+            return true;
+        v = hi;
+        return false;
     }
     return true;
+}
+
+void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec)
+{
+    edit.SetFormatType(spec.FormatType);
+    edit.SetFormatStr(spec.Format);
+    edit.SetRangeLo(spec.RangeLo);
+    edit.SetRangeHi(spec.RangeHi);
+    edit.SetUnitsType(spec.Kind);
+    edit.SetUnitsBase(FindUnitIndex(spec.Kind, spec.StoredUnit));
+    edit.SetUnitsValue(FindUnitIndex(spec.Kind, spec.ShownUnit));
 }
 
 std::string TFmtEdit::RealText(long double v) const

@@ -2,11 +2,11 @@
 // New, and the three coil kinds rated end to end.
 #include "app/CoilJob.h"
 
-#include "app/Notifier.h"
+#include "base/Notifier.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

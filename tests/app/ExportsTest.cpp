@@ -1,10 +1,10 @@
 #include "app/Exports.h"
 
-#include "ProjectTestJob.h"
+#include "support/ProjectTestSession.h"
 
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "app/IniFileMerger.h"
 
-#include "app/IniFile.h"
-#include "units/Errors.h"
+#include "base/IniFile.h"
+#include "base/Errors.h"
 
-#include "ShellTestFolder.h"
+#include "support/ShellTestFolder.h"
 
 #include <gtest/gtest.h>
 

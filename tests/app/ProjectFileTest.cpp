@@ -1,11 +1,11 @@
 #include "app/ProjectFile.h"
 
-#include "ProjectTestJob.h"
+#include "support/ProjectTestSession.h"
 
 #include "app/RecentFiles.h"
 #include "properties/Fluid.h"
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -89,7 +89,7 @@ protected:
         v.Comments = {"first line", "second line"};
         v.Date = TDate{2025, 12, 31};
         const std::string path = file(name);
-        EXPECT_TRUE(SaveProjectAs(job, path, {&p.notes}));
+        EXPECT_TRUE(p.session.SaveAs(path));
         EXPECT_TRUE(p.notes.messages.empty());
         return path;
     }
@@ -176,7 +176,7 @@ TEST_F(ProjectFileTest, SaveThenOpenGivesBackTheJobOfEachKind)
 
         ProjectJob b(kind);
         ASSERT_TRUE(b.job.Solved());
-        const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+        const TOpenResult r = b.session.Open(path);
         EXPECT_TRUE(r.Exists && r.Parsed && r.CoilFound);
         EXPECT_EQ(r.FileKind, kind);
         EXPECT_TRUE(b.notes.messages.empty()) << b.notes.messages[0];
@@ -206,7 +206,7 @@ TEST_F(ProjectFileTest, TheSameJobSavedTwiceGivesIdenticalFilesWithEveryElementO
         ProjectJob a(kind);
         const std::string path = savedJob(a, "twice.zmx");
         const std::string first = ShellTestFolder::Read(path);
-        ASSERT_TRUE(SaveProject(a.job, {&a.notes}));
+        ASSERT_TRUE(a.session.Save());
         EXPECT_EQ(ShellTestFolder::Read(path), first);
 
         pugi::xml_document doc;
@@ -344,7 +344,7 @@ TEST_F(ProjectFileTest, OlderElementNamesOpenLikeTheCurrentOnes)
         ShellTestFolder::Write(path, text);
 
         ProjectJob b(r.kind);
-        const TOpenResult res = OpenProject(b.job, path, {&b.notes});
+        const TOpenResult res = b.session.Open(path);
         EXPECT_TRUE(res.CoilFound);
         EXPECT_EQ(res.FileKind, r.kind);
         expectSameJob(a, b);
@@ -362,7 +362,7 @@ TEST_F(ProjectFileTest, MissingElementsTakeTheirDefaults)
     ShellTestFolder::Write(path, removeElement(removeElement(saved, "Qt"), "Cr"));
     {
         ProjectJob b("zmk");
-        OpenProject(b.job, path, {&b.notes});
+        b.session.Open(path);
         EXPECT_EQ(b.coil().Qt, 0);
         EXPECT_EQ(b.coil().Cr, 0);
         EXPECT_NEAR(b.coil().Qs, a.coil().Qs, kF3);
@@ -373,7 +373,7 @@ TEST_F(ProjectFileTest, MissingElementsTakeTheirDefaults)
     {
         ProjectJob b("zmk");
         const double ma = b.coil().ma, db = b.job.AirIn().db, tfi = b.liquid().tfi, rows = b.coil().GetRows();
-        const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+        const TOpenResult r = b.session.Open(path);
         EXPECT_TRUE(r.CoilFound);
         EXPECT_NEAR(b.coil().ma, ma, 1e-12 * ma);
         EXPECT_NEAR(b.job.AirIn().db, db, 1e-9);
@@ -389,7 +389,7 @@ TEST_F(ProjectFileTest, MissingElementsTakeTheirDefaults)
         ProjectJob b("zmk");
         b.liquid().UserProps = true;
         b.properties.Values().ProjectName = "before";
-        OpenProject(b.job, path, {&b.notes});
+        b.session.Open(path);
         EXPECT_FALSE(b.liquid().UserProps);
         EXPECT_EQ(b.properties.Values().ProjectName, "");
         EXPECT_TRUE(b.properties.Values().Comments.empty());
@@ -400,7 +400,7 @@ TEST_F(ProjectFileTest, MissingElementsTakeTheirDefaults)
     {
         ProjectJob b("zmk");
         const double Qt = b.coil().Qt;
-        const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+        const TOpenResult r = b.session.Open(path);
         EXPECT_TRUE(r.Parsed);
         EXPECT_FALSE(r.CoilFound);
         EXPECT_EQ(b.coil().Qt, Qt);
@@ -445,7 +445,7 @@ TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
     const double tfi = b.liquid().tfi, userRo = b.liquid().UserRo, rows = b.coil().GetRows();
     const double designdt = b.coil().LiquidState->designdt;
     const int spec = b.liquid().LiquidSpec, mf = b.coil().Geometry->Rec.Mf;
-    OpenProject(b.job, path, {&b.notes});
+    b.session.Open(path);
     EXPECT_TRUE(b.notes.messages.empty());
     EXPECT_EQ(b.liquid().tfi, tfi);
     EXPECT_NEAR(b.coil().GetPressure(), P, 1e-9);
@@ -483,7 +483,7 @@ TEST_F(ProjectFileTest, UserPropsReadsTheBooleanWords)
                                                 std::string("<UserProps>") + r.text + "</UserProps>"));
         ProjectJob b("zmk");
         b.liquid().UserProps = !r.expected;
-        OpenProject(b.job, path, {&b.notes});
+        b.session.Open(path);
         EXPECT_EQ(b.liquid().UserProps, r.expected);
         // With user properties the user values stand; without, the correlation.
         if (r.expected) {
@@ -502,7 +502,7 @@ TEST_F(ProjectFileTest, ARootOfAnotherNameAndNoDeclarationStillOpens)
     const std::string path = file("other.zmx");
     ShellTestFolder::Write(path, text);
     ProjectJob b("cwc");
-    EXPECT_TRUE(OpenProject(b.job, path, {&b.notes}).CoilFound);
+    EXPECT_TRUE(b.session.Open(path).CoilFound);
     expectSameJob(a, b);
 }
 
@@ -513,7 +513,7 @@ TEST_F(ProjectFileTest, AnUnparsableFileLeavesTheJobButMarksItNotSolved)
     ProjectJob b("zmk");
     b.properties.Values().ProjectName = "kept";
     const double Qt = b.coil().Qt, tfo = b.liquid().tfo;
-    const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+    const TOpenResult r = b.session.Open(path);
     EXPECT_TRUE(r.Exists);
     EXPECT_FALSE(r.Parsed);
     EXPECT_FALSE(r.LoadError.empty());
@@ -526,7 +526,7 @@ TEST_F(ProjectFileTest, AnUnparsableFileLeavesTheJobButMarksItNotSolved)
     EXPECT_EQ(b.notes.messages[0].rfind(std::string(kFileNotReadMessage) + "\r\n" + path + "\r\n", 0), 0u);
     EXPECT_FALSE(ProjectFileKind(path));
     // A later Save replaces it with the job.
-    EXPECT_TRUE(SaveProject(b.job, {&b.notes}));
+    EXPECT_TRUE(b.session.Save());
     EXPECT_EQ(ProjectFileKind(path), std::optional<std::string>("zmk"));
 }
 
@@ -535,7 +535,7 @@ TEST_F(ProjectFileTest, AMissingFileIsToldAndChangesNothing)
     ProjectJob b("zmk");
     b.job.FileName = file("current.zmx");
     const std::string missing = file("missing.zmx");
-    const TOpenResult r = OpenProject(b.job, missing, {&b.notes});
+    const TOpenResult r = b.session.Open(missing);
     EXPECT_FALSE(r.Exists);
     ASSERT_EQ(b.notes.messages.size(), 1u);
     EXPECT_EQ(b.notes.messages[0], "The file you are trying to open does not exist...\r\n" + missing);
@@ -550,7 +550,7 @@ TEST_F(ProjectFileTest, AnotherKindsFileReadsOnlyTheProjectProperties)
     const std::string path = savedJob(hot, "hot.zmx");
     ProjectJob b("zmk");
     const double Qt = b.coil().Qt, db = b.job.AirIn().db;
-    const TOpenResult r = OpenProject(b.job, path, {&b.notes});
+    const TOpenResult r = b.session.Open(path);
     EXPECT_TRUE(r.Parsed);
     EXPECT_FALSE(r.CoilFound);
     EXPECT_EQ(r.FileKind, "hwc");
@@ -569,15 +569,14 @@ TEST_F(ProjectFileTest, SaveNamesANewJobAndFollowsTheRecentFiles)
     const std::string data = (folder / "docs").string() + "/";
     fs::create_directories(data);
     ProjectJob a("zmk", data);
-    TRecentFiles recent;
-    ASSERT_TRUE(SaveProject(a.job, {&a.notes, &recent}));
+    ASSERT_TRUE(a.session.Save());
     EXPECT_EQ(a.job.FileName, data + "Default.zmx");
     EXPECT_TRUE(fs::exists(data + "Default.zmx"));
-    ASSERT_TRUE(SaveProjectAs(a.job, file("second.zmx"), {&a.notes, &recent}));
-    EXPECT_EQ(recent.VisibleCaptions(), (std::vector<std::string>{data + "Default.zmx"}));
-    ProjectJob b("zmk");
-    OpenProject(b.job, data + "Default.zmx", {&b.notes, &recent});
-    EXPECT_EQ(b.job.FileName, data + "Default.zmx");
+    ASSERT_TRUE(a.session.SaveAs(file("second.zmx")));
+    EXPECT_EQ(a.session.RecentFiles().VisibleCaptions(), (std::vector<std::string>{data + "Default.zmx"}));
+    a.session.Open(data + "Default.zmx");
+    EXPECT_EQ(a.job.FileName, data + "Default.zmx");
+    EXPECT_EQ(a.session.RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("second.zmx")}));
 }
 
 // Runs `save` with the size of files this process may write held at `limit` bytes, so that
@@ -604,7 +603,7 @@ TEST_F(ProjectFileTest, ASaveThatFailsMidWriteLeavesTheOldFileByteForByte)
     a.job.EnterField(TEntryField::edOnCoil, 300);
     a.job.ActionSolveExecute();
 
-    const bool saved = withFileSizeLimit(before.size() / 2, [&] { return SaveProject(a.job, {&a.notes}); });
+    const bool saved = withFileSizeLimit(before.size() / 2, [&] { return a.session.Save(); });
     EXPECT_FALSE(saved);
     EXPECT_EQ(ShellTestFolder::Read(path), before);
     ASSERT_EQ(a.notes.messages.size(), 1u);
@@ -619,11 +618,11 @@ TEST_F(ProjectFileTest, ASaveThatFailsMidWriteLeavesTheOldFileByteForByte)
     // A target that cannot be replaced at all (a folder in its place) is told as well.
     const std::string dir = file("folder.zmx");
     fs::create_directories(dir + "/inside");
-    EXPECT_FALSE(SaveProjectAs(a.job, dir, {&a.notes}));
+    EXPECT_FALSE(a.session.SaveAs(dir));
     EXPECT_EQ(a.notes.messages.size(), 2u);
     EXPECT_TRUE(fs::is_directory(dir + "/inside"));
 
-    EXPECT_TRUE(SaveProjectAs(a.job, path, {&a.notes}));
+    EXPECT_TRUE(a.session.SaveAs(path));
     EXPECT_NE(ShellTestFolder::Read(path), before);
 }
 

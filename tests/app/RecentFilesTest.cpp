@@ -1,6 +1,6 @@
 #include "app/RecentFiles.h"
 
-#include "ShellTestFolder.h"
+#include "support/ShellTestFolder.h"
 
 #include <gtest/gtest.h>
 

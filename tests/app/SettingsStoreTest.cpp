@@ -1,6 +1,6 @@
 #include "app/SettingsStore.h"
 
-#include "ShellTestFolder.h"
+#include "support/ShellTestFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,6 @@
 // zemtor geometry, run as a program on the installed catalogue that it finds beside itself.
+#include "support/Zemtor.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -14,36 +16,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun
-{
-    int status = -1;
-    std::string out;
-};
+using ProgramRun = zmk::test::ZemtorRun;
 
-// Runs zemtor with the arguments (already quoted for the shell) and a private units folder.
-ProgramRun Zemtor(const std::string& args, const std::string& env = "env -u ZMK_COMMON_DIR")
+// Runs zemtor on the catalogue installed beside it, with a private home and units folder.
+ProgramRun Zemtor(const std::string& args, const std::string& env = {})
 {
-    const fs::path home = fs::temp_directory_path() / ("zmk_cli_" + std::to_string(::getpid()));
-    fs::create_directories(home);
-    const std::string cmd = env + " XDG_DATA_HOME='" + home.string() + "' '" + ZMK_ZEMTOR + "' " + args;
-    ProgramRun run;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p)
-        return run;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        run.out.append(buf, n);
-    const int st = ::pclose(p);
-    run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    fs::remove_all(home);
-    return run;
+    const zmk::test::ZemtorFolder folder(zmk::test::ZemtorFolder::Catalogue::Installed);
+    return folder.Run(args, env);
 }
 
 TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
 {
     const ProgramRun text = Zemtor("geometry '533.4 x 740 4r 10f 7c'");
-    ASSERT_EQ(text.status, 0) << text.out;
+    ASSERT_EQ(text.rc, 0) << text.out;
     EXPECT_NE(text.out.find("typical: 1/2\" 33x38.1 (Cu/Al/GI)"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("TubesHigh      14"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("Coil Manufacturing Report"), std::string::npos);
@@ -51,7 +36,7 @@ TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
     EXPECT_NE(text.out.find("Serpentine 1/2"), std::string::npos);
 
     const ProgramRun json = Zemtor("geometry '600 x 1200 4r 12f 16c' --maker HC --tube 5 --json 2>/dev/null");
-    ASSERT_EQ(json.status, 0) << json.out;
+    ASSERT_EQ(json.rc, 0) << json.out;
     const nlohmann::json j = nlohmann::json::parse(json.out);
     EXPECT_EQ(j["Mnf"], "HC");
     EXPECT_EQ(j["Model"], "Cu fin 5/8");
@@ -75,10 +60,10 @@ TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
 TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
 {
     const ProgramRun bad = Zemtor("geometry '600 x 1200 25r 12f 16c' 2>&1");
-    EXPECT_EQ(bad.status, 7);
+    EXPECT_EQ(bad.rc, 7);
     EXPECT_NE(bad.out.find("error 7: rows outside 1..20"), std::string::npos) << bad.out;
     const ProgramRun none = Zemtor("geometry '600 x' 2>&1");
-    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.rc, 1);
 
     // ZMK_COMMON_DIR points the program at another catalogue; a maker missing there is reported,
     // the built-in pattern used, and a "Default" maker written.
@@ -87,7 +72,7 @@ TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
     std::ofstream(dir / "CoilMakers.xml") << "<catalog/>";
     const ProgramRun other =
         Zemtor("geometry '600 x 1200 4r 12f 16c' 2>&1", "ZMK_COMMON_DIR='" + dir.string() + "'");
-    EXPECT_EQ(other.status, 0) << other.out;
+    EXPECT_EQ(other.rc, 0) << other.out;
     EXPECT_NE(other.out.find("There are no matching coils for typical in the database!"), std::string::npos);
     EXPECT_NE(other.out.find("Default: 1/2 inch\""), std::string::npos) << other.out;
     std::ifstream in(dir / "CoilMakers.xml");

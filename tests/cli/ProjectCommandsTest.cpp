@@ -2,6 +2,8 @@
 // export-psy, each in a scratch folder with its own settings and a copy of the catalogue.
 #include "app/ProjectFile.h"
 
+#include "support/Zemtor.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -20,56 +22,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Result
-{
-    int rc;
-    std::string out;
-    std::string err;
-};
+using Result = test::ZemtorRun;
 
 std::string readFile(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return test::ReadFileBytes(file);
 }
 
 class ProjectCommands : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "zmkprojcliXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        fs::create_directories(dir_ / "common");
-        fs::copy_file(fs::path(ZMK_SOURCE_DIR) / "data/Common Files/CoilMakers.xml",
-                      dir_ / "common/CoilMakers.xml");
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Runs zemtor in the scratch folder.
-    Result Zemtor(const std::string& args) const
-    {
-        const fs::path err = dir_ / "stderr.txt";
-        const std::string command = "cd '" + dir_.string() + "' && HOME='" + dir_.string() +
-                                    "' XDG_DATA_HOME='" + dir_.string() + "' ZMK_CONFIG_DIR='" +
-                                    dir_.string() + "' ZMK_COMMON_DIR='" + (dir_ / "common").string() +
-                                    "/' '" ZMK_ZEMTOR "' " + args + " 2>'" + err.string() + "'";
-        Result run{-1, {}, {}};
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-            run.out.append(buf, n);
-        const int status = ::pclose(pipe);
-        run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = readFile(err);
-        return run;
-    }
+    Result Zemtor(const std::string& args) const { return folder_.Run(args); }
 
-    fs::path dir_;
+    test::ZemtorFolder folder_;
+    const fs::path& dir_ = folder_.path();
 };
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "properties/Friction.h"
 #include "properties/Psy.h"
 
+#include "support/Zemtor.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -15,32 +17,19 @@
 namespace zmk {
 namespace {
 
-struct ZemtorRun
-{
-    int status = -1;
-    std::string out;
-};
+using test::ZemtorRun;
 
+// Runs zemtor with its messages in the same text as its output.
 ZemtorRun zemtor(const std::string& args)
 {
-    ZemtorRun r;
-    const std::string command = std::string("'") + ZMK_ZEMTOR + "' " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return r;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0)
-        r.out.append(buf.data(), n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const test::ZemtorFolder folder(test::ZemtorFolder::Catalogue::Installed);
+    return folder.Run(args + " 2>&1");
 }
 
 TEST(PropsCommand, AirStateAsJsonMatchesTheLibrary)
 {
     const ZemtorRun r = zemtor("props air --p 101.325 --db 380 --w 0.005 --json");
-    ASSERT_EQ(r.status, 0) << r.out;
+    ASSERT_EQ(r.rc, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
     const TAirState s = SetState(101.325, 380, 0.005, kPairDbW);
     for (const char* key :
@@ -53,14 +42,14 @@ TEST(PropsCommand, AirStateAsJsonMatchesTheLibrary)
 
     // --altitude instead of --p, and every pair.
     const ZemtorRun alt = zemtor("props air --altitude 1000 --db 25 --rh 0.5 --json");
-    ASSERT_EQ(alt.status, 0) << alt.out;
+    ASSERT_EQ(alt.rc, 0) << alt.out;
     EXPECT_NEAR(nlohmann::json::parse(alt.out)["P"].get<double>(), 89.875, 0.001);
     for (const char* pair : {"--db 25 --wb 18", "--db 25 --h 50", "--db 25 --w 0.01", "--h 50 --w 0.01"}) {
         const ZemtorRun p = zemtor(std::string("props air --p 101.325 ") + pair + " --json");
-        EXPECT_EQ(p.status, 0) << pair << ": " << p.out;
+        EXPECT_EQ(p.rc, 0) << pair << ": " << p.out;
     }
     const ZemtorRun text = zemtor("props air --p 101.325 --db 25 --rh 0.5");
-    ASSERT_EQ(text.status, 0);
+    ASSERT_EQ(text.rc, 0);
     EXPECT_NE(text.out.find("Wet bulb              17.889 °C"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("Dew point             13.864 °C"), std::string::npos) << text.out;
 }
@@ -78,7 +67,7 @@ TEST(PropsCommand, AirRefusals)
              "props air --p 101.325 --db 25 --rh 1.5",              // relative humidity above 1
          }) {
         const ZemtorRun r = zemtor(args);
-        EXPECT_NE(r.status, 0) << args;
+        EXPECT_NE(r.rc, 0) << args;
         EXPECT_NE(r.out.find("zemtor: "), std::string::npos) << args << ": " << r.out;
     }
 }
@@ -86,7 +75,7 @@ TEST(PropsCommand, AirRefusals)
 TEST(PropsCommand, Liquid)
 {
     const ZemtorRun r = zemtor("props liquid --kind 0 --additive EthyleneGlycol --volume 0.3 --t 20 --json");
-    ASSERT_EQ(r.status, 0) << r.out;
+    ASSERT_EQ(r.rc, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j["Name"], "Water (30% Ethylene Glycol)");
     EXPECT_EQ(j["ShortName"], "30% Eth-Glycol");
@@ -100,13 +89,13 @@ TEST(PropsCommand, Liquid)
                 1e-9);
 
     const ZemtorRun air = zemtor("props liquid --kind \"Compressed Air\" --pf 5 --t 100");
-    ASSERT_EQ(air.status, 0) << air.out;
+    ASSERT_EQ(air.rc, 0) << air.out;
     EXPECT_NE(air.out.find("Compressed Air (5.0-bar)"), std::string::npos) << air.out;
     EXPECT_EQ(air.out.find("Warning"), std::string::npos) << air.out;
 
     // Outside the range: the values and a warning line.
     const ZemtorRun cold = zemtor("props liquid --kind Glycerin --t 80");
-    ASSERT_EQ(cold.status, 0) << cold.out;
+    ASSERT_EQ(cold.rc, 0) << cold.out;
     EXPECT_NE(cold.out.find("Warning: 80.00 °C is outside the validity range 0.0 to 50.0 °C"),
               std::string::npos)
         << cold.out;
@@ -116,22 +105,22 @@ TEST(PropsCommand, Liquid)
                              "props liquid --kind 0 --additive 1 --t 20", "props liquid --kind 12 --t -50",
                              "props liquid --kind 0"}) {
         const ZemtorRun bad = zemtor(args);
-        EXPECT_NE(bad.status, 0) << args << ": " << bad.out;
+        EXPECT_NE(bad.rc, 0) << args << ": " << bad.out;
     }
 }
 
 TEST(PropsCommand, Friction)
 {
     const ZemtorRun r = zemtor("props friction --re 10000 --roughness 1.5e-6 --diameter 0.0125222 --json");
-    ASSERT_EQ(r.status, 0) << r.out;
+    ASSERT_EQ(r.rc, 0) << r.out;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_NEAR(j["f"].get<double>(), 0.03107, 5e-6);
     EXPECT_EQ(j["regime"], kFrictionColebrook);
     const ZemtorRun laminar = zemtor("props friction --re 1000");
-    ASSERT_EQ(laminar.status, 0);
+    ASSERT_EQ(laminar.rc, 0);
     EXPECT_NE(laminar.out.find("0.064"), std::string::npos) << laminar.out;
     EXPECT_NE(laminar.out.find("3 laminar"), std::string::npos) << laminar.out;
-    EXPECT_NE(zemtor("props friction --re 1e5 --roughness 1e-5").status, 0);
+    EXPECT_NE(zemtor("props friction --re 1e5 --roughness 1e-5").rc, 0);
 }
 
 } // namespace

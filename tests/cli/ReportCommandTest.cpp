@@ -1,6 +1,8 @@
 // Runs the built zemtor program's report command, and opens its main report in headless Chromium
 // (when it is installed) to see that the page renders with its pictures.
 #include <gmock/gmock.h>
+#include "support/Zemtor.h"
+
 #include <gtest/gtest.h>
 
 #include <zlib.h>
@@ -28,62 +30,26 @@ namespace {
 
 using ::testing::HasSubstr;
 
-struct Result
-{
-    int rc;
-    std::string out;
-    std::string err;
-};
+using Result = test::ZemtorRun;
+using test::RunShell;
 
 std::string Read(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return test::ReadFileBytes(file);
 }
 
-// Runs a shell command; standard output is returned, standard error goes to a file.
-Result RunShell(const std::string& command, const fs::path& errFile)
-{
-    Result run{-1, {}, {}};
-    FILE* pipe = ::popen((command + " 2>'" + errFile.string() + "'").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        run.out.append(buf, n);
-    const int status = ::pclose(pipe);
-    run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = Read(errFile);
-    return run;
-}
 
 // A scratch folder with its own settings, units file and copy of the catalogue, so that the
 // program touches nothing of the build tree's data or the user's home.
 class ReportCommand : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("zmk-report-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_ / "common");
-        fs::copy_file(ZMK_SOURCE_DIR "/data/Common Files/CoilMakers.xml", dir_ / "common" / "CoilMakers.xml");
-        out_ = dir_ / "out";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { out_ = dir_ / "out"; }
 
-    Result Zemtor(const std::string& args) const
-    {
-        const std::string d = dir_.string();
-        return RunShell("HOME='" + d + "' XDG_DATA_HOME='" + d + "' ZMK_CONFIG_DIR='" + d +
-                            "' ZMK_COMMON_DIR='" + d + "/common/' '" ZMK_ZEMTOR "' " + args,
-                        dir_ / "stderr.txt");
-    }
+    Result Zemtor(const std::string& args) const { return folder_.Run(args); }
 
-    fs::path dir_;
+    test::ZemtorFolder folder_;
+    const fs::path& dir_ = folder_.path();
     fs::path out_;
 };
 

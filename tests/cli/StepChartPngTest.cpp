@@ -2,6 +2,8 @@
 #include "reports/PngReader.h"
 
 #include <gmock/gmock.h>
+#include "support/Zemtor.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,30 +22,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int RunZemtor(const fs::path& dir, const std::string& args, std::string& err)
+// Runs zemtor in the folder; its messages go to err.
+int RunZemtor(const test::ZemtorFolder& folder, const std::string& args, std::string& err)
 {
-    const std::string d = dir.string();
-    const fs::path errFile = dir / "stderr.txt";
-    const std::string command = "HOME='" + d + "' XDG_DATA_HOME='" + d + "' ZMK_CONFIG_DIR='" + d +
-                                "' ZMK_COMMON_DIR='" + d + "/common/' '" ZMK_ZEMTOR "' " + args +
-                                " >/dev/null 2>'" + errFile.string() + "'";
-    const int status = std::system(command.c_str());
-    std::ifstream in(errFile);
-    err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const test::ZemtorRun run = folder.Run(args + " >/dev/null");
+    err = run.err;
+    return run.rc;
 }
 
 } // namespace
 
 TEST(StepChartPng, StepCommandDrawsTheThreeCurvesAndTheLegend)
 {
-    const fs::path dir = fs::temp_directory_path() / ("zmk-steppng-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "common");
-    fs::copy_file(ZMK_SOURCE_DIR "/data/Common Files/CoilMakers.xml", dir / "common" / "CoilMakers.xml");
+    const test::ZemtorFolder folder;
+    const fs::path& dir = folder.path();
 
     std::string err;
-    ASSERT_EQ(RunZemtor(dir, "step --png '" + (dir / "chart.png").string() + "'", err), 0) << err;
+    ASSERT_EQ(RunZemtor(folder, "step --png '" + (dir / "chart.png").string() + "'", err), 0) << err;
     std::ifstream in(dir / "chart.png", std::ios::binary);
     const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                           std::istreambuf_iterator<char>()};
@@ -69,9 +64,8 @@ TEST(StepChartPng, StepCommandDrawsTheThreeCurvesAndTheLegend)
     EXPECT_GT(white, 720 * 480 / 2);
 
     // A file that cannot be written is an error with the file's name.
-    EXPECT_EQ(RunZemtor(dir, "step --png '" + (dir / "missing" / "chart.png").string() + "'", err), 1);
+    EXPECT_EQ(RunZemtor(folder, "step --png '" + (dir / "missing" / "chart.png").string() + "'", err), 1);
     EXPECT_THAT(err, ::testing::HasSubstr("chart.png"));
-    fs::remove_all(dir);
 }
 
 } // namespace zmk

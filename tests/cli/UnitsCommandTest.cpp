@@ -1,4 +1,6 @@
 // Runs the built zemtor program's units command with its own data folder.
+#include "support/Zemtor.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -16,47 +18,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Result
-{
-    int rc;
-    std::string out;
-    std::string err;
-};
+using Result = test::ZemtorRun;
 
 class UnitsCommand : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("zmk-cli-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
 
     fs::path UnitsFile() const { return dir_ / "Quorvane" / "Coils" / "units.ini"; }
 
-    Result Zemtor(const std::string& args) const
-    {
-        const fs::path err = dir_ / "stderr.txt";
-        const std::string command =
-            "XDG_DATA_HOME='" + dir_.string() + "' '" ZMK_ZEMTOR "' " + args + " 2>'" + err.string() + "'";
-        Result run{-1, {}, {}};
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-            run.out.append(buf, n);
-        const int status = ::pclose(pipe);
-        run.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream in(err);
-        run.err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        return run;
-    }
+    Result Zemtor(const std::string& args) const { return folder_.Run(args); }
 
     nlohmann::json Json() const
     {
@@ -75,7 +45,8 @@ protected:
         return none;
     }
 
-    fs::path dir_;
+    test::ZemtorFolder folder_{test::ZemtorFolder::Catalogue::Installed};
+    const fs::path& dir_ = folder_.path();
 };
 
 } // namespace

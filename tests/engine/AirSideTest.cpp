@@ -2,7 +2,7 @@
 // air pressure drop with its wet-surface multiplier, and the sizing searches.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

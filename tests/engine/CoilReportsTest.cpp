@@ -4,10 +4,10 @@
 
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
-#include "reports/TempDir.h"
+#include "support/TempDir.h"
 #include "units/ConvTools.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

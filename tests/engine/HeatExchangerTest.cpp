@@ -4,7 +4,7 @@
 #include "engine/HeatExchanger.h"
 
 #include "CoilJob.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

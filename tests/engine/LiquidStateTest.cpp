@@ -5,7 +5,7 @@
 
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

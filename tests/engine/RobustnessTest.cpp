@@ -4,7 +4,7 @@
 // finite results or raises EMathError: never a crash, a hang, another exception or a NaN.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

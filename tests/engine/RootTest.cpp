@@ -2,7 +2,7 @@
 // errors of the function passing through.
 #include "engine/Root.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

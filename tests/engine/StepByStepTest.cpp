@@ -2,7 +2,7 @@
 // liquid inlet temperature, the trends along the air path and the cold coil's clamps.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

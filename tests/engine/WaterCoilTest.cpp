@@ -2,7 +2,7 @@
 // the cold coil's dry, wet and part-wet outcomes, and the design preparation.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // sprays, the effectiveness factor, repeatability, and zero flows.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

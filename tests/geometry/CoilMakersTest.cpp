@@ -3,8 +3,8 @@
 // installed catalogue.
 #include "geometry/CoilMakers.h"
 
-#include "app/Notifier.h"
-#include "app/XMLFiles.h"
+#include "base/Notifier.h"
+#include "base/XMLFiles.h"
 #include "geometry/FinAndTube.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "geometry/FinAndTube.h"
 
 #include "units/ConvTools.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

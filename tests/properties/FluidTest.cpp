@@ -2,7 +2,7 @@
 // constructor's steps, the temperature setters, the mixtures and the captions).
 #include "properties/Fluid.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

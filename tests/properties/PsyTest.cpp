@@ -4,8 +4,8 @@
 // the whole input box.
 #include "properties/Psy.h"
 
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <gtest/gtest.h>
 

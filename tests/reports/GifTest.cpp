@@ -1,5 +1,5 @@
 #include "reports/Gif.h"
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include "GifReader.h"
 

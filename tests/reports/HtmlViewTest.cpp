@@ -2,7 +2,7 @@
 // page looks the same when it is opened in a browser later.
 #include "reports/HtmlView.h"
 
-#include "reports/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "GifReader.h"
 #include "PngReader.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -9,9 +9,9 @@
 #include "app/SettingsStore.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
-#include "reports/TempDir.h"
+#include "support/TempDir.h"
 #include "units/ConvTools.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -473,7 +473,7 @@ TEST_F(ReportPages, MainReportOfEachKind)
         SCOPED_TRACE(row.code);
         auto job = Build(row.kind);
         TReportJob r = ReportJob(*job, row.code);
-        r.Properties = &properties;
+        r.ProjectBlock = properties.ReportBlock();
         Lines body;
         job->coil->WriteReport(body);
         const Lines heading = row.heading ? Lines{row.heading} : Lines{};

@@ -2,7 +2,7 @@
 #include "reports/Png.h"
 
 #include "PngReader.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "units/ConvTools.h"
 
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <gtest/gtest.h>
 

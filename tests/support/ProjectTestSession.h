@@ -1,15 +1,17 @@
-// A coil job for the project-file and export tests: built with a kind's defaults, with its own
-// project properties and notifier, in a scratch folder that also holds a copy of the coil maker
-// catalogue (so that nothing is written into the installed one).
+// A project session for the project-file and export tests: built with a kind's defaults, with
+// its own settings store, project properties and recording notifier, in a scratch folder that
+// also holds a copy of the coil maker catalogue (so that nothing is written into the installed
+// one).
 #pragma once
 
-#include "ShellTestFolder.h"
+#include "support/ShellTestFolder.h"
 
 #include "app/CoilJob.h"
-#include "app/Notifier.h"
-#include "app/Paths.h"
 #include "app/ProjectProperties.h"
+#include "app/ProjectSession.h"
 #include "app/SettingsStore.h"
+#include "base/Notifier.h"
+#include "base/Paths.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 
@@ -39,17 +41,14 @@ private:
     std::string old_;
 };
 
-/// A job of one kind with its defaults built and solved, its project properties and notifier.
+/// A session with one kind's defaults built and solved, an in-memory settings store, a
+/// registered user of its own and a notifier that records (emptied after the build).
 struct ProjectJob
 {
     explicit ProjectJob(std::string_view kind, const std::string& dataFolder = {})
-        : properties(store, TRegisteredUser{"Ada Engineer", "Coil Works"}), job(&notes)
+        : session(setup(dataFolder)), job(session.Job()), properties(session.Properties())
     {
-        job.KindCode = std::string(kind);
-        job.DataFolder = dataFolder;
-        job.Properties = &properties;
-        job.SetKindDefaults();
-        job.BuildCoil();
+        session.BuildKind(kind);
         notes.messages.clear();
         notes.statuses.clear();
     }
@@ -57,9 +56,21 @@ struct ProjectJob
     TLiquid& liquid() { return *job.Liquid(); }
 
     TMemorySettingsStore store;
-    TProjectProperties properties;
     RecordingNotifier notes;
-    TCoilJob job;
+    TProjectSession session;
+    TCoilJob& job;
+    TProjectProperties& properties;
+
+private:
+    TSessionSetup setup(const std::string& dataFolder)
+    {
+        TSessionSetup s;
+        s.Notifier = &notes;
+        s.Store = &store;
+        s.User = TRegisteredUser{"Ada Engineer", "Coil Works"};
+        s.DataFolder = dataFolder;
+        return s;
+    }
 };
 
 } // namespace zmk::test

@@ -1,6 +1,6 @@
-#include "app/Paths.h"
+#include "base/Paths.h"
 
-#include "ShellTestFolder.h"
+#include "support/ShellTestFolder.h"
 
 #include <gtest/gtest.h>
 

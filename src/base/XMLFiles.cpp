@@ -1,10 +1,10 @@
 // TXMLFile on pugixml: value reads and writes on child elements, atomic saving.
-#include "app/XMLFiles.h"
-#include "units/TextHelpers.h"
+#include "base/XMLFiles.h"
+#include "base/TextHelpers.h"
 
-#include "app/Notifier.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Notifier.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <cctype>
 #include <cerrno>

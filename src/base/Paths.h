@@ -4,6 +4,7 @@
 // <root>/Quorvane/ZMK/ and <root>/Quorvane/Common Files/.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace zmk {
@@ -24,6 +25,14 @@ inline constexpr const char* kProgramName = "ZMK";
 
 /// The user's home folder: $HOME, else the password database's entry.
 std::string HomeFolder();
+/// The user's configuration folder, without a final "/": $ZMK_CONFIG_DIR when set (tests), else
+/// an absolute $XDG_CONFIG_HOME, else ~/.config.
+std::filesystem::path ConfigFolder();
+/// The user's data folder, without a final "/": an absolute $XDG_DATA_HOME, else
+/// ~/.local/share.
+std::filesystem::path DataHomeFolder();
+/// The user's runtime folder (local sockets): $XDG_RUNTIME_DIR; empty when not set.
+std::string RuntimeFolder();
 /// The user's documents folder: $XDG_DOCUMENTS_DIR, else ~/Documents. Throws ZmkError
 /// "Could not find My Documents folder location." when there is no home folder to take it from.
 std::string DocumentsFolder();

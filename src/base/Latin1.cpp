@@ -1,5 +1,5 @@
 // UTF-8 and Latin-1 conversion.
-#include "app/Latin1.h"
+#include "base/Latin1.h"
 
 namespace zmk {
 

@@ -1,6 +1,6 @@
-#include "units/NumText.h"
+#include "base/NumText.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

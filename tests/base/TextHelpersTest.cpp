@@ -1,4 +1,4 @@
-#include "units/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <gtest/gtest.h>
 

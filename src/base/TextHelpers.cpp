@@ -1,9 +1,9 @@
 // Small text helpers: separated fields and lists, dates, escaped line breaks.
-#include "units/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <cctype>
 
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <ctime>
 
@@ -94,14 +94,49 @@ std::string UnescapeLineBreaks(std::string_view text)
     return ReplaceAll(text, "%13%10", "\r\n");
 }
 
+namespace {
+
+char lowerChar(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+char upperChar(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
 bool SameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerChar(a[i]) != lowerChar(b[i]))
             return false;
     return true;
+}
+
+std::string LowerCase(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = lowerChar(c);
+    return out;
+}
+
+std::string UpperCase(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = upperChar(c);
+    return out;
+}
+
+bool EndsWithText(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);
 }
 
 std::string HtmlEscape(std::string_view text)

@@ -1,9 +1,9 @@
 // The XML layer: value reads and writes with their statuses, paths and records, saving and
 // loading files (declaration, indentation, atomic replacement, parse errors).
-#include "app/XMLFiles.h"
+#include "base/XMLFiles.h"
 
-#include "app/Notifier.h"
-#include "units/Errors.h"
+#include "base/Notifier.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

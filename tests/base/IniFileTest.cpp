@@ -1,7 +1,7 @@
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
-#include "app/Latin1.h"
-#include "units/Errors.h"
+#include "base/Latin1.h"
+#include "base/Errors.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 // the exact binary value), and all further rounding works on those digits, half away from
 // zero. That is why "%0.2f" of 0.125 gives "0.13" while 1.005 (1.00499999999999989) gives
 // "1.00".
-#include "units/NumText.h"
+#include "base/NumText.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -1,9 +1,10 @@
 // INI file reading and writing.
-#include "app/IniFile.h"
+#include "base/IniFile.h"
+#include "base/TextHelpers.h"
 
-#include "app/Latin1.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
+#include "base/Latin1.h"
+#include "base/Errors.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,14 +18,6 @@
 namespace zmk {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::string_view TrimView(std::string_view s)
 {
@@ -58,7 +51,7 @@ void CheckWritable(std::string_view section, std::string_view key, std::string_v
 const IniFile::Section* IniFile::find(std::string_view section) const
 {
     for (const Section& s : sections_)
-        if (SameName(s.name, section))
+        if (SameText(s.name, section))
             return &s;
     return nullptr;
 }
@@ -152,7 +145,7 @@ void IniFile::Parse(std::string_view bytes)
         if (key.empty())
             continue;
         const bool known = std::any_of(current->entries.begin(), current->entries.end(),
-                                       [&](const Entry& e) { return SameName(e.key, key); });
+                                       [&](const Entry& e) { return SameText(e.key, key); });
         if (!known)
             current->entries.push_back({std::string(key), std::string(TrimView(line.substr(eq + 1)))});
     }
@@ -217,7 +210,7 @@ std::optional<std::string> IniFile::Value(std::string_view section, std::string_
 {
     if (const Section* s = find(section))
         for (const Entry& e : s->entries)
-            if (SameName(e.key, key))
+            if (SameText(e.key, key))
                 return e.value;
     return std::nullopt;
 }
@@ -248,9 +241,9 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
     std::optional<std::string> v = Value(section, key);
     if (!v)
         return fallback;
-    if (SameName(*v, "true"))
+    if (SameText(*v, "true"))
         return true;
-    if (SameName(*v, "false"))
+    if (SameText(*v, "false"))
         return false;
     long long n;
     return TryStrToInt(*v, n) ? n != 0 : fallback;
@@ -267,7 +260,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         s = &sections_.back();
     }
     for (Entry& e : s->entries)
-        if (SameName(e.key, key)) {
+        if (SameText(e.key, key)) {
             e.value = TrimView(value);
             return;
         }
@@ -301,12 +294,12 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 void IniFile::DeleteKey(std::string_view section, std::string_view key)
 {
     if (Section* s = find(section))
-        std::erase_if(s->entries, [&](const Entry& e) { return SameName(e.key, key); });
+        std::erase_if(s->entries, [&](const Entry& e) { return SameText(e.key, key); });
 }
 
 void IniFile::EraseSection(std::string_view section)
 {
-    std::erase_if(sections_, [&](const Section& s) { return SameName(s.name, section); });
+    std::erase_if(sections_, [&](const Section& s) { return SameText(s.name, section); });
 }
 
 void IniFile::ReplaceSection(std::string_view section,
@@ -325,7 +318,7 @@ void IniFile::ReplaceSection(std::string_view section,
     for (const auto& [key, value] : values) {
         const std::string_view k = TrimView(key);
         const bool known = std::any_of(s->entries.begin(), s->entries.end(),
-                                       [&](const Entry& e) { return SameName(e.key, k); });
+                                       [&](const Entry& e) { return SameText(e.key, k); });
         if (!known)
             s->entries.push_back({std::string(k), std::string(TrimView(value))});
     }

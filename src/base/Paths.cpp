@@ -1,7 +1,8 @@
 // The program folder and the common data folder.
-#include "app/Paths.h"
+#include "base/Paths.h"
 
-#include "units/Errors.h"
+#include "base/Errors.h"
+#include "base/TextHelpers.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -57,14 +58,6 @@ std::string envText(const char* name)
     return value ? std::string(value) : std::string();
 }
 
-std::string upperAscii(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
 } // namespace
 
 std::string HomeFolder()
@@ -74,6 +67,37 @@ std::string HomeFolder()
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir)
         return withSlash(pw->pw_dir);
     return std::string();
+}
+
+namespace {
+
+std::filesystem::path homeOrTemp()
+{
+    const std::string home = HomeFolder();
+    return std::filesystem::path(home.empty() ? std::string("/tmp/") : home);
+}
+
+} // namespace
+
+std::filesystem::path ConfigFolder()
+{
+    if (std::string folder = envText("ZMK_CONFIG_DIR"); !folder.empty())
+        return folder;
+    if (std::filesystem::path folder = envText("XDG_CONFIG_HOME"); folder.is_absolute())
+        return folder;
+    return homeOrTemp() / ".config";
+}
+
+std::filesystem::path DataHomeFolder()
+{
+    if (std::filesystem::path folder = envText("XDG_DATA_HOME"); folder.is_absolute())
+        return folder;
+    return homeOrTemp() / ".local" / "share";
+}
+
+std::string RuntimeFolder()
+{
+    return envText("XDG_RUNTIME_DIR");
 }
 
 std::string DocumentsFolder()
@@ -101,7 +125,7 @@ std::string CommonFilesFolder()
 std::string MakerFolderFor(const std::string& programFolder, const std::string& programFilesFolder)
 {
     static const std::string maker = "QUORVANE";
-    const std::size_t at = upperAscii(programFolder).find(maker);
+    const std::size_t at = UpperCase(programFolder).find(maker);
     // The folder is taken as it is spelt, since file names here are case-sensitive.
     if (at != std::string::npos)
         return programFolder.substr(0, at + maker.size()) + "/";

@@ -50,6 +50,13 @@ std::string UnescapeLineBreaks(std::string_view text);
 /// element names, material codes).
 bool SameText(std::string_view a, std::string_view b);
 
+/// The text with its ASCII letters in lower case (other bytes, UTF-8 included, unchanged).
+std::string LowerCase(std::string_view text);
+/// The text with its ASCII letters in upper case (other bytes unchanged).
+std::string UpperCase(std::string_view text);
+/// True when text ends with suffix, ignoring the case of ASCII letters (".PNG" ends ".png").
+bool EndsWithText(std::string_view text, std::string_view suffix);
+
 /// The text with <, >, & and " replaced by their HTML entities, for user texts in pages.
 std::string HtmlEscape(std::string_view text);
 
