@@ -1,10 +1,10 @@
 // Fuzz target for the coil maker catalogue reader: any file content must be read, selected
 // from, matched against, written back and turned into a geometry without a crash, a hang or
 // undefined behaviour.
+#include "base/Errors.h"
 #include "base/Notifier.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
-#include "base/Errors.h"
 
 #include <cstddef>
 #include <cstdint>

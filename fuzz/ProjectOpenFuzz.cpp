@@ -2,11 +2,11 @@
 // hang or undefined behaviour, and leave a job that still solves, steps, saves and opens again,
 // with no NaN or infinity among the results it shows.
 #include "app/CoilJob.h"
-#include "base/Notifier.h"
-#include "base/Paths.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/Notifier.h"
+#include "base/Paths.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "properties/Fluid.h"

@@ -1,12 +1,12 @@
 #include "app/CoilJob.h"
 #include "base/TextHelpers.h"
 
-#include "base/Notifier.h"
 #include "app/ProjectProperties.h"
+#include "base/Errors.h"
+#include "base/Notifier.h"
+#include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "units/ConvTools.h"
-#include "base/Errors.h"
-#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -523,21 +523,6 @@ void TCoilJob::enteringAirFieldExit(TEntryField f)
     SetSolved(false);
 }
 
-void TCoilJob::edAltitudeExit()
-{
-    enteringAirFieldExit(TEntryField::edAltitude);
-}
-
-void TCoilJob::edOnCoilExit()
-{
-    enteringAirFieldExit(TEntryField::edOnCoil);
-}
-
-void TCoilJob::edHumidityOnExit()
-{
-    enteringAirFieldExit(TEntryField::edHumidityOn);
-}
-
 void TCoilJob::edAirMassflowExit()
 {
     if (!Inputs.edAirMassflow.Modified)
@@ -589,41 +574,6 @@ void TCoilJob::coilFieldExit(TEntryField f)
     // The value reaches the coil at the next ApplyInputs.
     if (field(f).Modified)
         SetSolved(false);
-}
-
-void TCoilJob::edFinHeightExit()
-{
-    coilFieldExit(TEntryField::edFinHeight);
-}
-
-void TCoilJob::edFinnedLengthExit()
-{
-    coilFieldExit(TEntryField::edFinnedLength);
-}
-
-void TCoilJob::edRowsExit()
-{
-    coilFieldExit(TEntryField::edRows);
-}
-
-void TCoilJob::edFinDensityExit()
-{
-    coilFieldExit(TEntryField::edFinDensity);
-}
-
-void TCoilJob::edCircuitsExit()
-{
-    coilFieldExit(TEntryField::edCircuits);
-}
-
-void TCoilJob::edFluidInTempExit()
-{
-    coilFieldExit(TEntryField::edFluidInTemp);
-}
-
-void TCoilJob::edFluidDTExit()
-{
-    coilFieldExit(TEntryField::edFluidDT);
 }
 
 void TCoilJob::cbSprayClick()

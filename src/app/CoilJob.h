@@ -292,20 +292,20 @@ public:
 
     /// The user chose another display unit for the fin height field: pages follow it.
     void edFinHeightUnitsEdited(int displayIndex);
-    void edAltitudeExit();
-    void edOnCoilExit();
-    void edHumidityOnExit();
+    void edAltitudeExit() { enteringAirFieldExit(TEntryField::edAltitude); }
+    void edOnCoilExit() { enteringAirFieldExit(TEntryField::edOnCoil); }
+    void edHumidityOnExit() { enteringAirFieldExit(TEntryField::edHumidityOn); }
     void edAirMassflowExit();
     void edFaceVelocityExit();
     void edFluidFlowExit();
     void edTubeVelocityExit();
-    void edFinHeightExit();
-    void edFinnedLengthExit();
-    void edRowsExit();
-    void edFinDensityExit();
-    void edCircuitsExit();
-    void edFluidInTempExit();
-    void edFluidDTExit();
+    void edFinHeightExit() { coilFieldExit(TEntryField::edFinHeight); }
+    void edFinnedLengthExit() { coilFieldExit(TEntryField::edFinnedLength); }
+    void edRowsExit() { coilFieldExit(TEntryField::edRows); }
+    void edFinDensityExit() { coilFieldExit(TEntryField::edFinDensity); }
+    void edCircuitsExit() { coilFieldExit(TEntryField::edCircuits); }
+    void edFluidInTempExit() { coilFieldExit(TEntryField::edFluidInTemp); }
+    void edFluidDTExit() { coilFieldExit(TEntryField::edFluidDT); }
     void cbSprayClick();
     /// The "~" button: toggles the liquid control between "Temperature" and "Liquid flow".
     void ButtonFluidControlClick();

@@ -3,13 +3,13 @@
 #include "base/TextHelpers.h"
 
 #include "app/CoilJob.h"
-#include "base/Latin1.h"
-#include "base/Notifier.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/Latin1.h"
+#include "base/Notifier.h"
+#include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
-#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>

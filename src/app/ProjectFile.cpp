@@ -1,14 +1,14 @@
 #include "app/ProjectFile.h"
 #include "base/TextHelpers.h"
 
-#include "base/Notifier.h"
-#include "base/Paths.h"
 #include "app/ProjectProperties.h"
 #include "app/RecentFiles.h"
+#include "base/Errors.h"
+#include "base/Notifier.h"
+#include "base/NumText.h"
+#include "base/Paths.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
-#include "base/Errors.h"
-#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>

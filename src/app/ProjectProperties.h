@@ -7,8 +7,8 @@
 #pragma once
 
 #include "app/SettingsStore.h"
-#include "base/XMLFiles.h"
 #include "base/TextHelpers.h"
+#include "base/XMLFiles.h"
 
 #include <chrono>
 #include <cstdint>

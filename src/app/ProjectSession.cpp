@@ -30,9 +30,11 @@ std::string lastMessage(const RecordingNotifier& told)
 } // namespace
 
 TProjectSession::TProjectSession(const TSessionSetup& setup)
-    : notifier_(setup.Notifier), ownStore_(ownStore(setup.Store)), store_(setup.Store ? setup.Store : ownStore_.get()),
+    : notifier_(setup.Notifier), ownStore_(ownStore(setup.Store)),
+      store_(setup.Store ? setup.Store : ownStore_.get()),
       properties_(*store_, setup.User ? *setup.User : ReadRegisteredUser()), job_(setup.Notifier),
-      programFolder_(setup.ProgramFolder.empty() ? std::filesystem::path(zmk::ProgramFolder()) : setup.ProgramFolder),
+      programFolder_(setup.ProgramFolder.empty() ? std::filesystem::path(zmk::ProgramFolder())
+                                                 : setup.ProgramFolder),
       reportFolder_(setup.ReportFolder.empty() ? programFolder_ / "Report" / "" : setup.ReportFolder),
       caption_(setup.Caption)
 {
@@ -55,7 +57,8 @@ void TProjectSession::BuildKind(std::string_view kind)
 {
     const std::optional<std::string> code = CanonicalCoilKind(kind);
     if (!code)
-        throw ZmkError("TProjectSession.BuildKind", "The coil kind is zmk, hwc or cwc, not '" + std::string(kind) + "'");
+        throw ZmkError("TProjectSession.BuildKind",
+                       "The coil kind is zmk, hwc or cwc, not '" + std::string(kind) + "'");
     job_.KindCode = *code;
     job_.SetKindDefaults();
     job_.BuildCoil();
@@ -75,7 +78,8 @@ TOpenResult TProjectSession::Open(const std::string& fileName)
 
 TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string_view kind)
 {
-    BuildKind(!kind.empty() ? std::string(kind) : ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
+    BuildKind(!kind.empty() ? std::string(kind)
+                            : ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
     RecordingNotifier told;
     const TOpenResult r = OpenProject(job_, fileName, {&told, &recent_});
     if (!r.Exists || !r.Parsed)

@@ -1,9 +1,9 @@
 #include "app/SettingsStore.h"
 
+#include "base/Errors.h"
 #include "base/IniFile.h"
 #include "base/Paths.h"
 #include "base/TextHelpers.h"
-#include "base/Errors.h"
 
 #include "base/NumText.h"
 

@@ -2,8 +2,8 @@
 #include "base/IniFile.h"
 #include "base/TextHelpers.h"
 
-#include "base/Latin1.h"
 #include "base/Errors.h"
+#include "base/Latin1.h"
 #include "base/NumText.h"
 
 #include <algorithm>

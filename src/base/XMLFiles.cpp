@@ -2,8 +2,8 @@
 #include "base/XMLFiles.h"
 #include "base/TextHelpers.h"
 
-#include "base/Notifier.h"
 #include "base/Errors.h"
+#include "base/Notifier.h"
 #include "base/NumText.h"
 
 #include <cctype>

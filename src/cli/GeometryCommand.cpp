@@ -3,10 +3,10 @@
 #include "cli/Commands.h"
 
 #include "base/Notifier.h"
+#include "base/NumText.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
 #include "units/ConvTools.h"
-#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

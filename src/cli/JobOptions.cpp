@@ -5,9 +5,9 @@
 #include "base/TextHelpers.h"
 
 #include "app/CoilJob.h"
+#include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
-#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 

@@ -15,7 +15,7 @@ class App;
 namespace zmk {
 class TCoilJob;
 class TProjectSession;
-}
+} // namespace zmk
 
 namespace zmk::cli {
 

@@ -4,11 +4,11 @@
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 
+#include "base/Errors.h"
+#include "base/NumText.h"
 #include "properties/Fluid.h"
 #include "properties/Friction.h"
 #include "properties/Psy.h"
-#include "base/Errors.h"
-#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

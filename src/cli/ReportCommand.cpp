@@ -16,9 +16,9 @@
 #include "cli/ProjectCli.h"
 
 #include "app/CoilJob.h"
-#include "base/Paths.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/Paths.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "reports/HtmlView.h"

@@ -20,10 +20,10 @@
 
 #include "app/CoilJob.h"
 #include "base/Notifier.h"
+#include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "properties/Fluid.h"
-#include "base/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

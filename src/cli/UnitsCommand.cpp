@@ -3,8 +3,8 @@
 // quantity's unit, saving the choice in units.ini.
 #include "cli/Commands.h"
 
-#include "units/ConvTools.h"
 #include "base/NumText.h"
+#include "units/ConvTools.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

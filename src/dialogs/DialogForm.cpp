@@ -2,7 +2,10 @@
 
 namespace zmk {
 
-TDialogPlace::TDialogPlace(std::string_view windowName) : name_(windowName), withSize_(RestoresSize(windowName)) {}
+TDialogPlace::TDialogPlace(std::string_view windowName)
+    : name_(windowName), withSize_(RestoresSize(windowName))
+{
+}
 
 void TDialogPlace::Restore(const ISettingsStore& store, TScreenSize screen)
 {

@@ -38,8 +38,7 @@ private:
 };
 
 /// The values a dialog edits, as they were when it was shown; Cancel puts them back.
-template <class T>
-class TSnapshot
+template <class T> class TSnapshot
 {
 public:
     /// Remembers the values as they stand.

@@ -6,13 +6,13 @@
 // key of each quantity are those of the units file (air/t is Quantities().air_t). Texts that
 // come from the project file or the catalogue (maker, model, size text, liquid caption) are
 // HTML-escaped, since a page may be opened in a browser.
+#include "base/Errors.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
 #include "engine/LiquidState.h"
 #include "units/ConvTools.h"
-#include "base/Errors.h"
-#include "base/NumText.h"
-#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <cmath>

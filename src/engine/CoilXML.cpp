@@ -4,10 +4,10 @@
 // pressure drop. Writing finds and rewrites each element, so a second write of the same part
 // leaves one element. Reading keeps the current value of everything that is missing,
 // unreadable or outside what the coil can take, and never solves.
-#include "engine/FloatChecks.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
 #include "base/NumText.h"
+#include "engine/FloatChecks.h"
+#include "engine/HeatExchanger.h"
 
 #include <cfloat>
 #include <cmath>

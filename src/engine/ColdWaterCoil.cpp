@@ -3,9 +3,9 @@
 // on the enthalpy potential takes over, and a surface that is wet only in part keeps whichever
 // of the two duties is the larger. The leaving state then follows the coil line through the
 // apparatus dew point.
+#include "base/NumText.h"
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
-#include "base/NumText.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #include "engine/HeatExchanger.h"
 
-#include "engine/FloatChecks.h"
 #include "base/Errors.h"
 #include "base/NumText.h"
+#include "engine/FloatChecks.h"
 
 #include <cmath>
 #include <utility>

@@ -1,7 +1,7 @@
 // The hot water heating coil: a dry coil in which the liquid always gives up heat to the air.
+#include "base/NumText.h"
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
-#include "base/NumText.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "engine/LiquidState.h"
 
-#include "engine/FloatChecks.h"
 #include "base/Errors.h"
+#include "engine/FloatChecks.h"
 
 namespace zmk {
 

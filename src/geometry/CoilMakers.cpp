@@ -2,12 +2,12 @@
 #include "geometry/CoilMakers.h"
 #include "base/TextHelpers.h"
 
+#include "base/Errors.h"
 #include "base/Notifier.h"
+#include "base/NumText.h"
 #include "base/Paths.h"
 #include "base/XMLFiles.h"
 #include "geometry/FinAndTube.h"
-#include "base/Errors.h"
-#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>

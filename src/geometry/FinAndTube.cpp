@@ -2,10 +2,10 @@
 #include "geometry/FinAndTube.h"
 #include "base/TextHelpers.h"
 
-#include "geometry/CoilMakers.h"
-#include "units/ConvTools.h"
 #include "base/Errors.h"
 #include "base/NumText.h"
+#include "geometry/CoilMakers.h"
+#include "units/ConvTools.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "reports/Png.h"
 
-#include "reports/ReportPage.h"
 #include "base/Errors.h"
+#include "reports/ReportPage.h"
 
 #include <zlib.h>
 

@@ -8,8 +8,8 @@
 // caller that knows the program folder (the application's folders module) decides where it is.
 #pragma once
 
-#include "base/Latin1.h"
 #include "base/Errors.h"
+#include "base/Latin1.h"
 #include "base/TextHelpers.h"
 
 #include <cstdint>

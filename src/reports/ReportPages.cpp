@@ -1,9 +1,9 @@
 #include "reports/ReportPages.h"
 
-#include "engine/HeatExchanger.h"
-#include "units/ConvTools.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
+#include "engine/HeatExchanger.h"
+#include "units/ConvTools.h"
 
 #include <algorithm>
 #include <cctype>
@@ -341,6 +341,29 @@ void BuildViewPage(TReportView view, const TReportJob& job, TPageLines& page)
 
 // ---- the printed reports --------------------------------------------------------------------
 
+const std::vector<std::string>& MainReportStyle()
+{
+    static const std::vector<std::string> style{
+        "body {font-family:\"trebuchet ms\"}",
+        "h2, h3, p {margin:1 1}",
+        "h2 {font-size:14pt; font-weight:bold; color:#777}",
+        "h3 {font-size:12pt; font-weight:bold; color:#999}",
+        "p {font-size:11pt}",
+        "table {font-size:10pt; border-collapse:collapse; border:0}",
+        "th,td {border:1px solid #eee}",
+        "th {text-align:left}",
+        "hr {color:#fff;border:1px solid #fff;height:1px;border-bottom:1px solid #eee}",
+        ".txt {width:290px; float:left}",
+        ".pic {float:left}",
+        ".profile {margin-top:20px; margin-left:50px}",
+        "#project {color:#aaa}",
+        "#heading {text-align:center}",
+        "#letterhead {font-size:8pt;color:#444; margin-left:20px}",
+        "#copyrite {font-size:8pt; color:#aaa; text-align:center}",
+    };
+    return style;
+}
+
 void MainReportPage(const TReportJob& job, TPageLines& page)
 {
     TLiquidCoil& c = coilOf(job);
@@ -349,27 +372,9 @@ void MainReportPage(const TReportJob& job, TPageLines& page)
     page.AddLine(description("Thermal report"));
     page.AddLine(keywords("coil, thermal, report, rating"));
     page.AddLine(kAuthor);
-    addAll(page, {"<style>",
-                  "body {font-family:\"trebuchet ms\"}",
-                  "h2, h3, p {margin:1 1}",
-                  "h2 {font-size:14pt; font-weight:bold; color:#777}",
-                  "h3 {font-size:12pt; font-weight:bold; color:#999}",
-                  "p {font-size:11pt}",
-                  "table {font-size:10pt; border-collapse:collapse; border:0}",
-                  "th,td {border:1px solid #eee}",
-                  "th {text-align:left}",
-                  "hr {color:#fff;border:1px solid #fff;height:1px;border-bottom:1px solid #eee}",
-                  ".txt {width:290px; float:left}",
-                  ".pic {float:left}",
-                  ".profile {margin-top:20px; margin-left:50px}",
-                  "#project {color:#aaa}",
-                  "#heading {text-align:center}",
-                  "#letterhead {font-size:8pt;color:#444; margin-left:20px}",
-                  "#copyrite {font-size:8pt; color:#aaa; text-align:center}",
-                  "</style>",
-                  "</head>",
-                  "<body>",
-                  "<div id=\"letterhead\">"});
+    page.AddLine("<style>");
+    page.AddLines(MainReportStyle());
+    addAll(page, {"</style>", "</head>", "<body>", "<div id=\"letterhead\">"});
     page.AddLines(LetterheadLines(job.ReportFolder));
     addAll(page, {"</div>", "<p>&nbsp;</p>", "<p>&nbsp;</p>",
                   "<div style=\"position:absolute;top:10px;left:450px;z-index:1\">",

@@ -26,13 +26,13 @@ class TLiquidCoil;
 /// What the pages read of a job.
 struct TReportJob
 {
-    TLiquidCoil* Coil = nullptr;                    ///< the coil, attached to its air states and liquid
-    bool Solved = false;                            ///< the job's solved flag
-    std::string KindCode;                           ///< "zmk", "hwc" or "cwc", any letter case
-    std::string ProjectBlock; ///< the project block of the printed report (the properties' ReportBlock)
-    std::string Caption;                            ///< the main window's caption ("Zemtor 0.1.0.0")
-    std::filesystem::path ProgramFolder;            ///< the program folder (images, circuit pictures)
-    std::filesystem::path ReportFolder;             ///< where pages and their images are written
+    TLiquidCoil* Coil = nullptr; ///< the coil, attached to its air states and liquid
+    bool Solved = false;         ///< the job's solved flag
+    std::string KindCode;        ///< "zmk", "hwc" or "cwc", any letter case
+    std::string ProjectBlock;    ///< the project block of the printed report (the properties' ReportBlock)
+    std::string Caption;         ///< the main window's caption ("Zemtor 0.1.0.0")
+    std::filesystem::path ProgramFolder; ///< the program folder (images, circuit pictures)
+    std::filesystem::path ReportFolder;  ///< where pages and their images are written
     std::string Picture; ///< the selected picture of the images folder (no folder); may be empty
 };
 
@@ -103,6 +103,8 @@ void CoilDrawingPage(const TReportJob& job, TPageLines& page);
 /// The page of a view.
 void BuildViewPage(TReportView view, const TReportJob& job, TPageLines& page);
 
+/// The style rules of the main print report, one per line, written inside its <style> element.
+const std::vector<std::string>& MainReportStyle();
 /// The main print report's lines (the second page list: emptied first).
 void MainReportPage(const TReportJob& job, TPageLines& page);
 /// The coil drawing report's lines.

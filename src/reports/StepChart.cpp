@@ -1,7 +1,7 @@
 #include "reports/StepChart.h"
 
-#include "reports/RasterCanvas.h"
 #include "base/NumText.h"
+#include "reports/RasterCanvas.h"
 
 #include <algorithm>
 #include <cmath>

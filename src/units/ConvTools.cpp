@@ -2,8 +2,8 @@
 #include "units/ConvTools.h"
 
 #include "base/IniFile.h"
-#include "base/Paths.h"
 #include "base/NumText.h"
+#include "base/Paths.h"
 
 #include <climits>
 #include <cmath>

@@ -41,14 +41,15 @@ bool IsGeneralFormat(std::string_view formatStr);
 /// logic is set up from this description (ConfigureField), so the facts live in one place.
 struct TFieldSpec
 {
-    const char* Name;       ///< "edOnCoil"
-    const char* Caption;    ///< "Air Temp On"; empty for a field known by its unit label alone
-    TUnitsType Kind;        ///< quantity kind of the field
-    const char* StoredUnit; ///< label of the unit the owner stores the value in ("°C"); empty for plain numbers
-    const char* ShownUnit;  ///< label of the unit shown at first ("inch")
-    const char* Format;     ///< number format shown at first ("%0.2f")
-    double RangeLo;         ///< lowest accepted value, stored unit
-    double RangeHi;         ///< highest accepted value, stored unit
+    const char* Name;    ///< "edOnCoil"
+    const char* Caption; ///< "Air Temp On"; empty for a field known by its unit label alone
+    TUnitsType Kind;     ///< quantity kind of the field
+    const char*
+        StoredUnit; ///< label of the unit the owner stores the value in ("°C"); empty for plain numbers
+    const char* ShownUnit;             ///< label of the unit shown at first ("inch")
+    const char* Format;                ///< number format shown at first ("%0.2f")
+    double RangeLo;                    ///< lowest accepted value, stored unit
+    double RangeHi;                    ///< highest accepted value, stored unit
     TFormatType FormatType = ft_Fixed; ///< how the format follows the value and the unit
 };
 

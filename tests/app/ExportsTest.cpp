@@ -2,9 +2,9 @@
 
 #include "support/ProjectTestSession.h"
 
+#include "base/NumText.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
-#include "base/NumText.h"
 
 #include <gtest/gtest.h>
 

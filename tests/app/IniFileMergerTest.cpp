@@ -1,7 +1,7 @@
 #include "app/IniFileMerger.h"
 
-#include "base/IniFile.h"
 #include "base/Errors.h"
+#include "base/IniFile.h"
 
 #include "support/ShellTestFolder.h"
 

@@ -3,9 +3,9 @@
 #include "support/ProjectTestSession.h"
 
 #include "app/RecentFiles.h"
-#include "properties/Fluid.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
+#include "properties/Fluid.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>

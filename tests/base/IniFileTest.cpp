@@ -1,7 +1,7 @@
 #include "base/IniFile.h"
 
-#include "base/Latin1.h"
 #include "base/Errors.h"
+#include "base/Latin1.h"
 
 #include <gtest/gtest.h>
 

@@ -55,4 +55,15 @@ TEST(TextHelpers, LineBreaksEscapeAndReturn)
     EXPECT_EQ(UnescapeLineBreaks("100%13%10%13"), "100\r\n%13");
 }
 
+TEST(TextHelpers, CaseHelpersTouchOnlyAsciiLetters)
+{
+    EXPECT_EQ(LowerCase("Thermal OIL 3/8\" \xC3\x84"), "thermal oil 3/8\" \xC3\x84"); // UTF-8 kept
+    EXPECT_EQ(UpperCase("zmk-Cwc"), "ZMK-CWC");
+    EXPECT_TRUE(SameText("In-Line", "in-line"));
+    EXPECT_FALSE(SameText("in-line", "in-lines"));
+    EXPECT_FALSE(SameText("\xC3\x84", "\xC3\xA4")); // no folding beyond ASCII
+    EXPECT_TRUE(EndsWithText("Picture.PNG", ".png"));
+    EXPECT_FALSE(EndsWithText("png", ".png"));
+}
+
 } // namespace zmk

@@ -2,8 +2,8 @@
 // loading files (declaration, indentation, atomic replacement, parse errors).
 #include "base/XMLFiles.h"
 
-#include "base/Notifier.h"
 #include "base/Errors.h"
+#include "base/Notifier.h"
 
 #include <gtest/gtest.h>
 

@@ -32,7 +32,6 @@ std::string readFile(const fs::path& file)
 class ProjectCommands : public ::testing::Test
 {
 protected:
-
     // Runs zemtor in the scratch folder.
     Result Zemtor(const std::string& args) const { return folder_.Run(args); }
 

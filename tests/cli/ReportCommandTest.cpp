@@ -1,7 +1,7 @@
 // Runs the built zemtor program's report command, and opens its main report in headless Chromium
 // (when it is installed) to see that the page renders with its pictures.
-#include <gmock/gmock.h>
 #include "support/Zemtor.h"
+#include <gmock/gmock.h>
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,6 @@ std::string Read(const fs::path& file)
 {
     return test::ReadFileBytes(file);
 }
-
 
 // A scratch folder with its own settings, units file and copy of the catalogue, so that the
 // program touches nothing of the build tree's data or the user's home.

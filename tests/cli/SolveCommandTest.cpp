@@ -26,7 +26,6 @@ using Result = test::ZemtorRun;
 class SolveCommand : public ::testing::Test
 {
 protected:
-
     Result Zemtor(const std::string& args) const { return folder_.Run(args); }
 
     test::ZemtorFolder folder_;

@@ -1,8 +1,8 @@
 // zemtor step --png: the step-by-step chart drawn into a PNG file as the chart window draws it.
 #include "reports/PngReader.h"
 
-#include <gmock/gmock.h>
 #include "support/Zemtor.h"
+#include <gmock/gmock.h>
 
 #include <gtest/gtest.h>
 

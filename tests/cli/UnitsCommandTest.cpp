@@ -23,7 +23,6 @@ using Result = test::ZemtorRun;
 class UnitsCommand : public ::testing::Test
 {
 protected:
-
     fs::path UnitsFile() const { return dir_ / "Quorvane" / "Coils" / "units.ini"; }
 
     Result Zemtor(const std::string& args) const { return folder_.Run(args); }

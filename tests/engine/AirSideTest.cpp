@@ -1,8 +1,8 @@
 // The fin side: air flow and state setters, the fin-and-tube and tube-bank coefficients, the
 // air pressure drop with its wet-surface multiplier, and the sizing searches.
 #include "CoilJob.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
+#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // the heat recovery, hot water and chilled water coils, solved, unsolved and not converged.
 #include "engine/CoilJob.h"
 
+#include "base/Errors.h"
+#include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "support/TempDir.h"
 #include "units/ConvTools.h"
-#include "base/Errors.h"
-#include "base/NumText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "engine/LiquidState.h"
 
 #include "CoilJob.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
+#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 

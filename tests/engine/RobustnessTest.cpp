@@ -3,8 +3,8 @@
 // velocities, altitude and geometry at their bounds. Each solve either returns a status with
 // finite results or raises EMathError: never a crash, a hang, another exception or a NaN.
 #include "CoilJob.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
+#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 

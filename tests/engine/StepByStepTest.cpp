@@ -1,8 +1,8 @@
 // The step-by-step profile of each coil kind: shape of the matrix, the shooting reaching the
 // liquid inlet temperature, the trends along the air path and the cold coil's clamps.
 #include "CoilJob.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
+#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The hot and cold water coils: the hot coil's equal-temperature case and temperature control,
 // the cold coil's dry, wet and part-wet outcomes, and the design preparation.
 #include "CoilJob.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
+#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The heat recovery solver: the default job's energy balance, the duty direction, fouling,
 // sprays, the effectiveness factor, repeatability, and zero flows.
 #include "CoilJob.h"
-#include "engine/HeatExchanger.h"
 #include "base/Errors.h"
+#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // lookup, recalculation failures, and the text forms.
 #include "geometry/FinAndTube.h"
 
-#include "units/ConvTools.h"
 #include "base/Errors.h"
+#include "units/ConvTools.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "reports/StepChart.h"
-#include "reports/Png.h"
 #include "base/Errors.h"
+#include "reports/Png.h"
 
 #include "PngReader.h"
 

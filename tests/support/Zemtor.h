@@ -74,7 +74,8 @@ public:
         dir_ = pattern;
         if (catalogue_ == Catalogue::Copy) {
             std::filesystem::create_directories(dir_ / "common");
-            std::filesystem::copy_file(std::filesystem::path(ZMK_SOURCE_DIR) / "data/Common Files/CoilMakers.xml",
+            std::filesystem::copy_file(std::filesystem::path(ZMK_SOURCE_DIR) /
+                                           "data/Common Files/CoilMakers.xml",
                                        dir_ / "common" / "CoilMakers.xml");
         }
     }
@@ -98,9 +99,9 @@ public:
         if (catalogue_ == Catalogue::Copy)
             vars += " ZMK_COMMON_DIR='" + d + "/common/'";
         const std::filesystem::path errFile = dir_ / "stderr.txt";
-        const std::string command = "cd '" + d + "' && " +
-                                    (catalogue_ == Catalogue::Installed ? "env -u ZMK_COMMON_DIR " : "env ") +
-                                    vars + " " + env + " '" ZMK_ZEMTOR "' 2>'" + errFile.string() + "' " + args;
+        const std::string command =
+            "cd '" + d + "' && " + (catalogue_ == Catalogue::Installed ? "env -u ZMK_COMMON_DIR " : "env ") +
+            vars + " " + env + " '" ZMK_ZEMTOR "' 2>'" + errFile.string() + "' " + args;
         ZemtorRun run = RunCommandLine(command, errFile);
         std::error_code ec;
         std::filesystem::remove(errFile, ec);

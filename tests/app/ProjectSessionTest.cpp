@@ -1,0 +1,156 @@
+// The project session: its operations end to end on a real coil, what it shows in an HTML view,
+// and what it passes on to the window.
+#include "support/ProjectTestSession.h"
+
+#include "app/ProjectSession.h"
+#include "reports/HtmlView.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zmk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProjectJob;
+using test::ShellTestFolder;
+using ::testing::ElementsAre;
+
+// A window that writes down what the session told it.
+struct WindowLog : IJobView
+{
+    void RefreshView() override { calls.push_back("refresh"); }
+    void RedrawProfile() override { calls.push_back("profile"); }
+    void ShowStepChart(const TStepChartData& chart) override { calls.push_back("chart " + chart.Title); }
+    void InputsChanged() override { calls.push_back("inputs"); }
+    void FieldChanged(TEntryField field) override { calls.push_back(EntryFieldInfo(field).Name); }
+    void LiquidControlChanged() override { calls.push_back("control"); }
+    std::vector<std::string> calls;
+};
+
+class ProjectSessionTest : public ::testing::Test
+{
+protected:
+    ShellTestFolder folder;
+    test::CatalogueCopy catalogue{folder / "common"};
+    std::string file(const std::string& name) const { return (folder / name).string(); }
+};
+
+TEST_F(ProjectSessionTest, NewSaveAndOpenMoveTheCurrentFileThroughTheRecentList)
+{
+    const std::string data = (folder / "docs").string() + "/";
+    fs::create_directories(data);
+    ProjectJob a("zmk", data);
+    a.properties.Values().ProjectName = "Stack";
+    a.session.New();
+    EXPECT_EQ(a.session.FileName(), data + "Default.zmx");
+    EXPECT_EQ(a.properties.Values().ProjectName, ""); // reset from the (empty) stored defaults
+
+    a.job.EnterField(TEntryField::edOnCoil, 300);
+    ASSERT_TRUE(a.session.SaveAs(file("one.zmx")));
+    ASSERT_TRUE(a.session.SaveAs(file("two.zmx")));
+    EXPECT_EQ(a.session.RecentFiles().VisibleCaptions(),
+              (std::vector<std::string>{file("one.zmx"), data + "Default.zmx"}));
+
+    // Open reads into the coil that exists, leaves it not solved, and the file leaves the list.
+    ProjectJob b("zmk");
+    b.session.SaveAs(file("three.zmx"));
+    const TOpenResult r = b.session.Open(file("one.zmx"));
+    EXPECT_TRUE(r.CoilFound);
+    EXPECT_FALSE(b.job.Solved());
+    EXPECT_DOUBLE_EQ(b.job.Inputs.edOnCoil.Value, 300);
+    EXPECT_EQ(b.session.RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("three.zmx")}));
+    EXPECT_TRUE(b.notes.messages.empty());
+}
+
+TEST_F(ProjectSessionTest, OpenInKindBuildsTheKindTheFileHoldsAndRefusesWhatItCannotRead)
+{
+    ProjectJob hot("hwc");
+    ASSERT_TRUE(hot.session.SaveAs(file("hot.zmx")));
+
+    ProjectJob b("zmk");
+    const TOpenResult r = b.session.OpenInKind(file("hot.zmx"));
+    EXPECT_EQ(b.job.KindCode, "hwc");
+    EXPECT_TRUE(r.CoilFound);
+    // --kind wins over the file.
+    b.session.OpenInKind(file("hot.zmx"), "CWC");
+    EXPECT_EQ(b.job.KindCode, "cwc");
+    EXPECT_FALSE(b.session.OpenInKind(file("hot.zmx"), "cwc").CoilFound);
+    ASSERT_FALSE(b.notes.messages.empty()); // another kind's file: told, not refused
+    EXPECT_THAT(b.notes.messages.back(), ::testing::HasSubstr("HWC"));
+
+    EXPECT_THROW(b.session.OpenInKind(file("missing.zmx")), ZmkError);
+    test::ShellTestFolder::Write(folder / "junk.zmx", "not xml at all <");
+    try {
+        b.session.OpenInKind(file("junk.zmx"));
+        FAIL() << "a file that is not XML opened";
+    } catch (const ZmkError& e) {
+        EXPECT_THAT(e.what(), ::testing::HasSubstr(file("junk.zmx")));
+    }
+    EXPECT_THROW(b.session.BuildKind("xyz"), ZmkError);
+    EXPECT_THROW(b.session.SaveOrThrow((folder / "no" / "such" / "folder" / "x.zmx").string()), ZmkError);
+}
+
+TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTellsTheWindow)
+{
+    ProjectJob p("zmk");
+    RecordingHtmlView view;
+    WindowLog window;
+    p.session.SetReportFolder(folder / "report" / "");
+    fs::create_directories(folder / "report");
+    p.session.SetHtmlView(&view);
+    p.session.SetWindow(&window);
+    p.session.SetView(TReportView::Diagnostic);
+    view.calls.clear();
+    window.calls.clear();
+
+    p.session.Solve();
+    ASSERT_TRUE(p.job.Solved());
+    const std::string page = (folder / "report" / "ScreenReport.htm").string();
+    // Thermal summary first, then the diagnostic page in its place, then the status.
+    ASSERT_GE(view.calls.size(), 5u);
+    EXPECT_EQ(view.calls[0], "clear");
+    EXPECT_EQ(view.calls[1], "load " + page);
+    EXPECT_EQ(view.calls[2], "clear");
+    EXPECT_EQ(view.calls[3], "load " + page);
+    EXPECT_EQ(view.calls[4], "display status 0");
+    TPageLines diagnostic;
+    DiagnosticPage(p.session.ReportJob(), diagnostic);
+    EXPECT_EQ(view.DocumentSource(), diagnostic.Text());
+    // The profile goes into the summary's image before the window hears of it.
+    EXPECT_TRUE(fs::exists(folder / "report" / "profile.png"));
+    EXPECT_THAT(window.calls, ElementsAre("control", "inputs", "refresh", "profile"));
+
+    // An edit that the job turns into the other view of the flow names that field.
+    window.calls.clear();
+    p.job.EnterField(TEntryField::edAirMassflow, 1.0);
+    EXPECT_THAT(window.calls, ElementsAre("edFaceVelocity"));
+    window.calls.clear();
+    p.job.ButtonFluidControlClick();
+    EXPECT_THAT(window.calls, ElementsAre("control"));
+
+    // The report job carries what the pages need.
+    p.properties.Values().ProjectName = "Kiln <7>";
+    const TReportJob r = p.session.ReportJob();
+    EXPECT_EQ(r.Coil, p.job.Coil());
+    EXPECT_FALSE(r.Solved);
+    EXPECT_THAT(r.ProjectBlock, ::testing::HasSubstr("Kiln &lt;7&gt;"));
+    EXPECT_EQ(r.ReportFolder, folder / "report" / "");
+}
+
+TEST_F(ProjectSessionTest, StepByStepHandsItsChartToTheWindow)
+{
+    ProjectJob p("cwc");
+    WindowLog window;
+    p.session.SetWindow(&window);
+    p.session.StepByStep();
+    ASSERT_FALSE(window.calls.empty());
+    EXPECT_EQ(window.calls.back(), "chart Step-by-Step Simulation");
+}
+
+} // namespace
+} // namespace zmk
