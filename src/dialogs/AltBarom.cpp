@@ -39,6 +39,8 @@ TAltBarom::TAltBarom(ISettingsStore& commonSettings, ISettingsStore& programSett
                      AtmPressure(kPlaceAltitudeHi), AtmPressure(kPlaceAltitudeLo), kDefaultPressure);
     altitude_ = Sane(common_.ReadFloat(kBarometerSection, "Altitude", kDefaultAltitude), kPlaceAltitudeLo,
                      kPlaceAltitudeHi, kDefaultAltitude);
+    edPa.SetUnitsLabel(&lbPaUnits);
+    edAlt.SetUnitsLabel(&lbAltUnits);
     ShowValues();
     edPa.OnExit = [this](TFmtEdit&) { edPaExit(); };
     edAlt.OnExit = [this](TFmtEdit&) { edAltExit(); };

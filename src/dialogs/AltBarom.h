@@ -27,6 +27,11 @@ inline constexpr std::string_view kBarometerSection = "Barometer";
 /// Section of the program's settings that holds the calculator's window place.
 inline constexpr std::string_view kAltBaromWindow = "AltBaromForm";
 
+/// The dialog's title and the hints of its buttons.
+inline constexpr const char* kBaromTitle = "Barometer";
+inline constexpr const char* kBaromAcceptHint = "Return pressure to calling program";
+inline constexpr const char* kBaromSearchHint = "Search for Location";
+
 /// The two fields: pressure (kPa, 70..120) and altitude (m, -1401.35..3063.8), whose range
 /// ends correspond to each other through the standard atmosphere.
 extern const TEditFieldSpec kBaromPressureField;
@@ -84,6 +89,9 @@ public:
 
     TFmtEdit edPa;  ///< "Pressure"
     TFmtEdit edAlt; ///< "Altitude"
+    /// The unit labels beside the fields: a click there changes the field's unit.
+    TFmtEditLabel lbPaUnits;
+    TFmtEditLabel lbAltUnits;
 
     /// The status bar's text.
     const std::string& Status() const { return status_; }

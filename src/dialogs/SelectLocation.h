@@ -22,6 +22,9 @@ namespace zmk {
 /// Section of the program's settings that holds the picker's selections and place.
 inline constexpr std::string_view kSelectLocationSection = "SelectLocationForm";
 
+/// The dialog's title.
+inline constexpr const char* kSelectLocationTitle = "Select Location";
+
 /// Layout of the dialog, pixels: the details grid's first column and what the second leaves
 /// of the grid's width, and the widths of the two status panels.
 inline constexpr int kDetailsLabelWidth = 100;

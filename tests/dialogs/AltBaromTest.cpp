@@ -186,9 +186,9 @@ TEST_F(AltBaromTest, SharedSettingsWrittenAtEveryCloseAndReadAtCreation)
     {
         auto b = Make();
         b->SearchForLocation(Pick("Europe", "Switzerland", "Zürich"));
-        b->edPa.SetUnitsValue(1);  // Psi
-        b->edAlt.SetUnitsValue(1); // ft
-        Type(b->edAlt, "1000");    // ft
+        b->lbPaUnits.ApplyChosenUnit(1);  // Psi, chosen at the unit label
+        b->lbAltUnits.ApplyChosenUnit(1); // ft
+        Type(b->edAlt, "1000");           // ft
         b->Cancel();
         TWindowPlace place{120, 80, 250, 150, true, 0};
         b->Close(&place);
@@ -204,6 +204,7 @@ TEST_F(AltBaromTest, SharedSettingsWrittenAtEveryCloseAndReadAtCreation)
 
     auto again = Make();
     EXPECT_EQ(again->edPa.FormatStr(), "%0.4f");
+    EXPECT_EQ(again->lbPaUnits.Caption(), "Psi");
     EXPECT_EQ(again->edAlt.Text(), "1000.0");
     EXPECT_NEAR(again->Altitude(), 304.8, 1e-9);
     EXPECT_EQ(again->LastLocation(), "Zürich, Switzerland");
