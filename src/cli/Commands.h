@@ -15,5 +15,6 @@ void AddStepCommand(CLI::App& app);
 void AddReportCommand(CLI::App& app);
 void AddNewCommand(CLI::App& app);
 void AddExportPsyCommand(CLI::App& app);
+void AddLocationCommand(CLI::App& app);
 
 } // namespace zmk::cli

@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     zmk::cli::AddReportCommand(app);
     zmk::cli::AddNewCommand(app);
     zmk::cli::AddExportPsyCommand(app);
+    zmk::cli::AddLocationCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,111 @@
+// zemtor location, run as a program: on the installed database beside it, and on a small
+// database of the tests' own through ZMK_COMMON_DIR.
+#include "dialogs/LocationTestData.h"
+#include "properties/Psy.h"
+#include "units/NumText.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include <sys/wait.h>
+
+namespace zmk {
+namespace {
+
+struct ProgramRun
+{
+    int status = -1;
+    std::string out; // standard output
+    std::string all; // standard output and error
+};
+
+ProgramRun Zemtor(const std::string& args, const std::string& env = "env -u ZMK_COMMON_DIR")
+{
+    ProgramRun run;
+    for (const bool withErrors : {false, true}) {
+        const std::string cmd =
+            env + " '" + ZMK_ZEMTOR + "' location " + args + (withErrors ? " 2>&1" : " 2>/dev/null");
+        FILE* p = ::popen(cmd.c_str(), "r");
+        if (!p)
+            return run;
+        std::string& text = withErrors ? run.all : run.out;
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            text.append(buf, n);
+        const int st = ::pclose(p);
+        run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    return run;
+}
+
+TEST(LocationCommand, FindsJohannesburgInTheInstalledDatabase)
+{
+    const ProgramRun r = Zemtor("Johannesburg");
+    ASSERT_EQ(r.status, 0) << r.all;
+    const std::string line = "Johannesburg OR Tambo Intl";
+    const auto at = r.out.find(line);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const std::string row = r.out.substr(at, r.out.find('\n', at) - at);
+    EXPECT_NE(row.find("South Africa"), std::string::npos) << row;
+    EXPECT_NE(row.find("Africa"), std::string::npos) << row;
+    EXPECT_NE(row.find("1694.1"), std::string::npos) << row;
+    EXPECT_NE(row.find(Format("%0.3f", AtmPressure(1694.1f))), std::string::npos) << row;
+    EXPECT_EQ(r.out.rfind("Place", 0), 0u) << "a heading line first";
+
+    // JSON, and accents and case ignored ("zurich" finds "Zürich").
+    const ProgramRun j = Zemtor("ZURICH --json");
+    ASSERT_EQ(j.status, 0) << j.all;
+    const auto list = nlohmann::json::parse(j.out);
+    bool found = false;
+    for (const auto& place : list) {
+        for (const char* key : {"place", "region", "database", "record", "latitude", "longitude", "timezone",
+                                "altitude", "pressure", "cooling_db", "cooling_wb", "heating_db"})
+            ASSERT_TRUE(place.contains(key)) << key;
+        if (place["place"] == "Zürich") {
+            found = true;
+            EXPECT_EQ(place["region"], "Switzerland");
+            EXPECT_NEAR(place["pressure"].get<double>(), AtmPressure(place["altitude"].get<double>()), 1e-9);
+            EXPECT_TRUE(place["cooling_db"].is_null()); // not in our data
+        }
+    }
+    EXPECT_TRUE(found) << j.out;
+}
+
+TEST(LocationCommand, ExitStatusesAndMessages)
+{
+    loctest::LocationFolder data;
+    const std::string env = "ZMK_COMMON_DIR='" + data.Folder() + "'";
+    const struct
+    {
+        const char* args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"nairobi", 0, "Nairobi"},
+        {"kenya --json", 0, "\"region\": \"Kenya\""},
+        {"atlantis", 2, "zemtor: no place matches \"atlantis\""},
+        // A database listed but not installed is named; the others are still searched.
+        {"'Oslo'", 0, "zemtor: the Asia database has not been installed"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun r = Zemtor(c.args, env);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.all;
+        EXPECT_NE(r.all.find(c.says), std::string::npos) << c.args << ": " << r.all;
+    }
+
+    data.Remove("Regions.idx");
+    const ProgramRun missing = Zemtor("Johannesburg", env);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(
+        missing.all.find("zemtor: the location database is not installed: " + data.Folder() + "Regions.idx"),
+        std::string::npos)
+        << missing.all;
+    EXPECT_TRUE(missing.out.empty());
+}
+
+} // namespace
+} // namespace zmk
