@@ -4,8 +4,8 @@
 //
 // Input: two bytes (little-endian) giving the length of the index text, the index text, then
 // the data file's bytes, which serve as the data file of every database the index names.
-#include "app/Notifier.h"
 #include "app/SettingsStore.h"
+#include "base/Notifier.h"
 #include "dialogs/AltBarom.h"
 #include "dialogs/Locations.h"
 #include "dialogs/SelectLocation.h"

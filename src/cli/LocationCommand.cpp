@@ -3,10 +3,10 @@
 // pressure calculator would take them.
 #include "cli/Commands.h"
 
-#include "app/Paths.h"
+#include "base/NumText.h"
+#include "base/Paths.h"
 #include "dialogs/Locations.h"
 #include "properties/Psy.h"
-#include "units/NumText.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>

@@ -1,16 +1,16 @@
 // The pressure calculator's rules.
 #include "dialogs/AltBarom.h"
 
+#include "base/Errors.h"
+#include "base/NumText.h"
 #include "properties/Psy.h"
-#include "units/Errors.h"
-#include "units/NumText.h"
 
 #include <cmath>
 
 namespace zmk {
 
-const TEditFieldSpec kBaromPressureField{"edPa", "Pressure", utPressureBar, 0, "%0.3f", 70, 120};
-const TEditFieldSpec kBaromAltitudeField{"edAlt", "Altitude", utAltitude, 0, "%0.1f", -1401.35, 3063.8};
+const TFieldSpec kBaromPressureField{"edPa", "Pressure", utPressureBar, "kPa", "kPa", "%0.3f", 70, 120};
+const TFieldSpec kBaromAltitudeField{"edAlt", "Altitude", utAltitude, "m", "m", "%0.1f", -1401.35, 3063.8};
 
 namespace {
 

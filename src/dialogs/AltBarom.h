@@ -7,10 +7,9 @@
 // user's actions; every rule lives in this class.
 #pragma once
 
-#include "app/Notifier.h"
 #include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
-#include "dialogs/EditField.h"
+#include "base/Notifier.h"
 #include "dialogs/Locations.h"
 #include "dialogs/SelectLocation.h"
 #include "units/FmtEdit.h"
@@ -34,8 +33,8 @@ inline constexpr const char* kBaromSearchHint = "Search for Location";
 
 /// The two fields: pressure (kPa, 70..120) and altitude (m, -1401.35..3063.8), whose range
 /// ends correspond to each other through the standard atmosphere.
-extern const TEditFieldSpec kBaromPressureField;
-extern const TEditFieldSpec kBaromAltitudeField;
+extern const TFieldSpec kBaromPressureField;
+extern const TFieldSpec kBaromAltitudeField;
 
 /// How the calculator was closed.
 enum class TBaromResult { None, Ok, Cancel };

@@ -1,9 +1,9 @@
 // The location database readers.
 #include "dialogs/Locations.h"
 
-#include "app/Latin1.h"
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/Latin1.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 #include <bit>

@@ -7,7 +7,7 @@
 // or a name.
 #pragma once
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <array>
 #include <cstddef>

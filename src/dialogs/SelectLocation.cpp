@@ -1,8 +1,8 @@
 // The place picker's rules.
 #include "dialogs/SelectLocation.h"
 
-#include "units/NumText.h"
-#include "units/TextHelpers.h"
+#include "base/NumText.h"
+#include "base/TextHelpers.h"
 
 #include <algorithm>
 

@@ -5,9 +5,9 @@
 // database, region and place in the program's settings.
 #pragma once
 
-#include "app/Notifier.h"
 #include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
+#include "base/Notifier.h"
 #include "dialogs/Locations.h"
 
 #include <array>

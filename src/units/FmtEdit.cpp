@@ -269,15 +269,20 @@ bool ClampToRange(long double& v, long double lo, long double hi)
     return true;
 }
 
-void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec)
+void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec, std::optional<int> shownUnit)
 {
+    const TFieldValue value = edit.GetValue();
     edit.SetFormatType(spec.FormatType);
-    edit.SetFormatStr(spec.Format);
     edit.SetRangeLo(spec.RangeLo);
     edit.SetRangeHi(spec.RangeHi);
     edit.SetUnitsType(spec.Kind);
     edit.SetUnitsBase(FindUnitIndex(spec.Kind, spec.StoredUnit));
-    edit.SetUnitsValue(FindUnitIndex(spec.Kind, spec.ShownUnit));
+    const int first = FindUnitIndex(spec.Kind, spec.ShownUnit);
+    edit.SetUnitsValue(shownUnit.value_or(first));
+    // A unit follows its own format; the described one is that of the first unit.
+    if (edit.UnitsValue() == first || spec.Kind == utNone)
+        edit.SetFormatStr(spec.Format);
+    edit.SetValue(value);
 }
 
 std::string TFmtEdit::RealText(long double v) const

@@ -59,9 +59,11 @@ struct TFieldSpec
 /// passes. NaN becomes the lower bound and an infinity the bound on its side (the check fails).
 bool ClampToRange(long double& v, long double lo, long double hi);
 
-/// Sets a field up from its description: unit kind, stored and shown unit, format, format type
-/// and range.
-void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec);
+/// Sets a field up from its description: unit kind, stored unit, format type and range, shown in
+/// its first unit with the described format. With a shown unit (a remembered unit index,
+/// clamped into the kind's list) the field shows that unit instead, in that unit's own format
+/// unless it is the first unit. The value shown is kept.
+void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec, std::optional<int> shownUnit = std::nullopt);
 
 /// The flag that says the last committed entry had to be brought into range. One flag serves
 /// the whole program (the owner of a field reads it after the field's exit handler); tests

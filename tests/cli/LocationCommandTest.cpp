@@ -2,7 +2,7 @@
 // database of the tests' own through ZMK_COMMON_DIR.
 #include "dialogs/LocationTestData.h"
 #include "properties/Psy.h"
-#include "units/NumText.h"
+#include "base/NumText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

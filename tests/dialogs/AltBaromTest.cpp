@@ -3,9 +3,9 @@
 // without design temperatures.
 #include "dialogs/AltBarom.h"
 
+#include "base/NumText.h"
 #include "dialogs/LocationTestData.h"
 #include "properties/Psy.h"
-#include "units/NumText.h"
 
 #include <gtest/gtest.h>
 
