@@ -274,8 +274,10 @@ int TCoilJob::solveCoil()
 {
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
     try {
         const TSolveStatus status = coil_->Solve();
+        lastReason_ = coil_->Reason;
         requireFinite(coil_->Qt, "TCoilJob.Solve");
         requireFinite(airOut_.db, "TCoilJob.Solve");
         requireFinite(airOut_.w, "TCoilJob.Solve");
@@ -295,6 +297,7 @@ void TCoilJob::BuildCoil()
     Inputs.CoilKindLabel = upperCase(KindCode);
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
 
     const TStartValues& sv = StartValues;
     const std::optional<std::string> kind = CanonicalCoilKind(KindCode);
@@ -759,6 +762,8 @@ void TCoilJob::ActionSolveExecute()
     }
     try {
         ApplyInputs();
+        if (const std::string why = EnteringAirProblem(airIn_); !why.empty())
+            message(why);
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
         lastError_ = e.what();

@@ -1,7 +1,8 @@
 // Robustness of the solvers over the whole range of the job's entry fields: every coil kind,
 // every liquid, both liquid controls, the air and liquid temperatures, humidities, flows,
 // velocities, altitude and geometry at their bounds. Each solve either returns a status with
-// finite results or raises EMathError: never a crash, a hang, another exception or a NaN.
+// finite results (and a reason when it is not solved) or raises EMathError: never a crash, a
+// hang, another exception or a NaN.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
 #include "units/Errors.h"
@@ -191,6 +192,7 @@ bool ResultsFinite(const test::Job& job)
 TEST(RobustnessTest, EverySolveEndsWithFiniteResultsOrAnArithmeticError)
 {
     int solved = 0;
+    int refused = 0; // data a coil cannot rate, or a result that makes no physical sense
     int unsolved = 0;
     int mathErrors = 0;
     int steps = 0;
@@ -217,7 +219,15 @@ TEST(RobustnessTest, EverySolveEndsWithFiniteResultsOrAnArithmeticError)
                         Apply(*job, in);
                         const TSolveStatus status = job->coil->Solve();
                         ASSERT_TRUE(ResultsFinite(*job)) << "status " << static_cast<int>(status);
-                        (status == TSolveStatus::None ? solved : unsolved)++;
+                        if (status == TSolveStatus::None)
+                            ++solved;
+                        else if (status == TSolveStatus::DataError)
+                            ++refused;
+                        else
+                            ++unsolved;
+                        // A result that is not solved says why.
+                        EXPECT_EQ(job->coil->Reason.empty(), status == TSolveStatus::None)
+                            << job->coil->Reason;
                         // The pages read both pressure drops of a rated coil.
                         EXPECT_TRUE(std::isfinite(job->coil->AirPressureDrop()));
                         EXPECT_TRUE(std::isfinite(job->coil->LiquidPressureDrop()));
@@ -238,10 +248,11 @@ TEST(RobustnessTest, EverySolveEndsWithFiniteResultsOrAnArithmeticError)
             }
         }
     }
-    // Most of the range rates; the rest is refused as arithmetic, never as garbage.
+    // Most of the range rates; the rest is refused with its reason or as arithmetic, never as
+    // garbage.
     EXPECT_GT(solved, 2 * (unsolved + mathErrors));
-    std::printf("sweep: %d solved, %d not solved, %d arithmetic errors, %d profiles\n", solved, unsolved,
-                mathErrors, steps);
+    std::printf("sweep: %d solved, %d refused, %d not converged, %d arithmetic errors, %d profiles\n", solved,
+                refused, unsolved, mathErrors, steps);
 }
 
 } // namespace

@@ -34,7 +34,8 @@ TEST(ZemtorTest, DefaultJobBalancesAirAndLiquid)
     EXPECT_LT(l.tfo, dbi);
     // Sensible only: the moisture content is that of the entering air.
     EXPECT_NEAR(job->out.w, job->in.w, 1e-12);
-    EXPECT_DOUBLE_EQ(c.Qmax, (dbi - l.tfi) * c.Ca);
+    // Ca is the air's capacity rate over its final change; the last pass's differs by rounding.
+    EXPECT_NEAR(c.Qmax, (dbi - l.tfi) * c.Ca, 1e-9 * c.Qmax);
     EXPECT_NEAR(c.e, c.Qt / c.Qmax, 1e-12);
     EXPECT_NEAR(c.Cr, c.Ca / c.LiquidState->cw, 1e-3 * c.Cr);
     EXPECT_NEAR(c.BypassFactor, std::exp(-c.NtuAir), 1e-15);

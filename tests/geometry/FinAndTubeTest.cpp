@@ -268,27 +268,20 @@ TEST(FinAndTubeTest, FailedRecalculationKeepsLaterFields)
 {
     TFinAndTube g;
     const TFinAndTube old = g;
-    TModelRec r;
-    r.fLength = 1.2;
-    r.tf = 0; // the fin parameter divides by the fin thickness
-    g.SetModel(r);
-    EXPECT_EQ(g.ErrorCode, 1);
-    EXPECT_DOUBLE_EQ(g.Af, 0.5334 * 1.2);
-    EXPECT_NE(g.Vi, old.Vi);
-    EXPECT_EQ(g.mL, old.mL);
-    EXPECT_EQ(g.EtaF, old.EtaF);
-    EXPECT_EQ(g.EtaO, old.EtaO);
-    EXPECT_EQ(g.SizeText, old.SizeText);
-
-    TFinAndTube h;
-    TModelRec z;
-    z.fLength = 1.2;
-    z.Sy = 0; // tubes high divides by the tube pitch
-    h.SetModel(z);
-    EXPECT_EQ(h.TakeError(), 1);
-    EXPECT_DOUBLE_EQ(h.Af, 0.5334 * 1.2);
-    EXPECT_EQ(h.TubesHigh, 14);
-    EXPECT_EQ(h.Ao, old.Ao);
+    // A pattern without fin thickness or tube pitch cannot be built: the record is refused
+    // whole (pattern error), so nothing is half computed.
+    for (auto spoil : {+[](TModelRec& r) { r.tf = 0; }, +[](TModelRec& r) { r.Sy = 0; }}) {
+        TModelRec r;
+        r.fLength = 1.2;
+        spoil(r);
+        g.SetModel(r);
+        EXPECT_EQ(g.TakeError(), kPatternError);
+        EXPECT_DOUBLE_EQ(g.Rec.fLength, old.Rec.fLength);
+        EXPECT_DOUBLE_EQ(g.Af, old.Af);
+        EXPECT_EQ(g.Vi, old.Vi);
+        EXPECT_EQ(g.EtaO, old.EtaO);
+        EXPECT_EQ(g.SizeText, old.SizeText);
+    }
 
     // A fin height below half a tube pitch gives no tubes: the serpentine ratio divides by zero.
     TFinAndTube k;
@@ -306,11 +299,15 @@ TEST(FinAndTubeTest, FailedRecalculationKeepsLaterFields)
     EXPECT_EQ(n.Rec.Circ, 7);
     EXPECT_EQ(n.Rec.Mf, 1);
 
-    // A record that gives no finite weight is an arithmetic error, not a NaN weight.
+    // A negative height is refused where it is set; a record forced to one gives no finite
+    // weight, which is an arithmetic error, not a NaN or negative weight.
     TFinAndTube w;
     TModelRec neg;
     neg.fHeight = -0.5;
     w.SetModel(neg);
+    EXPECT_EQ(w.TakeError(), 5);
+    EXPECT_GT(w.Weight(), 0);
+    w.Rec = neg;
     EXPECT_THROW(w.Weight(), EMathError);
 }
 
@@ -369,7 +366,8 @@ TEST(FinAndTubeTest, MakerDesignations)
     r.Sy = 0;
     TFinAndTube g;
     g.SetModel(r);
-    EXPECT_EQ(g.TakeError(), 1);
+    EXPECT_EQ(g.TakeError(), kPatternError);
+    g.Rec = r; // forced in, as a stored file could hold it
     EXPECT_EQ(g.MakerDesignation(), "");
 }
 
