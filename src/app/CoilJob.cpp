@@ -766,6 +766,9 @@ void TCoilJob::ActionSolveExecute()
             message(why);
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
+        // Applying the inputs can fail too, before any solve ran: no earlier status stands.
+        lastStatus_ = -1;
+        lastReason_.clear();
         lastError_ = e.what();
         message(kNoSolutionMessage);
         // The failed pass has overwritten results, so they are not shown as solved.

@@ -178,7 +178,8 @@ void printSummary(TCoilJob& job, const std::vector<std::string>& clamped)
         fmt("%0.4f", c.ConductanceRatio) + ", fouling " + fmt("%0.4f", c.Rf) + " m²·K/kW");
     row("Areas", "face " + fmt("%0.4f", c.GetAf()) + ", outside " + fmt("%0.3f", c.Ao) + ", inside " +
                      fmt("%0.3f", c.Ai) + " m²");
-    row("Tube flow", "Re " + fmt("%0.0f", c.TubeResult.Re) + ", " + TubeRegimeName(c.TubeResult.Regime));
+    if (c.TubeResult.Re > 0)
+        row("Tube flow", "Re " + fmt("%0.0f", c.TubeResult.Re) + ", " + TubeRegimeName(c.TubeResult.Regime));
     for (const TResultWarning& w : c.Warnings)
         row("Warning", WarningText(w, true));
     for (const std::string& note : clamped)

@@ -101,20 +101,18 @@ TSolveStatus TColdWaterCoil::SolveModel()
     const double mda = DryAirFlow();
 
     // A fixed temperature rise that would take the liquid above the entering air cannot hold:
-    // the leaving temperature is held at the air's and the result is not solved.
-    auto limitRise = [&](TSolveStatus s) {
-        if (state.ctrl != wcTemp || !(state.GetLeavingTemp() > dbi))
-            return s;
+    // the leaving temperature is held at the air's and the coil is not rated.
+    if (state.ctrl == wcTemp && tin + state.designdt > dbi) {
         state.SetLeavingTemp(dbi);
         state.designdt = state.GetLeavingTemp() - tin;
         Reason = "The liquid would leave warmer than the air entering: the temperature rise is more than "
                  "the air can give...";
         return TSolveStatus::DataError;
-    };
+    }
 
     TSolveStatus status = DryModel();
     if (status != TSolveStatus::None)
-        return limitRise(status);
+        return status;
 
     // Wet check: the dry surface at the air outlet end is below the entering dew point.
     if (tsAirOut < in.dewpoint && in.dewpoint > 0) {
@@ -184,10 +182,9 @@ TSolveStatus TColdWaterCoil::SolveModel()
         dryLeavingAir();
     }
 
-    const TSolveStatus result = limitRise(status);
     TAdpDefault::Instance().Store(ADP);
     AirCooling = tin < state.GetLeavingTemp() ? kAirCooling : kAirHeating;
-    return result;
+    return status;
 }
 
 void TColdWaterCoil::PrepareDesign(double duty)

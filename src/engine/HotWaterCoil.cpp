@@ -22,6 +22,15 @@ TSolveStatus THotWaterCoil::SolveModel()
     const double tin = state.GetInletTemp();
     const double dbi = in.db;
     SurfaceCondition = scDry;
+    // A fixed temperature drop that would take the liquid below the entering air cannot hold:
+    // the leaving temperature is held at the air's and the coil is not rated.
+    if (state.ctrl == wcTemp && tin - state.designdt < dbi) {
+        state.SetLeavingTemp(dbi);
+        state.designdt = tin - state.GetLeavingTemp();
+        Reason = "The liquid would leave colder than the air entering: the temperature drop is more than "
+                 "the air can take...";
+        return TSolveStatus::DataError;
+    }
     double hOut = in.h;
     double nextCa = Ca;
     IteratePasses([&] {
@@ -42,14 +51,6 @@ TSolveStatus THotWaterCoil::SolveModel()
     out.w = in.w;
     out = AirState(out, kPairHW);
     Qs = (out.db - dbi) * Ca;
-    // A fixed temperature drop that would take the liquid below the entering air cannot hold.
-    if (state.ctrl == wcTemp && state.GetLeavingTemp() < dbi) {
-        state.SetLeavingTemp(dbi);
-        state.designdt = tin - state.GetLeavingTemp();
-        Reason = "The liquid would leave colder than the air entering: the temperature drop is more than "
-                 "the air can take...";
-        return TSolveStatus::DataError;
-    }
     return Status;
 }
 

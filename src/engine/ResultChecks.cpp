@@ -78,7 +78,6 @@ std::string TLiquidCoil::PhysicalCheck() const
     const TAirState& in = airIn();
     const TAirState& out = airOut();
     const TLiquid& l = liquid();
-    const TLiquidState& state = *LiquidState;
     const double tin = l.tfi;
     const double tout = l.tfo;
 
@@ -111,11 +110,11 @@ std::string TLiquidCoil::PhysicalCheck() const
                      "air that much heat...";
 
     // The air's duty: its enthalpy change on the dry-air flow, less what the condensate carries
-    // away; the liquid's: its capacity rate over its temperature change.
+    // away; the liquid's: its flow and specific heat over its temperature change.
     const double mda = DryAirFlow();
     const double condensate = std::max(0.0, in.w - out.w) * CondensateEnthalpy(ADP);
     const double airDuty = mda * (in.h - out.h - condensate);
-    const double liquidDuty = state.cw * (tout - tin);
+    const double liquidDuty = l.m * l.Cp * (tout - tin);
     const double scale = std::max(std::fabs(airDuty), std::fabs(liquidDuty));
     if (!(std::fabs(airDuty - liquidDuty) <= kBalanceFraction * scale + kBalanceFloor))
         return "The air side and the liquid side of the result do not balance: the air gives up " +

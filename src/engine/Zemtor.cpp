@@ -22,6 +22,18 @@ TSolveStatus TZemtor::SolveModel()
     const double sign = AirCooling == kAirCooling ? 1 : -1;
     SurfaceCondition = scDry;
     SetFouling();
+    // Under temperature control the leaving temperature is given: beyond the entering air it
+    // cannot be reached, so the coil is not rated.
+    if (state.ctrl == wcTemp) {
+        const double tout = tin + sign * state.designdt;
+        if (AirCooling == kAirCooling ? tout > in.db : tout < in.db) {
+            Reason = AirCooling == kAirCooling ? "The liquid would leave hotter than the air entering: the "
+                                                 "temperature rise is more than the air can give..."
+                                               : "The liquid would leave colder than the air entering: the "
+                                                 "temperature drop is more than the air can take...";
+            return TSolveStatus::DataError;
+        }
+    }
     double hOut = in.h;
     double nextCa = Ca;
     IteratePasses([&] {
@@ -45,16 +57,6 @@ TSolveStatus TZemtor::SolveModel()
     out.w = in.w;
     out = AirState(out, kPairHW);
     Qs = Qt;
-    // Under temperature control the leaving temperature is given: beyond the entering air it
-    // cannot be reached, whatever the passes did.
-    const double tout = state.GetLeavingTemp();
-    if (state.ctrl == wcTemp && (AirCooling == kAirCooling ? tout > in.db : tout < in.db)) {
-        Reason = AirCooling == kAirCooling ? "The liquid would leave hotter than the air entering: the "
-                                             "temperature rise is more than the air can give..."
-                                           : "The liquid would leave colder than the air entering: the "
-                                             "temperature drop is more than the air can take...";
-        return TSolveStatus::DataError;
-    }
     return Status;
 }
 

@@ -2,11 +2,13 @@
 // sprays, the effectiveness factor, repeatability, and zero flows.
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
+#include "properties/Psy.h"
 #include "units/Errors.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace zmk {
 namespace {
@@ -132,6 +134,57 @@ TEST(ZemtorTest, TemperatureControlMovesTheFlow)
     EXPECT_NEAR(job->liquid->tfo, 140, 1e-12);
     EXPECT_NEAR(c.LiquidState->cw * 60, c.Qt, 2e-3);
     EXPECT_NEAR(c.Ca * (job->in.db - job->out.db), c.Qt, 1e-9);
+}
+
+TEST(ZemtorTest, HotAirBalancesOnItsEnthalpy)
+{
+    // The dry air's enthalpy change carries the duty at exhaust temperatures, where the humid
+    // specific heat grows along the air's cooling.
+    for (double dbi : {380.0, 600.0, 900.0})
+        for (double w : {0.005, 0.05}) {
+            SCOPED_TRACE(std::to_string(dbi) + " °C " + std::to_string(w));
+            test::JobValues v = Defaults("zmk");
+            v.dbi = dbi;
+            v.wai = w;
+            auto job = BuildJob(v);
+            TLiquidCoil& c = *job->coil;
+            ASSERT_EQ(c.Solve(), TSolveStatus::None) << c.Reason;
+            const double mda = c.ma / (1 + w);
+            const double airDuty = mda * (psy::Enthalpy(dbi, w) - psy::Enthalpy(job->out.db, job->out.w));
+            EXPECT_NEAR(airDuty, c.Qt, 0.002 * c.Qt);
+            EXPECT_NEAR(job->out.w, w, 1e-15);
+            // Ca is the mean humid specific heat over the change, below the entering one.
+            EXPECT_NEAR(c.Ca, c.Qt / (dbi - job->out.db), 1e-9 * c.Ca);
+            EXPECT_LT(c.Ca, mda * job->in.cp);
+        }
+}
+
+TEST(ZemtorTest, EachSolveSettlesOnItsOwnPasses)
+{
+    // A solve that follows an earlier one under other inputs ends where a fresh coil ends: the
+    // first pass is never compared with the earlier solve's duty.
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        const double dt = std::string(kind) == "zmk" ? 40 : 4;
+        auto fresh = BuildJob(Defaults(kind));
+        fresh->coil->LiquidState->ctrl = wcTemp;
+        fresh->coil->LiquidState->designdt = dt;
+        ASSERT_EQ(fresh->coil->Solve(), TSolveStatus::None) << fresh->coil->Reason;
+
+        auto reused = BuildJob(Defaults(kind));
+        TLiquidCoil& c = *reused->coil;
+        ASSERT_EQ(c.Solve(), TSolveStatus::None);
+        const double flowDuty = c.Qt;
+        c.LiquidState->ctrl = wcTemp;
+        c.LiquidState->designdt = dt;
+        ASSERT_EQ(c.Solve(), TSolveStatus::None) << c.Reason;
+        EXPECT_NEAR(c.Qt, fresh->coil->Qt, 1e-6);
+        EXPECT_GT(std::fabs(c.Qt - flowDuty), 0.1);
+        // The dry models' capacity ratio is that of the final flows (the wet one's is on the
+        // saturation enthalpy slope).
+        if (c.SurfaceCondition == scDry)
+            EXPECT_NEAR(c.Cr, c.Ca / c.LiquidState->cw, 1e-6 * c.Cr);
+    }
 }
 
 } // namespace
