@@ -541,6 +541,30 @@ TEST(CoilJob, CapturedStartValuesRebuildTheSameCoil)
     EXPECT_EQ(j.job.Inputs.edLiquidControl, "Temperature");
 }
 
+TEST(CoilJob, EnteringAirAboveSaturationIsRefusedWithAMessage)
+{
+    ResetAdp adp;
+    Job j("cwc");
+    j.notes.messages.clear();
+    j.job.EnterField(F::edHumidityOn, 0.5);
+    j.job.ActionSolveExecute();
+    EXPECT_FALSE(j.job.Solved());
+    EXPECT_EQ(j.lastStatus(), "Not Solved...");
+    EXPECT_EQ(j.job.LastSolveStatus(), static_cast<int>(TSolveStatus::DataError));
+    ASSERT_EQ(j.notes.messages.size(), 1u);
+    EXPECT_EQ(j.notes.messages[0], j.job.LastReason());
+    EXPECT_NE(j.job.LastReason().find("more moisture than saturated air"), std::string::npos);
+    // The field keeps what the user typed.
+    EXPECT_EQ(j.job.Inputs.edHumidityOn.Value, 0.5);
+
+    // Back to air the coil can rate: solved, no message.
+    j.job.EnterField(F::edHumidityOn, 0.008);
+    j.job.ActionSolveExecute();
+    EXPECT_TRUE(j.job.Solved());
+    EXPECT_EQ(j.notes.messages.size(), 1u);
+    EXPECT_EQ(j.job.LastReason(), "");
+}
+
 // Every kind over the whole ranges of the entry fields: each solve either ends with a status and
 // finite results, or raises an error that the job turns into its message. Nothing else.
 TEST(CoilJobRobustness, SweepsTheEntryRanges)

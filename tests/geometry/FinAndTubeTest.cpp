@@ -311,6 +311,74 @@ TEST(FinAndTubeTest, FailedRecalculationKeepsLaterFields)
     EXPECT_THROW(w.Weight(), EMathError);
 }
 
+TEST(FinAndTubeTest, PatternsThatCannotBeBuiltAreRefused)
+{
+    struct Case
+    {
+        const char* name;
+        double ID, OD, Sx, Sy, tf;
+        int pattern;
+        const char* problem; // empty: the pattern can be built
+    };
+    const double id = 0.0125222, od = 0.013335, sx = 0.033, sy = 0.0381, tf = 0.0001524;
+    const Case cases[] = {
+        {"the default pattern", id, od, sx, sy, tf, 0, ""},
+        {"inside diameter above outside", 0.014, od, sx, sy, tf, 0, "inside diameter"},
+        {"inside diameter equal to outside", od, od, sx, sy, tf, 0, "inside diameter"},
+        {"no inside diameter", 0, od, sx, sy, tf, 0, "inside diameter"},
+        {"negative row pitch", id, od, -sx, sy, tf, 0, "pitches"},
+        {"no tube pitch", id, od, sx, 0, tf, 0, "pitches"},
+        {"no fin thickness", id, od, sx, sy, 0, 0, "fin thickness"},
+        {"tube wider than its pitch", 0.036, 0.038, sx, sy, tf, 0, "does not fit"},
+        // Rows 13 mm apart: in line the 13.6 mm collar cannot fit; staggered its nearest
+        // neighbour is 23.1 mm away on the diagonal.
+        {"in-line rows too close", id, od, 0.013, sy, tf, 1, "does not fit"},
+        {"staggered rows close", id, od, 0.013, sy, tf, 0, ""},
+        {"staggered diagonal too close", id, od, 0.005, 0.024, tf, 0, "does not fit"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string problem = PatternProblem(c.ID, c.OD, c.Sx, c.Sy, c.tf, c.pattern);
+        if (*c.problem == 0) {
+            EXPECT_EQ(problem, "");
+            continue;
+        }
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+        // The geometry refuses it whole: error 9, nothing changed, no negative count or weight.
+        TFinAndTube g;
+        const TFinAndTube old = g;
+        TModelRec r = g.Rec;
+        r.ID = c.ID;
+        r.OD = c.OD;
+        r.Sx = c.Sx;
+        r.Sy = c.Sy;
+        r.tf = c.tf;
+        r.tp = static_cast<std::uint8_t>(c.pattern);
+        g.SetModel(r);
+        EXPECT_EQ(g.TakeError(), kPatternError);
+        EXPECT_EQ(g.Rec.ID, old.Rec.ID);
+        EXPECT_EQ(g.TubeCount, old.TubeCount);
+        EXPECT_GT(g.Weight(), 0);
+    }
+    // Fins thicker than their pitch cannot be set either: 0.6 mm fins fit at 10 per inch
+    // (2.54 mm), not at 50 per inch (0.508 mm).
+    TFinAndTube g;
+    TModelRec r = g.Rec;
+    r.tf = 0.0006;
+    g.SetModel(r);
+    EXPECT_EQ(g.TakeError(), 0);
+    g.SetFpi(50);
+    EXPECT_EQ(g.TakeError(), kPatternError);
+    EXPECT_EQ(g.Rec.fpi, 10);
+    r.fpi = 50;
+    EXPECT_EQ(RecordProblem(r), kPatternError);
+    std::string why;
+    r.fHeight = 0;
+    EXPECT_EQ(RecordProblem(r, &why), 5);
+    EXPECT_NE(why.find("fin height"), std::string::npos) << why;
+    EXPECT_EQ(SizeErrorText(kPatternError), "the tube and fin pattern cannot be built");
+}
+
 TEST(FinAndTubeTest, MaterialsAndKindCodes)
 {
     EXPECT_STREQ(MaterialTable[5].Name, "Epoxy Coated Aluminium");
