@@ -17,30 +17,12 @@ TSolveStatus TColdWaterCoil::DryModel()
 {
     static constexpr const char* where = "TColdWaterCoil.DryModel";
     const TAirState& in = airIn();
-    TAirState& out = airOut();
-    TLiquidState& state = *LiquidState;
+    const TAirState& out = airOut();
     SurfaceCondition = scDry;
     SetFouling();
-    const double tin = state.GetInletTemp();
+    const double tin = LiquidState->GetInletTemp();
     const double dbi = in.db;
-    double hOut = in.h;
-    double nextCa = Ca;
-    IteratePasses([&] {
-        Ca = nextCa;
-        Cr = fc::Div(Ca, state.cw, where);
-        CommonCoefficients(where);
-        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
-        Qmax = (dbi - tin) * Ca;
-        Qt = fc::Finite(e * Qmax, where);
-        state.AddHeat(Qt);
-        hOut = SensibleAirChange(Qt, nextCa, where);
-        return Qt;
-    });
-    // Ca over the air's actual change, that of the leaving air below.
-    Ca = nextCa;
-    out.h = hOut;
-    out.w = in.w;
-    out = AirState(out, kPairHW);
+    DryPasses(dbi - tin, true, false, where);
     Qs = (dbi - out.db) * Ca;
     tsAirOut = fc::Finite(tin + (out.db - tin) * Cr * fc::Div(Ntu, NtuLiquid, where), where);
     ADP = in.dewpoint;
@@ -102,13 +84,8 @@ TSolveStatus TColdWaterCoil::SolveModel()
 
     // A fixed temperature rise that would take the liquid above the entering air cannot hold:
     // the leaving temperature is held at the air's and the coil is not rated.
-    if (state.ctrl == wcTemp && tin + state.designdt > dbi) {
-        state.SetLeavingTemp(dbi);
-        state.designdt = state.GetLeavingTemp() - tin;
-        Reason = "The liquid would leave warmer than the air entering: the temperature rise is more than "
-                 "the air can give...";
+    if (FixedChangeOverrunsAir(true, true))
         return TSolveStatus::DataError;
-    }
 
     TSolveStatus status = DryModel();
     if (status != TSolveStatus::None)

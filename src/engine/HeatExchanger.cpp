@@ -423,6 +423,58 @@ TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass)
     return Status;
 }
 
+TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where)
+{
+    const TAirState& in = airIn();
+    TAirState& out = airOut();
+    TLiquidState& state = *LiquidState;
+    double hOut = in.h;
+    double nextCa = Ca;
+    IteratePasses([&] {
+        Ca = nextCa;
+        Cr = fc::Div(Ca, state.cw, where);
+        if (updateLiquid)
+            liquid().Update();
+        CommonCoefficients(where);
+        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
+        Qmax = dTmax * Ca;
+        Qt = fc::Finite(e * Qmax, where);
+        if (liquidHeated)
+            state.AddHeat(Qt);
+        else
+            state.RemoveHeat(Qt);
+        // A sensible duty: the liquid's gain is the air's loss.
+        hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
+        return Qt;
+    });
+    // Ca over the air's actual change, that of the leaving air.
+    Ca = nextCa;
+    out.h = hOut;
+    out.w = in.w;
+    out = AirState(out, kPairHW);
+    return Status;
+}
+
+bool TLiquidCoil::FixedChangeOverrunsAir(bool liquidHeated, bool hold)
+{
+    TLiquidState& state = *LiquidState;
+    if (state.ctrl != wcTemp)
+        return false;
+    const double tin = state.GetInletTemp();
+    const double dbi = airIn().db;
+    if (liquidHeated ? !(tin + state.designdt > dbi) : !(tin - state.designdt < dbi))
+        return false;
+    if (hold) {
+        state.SetLeavingTemp(dbi);
+        state.designdt = liquidHeated ? state.GetLeavingTemp() - tin : tin - state.GetLeavingTemp();
+    }
+    Reason = liquidHeated ? "The liquid would leave hotter than the air entering: the temperature rise is more "
+                            "than the air can give..."
+                          : "The liquid would leave colder than the air entering: the temperature drop is more "
+                            "than the air can take...";
+    return true;
+}
+
 void TLiquidCoil::StepByStep(double& duty)
 {
     static constexpr const char* where = "TLiquidCoil.StepByStep";

@@ -530,6 +530,15 @@ protected:
     virtual TStepScheme StepScheme() const = 0;
     /// One slice of the kind: ts, duty, tw and air move.
     virtual void StepSlice(TStepSlice& slice, const char* where) = 0;
+    /// The dry effectiveness-NTU passes of the three kinds: Qmax := dTmax·Ca, the liquid takes up
+    /// Qt (liquidHeated) or gives it up, and the air's capacity rate follows its enthalpy change;
+    /// the liquid is re-evaluated before each pass when updateLiquid is set. Ends with the leaving
+    /// air from the enthalpy balance at the entering moisture content. Sets and returns Status.
+    TSolveStatus DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where);
+    /// Under temperature control, whether the fixed change would take the liquid past the
+    /// entering air (above it when heated, below it when cooled). If so the reason is set and,
+    /// with hold, the leaving temperature is held at the air's and the change follows.
+    bool FixedChangeOverrunsAir(bool liquidHeated, bool hold);
     /// Runs passes of one solve (never fewer than two) until two successive passes agree to
     /// rounding, at most 102: None when the last two agree within 1e-5 kW, else CountOut. pass
     /// returns its duty (kW). Sets Status.

@@ -9,48 +9,18 @@ namespace zmk {
 
 TSolveStatus THotWaterCoil::SolveModel()
 {
-    static constexpr const char* where = "THotWaterCoil.Solve";
-    TAirState& in = airIn();
-    TAirState& out = airOut();
-    TLiquid& l = liquid();
-    TLiquidState& state = *LiquidState;
-
     SetFouling();
     // Equal temperatures: the air is taken 1 K colder.
     if (WaterCoilStart(-1))
         return Status;
-    const double tin = state.GetInletTemp();
-    const double dbi = in.db;
     SurfaceCondition = scDry;
     // A fixed temperature drop that would take the liquid below the entering air cannot hold:
     // the leaving temperature is held at the air's and the coil is not rated.
-    if (state.ctrl == wcTemp && tin - state.designdt < dbi) {
-        state.SetLeavingTemp(dbi);
-        state.designdt = tin - state.GetLeavingTemp();
-        Reason = "The liquid would leave colder than the air entering: the temperature drop is more than "
-                 "the air can take...";
+    if (FixedChangeOverrunsAir(false, true))
         return TSolveStatus::DataError;
-    }
-    double hOut = in.h;
-    double nextCa = Ca;
-    IteratePasses([&] {
-        Ca = nextCa;
-        Cr = fc::Div(Ca, state.cw, where);
-        l.Update();
-        CommonCoefficients(where);
-        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
-        Qmax = (tin - dbi) * Ca;
-        Qt = fc::Finite(e * Qmax, where);
-        state.RemoveHeat(Qt);
-        hOut = SensibleAirChange(-Qt, nextCa, where);
-        return Qt;
-    });
-    // Ca over the air's actual change, that of the leaving air below.
-    Ca = nextCa;
-    out.h = hOut;
-    out.w = in.w;
-    out = AirState(out, kPairHW);
-    Qs = (out.db - dbi) * Ca;
+    const double dbi = airIn().db;
+    DryPasses(LiquidState->GetInletTemp() - dbi, false, true, "THotWaterCoil.Solve");
+    Qs = (airOut().db - dbi) * Ca;
     return Status;
 }
 

@@ -16,7 +16,7 @@
 
 namespace zmk::test {
 
-/// The inputs of one job, in the stored units of the entry fields.
+/// The inputs of one job, in the stored units of the entry fields (ranges in the comments).
 struct RandomJob
 {
     std::string kind;
@@ -96,25 +96,11 @@ private:
     std::mt19937_64 gen_;
 };
 
-/// Builds and attaches the coil of a random job and applies its inputs in the order of the
-/// job's ApplyInputs; does not solve.
-inline std::unique_ptr<Job> BuildRandomJob(const RandomJob& r)
+/// Applies the inputs of r (not its kind, liquid or control) to an attached coil, in the order
+/// of the job's ApplyInputs.
+inline void ApplyRandomJob(Job& job, const RandomJob& r)
 {
-    const JobValues d = Defaults(r.kind);
-    auto job = std::make_unique<Job>();
-    job->coil = MakeCoil(r.kind, "533.4 1200 4r 10f 14c");
-    job->in = SetState(d.Pa, d.dbi, d.wai, kPairDbW);
-    job->out = SetState(d.Pa, d.dbo, d.wao, kPairDbW);
-    const int kind = r.liquid < kLiquidKindCount ? r.liquid : 0;
-    job->liquid = std::make_unique<TLiquid>("liquid", kind, 1.2, r.twi, r.twi + 5);
-    if (r.liquid >= kLiquidKindCount) {
-        job->liquid->WaterAdditive = r.liquid - kLiquidKindCount + 1;
-        job->liquid->AdditiveVolume = 0.3;
-        job->liquid->Update();
-    }
-    TLiquidCoil& c = *job->coil;
-    c.Attach(job->in, job->out, *job->liquid);
-    c.LiquidState->ctrl = static_cast<std::uint8_t>(r.control);
+    TLiquidCoil& c = *job.coil;
     c.SetGeometry(r.geometry);
     c.SetPressure(PressureFromAltitude(r.altitude));
     c.SetAirInDryBulb(r.dbi);
@@ -130,6 +116,26 @@ inline std::unique_ptr<Job> BuildRandomJob(const RandomJob& r)
     else
         c.LiquidState->SetVelocity(r.vw);
     c.Spray = r.spray;
+}
+
+/// Builds and attaches the coil of a random job and applies its inputs; does not solve.
+inline std::unique_ptr<Job> BuildRandomJob(const RandomJob& r)
+{
+    const JobValues d = Defaults(r.kind);
+    auto job = std::make_unique<Job>();
+    job->coil = MakeCoil(r.kind, "533.4 1200 4r 10f 14c");
+    job->in = SetState(d.Pa, d.dbi, d.wai, kPairDbW);
+    job->out = SetState(d.Pa, d.dbo, d.wao, kPairDbW);
+    const int kind = r.liquid < kLiquidKindCount ? r.liquid : 0;
+    job->liquid = std::make_unique<TLiquid>("liquid", kind, 1.2, r.twi, r.twi + 5);
+    if (r.liquid >= kLiquidKindCount) {
+        job->liquid->WaterAdditive = r.liquid - kLiquidKindCount + 1;
+        job->liquid->AdditiveVolume = 0.3;
+        job->liquid->Update();
+    }
+    job->coil->Attach(job->in, job->out, *job->liquid);
+    job->coil->LiquidState->ctrl = static_cast<std::uint8_t>(r.control);
+    ApplyRandomJob(*job, r);
     return job;
 }
 

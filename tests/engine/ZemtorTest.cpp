@@ -182,8 +182,9 @@ TEST(ZemtorTest, EachSolveSettlesOnItsOwnPasses)
         EXPECT_GT(std::fabs(c.Qt - flowDuty), 0.1);
         // The dry models' capacity ratio is that of the final flows (the wet one's is on the
         // saturation enthalpy slope).
-        if (c.SurfaceCondition == scDry)
+        if (c.SurfaceCondition == scDry) {
             EXPECT_NEAR(c.Cr, c.Ca / c.LiquidState->cw, 1e-6 * c.Cr);
+        }
     }
 }
 
