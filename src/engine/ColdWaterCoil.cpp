@@ -5,7 +5,6 @@
 // apparatus dew point.
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
-#include "units/NumText.h"
 
 #include <algorithm>
 #include <cmath>

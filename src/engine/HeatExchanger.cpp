@@ -468,10 +468,11 @@ bool TLiquidCoil::FixedChangeOverrunsAir(bool liquidHeated, bool hold)
         state.SetLeavingTemp(dbi);
         state.designdt = liquidHeated ? state.GetLeavingTemp() - tin : tin - state.GetLeavingTemp();
     }
-    Reason = liquidHeated ? "The liquid would leave hotter than the air entering: the temperature rise is more "
-                            "than the air can give..."
-                          : "The liquid would leave colder than the air entering: the temperature drop is more "
-                            "than the air can take...";
+    Reason = liquidHeated
+                 ? "The liquid would leave hotter than the air entering: the temperature rise is more "
+                   "than the air can give..."
+                 : "The liquid would leave colder than the air entering: the temperature drop is more "
+                   "than the air can take...";
     return true;
 }
 

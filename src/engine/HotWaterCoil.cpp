@@ -1,9 +1,6 @@
 // The hot water heating coil: a dry coil in which the liquid always gives up heat to the air.
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
-#include "units/NumText.h"
-
-#include <cmath>
 
 namespace zmk {
 

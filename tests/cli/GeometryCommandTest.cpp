@@ -108,8 +108,9 @@ TEST(GeometryCommandTest, ACatalogueTubeThatCannotBeBuiltIsLeftOut)
            R"(<model name="wide inside" d="4"><tube id="15" od="13.335"/></model>)"
            R"(<model name="negative pitch" d="4"><tube id="12.5" od="13.335"/><pat sy="-38.1"/></model>)"
            R"(<model name="sound" d="4"><tube id="12.5222" od="13.335"/></model></item></catalog>)";
-    const ProgramRun run = Zemtor("geometry '600 x 1200 4r 12f 16c' --maker Bad --json --catalog '" +
-                                  (dir / "CoilMakers.xml").string() + "' 2>'" + (dir / "err.txt").string() + "'");
+    const ProgramRun run =
+        Zemtor("geometry '600 x 1200 4r 12f 16c' --maker Bad --json --catalog '" +
+               (dir / "CoilMakers.xml").string() + "' 2>'" + (dir / "err.txt").string() + "'");
     ASSERT_EQ(run.status, 0) << run.out;
     const nlohmann::json j = nlohmann::json::parse(run.out);
     EXPECT_EQ(j["Model"], "sound");
