@@ -88,9 +88,8 @@ std::string TLiquidCoil::PhysicalCheck() const
                "suit the air and liquid temperatures...";
     for (double t : {in.db, out.db, tin, tout})
         if (t < kAbsoluteZero)
-            return "A temperature would fall below absolute zero: the temperature change is far more than "
-                   "the "
-                   "air and the liquid can exchange...";
+            return "A temperature would fall below absolute zero: the temperature change is far more "
+                   "than the air and the liquid can exchange...";
 
     const double lo = std::min(in.db, tin);
     const double hi = std::max(in.db, tin);
@@ -117,9 +116,8 @@ std::string TLiquidCoil::PhysicalCheck() const
     const double liquidDuty = l.m * l.Cp * (tout - tin);
     const double scale = std::max(std::fabs(airDuty), std::fabs(liquidDuty));
     if (!(std::fabs(airDuty - liquidDuty) <= kBalanceFraction * scale + kBalanceFloor))
-        return "The air side and the liquid side of the result do not balance: the air gives up " +
-               Format("%0.4g kW", airDuty) + " and the liquid takes up " + Format("%0.4g kW", liquidDuty) +
-               "...";
+        return "The air side and the liquid side of the result do not balance: the heat the air gives up "
+               "is not the heat the liquid takes up...";
     return {};
 }
 
