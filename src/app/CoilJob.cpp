@@ -241,8 +241,10 @@ int TCoilJob::solveCoil()
 {
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
     try {
         const TSolveStatus status = coil_->Solve();
+        lastReason_ = coil_->Reason;
         requireFinite(coil_->Qt, "TCoilJob.Solve");
         requireFinite(airOut_.db, "TCoilJob.Solve");
         requireFinite(airOut_.w, "TCoilJob.Solve");
@@ -262,6 +264,7 @@ void TCoilJob::BuildCoil()
     Inputs.CoilKindLabel = UpperCase(KindCode);
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
 
     const TStartValues& sv = StartValues;
     const std::optional<std::string> kind = CanonicalCoilKind(KindCode);
@@ -652,8 +655,13 @@ void TCoilJob::ActionSolveExecute()
     }
     try {
         ApplyInputs();
+        if (const std::string why = EnteringAirProblem(airIn_); !why.empty())
+            message(why);
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
+        // Applying the inputs can fail too, before any solve ran: no earlier status stands.
+        lastStatus_ = -1;
+        lastReason_.clear();
         lastError_ = e.what();
         message(kNoSolutionMessage);
         // The failed pass has overwritten results, so they are not shown as solved.
