@@ -7,7 +7,9 @@ packages=(
     build-essential cmake g++ pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpugixml-dev libcli11-dev nlohmann-json3-dev
-    zlib1g-dev libcurl4-openssl-dev
+    zlib1g-dev libcurl4-openssl-dev nettle-dev
+    python3 python3-aiosmtpd # the mail tests' SMTP server on the loopback address
+    poppler-utils # the PDF test turns a page into a picture
     libfreetype-dev fontconfig fonts-dejavu-core
     chromium # opens the written report pages in the browser test
     clang libclang-rt-14-dev

@@ -6,6 +6,9 @@
 // "status" line of a solved job, show the temperature profile in place of its placeholder) is
 // written into the saved page.
 //
+// With --pdf OUT.pdf the main report is also printed into a PDF file, by the window program's
+// headless print mode (see ReportPdf.h); the main report page is then always written.
+//
 // With a project FILE the job is opened from it instead (into a coil of the kind it holds), --set
 // applies over it, and --save writes the rated project back when it solved.
 //
@@ -15,6 +18,7 @@
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
+#include "cli/ReportPdf.h"
 
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
@@ -56,6 +60,7 @@ struct ReportOptions
     bool save = false;
     std::vector<std::string> views;
     std::string out;
+    std::string pdf; ///< the main report printed into this PDF file
 };
 
 // The pages by their option names, in the order they are written.
@@ -113,7 +118,8 @@ void runReport(const ReportOptions& options)
     std::vector<const PageChoice*> chosen;
     for (const PageChoice& p : kPages)
         if (options.views.empty() ||
-            std::find(options.views.begin(), options.views.end(), p.name) != options.views.end())
+            std::find(options.views.begin(), options.views.end(), p.name) != options.views.end() ||
+            (!options.pdf.empty() && std::string(p.name) == "main"))
             chosen.push_back(&p);
 
     PrintingNotifier notifier;
@@ -160,6 +166,7 @@ void runReport(const ReportOptions& options)
     }
 
     TPageLines page;
+    fs::path mainReport;
     for (const PageChoice* p : chosen) {
         fs::path file;
         if (p->view) {
@@ -173,10 +180,15 @@ void runReport(const ReportOptions& options)
                 WriteTemperatureProfile(*streams, *typeface, out, &view);
         } else if (std::string(p->name) == "main") {
             file = WriteMainReport(report, page);
+            mainReport = file;
         } else {
             file = WriteCoilDrawingReport(report);
         }
         std::cout << file.string() << "\n";
+    }
+    if (!options.pdf.empty()) {
+        PrintPageToPdf(mainReport, options.pdf, programFolder);
+        std::cout << options.pdf << "\n";
     }
 
     if (status < 0)
@@ -216,6 +228,10 @@ void AddReportCommand(CLI::App& app)
                     "A project file (.zmx) to open and rate instead of the default job, into a coil of the "
                     "kind it holds (--kind chooses another)");
     cmd->add_flag("--save", options->save, "Write the project back to its file when it solved");
+    cmd->add_option("--pdf", options->pdf,
+                    "Also print the main report into this PDF file (needs the window program zmk installed "
+                    "beside zemtor)")
+        ->type_name("OUT.pdf");
     cmd->callback([options, cmd] {
         options->kindGiven = cmd->get_option("--kind")->count() > 0;
         runReport(*options);

@@ -151,13 +151,22 @@ void SetupStepChart(TStepChart& chart, TChartMatrix matrix, TStepLegend legend)
     chart.Legend = std::move(legend);
 }
 
-TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width, int height)
+int StepChartFontSize(int height)
 {
-    const int fontSize = std::clamp(height / 36, 10, 24);
-    const int panel = std::max(160, fontSize * 15);
-    TRasterImage image(width + panel, height, colors::White);
-    TRasterCanvas canvas(image, typeface);
-    canvas.Font = TFont{colors::Black, fontSize};
+    return std::clamp(height / 36, 10, 24);
+}
+
+int StepChartPictureWidth(int width, int height)
+{
+    return width + std::max(160, StepChartFontSize(height) * 15);
+}
+
+void DrawStepChartPicture(TStepChart& chart, ICanvas& canvas, int width, int height)
+{
+    const int total = StepChartPictureWidth(width, height);
+    canvas.Font = TFont{colors::Black, StepChartFontSize(height)};
+    canvas.Brush = TBrush{colors::White, TBrushStyle::Solid};
+    canvas.FillRect(width, 0, total, height);
     chart.Redraw(canvas, width, height);
 
     // The legend panel: a light frame, the caption, then each shown series with a sample of
@@ -165,7 +174,7 @@ TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width, 
     canvas.Pen = TPen{colors::LightGray, 1, TPenStyle::Solid};
     canvas.Brush = TBrush{TColor::FromRgb(0xF8F8F8), TBrushStyle::Solid};
     const int x0 = width + 8;
-    canvas.Rectangle(x0 - 4, chart.Plot.Top, width + panel - 8, chart.Plot.Bottom + 1);
+    canvas.Rectangle(x0 - 4, chart.Plot.Top, total - 8, chart.Plot.Bottom + 1);
     const int line = canvas.TextHeight("M");
     int y = chart.Plot.Top + line / 2;
     canvas.Font.Color = colors::Black;
@@ -192,6 +201,13 @@ TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width, 
         canvas.Font.Color = colors::Black;
         canvas.TextOut(x0 + 4, y + line / 2, chart.Legend.Duty);
     }
+}
+
+TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width, int height)
+{
+    TRasterImage image(StepChartPictureWidth(width, height), height, colors::White);
+    TRasterCanvas canvas(image, typeface);
+    DrawStepChartPicture(chart, canvas, width, height);
     return image;
 }
 

@@ -77,8 +77,15 @@ public:
 /// "Fluid", "Air" and "Surface", axis titles "Step" and "degC", and the legend texts.
 void SetupStepChart(TStepChart& chart, TChartMatrix matrix, TStepLegend legend);
 
-/// The chart as a picture: the plot in a width x height area with the legend panel to its
-/// right (series labels in their colours, the value texts and the duty).
+/// The text size of a chart picture of a given height, pixels.
+int StepChartFontSize(int height);
+/// The width of a chart picture: the plot's width and the legend panel's, pixels.
+int StepChartPictureWidth(int width, int height);
+/// Draws the chart as a picture on any canvas: the plot in a width x height area with the
+/// legend panel to its right (series labels in their colours, the value texts and the duty),
+/// StepChartPictureWidth wide in all.
+void DrawStepChartPicture(TStepChart& chart, ICanvas& canvas, int width, int height);
+/// The chart picture on a raster image.
 TRasterImage RenderStepChart(TStepChart& chart, TTypeface& typeface, int width = 720, int height = 480);
 
 } // namespace zmk

@@ -1,8 +1,10 @@
 #include "app/Exports.h"
 
 #include "support/ProjectTestSession.h"
+#include "support/Zemtor.h"
 
 #include "base/NumText.h"
+#include "base/TextHelpers.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
 
@@ -13,6 +15,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -324,6 +327,47 @@ TEST_F(ExportsTest, TheLocalSocketMessage)
     instance.join();
     ::close(server);
     EXPECT_EQ(received, InstanceMessage("/some/CoilPsy.psy"));
+}
+
+TEST_F(ExportsTest, ThePlatformLauncherStartsRealPrograms)
+{
+    // The window's launcher and channel, with a sibling program that writes down its arguments.
+    TPosixLauncher real;
+    TLocalSocketChannel nobody((folder / "run").string());
+    fs::create_directories(folder / "run");
+    TExternalPrograms live{real, nobody, &notes, maker, report, help};
+    const std::string args = (folder / "args.txt").string();
+    const std::string duty = live.DutyProgram();
+    ShellTestFolder::Write(duty,
+                           "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + args + "'\n");
+    ::chmod(duty.c_str(), 0755);
+    live.RunProgram(duty, "0 \"two words\" 237");
+    for (int i = 0; i < 100 && test::ReadFileBytes(args).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(test::ReadFileBytes(args), "0\ntwo words\n237\n");
+
+    // An executable file that is no program cannot start: nothing is said, nothing breaks.
+    const std::string broken = live.LmtdProgram();
+    ShellTestFolder::Write(broken, std::string("\x7f"
+                                               "ELF garbage",
+                                               12));
+    ::chmod(broken.c_str(), 0755);
+    ProjectJob p("zmk");
+    live.ActionMorvexExecute(p.job);
+    EXPECT_FALSE(real.Start(folder.path().string() + "/no/such/program", {}));
+
+    // No desktop handler to open documents with: the help command fails quietly.
+    const char* path = std::getenv("PATH");
+    const std::string saved = path ? path : "";
+    ::setenv("PATH", (folder / "run").c_str(), 1);
+    EXPECT_FALSE(real.OpenDocument(help + "index.htm"));
+    live.ActionHelpExecute();
+    ::setenv("PATH", saved.c_str(), 1);
+    EXPECT_TRUE(notes.messages.empty()) << notes.messages.front();
+
+    // Data Check and LMTD texts of a job hold numbers only, even before the coil has results.
+    for (const std::string& text : {DataCheckArguments(p.job), MorvexArguments(p.job)})
+        EXPECT_EQ(LowerCase(text).find("nan"), std::string::npos) << text;
 }
 
 } // namespace

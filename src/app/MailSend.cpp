@@ -1,0 +1,266 @@
+#include "app/MailSend.h"
+
+#include "app/ChildProcess.h"
+#include "base/NumText.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include <unistd.h>
+
+namespace zmk {
+
+namespace {
+
+void initCurl()
+{
+    static const bool done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)done;
+}
+
+struct CurlDeleter
+{
+    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+struct SlistDeleter
+{
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
+using CurlList = std::unique_ptr<curl_slist, SlistDeleter>;
+
+// The message bytes handed to libcurl as the upload.
+struct Upload
+{
+    const std::string* bytes;
+    std::size_t done = 0;
+};
+
+std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* user)
+{
+    auto* up = static_cast<Upload*>(user);
+    const std::size_t n = std::min(size * count, up->bytes->size() - up->done);
+    std::memcpy(buffer, up->bytes->data() + up->done, n);
+    up->done += n;
+    return n;
+}
+
+std::size_t discard(char*, std::size_t size, std::size_t count, void*)
+{
+    return size * count;
+}
+
+// What every session shares: time limits, no signals, TLS when the server offers it, and a
+// connection that is not kept for later (cleaning the handle up closes it).
+void commonOptions(CURL* c, const TSmtpOptions& o, char* errors)
+{
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, o.ConnectTimeoutS);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, o.TimeoutS);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, o.StallTimeoutS);
+    curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
+    if (!o.CaFile.empty())
+        curl_easy_setopt(c, CURLOPT_CAINFO, o.CaFile.c_str());
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errors);
+    errors[0] = '\0';
+}
+
+std::string curlError(CURLcode code, const char* errors)
+{
+    return errors && errors[0] ? std::string(errors) : std::string(curl_easy_strerror(code));
+}
+
+TSendResult failed(std::string why)
+{
+    TSendResult r;
+    r.Error = std::move(why);
+    return r;
+}
+
+// The server closing the connection rather than answering.
+bool connectionClosed(CURLcode code)
+{
+    return code == CURLE_RECV_ERROR || code == CURLE_GOT_NOTHING || code == CURLE_SEND_ERROR ||
+           code == CURLE_WEIRD_SERVER_REPLY;
+}
+
+} // namespace
+
+std::string ServerUrl(const std::string& scheme, const std::string& host, int port)
+{
+    std::string h = Trim(host);
+    if (h.empty() || std::any_of(h.begin(), h.end(), [](char ch) {
+            const auto c = static_cast<unsigned char>(ch);
+            return c <= 0x20 || c == 0x7F || std::strchr("/@?#\\", ch) != nullptr;
+        }))
+        return std::string();
+    if (h.find(':') != std::string::npos && h.front() != '[')
+        h = "[" + h + "]";
+    std::string s = scheme;
+    if (scheme == "smtp" && port == 465)
+        s = "smtps";
+    else if (scheme == "pop3" && port == 995)
+        s = "pop3s";
+    return s + "://" + h + ":" + std::to_string(port);
+}
+
+TSendResult PopLogin(const TSmtpSettings& settings, const TSmtpOptions& options)
+{
+    const std::string url = ServerUrl("pop3", settings.PopServer, settings.PopPort);
+    if (url.empty())
+        return failed(settings.PopServer.empty()
+                          ? "No POP server is set"
+                          : "The POP server's name is not valid: " + settings.PopServer);
+    initCurl();
+    CurlHandle c(curl_easy_init());
+    if (!c)
+        return failed("The mail library could not start");
+    char errors[CURL_ERROR_SIZE];
+    commonOptions(c.get(), options, errors);
+    curl_easy_setopt(c.get(), CURLOPT_URL, (url + "/").c_str());
+    curl_easy_setopt(c.get(), CURLOPT_USERNAME, settings.UserName.c_str());
+    curl_easy_setopt(c.get(), CURLOPT_PASSWORD, settings.Password.c_str());
+    // A NOOP after the login: the server knows this address has logged in, nothing is fetched.
+    curl_easy_setopt(c.get(), CURLOPT_CUSTOMREQUEST, "NOOP");
+    curl_easy_setopt(c.get(), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(c.get(), CURLOPT_WRITEFUNCTION, discard);
+    const CURLcode code = curl_easy_perform(c.get());
+    if (code != CURLE_OK)
+        return failed("POP login failed: " + curlError(code, errors));
+    TSendResult r;
+    r.Sent = true;
+    return r;
+}
+
+TSendResult SendSmtp(const TMailMessage& message, const TSmtpSettings& settings, const TSmtpOptions& options)
+{
+    const std::string url = ServerUrl("smtp", settings.Server, settings.Port);
+    if (url.empty())
+        return failed(settings.Server.empty() ? "No SMTP server is set"
+                                              : "The SMTP server's name is not valid: " + settings.Server);
+    if (!IsMailAddress(Trim(message.FromAddress)))
+        return failed("The sender's address is not valid: \"" + message.FromAddress + "\"");
+    std::vector<std::string> recipients = MailAddresses(message.To);
+    const std::vector<std::string> blind = MailAddresses(message.Bcc);
+    recipients.insert(recipients.end(), blind.begin(), blind.end());
+    if (recipients.empty())
+        return failed("No recipient");
+    for (const std::string& r : recipients)
+        if (!IsMailAddress(r))
+            return failed("Not a valid address: \"" + r + "\"");
+
+    if (settings.Authentication == TMailAuthentication::PopBeforeSmtp) {
+        TSendResult pop = PopLogin(settings, options);
+        if (!pop.Sent)
+            return pop;
+    }
+
+    TSendResult result;
+    const std::string bytes = BuildMimeMessage(message, NewMimeStamp(), &result.Skipped);
+    initCurl();
+    CurlHandle c(curl_easy_init());
+    if (!c)
+        return failed("The mail library could not start");
+    char errors[CURL_ERROR_SIZE];
+    commonOptions(c.get(), options, errors);
+    curl_easy_setopt(c.get(), CURLOPT_URL, url.c_str());
+    if (settings.Authentication == TMailAuthentication::Smtp) {
+        curl_easy_setopt(c.get(), CURLOPT_USERNAME, settings.UserName.c_str());
+        curl_easy_setopt(c.get(), CURLOPT_PASSWORD, settings.Password.c_str());
+    }
+    const std::string from = "<" + Trim(message.FromAddress) + ">";
+    curl_easy_setopt(c.get(), CURLOPT_MAIL_FROM, from.c_str());
+    CurlList rcpt;
+    for (const std::string& r : recipients)
+        rcpt.reset(curl_slist_append(rcpt.release(), ("<" + r + ">").c_str()));
+    curl_easy_setopt(c.get(), CURLOPT_MAIL_RCPT, rcpt.get());
+    Upload upload{&bytes};
+    curl_easy_setopt(c.get(), CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c.get(), CURLOPT_READFUNCTION, readUpload);
+    curl_easy_setopt(c.get(), CURLOPT_READDATA, &upload);
+    curl_easy_setopt(c.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(bytes.size()));
+
+    const CURLcode code = curl_easy_perform(c.get());
+    curl_off_t uploaded = 0;
+    curl_easy_getinfo(c.get(), CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    c.reset();
+    if (code == CURLE_OK ||
+        (connectionClosed(code) && uploaded >= static_cast<curl_off_t>(bytes.size()) && !bytes.empty())) {
+        result.Sent = true;
+        return result;
+    }
+    result.Error = "Could not send the message: " + curlError(code, errors);
+    return result;
+}
+
+std::vector<std::string> XdgEmailArguments(const TMailMessage& message)
+{
+    std::vector<std::string> args{"--utf8"};
+    if (!message.Subject.empty())
+        args.insert(args.end(), {"--subject", message.Subject});
+    args.insert(args.end(), {"--body", MessageText(message)});
+    for (const std::string& file : message.Attachments) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(file, ec) && ::access(file.c_str(), R_OK) == 0)
+            args.insert(args.end(), {"--attach", file});
+    }
+    for (const std::string& address : MailAddresses(message.Bcc))
+        args.insert(args.end(), {"--bcc", address});
+    // A recipient that looks like an option would be taken for one.
+    for (const std::string& address : MailAddresses(message.To))
+        if (address.front() != '-')
+            args.push_back(address);
+    return args;
+}
+
+TSystemMailClient::TSystemMailClient(std::string program, int waitMs)
+    : program_(std::move(program)), waitMs_(waitMs)
+{
+}
+
+TSystemMailClient::~TSystemMailClient()
+{
+    ReapChildren(running_);
+}
+
+TSendResult TSystemMailClient::Send(const TMailMessage& message)
+{
+    ReapChildren(running_);
+    TChildOptions options;
+    options.SearchPath = true;
+    options.TimeoutMs = waitMs_;
+    options.KillOnTimeout = false;
+    const TChildResult run = RunChild(program_, XdgEmailArguments(message), options);
+    TSendResult r;
+    if (!run.Started) {
+        r.Error = kMailClientError;
+        return r;
+    }
+    if (run.TimedOut) {
+        running_.push_back(run.Pid);
+        r.Sent = true;
+        return r;
+    }
+    r.Sent = run.ExitCode == 0;
+    if (!r.Sent)
+        r.Error = kMailClientError;
+    return r;
+}
+
+TSendResult TMailTransport::SendSmtp(const TMailMessage& message, const TSmtpSettings& settings)
+{
+    return zmk::SendSmtp(message, settings, Options);
+}
+
+TSendResult TMailTransport::SendWithClient(const TMailMessage& message)
+{
+    return Client.Send(message);
+}
+
+} // namespace zmk

@@ -1,0 +1,79 @@
+#include "cli/ReportPdf.h"
+
+#include "app/ChildProcess.h"
+#include "base/NumText.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+#include <unistd.h>
+
+namespace zmk::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPrintTimeoutMs = 180000; // the web engine's start and one report, generously
+
+std::string readText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+std::vector<fs::path> PdfPrinterCandidates(const fs::path& programFolder)
+{
+    return {programFolder / "zmk_print_pdf", programFolder / "zmk"};
+}
+
+void PrintPageToPdf(const fs::path& page, const fs::path& pdf, const fs::path& programFolder)
+{
+    fs::path printer;
+    for (const fs::path& candidate : PdfPrinterCandidates(programFolder)) {
+        std::error_code ec;
+        if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0) {
+            printer = candidate;
+            break;
+        }
+    }
+    if (printer.empty())
+        throw std::runtime_error("cannot write the PDF: the window program that prints it (zmk) is not "
+                                 "installed in " +
+                                 programFolder.string());
+
+    std::error_code ec;
+    const fs::path target = fs::absolute(pdf, ec);
+    // What the printer says goes to a scratch file, shown only when it fails: the web engine is
+    // talkative even when all is well.
+    std::string pattern = (fs::temp_directory_path(ec) / "zemtor-pdf-XXXXXX").string();
+    char* scratch = pattern.data();
+    const int fd = ::mkstemp(scratch);
+    if (fd >= 0)
+        ::close(fd);
+    TChildOptions options;
+    options.OutputFile = fd >= 0 ? scratch : "/dev/null";
+    options.TimeoutMs = kPrintTimeoutMs;
+    const TChildResult run = RunChild(
+        printer.string(), {"--print-pdf", fs::absolute(page, ec).string(), target.string()}, options);
+    std::string said = fd >= 0 ? Trim(readText(scratch)) : std::string();
+    if (said.size() > 2000)
+        said = "..." + said.substr(said.size() - 2000);
+    if (fd >= 0)
+        std::remove(scratch);
+    if (!run.Started)
+        throw std::runtime_error("cannot start " + printer.string() + ": " + run.Error);
+    if (run.TimedOut)
+        throw std::runtime_error(printer.string() + " did not finish printing " + page.string());
+    if (run.ExitCode != 0 || !fs::is_regular_file(target, ec))
+        throw std::runtime_error("cannot write the PDF " + target.string() + " (" +
+                                 printer.filename().string() + " ended with status " +
+                                 std::to_string(run.ExitCode) + ")" + (said.empty() ? "" : ":\n" + said));
+}
+
+} // namespace zmk::cli

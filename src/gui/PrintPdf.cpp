@@ -1,0 +1,98 @@
+#include "gui/PrintPdf.h"
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <unistd.h>
+
+namespace zmk::gui {
+
+namespace {
+
+constexpr int kTimeoutMs = 120000; // a page that has not printed by then never will
+
+void say(const QString& text)
+{
+    std::fprintf(stderr, "zmk: %s\n", text.toLocal8Bit().constData());
+}
+
+QPageLayout reportLayout()
+{
+    const bool inches = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageLayout(QPageSize(inches ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+} // namespace
+
+void PreparePrintPdfEnvironment()
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (::geteuid() == 0)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    // Nothing is shown, so the engine needs no graphics card.
+    ::setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
+}
+
+int PrintPageToPdf(const QString& page, const QString& pdf)
+{
+    const QFileInfo source(page);
+    if (!source.isFile() || !source.isReadable()) {
+        say(QStringLiteral("cannot read the page %1").arg(page));
+        return 1;
+    }
+    // A profile of its own that keeps nothing on disk: printing leaves no cache behind.
+    QWebEngineProfile profile;
+    QWebEnginePage view(&profile);
+    QEventLoop loop;
+    QByteArray bytes;
+    QString failure;
+
+    QObject::connect(&view, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
+        if (!ok) {
+            failure = QStringLiteral("the web engine could not load %1").arg(page);
+            loop.exit(1);
+            return;
+        }
+        view.printToPdf(
+            [&](const QByteArray& result) {
+                bytes = result;
+                if (bytes.isEmpty())
+                    failure = QStringLiteral("the web engine printed nothing for %1").arg(page);
+                loop.exit(bytes.isEmpty() ? 1 : 0);
+            },
+            reportLayout());
+    });
+    QTimer::singleShot(kTimeoutMs, &loop, [&] {
+        failure = QStringLiteral("printing %1 took too long").arg(page);
+        loop.exit(1);
+    });
+    view.load(QUrl::fromLocalFile(source.absoluteFilePath()));
+    if (loop.exec() != 0) {
+        say(failure);
+        return 1;
+    }
+
+    // Written beside the target and renamed over it, so a failed write leaves no half a PDF.
+    QSaveFile out(pdf);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        say(QStringLiteral("cannot write %1: %2").arg(pdf, out.errorString()));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace zmk::gui
