@@ -311,6 +311,21 @@ std::string HeaderMailbox(std::string_view name, std::string_view address)
     return quotedString(n) + " " + box;
 }
 
+std::string ContentIdOf(std::string_view fileName)
+{
+    static const char* hex = "0123456789ABCDEF";
+    static const std::string_view kept = ".-_@!#$&'*+/=?^`{|}~";
+    std::string id;
+    for (char ch : fileName) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (std::isalnum(c) || kept.find(ch) != std::string_view::npos)
+            id += ch;
+        else
+            id += {'%', hex[c >> 4], hex[c & 15]};
+    }
+    return id;
+}
+
 std::string AttachmentContentType(std::string_view fileName)
 {
     static const std::array<std::pair<std::string_view, std::string_view>, 13> types{{
@@ -402,8 +417,7 @@ std::string BuildMimeMessage(const TMailMessage& message, const TMimeStamp& stam
         const std::string nameParameter = asciiName ? quotedString(name) : "\"" + encodedWords(name) + "\"";
         const std::string fileParameter =
             asciiName ? "filename=" + quotedString(name) : "filename*=" + extendedValue(name);
-        std::string id = name;
-        std::erase_if(id, [](char c) { return c == '<' || c == '>'; });
+        const std::string id = ContentIdOf(name);
         m += "\r\n--" + b + "\r\n";
         m += "Content-Type: " + AttachmentContentType(name) + "; name=" + nameParameter + kCrLf;
         m += "Content-Transfer-Encoding: base64\r\n";

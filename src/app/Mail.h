@@ -49,6 +49,10 @@ std::string EncodeHeaderText(std::string_view text);
 /// A mailbox for a header: "address", or the name (quoted or encoded) then "<address>".
 std::string HeaderMailbox(std::string_view name, std::string_view address);
 
+/// The content-id of an attachment: its file name, with any byte a message id cannot hold
+/// (blanks, angle brackets, non-ASCII) written as %XX ("ga.png" stays "ga.png").
+std::string ContentIdOf(std::string_view fileName);
+
 /// The MIME type of an attachment by its file name's extension; application/octet-stream
 /// for the ones not known.
 std::string AttachmentContentType(std::string_view fileName);

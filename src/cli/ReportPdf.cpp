@@ -61,9 +61,21 @@ void PrintPageToPdf(const fs::path& page, const fs::path& pdf, const fs::path& p
     options.TimeoutMs = kPrintTimeoutMs;
     const TChildResult run = RunChild(
         printer.string(), {"--print-pdf", fs::absolute(page, ec).string(), target.string()}, options);
-    std::string said = fd >= 0 ? Trim(readText(scratch)) : std::string();
-    if (said.size() > 2000)
-        said = "..." + said.substr(said.size() - 2000);
+    // The printer's own reasons start with "zmk: "; the rest is the web engine talking.
+    std::string said;
+    std::string everything = fd >= 0 ? readText(scratch) : std::string();
+    for (std::size_t start = 0; start < everything.size();) {
+        std::size_t end = everything.find('\n', start);
+        if (end == std::string::npos)
+            end = everything.size();
+        const std::string line = everything.substr(start, end - start);
+        if (line.rfind("zmk: ", 0) == 0)
+            said += (said.empty() ? "" : "\n") + line.substr(5);
+        start = end + 1;
+    }
+    if (said.empty() && !everything.empty())
+        said =
+            everything.size() > 2000 ? "..." + everything.substr(everything.size() - 2000) : Trim(everything);
     if (fd >= 0)
         std::remove(scratch);
     if (!run.Started)

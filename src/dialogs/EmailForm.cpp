@@ -80,6 +80,19 @@ void TEmailForm::Compose(const TMailMessage& message)
     Attachments = message.Attachments;
 }
 
+void TEmailForm::ComposeReport(const std::string& documentFile, std::string_view imageList,
+                               const std::string& companyAddress)
+{
+    TMailMessage m = ReportMailMessage(documentFile, imageList);
+    m.FromName = Sender.Name;
+    m.FromCompany = Sender.Company;
+    m.FromAddress = ReportSenderAddress(Sender, companyAddress);
+    Compose(m);
+    // Compose takes empty texts as "keep": an empty stored name or company stays empty.
+    Sender.Name = m.FromName;
+    Sender.Company = m.FromCompany;
+}
+
 void TEmailForm::AddAttachments(const std::vector<std::string>& files)
 {
     for (const std::string& file : files)

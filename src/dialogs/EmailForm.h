@@ -66,6 +66,12 @@ public:
     /// sender's fields where the message has them).
     void Compose(const TMailMessage& message);
 
+    /// The print preview's "Email...": the report message for a document and its image list,
+    /// from the sender's name and company as stored, and from the sender's own address or else
+    /// the company's address (the maker's contact details).
+    void ComposeReport(const std::string& documentFile, std::string_view imageList,
+                       const std::string& companyAddress);
+
     /// Files dropped on the window or chosen through the "Attachments:" label, added at the end
     /// (a file already listed is not added twice).
     void AddAttachments(const std::vector<std::string>& files);

@@ -24,6 +24,9 @@ using ::testing::Not;
 class MailSendTest : public ::testing::Test
 {
 protected:
+    static constexpr const char* kUmlautName = "\xC3\x9C"
+                                               "bersicht.txt"; // "Übersicht.txt"
+
     void SetUp() override
     {
         // Every byte value, so that nothing on the way may touch the bytes.
@@ -33,6 +36,8 @@ protected:
         write("profile.png", binary);
         write("MainReport.htm", "<html><body><p>Duty 850 kW</p>\r\n.\r\n.leading dot</body></html>\r\n");
         write("ReportLogo.gif", std::string("GIF89a\0\1\0\1", 10));
+        write(kUmlautName, "Temperatur \xC2\xB0"
+                           "C\r\n");
         message.To = "Bob <bob@x.example>, carol@y.example";
         message.Bcc = "boss@x.example";
         message.Subject = "Report";
@@ -42,7 +47,7 @@ protected:
         message.FromCompany = "Coils Ltd";
         message.FromAddress = "ann@coils.example";
         message.Attachments = {file("MainReport.htm"), file("missing.png"), file("ReportLogo.gif"),
-                               file("profile.png")};
+                               file("profile.png"), file(kUmlautName)};
         options.ConnectTimeoutS = 10;
         options.TimeoutS = 30;
     }
@@ -91,8 +96,10 @@ protected:
             }
         }
         EXPECT_EQ(texts, (std::vector<std::string>{"plain", "html"}));
-        EXPECT_EQ(names, (std::vector<std::string>{"MainReport.htm", "ReportLogo.gif", "profile.png"}));
-        EXPECT_EQ(ids, (std::vector<std::string>{"<MainReport.htm>", "<ReportLogo.gif>", "<profile.png>"}));
+        EXPECT_EQ(names,
+                  (std::vector<std::string>{"MainReport.htm", "ReportLogo.gif", "profile.png", kUmlautName}));
+        EXPECT_EQ(ids, (std::vector<std::string>{"<MainReport.htm>", "<ReportLogo.gif>", "<profile.png>",
+                                                 "<%C3%9Cbersicht.txt>"}));
     }
 
     testing::TempDir dir;
@@ -231,10 +238,11 @@ TEST(MailServerUrl, Forms)
 TEST_F(MailSendTest, TheDesktopMailClient)
 {
     const std::vector<std::string> args = XdgEmailArguments(message);
-    EXPECT_EQ(args, (std::vector<std::string>{
-                        "--utf8", "--subject", "Report", "--body", MessageText(message), "--attach",
-                        file("MainReport.htm"), "--attach", file("ReportLogo.gif"), "--attach",
-                        file("profile.png"), "--bcc", "boss@x.example", "bob@x.example", "carol@y.example"}));
+    EXPECT_EQ(args, (std::vector<std::string>{"--utf8", "--subject", "Report", "--body", MessageText(message),
+                                              "--attach", file("MainReport.htm"), "--attach",
+                                              file("ReportLogo.gif"), "--attach", file("profile.png"),
+                                              "--attach", file(kUmlautName), "--bcc", "boss@x.example",
+                                              "bob@x.example", "carol@y.example"}));
     TMailMessage odd = message;
     odd.To = "--help, ok@x.example";
     const std::vector<std::string> oddArgs = XdgEmailArguments(odd);

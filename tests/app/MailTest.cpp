@@ -233,6 +233,26 @@ TEST(Mail, TextThatIsNotPlainAsciiTravelsInBase64)
     EXPECT_EQ(MailDate(1765299600), "Tue, 09 Dec 2025 17:00:00 +0000");
 }
 
+TEST(Mail, AttachmentNamesOutsideAscii)
+{
+    testing::TempDir dir;
+    const std::string name = "\xC3\x9C"
+                             "bersicht 2.txt"; // "Übersicht 2.txt"
+    writeFile(dir / name, "x");
+    TMailMessage m;
+    m.FromAddress = "a@b.example";
+    m.Attachments = {(dir / name).string()};
+    const std::string mime = BuildMimeMessage(m, {"=_zmk_n", "d", "id@h"});
+    EXPECT_THAT(mime,
+                HasSubstr("Content-Type: text/plain; name=\"=?UTF-8?B?" + Base64Encode(name) + "?=\"\r\n"));
+    EXPECT_THAT(mime, HasSubstr("Content-Disposition: inline; filename*=UTF-8''%C3%9Cbersicht%202.txt\r\n"));
+    EXPECT_THAT(mime, HasSubstr("Content-ID: <%C3%9Cbersicht%202.txt>\r\n"));
+    for (char c : mime)
+        EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "the message is ASCII throughout";
+    EXPECT_EQ(ContentIdOf("ga.png"), "ga.png");
+    EXPECT_EQ(ContentIdOf("a<b>.png"), "a%3Cb%3E.png");
+}
+
 TEST(Mail, AttachmentTypes)
 {
     const std::pair<const char*, const char*> cases[] = {{"MainReport.htm", "text/html"},

@@ -76,6 +76,13 @@ TEST(ReportPdf, TheMainReportAsAPdfFile)
     EXPECT_GT(inked, pixels / 100) << "text and pictures printed on it";
     EXPECT_GT(dark, pixels / 500) << "black text among them";
     EXPECT_GT(coloured, 50) << "pictures printed on it";
+
+    // A PDF that cannot be written: the printer's reason, and exit status 1.
+    const test::ZemtorRun refused = folder.Run("report --view main --out '" + (folder / "pages").string() +
+                                               "' --pdf '" + (folder / "missing" / "r.pdf").string() + "'");
+    EXPECT_EQ(refused.rc, 1);
+    EXPECT_THAT(refused.err, HasSubstr("cannot write the PDF " + (folder / "missing" / "r.pdf").string()));
+    EXPECT_THAT(refused.err, HasSubstr("No such file or directory"));
 #endif
 }
 

@@ -155,5 +155,26 @@ TEST_F(EmailFormTest, CloseKeepsTheSenderForTheNextRun)
     EXPECT_EQ(again.ProtocolText(), "SMTP - Simple Mail Transfer Protocol");
 }
 
+TEST_F(EmailFormTest, ThePrintPreviewsEmailCommand)
+{
+    common.WriteString("User", "Name", "Ann Engineer");
+    common.WriteString("User", "Company", "Coils Ltd");
+    TEmailForm form(common, user, "", transport);
+    form.ComposeReport("/r/MainReport.htm", "/r/ReportLogo.gif,/r/ga.png", "sales@coils.example");
+    EXPECT_EQ(form.Subject, "Report");
+    EXPECT_EQ(form.To, "");
+    EXPECT_EQ(form.Attachments,
+              (std::vector<std::string>{"/r/MainReport.htm", "/r/ReportLogo.gif", "/r/ga.png"}));
+    EXPECT_EQ(form.Sender.Name, "Ann Engineer");
+    EXPECT_EQ(form.Sender.Company, "Coils Ltd");
+    EXPECT_EQ(form.Sender.Address, "sales@coils.example") << "no address of her own: the company's";
+    EXPECT_EQ(form.Message().Body.substr(0, 33), "Please find selection attached...");
+
+    form.Sender.Address = "ann@coils.example";
+    form.ComposeReport("/r/CoilReport.htm", "", "sales@coils.example");
+    EXPECT_EQ(form.Sender.Address, "ann@coils.example");
+    EXPECT_EQ(form.Attachments, (std::vector<std::string>{"/r/CoilReport.htm"}));
+}
+
 } // namespace
 } // namespace zmk
