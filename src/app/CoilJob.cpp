@@ -488,6 +488,14 @@ bool TCoilJob::EnterField(TEntryField f, double value)
     return inRange;
 }
 
+void TCoilJob::CommitEnteredValue(TEntryField f, double value)
+{
+    TEntryValue& fv = field(f);
+    fv.Value = value;
+    fv.Modified = true;
+    CommitField(f);
+}
+
 void TCoilJob::SetSpray(bool on)
 {
     if (Inputs.cbSpray == on)

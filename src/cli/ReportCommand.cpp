@@ -19,6 +19,7 @@
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
 #include "base/Paths.h"
+#include "base/Version.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "reports/HtmlView.h"
@@ -43,9 +44,6 @@ namespace zmk::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-/// The program's caption as the main window shows it.
-constexpr const char* kCaption = "Zemtor 0.1.0.0";
 
 struct ReportOptions
 {
@@ -145,7 +143,7 @@ void runReport(const ReportOptions& options)
 
     session->Pictures().Collect(ImagesFolderOf(programFolder));
     session->Pictures().StartFrom(DaysSince1899());
-    session->SetCaption(kCaption);
+    session->SetCaption(ProgramCaption());
     session->SetReportFolder(out);
     const TReportJob report = session->ReportJob();
 

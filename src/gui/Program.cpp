@@ -1,0 +1,184 @@
+#include "gui/Program.h"
+
+#include "app/IniFileMerger.h"
+#include "app/MainWindowModel.h"
+#include "app/ReportFolder.h"
+#include "app/SettingsStore.h"
+#include "base/Errors.h"
+#include "base/Paths.h"
+#include "base/Version.h"
+#include "geometry/CoilMakers.h"
+#include "gui/ConfirmChangeDlg.h"
+#include "gui/MainWindow.h"
+#include "gui/MessageNotifier.h"
+#include "gui/WebHtmlView.h"
+#include "units/ConvTools.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <memory>
+
+namespace zmk::gui {
+
+TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments)
+{
+    TProgramOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--version") {
+            options.Version = true;
+        } else if (a == "--help" || a == "-h") {
+            options.Help = true;
+        } else if (a == "--screenshot") {
+            if (i + 1 >= arguments.size())
+                options.Error = "--screenshot needs a file name";
+            else
+                options.Screenshot = arguments[++i];
+        } else if (a.rfind("--screenshot=", 0) == 0) {
+            options.Screenshot = a.substr(13);
+        } else {
+            options.Arguments.push_back(a);
+        }
+    }
+    return options;
+}
+
+std::string ProgramUsage()
+{
+    return "Usage: zmk [FILE.zmx]\n"
+           "Opens the coil rating window, with the project FILE when one is given.\n"
+           "  --version   print the program's name and version\n"
+           "  --help      print this text\n";
+}
+
+namespace {
+
+// The test option: once the first job is built, solve it, wait for the page and its profile,
+// write a picture of the whole window and close without asking.
+void takeScreenshot(TMainForm& window, const QString& file)
+{
+    window.AskBeforeClosing = false;
+    auto shoot = [&window, file] {
+        if (!window.grab().save(file, "PNG")) {
+            std::cerr << "zmk: cannot write " << file.toStdString() << "\n";
+            QCoreApplication::exit(1);
+            return;
+        }
+        window.close();
+    };
+    auto waitForPage = std::make_shared<std::function<void(int)>>();
+    *waitForPage = [&window, shoot, waitForPage](int tries) {
+        if (window.View()->Busy() && tries > 0) {
+            QTimer::singleShot(100, &window, [waitForPage, tries] { (*waitForPage)(tries - 1); });
+            return;
+        }
+        // The profile went in by script: give the engine a moment to paint it.
+        QTimer::singleShot(1500, &window, shoot);
+    };
+    auto waitForBuild = std::make_shared<std::function<void(int)>>();
+    *waitForBuild = [&window, waitForPage, waitForBuild](int tries) {
+        if (!window.Model().Activated() && tries > 0) {
+            QTimer::singleShot(100, &window, [waitForBuild, tries] { (*waitForBuild)(tries - 1); });
+            return;
+        }
+        window.RunCommand(TMainCommand::Solve);
+        (*waitForPage)(600);
+    };
+    QTimer::singleShot(0, &window, [waitForBuild] { (*waitForBuild)(600); });
+}
+
+std::vector<std::string> argumentsOf(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+int RunProgram(int argc, char** argv)
+{
+    // --version and --help need no display.
+    const TProgramOptions early = ParseProgramOptions(argumentsOf(argc, argv));
+    if (early.Version) {
+        std::cout << ProgramCaption() << "\n";
+        return 0;
+    }
+    if (early.Help) {
+        std::cout << ProgramUsage();
+        return 0;
+    }
+    if (!early.Error.empty()) {
+        std::cerr << "zmk: " << early.Error << "\n" << ProgramUsage();
+        return 2;
+    }
+    // The web engine's sandbox cannot run as root.
+    if (::geteuid() == 0)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZMK"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kFileVersion));
+    QApplication::setDesktopFileName(QStringLiteral("zmk"));
+    // Qt has taken its own options out of argv by now.
+    const TProgramOptions options = ParseProgramOptions(argumentsOf(argc, argv));
+
+    TFolders folders;
+    try {
+        folders = ComputeFolders();
+    } catch (const ZmkError& e) {
+        QMessageBox::critical(nullptr, QString::fromStdString(ProgramCaption()),
+                              QString::fromStdString(e.what()));
+        return 1;
+    }
+    MergeInstalledData(ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDlg::Ask(q); });
+    LoadUnitSettings(Quantities(), UnitsIniPath());
+
+    TSettingsStores stores;
+    TMessageNotifier notifier;
+    ProcessCoilMakers().SetNotifier(&notifier);
+    TSessionSetup setup;
+    setup.Notifier = &notifier;
+    setup.Store = &stores.Program();
+    setup.DataFolder = folders.DataFolder;
+    setup.ProgramFolder = folders.ProgramFolder;
+    setup.ReportFolder =
+        ChooseReportFolder(folders.ReportFolder, DataHomeFolder() / "Quorvane" / "ZMK" / "Report" / "");
+    setup.Caption = ProgramCaption();
+    if (setup.ReportFolder.empty()) {
+        QMessageBox::critical(nullptr, QString::fromStdString(ProgramCaption()),
+                              QStringLiteral("No folder to write the result pages in: %1 cannot be written.")
+                                  .arg(QString::fromStdString(folders.ReportFolder)));
+        return 1;
+    }
+    TProjectSession session(setup);
+    TMainWindowModel model(session);
+    model.UnitsFile = UnitsIniPath();
+    int status = 0;
+    {
+        TMainForm window(model, folders);
+        notifier.SetParent(&window);
+        notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
+        window.Start(options.Arguments);
+        if (!options.Screenshot.empty())
+            takeScreenshot(window, QString::fromStdString(options.Screenshot));
+        window.show();
+        status = app.exec();
+        notifier.OnStatus = nullptr;
+        notifier.SetParent(nullptr);
+    }
+    ProcessCoilMakers().SetNotifier(nullptr);
+    return status;
+}
+
+} // namespace zmk::gui
