@@ -156,7 +156,9 @@ void TFmtEdit::focusInEvent(QFocusEvent* event)
         reclaiming_ = false;
         return;
     }
-    if (leavesTheField(event->reason()))
+    // Back from a menu or another window in the middle of an edit, the entry goes on; a field
+    // that was not being edited starts a new one however the focus came.
+    if (leavesTheField(event->reason()) || !field_.Modified())
         field_.Enter();
 }
 

@@ -362,6 +362,7 @@ void TMainForm::LiquidControlChanged()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    closing_ = false;
     if (model_.Activated())
         return;
     // The first activation builds and solves the coil and opens the command line's project,

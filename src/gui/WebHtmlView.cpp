@@ -2,10 +2,13 @@
 
 #include "base/Latin1.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QUrlQuery>
 #include <QWebEnginePage>
@@ -181,9 +184,14 @@ void TWebHtmlView::ShowSource()
 
 void TWebHtmlView::CopyAll()
 {
-    page()->triggerAction(QWebEnginePage::SelectAll);
-    page()->triggerAction(QWebEnginePage::Copy);
-    page()->triggerAction(QWebEnginePage::Unselect);
+    // The whole page, as text and as HTML, without touching the selection the user sees.
+    const std::string html = source_;
+    Evaluate(QStringLiteral("document.body ? document.body.innerText : ''"), [html](const QVariant& text) {
+        auto* data = new QMimeData;
+        data->setText(text.toString());
+        data->setHtml(QString::fromStdString(html));
+        QGuiApplication::clipboard()->setMimeData(data);
+    });
 }
 
 QMenu* TWebHtmlView::CreateContextMenu(QWidget* parent)

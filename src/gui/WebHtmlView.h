@@ -44,7 +44,7 @@ public:
     bool Busy() const { return busy_; }
     /// Shows the current page's HTML text as plain text ("View Page Source").
     void ShowSource();
-    /// Selects the whole view, copies it to the clipboard and clears the selection.
+    /// Copies the whole page to the clipboard, as text and as HTML.
     void CopyAll();
     /// Whether the context menu's "Print Preview" can run (it needs the preview window).
     void SetPrintPreviewEnabled(bool enabled) { printPreviewEnabled_ = enabled; }

@@ -38,7 +38,7 @@ TEST(WidgetsTest, EntryFieldFiltersTypingAndLeavesEscapeToTheDialogWhenUnmodifie
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     edit->setFocus(Qt::TabFocusReason);
-    QTest::qWaitFor([edit] { return edit->hasFocus(); }, 2000);
+    ASSERT_TRUE(QTest::qWaitFor([edit] { return edit->hasFocus(); }, 2000));
 
     // Letters are refused, digits and a point go in where the caret is.
     edit->selectAll();

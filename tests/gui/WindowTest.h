@@ -81,6 +81,7 @@ protected:
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         ASSERT_TRUE(QTest::qWaitFor([this] { return model->Activated(); }, kPageWait));
         ASSERT_TRUE(waitForPage());
     }
@@ -100,7 +101,7 @@ protected:
             result = r;
             done = true;
         });
-        QTest::qWaitFor([&] { return done; }, kPageWait);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, kPageWait)) << script.toStdString();
         return result;
     }
 
@@ -113,7 +114,7 @@ protected:
     void focus(gui::TFmtEdit& e) const
     {
         e.setFocus(Qt::MouseFocusReason);
-        QTest::qWaitFor([&] { return e.hasFocus(); }, 2000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return e.hasFocus(); }, 2000));
     }
 
     /// Replaces a field's text by typing, as the user does after selecting it.
