@@ -95,6 +95,7 @@ void TWebHtmlView::LoadFile(const std::filesystem::path& fileName)
     url.setQuery(QStringLiteral("load=%1").arg(++serial_));
     expected_ = url;
     busy_ = true;
+    showingText_ = false;
     page()->load(url);
 }
 
@@ -132,8 +133,11 @@ void TWebHtmlView::ReplaceImage(std::string_view id, const std::vector<std::uint
 void TWebHtmlView::pageLoaded(bool ok)
 {
     const QUrl url = page()->url();
-    if (url.isLocalFile() &&
-        QUrlQuery(url).queryItemValue(QStringLiteral("load")) == QString::number(serial_)) {
+    const QUrlQuery query(url);
+    const bool awaited = showingText_ ? !query.hasQueryItem(QStringLiteral("load"))
+                                      : url.isLocalFile() && query.queryItemValue(QStringLiteral("load")) ==
+                                                                 QString::number(serial_);
+    if (awaited) {
         if (ok)
             for (const QString& script : queued_)
                 page()->runJavaScript(script);
@@ -179,6 +183,10 @@ void TWebHtmlView::Evaluate(const QString& script, std::function<void(const QVar
 
 void TWebHtmlView::ShowSource()
 {
+    queued_.clear();
+    ++serial_;
+    busy_ = true;
+    showingText_ = true;
     page()->setContent(QByteArray::fromStdString(source_), QStringLiteral("text/plain;charset=UTF-8"));
 }
 

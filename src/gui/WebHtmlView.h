@@ -79,6 +79,7 @@ private:
     QUrl expected_;      // the load the queued scripts wait for
     QStringList queued_; // scripts for the page on its way
     int serial_ = 0;
+    bool showingText_ = false; // the load on its way is a text, not a page file
     bool busy_ = false;
     bool printPreviewEnabled_ = false;
 };

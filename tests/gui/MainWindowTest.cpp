@@ -335,5 +335,28 @@ TEST_F(MainWindowTest, CopyPutsThePageOnTheClipboard)
     EXPECT_TRUE(QApplication::clipboard()->text().contains(QString::fromStdString(dutyLine())));
 }
 
+TEST_F(MainWindowTest, ViewContextMenuShowsSourceAndHelp)
+{
+    open();
+    std::unique_ptr<QMenu> menu(window->View()->CreateContextMenu(nullptr));
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), "Print Preview");
+    EXPECT_FALSE(items[0]->isEnabled()); // until the preview window exists
+    EXPECT_EQ(items[1]->text(), "View Page Source");
+    EXPECT_EQ(items[2]->text(), "Show Help");
+
+    const std::string source = window->View()->DocumentSource();
+    items[1]->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return pageText().contains("<pre>"); }, kPageWait));
+    EXPECT_TRUE(pageText().contains("id=\"pimage\""));
+    EXPECT_EQ(window->View()->DocumentSource(), source);
+
+    items[2]->trigger();
+    ASSERT_TRUE(waitForPage());
+    EXPECT_EQ(window->View()->DocumentFileName(), fs::path(folders.HelpFolder) / "index.htm");
+    EXPECT_FALSE(pageText().isEmpty());
+}
+
 } // namespace
 } // namespace zmk::test
