@@ -62,37 +62,56 @@ namespace {
 
 // The test option: once the first job is built, solve it, wait for the page and its profile,
 // write a picture of the whole window and close without asking.
-void takeScreenshot(TMainForm& window, const QString& file)
+class TScreenshotTaker : public QObject
 {
-    window.AskBeforeClosing = false;
-    auto shoot = [&window, file] {
-        if (!window.grab().save(file, "PNG")) {
-            std::cerr << "zmk: cannot write " << file.toStdString() << "\n";
+public:
+    TScreenshotTaker(TMainForm& window, QString file)
+        : QObject(&window), window_(window), file_(std::move(file))
+    {
+        window_.AskBeforeClosing = false;
+        timer_.setInterval(100);
+        connect(&timer_, &QTimer::timeout, this, [this] { step(); });
+        timer_.start();
+    }
+
+private:
+    void step()
+    {
+        // Give up after a minute rather than hang a test run.
+        if (++ticks_ > 600) {
+            std::cerr << "zmk: the page did not load in time for the screenshot\n";
+            timer_.stop();
             QCoreApplication::exit(1);
             return;
         }
-        window.close();
-    };
-    auto waitForPage = std::make_shared<std::function<void(int)>>();
-    *waitForPage = [&window, shoot, waitForPage](int tries) {
-        if (window.View()->Busy() && tries > 0) {
-            QTimer::singleShot(100, &window, [waitForPage, tries] { (*waitForPage)(tries - 1); });
+        if (!solved_) {
+            if (!window_.Model().Activated() || window_.View()->Busy())
+                return;
+            solved_ = true;
+            window_.RunCommand(TMainCommand::Solve);
             return;
         }
+        if (window_.View()->Busy())
+            return;
         // The profile went in by script: give the engine a moment to paint it.
-        QTimer::singleShot(1500, &window, shoot);
-    };
-    auto waitForBuild = std::make_shared<std::function<void(int)>>();
-    *waitForBuild = [&window, waitForPage, waitForBuild](int tries) {
-        if (!window.Model().Activated() && tries > 0) {
-            QTimer::singleShot(100, &window, [waitForBuild, tries] { (*waitForBuild)(tries - 1); });
+        if (++settled_ < 15)
+            return;
+        timer_.stop();
+        if (!window_.grab().save(file_, "PNG")) {
+            std::cerr << "zmk: cannot write " << file_.toStdString() << "\n";
+            QCoreApplication::exit(1);
             return;
         }
-        window.RunCommand(TMainCommand::Solve);
-        (*waitForPage)(600);
-    };
-    QTimer::singleShot(0, &window, [waitForBuild] { (*waitForBuild)(600); });
-}
+        window_.close();
+    }
+
+    TMainForm& window_;
+    QString file_;
+    QTimer timer_;
+    int ticks_ = 0;
+    int settled_ = 0;
+    bool solved_ = false;
+};
 
 std::vector<std::string> argumentsOf(int argc, char** argv)
 {
@@ -171,7 +190,7 @@ int RunProgram(int argc, char** argv)
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
-            takeScreenshot(window, QString::fromStdString(options.Screenshot));
+            new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));
         window.show();
         status = app.exec();
         notifier.OnStatus = nullptr;
