@@ -104,7 +104,7 @@ TMainForm::TMainForm(TMainWindowModel& model, const TFolders& folders, QWidget* 
     unitsDialog_ = new TUnitsDialog(model_.Session().Store(), this);
     buildMenus();
     buildToolBar();
-    setTabOrder();
+    orderTabs();
     resize(586, 582 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
 
     model_.Session().RecentFiles().OnChanged = [this] { rebuildReopenMenu(); };
@@ -175,7 +175,7 @@ QWidget* TMainForm::buildGeometryLine()
     return line;
 }
 
-void TMainForm::addFieldRow(QGridLayout* grid, int row, TEntryField field, TMainCommand button)
+void TMainForm::addFieldRow(QGridLayout* grid, int row, TEntryField field, std::optional<TMainCommand> button)
 {
     const TEntryFieldInfo& info = EntryFieldInfo(field);
     auto* caption = new QLabel(tr(info.Caption), this);
@@ -184,8 +184,8 @@ void TMainForm::addFieldRow(QGridLayout* grid, int row, TEntryField field, TMain
     grid->addWidget(edits_[at(field)], row, 1);
     if (labels_[at(field)])
         grid->addWidget(labels_[at(field)], row, 2);
-    if (button != TMainCommand::Exit)
-        grid->addWidget(fieldButton(button, QStringLiteral("...")), row, 3);
+    if (button)
+        grid->addWidget(fieldButton(*button, QStringLiteral("...")), row, 3);
 }
 
 QWidget* TMainForm::buildFields()
@@ -194,29 +194,27 @@ QWidget* TMainForm::buildFields()
     const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("000000.0000")) + 8;
     for (TFmtEdit* e : edits_)
         e->setMinimumWidth(fieldWidth);
-    // No button in a row is written as TMainCommand::Exit.
-    constexpr TMainCommand none = TMainCommand::Exit;
 
     auto* fin = new QGroupBox(tr("Fin side"), panel);
     auto* finGrid = new QGridLayout(fin);
     addFieldRow(finGrid, 0, TEntryField::edAltitude, TMainCommand::Locations);
-    addFieldRow(finGrid, 1, TEntryField::edOnCoil, none);
-    addFieldRow(finGrid, 2, TEntryField::edHumidityOn, none);
+    addFieldRow(finGrid, 1, TEntryField::edOnCoil);
+    addFieldRow(finGrid, 2, TEntryField::edHumidityOn);
     addFieldRow(finGrid, 3, TEntryField::edAirMassflow, TMainCommand::AirFlow);
-    addFieldRow(finGrid, 4, TEntryField::edFaceVelocity, none);
+    addFieldRow(finGrid, 4, TEntryField::edFaceVelocity);
 
     auto* tube = new QGroupBox(tr("Tube side"), panel);
     auto* tubeGrid = new QGridLayout(tube);
     tubeGrid->addWidget(new QLabel(tr("Fluid type"), tube), 0, 0);
     tubeGrid->addWidget(fluidType_, 0, 1, 1, 2);
     tubeGrid->addWidget(fieldButton(TMainCommand::FluidType, QStringLiteral("...")), 0, 3);
-    addFieldRow(tubeGrid, 1, TEntryField::edFluidInTemp, none);
+    addFieldRow(tubeGrid, 1, TEntryField::edFluidInTemp);
     tubeGrid->addWidget(new QLabel(tr("Fluid control"), tube), 2, 0);
     tubeGrid->addWidget(liquidControl_, 2, 1, 1, 2);
     tubeGrid->addWidget(fieldButton(TMainCommand::FluidControl, QStringLiteral("~")), 2, 3);
-    addFieldRow(tubeGrid, 3, TEntryField::edFluidDT, none);
+    addFieldRow(tubeGrid, 3, TEntryField::edFluidDT);
     addFieldRow(tubeGrid, 4, TEntryField::edFluidFlow, TMainCommand::FluidFlow);
-    addFieldRow(tubeGrid, 5, TEntryField::edTubeVelocity, none);
+    addFieldRow(tubeGrid, 5, TEntryField::edTubeVelocity);
     for (QGridLayout* grid : {finGrid, tubeGrid}) {
         grid->setColumnStretch(1, 1);
         grid->setHorizontalSpacing(4);
@@ -254,7 +252,7 @@ QWidget* TMainForm::buildFields()
     return panel;
 }
 
-void TMainForm::setTabOrder()
+void TMainForm::orderTabs()
 {
     using F = TEntryField;
     auto button = [this](TMainCommand c) -> QWidget* { return buttons_.at(c); };

@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QAbstractButton;
 class QAction;
@@ -82,9 +83,9 @@ private:
     // Layout (MainWindow.cpp).
     QWidget* buildFields();
     QWidget* buildGeometryLine();
-    void addFieldRow(QGridLayout* grid, int row, TEntryField field, TMainCommand button);
+    void addFieldRow(QGridLayout* grid, int row, TEntryField field, std::optional<TMainCommand> button = {});
     QAbstractButton* fieldButton(TMainCommand command, const QString& text);
-    void setTabOrder();
+    void orderTabs();
     void showFields();
     void showEnabling();
 
