@@ -1,6 +1,7 @@
 #include "app/CoilJob.h"
 #include "base/TextHelpers.h"
 
+#include "app/InputFaults.h"
 #include "app/ProjectProperties.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
@@ -317,7 +318,7 @@ void TCoilJob::BuildCoil()
             coil_->LiquidState->designdt = dt;
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
+        lastError_ = SolveFaultText(*this, e);
         SetSolved(false);
     }
     refreshView();
@@ -654,8 +655,10 @@ void TCoilJob::ActionSolveExecute()
         ApplyInputs();
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
-        message(kNoSolutionMessage);
+        // An input out of all reason (from a file or the catalogue) is named, rather than the
+        // liquid's temperature range blamed for it.
+        lastError_ = SolveFaultText(*this, e);
+        message(SolveFaultMessage(*this, kNoSolutionMessage));
         // The failed pass has overwritten results, so they are not shown as solved.
         SetSolved(false);
     }
@@ -702,8 +705,8 @@ void TCoilJob::ActionStepByStepExecute()
         if (View)
             View->ShowStepChart(stepChart_);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
-        message(kStepNoSolutionMessage);
+        lastError_ = SolveFaultText(*this, e);
+        message(SolveFaultMessage(*this, kStepNoSolutionMessage));
     }
 }
 

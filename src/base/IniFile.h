@@ -1,13 +1,19 @@
 // An INI file held in memory: named sections of key=value lines, in file order. Used for the
 // units file, the settings store and the start-up merge of installed data files. Section and
 // key names match without regard to letter case, as on the platform the files come from.
-// On disk the text is Latin-1 with CR LF line ends; in memory it is UTF-8.
+// On disk the text is Latin-1 with CR LF line ends; in memory it is UTF-8. Sections and keys
+// are found through an index, so reading, writing and parsing a file take time in proportion
+// to its size however many sections it holds.
 #pragma once
 
+#include "base/FileIO.h"
+
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -16,21 +22,26 @@ namespace zmk {
 class IniFile
 {
 public:
-    /// Reads the file, replacing the content; false (content empty) when it does not exist or
-    /// cannot be read.
-    bool Load(const std::filesystem::path& file);
-    /// Writes the file (through a temporary file renamed over it, so a failed write leaves
-    /// the old file whole); false when it cannot be written. Does not create folders.
-    bool Save(const std::filesystem::path& file) const;
+    /// Reads the file, replacing the content; false (content empty) when it does not exist, is
+    /// not a regular file, is larger than maxSize or cannot be read (LoadError says why).
+    bool Load(const std::filesystem::path& file, std::uintmax_t maxSize = kMaxIniFileSize);
+    /// How the last Load ended, and its message when it failed.
+    TFileReadStatus LoadStatus() const { return loadStatus_; }
+    const std::string& LoadError() const { return loadError_; }
+    /// Writes the file atomically (WriteFileAtomically: a failed write leaves the old file
+    /// whole, a read-only file is refused); false when it cannot be written, with the reason
+    /// in `error` when given. Does not create folders.
+    bool Save(const std::filesystem::path& file, std::string* error = nullptr) const;
 
     /// Replaces the content with the text of an INI file (Latin-1 bytes, any line ends).
     /// Blank lines, comment lines (";" or "#") and lines before the first section or without
     /// "=" are dropped; a repeated key keeps its first value.
     void Parse(std::string_view bytes);
-    /// The file's bytes: Latin-1, CR LF, a blank line between sections.
+    /// The file's bytes: Latin-1, CR LF, a blank line between sections. A control character
+    /// inside a name or a value is written as a blank, so every entry stays one line.
     std::string Bytes() const;
     /// No sections.
-    void Clear() { sections_.clear(); }
+    void Clear();
 
     /// Section names in file order.
     std::vector<std::string> ReadSections() const;
@@ -81,12 +92,20 @@ private:
     {
         std::string name;
         std::vector<Entry> entries;
+        std::unordered_map<std::string, std::size_t> keys; ///< lower-case key -> entry position
     };
 
     const Section* find(std::string_view section) const;
     Section* find(std::string_view section);
+    Section& findOrAdd(std::string_view section);
+    static const Entry* findKey(const Section& s, std::string_view key);
+    static void setValue(Section& s, std::string_view key, std::string value, bool replace);
+    void reindex();
 
     std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> index_; ///< lower-case section -> position
+    TFileReadStatus loadStatus_ = TFileReadStatus::Missing;
+    std::string loadError_;
 };
 
 } // namespace zmk

@@ -18,6 +18,7 @@
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/FileIO.h"
 #include "base/Paths.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
@@ -97,14 +98,21 @@ void copyInstalledFiles(const fs::path& installed, const fs::path& out)
         std::error_code ec;
         if (!fs::is_regular_file(from, ec))
             continue;
-        if (!fs::copy_file(from, out / from.filename(), fs::copy_options::overwrite_existing, ec))
-            throw EReportFileError("zemtor report", "Cannot copy " + from.string() + " to " + out.string() +
-                                                        ": " + ec.message());
+        try {
+            CopyFileAtomically(from, out / from.filename(), kMaxReportAssetSize);
+        } catch (const EFileError& e) {
+            throw EReportFileError("zemtor report", e.what());
+        }
     }
     const fs::path letterhead = FindFileNoCase(installed, reportfiles::Letterhead);
     std::error_code ec;
-    if (fs::is_regular_file(letterhead, ec) && !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec))
-        fs::copy_file(letterhead, out / reportfiles::Letterhead, ec);
+    if (fs::is_regular_file(letterhead, ec) && !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec)) {
+        try {
+            CopyFileAtomically(letterhead, out / reportfiles::Letterhead, kMaxLetterheadSize);
+        } catch (const EFileError&) {
+            // The pages then carry the default letterhead.
+        }
+    }
 }
 
 void runReport(const ReportOptions& options)

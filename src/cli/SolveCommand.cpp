@@ -9,9 +9,11 @@
 // With --json each file gives one JSON object on a line of its own, so that a folder of jobs can
 // be rated from a script.
 //
-// Exit status: 0 solved; 1 the solve raised an error (the program's message is printed) or an
-// argument was wrong; 2 the solve ended without converging (its status is printed). With several
-// files, 1 when any file had an error, else 2 when any did not converge.
+// Exit status: 0 solved; 1 the solve raised an error (the program's message is printed), an
+// argument was wrong, or a file was refused (missing, not a regular file, too large, not a
+// project); 2 the solve ended without converging (its status is printed). With several files,
+// 1 when any file had an error, else 2 when any did not converge; each JSON record that did not
+// solve carries its own status as "exit".
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
@@ -212,8 +214,13 @@ int solveFiles(const CommandOptions& options, INotifier& notifier)
             j["error"] = TerminalText(e.what());
             std::cerr << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
         }
-        if (options.json)
+        if (options.json) {
+            // A record that failed carries its own exit status, so a script can tell which files
+            // of a batch were refused, failed or did not converge.
+            if (rc != 0)
+                j["exit"] = rc;
             std::cout << j.dump() << std::endl;
+        }
         worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
     }
     return worst;
