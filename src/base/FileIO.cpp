@@ -83,6 +83,12 @@ std::string tooLarge(std::uintmax_t size, std::uintmax_t maxSize)
     throw EFileError("WriteFileAtomically", "Cannot write file \"" + file.string() + "\": " + reason);
 }
 
+// The new file could not even be made beside the target (a missing or read-only folder).
+[[noreturn]] void cannotCreate(const fs::path& file, const std::string& reason)
+{
+    throw EFileError("WriteFileAtomically", "Cannot create file \"" + file.string() + "\": " + reason);
+}
+
 // Writes all bytes at the descriptor's position; 0 or the error number.
 int writeAll(int fd, std::string_view bytes)
 {
@@ -295,7 +301,7 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes)
             break;
     }
     if (fd < 0)
-        cannotWrite(file, systemReason(errno));
+        cannotCreate(file, systemReason(errno));
     Descriptor guard(fd);
     int err = writeAll(fd, bytes);
     if (err == 0 && exists) {

@@ -74,8 +74,9 @@ std::filesystem::path WriteTarget(const std::filesystem::path& file);
 /// a new file otherwise), are synced to the disk, and the temporary file is renamed over the
 /// target. A target with further hard links is rewritten in place instead, so that every name
 /// keeps seeing the file, with the old bytes put back when the write fails. Throws EFileError
-/// naming the path and the system's reason; the old file is then unchanged. Does not create
-/// folders.
+/// naming the path and the system's reason ("Cannot create file" when nothing could be made
+/// in the folder, "Cannot write file" otherwise); the old file is then unchanged. Does not
+/// create folders.
 void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 /// WriteFileAtomically that returns false, with the message in `error` when given, instead of
 /// throwing.

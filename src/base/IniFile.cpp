@@ -27,13 +27,22 @@ bool HasLineBreak(std::string_view s)
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A name or value as it is kept: control characters as blanks, then blanks around it dropped,
+// so that what is kept is what a parse of the written line gives back.
+std::string Clean(std::string_view text)
+{
+    return std::string(TrimView(OneLineText(text)));
+}
+
 void CheckWritable(std::string_view section, std::string_view key, std::string_view value)
 {
     const auto bad = [&](const std::string& what) { throw ZmkError("IniFile::WriteString", what); };
-    if (TrimView(section).empty() || HasLineBreak(section) || section.find(']') != std::string_view::npos)
+    const std::string s = Clean(section);
+    if (s.empty() || HasLineBreak(section) || s.find(']') != std::string::npos)
         bad("Invalid INI section name '" + std::string(section) + "'");
-    if (TrimView(key).empty() || HasLineBreak(key) || key.find('=') != std::string_view::npos ||
-        key.front() == '[' || key.front() == ';' || key.front() == '#')
+    const std::string k = Clean(key);
+    if (k.empty() || HasLineBreak(key) || k.find('=') != std::string::npos || k.front() == '[' ||
+        k.front() == ';' || k.front() == '#')
         bad("Invalid INI key name '" + std::string(key) + "'");
     if (HasLineBreak(value))
         bad("INI value of '" + std::string(key) + "' holds a line break");
@@ -113,7 +122,9 @@ void IniFile::Parse(std::string_view bytes)
     Section* current = nullptr;
     while (!rest.empty()) {
         const std::size_t eol = rest.find_first_of("\r\n");
-        std::string_view line = TrimView(rest.substr(0, eol));
+        // Control characters inside a line read as blanks, as they are written.
+        const std::string clean = OneLineText(rest.substr(0, eol));
+        std::string_view line = TrimView(clean);
         if (eol == std::string_view::npos)
             rest = {};
         else
@@ -236,9 +247,7 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     CheckWritable(section, key, value);
-    section = TrimView(section);
-    key = TrimView(key);
-    setValue(findOrAdd(section), key, std::string(TrimView(value)), true);
+    setValue(findOrAdd(Clean(section)), Clean(key), Clean(value), true);
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, long long value)
@@ -296,11 +305,11 @@ void IniFile::ReplaceSection(std::string_view section,
     CheckWritable(section, "key", "");
     for (const auto& [key, value] : values)
         CheckWritable(section, key, value);
-    Section& s = findOrAdd(TrimView(section));
+    Section& s = findOrAdd(Clean(section));
     s.entries.clear();
     s.keys.clear();
     for (const auto& [key, value] : values)
-        setValue(s, TrimView(key), std::string(TrimView(value)), false);
+        setValue(s, Clean(key), Clean(value), false);
 }
 
 } // namespace zmk

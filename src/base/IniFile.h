@@ -35,7 +35,8 @@ public:
 
     /// Replaces the content with the text of an INI file (Latin-1 bytes, any line ends).
     /// Blank lines, comment lines (";" or "#") and lines before the first section or without
-    /// "=" are dropped; a repeated key keeps its first value.
+    /// "=" are dropped; a repeated key keeps its first value. Other control characters read as
+    /// blanks.
     void Parse(std::string_view bytes);
     /// The file's bytes: Latin-1, CR LF, a blank line between sections. A control character
     /// inside a name or a value is written as a blank, so every entry stays one line.
@@ -65,7 +66,8 @@ public:
 
     /// Sets a value, adding the section (at the end) and the key (at the section's end) when
     /// they are new. Throws ZmkError for a name or value that cannot be written as one line
-    /// (line breaks, "=" in a key, "]" in a section name, an empty name).
+    /// (line breaks, "=" in a key, "]" in a section name, an empty name). Other control
+    /// characters are kept as blanks, and blanks around names and values are dropped.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, long long value);
     /// Written so that it reads back to the same double.
