@@ -29,9 +29,9 @@ inline constexpr std::uintmax_t kMiB = std::uintmax_t{1} << 20;
 inline constexpr std::uintmax_t kMaxProjectFileSize = 64 * kMiB;
 /// Largest coil maker catalogue read, bytes (the installed one is a few kilobytes).
 inline constexpr std::uintmax_t kMaxCatalogueFileSize = 16 * kMiB;
-/// Largest INI file read (settings, units, the install merge list), bytes: room for far more
-/// sections than a program ever writes.
-inline constexpr std::uintmax_t kMaxIniFileSize = 32 * kMiB;
+/// Largest INI file read (settings, units, the install merge list), bytes: room for a quarter
+/// of a million sections, far more than a program ever writes.
+inline constexpr std::uintmax_t kMaxIniFileSize = 8 * kMiB;
 /// Largest letterhead file read, bytes (a few lines of the user's own HTML).
 inline constexpr std::uintmax_t kMaxLetterheadSize = 1 * kMiB;
 /// Largest picture or style sheet copied into a report folder, bytes.

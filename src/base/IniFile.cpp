@@ -69,19 +69,45 @@ IniFile::Section& IniFile::findOrAdd(std::string_view section)
     return sections_[it->second];
 }
 
+// Most sections room is made for before a parse.
+constexpr std::size_t kReservedSections = 1000000;
+
+// A section of a few keys is searched in order; the key index is built once a section grows
+// past this, so that the many small sections of a settings file cost no index of their own.
+constexpr std::size_t kIndexedKeys = 16;
+
+std::size_t IniFile::keyPosition(const Section& s, std::string_view key)
+{
+    if (s.keys.empty()) {
+        for (std::size_t i = 0; i < s.entries.size(); ++i)
+            if (SameText(s.entries[i].key, key))
+                return i;
+        return s.entries.size();
+    }
+    const auto it = s.keys.find(LowerCase(key));
+    return it == s.keys.end() ? s.entries.size() : it->second;
+}
+
 const IniFile::Entry* IniFile::findKey(const Section& s, std::string_view key)
 {
-    const auto it = s.keys.find(LowerCase(key));
-    return it == s.keys.end() ? nullptr : &s.entries[it->second];
+    const std::size_t at = keyPosition(s, key);
+    return at < s.entries.size() ? &s.entries[at] : nullptr;
 }
 
 void IniFile::setValue(Section& s, std::string_view key, std::string value, bool replace)
 {
-    const auto [it, added] = s.keys.try_emplace(LowerCase(key), s.entries.size());
-    if (added)
-        s.entries.push_back({std::string(key), std::move(value)});
-    else if (replace)
-        s.entries[it->second].value = std::move(value);
+    const std::size_t at = keyPosition(s, key);
+    if (at < s.entries.size()) {
+        if (replace)
+            s.entries[at].value = std::move(value);
+        return;
+    }
+    s.entries.push_back({std::string(key), std::move(value)});
+    if (!s.keys.empty())
+        s.keys.emplace(LowerCase(key), at);
+    else if (s.entries.size() > kIndexedKeys)
+        for (std::size_t i = 0; i < s.entries.size(); ++i)
+            s.keys.emplace(LowerCase(s.entries[i].key), i);
 }
 
 void IniFile::reindex()
@@ -118,6 +144,14 @@ void IniFile::Parse(std::string_view bytes)
 {
     Clear();
     const std::string text = Latin1ToUtf8(bytes);
+    // Room for the lines that may open a section (up to a bound), so that a file of many
+    // sections is not moved and rehashed as it grows.
+    std::size_t opening = 0;
+    for (std::size_t i = 0; i < text.size() && opening < kReservedSections; ++i)
+        if (text[i] == '[' && (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r'))
+            ++opening;
+    sections_.reserve(opening);
+    index_.reserve(opening);
     std::string_view rest = text;
     Section* current = nullptr;
     while (!rest.empty()) {
@@ -279,12 +313,13 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key)
     Section* s = find(section);
     if (!s)
         return;
-    const auto it = s->keys.find(LowerCase(key));
-    if (it == s->keys.end())
+    const std::size_t at = keyPosition(*s, key);
+    if (at == s->entries.size())
         return;
-    const std::size_t at = it->second;
     s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(at));
-    s->keys.erase(it);
+    if (s->keys.empty())
+        return;
+    s->keys.erase(LowerCase(key));
     for (auto& [name, position] : s->keys)
         if (position > at)
             --position;

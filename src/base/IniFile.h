@@ -94,12 +94,14 @@ private:
     {
         std::string name;
         std::vector<Entry> entries;
-        std::unordered_map<std::string, std::size_t> keys; ///< lower-case key -> entry position
+        /// lower-case key -> entry position; built only for a section of many keys
+        std::unordered_map<std::string, std::size_t> keys;
     };
 
     const Section* find(std::string_view section) const;
     Section* find(std::string_view section);
     Section& findOrAdd(std::string_view section);
+    static std::size_t keyPosition(const Section& s, std::string_view key);
     static const Entry* findKey(const Section& s, std::string_view key);
     static void setValue(Section& s, std::string_view key, std::string value, bool replace);
     void reindex();
