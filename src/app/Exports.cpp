@@ -227,7 +227,8 @@ std::vector<std::string> ChartDataLines(const TCoilJob& job, const TProjectPrope
     return lines;
 }
 
-bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines, std::string* error)
+bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines,
+                        std::string* error)
 {
     std::string bytes;
     for (const std::string& line : lines)

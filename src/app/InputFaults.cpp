@@ -54,7 +54,8 @@ std::optional<std::string> field(const std::string& what, double v, TEntryField 
 // inside the tube, the tube inside its pitches.
 std::optional<std::string> patternFault(const TModelRec& r)
 {
-    const std::string where = " of pattern \"" + r.Model + "\" of maker \"" + r.Mnf + "\" in the coil maker catalogue";
+    const std::string where =
+        " of pattern \"" + r.Model + "\" of maker \"" + r.Mnf + "\" in the coil maker catalogue";
     struct Length
     {
         const char* name;
@@ -97,8 +98,10 @@ std::optional<std::string> FindInputFault(const TCoilJob& job)
     if (auto fault = patternFault(r))
         return fault;
     const std::pair<const char*, std::pair<double, TEntryField>> geometry[] = {
-        {"fHeight", {r.fHeight, TEntryField::edFinHeight}}, {"fLength", {r.fLength, TEntryField::edFinnedLength}},
-        {"Rows", {r.Rows, TEntryField::edRows}},            {"fpi", {r.fpi, TEntryField::edFinDensity}},
+        {"fHeight", {r.fHeight, TEntryField::edFinHeight}},
+        {"fLength", {r.fLength, TEntryField::edFinnedLength}},
+        {"Rows", {r.Rows, TEntryField::edRows}},
+        {"fpi", {r.fpi, TEntryField::edFinDensity}},
         {"Circ", {r.Circ, TEntryField::edCircuits}},
     };
     for (const auto& [name, value] : geometry)

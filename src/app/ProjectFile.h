@@ -66,10 +66,10 @@ struct TProjectLoad
 {
     std::string FileName;
     TFileReadStatus FileStatus = TFileReadStatus::Missing; ///< how reading the bytes ended
-    bool Parsed = false;    ///< the bytes are XML
-    bool IsProject = false; ///< the XML holds a project (IsProjectDocument)
-    std::string Kind;       ///< kind of the first coil element; empty when none
-    std::string Error;      ///< why it cannot be opened; empty when it can
+    bool Parsed = false;                                   ///< the bytes are XML
+    bool IsProject = false;                                ///< the XML holds a project (IsProjectDocument)
+    std::string Kind;  ///< kind of the first coil element; empty when none
+    std::string Error; ///< why it cannot be opened; empty when it can
     std::unique_ptr<TXMLFile> File;
     TXMLFile::Node Root;
 };

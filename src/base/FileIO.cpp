@@ -125,8 +125,8 @@ fs::path temporaryName(const fs::path& target, int attempt)
     std::string base = target.filename().string();
     if (base.size() > 180)
         base.resize(180);
-    const auto ticks = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    const auto ticks =
+        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     const std::string suffix = std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
                                std::to_string((ticks ^ (ticks >> 20)) % 1000000u) + "-" +
                                std::to_string(attempt);
@@ -197,7 +197,8 @@ TFileRead ReadWholeFile(const fs::path& file, std::uintmax_t maxSize)
     struct stat st;
     if (::stat(file.c_str(), &st) != 0) {
         const int err = errno;
-        return refuse(err == ENOENT || err == ENOTDIR ? TFileReadStatus::Missing : TFileReadStatus::Unreadable,
+        return refuse(err == ENOENT || err == ENOTDIR ? TFileReadStatus::Missing
+                                                      : TFileReadStatus::Unreadable,
                       systemReason(err));
     }
     if (!S_ISREG(st.st_mode))
@@ -209,7 +210,8 @@ TFileRead ReadWholeFile(const fs::path& file, std::uintmax_t maxSize)
     Descriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.fd < 0) {
         const int err = errno;
-        return refuse(err == ENOENT ? TFileReadStatus::Missing : TFileReadStatus::Unreadable, systemReason(err));
+        return refuse(err == ENOENT ? TFileReadStatus::Missing : TFileReadStatus::Unreadable,
+                      systemReason(err));
     }
     if (::fstat(fd.fd, &st) != 0)
         return refuse(TFileReadStatus::Unreadable, systemReason(errno));

@@ -120,8 +120,9 @@ TXMLFile::TXMLFile(std::string fileName, std::uintmax_t maxSize) : fileName_(std
     }
     const std::string& text = read.Bytes;
     if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')) > kMaxXmlMarkup) {
-        loadError_ = "The file \"" + fileName_ + "\" holds more than " + std::to_string(kMaxXmlMarkup) +
-                     " elements";
+        loadError_ =
+            "The file \"" + fileName_ + "\" holds more than " + std::to_string(kMaxXmlMarkup) + " elements";
+        fileStatus_ = TFileReadStatus::TooLarge;
         readStatus_ = rsInvalidFileFormat;
         doc_.reset();
         return;

@@ -148,7 +148,8 @@ public:
     int WriteStatus() const { return writeStatus_; }
     const std::string& LoadError() const { return loadError_; }
     /// How reading the file ended: Missing when there was none (the document is then empty and
-    /// the read status 0), Ok when its bytes were read (whether or not they parse).
+    /// the read status 0), Ok when its bytes were read (whether or not they parse), TooLarge
+    /// also for a file of more than kMaxXmlMarkup pieces of markup.
     TFileReadStatus FileStatus() const { return fileStatus_; }
     /// The scratch list.
     std::vector<std::string>& List() { return list_; }

@@ -106,7 +106,8 @@ void copyInstalledFiles(const fs::path& installed, const fs::path& out)
     }
     const fs::path letterhead = FindFileNoCase(installed, reportfiles::Letterhead);
     std::error_code ec;
-    if (fs::is_regular_file(letterhead, ec) && !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec)) {
+    if (fs::is_regular_file(letterhead, ec) &&
+        !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec)) {
         try {
             CopyFileAtomically(letterhead, out / reportfiles::Letterhead, kMaxLetterheadSize);
         } catch (const EFileError&) {

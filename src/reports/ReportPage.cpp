@@ -51,10 +51,12 @@ std::string PageBytes(std::string_view text)
     const std::string lower = LowerCase(page);
     if (lower.find("charset") == std::string::npos) {
         // The first "<head>" that stands on a line of its own, as every page writes it.
-        for (std::size_t at = lower.find("<head>"); at != std::string::npos; at = lower.find("<head>", at + 1)) {
+        for (std::size_t at = lower.find("<head>"); at != std::string::npos;
+             at = lower.find("<head>", at + 1)) {
             const bool lineStart = at == 0 || lower[at - 1] == '\n';
             const std::size_t end = at + 6;
-            const bool lineEnd = end == lower.size() || lower.compare(end, 2, "\r\n") == 0 || lower[end] == '\n';
+            const bool lineEnd =
+                end == lower.size() || lower.compare(end, 2, "\r\n") == 0 || lower[end] == '\n';
             if (!lineStart || !lineEnd)
                 continue;
             const std::size_t next = end == lower.size() ? end : lower.find('\n', end) + 1;

@@ -201,8 +201,9 @@ TEST_F(ExportsTest, AFailedWriteStopsBeforeTheChartProgram)
     EXPECT_FALSE(nowhere.ActionHygronaExecute(p.job, &p.properties));
     // The message names the file and the system's reason.
     const std::string missing = report + "missing/" + std::string(kChartDataFileName);
-    EXPECT_EQ(notes.messages, (std::vector<std::string>{"Error writing Hygrona file\r\nCannot create file \"" +
-                                                        missing + "\": No such file or directory"}));
+    EXPECT_EQ(notes.messages,
+              (std::vector<std::string>{"Error writing Hygrona file\r\nCannot create file \"" + missing +
+                                        "\": No such file or directory"}));
     EXPECT_TRUE(launcher.started.empty());
     std::string error;
     EXPECT_FALSE(WriteChartDataFile(report, {"x"}, &error)); // a folder
@@ -226,7 +227,8 @@ TEST_F(ExportsTest, EveryValueOfTheChartFileStaysOnItsLine)
     v.ProjectName = "X\r\nINJECTED";
     v.ProjectNumber = "7\n'Node9', 'Evil', 1, 2, ''";
     v.Author = "A\rB";
-    v.Company = "Tab\tand\x01" "bell\x7f";
+    v.Company = "Tab\tand\x01"
+                "bell\x7f";
     v.Comments = {"one\x0bvertical", "two\xC2\x85next"};
     const std::vector<std::string> lines = ChartDataLines(p.job, &p.properties);
     ASSERT_TRUE(WriteChartDataFile(programs.ChartDataFile(), lines));

@@ -42,16 +42,20 @@ TEST_F(InputFaultsTest, NamesTheFirstInputOutOfReason)
         {"nothing", [](ProjectJob&) {}, std::nullopt},
         {"fpi", [](ProjectJob& p) { p.coil().Geometry->Rec.fpi = 1e-308; },
          "fpi in coil geometry: 1e-308 is below 0.01..."},
-        {"rows", [](ProjectJob& p) { p.coil().Geometry->Rec.Rows = 25; }, "Rows in coil geometry: 25 is above 20..."},
+        {"rows", [](ProjectJob& p) { p.coil().Geometry->Rec.Rows = 25; },
+         "Rows in coil geometry: 25 is above 20..."},
         {"sx", [](ProjectJob& p) { p.coil().Geometry->Rec.Sx = 0; },
          "sx of pattern \"1/2\" of maker \"typical\" in the coil maker catalogue: 0 mm is not above 0..."},
         {"bore", [](ProjectJob& p) { p.coil().Geometry->Rec.ID = 0.02; },
-         "id of pattern \"1/2\" of maker \"typical\" in the coil maker catalogue: 20 mm is not below the tube's "
+         "id of pattern \"1/2\" of maker \"typical\" in the coil maker catalogue: 20 mm is not below the "
+         "tube's "
          "od of 13.335 mm..."},
         {"pitch", [](ProjectJob& p) { p.coil().Geometry->Rec.OD = 99.999; },
-         "od of pattern \"1/2\" of maker \"typical\" in the coil maker catalogue: 99999 mm is not below the tube "
+         "od of pattern \"1/2\" of maker \"typical\" in the coil maker catalogue: 99999 mm is not below the "
+         "tube "
          "pitch sy of 38.1 mm..."},
-        {"pressure", [](ProjectJob& p) { p.job.AirIn().P = NAN; }, "Pa in air state: nan kPa is not a number..."},
+        {"pressure", [](ProjectJob& p) { p.job.AirIn().P = NAN; },
+         "Pa in air state: nan kPa is not a number..."},
         {"air", [](ProjectJob& p) { p.job.AirIn().db = 1000; }, "dbi in air state: 1000 is above 900..."},
         {"air flow", [](ProjectJob& p) { p.coil().ma = 0; }, "ma in air state: 0 is below 0.01..."},
         {"flow", [](ProjectJob& p) { p.liquid().m = 0; }, "m in liquid: 0 is below 0.01..."},
@@ -72,7 +76,8 @@ TEST_F(InputFaultsTest, NamesTheFirstInputOutOfReason)
     // A solve that fails for no input's fault still shows the program's own message.
     ProjectJob fine("hwc");
     EXPECT_EQ(SolveFaultMessage(fine.job, kNoSolutionMessage), std::string(kNoSolutionMessage));
-    EXPECT_EQ(SolveFaultText(fine.job, EMathError("x", "Floating point overflow")), "Floating point overflow");
+    EXPECT_EQ(SolveFaultText(fine.job, EMathError("x", "Floating point overflow")),
+              "Floating point overflow");
 }
 
 TEST_F(InputFaultsTest, AFailedSolveBlamesTheValueOfTheFileNotTheLiquidsRange)
@@ -94,8 +99,8 @@ TEST_F(InputFaultsTest, AFailedSolveBlamesTheValueOfTheFileNotTheLiquidsRange)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ShellTestFolder::Write(file(c.name),
-                               std::regex_replace(text, c.from, c.to, std::regex_constants::format_first_only));
+        ShellTestFolder::Write(
+            file(c.name), std::regex_replace(text, c.from, c.to, std::regex_constants::format_first_only));
         ProjectJob b("zmk");
         ASSERT_TRUE(b.session.Open(file(c.name)).CoilFound);
         b.notes.messages.clear();
@@ -123,10 +128,11 @@ TEST_F(InputFaultsTest, ABadCatalogueNumberIsNamedInTheCatalogue)
     EXPECT_FALSE(p.job.Solved());
     ASSERT_EQ(p.notes.messages.size(), 1u);
     const std::string& told = p.notes.messages[0];
-    EXPECT_EQ(told.rfind("No solution found...\r\n\r\nod of pattern \"1/2\" of maker \"typical\" in the coil maker "
-                         "catalogue: 99999 mm",
-                         0),
-              0u)
+    EXPECT_EQ(
+        told.rfind("No solution found...\r\n\r\nod of pattern \"1/2\" of maker \"typical\" in the coil maker "
+                   "catalogue: 99999 mm",
+                   0),
+        0u)
         << told;
     EXPECT_EQ(told.find("temperature range"), std::string::npos);
 }

@@ -14,8 +14,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -637,7 +637,13 @@ TEST_F(ProjectFileTest, OpenRefusesWhatIsNoProjectAndNoLaterSaveTouchesIt)
     fs::create_directories(file("folder.zmx"));
     fs::create_symlink(file("loop-b.zmx"), file("loop-a.zmx"));
     fs::create_symlink(file("loop-a.zmx"), file("loop-b.zmx"));
-    { std::ofstream(file("huge.zmx")); }
+    {
+        std::string many = "<datafile>";
+        for (int i = 0; i <= 1000000; ++i)
+            many += "<a/>";
+        ShellTestFolder::Write(file("elements.zmx"), many + "</datafile>");
+    }
+    ShellTestFolder::Write(file("huge.zmx"), "");
     fs::resize_file(file("huge.zmx"), 200u << 20);
     struct Case
     {
@@ -652,6 +658,7 @@ TEST_F(ProjectFileTest, OpenRefusesWhatIsNoProjectAndNoLaterSaveTouchesIt)
         {"folder.zmx", "it is a folder, not a regular file"},
         {"loop-a.zmx", "Too many levels of symbolic links"},
         {"huge.zmx", "it is larger than 64 MiB (209715200 bytes)"},
+        {"elements.zmx", "holds more than 1000000 elements"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -690,8 +697,8 @@ TEST_F(ProjectFileTest, WhatCountsAsAProject)
     ProjectJob a("zmk");
     const std::string saved = savedJob(a, "saved.zmx");
     const std::string text = ShellTestFolder::Read(saved);
-    const std::string startval = text.substr(text.find("<startval>"),
-                                             text.find("</startval>") + 11 - text.find("<startval>"));
+    const std::string startval =
+        text.substr(text.find("<startval>"), text.find("</startval>") + 11 - text.find("<startval>"));
     struct Case
     {
         std::string text;
@@ -736,7 +743,8 @@ TEST_F(ProjectFileTest, SaveKeepsWhatTheUserSetOnTheFile)
     fs::create_hard_link(target, file("hard.zmx"));
     a.job.EnterField(TEntryField::edOnCoil, 310);
     ASSERT_TRUE(a.session.SaveAs(target));
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ShellTestFolder::Read(file("hard.zmx")), ShellTestFolder::Read(target));
 
     // A read-only project (no write permission for anyone: checked by its mode bits, since the

@@ -162,7 +162,10 @@ TEST(SettingsStoreTest, EveryStoredValueIsOneLineOfTheFile)
     {
         TIniSettingsStore store(file);
         store.WriteString("File Properties", "Name", "X\r\nINJECTED=1\r\n[Startup]");
-        store.WriteString("File Properties", "Author", "Tab\tBell\x07" "Nel\xC2\x85" "End");
+        store.WriteString("File Properties", "Author",
+                          "Tab\tBell\x07"
+                          "Nel\xC2\x85"
+                          "End");
         store.WriteString("MRU", "0", "/jobs/a\nb.zmx");
         EXPECT_TRUE(store.SectionExists("file properties"));
         EXPECT_FALSE(store.SectionExists("Startup"));

@@ -91,7 +91,7 @@ TEST_F(FileIOTest, ReadsOnlyRegularFilesWithinTheLimitAndNeverWaits)
     fs::create_symlink(file("loop-b"), file("loop-a"));
     fs::create_symlink(file("loop-a"), file("loop-b"));
     // A 200 MB file that takes no room: only its size is looked at.
-    { std::ofstream(file("big.zmx")); }
+    writeBytes(file("big.zmx"), "");
     fs::resize_file(file("big.zmx"), 200u << 20);
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
@@ -130,7 +130,8 @@ TEST_F(FileIOTest, ReadsOnlyRegularFilesWithinTheLimitAndNeverWaits)
                 return 1;
             if (r.Status == TFileReadStatus::Ok)
                 return r.Bytes == "twelve bytes" && r.Error.empty() ? 0 : 2;
-            return r.Bytes.empty() && r.Error == "Cannot read file \"" + file(c.name).string() + "\": " + c.reason
+            return r.Bytes.empty() &&
+                           r.Error == "Cannot read file \"" + file(c.name).string() + "\": " + c.reason
                        ? 0
                        : 3;
         });
@@ -162,7 +163,8 @@ TEST_F(FileIOTest, WritesANewFileAndReplacesAnOldOneKeepingItsPermissions)
 
     std::string error;
     EXPECT_FALSE(TryWriteFileAtomically(file("no-folder/x.txt"), "x", &error));
-    EXPECT_EQ(error, "Cannot create file \"" + file("no-folder/x.txt").string() + "\": No such file or directory");
+    EXPECT_EQ(error,
+              "Cannot create file \"" + file("no-folder/x.txt").string() + "\": No such file or directory");
     CopyFileAtomically(file("new.txt"), file("copy.txt"), 64);
     EXPECT_TRUE(fs::exists(file("copy.txt")));
     EXPECT_THROW(CopyFileAtomically(file("missing"), file("copy.txt"), 64), EFileError);
@@ -222,7 +224,9 @@ TEST_F(FileIOTest, RefusesReadOnlyFilesAndWhatIsNoFile)
         const int rc = inChild([&] {
             std::string error;
             const bool written = TryWriteFileAtomically(file(c.name), "replaced", &error);
-            return !written && error == "Cannot write file \"" + file(c.name).string() + "\": " + c.reason ? 0 : 1;
+            return !written && error == "Cannot write file \"" + file(c.name).string() + "\": " + c.reason
+                       ? 0
+                       : 1;
         });
         EXPECT_EQ(rc, 0) << c.name;
     }

@@ -158,10 +158,11 @@ TEST(IniFile, TheIndexFollowsErasedSectionsAndDeletedKeys)
         std::optional<std::string> value;
     };
     const Case cases[] = {
-        {"S0", "k", std::nullopt},   {"s1000", "K", std::nullopt}, {"s1", "K", "1"},
-        {"S999", "k", "999"},        {"s1001", "k", "1001"},        {"S1999", "K2", "x"},
-        {"s5", "k", std::nullopt},   {"S5", "k2", "x"},             {"S7", "NEW", "n"},
-        {"S7", "k", "7"},
+        {"S0", "k", std::nullopt}, {"s1000", "K", std::nullopt},
+        {"s1", "K", "1"},          {"S999", "k", "999"},
+        {"s1001", "k", "1001"},    {"S1999", "K2", "x"},
+        {"s5", "k", std::nullopt}, {"S5", "k2", "x"},
+        {"S7", "NEW", "n"},        {"S7", "k", "7"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ini.Value(c.section, c.key), c.value) << c.section << "/" << c.key;

@@ -89,7 +89,8 @@ TEST(TextHelpers, OneLineTextBlanksEveryControlCharacter)
 TEST(TextHelpers, PagesKeepCharactersOutsideLatin1AsReferences)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"°C and é", "\xB0""C and \xE9"},
+        {"°C and é", "\xB0"
+                     "C and \xE9"},
         {"€", "&#x20AC;"},
         {"日本", "&#x65E5;&#x672C;"},
         {"Ψυκτικό", "&#x3A8;&#x3C5;&#x3BA;&#x3C4;&#x3B9;&#x3BA;&#x3CC;"},

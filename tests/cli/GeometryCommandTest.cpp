@@ -68,9 +68,10 @@ TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
     // A tube code the maker has no pattern for is refused, not swapped for another pattern.
     const ProgramRun tube = Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 999 2>&1");
     EXPECT_EQ(tube.rc, 1);
-    EXPECT_NE(tube.out.find("--tube 999: the maker \"typical\" has no pattern of that tube size code (it has 3, "
-                            "4, 5)"),
-              std::string::npos)
+    EXPECT_NE(
+        tube.out.find("--tube 999: the maker \"typical\" has no pattern of that tube size code (it has 3, "
+                      "4, 5)"),
+        std::string::npos)
         << tube.out;
     EXPECT_EQ(Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 105 >/dev/null").rc, 0); // 100 + the code
 

@@ -13,10 +13,10 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zmk {
 
@@ -158,7 +158,7 @@ TEST_F(ProjectCommands, SolveRefusesWhatIsNoProjectAndNeverWritesOverIt)
     fs::create_symlink("/dev/zero", dir_ / "z.zmx");
     fs::create_symlink(dir_ / "loop2.zmx", dir_ / "loop1.zmx");
     fs::create_symlink(dir_ / "loop1.zmx", dir_ / "loop2.zmx");
-    { std::ofstream(dir_ / "big.zmx"); }
+    std::ofstream(dir_ / "big.zmx").close();
     fs::resize_file(dir_ / "big.zmx", 200u << 20);
     struct Case
     {

@@ -65,7 +65,8 @@ TEST(ReportPage, PagesDeclareTheirEncodingOnce)
     const std::pair<std::string, std::string> cases[] = {
         {"<html>\r\n<head>\r\n<title>€</title>\r\n</head>\r\n",
          "<html>\r\n<head>\r\n<meta charset=\"iso-8859-1\">\r\n<title>&#x20AC;</title>\r\n</head>\r\n"},
-        {"<HTML>\r\n<HEAD>\r\n</HEAD>\r\n", "<HTML>\r\n<HEAD>\r\n<meta charset=\"iso-8859-1\">\r\n</HEAD>\r\n"},
+        {"<HTML>\r\n<HEAD>\r\n</HEAD>\r\n",
+         "<HTML>\r\n<HEAD>\r\n<meta charset=\"iso-8859-1\">\r\n</HEAD>\r\n"},
         // A page that declares its own encoding, or has no head line of its own, is left alone.
         {"<head>\r\n<meta charset=\"utf-8\">\r\n", "<head>\r\n<meta charset=\"utf-8\">\r\n"},
         {"<html><head><title>x</title></head>\r\n", "<html><head><title>x</title></head>\r\n"},
@@ -82,10 +83,11 @@ TEST(ReportPage, PagesDeclareTheirEncodingOnce)
     page.AddLines({"<html>", "<head>", "<title>Thermal Summary</title>", "</head>", "<body>",
                    "<p>" + HtmlEscape("Ψυκτικό 日本 €") + "</p>", "</body>", "</html>"});
     page.SavePage(dir / "page.htm");
-    EXPECT_EQ(readAll(dir / "page.htm"),
-              "<html>\r\n<head>\r\n<meta charset=\"iso-8859-1\">\r\n<title>Thermal Summary</title>\r\n</head>\r\n"
-              "<body>\r\n<p>&#x3A8;&#x3C5;&#x3BA;&#x3C4;&#x3B9;&#x3BA;&#x3CC; &#x65E5;&#x672C; &#x20AC;</p>\r\n"
-              "</body>\r\n</html>\r\n");
+    EXPECT_EQ(
+        readAll(dir / "page.htm"),
+        "<html>\r\n<head>\r\n<meta charset=\"iso-8859-1\">\r\n<title>Thermal Summary</title>\r\n</head>\r\n"
+        "<body>\r\n<p>&#x3A8;&#x3C5;&#x3BA;&#x3C4;&#x3B9;&#x3BA;&#x3CC; &#x65E5;&#x672C; &#x20AC;</p>\r\n"
+        "</body>\r\n</html>\r\n");
 }
 
 TEST(ReportPage, SaveIntoMissingFolderFailsWithFileName)
