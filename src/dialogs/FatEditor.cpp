@@ -163,7 +163,13 @@ std::function<void()> JobGeometryCallback(TCoilJob& job)
     return [&job] {
         if (TLiquidCoil* coil = job.Coil())
             job.Inputs.edFaceVelocity.Value = coil->Vf;
-        job.GeometryChanged();
+        try {
+            job.GeometryChanged();
+        } catch (...) {
+            // The coil's results are those of a failed pass: the job is not solved.
+            job.SetSolved(false);
+            throw;
+        }
     };
 }
 
@@ -363,8 +369,8 @@ void TFatEditor::Activate()
     TSaved saved;
     saved.Rec = coil_->Geometry->Rec;
     saved.Va = coil_->Va;
-    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState)
-        saved.Velocity = lc->LiquidState->vw;
+    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && lc->LiquidState->Liquid)
+        saved.MassFlow = lc->LiquidState->GetMassFlow();
     snapshot_.Take(saved);
     ShowGeometry();
     ShowSummary();
@@ -386,12 +392,12 @@ void TFatEditor::Cancel()
     TSaved saved;
     snapshot_.PutBack(saved);
     coil_->SetModelRecord(saved.Rec);
-    // The tube data (wall, and the liquid's flow area) follow the record before the velocity is
-    // put back, or the liquid flow would come from the flow area of the cancelled circuits.
+    // The tube data (wall, and the liquid's flow area) follow the record, so that the liquid
+    // flow put back gives the tube velocity of the restored circuits.
     coil_->UpdateTubeData();
     coil_->SetAirVolumeFlow(saved.Va);
-    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && saved.Velocity)
-        lc->LiquidState->SetVelocity(*saved.Velocity);
+    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && saved.MassFlow)
+        lc->LiquidState->SetMassFlow(*saved.MassFlow);
     ShowGeometry();
     NotifyGeometry();
 }
@@ -549,17 +555,15 @@ bool TFatEditor::fieldValue(TFmtEdit& field, double& value)
     return true;
 }
 
-void TFatEditor::finHeightLeave()
+void TFatEditor::finHeightLeave(double H)
 {
-    double H;
-    if (!coil_ || !fieldValue(edFinHeight, H))
+    if (!coil_)
         return;
     TFinAndTube& g = *coil_->Geometry;
     const double twoPitches = 2 * g.GetSy();
-    if (H < twoPitches) {
+    if (H < twoPitches)
         H = twoPitches;
-        edFinHeight.SetValue(H);
-    }
+    edFinHeight.SetValue(H);
     const double serpentine = SerpentineTable[static_cast<std::size_t>(std::clamp(g.GetSerp(), 0, 141))].Value;
     coil_->SetFinHeight(H);
     ReapplyAirFlow();
@@ -569,21 +573,21 @@ void TFatEditor::finHeightLeave()
     showSerpentine();
 }
 
-void TFatEditor::finnedLengthLeave()
+void TFatEditor::finnedLengthLeave(double L)
 {
-    double L;
-    if (!coil_ || !fieldValue(edFinnedLength, L))
+    if (!coil_)
         return;
+    edFinnedLength.SetValue(L);
     coil_->SetFinnedLength(L);
     ReapplyAirFlow();
     NotifyGeometry();
 }
 
-void TFatEditor::circuitsLeave()
+void TFatEditor::circuitsLeave(double n)
 {
-    double n;
-    if (!coil_ || !fieldValue(edCircuits, n))
+    if (!coil_)
         return;
+    edCircuits.SetValue(n);
     coil_->SetCircuits(n);
     showSerpentine();
     NotifyGeometry();
@@ -591,14 +595,16 @@ void TFatEditor::circuitsLeave()
 
 void TFatEditor::edFinHeightExit()
 {
-    if (edFinHeight.Modified())
-        finHeightLeave();
+    double H;
+    if (edFinHeight.Modified() && fieldValue(edFinHeight, H))
+        finHeightLeave(H);
 }
 
 void TFatEditor::edFinnedLengthExit()
 {
-    if (edFinnedLength.Modified())
-        finnedLengthLeave();
+    double L;
+    if (edFinnedLength.Modified() && fieldValue(edFinnedLength, L))
+        finnedLengthLeave(L);
 }
 
 void TFatEditor::edRowsExit()
@@ -626,6 +632,7 @@ void TFatEditor::edFinPitchExit()
     double pitch;
     if (!edFinPitch.Modified() || !coil_ || !fieldValue(edFinPitch, pitch))
         return;
+    edFinDensity.SetValue(kMmPerInch / pitch);
     coil_->SetFinDensity(kMmPerInch / pitch);
     edFinPitch.SetValue(kMmPerInch / coil_->GetFinDensity());
     NotifyGeometry();
@@ -633,8 +640,9 @@ void TFatEditor::edFinPitchExit()
 
 void TFatEditor::edCircuitsExit()
 {
-    if (edCircuits.Modified())
-        circuitsLeave();
+    double n;
+    if (edCircuits.Modified() && fieldValue(edCircuits, n))
+        circuitsLeave(n);
 }
 
 void TFatEditor::TubeMaterialChange(int index)
@@ -684,8 +692,7 @@ void TFatEditor::Spin(TFatSpin spin, bool up)
         const auto v = SpinStepped(H, 2 * g.GetSy(), kFatFinHeightField.RangeLo, kFatFinHeightField.RangeHi, up);
         if (!v)
             return;
-        edFinHeight.SetValue(*v);
-        finHeightLeave();
+        finHeightLeave(*v);
         return;
     }
     case TFatSpin::FinnedLength: {
@@ -695,8 +702,7 @@ void TFatEditor::Spin(TFatSpin spin, bool up)
         const auto v = SpinStepped(L, 0.1, kFatFinnedLengthField.RangeLo, kFatFinnedLengthField.RangeHi, up);
         if (!v)
             return;
-        edFinnedLength.SetValue(*v);
-        finnedLengthLeave();
+        finnedLengthLeave(*v);
         return;
     }
     case TFatSpin::Rows: {
@@ -737,8 +743,8 @@ void TFatEditor::Spin(TFatSpin spin, bool up)
         const auto v = SpinFinPitch(pitch, up);
         if (!v)
             return;
+        edFinDensity.SetValue(kMmPerInch / *v);
         coil_->SetFinDensity(kMmPerInch / *v);
-        edFinDensity.SetValue(coil_->GetFinDensity());
         edFinPitch.SetValue(kMmPerInch / coil_->GetFinDensity());
         NotifyGeometry();
         return;
@@ -752,7 +758,7 @@ void TFatEditor::Spin(TFatSpin spin, bool up)
             return;
         edCircuits.SetValue(*v);
         showSerpentine();
-        circuitsLeave();
+        circuitsLeave(*v);
         return;
     }
     }

@@ -159,7 +159,7 @@ public:
     /// "&Accept": commits the focused field (if any); the result is Ok.
     void Accept(TFmtEdit* focused = nullptr);
     /// "&Cancel": the coil is put back as it was at the last activation (definition record, air
-    /// volume flow, tube velocity), shown and reported; the result is Cancel.
+    /// volume flow, liquid flow), shown and reported; the result is Cancel.
     void Cancel();
     /// The dialog closes: the window's place (when given) and the five unit indexes are stored.
     void Close(const TWindowPlace* windowPlace = nullptr);
@@ -246,12 +246,12 @@ private:
     {
         TModelRec Rec;
         double Va = 0;                   // m³/s
-        std::optional<double> Velocity; // tube velocity of a liquid coil, m/s
+        std::optional<double> MassFlow; // liquid mass flow of a liquid coil, kg/s
     };
 
-    void finHeightLeave();
-    void finnedLengthLeave();
-    void circuitsLeave();
+    void finHeightLeave(double H);
+    void finnedLengthLeave(double L);
+    void circuitsLeave(double n);
     void showSerpentine();
     bool fieldValue(TFmtEdit& field, double& value);
     TLiquidCoil* liquidCoil() const;
