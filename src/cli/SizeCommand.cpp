@@ -8,8 +8,12 @@
 // The sized job is written with --save back to the project FILE it came from, or with --save-as
 // OUT to a new project file (the default job as well); either only when the sizing converged.
 //
+// The operations that change rows and fins pick the nearest of their few trials, which may lie
+// far from the target; the duty printed says how near. The area operations fail when the coil's
+// size limits keep them from the target.
+//
 // Exit status: 0 sized; 1 an argument was wrong or the coil could not be rated; 2 the sizing did
-// not converge (its status is printed, nothing is saved).
+// not reach the target (its status or the reason is printed, nothing is saved).
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
@@ -48,6 +52,8 @@ struct SizeOptions : JobOptions
 // The range of the editor's target duty field, kW.
 constexpr double kDutyLo = 0.01;
 constexpr double kDutyHi = 100000;
+// The height walk's lower acceptance: a duty from 98 % of the target on is met.
+constexpr double kHeightBand = 0.98;
 
 std::string statusText(TSolveStatus status)
 {
@@ -133,8 +139,13 @@ void runSize(SizeOptions& options)
     TLiquidCoil& coil = *job.Coil();
 
     TSolveStatus status;
+    std::string shortOf;
     try {
         status = RunAutoSize(coil, *mode, options.keepAirflow, options.duty);
+        // The height walk stops at the largest fin height whatever the duty there; falling short
+        // of the target by more than its own 2 % band is no sized coil.
+        if (status == TSolveStatus::None && *mode == TAutoSize::Height && coil.Qt < kHeightBand * options.duty)
+            shortOf = Format("the largest fin height gives %0.3f kW", coil.Qt);
         // The job takes the sized coil and its air flow, and rates it as the window would.
         job.ShowInputs();
         JobGeometryCallback(job)();
@@ -147,8 +158,8 @@ void runSize(SizeOptions& options)
     else
         printSized(options, *mode, status, job);
 
-    if (status != TSolveStatus::None) {
-        std::cerr << "zemtor: not sized, status " << statusText(status)
+    if (status != TSolveStatus::None || !shortOf.empty()) {
+        std::cerr << "zemtor: not sized, " << (shortOf.empty() ? "status " + statusText(status) : shortOf)
                   << (options.save || !options.saveAs.empty() ? "; not saved" : "") << "\n";
         ProcessCoilMakers().SetNotifier(nullptr);
         throw CLI::RuntimeError(2);

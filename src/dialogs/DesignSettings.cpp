@@ -105,7 +105,9 @@ void TDesignSettings::RestoreDefaults()
     airOn_ = coil_->DesignAirOn;
     edAirOn.SetValue(airOn_);
     edFluidIn.SetValue(coil_->DesignFluidIn);
-    UseFouling = coil_->UseFouling;
+    // The coil's own flag is the remembered one once the dialog has opened on it: the default is
+    // the one every coil is built with.
+    UseFouling = kDefaultUseFouling;
 }
 
 void TDesignSettings::limitField(TFmtEdit& field, double lo, double hi, bool whole, double fallback)

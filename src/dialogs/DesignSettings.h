@@ -49,6 +49,8 @@ inline constexpr double kDesignVfLo = 1, kDesignVfHi = 5;
 inline constexpr double kFluidInLo = -60, kFluidInHi = 250;
 inline constexpr double kDesignRowsLo = 1, kDesignRowsHi = 6;
 inline constexpr double kDesignFinsLo = 8, kDesignFinsHi = 12;
+/// Whether fouling is counted, as every coil is built.
+inline constexpr bool kDefaultUseFouling = true;
 /// The relative humidity a typed dry bulb alone is taken at.
 inline constexpr double kDesignAirOnRh = 0.45;
 
@@ -68,8 +70,8 @@ public:
     /// Opens on a coil: the seven remembered values (the coil's own as defaults) are read into
     /// the fields, then applied to the coil.
     void Open(TCoil& coil);
-    /// "Restore Defaults": the fields take the coil's defaults; nothing is applied until the
-    /// dialog closes.
+    /// "Restore Defaults": the fields take the coil's defaults (fouling counted); nothing is
+    /// applied until the dialog closes.
     void RestoreDefaults();
     /// The file the "More Information..." link opens.
     std::string MoreInformationFile() const { return folder_ + kCircuitNotesFile; }
