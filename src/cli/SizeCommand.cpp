@@ -60,7 +60,8 @@ std::string statusText(TSolveStatus status)
     return SolveStatusName(status);
 }
 
-nlohmann::ordered_json sizedJson(const SizeOptions& options, TAutoSize mode, TSolveStatus status, TCoilJob& job)
+nlohmann::ordered_json sizedJson(const SizeOptions& options, TAutoSize mode, TSolveStatus status,
+                                 TCoilJob& job)
 {
     TLiquidCoil& c = *job.Coil();
     nlohmann::ordered_json j;
@@ -107,9 +108,10 @@ void printSized(const SizeOptions& options, TAutoSize mode, TSolveStatus status,
     row("Air flow", Format("%0.4f m³/s, %0.4f kg/s", c.Va, c.ma));
     row("Face area", Format("%0.4f m² (%0.1f x %0.1f mm)", c.GetAf(), 1000 * c.GetFinHeight(),
                             1000 * c.GetFinnedLength()));
-    row("Rows, fins", Format("%0.4g rows, %0.4g fpi, %0.4g circuits", c.GetRows(), c.GetFinDensity(),
-                             c.GetCircuits()));
-    row("Pressure drops", Format("air %0.1f Pa, liquid %0.2f kPa", c.AirPressureDrop(), c.LiquidPressureDrop()));
+    row("Rows, fins",
+        Format("%0.4g rows, %0.4g fpi, %0.4g circuits", c.GetRows(), c.GetFinDensity(), c.GetCircuits()));
+    row("Pressure drops",
+        Format("air %0.1f Pa, liquid %0.2f kPa", c.AirPressureDrop(), c.LiquidPressureDrop()));
 }
 
 void runSize(SizeOptions& options)
@@ -144,7 +146,8 @@ void runSize(SizeOptions& options)
         status = RunAutoSize(coil, *mode, options.keepAirflow, options.duty);
         // The height walk stops at the largest fin height whatever the duty there; falling short
         // of the target by more than its own 2 % band is no sized coil.
-        if (status == TSolveStatus::None && *mode == TAutoSize::Height && coil.Qt < kHeightBand * options.duty)
+        if (status == TSolveStatus::None && *mode == TAutoSize::Height &&
+            coil.Qt < kHeightBand * options.duty)
             shortOf = Format("the largest fin height gives %0.3f kW", coil.Qt);
         // The job takes the sized coil and its air flow, and rates it as the window would.
         job.ShowInputs();
@@ -177,11 +180,13 @@ void AddSizeCommand(CLI::App& app)
 {
     auto options = std::make_shared<SizeOptions>();
     auto* cmd = app.add_subcommand(
-        "size", "Size the coil of the default job of a kind, or of a project, for a target duty with one of the "
-                "auto-sizing operations, and print the sized coil");
+        "size",
+        "Size the coil of the default job of a kind, or of a project, for a target duty with one of the "
+        "auto-sizing operations, and print the sized coil");
     AddJobOptions(cmd, *options);
-    cmd->add_option("FILE", options->file,
-                    "A project file (.zmx) to open, into a coil of the kind it holds (--kind chooses another)");
+    cmd->add_option(
+        "FILE", options->file,
+        "A project file (.zmx) to open, into a coil of the kind it holds (--kind chooses another)");
     cmd->add_option("--mode", options->mode,
                     "What the sizing changes: face (face area at the design aspect ratio), height (fin "
                     "height), length (finned length), rows, fins (fin density) or rowsfins")
@@ -192,7 +197,8 @@ void AddSizeCommand(CLI::App& app)
                   "velocity)");
     cmd->add_flag("--json", options->json, "Print the sized coil as JSON, in stored units");
     cmd->add_flag("--save", options->save, "Write the sized job back to the project FILE");
-    cmd->add_option("--save-as", options->saveAs, "Write the sized job to this project file")->type_name("OUT");
+    cmd->add_option("--save-as", options->saveAs, "Write the sized job to this project file")
+        ->type_name("OUT");
     cmd->callback([options, cmd] {
         options->kindGiven = cmd->get_option("--kind")->count() > 0;
         runSize(*options);

@@ -73,9 +73,10 @@ int MatchScore(const TCoilMakerRow& row, const TModelRec& rec)
 
 std::string CurrentPatternText(const TModelRec& rec)
 {
-    return Format("%s, %s, %0.4f, %0.4f, %0.2f, %0.2f, %0.4f, %s, %s, %s, %0.3f, %0.3f, %d", rec.Mnf, rec.Model,
-                  1000 * rec.ID, 1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.tf, PatternName(rec.tp),
-                  MaterialAt(rec.Mt, 0).Short, MaterialAt(rec.Mf, 1).Short, rec.fc, rec.ft, rec.cb);
+    return Format("%s, %s, %0.4f, %0.4f, %0.2f, %0.2f, %0.4f, %s, %s, %s, %0.3f, %0.3f, %d", rec.Mnf,
+                  rec.Model, 1000 * rec.ID, 1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.tf,
+                  PatternName(rec.tp), MaterialAt(rec.Mt, 0).Short, MaterialAt(rec.Mf, 1).Short, rec.fc,
+                  rec.ft, rec.cb);
 }
 
 TCoilMaker::TCoilMaker(ISettingsStore& besideProgram, TCoilMakers& catalogue)

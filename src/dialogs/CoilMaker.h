@@ -22,8 +22,9 @@ namespace zmk {
 inline constexpr const char* kCoilMakerTitle = "Coil Maker";
 inline constexpr const char* kCurrentCaption = "Current:";
 inline constexpr const char* kManufacturerCaption = "Manufacturer";
-inline constexpr std::array<const char*, 12> kCoilMakerColumns{
-    "Model", "ID,mm", "OD,mm", "Sx,mm", "Sy,mm", "tFin,mm", "Tube pattern", "Mtube", "Mfin", "AFin", "ATube", "CB"};
+inline constexpr std::array<const char*, 12> kCoilMakerColumns{"Model", "ID,mm",   "OD,mm",        "Sx,mm",
+                                                               "Sy,mm", "tFin,mm", "Tube pattern", "Mtube",
+                                                               "Mfin",  "AFin",    "ATube",        "CB"};
 /// Section of the settings file beside the program that holds the window's place.
 inline constexpr std::string_view kCoilMakerWindow = "CoilMakerForm";
 
@@ -50,7 +51,8 @@ std::string CurrentPatternText(const TModelRec& rec);
 class TCoilMaker
 {
 public:
-    /// Made once: besideProgram is the settings file beside the program (its window place);
+    /// Made once: besideProgram is the settings file beside the program (the store on
+    /// ProgramIniFile(), which keeps the window place);
     /// catalogue gives the makers and their models.
     TCoilMaker(ISettingsStore& besideProgram, TCoilMakers& catalogue);
     TCoilMaker(const TCoilMaker&) = delete;

@@ -14,8 +14,10 @@ namespace zmk {
 
 const TFieldSpec kDesignAspectField{"edAspect", "Aspect Ratio", utNone, "", "", "%0.1f", 0.2, 5.0};
 const TFieldSpec kDesignVfField{"edDesignVf", "Face Velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.2, 5.0};
-const TFieldSpec kDesignAirOnField{"edAirOn", "Inlet Air Temp", utTemperature, "°C", "°C", "%0.1f/%0.1f", 0, 0};
-const TFieldSpec kDesignFluidInField{"edFluidIn", "Inlet Fluid Temp", utTemperature, "°C", "°C", "%0.1f", 0, 0};
+const TFieldSpec kDesignAirOnField{"edAirOn", "Inlet Air Temp", utTemperature, "°C", "°C", "%0.1f/%0.1f", 0,
+                                   0};
+const TFieldSpec kDesignFluidInField{
+    "edFluidIn", "Inlet Fluid Temp", utTemperature, "°C", "°C", "%0.1f", 0, 0};
 const TFieldSpec kDesignRowsField{"edRows", "Rows Deep", utNone, "", "", "%0.1f", 3, 6};
 const TFieldSpec kDesignFinsField{"edFins", "Fin Density", utFinDensity, "fpi", "fpi", "%0.4f", 8, 12};
 
@@ -41,8 +43,8 @@ double Limited(double v, double lo, double hi, bool whole, double fallback)
 
 } // namespace
 
-TDesignSettings::TDesignSettings(ISettingsStore& programSettings, std::string commonDataFolder, INotifier* notifier,
-                                 TEntryErrorFlag* entryError)
+TDesignSettings::TDesignSettings(ISettingsStore& programSettings, std::string commonDataFolder,
+                                 INotifier* notifier, TEntryErrorFlag* entryError)
     : edAspect(Flag(entryError)), edDesignVf(Flag(entryError)), edAirOn(Flag(entryError)),
       edFluidIn(Flag(entryError)), edRows(Flag(entryError)), edFins(Flag(entryError)),
       settings_(programSettings), folder_(std::move(commonDataFolder)), notifier_(notifier),
@@ -78,18 +80,18 @@ void TDesignSettings::Open(TCoil& coil)
     const std::string_view s = kCoilSettingsSection;
     // Values from another program version or edited by hand are held in the limits the fields
     // keep, so the sizing never starts from an aspect ratio or face velocity of 0.
-    edAspect.SetValue(Limited(settings_.ReadFloat(s, "DesignAspect", coil.DefaultAspect), kAspectLo, kAspectHi,
-                              false, coil.DefaultAspect));
+    edAspect.SetValue(Limited(settings_.ReadFloat(s, "DesignAspect", coil.DefaultAspect), kAspectLo,
+                              kAspectHi, false, coil.DefaultAspect));
     edDesignVf.SetValue(Limited(settings_.ReadFloat(s, "DesignVf", coil.DefaultVf), kDesignVfLo, kDesignVfHi,
                                 false, coil.DefaultVf));
-    edRows.SetValue(Limited(settings_.ReadFloat(s, "DesignRows", coil.DefaultRows), kDesignRowsLo, kDesignRowsHi,
-                            true, coil.DefaultRows));
-    edFins.SetValue(Limited(settings_.ReadFloat(s, "DesignFins", coil.DefaultFins), kDesignFinsLo, kDesignFinsHi,
-                            true, coil.DefaultFins));
+    edRows.SetValue(Limited(settings_.ReadFloat(s, "DesignRows", coil.DefaultRows), kDesignRowsLo,
+                            kDesignRowsHi, true, coil.DefaultRows));
+    edFins.SetValue(Limited(settings_.ReadFloat(s, "DesignFins", coil.DefaultFins), kDesignFinsLo,
+                            kDesignFinsHi, true, coil.DefaultFins));
     airOn_ = settings_.ReadString(s, "DesignAirOn", coil.DesignAirOn);
     edAirOn.SetValue(airOn_);
-    edFluidIn.SetValue(Limited(settings_.ReadFloat(s, "DesignFluidIn", coil.DesignFluidIn), kFluidInLo, kFluidInHi,
-                               true, coil.DesignFluidIn));
+    edFluidIn.SetValue(Limited(settings_.ReadFloat(s, "DesignFluidIn", coil.DesignFluidIn), kFluidInLo,
+                               kFluidInHi, true, coil.DesignFluidIn));
     UseFouling = settings_.ReadBool(s, "UseFouling", coil.UseFouling);
     applyToCoil();
 }

@@ -21,7 +21,8 @@ class TCoil;
 
 /// The dialog's title, its pages and its links.
 inline constexpr const char* kDesignSettingsTitle = "Design Settings";
-inline constexpr std::array<const char*, 4> kDesignSettingsPages{"Auto Size", "Typical", "Circuits", "Factors"};
+inline constexpr std::array<const char*, 4> kDesignSettingsPages{"Auto Size", "Typical", "Circuits",
+                                                                 "Factors"};
 inline constexpr const char* kRestoreDefaultsCaption = "Restore Defaults";
 inline constexpr const char* kMoreInformationCaption = "More Information...";
 inline constexpr const char* kIncludeFoulingCaption = "Include fouling factors";
@@ -59,8 +60,8 @@ class TDesignSettings
 public:
     /// Made once: programSettings keeps the values and the window's position; the circuiting
     /// notes are looked for in commonDataFolder (ending with "/").
-    TDesignSettings(ISettingsStore& programSettings, std::string commonDataFolder, INotifier* notifier = nullptr,
-                    TEntryErrorFlag* entryError = nullptr);
+    TDesignSettings(ISettingsStore& programSettings, std::string commonDataFolder,
+                    INotifier* notifier = nullptr, TEntryErrorFlag* entryError = nullptr);
     TDesignSettings(const TDesignSettings&) = delete;
     TDesignSettings& operator=(const TDesignSettings&) = delete;
 

@@ -15,14 +15,17 @@
 namespace zmk {
 
 const TFieldSpec kFatTubeSizeField{"edTubeSize", "Tube Size", utNone, "", "", "%s", 0, 0};
-const TFieldSpec kFatFinHeightField{"edFinHeight", "Fin Height", utLengthPrim, "m", "inch", "%0.2f", 0.0127, 9.144};
+const TFieldSpec kFatFinHeightField{"edFinHeight", "Fin Height", utLengthPrim, "m",
+                                    "inch",        "%0.2f",      0.0127,       9.144};
 const TFieldSpec kFatFinnedLengthField{
     "edFinnedLength", "Finned Length", utLengthMeasure, "m", "mm", "%0.1f", 0.1, 10.0};
 const TFieldSpec kFatRowsField{"edRows", "Rows Deep", utNone, "", "", "%0.1f", 1, 20};
-const TFieldSpec kFatFinDensityField{"edFinDensity", "Fin Density", utFinDensity, "fpi", "fpi", "%0.4f", 0.0001, 30};
+const TFieldSpec kFatFinDensityField{"edFinDensity", "Fin Density", utFinDensity, "fpi",
+                                     "fpi",          "%0.4f",       0.0001,       30};
 const TFieldSpec kFatFinPitchField{"edFinPitch", "Fin Pitch", utLengthSmall, "mm", "mm", "%0.4f", 0.1, 40};
 const TFieldSpec kFatCircuitsField{"edCircuits", "Circuits", utNone, "", "", "%0.1f", 1, 1440};
-const TFieldSpec kFatDesignDutyField{"edDesignDuty", "Target Duty", utDutyPrim, "kW", "kW", "%0.3f", 0.01, 100000};
+const TFieldSpec kFatDesignDutyField{"edDesignDuty", "Target Duty", utDutyPrim, "kW",
+                                     "kW",           "%0.3f",       0.01,       100000};
 
 const std::array<TAutoSizeLabel, 7> kAutoSizeLabels{{
     {"Fin Height", TAutoSize::Height},
@@ -44,10 +47,10 @@ constexpr const char* kOrangeRed = "#ff4500";
 constexpr const char* kIndianRed = "#cd5c5c";
 
 // Where the colour blends of the summary go from black to orange-red.
-constexpr double kVfLo = 2.4, kVfHi = 3.1;     // face velocity, m/s
-constexpr double kAirDpHi = 250;               // air pressure drop, Pa
-constexpr double kLiquidDpHi = 70;             // liquid pressure drop, kPa
-constexpr double kDryCoilShr = 0.999;          // a sensible heat ratio from here on is a dry coil
+constexpr double kVfLo = 2.4, kVfHi = 3.1; // face velocity, m/s
+constexpr double kAirDpHi = 250;           // air pressure drop, Pa
+constexpr double kLiquidDpHi = 70;         // liquid pressure drop, kPa
+constexpr double kDryCoilShr = 0.999;      // a sensible heat ratio from here on is a dry coil
 
 const std::array<std::pair<const char*, TAutoSize>, 6> kModeNames{{
     {"face", TAutoSize::FaceArea},
@@ -301,7 +304,8 @@ std::optional<double> SpinCircuits(double rows, int tubesHigh, double tubeCount,
     return result;
 }
 
-std::string CircuitPictureFile(const std::string& programFolder, double rows, double tubeCount, double circuits)
+std::string CircuitPictureFile(const std::string& programFolder, double rows, double tubeCount,
+                               double circuits)
 {
     const double perCircuit = circuits != 0 ? tubeCount / circuits : 0;
     return programFolder + Format("../Spirello/Images/%0.0fr%0.0ft.png", rows, perCircuit);
@@ -315,8 +319,8 @@ TFatEditor::TFatEditor(ISettingsStore& programSettings, ISettingsStore& besidePr
     : edTubeSize(Flag(entryError)), edFinHeight(Flag(entryError)), edFinnedLength(Flag(entryError)),
       edRows(Flag(entryError)), edFinDensity(Flag(entryError)), edFinPitch(Flag(entryError)),
       edCircuits(Flag(entryError)), edDesignDuty(Flag(entryError)), settings_(programSettings),
-      commonFolder_(std::move(commonDataFolder)), programFolder_(std::move(programFolder)), notifier_(notifier),
-      place_(kFatFormSection), coilMaker_(besideProgram, catalogue),
+      commonFolder_(std::move(commonDataFolder)), programFolder_(std::move(programFolder)),
+      notifier_(notifier), place_(kFatFormSection), coilMaker_(besideProgram, catalogue),
       designSettings_(programSettings, commonFolder_, notifier, entryError)
 {
     const std::string_view s = kFatFormSection;
@@ -496,10 +500,10 @@ void TFatEditor::ShowSummary()
         s.push_back(FormatQuantity("<li>Dry Weight = %s %s</li>", q.hex_mass, false, g.Weight()));
         s.push_back(Format("<li>%d tubes high</li>", g.TubesHigh));
         s.push_back(Format("<li>%0.0f tubes per circuit</li>", tpc));
-        s.push_back(Format("<li style=\"color:%s\">%0.0f unlinked tubes</li>", unlinked > 1 ? kOrangeRed : kBlack,
-                           unlinked));
-        s.push_back(Format("<li style=\"color:%s\">%s side conns.</li>", g.Connections == 1 ? kIndianRed : kBlack,
-                           ConnectionName(g.Connections)));
+        s.push_back(Format("<li style=\"color:%s\">%0.0f unlinked tubes</li>",
+                           unlinked > 1 ? kOrangeRed : kBlack, unlinked));
+        s.push_back(Format("<li style=\"color:%s\">%s side conns.</li>",
+                           g.Connections == 1 ? kIndianRed : kBlack, ConnectionName(g.Connections)));
         s.push_back(Format("<li style=\"color:%s\">Air Vf = %s</li>", BlendColour(c.Vf, kVfLo, kVfHi),
                            text(q.air_v, c.Vf)));
         const double airDp = c.AirPressureDrop();
@@ -509,8 +513,8 @@ void TFatEditor::ShowSummary()
             s.push_back(Format("<li>Vw = %s</li>", text(q.liquid_v, lc->LiquidState->vw)));
             const double liquidDp = lc->LiquidPressureDrop();
             const std::string caption = lc->Liquid ? HtmlEscape(lc->Liquid->Caption) : std::string();
-            s.push_back(Format("<li style=\"color:%s\">%s dP = %s</li>", BlendColour(liquidDp, 0, kLiquidDpHi),
-                               caption, text(q.liquid_dp, liquidDp)));
+            s.push_back(Format("<li style=\"color:%s\">%s dP = %s</li>",
+                               BlendColour(liquidDp, 0, kLiquidDpHi), caption, text(q.liquid_dp, liquidDp)));
         }
         if (status == TSolveStatus::None) {
             s.push_back(Format("<li style=\"color:%s\">Total Duty = %s</li>", BlendColour(c.e, 1, 0),
@@ -531,12 +535,14 @@ void TFatEditor::ShowSummary()
     } catch (const std::exception&) {
         s.push_back("coil not solved...");
         page_ = s;
+        picture_.clear();
         return;
     }
     s.push_back("</ul>");
     s.push_back("</body>");
     s.push_back("</html>");
     page_ = s;
+    picture_.clear();
 }
 
 // ---- fields --------------------------------------------------------------------------------------
@@ -564,7 +570,8 @@ void TFatEditor::finHeightLeave(double H)
     if (H < twoPitches)
         H = twoPitches;
     edFinHeight.SetValue(H);
-    const double serpentine = SerpentineTable[static_cast<std::size_t>(std::clamp(g.GetSerp(), 0, 141))].Value;
+    const double serpentine =
+        SerpentineTable[static_cast<std::size_t>(std::clamp(g.GetSerp(), 0, 141))].Value;
     coil_->SetFinHeight(H);
     ReapplyAirFlow();
     coil_->SetCircuits(serpentine * (g.GetCircuitBasis() == 1 ? coil_->GetRows() : g.TubesHigh));
@@ -689,7 +696,8 @@ void TFatEditor::Spin(TFatSpin spin, bool up)
         double H;
         if (!fieldValue(edFinHeight, H))
             return;
-        const auto v = SpinStepped(H, 2 * g.GetSy(), kFatFinHeightField.RangeLo, kFatFinHeightField.RangeHi, up);
+        const auto v =
+            SpinStepped(H, 2 * g.GetSy(), kFatFinHeightField.RangeLo, kFatFinHeightField.RangeHi, up);
         if (!v)
             return;
         finHeightLeave(*v);
@@ -789,15 +797,18 @@ void TFatEditor::SerpentineLabelClick()
 {
     if (!coil_)
         return;
-    const std::string file =
-        CircuitPictureFile(programFolder_, coil_->GetRows(), coil_->Geometry->TubeCount, coil_->GetCircuits());
+    const std::string file = CircuitPictureFile(programFolder_, coil_->GetRows(), coil_->Geometry->TubeCount,
+                                                coil_->GetCircuits());
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
         page_ = summary_;
+        picture_.clear();
         return;
     }
-    page_ = {"<html>", "<head>", "</head>", "<body>", "<img src=\"" + HtmlEscape(file) + "\" height=\"220\">",
-             "</body>", "</html>"};
+    picture_ = file;
+    page_ = {
+        "<html>",  "<head>", "</head>", "<body>", "<img src=\"" + HtmlEscape(file) + "\" height=\"220\">",
+        "</body>", "</html>"};
 }
 
 void TFatEditor::TubeSizeClick(const std::function<bool(TCoilMaker&)>& showModal)

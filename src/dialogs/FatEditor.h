@@ -119,7 +119,8 @@ std::optional<double> SpinCircuits(double rows, int tubesHigh, double tubeCount,
 
 /// The circuit picture of a coil: "../Spirello/Images/<rows>r<tubes per circuit>t.png" from the
 /// program folder, tubes per circuit 0 without circuits.
-std::string CircuitPictureFile(const std::string& programFolder, double rows, double tubeCount, double circuits);
+std::string CircuitPictureFile(const std::string& programFolder, double rows, double tubeCount,
+                               double circuits);
 
 // ---- the editor -------------------------------------------------------------------------------
 
@@ -218,7 +219,8 @@ public:
     TFmtEdit edCircuits;     ///< "Circuits"
     TFmtEdit edDesignDuty;   ///< "Target Duty"
     /// Unit labels of fin height, finned length, fin density, fin pitch and target duty.
-    TFmtEditLabel lbFinHeightUnits, lbFinnedLengthUnits, lbFinDensityUnits, lbFinPitchUnits, lbDesignDutyUnits;
+    TFmtEditLabel lbFinHeightUnits, lbFinnedLengthUnits, lbFinDensityUnits, lbFinPitchUnits,
+        lbDesignDutyUnits;
 
     /// "Keep entered airflow on auto size".
     bool KeepAirflow = false;
@@ -235,6 +237,8 @@ public:
     const std::vector<std::string>& Summary() const { return summary_; }
     /// The page the HTML view shows: the summary, or the circuit picture.
     const std::vector<std::string>& Page() const { return page_; }
+    /// The circuit picture the page shows; empty while it shows the summary.
+    const std::string& PictureFile() const { return picture_; }
     /// The editor's help page.
     std::string HelpPage() const { return commonFolder_ + kFatHelpFile; }
 
@@ -245,7 +249,7 @@ private:
     struct TSaved
     {
         TModelRec Rec;
-        double Va = 0;                   // m³/s
+        double Va = 0;                  // m³/s
         std::optional<double> MassFlow; // liquid mass flow of a liquid coil, kg/s
     };
 
@@ -272,6 +276,7 @@ private:
     std::string caption_;
     std::vector<std::string> summary_;
     std::vector<std::string> page_;
+    std::string picture_;
     TSolveStatus autoSizeStatus_ = TSolveStatus::None;
     TDialogResult result_ = TDialogResult::None;
 };

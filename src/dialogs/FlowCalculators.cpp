@@ -7,16 +7,24 @@
 
 namespace zmk {
 
-const TFieldSpec kQaiField{"QaiEd", "Inlet Volume Flow", utAirFlowPrim, "m³/s", "m³/s", "%0.3f", 0.001, 100000};
-const TFieldSpec kQaoField{"QaoEd", "Outlet Volume Flow", utAirFlowPrim, "m³/s", "m³/s", "%0.3f", 0.001, 100000};
-const TFieldSpec kAirMassFlowField{"maEd", "Air Mass Flow", utMassFlow, "kg/s", "kg/s", "%0.3f", 0.001, 100000};
-const TFieldSpec kAirVelocityField{"VxEd", "Velocity at Inlet", utVelocity, "m/s", "m/s", "%0.2f", 0.001, 100000};
-const TFieldSpec kAirMassFluxField{"GaEd", "Air Mass Flux", utMassFlux, "kg/m²s", "kg/m²s", "%0.3f", 0.001, 100000};
+const TFieldSpec kQaiField{"QaiEd", "Inlet Volume Flow", utAirFlowPrim, "m³/s", "m³/s", "%0.3f", 0.001,
+                           100000};
+const TFieldSpec kQaoField{"QaoEd", "Outlet Volume Flow", utAirFlowPrim, "m³/s", "m³/s", "%0.3f", 0.001,
+                           100000};
+const TFieldSpec kAirMassFlowField{"maEd", "Air Mass Flow", utMassFlow, "kg/s",
+                                   "kg/s", "%0.3f",         0.001,      100000};
+const TFieldSpec kAirVelocityField{"VxEd", "Velocity at Inlet", utVelocity, "m/s", "m/s", "%0.2f", 0.001,
+                                   100000};
+const TFieldSpec kAirMassFluxField{"GaEd",   "Air Mass Flux", utMassFlux, "kg/m²s",
+                                   "kg/m²s", "%0.3f",         0.001,      100000};
 
 const TFieldSpec kVolFlowField{"edVolflow", "Volume Flow", utWaterFlow, "l/s", "l/s", "%0.3f", 0.01, 100000};
-const TFieldSpec kFluidMassFlowField{"edMassflow", "Mass Flow", utMassFlow, "kg/s", "kg/s", "%0.3f", 0.0001, 100000};
-const TFieldSpec kFluidVelocityField{"edVelocity", "Velocity", utVelocity, "m/s", "m/s", "%0.2f", 0.001, 100000};
-const TFieldSpec kFluidMassFluxField{"edMassFlux", "Mass Flux", utMassFlux, "kg/m²s", "kg/m²s", "%0.3f", 0.001, 100000};
+const TFieldSpec kFluidMassFlowField{"edMassflow", "Mass Flow", utMassFlow, "kg/s",
+                                     "kg/s",       "%0.3f",     0.0001,     100000};
+const TFieldSpec kFluidVelocityField{"edVelocity", "Velocity", utVelocity, "m/s",
+                                     "m/s",        "%0.2f",    0.001,      100000};
+const TFieldSpec kFluidMassFluxField{"edMassFlux", "Mass Flux", utMassFlux, "kg/m²s",
+                                     "kg/m²s",     "%0.3f",     0.001,      100000};
 
 namespace {
 
@@ -77,7 +85,8 @@ void TAirflowCalculator::RestoreWindowPlace(TWindowPlace& place, TScreenSize scr
     RestoreWindow(settings_, place_.Name(), place, screen, false, place_.WithSize());
 }
 
-void TAirflowCalculator::Init(double velocity, double massFlow, double outletVolumeFlow, double inletVolumeFlow)
+void TAirflowCalculator::Init(double velocity, double massFlow, double outletVolumeFlow,
+                              double inletVolumeFlow)
 {
     result_ = TDialogResult::None;
     Vx_ = velocity;

@@ -140,10 +140,10 @@ public:
 
     /// What the caller reads after Ok: the liquid mass flow, kg/s.
     double MassFlow() const { return m_; }
-    double VolumeFlow() const { return Q_; } ///< l/s
-    double Velocity() const { return v_; }   ///< m/s
-    double MassFlux() const { return G_; }   ///< kg/m²s
-    double Density() const { return rho_; }  ///< kg/m³
+    double VolumeFlow() const { return Q_; }  ///< l/s
+    double Velocity() const { return v_; }    ///< m/s
+    double MassFlux() const { return G_; }    ///< kg/m²s
+    double Density() const { return rho_; }   ///< kg/m³
     double FlowArea() const { return area_; } ///< m²
 
     TFmtEdit edVolflow;  ///< "Volume Flow"

@@ -26,9 +26,9 @@ const std::array<const char*, 11> kFluidGridLines{
     "Conductivity; %0.4g; W/m·K; NPE; 1e-9; 10.0",
 };
 
-const std::array<const char*, 10> kFluidRowUnitKeys{"Units.iTemp", "Units.iPres", "Units.iLiqd", "Units.iATyp",
-                                                    "Units.iAVol", "Units.iUser", "Units.iRo",   "Units.iCp",
-                                                    "Units.iMu",   "Units.iKo"};
+const std::array<const char*, 10> kFluidRowUnitKeys{
+    "Units.iTemp", "Units.iPres", "Units.iLiqd", "Units.iATyp", "Units.iAVol",
+    "Units.iUser", "Units.iRo",   "Units.iCp",   "Units.iMu",   "Units.iKo"};
 
 namespace {
 
@@ -82,8 +82,8 @@ TFluidSpec::TFluidSpec(ISettingsStore& programSettings, INotifier* notifier, TEn
 {
     const std::string_view s = kFluidSpecSection;
     for (int i = 0; i < 3; ++i)
-        ColumnWidths[static_cast<std::size_t>(i)] =
-            settings_.ReadInteger(s, "ColWidths" + std::to_string(i), kFluidColumnWidths[static_cast<std::size_t>(i)]);
+        ColumnWidths[static_cast<std::size_t>(i)] = settings_.ReadInteger(
+            s, "ColWidths" + std::to_string(i), kFluidColumnWidths[static_cast<std::size_t>(i)]);
 
     // The grid from its lines; the heading's three fields are the column captions.
     for (int r = 0; r < kRowCount; ++r) {
@@ -126,8 +126,8 @@ TFluidSpec::TFluidSpec(ISettingsStore& programSettings, INotifier* notifier, TEn
                               format.c_str(),
                               row.Edit->RangeLo(),
                               row.Edit->RangeHi()};
-        const int remembered = settings_.ReadInteger(s, kFluidRowUnitKeys[static_cast<std::size_t>(u.Row - 1)],
-                                                     u.Display);
+        const int remembered =
+            settings_.ReadInteger(s, kFluidRowUnitKeys[static_cast<std::size_t>(u.Row - 1)], u.Display);
         row.Edit->SetUnitsLabel(row.Units.get());
         ConfigureField(*row.Edit, spec, remembered);
         TFmtEdit* edit = row.Edit.get();
@@ -259,9 +259,7 @@ void TFluidSpec::ShowValidRange()
     if (!liquid_)
         return;
     const TFmtEdit& t = *Row(frTemperature).Edit;
-    const auto shown = [&t](double v) {
-        return Format(t.FormatStr(), ToDisplay(t.Offset(), t.Factor(), v));
-    };
+    const auto shown = [&t](double v) { return Format(t.FormatStr(), ToDisplay(t.Offset(), t.Factor(), v)); };
     status_ = Format("Valid range = [%s .. %s] %s", shown(liquid_->TMin), shown(liquid_->TMax),
                      Row(frTemperature).Units->Caption());
     statusColour_ = liquid_->TMin <= liquid_->t && liquid_->t <= liquid_->TMax ? kTeal : kMaroon;
@@ -276,8 +274,8 @@ void TFluidSpec::fillFromLiquid()
               l.AdditiveVolume, l.UserProps ? 1.0 : 0.0, l.ro, l.Cp, l.mu, l.Ko});
     SetUserMode(l.UserProps);
     FillRows({l.t, l.Pf, static_cast<double>(l.LiquidSpec), static_cast<double>(l.WaterAdditive),
-              l.AdditiveVolume, l.UserProps ? 1.0 : 0.0, l.UserProps ? l.UserRo : l.ro, l.UserProps ? l.UserCp : l.Cp,
-              l.UserProps ? l.UserMu : l.mu, l.UserProps ? l.UserKo : l.Ko});
+              l.AdditiveVolume, l.UserProps ? 1.0 : 0.0, l.UserProps ? l.UserRo : l.ro,
+              l.UserProps ? l.UserCp : l.Cp, l.UserProps ? l.UserMu : l.mu, l.UserProps ? l.UserKo : l.Ko});
     ApplyAdditiveRules();
     ApplyPressureRule();
     ShowValidRange();
@@ -289,8 +287,8 @@ void TFluidSpec::Activate()
     if (!liquid_)
         return;
     const TLiquid& l = *liquid_;
-    snapshot_.Take({l.t, l.Pf, l.LiquidSpec, l.WaterAdditive, l.AdditiveVolume, l.UserProps, l.UserRo, l.UserCp,
-                    l.UserMu, l.UserKo});
+    snapshot_.Take({l.t, l.Pf, l.LiquidSpec, l.WaterAdditive, l.AdditiveVolume, l.UserProps, l.UserRo,
+                    l.UserCp, l.UserMu, l.UserKo});
     fillFromLiquid();
 }
 

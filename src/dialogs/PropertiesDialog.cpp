@@ -24,17 +24,17 @@ std::string LongDateText(TDate date)
 {
     static constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                       "Thursday", "Friday", "Saturday"};
-    static constexpr std::array<const char*, 12> kMonths{"January", "February", "March",     "April",
-                                                         "May",     "June",     "July",      "August",
-                                                         "September", "October", "November", "December"};
+    static constexpr std::array<const char*, 12> kMonths{"January",   "February", "March",    "April",
+                                                         "May",       "June",     "July",     "August",
+                                                         "September", "October",  "November", "December"};
     if (!IsValidDate(date.year, date.month, date.day))
         return {};
     const std::chrono::year_month_day ymd{std::chrono::year(date.year),
                                           std::chrono::month(static_cast<unsigned>(date.month)),
                                           std::chrono::day(static_cast<unsigned>(date.day))};
     const std::chrono::weekday wd{std::chrono::sys_days(ymd)};
-    return Format("%s, %d %s %d", kDays[wd.c_encoding()], date.day, kMonths[static_cast<std::size_t>(date.month - 1)],
-                  date.year);
+    return Format("%s, %d %s %d", kDays[wd.c_encoding()], date.day,
+                  kMonths[static_cast<std::size_t>(date.month - 1)], date.year);
 }
 
 TPropertiesDialog::TPropertiesDialog(TProjectProperties& properties, ISettingsStore& programSettings)

@@ -39,8 +39,8 @@ TEST_F(SizeCommand, AreaOperationsMeetTheTarget)
     for (const char* mode : {"face", "length", "height"}) {
         SCOPED_TRACE(mode);
         const double target = 1.15 * base["Qt"].get<double>();
-        const nlohmann::json kept =
-            Json(std::string("size --mode ") + mode + " --duty " + std::to_string(target) + " --keep-airflow --json");
+        const nlohmann::json kept = Json(std::string("size --mode ") + mode + " --duty " +
+                                         std::to_string(target) + " --keep-airflow --json");
         EXPECT_EQ(kept["Status"], "None");
         EXPECT_EQ(kept["mode"], mode);
         EXPECT_TRUE(kept["solved"].get<bool>());
@@ -100,8 +100,8 @@ TEST_F(SizeCommand, ATargetBeyondTheSizeLimitsIsNotSizedAndNotSaved)
     const std::string file = test::ReadFileBytes(dir_ / "c.zmx");
     for (const char* mode : {"length", "height", "face"}) {
         SCOPED_TRACE(mode);
-        const Result run =
-            Zemtor(std::string("size c.zmx --mode ") + mode + " --duty 5000 --keep-airflow --save --save-as x.zmx");
+        const Result run = Zemtor(std::string("size c.zmx --mode ") + mode +
+                                  " --duty 5000 --keep-airflow --save --save-as x.zmx");
         EXPECT_EQ(run.rc, 2);
         EXPECT_NE(run.err.find("not sized"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("not saved"), std::string::npos) << run.err;

@@ -116,11 +116,13 @@ TEST_F(CoilMakerTest, BestMatchScoring)
         {"tube factor", [](TModelRec& r) { r.ft = 1.1; }, 7},
         {"tube material", [](TModelRec& r) { r.Mt = 7; }, 8},
         {"fin material", [](TModelRec& r) { r.Mf = 0; }, 8},
-        {"nothing but the pattern", [](TModelRec& r) {
+        {"nothing but the pattern",
+         [](TModelRec& r) {
              r.Model = "X";
              r.fc = r.ft = 2;
              r.Mt = r.Mf = 2;
-         }, 0},
+         },
+         0},
         {"outside diameter within 0.001 mm", [](TModelRec& r) { r.OD += 0.0000009; }, 9},
         {"outside diameter", [](TModelRec& r) { r.OD += 0.000002; }, -1},
         {"row pitch", [](TModelRec& r) { r.Sx = 0.034; }, -1},
@@ -145,26 +147,32 @@ TEST_F(CoilMakerTest, ActivationSelectsTheBestRow)
         int row;
     } cases[] = {
         {"model A", [](TModelRec&) {}, 0},
-        {"model B's factors and fins", [](TModelRec& r) {
+        {"model B's factors and fins",
+         [](TModelRec& r) {
              r.Model = "B";
              r.fc = 1.2;
              r.Mf = 0;
-         }, 1},
+         },
+         1},
         // Equal scores (A: factors and materials, 6; B: name, tube factor and tube, 6): the later
         // row wins.
         {"B's name on A's pattern", [](TModelRec& r) { r.Model = "B"; }, 1},
-        {"neither name, B's fin factor", [](TModelRec& r) {
+        {"neither name, B's fin factor",
+         [](TModelRec& r) {
              r.Model = "X";
              r.fc = 1.2;
-         }, 1},
-        {"the in-line pattern", [](TModelRec& r) {
+         },
+         1},
+        {"the in-line pattern",
+         [](TModelRec& r) {
              r.Model = "X";
              r.ID = 0.0150622;
              r.OD = 0.015875;
              r.Sx = r.Sy = 0.0381;
              r.tf = 0.0002032;
              r.tp = 1;
-         }, 2},
+         },
+         2},
         {"no pattern of the maker", [](TModelRec& r) { r.Sy = 0.05; }, 0},
     };
     for (const auto& c : cases) {

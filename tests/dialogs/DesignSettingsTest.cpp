@@ -46,18 +46,18 @@ TEST_F(DesignSettingsTest, LeavingAFieldLimitsAndRoundsIt)
         const char* typed;
         const char* shown;
     } cases[] = {
-        {&TDesignSettings::edAspect, "0.3", "0.5"},     // entry range 0.2..5, then held at 0.5
-        {&TDesignSettings::edAspect, "0.1", "0.5"},     // below the entry range
-        {&TDesignSettings::edAspect, "1.75", "1.8"},    // shown with one decimal
-        {&TDesignSettings::edDesignVf, "0.5", "1.00"},  // held at 1 m/s
+        {&TDesignSettings::edAspect, "0.3", "0.5"},    // entry range 0.2..5, then held at 0.5
+        {&TDesignSettings::edAspect, "0.1", "0.5"},    // below the entry range
+        {&TDesignSettings::edAspect, "1.75", "1.8"},   // shown with one decimal
+        {&TDesignSettings::edDesignVf, "0.5", "1.00"}, // held at 1 m/s
         {&TDesignSettings::edDesignVf, "9", "5.00"},
-        {&TDesignSettings::edFluidIn, "6.6", "7.0"},    // whole degrees
-        {&TDesignSettings::edFluidIn, "6.5", "6.0"},    // halves to even
-        {&TDesignSettings::edFluidIn, "300", "250.0"},  // held at 250 °C
+        {&TDesignSettings::edFluidIn, "6.6", "7.0"},   // whole degrees
+        {&TDesignSettings::edFluidIn, "6.5", "6.0"},   // halves to even
+        {&TDesignSettings::edFluidIn, "300", "250.0"}, // held at 250 °C
         {&TDesignSettings::edFluidIn, "-99", "-60.0"},
         {&TDesignSettings::edRows, "4.5", "4.0"},
         {&TDesignSettings::edRows, "5.5", "6.0"},
-        {&TDesignSettings::edRows, "2", "3.0"},         // entry range 3..6
+        {&TDesignSettings::edRows, "2", "3.0"}, // entry range 3..6
         {&TDesignSettings::edFins, "10.5", "10.0000"},
         {&TDesignSettings::edFins, "11.5", "12.0000"},
         {&TDesignSettings::edFins, "14", "12.0000"},

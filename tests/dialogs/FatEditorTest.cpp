@@ -83,10 +83,19 @@ TEST(FatEditorRules, SpinSequences)
         bool up;
         std::optional<double> rows, fins;
     } steps[] = {
-        {6, true, 8, 8},  {8, false, 6, 6}, {7, true, 8, 8},  {5, true, 6, 6},  {7, false, 6, 6},
-        {10, true, 12, 12}, {11, true, 12, 12}, {10, false, 8, 8}, {9, false, 8, 8},
-        {20, true, std::nullopt, 22}, {1, false, std::nullopt, std::nullopt},
-        {30, true, std::nullopt, std::nullopt}, {2, false, 1, std::nullopt},
+        {6, true, 8, 8},
+        {8, false, 6, 6},
+        {7, true, 8, 8},
+        {5, true, 6, 6},
+        {7, false, 6, 6},
+        {10, true, 12, 12},
+        {11, true, 12, 12},
+        {10, false, 8, 8},
+        {9, false, 8, 8},
+        {20, true, std::nullopt, 22},
+        {1, false, std::nullopt, std::nullopt},
+        {30, true, std::nullopt, std::nullopt},
+        {2, false, 1, std::nullopt},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.from);
@@ -103,8 +112,9 @@ TEST(FatEditorRules, SpinSequences)
         bool up;
         std::optional<double> to;
     } pitches[] = {
-        {2.54, true, 3}, {2.54, false, 2}, {3, false, 2}, {3, true, 4}, {1.1, false, std::nullopt},
-        {1.05, false, std::nullopt}, {1.5, false, 1}, {39.5, true, 40}, {40, true, std::nullopt},
+        {2.54, true, 3}, {2.54, false, 2},           {3, false, 2},
+        {3, true, 4},    {1.1, false, std::nullopt}, {1.05, false, std::nullopt},
+        {1.5, false, 1}, {39.5, true, 40},           {40, true, std::nullopt},
     };
     for (const auto& p : pitches)
         EXPECT_EQ(SpinFinPitch(p.pitch, p.up), p.to) << p.pitch << (p.up ? " up" : " down");
@@ -140,7 +150,7 @@ TEST(FatEditorRules, BlendColours)
         double value, lo, hi;
         const char* colour;
     } cases[] = {
-        {2.4, 2.4, 3.1, "#000000"}, {2.0, 2.4, 3.1, "#000000"}, {3.1, 2.4, 3.1, "#ff4500"},
+        {2.4, 2.4, 3.1, "#000000"}, {2.0, 2.4, 3.1, "#000000"},  {3.1, 2.4, 3.1, "#ff4500"},
         {4.0, 2.4, 3.1, "#ff4500"}, {2.75, 2.4, 3.1, "#602820"}, {125, 0, 250, "#602820"},
         {1.0, 1, 0, "#000000"},     {0.0, 1, 0, "#ff4500"},      {0.5, 1, 0, "#602820"},
     };
@@ -212,7 +222,8 @@ TEST_F(FatEditorTest, ShowsTheCoilInItsRememberedUnits)
     EXPECT_EQ(e->edFinPitch.Text(), "2.5400");
     EXPECT_EQ(e->edCircuits.Text(), "14.0");
     EXPECT_EQ(e->SerpentineLabel(), "1");
-    EXPECT_EQ(e->MaterialNames(), (std::vector<std::string>{"Cu", "Al", "St", "GI", "SS", "Ale", "TI", "Br"}));
+    EXPECT_EQ(e->MaterialNames(),
+              (std::vector<std::string>{"Cu", "Al", "St", "GI", "SS", "Ale", "TI", "Br"}));
     EXPECT_EQ(e->TubeMaterial(), 0);
     EXPECT_EQ(e->FinMaterial(), 1);
     EXPECT_EQ(e->CasingMaterial(), 3);
@@ -365,14 +376,16 @@ TEST_F(FatEditorTest, SummaryOfACoolingCoil)
     const std::vector<std::string>& s = e->Summary();
     ASSERT_GE(s.size(), 9u);
     EXPECT_EQ(std::vector<std::string>(s.begin(), s.begin() + 9),
-              (std::vector<std::string>{"<html>", "<head>", "<style>", "body {font-family:arial;margin:0;padding:0}",
-                                        "ul {font-size:8pt;list-style-type:circle;margin-top:5px}", "</style>",
-                                        "</head>", "<body>", "<ul>"}));
+              (std::vector<std::string>{"<html>", "<head>", "<style>",
+                                        "body {font-family:arial;margin:0;padding:0}",
+                                        "ul {font-size:8pt;list-style-type:circle;margin-top:5px}",
+                                        "</style>", "</head>", "<body>", "<ul>"}));
     EXPECT_EQ(s.back(), "</html>");
     EXPECT_EQ(e->Page(), s);
     EXPECT_EQ(e->Caption(), coil().GetModel()); // the "typical" maker has no designation
     const TCoil& c = coil();
-    EXPECT_EQ(s[9], Format("<li>Face Area = %s</li>", QuantityText(Quantities().hex_area, true, " ", false, c.GetAf())));
+    EXPECT_EQ(s[9], Format("<li>Face Area = %s</li>",
+                           QuantityText(Quantities().hex_area, true, " ", false, c.GetAf())));
     EXPECT_EQ(s[10], "<li>L/H = 2.250</li>");
     EXPECT_EQ(s[13], "<li>14 tubes high</li>");
     EXPECT_EQ(s[14], "<li>4 tubes per circuit</li>");
@@ -382,8 +395,7 @@ TEST_F(FatEditorTest, SummaryOfACoolingCoil)
                             QuantityText(Quantities().air_v, true, "\t", false, c.Vf)));
     EXPECT_NE(LineStarting(s, "<li>Vw = ").find("\tm/s"), std::string::npos);
     EXPECT_NE(LineContaining(s, "Water dP = ").find("\tkPa</li>"), std::string::npos);
-    EXPECT_NE(LineStarting(s, Format("<li style=\"color:%s\">Total Duty = ", BlendColour(c.e, 1, 0))),
-              "");
+    EXPECT_NE(LineStarting(s, Format("<li style=\"color:%s\">Total Duty = ", BlendColour(c.e, 1, 0))), "");
     // The default cooling coil dehumidifies: sensible duty and SHR, coloured by the bypass factor.
     ASSERT_LT(c.Qs / c.Qt, 0.999);
     const std::string colour = BlendColour(c.BypassFactor, 0, 1);
@@ -457,14 +469,20 @@ TEST_F(FatEditorTest, CircuitPictureWhenInstalled)
     std::filesystem::create_directories(dir / "ZMK");
     e->SerpentineLabelClick();
     EXPECT_EQ(e->Page(), e->Summary()); // not installed: the summary stays
+    EXPECT_EQ(e->PictureFile(), "");
     const std::string file = CircuitPictureFile((dir / "ZMK/").string(), 4, 56, 14);
     EXPECT_EQ(file, (dir / "ZMK/../Spirello/Images/4r4t.png").string());
     std::filesystem::create_directories(dir / "Spirello/Images");
     std::ofstream(dir / "Spirello/Images/4r4t.png") << "png";
     e->SerpentineLabelClick();
-    EXPECT_EQ(e->Page(), (std::vector<std::string>{"<html>", "<head>", "</head>", "<body>",
-                                                   "<img src=\"" + file + "\" height=\"220\">", "</body>",
-                                                   "</html>"}));
+    EXPECT_EQ(e->Page(),
+              (std::vector<std::string>{"<html>", "<head>", "</head>", "<body>",
+                                        "<img src=\"" + file + "\" height=\"220\">", "</body>", "</html>"}));
+    EXPECT_EQ(e->PictureFile(), file);
+    // Any change shows the summary again.
+    e->Spin(TFatSpin::Rows, true);
+    EXPECT_EQ(e->Page(), e->Summary());
+    EXPECT_EQ(e->PictureFile(), "");
     EXPECT_EQ(CircuitPictureFile("/p/", 4, 56, 0), "/p/../Spirello/Images/4r0t.png");
 }
 
@@ -477,7 +495,8 @@ TEST_F(FatEditorTest, TubeSizeTakesThePatternOnWholeTubePairs)
         dialog.Activate();
         shown = dialog.Record();
         const auto& rows = dialog.Rows();
-        const auto it = std::find_if(rows.begin(), rows.end(), [](const TCoilMakerRow& r) { return r.Caption == "3/8"; });
+        const auto it =
+            std::find_if(rows.begin(), rows.end(), [](const TCoilMakerRow& r) { return r.Caption == "3/8"; });
         if (it == rows.end())
             return false;
         dialog.SelectRow(static_cast<int>(it - rows.begin()));

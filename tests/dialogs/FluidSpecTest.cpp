@@ -43,9 +43,9 @@ protected:
 TEST_F(FluidSpecTest, GridIsBuiltFromItsLines)
 {
     auto d = Make(water);
-    const char* properties[] = {"Property",        "Temperature",  "Pressure",      "Fluid type",
-                                "Additive",        "Additive Volume", "User Defined", "Density",
-                                "Specific Heat",   "Dynamic viscosity", "Conductivity"};
+    const char* properties[] = {"Property",      "Temperature",       "Pressure",     "Fluid type",
+                                "Additive",      "Additive Volume",   "User Defined", "Density",
+                                "Specific Heat", "Dynamic viscosity", "Conductivity"};
     const char* units[] = {"Units", "°C", "Bar", "", "", "%", "", "kg/m³", "kJ/kg·K", "cP", "W/m·K"};
     for (int r = 0; r < TFluidSpec::kRowCount; ++r) {
         EXPECT_EQ(d->CellText(r, 0), properties[r]) << r;
