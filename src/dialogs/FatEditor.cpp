@@ -373,8 +373,10 @@ void TFatEditor::Activate()
     TSaved saved;
     saved.Rec = coil_->Geometry->Rec;
     saved.Va = coil_->Va;
-    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && lc->LiquidState->Liquid)
-        saved.MassFlow = lc->LiquidState->GetMassFlow();
+    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && lc->LiquidState->Liquid) {
+        const TLiquidState& state = *lc->LiquidState;
+        saved.Liquid = TSavedLiquid{state.GetMassFlow(), state.GetLeavingTemp(), state.designdt, state.ctrl};
+    }
     snapshot_.Take(saved);
     ShowGeometry();
     ShowSummary();
@@ -400,8 +402,18 @@ void TFatEditor::Cancel()
     // flow put back gives the tube velocity of the restored circuits.
     coil_->UpdateTubeData();
     coil_->SetAirVolumeFlow(saved.Va);
-    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && saved.MassFlow)
-        lc->LiquidState->SetMassFlow(*saved.MassFlow);
+    // A sizing run also set the liquid side up for its duty (control, temperature change,
+    // leaving temperature and flow): that goes back too.
+    if (TLiquidCoil* lc = liquidCoil(); lc && lc->LiquidState && saved.Liquid) {
+        TLiquidState& state = *lc->LiquidState;
+        state.ctrl = saved.Liquid->Control;
+        state.designdt = saved.Liquid->TemperatureChange;
+        try {
+            state.SetLeavingTemp(saved.Liquid->LeavingTemp);
+        } catch (const ZmkError&) {
+        }
+        state.SetMassFlow(saved.Liquid->MassFlow);
+    }
     ShowGeometry();
     NotifyGeometry();
 }

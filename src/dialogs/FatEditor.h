@@ -16,6 +16,7 @@
 #include "units/FmtEdit.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -160,7 +161,8 @@ public:
     /// "&Accept": commits the focused field (if any); the result is Ok.
     void Accept(TFmtEdit* focused = nullptr);
     /// "&Cancel": the coil is put back as it was at the last activation (definition record, air
-    /// volume flow, liquid flow), shown and reported; the result is Cancel.
+    /// volume flow, and the liquid's flow, leaving temperature and control, which a sizing run
+    /// sets up for its duty), shown and reported; the result is Cancel.
     void Cancel();
     /// The dialog closes: the window's place (when given) and the five unit indexes are stored.
     void Close(const TWindowPlace* windowPlace = nullptr);
@@ -246,11 +248,18 @@ public:
     TDesignSettings& DesignSettings() { return designSettings_; }
 
 private:
+    struct TSavedLiquid
+    {
+        double MassFlow = 0;          // kg/s
+        double LeavingTemp = 0;       // °C
+        double TemperatureChange = 0; // K
+        std::uint8_t Control = 0;     // wcTemp or wcFlow
+    };
     struct TSaved
     {
         TModelRec Rec;
-        double Va = 0;                  // m³/s
-        std::optional<double> MassFlow; // liquid mass flow of a liquid coil, kg/s
+        double Va = 0;                     // m³/s
+        std::optional<TSavedLiquid> Liquid; // the liquid side of a liquid coil
     };
 
     void finHeightLeave(double H);

@@ -202,7 +202,7 @@ void TFluidSpec::FillRows(const std::vector<double>& values)
     for (int r = 1; r < kRowCount; ++r) {
         const double v = values[static_cast<std::size_t>(r - 1)];
         if (Row(r).IsChoice)
-            setChoice(r, std::isfinite(v) ? static_cast<int>(v) : 0);
+            setChoice(r, std::isfinite(v) ? static_cast<int>(std::clamp(v, -1.0, 1000.0)) : 0);
         else
             setNumber(r, v);
     }

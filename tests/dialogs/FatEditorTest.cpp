@@ -463,6 +463,30 @@ TEST_F(FatEditorTest, SizingLabelsSizeTheCoilForTheTargetDuty)
     EXPECT_DOUBLE_EQ(coil().GetFinnedLength(), before.fLength);
 }
 
+TEST_F(FatEditorTest, CancelAfterASizingPutsTheLiquidSideBack)
+{
+    TLiquidState& state = *coil().LiquidState;
+    state.ctrl = wcTemp;
+    state.designdt = 4.5;
+    coil().SetCircuits(9);
+    auto e = Make();
+    const double m = state.GetMassFlow();
+    const double circuits = coil().GetCircuits();
+    e->SetTargetDuty(1.3 * coil().Qt);
+    e->AutoSizeClick(TAutoSize::Length);
+    // The sizing sets the liquid side up for its duty: flow control, 6 K, its own circuits.
+    ASSERT_EQ(state.ctrl, wcFlow);
+    ASSERT_NE(coil().GetCircuits(), circuits);
+    e->Cancel();
+    EXPECT_EQ(state.ctrl, wcTemp);
+    EXPECT_DOUBLE_EQ(state.designdt, 4.5);
+    EXPECT_DOUBLE_EQ(coil().GetCircuits(), circuits);
+    EXPECT_DOUBLE_EQ(coil().GetFinnedLength(), 1.2);
+    // The job solves the coil again at the close of the Cancel, moving the flow by the fixed
+    // temperature change; it starts from the flow that was.
+    EXPECT_NEAR(state.GetMassFlow(), m, 1e-3 * m);
+}
+
 TEST_F(FatEditorTest, CircuitPictureWhenInstalled)
 {
     auto e = Make();
