@@ -387,12 +387,23 @@ TEST_F(FatEditorTest, SummaryOfACoolingCoil)
     EXPECT_EQ(s[9], Format("<li>Face Area = %s</li>",
                            QuantityText(Quantities().hex_area, true, " ", false, c.GetAf())));
     EXPECT_EQ(s[10], "<li>L/H = 2.250</li>");
+    EXPECT_EQ(s[11], FormatQuantity("<li>Ao = %s %s</li>", Quantities().hex_area, false, c.Ao));
+    EXPECT_EQ(s[12], FormatQuantity("<li>Dry Weight = %s %s</li>", Quantities().hex_mass, false,
+                                    coil().Geometry->Weight()));
     EXPECT_EQ(s[13], "<li>14 tubes high</li>");
     EXPECT_EQ(s[14], "<li>4 tubes per circuit</li>");
     EXPECT_EQ(s[15], "<li style=\"color:#000000\">0 unlinked tubes</li>");
     EXPECT_EQ(s[16], "<li style=\"color:#000000\">Same side conns.</li>");
     EXPECT_EQ(s[17], Format("<li style=\"color:%s\">Air Vf = %s</li>", BlendColour(c.Vf, 2.4, 3.1),
                             QuantityText(Quantities().air_v, true, "\t", false, c.Vf)));
+    EXPECT_EQ(s[18],
+              Format("<li style=\"color:%s\">Air dP = %s</li>", BlendColour(c.AirPressureDrop(), 0, 250),
+                     QuantityText(Quantities().air_dp, true, "\t", false, c.AirPressureDrop())));
+    EXPECT_EQ(s[19], Format("<li>Vw = %s</li>",
+                            QuantityText(Quantities().liquid_v, true, "\t", false, coil().LiquidState->vw)));
+    EXPECT_EQ(s[20], Format("<li style=\"color:%s\">%s dP = %s</li>",
+                            BlendColour(c.LiquidPressureDrop(), 0, 70), coil().Liquid->Caption,
+                            QuantityText(Quantities().liquid_dp, true, "\t", false, c.LiquidPressureDrop())));
     EXPECT_NE(LineStarting(s, "<li>Vw = ").find("\tm/s"), std::string::npos);
     EXPECT_NE(LineContaining(s, "Water dP = ").find("\tkPa</li>"), std::string::npos);
     EXPECT_NE(LineStarting(s, Format("<li style=\"color:%s\">Total Duty = ", BlendColour(c.e, 1, 0))), "");
