@@ -242,8 +242,10 @@ int TCoilJob::solveCoil()
 {
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
     try {
         const TSolveStatus status = coil_->Solve();
+        lastReason_ = coil_->Reason;
         requireFinite(coil_->Qt, "TCoilJob.Solve");
         requireFinite(airOut_.db, "TCoilJob.Solve");
         requireFinite(airOut_.w, "TCoilJob.Solve");
@@ -263,6 +265,7 @@ void TCoilJob::BuildCoil()
     Inputs.CoilKindLabel = UpperCase(KindCode);
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
 
     const TStartValues& sv = StartValues;
     const std::optional<std::string> kind = CanonicalCoilKind(KindCode);
@@ -653,8 +656,13 @@ void TCoilJob::ActionSolveExecute()
     }
     try {
         ApplyInputs();
+        if (const std::string why = EnteringAirProblem(airIn_); !why.empty())
+            message(why);
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
+        // Applying the inputs can fail too, before any solve ran: no earlier status stands.
+        lastStatus_ = -1;
+        lastReason_.clear();
         // An input out of all reason (from a file or the catalogue) is named, rather than the
         // liquid's temperature range blamed for it.
         lastError_ = SolveFaultText(*this, e);

@@ -10,7 +10,8 @@
 // applies over it, and --save writes the rated project back when it solved.
 //
 // Exit status as solve: 0 solved; 1 an error (the solve's, or a page that could not be written);
-// 2 the solve did not converge (the pages are written all the same, marked not solved).
+// 2 the job is not solved: the solve did not converge or its result was refused, with the
+// reason (the pages are written all the same, marked not solved).
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
@@ -192,6 +193,8 @@ void runReport(const ReportOptions& options)
     if (!job.Solved()) {
         std::cerr << "zemtor: not solved, status " << SolveStatusName(static_cast<TSolveStatus>(status))
                   << "\n";
+        if (!job.LastReason().empty() && !notifier.Printed(job.LastReason()))
+            std::cerr << "zemtor: " << job.LastReason() << "\n";
         throw CLI::RuntimeError(2);
     }
 }
