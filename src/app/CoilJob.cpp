@@ -1,6 +1,7 @@
 #include "app/CoilJob.h"
 #include "base/TextHelpers.h"
 
+#include "app/InputFaults.h"
 #include "app/ProjectProperties.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
@@ -241,8 +242,10 @@ int TCoilJob::solveCoil()
 {
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
     try {
         const TSolveStatus status = coil_->Solve();
+        lastReason_ = coil_->Reason;
         requireFinite(coil_->Qt, "TCoilJob.Solve");
         requireFinite(airOut_.db, "TCoilJob.Solve");
         requireFinite(airOut_.w, "TCoilJob.Solve");
@@ -262,6 +265,7 @@ void TCoilJob::BuildCoil()
     Inputs.CoilKindLabel = UpperCase(KindCode);
     lastStatus_ = -1;
     lastError_.clear();
+    lastReason_.clear();
 
     const TStartValues& sv = StartValues;
     const std::optional<std::string> kind = CanonicalCoilKind(KindCode);
@@ -317,7 +321,7 @@ void TCoilJob::BuildCoil()
             coil_->LiquidState->designdt = dt;
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
+        lastError_ = SolveFaultText(*this, e);
         SetSolved(false);
     }
     refreshView();
@@ -660,10 +664,17 @@ void TCoilJob::ActionSolveExecute()
     }
     try {
         ApplyInputs();
+        if (const std::string why = EnteringAirProblem(airIn_); !why.empty())
+            message(why);
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
-        message(kNoSolutionMessage);
+        // Applying the inputs can fail too, before any solve ran: no earlier status stands.
+        lastStatus_ = -1;
+        lastReason_.clear();
+        // An input out of all reason (from a file or the catalogue) is named, rather than the
+        // liquid's temperature range blamed for it.
+        lastError_ = SolveFaultText(*this, e);
+        message(SolveFaultMessage(*this, kNoSolutionMessage));
         // The failed pass has overwritten results, so they are not shown as solved.
         SetSolved(false);
     }
@@ -710,8 +721,8 @@ void TCoilJob::ActionStepByStepExecute()
         if (View)
             View->ShowStepChart(stepChart_);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
-        message(kStepNoSolutionMessage);
+        lastError_ = SolveFaultText(*this, e);
+        message(SolveFaultMessage(*this, kStepNoSolutionMessage));
     }
 }
 

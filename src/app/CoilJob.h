@@ -238,6 +238,9 @@ public:
     int LastSolveStatus() const { return lastStatus_; }
     /// The text of the last error a solve or step simulation raised; empty after a clean run.
     const std::string& LastError() const { return lastError_; }
+    /// Why the last solve the job ran is not solved (the coil's reason, ending in "..."); empty
+    /// when it solved, raised an error or none ran.
+    const std::string& LastReason() const { return lastReason_; }
     /// The chart of the last successful Step by step.
     const TStepChartData& StepChart() const { return stepChart_; }
 
@@ -328,7 +331,8 @@ public:
     void ActionNewExecute();
     /// Solve (F9): applies the inputs, solves, shows the inputs, refreshes the view and the
     /// profile image. An error raised by the solve says "No solution found..." and leaves the job
-    /// not solved, since the failed pass has overwritten results.
+    /// not solved, since the failed pass has overwritten results. Entering air above saturation
+    /// is refused with a message saying so (the fields keep their values).
     void ActionSolveExecute();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
     /// An error says "There is no solution with this data..."; one raised by the solve also
@@ -353,6 +357,7 @@ private:
     bool solved_ = false;
     int lastStatus_ = -1;
     std::string lastError_;
+    std::string lastReason_;
     TStepChartData stepChart_;
 };
 

@@ -60,7 +60,7 @@ Assignment splitAssignment(const std::string& text)
 // Applies the options to a job built for their kind: the liquid, the liquid control and the
 // spray first (they decide which fields may be edited), then the fields in the order given,
 // each typed and left as the user would.
-void applySettings(TCoilJob& job, const JobOptions& options)
+void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped)
 {
     std::vector<Assignment> fields;
     for (const std::string& text : options.sets) {
@@ -102,16 +102,20 @@ void applySettings(TCoilJob& job, const JobOptions& options)
         if (!job.Inputs[*f].Enabled)
             throw std::runtime_error(std::string(info.Name) + " cannot be set under the liquid control '" +
                                      job.Inputs.edLiquidControl + "' (use control=)");
-        if (!job.EnterField(*f, value))
-            std::cerr << "zemtor: " << info.Name << "=" << a.value << " is outside "
-                      << FloatToStr(info.RangeLo) << ".." << FloatToStr(info.RangeHi) << " "
-                      << info.StoredUnit << "; " << FloatToStr(job.Inputs[*f].Value) << " used\n";
+        if (!job.EnterField(*f, value)) {
+            const std::string note = std::string(info.Name) + "=" + a.value + " is outside " +
+                                     FloatToStr(info.RangeLo) + ".." + FloatToStr(info.RangeHi) + " " +
+                                     info.StoredUnit + "; " + FloatToStr(job.Inputs[*f].Value) + " used";
+            std::cerr << "zemtor: " << note << "\n";
+            if (clamped)
+                clamped->push_back(note + ".");
+        }
     }
 }
 
 } // namespace
 
-void BuildJob(TProjectSession& session, const JobOptions& options)
+void BuildJob(TProjectSession& session, const JobOptions& options, std::vector<std::string>* clamped)
 {
     if (!CanonicalCoilKind(options.kind))
         throw std::runtime_error("--kind expects zmk, hwc or cwc, not '" + options.kind + "'");
@@ -120,12 +124,12 @@ void BuildJob(TProjectSession& session, const JobOptions& options)
     } catch (const ZmkError&) {
         throw CLI::RuntimeError(1); // the job has told why
     }
-    applySettings(session.Job(), options);
+    applySettings(session.Job(), options, clamped);
 }
 
-void ApplyJobOptions(TCoilJob& job, const JobOptions& options)
+void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped)
 {
-    applySettings(job, options);
+    applySettings(job, options, clamped);
 }
 
 void AddJobOptions(CLI::App* cmd, JobOptions& options)
@@ -142,8 +146,14 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options)
         ->type_name("NAME=VALUE");
 }
 
+bool PrintingNotifier::Printed(const std::string& text) const
+{
+    return std::find(printed_.begin(), printed_.end(), text) != printed_.end();
+}
+
 void PrintingNotifier::Message(const std::string& text)
 {
+    printed_.push_back(text);
     std::string s = text;
     s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
     std::cerr << s << "\n";

@@ -31,12 +31,15 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options);
 
 /// Builds the default job of the options' kind and applies their inputs: the liquid, the liquid
 /// control and the spray first (they decide which fields may be edited), then the fields in the
-/// order given. Throws std::runtime_error with a message for a wrong kind or input.
-void BuildJob(TProjectSession& session, const JobOptions& options);
+/// order given. Throws std::runtime_error with a message for a wrong kind or input. An input
+/// brought to its field's range is said on standard error and, when `clamped` is given, added
+/// to it as a sentence.
+void BuildJob(TProjectSession& session, const JobOptions& options,
+              std::vector<std::string>* clamped = nullptr);
 
 /// Applies the options' inputs to a job that has a coil, as BuildJob does after building it.
 /// Throws std::runtime_error with a message for a wrong input.
-void ApplyJobOptions(TCoilJob& job, const JobOptions& options);
+void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped = nullptr);
 
 /// Prints every message on standard error, line breaks kept, so that the catalogue's notes
 /// reach the user too.
@@ -44,6 +47,11 @@ class PrintingNotifier : public INotifier
 {
 public:
     void Message(const std::string& text) override;
+    /// Whether this text was printed as a message already.
+    bool Printed(const std::string& text) const;
+
+private:
+    std::vector<std::string> printed_;
 };
 
 } // namespace zmk::cli

@@ -10,7 +10,8 @@
 // applies over it, and --save writes the rated project back when it solved.
 //
 // Exit status as solve: 0 solved; 1 an error (the solve's, or a page that could not be written);
-// 2 the solve did not converge (the pages are written all the same, marked not solved).
+// 2 the job is not solved: the solve did not converge or its result was refused, with the
+// reason (the pages are written all the same, marked not solved).
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
@@ -18,6 +19,7 @@
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/FileIO.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "engine/HeatExchanger.h"
@@ -95,14 +97,22 @@ void copyInstalledFiles(const fs::path& installed, const fs::path& out)
         std::error_code ec;
         if (!fs::is_regular_file(from, ec))
             continue;
-        if (!fs::copy_file(from, out / from.filename(), fs::copy_options::overwrite_existing, ec))
-            throw EReportFileError("zemtor report", "Cannot copy " + from.string() + " to " + out.string() +
-                                                        ": " + ec.message());
+        try {
+            CopyFileAtomically(from, out / from.filename(), kMaxReportAssetSize);
+        } catch (const EFileError& e) {
+            throw EReportFileError("zemtor report", e.what());
+        }
     }
     const fs::path letterhead = FindFileNoCase(installed, reportfiles::Letterhead);
     std::error_code ec;
-    if (fs::is_regular_file(letterhead, ec) && !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec))
-        fs::copy_file(letterhead, out / reportfiles::Letterhead, ec);
+    if (fs::is_regular_file(letterhead, ec) &&
+        !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec)) {
+        try {
+            CopyFileAtomically(letterhead, out / reportfiles::Letterhead, kMaxLetterheadSize);
+        } catch (const EFileError&) {
+            // The pages then carry the default letterhead.
+        }
+    }
 }
 
 void runReport(const ReportOptions& options)
@@ -181,6 +191,8 @@ void runReport(const ReportOptions& options)
     if (!job.Solved()) {
         std::cerr << "zemtor: not solved, status " << SolveStatusName(static_cast<TSolveStatus>(status))
                   << "\n";
+        if (!job.LastReason().empty() && !notifier.Printed(job.LastReason()))
+            std::cerr << "zemtor: " << job.LastReason() << "\n";
         throw CLI::RuntimeError(2);
     }
 }

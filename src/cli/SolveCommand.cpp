@@ -9,9 +9,11 @@
 // With --json each file gives one JSON object on a line of its own, so that a folder of jobs can
 // be rated from a script.
 //
-// Exit status: 0 solved; 1 the solve raised an error (the program's message is printed) or an
-// argument was wrong; 2 the solve ended without converging (its status is printed). With several
-// files, 1 when any file had an error, else 2 when any did not converge.
+// Exit status: 0 solved; 1 the solve raised an error (the program's message is printed), an
+// argument was wrong, or a file was refused (missing, not a regular file, too large, not a
+// project); 2 the solve ended not solved, without converging or with a result the coil refused
+// (its status and reason are printed). With several files, 1 when any file had an error, else 2
+// when any was not solved; each JSON record that did not solve carries its own status as "exit".
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
@@ -56,7 +58,7 @@ std::string fmt(const char* format, double v)
     return Format(format, v);
 }
 
-nlohmann::ordered_json resultJson(TCoilJob& job)
+nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
@@ -67,6 +69,7 @@ nlohmann::ordered_json resultJson(TCoilJob& job)
     j["Maker"] = c.Geometry->Rec.Mnf;
     j["Status"] = SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
     j["solved"] = job.Solved();
+    j["Reason"] = job.LastReason();
     j["Qt"] = c.Qt;
     j["Qs"] = c.Qs;
     j["e"] = c.e;
@@ -115,10 +118,18 @@ nlohmann::ordered_json resultJson(TCoilJob& job)
     liquid["designdt"] = ls.designdt;
     liquid["ctrl"] = ls.ctrl;
     j["Liquid"] = liquid;
+    j["TubeRe"] = c.TubeResult.Re;
+    j["TubeRegime"] = TubeRegimeName(c.TubeResult.Regime);
+    nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+    for (const TResultWarning& w : c.Warnings)
+        warnings.push_back(WarningText(w, true));
+    for (const std::string& note : clamped)
+        warnings.push_back(note);
+    j["warnings"] = warnings;
     return j;
 }
 
-void printSummary(TCoilJob& job)
+void printSummary(TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
@@ -138,6 +149,8 @@ void printSummary(TCoilJob& job)
                     job.Inputs.MaterialLabel + ")");
     row("Solve Status", SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())) +
                             (job.Solved() ? "  Solved..." : "  Not Solved..."));
+    if (!job.LastReason().empty())
+        row("Reason", job.LastReason());
     row("Duty", fmt("%0.3f", c.Qt) + " kW total, " + fmt("%0.3f", c.Qs) + " kW sensible, " +
                     DutyDirectionName(c.AirCooling));
     row("Surface", SurfaceConditionName(c.SurfaceCondition) + ", ADP " + fmt("%0.2f", c.ADP) + " °C");
@@ -166,6 +179,23 @@ void printSummary(TCoilJob& job)
         fmt("%0.4f", c.ConductanceRatio) + ", fouling " + fmt("%0.4f", c.Rf) + " m²·K/kW");
     row("Areas", "face " + fmt("%0.4f", c.GetAf()) + ", outside " + fmt("%0.3f", c.Ao) + ", inside " +
                      fmt("%0.3f", c.Ai) + " m²");
+    if (c.TubeResult.Re > 0)
+        row("Tube flow", "Re " + fmt("%0.0f", c.TubeResult.Re) + ", " + TubeRegimeName(c.TubeResult.Regime));
+    for (const TResultWarning& w : c.Warnings)
+        row("Warning", WarningText(w, true));
+    for (const std::string& note : clamped)
+        row("Warning", note);
+}
+
+// What the command says on standard error about a job that did not solve.
+void reportNotSolved(const TCoilJob& job, const PrintingNotifier& notifier, const std::string& file,
+                     bool saving)
+{
+    std::cerr << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status "
+              << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()))
+              << (saving ? "; not saved" : "") << "\n";
+    if (!job.LastReason().empty() && !notifier.Printed(job.LastReason()))
+        std::cerr << "zemtor: " << job.LastReason() << "\n";
 }
 
 // The exit status of a finished solve: 1 when it raised an error, 2 when it did not converge.
@@ -177,7 +207,7 @@ int solveExit(const TCoilJob& job)
 }
 
 // Rates each project file; returns the combined exit status.
-int solveFiles(const CommandOptions& options, INotifier& notifier)
+int solveFiles(const CommandOptions& options, PrintingNotifier& notifier)
 {
     int worst = 0;
     for (const std::string& file : options.files) {
@@ -188,32 +218,36 @@ int solveFiles(const CommandOptions& options, INotifier& notifier)
             CommandSession session(&notifier, true);
             session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
             TCoilJob& job = session->Job();
-            ApplyJobOptions(job, options);
+            std::vector<std::string> clamped;
+            ApplyJobOptions(job, options, &clamped);
             session->Solve();
             rc = solveExit(job);
             if (rc == 1) {
                 j["error"] = TerminalText(job.LastError());
             } else {
-                j.update(resultJson(job));
+                j.update(resultJson(job, clamped));
                 if (options.save && rc == 0)
                     session->SaveOrThrow(file);
             }
             if (!options.json && rc != 1) {
                 if (options.files.size() > 1)
                     std::cout << file << "\n";
-                printSummary(job);
+                printSummary(job, clamped);
             }
             if (rc == 2)
-                std::cerr << "zemtor: " << file << ": not solved, status "
-                          << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()))
-                          << (options.save ? "; not saved" : "") << "\n";
+                reportNotSolved(job, notifier, file, options.save);
         } catch (const std::exception& e) {
             rc = 1;
             j["error"] = TerminalText(e.what());
             std::cerr << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
         }
-        if (options.json)
+        if (options.json) {
+            // A record that failed carries its own exit status, so a script can tell which files
+            // of a batch were refused, failed or did not converge.
+            if (rc != 0)
+                j["exit"] = rc;
             std::cout << j.dump() << std::endl;
+        }
         worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
     }
     return worst;
@@ -233,19 +267,19 @@ void runSolve(const CommandOptions& options)
     if (options.save)
         throw std::runtime_error("--save needs the project FILE to write back");
     CommandSession session(&notifier, false);
-    BuildJob(*session, options);
+    std::vector<std::string> clamped;
+    BuildJob(*session, options, &clamped);
     TCoilJob& job = session->Job();
     session->Solve();
     const int rc = solveExit(job);
     if (rc == 1)
         throw CLI::RuntimeError(1); // the message is already out
     if (options.json)
-        std::cout << resultJson(job).dump(2) << "\n";
+        std::cout << resultJson(job, clamped).dump(2) << "\n";
     else
-        printSummary(job);
+        printSummary(job, clamped);
     if (rc == 2)
-        std::cerr << "zemtor: not solved, status "
-                  << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())) << "\n";
+        reportNotSolved(job, notifier, "", false);
     if (rc != 0)
         throw CLI::RuntimeError(rc);
 }
@@ -283,8 +317,7 @@ void runStep(const CommandOptions& options)
     }
     const int rc = solveExit(job);
     if (rc == 2)
-        std::cerr << "zemtor: not solved, status "
-                  << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())) << "\n";
+        reportNotSolved(job, notifier, "", false);
     if (rc != 0)
         throw CLI::RuntimeError(rc);
 }

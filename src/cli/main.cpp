@@ -24,6 +24,7 @@ int main(int argc, char** argv)
     zmk::cli::AddNewCommand(app);
     zmk::cli::AddExportPsyCommand(app);
     zmk::cli::AddLocationCommand(app);
+    zmk::cli::AddSizeCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -35,7 +35,24 @@ void TCoil::SetAirMassFlow(double m)
     out.ma = m;
     Va = fc::Div(m, in.rho, "TCoil.SetAirMassFlow");
     Vf = fc::Div(Va, GetAf(), "TCoil.SetAirMassFlow");
-    Ca = fc::Finite(m * in.cp, "TCoil.SetAirMassFlow");
+    // The humid specific heat is per kg of dry air.
+    Ca = fc::Finite(DryAirFlow() * in.cp, "TCoil.SetAirMassFlow");
+}
+
+double TCoil::DryAirFlow() const
+{
+    return ma / (1 + airIn().w);
+}
+
+double TCoil::SensibleAirChange(double Q, double& capacity, const char* where)
+{
+    const TAirState& in = airIn();
+    const double mda = DryAirFlow();
+    const double hOut = in.h - fc::Div(Q, mda, where);
+    const double dT = in.db - psy::DryBulbFromEnthalpy(hOut, in.w);
+    // The mean specific heat over the change; over no change, the one at the entering state.
+    capacity = std::fabs(dT) > 1e-6 ? fc::Div(Q, dT, where) : fc::Finite(mda * in.cp, where);
+    return hOut;
 }
 
 void TCoil::SetAirVolumeFlow(double volumeFlow)
@@ -154,7 +171,7 @@ double TCoil::LeavingVolumeFlow() const
 
 double TCoil::MoistureRemoval() const
 {
-    return (airIn().w - airOut().w) * ma;
+    return (airIn().w - airOut().w) * DryAirFlow();
 }
 
 // ---- Coefficients ----
@@ -305,23 +322,38 @@ void TCoil::finishAreaSizing()
         DutyPerVolFlow = clampTo(Qt / Va, 10, 40);
 }
 
-TSolveStatus TCoil::sizeByArea(double VaGiven, double duty, SizingPath path)
+TSolveStatus TCoil::sizingFailed(const char* why)
 {
-    const char* where = path == SizingPath::FaceArea ? "TCoil.AutoFaceArea" : "TCoil.AutoLength";
+    Status = TSolveStatus::DataError;
+    Reason = why;
+    return Status;
+}
+
+bool TCoil::startSizing(double VaGiven, double duty, const char* where, double& p)
+{
     if (duty < 0.01) {
-        Status = TSolveStatus::DataError;
-        return Status;
+        sizingFailed("A coil can only be sized to a duty of at least 0.01 kW...");
+        return false;
     }
     if (VaGiven > 0)
         SetAirVolumeFlow(VaGiven);
     else
         Va = fc::Div(duty, DutyPerVolFlow, where);
-    const double p = 2 * Geometry->GetSy();
-    const double A0 = fc::Div(Va, DesignVf, where);
+    p = 2 * Geometry->GetSy();
     if (!(p > 0)) {
-        Status = TSolveStatus::DataError;
-        return Status;
+        sizingFailed("The coil's tube pitch gives no height step to size with...");
+        return false;
     }
+    return true;
+}
+
+TSolveStatus TCoil::sizeByArea(double VaGiven, double duty, SizingPath path)
+{
+    const char* where = path == SizingPath::FaceArea ? "TCoil.AutoFaceArea" : "TCoil.AutoLength";
+    double p = 0;
+    if (!startSizing(VaGiven, duty, where, p))
+        return Status;
+    const double A0 = fc::Div(Va, DesignVf, where);
     if (path == SizingPath::FaceArea)
         SetFinHeight((std::trunc(fc::Sqrt(fc::Div(A0, DesignAspect, where), where) / p) + 1) * p);
     PrepareDesign(duty);
@@ -367,8 +399,12 @@ TSolveStatus TCoil::sizeByArea(double VaGiven, double duty, SizingPath path)
             ++passes;
             if (Status != TSolveStatus::None)
                 result = TSolveStatus::DataError;
-            else if (std::fabs(errNew) < 1e-4 || std::fabs(Acur - Anew) < 1e-6)
+            else if (std::fabs(errNew) < 1e-4)
                 result = TSolveStatus::None;
+            else if (std::fabs(Acur - Anew) < 1e-6)
+                // An area that no longer moves while the duty is still off by more than 1 kW is a
+                // size limit reached (the length held in its range), not a sized coil.
+                result = std::fabs(errNew) > 1 ? TSolveStatus::DataError : TSolveStatus::None;
             else if (std::fabs(errCur - errNew) < 1e-9 && std::fabs(errNew) > 1)
                 result = TSolveStatus::DataError;
             else if (passes > 50)
@@ -379,9 +415,13 @@ TSolveStatus TCoil::sizeByArea(double VaGiven, double duty, SizingPath path)
             errCur = errNew;
         }
         Status = result;
+        if (result == TSolveStatus::DataError && Reason.empty())
+            Reason = "No face area gives this duty with these settings...";
+        else if (result == TSolveStatus::CountOut)
+            Reason = "The sizing did not settle within 50 trials...";
         finishAreaSizing();
     } catch (const ZmkError&) {
-        Status = TSolveStatus::DataError;
+        sizingFailed("The coil could not be sized: a trial rating had no solution...");
     }
     return Status;
 }
@@ -399,19 +439,9 @@ TSolveStatus TCoil::AutoLength(double Va, double duty)
 TSolveStatus TCoil::AutoHeight(double VaGiven, double duty)
 {
     static constexpr const char* where = "TCoil.AutoHeight";
-    if (duty < 0.01) {
-        Status = TSolveStatus::DataError;
+    double p = 0;
+    if (!startSizing(VaGiven, duty, where, p))
         return Status;
-    }
-    if (VaGiven > 0)
-        SetAirVolumeFlow(VaGiven);
-    else
-        Va = fc::Div(duty, DutyPerVolFlow, where);
-    const double p = 2 * Geometry->GetSy();
-    if (!(p > 0)) {
-        Status = TSolveStatus::DataError;
-        return Status;
-    }
     const double L = GetFinnedLength();
     const double A0 = fc::Div(Va, DesignVf, where);
     SetFinHeight(fc::Div(A0, L, where));
@@ -445,7 +475,7 @@ TSolveStatus TCoil::AutoHeight(double VaGiven, double duty)
         }
         finishAreaSizing();
     } catch (const ZmkError&) {
-        Status = TSolveStatus::DataError;
+        sizingFailed("The coil could not be sized: a trial rating had no solution...");
     }
     return Status;
 }
@@ -453,10 +483,8 @@ TSolveStatus TCoil::AutoHeight(double VaGiven, double duty)
 TSolveStatus TCoil::searchGrid(double VaGiven, double duty, int startRows, int startFins,
                                const std::vector<int>& rows, const std::vector<int>& fins)
 {
-    if (duty < 0.01) {
-        Status = TSolveStatus::DataError;
-        return Status;
-    }
+    if (duty < 0.01)
+        return sizingFailed("A coil can only be sized to a duty of at least 0.01 kW...");
     applyAirFlow(VaGiven);
     PrepareDesign(duty);
     // A value of 0 leaves that dimension as it is.

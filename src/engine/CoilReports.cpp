@@ -173,7 +173,8 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     TFinAndTube& g = *c.Geometry;
     const double tin = p.ls.GetInletTemp();
     const double tout = p.ls.GetLeavingTemp();
-    const double mcAir = c.ma * p.in.cp;
+    // The air's capacity rate over its actual change, so that the air-side lines balance the duty.
+    const double mcAir = c.Ca;
 
     lines.emplace_back("<pre>");
     lines.emplace_back("<b>Model</b>");
@@ -195,7 +196,7 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     if (cold)
         lines.push_back(FQ("e Qmax = <span class=\"peak\">%s</span> %s", q.hex_duty, c.e * c.Qmax));
     else
-        lines.push_back(FQT("e mC(tfi-tai) = %s", q.hex_duty, (tin - p.in.db) * c.e * c.ma * p.in.cp));
+        lines.push_back(FQT("e mC(tfi-tai) = %s", q.hex_duty, (tin - p.in.db) * c.e * mcAir));
     lines.emplace_back("");
     lines.emplace_back("<b>Air Side Duty</b>");
     lines.push_back(Format("&beta; = %0.3f (bypass)", c.BypassFactor));
@@ -207,7 +208,7 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
         lines.push_back(FQ("Apparatus Dew Point = %s %s", q.air_t, c.ADP));
         lines.push_back(FQ("mC(air) = %s %s", q.air_mc, mcAir));
         lines.push_back(FQ("mC(dbo-dbi) = %s %s", q.hex_duty, Qa));
-        rateDuty = (p.out.h - p.in.h) * c.ma;
+        rateDuty = (p.out.h - p.in.h) * c.DryAirFlow();
         lines.push_back(FQ("ma(hao-hai) = <span class=\"peak\">%s</span> %s", q.hex_duty, rateDuty));
     } else {
         lines.push_back(FQT("mC(air) = %s", q.air_mc, mcAir));
@@ -233,6 +234,8 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
             FQ("mC(tfo-tfi) = <span class=\"peak\">%s</span> %s", q.hex_duty, (tout - tin) * p.ls.cw));
     else
         lines.push_back(FQT("Q = mC(tfi-tfo) = %s", q.hex_duty, (tin - tout) * p.ls.cw));
+    // Which tube-side correlation the coefficient came from.
+    lines.push_back(Format("Re = %0.0f (%s flow)", c.TubeResult.Re, TubeRegimeName(c.TubeResult.Regime)));
     lines.emplace_back("</pre>");
 }
 
@@ -243,7 +246,8 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     const bool z = form == Form::Zemtor;
     const double tin = p.ls.GetInletTemp();
     const double tout = p.ls.GetLeavingTemp();
-    const double dtlm = LogMeanDt(p.in.db, p.out.db, tin, tout);
+    // A magnitude: heating and cooling coils alike show how far apart the streams are.
+    const double dtlm = std::fabs(LogMeanDt(p.in.db, p.out.db, tin, tout));
 
     // "text %s %s" through the row format, or "text %s" with the quantity text.
     auto line = [&](const char* liquidFmt, const char* zemtorFmt, UnitRec& quantity, double v) {
@@ -272,11 +276,16 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
         lines.push_back(FQ("Qs   = %s %s", q.hex_duty, c.Qs));
     lines.push_back(line("Qt   = %s %s", "Qt   = %s", q.hex_duty, c.Qt));
     lines.emplace_back("</pre>");
+    for (const TResultWarning& w : c.Warnings)
+        lines.push_back("<pre class=\"warn\">Warning: " + WarningText(w, false) + "</pre>");
     if (z && (p.out.w > p.in.w || p.out.rh > 1))
         lines.emplace_back(
             "<pre class=\"warn\">Warning: Sensible cooling has been limited by the saturation line.</pre>");
-    if (c.Status != TSolveStatus::None)
+    if (c.Status != TSolveStatus::None) {
+        if (!c.Reason.empty())
+            lines.push_back("<pre class=\"warn\">" + HtmlEscape(c.Reason) + "</pre>");
         lines.emplace_back("<pre id=\"status\">Not solved...</pre>");
+    }
 }
 
 } // namespace

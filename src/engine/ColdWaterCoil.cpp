@@ -7,7 +7,9 @@
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace zmk {
 
@@ -15,31 +17,12 @@ TSolveStatus TColdWaterCoil::DryModel()
 {
     static constexpr const char* where = "TColdWaterCoil.DryModel";
     const TAirState& in = airIn();
-    TAirState& out = airOut();
-    TLiquidState& state = *LiquidState;
+    const TAirState& out = airOut();
     SurfaceCondition = scDry;
-    Status = TSolveStatus::Iterating;
     SetFouling();
-    const double tin = state.GetInletTemp();
+    const double tin = LiquidState->GetInletTemp();
     const double dbi = in.db;
-    int k = 0;
-    while (Status == TSolveStatus::Iterating) {
-        Cr = fc::Div(Ca, state.cw, where);
-        CommonCoefficients(where);
-        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
-        Qmax = (dbi - tin) * Ca;
-        const double Qprev = Qt;
-        Qt = fc::Finite(e * Qmax, where);
-        state.AddHeat(Qt);
-        if (std::fabs(Qt - Qprev) < 1e-5)
-            Status = TSolveStatus::None;
-        if (k > 100)
-            Status = TSolveStatus::CountOut;
-        ++k;
-    }
-    out.h = in.h - fc::Div(Qt, ma, where);
-    out.db = dbi - fc::Div(Qt, Ca, where);
-    out = AirState(out, kPairDbH);
+    DryPasses(dbi - tin, true, false, where);
     Qs = (dbi - out.db) * Ca;
     tsAirOut = fc::Finite(tin + (out.db - tin) * Cr * fc::Div(Ntu, NtuLiquid, where), where);
     ADP = in.dewpoint;
@@ -56,39 +39,33 @@ TSolveStatus TColdWaterCoil::WetModel()
     SurfaceCondition = scWet;
     const double tin = state.GetInletTemp();
     const double dbi = in.db;
+    const double mda = DryAirFlow();
     const double hsIn = SatEnthalpy(in.P, tin);
     double hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
-    Status = TSolveStatus::Iterating;
-    int k = 0;
-    while (Status == TSolveStatus::Iterating) {
+    IteratePasses([&] {
         // Mean slope of the saturation enthalpy over the liquid's range.
         const double cs = fc::Div(hsIn - hsOut, tin - state.GetLeavingTemp(), where);
-        Cr = fc::Div(ma * cs, state.cw, where);
+        Cr = fc::Div(mda * cs, state.cw, where);
         CommonCoefficients(where);
         e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor * WetEffFactor, where);
-        Qmax = (in.h - hsIn) * ma;
-        const double Qprev = Qt;
+        Qmax = (in.h - hsIn) * mda;
         Qt = fc::Finite(e * Qmax, where);
         state.AddHeat(Qt);
         hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
-        if (std::fabs(Qt - Qprev) < 1e-5)
-            Status = TSolveStatus::None;
-        if (k > 100)
-            Status = TSolveStatus::CountOut;
-        ++k;
-    }
-    out.h = in.h - fc::Div(Qt, ma, where);
+        return Qt;
+    });
+    out.h = in.h - fc::Div(Qt, mda, where);
     Qs = 0.7 * Qt;
     out.db = dbi - fc::Div(Qs, Ca, where);
     out = AirState(out, kPairDbH);
-    const double g = fc::Div(ma, state.cw, where) * fc::Div(Ntu, NtuLiquid, where);
+    const double g = fc::Div(mda, state.cw, where) * fc::Div(Ntu, NtuLiquid, where);
     tsAirIn = fc::Finite(state.GetLeavingTemp() + g * (in.h - hsOut), where);
     tsAirOut = fc::Finite(tin + g * (out.h - hsIn), where);
     ADP = tsAirOut;
     return Status;
 }
 
-TSolveStatus TColdWaterCoil::Solve()
+TSolveStatus TColdWaterCoil::SolveModel()
 {
     static constexpr const char* where = "TColdWaterCoil.Solve";
     TAirState& in = airIn();
@@ -96,26 +73,23 @@ TSolveStatus TColdWaterCoil::Solve()
     TLiquid& l = liquid();
     TLiquidState& state = *LiquidState;
 
-    ActiveSprayFactor = Spray ? SprayFactor : 1.0;
-    if (ZeroFlowEntry()) {
-        CheckResults(where);
+    // Equal temperatures: the air is taken 1 K warmer.
+    if (WaterCoilStart(+1))
         return Status;
-    }
-    if (state.designdt == 0)
-        state.designdt = 6.0;
     const double tin = state.GetInletTemp();
-    // Equal temperatures would give no duty at all: the air is taken 1 K warmer.
-    if (tin == in.db)
-        in.db = tin + 1;
     const double dbi = in.db;
     const double hi_a = in.h;
     const double wi = in.w;
+    const double mda = DryAirFlow();
+
+    // A fixed temperature rise that would take the liquid above the entering air cannot hold:
+    // the leaving temperature is held at the air's and the coil is not rated.
+    if (FixedChangeOverrunsAir(true, true))
+        return TSolveStatus::DataError;
 
     TSolveStatus status = DryModel();
-    if (status != TSolveStatus::None) {
-        CheckResults(where);
+    if (status != TSolveStatus::None)
         return status;
-    }
 
     // Wet check: the dry surface at the air outlet end is below the entering dew point.
     if (tsAirOut < in.dewpoint && in.dewpoint > 0) {
@@ -148,12 +122,28 @@ TSolveStatus TColdWaterCoil::Solve()
         out.db = out.wb;
     if (tin > ADP)
         ADP = tin + 2;
-    out = LeavingState(in, 0, -fc::Div(Qt, ma, where), BypassFactor, ADP);
+    // The condensate leaves at the apparatus dew point and carries its own enthalpy, so the air
+    // gives up the liquid's duty plus that: a few rounds settle the moisture it loses.
+    const double adpStart = ADP;
+    double dh = fc::Div(Qt, mda, where);
+    for (int round = 0; round < 4; ++round) {
+        ADP = adpStart;
+        out = LeavingState(in, 0, -dh, BypassFactor, ADP);
+        dh = fc::Div(Qt, mda, where) + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
+    }
 
     const double dewIn = in.dewpoint;
     auto bypassFromDewPoint = [&] {
         ADP = dewIn;
         BypassFactor = fc::Div(out.db - ADP, dbi - ADP, where);
+    };
+    // A dry coil after all: the leaving air at the entering moisture content, from the enthalpy
+    // balance.
+    auto dryLeavingAir = [&] {
+        out.h = hi_a - fc::Div(Qt, mda, where);
+        out.w = wi;
+        out = AirState(out, kPairHW);
+        bypassFromDewPoint();
     };
     if (ADP > dewIn) {
         // The coil line does not reach below the entering dew point: the coil is dry after all.
@@ -161,31 +151,17 @@ TSolveStatus TColdWaterCoil::Solve()
             Qt = 0.95 * Ca * (dbi - dewIn);
             state.SetMassFlow(fc::Div(Qt, l.Cp * state.designdt, where));
         }
-        out.db = dbi - fc::Div(Qt, Ca, where);
-        out.w = wi;
-        out = AirState(out, kPairDbW);
-        bypassFromDewPoint();
+        dryLeavingAir();
     }
     Qs = (dbi - out.db) * Ca;
     if (Qs - Qt > 0.01) {
         Qs = Qt;
-        out.h = hi_a - fc::Div(Qt, ma, where);
-        out.w = wi;
-        out = AirState(out, kPairHW);
-        bypassFromDewPoint();
+        dryLeavingAir();
     }
 
-    TSolveStatus result = status;
-    // A fixed temperature rise that would take the liquid above the entering air cannot hold.
-    if (state.ctrl == wcTemp && state.GetLeavingTemp() > dbi) {
-        state.SetLeavingTemp(dbi);
-        state.designdt = state.GetLeavingTemp() - tin;
-        result = TSolveStatus::DataError;
-    }
-    CheckResults(where);
     TAdpDefault::Instance().Store(ADP);
     AirCooling = tin < state.GetLeavingTemp() ? kAirCooling : kAirHeating;
-    return result;
+    return status;
 }
 
 void TColdWaterCoil::PrepareDesign(double duty)
@@ -193,67 +169,48 @@ void TColdWaterCoil::PrepareDesign(double duty)
     PrepareDesignFlow(duty, +6.0, "TColdWaterCoil.PrepareDesign");
 }
 
-void TColdWaterCoil::StepByStep(double& duty)
+TLiquidCoil::TStepScheme TColdWaterCoil::StepScheme() const
 {
-    static constexpr const char* where = "TColdWaterCoil.StepByStep";
-    const TAirState& in = airIn();
-    const TLiquidState& state = *LiquidState;
-    PrepareStepMatrix();
-    const double tin = state.GetInletTemp();
-    double tLeave = state.GetLeavingTemp();
-    const double R = ConductanceRatio;
-    const double cw = state.cw;
-    const double dAo = Ao / kStepCount;
-    const double dAi = Ai / kStepCount;
-    TCoilSurfaceTemp surface;
-    duty = 0;
-    for (int pass = 0;; ++pass) {
-        TAirState air = in;
-        double tw = tLeave;
-        duty = 0;
-        for (int i = 0; i < kStepCount; ++i) {
-            const double ta = air.db;
-            const double cp = air.cp;
-            const double h = air.h;
-            const double P = air.P;
-            double ts = fc::Div(R * ta + tw, 1 + R, where);
-            double dQ;
-            const bool wet = !(ts > air.dewpoint);
-            double ws = 0;
-            if (!wet) {
-                dQ = ho * dAo * (ta - ts);
-            } else {
-                surface.air = air;
-                surface.tw = tw;
-                surface.ho = ho;
-                surface.Ui = Ui;
-                surface.dAo = dAo;
-                surface.dAi = dAi;
-                ts = surface.Solve(ts);
-                const double hs = SatEnthalpy(P, ts);
-                ws = SatHumidity(P, ts);
-                dQ = fc::Div(ho, cp, where) * dAo * (h - hs);
-            }
-            duty += dQ;
-            tw = fc::Finite(tw - fc::Div(dQ, cw, where), where);
-            if (wet) {
-                const double dw = fc::Div(ho, cp, where) * dAo * (air.w - ws);
-                air.w = fc::Finite(air.w - fc::Div(dw, ma, where), where);
-            }
-            air.h = fc::Finite(h - fc::Div(dQ, ma, where), where);
-            air = AirState(air, kPairHW);
-            StoreStep(i, tw, air.db, ts, air.dewpoint);
-        }
-        const double err = tw - tin;
-        tLeave = fc::Finite(tLeave - 0.1 * err, where);
-        if (tLeave < tin + 0.1)
-            tLeave = tin + 0.1;
-        if (tLeave > in.db - 0.5)
-            tLeave = in.db - 0.5;
-        if (std::fabs(err) <= 1e-5 || pass >= 101)
-            break;
+    return {0.1, true, true};
+}
+
+void TColdWaterCoil::StepSlice(TStepSlice& s, const char* where)
+{
+    TAirState& air = s.air;
+    const double cp = air.cp;
+    const double h = air.h;
+    const double P = air.P;
+    const bool wet = !(s.ts > air.dewpoint);
+    double dQ;
+    double ws = 0;
+    if (!wet) {
+        dQ = ho * s.dAo * (air.db - s.ts);
+    } else {
+        if (!s.surface)
+            s.surface = std::make_unique<TCoilSurfaceTemp>();
+        TCoilSurfaceTemp& surface = *s.surface;
+        surface.air = air;
+        surface.tw = s.tw;
+        surface.ho = ho;
+        surface.Ui = Ui;
+        surface.dAo = s.dAo;
+        surface.dAi = s.dAi;
+        s.ts = surface.Solve(s.ts);
+        const double hs = SatEnthalpy(P, s.ts);
+        ws = SatHumidity(P, s.ts);
+        dQ = fc::Div(ho, cp, where) * s.dAo * (h - hs);
     }
-    fc::Finite(duty, where);
+    s.duty += dQ;
+    s.tw = fc::Finite(s.tw - fc::Div(dQ, s.cw, where), where);
+    // The condensate leaves at the surface temperature with its own enthalpy.
+    double condensate = 0;
+    if (wet) {
+        const double dw = fc::Div(fc::Div(ho, cp, where) * s.dAo * (air.w - ws), s.mda, where);
+        air.w = fc::Finite(air.w - dw, where);
+        condensate = dw * CondensateEnthalpy(s.ts);
+    }
+    air.h = fc::Finite(h - fc::Div(dQ, s.mda, where) - condensate, where);
+    air = AirState(air, kPairHW);
 }
 
 // ---- Wet-slice surface temperature ----

@@ -5,6 +5,7 @@
 #include "engine/FloatChecks.h"
 
 #include <cmath>
+#include <memory>
 #include <utility>
 
 namespace zmk {
@@ -363,7 +364,159 @@ bool TLiquidCoil::NoFlowCheck()
     Qs = 0;
     airOut() = airIn();
     tsAirOut = airIn().dewpoint;
+    // No duty crosses, so the liquid leaves as it came.
+    LiquidState->SetLeavingTemp(LiquidState->GetInletTemp());
     return true;
+}
+
+TSolveStatus TLiquidCoil::Solve()
+{
+    static constexpr const char* where = "TLiquidCoil.Solve";
+    const TAirState& in = airIn();
+    airOut();
+    liquid();
+    Reason.clear();
+    Warnings.clear();
+    ActiveSprayFactor = Spray ? SprayFactor : 1.0;
+    if (std::string why = EnteringAirProblem(in); !why.empty()) {
+        Status = TSolveStatus::DataError;
+        Reason = std::move(why);
+        return Status;
+    }
+    // Each solve starts from the capacity rate at the entering state, so that its answer does
+    // not depend on what an earlier solve left behind.
+    Ca = fc::Finite(DryAirFlow() * in.cp, where);
+    TubeResult = TTubeResult{};
+    Status = SolveModel();
+    CheckResults(where);
+    if (Status == TSolveStatus::None) {
+        Reason = PhysicalCheck();
+        if (!Reason.empty())
+            Status = TSolveStatus::DataError;
+    } else if (Reason.empty()) {
+        Reason = Status == TSolveStatus::CountOut
+                     ? "The calculation did not settle within 102 passes: the result is not reliable..."
+                     : "The data admit no solution...";
+    }
+    collectWarnings();
+    return Status;
+}
+
+TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass)
+{
+    Status = TSolveStatus::Iterating;
+    double previous = 0;
+    for (int k = 0; Status == TSolveStatus::Iterating; ++k) {
+        const double q = pass();
+        // Only passes of this solve are compared: the first has nothing to agree with. Passes
+        // go on while they still move the duty beyond rounding, so that the answer does not
+        // depend on where the solve started; within 1e-5 kW it counts as converged.
+        if (k > 0) {
+            const double change = std::fabs(q - previous);
+            if (change <= 1e-10 * (1 + std::fabs(q)))
+                Status = TSolveStatus::None;
+            else if (k > 100)
+                Status = change < 1e-5 ? TSolveStatus::None : TSolveStatus::CountOut;
+        }
+        previous = q;
+    }
+    return Status;
+}
+
+TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where)
+{
+    const TAirState& in = airIn();
+    TAirState& out = airOut();
+    TLiquidState& state = *LiquidState;
+    double hOut = in.h;
+    double nextCa = Ca;
+    IteratePasses([&] {
+        Ca = nextCa;
+        Cr = fc::Div(Ca, state.cw, where);
+        if (updateLiquid)
+            liquid().Update();
+        CommonCoefficients(where);
+        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
+        Qmax = dTmax * Ca;
+        Qt = fc::Finite(e * Qmax, where);
+        if (liquidHeated)
+            state.AddHeat(Qt);
+        else
+            state.RemoveHeat(Qt);
+        // A sensible duty: the liquid's gain is the air's loss.
+        hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
+        return Qt;
+    });
+    // Ca over the air's actual change, that of the leaving air.
+    Ca = nextCa;
+    out.h = hOut;
+    out.w = in.w;
+    out = AirState(out, kPairHW);
+    return Status;
+}
+
+bool TLiquidCoil::FixedChangeOverrunsAir(bool liquidHeated, bool hold)
+{
+    TLiquidState& state = *LiquidState;
+    if (state.ctrl != wcTemp)
+        return false;
+    const double tin = state.GetInletTemp();
+    const double dbi = airIn().db;
+    if (liquidHeated ? !(tin + state.designdt > dbi) : !(tin - state.designdt < dbi))
+        return false;
+    if (hold) {
+        state.SetLeavingTemp(dbi);
+        state.designdt = liquidHeated ? state.GetLeavingTemp() - tin : tin - state.GetLeavingTemp();
+    }
+    Reason = liquidHeated
+                 ? "The liquid would leave hotter than the air entering: the temperature rise is more "
+                   "than the air can give..."
+                 : "The liquid would leave colder than the air entering: the temperature drop is more "
+                   "than the air can take...";
+    return true;
+}
+
+void TLiquidCoil::StepByStep(double& duty)
+{
+    static constexpr const char* where = "TLiquidCoil.StepByStep";
+    const TAirState& in = airIn();
+    const TLiquidState& state = *LiquidState;
+    const TStepScheme scheme = StepScheme();
+    PrepareStepMatrix();
+    const double tin = state.GetInletTemp();
+    double tLeave = state.GetLeavingTemp();
+    TStepSlice slice;
+    slice.R = ConductanceRatio;
+    slice.cw = state.cw;
+    slice.dAo = Ao / kStepCount;
+    slice.dAi = Ai / kStepCount;
+    slice.mda = DryAirFlow();
+    duty = 0;
+    for (int pass = 0;; ++pass) {
+        slice.air = in;
+        slice.tw = tLeave;
+        slice.duty = 0;
+        for (int i = 0; i < kStepCount; ++i) {
+            // Every slice starts from the dry balance ho·(ta − ts) = (Ui·Ai/Ao)·(ts − tw).
+            slice.ts = fc::Div(slice.R * slice.air.db + slice.tw, 1 + slice.R, where);
+            StepSlice(slice, where);
+            StoreStep(i, slice.tw, slice.air.db, slice.ts, slice.air.dewpoint);
+        }
+        duty = slice.duty;
+        const double err = slice.tw - tin;
+        tLeave = fc::Finite(tLeave - scheme.Relaxation * err, where);
+        if (scheme.LimitToAir) {
+            if (tLeave < tin + 0.1)
+                tLeave = tin + 0.1;
+            if (tLeave > in.db - 0.5)
+                tLeave = in.db - 0.5;
+        }
+        const bool settled = scheme.Inclusive ? std::fabs(err) <= 1e-5 : std::fabs(err) < 1e-5;
+        // Never fewer than two passes, so that the profile is this shooting's own.
+        if ((settled && pass > 0) || pass >= 101)
+            break;
+    }
+    fc::Finite(duty, where);
 }
 
 double TLiquidCoil::DutyAt(double tIn, double tOut)
@@ -382,7 +535,7 @@ void TLiquidCoil::SetFouling()
 void TLiquidCoil::CommonCoefficients(const char* where)
 {
     const double cw = LiquidState->cw;
-    hi = TubeCoefficient(TubeGeom, liquid()) * HiFactor;
+    hi = TubeCoefficient(TubeGeom, liquid(), TubeResult) * HiFactor;
     Ui = fc::Div(hi * WallK, WallK + hi * WallThickness, where);
     ho = EffectiveHo();
     ConductanceRatio = fc::Div(ho * Ao, Ui * Ai, where);
@@ -410,16 +563,45 @@ void TLiquidCoil::PrepareDesignFlow(double duty, double leavingOffset, const cha
     state.SetMassFlow(GetCircuits() * l.ro * state.vwideal * TubeGeom.TubeArea);
 }
 
-bool TLiquidCoil::ZeroFlowEntry()
+bool TLiquidCoil::WaterCoilStart(double airOffset)
 {
-    if (!NoFlowCheck())
-        return false;
-    if (LiquidState->ctrl == wcTemp) {
+    if (NoFlowCheck()) {
+        if (LiquidState->ctrl != wcTemp) {
+            Status = TSolveStatus::None;
+            return true;
+        }
         LiquidState->SetVelocity(1.0);
-        return false;
     }
-    Status = TSolveStatus::None;
-    return true;
+    if (LiquidState->designdt == 0)
+        LiquidState->designdt = 6.0;
+    TAirState& in = airIn();
+    const double tin = LiquidState->GetInletTemp();
+    // Equal temperatures would give no duty at all. The whole entering state follows the moved
+    // dry bulb, so that the air's enthalpy balance holds.
+    if (tin == in.db) {
+        in.db = tin + airOffset;
+        in = AirState(in, kPairDbW);
+        Ca = DryAirFlow() * in.cp;
+    }
+    return false;
+}
+
+void TLiquidCoil::SetClassValues(const TClassValues& v)
+{
+    DutyPerVolFlow = v.DutyPerVolFlow;
+    DesignVf = v.DesignVf;
+    DesignAspect = v.DesignAspect;
+    DesignRows = v.DesignRows;
+    DesignFins = v.DesignFins;
+    DesignAirOn = v.DesignAirOn;
+    DesignFluidIn = v.DesignFluidIn;
+    DefaultVf = v.DefaultVf;
+    DefaultAspect = v.DefaultAspect;
+    DefaultRows = v.DefaultRows;
+    DefaultFins = v.DefaultFins;
+    AirCooling = v.AirCooling;
+    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
+    Spray = false;
 }
 
 void TLiquidCoil::CheckResults(const char* where) const
@@ -436,59 +618,35 @@ void TLiquidCoil::CheckResults(const char* where) const
 
 // ---- The three coil kinds ----
 
+namespace {
+
+// Per-class construction values: duty per volume flow, design Vf, aspect, rows, fins, air on,
+// fluid in; default Vf, aspect, rows, fins; duty direction.
+constexpr TLiquidCoil::TClassValues kHotValues{27.5, 2.7, 1.4, 3.0, 8, "5.0/2.0",
+                                               45.0, 2.8, 1.4, 4.0, 8, kAirHeating};
+constexpr TLiquidCoil::TClassValues kColdValues{20.8, 2.5, 1.5, 4.0, 12, "25.0/17.0",
+                                                6.0,  2.5, 1.4, 4.0, 10, kAirCooling};
+constexpr TLiquidCoil::TClassValues kZemtorValues{20.8,  3.0, 1.5, 4.0, 12, "380.0",
+                                                  220.0, 3.0, 1.4, 4.0, 10, kAirHeating};
+
+} // namespace
+
 THotWaterCoil::THotWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model)
     : TLiquidCoil(makerName, tubeIndex, kCodeHotWaterCoil, model)
 {
-    DutyPerVolFlow = 27.5;
-    DesignVf = 2.7;
-    DesignAspect = 1.4;
-    DesignRows = 3.0;
-    DesignFins = 8;
-    DesignAirOn = "5.0/2.0";
-    DesignFluidIn = 45.0;
-    DefaultVf = 2.8;
-    DefaultAspect = 1.4;
-    DefaultRows = 4.0;
-    DefaultFins = 8;
-    AirCooling = kAirHeating;
-    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
+    SetClassValues(kHotValues);
 }
 
 TColdWaterCoil::TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model)
     : TLiquidCoil(makerName, tubeIndex, kCodeColdWaterCoil, model)
 {
-    DutyPerVolFlow = 20.8;
-    DesignVf = 2.5;
-    DesignAspect = 1.5;
-    DesignRows = 4.0;
-    DesignFins = 12;
-    DesignAirOn = "25.0/17.0";
-    DesignFluidIn = 6.0;
-    DefaultVf = 2.5;
-    DefaultAspect = 1.4;
-    DefaultRows = 4.0;
-    DefaultFins = 10;
-    AirCooling = kAirCooling;
-    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
+    SetClassValues(kColdValues);
 }
 
 TZemtor::TZemtor(const std::string& makerName, int tubeIndex, const std::string& model)
     : TLiquidCoil(makerName, tubeIndex, kCodeZemtor, model)
 {
-    DutyPerVolFlow = 20.8;
-    DesignVf = 3.0;
-    DesignAspect = 1.5;
-    DesignRows = 4.0;
-    DesignFins = 12;
-    DesignAirOn = "380.0";
-    DesignFluidIn = 220.0;
-    DefaultVf = 3.0;
-    DefaultAspect = 1.4;
-    DefaultRows = 4.0;
-    DefaultFins = 10;
-    AirCooling = kAirHeating;
-    EffFactor = HoFactor = HiFactor = AirDpFactor = 1.0;
-    Spray = false;
+    SetClassValues(kZemtorValues);
 }
 
 } // namespace zmk

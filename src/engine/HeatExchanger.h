@@ -11,6 +11,10 @@
 // job's two air states and liquid, which it writes in place. Solve returns a TSolveStatus
 // (None = solved); an arithmetic fault or a property error escapes as an exception (EMathError
 // for arithmetic, see engine/FloatChecks.h), and no infinity or NaN is left as a result.
+// A liquid coil refuses entering air above saturation before it solves, and checks every result
+// for physical sense after (leaving temperatures between the inlets, nothing below absolute zero,
+// both flows positive, air and liquid duties in balance): a result that fails is DataError with
+// the reason in the user's words. Remarks that leave a result solved travel in Warnings.
 // Units: °C, kW, kW/K, kW/(m²·K), m², m³, kg/s, m³/s, m/s, m, Pa (air dp), kPa (liquid dp and
 // barometric pressure), m²·K/kW (fouling), kW/(m·K) (conductivity).
 #pragma once
@@ -104,6 +108,64 @@ struct TAirResult
     double h = 0;  ///< plain coefficient of the staggered pattern, kW/(m²·K)
 };
 
+/// Flow regime of the liquid in the tubes.
+enum class TTubeRegime : std::uint8_t {
+    Laminar,    ///< Re < 2300: thermally developing laminar flow
+    Transition, ///< 2300 <= Re < 10000: interpolated between the two
+    Turbulent,  ///< Re >= 10000
+};
+/// "laminar", "transition", "turbulent".
+std::string TubeRegimeName(TTubeRegime regime);
+
+/// Reynolds numbers that bound the transition range of tube flow.
+constexpr double kLaminarRe = 2300;
+constexpr double kTurbulentRe = 10000;
+
+/// The last tube-side evaluation.
+struct TTubeResult
+{
+    double Re = 0;                               ///< Reynolds number
+    double Pr = 0;                               ///< Prandtl number
+    double Nu = 0;                               ///< mean Nusselt number
+    double h = 0;                                ///< coefficient before HiFactor, kW/(m²·K)
+    TTubeRegime Regime = TTubeRegime::Turbulent; ///< which correlation gave Nu
+};
+
+/// Mean Nusselt number of thermally developing laminar flow in a tube of diameter d over a
+/// length L at constant wall temperature (Gnielinski's form); dOverL = d/L, 0 for a long tube.
+double LaminarTubeNusselt(double Re, double Pr, double dOverL);
+/// Mean Nusselt number of tube flow: 0.026·Re^0.8·Pr^0.4 from Re 10000 up, the laminar form
+/// below Re 2300, and between them linear in Re from the laminar value at 2300 to the turbulent
+/// one at 10000; regime receives which.
+double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime);
+
+/// A remark on a solved result: what it is and the numbers it names.
+struct TResultWarning
+{
+    enum Kind : std::uint8_t {
+        LiquidRange,       ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
+        LiquidBoiling,     ///< value, a water temperature (°C), is above hi, its boiling point at Pf
+        AirSupersaturated, ///< value, the leaving relative humidity (fraction), is above 1
+        TubeTransition,    ///< value, the tube Reynolds number, lies in the transition range
+    };
+    Kind kind = LiquidRange;
+    double value = 0;
+    double lo = 0;
+    double hi = 0;
+    double pressure = 0; ///< liquid pressure for LiquidBoiling, bar
+};
+/// The warning as one sentence: temperatures in °C when stored is true, else in the display unit
+/// of liquid/t.
+std::string WarningText(const TResultWarning& warning, bool stored);
+/// Why entering air cannot be rated (more moisture than saturated air at its dry bulb), in the
+/// user's words ending in "..."; empty when it can.
+std::string EnteringAirProblem(const TAirState& air);
+/// Enthalpy of condensate leaving a coil surface at t (°C), kJ/kg, on the psychrometric
+/// reference (liquid water at 0 °C); frost below 0 °C.
+double CondensateEnthalpy(double t);
+
+class TCoilSurfaceTemp;
+
 /// Effectiveness relation (Ntu, Cr) → effectiveness.
 using TEffectivenessFn = std::function<double(double Ntu, double Cr)>;
 /// Air-side coefficient correlation: plain coefficient (kW/(m²·K)) of a surface for an air state
@@ -159,8 +221,10 @@ public:
     double Qt = 0;                    ///< total duty, kW
     double Qs = 0;                    ///< sensible duty, kW
     double Qmax = 0;                  ///< largest possible duty, kW
-    TSolveStatus Status = TSolveStatus::None;    ///< result of the last solve or design run
-    TLiquid* Liquid = nullptr;                   ///< the job's liquid; not owned
+    TSolveStatus Status = TSolveStatus::None; ///< result of the last solve or design run
+    std::string Reason;                       ///< why the last solve is not solved, ending "..."; else empty
+    std::vector<TResultWarning> Warnings;     ///< remarks that leave the last result solved
+    TLiquid* Liquid = nullptr;                ///< the job's liquid; not owned
     std::vector<std::vector<double>> StepMatrix; ///< step simulation result, [row][slice], °C
     bool UseFouling = true;                      ///< apply the fouling resistance (setting "UseFouling")
     double WetEffFactor = 1.0;                   ///< extra effectiveness multiplier of the wet cooling model
@@ -214,10 +278,10 @@ public:
     double Va = 0;               ///< air volume flow at entering density, m³/s
     double ma = 0;               ///< air mass flow, kg/s
     double Vf = 0;               ///< face velocity, m/s
-    double Ca = 0;               ///< air capacity rate ma·cp(in), kW/K
-    double DesignVf = 2.5;       ///< design face velocity, m/s (setting "DesignVf")
-    double DesignAspect = 1.4;   ///< design finned length / fin height (setting "DesignAspect")
-    double MaxHeight = 9.144;    ///< sizing fin height limits, m
+    double Ca = 0;         ///< air capacity rate: dry-air flow × mean humid cp over the air's change, kW/K
+    double DesignVf = 2.5; ///< design face velocity, m/s (setting "DesignVf")
+    double DesignAspect = 1.4; ///< design finned length / fin height (setting "DesignAspect")
+    double MaxHeight = 9.144;  ///< sizing fin height limits, m
     double MinHeight = 0.0254;
     double MaxLength = 10.0; ///< sizing finned length limits, m
     double MinLength = 0.1;
@@ -281,7 +345,8 @@ public:
     void SetModelRecord(const TModelRec& rec);
 
     // Air flow and state setters; none solves.
-    /// Air mass flow (kg/s) into both states' field 15; Va, Vf and Ca follow.
+    /// Air mass flow (kg/s, moist air) into both states' field 15; Va, Vf and Ca (dry-air flow ×
+    /// entering humid specific heat) follow.
     void SetAirMassFlow(double m);
     /// Air volume flow at entering density, m³/s.
     void SetAirVolumeFlow(double volumeFlow);
@@ -321,8 +386,11 @@ public:
     static double TubeBankCoefficient(const TAirSideGeometry& geometry, const TAirState& air);
     /// Air pressure drop with the wet-surface multiplier, Pa.
     double AirPressureDrop() const;
-    /// Condensate rate (w in − w out)·ma, kg/s.
+    /// Condensate rate (w in − w out)·dry-air flow, kg/s.
     double MoistureRemoval() const;
+    /// Dry-air mass flow, ma/(1 + w) of the entering air, kg/s: the flow the enthalpies (per kg of
+    /// dry air) go with.
+    double DryAirFlow() const;
 
     // Sizing to a duty (kW), keeping the air volume flow Va (m³/s) or choosing it when Va = 0.
     TSolveStatus AutoFaceArea(double Va, double duty);
@@ -348,9 +416,16 @@ protected:
     TAirState& airOut() const;
     /// ActiveSprayFactor·HoFactor·SurfaceEff·AirCoefFn(AirGeom, AirIn, AirResult).
     double EffectiveHo();
+    /// The air's side of a sensible duty Q (kW, positive when it cools the air) at the entering
+    /// moisture content: returns the leaving enthalpy (kJ/kg dry air) of the enthalpy balance;
+    /// capacity receives the dry-air flow × the mean humid specific heat over that change (kW/K),
+    /// the Ca of the next pass.
+    double SensibleAirChange(double Q, double& capacity, const char* where);
 
 private:
     enum class SizingPath { FaceArea, Length };
+    bool startSizing(double Va, double duty, const char* where, double& pitch);
+    TSolveStatus sizingFailed(const char* why);
     TSolveStatus sizeByArea(double Va, double duty, SizingPath path);
     TSolveStatus searchGrid(double Va, double duty, int startRows, int startFins,
                             const std::vector<int>& rows, const std::vector<int>& fins);
@@ -369,10 +444,42 @@ public:
 
     /// Refers to the job's air states and liquid; the coil must not be solved before.
     void Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid);
-    /// True (and zero duty, AirOut := AirIn, tsAirOut := entering dew point) when cw <= 0.001 kW/K.
+    TTubeResult TubeResult; ///< last tube-side evaluation of a solve
+
+    /// The per-class construction values of the three kinds (see SetClassValues).
+    struct TClassValues
+    {
+        double DutyPerVolFlow, DesignVf, DesignAspect, DesignRows;
+        int DesignFins;
+        const char* DesignAirOn;
+        double DesignFluidIn, DefaultVf, DefaultAspect, DefaultRows;
+        int DefaultFins;
+        std::uint8_t AirCooling;
+    };
+
+    /// Rates the coil: refuses entering air above saturation (DataError), runs the kind's model,
+    /// then checks the result (PhysicalCheck; DataError with its reason when it fails) and
+    /// collects the warnings. Errors are not caught.
+    TSolveStatus Solve() final;
+    /// Temperature profile along the air path: 100 slices from the air inlet face, shooting on
+    /// the liquid leaving temperature until the liquid reaches its inlet temperature at the far
+    /// end (at least two passes, at most 102). Fills StepMatrix; duty receives the sum of the
+    /// slice duties, kW. Changes no other field.
+    void StepByStep(double& duty) final;
+    /// Why the current result makes no physical sense, in the user's words ending in "...":
+    /// a flow that is not positive, a temperature below absolute zero, a leaving temperature
+    /// outside the span of the two inlet temperatures, or air and liquid duties that differ by
+    /// more than 0.5 % (the air's: dry-air flow × enthalpy change less the condensate's
+    /// enthalpy). Empty when it holds.
+    std::string PhysicalCheck() const;
+
+    /// True (and zero duty, AirOut := AirIn, tsAirOut := entering dew point, the liquid leaving as
+    /// it entered) when cw <= 0.001 kW/K.
     bool NoFlowCheck();
-    /// Tube-side coefficient before HiFactor, kW/(m²·K) (Dittus-Boelter, 0.026 Re^0.8 Pr^0.4).
+    /// Tube-side coefficient before HiFactor, kW/(m²·K) (TubeNusselt on the pass length).
     static double TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid);
+    /// The same, with Re, Pr, Nu and the regime in result.
+    static double TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid, TTubeResult& result);
 
     /// Project-file form: the coil's, then the liquid state (`liquidstate`) and `liquid_dp`.
     void LoadFromXML(TXMLFile& file, TXMLFile::Node node) override;
@@ -396,6 +503,46 @@ public:
     virtual void WriteThermalSummary(std::vector<std::string>& lines);
 
 protected:
+    /// How the step-by-step shooting of a kind moves its leaving-temperature estimate.
+    struct TStepScheme
+    {
+        double Relaxation; ///< factor on the error at the far end
+        bool LimitToAir;   ///< hold the estimate in [tin + 0.1, entering dry bulb − 0.5]
+        bool Inclusive;    ///< stop at |error| <= 1e-5 K rather than < 1e-5 K
+    };
+    /// What one step-by-step pass carries from slice to slice.
+    struct TStepSlice
+    {
+        TAirState air;   ///< the air entering the slice; the slice step leaves it leaving
+        double tw = 0;   ///< liquid temperature at the slice's air-inlet side, then at its outlet side, °C
+        double ts = 0;   ///< surface temperature of the slice, °C
+        double duty = 0; ///< slice duties so far, kW
+        double dAo = 0;  ///< slice outside area, m²
+        double dAi = 0;  ///< slice inside area, m²
+        double R = 0;    ///< ConductanceRatio
+        double cw = 0;   ///< liquid capacity rate, kW/K
+        double mda = 0;  ///< dry-air flow, kg/s
+        std::unique_ptr<TCoilSurfaceTemp> surface; ///< wet-slice solver, made when first needed
+    };
+    /// The kind's rated model: the iteration of the solve protocol, writing every result.
+    virtual TSolveStatus SolveModel() = 0;
+    /// The kind's shooting scheme.
+    virtual TStepScheme StepScheme() const = 0;
+    /// One slice of the kind: ts, duty, tw and air move.
+    virtual void StepSlice(TStepSlice& slice, const char* where) = 0;
+    /// The dry effectiveness-NTU passes of the three kinds: Qmax := dTmax·Ca, the liquid takes up
+    /// Qt (liquidHeated) or gives it up, and the air's capacity rate follows its enthalpy change;
+    /// the liquid is re-evaluated before each pass when updateLiquid is set. Ends with the leaving
+    /// air from the enthalpy balance at the entering moisture content. Sets and returns Status.
+    TSolveStatus DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where);
+    /// Under temperature control, whether the fixed change would take the liquid past the
+    /// entering air (above it when heated, below it when cooled). If so the reason is set and,
+    /// with hold, the leaving temperature is held at the air's and the change follows.
+    bool FixedChangeOverrunsAir(bool liquidHeated, bool hold);
+    /// Runs passes of one solve (never fewer than two) until two successive passes agree to
+    /// rounding, at most 102: None when the last two agree within 1e-5 kW, else CountOut. pass
+    /// returns its duty (kW). Sets Status.
+    TSolveStatus IteratePasses(const std::function<double()>& pass);
     /// Also the liquid state and the liquid.
     void CheckResults(const char* where) const override;
     /// The liquid state's liquid; ZmkError when the coil is not attached.
@@ -405,12 +552,19 @@ protected:
     /// hi, Ui, ho, ConductanceRatio, Uo, NtuAir, NtuLiquid, NtuRatio, BypassFactor and Ntu of one
     /// pass, from Ca, cw and Cr as they stand; `where` names the solver for its errors.
     void CommonCoefficients(const char* where);
-    /// The zero-flow entry of the water coils: true when the solve ends at once with None.
-    bool ZeroFlowEntry();
+    /// The start of the water coils' solves: the zero-flow entry (true when the solve ends at
+    /// once with None), the default temperature change, and air entering at exactly the
+    /// liquid's temperature moved by airOffset (K) so that a duty exists.
+    bool WaterCoilStart(double airOffset);
+    /// Sets the construction values (and the four factors to 1, the spray off).
+    void SetClassValues(const TClassValues& values);
     /// The water coils' design preparation: liquid flow control with a 6 K liquid temperature
     /// change (leaving = inlet + leavingOffset, °C), the flow that carries the duty (kW), and
     /// the circuits that give the ideal tube velocity at that flow.
     void PrepareDesignFlow(double duty, double leavingOffset, const char* where);
+
+private:
+    void collectWarnings();
 };
 
 /// Hot water heating coil (kind "hwc"): a dry coil in which the liquid is always cooled.
@@ -421,9 +575,12 @@ public:
     /// Project-file form: finds or creates `hwc` under the root (reading also takes `hotwatercoil`).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
-    TSolveStatus Solve() override;
-    void StepByStep(double& duty) override;
     void PrepareDesign(double duty) override;
+
+protected:
+    TSolveStatus SolveModel() override;
+    TStepScheme StepScheme() const override;
+    void StepSlice(TStepSlice& slice, const char* where) override;
 };
 
 /// Chilled water cooling coil (kind "cwc"): dry, wet or part-wet surface.
@@ -434,8 +591,6 @@ public:
     /// Project-file form: finds or creates `cwc` under the root (reading also takes `chilledwatercoil`).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
-    TSolveStatus Solve() override;
-    void StepByStep(double& duty) override;
     void PrepareDesign(double duty) override;
     void WriteReport(std::vector<std::string>& lines) override;
     void WriteDiagnostics(std::vector<std::string>& lines) override;
@@ -445,6 +600,11 @@ public:
     TSolveStatus DryModel();
     /// Wet-surface model on the enthalpy potential; sets tsAirIn, tsAirOut and ADP.
     TSolveStatus WetModel();
+
+protected:
+    TSolveStatus SolveModel() override;
+    TStepScheme StepScheme() const override;
+    void StepSlice(TStepSlice& slice, const char* where) override;
 };
 
 /// Heat recovery coil (kind "zmk"): air and liquid exchange sensible heat across a dry surface.
@@ -456,11 +616,14 @@ public:
     /// state is read and written once more.
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
-    TSolveStatus Solve() override;
-    void StepByStep(double& duty) override;
     void WriteReport(std::vector<std::string>& lines) override;
     void WriteDiagnostics(std::vector<std::string>& lines) override;
     void WriteThermalSummary(std::vector<std::string>& lines) override;
+
+protected:
+    TSolveStatus SolveModel() override;
+    TStepScheme StepScheme() const override;
+    void StepSlice(TStepSlice& slice, const char* where) override;
 };
 
 /// The wet-slice balance of the cooling coil's step simulation: the surface temperature x (°C)

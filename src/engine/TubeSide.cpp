@@ -6,17 +6,73 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 
 namespace zmk {
 
+std::string TubeRegimeName(TTubeRegime regime)
+{
+    switch (regime) {
+    case TTubeRegime::Laminar:
+        return "laminar";
+    case TTubeRegime::Transition:
+        return "transition";
+    case TTubeRegime::Turbulent:
+        return "turbulent";
+    }
+    return std::string();
+}
+
+double LaminarTubeNusselt(double Re, double Pr, double dOverL)
+{
+    static constexpr const char* where = "LaminarTubeNusselt";
+    // Gnielinski's mean Nusselt number of a thermally developing laminar flow at constant wall
+    // temperature: the fully developed 3.66, the developing thermal layer 1.615·Gz^(1/3) and the
+    // developing velocity profile, joined by cubes.
+    const double Gz = Re * Pr * dOverL;
+    const double nu2 = 1.615 * fc::Pow(Gz, 1.0 / 3, where);
+    const double nu3 = fc::Pow(fc::Div(2, 1 + 22 * Pr, where), 1.0 / 6, where) * fc::Sqrt(Gz, where);
+    const double sum = 3.66 * 3.66 * 3.66 + 0.7 * 0.7 * 0.7 + fc::Pow(nu2 - 0.7, 3, where) + nu3 * nu3 * nu3;
+    return fc::Pow(sum, 1.0 / 3, where);
+}
+
+double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime)
+{
+    static constexpr const char* where = "TubeNusselt";
+    auto turbulent = [&](double re) { return 0.026 * fc::Pow(re, 0.8, where) * fc::Pow(Pr, 0.4, where); };
+    if (Re >= kTurbulentRe) {
+        regime = TTubeRegime::Turbulent;
+        return turbulent(Re);
+    }
+    if (Re < kLaminarRe) {
+        regime = TTubeRegime::Laminar;
+        return LaminarTubeNusselt(Re, Pr, dOverL);
+    }
+    // Neither correlation holds in between: a straight line in Re joins their ends.
+    regime = TTubeRegime::Transition;
+    const double gamma = (Re - kLaminarRe) / (kTurbulentRe - kLaminarRe);
+    return (1 - gamma) * LaminarTubeNusselt(kLaminarRe, Pr, dOverL) + gamma * turbulent(kTurbulentRe);
+}
+
 double TLiquidCoil::TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid)
+{
+    TTubeResult result;
+    return TubeCoefficient(tube, liquid, result);
+}
+
+double TLiquidCoil::TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid, TTubeResult& result)
 {
     static constexpr const char* where = "TLiquidCoil.TubeCoefficient";
     const double v = std::fabs(fc::Div(fc::Div(liquid.m, liquid.ro, where), tube.FlowArea, where));
     const double Re = fc::Div(liquid.ro * v * tube.ID, liquid.mu, where);
-    // Dittus-Boelter with the constant 0.026.
-    const double Nu = 0.026 * fc::Pow(Re, 0.8, where) * fc::Pow(liquid.Pr, 0.4, where);
-    return fc::Div(Nu * liquid.Ko, tube.ID, where);
+    // The thermal layer starts again after each return bend: one pass is the developing length.
+    // A record without a pass length counts as a long tube.
+    const double dOverL = tube.PassLength > 0 ? fc::Div(tube.ID, tube.PassLength, where) : 0;
+    TTubeRegime regime = TTubeRegime::Turbulent;
+    const double Nu = TubeNusselt(Re, liquid.Pr, dOverL, regime);
+    const double h = fc::Div(Nu * liquid.Ko, tube.ID, where);
+    result = TTubeResult{Re, liquid.Pr, Nu, h, regime};
+    return h;
 }
 
 double TLiquidCoil::LiquidPressureDrop() const

@@ -181,7 +181,7 @@ void TCoilMakers::Reset(std::string fileName, INotifier* notifier)
 
 std::vector<std::string> TCoilMakers::MakerList() const
 {
-    TXMLFile xml(fileName_);
+    TXMLFile xml(fileName_, kMaxCatalogueFileSize);
     std::vector<std::string> list;
     if (xml.ReadStatus() != rsNone)
         return list;
@@ -195,7 +195,7 @@ void TCoilMakers::LoadMaker(const std::string& maker)
         return;
     maker_ = maker;
     models_.clear();
-    TXMLFile xml(fileName_);
+    TXMLFile xml(fileName_, kMaxCatalogueFileSize);
     if (xml.ReadStatus() != rsNone)
         return;
     const pugi::xml_node item = xml.FindRecord(xml.Root(), "item", "maker", maker, false);
@@ -203,8 +203,17 @@ void TCoilMakers::LoadMaker(const std::string& maker)
         return;
     TMnfRec defaults = readModel(xml, DefaultMnfRec(), item);
     defaults.Mnf = shortString(xml.ReadText(item, "maker", maker));
-    for (const pugi::xml_node model : xml.ChildrenNamed(item, "model"))
-        models_.push_back(readModel(xml, defaults, model));
+    for (const pugi::xml_node model : xml.ChildrenNamed(item, "model")) {
+        TMnfRec m = readModel(xml, defaults, model);
+        // A pattern no coil can be built from (a tube wider inside than outside, a pitch or fin
+        // of no size, a tube that does not fit its pitches) is left out, and the user told.
+        const std::string problem = PatternProblem(m.ID, m.OD, m.Sx, m.Sy, m.T, m.Pattern);
+        if (problem.empty())
+            models_.push_back(std::move(m));
+        else if (notifier_)
+            notifier_->Message("The coil maker database's model \"" + m.Name + "\" of " + m.Mnf +
+                               " is left out: " + problem + "...");
+    }
 }
 
 TMnfRec TCoilMakers::SelectModel(const std::string& maker, int tubeCode)
@@ -284,7 +293,7 @@ TMnfRec TCoilMakers::MatchModel(const std::string& maker, const TMnfRec& rec)
 
 void TCoilMakers::SaveMaker()
 {
-    TXMLFile xml(fileName_);
+    TXMLFile xml(fileName_, kMaxCatalogueFileSize);
     if (xml.ReadStatus() != rsNone)
         throw ZmkError("TCoilMakers.SaveMaker",
                        "The coil maker database \"" + fileName_ +

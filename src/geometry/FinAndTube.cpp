@@ -7,6 +7,7 @@
 #include "geometry/CoilMakers.h"
 #include "units/ConvTools.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <numbers>
@@ -263,9 +264,56 @@ std::string SizeErrorText(int code)
         return "rows outside 1..20";
     case 8:
         return "circuits outside 1..1600";
+    case kPatternError:
+        return "the tube and fin pattern cannot be built";
     default:
         return "unknown error";
     }
+}
+
+std::string PatternProblem(double ID, double OD, double Sx, double Sy, double tf, int pattern)
+{
+    auto mm = [](double metres) { return Format("%0.4g mm", 1000 * metres); };
+    if (!(ID > 0) || !(OD > ID))
+        return "The tube's inside diameter (" + mm(ID) +
+               ") must be above zero and below its outside diameter (" + mm(OD) + ")";
+    if (!(Sx > 0) || !(Sy > 0))
+        return "The tube pitches (" + mm(Sx) + " along the air, " + mm(Sy) + " across) must be above zero";
+    if (!(tf > 0))
+        return "The fin thickness (" + mm(tf) + ") must be above zero";
+    if (!std::isfinite(ID + OD + Sx + Sy + tf))
+        return "The tube pattern holds a value that is not a number";
+    // The collar of a tube must clear its neighbours: across the face, along the air flow (in
+    // line) or on the diagonal (staggered), and leave fin around it.
+    const double Dc = OD + 2 * tf;
+    const double nearest = pattern == 1 ? std::min(Sx, Sy) : std::min(Sy, std::hypot(Sx, Sy / 2));
+    if (!(Dc < nearest) || !(Dc < std::sqrt(4 * Sx * Sy / kPi)))
+        return "The tube with its fin collar (" + mm(Dc) + ") does not fit between its pitches (" + mm(Sx) +
+               " x " + mm(Sy) + ")";
+    return {};
+}
+
+int RecordProblem(const TModelRec& r, std::string* why)
+{
+    auto fail = [&](int code, std::string text) {
+        if (why)
+            *why = std::move(text);
+        return code;
+    };
+    if (!(r.fHeight > 0))
+        return fail(5, "The fin height must be above zero");
+    if (!(r.fLength > 0))
+        return fail(6, "The finned length must be above zero");
+    if (!(r.Rows > 0))
+        return fail(7, "The number of rows must be above zero");
+    if (std::string text = PatternProblem(r.ID, r.OD, r.Sx, r.Sy, r.tf, r.tp); !text.empty())
+        return fail(kPatternError, std::move(text));
+    // The recalculation takes 2 fins per inch for a density that is not positive.
+    const double Fp = 0.0254 / (r.fpi > 0 ? r.fpi : 2);
+    if (!(r.tf < Fp))
+        return fail(kPatternError, Format("The fins (%0.4g mm thick) do not fit their pitch (%0.4g mm)",
+                                          1000 * r.tf, 1000 * Fp));
+    return 0;
 }
 
 TFinAndTube::TFinAndTube()
@@ -314,12 +362,13 @@ void TFinAndTube::SetSizeText(const std::string& text)
         ErrorCode = code;
         return;
     }
-    Rec.fHeight = v.fHeight;
-    Rec.fLength = v.fLength;
-    Rec.Rows = v.Rows;
-    Rec.fpi = v.fpi;
-    Rec.Circ = v.Circ;
-    Recalculate();
+    TModelRec r = Rec;
+    r.fHeight = v.fHeight;
+    r.fLength = v.fLength;
+    r.Rows = v.Rows;
+    r.fpi = v.fpi;
+    r.Circ = v.Circ;
+    commit(r);
 }
 
 namespace {
@@ -335,44 +384,59 @@ bool acceptable(double v, int& errorCode)
 
 } // namespace
 
+void TFinAndTube::commit(const TModelRec& rec)
+{
+    if (const int code = RecordProblem(rec); code != 0) {
+        ErrorCode = code;
+        return;
+    }
+    Rec = rec;
+    Recalculate();
+}
+
 void TFinAndTube::SetHeight(double h)
 {
     if (!acceptable(h, ErrorCode))
         return;
-    Rec.fHeight = h;
-    Recalculate();
+    TModelRec r = Rec;
+    r.fHeight = h;
+    commit(r);
 }
 
 void TFinAndTube::SetLength(double l)
 {
     if (!acceptable(l, ErrorCode))
         return;
-    Rec.fLength = l;
-    Recalculate();
+    TModelRec r = Rec;
+    r.fLength = l;
+    commit(r);
 }
 
 void TFinAndTube::SetRows(double rows)
 {
     if (!acceptable(rows, ErrorCode))
         return;
-    Rec.Rows = rows;
-    Recalculate();
+    TModelRec r = Rec;
+    r.Rows = rows;
+    commit(r);
 }
 
 void TFinAndTube::SetFpi(double fpi)
 {
     if (!acceptable(fpi, ErrorCode))
         return;
-    Rec.fpi = fpi;
-    Recalculate();
+    TModelRec r = Rec;
+    r.fpi = fpi;
+    commit(r);
 }
 
 void TFinAndTube::SetCircuits(double n)
 {
     if (!acceptable(n, ErrorCode))
         return;
-    Rec.Circ = n < 1 ? 1 : (n > 1600 ? 1600 : n);
-    Recalculate();
+    TModelRec r = Rec;
+    r.Circ = n < 1 ? 1 : (n > 1600 ? 1600 : n);
+    commit(r);
 }
 
 void TFinAndTube::SetFinMaterial(int index)
@@ -381,14 +445,14 @@ void TFinAndTube::SetFinMaterial(int index)
         ErrorCode = 1;
         return;
     }
-    Rec.Mf = static_cast<std::uint8_t>(index);
-    Recalculate();
+    TModelRec r = Rec;
+    r.Mf = static_cast<std::uint8_t>(index);
+    commit(r);
 }
 
 void TFinAndTube::SetModel(const TModelRec& rec)
 {
-    Rec = rec;
-    Recalculate();
+    commit(rec);
 }
 
 void TFinAndTube::MatchCatalogue(TCoilMakers& catalogue)
@@ -407,6 +471,11 @@ int TFinAndTube::TakeError()
 void TFinAndTube::Recalculate()
 {
     TModelRec& r = Rec;
+    // A record that cannot be built is never computed into negative counts, areas or weights.
+    if (const int code = RecordProblem(r); code != 0) {
+        ErrorCode = code;
+        return;
+    }
     try {
         const double H = r.fHeight;
         const double L = r.fLength;
@@ -492,6 +561,7 @@ TTubeSideGeometry TFinAndTube::GetTubeSide() const
     g.EqLength = (TubeCount * Rec.fLength + (TubeCount - 1) * 40 * Rec.ID) / nc;
     g.CircuitLength =
         (Rec.fLength + (kPi / 2) * std::sqrt(Rec.Sx * Rec.Sx + Rec.Sy * Rec.Sy)) * TubeCount / nc;
+    g.PassLength = Rec.fLength;
     return g;
 }
 

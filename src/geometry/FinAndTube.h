@@ -129,6 +129,7 @@ struct TTubeSideGeometry
     double Perimeter = 0;     ///< π·ID, m
     double EqLength = 0;      ///< equivalent circuit length with 40 ID per return bend, m
     double CircuitLength = 0; ///< circuit length with half a diagonal bend per tube, m
+    double PassLength = 0;    ///< straight tube length of one pass through the fin pack (L), m
 };
 
 /// The five values of a size text: H and L in m, rows, fins per inch and circuits.
@@ -148,6 +149,18 @@ struct TSizeValues
 int ParseSizeText(std::string_view text, TSizeValues& values);
 /// What a size-text or recalculation error code means ("rows outside 1..20").
 std::string SizeErrorText(int code);
+
+/// Error code of a tube-and-fin pattern that cannot be built (see PatternProblem).
+constexpr int kPatternError = 9;
+/// Why a tube-and-fin pattern cannot be built, in the user's words: a tube whose inside diameter
+/// is not below its outside one, a pitch or fin thickness that is not positive, or a tube (with
+/// its fin collar) that does not fit between its pitches. Empty for a pattern that can be built.
+/// Lengths in m; pattern 0 staggered, 1 in-line.
+std::string PatternProblem(double ID, double OD, double Sx, double Sy, double tf, int pattern);
+/// Whether a record can be built: 0, or the error code of what cannot (5, 6, 7 a fin height,
+/// finned length or rows that is not positive; 9 the pattern, as PatternProblem, or fins at least
+/// as thick as their pitch). `why`, when given, receives the reason in the user's words.
+int RecordProblem(const TModelRec& rec, std::string* why = nullptr);
 
 /// The fin-and-tube coil geometry: the definition record and everything derived from it.
 class TFinAndTube
@@ -177,7 +190,8 @@ public:
     void SetCircuits(double n);
     /// Fin material index `Mf`; then recalculates.
     void SetFinMaterial(int index);
-    /// Replaces the whole record; then recalculates.
+    /// Replaces the whole record; then recalculates. A record that cannot be built
+    /// (RecordProblem) is refused: ErrorCode 9 and nothing changes.
     void SetModel(const TModelRec& rec);
     /// Takes the pattern fields of the catalogue's best match for the current record (stored tube
     /// and fin materials kept), then recalculates: what loading a stored coil does.
@@ -217,7 +231,8 @@ public:
     std::vector<std::string> ManufacturingReport();
 
     /// Recomputes every derived field from Rec, in order; a failing step sets ErrorCode 1 and
-    /// leaves the later fields at their old values.
+    /// leaves the later fields at their old values. A record that cannot be built
+    /// (RecordProblem) sets ErrorCode 9 and changes no derived field.
     void Recalculate();
 
     TModelRec Rec; ///< the coil's definition
@@ -254,6 +269,8 @@ public:
     int ErrorCode = 0;       ///< 0, or the error of the last size-text parse or recalculation
 
 private:
+    /// Rec := rec and a recalculation when rec can be built; otherwise ErrorCode 9, Rec kept.
+    void commit(const TModelRec& rec);
     void create(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText,
                 TCoilMakers* catalogue);
 };

@@ -553,6 +553,30 @@ TEST(CoilJob, CapturedStartValuesRebuildTheSameCoil)
     EXPECT_EQ(j.job.Inputs.edLiquidControl, "Temperature");
 }
 
+TEST(CoilJob, EnteringAirAboveSaturationIsRefusedWithAMessage)
+{
+    ResetAdp adp;
+    Job j("cwc");
+    j.notes.messages.clear();
+    j.job.EnterField(F::edHumidityOn, 0.5);
+    j.job.ActionSolveExecute();
+    EXPECT_FALSE(j.job.Solved());
+    EXPECT_EQ(j.lastStatus(), "Not Solved...");
+    EXPECT_EQ(j.job.LastSolveStatus(), static_cast<int>(TSolveStatus::DataError));
+    ASSERT_EQ(j.notes.messages.size(), 1u);
+    EXPECT_EQ(j.notes.messages[0], j.job.LastReason());
+    EXPECT_NE(j.job.LastReason().find("more moisture than saturated air"), std::string::npos);
+    // The field keeps what the user typed.
+    EXPECT_EQ(j.job.Inputs.edHumidityOn.Value, 0.5);
+
+    // Back to air the coil can rate: solved, no message.
+    j.job.EnterField(F::edHumidityOn, 0.008);
+    j.job.ActionSolveExecute();
+    EXPECT_TRUE(j.job.Solved());
+    EXPECT_EQ(j.notes.messages.size(), 1u);
+    EXPECT_EQ(j.job.LastReason(), "");
+}
+
 // Every kind over the whole ranges of the entry fields: each solve either ends with a status and
 // finite results, or raises an error that the job turns into its message. Nothing else.
 TEST(CoilJobRobustness, SweepsTheEntryRanges)
@@ -593,8 +617,14 @@ TEST(CoilJobRobustness, SweepsTheEntryRanges)
                                         EXPECT_FALSE(j.job.Solved());
                                         continue;
                                     }
-                                    ASSERT_EQ(j.notes.messages.size(), messages);
+                                    // Only entering air above saturation is refused with a message.
+                                    const bool wetAir = j.job.LastReason().starts_with(
+                                        "The entering air holds more moisture");
+                                    ASSERT_EQ(j.notes.messages.size(), messages + (wetAir ? 1 : 0))
+                                        << j.notes.messages.back() << " / " << j.job.LastReason();
                                     (j.job.Solved() ? solved : unconverged)++;
+                                    // A job that is not solved says why.
+                                    EXPECT_EQ(j.job.LastReason().empty(), j.job.Solved());
                                     const double values[] = {c.Qt,
                                                              c.Qs,
                                                              c.e,

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <sys/wait.h>
@@ -60,10 +61,20 @@ TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
 TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
 {
     const ProgramRun bad = Zemtor("geometry '600 x 1200 25r 12f 16c' 2>&1");
-    EXPECT_EQ(bad.rc, 7);
+    EXPECT_EQ(bad.rc, 1); // the common exit status of a wrong argument
     EXPECT_NE(bad.out.find("error 7: rows outside 1..20"), std::string::npos) << bad.out;
     const ProgramRun none = Zemtor("geometry '600 x' 2>&1");
     EXPECT_EQ(none.rc, 1);
+
+    // A tube code the maker has no pattern for is refused, not swapped for another pattern.
+    const ProgramRun tube = Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 999 2>&1");
+    EXPECT_EQ(tube.rc, 1);
+    EXPECT_NE(
+        tube.out.find("--tube 999: the maker \"typical\" has no pattern of that tube size code (it has 3, "
+                      "4, 5)"),
+        std::string::npos)
+        << tube.out;
+    EXPECT_EQ(Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 105 >/dev/null").rc, 0); // 100 + the code
 
     // ZMK_COMMON_DIR points the program at another catalogue; a maker missing there is reported,
     // the built-in pattern used, and a "Default" maker written.
@@ -78,6 +89,33 @@ TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
     std::ifstream in(dir / "CoilMakers.xml");
     const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(written.find("<maker>Default</maker>"), std::string::npos);
+    fs::remove_all(dir);
+}
+
+TEST(GeometryCommandTest, ACatalogueTubeThatCannotBeBuiltIsLeftOut)
+{
+    // A maker whose first 1/2" model has its inside diameter above the outside one, and whose
+    // second has a negative tube pitch: neither becomes a coil with a negative weight or count.
+    const fs::path dir = fs::temp_directory_path() / ("zmk_badcat_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "CoilMakers.xml")
+        << R"(<catalog><item><maker>Bad</maker><fin t="0.15"/><pat sx="33" sy="38.1"/>)"
+           R"(<model name="wide inside" d="4"><tube id="15" od="13.335"/></model>)"
+           R"(<model name="negative pitch" d="4"><tube id="12.5" od="13.335"/><pat sy="-38.1"/></model>)"
+           R"(<model name="sound" d="4"><tube id="12.5222" od="13.335"/></model></item></catalog>)";
+    const ProgramRun run =
+        Zemtor("geometry '600 x 1200 4r 12f 16c' --maker Bad --json --catalog '" +
+               (dir / "CoilMakers.xml").string() + "' 2>'" + (dir / "err.txt").string() + "'");
+    ASSERT_EQ(run.rc, 0) << run.out;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["Model"], "sound");
+    for (const char* key : {"TubesHigh", "TubeCount", "TubeWeight", "DryWeight", "Ai", "Ao"})
+        EXPECT_GT(j[key].get<double>(), 0) << key;
+    std::ifstream in(dir / "err.txt");
+    const std::string err((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(err.find("\"wide inside\" of Bad is left out: The tube's inside diameter"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("\"negative pitch\" of Bad is left out"), std::string::npos) << err;
     fs::remove_all(dir);
 }
 

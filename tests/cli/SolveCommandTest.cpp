@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zmk {
 
@@ -123,9 +124,9 @@ TEST_F(SolveCommand, SummaryAndInputs)
 
 TEST_F(SolveCommand, FailedSolvePrintsTheMessage)
 {
-    // Liquid entering at the air temperature under temperature control: no heat moves, so the
-    // fixed temperature change leaves no liquid flow, and the next pass divides by it.
-    const Result run = Zemtor("solve --kind zmk --set control=temp --set edFluidInTemp=380");
+    // Methylchloride far above its data (-50..50 °C): its viscosity fit runs negative, which no
+    // tube coefficient survives.
+    const Result run = Zemtor("solve --kind zmk --set liquid=10 --set edOnCoil=820 --set edFluidInTemp=250");
     EXPECT_EQ(run.rc, 1);
     EXPECT_TRUE(run.out.empty()) << run.out;
     EXPECT_NE(run.err.find(
@@ -158,6 +159,97 @@ TEST_F(SolveCommand, StepPrintsTheMatrix)
     const Result text = Zemtor("step");
     ASSERT_EQ(text.rc, 0) << text.err;
     EXPECT_EQ(text.out.rfind("Step-by-Step Simulation\nDuty ", 0), 0u) << text.out;
+}
+
+TEST_F(SolveCommand, ImpossibleResultsAreNotSolvedAndSayWhy)
+{
+    struct Case
+    {
+        const char* args;
+        const char* reason;
+    };
+    const Case cases[] = {
+        // Oil heated 80 -> 480 °C by 380 °C air.
+        {"--set control=temp --set edFluidDT=400", "The liquid would leave hotter than the air entering"},
+        // 0.5 kg/kg at 24 °C is 15 times saturation.
+        {"--kind cwc --set edHumidityOn=0.5", "The entering air holds more moisture than saturated air"},
+        {"--set control=temp --set edOnCoil=-20 --set edFluidDT=967", "more moisture than saturated air"},
+        {"--kind hwc --set control=temp --set edFluidDT=60",
+         "The liquid would leave colder than the air entering"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.args);
+        const Result run = Zemtor(std::string("solve --json ") + k.args);
+        EXPECT_EQ(run.rc, 2) << run.err;
+        const nlohmann::json j = nlohmann::json::parse(run.out);
+        EXPECT_EQ(j["Status"], "DataError");
+        EXPECT_EQ(j["solved"], false);
+        const std::string reason = j["Reason"];
+        EXPECT_NE(reason.find(k.reason), std::string::npos) << reason;
+        EXPECT_TRUE(reason.ends_with("...")) << reason;
+        // The reason is said once on standard error.
+        const std::size_t first = run.err.find(reason);
+        ASSERT_NE(first, std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(reason, first + 1), std::string::npos) << run.err;
+    }
+    const Result text = Zemtor("solve --set control=temp --set edFluidDT=400");
+    EXPECT_EQ(text.rc, 2);
+    EXPECT_NE(text.out.find("DataError  Not Solved..."), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Reason                The liquid would leave hotter"), std::string::npos)
+        << text.out;
+}
+
+TEST_F(SolveCommand, WarningsTravelWithTheJson)
+{
+    // The default oil runs transitional; an air temperature above its field's range is taken at
+    // the bound, and said so.
+    const Result run = Zemtor("solve --json --set edOnCoil=1200");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["Reason"], "");
+    EXPECT_EQ(j["TubeRegime"], "transition");
+    ASSERT_EQ(j["warnings"].size(), 2u) << j["warnings"];
+    EXPECT_NE(std::string(j["warnings"][0]).find("transition range (Re "), std::string::npos);
+    EXPECT_EQ(j["warnings"][1], "edOnCoil=1200 is outside -60..900 °C; 900 used.");
+
+    const Result hot = Zemtor("solve --json --kind hwc");
+    ASSERT_EQ(hot.rc, 0) << hot.err;
+    EXPECT_TRUE(nlohmann::json::parse(hot.out)["warnings"].empty());
+}
+
+TEST_F(SolveCommand, TemperatureControlGivesTheSameDutyFromAProject)
+{
+    // The default job switched to a fixed 40 K rise starts from the flow-controlled solve it was
+    // built with; the project opens with the liquid state it was saved with. Both end on the
+    // same duty. The air flow and moisture are given to both, since the project keeps the
+    // entering air to three decimals.
+    const std::string air = " --set edAirMassflow=0.931 --set edHumidityOn=0.005";
+    const Result set = Zemtor("solve --json --set control=temp --set edFluidDT=40" + air);
+    ASSERT_EQ(set.rc, 0) << set.err;
+    const nlohmann::json a = nlohmann::json::parse(set.out);
+
+    ASSERT_EQ(Zemtor("new --kind zmk '" + (dir_ / "job.zmx").string() + "'").rc, 0);
+    std::ifstream in(dir_ / "job.zmx");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    // The liquid state's control and temperature change, edited as a user would.
+    for (auto [element, value] : {std::pair<std::string, std::string>{"ctrl", "0"}, {"designdt", "40"}}) {
+        const std::size_t from = text.find("<" + element + ">");
+        const std::size_t to = text.find("</" + element + ">");
+        ASSERT_TRUE(from != std::string::npos && to != std::string::npos) << element;
+        text.replace(from, to - from, "<" + element + ">" + value);
+    }
+    std::ofstream(dir_ / "job.zmx") << text;
+    const Result file = Zemtor("solve --json '" + (dir_ / "job.zmx").string() + "'" + air);
+    ASSERT_EQ(file.rc, 0) << file.err;
+    const nlohmann::json b = nlohmann::json::parse(file.out);
+
+    EXPECT_EQ(b["Liquid"]["ctrl"], 0);
+    EXPECT_NEAR(double(a["Qt"]), double(b["Qt"]), 1e-6);
+    for (const nlohmann::json& j : {a, b}) {
+        EXPECT_NEAR(double(j["Liquid"]["tfo"]) - double(j["Liquid"]["tfi"]), 40, 1e-9);
+        EXPECT_NEAR(double(j["Cr"]), double(j["Ca"]) / double(j["Liquid"]["cw"]), 1e-6 * double(j["Cr"]));
+    }
 }
 
 } // namespace zmk

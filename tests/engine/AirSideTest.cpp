@@ -27,7 +27,9 @@ TEST(AirSideTest, FlowSetters)
     EXPECT_DOUBLE_EQ(job->out.ma, c.ma);
     EXPECT_NEAR(c.Vf, 2.7, 1e-12);
     EXPECT_NEAR(c.Va, c.ma / rho, 1e-12);
-    EXPECT_NEAR(c.Ca, c.ma * job->in.cp, 1e-12);
+    // The humid specific heat is per kg of dry air: the capacity rate goes with the dry-air flow.
+    EXPECT_NEAR(c.Ca, c.ma / (1 + job->in.w) * job->in.cp, 1e-12);
+    EXPECT_NEAR(c.DryAirFlow(), c.ma / (1 + job->in.w), 1e-15);
     c.SetAirVolumeFlow(1.5);
     EXPECT_NEAR(c.Va, 1.5, 1e-12);
     EXPECT_NEAR(c.Vf, 1.5 / af, 1e-12);

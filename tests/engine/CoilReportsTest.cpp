@@ -147,8 +147,8 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
     };
     EXPECT_THAT(Report(c), ElementsAreArray(report));
 
-    const double cpIn = job->in.cp;
-    const double qa = c.ma * cpIn * (out.db - 380);
+    // The air-side lines use the air's capacity rate over its actual change.
+    const double qa = c.Ca * (out.db - 380);
     const Lines diagnostics{
         "<pre>",
         "<b>Model</b>",
@@ -166,11 +166,11 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "Uo = " + Sp(q.hex_u_value, 1000 * c.Uo),
         Format("Ntu = %0.3f", c.Ntu),
         Format("e = %0.3f", c.e),
-        "e mC(tfi-tai) = " + Sp(q.hex_duty, (80 - 380) * c.e * c.ma * cpIn),
+        "e mC(tfi-tai) = " + Sp(q.hex_duty, (80 - 380) * c.e * c.Ca),
         "",
         "<b>Air Side Duty</b>",
         Format("&beta; = %0.3f (bypass)", c.BypassFactor),
-        "mC(air) = " + Sp(q.air_mc, c.ma * cpIn),
+        "mC(air) = " + Sp(q.air_mc, c.Ca),
         "mC(dbo-dbi) = " + Sp(q.hex_duty, qa),
         "Rate = " + Sp(q.hex_duty_per_volflow, std::fabs(qa / c.Va)),
         "tao = " + Sp(q.air_t, out.db),
@@ -183,6 +183,7 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "tfo = " + Sp(q.liquid_t, tfo),
         "dp = " + Sp(q.liquid_dp, c.LiquidPressureDrop()),
         "Q = mC(tfi-tfo) = " + Sp(q.hex_duty, (80 - tfo) * c.LiquidState->cw),
+        Format("Re = %0.0f (transition flow)", c.TubeResult.Re),
         "</pre>",
     };
     const Lines diag = Diagnostics(c);
@@ -212,8 +213,11 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "rate = " + Sp(q.hex_duty_per_volflow, c.Qt / c.Va),
         "Qt   = " + Sp(q.hex_duty, c.Qt),
         "</pre>",
+        // The default oil runs in the transition range: the result says so.
+        "<pre class=\"warn\">Warning: " + WarningText(c.Warnings.at(0), false) + "</pre>",
     };
     EXPECT_THAT(Summary(c), ElementsAreArray(summary));
+    EXPECT_THAT(Summary(c).back(), HasSubstr("transition range"));
 }
 
 TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
@@ -261,8 +265,9 @@ TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
     EXPECT_THAT(Report(c), ElementsAreArray(report));
 
     const Lines diag = Diagnostics(c);
-    ASSERT_EQ(diag.size(), 33u); // no "wao" line
-    EXPECT_EQ(diag[16], "e mC(tfi-tai) = " + Sp(q.hex_duty, (60 - 5) * c.e * c.ma * job->in.cp));
+    ASSERT_EQ(diag.size(), 34u); // no "wao" line
+    EXPECT_EQ(diag[16], "e mC(tfi-tai) = " + Sp(q.hex_duty, (60 - 5) * c.e * c.Ca));
+    EXPECT_EQ(diag[32], Format("Re = %0.0f (turbulent flow)", c.TubeResult.Re));
     EXPECT_EQ(diag[23], "tao = " + Sp(q.air_t, out.db));
     EXPECT_EQ(diag[24], "dp = " + Sp(q.air_dp, c.AirPressureDrop()));
     // A heating coil: the liquid cools, so the liquid-side duty is positive.
@@ -274,7 +279,8 @@ TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
         "Af   = 0.640 m² (face)",
         "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
         "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
-        "&delta;t   = " + Sp(q.hex_dt, LogMeanDt(5, out.db, 60, tfo)) + " (log mean)",
+        // A heating coil's mean difference is negative; the page shows its magnitude.
+        "&delta;t   = " + Sp(q.hex_dt, -LogMeanDt(5, out.db, 60, tfo)) + " (log mean)",
         Format("&epsilon;    = %0.3f (effectiveness)", c.e),
         "",
         "Air Heating",
@@ -316,7 +322,8 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
         "<tr><td>Air On RH</td><td>" + Sp(q.air_rh, in.rh) + "</td></tr>",
         "<tr><td>Off Coil</td><td>" + Sp(q.air_t, out.db) + "</td></tr>",
         "<tr><td>Air Off RH</td><td>" + Sp(q.air_rh, out.rh) + "</td></tr>",
-        "<tr><td>Cond Rate</td><td>" + Sp(q.general_cond_rate, (in.w - out.w) * c.ma) + "</td></tr>",
+        "<tr><td>Cond Rate</td><td>" + Sp(q.general_cond_rate, (in.w - out.w) * c.DryAirFlow()) +
+            "</td></tr>",
         "<tr><td>Pressure Drop</td><td>" + Sp(q.air_dp, c.AirPressureDrop()) + "</td></tr>",
     };
     ASSERT_EQ(report.size(), 35u);
@@ -331,13 +338,13 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
     };
     EXPECT_THAT(Lines(report.end() - 5, report.end()), ElementsAreArray(performance));
 
-    const double qh = (out.h - in.h) * c.ma;
+    const double qh = (out.h - in.h) * c.DryAirFlow();
     const Lines airDuty{
         "<b>Air Side Duty</b>",
         Format("&beta; = %0.3f (bypass)", c.BypassFactor),
         "Apparatus Dew Point = " + Sp(q.air_t, c.ADP),
-        "mC(air) = " + Sp(q.air_mc, c.ma * in.cp),
-        "mC(dbo-dbi) = " + Sp(q.hex_duty, c.ma * in.cp * (out.db - 24)),
+        "mC(air) = " + Sp(q.air_mc, c.Ca),
+        "mC(dbo-dbi) = " + Sp(q.hex_duty, c.Ca * (out.db - 24)),
         "ma(hao-hai) = <span class=\"peak\">" + QuantityText(q.hex_duty, false, "", false, qh) + "</span> kW",
         "Rate = " + Sp(q.hex_duty_per_volflow, std::fabs(qh / c.Va)),
         "tao = " + QuantityPairText(q.air_t, true, " ", false, out.db, out.wb),
@@ -350,10 +357,11 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
         "dp = " + Sp(q.liquid_dp, c.LiquidPressureDrop()),
         "mC(tfo-tfi) = <span class=\"peak\">" +
             QuantityText(q.hex_duty, false, "", false, (tfo - 5) * c.LiquidState->cw) + "</span> kW",
+        Format("Re = %0.0f (transition flow)", c.TubeResult.Re),
         "</pre>",
     };
     const Lines diag = Diagnostics(c);
-    ASSERT_EQ(diag.size(), 35u);
+    ASSERT_EQ(diag.size(), 36u);
     EXPECT_EQ(diag[16], "e Qmax = <span class=\"peak\">" +
                             QuantityText(q.hex_duty, false, "", false, c.e * c.Qmax) + "</span> kW");
     EXPECT_THAT(Lines(diag.begin() + 18, diag.end()), ElementsAreArray(airDuty));
@@ -361,7 +369,7 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
 
     // The summary is the liquid coil's, with the sensible duty because the two duties differ.
     const Lines summary = Summary(c);
-    ASSERT_EQ(summary.size(), 21u);
+    ASSERT_EQ(summary.size(), 22u); // with the transition range warning
     EXPECT_EQ(summary[7], "Air Cooling");
     EXPECT_EQ(summary[9], "Wao  = " + Sp(q.air_w, out.w));
     EXPECT_EQ(summary[18], "Qs   = " + Sp(q.hex_duty, c.Qs));

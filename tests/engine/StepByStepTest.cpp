@@ -3,6 +3,7 @@
 #include "CoilJob.h"
 #include "base/Errors.h"
 #include "engine/HeatExchanger.h"
+#include "properties/Psy.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,25 @@ TEST(StepByStepTest, ColdCoilSlices)
     EXPECT_LT(c.StepMatrix[0][0], job->in.db - 0.5);
     EXPECT_GT(c.StepMatrix[0][0], job->liquid->tfi);
     EXPECT_NEAR(c.StepMatrix[0][99], job->liquid->tfi, 0.01);
+}
+
+TEST(StepByStepTest, HotAirProfileFollowsItsEnthalpy)
+{
+    // From 600 °C the air's specific heat changes along the coil: each slice moves the air's
+    // enthalpy on the dry-air flow, so the profile's duty is the air's enthalpy change.
+    test::JobValues v = Defaults("zmk");
+    v.dbi = 600;
+    v.wai = 0.05;
+    auto job = BuildJob(v);
+    TLiquidCoil& c = *job->coil;
+    ASSERT_EQ(c.Solve(), TSolveStatus::None);
+    double duty = 0;
+    c.StepByStep(duty);
+    const double mda = c.ma / (1 + v.wai);
+    const double airOut = c.StepMatrix[1][99];
+    EXPECT_NEAR(mda * (psy::Enthalpy(600, v.wai) - psy::Enthalpy(airOut, v.wai)), duty, 1e-9 * duty);
+    EXPECT_NEAR(c.StepMatrix[0][99], v.twi, 1e-4);
+    EXPECT_NEAR(duty, c.Qt, 0.05 * c.Qt);
 }
 
 TEST(StepByStepTest, ZeroFlowsAreArithmeticErrors)

@@ -40,7 +40,9 @@ TEST(WaterCoilTest, HotWaterCoil)
     c.SetAirInDryBulb(50);
     c.SetFaceVelocity(2.7);
     EXPECT_EQ(c.Solve(), TSolveStatus::DataError);
-    EXPECT_EQ(c.Status, TSolveStatus::None);
+    // Not solved, and the pages say so: the status is kept with its reason.
+    EXPECT_EQ(c.Status, TSolveStatus::DataError);
+    EXPECT_NE(c.Reason.find("colder than the air entering"), std::string::npos);
     EXPECT_DOUBLE_EQ(job->liquid->tfo, 50);
     EXPECT_DOUBLE_EQ(c.LiquidState->designdt, 10);
 }

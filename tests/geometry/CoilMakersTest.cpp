@@ -400,6 +400,35 @@ TEST_F(CoilMakersTest, MalformedCataloguesNeverCrash)
     EXPECT_DOUBLE_EQ(m.OD, 0.013335);
 }
 
+TEST_F(CoilMakersTest, PatternsThatCannotBeBuiltAreLeftOutWithAMessage)
+{
+    write(R"(<catalog><item><maker>M</maker><fin t="0.15"/><pat sx="33" sy="38.1"/>
+      <model name="inside wider" d="4"><tube id="14" od="13.335"/></model>
+      <model name="negative pitch" d="4"><tube id="12.5" od="13.335"/><pat sy="-38.1"/></model>
+      <model name="no fin" d="4"><fin t="0"/><tube id="12.5" od="13.335"/></model>
+      <model name="crowded" d="4"><tube id="38" od="40"/></model>
+      <model name="good" d="5"><tube id="12.5222" od="13.335"/></model>
+    </item></catalog>)");
+    TCoilMakers cat(file_, &notifier_);
+    cat.LoadMaker("M");
+    ASSERT_EQ(cat.Models().size(), 1u);
+    EXPECT_EQ(cat.Models()[0].Name, "good");
+    ASSERT_EQ(notifier_.messages.size(), 4u);
+    const char* const named[] = {"\"inside wider\"", "\"negative pitch\"", "\"no fin\"", "\"crowded\""};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NE(notifier_.messages[i].find(named[i]), std::string::npos) << notifier_.messages[i];
+        EXPECT_TRUE(notifier_.messages[i].ends_with("...")) << notifier_.messages[i];
+    }
+    // A new coil for tube code 4 takes the one model that can be built: no negative counts or
+    // weights.
+    TFinAndTube g("M", 4, 5, "600 x 1200 4r 12f 16c", &cat);
+    EXPECT_EQ(g.TakeError(), 0);
+    EXPECT_EQ(g.Rec.Model, "good");
+    EXPECT_GT(g.TubeCount, 0);
+    EXPECT_GT(g.Weight(), 0);
+    EXPECT_GT(g.TubeWeight, 0);
+}
+
 TEST(InstalledCatalogueTest, HoldsTheDefaultJobsPattern)
 {
     const std::string file = std::string(ZMK_SOURCE_DIR) + "/data/Common Files/CoilMakers.xml";

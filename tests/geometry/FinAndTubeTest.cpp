@@ -268,27 +268,20 @@ TEST(FinAndTubeTest, FailedRecalculationKeepsLaterFields)
 {
     TFinAndTube g;
     const TFinAndTube old = g;
-    TModelRec r;
-    r.fLength = 1.2;
-    r.tf = 0; // the fin parameter divides by the fin thickness
-    g.SetModel(r);
-    EXPECT_EQ(g.ErrorCode, 1);
-    EXPECT_DOUBLE_EQ(g.Af, 0.5334 * 1.2);
-    EXPECT_NE(g.Vi, old.Vi);
-    EXPECT_EQ(g.mL, old.mL);
-    EXPECT_EQ(g.EtaF, old.EtaF);
-    EXPECT_EQ(g.EtaO, old.EtaO);
-    EXPECT_EQ(g.SizeText, old.SizeText);
-
-    TFinAndTube h;
-    TModelRec z;
-    z.fLength = 1.2;
-    z.Sy = 0; // tubes high divides by the tube pitch
-    h.SetModel(z);
-    EXPECT_EQ(h.TakeError(), 1);
-    EXPECT_DOUBLE_EQ(h.Af, 0.5334 * 1.2);
-    EXPECT_EQ(h.TubesHigh, 14);
-    EXPECT_EQ(h.Ao, old.Ao);
+    // A pattern without fin thickness or tube pitch cannot be built: the record is refused
+    // whole (pattern error), so nothing is half computed.
+    for (auto spoil : {+[](TModelRec& r) { r.tf = 0; }, +[](TModelRec& r) { r.Sy = 0; }}) {
+        TModelRec r;
+        r.fLength = 1.2;
+        spoil(r);
+        g.SetModel(r);
+        EXPECT_EQ(g.TakeError(), kPatternError);
+        EXPECT_DOUBLE_EQ(g.Rec.fLength, old.Rec.fLength);
+        EXPECT_DOUBLE_EQ(g.Af, old.Af);
+        EXPECT_EQ(g.Vi, old.Vi);
+        EXPECT_EQ(g.EtaO, old.EtaO);
+        EXPECT_EQ(g.SizeText, old.SizeText);
+    }
 
     // A fin height below half a tube pitch gives no tubes: the serpentine ratio divides by zero.
     TFinAndTube k;
@@ -306,12 +299,84 @@ TEST(FinAndTubeTest, FailedRecalculationKeepsLaterFields)
     EXPECT_EQ(n.Rec.Circ, 7);
     EXPECT_EQ(n.Rec.Mf, 1);
 
-    // A record that gives no finite weight is an arithmetic error, not a NaN weight.
+    // A negative height is refused where it is set; a record forced to one gives no finite
+    // weight, which is an arithmetic error, not a NaN or negative weight.
     TFinAndTube w;
     TModelRec neg;
     neg.fHeight = -0.5;
     w.SetModel(neg);
+    EXPECT_EQ(w.TakeError(), 5);
+    EXPECT_GT(w.Weight(), 0);
+    w.Rec = neg;
     EXPECT_THROW(w.Weight(), EMathError);
+}
+
+TEST(FinAndTubeTest, PatternsThatCannotBeBuiltAreRefused)
+{
+    struct Case
+    {
+        const char* name;
+        double ID, OD, Sx, Sy, tf;
+        int pattern;
+        const char* problem; // empty: the pattern can be built
+    };
+    const double id = 0.0125222, od = 0.013335, sx = 0.033, sy = 0.0381, tf = 0.0001524;
+    const Case cases[] = {
+        {"the default pattern", id, od, sx, sy, tf, 0, ""},
+        {"inside diameter above outside", 0.014, od, sx, sy, tf, 0, "inside diameter"},
+        {"inside diameter equal to outside", od, od, sx, sy, tf, 0, "inside diameter"},
+        {"no inside diameter", 0, od, sx, sy, tf, 0, "inside diameter"},
+        {"negative row pitch", id, od, -sx, sy, tf, 0, "pitches"},
+        {"no tube pitch", id, od, sx, 0, tf, 0, "pitches"},
+        {"no fin thickness", id, od, sx, sy, 0, 0, "fin thickness"},
+        {"tube wider than its pitch", 0.036, 0.038, sx, sy, tf, 0, "does not fit"},
+        // Rows 13 mm apart: in line the 13.6 mm collar cannot fit; staggered its nearest
+        // neighbour is 23.1 mm away on the diagonal.
+        {"in-line rows too close", id, od, 0.013, sy, tf, 1, "does not fit"},
+        {"staggered rows close", id, od, 0.013, sy, tf, 0, ""},
+        {"staggered diagonal too close", id, od, 0.005, 0.024, tf, 0, "does not fit"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string problem = PatternProblem(c.ID, c.OD, c.Sx, c.Sy, c.tf, c.pattern);
+        if (*c.problem == 0) {
+            EXPECT_EQ(problem, "");
+            continue;
+        }
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+        // The geometry refuses it whole: error 9, nothing changed, no negative count or weight.
+        TFinAndTube g;
+        const TFinAndTube old = g;
+        TModelRec r = g.Rec;
+        r.ID = c.ID;
+        r.OD = c.OD;
+        r.Sx = c.Sx;
+        r.Sy = c.Sy;
+        r.tf = c.tf;
+        r.tp = static_cast<std::uint8_t>(c.pattern);
+        g.SetModel(r);
+        EXPECT_EQ(g.TakeError(), kPatternError);
+        EXPECT_EQ(g.Rec.ID, old.Rec.ID);
+        EXPECT_EQ(g.TubeCount, old.TubeCount);
+        EXPECT_GT(g.Weight(), 0);
+    }
+    // Fins thicker than their pitch cannot be set either: 0.6 mm fins fit at 10 per inch
+    // (2.54 mm), not at 50 per inch (0.508 mm).
+    TFinAndTube g;
+    TModelRec r = g.Rec;
+    r.tf = 0.0006;
+    g.SetModel(r);
+    EXPECT_EQ(g.TakeError(), 0);
+    g.SetFpi(50);
+    EXPECT_EQ(g.TakeError(), kPatternError);
+    EXPECT_EQ(g.Rec.fpi, 10);
+    r.fpi = 50;
+    EXPECT_EQ(RecordProblem(r), kPatternError);
+    std::string why;
+    r.fHeight = 0;
+    EXPECT_EQ(RecordProblem(r, &why), 5);
+    EXPECT_NE(why.find("fin height"), std::string::npos) << why;
+    EXPECT_EQ(SizeErrorText(kPatternError), "the tube and fin pattern cannot be built");
 }
 
 TEST(FinAndTubeTest, MaterialsAndKindCodes)
@@ -369,7 +434,8 @@ TEST(FinAndTubeTest, MakerDesignations)
     r.Sy = 0;
     TFinAndTube g;
     g.SetModel(r);
-    EXPECT_EQ(g.TakeError(), 1);
+    EXPECT_EQ(g.TakeError(), kPatternError);
+    g.Rec = r; // forced in, as a stored file could hold it
     EXPECT_EQ(g.MakerDesignation(), "");
 }
 

@@ -1,0 +1,150 @@
+// What a liquid coil checks around a solve: entering air it cannot rate, a result that makes no
+// physical sense (which is then not solved), and the remarks that travel with a solved result.
+#include "base/NumText.h"
+#include "engine/FloatChecks.h"
+#include "engine/HeatExchanger.h"
+#include "units/ConvTools.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+namespace zmk {
+
+namespace {
+
+constexpr double kAbsoluteZero = -273.15; // °C
+
+// Leaving temperatures may pass an inlet temperature by this much (K), plus a part of the span,
+// before the result counts as impossible: what the convergence tolerance leaves.
+constexpr double kSpanTolerance = 0.01;
+constexpr double kSpanFraction = 1e-4;
+
+// Air and liquid duties may differ by this fraction of the larger, plus an absolute kW.
+constexpr double kBalanceFraction = 0.005;
+constexpr double kBalanceFloor = 1e-4;
+
+// A relative humidity counts as above saturation beyond this: a moisture content typed to the
+// field's resolution at saturation is not refused.
+constexpr double kSaturated = 1.001;
+
+std::string temperatureText(double t, bool stored)
+{
+    return stored ? Format("%0.1f °C", t) : QuantityText(Quantities().liquid_t, true, " ", false, t);
+}
+
+} // namespace
+
+double CondensateEnthalpy(double t)
+{
+    // Liquid water above 0 °C; ice, with its heat of fusion, below.
+    return t >= 0 ? 4.186 * t : -333.4 + 2.09 * t;
+}
+
+std::string EnteringAirProblem(const TAirState& air)
+{
+    if (air.rh > kSaturated)
+        return Format("The entering air holds more moisture than saturated air at its dry bulb (relative "
+                      "humidity %0.1f %%): lower the humidity or raise the temperature...",
+                      100 * air.rh);
+    return {};
+}
+
+std::string WarningText(const TResultWarning& w, bool stored)
+{
+    switch (w.kind) {
+    case TResultWarning::LiquidRange:
+        return "The liquid reaches " + temperatureText(w.value, stored) +
+               ", outside the range of its property data (" + temperatureText(w.lo, stored) + " to " +
+               temperatureText(w.hi, stored) + "): its properties are extrapolated.";
+    case TResultWarning::LiquidBoiling:
+        return "The liquid reaches " + temperatureText(w.value, stored) +
+               ", above the boiling point of water at " + Format("%0.1f bar", w.pressure) + " (" +
+               temperatureText(w.hi, stored) + "): it would boil.";
+    case TResultWarning::AirSupersaturated:
+        return Format("The leaving air is supersaturated (relative humidity %0.0f %%): the rating keeps the "
+                      "moisture as vapour.",
+                      100 * w.value);
+    case TResultWarning::TubeTransition:
+        return Format("The tube flow is in the transition range (Re %0.0f): its coefficient is interpolated "
+                      "between laminar and turbulent flow.",
+                      w.value);
+    }
+    return {};
+}
+
+std::string TLiquidCoil::PhysicalCheck() const
+{
+    const TAirState& in = airIn();
+    const TAirState& out = airOut();
+    const TLiquid& l = liquid();
+    const double tin = l.tfi;
+    const double tout = l.tfo;
+
+    if (!(ma > 0))
+        return "There is no air flow: the air mass flow must be above zero...";
+    if (!(l.m > 0))
+        return "The liquid would have to flow backwards or not at all: the temperature change given does not "
+               "suit the air and liquid temperatures...";
+    for (double t : {in.db, out.db, tin, tout})
+        if (t < kAbsoluteZero)
+            return "A temperature would fall below absolute zero: the temperature change is far more "
+                   "than the air and the liquid can exchange...";
+
+    const double lo = std::min(in.db, tin);
+    const double hi = std::max(in.db, tin);
+    const double tol = kSpanTolerance + kSpanFraction * (hi - lo);
+    const bool liquidHeated = tin < in.db;
+    if (tout > hi + tol || tout < lo - tol)
+        return liquidHeated
+                   ? "The liquid would leave hotter than the air entering: the temperature change is "
+                     "more than the air can give..."
+                   : "The liquid would leave colder than the air entering: the temperature change is "
+                     "more than the air can take...";
+    if (out.db > hi + tol || out.db < lo - tol)
+        return liquidHeated
+                   ? "The air would leave colder than the liquid entering: the coil cannot take that "
+                     "much heat from the air..."
+                   : "The air would leave hotter than the liquid entering: the coil cannot give the "
+                     "air that much heat...";
+
+    // The air's duty: its enthalpy change on the dry-air flow, less what the condensate carries
+    // away; the liquid's: its flow and specific heat over its temperature change.
+    const double mda = DryAirFlow();
+    const double condensate = std::max(0.0, in.w - out.w) * CondensateEnthalpy(ADP);
+    const double airDuty = mda * (in.h - out.h - condensate);
+    const double liquidDuty = l.m * l.Cp * (tout - tin);
+    const double scale = std::max(std::fabs(airDuty), std::fabs(liquidDuty));
+    if (!(std::fabs(airDuty - liquidDuty) <= kBalanceFraction * scale + kBalanceFloor))
+        return "The air side and the liquid side of the result do not balance: the heat the air gives up "
+               "is not the heat the liquid takes up...";
+    return {};
+}
+
+void TLiquidCoil::collectWarnings()
+{
+    const TLiquid& l = liquid();
+    const TAirState& out = airOut();
+    if (!l.UserProps) {
+        // The leaving temperature first: it is the further from the inlet.
+        for (double t : {l.tfo, l.t}) {
+            if (t < l.TMin || t > l.TMax) {
+                Warnings.push_back({TResultWarning::LiquidRange, t, l.TMin, l.TMax, 0});
+                break;
+            }
+        }
+        // Water, plain, with an additive or condensed, boils at its pressure.
+        if (l.LiquidSpec == 0 || l.LiquidSpec == 12) {
+            const double boiling = psy::BoilingPoint(100 * l.Pf);
+            const double hottest = std::max(l.tfi, l.tfo);
+            if (hottest > boiling)
+                Warnings.push_back({TResultWarning::LiquidBoiling, hottest, 0, boiling, l.Pf});
+        }
+    }
+    if (out.rh > kSaturated)
+        Warnings.push_back({TResultWarning::AirSupersaturated, out.rh, 0, 0, 0});
+    if (TubeResult.Regime == TTubeRegime::Transition)
+        Warnings.push_back({TResultWarning::TubeTransition, TubeResult.Re, kLaminarRe, kTurbulentRe, 0});
+}
+
+} // namespace zmk

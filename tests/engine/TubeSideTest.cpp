@@ -1,0 +1,118 @@
+// The tube-side Nusselt number in its three ranges, against values worked by hand from the
+// published correlations:
+// - laminar, thermally developing flow at constant wall temperature, mean over the length L
+//   (V. Gnielinski, VDI Heat Atlas, 2nd ed., Springer 2010, chapter G1, eq. (12)):
+//     Nu = [3.66³ + 0.7³ + (1.615·(Re·Pr·d/L)^(1/3) − 0.7)³ + ((2/(1 +
+//     22·Pr))^(1/6)·(Re·Pr·d/L)^(1/2))³]^(1/3)
+// - turbulent, Re >= 10000: 0.026·Re^0.8·Pr^0.4, unchanged from before;
+// - in between, linear in Re from the laminar value at 2300 to the turbulent one at 10000
+//   (V. Gnielinski, Int. J. Heat Mass Transfer 63 (2013) 134-140).
+// Worked example, Re 1000, Pr 5, d/L 0.01: Gz = 50, 1.615·50^(1/3) = 5.9497,
+// (2/111)^(1/6)·50^(1/2) = 3.6213, Nu = (49.028 + 0.343 + 5.2497³ + 3.6213³)^(1/3) = 6.2275.
+#include "CoilJob.h"
+
+#include "base/Errors.h"
+#include "engine/HeatExchanger.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace zmk {
+namespace {
+
+TEST(TubeSideTest, NusseltInEachRangeAgainstHandValues)
+{
+    struct Row
+    {
+        double Re, Pr, dOverL;
+        double Nu; // worked by hand from the formulas above
+        TTubeRegime regime;
+    };
+    const Row rows[] = {
+        {100, 0.7, 0.05, 3.849305, TTubeRegime::Laminar},
+        {500, 7, 0.01, 5.530280, TTubeRegime::Laminar},
+        {1000, 5, 0.01, 6.227454, TTubeRegime::Laminar},
+        // Thermal oil at the default job's mean temperature over one 1.2 m pass of a 1/2" tube:
+        // about 15, where the turbulent form gives 36.
+        {1700, 43.5, 0.0125222 / 1.2, 15.659463, TTubeRegime::Laminar},
+        {2000, 100, 0.001, 9.295959, TTubeRegime::Laminar},
+        // Transition: 10.502984 at 2300 and 103.507864 at 10000 for Pr 10, d/L 0.01.
+        {2300, 10, 0.01, 10.502984, TTubeRegime::Transition},
+        {4000, 10, 0.01, 31.036529, TTubeRegime::Transition},
+        {6150, 10, 0.01, 57.005424, TTubeRegime::Transition},
+        {9999, 10, 0.01, 103.495786, TTubeRegime::Transition},
+        {10000, 10, 0.01, 103.507864, TTubeRegime::Turbulent},
+        {50000, 3, 0.01, 231.738320, TTubeRegime::Turbulent},
+        {200000, 0.7, 0.01, 392.497198, TTubeRegime::Turbulent},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.Re);
+        TTubeRegime regime = TTubeRegime::Laminar;
+        EXPECT_NEAR(TubeNusselt(r.Re, r.Pr, r.dOverL, regime), r.Nu, 1e-6 * r.Nu);
+        EXPECT_EQ(regime, r.regime);
+    }
+    // A long tube tends to the fully developed 3.66.
+    EXPECT_NEAR(LaminarTubeNusselt(1000, 5, 0), 3.66, 1e-12);
+    // The turbulent range is the old correlation, whatever the tube length.
+    TTubeRegime regime;
+    for (double Re : {1e4, 3.3e4, 1e6})
+        for (double Pr : {0.7, 4.3, 60.0}) {
+            const double old = 0.026 * std::pow(Re, 0.8) * std::pow(Pr, 0.4);
+            EXPECT_NEAR(TubeNusselt(Re, Pr, 0.02, regime), old, 1e-13 * old);
+            EXPECT_NEAR(TubeNusselt(Re, Pr, 0.5, regime), old, 1e-13 * old);
+        }
+}
+
+TEST(TubeSideTest, NusseltIsContinuousAtBothEndsOfTheTransition)
+{
+    TTubeRegime regime;
+    for (double Pr : {0.7, 7.0, 45.0}) {
+        SCOPED_TRACE(Pr);
+        const double d = 0.0125 / 1.2;
+        EXPECT_NEAR(TubeNusselt(2299.999999, Pr, d, regime), TubeNusselt(2300, Pr, d, regime), 1e-5);
+        EXPECT_NEAR(TubeNusselt(9999.999999, Pr, d, regime), TubeNusselt(10000, Pr, d, regime), 1e-5);
+    }
+}
+
+TEST(TubeSideTest, CoefficientOfTheDefaultJobs)
+{
+    struct Row
+    {
+        const char* kind;
+        TTubeRegime regime;
+    };
+    // Oil at 0.86 m/s and chilled water at 0.7 m/s are transitional; warm water at 0.7 m/s is
+    // turbulent.
+    for (const Row& r : {Row{"zmk", TTubeRegime::Transition}, Row{"hwc", TTubeRegime::Turbulent},
+                         Row{"cwc", TTubeRegime::Transition}}) {
+        SCOPED_TRACE(r.kind);
+        auto job = test::BuildJob(test::Defaults(r.kind));
+        TLiquidCoil& c = *job->coil;
+        ASSERT_EQ(c.Solve(), TSolveStatus::None);
+        const TLiquid& l = *job->liquid;
+        const TTubeSideGeometry& tube = c.TubeGeom;
+        EXPECT_DOUBLE_EQ(tube.PassLength, 1.2);
+        const double Re = l.ro * (l.m / l.ro / tube.FlowArea) * tube.ID / l.mu;
+        TTubeResult result;
+        const double h = TLiquidCoil::TubeCoefficient(tube, l, result);
+        EXPECT_NEAR(result.Re, Re, 1e-9 * Re);
+        EXPECT_EQ(result.Regime, r.regime);
+        TTubeRegime regime;
+        EXPECT_NEAR(h, TubeNusselt(Re, l.Pr, tube.ID / 1.2, regime) * l.Ko / tube.ID, 1e-12 * h);
+        EXPECT_EQ(c.TubeResult.Regime, r.regime);
+        EXPECT_NEAR(c.hi, c.TubeResult.h * c.HiFactor, 1e-12);
+    }
+}
+
+TEST(TubeSideTest, NonsenseLiquidPropertiesAreArithmeticErrors)
+{
+    auto job = test::BuildJob(test::Defaults("hwc"));
+    TLiquid l = *job->liquid;
+    l.mu = -l.mu; // a negative Reynolds number has no Nusselt number
+    l.Pr = -l.Pr;
+    EXPECT_THROW(TLiquidCoil::TubeCoefficient(job->coil->TubeGeom, l), EMathError);
+}
+
+} // namespace
+} // namespace zmk
