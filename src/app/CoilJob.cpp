@@ -1,6 +1,7 @@
 #include "app/CoilJob.h"
 #include "base/TextHelpers.h"
 
+#include "app/InputFaults.h"
 #include "app/ProjectProperties.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
@@ -320,7 +321,7 @@ void TCoilJob::BuildCoil()
             coil_->LiquidState->designdt = dt;
         SetSolved(solveCoil() == 0);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
+        lastError_ = SolveFaultText(*this, e);
         SetSolved(false);
     }
     refreshView();
@@ -489,6 +490,14 @@ bool TCoilJob::EnterField(TEntryField f, double value)
     const bool inRange = TypeField(f, value);
     CommitField(f);
     return inRange;
+}
+
+void TCoilJob::CommitEnteredValue(TEntryField f, double value)
+{
+    TEntryValue& fv = field(f);
+    fv.Value = value;
+    fv.Modified = true;
+    CommitField(f);
 }
 
 void TCoilJob::SetSpray(bool on)
@@ -662,8 +671,10 @@ void TCoilJob::ActionSolveExecute()
         // Applying the inputs can fail too, before any solve ran: no earlier status stands.
         lastStatus_ = -1;
         lastReason_.clear();
-        lastError_ = e.what();
-        message(kNoSolutionMessage);
+        // An input out of all reason (from a file or the catalogue) is named, rather than the
+        // liquid's temperature range blamed for it.
+        lastError_ = SolveFaultText(*this, e);
+        message(SolveFaultMessage(*this, kNoSolutionMessage));
         // The failed pass has overwritten results, so they are not shown as solved.
         SetSolved(false);
     }
@@ -710,8 +721,8 @@ void TCoilJob::ActionStepByStepExecute()
         if (View)
             View->ShowStepChart(stepChart_);
     } catch (const std::exception& e) {
-        lastError_ = e.what();
-        message(kStepNoSolutionMessage);
+        lastError_ = SolveFaultText(*this, e);
+        message(SolveFaultMessage(*this, kStepNoSolutionMessage));
     }
 }
 

@@ -288,6 +288,10 @@ public:
     void CommitField(TEntryField field);
     /// TypeField, then CommitField: a value typed and the field left.
     bool EnterField(TEntryField field, double value);
+    /// A window's entry field was left with this value (stored unit), already brought into
+    /// range by the field itself: the job takes it as it is, marks it modified and runs the
+    /// field's exit handler.
+    void CommitEnteredValue(TEntryField field, double value);
     /// The user clicks the spray check box to `on`.
     void SetSpray(bool on);
 

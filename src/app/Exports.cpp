@@ -5,6 +5,7 @@
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/FileIO.h"
 #include "base/Latin1.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
@@ -226,22 +227,13 @@ std::vector<std::string> ChartDataLines(const TCoilJob& job, const TProjectPrope
     return lines;
 }
 
-bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines)
+bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines,
+                        std::string* error)
 {
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = true;
-    for (const std::string& line : lines) {
-        const std::string bytes = Utf8ToLatin1(line) + "\r\n";
-        if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
-            ok = false;
-            break;
-        }
-    }
-    if (std::fclose(f) != 0)
-        ok = false;
-    return ok;
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += Utf8ToLatin1(OneLineText(line)) + "\r\n";
+    return TryWriteFileAtomically(fileName, bytes, error);
 }
 
 bool ExportChartData(const TCoilJob& job, const TProjectProperties* properties, const std::string& fileName,
@@ -256,8 +248,9 @@ bool ExportChartData(const TCoilJob& job, const TProjectProperties* properties, 
         return tell(kMustBeSolvedMessage);
     if (!job.StatesInChartRange())
         return tell(kChartRangeMessage);
-    if (!WriteChartDataFile(fileName, ChartDataLines(job, properties)))
-        return tell(kChartWriteMessage);
+    std::string error;
+    if (!WriteChartDataFile(fileName, ChartDataLines(job, properties), &error))
+        return tell(std::string(kChartWriteMessage) + "\r\n" + error);
     return true;
 }
 
@@ -289,9 +282,9 @@ std::string DataCheckArguments(const TCoilJob& job)
     const Stream& hot = airHot ? air : liquid;
     const Stream& cold = airHot ? liquid : air;
     const TLiquidCoil* coil = job.Coil();
-    return Format("%d %0.3f %0.3f %0.3f %d %0.3f %0.3f %0.3f %d %0.3f %0.3f %0.3f 237", hot.kind, hot.tIn,
-                  hot.tOut, hot.flow, cold.kind, cold.tIn, cold.tOut, cold.flow, 0,
-                  coil ? coil->Uo * 1000 : 0.0, coil ? coil->Ao : 0.0, coil ? coil->Qt : 0.0);
+    return OneLineText(Format("%d %0.3f %0.3f %0.3f %d %0.3f %0.3f %0.3f %d %0.3f %0.3f %0.3f 237", hot.kind,
+                              hot.tIn, hot.tOut, hot.flow, cold.kind, cold.tIn, cold.tOut, cold.flow, 0,
+                              coil ? coil->Uo * 1000 : 0.0, coil ? coil->Ao : 0.0, coil ? coil->Qt : 0.0));
 }
 
 std::string MorvexArguments(const TCoilJob& job)
@@ -302,8 +295,8 @@ std::string MorvexArguments(const TCoilJob& job)
     const double dbi = job.AirIn().db;
     const double dbo = job.AirOut().db;
     if (tfi >= dbi)
-        return Format("%0.2f %0.2f %0.2f %0.2f", tfi, tfo, dbi, dbo);
-    return Format("%0.2f %0.2f %0.2f %0.2f", dbi, dbo, tfi, tfo);
+        return OneLineText(Format("%0.2f %0.2f %0.2f %0.2f", tfi, tfo, dbi, dbo));
+    return OneLineText(Format("%0.2f %0.2f %0.2f %0.2f", dbi, dbo, tfi, tfo));
 }
 
 // ---- the commands ----------------------------------------------------------------------------

@@ -98,11 +98,16 @@ std::vector<std::string> CommandLineWords(std::string_view text);
 /// The chart data file's lines, without line ends, for a job and its project properties (none:
 /// empty project texts and today's date).
 std::vector<std::string> ChartDataLines(const TCoilJob& job, const TProjectProperties* properties);
-/// Writes lines as Latin-1 text with CR LF line ends; false when any write fails.
-bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines);
+/// Writes lines as Latin-1 text with CR LF line ends, atomically (WriteFileAtomically). Line
+/// breaks and other control characters inside a line are written as blanks, so that every value
+/// stays on its own line. False when the file cannot be written, with the reason (the path and
+/// the system's word) in `error` when given; the old file is then unchanged.
+bool WriteChartDataFile(const std::string& fileName, const std::vector<std::string>& lines,
+                        std::string* error = nullptr);
 /// Steps 1 to 3 of the chart export: refuses an unsolved job ("Must be solved first...") and
 /// states outside the chart ("Temperature is out of range for Hygrona..."), then writes the chart
-/// data file ("Error writing Hygrona file" when that fails). False when it stopped.
+/// data file ("Error writing Hygrona file", CR LF and the path with the reason, when that fails).
+/// False when it stopped.
 bool ExportChartData(const TCoilJob& job, const TProjectProperties* properties, const std::string& fileName,
                      INotifier* notifier);
 /// The duty program's argument text: hot stream, cold stream, 0, U (W/(m²·K)), area, duty, 237.

@@ -124,7 +124,12 @@ void TIniFileMerger::ReadList(const fs::path& programIniFile)
             continue;
         fs::path backup = user;
         backup.replace_extension(".bak");
-        fs::copy_file(user, backup, fs::copy_options::overwrite_existing, ec);
+        // A backup that cannot be made does not stop the merge: the user's file is only ever
+        // replaced whole, by an atomic write.
+        try {
+            CopyFileAtomically(user, backup, kMaxIniFileSize);
+        } catch (const EFileError&) {
+        }
     }
 }
 
@@ -159,7 +164,13 @@ void TIniFileMerger::MergeAll()
             // The installed file is only given up once the user's copy is in place.
             if (user.has_parent_path())
                 fs::create_directories(user.parent_path(), ec);
-            if (fs::copy_file(install, user, fs::copy_options::overwrite_existing, ec) && !ec) {
+            bool copied = true;
+            try {
+                CopyFileAtomically(install, user, kMaxIniFileSize);
+            } catch (const EFileError&) {
+                copied = false;
+            }
+            if (copied) {
                 // A copy keeps the installed file's time, so the same install met again
                 // counts as already merged.
                 const auto time = fs::last_write_time(install, ec);
@@ -176,8 +187,12 @@ void TIniFileMerger::MergeFile(const fs::path& userFile, const fs::path& install
 {
     IniFile user;
     IniFile install;
-    user.Load(userFile);
-    install.Load(installFile);
+    // A file that is there but cannot be read (too large, not a regular file) is left alone:
+    // merging into an empty copy would replace the user's file with the installed one.
+    if (!user.Load(userFile) && user.LoadStatus() != TFileReadStatus::Missing)
+        return;
+    if (!install.Load(installFile))
+        return;
 
     bool later = false;
     bool replaceAll = false;

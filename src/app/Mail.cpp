@@ -1,5 +1,7 @@
 #include "app/Mail.h"
 
+#include "base/FileIO.h"
+
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
 
@@ -206,16 +208,16 @@ std::string messageHtml(const std::string& text)
     return html + "</body></html>\r\n";
 }
 
+// Attachments larger than this are left out of a message: mail servers refuse far less.
+constexpr std::uintmax_t kMaxAttachmentBytes = 64u << 20;
+
 bool readFile(const std::string& file, std::string& bytes)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    TFileRead read = ReadWholeFile(file, kMaxAttachmentBytes);
+    if (!read)
         return false;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    bytes = std::move(read.Bytes);
+    return true;
 }
 
 std::string randomHex(int digits)

@@ -47,13 +47,63 @@ std::optional<std::string> CoilKindInDocument(TXMLFile::Node root)
     return std::nullopt;
 }
 
+bool IsProjectDocument(TXMLFile::Node root)
+{
+    if (!root)
+        return false;
+    if (SameText(root.name(), kProjectRoot))
+        return true;
+    if (CoilKindInDocument(root))
+        return true;
+    return static_cast<bool>(root.child("startval"));
+}
+
+TProjectLoad LoadProjectFile(const std::string& fileName)
+{
+    TProjectLoad load;
+    load.FileName = fileName;
+    TXMLFile::Node root;
+    load.File = std::make_unique<TXMLFile>(fileName, root, false, kMaxProjectFileSize);
+    load.FileStatus = load.File->FileStatus();
+    if (load.FileStatus == TFileReadStatus::Missing) {
+        load.Error = std::string(kFileNotFoundMessage);
+        return load;
+    }
+    if (load.FileStatus != TFileReadStatus::Ok || load.File->ReadStatus() != rsNone) {
+        load.Error = load.File->LoadError();
+        return load;
+    }
+    if (!root) {
+        load.Error = "The file holds no elements";
+        return load;
+    }
+    load.Parsed = true;
+    load.Root = root;
+    load.Kind = CoilKindInDocument(root).value_or("");
+    load.IsProject = IsProjectDocument(root);
+    if (!load.IsProject)
+        load.Error = "The file \"" + fileName + "\" holds no project: its root element <" + root.name() +
+                     "> is not <" + kProjectRoot + "> and holds no coil and no start values";
+    return load;
+}
+
+std::string OpenFailureMessage(const TProjectLoad& load)
+{
+    if (load.FileStatus == TFileReadStatus::Missing)
+        return std::string(kFileNotFoundMessage) + "\r\n" + load.FileName;
+    if (load.FileStatus != TFileReadStatus::Ok || (load.Parsed && !load.IsProject))
+        return std::string(kFileRefusedMessage) + "\r\n" + load.Error;
+    if (!load.Parsed)
+        return std::string(kFileNotReadMessage) + "\r\n" + load.FileName + "\r\n" + load.Error;
+    return std::string();
+}
+
 std::optional<std::string> ProjectFileKind(const std::string& fileName)
 {
-    TXMLFile::Node root;
-    TXMLFile file(fileName, root, false);
-    if (file.ReadStatus() != rsNone || !root)
+    const TProjectLoad load = LoadProjectFile(fileName);
+    if (!load.Parsed || load.Kind.empty())
         return std::nullopt;
-    return CoilKindInDocument(root);
+    return load.Kind;
 }
 
 void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& v)
@@ -140,34 +190,45 @@ bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFil
 
 TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
 {
+    TProjectLoad load = LoadProjectFile(fileName);
+    return OpenLoadedProject(job, load, context);
+}
+
+TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectFileContext& context)
+{
     TOpenResult result;
-    std::error_code ec;
-    if (fileName.empty() || !std::filesystem::exists(fileName, ec)) {
-        tell(context, std::string(kFileNotFoundMessage) + "\r\n" + fileName);
+    if (load.FileStatus == TFileReadStatus::Missing) {
+        tell(context, OpenFailureMessage(load));
         return result;
     }
     result.Exists = true;
-    becomeCurrentFile(job, fileName, context);
+    result.Parsed = load.Parsed;
+    result.FileKind = load.Kind;
+    if (load.FileStatus != TFileReadStatus::Ok || (load.Parsed && !load.IsProject)) {
+        // Not made the current file: a Save would replace what the user keeps there.
+        result.Refused = true;
+        result.LoadError = load.Error;
+        tell(context, OpenFailureMessage(load));
+        return result;
+    }
+    becomeCurrentFile(job, load.FileName, context);
     job.SetSolved(false);
 
-    TXMLFile::Node root;
-    TXMLFile file(fileName, root, false);
-    file.SetNotifier(context.Notifier);
-    if (file.ReadStatus() != rsNone || !root) {
+    if (!load.Parsed) {
         // Nothing is read, but the user learns why the job did not change: a later Save
         // would replace this file.
-        result.LoadError = file.LoadError().empty() ? "The file holds no elements" : file.LoadError();
-        tell(context, std::string(kFileNotReadMessage) + "\r\n" + fileName + "\r\n" + result.LoadError);
+        result.LoadError = load.Error;
+        tell(context, OpenFailureMessage(load));
     } else {
-        result.Parsed = true;
-        result.FileKind = CoilKindInDocument(root).value_or("");
+        TXMLFile& file = *load.File;
+        file.SetNotifier(context.Notifier);
         try {
-            result.CoilFound = ReadProjectDocument(file, root, job);
+            result.CoilFound = ReadProjectDocument(file, load.Root, job);
         } catch (const ZmkError& e) {
             // A value every check let through and the coil still refused: what was read stays,
             // the job is not solved and a Solve reports on it in the usual way.
             result.CoilFound = true;
-            tell(context, std::string(kFileNotReadMessage) + "\r\n" + fileName + "\r\n" + e.what());
+            tell(context, std::string(kFileNotReadMessage) + "\r\n" + load.FileName + "\r\n" + e.what());
         }
         if (!result.CoilFound && job.Coil()) {
             const std::string kind = UpperCase(job.KindCode);

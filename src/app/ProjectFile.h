@@ -3,12 +3,15 @@
 // and a flat copy of the start values (`startval`). Saving replaces the file atomically, so a
 // save that fails leaves the previous file as it was and says why. Open reads the file into the
 // coil the job has: it never solves and never changes the coil kind, and it keeps every value
-// the file does not give in a form the coil can take.
+// the file does not give in a form the coil can take. The file is read once; what is not a
+// regular file, is larger than kMaxProjectFileSize or parses but holds no project is refused and
+// never becomes the current file, so that no later Save writes over it.
 #pragma once
 
 #include "app/CoilJob.h"
 #include "base/XMLFiles.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +33,9 @@ inline constexpr const char* kProjectVersion = "1.0.0.0";
 inline constexpr std::string_view kFileNotFoundMessage = "The file you are trying to open does not exist...";
 /// Shown, with the file name and the parser's message after it, when the file is not XML.
 inline constexpr std::string_view kFileNotReadMessage = "The file could not be read as a project...";
+/// Shown, with the file name and the reason after it, when the file is refused: not a regular
+/// file, too large, unreadable, or XML that holds no project.
+inline constexpr std::string_view kFileRefusedMessage = "The file was not opened...";
 
 /// The element of a coil kind ("zmk", "hwc", "cwc"), and the older name files may use.
 struct TCoilElementName
@@ -48,11 +54,38 @@ inline constexpr TCoilElementName kCoilElements[3] = {
 struct TOpenResult
 {
     bool Exists = false;    ///< false: the file was not there and nothing changed
+    bool Refused = false;   ///< true: the file is there but was refused and nothing changed
     bool Parsed = false;    ///< false: the file is not XML; nothing was read (LoadError says why)
     bool CoilFound = false; ///< the file holds a coil of the job's kind, which was read
     std::string FileKind;   ///< kind of the first coil element in the file; empty when none
-    std::string LoadError;  ///< the parser's message for a file that is not XML
+    std::string LoadError;  ///< why the file was refused or did not parse
 };
+
+/// A project file read and parsed once, before any coil is touched.
+struct TProjectLoad
+{
+    std::string FileName;
+    TFileReadStatus FileStatus = TFileReadStatus::Missing; ///< how reading the bytes ended
+    bool Parsed = false;                                   ///< the bytes are XML
+    bool IsProject = false;                                ///< the XML holds a project (IsProjectDocument)
+    std::string Kind;  ///< kind of the first coil element; empty when none
+    std::string Error; ///< why it cannot be opened; empty when it can
+    std::unique_ptr<TXMLFile> File;
+    TXMLFile::Node Root;
+};
+
+/// Reads and parses a project file once. Missing, not a regular file, larger than
+/// kMaxProjectFileSize, unreadable, not XML, or XML that is no project: each says so in Error.
+TProjectLoad LoadProjectFile(const std::string& fileName);
+/// What Open tells about a file it cannot read anything from: the not-found message for a
+/// missing file, the refusal for one that is not a regular file, too large, unreadable or no
+/// project, the not-read message for one that is not XML; empty when the file can be opened.
+std::string OpenFailureMessage(const TProjectLoad& load);
+/// Whether a parsed document is a project: its root element is `datafile` (any letter case),
+/// or a root of another name holds a coil element (under any of its names) or `startval`. A
+/// document that is neither (notes, a catalogue, another program's data) is no project, and a
+/// Save must not replace it.
+bool IsProjectDocument(TXMLFile::Node root);
 
 /// Where Save, Save As and Open report, and the recent-file list that follows the current
 /// file name (none when null: the name is simply replaced).
@@ -84,10 +117,15 @@ bool SaveProject(TCoilJob& job, const TProjectFileContext& context = {});
 /// Save As, once the user has chosen the file: it becomes the current file name, then Save.
 bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
 /// Open: a missing file is told ("The file you are trying to open does not exist..." CR LF name)
-/// and changes nothing. Otherwise the file becomes the current file name, the job is marked not
-/// solved, and a file that parses is read into the properties and the coil of the current
-/// kind; then the inputs are shown and the view refreshed. A file that does not parse, or holds
-/// no coil of the job's kind, is told too, and leaves the coil as it was.
+/// and changes nothing; so does a refused one ("The file was not opened..." CR LF name CR LF
+/// reason): not a regular file, too large, unreadable, or XML that holds no project. Otherwise
+/// the file becomes the current file name, the job is marked not solved, and a file that parses
+/// is read into the properties and the coil of the current kind; then the inputs are shown and
+/// the view refreshed. A file that does not parse, or holds no coil of the job's kind, is told
+/// too, and leaves the coil as it was.
 TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
+/// Open of a file already read by LoadProjectFile (the command line reads it first to learn its
+/// kind); as OpenProject.
+TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectFileContext& context = {});
 
 } // namespace zmk

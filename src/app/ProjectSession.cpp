@@ -78,11 +78,15 @@ TOpenResult TProjectSession::Open(const std::string& fileName)
 
 TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string_view kind)
 {
-    BuildKind(!kind.empty() ? std::string(kind)
-                            : ProjectFileKind(fileName).value_or(std::string(kKindZemtor)));
+    // One read of the file gives both its kind and its content; what cannot be opened is
+    // refused before any coil is built.
+    TProjectLoad load = LoadProjectFile(fileName);
+    if (const std::string failure = OpenFailureMessage(load); !failure.empty())
+        throw ZmkError("TProjectSession.OpenInKind", failure);
+    BuildKind(!kind.empty() ? std::string(kind) : load.Kind.empty() ? std::string(kKindZemtor) : load.Kind);
     RecordingNotifier told;
-    const TOpenResult r = OpenProject(job_, fileName, {&told, &recent_});
-    if (!r.Exists || !r.Parsed)
+    const TOpenResult r = OpenLoadedProject(job_, load, {&told, &recent_});
+    if (!r.Exists || r.Refused || !r.Parsed)
         throw ZmkError("TProjectSession.OpenInKind", lastMessage(told));
     if (notifier_)
         for (const std::string& m : told.messages)

@@ -75,8 +75,11 @@ void TRecentFiles::Store(ISettingsStore& store, std::string_view current)
 
 void TRecentFiles::Click(std::size_t index) const
 {
-    if (index < items_.size() && onClick_)
-        onClick_(items_[index].Caption);
+    if (index >= items_.size() || !onClick_)
+        return;
+    // Opening the file changes the list: hand over a copy of the name, not the item's own.
+    const std::string name = items_[index].Caption;
+    onClick_(name);
 }
 
 std::vector<std::string> TRecentFiles::VisibleCaptions() const
@@ -101,9 +104,11 @@ void TRecentFiles::settle()
 
 void SetFileName(std::string& currentFileName, std::string_view name, TRecentFiles& recentFiles)
 {
+    // The name may be the current name itself, whose text the assignment below replaces.
+    const std::string newName(name);
     recentFiles.Add(currentFileName);
-    currentFileName = std::string(name);
-    recentFiles.Remove(name);
+    currentFileName = newName;
+    recentFiles.Remove(newName);
 }
 
 int TFixedTextWidth::TextWidth(std::string_view text) const
@@ -139,12 +144,27 @@ std::string FileNamePanelText(std::string_view name, int windowWidth, int firstP
     return ShortenFileName(name, windowWidth - firstPanelWidth, measure);
 }
 
+std::vector<std::string> CommandLinePathArguments(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> path;
+    bool optionsEnded = false;
+    for (const std::string& argument : arguments) {
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && !argument.empty() && argument.front() == '-')
+            continue;
+        path.push_back(argument);
+    }
+    return path;
+}
+
 std::string CommandLineFile(const std::vector<std::string>& arguments)
 {
-    if (arguments.empty())
-        return std::string();
+    const std::vector<std::string> path = CommandLinePathArguments(arguments);
     std::string joined;
-    for (const std::string& argument : arguments) {
+    for (const std::string& argument : path) {
         if (!joined.empty())
             joined += ' ';
         joined += argument;
@@ -161,7 +181,7 @@ std::string CommandLineFile(const std::vector<std::string>& arguments)
 std::string CommandLineProject(const std::vector<std::string>& arguments)
 {
     std::string file = CommandLineFile(arguments);
-    if (file.empty() || file.find('-') != std::string::npos)
+    if (file.empty())
         return std::string();
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);

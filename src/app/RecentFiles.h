@@ -101,11 +101,15 @@ std::string ShortenFileName(std::string_view name, int availableWidth, const ITe
 std::string FileNamePanelText(std::string_view name, int windowWidth, int firstPanelWidth,
                               const ITextWidth& measure);
 
-/// The arguments joined with single blanks (so that an unquoted path with blanks arrives
-/// whole) and expanded to a full path; empty without arguments.
+/// The arguments that make up the project's path: every argument except the options (an
+/// argument starting with "-"); after a "--" every argument counts, even one starting with "-".
+/// Hyphens inside a path are part of it, as Linux paths carry them.
+std::vector<std::string> CommandLinePathArguments(const std::vector<std::string>& arguments);
+/// The path arguments joined with single blanks (so that an unquoted path with blanks arrives
+/// whole) and expanded to a full path; empty when there are none.
 std::string CommandLineFile(const std::vector<std::string>& arguments);
-/// The project to open at start: CommandLineFile(arguments), unless it contains a hyphen
-/// anywhere or no such file exists, in which case nothing is opened (empty).
+/// The project to open at start: CommandLineFile(arguments) when such a file exists (a folder
+/// does not count); empty otherwise, and nothing is opened.
 std::string CommandLineProject(const std::vector<std::string>& arguments);
 
 } // namespace zmk

@@ -134,30 +134,33 @@ std::optional<std::string> TMemorySettingsStore::ReadValue(std::string_view sect
                                                            std::string_view name) const
 {
     if (const Section* s = find(section))
-        for (const auto& [key, text] : s->values)
-            if (SameText(key, name))
-                return text;
+        if (const auto it = s->index.find(LowerCase(name)); it != s->index.end())
+            return s->values[it->second].second;
     return std::nullopt;
 }
 
 void TMemorySettingsStore::WriteValue(std::string_view section, std::string_view name, std::string_view text)
 {
-    Section* s = const_cast<Section*>(find(section));
-    if (!s) {
-        sections_.push_back(Section{std::string(section), {}});
-        s = &sections_.back();
-    }
-    for (auto& [key, value] : s->values)
-        if (SameText(key, name)) {
-            value = std::string(text);
-            return;
-        }
-    s->values.emplace_back(std::string(name), std::string(text));
+    const auto [at, newSection] = index_.try_emplace(LowerCase(section), sections_.size());
+    if (newSection)
+        sections_.push_back(Section{std::string(section), {}, {}});
+    Section& s = sections_[at->second];
+    const auto [it, newValue] = s.index.try_emplace(LowerCase(name), s.values.size());
+    if (newValue)
+        s.values.emplace_back(std::string(name), std::string(text));
+    else
+        s.values[it->second].second = std::string(text);
 }
 
 void TMemorySettingsStore::EraseSection(std::string_view section)
 {
-    std::erase_if(sections_, [&](const Section& s) { return SameText(s.name, section); });
+    const auto it = index_.find(LowerCase(section));
+    if (it == index_.end())
+        return;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    index_.clear();
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        index_.emplace(LowerCase(sections_[i].name), i);
 }
 
 std::vector<std::string> TMemorySettingsStore::Sections() const
@@ -177,12 +180,15 @@ std::vector<std::string> TMemorySettingsStore::ValueNames(std::string_view secti
     return names;
 }
 
+bool TMemorySettingsStore::SectionExists(std::string_view section) const
+{
+    return find(section) != nullptr;
+}
+
 const TMemorySettingsStore::Section* TMemorySettingsStore::find(std::string_view section) const
 {
-    for (const Section& s : sections_)
-        if (SameText(s.name, section))
-            return &s;
-    return nullptr;
+    const auto it = index_.find(LowerCase(section));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 TIniSettingsStore::TIniSettingsStore(std::filesystem::path file)
@@ -203,10 +209,7 @@ std::optional<std::string> TIniSettingsStore::ReadValue(std::string_view section
 
 void TIniSettingsStore::WriteValue(std::string_view section, std::string_view name, std::string_view text)
 {
-    std::string line(text);
-    for (char& c : line)
-        if (c == '\r' || c == '\n')
-            c = ' ';
+    const std::string line = OneLineText(text);
     if (ini_->Value(section, name) == Trim(line))
         return;
     try {
@@ -234,6 +237,11 @@ std::vector<std::string> TIniSettingsStore::Sections() const
 std::vector<std::string> TIniSettingsStore::ValueNames(std::string_view section) const
 {
     return ini_->ReadSection(section);
+}
+
+bool TIniSettingsStore::SectionExists(std::string_view section) const
+{
+    return ini_->SectionExists(section);
 }
 
 bool TIniSettingsStore::Flush()

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -42,7 +43,8 @@ public:
     virtual bool Flush() { return true; }
 
     bool ValueExists(std::string_view section, std::string_view name) const;
-    bool SectionExists(std::string_view section) const;
+    /// Whether the section is there; stores with an index answer without listing the sections.
+    virtual bool SectionExists(std::string_view section) const;
 
     /// A text value, or the fallback when missing.
     std::string ReadString(std::string_view section, std::string_view name, std::string_view fallback) const;
@@ -68,7 +70,8 @@ std::string FloatSettingText(double value);
 /// nothing for texts that are not a finite number.
 std::optional<double> ParseFloatSetting(std::string_view text);
 
-/// A store held in memory only: the tests' store, and the model of the file-backed one.
+/// A store held in memory only: the tests' store, and the model of the file-backed one. Texts
+/// are kept as given; sections and values are found through an index, as in IniFile.
 class TMemorySettingsStore : public ISettingsStore
 {
 public:
@@ -77,15 +80,18 @@ public:
     void EraseSection(std::string_view section) override;
     std::vector<std::string> Sections() const override;
     std::vector<std::string> ValueNames(std::string_view section) const override;
+    bool SectionExists(std::string_view section) const override;
 
 private:
     struct Section
     {
         std::string name;
         std::vector<std::pair<std::string, std::string>> values;
+        std::unordered_map<std::string, std::size_t> index; ///< lower-case name -> position
     };
     const Section* find(std::string_view section) const;
     std::vector<Section> sections_;
+    std::unordered_map<std::string, std::size_t> index_; ///< lower-case section -> position
 };
 
 /// A store kept in an INI file. The file is read when the store is made; changes are held
@@ -101,13 +107,15 @@ public:
     TIniSettingsStore& operator=(const TIniSettingsStore&) = delete;
 
     std::optional<std::string> ReadValue(std::string_view section, std::string_view name) const override;
-    /// Line breaks in the text are stored as blanks, since a value is one line of the file;
+    /// Line breaks and other control characters in the text are stored as blanks, since a value
+    /// is one line of the file;
     /// blanks around the text are not kept. A name that cannot be written to an INI file (empty,
     /// or with a line break, "=" or "]") stores nothing.
     void WriteValue(std::string_view section, std::string_view name, std::string_view text) override;
     void EraseSection(std::string_view section) override;
     std::vector<std::string> Sections() const override;
     std::vector<std::string> ValueNames(std::string_view section) const override;
+    bool SectionExists(std::string_view section) const override;
     /// Writes the file when something changed since it was read or last written.
     bool Flush() override;
 

@@ -6,14 +6,7 @@
 #include "base/Latin1.h"
 #include "base/NumText.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <system_error>
-#include <unistd.h>
 
 namespace zmk {
 
@@ -34,13 +27,22 @@ bool HasLineBreak(std::string_view s)
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A name or value as it is kept: control characters as blanks, then blanks around it dropped,
+// so that what is kept is what a parse of the written line gives back.
+std::string Clean(std::string_view text)
+{
+    return std::string(TrimView(OneLineText(text)));
+}
+
 void CheckWritable(std::string_view section, std::string_view key, std::string_view value)
 {
     const auto bad = [&](const std::string& what) { throw ZmkError("IniFile::WriteString", what); };
-    if (TrimView(section).empty() || HasLineBreak(section) || section.find(']') != std::string_view::npos)
+    const std::string s = Clean(section);
+    if (s.empty() || HasLineBreak(section) || s.find(']') != std::string::npos)
         bad("Invalid INI section name '" + std::string(section) + "'");
-    if (TrimView(key).empty() || HasLineBreak(key) || key.find('=') != std::string_view::npos ||
-        key.front() == '[' || key.front() == ';' || key.front() == '#')
+    const std::string k = Clean(key);
+    if (k.empty() || HasLineBreak(key) || k.find('=') != std::string::npos || k.front() == '[' ||
+        k.front() == ';' || k.front() == '#')
         bad("Invalid INI key name '" + std::string(key) + "'");
     if (HasLineBreak(value))
         bad("INI value of '" + std::string(key) + "' holds a line break");
@@ -50,10 +52,8 @@ void CheckWritable(std::string_view section, std::string_view key, std::string_v
 
 const IniFile::Section* IniFile::find(std::string_view section) const
 {
-    for (const Section& s : sections_)
-        if (SameText(s.name, section))
-            return &s;
-    return nullptr;
+    const auto it = index_.find(LowerCase(section));
+    return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 IniFile::Section* IniFile::find(std::string_view section)
@@ -61,62 +61,104 @@ IniFile::Section* IniFile::find(std::string_view section)
     return const_cast<Section*>(std::as_const(*this).find(section));
 }
 
-bool IniFile::Load(const std::filesystem::path& file)
+IniFile::Section& IniFile::findOrAdd(std::string_view section)
+{
+    const auto [it, added] = index_.try_emplace(LowerCase(section), sections_.size());
+    if (added)
+        sections_.push_back({std::string(section), {}, {}});
+    return sections_[it->second];
+}
+
+// Most sections room is made for before a parse.
+constexpr std::size_t kReservedSections = 1000000;
+
+// A section of a few keys is searched in order; the key index is built once a section grows
+// past this, so that the many small sections of a settings file cost no index of their own.
+constexpr std::size_t kIndexedKeys = 16;
+
+std::size_t IniFile::keyPosition(const Section& s, std::string_view key)
+{
+    if (s.keys.empty()) {
+        for (std::size_t i = 0; i < s.entries.size(); ++i)
+            if (SameText(s.entries[i].key, key))
+                return i;
+        return s.entries.size();
+    }
+    const auto it = s.keys.find(LowerCase(key));
+    return it == s.keys.end() ? s.entries.size() : it->second;
+}
+
+const IniFile::Entry* IniFile::findKey(const Section& s, std::string_view key)
+{
+    const std::size_t at = keyPosition(s, key);
+    return at < s.entries.size() ? &s.entries[at] : nullptr;
+}
+
+void IniFile::setValue(Section& s, std::string_view key, std::string value, bool replace)
+{
+    const std::size_t at = keyPosition(s, key);
+    if (at < s.entries.size()) {
+        if (replace)
+            s.entries[at].value = std::move(value);
+        return;
+    }
+    s.entries.push_back({std::string(key), std::move(value)});
+    if (!s.keys.empty())
+        s.keys.emplace(LowerCase(key), at);
+    else if (s.entries.size() > kIndexedKeys)
+        for (std::size_t i = 0; i < s.entries.size(); ++i)
+            s.keys.emplace(LowerCase(s.entries[i].key), i);
+}
+
+void IniFile::reindex()
+{
+    index_.clear();
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        index_.emplace(LowerCase(sections_[i].name), i);
+}
+
+void IniFile::Clear()
+{
+    sections_.clear();
+    index_.clear();
+}
+
+bool IniFile::Load(const std::filesystem::path& file, std::uintmax_t maxSize)
 {
     Clear();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    TFileRead read = ReadWholeFile(file, maxSize);
+    loadStatus_ = read.Status;
+    loadError_ = read.Error;
+    if (!read)
         return false;
-    std::string bytes;
-    try {
-        std::ifstream in(file, std::ios::binary);
-        if (!in)
-            return false;
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
-            return false;
-    } catch (const std::exception&) {
-        return false; // a read error inside the stream buffer
-    }
-    Parse(bytes);
+    Parse(read.Bytes);
     return true;
 }
 
-bool IniFile::Save(const std::filesystem::path& file) const
+bool IniFile::Save(const std::filesystem::path& file, std::string* error) const
 {
-    std::filesystem::path temp = file;
-    temp += ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        const std::string bytes = Bytes();
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            std::filesystem::remove(temp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return TryWriteFileAtomically(file, Bytes(), error);
 }
 
 void IniFile::Parse(std::string_view bytes)
 {
     Clear();
     const std::string text = Latin1ToUtf8(bytes);
+    // Room for the lines that may open a section (up to a bound), so that a file of many
+    // sections is not moved and rehashed as it grows.
+    std::size_t opening = 0;
+    for (std::size_t i = 0; i < text.size() && opening < kReservedSections; ++i)
+        if (text[i] == '[' && (i == 0 || text[i - 1] == '\n' || text[i - 1] == '\r'))
+            ++opening;
+    sections_.reserve(opening);
+    index_.reserve(opening);
     std::string_view rest = text;
     Section* current = nullptr;
     while (!rest.empty()) {
         const std::size_t eol = rest.find_first_of("\r\n");
-        std::string_view line = TrimView(rest.substr(0, eol));
+        // Control characters inside a line read as blanks, as they are written.
+        const std::string clean = OneLineText(rest.substr(0, eol));
+        std::string_view line = TrimView(clean);
         if (eol == std::string_view::npos)
             rest = {};
         else
@@ -127,27 +169,15 @@ void IniFile::Parse(std::string_view bytes)
             const std::size_t close = line.find(']');
             const std::string_view name =
                 TrimView(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
-            if (name.empty()) {
-                current = nullptr;
-                continue;
-            }
-            current = find(name);
-            if (!current) {
-                sections_.push_back({std::string(name), {}});
-                current = &sections_.back();
-            }
+            current = name.empty() ? nullptr : &findOrAdd(name);
             continue;
         }
         const std::size_t eq = line.find('=');
         if (!current || eq == std::string_view::npos)
             continue;
         const std::string_view key = TrimView(line.substr(0, eq));
-        if (key.empty())
-            continue;
-        const bool known = std::any_of(current->entries.begin(), current->entries.end(),
-                                       [&](const Entry& e) { return SameText(e.key, key); });
-        if (!known)
-            current->entries.push_back({std::string(key), std::string(TrimView(line.substr(eq + 1)))});
+        if (!key.empty())
+            setValue(*current, key, std::string(TrimView(line.substr(eq + 1))), false);
     }
 }
 
@@ -158,12 +188,12 @@ std::string IniFile::Bytes() const
         if (i > 0)
             text += "\r\n";
         text += '[';
-        text += sections_[i].name;
+        text += OneLineText(sections_[i].name);
         text += "]\r\n";
         for (const Entry& e : sections_[i].entries) {
-            text += e.key;
+            text += OneLineText(e.key);
             text += '=';
-            text += e.value;
+            text += OneLineText(e.value);
             text += "\r\n";
         }
     }
@@ -209,9 +239,8 @@ bool IniFile::ValueExists(std::string_view section, std::string_view key) const
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const
 {
     if (const Section* s = find(section))
-        for (const Entry& e : s->entries)
-            if (SameText(e.key, key))
-                return e.value;
+        if (const Entry* e = findKey(*s, key))
+            return e->value;
     return std::nullopt;
 }
 
@@ -252,19 +281,7 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool fall
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     CheckWritable(section, key, value);
-    section = TrimView(section);
-    key = TrimView(key);
-    Section* s = find(section);
-    if (!s) {
-        sections_.push_back({std::string(section), {}});
-        s = &sections_.back();
-    }
-    for (Entry& e : s->entries)
-        if (SameText(e.key, key)) {
-            e.value = TrimView(value);
-            return;
-        }
-    s->entries.push_back({std::string(key), std::string(TrimView(value))});
+    setValue(findOrAdd(Clean(section)), Clean(key), Clean(value), true);
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, long long value)
@@ -293,13 +310,28 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key)
 {
-    if (Section* s = find(section))
-        std::erase_if(s->entries, [&](const Entry& e) { return SameText(e.key, key); });
+    Section* s = find(section);
+    if (!s)
+        return;
+    const std::size_t at = keyPosition(*s, key);
+    if (at == s->entries.size())
+        return;
+    s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(at));
+    if (s->keys.empty())
+        return;
+    s->keys.erase(LowerCase(key));
+    for (auto& [name, position] : s->keys)
+        if (position > at)
+            --position;
 }
 
 void IniFile::EraseSection(std::string_view section)
 {
-    std::erase_if(sections_, [&](const Section& s) { return SameText(s.name, section); });
+    const auto it = index_.find(LowerCase(section));
+    if (it == index_.end())
+        return;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    reindex();
 }
 
 void IniFile::ReplaceSection(std::string_view section,
@@ -308,20 +340,11 @@ void IniFile::ReplaceSection(std::string_view section,
     CheckWritable(section, "key", "");
     for (const auto& [key, value] : values)
         CheckWritable(section, key, value);
-    section = TrimView(section);
-    Section* s = find(section);
-    if (!s) {
-        sections_.push_back({std::string(section), {}});
-        s = &sections_.back();
-    }
-    s->entries.clear();
-    for (const auto& [key, value] : values) {
-        const std::string_view k = TrimView(key);
-        const bool known = std::any_of(s->entries.begin(), s->entries.end(),
-                                       [&](const Entry& e) { return SameText(e.key, k); });
-        if (!known)
-            s->entries.push_back({std::string(k), std::string(TrimView(value))});
-    }
+    Section& s = findOrAdd(Clean(section));
+    s.entries.clear();
+    s.keys.clear();
+    for (const auto& [key, value] : values)
+        setValue(s, Clean(key), Clean(value), false);
 }
 
 } // namespace zmk

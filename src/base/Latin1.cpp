@@ -3,7 +3,11 @@
 
 namespace zmk {
 
-std::string Utf8ToLatin1(std::string_view utf8)
+namespace {
+
+// Shared by both conversions: a character outside Latin-1 is handed to `outside`, which appends
+// what stands for it.
+template <typename Outside> std::string toLatin1(std::string_view utf8, Outside outside)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -43,10 +47,38 @@ std::string Utf8ToLatin1(std::string_view utf8)
         }
         // A broken sequence resumes at the first byte that did not belong to it (j > i, so
         // the loop always advances); an overlong form of an ASCII character is broken too.
-        out += ok && code >= 0x80 && code <= 0xFF ? static_cast<char>(code) : '?';
+        if (!ok || code < 0x80)
+            out += '?';
+        else if (code <= 0xFF)
+            out += static_cast<char>(code);
+        else
+            outside(out, code);
         i = j;
     }
     return out;
+}
+
+} // namespace
+
+std::string Utf8ToLatin1(std::string_view utf8)
+{
+    return toLatin1(utf8, [](std::string& out, unsigned long) { out += '?'; });
+}
+
+std::string Utf8ToLatin1Html(std::string_view utf8)
+{
+    return toLatin1(utf8, [](std::string& out, unsigned long code) {
+        // Surrogates and values beyond U+10FFFF are no characters at all.
+        if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+            out += '?';
+            return;
+        }
+        static const char* const hex = "0123456789ABCDEF";
+        std::string digits;
+        for (unsigned long c = code; c != 0; c >>= 4)
+            digits.insert(digits.begin(), hex[c & 0xF]);
+        out += "&#x" + digits + ";";
+    });
 }
 
 std::string Latin1ToUtf8(std::string_view latin1)

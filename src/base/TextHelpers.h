@@ -46,6 +46,11 @@ std::string EscapeLineBreaks(std::string_view text);
 /// Every "%13%10" replaced by CR LF.
 std::string UnescapeLineBreaks(std::string_view text);
 
+/// The text with every control character (the C0 controls, line breaks and tabs included,
+/// DEL, and the C1 controls U+0080..U+009F) replaced by a blank, so that a value written into
+/// a line-based file (an INI file, the chart export, an argument text) stays one line.
+std::string OneLineText(std::string_view text);
+
 /// True when the two texts are equal ignoring the case of ASCII letters (maker names, XML
 /// element names, material codes).
 bool SameText(std::string_view a, std::string_view b);

@@ -6,20 +6,11 @@
 #include "base/Notifier.h"
 #include "base/NumText.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zmk {
 
@@ -86,62 +77,6 @@ struct StringWriter : pugi::xml_writer
     void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
 };
 
-[[noreturn]] void writeFailed(const std::string& fileName, int err)
-{
-    throw ZmkError("TXMLFile.Save", "Cannot write file \"" + fileName + "\": " + std::strerror(err));
-}
-
-// Writes `data` to a temporary file beside `fileName`, then renames it over the target, so that
-// a failed write leaves the previous file as it was.
-void writeAtomically(const std::string& fileName, const std::string& data)
-{
-    namespace fs = std::filesystem;
-    const fs::path target(fileName);
-    fs::path dir = target.parent_path();
-    if (dir.empty())
-        dir = ".";
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(tmpl.data());
-    if (fd < 0)
-        writeFailed(fileName, errno);
-    const char* p = data.data();
-    size_t left = data.size();
-    int err = 0;
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (err == 0 && ::fsync(fd) != 0)
-        err = errno;
-    // The new file takes the old one's permissions, or the usual ones for a new file.
-    struct stat st;
-    mode_t mode;
-    if (::stat(fileName.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (err == 0 && ::fchmod(fd, mode) != 0)
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && std::rename(tmpl.c_str(), fileName.c_str()) != 0)
-        err = errno;
-    if (err != 0) {
-        ::unlink(tmpl.c_str());
-        writeFailed(fileName, err);
-    }
-}
-
 } // namespace
 
 std::string ReadStatusText(int status)
@@ -169,23 +104,25 @@ bool TextToBool(std::string_view text, bool fallback)
 
 TXMLFile::TXMLFile() = default;
 
-TXMLFile::TXMLFile(std::string fileName) : fileName_(std::move(fileName))
+TXMLFile::TXMLFile(std::string fileName, std::uintmax_t maxSize) : fileName_(std::move(fileName))
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fileName_.empty() || !fs::exists(fileName_, ec))
+    if (fileName_.empty())
         return;
-    // A folder of that name is not read at all: reading one fails inside the stream library.
-    const bool folder = fs::is_directory(fileName_, ec);
-    std::ifstream in;
-    std::string text;
-    if (!folder) {
-        in.open(fileName_, std::ios::binary);
-        if (in)
-            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    TFileRead read = ReadWholeFile(fileName_, maxSize);
+    fileStatus_ = read.Status;
+    if (read.Status == TFileReadStatus::Missing)
+        return;
+    if (!read) {
+        loadError_ = read.Error;
+        readStatus_ = rsInvalidFileFormat;
+        doc_.reset();
+        return;
     }
-    if (folder || !in) {
-        loadError_ = "Cannot read file \"" + fileName_ + "\"";
+    const std::string& text = read.Bytes;
+    if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')) > kMaxXmlMarkup) {
+        loadError_ =
+            "The file \"" + fileName_ + "\" holds more than " + std::to_string(kMaxXmlMarkup) + " elements";
+        fileStatus_ = TFileReadStatus::TooLarge;
         readStatus_ = rsInvalidFileFormat;
         doc_.reset();
         return;
@@ -201,7 +138,8 @@ TXMLFile::TXMLFile(std::string fileName) : fileName_(std::move(fileName))
     }
 }
 
-TXMLFile::TXMLFile(std::string fileName, Node& root, bool clear) : TXMLFile(std::move(fileName))
+TXMLFile::TXMLFile(std::string fileName, Node& root, bool clear, std::uintmax_t maxSize)
+    : TXMLFile(std::move(fileName), maxSize)
 {
     root = Node();
     if (readStatus_ == rsNone) {
@@ -238,7 +176,7 @@ void TXMLFile::Save()
     StringWriter writer;
     writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     doc_.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
-    writeAtomically(fileName_, writer.out);
+    WriteFileAtomically(fileName_, writer.out);
 }
 
 TXMLFile::Node TXMLFile::FindPath(Node parent, const std::vector<std::string>& names, bool create)

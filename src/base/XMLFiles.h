@@ -1,13 +1,16 @@
 // The XML layer of the project file and the coil maker catalogue: a document whose values are
 // the texts of child elements (and a few attributes), read and written with the program's
 // number formats. Reads report through a read status, element writes through a write status;
-// a file that does not parse keeps the parser's message as the load error. Written files are
-// UTF-8 with a declaration, child elements indented on their own lines, and replace the old
-// file atomically.
+// a file that does not parse keeps the parser's message as the load error. Files are read once
+// and only when they are regular files of a bounded size. Written files are UTF-8 with a
+// declaration, child elements indented on their own lines, and replace the old file atomically.
 #pragma once
+
+#include "base/FileIO.h"
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +45,12 @@ std::string WriteStatusText(int status);
 /// True for "true", "T", "Yes"; false for "false", "F", "No" (any case); `fallback` otherwise.
 bool TextToBool(std::string_view text, bool fallback);
 
+/// Largest XML file read by default, bytes (project files).
+inline constexpr std::uintmax_t kMaxXmlFileSize = kMaxProjectFileSize;
+/// Most markup ("<") a file read may hold: far beyond any project or catalogue, and low enough
+/// that a file of nothing but empty elements cannot take the memory of a million nodes.
+inline constexpr std::size_t kMaxXmlMarkup = 1000000;
+
 /// An XML document bound to a file name, with value reads and writes on its elements.
 class TXMLFile
 {
@@ -50,12 +59,15 @@ public:
 
     /// A new empty document.
     TXMLFile();
-    /// Binds the file name and parses the file when it exists. A parse error stores the parser's
-    /// message with its position as LoadError, sets read status 1 and empties the document.
-    explicit TXMLFile(std::string fileName);
+    /// Binds the file name and parses the file when it exists (read once, through ReadWholeFile).
+    /// A parse error stores the parser's message with its position as LoadError, sets read
+    /// status 1 and empties the document; so does a file that cannot be read (not a regular
+    /// file, larger than maxSize, refused by the system) or holds more than kMaxXmlMarkup
+    /// pieces of markup, with the reason as LoadError.
+    explicit TXMLFile(std::string fileName, std::uintmax_t maxSize = kMaxXmlFileSize);
     /// As above; when the read status is 0, root := the document element (none otherwise), and
     /// with `clear` the document is then emptied.
-    TXMLFile(std::string fileName, Node& root, bool clear);
+    TXMLFile(std::string fileName, Node& root, bool clear, std::uintmax_t maxSize = kMaxXmlFileSize);
 
     TXMLFile(const TXMLFile&) = delete;
     TXMLFile& operator=(const TXMLFile&) = delete;
@@ -66,9 +78,10 @@ public:
     /// ("Quorvane Software") and version, in this order.
     void InitRoot(const std::string& rootName, const std::string& program, Node& root,
                   const std::string& version);
-    /// Writes the document to the file name (temporary file beside it, then rename). With no file
-    /// name, tells the notifier "File name not known" and writes nothing. Throws ZmkError when the
-    /// file cannot be written.
+    /// Writes the document to the file name through WriteFileAtomically (a read-only file is
+    /// refused, a link's target written, the old file left whole when the write fails). With no
+    /// file name, tells the notifier "File name not known" and writes nothing. Throws EFileError
+    /// (a ZmkError) naming the file and the reason when the file cannot be written.
     void Save();
     /// Where Save's "File name not known" goes.
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
@@ -134,6 +147,10 @@ public:
     int ReadStatus() const { return readStatus_; }
     int WriteStatus() const { return writeStatus_; }
     const std::string& LoadError() const { return loadError_; }
+    /// How reading the file ended: Missing when there was none (the document is then empty and
+    /// the read status 0), Ok when its bytes were read (whether or not they parse), TooLarge
+    /// also for a file of more than kMaxXmlMarkup pieces of markup.
+    TFileReadStatus FileStatus() const { return fileStatus_; }
     /// The scratch list.
     std::vector<std::string>& List() { return list_; }
 
@@ -144,6 +161,7 @@ private:
     int readStatus_ = rsNone;
     int writeStatus_ = wsNone;
     std::string loadError_;
+    TFileReadStatus fileStatus_ = TFileReadStatus::Missing;
     INotifier* notifier_ = nullptr;
 };
 

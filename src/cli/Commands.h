@@ -16,5 +16,6 @@ void AddReportCommand(CLI::App& app);
 void AddNewCommand(CLI::App& app);
 void AddExportPsyCommand(CLI::App& app);
 void AddLocationCommand(CLI::App& app);
+void AddSizeCommand(CLI::App& app);
 
 } // namespace zmk::cli

@@ -1,5 +1,7 @@
 // zemtor geometry: derives a coil's geometry from a size text and a catalogue pattern, and prints
-// it with the manufacturing report, as text or as JSON.
+// it with the manufacturing report, as text or as JSON. Exit status: 0 done; 1 a wrong argument
+// (a size text that does not read, a tube code the maker has no pattern for) or an error; 2 a
+// geometry that cannot be calculated.
 #include "cli/Commands.h"
 
 #include "base/Notifier.h"
@@ -11,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -171,26 +174,59 @@ void PrintText(TFinAndTube& g, const std::vector<std::string>& report)
     }
 }
 
+// The tube size codes of the maker's patterns, as a list for a message ("3, 4, 5").
+std::string tubeCodes(const TMnfRecVec& models)
+{
+    std::vector<int> codes;
+    for (const TMnfRec& m : models)
+        if (std::find(codes.begin(), codes.end(), m.D) == codes.end())
+            codes.push_back(m.D);
+    std::sort(codes.begin(), codes.end());
+    std::string text;
+    for (const int code : codes)
+        text += (text.empty() ? "" : ", ") + std::to_string(code);
+    return text;
+}
+
+// Whether the maker has a pattern for the tube code, as the catalogue's selection takes it
+// (a code above 100 also matches the pattern 100 below it).
+bool hasTube(const TMnfRecVec& models, int tube)
+{
+    return std::any_of(models.begin(), models.end(),
+                       [&](const TMnfRec& m) { return m.D == tube || (tube > 100 && m.D + 100 == tube); });
+}
+
+// Exit status as the other commands give it: 1 for a wrong argument or an error, 2 for a
+// geometry that cannot be calculated.
 void RunGeometry(const GeometryOptions& options)
 {
     TSizeValues values;
     if (const int code = ParseSizeText(options.size, values); code != 0) {
         std::cerr << "zemtor geometry: size text \"" << options.size << "\" error " << code << ": "
                   << SizeErrorText(code) << "\n";
-        throw CLI::RuntimeError(code);
+        throw CLI::RuntimeError(1);
     }
     StderrNotifier notifier;
     TCoilMakers& catalogue = ProcessCoilMakers();
     if (!options.catalog.empty())
         catalogue.Reset(options.catalog);
     catalogue.SetNotifier(&notifier);
+    // A tube code the maker does not build would silently give another pattern.
+    catalogue.LoadMaker(options.maker);
+    if (!catalogue.Models().empty() && !hasTube(catalogue.Models(), options.tube)) {
+        catalogue.SetNotifier(nullptr);
+        std::cerr << "zemtor geometry: --tube " << options.tube << ": the maker \"" << catalogue.CachedMaker()
+                  << "\" has no pattern of that tube size code (it has " << tubeCodes(catalogue.Models())
+                  << ")\n";
+        throw CLI::RuntimeError(1);
+    }
     LoadUnitSettings();
     TFinAndTube g(options.maker, options.tube, options.kind, options.size, &catalogue);
     catalogue.SetNotifier(nullptr);
     if (const int code = g.TakeError(); code != 0) {
         std::cerr << "zemtor geometry: the geometry cannot be calculated (error " << code << ": "
                   << SizeErrorText(code) << ")\n";
-        throw CLI::RuntimeError(code);
+        throw CLI::RuntimeError(2);
     }
     const std::vector<std::string> report = g.ManufacturingReport();
     if (options.json)

@@ -23,7 +23,9 @@
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
 #include "app/SettingsStore.h"
+#include "base/FileIO.h"
 #include "base/Paths.h"
+#include "base/Version.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "reports/HtmlView.h"
@@ -48,9 +50,6 @@ namespace zmk::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-/// The program's caption as the main window shows it.
-constexpr const char* kCaption = "Zemtor 0.1.0.0";
 
 struct ReportOptions
 {
@@ -103,14 +102,22 @@ void copyInstalledFiles(const fs::path& installed, const fs::path& out)
         std::error_code ec;
         if (!fs::is_regular_file(from, ec))
             continue;
-        if (!fs::copy_file(from, out / from.filename(), fs::copy_options::overwrite_existing, ec))
-            throw EReportFileError("zemtor report", "Cannot copy " + from.string() + " to " + out.string() +
-                                                        ": " + ec.message());
+        try {
+            CopyFileAtomically(from, out / from.filename(), kMaxReportAssetSize);
+        } catch (const EFileError& e) {
+            throw EReportFileError("zemtor report", e.what());
+        }
     }
     const fs::path letterhead = FindFileNoCase(installed, reportfiles::Letterhead);
     std::error_code ec;
-    if (fs::is_regular_file(letterhead, ec) && !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec))
-        fs::copy_file(letterhead, out / reportfiles::Letterhead, ec);
+    if (fs::is_regular_file(letterhead, ec) &&
+        !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec)) {
+        try {
+            CopyFileAtomically(letterhead, out / reportfiles::Letterhead, kMaxLetterheadSize);
+        } catch (const EFileError&) {
+            // The pages then carry the default letterhead.
+        }
+    }
 }
 
 void runReport(const ReportOptions& options)
@@ -152,7 +159,7 @@ void runReport(const ReportOptions& options)
 
     session->Pictures().Collect(ImagesFolderOf(programFolder));
     session->Pictures().StartFrom(DaysSince1899());
-    session->SetCaption(kCaption);
+    session->SetCaption(ProgramCaption());
     session->SetReportFolder(out);
     const TReportJob report = session->ReportJob();
 

@@ -1,6 +1,7 @@
 #include "cli/ReportPdf.h"
 
 #include "app/ChildProcess.h"
+#include "base/FileIO.h"
 #include "base/NumText.h"
 
 #include <cstdio>
@@ -19,10 +20,10 @@ namespace {
 
 constexpr int kPrintTimeoutMs = 180000; // the web engine's start and one report, generously
 
+// What the printer said, as far as it is worth showing.
 std::string readText(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return ReadWholeFile(file, 1u << 20).Bytes;
 }
 
 } // namespace

@@ -9,10 +9,11 @@
 // With --json each file gives one JSON object on a line of its own, so that a folder of jobs can
 // be rated from a script.
 //
-// Exit status: 0 solved; 1 the solve raised an error (the program's message is printed) or an
-// argument was wrong; 2 the solve ended not solved, without converging or with a result the coil
-// refused (its status and reason are printed). With several files, 1 when any file had an
-// error, else 2 when any was not solved.
+// Exit status: 0 solved; 1 the solve raised an error (the program's message is printed), an
+// argument was wrong, or a file was refused (missing, not a regular file, too large, not a
+// project); 2 the solve ended not solved, without converging or with a result the coil refused
+// (its status and reason are printed). With several files, 1 when any file had an error, else 2
+// when any was not solved; each JSON record that did not solve carries its own status as "exit".
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
@@ -240,8 +241,13 @@ int solveFiles(const CommandOptions& options, PrintingNotifier& notifier)
             j["error"] = TerminalText(e.what());
             std::cerr << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
         }
-        if (options.json)
+        if (options.json) {
+            // A record that failed carries its own exit status, so a script can tell which files
+            // of a batch were refused, failed or did not converge.
+            if (rc != 0)
+                j["exit"] = rc;
             std::cout << j.dump() << std::endl;
+        }
         worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
     }
     return worst;

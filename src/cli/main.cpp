@@ -2,6 +2,8 @@
 #include "cli/Commands.h"
 #include "cli/ProjectCli.h"
 
+#include "base/Version.h"
+
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -11,6 +13,8 @@ int main(int argc, char** argv)
 {
     CLI::App app{"zemtor - rates finned-tube coils: air on the fins, a pumped liquid in the tubes"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", zmk::ProgramCaption(),
+                         "Print the program's name and version, then exit");
     zmk::cli::AddUnitsCommand(app);
     zmk::cli::AddPropsCommand(app);
     zmk::cli::AddGeometryCommand(app);
@@ -20,6 +24,7 @@ int main(int argc, char** argv)
     zmk::cli::AddNewCommand(app);
     zmk::cli::AddExportPsyCommand(app);
     zmk::cli::AddLocationCommand(app);
+    zmk::cli::AddSizeCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

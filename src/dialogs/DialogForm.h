@@ -5,6 +5,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
+#include "units/FmtEdit.h"
 
 #include <optional>
 #include <string>
@@ -12,6 +13,12 @@
 #include <utility>
 
 namespace zmk {
+
+/// How a modal dialog was closed.
+enum class TDialogResult { None, Ok, Cancel };
+
+/// The number a field holds, in its stored unit; nothing when its text is no finite number.
+std::optional<double> ReadFieldNumber(const TFmtEdit& field);
 
 /// The remembered place of a dialog window.
 class TDialogPlace

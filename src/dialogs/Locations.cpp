@@ -1,6 +1,8 @@
 // The location database readers.
 #include "dialogs/Locations.h"
 
+#include "base/FileIO.h"
+
 #include "base/Latin1.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
@@ -9,7 +11,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <map>
 
 namespace zmk {
@@ -51,30 +52,13 @@ float TLocationRecord::*const kReals[] = {
     &TLocationRecord::MinDB,     &TLocationRecord::DBRange,
 };
 
-// Reads a whole file of at most maxSize bytes; false when it is not a regular file, is too
-// large or cannot be read.
+// Reads a whole file of at most maxSize bytes, once; false when it is not a regular file, is
+// too large or cannot be read.
 bool ReadFileBytes(const std::filesystem::path& file, std::uintmax_t maxSize, std::string& bytes)
 {
-    bytes.clear();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
-        return false;
-    const std::uintmax_t size = std::filesystem::file_size(file, ec);
-    if (ec || size > maxSize)
-        return false;
-    try {
-        std::ifstream in(file, std::ios::binary);
-        if (!in)
-            return false;
-        // Read no more than the limit even if the file grew since it was measured.
-        bytes.resize(static_cast<std::size_t>(size));
-        in.read(bytes.data(), static_cast<std::streamsize>(size));
-        bytes.resize(static_cast<std::size_t>(in.gcount()));
-        return !in.bad();
-    } catch (const std::exception&) {
-        bytes.clear();
-        return false;
-    }
+    TFileRead read = ReadWholeFile(file, maxSize);
+    bytes = std::move(read.Bytes);
+    return static_cast<bool>(read);
 }
 
 // "%0.1f" and the like of a value the record may not carry.

@@ -399,8 +399,12 @@ TSolveStatus TCoil::sizeByArea(double VaGiven, double duty, SizingPath path)
             ++passes;
             if (Status != TSolveStatus::None)
                 result = TSolveStatus::DataError;
-            else if (std::fabs(errNew) < 1e-4 || std::fabs(Acur - Anew) < 1e-6)
+            else if (std::fabs(errNew) < 1e-4)
                 result = TSolveStatus::None;
+            else if (std::fabs(Acur - Anew) < 1e-6)
+                // An area that no longer moves while the duty is still off by more than 1 kW is a
+                // size limit reached (the length held in its range), not a sized coil.
+                result = std::fabs(errNew) > 1 ? TSolveStatus::DataError : TSolveStatus::None;
             else if (std::fabs(errCur - errNew) < 1e-9 && std::fabs(errNew) > 1)
                 result = TSolveStatus::DataError;
             else if (passes > 50)

@@ -181,7 +181,7 @@ void TCoilMakers::Reset(std::string fileName, INotifier* notifier)
 
 std::vector<std::string> TCoilMakers::MakerList() const
 {
-    TXMLFile xml(fileName_);
+    TXMLFile xml(fileName_, kMaxCatalogueFileSize);
     std::vector<std::string> list;
     if (xml.ReadStatus() != rsNone)
         return list;
@@ -195,7 +195,7 @@ void TCoilMakers::LoadMaker(const std::string& maker)
         return;
     maker_ = maker;
     models_.clear();
-    TXMLFile xml(fileName_);
+    TXMLFile xml(fileName_, kMaxCatalogueFileSize);
     if (xml.ReadStatus() != rsNone)
         return;
     const pugi::xml_node item = xml.FindRecord(xml.Root(), "item", "maker", maker, false);
@@ -293,7 +293,7 @@ TMnfRec TCoilMakers::MatchModel(const std::string& maker, const TMnfRec& rec)
 
 void TCoilMakers::SaveMaker()
 {
-    TXMLFile xml(fileName_);
+    TXMLFile xml(fileName_, kMaxCatalogueFileSize);
     if (xml.ReadStatus() != rsNone)
         throw ZmkError("TCoilMakers.SaveMaker",
                        "The coil maker database \"" + fileName_ +

@@ -1,5 +1,5 @@
-// zmk_print_pdf --print-pdf PAGE OUT: the window program's headless print mode on its own, for
-// zemtor report --pdf until the window program offers the same option.
+// zmk_print_pdf --print-pdf PAGE OUT: the window program's headless print mode (zmk --print-pdf)
+// on its own, small and built without the sanitizers, so zemtor report --pdf prints in every tree.
 #include "gui/PrintPdf.h"
 
 #include <QApplication>

@@ -69,7 +69,7 @@ void TStaticHtmlView::Clear()
 
 void TStaticHtmlView::save() const
 {
-    WriteFileText(fileName_, Utf8ToLatin1(source_));
+    WriteFileText(fileName_, PageBytes(source_));
 }
 
 void TStaticHtmlView::SetElementDisplay(std::string_view id, bool shown)

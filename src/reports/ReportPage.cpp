@@ -1,11 +1,10 @@
 #include "reports/ReportPage.h"
 #include "base/TextHelpers.h"
 
+#include "base/FileIO.h"
+
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <system_error>
 
 namespace zmk {
@@ -43,7 +42,30 @@ std::string TPageLines::Text() const
 
 void TPageLines::SavePage(const std::filesystem::path& fileName) const
 {
-    WriteFileText(fileName, Utf8ToLatin1(Text()));
+    WriteFileText(fileName, PageBytes(Text()));
+}
+
+std::string PageBytes(std::string_view text)
+{
+    std::string page(text);
+    const std::string lower = LowerCase(page);
+    if (lower.find("charset") == std::string::npos) {
+        // The first "<head>" that stands on a line of its own, as every page writes it.
+        for (std::size_t at = lower.find("<head>"); at != std::string::npos;
+             at = lower.find("<head>", at + 1)) {
+            const bool lineStart = at == 0 || lower[at - 1] == '\n';
+            const std::size_t end = at + 6;
+            const bool lineEnd =
+                end == lower.size() || lower.compare(end, 2, "\r\n") == 0 || lower[end] == '\n';
+            if (!lineStart || !lineEnd)
+                continue;
+            const std::size_t next = end == lower.size() ? end : lower.find('\n', end) + 1;
+            page.insert(next, std::string(end == lower.size() ? "\r\n" : "") + std::string(kPageCharsetLine) +
+                                  "\r\n");
+            break;
+        }
+    }
+    return Utf8ToLatin1Html(page);
 }
 
 namespace {
@@ -139,11 +161,10 @@ std::vector<std::string> DefaultLetterheadLines()
 std::vector<std::string> LetterheadLines(const std::filesystem::path& reportFolder)
 {
     const auto file = FindFileNoCase(reportFolder, reportfiles::Letterhead);
-    std::error_code ec;
-    std::string bytes;
-    if (!std::filesystem::is_regular_file(file, ec) || !ReadFileBytes(file, bytes))
+    const TFileRead read = ReadWholeFile(file, kMaxLetterheadSize);
+    if (!read)
         return DefaultLetterheadLines();
-    std::vector<std::string> lines = splitLines(ExternalTextToUtf8(bytes));
+    std::vector<std::string> lines = splitLines(ExternalTextToUtf8(read.Bytes));
     for (auto& line : lines)
         line += "<br>";
     return lines;
@@ -189,14 +210,9 @@ std::vector<std::filesystem::path> SplitImageList(std::string_view list)
 
 void WriteFileText(const std::filesystem::path& fileName, std::string_view bytes)
 {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EReportFileError("WriteFile",
-                               "Cannot create file \"" + fileName.string() + "\". " + std::strerror(errno));
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw EReportFileError("WriteFile", "Cannot write file \"" + fileName.string() + "\".");
+    std::string error;
+    if (!TryWriteFileAtomically(fileName, bytes, &error))
+        throw EReportFileError("WriteFile", error);
 }
 
 void WriteFileBytes(const std::filesystem::path& fileName, const std::vector<std::uint8_t>& bytes)
@@ -206,11 +222,9 @@ void WriteFileBytes(const std::filesystem::path& fileName, const std::vector<std
 
 bool ReadFileBytes(const std::filesystem::path& fileName, std::string& bytes)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    TFileRead read = ReadWholeFile(fileName, kMaxReportAssetSize);
+    bytes = std::move(read.Bytes);
+    return static_cast<bool>(read);
 }
 
 } // namespace zmk

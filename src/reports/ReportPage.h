@@ -62,20 +62,30 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
     /// The lines as one text, each ended by CR LF (still UTF-8).
     std::string Text() const;
-    /// Writes the list to a file, replacing it: Latin-1, every line ended by CR LF, characters
-    /// outside Latin-1 written as "?". Throws EReportFileError when the file cannot be written.
+    /// Writes the list to a file, replacing it atomically: Latin-1, every line ended by CR LF,
+    /// characters outside Latin-1 written as numeric character references, and the page's head
+    /// declaring the encoding (PageBytes). Throws EReportFileError when the file cannot be
+    /// written.
     void SavePage(const std::filesystem::path& fileName) const;
 
 private:
     std::vector<std::string> lines_;
 };
 
+/// The line that declares a page's encoding.
+inline constexpr std::string_view kPageCharsetLine = "<meta charset=\"iso-8859-1\">";
+/// The bytes of a page file for its UTF-8 text: Latin-1, characters outside it as numeric
+/// character references ("&#x65E5;"), and kPageCharsetLine (with CR LF) after the "<head>" line
+/// when the page has one and declares no charset of its own.
+std::string PageBytes(std::string_view text);
+
 /// A text read from a user's file as UTF-8: kept when it is valid UTF-8, else read as Latin-1.
 std::string ExternalTextToUtf8(std::string_view bytes);
 
 /// The letterhead block: each line of the report folder's "Letterhead.txt" with "<br>"
 /// appended (inserted as it stands: the file is the user's own HTML), or, without that file,
-/// the five default lines naming the supplier. An empty file gives no lines.
+/// the five default lines naming the supplier. An empty file gives no lines. A letterhead that
+/// is not a regular file or is larger than kMaxLetterheadSize is not read: the default lines.
 std::vector<std::string> LetterheadLines(const std::filesystem::path& reportFolder);
 /// The five default letterhead lines (company, address, "tel/fax: ", "email: ", "web: ").
 std::vector<std::string> DefaultLetterheadLines();
@@ -91,11 +101,12 @@ std::string ImageList(const std::filesystem::path& reportFolder,
 /// The paths of an image list, split at the commas.
 std::vector<std::filesystem::path> SplitImageList(std::string_view list);
 
-/// Writes bytes to a file, replacing it; throws EReportFileError when that fails.
+/// Writes bytes to a file, replacing it atomically (WriteFileAtomically); throws
+/// EReportFileError naming the file and the reason when that fails.
 void WriteFileBytes(const std::filesystem::path& fileName, const std::vector<std::uint8_t>& bytes);
-/// Writes a text as it stands to a file, replacing it; throws EReportFileError when that fails.
+/// Writes a text as it stands to a file, as WriteFileBytes.
 void WriteFileText(const std::filesystem::path& fileName, std::string_view bytes);
-/// Reads a whole file; false when it cannot be read.
+/// Reads a whole regular file of at most kMaxReportAssetSize bytes; false when it cannot be read.
 bool ReadFileBytes(const std::filesystem::path& fileName, std::string& bytes);
 
 } // namespace zmk

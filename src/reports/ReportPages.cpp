@@ -1,5 +1,7 @@
 #include "reports/ReportPages.h"
 
+#include "base/FileIO.h"
+
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
 #include "engine/HeatExchanger.h"
@@ -228,10 +230,14 @@ void CircuitLacingPage(const TReportJob& job, TPageLines& page)
     {
         std::error_code ec;
         const std::filesystem::path picture = job.ProgramFolder / CircuitPictureName(rows, tubesPerCircuit);
-        if (std::filesystem::is_regular_file(picture, ec))
-            available = std::filesystem::copy_file(picture, job.ReportFolder / reportfiles::Circuit,
-                                                   std::filesystem::copy_options::overwrite_existing, ec) &&
-                        !ec;
+        if (std::filesystem::is_regular_file(picture, ec)) {
+            try {
+                CopyFileAtomically(picture, job.ReportFolder / reportfiles::Circuit, kMaxReportAssetSize);
+                available = true;
+            } catch (const EFileError&) {
+                available = false;
+            }
+        }
     }
 
     page.ClearPage();
@@ -473,7 +479,7 @@ std::string ScreenPreviewImages(const std::filesystem::path& reportFolder, bool 
 std::filesystem::path SaveScreenPreview(IHtmlView& view, const std::filesystem::path& reportFolder)
 {
     const auto file = reportFolder / reportfiles::ScreenReport;
-    WriteFileText(file, Utf8ToLatin1(view.DocumentSource()));
+    WriteFileText(file, PageBytes(view.DocumentSource()));
     ShowPage(view, file);
     return file;
 }

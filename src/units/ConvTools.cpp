@@ -294,7 +294,7 @@ bool SaveUnitSettings(const TQuantities& quantities, const std::filesystem::path
     }
     // Keep whatever else the file holds; a file that is there but cannot be read is left alone.
     IniFile ini;
-    if (!ini.Load(file) && std::filesystem::exists(file, ec))
+    if (!ini.Load(file) && ini.LoadStatus() != TFileReadStatus::Missing)
         return false;
     for (const UnitRec* q : quantities.List())
         ini.WriteInteger(q->section, q->key, q->display);

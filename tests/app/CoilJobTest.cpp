@@ -159,6 +159,17 @@ TEST(CoilJobFields, RangesClampAsTheFieldsDo)
     EXPECT_FALSE(j.job.Inputs.edOnCoil.Modified);
     EXPECT_FALSE(j.job.Inputs.Focused);
     EXPECT_EQ(j.job.AirIn().db, 900);
+
+    // A window's field has done its own range check (its half-percent tolerance in its own
+    // unit): the job takes the value as it is, with no second check and no second beep, and
+    // runs the exit handler.
+    j.job.SetSolved(true);
+    j.job.CommitEnteredValue(F::edOnCoil, 903);
+    EXPECT_EQ(j.job.Inputs.edOnCoil.Value, 903);
+    EXPECT_EQ(j.job.AirIn().db, 903);
+    EXPECT_FALSE(j.job.Inputs.edOnCoil.Modified);
+    EXPECT_FALSE(j.job.Solved());
+    EXPECT_EQ(j.notes.beeps, 1);
 }
 
 TEST(CoilJobAltitude, StandardAtmosphere)

@@ -202,9 +202,50 @@ TEST_F(ExportsTest, AFailedWriteStopsBeforeTheChartProgram)
     TExternalPrograms nowhere{launcher, channel, &notes, maker, report + "missing/", help};
     ProjectJob p("cwc");
     EXPECT_FALSE(nowhere.ActionHygronaExecute(p.job, &p.properties));
-    EXPECT_EQ(notes.messages, (std::vector<std::string>{"Error writing Hygrona file"}));
+    // The message names the file and the system's reason.
+    const std::string missing = report + "missing/" + std::string(kChartDataFileName);
+    EXPECT_EQ(notes.messages,
+              (std::vector<std::string>{"Error writing Hygrona file\r\nCannot create file \"" + missing +
+                                        "\": No such file or directory"}));
     EXPECT_TRUE(launcher.started.empty());
-    EXPECT_FALSE(WriteChartDataFile(report, {"x"})); // a folder
+    std::string error;
+    EXPECT_FALSE(WriteChartDataFile(report, {"x"}, &error)); // a folder
+    EXPECT_NE(error.find("it is a folder"), std::string::npos) << error;
+
+    // A failed write leaves the earlier export byte for byte.
+    ASSERT_TRUE(programs.ActionHygronaExecute(p.job, &p.properties));
+    const std::string before = ShellTestFolder::Read(programs.ChartDataFile());
+    fs::permissions(programs.ChartDataFile(), fs::perms::owner_read);
+    notes.messages.clear();
+    EXPECT_FALSE(programs.ActionHygronaExecute(p.job, &p.properties));
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_NE(notes.messages[0].find("is read-only..."), std::string::npos) << notes.messages[0];
+    EXPECT_EQ(ShellTestFolder::Read(programs.ChartDataFile()), before);
+}
+
+TEST_F(ExportsTest, EveryValueOfTheChartFileStaysOnItsLine)
+{
+    ProjectJob p("cwc");
+    TPropertyValues& v = p.properties.Values();
+    v.ProjectName = "X\r\nINJECTED";
+    v.ProjectNumber = "7\n'Node9', 'Evil', 1, 2, ''";
+    v.Author = "A\rB";
+    v.Company = "Tab\tand\x01"
+                "bell\x7f";
+    v.Comments = {"one\x0bvertical", "two\xC2\x85next"};
+    const std::vector<std::string> lines = ChartDataLines(p.job, &p.properties);
+    ASSERT_TRUE(WriteChartDataFile(programs.ChartDataFile(), lines));
+    const std::vector<std::string> written = fileLines(ShellTestFolder::Read(programs.ChartDataFile()));
+    ASSERT_EQ(written.size(), lines.size());
+    EXPECT_EQ(written[1], "'X  INJECTED'");
+    EXPECT_EQ(written[2], "'7 'Node9', 'Evil', 1, 2, '''");
+    EXPECT_EQ(written[4], "'one vertical'");
+    EXPECT_EQ(written[5], "'two next'");
+    EXPECT_EQ(written[6], "'A B'");
+    EXPECT_EQ(written[7], "'Tab and bell '");
+    // The argument texts hold one line too.
+    EXPECT_EQ(DataCheckArguments(p.job).find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(MorvexArguments(p.job).find_first_of("\r\n"), std::string::npos);
 }
 
 TEST_F(ExportsTest, TheLauncherChecksThePathThenTriesARunningInstance)

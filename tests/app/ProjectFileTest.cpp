@@ -14,8 +14,10 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace zmk {
 namespace {
@@ -624,6 +626,137 @@ TEST_F(ProjectFileTest, ASaveThatFailsMidWriteLeavesTheOldFileByteForByte)
 
     EXPECT_TRUE(a.session.SaveAs(path));
     EXPECT_NE(ShellTestFolder::Read(path), before);
+}
+
+TEST_F(ProjectFileTest, OpenRefusesWhatIsNoProjectAndNoLaterSaveTouchesIt)
+{
+    ShellTestFolder::Write(file("notes.xml"), "<?xml version=\"1.0\"?><notes>keep</notes>");
+    ShellTestFolder::Write(file("catalogue.xml"), "<catalog><item><maker>x</maker></item></catalog>");
+    ASSERT_EQ(::mkfifo(file("pipe.zmx").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", file("zero.zmx"));
+    fs::create_directories(file("folder.zmx"));
+    fs::create_symlink(file("loop-b.zmx"), file("loop-a.zmx"));
+    fs::create_symlink(file("loop-a.zmx"), file("loop-b.zmx"));
+    {
+        std::string many = "<datafile>";
+        for (int i = 0; i <= 1000000; ++i)
+            many += "<a/>";
+        ShellTestFolder::Write(file("elements.zmx"), many + "</datafile>");
+    }
+    ShellTestFolder::Write(file("huge.zmx"), "");
+    fs::resize_file(file("huge.zmx"), 200u << 20);
+    struct Case
+    {
+        const char* name;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"notes.xml", "holds no project: its root element <notes> is not <datafile>"},
+        {"catalogue.xml", "holds no project: its root element <catalog>"},
+        {"pipe.zmx", "it is a named pipe (FIFO), not a regular file"},
+        {"zero.zmx", "it is a character device, not a regular file"},
+        {"folder.zmx", "it is a folder, not a regular file"},
+        {"loop-a.zmx", "Too many levels of symbolic links"},
+        {"huge.zmx", "it is larger than 64 MiB (209715200 bytes)"},
+        {"elements.zmx", "holds more than 1000000 elements"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProjectJob b("zmk");
+        b.job.FileName = file("current.zmx");
+        const double Qt = b.coil().Qt;
+        std::error_code ec;
+        const std::string before = fs::is_regular_file(file(c.name), ec) && fs::file_size(file(c.name)) < 1000
+                                       ? ShellTestFolder::Read(file(c.name))
+                                       : std::string();
+        const TOpenResult r = b.session.Open(file(c.name));
+        EXPECT_TRUE(r.Exists);
+        EXPECT_TRUE(r.Refused);
+        EXPECT_FALSE(r.CoilFound);
+        ASSERT_EQ(b.notes.messages.size(), 1u);
+        const std::string& told = b.notes.messages[0];
+        EXPECT_EQ(told.rfind(std::string(kFileRefusedMessage) + "\r\n", 0), 0u) << told;
+        EXPECT_NE(told.find(file(c.name)), std::string::npos) << told;
+        EXPECT_NE(told.find(c.reason), std::string::npos) << told;
+        // Nothing changed: the file is not current, the job keeps its solved coil.
+        EXPECT_EQ(b.job.FileName, file("current.zmx"));
+        EXPECT_TRUE(b.job.Solved());
+        EXPECT_EQ(b.coil().Qt, Qt);
+        EXPECT_TRUE(b.session.Save());
+        if (!before.empty()) {
+            EXPECT_EQ(ShellTestFolder::Read(file(c.name)), before);
+        }
+        EXPECT_FALSE(ProjectFileKind(file(c.name)));
+    }
+    EXPECT_TRUE(fs::is_fifo(file("pipe.zmx")));
+    EXPECT_TRUE(fs::is_symlink(file("zero.zmx")));
+}
+
+TEST_F(ProjectFileTest, WhatCountsAsAProject)
+{
+    ProjectJob a("zmk");
+    const std::string saved = savedJob(a, "saved.zmx");
+    const std::string text = ShellTestFolder::Read(saved);
+    const std::string startval =
+        text.substr(text.find("<startval>"), text.find("</startval>") + 11 - text.find("<startval>"));
+    struct Case
+    {
+        std::string text;
+        bool project;
+    };
+    const Case cases[] = {
+        {"<datafile/>", true},
+        {"<DataFile><fileprops/></DataFile>", true},
+        {"<other>" + startval + "</other>", true},
+        {"<other><zemtor/></other>", true},
+        {"<other><hotwatercoil/></other>", true},
+        {"<other><fileprops/></other>", false},
+        {"<notes>keep</notes>", false},
+        {"<other><datafile><zmk/></datafile></other>", false},
+    };
+    for (const Case& c : cases) {
+        ShellTestFolder::Write(file("case.zmx"), c.text);
+        const TProjectLoad load = LoadProjectFile(file("case.zmx"));
+        EXPECT_TRUE(load.Parsed) << c.text;
+        EXPECT_EQ(load.IsProject, c.project) << c.text;
+        EXPECT_EQ(OpenFailureMessage(load).empty(), c.project) << c.text;
+    }
+}
+
+TEST_F(ProjectFileTest, SaveKeepsWhatTheUserSetOnTheFile)
+{
+    ProjectJob a("zmk");
+    const std::string target = savedJob(a, "target.zmx");
+    const std::string first = ShellTestFolder::Read(target);
+
+    // Through a symbolic link: the target is written and the link stays a link.
+    fs::create_symlink("target.zmx", file("link.zmx"));
+    a.job.EnterField(TEntryField::edOnCoil, 300);
+    a.job.ActionSolveExecute();
+    ASSERT_TRUE(a.session.SaveAs(file("link.zmx")));
+    EXPECT_TRUE(fs::is_symlink(file("link.zmx")));
+    EXPECT_NE(ShellTestFolder::Read(target), first);
+    EXPECT_EQ(ShellTestFolder::Read(file("link.zmx")), ShellTestFolder::Read(target));
+
+    // The permissions stay; a hard link keeps seeing the project.
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_hard_link(target, file("hard.zmx"));
+    a.job.EnterField(TEntryField::edOnCoil, 310);
+    ASSERT_TRUE(a.session.SaveAs(target));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ShellTestFolder::Read(file("hard.zmx")), ShellTestFolder::Read(target));
+
+    // A read-only project (no write permission for anyone: checked by its mode bits, since the
+    // tests may run as root) is refused and left as it is.
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string locked = ShellTestFolder::Read(target);
+    a.notes.messages.clear();
+    a.job.EnterField(TEntryField::edOnCoil, 320);
+    EXPECT_FALSE(a.session.SaveAs(target));
+    ASSERT_EQ(a.notes.messages.size(), 1u);
+    EXPECT_EQ(a.notes.messages[0], "Cannot write file \"" + target + "\": it is read-only...");
+    EXPECT_EQ(ShellTestFolder::Read(target), locked);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "support/ProjectTestSession.h"
 
 #include "app/ProjectSession.h"
+
+#include "base/Latin1.h"
 #include "reports/HtmlView.h"
 
 #include <gmock/gmock.h>
@@ -120,7 +122,7 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
     EXPECT_EQ(view.calls[4], "display status 0");
     TPageLines diagnostic;
     DiagnosticPage(p.session.ReportJob(), diagnostic);
-    EXPECT_EQ(view.DocumentSource(), diagnostic.Text());
+    EXPECT_EQ(view.DocumentSource(), Latin1ToUtf8(PageBytes(diagnostic.Text())));
     // The profile goes into the summary's image before the window hears of it.
     EXPECT_TRUE(fs::exists(folder / "report" / "profile.png"));
     EXPECT_THAT(window.calls, ElementsAre("control", "inputs", "refresh", "profile"));

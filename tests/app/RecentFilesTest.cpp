@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zmk {
 namespace {
 
@@ -77,6 +79,27 @@ TEST(RecentFilesTest, FiveShowSixAreHeldNeverSeven)
     EXPECT_EQ(clicked, "/j/8.zmx");
     again.Click(17); // out of range: nothing
     EXPECT_EQ(clicked, "/j/8.zmx");
+
+    // Opening the clicked file reshuffles the list while the handler runs; the handler still
+    // gets the name it was clicked for.
+    std::string current2 = "/j/now.zmx";
+    std::string opened;
+    TRecentFiles menu;
+    menu.Init(store, [&](const std::string& file) {
+        SetFileName(current2, file, menu);
+        opened = file;
+    });
+    menu.Click(3);
+    EXPECT_EQ(opened, store.ReadString("MRU", "3", ""));
+    EXPECT_EQ(current2, opened);
+    EXPECT_EQ(menu.Items().front().Caption, "/j/now.zmx");
+
+    // Opening the current file again (its name handed over as itself) keeps it out of the list.
+    SetFileName(current2, current2, menu);
+    EXPECT_EQ(menu.Items().front().Caption, "/j/now.zmx");
+    EXPECT_EQ(std::count_if(menu.Items().begin(), menu.Items().end(),
+                            [&](const TRecentItem& item) { return item.Caption == current2; }),
+              0);
 }
 
 TEST(RecentFilesTest, NamesKeepTheirCaseHereAndEmptyNamesAreIgnored)
@@ -145,10 +168,22 @@ TEST(RecentFilesTest, CommandLineFile)
     EXPECT_EQ(CommandLineProject({"My", "Jobs/./A.zmx"}), full);
     std::filesystem::current_path(here);
 
-    // A hyphen anywhere, a missing file, or a folder opens nothing.
-    test::ShellTestFolder::Write(folder / "B-1.zmx", "<zmk/>");
-    EXPECT_EQ(CommandLineProject({(folder / "B-1.zmx").string()}), "");
-    EXPECT_EQ(CommandLineProject({full, "-s"}), "");
+    // Hyphens inside a path are part of it (Linux paths carry them); an argument that starts
+    // with "-" is an option and never part of the path, unless it follows "--".
+    const auto hyphenated = folder / "my-jobs/cold-coil.zmx";
+    test::ShellTestFolder::Write(hyphenated, "<zmk/>");
+    EXPECT_EQ(CommandLineProject({hyphenated.string()}), hyphenated.string());
+    EXPECT_EQ(CommandLineProject({"--screenshot=x.png", hyphenated.string(), "-s"}), hyphenated.string());
+    EXPECT_EQ(CommandLineProject({full, "-s"}), full);
+    const auto dashed = folder / "-odd.zmx";
+    test::ShellTestFolder::Write(dashed, "<zmk/>");
+    std::filesystem::current_path(folder.path());
+    EXPECT_EQ(CommandLineProject({"-odd.zmx"}), "");
+    EXPECT_EQ(CommandLineProject({"--", "-odd.zmx"}), dashed.string());
+    std::filesystem::current_path(here);
+
+    // Options alone, a missing file, or a folder open nothing.
+    EXPECT_EQ(CommandLineFile({"--version", "-x"}), "");
     EXPECT_EQ(CommandLineProject({(folder / "C.zmx").string()}), "");
     EXPECT_EQ(CommandLineProject({folder.path().string()}), "");
 }

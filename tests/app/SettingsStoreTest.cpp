@@ -145,6 +145,37 @@ TEST(SettingsStoreTest, MemoryStoreKeepsOrderAndIgnoresCase)
     EXPECT_EQ(store.Sections(), (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(store.ReadString("b", "x", ""), "3");
     EXPECT_EQ(store.ValueNames("b"), std::vector<std::string>{"x"});
+    // Its index follows an erased section; the texts are kept as given.
+    store.WriteString("c", "z", " two\r\nlines ");
+    store.EraseSection("B");
+    EXPECT_FALSE(store.SectionExists("b"));
+    EXPECT_TRUE(store.SectionExists("C"));
+    EXPECT_EQ(store.ReadString("A", "Y", ""), "2");
+    EXPECT_EQ(store.ReadString("c", "z", ""), " two\r\nlines ");
+    EXPECT_EQ(store.Sections(), (std::vector<std::string>{"a", "c"}));
+}
+
+TEST(SettingsStoreTest, EveryStoredValueIsOneLineOfTheFile)
+{
+    ShellTestFolder folder;
+    const auto file = folder / "store.ini";
+    {
+        TIniSettingsStore store(file);
+        store.WriteString("File Properties", "Name", "X\r\nINJECTED=1\r\n[Startup]");
+        store.WriteString("File Properties", "Author",
+                          "Tab\tBell\x07"
+                          "Nel\xC2\x85"
+                          "End");
+        store.WriteString("MRU", "0", "/jobs/a\nb.zmx");
+        EXPECT_TRUE(store.SectionExists("file properties"));
+        EXPECT_FALSE(store.SectionExists("Startup"));
+    }
+    const std::string bytes = ShellTestFolder::Read(file);
+    EXPECT_EQ(bytes, "[File Properties]\r\nName=X  INJECTED=1  [Startup]\r\nAuthor=Tab Bell Nel End\r\n\r\n"
+                     "[MRU]\r\n0=/jobs/a b.zmx\r\n");
+    TIniSettingsStore back(file);
+    EXPECT_EQ(back.Sections(), (std::vector<std::string>{"File Properties", "MRU"}));
+    EXPECT_FALSE(back.ValueExists("File Properties", "INJECTED"));
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zmk {
@@ -134,6 +136,84 @@ TEST(IniFile, SavesAndLoadsFiles)
     // Only the target is left: the temporary file was renamed over it.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
     EXPECT_FALSE(ini.Save(dir / "no-such-folder" / "x.ini"));
+    fs::remove_all(dir);
+}
+
+TEST(IniFile, TheIndexFollowsErasedSectionsAndDeletedKeys)
+{
+    IniFile ini;
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "[S" + std::to_string(i) + "]\r\nk=" + std::to_string(i) + "\r\nK2=x\r\n";
+    ini.Parse(text);
+    ASSERT_EQ(ini.ReadSections().size(), 2000u);
+    ini.EraseSection("s0");
+    ini.EraseSection("S1000");
+    ini.DeleteKey("s5", "K");
+    ini.WriteString("s7", "new", "n");
+    struct Case
+    {
+        const char* section;
+        const char* key;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"S0", "k", std::nullopt}, {"s1000", "K", std::nullopt},
+        {"s1", "K", "1"},          {"S999", "k", "999"},
+        {"s1001", "k", "1001"},    {"S1999", "K2", "x"},
+        {"s5", "k", std::nullopt}, {"S5", "k2", "x"},
+        {"S7", "NEW", "n"},        {"S7", "k", "7"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ini.Value(c.section, c.key), c.value) << c.section << "/" << c.key;
+    EXPECT_EQ(ini.ReadSection("s5"), std::vector<std::string>{"K2"});
+    EXPECT_EQ(ini.ReadSection("s7"), (std::vector<std::string>{"k", "K2", "new"}));
+    EXPECT_EQ(ini.ReadSections().size(), 1998u);
+    EXPECT_EQ(ini.ReadSections().front(), "S1");
+    // A section written after its erasure comes back at the end.
+    ini.WriteString("s0", "k", "again");
+    EXPECT_EQ(ini.ReadSections().back(), "s0");
+}
+
+TEST(IniFile, ControlCharactersStayInsideTheirLine)
+{
+    IniFile ini;
+    ini.Parse("[a]\r\nk=x\x01y\tz\x0b\x85w\r\n[b\x02]\r\n\x03key\x04=v\r\n");
+    EXPECT_EQ(ini.ReadString("a", "k", ""), "x y z  w");
+    EXPECT_EQ(ini.ReadString("b", "key", "-"), "v");
+    ini.WriteString("a", "caption", "Thermal\x1bOil\x7f");
+    EXPECT_EQ(ini.ReadString("a", "caption", ""), "Thermal Oil");
+    EXPECT_EQ(ini.Bytes(), "[a]\r\nk=x y z  w\r\ncaption=Thermal Oil\r\n\r\n[b]\r\nkey=v\r\n");
+    // A key that would start another section once its control character is a blank.
+    EXPECT_THROW(ini.WriteString("a", "\x01[x", "1"), ZmkError);
+    IniFile back;
+    back.Parse(ini.Bytes());
+    EXPECT_EQ(back.Bytes(), ini.Bytes());
+}
+
+TEST(IniFile, LoadReadsOnlyRegularFilesWithinTheLimit)
+{
+    const fs::path dir = fs::temp_directory_path() / ("zmk-IniFileLoad-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    ASSERT_EQ(::mkfifo((dir / "pipe.ini").c_str(), 0644), 0);
+    std::ofstream(dir / "small.ini") << "[s]\r\nk=v\r\n";
+    IniFile ini;
+    EXPECT_FALSE(ini.Load(dir / "pipe.ini"));
+    EXPECT_EQ(ini.LoadStatus(), TFileReadStatus::NotAFile);
+    EXPECT_NE(ini.LoadError().find("named pipe"), std::string::npos);
+    EXPECT_FALSE(ini.Load(dir / "small.ini", 5));
+    EXPECT_EQ(ini.LoadStatus(), TFileReadStatus::TooLarge);
+    EXPECT_TRUE(ini.Load(dir / "small.ini"));
+    EXPECT_EQ(ini.ReadString("S", "K", ""), "v");
+    EXPECT_FALSE(ini.Load(dir / "missing.ini"));
+    EXPECT_EQ(ini.LoadStatus(), TFileReadStatus::Missing);
+    EXPECT_TRUE(ini.ReadSections().empty());
+    // A read-only file is refused, not replaced.
+    ::chmod((dir / "small.ini").c_str(), 0444);
+    std::string error;
+    EXPECT_FALSE(ini.Save(dir / "small.ini", &error));
+    EXPECT_NE(error.find("is read-only..."), std::string::npos) << error;
     fs::remove_all(dir);
 }
 

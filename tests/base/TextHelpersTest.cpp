@@ -1,6 +1,11 @@
 #include "base/TextHelpers.h"
 
+#include "base/Latin1.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
 
 namespace zmk {
 
@@ -64,6 +69,40 @@ TEST(TextHelpers, CaseHelpersTouchOnlyAsciiLetters)
     EXPECT_FALSE(SameText("\xC3\x84", "\xC3\xA4")); // no folding beyond ASCII
     EXPECT_TRUE(EndsWithText("Picture.PNG", ".png"));
     EXPECT_FALSE(EndsWithText("png", ".png"));
+}
+
+TEST(TextHelpers, OneLineTextBlanksEveryControlCharacter)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain €°", "plain €°"},
+        {"X\r\nINJECTED", "X  INJECTED"},
+        {"a\nb\rc", "a b c"},
+        {std::string("nul\0tab\tdel\x7f", 12), "nul tab del "},
+        {"nel\xC2\x85line\xC2\x9F!", "nel line !"},
+        {"\xC2\xA0kept", "\xC2\xA0kept"}, // a no-break space is text
+        {"cut\xC2", "cut\xC2"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(OneLineText(in), out) << in;
+}
+
+TEST(TextHelpers, PagesKeepCharactersOutsideLatin1AsReferences)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"°C and é", "\xB0"
+                     "C and \xE9"},
+        {"€", "&#x20AC;"},
+        {"日本", "&#x65E5;&#x672C;"},
+        {"Ψυκτικό", "&#x3A8;&#x3C5;&#x3BA;&#x3C4;&#x3B9;&#x3BA;&#x3CC;"},
+        {"\xF0\x9F\x98\x80", "&#x1F600;"},
+        {"bad\xC3(", "bad?("},
+        {"\xED\xA0\x80", "?"}, // a surrogate is no character
+    };
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(Utf8ToLatin1Html(in), out) << in;
+        // Files whose bytes are fixed keep "?".
+        EXPECT_EQ(Utf8ToLatin1(in).find('&'), std::string::npos) << in;
+    }
 }
 
 } // namespace zmk

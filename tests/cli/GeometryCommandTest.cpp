@@ -61,10 +61,20 @@ TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
 TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
 {
     const ProgramRun bad = Zemtor("geometry '600 x 1200 25r 12f 16c' 2>&1");
-    EXPECT_EQ(bad.rc, 7);
+    EXPECT_EQ(bad.rc, 1); // the common exit status of a wrong argument
     EXPECT_NE(bad.out.find("error 7: rows outside 1..20"), std::string::npos) << bad.out;
     const ProgramRun none = Zemtor("geometry '600 x' 2>&1");
     EXPECT_EQ(none.rc, 1);
+
+    // A tube code the maker has no pattern for is refused, not swapped for another pattern.
+    const ProgramRun tube = Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 999 2>&1");
+    EXPECT_EQ(tube.rc, 1);
+    EXPECT_NE(
+        tube.out.find("--tube 999: the maker \"typical\" has no pattern of that tube size code (it has 3, "
+                      "4, 5)"),
+        std::string::npos)
+        << tube.out;
+    EXPECT_EQ(Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 105 >/dev/null").rc, 0); // 100 + the code
 
     // ZMK_COMMON_DIR points the program at another catalogue; a maker missing there is reported,
     // the built-in pattern used, and a "Default" maker written.

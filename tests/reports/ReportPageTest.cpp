@@ -37,7 +37,7 @@ TEST(ReportPage, SavePageWritesLatin1WithCrLf)
     page.AddLine("<html>");
     page.AddLine("");
     page.AddLine("Température 25 °C, µ"); // Latin-1 characters keep their single byte
-    page.AddLine("ΔT = 5 K → 日本");      // outside Latin-1: one "?" per character
+    page.AddLine("ΔT = 5 K → 日本");      // outside Latin-1: a character reference each
     page.AddLine("bad \xFF byte");        // not UTF-8 at all
     page.AddLine("two\nlines\r\nhere");   // inner breaks become CR LF too
     page.SavePage(dir / "ScreenReport.htm");
@@ -45,7 +45,7 @@ TEST(ReportPage, SavePageWritesLatin1WithCrLf)
                                                  "\r\n"
                                                  "Temp\xE9rature 25 \xB0"
                                                  "C, \xB5\r\n"
-                                                 "?T = 5 K ? ??\r\n"
+                                                 "&#x394;T = 5 K &#x2192; &#x65E5;&#x672C;\r\n"
                                                  "bad ? byte\r\n"
                                                  "two\r\nlines\r\nhere\r\n");
 
@@ -58,6 +58,36 @@ TEST(ReportPage, SavePageWritesLatin1WithCrLf)
     page.ClearPage();
     page.SavePage(dir / "empty.htm");
     EXPECT_EQ(readAll(dir / "empty.htm"), "");
+}
+
+TEST(ReportPage, PagesDeclareTheirEncodingOnce)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"<html>\r\n<head>\r\n<title>€</title>\r\n</head>\r\n",
+         "<html>\r\n<head>\r\n<meta charset=\"iso-8859-1\">\r\n<title>&#x20AC;</title>\r\n</head>\r\n"},
+        {"<HTML>\r\n<HEAD>\r\n</HEAD>\r\n",
+         "<HTML>\r\n<HEAD>\r\n<meta charset=\"iso-8859-1\">\r\n</HEAD>\r\n"},
+        // A page that declares its own encoding, or has no head line of its own, is left alone.
+        {"<head>\r\n<meta charset=\"utf-8\">\r\n", "<head>\r\n<meta charset=\"utf-8\">\r\n"},
+        {"<html><head><title>x</title></head>\r\n", "<html><head><title>x</title></head>\r\n"},
+        {"<pre>no head</pre>\r\n", "<pre>no head</pre>\r\n"},
+        {"<head>", "<head>\r\n<meta charset=\"iso-8859-1\">\r\n"},
+    };
+    for (const auto& [text, bytes] : cases) {
+        EXPECT_EQ(PageBytes(text), bytes) << text;
+        EXPECT_EQ(PageBytes(Latin1ToUtf8(PageBytes(text))), PageBytes(text)) << "saved twice: " << text;
+    }
+    // A page of the program: the Greek and Japanese of a project name survive on it.
+    TempDir dir;
+    TPageLines page;
+    page.AddLines({"<html>", "<head>", "<title>Thermal Summary</title>", "</head>", "<body>",
+                   "<p>" + HtmlEscape("Ψυκτικό 日本 €") + "</p>", "</body>", "</html>"});
+    page.SavePage(dir / "page.htm");
+    EXPECT_EQ(
+        readAll(dir / "page.htm"),
+        "<html>\r\n<head>\r\n<meta charset=\"iso-8859-1\">\r\n<title>Thermal Summary</title>\r\n</head>\r\n"
+        "<body>\r\n<p>&#x3A8;&#x3C5;&#x3BA;&#x3C4;&#x3B9;&#x3BA;&#x3CC; &#x65E5;&#x672C; &#x20AC;</p>\r\n"
+        "</body>\r\n</html>\r\n");
 }
 
 TEST(ReportPage, SaveIntoMissingFolderFailsWithFileName)

@@ -372,8 +372,10 @@ TEST_F(ReportPages, CoilDrawingPageAndReport)
         lines.push_back(Latin1ToUtf8(bytes.substr(start, end - start)));
         start = end + 2;
     }
+    // The file declares its encoding right after the head line.
     ExpectPage(lines, {"<html>",
                        "<head>",
+                       std::string(kPageCharsetLine),
                        "<meta name=\"description\" content=\"Coil drawing\" />",
                        kKeywords,
                        kAuthorLine,
@@ -477,7 +479,7 @@ TEST_F(ReportPages, MainReportOfEachKind)
                                          {"<p>&nbsp;</p>", "<img class=\"profile\" src=\"profile.png\">",
                                           "</div>", "<br clear=\"all\">"},
                                          foot}));
-        EXPECT_EQ(Read(file), Utf8ToLatin1(page.Text()));
+        EXPECT_EQ(Read(file), PageBytes(page.Text()));
 
         r.Solved = false;
         MainReportPage(r, page);
@@ -532,7 +534,7 @@ TEST_F(ReportPages, RefreshShowsTheThermalSummaryFirstThenTheChosenView)
                                                    "load " + screen.string(), "display status 0"}));
     TPageLines diag;
     DiagnosticPage(r, diag);
-    EXPECT_EQ(Read(screen), Utf8ToLatin1(diag.Text())); // only the second page stays in the file
+    EXPECT_EQ(Read(screen), PageBytes(diag.Text())); // only the second page stays in the file
     EXPECT_EQ(view.DocumentFileName(), screen);
 
     // A job that is not solved: its summary carries the status line, which is shown.

@@ -1,0 +1,53 @@
+#include "app/ReportFolder.h"
+
+#include "base/TextHelpers.h"
+
+#include <unistd.h>
+
+#include <system_error>
+
+namespace zmk {
+
+namespace {
+
+bool writable(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    return std::filesystem::is_directory(folder, ec) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+} // namespace
+
+bool CopyReportAssets(const std::filesystem::path& installed, const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!std::filesystem::is_directory(folder, ec))
+        return false;
+    bool ok = true;
+    for (const auto& entry : std::filesystem::directory_iterator(installed, ec)) {
+        std::error_code fileError;
+        if (!entry.is_regular_file(fileError))
+            continue;
+        const std::string name = entry.path().filename().string();
+        // The pages themselves are written afresh each time.
+        if (EndsWithText(name, ".htm") || EndsWithText(name, ".html"))
+            continue;
+        std::filesystem::copy_file(entry.path(), folder / name,
+                                   std::filesystem::copy_options::update_existing, fileError);
+        ok = ok && !fileError;
+    }
+    return ok && !ec;
+}
+
+std::filesystem::path ChooseReportFolder(const std::filesystem::path& installed,
+                                         const std::filesystem::path& perUser)
+{
+    if (writable(installed))
+        return installed;
+    if (CopyReportAssets(installed, perUser) && writable(perUser))
+        return perUser;
+    return {};
+}
+
+} // namespace zmk

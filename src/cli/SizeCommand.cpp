@@ -1,0 +1,208 @@
+// zemtor size: the fin-and-tube editor's auto-sizing without its window. It builds the default
+// job of a coil kind (or opens a project file), applies the inputs given with --set, runs one of
+// the coil's sizing operations for a target duty and prints the sized coil: its size text, the
+// duty it now gives and its face velocity (every field with --json). As in the editor, the air
+// volume flow is kept with --keep-airflow and chosen by the operation otherwise, and the job then
+// takes the sized coil as its own and rates it once more.
+//
+// The sized job is written with --save back to the project FILE it came from, or with --save-as
+// OUT to a new project file (the default job as well); either only when the sizing converged.
+//
+// The operations that change rows and fins pick the nearest of their few trials, which may lie
+// far from the target; the duty printed says how near. The area operations fail when the coil's
+// size limits keep them from the target.
+//
+// Exit status: 0 sized; 1 an argument was wrong or the coil could not be rated; 2 the sizing did
+// not reach the target (its status or the reason is printed, nothing is saved).
+#include "cli/Commands.h"
+#include "cli/JobOptions.h"
+#include "cli/ProjectCli.h"
+
+#include "app/CoilJob.h"
+#include "base/NumText.h"
+#include "dialogs/FatEditor.h"
+#include "engine/HeatExchanger.h"
+#include "geometry/CoilMakers.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace zmk::cli {
+
+namespace {
+
+struct SizeOptions : JobOptions
+{
+    std::string file; // project file; the default job when empty
+    bool kindGiven = false;
+    std::string mode;
+    double duty = 0; // kW
+    bool keepAirflow = false;
+    bool json = false;
+    bool save = false;
+    std::string saveAs;
+};
+
+// The range of the editor's target duty field, kW.
+constexpr double kDutyLo = 0.01;
+constexpr double kDutyHi = 100000;
+// The height walk's lower acceptance: a duty from 98 % of the target on is met.
+constexpr double kHeightBand = 0.98;
+
+std::string statusText(TSolveStatus status)
+{
+    return SolveStatusName(status);
+}
+
+nlohmann::ordered_json sizedJson(const SizeOptions& options, TAutoSize mode, TSolveStatus status,
+                                 TCoilJob& job)
+{
+    TLiquidCoil& c = *job.Coil();
+    nlohmann::ordered_json j;
+    if (!options.file.empty())
+        j["file"] = options.file;
+    j["kind"] = job.KindCode;
+    j["mode"] = AutoSizeModeName(mode);
+    j["keep_airflow"] = options.keepAirflow;
+    j["target_duty"] = options.duty;
+    j["Status"] = statusText(status);
+    j["solved"] = job.Solved();
+    j["Model"] = c.GetModel();
+    j["Maker"] = c.Geometry->Rec.Mnf;
+    j["fHeight"] = c.GetFinHeight();
+    j["fLength"] = c.GetFinnedLength();
+    j["Rows"] = c.GetRows();
+    j["fpi"] = c.GetFinDensity();
+    j["Circ"] = c.GetCircuits();
+    j["Af"] = c.GetAf();
+    j["Qt"] = c.Qt;
+    j["Qs"] = c.Qs;
+    j["Vf"] = c.Vf;
+    j["Va"] = c.Va;
+    j["ma"] = c.ma;
+    j["air_dp"] = c.AirPressureDrop();
+    j["liquid_dp"] = c.LiquidPressureDrop();
+    return j;
+}
+
+void printSized(const SizeOptions& options, TAutoSize mode, TSolveStatus status, TCoilJob& job)
+{
+    TLiquidCoil& c = *job.Coil();
+    auto row = [](const std::string& caption, const std::string& text) {
+        std::string line = caption;
+        line.resize(std::max<std::size_t>(line.size() + 1, 16), ' ');
+        std::cout << line << text << "\n";
+    };
+    row("Sizing", AutoSizeModeName(mode) + (options.keepAirflow ? ", air flow kept" : ", air flow chosen") +
+                      ", status " + statusText(status));
+    row("Coil", job.Inputs.CoilKindLabel + "  " + c.GetModel());
+    row("Duty", Format("%0.3f kW (target %0.3f kW)", c.Qt, options.duty) +
+                    (job.Solved() ? "  Solved..." : "  Not Solved..."));
+    row("Face velocity", Format("%0.3f m/s", c.Vf));
+    row("Air flow", Format("%0.4f m³/s, %0.4f kg/s", c.Va, c.ma));
+    row("Face area", Format("%0.4f m² (%0.1f x %0.1f mm)", c.GetAf(), 1000 * c.GetFinHeight(),
+                            1000 * c.GetFinnedLength()));
+    row("Rows, fins",
+        Format("%0.4g rows, %0.4g fpi, %0.4g circuits", c.GetRows(), c.GetFinDensity(), c.GetCircuits()));
+    row("Pressure drops",
+        Format("air %0.1f Pa, liquid %0.2f kPa", c.AirPressureDrop(), c.LiquidPressureDrop()));
+}
+
+void runSize(SizeOptions& options)
+{
+    const std::optional<TAutoSize> mode = AutoSizeModeOf(options.mode);
+    if (!mode)
+        throw std::runtime_error("--mode expects face, height, length, rows, fins or rowsfins, not '" +
+                                 options.mode + "'");
+    if (!std::isfinite(options.duty) || options.duty < kDutyLo || options.duty > kDutyHi)
+        throw std::runtime_error("--duty expects the target duty in kW, " + FloatToStr(kDutyLo) + ".." +
+                                 FloatToStr(kDutyHi) + ", not " + FloatToStr(options.duty));
+    if (options.save && options.file.empty())
+        throw std::runtime_error("--save needs the project FILE to write back (use --save-as OUT for the "
+                                 "default job)");
+
+    PrintingNotifier notifier;
+    ProcessCoilMakers().SetNotifier(&notifier);
+    CommandSession session(&notifier, !options.file.empty());
+    if (options.file.empty()) {
+        BuildJob(*session, options);
+    } else {
+        session->OpenInKind(options.file, options.kindGiven ? options.kind : std::string());
+        ApplyJobOptions(session->Job(), options);
+    }
+    TCoilJob& job = session->Job();
+    job.ApplyInputs();
+    TLiquidCoil& coil = *job.Coil();
+
+    TSolveStatus status;
+    std::string shortOf;
+    try {
+        status = RunAutoSize(coil, *mode, options.keepAirflow, options.duty);
+        // The height walk stops at the largest fin height whatever the duty there; falling short
+        // of the target by more than its own 2 % band is no sized coil.
+        if (status == TSolveStatus::None && *mode == TAutoSize::Height &&
+            coil.Qt < kHeightBand * options.duty)
+            shortOf = Format("the largest fin height gives %0.3f kW", coil.Qt);
+        // The job takes the sized coil and its air flow, and rates it as the window would.
+        job.ShowInputs();
+        JobGeometryCallback(job)();
+    } catch (const std::exception& e) {
+        throw std::runtime_error("the coil could not be rated while sizing: " + TerminalText(e.what()));
+    }
+
+    if (options.json)
+        std::cout << sizedJson(options, *mode, status, job).dump(2) << "\n";
+    else
+        printSized(options, *mode, status, job);
+
+    if (status != TSolveStatus::None || !shortOf.empty()) {
+        std::cerr << "zemtor: not sized, " << (shortOf.empty() ? "status " + statusText(status) : shortOf)
+                  << (options.save || !options.saveAs.empty() ? "; not saved" : "") << "\n";
+        ProcessCoilMakers().SetNotifier(nullptr);
+        throw CLI::RuntimeError(2);
+    }
+    if (options.save)
+        session->SaveOrThrow(options.file);
+    if (!options.saveAs.empty())
+        session->SaveOrThrow(options.saveAs);
+    ProcessCoilMakers().SetNotifier(nullptr);
+}
+
+} // namespace
+
+void AddSizeCommand(CLI::App& app)
+{
+    auto options = std::make_shared<SizeOptions>();
+    auto* cmd = app.add_subcommand(
+        "size",
+        "Size the coil of the default job of a kind, or of a project, for a target duty with one of the "
+        "auto-sizing operations, and print the sized coil");
+    AddJobOptions(cmd, *options);
+    cmd->add_option(
+        "FILE", options->file,
+        "A project file (.zmx) to open, into a coil of the kind it holds (--kind chooses another)");
+    cmd->add_option("--mode", options->mode,
+                    "What the sizing changes: face (face area at the design aspect ratio), height (fin "
+                    "height), length (finned length), rows, fins (fin density) or rowsfins")
+        ->required();
+    cmd->add_option("--duty", options->duty, "The target duty, kW")->required();
+    cmd->add_flag("--keep-airflow", options->keepAirflow,
+                  "Keep the job's air volume flow (otherwise the sizing chooses it from the design face "
+                  "velocity)");
+    cmd->add_flag("--json", options->json, "Print the sized coil as JSON, in stored units");
+    cmd->add_flag("--save", options->save, "Write the sized job back to the project FILE");
+    cmd->add_option("--save-as", options->saveAs, "Write the sized job to this project file")
+        ->type_name("OUT");
+    cmd->callback([options, cmd] {
+        options->kindGiven = cmd->get_option("--kind")->count() > 0;
+        runSize(*options);
+    });
+}
+
+} // namespace zmk::cli

@@ -1,0 +1,217 @@
+#include "gui/Program.h"
+
+#include "app/IniFileMerger.h"
+#include "app/MainWindowModel.h"
+#include "app/ReportFolder.h"
+#include "app/SettingsStore.h"
+#include "base/Errors.h"
+#include "base/Paths.h"
+#include "base/Version.h"
+#include "geometry/CoilMakers.h"
+#include "gui/ConfirmChangeDlg.h"
+#include "gui/MainWindow.h"
+#include "gui/MessageNotifier.h"
+#include "gui/PrintPdf.h"
+#include "gui/WebHtmlView.h"
+#include "units/ConvTools.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <memory>
+
+namespace zmk::gui {
+
+TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments)
+{
+    TProgramOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--version") {
+            options.Version = true;
+        } else if (a == "--help" || a == "-h") {
+            options.Help = true;
+        } else if (a == "--screenshot") {
+            if (i + 1 >= arguments.size())
+                options.Error = "--screenshot needs a file name";
+            else
+                options.Screenshot = arguments[++i];
+        } else if (a.rfind("--screenshot=", 0) == 0) {
+            options.Screenshot = a.substr(13);
+        } else if (a == "--print-pdf") {
+            if (i + 2 >= arguments.size()) {
+                options.Error = "--print-pdf needs a page and a PDF file name";
+            } else {
+                options.PrintPage = arguments[++i];
+                options.PrintPdf = arguments[++i];
+            }
+        } else {
+            options.Arguments.push_back(a);
+        }
+    }
+    return options;
+}
+
+std::string ProgramUsage()
+{
+    return "Usage: zmk [FILE.zmx]\n"
+           "Opens the coil rating window, with the project FILE when one is given.\n"
+           "  --print-pdf PAGE OUT.pdf   print a report page into a PDF file, without a window\n"
+           "  --version   print the program's name and version\n"
+           "  --help      print this text\n";
+}
+
+namespace {
+
+// The test option: once the first job is built, solve it, wait for the page and its profile,
+// write a picture of the whole window and close without asking.
+class TScreenshotTaker : public QObject
+{
+public:
+    TScreenshotTaker(TMainForm& window, QString file)
+        : QObject(&window), window_(window), file_(std::move(file))
+    {
+        window_.AskBeforeClosing = false;
+        timer_.setInterval(100);
+        connect(&timer_, &QTimer::timeout, this, [this] { step(); });
+        timer_.start();
+    }
+
+private:
+    void step()
+    {
+        // Give up after a minute rather than hang a test run.
+        if (++ticks_ > 600) {
+            std::cerr << "zmk: the page did not load in time for the screenshot\n";
+            timer_.stop();
+            QCoreApplication::exit(1);
+            return;
+        }
+        if (!solved_) {
+            if (!window_.Model().Activated() || window_.View()->Busy())
+                return;
+            solved_ = true;
+            window_.RunCommand(TMainCommand::Solve);
+            return;
+        }
+        if (window_.View()->Busy())
+            return;
+        // The profile went in by script: give the engine a moment to paint it.
+        if (++settled_ < 15)
+            return;
+        timer_.stop();
+        if (!window_.grab().save(file_, "PNG")) {
+            std::cerr << "zmk: cannot write " << file_.toStdString() << "\n";
+            QCoreApplication::exit(1);
+            return;
+        }
+        window_.close();
+    }
+
+    TMainForm& window_;
+    QString file_;
+    QTimer timer_;
+    int ticks_ = 0;
+    int settled_ = 0;
+    bool solved_ = false;
+};
+
+std::vector<std::string> argumentsOf(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+int RunProgram(int argc, char** argv)
+{
+    // --version and --help need no display.
+    const TProgramOptions early = ParseProgramOptions(argumentsOf(argc, argv));
+    if (early.Version) {
+        std::cout << ProgramCaption() << "\n";
+        return 0;
+    }
+    if (early.Help) {
+        std::cout << ProgramUsage();
+        return 0;
+    }
+    if (!early.Error.empty()) {
+        std::cerr << "zmk: " << early.Error << "\n" << ProgramUsage();
+        return 2;
+    }
+    if (!early.PrintPdf.empty()) {
+        PreparePrintPdfEnvironment();
+        QApplication printer(argc, argv);
+        return PrintPageToPdf(QString::fromStdString(early.PrintPage), QString::fromStdString(early.PrintPdf));
+    }
+    // The web engine's sandbox cannot run as root.
+    if (::geteuid() == 0)
+        ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZMK"));
+    QApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kFileVersion));
+    QApplication::setDesktopFileName(QStringLiteral("zmk"));
+    // Qt has taken its own options out of argv by now.
+    const TProgramOptions options = ParseProgramOptions(argumentsOf(argc, argv));
+
+    TFolders folders;
+    try {
+        folders = ComputeFolders();
+    } catch (const ZmkError& e) {
+        QMessageBox::critical(nullptr, QString::fromStdString(ProgramCaption()),
+                              QString::fromStdString(e.what()));
+        return 1;
+    }
+    MergeInstalledData(ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDlg::Ask(q); });
+    LoadUnitSettings(Quantities(), UnitsIniPath());
+
+    TSettingsStores stores;
+    TMessageNotifier notifier;
+    ProcessCoilMakers().SetNotifier(&notifier);
+    TSessionSetup setup;
+    setup.Notifier = &notifier;
+    setup.Store = &stores.Program();
+    setup.DataFolder = folders.DataFolder;
+    setup.ProgramFolder = folders.ProgramFolder;
+    setup.ReportFolder =
+        ChooseReportFolder(folders.ReportFolder, DataHomeFolder() / "Quorvane" / "ZMK" / "Report" / "");
+    setup.Caption = ProgramCaption();
+    if (setup.ReportFolder.empty()) {
+        QMessageBox::critical(nullptr, QString::fromStdString(ProgramCaption()),
+                              QStringLiteral("No folder to write the result pages in: %1 cannot be written.")
+                                  .arg(QString::fromStdString(folders.ReportFolder)));
+        return 1;
+    }
+    TProjectSession session(setup);
+    TMainWindowModel model(session);
+    model.UnitsFile = UnitsIniPath();
+    int status = 0;
+    {
+        TMainForm window(model, folders);
+        notifier.SetParent(&window);
+        notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
+        window.Start(options.Arguments);
+        if (!options.Screenshot.empty())
+            new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));
+        window.show();
+        status = app.exec();
+        notifier.OnStatus = nullptr;
+        notifier.SetParent(nullptr);
+    }
+    ProcessCoilMakers().SetNotifier(nullptr);
+    return status;
+}
+
+} // namespace zmk::gui

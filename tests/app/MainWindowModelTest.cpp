@@ -1,0 +1,444 @@
+// The main window's model without widgets: fields typed into and left, commands and their
+// enabling, start-up and shut-down through the settings store, and the close question.
+#include "app/MainWindowModel.h"
+
+#include "support/ProjectTestSession.h"
+
+#include "base/NumText.h"
+#include "base/Version.h"
+#include "reports/HtmlView.h"
+#include "units/ConvTools.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zmk {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ShellTestFolder;
+using C = TMainCommand;
+using F = TEntryField;
+
+/// Enters a field, replaces its text by typing and returns without leaving it.
+void Type(TFmtEdit& field, std::string_view typed)
+{
+    field.Enter();
+    field.SelectAll();
+    field.KeyPress(kKeyBackspace);
+    for (char c : typed)
+        field.KeyPress(static_cast<unsigned char>(c));
+}
+
+/// Types into a field and leaves it.
+TExitResult TypeAndLeave(TFmtEdit& field, std::string_view typed)
+{
+    Type(field, typed);
+    return field.Exit();
+}
+
+class MainWindowModelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Quantities().ResetDefaults();
+        fs::create_directories(data);
+        fs::create_directories(report);
+        make();
+    }
+    void TearDown() override { Quantities().ResetDefaults(); }
+
+    // A session and model as the program makes them, on the test's store.
+    void make()
+    {
+        model.reset();
+        session.reset();
+        TSessionSetup setup;
+        setup.Notifier = &notes;
+        setup.Store = &store;
+        setup.User = TRegisteredUser{"Ada Engineer", "Coil Works"};
+        setup.DataFolder = data;
+        setup.ProgramFolder = ZMK_BUILD_PROGRAM_DIR;
+        setup.ReportFolder = report;
+        setup.Caption = ProgramCaption();
+        session = std::make_unique<TProjectSession>(setup);
+        session->SetHtmlView(&view);
+        model = std::make_unique<TMainWindowModel>(*session);
+    }
+    // Start-up and first activation, with a window place of 586 x 582 at 100, 100.
+    void start(const std::vector<std::string>& arguments = {})
+    {
+        place = {100, 100, 586, 582, false, 0};
+        model->Startup(place, {1280, 1024}, arguments);
+        model->FirstActivation();
+    }
+    TCoilJob& job() { return model->Job(); }
+    TFmtEdit& edit(F f) { return model->Edit(f); }
+    std::string file(const std::string& name) const { return (folder / name).string(); }
+
+    ShellTestFolder folder;
+    test::CatalogueCopy catalogue{folder / "common"};
+    std::string data = (folder / "docs").string() + "/";
+    fs::path report = folder / "report" / "";
+    TMemorySettingsStore store;
+    RecordingNotifier notes;
+    RecordingHtmlView view;
+    std::unique_ptr<TProjectSession> session;
+    std::unique_ptr<TMainWindowModel> model;
+    TWindowPlace place;
+};
+
+TEST_F(MainWindowModelTest, FirstRunShowsTheDefaultJobSolvedWithItsProfile)
+{
+    start();
+    EXPECT_EQ(model->Title(), "Zemtor 0.1.0.0");
+    EXPECT_TRUE(job().Solved());
+    EXPECT_EQ(model->StatusText(), "Solved...");
+    EXPECT_EQ(model->LastPath(), data);
+    EXPECT_TRUE(session->RecentFiles().Items().empty());
+    EXPECT_FALSE(model->CommandEnabled(C::Reopen));
+    // The fields show the "zmk" defaults in their first units.
+    EXPECT_EQ(edit(F::edFinHeight).Text(), "21.00");
+    EXPECT_EQ(edit(F::edFinnedLength).Text(), "1200.0");
+    EXPECT_EQ(edit(F::edRows).Text(), "4.0");
+    EXPECT_EQ(edit(F::edFinDensity).Text(), "10.0000");
+    EXPECT_EQ(edit(F::edAltitude).Text(), "0.0");
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "380.0");
+    EXPECT_EQ(edit(F::edFluidFlow).Text(), "1.2000");
+    EXPECT_EQ(model->FluidTypeEdit().Text(), "Thermal Oil");
+    EXPECT_EQ(model->LiquidControlEdit().Text(), "Liquid flow");
+    EXPECT_TRUE(model->FluidTypeEdit().ReadOnly());
+    EXPECT_EQ(model->UnitLabel(F::edFinDensity)->Caption(), "fpi");
+    EXPECT_EQ(model->UnitLabel(F::edRows), nullptr);
+    // The solved summary shows the temperature profile at once, not its empty placeholder.
+    EXPECT_FALSE(view.images["pimage"].empty());
+    EXPECT_FALSE(model->HasUnsavedChanges());
+}
+
+TEST_F(MainWindowModelTest, StoredSettingsAndTheCommandLineProjectComeBackAtStart)
+{
+    // A hyphenated project on the command line, a stored window place off the screen, stored
+    // start values and field units, and a recent-file list.
+    {
+        test::ProjectJob cold("cwc");
+        cold.job.EnterField(F::edFluidInTemp, 7.5);
+        fs::create_directories(folder / "my-jobs");
+        ASSERT_TRUE(cold.session.SaveAs(file("my-jobs/cold-coil.zmx")));
+    }
+    store.WriteInteger("MainForm", "Left", 1250);
+    store.WriteInteger("MainForm", "Top", -50);
+    store.WriteInteger("MainForm", "Width", 700);
+    store.WriteFloat("Startup\\airon", "db", 250);
+    store.WriteString("Startup", "LastPath", "/somewhere/");
+    store.WriteInteger("units", "OnCoilDB", 1); // °F
+    store.WriteString("MRU", "0", file("a.zmx"));
+
+    start({"--screenshot=shot.png", file("my-jobs/cold-coil.zmx")});
+    EXPECT_EQ(place.Left, 1080);
+    EXPECT_EQ(place.Top, 0);
+    EXPECT_EQ(place.Width, 700);
+    EXPECT_EQ(model->LastPath(), "/somewhere/");
+    EXPECT_EQ(model->CommandLineProjectFile(), file("my-jobs/cold-coil.zmx"));
+    // Built from the stored start values, then the project opened into the "zmk" coil: only
+    // the properties are read from a cold water file, so the stored air on stays.
+    EXPECT_EQ(job().KindCode, "zmk");
+    EXPECT_EQ(job().FileName, file("my-jobs/cold-coil.zmx"));
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "482.0"); // 250 °C in °F
+    EXPECT_EQ(model->UnitLabel(F::edOnCoil)->Caption(), "°F");
+    EXPECT_FALSE(job().Solved());
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("a.zmx")}));
+    EXPECT_TRUE(model->CommandEnabled(C::Reopen));
+    EXPECT_FALSE(model->HasUnsavedChanges());
+}
+
+TEST_F(MainWindowModelTest, LeavingAFieldCommitsItsValueThroughItsUnit)
+{
+    start();
+    // 212 °F typed into a field shown in °F reaches the job as 100 °C, and only then.
+    model->UnitLabel(F::edOnCoil)->ApplyChosenUnit(1);
+    Type(edit(F::edOnCoil), "212");
+    EXPECT_DOUBLE_EQ(job().Inputs.edOnCoil.Value, 380);
+    EXPECT_TRUE(job().Solved());
+    const TExitResult r = edit(F::edOnCoil).Exit();
+    EXPECT_FALSE(r.keepFocus);
+    EXPECT_NEAR(job().Inputs.edOnCoil.Value, 100, 1e-9);
+    EXPECT_FALSE(job().Solved());
+    EXPECT_EQ(model->StatusText(), "Not Solved...");
+
+    // A flow left in its field updates the other view of the same flow.
+    const std::string velocity = edit(F::edFaceVelocity).Text();
+    TypeAndLeave(edit(F::edAirMassflow), "2");
+    EXPECT_DOUBLE_EQ(job().Inputs.edAirMassflow.Value, 2);
+    EXPECT_NE(edit(F::edFaceVelocity).Text(), velocity);
+    EXPECT_DOUBLE_EQ(StrToFloat(edit(F::edFaceVelocity).Text()),
+                     StrToFloat(Format("%0.2f", job().Inputs.edFaceVelocity.Value)));
+
+    // A field left without a change leaves the job alone.
+    job().SetSolved(true);
+    edit(F::edRows).Enter();
+    edit(F::edRows).Exit();
+    EXPECT_TRUE(job().Solved());
+}
+
+TEST_F(MainWindowModelTest, AnOutOfRangeEntryIsClampedOnceAndKeepsTheFocus)
+{
+    start();
+    notes.beeps = 0;
+    const TExitResult r = TypeAndLeave(edit(F::edOnCoil), "1000");
+    EXPECT_TRUE(r.keepFocus);
+    EXPECT_TRUE(r.beep);
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "900.0");
+    EXPECT_DOUBLE_EQ(job().Inputs.edOnCoil.Value, 900);
+    // The job took the field's value as it stands: no second check, no second beep.
+    EXPECT_EQ(notes.beeps, 0);
+    // Escape still brings back the text the field was entered with.
+    edit(F::edOnCoil).KeyPress(kKeyEscape);
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "380.0");
+}
+
+TEST_F(MainWindowModelTest, TextThatIsNoNumberIsRefusedWithAMessage)
+{
+    start();
+    edit(F::edOnCoil).Enter();
+    edit(F::edOnCoil).EditText("warm"); // pasted
+    const TExitResult r = edit(F::edOnCoil).Exit();
+    EXPECT_FALSE(r.keepFocus);
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_THAT(notes.messages[0], ::testing::StartsWith("Air Temp On: "));
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "380.0");
+    EXPECT_DOUBLE_EQ(job().Inputs.edOnCoil.Value, 380);
+}
+
+TEST_F(MainWindowModelTest, SolveCommitsTheFocusedFieldFirst)
+{
+    start();
+    const double duty = job().Coil()->Qt;
+    Type(edit(F::edOnCoil), "300");
+    model->ActionSolveExecute(&edit(F::edOnCoil));
+    EXPECT_DOUBLE_EQ(job().Inputs.edOnCoil.Value, 300);
+    EXPECT_TRUE(job().Solved());
+    EXPECT_LT(job().Coil()->Qt, duty);
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "300.0");
+    // Another object than one of the fields commits nothing.
+    TFmtEdit stranger;
+    EXPECT_FALSE(model->CommitFocusedField(&stranger).keepFocus);
+    EXPECT_FALSE(model->CommitFocusedField(nullptr).keepFocus);
+}
+
+TEST_F(MainWindowModelTest, LiquidControlAndUnitLabelsReachTheirFields)
+{
+    start();
+    EXPECT_TRUE(model->FieldEnabled(F::edFluidFlow));
+    EXPECT_FALSE(model->FieldEnabled(F::edFluidDT));
+    model->ButtonFluidControlClick();
+    EXPECT_EQ(model->LiquidControlEdit().Text(), "Temperature");
+    EXPECT_FALSE(model->FieldEnabled(F::edFluidFlow));
+    EXPECT_FALSE(model->FieldEnabled(F::edTubeVelocity));
+    EXPECT_TRUE(model->FieldEnabled(F::edFluidDT));
+    EXPECT_TRUE(job().Solved()); // the toggle leaves the status alone
+
+    // The fin height's unit label opens the chooser 5 pixels right of and below the pointer;
+    // the choice carries over to the pages' fin height.
+    TUnitChooserRequest asked;
+    model->SetUnitChooser([&](const TUnitChooserRequest& r) -> std::optional<int> {
+        asked = r;
+        return FindUnitIndex(utLengthMeasure, "mm");
+    });
+    model->UnitLabel(F::edFinHeight)->Click(300, 200);
+    EXPECT_EQ(asked.x, 305);
+    EXPECT_EQ(asked.y, 205);
+    EXPECT_EQ(asked.selected, FindUnitIndex(utLengthMeasure, "inch"));
+    EXPECT_EQ(edit(F::edFinHeight).Text(), "533.4");
+    EXPECT_EQ(model->UnitLabel(F::edFinHeight)->Caption(), "mm");
+    EXPECT_EQ(Quantities().fat_height.display, FindUnitIndex(utLengthMeasure, "mm"));
+}
+
+TEST_F(MainWindowModelTest, MenusAndTheirEnablingRules)
+{
+    // Separators before Properties, Exit, the copy command, Data Check and About.
+    std::vector<std::string> separated;
+    for (const TMenuItem& item : MainMenuItems())
+        if (item.SeparatorBefore)
+            separated.push_back(item.Caption);
+    EXPECT_THAT(separated, ::testing::ElementsAre("Properties", "Exit", "Copy to Windows clipboard",
+                                                  "Data Check", "About..."));
+    EXPECT_STREQ(FindMenuItem(C::Save)->Shortcut, "Ctrl+S");
+    EXPECT_STREQ(FindMenuItem(C::Solve)->Shortcut, "F9");
+    EXPECT_STREQ(FindMenuItem(C::HelpIndex)->Shortcut, "F1");
+    EXPECT_STREQ(FindMenuItem(C::New)->Hint, "Reset...");
+    EXPECT_EQ(FindMenuItem(C::CoilSpec), nullptr);
+    EXPECT_THAT(ToolBarCommands(),
+                ::testing::ElementsAre(C::New, C::Open, C::Save, C::Solve, C::PrintPreview));
+
+    start();
+    // The window's own commands run; the dialogs that plug in later are disabled until then.
+    EXPECT_TRUE(model->CommandEnabled(C::Solve));
+    EXPECT_TRUE(model->CommandEnabled(C::FluidControl));
+    for (C c : {C::Properties, C::PrintPreview, C::StepByStep, C::DataCheck, C::Morvex, C::Hygrona,
+                C::CoilSpec, C::Locations, C::AirFlow, C::FluidType, C::FluidFlow})
+        EXPECT_FALSE(model->CommandEnabled(c)) << static_cast<int>(c);
+    EXPECT_FALSE(model->RunCommand(C::FluidType));
+
+    int runs = 0;
+    model->PlugCommand(C::FluidType, [&] { ++runs; });
+    EXPECT_TRUE(model->CommandEnabled(C::FluidType));
+    EXPECT_TRUE(model->RunCommand(C::FluidType));
+    EXPECT_EQ(runs, 1);
+    model->PlugCommand(C::FluidType, nullptr);
+    EXPECT_FALSE(model->RunCommand(C::FluidType));
+
+    // The chart export also needs every state inside the chart: not so for 380 °C air.
+    model->PlugCommand(C::Hygrona, [&] { ++runs; });
+    EXPECT_FALSE(model->CommandEnabled(C::Hygrona));
+    model->SetCoilKind("cwc"); // still the 380 °C air of the start values
+    EXPECT_FALSE(model->CommandEnabled(C::Hygrona));
+    model->ActionNewExecute();
+    EXPECT_TRUE(model->CommandEnabled(C::Hygrona));
+}
+
+TEST_F(MainWindowModelTest, CoilKindByCtrlClickOrByMenuKeepsTheStartValues)
+{
+    start();
+    model->CoilKindLabelMouseDown(false);
+    EXPECT_EQ(job().KindCode, "zmk");
+    model->CoilKindLabelMouseDown(true);
+    EXPECT_EQ(job().KindCode, "cwc");
+    EXPECT_EQ(job().Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "380.0");
+    EXPECT_TRUE(model->HasUnsavedChanges());
+
+    const TLiquidCoil* coil = job().Coil();
+    model->SetCoilKind("CWC"); // the kind already built: nothing happens
+    EXPECT_EQ(job().Coil(), coil);
+    model->SetCoilKind("hwc");
+    EXPECT_EQ(job().KindCode, "hwc");
+    model->SetCoilKind("steam");
+    EXPECT_EQ(job().KindCode, "hwc");
+    EXPECT_EQ(CoilKindChoices()[0].Code, std::string("cwc"));
+
+    // New resets the start values to the kind's own defaults.
+    model->ActionNewExecute();
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "5.0");
+    EXPECT_EQ(job().FileName, data + "Default.zmx");
+    EXPECT_FALSE(model->HasUnsavedChanges());
+}
+
+TEST_F(MainWindowModelTest, UnsavedChangesFollowWhatSaveWouldWrite)
+{
+    start();
+    EXPECT_FALSE(model->HasUnsavedChanges());
+    // Solving again without a change changes nothing that Save writes.
+    model->ActionSolveExecute(nullptr);
+    EXPECT_FALSE(model->HasUnsavedChanges());
+
+    // A committed field that has not reached the coil yet counts.
+    TypeAndLeave(edit(F::edFinHeight), "30");
+    EXPECT_TRUE(model->HasUnsavedChanges());
+    EXPECT_EQ(model->SaveChangesQuestion(),
+              "The project has changed since it was last saved.\r\n\r\nSave the changes?");
+    ASSERT_TRUE(model->SaveAs(file("one.zmx"), nullptr));
+    EXPECT_FALSE(model->HasUnsavedChanges());
+    EXPECT_EQ(model->LastPath(), folder.path().string() + "/");
+    EXPECT_THAT(model->SaveChangesQuestion(),
+                ::testing::EndsWith("Save the changes to " + file("one.zmx") + "?"));
+
+    // So does a field still being typed into when Save runs: Save commits it first.
+    Type(edit(F::edRows), "6");
+    ASSERT_TRUE(model->ActionSaveExecute(&edit(F::edRows)));
+    EXPECT_FALSE(model->HasUnsavedChanges());
+    EXPECT_DOUBLE_EQ(job().Coil()->GetRows(), 6);
+
+    // The start values the close will capture are not touched by the comparison.
+    const double dbi = job().StartValues.dbi;
+    TypeAndLeave(edit(F::edOnCoil), "222");
+    EXPECT_TRUE(model->HasUnsavedChanges());
+    EXPECT_DOUBLE_EQ(job().StartValues.dbi, dbi);
+
+    // Opening a file is a fresh start; a file that is not there changes nothing.
+    model->OpenFile(file("one.zmx"));
+    EXPECT_FALSE(model->HasUnsavedChanges());
+    model->ButtonFluidControlClick();
+    EXPECT_TRUE(model->HasUnsavedChanges());
+    model->OpenFile(file("missing.zmx"));
+    EXPECT_TRUE(model->HasUnsavedChanges());
+}
+
+TEST_F(MainWindowModelTest, ReopenMenuAndFilePanelFollowTheCurrentFile)
+{
+    start();
+    ASSERT_TRUE(model->SaveAs(file("a.zmx"), nullptr));
+    ASSERT_TRUE(model->SaveAs(file("b.zmx"), nullptr));
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("a.zmx")}));
+    // An item commits the focused field, then opens its file, which leaves the list.
+    Type(edit(F::edCircuits), "10");
+    model->OpenRecent(0, &edit(F::edCircuits));
+    EXPECT_EQ(job().FileName, file("a.zmx"));
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("b.zmx")}));
+
+    // The file panel gets the window's width less the status panel.
+    const TFixedTextWidth measure(8);
+    const std::string name = file("a.zmx");
+    EXPECT_EQ(model->FilePanelText(100 + 8 * 200, measure), name);
+    EXPECT_EQ(model->FilePanelText(100 + 9 * 5, measure), "a.zmx");
+    EXPECT_EQ(model->FilePanelText(100 + 9 * 6, measure), "~a.zmx");
+    const std::string shortened = model->FilePanelText(100 + 9 * 12, measure);
+    EXPECT_EQ(shortened, name.substr(0, 6) + "~a.zmx");
+}
+
+TEST_F(MainWindowModelTest, ShutdownStoresWhatTheNextStartReads)
+{
+    const fs::path units = folder / "data" / "Quorvane" / "Coils" / "units.ini";
+    model->UnitsFile = units;
+    start();
+    TypeAndLeave(edit(F::edOnCoil), "333");
+    model->UnitLabel(F::edAltitude)->ApplyChosenUnit(1); // ft
+    model->ActionSolveExecute(nullptr);
+    ASSERT_TRUE(model->SaveAs(file("kept.zmx"), nullptr));
+    model->Shutdown({40, 50, 800, 600, true, 0});
+    EXPECT_TRUE(notes.messages.empty());
+    EXPECT_EQ(store.ReadInteger("MainForm", "Left", 0), 40);
+    EXPECT_EQ(store.ReadInteger("MainForm", "Width", 0), 800);
+    EXPECT_DOUBLE_EQ(store.ReadFloat("Startup\\airon", "db", 0), 333);
+    EXPECT_EQ(store.ReadInteger("units", "Altitude", 0), 1);
+    EXPECT_EQ(store.ReadString("MRU", "0", ""), file("kept.zmx"));
+    EXPECT_EQ(store.ReadString("Startup", "LastPath", ""), folder.path().string() + "/");
+    EXPECT_TRUE(fs::exists(units));
+
+    // The next run starts from there.
+    make();
+    start();
+    EXPECT_EQ(place.Left, 40);
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "333.0");
+    EXPECT_EQ(model->UnitLabel(F::edAltitude)->Caption(), "ft");
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("kept.zmx")}));
+}
+
+TEST_F(MainWindowModelTest, AboutBoxNamesVersionFoldersAndLibraries)
+{
+    TFolders folders;
+    folders.ProgramFolder = "/opt/Quorvane/ZMK/";
+    folders.CommonDataFolder = "/opt/Quorvane/Common Files/";
+    folders.DataFolder = "/home/ada/Documents/Quorvane/ZMK/";
+    const TAboutFacts a =
+        AboutFacts(folders, "/home/ada/.config/Quorvane", {{"Qt", "6.4.2", "LGPL-3.0-only"}});
+    EXPECT_EQ(a.Caption, ProgramCaption());
+    ASSERT_EQ(a.Folders.size(), 4u);
+    EXPECT_EQ(a.Folders[0].second, "/opt/Quorvane/ZMK/");
+    EXPECT_EQ(a.Folders[2].second, "/home/ada/.config/Quorvane");
+    std::vector<std::string> names;
+    for (const TLibraryNotice& l : a.Libraries) {
+        names.push_back(l.Name);
+        EXPECT_FALSE(l.Licence.empty()) << l.Name;
+        EXPECT_FALSE(l.Version.empty()) << l.Name;
+    }
+    EXPECT_THAT(names, ::testing::ElementsAre("Qt", "pugixml", "zlib", "FreeType"));
+}
+
+} // namespace
+} // namespace zmk

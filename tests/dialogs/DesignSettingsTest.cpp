@@ -1,0 +1,152 @@
+// The design settings: what leaving each field makes of the value (limits, whole numbers, the
+// entering air as a dry bulb and wet bulb), the values remembered and applied to the coil at
+// opening and at every close, and "Restore Defaults".
+#include "dialogs/DesignSettings.h"
+
+#include "support/ProjectTestSession.h"
+
+#include "base/NumText.h"
+#include "properties/Psy.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace zmk {
+namespace {
+
+void Type(TFmtEdit& field, std::string_view typed)
+{
+    field.Enter();
+    field.SelectAll();
+    field.KeyPress(kKeyBackspace);
+    for (char c : typed)
+        field.KeyPress(static_cast<unsigned char>(c));
+    field.Exit();
+}
+
+class DesignSettingsTest : public ::testing::Test
+{
+protected:
+    TLiquidCoil& coil() { return job.coil(); }
+
+    test::ProjectJob job{"cwc"};
+    TMemorySettingsStore program;
+    RecordingNotifier notes;
+    TEntryErrorFlag flag;
+};
+
+TEST_F(DesignSettingsTest, LeavingAFieldLimitsAndRoundsIt)
+{
+    TDesignSettings settings(program, "/data/", &notes, &flag);
+    settings.Open(coil());
+    const struct
+    {
+        TFmtEdit TDesignSettings::*field;
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {&TDesignSettings::edAspect, "0.3", "0.5"},    // entry range 0.2..5, then held at 0.5
+        {&TDesignSettings::edAspect, "0.1", "0.5"},    // below the entry range
+        {&TDesignSettings::edAspect, "1.75", "1.8"},   // shown with one decimal
+        {&TDesignSettings::edDesignVf, "0.5", "1.00"}, // held at 1 m/s
+        {&TDesignSettings::edDesignVf, "9", "5.00"},
+        {&TDesignSettings::edFluidIn, "6.6", "7.0"},   // whole degrees
+        {&TDesignSettings::edFluidIn, "6.5", "6.0"},   // halves to even
+        {&TDesignSettings::edFluidIn, "300", "250.0"}, // held at 250 °C
+        {&TDesignSettings::edFluidIn, "-99", "-60.0"},
+        {&TDesignSettings::edRows, "4.5", "4.0"},
+        {&TDesignSettings::edRows, "5.5", "6.0"},
+        {&TDesignSettings::edRows, "2", "3.0"}, // entry range 3..6
+        {&TDesignSettings::edFins, "10.5", "10.0000"},
+        {&TDesignSettings::edFins, "11.5", "12.0000"},
+        {&TDesignSettings::edFins, "14", "12.0000"},
+    };
+    for (const auto& c : cases) {
+        Type(settings.*c.field, c.typed);
+        EXPECT_EQ((settings.*c.field).Text(), c.shown) << c.typed;
+    }
+
+    // A dry bulb alone gets its wet bulb at 45 % relative humidity at the coil's pressure.
+    Type(settings.edAirOn, "25");
+    EXPECT_EQ(settings.edAirOn.Text(), NormalizeAirState("25", coil().GetPressure(), 0.45));
+    EXPECT_EQ(settings.edAirOn.Text().substr(0, 5), "25.0/");
+    const TAirState typed = ParseAirState(settings.edAirOn.Text(), coil().GetPressure(), 0.45);
+    EXPECT_NEAR(typed.rh, 0.45, 0.01);
+    Type(settings.edAirOn, "30/20");
+    EXPECT_EQ(settings.edAirOn.Text(), "30.0/20.0");
+    settings.edAirOn.Enter();
+    settings.edAirOn.EditText("warm"); // pasted: the keys would not take it
+    settings.edAirOn.Exit();
+    EXPECT_EQ(settings.edAirOn.Text(), "30.0/20.0");
+    EXPECT_EQ(notes.beeps, 1);
+}
+
+TEST_F(DesignSettingsTest, RememberedValuesAreAppliedAtOpeningAndAtEveryClose)
+{
+    {
+        TDesignSettings settings(program, "/data/", &notes, &flag);
+        settings.Open(coil());
+        // Nothing remembered: the coil's own values.
+        EXPECT_EQ(settings.edAspect.Text(), Format("%0.1f", coil().DefaultAspect));
+        EXPECT_EQ(settings.edAirOn.Text(), coil().DesignAirOn);
+        Type(settings.edAspect, "2");
+        Type(settings.edDesignVf, "3");
+        Type(settings.edRows, "6");
+        Type(settings.edFins, "8");
+        Type(settings.edFluidIn, "12");
+        Type(settings.edAirOn, "27/19");
+        settings.UseFouling = false;
+        // Typing applies nothing until the dialog closes.
+        EXPECT_DOUBLE_EQ(coil().DesignAspect, coil().DefaultAspect);
+        const TWindowPlace place{30, 40, 0, 0};
+        settings.Close(&place);
+    }
+    EXPECT_DOUBLE_EQ(coil().DesignAspect, 2);
+    EXPECT_DOUBLE_EQ(coil().DesignVf, 3);
+    EXPECT_DOUBLE_EQ(coil().DesignRows, 6);
+    EXPECT_EQ(coil().DesignFins, 8);
+    EXPECT_FALSE(coil().UseFouling);
+    const std::string_view s = kCoilSettingsSection;
+    EXPECT_DOUBLE_EQ(program.ReadFloat(s, "DesignFluidIn", 0), 12);
+    EXPECT_EQ(program.ReadString(s, "DesignAirOn", ""), "27.0/19.0");
+    EXPECT_FALSE(program.ReadBool(s, "UseFouling", true));
+    EXPECT_EQ(program.ReadInteger(s, "Left", 0), 30);
+
+    // A new coil takes the remembered values when the dialog opens on it.
+    test::ProjectJob other("hwc");
+    TDesignSettings settings(program, "/data/", &notes, &flag);
+    settings.Open(other.coil());
+    EXPECT_DOUBLE_EQ(other.coil().DesignVf, 3);
+    EXPECT_EQ(other.coil().DesignFins, 8);
+    EXPECT_EQ(settings.edAirOn.Text(), "27.0/19.0");
+    // The liquid and air temperatures are remembered only.
+    EXPECT_DOUBLE_EQ(other.coil().DesignFluidIn, test::ProjectJob("hwc").coil().DesignFluidIn);
+
+    // "Restore Defaults" shows the coil's defaults, applied only at the close.
+    settings.RestoreDefaults();
+    EXPECT_EQ(settings.edDesignVf.Text(), Format("%0.2f", other.coil().DefaultVf));
+    EXPECT_TRUE(settings.UseFouling);
+    EXPECT_DOUBLE_EQ(other.coil().DesignVf, 3);
+    settings.Close();
+    EXPECT_DOUBLE_EQ(other.coil().DesignVf, other.coil().DefaultVf);
+    EXPECT_EQ(settings.MoreInformationFile(), "/data/coils.htm");
+}
+
+TEST_F(DesignSettingsTest, StoredValuesOutsideTheLimitsAreHeldInThem)
+{
+    const std::string_view s = kCoilSettingsSection;
+    program.WriteFloat(s, "DesignVf", 0);
+    program.WriteFloat(s, "DesignAspect", 40);
+    program.WriteString(s, "DesignRows", "many");
+    program.WriteFloat(s, "DesignFins", 10.5);
+    TDesignSettings settings(program, "/data/", &notes, &flag);
+    settings.Open(coil());
+    EXPECT_DOUBLE_EQ(coil().DesignVf, 1);
+    EXPECT_DOUBLE_EQ(coil().DesignAspect, 5);
+    EXPECT_DOUBLE_EQ(coil().DesignRows, coil().DefaultRows);
+    EXPECT_EQ(coil().DesignFins, 10);
+}
+
+} // namespace
+} // namespace zmk
