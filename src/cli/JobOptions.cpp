@@ -106,6 +106,9 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
             const std::string note = std::string(info.Name) + "=" + a.value + " is outside " +
                                      FloatToStr(info.RangeLo) + ".." + FloatToStr(info.RangeHi) + " " +
                                      info.StoredUnit + "; " + FloatToStr(job.Inputs[*f].Value) + " used";
+            // A script that asked for --strict must not get a rating of something it did not ask for.
+            if (options.strict)
+                throw std::runtime_error(note + " (--strict: nothing rated)");
             std::cerr << "zemtor: " << note << "\n";
             if (clamped)
                 clamped->push_back(note + ".");
@@ -144,6 +147,9 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options)
            "edAltitude, edFinHeight, edFinnedLength, edRows, edFinDensity, edCircuits), or "
            "control=flow|temp, spray=on|off, liquid=<kind number or name> (repeatable)")
         ->type_name("NAME=VALUE");
+    cmd->add_flag("--strict", options.strict,
+                  "An input outside its field's range is an error (exit 1) instead of being brought into "
+                  "the range with a warning");
 }
 
 bool PrintingNotifier::Printed(const std::string& text) const

@@ -24,6 +24,7 @@ struct JobOptions
 {
     std::string kind = "zmk";
     std::vector<std::string> sets; ///< "name=value" assignments, in the order given
+    bool strict = false;           ///< an input outside its field's range is an error, not a clamp
 };
 
 /// Adds --kind and --set to a command.
@@ -33,7 +34,7 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options);
 /// control and the spray first (they decide which fields may be edited), then the fields in the
 /// order given. Throws std::runtime_error with a message for a wrong kind or input. An input
 /// brought to its field's range is said on standard error and, when `clamped` is given, added
-/// to it as a sentence.
+/// to it as a sentence; with `strict` it throws instead.
 void BuildJob(TProjectSession& session, const JobOptions& options,
               std::vector<std::string>* clamped = nullptr);
 

@@ -215,6 +215,19 @@ TEST_F(SolveCommand, WarningsTravelWithTheJson)
     const Result hot = Zemtor("solve --json --kind hwc");
     ASSERT_EQ(hot.rc, 0) << hot.err;
     EXPECT_TRUE(nlohmann::json::parse(hot.out)["warnings"].empty());
+
+    // --strict: the same entry rates nothing, for the default job and for a project file alike;
+    // an entry inside its range still rates.
+    const Result strict = Zemtor("solve --json --strict --set edOnCoil=1200");
+    EXPECT_EQ(strict.rc, 1);
+    EXPECT_TRUE(strict.out.empty()) << strict.out;
+    EXPECT_NE(strict.err.find("edOnCoil=1200 is outside -60..900 °C"), std::string::npos) << strict.err;
+    ASSERT_EQ(Zemtor("new strict.zmx").rc, 0);
+    const Result file = Zemtor("solve strict.zmx --json --strict --set edOnCoil=1e308");
+    EXPECT_EQ(file.rc, 1);
+    EXPECT_NE(file.out.find("\"exit\":1"), std::string::npos) << file.out;
+    EXPECT_NE(file.out.find("--strict"), std::string::npos) << file.out;
+    EXPECT_EQ(Zemtor("solve --strict --set edOnCoil=300").rc, 0);
 }
 
 TEST_F(SolveCommand, TemperatureControlGivesTheSameDutyFromAProject)
