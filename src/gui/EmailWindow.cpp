@@ -36,8 +36,7 @@ QString qt(const std::string& s)
 }
 
 // Runs a send on a worker thread and turns the caller's event loop until it is over.
-template <class Send>
-TSendResult runBeside(bool& busy, Send send)
+template <class Send> TSendResult runBeside(bool& busy, Send send)
 {
     busy = true;
     TSendResult result;

@@ -54,7 +54,8 @@ public:
     ~TEmailWindow() override;
 
     /// The print preview's "Email...": the report message, then the window shown, modal.
-    void ComposeReport(const QString& documentFile, const QString& imageList, const std::string& companyAddress);
+    void ComposeReport(const QString& documentFile, const QString& imageList,
+                       const std::string& companyAddress);
     /// Shows the window with the model's message.
     void ShowMail();
 

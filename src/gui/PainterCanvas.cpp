@@ -6,6 +6,8 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace zmk::gui {
 
@@ -53,7 +55,7 @@ void TPainterCanvas::usePen()
     // Width 0 is Qt's cosmetic one-pixel pen; the canvas's pens are at least one pixel.
     pen.setWidth(std::max(1, Pen.Width));
     pen.setStyle(qstyle(Pen.Style));
-    pen.setCapStyle(Qt::FlatCap);
+    pen.setCapStyle(Qt::SquareCap);
     painter_.setPen(pen);
 }
 
@@ -73,8 +75,21 @@ void TPainterCanvas::useFont()
 
 void TPainterCanvas::Line(int x1, int y1, int x2, int y2)
 {
+    if (x1 == x2 && y1 == y2)
+        return;
     usePen();
-    painter_.drawLine(x1, y1, x2, y2);
+    // The painter paints both ends with a square cap; the canvas stops one pixel short of the
+    // end, on the line.
+    const int dx = x2 - x1, dy = y2 - y1;
+    int ex, ey;
+    if (std::abs(dx) >= std::abs(dy)) {
+        ex = x2 - (dx > 0 ? 1 : -1);
+        ey = y1 + static_cast<int>(std::lround(static_cast<double>(ex - x1) * dy / dx));
+    } else {
+        ey = y2 - (dy > 0 ? 1 : -1);
+        ex = x1 + static_cast<int>(std::lround(static_cast<double>(ey - y1) * dx / dy));
+    }
+    painter_.drawLine(x1, y1, ex, ey);
 }
 
 void TPainterCanvas::Rectangle(int x1, int y1, int x2, int y2)

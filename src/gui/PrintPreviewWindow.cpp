@@ -289,7 +289,8 @@ bool TPrintPreviewWindow::SetPdf(const QByteArray& pdf)
         return false;
     }
     const QSizeF points = document_->pagePointSize(0);
-    model_.SetPages(document_->pageCount(), points.width() / kPointsPerInch, points.height() / kPointsPerInch);
+    model_.SetPages(document_->pageCount(), points.width() / kPointsPerInch,
+                    points.height() / kPointsPerInch);
     goTo_->setMaximum(std::max(1, model_.PageCount()));
     // A fresh document starts at "Fit To Page" with the grid in inches.
     model_.SelectZoom(kZoomFitToPage);

@@ -46,17 +46,16 @@ TReportPreviewWindow::TReportPreviewWindow(ILauncher& launcher, ISettingsStore* 
     });
     connect(view_, &QWebEngineView::loadFinished, this, [this](bool) { loaded_ = true; });
 
-    auto* preview = new QPushButton(QIcon::fromTheme(QStringLiteral("document-print-preview")), tr("&Preview"), this);
+    auto* preview =
+        new QPushButton(QIcon::fromTheme(QStringLiteral("document-print-preview")), tr("&Preview"), this);
     preview->setObjectName(QStringLiteral("Preview"));
     auto* email = new QPushButton(QIcon::fromTheme(QStringLiteral("mail-send")), tr("&Email"), this);
     email->setObjectName(QStringLiteral("Email"));
     auto* close = new QPushButton(tr("&Close"), this);
-    connect(preview, &QPushButton::clicked, this, [this] {
-        emit previewRequested(qt(model_.FileName()), qt(model_.ImageList()));
-    });
-    connect(email, &QPushButton::clicked, this, [this] {
-        emit emailRequested(qt(model_.FileName()), qt(model_.ImageList()));
-    });
+    connect(preview, &QPushButton::clicked, this,
+            [this] { emit previewRequested(qt(model_.FileName()), qt(model_.ImageList())); });
+    connect(email, &QPushButton::clicked, this,
+            [this] { emit emailRequested(qt(model_.FileName()), qt(model_.ImageList())); });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -83,10 +82,10 @@ QMenu* TReportPreviewWindow::CreateContextMenu()
 {
     auto* menu = new QMenu(this);
     menu->addAction(tr(kViewPageSourceCaption), this, [this] { model_.ViewPageSource(); });
-    menu->addAction(QIcon::fromTheme(QStringLiteral("internet-web-browser")), tr(kOpenWithBrowserCaption), this,
-                    [this] { model_.OpenWithBrowser(); });
-    QAction* copy = menu->addAction(QIcon::fromTheme(QStringLiteral("edit-copy")), tr(kCopySelectionCaption), this,
-                                    [this] { view_->triggerPageAction(QWebEnginePage::Copy); });
+    menu->addAction(QIcon::fromTheme(QStringLiteral("internet-web-browser")), tr(kOpenWithBrowserCaption),
+                    this, [this] { model_.OpenWithBrowser(); });
+    QAction* copy = menu->addAction(QIcon::fromTheme(QStringLiteral("edit-copy")), tr(kCopySelectionCaption),
+                                    this, [this] { view_->triggerPageAction(QWebEnginePage::Copy); });
     copy->setEnabled(view_->hasSelection());
     return menu;
 }

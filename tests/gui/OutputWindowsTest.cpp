@@ -70,8 +70,8 @@ protected:
         for (const auto& [suffix, factor] : {std::pair{"small", 0.7}, std::pair{"large", 1.3}}) {
             w.resize((QSizeF(size) * factor).toSize());
             QTest::qWait(500);
-            w.grab().save(
-                QStringLiteral("%1/%2-%3.png").arg(QString::fromLocal8Bit(folder), QLatin1String(name), suffix));
+            w.grab().save(QStringLiteral("%1/%2-%3.png")
+                              .arg(QString::fromLocal8Bit(folder), QLatin1String(name), suffix));
         }
         w.resize(size);
         QTest::qWait(100);
@@ -80,7 +80,8 @@ protected:
     // The pointer moving over a widget with no button down, as the window system reports it.
     static void moveOver(QWidget* w, QPoint at)
     {
-        QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(w, &move);
     }
 
@@ -156,13 +157,15 @@ TEST_F(OutputWindowsTest, ReportPreviewAndPrintPreviewZoomPageAndPrint)
     QStringList captions;
     for (QAction* a : menu->actions())
         captions << a->text();
-    EXPECT_EQ(captions, (QStringList{"View Page Source", "Open with Browser", "Copy selection to Clipboard"}));
+    EXPECT_EQ(captions,
+              (QStringList{"View Page Source", "Open with Browser", "Copy selection to Clipboard"}));
     shoot(*report, "report-preview");
 
     // "Preview" renders the report into pages at "Fit To Page".
     report->findChild<QPushButton*>("Preview")->click();
     gui::TPrintPreviewWindow* preview = outputs->PrintPreview();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }, kPageWait)) << preview->LastError().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return preview->isVisible(); }, kPageWait))
+        << preview->LastError().toStdString();
     EXPECT_EQ(preview->windowTitle(), "Preview Form");
     const int pages = preview->Model().PageCount();
     ASSERT_GE(pages, 1);
@@ -252,7 +255,8 @@ TEST_F(OutputWindowsTest, EmailWindowSendsTheReportThroughTheServer)
     QTest::keyClicks(mail->ToEdit(), "bob@x.example");
     mail->BccEdit()->setText("boss@x.example");
     mail->SendButton()->click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !mail->isVisible(); }, kPageWait)) << mail->StatusText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !mail->isVisible(); }, kPageWait))
+        << mail->StatusText().toStdString();
     EXPECT_TRUE(mail->Model().LastResult().Sent) << mail->Model().LastResult().Error;
     ASSERT_EQ(server.MessageCount(), 1);
     const nlohmann::json m = server.Message(1);
@@ -288,13 +292,15 @@ TEST_F(OutputWindowsTest, SmtpSettingsEnableByAuthenticationAndCancelPutsThemBac
     settings->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
     EXPECT_EQ(settings->windowTitle(), "SMTP Settings:");
-    EXPECT_THAT(settings->findChild<QLabel*>("Note")->text().toStdString(), HasSubstr("readable only by you"));
+    EXPECT_THAT(settings->findChild<QLabel*>("Note")->text().toStdString(),
+                HasSubstr("readable only by you"));
     struct Row
     {
         int auth;
         bool user, pop;
     };
-    for (const Row r : {Row{0, false, false}, Row{1, true, false}, Row{2, true, true}, Row{0, false, false}}) {
+    for (const Row r :
+         {Row{0, false, false}, Row{1, true, false}, Row{2, true, true}, Row{0, false, false}}) {
         settings->Authentication()->setCurrentIndex(r.auth);
         EXPECT_EQ(settings->UserName()->isEnabled(), r.user) << r.auth;
         EXPECT_EQ(settings->Password()->isEnabled(), r.user) << r.auth;
