@@ -11,6 +11,7 @@
 #include "gui/ConfirmChangeDlg.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
+#include "gui/OutputCommands.h"
 #include "gui/PrintPdf.h"
 #include "gui/WebHtmlView.h"
 #include "units/ConvTools.h"
@@ -202,6 +203,7 @@ int RunProgram(int argc, char** argv)
         TMainForm window(model, folders);
         notifier.SetParent(&window);
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
+        PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(), ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));
