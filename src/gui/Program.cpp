@@ -152,7 +152,8 @@ int RunProgram(int argc, char** argv)
     if (!early.PrintPdf.empty()) {
         PreparePrintPdfEnvironment();
         QApplication printer(argc, argv);
-        return PrintPageToPdf(QString::fromStdString(early.PrintPage), QString::fromStdString(early.PrintPdf));
+        return PrintPageToPdf(QString::fromStdString(early.PrintPage),
+                              QString::fromStdString(early.PrintPdf));
     }
     // The web engine's sandbox cannot run as root.
     if (::geteuid() == 0)
@@ -203,7 +204,8 @@ int RunProgram(int argc, char** argv)
         TMainForm window(model, folders);
         notifier.SetParent(&window);
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
-        PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(), ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
+        PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(),
+                                   ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));
