@@ -180,7 +180,8 @@ void ThermalSummaryPage(const TReportJob& job, TPageLines& page)
     page.AddLine(keywords("coil, thermal, summary, duty"));
     page.AddLine(kAuthor);
     addAll(page, {"<title>Thermal Summary</title>", "<style>", "pre {margin:0}", "#status {color:#ff0000}",
-                  "</style>", "</head>", "<body>"});
+                  // A warning is a sentence: it wraps at the view's width instead of scrolling.
+                  ".warn {white-space:pre-wrap}", "</style>", "</head>", "<body>"});
     std::vector<std::string> lines;
     c.WriteThermalSummary(lines);
     page.AddLines(lines);

@@ -128,11 +128,19 @@ Lines ThermalSummary(TLiquidCoil& c)
     return l;
 }
 
-const Lines kThermalHead{
-    "<html>",   "<head>",         "<meta name=\"description\" content=\"Thermal summary\" />",
-    kKeywords,  kAuthorLine,      "<title>Thermal Summary</title>",
-    "<style>",  "pre {margin:0}", "#status {color:#ff0000}",
-    "</style>", "</head>",        "<body>"};
+const Lines kThermalHead{"<html>",
+                         "<head>",
+                         "<meta name=\"description\" content=\"Thermal summary\" />",
+                         kKeywords,
+                         kAuthorLine,
+                         "<title>Thermal Summary</title>",
+                         "<style>",
+                         "pre {margin:0}",
+                         "#status {color:#ff0000}",
+                         ".warn {white-space:pre-wrap}",
+                         "</style>",
+                         "</head>",
+                         "<body>"};
 const Lines kEnd{"</body>", "</html>"};
 
 } // namespace
