@@ -23,6 +23,7 @@ std::vector<TLibraryNotice> ToolkitLibraries()
         {"Qt", qVersion(), "LGPL-3.0-only"},
         {"Qt WebEngine (Chromium)", QTWEBENGINECORE_VERSION_STR,
          "LGPL-3.0-only; Chromium: BSD-3-Clause and others"},
+        {"Qt PDF", QT_VERSION_STR, "LGPL-3.0-only"},
     };
 }
 

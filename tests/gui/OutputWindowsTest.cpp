@@ -2,7 +2,9 @@
 // it: the Step by step chart, the report preview, the print preview, the e-mail window with its
 // SMTP settings, and the sibling programs' commands. Set ZMK_SHOTS=<folder> to have each window
 // written there as a PNG.
-#include "WindowTest.h"
+#include "gui/WindowTest.h"
+
+#include "gui/Shots.h"
 
 #include "support/MailServer.h"
 
@@ -54,27 +56,6 @@ protected:
         outputs = gui::PlugOutputWindows(*window, setup);
         window->RunCommand(C::Solve);
         ASSERT_TRUE(waitForPage());
-    }
-
-    // Writes a picture of a window when ZMK_SHOTS names a folder: at its own size, then smaller
-    // and larger, restored afterwards.
-    static void shoot(QWidget& w, const char* name)
-    {
-        const char* folder = std::getenv("ZMK_SHOTS");
-        if (!folder || !*folder)
-            return;
-        fs::create_directories(folder);
-        const QSize size = w.size();
-        QTest::qWait(300);
-        w.grab().save(QStringLiteral("%1/%2.png").arg(QString::fromLocal8Bit(folder), QLatin1String(name)));
-        for (const auto& [suffix, factor] : {std::pair{"small", 0.7}, std::pair{"large", 1.3}}) {
-            w.resize((QSizeF(size) * factor).toSize());
-            QTest::qWait(500);
-            w.grab().save(QStringLiteral("%1/%2-%3.png")
-                              .arg(QString::fromLocal8Bit(folder), QLatin1String(name), suffix));
-        }
-        w.resize(size);
-        QTest::qWait(100);
     }
 
     // The pointer moving over a widget with no button down, as the window system reports it.
@@ -139,7 +120,7 @@ TEST_F(OutputWindowsTest, StepByStepShowsTheChartWithItsLegendReadOutAndCopy)
     const QImage copied = QApplication::clipboard()->image();
     EXPECT_EQ(copied.width(), TDataChart::PictureWidth(image->width(), image->height()));
     EXPECT_EQ(copied.height(), image->height());
-    shoot(*chart, "chart");
+    SaveShots(*chart, "chart");
     chart->close();
 }
 
@@ -159,7 +140,7 @@ TEST_F(OutputWindowsTest, ReportPreviewAndPrintPreviewZoomPageAndPrint)
         captions << a->text();
     EXPECT_EQ(captions,
               (QStringList{"View Page Source", "Open with Browser", "Copy selection to Clipboard"}));
-    shoot(*report, "report-preview");
+    SaveShots(*report, "report-preview");
 
     // "Preview" renders the report into pages at "Fit To Page".
     report->findChild<QPushButton*>("Preview")->click();
@@ -173,7 +154,7 @@ TEST_F(OutputWindowsTest, ReportPreviewAndPrintPreviewZoomPageAndPrint)
     EXPECT_EQ(preview->ZoomBox()->currentText(), "Fit To Page");
     EXPECT_FALSE(preview->PrevButton()->isEnabled());
     EXPECT_EQ(preview->NextButton()->isEnabled(), pages > 1);
-    shoot(*preview, "print-preview");
+    SaveShots(*preview, "print-preview");
 
     // 50% draws the page at half its size in screen pixels.
     preview->ZoomBox()->setCurrentIndex(4);
@@ -249,7 +230,7 @@ TEST_F(OutputWindowsTest, EmailWindowSendsTheReportThroughTheServer)
     if (mail->ProtocolStatusText() != "SMTP - Simple Mail Transfer Protocol")
         mail->ProtocolButton()->click();
     EXPECT_EQ(mail->ProtocolStatusText(), "SMTP - Simple Mail Transfer Protocol");
-    shoot(*mail, "email");
+    SaveShots(*mail, "email");
 
     mail->ToEdit()->setFocus();
     QTest::keyClicks(mail->ToEdit(), "bob@x.example");
@@ -307,7 +288,7 @@ TEST_F(OutputWindowsTest, SmtpSettingsEnableByAuthenticationAndCancelPutsThemBac
         EXPECT_EQ(settings->PopServer()->isEnabled(), r.pop) << r.auth;
         EXPECT_EQ(settings->PopPort()->isEnabled(), r.pop) << r.auth;
     }
-    shoot(*settings, "smtp-settings");
+    SaveShots(*settings, "smtp-settings");
 
     // Cancel keeps what was stored; OK writes it, enciphered.
     settings->Server()->setText("mail.example");

@@ -5,6 +5,7 @@
 #include "app/IniFileMerger.h"
 #include "gui/AboutBox.h"
 #include "gui/ConfirmChangeDlg.h"
+#include "gui/Shots.h"
 #include "gui/UnitsDialog.h"
 
 #include <QComboBox>
@@ -122,6 +123,7 @@ TEST(WidgetsTest, UnitsDialogTreeEditsTheQuantities)
     EXPECT_EQ(box->currentIndex(), 1);
     dialog.MetricClick();
     EXPECT_EQ(t->text(1), "°C");
+    SaveShots(dialog, "units-dialog");
     dialog.hide();
     EXPECT_TRUE(store.SectionExists("UnitForm"));
     Quantities().ResetDefaults();
@@ -140,6 +142,9 @@ TEST(WidgetsTest, MergeQuestionShowsBothSidesAndEscapeDecidesLater)
     EXPECT_EQ(dialog.Button(TMergeAnswer::Later)->text(), "&Decide later");
     EXPECT_TRUE(dialog.Button(TMergeAnswer::Replace)->isDefault());
     EXPECT_EQ(dialog.Button(TMergeAnswer::ReplaceAll)->toolTip(), "Accept all installed data");
+    dialog.show();
+    SaveShots(dialog, "merge-question");
+    dialog.hide();
 
     // The whole start-up merge, answered with Escape: the install file stays for next time.
     ShellTestFolder folder;
@@ -177,6 +182,8 @@ TEST(WidgetsTest, AboutBoxShowsVersionFoldersAndLibraries)
     EXPECT_TRUE(text.contains(QStringLiteral("Qt ") + qVersion()));
     EXPECT_TRUE(text.contains("LGPL-3.0-only"));
     EXPECT_TRUE(text.contains("pugixml"));
+    box.show();
+    SaveShots(box, "about-box");
 }
 
 } // namespace
