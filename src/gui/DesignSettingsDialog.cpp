@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -78,6 +79,8 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
     fins_ = edit(settings_.edFins, "edFins");
 
     pages_ = new QTabWidget(this);
+    // All four page tabs in view: the dialog is as wide as they need.
+    pages_->tabBar()->setUsesScrollButtons(false);
     auto* autoSize = new QWidget;
     TFieldPage a(autoSize);
     a.add(tr("&Aspect Ratio"), aspect_, new QLabel(QString::fromLatin1(kAspectUnitText)));

@@ -11,7 +11,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -166,28 +165,35 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     summary_->setMinimumWidth(190);
     summary_->setFocusPolicy(Qt::ClickFocus);
 
-    auto* buttons = new QDialogButtonBox(this);
-    settings_ = buttons->addButton(tr("&Settings..."), QDialogButtonBox::ActionRole);
+    settings_ = new QPushButton(tr("&Settings..."), this);
     settings_->setObjectName("btSettings");
     settings_->setToolTip(tr("The design values the sizing works from"));
+    settings_->setAutoDefault(false);
     connect(settings_, &QPushButton::clicked, this, &TFatEditorDialog::SettingsClick);
-    QPushButton* help = buttons->addButton(QDialogButtonBox::Help);
-    help->setText(tr("&Help"));
+    auto* help = new QPushButton(QIcon::fromTheme(QStringLiteral("help-contents")), tr("&Help"), this);
+    help->setAutoDefault(false);
     connect(help, &QPushButton::clicked, this, &TFatEditorDialog::HelpClick);
     auto* shortcut = new QShortcut(QKeySequence::HelpContents, this);
     connect(shortcut, &QShortcut::activated, this, &TFatEditorDialog::HelpClick);
-    QPushButton* accept = buttons->addButton(tr("&Accept"), QDialogButtonBox::AcceptRole);
+    auto* accept = new QPushButton(tr("&Accept"), this);
     accept->setDefault(true);
-    QPushButton* cancel = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(accept, &QPushButton::clicked, this, &QDialog::accept);
+    auto* cancel = new QPushButton(tr("&Cancel"), this);
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(settings_);
+    buttons->addWidget(help);
+    buttons->addStretch(1);
+    buttons->addWidget(accept);
+    buttons->addWidget(cancel);
 
     auto* body = new QHBoxLayout;
     body->addLayout(grid);
     body->addWidget(summary_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons);
 
     // Fields first, in the order they are read, then the commands.
     QList<QWidget*> order{tubeSize_};
