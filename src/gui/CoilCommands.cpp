@@ -20,18 +20,19 @@ class TCoilDialogs : public QObject
 {
 public:
     TCoilDialogs(TMainForm& window, const TFolders& folders, ISettingsStore* besideProgram)
-        : QObject(&window), window_(window), folders_(folders), beside_(besideProgram)
+        : QObject(&window), window_(window), model_(window.Model()), folders_(folders), beside_(besideProgram)
     {
         setObjectName("CoilDialogs");
         if (!beside_) {
             ownBeside_ = std::make_unique<TIniSettingsStore>(ProgramIniFile());
             beside_ = ownBeside_.get();
         }
-        window_.Model().PlugCommand(TMainCommand::CoilSpec, [this] { ButtonCoilSpecClick(); });
+        model_.PlugCommand(TMainCommand::CoilSpec, [this] { ButtonCoilSpecClick(); });
     }
     ~TCoilDialogs() override
     {
-        window_.Model().PlugCommand(TMainCommand::CoilSpec, {});
+        // The window is being taken down around this object: only the model is asked.
+        model_.PlugCommand(TMainCommand::CoilSpec, {});
         // The dialog goes before the logic it shows.
         delete dialog_.data();
     }
@@ -39,7 +40,7 @@ public:
     TFatEditor& Editor()
     {
         if (!editor_) {
-            TProjectSession& session = window_.Model().Session();
+            TProjectSession& session = model_.Session();
             editor_ = std::make_unique<TFatEditor>(session.Store(), *beside_, ProcessCoilMakers(),
                                                    folders_.CommonDataFolder, folders_.ProgramFolder,
                                                    session.Notifier());
@@ -56,7 +57,7 @@ public:
     // The "..." button after the geometry line.
     void ButtonCoilSpecClick()
     {
-        TMainWindowModel& model = window_.Model();
+        TMainWindowModel& model = model_;
         if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
             focused && focused->window() == &window_)
             focused->ApplyExit(model.CommitFocusedField(&focused->Field()));
@@ -66,6 +67,7 @@ public:
 
 private:
     TMainForm& window_;
+    TMainWindowModel& model_;
     TFolders folders_;
     ISettingsStore* beside_;
     std::unique_ptr<ISettingsStore> ownBeside_;

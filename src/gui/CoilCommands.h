@@ -10,7 +10,7 @@
 namespace zmk {
 class ISettingsStore;
 class TFatEditor;
-}
+} // namespace zmk
 
 namespace zmk::gui {
 
@@ -22,7 +22,8 @@ class TCoilDialogs;
 
 /// Plugs the coil dialogs into the window. besideProgram is the settings file beside the program
 /// (the coil maker dialog's place); without one the dialogs keep their own on ProgramIniFile().
-TCoilDialogs& PlugCoilDialogs(TMainForm& window, const TFolders& folders, ISettingsStore* besideProgram = nullptr);
+TCoilDialogs& PlugCoilDialogs(TMainForm& window, const TFolders& folders,
+                              ISettingsStore* besideProgram = nullptr);
 
 /// The editor logic and its dialog, made at the first call.
 TFatEditor& CoilEditor(TCoilDialogs& dialogs);

@@ -8,8 +8,7 @@
 
 namespace zmk::gui {
 
-TLinkLabel::TLinkLabel(const QString& caption, const QString& tip, QWidget* parent)
-    : QLabel(parent)
+TLinkLabel::TLinkLabel(const QString& caption, const QString& tip, QWidget* parent) : QLabel(parent)
 {
     setTextFormat(Qt::RichText);
     SetCaption(caption);

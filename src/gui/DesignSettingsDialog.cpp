@@ -167,7 +167,8 @@ void TDesignSettingsDialog::MoreInformationClick()
 {
     const QString file = QtText(settings_.MoreInformationFile());
     if (!QFileInfo::exists(file)) {
-        QMessageBox::information(this, windowTitle(), tr("The notes on circuiting are not installed:\n%1").arg(file));
+        QMessageBox::information(this, windowTitle(),
+                                 tr("The notes on circuiting are not installed:\n%1").arg(file));
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(file));
@@ -176,7 +177,8 @@ void TDesignSettingsDialog::MoreInformationClick()
 void TDesignSettingsDialog::done(int result)
 {
     // A field still being edited counts as left: its rule holds the value in its limits.
-    if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget()); focused && focused->window() == this)
+    if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+        focused && focused->window() == this)
         focused->Commit();
     const TWindowPlace place = PlaceOf(*this);
     settings_.Close(&place);

@@ -100,8 +100,8 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
 
     fieldRow(autoLinks_[kHeightLink], addEdit(editor_.edFinHeight, "edFinHeight"), TFatSpin::FinHeight,
              unitLabel(editor_.lbFinHeightUnits));
-    fieldRow(autoLinks_[kLengthLink], addEdit(editor_.edFinnedLength, "edFinnedLength"), TFatSpin::FinnedLength,
-             unitLabel(editor_.lbFinnedLengthUnits));
+    fieldRow(autoLinks_[kLengthLink], addEdit(editor_.edFinnedLength, "edFinnedLength"),
+             TFatSpin::FinnedLength, unitLabel(editor_.lbFinnedLengthUnits));
     fieldRow(autoLinks_[kRowsLink], addEdit(editor_.edRows, "edRows"), TFatSpin::Rows, nullptr);
     fieldRow(autoLinks_[kDensityLink], addEdit(editor_.edFinDensity, "edFinDensity"), TFatSpin::FinDensity,
              unitLabel(editor_.lbFinDensityUnits));
@@ -345,7 +345,8 @@ void TFatEditorDialog::HelpClick()
 {
     const QString file = QtText(editor_.HelpPage());
     if (!QFileInfo::exists(file)) {
-        QMessageBox::information(this, tr(kFatEditorTitle), tr("The help page is not installed:\n%1").arg(file));
+        QMessageBox::information(this, tr(kFatEditorTitle),
+                                 tr("The help page is not installed:\n%1").arg(file));
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(file));

@@ -57,7 +57,8 @@ protected:
 
     // Runs `inside` once the modal dialog is up while `run` shows it; a dialog still open after
     // `inside` is cancelled, so a failed check never leaves the test waiting.
-    static void whileShown(QDialog& dialog, const std::function<void()>& inside, const std::function<void()>& run)
+    static void whileShown(QDialog& dialog, const std::function<void()>& inside,
+                           const std::function<void()>& run)
     {
         bool ran = false;
         QTimer::singleShot(0, &dialog, [&] {
@@ -132,7 +133,8 @@ TEST_F(CoilDialogsTest, SpinsFollowTheRulesAndCancelLeavesTheMainWindowAsItWas)
         for (std::optional<double> r = SpinRows(rows0, true); r; r = SpinRows(*r, true))
             expected.push_back(*r);
         ASSERT_FALSE(expected.empty());
-        EXPECT_EQ(spin(TFatSpin::Rows, true, static_cast<int>(expected.size()) + 1, logic().edRows).back(), 20);
+        EXPECT_EQ(spin(TFatSpin::Rows, true, static_cast<int>(expected.size()) + 1, logic().edRows).back(),
+                  20);
         EXPECT_DOUBLE_EQ(coil().GetRows(), 20);
         std::vector<double> down;
         for (std::optional<double> r = SpinRows(20, false); r && *r >= rows0; r = SpinRows(*r, false))
