@@ -12,6 +12,7 @@
 #include "gui/ConfirmChangeDlg.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
+#include "gui/OutputCommands.h"
 #include "gui/PrintPdf.h"
 #include "gui/WebHtmlView.h"
 #include "units/ConvTools.h"
@@ -152,7 +153,8 @@ int RunProgram(int argc, char** argv)
     if (!early.PrintPdf.empty()) {
         PreparePrintPdfEnvironment();
         QApplication printer(argc, argv);
-        return PrintPageToPdf(QString::fromStdString(early.PrintPage), QString::fromStdString(early.PrintPdf));
+        return PrintPageToPdf(QString::fromStdString(early.PrintPage),
+                              QString::fromStdString(early.PrintPdf));
     }
     // The web engine's sandbox cannot run as root.
     if (::geteuid() == 0)
@@ -204,6 +206,8 @@ int RunProgram(int argc, char** argv)
         PlugCoilDialogs(window, folders);
         notifier.SetParent(&window);
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
+        PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(),
+                                   ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));

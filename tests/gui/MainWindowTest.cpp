@@ -4,6 +4,7 @@
 
 #include "base/Latin1.h"
 #include "gui/UnitsDialog.h"
+#include "reports/ReportPage.h"
 #include "reports/ReportPages.h"
 
 #include <gmock/gmock.h>
@@ -136,7 +137,7 @@ TEST_F(MainWindowTest, DiagnosticViewAfterSolve)
     EXPECT_EQ(window->StatusPanelText(), "Solved...");
     TPageLines diagnostic;
     DiagnosticPage(session->ReportJob(), diagnostic);
-    EXPECT_EQ(window->View()->DocumentSource(), Latin1ToUtf8(Utf8ToLatin1(diagnostic.Text())));
+    EXPECT_EQ(window->View()->DocumentSource(), Latin1ToUtf8(PageBytes(diagnostic.Text())));
     EXPECT_EQ(window->View()->DocumentFileName(), fs::path(folders.ReportFolder) / "ScreenReport.htm");
     const QString text = pageText();
     EXPECT_TRUE(text.contains("Areas and Volumes")) << text.toStdString();
