@@ -2,6 +2,7 @@
 #include "dialogs/FatEditor.h"
 
 #include "app/CoilJob.h"
+#include "app/InputFaults.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
@@ -174,6 +175,35 @@ std::function<void()> JobGeometryCallback(TCoilJob& job)
             throw;
         }
     };
+}
+
+bool ButtonCoilSpecClick(TCoilJob& job, TFatEditor& editor, const std::function<bool()>& showModal)
+{
+    TLiquidCoil* coil = job.Coil();
+    if (!coil || !showModal)
+        return false;
+    try {
+        job.ApplyInputs();
+    } catch (const std::exception&) {
+        // Inputs the coil refuses: the editor would show a coil that is not the window's.
+        job.SetSolved(false);
+        if (INotifier* notifier = editor.Notifier())
+            notifier->Message(SolveFaultMessage(job, kNoSolutionMessage));
+        return false;
+    }
+    editor.SetCoil(coil);
+    editor.OnGeometryChanged = JobGeometryCallback(job);
+    editor.SetTargetDuty(coil->Qt);
+    const bool accepted = showModal();
+    // After Cancel too: the editor solved the coil it put back, and a pattern chosen in the coil
+    // maker stays (Cancel goes back to the last activation, which followed the coil maker), so
+    // the window shows the coil as the job now holds it.
+    job.ShowInputs();
+    if (job.View) {
+        job.View->RefreshView();
+        job.View->RedrawProfile();
+    }
+    return accepted;
 }
 
 // ---- colours -----------------------------------------------------------------------------------

@@ -81,6 +81,17 @@ TSolveStatus RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, double d
 /// operation) is the one the job then solves with, and the job's GeometryChanged runs.
 std::function<void()> JobGeometryCallback(TCoilJob& job);
 
+class TFatEditor;
+
+/// The "..." button after the main window's geometry line: the window's inputs go to the coil
+/// (a focused field was committed by the caller), the editor is set on the job's coil with the
+/// coil's current duty as its target duty and shown by showModal, which returns true for Ok.
+/// Either way (the editor solved the coil, after Cancel on the geometry put back) the job then
+/// shows the coil's inputs, and the page is rebuilt and the profile redrawn. False when the
+/// editor was not accepted, or could not open (no coil, inputs that cannot be applied: the
+/// reason is told and the job is not solved).
+bool ButtonCoilSpecClick(TCoilJob& job, TFatEditor& editor, const std::function<bool()>& showModal);
+
 // ---- the summary page's colours -------------------------------------------------------------
 
 /// Hue (degrees), saturation and lightness (0..1).
@@ -244,6 +255,8 @@ public:
     /// The editor's help page.
     std::string HelpPage() const { return commonFolder_ + kFatHelpFile; }
 
+    /// Where the editor tells errors (null: nowhere).
+    INotifier* Notifier() const { return notifier_; }
     TCoilMaker& CoilMaker() { return coilMaker_; }
     TDesignSettings& DesignSettings() { return designSettings_; }
 

@@ -8,6 +8,7 @@
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "geometry/CoilMakers.h"
+#include "gui/CoilCommands.h"
 #include "gui/ConfirmChangeDlg.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
@@ -202,6 +203,7 @@ int RunProgram(int argc, char** argv)
     int status = 0;
     {
         TMainForm window(model, folders);
+        PlugCoilDialogs(window, folders);
         notifier.SetParent(&window);
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
         PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(),

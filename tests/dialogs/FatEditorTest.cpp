@@ -584,3 +584,80 @@ TEST_F(FatEditorZemtorTest, SummaryHasNoSensibleHeatRatio)
 
 } // namespace
 } // namespace zmk
+
+namespace zmk {
+namespace {
+
+// What the main window is told after the geometry dialog.
+struct ViewCalls : IJobView
+{
+    void RefreshView() override { ++refreshes; }
+    void RedrawProfile() override { ++profiles; }
+    void InputsChanged() override { ++inputs; }
+    int refreshes = 0, profiles = 0, inputs = 0;
+};
+
+TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
+{
+    auto e = Make();
+    ViewCalls view;
+    job.job.View = &view;
+    const double H0 = coil().GetFinHeight();
+
+    // A fin height typed in the window and not yet left reaches the coil before the editor opens;
+    // the target duty is the duty the window shows.
+    job.job.TypeField(TEntryField::edFinHeight, 0.6096);
+    const double duty = coil().Qt;
+    bool shown = false;
+    EXPECT_FALSE(ButtonCoilSpecClick(job.job, *e, [&] {
+        shown = true;
+        e->Activate();
+        EXPECT_EQ(e->edFinHeight.Text(), "24.00");
+        EXPECT_NEAR(Number(e->edDesignDuty), duty, 5e-4);
+        Type(e->edFinHeight, "30");
+        EXPECT_NEAR(coil().GetFinHeight(), 0.762, 1e-9);
+        e->Cancel();
+        return false;
+    }));
+    EXPECT_TRUE(shown);
+    // Cancel: the coil is back at the window's fin height, which the window shows again, and the
+    // page is rebuilt for the coil the editor solved.
+    EXPECT_NEAR(coil().GetFinHeight(), 0.6096, 1e-12);
+    EXPECT_NEAR(job.job.Inputs.edFinHeight.Value, 0.6096, 1e-12);
+    EXPECT_EQ(view.inputs, 1);
+    EXPECT_EQ(view.refreshes, 1);
+    EXPECT_EQ(view.profiles, 1);
+
+    // Accept: the window shows the coil.
+    EXPECT_TRUE(ButtonCoilSpecClick(job.job, *e, [&] {
+        e->Activate();
+        Type(e->edFinHeight, "30");
+        e->Spin(TFatSpin::Rows, true);
+        e->Accept();
+        return true;
+    }));
+    EXPECT_NEAR(job.job.Inputs.edFinHeight.Value, 0.762, 1e-9);
+    EXPECT_DOUBLE_EQ(job.job.Inputs.edRows.Value, 5);
+    EXPECT_EQ(view.inputs, 2);
+    EXPECT_EQ(view.refreshes, 2);
+    EXPECT_TRUE(job.job.Solved());
+    EXPECT_NE(H0, job.job.Inputs.edFinHeight.Value);
+    job.job.View = nullptr;
+}
+
+TEST(FatEditorGeometryButton, NothingOpensWithoutACoil)
+{
+    TMemorySettingsStore store, program, beside;
+    RecordingNotifier notes;
+    TSessionSetup setup;
+    setup.Notifier = &notes;
+    setup.Store = &store;
+    TProjectSession session(setup);
+    TFatEditor editor(program, beside, ProcessCoilMakers(), CommonDataFolder(), "/nonexistent/", &notes);
+    bool shown = false;
+    EXPECT_FALSE(ButtonCoilSpecClick(session.Job(), editor, [&] { return shown = true; }));
+    EXPECT_FALSE(shown);
+}
+
+} // namespace
+} // namespace zmk

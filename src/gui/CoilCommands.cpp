@@ -1,0 +1,93 @@
+#include "gui/CoilCommands.h"
+
+#include "app/MainWindowModel.h"
+#include "app/SettingsStore.h"
+#include "dialogs/FatEditor.h"
+#include "geometry/CoilMakers.h"
+#include "gui/FatEditorDialog.h"
+#include "gui/FmtEditWidget.h"
+#include "gui/MainWindow.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+namespace zmk::gui {
+
+class TCoilDialogs : public QObject
+{
+public:
+    TCoilDialogs(TMainForm& window, const TFolders& folders, ISettingsStore* besideProgram)
+        : QObject(&window), window_(window), model_(window.Model()), folders_(folders), beside_(besideProgram)
+    {
+        setObjectName("CoilDialogs");
+        if (!beside_) {
+            ownBeside_ = std::make_unique<TIniSettingsStore>(ProgramIniFile());
+            beside_ = ownBeside_.get();
+        }
+        model_.PlugCommand(TMainCommand::CoilSpec, [this] { ButtonCoilSpecClick(); });
+    }
+    ~TCoilDialogs() override
+    {
+        // The window is being taken down around this object: only the model is asked.
+        model_.PlugCommand(TMainCommand::CoilSpec, {});
+        // The dialog goes before the logic it shows.
+        delete dialog_.data();
+    }
+
+    TFatEditor& Editor()
+    {
+        if (!editor_) {
+            TProjectSession& session = model_.Session();
+            editor_ = std::make_unique<TFatEditor>(session.Store(), *beside_, ProcessCoilMakers(),
+                                                   folders_.CommonDataFolder, folders_.ProgramFolder,
+                                                   session.Notifier());
+        }
+        return *editor_;
+    }
+    TFatEditorDialog& Dialog()
+    {
+        if (!dialog_)
+            dialog_ = new TFatEditorDialog(Editor(), &window_);
+        return *dialog_;
+    }
+
+    // The "..." button after the geometry line.
+    void ButtonCoilSpecClick()
+    {
+        TMainWindowModel& model = model_;
+        if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+            focused && focused->window() == &window_)
+            focused->ApplyExit(model.CommitFocusedField(&focused->Field()));
+        TFatEditorDialog& dialog = Dialog();
+        zmk::ButtonCoilSpecClick(model.Job(), Editor(), [&dialog] { return dialog.ShowModal(); });
+    }
+
+private:
+    TMainForm& window_;
+    TMainWindowModel& model_;
+    TFolders folders_;
+    ISettingsStore* beside_;
+    std::unique_ptr<ISettingsStore> ownBeside_;
+    std::unique_ptr<TFatEditor> editor_;
+    QPointer<TFatEditorDialog> dialog_;
+};
+
+TCoilDialogs& PlugCoilDialogs(TMainForm& window, const TFolders& folders, ISettingsStore* besideProgram)
+{
+    return *new TCoilDialogs(window, folders, besideProgram);
+}
+
+TFatEditor& CoilEditor(TCoilDialogs& dialogs)
+{
+    return dialogs.Editor();
+}
+
+TFatEditorDialog& CoilEditorDialog(TCoilDialogs& dialogs)
+{
+    return dialogs.Dialog();
+}
+
+} // namespace zmk::gui

@@ -1,0 +1,73 @@
+// The "Design Settings" dialog: the values the coil's auto-sizing works from, on four pages
+// ("Auto Size", "Typical", "Circuits", "Factors"), with "Restore Defaults" above them. It shows
+// the design settings logic and forwards the user's actions to it; the logic reads, limits,
+// remembers and applies the values.
+#pragma once
+
+#include "dialogs/DesignSettings.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QTabWidget;
+
+namespace zmk::gui {
+
+class TFmtEdit;
+class TFmtEditLabel;
+
+class TDesignSettingsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    /// A dialog on the logic, which must outlive it.
+    explicit TDesignSettingsDialog(TDesignSettings& settings, QWidget* parent = nullptr);
+
+    /// Shows the dialog modally on the values the logic was opened with; however it is closed,
+    /// the logic then stores and applies them.
+    void ShowModal();
+
+    TDesignSettings& Settings() { return settings_; }
+    QTabWidget* Pages() const { return pages_; }
+    TFmtEdit* AspectEdit() const { return aspect_; }
+    TFmtEdit* VfEdit() const { return vf_; }
+    TFmtEdit* AirOnEdit() const { return airOn_; }
+    TFmtEdit* FluidInEdit() const { return fluidIn_; }
+    TFmtEdit* RowsEdit() const { return rows_; }
+    TFmtEdit* FinsEdit() const { return fins_; }
+    QCheckBox* FoulingBox() const { return fouling_; }
+    QLabel* RestoreDefaultsLink() const { return restore_; }
+    QLabel* MoreInformationLink() const { return moreInfo_; }
+
+    /// "Restore Defaults".
+    void RestoreDefaultsClick();
+    /// "More Information...": the circuiting notes in the desktop's browser.
+    void MoreInformationClick();
+
+protected:
+    void done(int result) override;
+
+private:
+    void showFields();
+
+    TDesignSettings& settings_;
+    QTabWidget* pages_ = nullptr;
+    TFmtEdit* aspect_ = nullptr;
+    TFmtEdit* vf_ = nullptr;
+    TFmtEdit* airOn_ = nullptr;
+    TFmtEdit* fluidIn_ = nullptr;
+    TFmtEdit* rows_ = nullptr;
+    TFmtEdit* fins_ = nullptr;
+    std::vector<TFmtEdit*> edits_;
+    std::vector<TFmtEditLabel*> labels_;
+    QCheckBox* fouling_ = nullptr;
+    QLabel* restore_ = nullptr;
+    QLabel* moreInfo_ = nullptr;
+    bool placed_ = false;
+};
+
+} // namespace zmk::gui
