@@ -266,10 +266,14 @@ TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
             EXPECT_TRUE(p.StatusPanel(0)->text().startsWith("Record "));
             EXPECT_TRUE(p.StatusPanel(1)->text().endsWith(", South Africa"));
             shoot(p, "select-location");
-            QTest::mouseDClick(p.PlaceList()->viewport(), Qt::LeftButton, {},
-                               p.PlaceList()->visualItemRect(found.front()).center());
+            p.PlaceList()->scrollToItem(found.front());
+            EXPECT_TRUE(p.AcceptButton()->isEnabled());
+            const QPoint at = p.PlaceList()->visualItemRect(found.front()).center();
+            QTest::mouseClick(p.PlaceList()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(p.PlaceList()->viewport(), Qt::LeftButton, {}, at);
         });
         QTest::mouseClick(d.LocationsButton(), Qt::LeftButton);
+        ASSERT_TRUE(d.Model().PickedPlace());
         const TLocationRecord place = *d.Model().PickedPlace();
         EXPECT_GT(place.Altitude, 1600);
         EXPECT_LT(place.Altitude, 1800);
