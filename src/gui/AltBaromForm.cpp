@@ -71,8 +71,11 @@ TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program, co
     buttons->addWidget(locations_);
     buttons->addStretch(1);
 
+    auto* fields = new QVBoxLayout;
+    fields->addLayout(grid);
+    fields->addStretch(1);
     auto* body = new QHBoxLayout;
-    body->addLayout(grid, 1);
+    body->addLayout(fields, 1);
     body->addLayout(buttons);
 
     auto* bar = new QStatusBar(this);

@@ -12,6 +12,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zmk::gui {
 
 namespace {
@@ -106,6 +108,12 @@ TFluidSpecForm::TFluidSpecForm(ISettingsStore& store, INotifier* notifier, QWidg
         setTabOrder(previous, editor);
         previous = editor;
     }
+
+    // The property names are read whole: the first column is never narrower than they are.
+    int nameWidth = 0;
+    for (int r = 1; r < TFluidSpec::kRowCount; ++r)
+        nameWidth = std::max(nameWidth, grid_->fontMetrics().horizontalAdvance(qt(model_.Row(r).Property)));
+    grid_->setColumnWidth(0, std::max(grid_->columnWidth(0), nameWidth + 12));
 
     status_ = new QLabel(this);
     status_->setObjectName("Status");

@@ -96,6 +96,7 @@ QWidget* TPropertiesForm::buildProjectPage()
     date_->setObjectName("ProjectDate");
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("dddd, d MMMM yyyy"));
+    date_->setMinimumWidth(date_->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday, 30 September 2026")) + 48);
     auto* form = new QFormLayout(page);
     form->addRow(buddyLabel(kProjectNameCaption, name_, page), name_);
     form->addRow(buddyLabel(kProjectNumberCaption, number_, page), number_);

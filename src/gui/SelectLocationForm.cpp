@@ -38,6 +38,7 @@ TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
     regions_->setMaxVisibleItems(20);
     places_ = new QListWidget(this);
     places_->setObjectName("Places");
+    places_->setMinimumHeight(8 * places_->fontMetrics().height());
     places_->setMinimumWidth(places_->fontMetrics().horizontalAdvance(QString(kLocationNameMax, QLatin1Char('m'))) / 2);
 
     details_ = new QTableWidget(10, 2, this);
@@ -53,6 +54,10 @@ TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
     for (int r = 0; r < 10; ++r)
         for (int c = 0; c < 2; ++c)
             details_->setItem(r, c, new QTableWidgetItem);
+    details_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    details_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // All ten rows stay in sight however small the window is made.
+    details_->setMinimumHeight(10 * (details_->fontMetrics().height() + 8) + 2 * details_->frameWidth());
     details_->setMinimumWidth(kDetailsLabelWidth + details_->fontMetrics().horizontalAdvance("00.0/00.0 °C") + 24);
 
     accept_ = new QPushButton(QIcon::fromTheme("dialog-ok"), tr("&Accept"), this);

@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 
 namespace zmk::test {
@@ -298,6 +299,35 @@ TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
     });
     window->Button(C::Locations)->click();
     EXPECT_DOUBLE_EQ(model->Job().Inputs.edAltitude.Value, z);
+}
+
+TEST_F(FluidDialogsTest, AMissingDatabaseIsToldAndThePickerCanOnlyBeCancelled)
+{
+    // A common data folder whose index names a database that was never installed.
+    const fs::path common = folder / "locations";
+    fs::create_directories(common);
+    {
+        std::ofstream index(common / "Regions.idx", std::ios::binary);
+        index << "[+All]\r\nMars=1\r\n[Mars]\r\nTharsis=1\r\n";
+    }
+    folders.CommonDataFolder = common.string() + "/";
+    open();
+    whenShown<gui::TAltBaromForm>([this](gui::TAltBaromForm& d) {
+        whenShown<gui::TSelectLocationForm>([](gui::TSelectLocationForm& p) {
+            EXPECT_EQ(p.PlaceList()->count(), 0);
+            EXPECT_FALSE(p.AcceptButton()->isEnabled());
+            QTest::mouseClick(p.AcceptButton(), Qt::LeftButton);
+            EXPECT_TRUE(p.isVisible());
+            QTest::keyClick(&p, Qt::Key_Escape);
+        });
+        QTest::mouseClick(d.LocationsButton(), Qt::LeftButton);
+        EXPECT_FALSE(d.Model().PickedPlace());
+        EXPECT_EQ(d.StatusBarText()->text(), "Ready...");
+        QTest::mouseClick(d.AcceptButton(), Qt::LeftButton);
+    });
+    window->Button(C::Locations)->click();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.front().find(" Database has not been installed...\r\n"), std::string::npos) << messages.front();
 }
 
 TEST_F(FluidDialogsTest, PropertiesKeepWhatWasAcceptedAndShowTheSavedFile)
