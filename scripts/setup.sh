@@ -15,7 +15,7 @@ packages=(
     clang libclang-rt-14-dev
     # the window program: Qt Widgets, the web engine that shows the pages (and its helper
     # process), the SVG icon plugin; a virtual X server for the test that runs the real window
-    qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libqt6svg6
+    qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6webenginecore6-bin libqt6svg6
     xvfb xauth
     desktop-file-utils shared-mime-info # the install test checks the desktop entry and file type
 )

@@ -473,7 +473,11 @@ void TMainWindowModel::RedrawProfile()
 
 void TMainWindowModel::ShowStepChart(const TStepChartData& chart)
 {
-    if (window_)
+    if (stepChart_) {
+        // A copy: the hook may unplug itself.
+        const auto show = stepChart_;
+        show(chart);
+    } else if (window_)
         window_->ShowStepChart(chart);
 }
 

@@ -199,6 +199,9 @@ public:
     void PlugCommand(TMainCommand command, std::function<void()> run);
     /// Runs a plugged command's hook; false when the command is not enabled or has no hook.
     bool RunCommand(TMainCommand command);
+    /// Plugs the chart window that shows a successful Step by step; without one the chart goes
+    /// to the window's own view of the job.
+    void PlugStepChart(std::function<void(const TStepChartData&)> show) { stepChart_ = std::move(show); }
 
     /// New project.
     void ActionNewExecute();
@@ -274,6 +277,7 @@ private:
     TFmtEdit fluidType_;
     TFmtEdit liquidControl_;
     std::map<TMainCommand, std::function<void()>> hooks_;
+    std::function<void(const TStepChartData&)> stepChart_;
     std::string lastPath_;
     std::string commandLineFile_;
     std::optional<std::string> saved_;

@@ -26,7 +26,7 @@ struct TFluidDialogs
 {
     TMainForm* Window = nullptr;
     std::string CommonDataFolder;
-    std::unique_ptr<TIniSettingsStore> Common; // the maker's shared settings, for the barometer
+    ISettingsStore* Common = nullptr; // the maker's shared settings, for the barometer
     QPointer<TFluidSpecForm> FluidSpec;
     QPointer<TAirflowForm> Airflow;
     QPointer<TFluidflowForm> Fluidflow;
@@ -63,11 +63,8 @@ struct TFluidDialogs
     void locations()
     {
         CommitFocusedEdit(*Window);
-        if (!Barometer) {
-            if (!Common)
-                Common = std::make_unique<TIniSettingsStore>(CommonSettingsFile());
+        if (!Barometer)
             Barometer = new TAltBaromForm(*Common, Store(), CommonDataFolder, Notifier(), Window);
-        }
         TCoilJob& job = Model().Job();
         if (Barometer->ShowOn(job.Inputs.edAltitude.Value) != QDialog::Accepted)
             return;
@@ -115,11 +112,12 @@ struct TFluidDialogs
 
 } // namespace
 
-void PlugFluidDialogs(TMainForm& window, const TFolders& folders)
+void PlugFluidDialogs(TMainForm& window, const TFolders& folders, ISettingsStore& common)
 {
     auto dialogs = std::make_shared<TFluidDialogs>();
     dialogs->Window = &window;
     dialogs->CommonDataFolder = folders.CommonDataFolder;
+    dialogs->Common = &common;
     TMainWindowModel& model = window.Model();
     model.PlugCommand(TMainCommand::FluidType, [dialogs] { dialogs->fluidType(); });
     model.PlugCommand(TMainCommand::Locations, [dialogs] { dialogs->locations(); });

@@ -1,6 +1,5 @@
 #include "gui/MainWindow.h"
 
-#include "gui/FluidDialogCommands.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/Icons.h"
 #include "gui/UnitsDialog.h"
@@ -111,7 +110,6 @@ TMainForm::TMainForm(TMainWindowModel& model, const TFolders& folders, QWidget* 
     model_.Session().RecentFiles().OnChanged = [this] { rebuildReopenMenu(); };
     model_.SetWindow(this);
     qApp->installEventFilter(this);
-    PlugFluidDialogs(*this, folders_);
     showFields();
     ShowStatus();
 }

@@ -9,8 +9,10 @@
 #include "base/Version.h"
 #include "geometry/CoilMakers.h"
 #include "gui/ConfirmChangeDlg.h"
+#include "gui/FluidDialogCommands.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
+#include "gui/OutputCommands.h"
 #include "gui/PrintPdf.h"
 #include "gui/WebHtmlView.h"
 #include "units/ConvTools.h"
@@ -151,7 +153,8 @@ int RunProgram(int argc, char** argv)
     if (!early.PrintPdf.empty()) {
         PreparePrintPdfEnvironment();
         QApplication printer(argc, argv);
-        return PrintPageToPdf(QString::fromStdString(early.PrintPage), QString::fromStdString(early.PrintPdf));
+        return PrintPageToPdf(QString::fromStdString(early.PrintPage),
+                              QString::fromStdString(early.PrintPdf));
     }
     // The web engine's sandbox cannot run as root.
     if (::geteuid() == 0)
@@ -202,6 +205,9 @@ int RunProgram(int argc, char** argv)
         TMainForm window(model, folders);
         notifier.SetParent(&window);
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
+        PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(),
+                                   ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
+        PlugFluidDialogs(window, folders, stores.Common());
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));

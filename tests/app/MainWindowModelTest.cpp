@@ -4,6 +4,7 @@
 
 #include "support/ProjectTestSession.h"
 
+#include "base/Errors.h"
 #include "base/NumText.h"
 #include "base/Version.h"
 #include "reports/HtmlView.h"
@@ -300,6 +301,36 @@ TEST_F(MainWindowModelTest, MenusAndTheirEnablingRules)
     EXPECT_FALSE(model->CommandEnabled(C::Hygrona));
     model->ActionNewExecute();
     EXPECT_TRUE(model->CommandEnabled(C::Hygrona));
+}
+
+TEST_F(MainWindowModelTest, StepByStepChartGoesToThePluggedChartOnlyWhenItRan)
+{
+    start();
+    std::vector<TStepChartData> shown;
+    model->PlugStepChart([&](const TStepChartData& chart) { shown.push_back(chart); });
+    session->StepByStep();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Title, "Step-by-Step Simulation");
+    ASSERT_EQ(shown[0].Matrix.size(), 4u);
+    EXPECT_EQ(shown[0].LastColumn, static_cast<int>(shown[0].Matrix[0].size()) - 1);
+    EXPECT_EQ(shown[0].Captions[0].rfind("Duty ", 0), 0u) << shown[0].Captions[0];
+
+    // Unplugged, nothing is shown (the window has no chart of its own) and nothing breaks.
+    model->PlugStepChart(nullptr);
+    session->StepByStep();
+    EXPECT_EQ(shown.size(), 1u);
+
+    // A coil the simulation cannot rate gives the message in its lines and no chart.
+    model->PlugStepChart([&](const TStepChartData& chart) { shown.push_back(chart); });
+    job().Coil()->SetAirCoefFn([](const TAirSideGeometry&, const TAirState&, TAirResult&) -> double {
+        throw EMathError("test", "Floating point division by zero");
+    });
+    notes.messages.clear();
+    session->StepByStep();
+    EXPECT_EQ(shown.size(), 1u);
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(notes.messages[0], "There is no solution with this data...\r\n\r\nCheck that the tube side "
+                                 "fluid is\r\nwithin the temperature range!");
 }
 
 TEST_F(MainWindowModelTest, CoilKindByCtrlClickOrByMenuKeepsTheStartValues)

@@ -6,6 +6,7 @@
 #include "dialogs/FluidSpec.h"
 #include "gui/AltBaromForm.h"
 #include "gui/FlowCalculatorForms.h"
+#include "gui/FluidDialogCommands.h"
 #include "gui/FluidSpecForm.h"
 #include "gui/PropertiesForm.h"
 #include "gui/SelectLocationForm.h"
@@ -59,6 +60,17 @@ void shoot(QWidget& dialog, const QString& name)
 class FluidDialogsTest : public WindowTest
 {
 protected:
+    // The window as the program makes it, with the dialogs plugged in.
+    void openPlugged()
+    {
+        open();
+        gui::PlugFluidDialogs(*window, folders, common);
+        // The buttons follow their commands at the next refresh.
+        session->RefreshView();
+        ASSERT_TRUE(waitForPage());
+        ASSERT_TRUE(window->Button(C::AirFlow)->isEnabled());
+    }
+
     // Runs `act` on the modal dialog of type D once it is up; the caller then opens it.
     template <class D> void whenShown(std::function<void(D&)> act)
     {
@@ -103,11 +115,13 @@ protected:
     }
 
     const TLiquid& liquid() const { return *model->Job().Liquid(); }
+
+    TMemorySettingsStore common; // the settings shared by the maker's programs
 };
 
 TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
 {
-    open();
+    openPlugged();
     auto* fluidType = window->findChild<gui::TFmtEdit*>("edFluidType");
     ASSERT_NE(fluidType, nullptr);
 
@@ -180,7 +194,7 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
 
 TEST_F(FluidDialogsTest, AirFlowCalculatorHandsItsMassFlowToTheMainWindow)
 {
-    open();
+    openPlugged();
     const double ma = model->Job().Inputs.edAirMassflow.Value;
     const double vf = model->Job().Inputs.edFaceVelocity.Value;
     whenShown<gui::TAirflowForm>([](gui::TAirflowForm& d) {
@@ -214,7 +228,7 @@ TEST_F(FluidDialogsTest, AirFlowCalculatorHandsItsMassFlowToTheMainWindow)
 
 TEST_F(FluidDialogsTest, FluidFlowCalculatorHandsItsMassFlowToTheMainWindow)
 {
-    open();
+    openPlugged();
     // Liquid flow control, so the fluid flow field is the user's.
     window->RunCommand(C::FluidControl);
     const double m = model->Job().Inputs.edFluidFlow.Value;
@@ -238,7 +252,7 @@ TEST_F(FluidDialogsTest, FluidFlowCalculatorHandsItsMassFlowToTheMainWindow)
 
 TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
 {
-    open();
+    openPlugged();
     whenShown<gui::TAltBaromForm>([this](gui::TAltBaromForm& d) {
         EXPECT_EQ(d.windowTitle(), "Barometer");
         EXPECT_EQ(d.AltitudeEdit()->text(), edit(F::edAltitude).text());
@@ -289,7 +303,6 @@ TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
     EXPECT_NEAR(model->Job().AirIn().P, TCoilJob::PressureFromAltitude(z), 1e-9);
     EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
     // The place and the values are shared with the maker's other programs.
-    TIniSettingsStore common(CommonSettingsFile());
     EXPECT_EQ(common.ReadString(kBarometerSection, "LastLocation", "").rfind("Johannesburg", 0), 0u);
 
     // Cancel leaves the main window's altitude alone.
@@ -311,7 +324,7 @@ TEST_F(FluidDialogsTest, AMissingDatabaseIsToldAndThePickerCanOnlyBeCancelled)
         index << "[+All]\r\nMars=1\r\n[Mars]\r\nTharsis=1\r\n";
     }
     folders.CommonDataFolder = common.string() + "/";
-    open();
+    openPlugged();
     whenShown<gui::TAltBaromForm>([this](gui::TAltBaromForm& d) {
         whenShown<gui::TSelectLocationForm>([](gui::TSelectLocationForm& p) {
             EXPECT_EQ(p.PlaceList()->count(), 0);
@@ -332,7 +345,7 @@ TEST_F(FluidDialogsTest, AMissingDatabaseIsToldAndThePickerCanOnlyBeCancelled)
 
 TEST_F(FluidDialogsTest, PropertiesKeepWhatWasAcceptedAndShowTheSavedFile)
 {
-    open();
+    openPlugged();
     whenShown<gui::TPropertiesForm>([](gui::TPropertiesForm& d) {
         EXPECT_EQ(d.windowTitle(), "Properties");
         // The default file has not been written yet: no "General" page.

@@ -1,0 +1,187 @@
+#include "gui/OutputCommands.h"
+
+#include "app/MainWindowModel.h"
+#include "base/Errors.h"
+#include "base/Notifier.h"
+#include "gui/DataChartWindow.h"
+#include "gui/EmailWindow.h"
+#include "gui/FmtEditWidget.h"
+#include "gui/MainWindow.h"
+#include "gui/PrintPreviewWindow.h"
+#include "gui/ReportPreviewWindow.h"
+#include "gui/WebHtmlView.h"
+#include "reports/ReportPages.h"
+
+#include <QApplication>
+
+namespace zmk::gui {
+
+namespace {
+
+QString qt(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QString qt(const std::filesystem::path& p)
+{
+    return QString::fromStdString(p.string());
+}
+
+} // namespace
+
+TOutputWindows::TOutputWindows(TMainForm& window, TOutputSetup setup)
+    : QObject(&window), window_(window), setup_(std::move(setup)),
+      programs_(launcher_, channel_, window.Model().Session().Notifier(), setup_.Folders.MakerFolder,
+                window.Model().Session().ReportFolder().string(), setup_.Folders.HelpFolder)
+{
+    TMainWindowModel& model = window_.Model();
+    using C = TMainCommand;
+    model.PlugStepChart([this](const TStepChartData& chart) { ChartWindow()->ShowChart(chart); });
+    model.PlugCommand(C::StepByStep, [this] {
+        commitFocusedField();
+        window_.Model().Session().StepByStep();
+    });
+    model.PlugCommand(C::PrintPreview, [this] { ShowMainReport(); });
+    model.PlugCommand(C::CoilDrawing, [this] { ShowCoilDrawingReport(); });
+    model.PlugCommand(C::DataCheck, [this] {
+        commitFocusedField();
+        programs_.ActionDataCheckExecute(window_.Model().Job());
+    });
+    model.PlugCommand(C::Morvex, [this] {
+        commitFocusedField();
+        programs_.ActionMorvexExecute(window_.Model().Job());
+    });
+    model.PlugCommand(C::Hygrona, [this] {
+        commitFocusedField();
+        programs_.ActionHygronaExecute(window_.Model().Job(), &window_.Model().Session().Properties());
+    });
+    // The view's own "Print Preview" previews the page on screen, not the main report.
+    if (TWebHtmlView* view = window_.View()) {
+        disconnect(view, &TWebHtmlView::printPreviewRequested, &window_, nullptr);
+        connect(view, &TWebHtmlView::printPreviewRequested, this, &TOutputWindows::PreviewScreenPage);
+        view->SetPrintPreviewEnabled(true);
+    }
+}
+
+TOutputWindows::~TOutputWindows()
+{
+    TMainWindowModel& model = window_.Model();
+    model.PlugStepChart(nullptr);
+    for (TMainCommand c : {TMainCommand::StepByStep, TMainCommand::PrintPreview, TMainCommand::CoilDrawing,
+                           TMainCommand::DataCheck, TMainCommand::Morvex, TMainCommand::Hygrona})
+        model.PlugCommand(c, nullptr);
+}
+
+TOutputWindows* PlugOutputWindows(TMainForm& window, TOutputSetup setup)
+{
+    return new TOutputWindows(window, std::move(setup));
+}
+
+void TOutputWindows::commitFocusedField()
+{
+    // A field being edited counts, as it does for Solve.
+    auto* edit = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    if (edit && edit->window() == &window_)
+        edit->ApplyExit(window_.Model().CommitFocusedField(&edit->Field()));
+}
+
+void TOutputWindows::tell(const std::string& text)
+{
+    if (INotifier* n = window_.Model().Session().Notifier())
+        n->Message(text);
+}
+
+TDataChartWindow* TOutputWindows::ChartWindow()
+{
+    if (!chart_)
+        chart_ = new TDataChartWindow(setup_.Program, &window_);
+    return chart_;
+}
+
+TReportPreviewWindow* TOutputWindows::ReportPreview()
+{
+    if (!reportPreview_) {
+        reportPreview_ = new TReportPreviewWindow(launcher_, setup_.Program, &window_);
+        connect(reportPreview_, &TReportPreviewWindow::previewRequested, this,
+                [this](const QString& file, const QString& images) { OpenPrintPreview(file, images); });
+        connect(reportPreview_, &TReportPreviewWindow::emailRequested, this, &TOutputWindows::EmailReport);
+    }
+    return reportPreview_;
+}
+
+TPrintPreviewWindow* TOutputWindows::PrintPreview()
+{
+    if (!printPreview_) {
+        printPreview_ = new TPrintPreviewWindow(setup_.Program, &window_);
+        connect(printPreview_, &TPrintPreviewWindow::emailRequested, this, &TOutputWindows::EmailReport);
+    }
+    return printPreview_;
+}
+
+TEmailWindow* TOutputWindows::EmailWindow()
+{
+    if (!email_) {
+        ISettingsStore& common = setup_.Common ? *setup_.Common : scratch_;
+        email_ = new TEmailWindow(common, setup_.Program, setup_.User, setup_.DefaultAddress, *transport_,
+                                  launcher_, &window_);
+    }
+    return email_;
+}
+
+void TOutputWindows::ShowMainReport()
+{
+    TProjectSession& session = window_.Model().Session();
+    try {
+        TPageLines page;
+        const std::filesystem::path file = WriteMainReport(session.ReportJob(), page);
+        ReportPreview()->ShowReport(qt(file), qt(MainReportImages(session.ReportFolder())));
+    } catch (const std::exception& e) {
+        tell(e.what());
+    }
+}
+
+void TOutputWindows::ShowCoilDrawingReport()
+{
+    TProjectSession& session = window_.Model().Session();
+    try {
+        const std::filesystem::path file = WriteCoilDrawingReport(session.ReportJob());
+        ReportPreview()->ShowReport(qt(file), qt(CoilDrawingReportImages(session.ReportFolder())));
+    } catch (const std::exception& e) {
+        tell(e.what());
+    }
+}
+
+void TOutputWindows::PreviewScreenPage()
+{
+    TProjectSession& session = window_.Model().Session();
+    TWebHtmlView* view = window_.View();
+    if (!view || view->DocumentSource().empty())
+        return;
+    try {
+        const std::filesystem::path file = SaveScreenPreview(*view, session.ReportFolder());
+        OpenPrintPreview(qt(file), qt(ScreenPreviewImages(session.ReportFolder(), session.Job().Solved())));
+    } catch (const std::exception& e) {
+        tell(e.what());
+    }
+}
+
+bool TOutputWindows::OpenPrintPreview(const QString& fileName, const QString& imageList)
+{
+    TPrintPreviewWindow* preview = PrintPreview();
+    if (!preview->OpenDocument(fileName, imageList)) {
+        // A cancelled preview says nothing; a failed one says why.
+        if (!preview->Cancelled())
+            tell(preview->LastError().toStdString());
+        return false;
+    }
+    preview->ShowPreview();
+    return true;
+}
+
+void TOutputWindows::EmailReport(const QString& fileName, const QString& imageList)
+{
+    EmailWindow()->ComposeReport(fileName, imageList, setup_.CompanyAddress);
+}
+
+} // namespace zmk::gui
