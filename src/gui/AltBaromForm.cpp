@@ -12,10 +12,12 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace zmk::gui {
 
-TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program, const std::string& commonDataFolder,
-                             INotifier* notifier, QWidget* parent)
+TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program,
+                             const std::string& commonDataFolder, INotifier* notifier, QWidget* parent)
     : QDialog(parent), common_(common), program_(program), model_(common, program, commonDataFolder, notifier)
 {
     setObjectName("AltBaromForm");
@@ -33,9 +35,16 @@ TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program, co
     InstallUnitChooser(model_.lbAltUnits, this);
     pressureUnits_ = new TFmtEditLabel(model_.lbPaUnits, this);
     altitudeUnits_ = new TFmtEditLabel(model_.lbAltUnits, this);
-    for (TFmtEditLabel* label : {pressureUnits_, altitudeUnits_}) {
+    for (const auto& row : {std::pair{pressureUnits_, pressure_}, std::pair{altitudeUnits_, altitude_}}) {
+        TFmtEditLabel* label = row.first;
+        TFmtEdit* edit = row.second;
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("in Hg  ")));
-        connect(label, &TFmtEditLabel::unitsChanged, this, &TAltBaromForm::showAll);
+        // Back from the chooser, the field has the focus again.
+        connect(label, &TFmtEditLabel::unitsChanged, this, [this, edit] {
+            showAll();
+            activateWindow();
+            edit->setFocus(Qt::OtherFocusReason);
+        });
     }
 
     auto* pressureLabel = new QLabel(tr("&Pressure"), this);
@@ -107,8 +116,9 @@ void TAltBaromForm::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        RestoreDialogPlace(*this, program_, kAltBaromWindow, false,
-                           [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
+        RestoreDialogPlace(
+            *this, program_, kAltBaromWindow, false,
+            [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
     }
     QDialog::showEvent(event);
     altitude_->setFocus(Qt::TabFocusReason);

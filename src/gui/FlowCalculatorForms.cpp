@@ -36,7 +36,12 @@ void TCalculatorForm::build(const char* title, const char* windowName, const std
         InstallUnitChooser(*row.Label, this);
         auto* units = new TFmtEditLabel(*row.Label, this);
         units->setMinimumWidth(units->fontMetrics().horizontalAdvance(QStringLiteral("kg/m²s  ")));
-        connect(units, &TFmtEditLabel::unitsChanged, this, &TCalculatorForm::showAll);
+        // Back from the chooser, the field has the focus again.
+        connect(units, &TFmtEditLabel::unitsChanged, this, [this, edit] {
+            showAll();
+            activateWindow();
+            edit->setFocus(Qt::OtherFocusReason);
+        });
         const int r = static_cast<int>(i);
         grid->addWidget(caption, r, 0);
         grid->addWidget(edit, r, 1);
@@ -113,8 +118,9 @@ int TAirflowForm::ShowOn(const TAirFlowOpening& o)
 
 void TAirflowForm::restorePlace()
 {
-    RestoreDialogPlace(*this, store_, kAirflowWindow, true,
-                       [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
+    RestoreDialogPlace(*this, store_, kAirflowWindow, true, [this](TWindowPlace& place, TScreenSize screen) {
+        model_.RestoreWindowPlace(place, screen);
+    });
 }
 
 void TAirflowForm::done(int result)
@@ -152,8 +158,9 @@ int TFluidflowForm::ShowOn(const TFluidFlowOpening& o)
 
 void TFluidflowForm::restorePlace()
 {
-    RestoreDialogPlace(*this, store_, kFluidflowWindow, true,
-                       [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
+    RestoreDialogPlace(
+        *this, store_, kFluidflowWindow, true,
+        [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
 }
 
 void TFluidflowForm::done(int result)

@@ -99,7 +99,13 @@ TFluidSpecForm::TFluidSpecForm(ISettingsStore& store, INotifier* notifier, QWidg
             InstallUnitChooser(*row.Units, this);
             auto* label = new TFmtEditLabel(*row.Units, grid_);
             label->setContentsMargins(4, 0, 4, 0);
-            connect(label, &TFmtEditLabel::unitsChanged, this, &TFluidSpecForm::showRows);
+            // Back from the chooser, the row's value has the focus again.
+            connect(label, &TFmtEditLabel::unitsChanged, this, [this, edit] {
+                showRows();
+                activateWindow();
+                if (edit->isEnabled())
+                    edit->setFocus(Qt::OtherFocusReason);
+            });
             units_[static_cast<std::size_t>(r)] = label;
             grid_->setCellWidget(tableRow(r), 2, label);
         }
@@ -143,8 +149,9 @@ void TFluidSpecForm::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        RestoreDialogPlace(*this, store_, kFluidSpecSection, true,
-                           [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
+        RestoreDialogPlace(
+            *this, store_, kFluidSpecSection, true,
+            [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
     }
     QDialog::showEvent(event);
 }

@@ -96,7 +96,8 @@ QWidget* TPropertiesForm::buildProjectPage()
     date_->setObjectName("ProjectDate");
     date_->setCalendarPopup(true);
     date_->setDisplayFormat(QStringLiteral("dddd, d MMMM yyyy"));
-    date_->setMinimumWidth(date_->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday, 30 September 2026")) + 48);
+    date_->setMinimumWidth(
+        date_->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday, 30 September 2026")) + 48);
     auto* form = new QFormLayout(page);
     form->addRow(buddyLabel(kProjectNameCaption, name_, page), name_);
     form->addRow(buddyLabel(kProjectNumberCaption, number_, page), number_);
@@ -137,7 +138,8 @@ QWidget* TPropertiesForm::buildGeneralPage()
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     grid->addWidget(line, 1, 0, 1, 2);
-    const char* captions[] = {kLocationCaption, kTypeCaption, kCreatedCaption, kModifiedCaption, kSizeCaption};
+    const char* captions[] = {kLocationCaption, kTypeCaption, kCreatedCaption, kModifiedCaption,
+                              kSizeCaption};
     int row = 2;
     for (std::size_t i = 0; i < 5; ++i, ++row) {
         grid->addWidget(new QLabel(tr(captions[i]).trimmed(), page), row, 0, Qt::AlignTop);
@@ -211,7 +213,8 @@ void TPropertiesForm::takeFields()
 {
     model_.ProjectName = name_->text().toStdString();
     model_.ProjectNumber = number_->text().toStdString();
-    model_.Comments = comments_->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
+    model_.Comments =
+        comments_->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")).toStdString();
     const QDate d = date_->date();
     model_.Date = TDate{d.year(), d.month(), d.day()};
     model_.Author = author_->text().toStdString();
@@ -224,8 +227,9 @@ void TPropertiesForm::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
-        RestoreDialogPlace(*this, store_, kPropertiesWindow, false,
-                           [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
+        RestoreDialogPlace(
+            *this, store_, kPropertiesWindow, false,
+            [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
     }
     QDialog::showEvent(event);
 }

@@ -25,7 +25,8 @@ QString qt(const std::string& s)
 
 } // namespace
 
-TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent) : QDialog(parent), store_(store)
+TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
+    : QDialog(parent), store_(store)
 {
     setObjectName("SelectLocationForm");
     setWindowTitle(tr(kSelectLocationTitle));
@@ -39,7 +40,8 @@ TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
     places_ = new QListWidget(this);
     places_->setObjectName("Places");
     places_->setMinimumHeight(8 * places_->fontMetrics().height());
-    places_->setMinimumWidth(places_->fontMetrics().horizontalAdvance(QString(kLocationNameMax, QLatin1Char('m'))) / 2);
+    places_->setMinimumWidth(
+        places_->fontMetrics().horizontalAdvance(QString(kLocationNameMax, QLatin1Char('m'))) / 2);
 
     details_ = new QTableWidget(10, 2, this);
     details_->setObjectName("Details");
@@ -58,7 +60,8 @@ TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
     details_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // All ten rows stay in sight however small the window is made.
     details_->setMinimumHeight(10 * (details_->fontMetrics().height() + 8) + 2 * details_->frameWidth());
-    details_->setMinimumWidth(kDetailsLabelWidth + details_->fontMetrics().horizontalAdvance("00.0/00.0 °C") + 24);
+    details_->setMinimumWidth(kDetailsLabelWidth + details_->fontMetrics().horizontalAdvance("00.0/00.0 °C") +
+                              24);
 
     accept_ = new QPushButton(QIcon::fromTheme("dialog-ok"), tr("&Accept"), this);
     accept_->setObjectName("Accept");
@@ -148,8 +151,9 @@ void TSelectLocationForm::showEvent(QShowEvent* event)
     if (!placed_ && picker_) {
         placed_ = true;
         TSelectLocation* picker = picker_;
-        RestoreDialogPlace(*this, store_, kSelectLocationSection, false,
-                           [picker](TWindowPlace& place, TScreenSize screen) { picker->RestoreWindowPlace(place, screen); });
+        RestoreDialogPlace(
+            *this, store_, kSelectLocationSection, false,
+            [picker](TWindowPlace& place, TScreenSize screen) { picker->RestoreWindowPlace(place, screen); });
     }
     QDialog::showEvent(event);
 }

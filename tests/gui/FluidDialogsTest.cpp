@@ -10,6 +10,7 @@
 #include "gui/FluidSpecForm.h"
 #include "gui/PropertiesForm.h"
 #include "gui/SelectLocationForm.h"
+#include "gui/UnitsDialog.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
 
@@ -135,6 +136,18 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
         EXPECT_TRUE(d.StatusLine()->text().startsWith("Valid range = ["));
         shoot(d, "fluid-spec");
 
+        // The units cell opens the chooser; the row then shows its value in the unit chosen.
+        const QString centipoise = qobject_cast<QLineEdit*>(d.ValueEditor(frViscosity))->text();
+        whenShown<gui::TUnitChooser>([](gui::TUnitChooser& c) {
+            c.List()->setCurrentRow(0);
+            QTest::keyClick(c.List(), Qt::Key_Return);
+        });
+        QTest::mouseClick(d.UnitsCell(frViscosity), Qt::LeftButton);
+        EXPECT_EQ(d.UnitsCell(frViscosity)->text(), "kg/m·s");
+        const QString si = qobject_cast<QLineEdit*>(d.ValueEditor(frViscosity))->text();
+        EXPECT_NEAR(si.toDouble() * 1000, centipoise.toDouble(), 1e-3 * centipoise.toDouble())
+            << si.toStdString();
+
         // Thermal oil: no additive, no pressure, the properties computed.
         choose(qobject_cast<QComboBox*>(d.ValueEditor(frFluidType)), 1);
         EXPECT_EQ(liquid().LiquidSpec, 1);
@@ -189,7 +202,7 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
     EXPECT_DOUBLE_EQ(liquid().t, 40);
     EXPECT_TRUE(liquid().UserProps);
     EXPECT_EQ(fluidType->text().toStdString(), accepted);
-    EXPECT_TRUE(store.SectionExists(kFluidSpecSection));
+    EXPECT_EQ(store.ReadInteger(kFluidSpecSection, "Units.iMu", -1), 0);
 }
 
 TEST_F(FluidDialogsTest, AirFlowCalculatorHandsItsMassFlowToTheMainWindow)
@@ -308,7 +321,8 @@ TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
     // Cancel leaves the main window's altitude alone.
     whenShown<gui::TAltBaromForm>([](gui::TAltBaromForm& d) {
         type(d.AltitudeEdit(), "100");
-        QTest::mouseClick(d.AcceptButton()->parentWidget()->findChild<QPushButton*>("Cancel"), Qt::LeftButton);
+        QTest::mouseClick(d.AcceptButton()->parentWidget()->findChild<QPushButton*>("Cancel"),
+                          Qt::LeftButton);
     });
     window->Button(C::Locations)->click();
     EXPECT_DOUBLE_EQ(model->Job().Inputs.edAltitude.Value, z);
@@ -340,7 +354,8 @@ TEST_F(FluidDialogsTest, AMissingDatabaseIsToldAndThePickerCanOnlyBeCancelled)
     });
     window->Button(C::Locations)->click();
     ASSERT_FALSE(messages.empty());
-    EXPECT_NE(messages.front().find(" Database has not been installed...\r\n"), std::string::npos) << messages.front();
+    EXPECT_NE(messages.front().find(" Database has not been installed...\r\n"), std::string::npos)
+        << messages.front();
 }
 
 TEST_F(FluidDialogsTest, PropertiesKeepWhatWasAcceptedAndShowTheSavedFile)
