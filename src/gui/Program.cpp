@@ -10,6 +10,7 @@
 #include "geometry/CoilMakers.h"
 #include "gui/CoilCommands.h"
 #include "gui/ConfirmChangeDlg.h"
+#include "gui/FluidDialogCommands.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
 #include "gui/OutputCommands.h"
@@ -208,6 +209,7 @@ int RunProgram(int argc, char** argv)
         notifier.OnStatus = [&window](const std::string&) { window.ShowStatus(); };
         PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(),
                                    ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
+        PlugFluidDialogs(window, folders, stores.Common());
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));

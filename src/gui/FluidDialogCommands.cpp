@@ -1,0 +1,129 @@
+#include "gui/FluidDialogCommands.h"
+
+#include "app/JobCalculators.h"
+#include "app/MainWindowModel.h"
+#include "app/SettingsStore.h"
+#include "base/Errors.h"
+#include "base/Notifier.h"
+#include "gui/AltBaromForm.h"
+#include "gui/DialogKeys.h"
+#include "gui/FlowCalculatorForms.h"
+#include "gui/FluidSpecForm.h"
+#include "gui/MainWindow.h"
+#include "gui/PropertiesForm.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <string>
+
+namespace zmk::gui {
+
+namespace {
+
+// What the plugged commands share; the hooks keep it alive, the window owns the dialogs.
+struct TFluidDialogs
+{
+    TMainForm* Window = nullptr;
+    std::string CommonDataFolder;
+    ISettingsStore* Common = nullptr; // the maker's shared settings, for the barometer
+    QPointer<TFluidSpecForm> FluidSpec;
+    QPointer<TAirflowForm> Airflow;
+    QPointer<TFluidflowForm> Fluidflow;
+    QPointer<TAltBaromForm> Barometer;
+    QPointer<TPropertiesForm> Properties;
+
+    TMainWindowModel& Model() const { return Window->Model(); }
+    ISettingsStore& Store() const { return Window->Model().Session().Store(); }
+    INotifier* Notifier() const { return Window->Model().Session().Notifier(); }
+
+    // The page shows what the dialog changed (the job is no longer solved).
+    void refreshPage() const
+    {
+        try {
+            Model().Session().RefreshView();
+        } catch (const std::exception& e) {
+            if (INotifier* n = Notifier())
+                n->Message(e.what());
+        }
+    }
+
+    void fluidType()
+    {
+        TCoilJob& job = Model().Job();
+        if (!job.Liquid())
+            return;
+        if (!FluidSpec)
+            FluidSpec = new TFluidSpecForm(Store(), Notifier(), Window);
+        FluidSpec->ShowOn(job.Liquid());
+        job.FluidTypeChanged();
+        refreshPage();
+    }
+
+    void locations()
+    {
+        CommitFocusedEdit(*Window);
+        if (!Barometer)
+            Barometer = new TAltBaromForm(*Common, Store(), CommonDataFolder, Notifier(), Window);
+        TCoilJob& job = Model().Job();
+        if (Barometer->ShowOn(job.Inputs.edAltitude.Value) != QDialog::Accepted)
+            return;
+        TakeAltitude(job, Barometer->Model().Altitude());
+        refreshPage();
+    }
+
+    void airFlow()
+    {
+        CommitFocusedEdit(*Window);
+        TCoilJob& job = Model().Job();
+        const std::optional<TAirFlowOpening> opening = AirFlowOpening(job);
+        if (!opening)
+            return;
+        if (!Airflow)
+            Airflow = new TAirflowForm(Store(), Notifier(), Window);
+        if (Airflow->ShowOn(*opening) != QDialog::Accepted)
+            return;
+        TakeAirMassFlow(job, Airflow->Model().MassFlow());
+        refreshPage();
+    }
+
+    void fluidFlow()
+    {
+        CommitFocusedEdit(*Window);
+        TCoilJob& job = Model().Job();
+        const std::optional<TFluidFlowOpening> opening = FluidFlowOpening(job);
+        if (!opening)
+            return;
+        if (!Fluidflow)
+            Fluidflow = new TFluidflowForm(Store(), Notifier(), Window);
+        if (Fluidflow->ShowOn(*opening) != QDialog::Accepted)
+            return;
+        TakeLiquidMassFlow(job, Fluidflow->Model().MassFlow());
+        refreshPage();
+    }
+
+    void properties()
+    {
+        if (!Properties)
+            Properties = new TPropertiesForm(Model().Session().Properties(), Store(), Window);
+        Properties->ShowOn(Model().Session().FileName());
+    }
+};
+
+} // namespace
+
+void PlugFluidDialogs(TMainForm& window, const TFolders& folders, ISettingsStore& common)
+{
+    auto dialogs = std::make_shared<TFluidDialogs>();
+    dialogs->Window = &window;
+    dialogs->CommonDataFolder = folders.CommonDataFolder;
+    dialogs->Common = &common;
+    TMainWindowModel& model = window.Model();
+    model.PlugCommand(TMainCommand::FluidType, [dialogs] { dialogs->fluidType(); });
+    model.PlugCommand(TMainCommand::Locations, [dialogs] { dialogs->locations(); });
+    model.PlugCommand(TMainCommand::AirFlow, [dialogs] { dialogs->airFlow(); });
+    model.PlugCommand(TMainCommand::FluidFlow, [dialogs] { dialogs->fluidFlow(); });
+    model.PlugCommand(TMainCommand::Properties, [dialogs] { dialogs->properties(); });
+}
+
+} // namespace zmk::gui
