@@ -240,7 +240,7 @@ TEST_F(OutputWindowsTest, EmailWindowSendsTheReportThroughTheServer)
         << mail->StatusText().toStdString();
     EXPECT_TRUE(mail->Model().LastResult().Sent) << mail->Model().LastResult().Error;
     ASSERT_EQ(server.MessageCount(), 1);
-    const nlohmann::json m = server.Message(1);
+    nlohmann::json m = server.Message(1);
     EXPECT_EQ(m["subject"], "Report");
     EXPECT_EQ(m["mail_from"], "sales@coils.example");
     EXPECT_EQ(m["rcpt_tos"], nlohmann::json({"bob@x.example", "boss@x.example"}));

@@ -75,8 +75,11 @@ def save(folder, raw, envelope):
         "content_type": message.get_content_type(),
         "parts": parts,
     })
-    with open(os.path.join(out, "message.json"), "w") as f:
+    # Written whole, then renamed: a test that sees message.json never reads half of it.
+    partial = os.path.join(out, "message.json.part")
+    with open(partial, "w") as f:
         json.dump(facts, f, indent=1)
+    os.replace(partial, os.path.join(out, "message.json"))
 
 
 class Handler:
