@@ -11,6 +11,7 @@ packages=(
     libfreetype-dev fontconfig fonts-dejavu-core
     chromium # opens the written report pages in the browser test
     clang libclang-rt-14-dev
+    python3-fluids hyperfine bc time # bench/compare_python.sh and the start-up measurement
 )
 
 missing=()
