@@ -13,7 +13,7 @@
 # taken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-zemtor=${1:-$root/build-rel/Quorvane/ZMK/zemtor}
+zemtor=$(realpath "${1:-$root/build-rel/Quorvane/ZMK/zemtor}")
 jobs=${2:-2000}
 threads=${3:-2}
 python=/usr/bin/python3 # Debian's, where python3-fluids is installed

@@ -71,12 +71,12 @@ std::string fmt(const char* format, double v)
     return Format(format, v);
 }
 
-nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>& clamped)
+// Adds every result field to j.
+void addResultJson(nlohmann::ordered_json& j, TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
     const TLiquidState& ls = *c.LiquidState;
-    nlohmann::ordered_json j;
     j["kind"] = job.KindCode;
     j["Model"] = c.GetModel();
     j["Maker"] = c.Geometry->Rec.Mnf;
@@ -139,6 +139,12 @@ nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>&
     for (const std::string& note : clamped)
         warnings.push_back(note);
     j["warnings"] = warnings;
+}
+
+nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>& clamped)
+{
+    nlohmann::ordered_json j;
+    addResultJson(j, job, clamped);
     return j;
 }
 
@@ -253,7 +259,7 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         if (rc == 1) {
             j["error"] = TerminalText(job.LastError());
         } else {
-            j.update(resultJson(job, clamped));
+            addResultJson(j, job, clamped);
             if (options.save && rc == 0)
                 session->SaveOrThrow(file);
         }
