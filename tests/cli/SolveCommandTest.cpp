@@ -306,7 +306,8 @@ TEST_F(SolveBatch, ThreadsGiveTheOutputOfOneThreadByteForByte)
 {
     for (const char* mode : {"--json", "", "--json --set edOnCoil=-500"}) {
         SCOPED_TRACE(mode);
-        const std::string command = std::string("solve ") + mode + Files();
+        // The files come first: --set takes every word after it.
+        const std::string command = "solve" + Files() + " " + mode;
         const Result one = Zemtor(command + " --jobs 1");
         ASSERT_FALSE(one.out.empty());
         for (const char* jobs : {"2", "3", "8"}) {

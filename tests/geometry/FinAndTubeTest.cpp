@@ -586,6 +586,7 @@ TEST(FinAndTubeTest, DirectChangesAreRecalculatedByTheNextSetter)
     // A size text as the user typed it is put back in the program's own form.
     g.SetSizeText("533.4x1200 4r 10f 14c");
     EXPECT_EQ(g.SizeText, g.FormatSizeText());
+    g.SetRows(g.Rec.Rows);
     EXPECT_TRUE(g.IsCalculated());
     g.SizeText = "edited";
     EXPECT_FALSE(g.IsCalculated());
