@@ -18,6 +18,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6webenginecore6-bin libqt6svg6
     xvfb xauth
     desktop-file-utils shared-mime-info # the install test checks the desktop entry and file type
+    python3-fluids hyperfine bc time # bench/compare_python.sh and the start-up measurement
 )
 
 missing=()

@@ -259,7 +259,7 @@ int TCoilJob::solveCoil()
     return lastStatus_;
 }
 
-void TCoilJob::BuildCoil()
+void TCoilJob::BuildCoil(bool solve)
 {
     coil_.reset();
     Inputs.CoilKindLabel = UpperCase(KindCode);
@@ -319,7 +319,7 @@ void TCoilJob::BuildCoil()
         const double dt = std::fabs(sv.two - sv.twi);
         if (std::isfinite(dt) && dt >= EntryFieldInfo(TEntryField::edFluidDT).RangeLo)
             coil_->LiquidState->designdt = dt;
-        SetSolved(solveCoil() == 0);
+        SetSolved(solve && solveCoil() == 0);
     } catch (const std::exception& e) {
         lastError_ = SolveFaultText(*this, e);
         SetSolved(false);

@@ -260,8 +260,9 @@ public:
     /// solves it once (an error there only leaves the job not solved) and shows its inputs. The
     /// liquid's temperature change is taken from the start values' outlet and inlet temperatures.
     /// An unknown kind says "Coil kind not recognised..." and leaves the job without a coil, as do
-    /// start values from which no coil can be built (with a message saying so).
-    void BuildCoil();
+    /// start values from which no coil can be built (with a message saying so). With `solve`
+    /// false the coil is left built but not solved (for a project file about to be read into it).
+    void BuildCoil(bool solve = true);
     /// Commits the focused field, then moves every input field into the coil.
     void ApplyInputs();
     /// Shows the coil's current inputs in the fields (without marking them modified).

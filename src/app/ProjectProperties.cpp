@@ -7,6 +7,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <pwd.h>
+#include <vector>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -34,7 +35,11 @@ std::optional<std::chrono::system_clock::time_point> timeFrom(const statx_timest
 TRegisteredUser ReadRegisteredUser()
 {
     TRegisteredUser user;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_gecos) {
+    // The reentrant form: a batch opens its files' sessions on several threads at once.
+    passwd entry{};
+    passwd* pw = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &pw) == 0 && pw && pw->pw_gecos) {
         // The full name is the first comma-separated field of the account's comment.
         std::string gecos = pw->pw_gecos;
         user.Owner = Trim(gecos.substr(0, gecos.find(',')));

@@ -53,7 +53,7 @@ TProjectFileContext TProjectSession::fileContext()
     return {notifier_, &recent_};
 }
 
-void TProjectSession::BuildKind(std::string_view kind)
+void TProjectSession::BuildKind(std::string_view kind, bool solve)
 {
     const std::optional<std::string> code = CanonicalCoilKind(kind);
     if (!code)
@@ -61,7 +61,7 @@ void TProjectSession::BuildKind(std::string_view kind)
                        "The coil kind is zmk, hwc or cwc, not '" + std::string(kind) + "'");
     job_.KindCode = *code;
     job_.SetKindDefaults();
-    job_.BuildCoil();
+    job_.BuildCoil(solve);
     if (!job_.Coil())
         throw ZmkError("TProjectSession.BuildKind", "No coil could be built");
 }
@@ -83,7 +83,9 @@ TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string
     TProjectLoad load = LoadProjectFile(fileName);
     if (const std::string failure = OpenFailureMessage(load); !failure.empty())
         throw ZmkError("TProjectSession.OpenInKind", failure);
-    BuildKind(!kind.empty() ? std::string(kind) : load.Kind.empty() ? std::string(kKindZemtor) : load.Kind);
+    // The file's values replace the default job's, so the default job is not solved first.
+    BuildKind(!kind.empty() ? std::string(kind) : load.Kind.empty() ? std::string(kKindZemtor) : load.Kind,
+              false);
     RecordingNotifier told;
     const TOpenResult r = OpenLoadedProject(job_, load, {&told, &recent_});
     if (!r.Exists || r.Refused || !r.Parsed)

@@ -75,9 +75,9 @@ public:
     // --- project operations ---
 
     /// Builds the default coil of a kind ("zmk", "hwc", "cwc", any case) from the kind's
-    /// defaults and solves it once. Throws ZmkError for another kind or when no coil could be
-    /// built.
-    void BuildKind(std::string_view kind);
+    /// defaults and, unless told not to, solves it once. Throws ZmkError for another kind or
+    /// when no coil could be built.
+    void BuildKind(std::string_view kind, bool solve = true);
     /// New project: "Default.zmx" in the data folder, the kind's defaults, a new coil and the
     /// properties reset.
     void New();

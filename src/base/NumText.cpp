@@ -9,14 +9,17 @@
 #include "base/Errors.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <type_traits>
 
 namespace zmk {
 
@@ -600,6 +603,74 @@ bool CanonicalReal(std::string_view s, std::string& canon, long long& decimalMag
     return i == s.size();
 }
 
+// The exact path for the numbers files hold: a canonical real ("-12.5e3") of at most 19
+// significant digits and a decimal exponent within 27 is its digits, exact as an integer in a
+// long double, times or divided by a power of ten that a long double also holds exactly, and so
+// comes out of one correctly rounded operation: the same long double as the library's
+// conversion, at a fraction of its cost. False for anything else (the library then converts).
+bool ExactLongDouble(std::string_view canon, long double& value)
+{
+    static constexpr int kMaxDigits = 19; // below 2^64: exact in the 64-bit significand
+    static constexpr int kMaxPower = 27;  // 5^27 < 2^64: 10^27 is exact too
+    static constexpr auto powers = [] {
+        std::array<long double, kMaxPower + 1> p{};
+        p[0] = 1;
+        for (int k = 1; k <= kMaxPower; ++k)
+            p[k] = p[k - 1] * 10;
+        return p;
+    }();
+    if (std::numeric_limits<long double>::digits < 64)
+        return false;
+    std::size_t i = 0;
+    const bool negative = i < canon.size() && canon[i] == '-';
+    if (negative)
+        ++i;
+    std::uint64_t digits = 0;
+    int significant = 0;
+    long long scale = 0; // power of ten the digits are to be multiplied by
+    bool point = false;
+    for (; i < canon.size() && canon[i] != 'e'; ++i) {
+        const char c = canon[i];
+        if (c == '.') {
+            point = true;
+            continue;
+        }
+        if (digits == 0 && c == '0') {
+            if (point)
+                --scale;
+            continue;
+        }
+        if (++significant > kMaxDigits)
+            return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        if (point)
+            --scale;
+    }
+    if (i < canon.size()) {
+        long long e = 0;
+        bool minus = false;
+        ++i;
+        if (i < canon.size() && canon[i] == '-') {
+            minus = true;
+            ++i;
+        }
+        for (; i < canon.size(); ++i) {
+            if (e > 100000)
+                return false;
+            e = e * 10 + (canon[i] - '0');
+        }
+        scale += minus ? -e : e;
+    }
+    long double v = static_cast<long double>(digits);
+    if (digits != 0) {
+        if (scale > kMaxPower || scale < -kMaxPower)
+            return false;
+        v = scale >= 0 ? v * powers[static_cast<std::size_t>(scale)] : v / powers[static_cast<std::size_t>(-scale)];
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
 template <typename Real> bool ParseReal(std::string_view text, Real& value)
 {
     std::string_view s = text;
@@ -612,6 +683,12 @@ template <typename Real> bool ParseReal(std::string_view text, Real& value)
     if (!CanonicalReal(s, canon, magnitude))
         return false;
     Real v{};
+    if constexpr (std::is_same_v<Real, long double>) {
+        if (ExactLongDouble(canon, v)) {
+            value = v;
+            return true;
+        }
+    }
     auto r = std::from_chars(canon.data(), canon.data() + canon.size(), v);
     if (r.ec == std::errc::result_out_of_range) {
         if (magnitude > 0)

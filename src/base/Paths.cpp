@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zmk {
 
@@ -64,7 +65,11 @@ std::string HomeFolder()
 {
     if (std::string home = envText("HOME"); !home.empty())
         return withSlash(home);
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir)
+    // The reentrant form: sessions may be opened on several threads at once.
+    passwd entry{};
+    passwd* pw = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &pw) == 0 && pw && pw->pw_dir && *pw->pw_dir)
         return withSlash(pw->pw_dir);
     return std::string();
 }

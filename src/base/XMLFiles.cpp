@@ -254,7 +254,11 @@ std::string TXMLFile::ReadText(Node parent, const std::string& name, const std::
 
 double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback)
 {
-    const std::string text = ReadText(parent, name, FloatToStr(fallback));
+    // A missing value reads as the fallback's text; that text is made only when it is needed,
+    // as a project file gives nearly every value.
+    std::string text = ReadText(parent, name, std::string());
+    if (readStatus_ != rsNone)
+        text = FloatToStr(fallback);
     double v = 0;
     if (!toFiniteDouble(text, v)) {
         readStatus_ = rsWrongType;
@@ -265,7 +269,9 @@ double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback
 
 int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
 {
-    const std::string text = ReadText(parent, name, Format("%d", fallback));
+    std::string text = ReadText(parent, name, std::string());
+    if (readStatus_ != rsNone)
+        text = Format("%d", fallback);
     int v = 0;
     if (!toInt(text, v)) {
         readStatus_ = rsWrongType;

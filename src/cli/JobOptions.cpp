@@ -60,7 +60,8 @@ Assignment splitAssignment(const std::string& text)
 // Applies the options to a job built for their kind: the liquid, the liquid control and the
 // spray first (they decide which fields may be edited), then the fields in the order given,
 // each typed and left as the user would.
-void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped)
+void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped,
+                   std::ostream& notes)
 {
     std::vector<Assignment> fields;
     for (const std::string& text : options.sets) {
@@ -109,7 +110,7 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
             // A script that asked for --strict must not get a rating of something it did not ask for.
             if (options.strict)
                 throw std::runtime_error(note + " (--strict: nothing rated)");
-            std::cerr << "zemtor: " << note << "\n";
+            notes << "zemtor: " << note << "\n";
             if (clamped)
                 clamped->push_back(note + ".");
         }
@@ -127,12 +128,13 @@ void BuildJob(TProjectSession& session, const JobOptions& options, std::vector<s
     } catch (const ZmkError&) {
         throw CLI::RuntimeError(1); // the job has told why
     }
-    applySettings(session.Job(), options, clamped);
+    applySettings(session.Job(), options, clamped, std::cerr);
 }
 
-void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped)
+void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped,
+                     std::ostream* notes)
 {
-    applySettings(job, options, clamped);
+    applySettings(job, options, clamped, notes ? *notes : std::cerr);
 }
 
 void AddJobOptions(CLI::App* cmd, JobOptions& options)
@@ -157,12 +159,14 @@ bool PrintingNotifier::Printed(const std::string& text) const
     return std::find(printed_.begin(), printed_.end(), text) != printed_.end();
 }
 
+PrintingNotifier::PrintingNotifier() : out_(&std::cerr) {}
+
 void PrintingNotifier::Message(const std::string& text)
 {
     printed_.push_back(text);
     std::string s = text;
     s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-    std::cerr << s << "\n";
+    *out_ << s << "\n";
 }
 
 } // namespace zmk::cli

@@ -5,6 +5,7 @@
 
 #include "base/Notifier.h"
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,25 @@ void BuildJob(TProjectSession& session, const JobOptions& options,
               std::vector<std::string>* clamped = nullptr);
 
 /// Applies the options' inputs to a job that has a coil, as BuildJob does after building it.
-/// Throws std::runtime_error with a message for a wrong input.
-void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped = nullptr);
+/// Throws std::runtime_error with a message for a wrong input. An input brought to its range is
+/// said on `notes` (standard error when null).
+void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped = nullptr,
+                     std::ostream* notes = nullptr);
 
-/// Prints every message on standard error, line breaks kept, so that the catalogue's notes
-/// reach the user too.
+/// Prints every message on standard error (or the stream it is given), line breaks kept, so
+/// that the catalogue's notes reach the user too.
 class PrintingNotifier : public INotifier
 {
 public:
+    PrintingNotifier();
+    /// Prints on `out` instead, which must outlive the notifier.
+    explicit PrintingNotifier(std::ostream& out) : out_(&out) {}
     void Message(const std::string& text) override;
     /// Whether this text was printed as a message already.
     bool Printed(const std::string& text) const;
 
 private:
+    std::ostream* out_;
     std::vector<std::string> printed_;
 };
 

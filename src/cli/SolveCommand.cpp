@@ -7,7 +7,8 @@
 // zemtor solve FILE... opens project files instead: each into a coil of the kind it holds (or
 // of --kind), with --set applied over it, rated, and with --save written back when it solved.
 // With --json each file gives one JSON object on a line of its own, so that a folder of jobs can
-// be rated from a script.
+// be rated from a script. --jobs N rates the files on N threads, each file as if it were rated
+// alone; what they print comes out in the order the files were given, the same whatever N.
 //
 // Exit status: 0 solved; 1 the solve raised an error (the program's message is printed), an
 // argument was wrong, or a file was refused (missing, not a regular file, too large, not a
@@ -31,11 +32,16 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <condition_variable>
 #include <iostream>
 #include <memory>
+#include <mutex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zmk::cli {
@@ -50,20 +56,27 @@ struct CommandOptions : JobOptions
     bool json = false;
     bool csv = false;
     bool save = false;
-    std::string png; // step chart picture file; none when empty
+    unsigned jobs = 1; // threads that rate the files
+    std::string png;   // step chart picture file; none when empty
 };
+
+// The threads a batch uses unless told: one per core.
+unsigned defaultJobs()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
 
 std::string fmt(const char* format, double v)
 {
     return Format(format, v);
 }
 
-nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>& clamped)
+// Adds every result field to j.
+void addResultJson(nlohmann::ordered_json& j, TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
     const TLiquidState& ls = *c.LiquidState;
-    nlohmann::ordered_json j;
     j["kind"] = job.KindCode;
     j["Model"] = c.GetModel();
     j["Maker"] = c.Geometry->Rec.Mnf;
@@ -126,20 +139,26 @@ nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>&
     for (const std::string& note : clamped)
         warnings.push_back(note);
     j["warnings"] = warnings;
+}
+
+nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>& clamped)
+{
+    nlohmann::ordered_json j;
+    addResultJson(j, job, clamped);
     return j;
 }
 
-void printSummary(TCoilJob& job, const std::vector<std::string>& clamped)
+void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
     const TLiquidState& ls = *c.LiquidState;
     const TAirState& in = job.AirIn();
     const TAirState& out = job.AirOut();
-    auto row = [](const std::string& caption, const std::string& text) {
+    auto row = [&os](const std::string& caption, const std::string& text) {
         std::string line = caption;
         line.resize(std::max<std::size_t>(line.size() + 1, 22), ' ');
-        std::cout << line << text << "\n";
+        os << line << text << "\n";
     };
     auto air = [&](const TAirState& a) {
         return fmt("%0.2f", a.db) + " °C db, " + fmt("%0.2f", a.wb) + " °C wb, " + fmt("%0.5f", a.w) +
@@ -188,14 +207,14 @@ void printSummary(TCoilJob& job, const std::vector<std::string>& clamped)
 }
 
 // What the command says on standard error about a job that did not solve.
-void reportNotSolved(const TCoilJob& job, const PrintingNotifier& notifier, const std::string& file,
-                     bool saving)
+void reportNotSolved(std::ostream& err, const TCoilJob& job, const PrintingNotifier& notifier,
+                     const std::string& file, bool saving)
 {
-    std::cerr << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status "
+    err << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status "
               << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()))
               << (saving ? "; not saved" : "") << "\n";
     if (!job.LastReason().empty() && !notifier.Printed(job.LastReason()))
-        std::cerr << "zemtor: " << job.LastReason() << "\n";
+        err << "zemtor: " << job.LastReason() << "\n";
 }
 
 // The exit status of a finished solve: 1 when it raised an error, 2 when it did not converge.
@@ -206,64 +225,148 @@ int solveExit(const TCoilJob& job)
     return job.Solved() ? 0 : 2;
 }
 
-// Rates each project file; returns the combined exit status.
-int solveFiles(const CommandOptions& options, PrintingNotifier& notifier)
+// What rating one project file printed, and how it ended.
+struct FileRating
 {
-    int worst = 0;
-    for (const std::string& file : options.files) {
-        int rc = 1;
-        nlohmann::ordered_json j;
-        j["file"] = file;
-        try {
-            CommandSession session(&notifier, true);
-            session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
-            TCoilJob& job = session->Job();
-            std::vector<std::string> clamped;
-            ApplyJobOptions(job, options, &clamped);
-            session->Solve();
-            rc = solveExit(job);
-            if (rc == 1) {
-                j["error"] = TerminalText(job.LastError());
-            } else {
-                j.update(resultJson(job, clamped));
-                if (options.save && rc == 0)
-                    session->SaveOrThrow(file);
-            }
-            if (!options.json && rc != 1) {
-                if (options.files.size() > 1)
-                    std::cout << file << "\n";
-                printSummary(job, clamped);
-            }
-            if (rc == 2)
-                reportNotSolved(job, notifier, file, options.save);
-        } catch (const std::exception& e) {
-            rc = 1;
-            j["error"] = TerminalText(e.what());
-            std::cerr << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
+    std::string out; // its standard output
+    std::string err; // its standard error
+    int rc = 1;
+};
+
+// Rates one project file as if it were the only one: its messages, the catalogue's notes
+// included, go to its own standard error text, and the cold coil's dew point default starts
+// afresh, so that neither the thread it runs on nor the files rated before it change a digit.
+FileRating rateFile(const CommandOptions& options, const std::string& file)
+{
+    FileRating r;
+    std::ostringstream out;
+    std::ostringstream err;
+    PrintingNotifier notifier(err);
+    TCoilMakers& catalogue = ProcessCoilMakers();
+    catalogue.SetNotifier(&notifier);
+    TAdpDefault::Instance().Reset();
+    int rc = 1;
+    nlohmann::ordered_json j;
+    j["file"] = file;
+    try {
+        CommandSession session(&notifier, true);
+        session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
+        TCoilJob& job = session->Job();
+        std::vector<std::string> clamped;
+        ApplyJobOptions(job, options, &clamped, &err);
+        session->Solve();
+        rc = solveExit(job);
+        if (rc == 1) {
+            j["error"] = TerminalText(job.LastError());
+        } else {
+            addResultJson(j, job, clamped);
+            if (options.save && rc == 0)
+                session->SaveOrThrow(file);
         }
-        if (options.json) {
-            // A record that failed carries its own exit status, so a script can tell which files
-            // of a batch were refused, failed or did not converge.
-            if (rc != 0)
-                j["exit"] = rc;
-            std::cout << j.dump() << std::endl;
+        if (!options.json && rc != 1) {
+            if (options.files.size() > 1)
+                out << file << "\n";
+            printSummary(out, job, clamped);
         }
-        worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
+        if (rc == 2)
+            reportNotSolved(err, job, notifier, file, options.save);
+    } catch (const std::exception& e) {
+        rc = 1;
+        j["error"] = TerminalText(e.what());
+        err << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
     }
+    catalogue.SetNotifier(nullptr);
+    if (options.json) {
+        // A record that failed carries its own exit status, so a script can tell which files
+        // of a batch were refused, failed or did not converge.
+        if (rc != 0)
+            j["exit"] = rc;
+        out << j.dump() << "\n";
+    }
+    r.out = std::move(out).str();
+    r.err = std::move(err).str();
+    r.rc = rc;
+    return r;
+}
+
+// Prints what a file's rating printed, standard output first, as one file rated alone would.
+void printRating(const FileRating& r)
+{
+    std::cout << r.out;
+    if (!r.err.empty()) {
+        std::cout.flush();
+        std::cerr << r.err;
+    }
+}
+
+// Rates each project file, on options.jobs threads; prints each file's rating in the order
+// the files were given and returns the combined exit status: 1 when any file had an error,
+// else 2 when any was not solved.
+int solveFiles(const CommandOptions& options)
+{
+    const std::size_t n = options.files.size();
+    std::vector<int> codes(n, 1);
+    const std::size_t threads = std::min<std::size_t>(std::max(1u, options.jobs), n);
+    if (threads <= 1) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const FileRating r = rateFile(options, options.files[i]);
+            printRating(r);
+            codes[i] = r.rc;
+        }
+    } else {
+        // Each thread takes the next file not yet taken; this thread prints the ratings in
+        // file order as they become ready, so that the first results show while the rest
+        // are still being rated.
+        std::vector<FileRating> ratings(n);
+        std::vector<char> ready(n, 0);
+        std::mutex m;
+        std::condition_variable readyChanged;
+        std::atomic<std::size_t> next{0};
+        auto work = [&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < n;) {
+                FileRating r = rateFile(options, options.files[i]);
+                {
+                    const std::lock_guard<std::mutex> lock(m);
+                    ratings[i] = std::move(r);
+                    ready[i] = 1;
+                }
+                readyChanged.notify_all();
+            }
+        };
+        std::vector<std::thread> pool;
+        pool.reserve(threads);
+        for (std::size_t t = 0; t < threads; ++t)
+            pool.emplace_back(work);
+        for (std::size_t i = 0; i < n; ++i) {
+            FileRating r;
+            {
+                std::unique_lock<std::mutex> lock(m);
+                readyChanged.wait(lock, [&] { return ready[i] != 0; });
+                r = std::move(ratings[i]);
+            }
+            printRating(r);
+            codes[i] = r.rc;
+        }
+        for (std::thread& t : pool)
+            t.join();
+    }
+    std::cout.flush();
+    int worst = 0;
+    for (const int rc : codes)
+        worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);
     return worst;
 }
 
 void runSolve(const CommandOptions& options)
 {
-    PrintingNotifier notifier;
-    ProcessCoilMakers().SetNotifier(&notifier);
     if (!options.files.empty()) {
-        const int rc = solveFiles(options, notifier);
-        ProcessCoilMakers().SetNotifier(nullptr);
+        const int rc = solveFiles(options);
         if (rc != 0)
             throw CLI::RuntimeError(rc);
         return;
     }
+    PrintingNotifier notifier;
+    ProcessCoilMakers().SetNotifier(&notifier);
     if (options.save)
         throw std::runtime_error("--save needs the project FILE to write back");
     CommandSession session(&notifier, false);
@@ -277,9 +380,9 @@ void runSolve(const CommandOptions& options)
     if (options.json)
         std::cout << resultJson(job, clamped).dump(2) << "\n";
     else
-        printSummary(job, clamped);
+        printSummary(std::cout, job, clamped);
     if (rc == 2)
-        reportNotSolved(job, notifier, "", false);
+        reportNotSolved(std::cerr, job, notifier, "", false);
     if (rc != 0)
         throw CLI::RuntimeError(rc);
 }
@@ -317,7 +420,7 @@ void runStep(const CommandOptions& options)
     }
     const int rc = solveExit(job);
     if (rc == 2)
-        reportNotSolved(job, notifier, "", false);
+        reportNotSolved(std::cerr, job, notifier, "", false);
     if (rc != 0)
         throw CLI::RuntimeError(rc);
 }
@@ -337,6 +440,12 @@ void AddSolveCommand(CLI::App& app)
     cmd->add_flag("--json", options->json,
                   "Print every result field as JSON, in stored units (one object per line for files)");
     cmd->add_flag("--save", options->save, "Write each project that solved back to its file");
+    options->jobs = defaultJobs();
+    cmd->add_option("--jobs", options->jobs,
+                    "Rate the project files on this many threads (one per core when not given); the "
+                    "results come out in the order of the files whatever the number")
+        ->check(CLI::Range(1u, 1024u))
+        ->default_str(std::to_string(options->jobs));
     cmd->callback([options, cmd] {
         options->kindGiven = cmd->get_option("--kind")->count() > 0;
         runSolve(*options);

@@ -69,21 +69,21 @@ void TCoil::SetPressure(double P)
 {
     TAirState& in = airIn();
     TAirState& out = airOut();
-    in = zmk::SetState(P, in.db, in.wb, kPairDbWb);
-    out = zmk::SetState(P, out.db, out.wb, kPairDbWb);
+    in = airStates_.Get(P, in.db, in.wb, kPairDbWb);
+    out = airStates_.Get(P, out.db, out.wb, kPairDbWb);
     SetFaceVelocity(Vf);
 }
 
 void TCoil::SetAirInDryBulb(double t)
 {
     TAirState& in = airIn();
-    in = zmk::SetState(in.P, t, in.w, kPairDbW);
+    in = airStates_.Get(in.P, t, in.w, kPairDbW);
 }
 
 void TCoil::SetAirInMoisture(double w)
 {
     TAirState& in = airIn();
-    in = zmk::SetState(in.P, in.db, w, kPairDbW);
+    in = airStates_.Get(in.P, in.db, w, kPairDbW);
 }
 
 void TCoil::SetAirDpFactor(double value)

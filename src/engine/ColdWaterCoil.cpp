@@ -42,11 +42,12 @@ TSolveStatus TColdWaterCoil::WetModel()
     const double mda = DryAirFlow();
     const double hsIn = SatEnthalpy(in.P, tin);
     double hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
+    const double airCoefficient = EffectiveHo();
     IteratePasses([&] {
         // Mean slope of the saturation enthalpy over the liquid's range.
         const double cs = fc::Div(hsIn - hsOut, tin - state.GetLeavingTemp(), where);
         Cr = fc::Div(mda * cs, state.cw, where);
-        CommonCoefficients(where);
+        CommonCoefficients(airCoefficient, where);
         e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor * WetEffFactor, where);
         Qmax = (in.h - hsIn) * mda;
         Qt = fc::Finite(e * Qmax, where);
@@ -210,7 +211,8 @@ void TColdWaterCoil::StepSlice(TStepSlice& s, const char* where)
         condensate = dw * CondensateEnthalpy(s.ts);
     }
     air.h = fc::Finite(h - fc::Div(dQ, s.mda, where) - condensate, where);
-    air = AirState(air, kPairHW);
+    // The slices read only the dry bulb, enthalpy, moisture, dew point and specific heat.
+    PartialAirStateHW(air, air);
 }
 
 // ---- Wet-slice surface temperature ----

@@ -57,7 +57,7 @@ std::string DutyDirectionName(int direction)
 
 TAdpDefault& TAdpDefault::Instance()
 {
-    static TAdpDefault instance;
+    thread_local TAdpDefault instance;
     return instance;
 }
 
@@ -430,12 +430,14 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     TLiquidState& state = *LiquidState;
     double hOut = in.h;
     double nextCa = Ca;
+    // The air side does not change between passes: its coefficient is worked out once.
+    const double airCoefficient = EffectiveHo();
     IteratePasses([&] {
         Ca = nextCa;
         Cr = fc::Div(Ca, state.cw, where);
         if (updateLiquid)
             liquid().Update();
-        CommonCoefficients(where);
+        CommonCoefficients(airCoefficient, where);
         e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
         Qmax = dTmax * Ca;
         Qt = fc::Finite(e * Qmax, where);
@@ -532,12 +534,12 @@ void TLiquidCoil::SetFouling()
     Rf = UseFouling ? kFoulingResistance : 0;
 }
 
-void TLiquidCoil::CommonCoefficients(const char* where)
+void TLiquidCoil::CommonCoefficients(double airCoefficient, const char* where)
 {
     const double cw = LiquidState->cw;
     hi = TubeCoefficient(TubeGeom, liquid(), TubeResult) * HiFactor;
     Ui = fc::Div(hi * WallK, WallK + hi * WallThickness, where);
-    ho = EffectiveHo();
+    ho = airCoefficient;
     ConductanceRatio = fc::Div(ho * Ao, Ui * Ai, where);
     // The 1.01 on the air-side resistance and the fouling enter the reported Uo only.
     Uo = fc::Div(1, fc::Div(1.01, ho, where) + fc::Div(AoAi, Ui, where) + Rf, where);

@@ -75,14 +75,16 @@ constexpr int kStepCount = 100;
 /// Fouling resistance applied when `UseFouling` is set, m²·K/kW.
 constexpr double kFoulingResistance = 0.0048;
 
-/// The process-wide apparatus dew point default (°C): what a new coil copies into `ADP`. Every
-/// cold water solve that completes stores its ADP here. One owner; tests reset it.
+/// The apparatus dew point default (°C): what a new coil copies into `ADP`. Every cold water
+/// solve that completes stores its ADP here. One per thread, so that coils rated on other
+/// threads never change it; a batch resets it before each job so that no job depends on the
+/// ones rated before it. Tests reset it.
 class TAdpDefault
 {
 public:
     static constexpr double kInitial = 10.0; ///< value at program start, °C
 
-    /// The one instance.
+    /// The calling thread's instance.
     static TAdpDefault& Instance();
     /// The current default, °C.
     double Value() const { return value_; }
@@ -423,6 +425,9 @@ protected:
     double SensibleAirChange(double Q, double& capacity, const char* where);
 
 private:
+    // The entering and leaving states the air setters build, the same on every solve of
+    // unchanged inputs.
+    TStateCache airStates_;
     enum class SizingPath { FaceArea, Length };
     bool startSizing(double Va, double duty, const char* where, double& pitch);
     TSolveStatus sizingFailed(const char* why);
@@ -550,8 +555,10 @@ protected:
     /// Rf from UseFouling.
     void SetFouling();
     /// hi, Ui, ho, ConductanceRatio, Uo, NtuAir, NtuLiquid, NtuRatio, BypassFactor and Ntu of one
-    /// pass, from Ca, cw and Cr as they stand; `where` names the solver for its errors.
-    void CommonCoefficients(const char* where);
+    /// pass, from Ca, cw and Cr as they stand and the air-side coefficient (EffectiveHo,
+    /// kW/(m²·K)), which stays the same through a solve's passes; `where` names the solver for
+    /// its errors.
+    void CommonCoefficients(double airCoefficient, const char* where);
     /// The start of the water coils' solves: the zero-flow entry (true when the solve ends at
     /// once with None), the default temperature change, and air entering at exactly the
     /// liquid's temperature moved by airOffset (K) so that a duty exists.

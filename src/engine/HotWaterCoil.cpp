@@ -39,7 +39,8 @@ void THotWaterCoil::StepSlice(TStepSlice& s, const char* where)
     s.duty += dQ;
     s.tw = fc::Finite(s.tw + fc::Div(dQ, s.cw, where), where);
     s.air.h = fc::Finite(s.air.h + fc::Div(dQ, s.mda, where), where);
-    s.air = AirState(s.air, kPairHW);
+    // The slices read only the dry bulb, enthalpy, moisture and dew point.
+    PartialAirStateHW(s.air, s.air);
 }
 
 } // namespace zmk

@@ -351,7 +351,7 @@ void TCoilMakers::SaveMaker()
 
 TCoilMakers& ProcessCoilMakers()
 {
-    static TCoilMakers catalogue(CommonDataFolder() + "CoilMakers.xml");
+    thread_local TCoilMakers catalogue(CommonDataFolder() + "CoilMakers.xml");
     return catalogue;
 }
 

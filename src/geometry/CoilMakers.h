@@ -85,8 +85,10 @@ private:
     TMnfRecVec models_;
 };
 
-/// The process's catalogue, on "CoilMakers.xml" in the common data folder: created at first use
-/// and released at exit. The program sets its notifier; tests point it at their own file with
+/// The calling thread's catalogue, on "CoilMakers.xml" in the common data folder: created at the
+/// thread's first use and released when the thread ends. One per thread, as its cache changes
+/// with every model looked up, so that jobs rated on several threads each have their own. The
+/// program sets its notifier (on the thread that rates); tests point it at their own file with
 /// Reset.
 TCoilMakers& ProcessCoilMakers();
 

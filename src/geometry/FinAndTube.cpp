@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -384,12 +385,31 @@ bool acceptable(double v, int& errorCode)
 
 } // namespace
 
+bool SameRecord(const TModelRec& a, const TModelRec& b)
+{
+    auto same = [](double x, double y) { return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y); };
+    return a.Mnf == b.Mnf && a.Tube == b.Tube && a.Model == b.Model && a.Code == b.Code &&
+           same(a.fHeight, b.fHeight) && same(a.fLength, b.fLength) && same(a.Rows, b.Rows) &&
+           same(a.fpi, b.fpi) && same(a.Circ, b.Circ) && a.cb == b.cb && a.Serp == b.Serp && same(a.Sx, b.Sx) &&
+           same(a.Sy, b.Sy) && a.tp == b.tp && same(a.ID, b.ID) && same(a.OD, b.OD) && same(a.tf, b.tf) &&
+           same(a.fc, b.fc) && same(a.ft, b.ft) && a.Rifle == b.Rifle && a.Sections == b.Sections &&
+           a.Mf == b.Mf && a.Mt == b.Mt && a.Mc == b.Mc && same(a.tc, b.tc);
+}
+
+bool TFinAndTube::IsCalculated() const
+{
+    return calculatedValid_ && SameRecord(Rec, calculatedRec_) && SizeText == calculatedSizeText_;
+}
+
 void TFinAndTube::commit(const TModelRec& rec)
 {
     if (const int code = RecordProblem(rec); code != 0) {
         ErrorCode = code;
         return;
     }
+    // The solve sets all five values every time; most of them have not changed.
+    if (IsCalculated() && SameRecord(rec, Rec))
+        return;
     Rec = rec;
     Recalculate();
 }
@@ -470,6 +490,8 @@ int TFinAndTube::TakeError()
 
 void TFinAndTube::Recalculate()
 {
+    calculatedValid_ = false;
+    const TModelRec given = Rec;
     TModelRec& r = Rec;
     // A record that cannot be built is never computed into negative counts, areas or weights.
     if (const int code = RecordProblem(r); code != 0) {
@@ -516,6 +538,12 @@ void TFinAndTube::Recalculate()
         EtaF = checked(std::tanh(mL) / mL);
         EtaO = checked(1 - (Afin / Ao) * (1 - EtaF));
         SizeText = FormatSizeText();
+        // A record this calculation did not change gives the same again: remember it.
+        if (SameRecord(given, Rec)) {
+            calculatedRec_ = Rec;
+            calculatedSizeText_ = SizeText;
+            calculatedValid_ = true;
+        }
     } catch (const StepFailed&) {
         ErrorCode = 1;
     } catch (const ZmkError&) {

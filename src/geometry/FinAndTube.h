@@ -157,6 +157,9 @@ constexpr int kPatternError = 9;
 /// its fin collar) that does not fit between its pitches. Empty for a pattern that can be built.
 /// Lengths in m; pattern 0 staggered, 1 in-line.
 std::string PatternProblem(double ID, double OD, double Sx, double Sy, double tf, int pattern);
+/// Whether two records are the same field for field, numbers bit for bit (so that 0 and -0
+/// differ and a NaN equals itself): what a skipped recalculation is keyed on.
+bool SameRecord(const TModelRec& a, const TModelRec& b);
 /// Whether a record can be built: 0, or the error code of what cannot (5, 6, 7 a fin height,
 /// finned length or rows that is not positive; 9 the pattern, as PatternProblem, or fins at least
 /// as thick as their pitch). `why`, when given, receives the reason in the user's words.
@@ -234,8 +237,13 @@ public:
     /// leaves the later fields at their old values. A record that cannot be built
     /// (RecordProblem) sets ErrorCode 9 and changes no derived field.
     void Recalculate();
+    /// Whether the derived fields and SizeText are what Recalculate gives for Rec as it stands,
+    /// so that recalculating would change nothing: Rec is, field for field, a record Recalculate
+    /// last computed and left unchanged, and SizeText the text it made. The setters skip the
+    /// work then.
+    bool IsCalculated() const;
 
-    TModelRec Rec; ///< the coil's definition
+    TModelRec Rec; ///< the coil's definition (the derived fields below are Recalculate's alone)
 
     std::string SizeText;    ///< size text of the coil
     double Af = 0;           ///< face area, m²
@@ -269,6 +277,12 @@ public:
     int ErrorCode = 0;       ///< 0, or the error of the last size-text parse or recalculation
 
 private:
+    // The record Recalculate last computed without changing it, and the size text it made;
+    // nothing while calculatedValid_ is false.
+    TModelRec calculatedRec_;
+    std::string calculatedSizeText_;
+    bool calculatedValid_ = false;
+
     /// Rec := rec and a recalculation when rec can be built; otherwise ErrorCode 9, Rec kept.
     void commit(const TModelRec& rec);
     void create(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText,

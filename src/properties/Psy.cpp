@@ -6,6 +6,7 @@
 #include "base/NumText.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -308,9 +309,9 @@ double moistureOfWetBulb(double P, double t, double wb, int& its)
     return brent(excess, wLiquid0, wIce0, excess(wLiquid0), excess(wIce0), 1e-14, 100, its);
 }
 
-// Every field of the state from (P, t, w), all three already held in range. knownWb is used as
-// given when the caller has it (NaN otherwise).
-void completeState(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
+// The fields of the state that need neither the wet bulb nor the transport properties, from
+// (P, t, w), all three already held in range.
+void partialState(TAirState& r, double P, double t, double w, TPsyIterations& its)
 {
     r.P = P;
     r.db = t;
@@ -320,6 +321,13 @@ void completeState(TAirState& r, double P, double t, double w, double knownWb, T
     r.rh = r.pw / r.pws;
     r.dewpoint = psy::DewPoint(r.pw, &its.dewPoint);
     r.h = psy::Enthalpy(t, w);
+}
+
+// Every field of the state from (P, t, w), all three already held in range. knownWb is used as
+// given when the caller has it (NaN otherwise).
+void completeState(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
+{
+    partialState(r, P, t, w, its);
     r.wb = std::isnan(knownWb) ? psy::WetBulbFromMoisture(P, t, w, &its.wetBulb) : knownWb;
     r.v = psy::SpecificVolume(P, t, w);
     r.rho = (1 + w) / r.v;
@@ -630,6 +638,21 @@ TAirState SetState(double pressure, double value1, double value2, int code)
     return r;
 }
 
+TAirState TStateCache::Get(double pressure, double value1, double value2, int code)
+{
+    auto same = [](double x, double y) { return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y); };
+    for (std::size_t i = 0; i < used_; ++i) {
+        const Entry& e = entries_[i];
+        if (e.code == code && same(e.P, pressure) && same(e.v1, value1) && same(e.v2, value2))
+            return e.state;
+    }
+    Entry& e = entries_[next_];
+    e = {pressure, value1, value2, code, SetState(pressure, value1, value2, code)};
+    next_ = (next_ + 1) % kEntries;
+    used_ = std::max(used_, next_ == 0 ? kEntries : next_);
+    return e.state;
+}
+
 void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations)
 {
     double v1 = state.db, v2 = state.w;
@@ -665,6 +688,21 @@ TAirState AirState(const TAirState& state, int code)
     TAirState r;
     AirState(r, state, code);
     return r;
+}
+
+void PartialAirStateHW(TAirState& result, const TAirState& state)
+{
+    // As stateFromPair for kPairHW, stopping before the wet bulb.
+    TPsyIterations its;
+    const double ma = state.ma; // result may be state itself
+    const double P = holdP(state.P);
+    const double w = holdW(state.w);
+    const double h = numberOr(state.h, 0.0);
+    const double t = holdT(psy::DryBulbFromEnthalpy(h, w, &its.dryBulb));
+    partialState(result, P, t, w, its);
+    result.cp = psy::HumidCp(t, w);
+    result.wb = result.v = result.rho = result.k = result.mu = kNone;
+    result.ma = ma;
 }
 
 void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,

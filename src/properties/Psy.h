@@ -41,6 +41,7 @@
 //   10 kg/kg gives W = 10 kg/kg. Either way the record's wb is that of the state computed.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -91,12 +92,40 @@ void SetState(TAirState& result, double pressure, double value1, double value2, 
 /// SetState returning the record.
 TAirState SetState(double pressure, double value1, double value2, int code);
 
+/// SetState with a memory of its last few results. SetState depends on nothing but its four
+/// arguments, so a call with the same pressure, pair and code (bit for bit) gives back the
+/// state it gave before instead of working it out again: for setters that rebuild the same
+/// entering air on every solve.
+class TStateCache
+{
+public:
+    /// As SetState(pressure, value1, value2, code).
+    TAirState Get(double pressure, double value1, double value2, int code);
+
+private:
+    struct Entry
+    {
+        double P = 0, v1 = 0, v2 = 0;
+        int code = -1;
+        TAirState state;
+    };
+    static constexpr std::size_t kEntries = 4;
+    Entry entries_[kEntries];
+    std::size_t used_ = 0; // entries filled so far
+    std::size_t next_ = 0; // the entry the next new state replaces
+};
+
 /// Fills result from the pressure of state and the two of its fields that code names (codes
 /// 0, 1, 2, 3, 15; any other is read as 2). Field 15 keeps the value of state.
 void AirState(TAirState& result, const TAirState& state, int code);
 void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations);
 /// AirState returning the record.
 TAirState AirState(const TAirState& state, int code);
+/// The state from the enthalpy and the moisture content of state at its pressure, for loops that
+/// read only P, db, h, w, rh, dewpoint, pw, pws and cp: those come out exactly as AirState(state,
+/// kPairHW) gives them; the wet bulb, density, specific volume and transport properties, which
+/// cost most, are left NaN. Field 15 keeps the value of state.
+void PartialAirStateHW(TAirState& result, const TAirState& state);
 
 /// The air leaving a cooling coil: on the straight line from the apparatus dew point
 /// (saturated) to the inlet at the bypass factor, with enthalpy inlet h + enthalpyChange

@@ -137,7 +137,7 @@ int TQuantities::DefaultDisplay(const UnitRec& quantity) const
 
 TQuantities& Quantities()
 {
-    static TQuantities quantities;
+    thread_local TQuantities quantities;
     return quantities;
 }
 

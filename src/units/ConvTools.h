@@ -32,8 +32,8 @@ struct UnitRec
 };
 
 /// The registry: owns the 75 quantities as named members, in registration order. The program
-/// uses the process-wide instance `Quantities()`; tests may make their own or call
-/// `ResetDefaults()` on the shared one.
+/// uses the instance `Quantities()` of the thread it runs on; tests may make their own or call
+/// `ResetDefaults()` on that one.
 class TQuantities
 {
 public:
@@ -92,7 +92,9 @@ private:
 /// Number of quantities the registry holds.
 inline constexpr int QuantityCount = 75;
 
-/// The process-wide registry, created with its defaults at first use.
+/// The calling thread's registry, created with its defaults at the thread's first use. One per
+/// thread, so that jobs rated on several threads never share what a display choice changes; a
+/// thread other than the one that chose display units starts from the defaults.
 TQuantities& Quantities();
 
 /// Format string chosen from the size of a shown value x: "%0." + decimals + 'f' or 'g'.

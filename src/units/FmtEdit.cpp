@@ -87,7 +87,7 @@ bool IsGeneralFormat(std::string_view formatStr)
 
 TEntryErrorFlag& EntryErrorFlag()
 {
-    static TEntryErrorFlag flag;
+    thread_local TEntryErrorFlag flag;
     return flag;
 }
 

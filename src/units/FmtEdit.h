@@ -66,8 +66,8 @@ bool ClampToRange(long double& v, long double lo, long double hi);
 void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec, std::optional<int> shownUnit = std::nullopt);
 
 /// The flag that says the last committed entry had to be brought into range. One flag serves
-/// the whole program (the owner of a field reads it after the field's exit handler); tests
-/// use their own or Reset the shared one.
+/// each thread (the owner of a field reads it after the field's exit handler, on the same
+/// thread); tests use their own or Reset the shared one.
 class TEntryErrorFlag
 {
 public:
@@ -80,7 +80,7 @@ private:
     bool set_ = false;
 };
 
-/// The program's entry-error flag.
+/// The calling thread's entry-error flag.
 TEntryErrorFlag& EntryErrorFlag();
 
 /// The value of a field: a number in the stored unit, or a text (text and pair fields, and a

@@ -694,3 +694,46 @@ TEST(CoilJobFields, FieldsSetUpFromTheTableShowTheFirstWindow)
 
 } // namespace
 } // namespace zmk
+
+namespace zmk {
+
+// The Solve command works out the geometry and the entering air again only when their inputs
+// changed. A change to any one of them, after solves of the same inputs, must rate as a job
+// that was given the changed value before its first solve.
+TEST(CoilJobSolve, RepeatedSolvesFollowEveryChangedInput)
+{
+    const std::pair<TEntryField, double> changes[] = {
+        {TEntryField::edFinHeight, 0.762},  {TEntryField::edFinnedLength, 1.5}, {TEntryField::edRows, 6},
+        {TEntryField::edFinDensity, 13},    {TEntryField::edCircuits, 9},       {TEntryField::edAltitude, 1500},
+        {TEntryField::edOnCoil, 40},        {TEntryField::edHumidityOn, 0.004},
+    };
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        for (const auto& [field, value] : changes) {
+            SCOPED_TRACE(std::string(kind) + " " + EntryFieldInfo(field).Name);
+            ResetAdp adp;
+            Job again(kind);
+            again.job.ActionSolveExecute();
+            again.job.ActionSolveExecute();
+            ASSERT_TRUE(again.job.EnterField(field, value));
+            again.job.ActionSolveExecute();
+
+            Job fresh(kind);
+            ASSERT_TRUE(fresh.job.EnterField(field, value));
+            fresh.job.ActionSolveExecute();
+
+            ASSERT_EQ(again.job.Solved(), fresh.job.Solved());
+            TLiquidCoil& a = again.coil();
+            TLiquidCoil& b = fresh.coil();
+            EXPECT_NEAR(a.Qt, b.Qt, 1e-6 * std::fabs(b.Qt));
+            EXPECT_EQ(a.GetAf(), b.GetAf());
+            EXPECT_EQ(a.Ao, b.Ao);
+            EXPECT_EQ(a.Geometry->SizeText, b.Geometry->SizeText);
+            EXPECT_EQ(again.job.AirIn().db, fresh.job.AirIn().db);
+            EXPECT_EQ(again.job.AirIn().w, fresh.job.AirIn().w);
+            EXPECT_EQ(again.job.AirIn().P, fresh.job.AirIn().P);
+            EXPECT_NEAR(again.job.AirIn().wb, fresh.job.AirIn().wb, 1e-9);
+        }
+    }
+}
+
+} // namespace zmk

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace zmk {
 
@@ -429,6 +431,56 @@ TEST(NumText, DecimalsForAboutSigDigits)
     EXPECT_EQ(FormatDecimals("%d"), 0);
     EXPECT_EQ(FormatDecimals("%0.f"), 0);
     EXPECT_EQ(FormatDecimals("%0.12f"), 12);
+}
+
+} // namespace zmk
+
+namespace zmk {
+
+// Reading a number gives, bit for bit, the long double the library's own conversion gives:
+// numbers of the common short form take an exact path of their own, which must agree with it
+// everywhere, at its edges (19 digits, powers of ten up to 27) and beyond them.
+TEST(NumText, ReadingRealsAgreesWithTheLibraryBitForBit)
+{
+    auto library = [](const std::string& text) {
+        long double v = 0;
+        std::from_chars(text.data(), text.data() + text.size(), v);
+        return v;
+    };
+    auto same = [](long double a, long double b) { return a == b && std::signbit(a) == std::signbit(b); };
+    std::vector<std::string> texts = {"0",         "-0",          "0.0",         "101.325",     "0.0125222",
+                                      "1e27",      "1e28",        "1e-27",       "1e-28",       "9999999999999999999",
+                                      "99999999999999999999",     "0.1",         "-2.5e-3",     "123456789.123456789",
+                                      "4.9406564584124654e-324",  "1.7976931348623157e308",     "0.000000000000000000001",
+                                      "380.000",   "1000000000000000000000000000", "7450580596923828125e-27"};
+    std::mt19937_64 random(16);
+    for (int n = 0; n < 20000; ++n) {
+        const int count = 1 + static_cast<int>(random() % 21);
+        std::string digits;
+        for (int k = 0; k < count; ++k)
+            digits += static_cast<char>('0' + random() % 10);
+        const std::size_t point = random() % (digits.size() + 1);
+        std::string text = (random() % 2 ? "-" : "") + digits.substr(0, point) + "." + digits.substr(point);
+        if (text == "." || text == "-.")
+            continue;
+        if (random() % 2)
+            text += "e" + std::to_string(static_cast<int>(random() % 61) - 30);
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        long double ours = 0;
+        ASSERT_TRUE(TryStrToFloat(text, ours)) << text;
+        // The library reads the same text in its canonical form ("1." is "1.0" to it).
+        std::string canon = text;
+        if (const std::size_t dot = canon.find('.'); dot != std::string::npos) {
+            if (dot == 0 || canon[dot - 1] == '-')
+                canon.insert(dot, "0");
+            const std::size_t d = canon.find('.');
+            if (d + 1 == canon.size() || canon[d + 1] == 'e')
+                canon.insert(d + 1, "0");
+        }
+        EXPECT_TRUE(same(ours, library(canon))) << text;
+    }
 }
 
 } // namespace zmk

@@ -266,3 +266,101 @@ TEST_F(SolveCommand, TemperatureControlGivesTheSameDutyFromAProject)
 }
 
 } // namespace zmk
+
+namespace zmk {
+
+namespace {
+
+// A folder of projects of every kind, with inputs changed, between a missing and a broken file,
+// a cold coil before a hot one and a heat recovery coil: a batch whose files could lean on
+// each other if the threads, or the files rated before, left anything behind.
+class SolveBatch : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* kinds[] = {"zmk", "hwc", "cwc"};
+        const char* sets[] = {"", "--set edOnCoil=300 --set edFluidFlow=1.5", "--set edRows=6 --set edFinDensity=14",
+                              "--set edHumidityOn=0.012", "--set control=temp --set edFluidDT=15"};
+        int n = 0;
+        for (const char* kind : kinds) {
+            for (const char* set : sets) {
+                const std::string file = std::string(kind) + std::to_string(n++) + ".zmx";
+                ASSERT_EQ(Zemtor(std::string("new --kind ") + kind + " " + file).rc, 0);
+                if (*set)
+                    Zemtor(std::string("solve --save ") + set + " " + file);
+                files_.push_back(file);
+            }
+        }
+        std::ofstream(dir_ / "broken.zmx") << "<datafile><zmk>";
+        files_.insert(files_.begin() + 4, "missing.zmx");
+        files_.insert(files_.begin() + 9, "broken.zmx");
+        // The same files again, in another order: a cold coil now comes first.
+        const std::vector<std::string> once = files_;
+        files_.insert(files_.end(), once.rbegin(), once.rend());
+    }
+    Result Zemtor(const std::string& args) const { return folder_.Run(args); }
+    std::string Files() const
+    {
+        std::string list;
+        for (const std::string& f : files_)
+            list += " " + f;
+        return list;
+    }
+
+    test::ZemtorFolder folder_;
+    const fs::path& dir_ = folder_.path();
+    std::vector<std::string> files_;
+};
+
+} // namespace
+
+TEST_F(SolveBatch, ThreadsGiveTheOutputOfOneThreadByteForByte)
+{
+    for (const char* mode : {"--json", "", "--json --set edOnCoil=-500"}) {
+        SCOPED_TRACE(mode);
+        // The files come first: --set takes every word after it.
+        const std::string command = "solve" + Files() + " " + mode;
+        const Result one = Zemtor(command + " --jobs 1");
+        ASSERT_FALSE(one.out.empty());
+        for (const char* jobs : {"2", "3", "8"}) {
+            SCOPED_TRACE(jobs);
+            const Result many = Zemtor(command + " --jobs " + jobs);
+            EXPECT_EQ(many.rc, one.rc);
+            EXPECT_EQ(many.out, one.out);
+            // The messages of each file come out with the file, in file order.
+            EXPECT_EQ(many.err, one.err);
+        }
+    }
+}
+
+TEST_F(SolveBatch, EachFileRatesAsIfAlone)
+{
+    const Result batch = Zemtor("solve --json --jobs 3" + Files());
+    EXPECT_EQ(batch.rc, 1); // the missing and the broken file
+    std::istringstream lines(batch.out);
+    std::size_t i = 0;
+    for (std::string line; std::getline(lines, line); ++i) {
+        ASSERT_LT(i, files_.size());
+        SCOPED_TRACE(files_[i]);
+        // The file alone, in a process of its own, prints the same record: nothing (the cold
+        // coil's dew point default, the catalogue's cache) carries over from one file to another.
+        const Result alone = Zemtor("solve --json " + files_[i]);
+        EXPECT_EQ(line + "\n", alone.out);
+        const nlohmann::json j = nlohmann::json::parse(line);
+        EXPECT_EQ(j["file"], files_[i]);
+    }
+    EXPECT_EQ(i, files_.size());
+}
+
+TEST_F(SolveBatch, ThreadCountIsCheckedAndMayExceedTheFiles)
+{
+    EXPECT_NE(Zemtor("solve --json --jobs 0 zmk0.zmx").rc, 0);
+    EXPECT_NE(Zemtor("solve --json --jobs -2 zmk0.zmx").rc, 0);
+    EXPECT_NE(Zemtor("solve --json --jobs many zmk0.zmx").rc, 0);
+    const Result alone = Zemtor("solve --json zmk0.zmx");
+    ASSERT_EQ(alone.rc, 0) << alone.err;
+    EXPECT_EQ(Zemtor("solve --json --jobs 16 zmk0.zmx").out, alone.out);
+}
+
+} // namespace zmk

@@ -491,3 +491,107 @@ TEST(FinAndTubeTest, TubeLineAndManufacturingReport)
 
 } // namespace
 } // namespace zmk
+
+namespace zmk {
+namespace {
+
+// Every derived field, bit for bit, and the record and size text they came from.
+void ExpectSameGeometry(const TFinAndTube& a, const TFinAndTube& b)
+{
+    EXPECT_TRUE(SameRecord(a.Rec, b.Rec));
+    EXPECT_EQ(a.SizeText, b.SizeText);
+    EXPECT_EQ(a.ErrorCode, b.ErrorCode);
+    EXPECT_EQ(a.TubesHigh, b.TubesHigh);
+    EXPECT_EQ(a.Connections, b.Connections);
+    const double TFinAndTube::*fields[] = {&TFinAndTube::Af,     &TFinAndTube::TubeCount, &TFinAndTube::Fp,
+                                           &TFinAndTube::FinCount, &TFinAndTube::Depth, &TFinAndTube::Dc,
+                                           &TFinAndTube::EqFinHeight, &TFinAndTube::Afin, &TFinAndTube::Ao,
+                                           &TFinAndTube::AoAfRow, &TFinAndTube::Sigma, &TFinAndTube::Amin,
+                                           &TFinAndTube::Dh,     &TFinAndTube::Ax,        &TFinAndTube::Ai,
+                                           &TFinAndTube::AoAi,   &TFinAndTube::Vi,        &TFinAndTube::mL,
+                                           &TFinAndTube::EtaF,   &TFinAndTube::EtaO};
+    for (std::size_t i = 0; i < std::size(fields); ++i)
+        EXPECT_EQ(a.*fields[i], b.*fields[i]) << "derived field " << i;
+}
+
+} // namespace
+
+// A setter given the value the coil already has skips the recalculation; any change of any
+// field the calculation reads must still recalculate, as if nothing had been remembered.
+TEST(FinAndTubeTest, SkippedRecalculationFollowsEveryInput)
+{
+    struct Change
+    {
+        const char* name;
+        void (*apply)(TModelRec&);
+    };
+    const Change changes[] = {
+        {"fHeight", [](TModelRec& r) { r.fHeight = 0.61; }},
+        {"fLength", [](TModelRec& r) { r.fLength = 1.3; }},
+        {"Rows", [](TModelRec& r) { r.Rows = 3.5; }},
+        {"fpi", [](TModelRec& r) { r.fpi = 13; }},
+        {"Circ", [](TModelRec& r) { r.Circ = 9; }},
+        {"Circ below 1", [](TModelRec& r) { r.Circ = 0.4; }},
+        {"cb", [](TModelRec& r) { r.cb = 1; }},
+        {"Serp", [](TModelRec& r) { r.Serp = 3; }},
+        {"Sx", [](TModelRec& r) { r.Sx = 0.035; }},
+        {"Sy", [](TModelRec& r) { r.Sy = 0.04; }},
+        {"ID", [](TModelRec& r) { r.ID = 0.012; }},
+        {"OD", [](TModelRec& r) { r.OD = 0.0135; }},
+        {"tf", [](TModelRec& r) { r.tf = 0.0002; }},
+        {"fc", [](TModelRec& r) { r.fc = 1.1; }},
+        {"ft", [](TModelRec& r) { r.ft = 1.2; }},
+        {"Mf", [](TModelRec& r) { r.Mf = 2; }},
+        {"Mt", [](TModelRec& r) { r.Mt = 1; }},
+        {"Mnf", [](TModelRec& r) { r.Mnf = "other"; }},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.name);
+        TFinAndTube g;
+        g.SetHeight(g.Rec.fHeight); // calculated and remembered
+        ASSERT_TRUE(g.IsCalculated());
+        TModelRec r = g.Rec;
+        c.apply(r);
+        g.SetModel(r);
+        // What a calculation that remembers nothing gives for the same record.
+        TFinAndTube fresh;
+        fresh.Rec = r;
+        fresh.Recalculate();
+        ExpectSameGeometry(g, fresh);
+        // Setting each of the five values again as they stand changes nothing.
+        g.SetHeight(g.Rec.fHeight);
+        g.SetLength(g.Rec.fLength);
+        g.SetRows(g.Rec.Rows);
+        g.SetFpi(g.Rec.fpi);
+        g.SetCircuits(g.Rec.Circ);
+        fresh.Recalculate();
+        ExpectSameGeometry(g, fresh);
+    }
+}
+
+// The record and the size text are public: a change made to them directly, not through a
+// setter, is never hidden by a remembered calculation.
+TEST(FinAndTubeTest, DirectChangesAreRecalculatedByTheNextSetter)
+{
+    TFinAndTube g;
+    g.SetHeight(g.Rec.fHeight);
+    g.Rec.Sx = 0.04; // no recalculation yet
+    EXPECT_FALSE(g.IsCalculated());
+    g.SetHeight(g.Rec.fHeight);
+    TFinAndTube fresh;
+    fresh.Rec = g.Rec;
+    fresh.Recalculate();
+    ExpectSameGeometry(g, fresh);
+
+    // A size text as the user typed it is put back in the program's own form.
+    g.SetSizeText("533.4x1200 4r 10f 14c");
+    EXPECT_EQ(g.SizeText, g.FormatSizeText());
+    g.SetRows(g.Rec.Rows);
+    EXPECT_TRUE(g.IsCalculated());
+    g.SizeText = "edited";
+    EXPECT_FALSE(g.IsCalculated());
+    g.SetRows(g.Rec.Rows);
+    EXPECT_EQ(g.SizeText, g.FormatSizeText());
+}
+
+} // namespace zmk

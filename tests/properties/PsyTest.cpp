@@ -566,3 +566,65 @@ TEST(PsyHelpers, NormalizeAirState)
 
 } // namespace
 } // namespace zmk
+
+namespace zmk {
+
+// The partial state of the step loops gives the fields it keeps exactly as the full state does.
+TEST(PsyTest, PartialStateMatchesTheFullOneBitForBit)
+{
+    const double cases[][3] = {{101.325, 50, 0.01}, {101.325, -20, 0.0005}, {84.0, 120, 0.08},
+                               {101.325, 5, 0.02},  {101.325, 300, 0.005},  {110.0, 0, 0.0038}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c[1]) + " kJ/kg, " + std::to_string(c[2]) + " kg/kg");
+        TAirState s;
+        s.P = c[0];
+        s.h = c[1];
+        s.w = c[2];
+        s.ma = 1.5;
+        const TAirState full = AirState(s, kPairHW);
+        TAirState partial = s;
+        PartialAirStateHW(partial, partial);
+        for (double TAirState::*f : {&TAirState::P, &TAirState::db, &TAirState::h, &TAirState::w, &TAirState::rh,
+                                     &TAirState::dewpoint, &TAirState::pw, &TAirState::pws, &TAirState::cp,
+                                     &TAirState::ma})
+            EXPECT_EQ(partial.*f, full.*f);
+        // What it leaves out cannot be read by mistake as a number.
+        EXPECT_TRUE(std::isnan(partial.wb));
+        EXPECT_TRUE(std::isnan(partial.rho));
+        EXPECT_TRUE(std::isnan(partial.mu));
+    }
+}
+
+// The remembered states are those SetState gives, for exactly the arguments given.
+TEST(PsyTest, StateCacheGivesWhatSetStateGives)
+{
+    auto same = [](const TAirState& a, const TAirState& b) {
+        const double* x = &a.P;
+        const double* y = &b.P;
+        for (int i = 0; i < 15; ++i)
+            if (!(x[i] == y[i] || (std::isnan(x[i]) && std::isnan(y[i]))))
+                return false;
+        return true;
+    };
+    struct Call
+    {
+        double P, v1, v2;
+        int code;
+    };
+    // The same call again, then one argument changed at a time, then the first calls once more
+    // after more than the cache holds.
+    const Call calls[] = {{101.325, 25, 0.008, kPairDbW},  {101.325, 25, 0.008, kPairDbW},
+                          {101.0, 25, 0.008, kPairDbW},    {101.325, 26, 0.008, kPairDbW},
+                          {101.325, 25, 0.009, kPairDbW},  {101.325, 25, 0.008, kPairDbWb},
+                          {101.325, 25, 18, kPairDbWb},    {101.325, 25, 0.5, kPairDbRh},
+                          {101.325, -0.0, 0.008, kPairDbW}, {101.325, 0.0, 0.008, kPairDbW},
+                          {101.325, 25, 0.008, kPairDbW},  {101.0, 25, 0.008, kPairDbW}};
+    TStateCache cache;
+    for (const Call& c : calls) {
+        SCOPED_TRACE(std::to_string(c.P) + " " + std::to_string(c.v1) + " " + std::to_string(c.v2) + " " +
+                     std::to_string(c.code));
+        EXPECT_TRUE(same(cache.Get(c.P, c.v1, c.v2, c.code), SetState(c.P, c.v1, c.v2, c.code)));
+    }
+}
+
+} // namespace zmk
