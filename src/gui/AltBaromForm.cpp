@@ -144,14 +144,7 @@ void TAltBaromForm::searchForLocation()
 
 void TAltBaromForm::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        CommitFocusedEdit(*this);
-        model_.Accept();
-    } else {
-        model_.Cancel();
-    }
-    const TWindowPlace place = PlaceOf(*this);
-    model_.Close(&place);
+    FinishDialog(*this, model_, result == QDialog::Accepted);
     // The other programs read the shared values from the file.
     common_.Flush();
     QDialog::done(result);

@@ -4,6 +4,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
+#include "gui/WindowPlace.h"
 #include "units/FmtEdit.h"
 
 #include <QObject>
@@ -34,5 +35,24 @@ void CommitFocusedEdit(const QWidget& window);
 /// parent).
 void RestoreDialogPlace(QWidget& dialog, const ISettingsStore& store, std::string_view windowName,
                         bool withSize, const std::function<void(TWindowPlace&, TScreenSize)>& restore);
+
+/// How a small dialog ends: on Accept the field being edited is committed (by `commit`, or as
+/// moving on would) and the model accepts, otherwise it cancels; then the model closes with the
+/// dialog's place.
+template <class Model>
+void FinishDialog(QWidget& dialog, Model& model, bool accepted, const std::function<void()>& commit = {})
+{
+    if (accepted) {
+        if (commit)
+            commit();
+        else
+            CommitFocusedEdit(dialog);
+        model.Accept();
+    } else {
+        model.Cancel();
+    }
+    const TWindowPlace place = PlaceOf(dialog);
+    model.Close(&place);
+}
 
 } // namespace zmk::gui

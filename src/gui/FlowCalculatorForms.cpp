@@ -125,14 +125,7 @@ void TAirflowForm::restorePlace()
 
 void TAirflowForm::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        CommitFocusedEdit(*this);
-        model_.Accept();
-    } else {
-        model_.Cancel();
-    }
-    const TWindowPlace place = PlaceOf(*this);
-    model_.Close(&place);
+    FinishDialog(*this, model_, result == QDialog::Accepted);
     QDialog::done(result);
 }
 
@@ -165,14 +158,7 @@ void TFluidflowForm::restorePlace()
 
 void TFluidflowForm::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        CommitFocusedEdit(*this);
-        model_.Accept();
-    } else {
-        model_.Cancel();
-    }
-    const TWindowPlace place = PlaceOf(*this);
-    model_.Close(&place);
+    FinishDialog(*this, model_, result == QDialog::Accepted);
     QDialog::done(result);
 }
 

@@ -236,14 +236,7 @@ void TPropertiesForm::showEvent(QShowEvent* event)
 
 void TPropertiesForm::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        takeFields();
-        model_.Accept();
-    } else {
-        model_.Cancel();
-    }
-    const TWindowPlace place = PlaceOf(*this);
-    model_.Close(&place);
+    FinishDialog(*this, model_, result == QDialog::Accepted, [this] { takeFields(); });
     QDialog::done(result);
 }
 
