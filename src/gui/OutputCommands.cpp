@@ -31,7 +31,7 @@ QString qt(const std::filesystem::path& p)
 } // namespace
 
 TOutputWindows::TOutputWindows(TMainForm& window, TOutputSetup setup)
-    : QObject(&window), window_(window), setup_(std::move(setup)),
+    : QObject(&window), window_(window), model_(window.Model()), setup_(std::move(setup)),
       programs_(launcher_, channel_, window.Model().Session().Notifier(), setup_.Folders.MakerFolder,
                 window.Model().Session().ReportFolder().string(), setup_.Folders.HelpFolder)
 {
@@ -66,11 +66,10 @@ TOutputWindows::TOutputWindows(TMainForm& window, TOutputSetup setup)
 
 TOutputWindows::~TOutputWindows()
 {
-    TMainWindowModel& model = window_.Model();
-    model.PlugStepChart(nullptr);
+    model_.PlugStepChart(nullptr);
     for (TMainCommand c : {TMainCommand::StepByStep, TMainCommand::PrintPreview, TMainCommand::CoilDrawing,
                            TMainCommand::DataCheck, TMainCommand::Morvex, TMainCommand::Hygrona})
-        model.PlugCommand(c, nullptr);
+        model_.PlugCommand(c, nullptr);
 }
 
 TOutputWindows* PlugOutputWindows(TMainForm& window, TOutputSetup setup)

@@ -17,6 +17,10 @@
 #include <memory>
 #include <string>
 
+namespace zmk {
+class TMainWindowModel;
+}
+
 namespace zmk::gui {
 
 class TDataChartWindow;
@@ -71,6 +75,9 @@ private:
     void tell(const std::string& text);
 
     TMainForm& window_;
+    // The model outlives the window; the destructor runs while the window is being taken down
+    // (this object is its child), when only the model may still be used.
+    TMainWindowModel& model_;
     TOutputSetup setup_;
     TPosixLauncher launcher_;
     TLocalSocketChannel channel_;

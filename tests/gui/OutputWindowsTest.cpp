@@ -245,7 +245,7 @@ TEST_F(OutputWindowsTest, EmailWindowSendsTheReportThroughTheServer)
     EXPECT_EQ(m["mail_from"], "sales@coils.example");
     EXPECT_EQ(m["rcpt_tos"], nlohmann::json({"bob@x.example", "boss@x.example"}));
     std::vector<std::string> names;
-    for (const auto& part : m["parts"])
+    for (nlohmann::json part : m["parts"]) // a copy: a look-up of a missing key gives null
         if (part["filename"].is_string())
             names.push_back(part["filename"]);
     ASSERT_GE(names.size(), 2u);

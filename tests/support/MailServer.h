@@ -120,7 +120,7 @@ public:
     }
     /// The facts of the n-th message; waits a little for it, since the server writes it after
     /// answering.
-    /// An empty object when nothing readable arrived, so that a test's look-ups stay defined.
+    /// Null when nothing readable arrived.
     nlohmann::json Message(int n) const
     {
         const auto file = MessageFolder(n) / "message.json";
@@ -128,7 +128,7 @@ public:
             ::usleep(50000);
         std::ifstream in(file);
         nlohmann::json facts = in ? nlohmann::json::parse(in, nullptr, false) : nlohmann::json();
-        return facts.is_object() ? facts : nlohmann::json::object();
+        return facts.is_object() ? facts : nlohmann::json();
     }
 
 private:
