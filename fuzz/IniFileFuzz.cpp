@@ -3,6 +3,7 @@
 // the same content), the settings store (typed reads and writes, flushed and read back), the
 // units file (display indexes kept within their unit lists, saved and read again) and the
 // location index (names and codes of a Regions.idx).
+#include "FuzzScratch.h"
 #include "app/SettingsStore.h"
 #include "base/IniFile.h"
 #include "dialogs/Locations.h"
@@ -22,23 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch
-{
-    Scratch()
-    {
-        std::error_code ec;
-        const fs::path base =
-            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-        dir = base / ("zmk_fuzz_inifile_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    ~Scratch()
-    {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
-};
+using Scratch = zmk::fuzz::FuzzScratch;
 
 void check(bool ok)
 {
@@ -125,7 +110,7 @@ void checkLocationIndex(const std::string& input)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Scratch scratch;
+    static Scratch scratch("inifile");
     const std::string input(reinterpret_cast<const char*>(data), size);
     checkIniFile(input);
     checkSettingsStore(scratch, input);

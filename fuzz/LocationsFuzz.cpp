@@ -4,6 +4,7 @@
 //
 // Input: two bytes (little-endian) giving the length of the index text, the index text, then
 // the data file's bytes, which serve as the data file of every database the index names.
+#include "FuzzScratch.h"
 #include "app/SettingsStore.h"
 #include "base/Notifier.h"
 #include "dialogs/AltBarom.h"
@@ -24,33 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch
-{
-    Scratch()
-    {
-        std::error_code ec;
-        const fs::path base =
-            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-        dir = base / ("zmk_fuzz_locations_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    ~Scratch()
-    {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    void Clear() const
-    {
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(dir, ec))
-            fs::remove_all(entry.path(), ec);
-    }
-    void Write(const std::string& name, const std::string& bytes) const
-    {
-        std::ofstream(dir / name, std::ios::binary | std::ios::trunc) << bytes;
-    }
-    fs::path dir;
-};
+using Scratch = zmk::fuzz::FuzzScratch;
 
 void check(bool ok)
 {
@@ -62,7 +37,7 @@ void check(bool ok)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static Scratch scratch;
+    static Scratch scratch("locations");
     if (size < 2)
         return 0;
     const std::size_t indexLength = std::min<std::size_t>(data[0] | data[1] << 8, size - 2);

@@ -1,6 +1,7 @@
 // Fuzz target for Open: any file content must open into a job of any kind (or be refused as no
 // project) without a crash, a hang or undefined behaviour, and leave a job that still solves,
 // steps, saves and opens again, with no NaN or infinity among the results it shows.
+#include "FuzzScratch.h"
 #include "app/CoilJob.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectProperties.h"
@@ -27,25 +28,15 @@ namespace fs = std::filesystem;
 // The scratch folder lives in memory-backed /dev/shm where there is one; it holds the input
 // file, the saved project and a copy of the catalogue (the job's maker lookups read it, and
 // nothing may write into the installed one).
-struct Scratch
+struct Scratch : zmk::fuzz::FuzzScratch
 {
-    Scratch()
+    Scratch() : FuzzScratch("open")
     {
         std::error_code ec;
-        const fs::path base =
-            fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-        dir = base / ("zmk_fuzz_open_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        fs::copy_file(zmk::CommonDataFolder() + "CoilMakers.xml", dir / "CoilMakers.xml",
-                      fs::copy_options::overwrite_existing, ec);
+        std::filesystem::copy_file(zmk::CommonDataFolder() + "CoilMakers.xml", dir / "CoilMakers.xml",
+                                   std::filesystem::copy_options::overwrite_existing, ec);
         zmk::ProcessCoilMakers().Reset((dir / "CoilMakers.xml").string());
     }
-    ~Scratch()
-    {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-    }
-    fs::path dir;
 };
 
 void check(bool ok)
