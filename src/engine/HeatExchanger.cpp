@@ -478,6 +478,22 @@ bool TLiquidCoil::FixedChangeOverrunsAir(bool liquidHeated, bool hold)
     return true;
 }
 
+double NextStepGuess(double guess, double err, double lastGuess, double lastErr, int pass, double relaxation)
+{
+    // The far-end error rises with the guess: a relaxed step always moves the right way. Once two
+    // passes are known the secant through them is taken instead, as long as its slope has that
+    // sign; the error is nearly linear in the guess (exactly so on a dry surface), so the shooting
+    // settles in a few passes rather than dozens.
+    const double relaxed = guess - relaxation * err;
+    if (pass == 0 || guess == lastGuess)
+        return relaxed;
+    const double slope = (err - lastErr) / (guess - lastGuess);
+    if (!(slope > 0) || !std::isfinite(slope))
+        return relaxed;
+    const double secant = guess - err / slope;
+    return std::isfinite(secant) ? secant : relaxed;
+}
+
 void TLiquidCoil::StepByStep(double& duty)
 {
     static constexpr const char* where = "TLiquidCoil.StepByStep";
@@ -494,6 +510,9 @@ void TLiquidCoil::StepByStep(double& duty)
     slice.dAi = Ai / kStepCount;
     slice.mda = DryAirFlow();
     duty = 0;
+    // The previous pass's guess and error, for the secant through the last two passes.
+    double lastGuess = 0;
+    double lastErr = 0;
     for (int pass = 0;; ++pass) {
         slice.air = in;
         slice.tw = tLeave;
@@ -506,7 +525,10 @@ void TLiquidCoil::StepByStep(double& duty)
         }
         duty = slice.duty;
         const double err = slice.tw - tin;
-        tLeave = fc::Finite(tLeave - scheme.Relaxation * err, where);
+        const double guess = tLeave;
+        tLeave = fc::Finite(NextStepGuess(guess, err, lastGuess, lastErr, pass, scheme.Relaxation), where);
+        lastGuess = guess;
+        lastErr = err;
         if (scheme.LimitToAir) {
             if (tLeave < tin + 0.1)
                 tLeave = tin + 0.1;
@@ -515,8 +537,10 @@ void TLiquidCoil::StepByStep(double& duty)
         }
         const bool settled = scheme.Inclusive ? std::fabs(err) <= 1e-5 : std::fabs(err) < 1e-5;
         // Never fewer than two passes, so that the profile is this shooting's own.
-        if ((settled && pass > 0) || pass >= 101)
+        if ((settled && pass > 0) || pass >= 101) {
+            StepPasses = pass + 1;
             break;
+        }
     }
     fc::Finite(duty, where);
 }

@@ -228,6 +228,7 @@ public:
     std::vector<TResultWarning> Warnings;     ///< remarks that leave the last result solved
     TLiquid* Liquid = nullptr;                ///< the job's liquid; not owned
     std::vector<std::vector<double>> StepMatrix; ///< step simulation result, [row][slice], °C
+    int StepPasses = 0;                          ///< marching passes the last step simulation took
     bool UseFouling = true;                      ///< apply the fouling resistance (setting "UseFouling")
     double WetEffFactor = 1.0;                   ///< extra effectiveness multiplier of the wet cooling model
 
@@ -437,6 +438,11 @@ private:
     void applyAirFlow(double Va);
     void finishAreaSizing();
 };
+
+/// The next guess of the step-by-step shooting (the liquid's temperature at the air inlet, °C)
+/// from this pass's guess and far-end error (K) and the previous pass's: the secant through the
+/// two where its slope is positive, else the relaxed step guess − relaxation·err.
+double NextStepGuess(double guess, double err, double lastGuess, double lastErr, int pass, double relaxation);
 
 /// A coil with a pumped liquid in the tubes; owns its liquid operating state.
 class TLiquidCoil : public TCoil

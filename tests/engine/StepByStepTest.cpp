@@ -124,5 +124,58 @@ TEST(StepByStepTest, ZeroFlowsAreArithmeticErrors)
     }
 }
 
+TEST(StepByStepTest, NextGuessTakesTheSecantOnlyWhereItsSlopeRises)
+{
+    struct Case
+    {
+        const char* what;
+        double guess, err, lastGuess, lastErr;
+        int pass;
+        double expected;
+    };
+    const Case cases[] = {
+        // The first pass has nothing to draw a line through: the relaxed step.
+        {"first pass", 20, 4, 0, 0, 0, 20 - 0.1 * 4},
+        // err = 2·(x − 15): the secant lands on the root at once.
+        {"linear error", 20, 10, 18, 6, 1, 15},
+        // A falling or flat line, or the same guess twice, would send the secant astray.
+        {"falling slope", 20, 4, 18, 6, 1, 20 - 0.1 * 4},
+        {"flat slope", 20, 4, 18, 4, 1, 20 - 0.1 * 4},
+        {"same guess", 20, 4, 20, 5, 3, 20 - 0.1 * 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_DOUBLE_EQ(NextStepGuess(c.guess, c.err, c.lastGuess, c.lastErr, c.pass, 0.1), c.expected);
+    }
+}
+
+TEST(StepByStepTest, ColdCoilSettlesInAFewPassesWetAndDry)
+{
+    // The relaxed shooting of the cold coil took 40 to 50 passes; the secant needs a handful,
+    // and the profile it settles on is the same whichever leaving temperature it starts from.
+    for (const double w : {0.003, 0.0095}) {
+        SCOPED_TRACE(w);
+        test::JobValues v = Defaults("cwc");
+        v.wai = w;
+        auto job = BuildJob(v);
+        TLiquidCoil& c = *job->coil;
+        ASSERT_EQ(c.Solve(), TSolveStatus::None);
+        double duty = 0;
+        c.StepByStep(duty);
+        EXPECT_LE(c.StepPasses, 5);
+        EXPECT_NEAR(c.StepMatrix[0][99], v.twi, 1e-5);
+        const std::vector<double> liquid = c.StepMatrix[0];
+        const double settled = duty;
+
+        job->liquid->tfo = v.twi + 0.5;
+        c.LiquidState->SetMassFlow(job->liquid->m);
+        c.StepByStep(duty);
+        EXPECT_LE(c.StepPasses, 8);
+        EXPECT_NEAR(duty, settled, 1e-4);
+        for (int i = 0; i < 100; i += 11)
+            EXPECT_NEAR(c.StepMatrix[0][i], liquid[i], 2e-5) << "slice " << i;
+    }
+}
+
 } // namespace
 } // namespace zmk
