@@ -25,11 +25,16 @@ std::string withSlash(std::string folder)
 
 std::string ProgramFolder()
 {
+    // The running program's file stays where it is while it runs: looked up once.
+    static const std::string folder = [] {
+        std::error_code ec;
+        const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        return ec || exe.empty() ? std::string() : withSlash(exe.parent_path().string());
+    }();
+    if (!folder.empty())
+        return folder;
     std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty())
-        return withSlash(std::filesystem::current_path(ec).string());
-    return withSlash(exe.parent_path().string());
+    return withSlash(std::filesystem::current_path(ec).string());
 }
 
 std::string CommonDataFolder()

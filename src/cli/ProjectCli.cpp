@@ -1,15 +1,29 @@
 #include "cli/ProjectCli.h"
 
+#include "app/ProjectProperties.h"
 #include "base/Errors.h"
 
 #include <stdexcept>
 
 namespace zmk::cli {
 
+namespace {
+
+// The account's name does not change while the program runs: read once, not for each file of a
+// batch (the account database is a file read).
+const TRegisteredUser& processUser()
+{
+    static const TRegisteredUser user = ReadRegisteredUser();
+    return user;
+}
+
+} // namespace
+
 CommandSession::CommandSession(INotifier* notifier, bool userDefaults)
 {
     TSessionSetup setup;
     setup.Notifier = notifier;
+    setup.User = processUser();
     if (!userDefaults)
         setup.Store = &emptyStore_;
     session_ = std::make_unique<TProjectSession>(setup);

@@ -124,7 +124,9 @@ void RunAir(const AirOptions& o)
                                  "or --h with --w");
 
     if (o.json) {
-        std::cout << AirStateJson(s).dump(2) << "\n";
+        TJsonWriter w(2);
+        WriteAirState(w, s);
+        std::cout << w.Text() << "\n";
         return;
     }
     struct Line

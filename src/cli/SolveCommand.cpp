@@ -29,7 +29,6 @@
 #include "properties/Fluid.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <atomic>
@@ -71,81 +70,86 @@ std::string fmt(const char* format, double v)
     return Format(format, v);
 }
 
-// Adds every result field to j.
-void addResultJson(nlohmann::ordered_json& j, TCoilJob& job, const std::vector<std::string>& clamped)
+// Writes every result field as a member of the object open in j.
+void addResultJson(TJsonWriter& j, TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
     const TLiquidState& ls = *c.LiquidState;
-    j["kind"] = job.KindCode;
-    j["Model"] = c.GetModel();
-    j["Maker"] = c.Geometry->Rec.Mnf;
-    j["Status"] = SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
-    j["solved"] = job.Solved();
-    j["Reason"] = job.LastReason();
-    j["Qt"] = c.Qt;
-    j["Qs"] = c.Qs;
-    j["e"] = c.e;
-    j["Ntu"] = c.Ntu;
-    j["Cr"] = c.Cr;
-    j["Qmax"] = c.Qmax;
-    j["ho"] = c.ho;
-    j["hi"] = c.hi;
-    j["Ui"] = c.Ui;
-    j["Uo"] = c.Uo;
-    j["NtuAir"] = c.NtuAir;
-    j["NtuLiquid"] = c.NtuLiquid;
-    j["NtuRatio"] = c.NtuRatio;
-    j["BypassFactor"] = c.BypassFactor;
-    j["ConductanceRatio"] = c.ConductanceRatio;
-    j["Rf"] = c.Rf;
-    j["SurfaceCondition"] = c.SurfaceCondition;
-    j["SurfaceConditionName"] = SurfaceConditionName(c.SurfaceCondition);
-    j["ADP"] = c.ADP;
-    j["AirCooling"] = c.AirCooling;
-    j["ma"] = c.ma;
-    j["Va"] = c.Va;
-    j["Vf"] = c.Vf;
-    j["Ca"] = c.Ca;
-    j["Af"] = c.GetAf();
-    j["Ao"] = c.Ao;
-    j["Ai"] = c.Ai;
-    j["air_dp"] = c.AirPressureDrop();
-    j["liquid_dp"] = c.LiquidPressureDrop();
-    j["PipeSize"] = c.PipeSize();
-    j["AirIn"] = AirStateJson(job.AirIn());
-    j["AirOut"] = AirStateJson(job.AirOut());
-    nlohmann::ordered_json liquid;
-    liquid["Name"] = l.GetName();
-    liquid["LiquidSpec"] = l.LiquidSpec;
-    liquid["tfi"] = l.tfi;
-    liquid["tfo"] = l.tfo;
-    liquid["m"] = l.m;
-    liquid["ro"] = l.ro;
-    liquid["Cp"] = l.Cp;
-    liquid["mu"] = l.mu;
-    liquid["Ko"] = l.Ko;
-    liquid["Pr"] = l.Pr;
-    liquid["cw"] = ls.cw;
-    liquid["vw"] = ls.vw;
-    liquid["designdt"] = ls.designdt;
-    liquid["ctrl"] = ls.ctrl;
-    j["Liquid"] = liquid;
-    j["TubeRe"] = c.TubeResult.Re;
-    j["TubeRegime"] = TubeRegimeName(c.TubeResult.Regime);
-    nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
+    j.Member("kind", job.KindCode);
+    j.Member("Model", c.GetModel());
+    j.Member("Maker", c.Geometry->Rec.Mnf);
+    j.Member("Status", SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())));
+    j.Member("solved", job.Solved());
+    j.Member("Reason", job.LastReason());
+    j.Member("Qt", c.Qt);
+    j.Member("Qs", c.Qs);
+    j.Member("e", c.e);
+    j.Member("Ntu", c.Ntu);
+    j.Member("Cr", c.Cr);
+    j.Member("Qmax", c.Qmax);
+    j.Member("ho", c.ho);
+    j.Member("hi", c.hi);
+    j.Member("Ui", c.Ui);
+    j.Member("Uo", c.Uo);
+    j.Member("NtuAir", c.NtuAir);
+    j.Member("NtuLiquid", c.NtuLiquid);
+    j.Member("NtuRatio", c.NtuRatio);
+    j.Member("BypassFactor", c.BypassFactor);
+    j.Member("ConductanceRatio", c.ConductanceRatio);
+    j.Member("Rf", c.Rf);
+    j.Member("SurfaceCondition", c.SurfaceCondition);
+    j.Member("SurfaceConditionName", SurfaceConditionName(c.SurfaceCondition));
+    j.Member("ADP", c.ADP);
+    j.Member("AirCooling", c.AirCooling);
+    j.Member("ma", c.ma);
+    j.Member("Va", c.Va);
+    j.Member("Vf", c.Vf);
+    j.Member("Ca", c.Ca);
+    j.Member("Af", c.GetAf());
+    j.Member("Ao", c.Ao);
+    j.Member("Ai", c.Ai);
+    j.Member("air_dp", c.AirPressureDrop());
+    j.Member("liquid_dp", c.LiquidPressureDrop());
+    j.Member("PipeSize", c.PipeSize());
+    j.Key("AirIn");
+    WriteAirState(j, job.AirIn());
+    j.Key("AirOut");
+    WriteAirState(j, job.AirOut());
+    j.Key("Liquid").BeginObject();
+    j.Member("Name", l.GetName());
+    j.Member("LiquidSpec", l.LiquidSpec);
+    j.Member("tfi", l.tfi);
+    j.Member("tfo", l.tfo);
+    j.Member("m", l.m);
+    j.Member("ro", l.ro);
+    j.Member("Cp", l.Cp);
+    j.Member("mu", l.mu);
+    j.Member("Ko", l.Ko);
+    j.Member("Pr", l.Pr);
+    j.Member("cw", ls.cw);
+    j.Member("vw", ls.vw);
+    j.Member("designdt", ls.designdt);
+    j.Member("ctrl", ls.ctrl);
+    j.EndObject();
+    j.Member("TubeRe", c.TubeResult.Re);
+    j.Member("TubeRegime", TubeRegimeName(c.TubeResult.Regime));
+    j.Key("warnings").BeginArray();
     for (const TResultWarning& w : c.Warnings)
-        warnings.push_back(WarningText(w, true));
+        j.Value(WarningText(w, true));
     for (const std::string& note : clamped)
-        warnings.push_back(note);
-    j["warnings"] = warnings;
+        j.Value(note);
+    j.EndArray();
 }
 
-nlohmann::ordered_json resultJson(TCoilJob& job, const std::vector<std::string>& clamped)
+// The result as one JSON object; indent as TJsonWriter takes it.
+std::string resultJson(TCoilJob& job, const std::vector<std::string>& clamped, int indent)
 {
-    nlohmann::ordered_json j;
+    TJsonWriter j(indent);
+    j.BeginObject();
     addResultJson(j, job, clamped);
-    return j;
+    j.EndObject();
+    return j.Take();
 }
 
 void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string>& clamped)
@@ -246,8 +250,8 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
     catalogue.SetNotifier(&notifier);
     TAdpDefault::Instance().Reset();
     int rc = 1;
-    nlohmann::ordered_json j;
-    j["file"] = file;
+    std::string fields; // the result as an object of its own, once written in full
+    std::string error;
     try {
         CommandSession session(&notifier, true);
         session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
@@ -257,9 +261,10 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         session->Solve();
         rc = solveExit(job);
         if (rc == 1) {
-            j["error"] = TerminalText(job.LastError());
+            error = TerminalText(job.LastError());
         } else {
-            addResultJson(j, job, clamped);
+            if (options.json)
+                fields = resultJson(job, clamped, -1);
             if (options.save && rc == 0)
                 session->SaveOrThrow(file);
         }
@@ -272,16 +277,21 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
             reportNotSolved(err, job, notifier, file, options.save);
     } catch (const std::exception& e) {
         rc = 1;
-        j["error"] = TerminalText(e.what());
+        error = TerminalText(e.what());
         err << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
     }
     catalogue.SetNotifier(nullptr);
     if (options.json) {
+        TJsonWriter j;
+        j.BeginObject().Member("file", file);
+        j.MembersOf(fields);
+        if (!error.empty() || rc == 1)
+            j.Member("error", error);
         // A record that failed carries its own exit status, so a script can tell which files
         // of a batch were refused, failed or did not converge.
         if (rc != 0)
-            j["exit"] = rc;
-        out << j.dump() << "\n";
+            j.Member("exit", rc);
+        out << j.EndObject().Text() << "\n";
     }
     r.out = std::move(out).str();
     r.err = std::move(err).str();
@@ -378,7 +388,7 @@ void runSolve(const CommandOptions& options)
     if (rc == 1)
         throw CLI::RuntimeError(1); // the message is already out
     if (options.json)
-        std::cout << resultJson(job, clamped).dump(2) << "\n";
+        std::cout << resultJson(job, clamped, 2) << "\n";
     else
         printSummary(std::cout, job, clamped);
     if (rc == 2)

@@ -363,4 +363,21 @@ TEST_F(SolveBatch, ThreadCountIsCheckedAndMayExceedTheFiles)
     EXPECT_EQ(Zemtor("solve --json --jobs 16 zmk0.zmx").out, alone.out);
 }
 
+TEST_F(SolveBatch, AFileNameThatIsNotUtf8IsRatedAndNamed)
+{
+    // A name from an older system, in Latin-1: the record names it with the replacement
+    // character where the byte is not UTF-8, and the batch goes on to the next file.
+    const std::string latin1 = "caf\xE9.zmx";
+    fs::copy_file(dir_ / "zmk0.zmx", dir_ / latin1);
+    const Result batch = Zemtor("solve --json --jobs 2 '" + latin1 + "' hwc5.zmx");
+    ASSERT_EQ(batch.rc, 0) << batch.err;
+    std::istringstream lines(batch.out);
+    std::string first, second;
+    ASSERT_TRUE(std::getline(lines, first));
+    ASSERT_TRUE(std::getline(lines, second));
+    EXPECT_EQ(nlohmann::json::parse(first)["file"], "caf\xEF\xBF\xBD.zmx");
+    EXPECT_EQ(nlohmann::json::parse(first)["solved"], true);
+    EXPECT_EQ(nlohmann::json::parse(second)["file"], "hwc5.zmx");
+}
+
 } // namespace zmk
