@@ -17,6 +17,7 @@ zemtor=$(realpath "${1:-$root/build-rel/Quorvane/ZMK/zemtor}")
 jobs=${2:-2000}
 threads=${3:-2}
 python=/usr/bin/python3 # Debian's, where python3-fluids is installed
+bash "$root/scripts/setup.sh" bench
 [ -x "$zemtor" ] || { echo "no zemtor at $zemtor (build it first)" >&2; exit 1; }
 
 work=$(mktemp -d)

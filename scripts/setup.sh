@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that the build, the tests and the program need.
+# Installs the Debian packages that the build, the tests and the program need; with "bench", also
+# those of the speed comparisons (bench/compare_python.sh, the start-up measurement).
 # Idempotent: does nothing (and prints nothing) when every package is already there.
+#   scripts/setup.sh [bench]
 set -euo pipefail
 
 packages=(
@@ -18,8 +20,10 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6webenginecore6-bin libqt6svg6
     xvfb xauth
     desktop-file-utils shared-mime-info # the install test checks the desktop entry and file type
-    python3-fluids hyperfine bc time # bench/compare_python.sh and the start-up measurement
 )
+if [ "${1:-}" = bench ]; then
+    packages+=(python3-fluids hyperfine bc time)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -39,19 +39,21 @@ double LaminarTubeNusselt(double Re, double Pr, double dOverL)
 double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime)
 {
     static constexpr const char* where = "TubeNusselt";
-    auto turbulent = [&](double re) { return 0.026 * fc::Pow(re, 0.8, where) * fc::Pow(Pr, 0.4, where); };
-    if (Re >= kTurbulentRe) {
-        regime = TTubeRegime::Turbulent;
-        return turbulent(Re);
-    }
     if (Re < kLaminarRe) {
         regime = TTubeRegime::Laminar;
         return LaminarTubeNusselt(Re, Pr, dOverL);
     }
+    const double prTerm = fc::Pow(Pr, 0.4, where);
+    if (Re >= kTurbulentRe) {
+        regime = TTubeRegime::Turbulent;
+        return 0.026 * fc::Pow(Re, 0.8, where) * prTerm;
+    }
     // Neither correlation holds in between: a straight line in Re joins their ends.
     regime = TTubeRegime::Transition;
     const double gamma = (Re - kLaminarRe) / (kTurbulentRe - kLaminarRe);
-    return (1 - gamma) * LaminarTubeNusselt(kLaminarRe, Pr, dOverL) + gamma * turbulent(kTurbulentRe);
+    // The turbulent end's Re^0.8 is a constant, worked out once.
+    static const double reTerm = fc::Pow(kTurbulentRe, 0.8, where);
+    return (1 - gamma) * LaminarTubeNusselt(kLaminarRe, Pr, dOverL) + gamma * (0.026 * reTerm * prTerm);
 }
 
 double TLiquidCoil::TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid)

@@ -46,8 +46,11 @@ double clampBelow(double T, double TMin)
 
 void setNames(TTransportProps& p, const char* name, const char* shortName, double TMin, double TMax)
 {
-    p.Name = name;
-    p.ShortName = shortName;
+    // The properties are evaluated at every pass of a solve, nearly always for the same liquid.
+    if (p.Name != name)
+        p.Name = name;
+    if (p.ShortName != shortName)
+        p.ShortName = shortName;
     p.TMin = TMin;
     p.TMax = TMax;
 }
