@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
+#ifdef ZMK_HAVE_PDF_PRINTER
 // A PPM picture (P6, 8-bit RGB) as pdftoppm writes it.
 struct Ppm
 {
@@ -35,6 +36,7 @@ bool readPpm(const std::string& bytes, Ppm& ppm)
     ppm.rgb = bytes.substr(static_cast<std::size_t>(in.tellg()));
     return ppm.rgb.size() == static_cast<std::size_t>(ppm.width) * ppm.height * 3;
 }
+#endif
 
 TEST(ReportPdf, TheMainReportAsAPdfFile)
 {
