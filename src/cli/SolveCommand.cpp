@@ -285,7 +285,7 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         TJsonWriter j;
         j.BeginObject().Member("file", file);
         j.MembersOf(fields);
-        if (!error.empty() || rc == 1)
+        if (rc == 1)
             j.Member("error", error);
         // A record that failed carries its own exit status, so a script can tell which files
         // of a batch were refused, failed or did not converge.
