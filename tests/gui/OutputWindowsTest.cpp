@@ -303,6 +303,9 @@ TEST_F(OutputWindowsTest, EmailWindowKeepsTheMessageWhenTheServerHangsUp)
     EXPECT_FALSE(mail->Model().LastResult().Sent);
     EXPECT_TRUE(mail->isVisible());
     EXPECT_THAT(mail->StatusText().toStdString(), HasSubstr("closed the connection"));
+    // The status bar is too narrow for the reason: it is shown whole above the buttons.
+    EXPECT_TRUE(mail->FailureLabel()->isVisible());
+    EXPECT_EQ(mail->FailureLabel()->text(), mail->StatusText());
     EXPECT_GE(server.DataBytes(), 1000);
     EXPECT_EQ(server.MessageCount(), 0);
     EXPECT_EQ(mail->ToEdit()->text(), "bob@x.example, carol@y.example");
@@ -314,6 +317,7 @@ TEST_F(OutputWindowsTest, EmailWindowKeepsTheMessageWhenTheServerHangsUp)
         still << mail->AttachmentList()->item(i)->toolTip();
     EXPECT_EQ(still, attachments);
     EXPECT_TRUE(mail->SendButton()->isEnabled());
+    SaveShots(*mail, "email-failed");
     mail->close();
 }
 
