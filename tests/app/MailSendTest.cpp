@@ -287,7 +287,8 @@ TEST_F(MailSendTest, APasswordIsNotSentWithoutEncryption)
             }
             EXPECT_THAT(r.Error, HasSubstr(c.refusal));
             EXPECT_THAT(r.Error, HasSubstr("the password was not sent"));
-            EXPECT_THAT(r.Error, HasSubstr("tick \"Allow password without encryption\" in the SMTP settings"));
+            EXPECT_THAT(r.Error,
+                        HasSubstr("tick \"Allow password without encryption\" in the SMTP settings"));
             EXPECT_THAT(r.Error, Not(HasSubstr("s3cret")));
             EXPECT_EQ(s.Logins(), std::vector<std::string>{}) << c.serverOption;
             EXPECT_EQ(s.MessageCount(), 0) << c.serverOption;
