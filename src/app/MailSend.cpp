@@ -54,16 +54,17 @@ std::size_t discard(char*, std::size_t size, std::size_t count, void*)
     return size * count;
 }
 
-// What every session shares: time limits, no signals, TLS when the server offers it, and a
+// What every session shares: time limits, no signals, TLS when the server offers it (and no
+// session at all without TLS when `tlsOnly`: libcurl then stops before any login), and a
 // connection that is not kept for later (cleaning the handle up closes it).
-void commonOptions(CURL* c, const TSmtpOptions& o, char* errors)
+void commonOptions(CURL* c, const TSmtpOptions& o, char* errors, bool tlsOnly)
 {
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, o.ConnectTimeoutS);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, o.TimeoutS);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, o.StallTimeoutS);
-    curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+    curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(tlsOnly ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
     if (!o.CaFile.empty())
         curl_easy_setopt(c, CURLOPT_CAINFO, o.CaFile.c_str());
@@ -83,14 +84,50 @@ TSendResult failed(std::string why)
     return r;
 }
 
-// The server closing the connection rather than answering.
-bool connectionClosed(CURLcode code)
+// The connection broken under libcurl: the server hung up or reset it while libcurl was
+// sending or waiting for an answer.
+bool connectionBroken(CURLcode code)
 {
     return code == CURLE_RECV_ERROR || code == CURLE_GOT_NOTHING || code == CURLE_SEND_ERROR ||
-           code == CURLE_WEIRD_SERVER_REPLY;
+           code == CURLE_PARTIAL_FILE || code == CURLE_WEIRD_SERVER_REPLY;
+}
+
+// Whether a password goes with the session and must therefore travel encrypted.
+bool passwordNeedsTls(const TSmtpSettings& settings)
+{
+    return !settings.Password.empty() && !settings.AllowPlainPassword;
+}
+
+// The reason a session that did not end in the "250" for the message failed, in words.
+std::string sendFailure(CURLcode code, long reply, const char* errors, bool tlsOnly)
+{
+    if (code == CURLE_USE_SSL_FAILED && tlsOnly)
+        return PlainPasswordRefusal(false);
+    // An answer of 400 or more is the server saying no, whatever libcurl calls it; libcurl's own
+    // text names the command refused, when it has one.
+    if (reply >= 400)
+        return "the server refused it with reply " + std::to_string(reply) +
+               (errors && errors[0] ? " (" + std::string(errors) + ")" : std::string());
+    // libcurl's detail of a broken connection is a system error of no use to the user.
+    if (connectionBroken(code))
+        return "the server closed the connection before it confirmed the message (" +
+               std::string(curl_easy_strerror(code)) + ")";
+    if (code == CURLE_OK)
+        return "the server did not confirm the message" +
+               (reply > 0 ? " (its last reply was " + std::to_string(reply) + ")" : std::string());
+    return curlError(code, errors);
 }
 
 } // namespace
+
+std::string PlainPasswordRefusal(bool pop)
+{
+    const std::string server = pop ? "The POP server" : "The server";
+    const std::string command = pop ? "STLS" : "STARTTLS";
+    return server + " offers no encrypted connection (" + command +
+           "), so the password was not sent. To send it unencrypted anyway, tick \"" +
+           kAllowPlainPasswordCaption + "\" in the SMTP settings";
+}
 
 std::string ServerUrl(const std::string& scheme, const std::string& host, int port)
 {
@@ -122,7 +159,8 @@ TSendResult PopLogin(const TSmtpSettings& settings, const TSmtpOptions& options)
     if (!c)
         return failed("The mail library could not start");
     char errors[CURL_ERROR_SIZE];
-    commonOptions(c.get(), options, errors);
+    const bool tlsOnly = passwordNeedsTls(settings);
+    commonOptions(c.get(), options, errors, tlsOnly);
     curl_easy_setopt(c.get(), CURLOPT_URL, (url + "/").c_str());
     curl_easy_setopt(c.get(), CURLOPT_USERNAME, settings.UserName.c_str());
     curl_easy_setopt(c.get(), CURLOPT_PASSWORD, settings.Password.c_str());
@@ -131,6 +169,8 @@ TSendResult PopLogin(const TSmtpSettings& settings, const TSmtpOptions& options)
     curl_easy_setopt(c.get(), CURLOPT_NOBODY, 1L);
     curl_easy_setopt(c.get(), CURLOPT_WRITEFUNCTION, discard);
     const CURLcode code = curl_easy_perform(c.get());
+    if (code == CURLE_USE_SSL_FAILED && tlsOnly)
+        return failed("POP login failed: " + PlainPasswordRefusal(true));
     if (code != CURLE_OK)
         return failed("POP login failed: " + curlError(code, errors));
     TSendResult r;
@@ -168,9 +208,11 @@ TSendResult SendSmtp(const TMailMessage& message, const TSmtpSettings& settings,
     if (!c)
         return failed("The mail library could not start");
     char errors[CURL_ERROR_SIZE];
-    commonOptions(c.get(), options, errors);
+    const bool withLogin = settings.Authentication == TMailAuthentication::Smtp;
+    const bool tlsOnly = withLogin && passwordNeedsTls(settings);
+    commonOptions(c.get(), options, errors, tlsOnly);
     curl_easy_setopt(c.get(), CURLOPT_URL, url.c_str());
-    if (settings.Authentication == TMailAuthentication::Smtp) {
+    if (withLogin) {
         curl_easy_setopt(c.get(), CURLOPT_USERNAME, settings.UserName.c_str());
         curl_easy_setopt(c.get(), CURLOPT_PASSWORD, settings.Password.c_str());
     }
@@ -187,15 +229,22 @@ TSendResult SendSmtp(const TMailMessage& message, const TSmtpSettings& settings,
     curl_easy_setopt(c.get(), CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(bytes.size()));
 
     const CURLcode code = curl_easy_perform(c.get());
-    curl_off_t uploaded = 0;
-    curl_easy_getinfo(c.get(), CURLINFO_SIZE_UPLOAD_T, &uploaded);
+    // libcurl keeps the server's last reply to the session (the QUIT's does not count); on the
+    // wire the upload is the message with its lines that start with "." doubled.
+    long reply = 0;
+    curl_easy_getinfo(c.get(), CURLINFO_RESPONSE_CODE, &reply);
+    curl_off_t onWire = 0;
+    curl_easy_getinfo(c.get(), CURLINFO_SIZE_UPLOAD_T, &onWire);
     c.reset();
-    if (code == CURLE_OK ||
-        (connectionClosed(code) && uploaded >= static_cast<curl_off_t>(bytes.size()) && !bytes.empty())) {
+    // Sent only when the server said "250" to the end of the data and all of the message went
+    // out before it. A server that hangs up before that answer may have the message or not:
+    // it is not sent, and the user still has it to send again.
+    const bool whole = upload.done == bytes.size() && onWire >= static_cast<curl_off_t>(bytes.size());
+    if (code == CURLE_OK && reply == 250 && whole) {
         result.Sent = true;
         return result;
     }
-    result.Error = "Could not send the message: " + curlError(code, errors);
+    result.Error = "Could not send the message: " + sendFailure(code, reply, errors, tlsOnly);
     return result;
 }
 

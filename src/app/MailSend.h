@@ -2,7 +2,8 @@
 // server offers it, the stored authentication, POP-before-SMTP by a POP login first), or by
 // handing it to the desktop's mail client through xdg-email. Neither shows anything: the
 // outcome comes back as a value for the window to show. Passwords are never part of an
-// outcome's text or of a command line.
+// outcome's text or of a command line, and never cross a connection without encryption unless
+// the settings allow it.
 #pragma once
 
 #include "app/Mail.h"
@@ -37,13 +38,25 @@ struct TSmtpOptions
 /// characters.
 std::string ServerUrl(const std::string& scheme, const std::string& host, int port);
 
+/// The SMTP settings' check box that lets a password cross a connection without encryption.
+inline constexpr const char* kAllowPlainPasswordCaption = "Allow password without encryption";
+
+/// Why a send that would have had to give the password away unencrypted was stopped, and how
+/// to allow it; `pop` for the POP server's login.
+std::string PlainPasswordRefusal(bool pop);
+
 /// Sends a message to its recipients and blind copies through the SMTP server. With
-/// POP-before-SMTP the POP login comes first. A server that closes the connection once it has
-/// the whole message counts as sent. The connection is closed in every case.
+/// POP-before-SMTP the POP login comes first. The message counts as sent only once the server
+/// has answered the whole of it with "250"; a connection broken before that answer, or any
+/// other answer, is a failure. A password goes only over an encrypted connection (STARTTLS, or
+/// TLS from the start on port 465) unless the settings allow it without. The connection is
+/// closed in every case.
 TSendResult SendSmtp(const TMailMessage& message, const TSmtpSettings& settings,
                      const TSmtpOptions& options = {});
 
-/// Logs in to the POP server with the user name and password and logs out again.
+/// Logs in to the POP server with the user name and password and logs out again; the password
+/// only over an encrypted connection (STLS, or TLS from the start on port 995) unless the
+/// settings allow it without.
 TSendResult PopLogin(const TSmtpSettings& settings, const TSmtpOptions& options = {});
 
 /// The arguments for xdg-email: --utf8, the subject, the message text as body, every

@@ -107,6 +107,7 @@ constexpr std::string_view kPassword = "nsc";
 constexpr std::string_view kPopServer = "trt";
 constexpr std::string_view kPopPort = "ntc";
 constexpr std::string_view kAuthentication = "knd";
+constexpr std::string_view kAllowPlainPassword = "clr";
 
 } // namespace
 
@@ -183,6 +184,9 @@ TSmtpSettingsRead ReadSmtpSettings(const ISettingsStore& common)
     int authentication = 0;
     number(kAuthentication, 0, 2, authentication);
     s.Authentication = static_cast<TMailAuthentication>(authentication);
+    int allowPlain = 0;
+    number(kAllowPlainPassword, 0, 1, allowPlain);
+    s.AllowPlainPassword = allowPlain == 1;
     if (!read.Ok)
         s = TSmtpSettings{};
     return read;
@@ -200,6 +204,7 @@ void WriteSmtpSettings(ISettingsStore& common, const TSmtpSettings& s)
     put(kPopServer, Trim(s.PopServer));
     put(kPopPort, std::to_string(s.PopPort));
     put(kAuthentication, std::to_string(static_cast<int>(s.Authentication)));
+    put(kAllowPlainPassword, s.AllowPlainPassword ? "1" : "0");
 }
 
 bool SaveMailSettingsFile(ISettingsStore& common)

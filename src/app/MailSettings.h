@@ -55,6 +55,9 @@ struct TSmtpSettings
     std::string PopServer; ///< "trt": POP server for POP-before-SMTP
     int PopPort = 110;     ///< "ntc"
     TMailAuthentication Authentication = TMailAuthentication::None; ///< "knd"
+    /// "clr": the password may go over a connection without encryption (a server that offers
+    /// no STARTTLS). Off, such a server is refused rather than given the password.
+    bool AllowPlainPassword = false;
 
     bool operator==(const TSmtpSettings&) const = default;
 };
@@ -83,7 +86,8 @@ struct TSmtpSettingsRead
 };
 
 /// Reads the server settings. A missing value is its default; a value that does not decipher,
-/// a port outside 1..65535 or an authentication outside 0..2 makes every value its default.
+/// a port outside 1..65535, an authentication outside 0..2 or a "clr" other than 0 or 1 makes
+/// every value its default.
 TSmtpSettingsRead ReadSmtpSettings(const ISettingsStore& common);
 /// Writes the server settings, each enciphered.
 void WriteSmtpSettings(ISettingsStore& common, const TSmtpSettings& settings);

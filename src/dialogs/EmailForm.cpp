@@ -156,6 +156,11 @@ bool TEmailForm::Send()
     return lastResult_.Sent;
 }
 
+std::string TEmailForm::FailureText() const
+{
+    return lastResult_.Sent || status_ == kReadyStatus || status_ == kBusyStatus ? std::string() : status_;
+}
+
 void TEmailForm::Close(ISettingsStore* programSettings, const TWindowPlace* place)
 {
     WriteMailSender(common_, Sender);

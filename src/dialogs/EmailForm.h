@@ -104,6 +104,9 @@ public:
 
     /// The status bar's first panel.
     const std::string& Status() const { return status_; }
+    /// Why the last send failed, in full (the status bar is too narrow for a long reason):
+    /// shown beside the message until the next send or the next message; "" otherwise.
+    std::string FailureText() const;
     /// Told every time the status changes (the window repaints its status bar).
     std::function<void(const std::string&)> OnStatus;
     /// The sound of a failed client hand-over.

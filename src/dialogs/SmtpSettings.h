@@ -1,9 +1,11 @@
 // The "SMTP Settings:" window without its widgets: the outgoing server and port, the
 // authentication choice, the user name and password (used by SMTP authentication and by
-// POP-before-SMTP) and the POP server and port (POP-before-SMTP only). The values are read from
-// the common settings when the window is made and written back, enciphered, when it closes.
+// POP-before-SMTP) with the choice to let the password go without encryption, and the POP
+// server and port (POP-before-SMTP only). The values are read from the common settings when
+// the window is made and written back, enciphered, when it closes.
 #pragma once
 
+#include "app/MailSend.h"
 #include "app/MailSettings.h"
 #include "app/SettingsStore.h"
 
@@ -19,6 +21,12 @@ inline constexpr const char* kSmtpSettingsTitle = "SMTP Settings:";
 inline constexpr const char* kSmtpSettingsNote =
     "These settings are kept in your own settings file, readable only by you. They are enciphered "
     "only to hide them from a casual look: anyone with this program can read them back.";
+
+/// What the window says beside "Allow password without encryption".
+inline constexpr const char* kAllowPlainPasswordNote =
+    "Left clear, the password is sent only over an encrypted connection (STARTTLS, or port 465), "
+    "and a server that offers none is refused. Tick it only for a server you reach over a network "
+    "you trust: anyone on the way can read a password sent without encryption.";
 
 class TSmtpSettingsForm
 {
@@ -43,6 +51,8 @@ public:
     /// User name and password: SMTP authentication and POP-before-SMTP.
     bool UserNameEnabled() const;
     bool PasswordEnabled() const { return UserNameEnabled(); }
+    /// "Allow password without encryption": wherever a password is sent.
+    bool AllowPlainPasswordEnabled() const { return UserNameEnabled(); }
     /// POP server and port: POP-before-SMTP only.
     bool PopServerEnabled() const;
     bool PopPortEnabled() const { return PopServerEnabled(); }

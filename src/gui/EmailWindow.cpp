@@ -164,14 +164,24 @@ TEmailWindow::TEmailWindow(ISettingsStore& common, ISettingsStore* program, cons
     bar->addWidget(status_);
     bar->addWidget(protocolStatus_, 1);
 
+    failure_ = new QLabel(this);
+    failure_->setObjectName(QStringLiteral("Failure"));
+    failure_->setWordWrap(true);
+    failure_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    failure_->setStyleSheet(QStringLiteral("color: #B00000"));
+    failure_->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 0);
     layout->addLayout(form, 1);
+    layout->addWidget(failure_);
     layout->addLayout(buttons);
     layout->addWidget(bar);
 
     model_.OnStatus = [this](const std::string& text) {
         status_->setText(qt(text));
+        status_->setToolTip(qt(text));
+        showFailure();
         // Paint "BUSY..." before the send starts.
         status_->repaint();
     };
@@ -242,6 +252,13 @@ void TEmailWindow::showAttachments()
         auto* item = new QListWidgetItem(QFileInfo(qt(file)).fileName(), attachments_);
         item->setToolTip(qt(file));
     }
+}
+
+void TEmailWindow::showFailure()
+{
+    const std::string failure = model_.FailureText();
+    failure_->setText(qt(failure));
+    failure_->setVisible(!failure.empty());
 }
 
 void TEmailWindow::showProtocol()

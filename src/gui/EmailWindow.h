@@ -75,6 +75,8 @@ public:
     QPushButton* SendButton() const { return send_; }
     QString StatusText() const;
     QString ProtocolStatusText() const;
+    /// Why the last send failed, in full, above the buttons; hidden when nothing failed.
+    QLabel* FailureLabel() const { return failure_; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -86,6 +88,7 @@ private:
     void takeFields();
     void showAttachments();
     void showProtocol();
+    void showFailure();
     void chooseAttachments();
 
     TBackgroundTransport background_;
@@ -106,6 +109,7 @@ private:
     QPushButton* protocol_ = nullptr;
     QPushButton* settingsButton_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* failure_ = nullptr;
     QLabel* protocolStatus_ = nullptr;
     bool placed_ = false;
 };

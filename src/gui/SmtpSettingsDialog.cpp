@@ -1,5 +1,6 @@
 #include "gui/SmtpSettingsDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -36,6 +37,11 @@ TSmtpSettingsDialog::TSmtpSettingsDialog(ISettingsStore& common, QWidget* parent
     user_ = new QLineEdit(this);
     password_ = new QLineEdit(this);
     password_->setEchoMode(QLineEdit::Password);
+    allowPlain_ = new QCheckBox(QString::fromLatin1(kAllowPlainPasswordCaption), this);
+    allowPlain_->setObjectName(QStringLiteral("AllowPlainPassword"));
+    allowPlainNote_ = new QLabel(QString::fromLatin1(kAllowPlainPasswordNote), this);
+    allowPlainNote_->setObjectName(QStringLiteral("AllowPlainPasswordNote"));
+    allowPlainNote_->setWordWrap(true);
     popServer_ = new QLineEdit(this);
     popPort_ = new QLineEdit(this);
     popPort_->setValidator(new QIntValidator(1, 65535, popPort_));
@@ -47,6 +53,8 @@ TSmtpSettingsDialog::TSmtpSettingsDialog(ISettingsStore& common, QWidget* parent
     outForm->addRow(tr("&Authentication:"), authentication_);
     outForm->addRow(tr("&User name:"), user_);
     outForm->addRow(tr("Pass&word:"), password_);
+    outForm->addRow(QString(), allowPlain_);
+    outForm->addRow(QString(), allowPlainNote_);
 
     auto* pop = new QGroupBox(tr("POP-before-SMTP"), this);
     auto* popForm = new QFormLayout(pop);
@@ -76,7 +84,7 @@ TSmtpSettingsDialog::TSmtpSettingsDialog(ISettingsStore& common, QWidget* parent
         showEnabling();
     });
     showValues();
-    setMinimumWidth(420);
+    setMinimumWidth(460);
 }
 
 TSmtpSettingsDialog::~TSmtpSettingsDialog() = default;
@@ -86,6 +94,11 @@ void TSmtpSettingsDialog::showEvent(QShowEvent* event)
     snapshot_ = model_.Values;
     showValues();
     error_->hide();
+    // The notes wrap: the window is made tall enough to show them whole at its width.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > height())
+        resize(width(), needed);
     QDialog::showEvent(event);
 }
 
@@ -105,6 +118,7 @@ void TSmtpSettingsDialog::showValues()
     password_->setText(qt(v.Password));
     popServer_->setText(qt(v.PopServer));
     popPort_->setText(qt(model_.PopPortText()));
+    allowPlain_->setChecked(v.AllowPlainPassword);
     authentication_->setCurrentIndex(model_.AuthenticationIndex());
     showEnabling();
 }
@@ -113,6 +127,8 @@ void TSmtpSettingsDialog::showEnabling()
 {
     user_->setEnabled(model_.UserNameEnabled());
     password_->setEnabled(model_.PasswordEnabled());
+    allowPlain_->setEnabled(model_.AllowPlainPasswordEnabled());
+    allowPlainNote_->setEnabled(model_.AllowPlainPasswordEnabled());
     popServer_->setEnabled(model_.PopServerEnabled());
     popPort_->setEnabled(model_.PopPortEnabled());
 }
@@ -136,6 +152,7 @@ void TSmtpSettingsDialog::accept()
     model_.Values.Server = server_->text().trimmed().toStdString();
     model_.Values.UserName = user_->text().toStdString();
     model_.Values.Password = password_->text().toStdString();
+    model_.Values.AllowPlainPassword = allowPlain_->isChecked();
     model_.Values.PopServer = popServer_->text().trimmed().toStdString();
     error_->hide();
     if (!model_.Close()) {

@@ -1,12 +1,14 @@
 // The "SMTP Settings:" window: the outgoing server and port, the authentication choice, the
-// user name and password, and the POP server and port, enabled as the settings model says; the
-// values are read when the window is made and written when it closes.
+// user name and password with "Allow password without encryption" and what it means, and the
+// POP server and port, enabled as the settings model says; the values are read when the window
+// is made and written when it closes.
 #pragma once
 
 #include "dialogs/SmtpSettings.h"
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -28,6 +30,7 @@ public:
     QLineEdit* Port() const { return port_; }
     QLineEdit* UserName() const { return user_; }
     QLineEdit* Password() const { return password_; }
+    QCheckBox* AllowPlainPassword() const { return allowPlain_; }
     QLineEdit* PopServer() const { return popServer_; }
     QLineEdit* PopPort() const { return popPort_; }
 
@@ -51,6 +54,8 @@ private:
     QLineEdit* port_ = nullptr;
     QLineEdit* user_ = nullptr;
     QLineEdit* password_ = nullptr;
+    QCheckBox* allowPlain_ = nullptr;
+    QLabel* allowPlainNote_ = nullptr;
     QLineEdit* popServer_ = nullptr;
     QLineEdit* popPort_ = nullptr;
     QLabel* error_ = nullptr;

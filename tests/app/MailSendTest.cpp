@@ -1,6 +1,6 @@
 // Sending for real: messages to an SMTP server on the loopback address (with and without
-// authentication, POP-before-SMTP, STARTTLS, a server that hangs up after the message, a port
-// nobody listens on), and the hand-over to the desktop's mail client.
+// authentication, POP-before-SMTP, STARTTLS, a server that breaks the session off or refuses
+// the message, a port nobody listens on), and the hand-over to the desktop's mail client.
 #include "app/MailSend.h"
 
 #include "support/MailServer.h"
@@ -96,10 +96,15 @@ protected:
             }
         }
         EXPECT_EQ(texts, (std::vector<std::string>{"plain", "html"}));
-        EXPECT_EQ(names,
-                  (std::vector<std::string>{"MainReport.htm", "ReportLogo.gif", "profile.png", kUmlautName}));
-        EXPECT_EQ(ids, (std::vector<std::string>{"<MainReport.htm>", "<ReportLogo.gif>", "<profile.png>",
-                                                 "<%C3%9Cbersicht.txt>"}));
+        std::vector<std::string> expected{"MainReport.htm", "ReportLogo.gif", "profile.png", kUmlautName};
+        std::vector<std::string> expectedIds{"<MainReport.htm>", "<ReportLogo.gif>", "<profile.png>",
+                                             "<%C3%9Cbersicht.txt>"};
+        for (std::size_t i = 5; i < message.Attachments.size(); ++i) {
+            expected.push_back(std::filesystem::path(message.Attachments[i]).filename().string());
+            expectedIds.push_back("<" + expected.back() + ">");
+        }
+        EXPECT_EQ(names, expected);
+        EXPECT_EQ(ids, expectedIds);
     }
 
     testing::TempDir dir;
@@ -123,9 +128,12 @@ TEST_F(MailSendTest, WithSmtpAuthentication)
     settings.Authentication = TMailAuthentication::Smtp;
     settings.UserName = "ann";
     settings.Password = "s3cret pass";
+    // The test server offers no STARTTLS: the password goes unencrypted only when allowed.
+    settings.AllowPlainPassword = true;
     const TSendResult r = SendSmtp(message, settings, options);
     ASSERT_TRUE(r.Sent) << r.Error;
     expectDelivered(s, 1, "ann");
+    EXPECT_EQ(s.Logins(), std::vector<std::string>{"ann"});
 
     // A wrong password, and no authentication where the server wants it, are failures that
     // never quote the password.
@@ -153,6 +161,7 @@ TEST_F(MailSendTest, PopBeforeSmtp)
     settings.PopPort = s.PopPort();
     settings.UserName = "ann";
     settings.Password = "bad";
+    settings.AllowPlainPassword = true; // the test's POP server offers no STLS
     r = SendSmtp(message, settings, options);
     EXPECT_FALSE(r.Sent);
     EXPECT_THAT(r.Error, HasSubstr("POP login failed"));
@@ -172,20 +181,129 @@ TEST_F(MailSendTest, StartTlsWhenTheServerOffersIt)
                                 key + "' -out '" + cert + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "no openssl to make a test certificate";
-    test::MailServer s({"--tls-cert", cert, "--tls-key", key});
     options.CaFile = cert;
-    const TSendResult r = SendSmtp(message, server(s), options);
+    {
+        test::MailServer s({"--tls-cert", cert, "--tls-key", key});
+        const TSendResult r = SendSmtp(message, server(s), options);
+        ASSERT_TRUE(r.Sent) << r.Error;
+        EXPECT_TRUE(s.Message(1)["tls"].get<bool>());
+        expectDelivered(s, 1, nullptr);
+    }
+    // A password needs no permission where the server encrypts the connection.
+    test::MailServer s({"--tls-cert", cert, "--tls-key", key, "--auth", "ann:s3cret"});
+    TSmtpSettings settings = server(s);
+    settings.Authentication = TMailAuthentication::Smtp;
+    settings.UserName = "ann";
+    settings.Password = "s3cret";
+    const TSendResult r = SendSmtp(message, settings, options);
     ASSERT_TRUE(r.Sent) << r.Error;
     EXPECT_TRUE(s.Message(1)["tls"].get<bool>());
-    expectDelivered(s, 1, nullptr);
+    expectDelivered(s, 1, "ann");
 }
 
-TEST_F(MailSendTest, AServerThatHangsUpAfterTheMessageCountsAsSent)
+// A message is sent once the server has answered its data with "250", and not before: a
+// server that breaks the session off anywhere up to that answer, or refuses the data, leaves
+// the message unsent whatever libcurl made of the broken connection.
+TEST_F(MailSendTest, OnlyTheServersFinalAnswerMakesAMessageSent)
 {
-    test::MailServer s({"--close-after-data"});
-    const TSendResult r = SendSmtp(message, server(s), options);
-    ASSERT_TRUE(r.Sent) << r.Error;
-    expectDelivered(s, 1, nullptr);
+    // About 30 KB, a report with its pictures: more than one write of the upload.
+    std::string drawing;
+    for (int i = 0; i < 20000; ++i)
+        drawing += static_cast<char>((i * 13 + i / 256) & 0xFF);
+    write("drawing.png", drawing);
+    message.Attachments.push_back(file("drawing.png"));
+    const std::size_t size = BuildMimeMessage(message, NewMimeStamp()).size();
+    ASSERT_GT(size, 25000u);
+
+    struct Case
+    {
+        const char* stage;
+        bool sent;
+        const char* why; // in the failure's text
+    };
+    const Case cases[] = {
+        {"greeting", false, "closed the connection"},
+        {"ehlo", false, "closed the connection"},
+        {"mail", false, "closed the connection"},
+        {"rcpt", false, "closed the connection"},
+        {"data", false, "closed the connection"},
+        {"mid-data", false, "closed the connection"},
+        {"end-of-data", false, "closed the connection"},
+        {"reject-data", false, "554"},
+        {"after-250", true, ""},
+    };
+    for (const Case& c : cases) {
+        test::MailServer s({"--misbehave", c.stage});
+        const TSendResult r = SendSmtp(message, server(s), options);
+        EXPECT_EQ(r.Sent, c.sent) << c.stage << ": " << r.Error;
+        if (c.sent) {
+            EXPECT_EQ(r.Error, "") << c.stage;
+            expectDelivered(s, 1, nullptr);
+        } else {
+            EXPECT_THAT(r.Error, HasSubstr("Could not send the message")) << c.stage;
+            EXPECT_THAT(r.Error, HasSubstr(c.why)) << c.stage;
+        }
+        if (std::string(c.stage) == "mid-data") {
+            // The server really hung up part-way: it took a little of the message, not all.
+            const long taken = s.DataBytes();
+            EXPECT_GE(taken, 1000) << c.stage;
+            EXPECT_LT(taken, static_cast<long>(size)) << c.stage;
+            EXPECT_EQ(s.MessageCount(), 0);
+        }
+    }
+}
+
+// A server without STARTTLS never sees the password unless the settings allow it: neither the
+// SMTP server's AUTH nor the POP server's login is tried, and the failure says how to allow it.
+// Allowed, the same settings send.
+TEST_F(MailSendTest, APasswordIsNotSentWithoutEncryption)
+{
+    struct Case
+    {
+        TMailAuthentication authentication;
+        const char* serverOption; // the login the server wants
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {TMailAuthentication::Smtp, "--auth", "The server offers no encrypted connection (STARTTLS)"},
+        {TMailAuthentication::PopBeforeSmtp, "--pop", "The POP server offers no encrypted connection (STLS)"},
+    };
+    for (const Case& c : cases) {
+        for (const bool allowed : {false, true}) {
+            test::MailServer s({c.serverOption, "ann:s3cret"});
+            TSmtpSettings settings = server(s);
+            settings.Authentication = c.authentication;
+            settings.UserName = "ann";
+            settings.Password = "s3cret";
+            settings.PopServer = "127.0.0.1";
+            settings.PopPort = s.PopPort();
+            settings.AllowPlainPassword = allowed;
+            const TSendResult r = SendSmtp(message, settings, options);
+            EXPECT_EQ(r.Sent, allowed) << c.serverOption << ": " << r.Error;
+            if (allowed) {
+                EXPECT_EQ(s.Logins(), std::vector<std::string>{"ann"}) << c.serverOption;
+                EXPECT_EQ(s.MessageCount(), 1) << c.serverOption;
+                continue;
+            }
+            EXPECT_THAT(r.Error, HasSubstr(c.refusal));
+            EXPECT_THAT(r.Error, HasSubstr("the password was not sent"));
+            EXPECT_THAT(r.Error,
+                        HasSubstr("tick \"Allow password without encryption\" in the SMTP settings"));
+            EXPECT_THAT(r.Error, Not(HasSubstr("s3cret")));
+            EXPECT_EQ(s.Logins(), std::vector<std::string>{}) << c.serverOption;
+            EXPECT_EQ(s.MessageCount(), 0) << c.serverOption;
+        }
+    }
+
+    // No login, nothing to protect: a password kept in the settings but not used does not stop
+    // a server without STARTTLS from taking the message.
+    test::MailServer plain;
+    TSmtpSettings settings = server(plain);
+    settings.UserName = "ann";
+    settings.Password = "kept, not used";
+    const TSendResult r = SendSmtp(message, settings, options);
+    EXPECT_TRUE(r.Sent) << r.Error;
+    EXPECT_EQ(plain.Logins(), std::vector<std::string>{});
 }
 
 TEST_F(MailSendTest, FailuresAreRecorded)

@@ -54,6 +54,7 @@ TEST(MailSettings, ServerSettingsAreStoredEnciphered)
     s.PopServer = "pop.example.com";
     s.PopPort = 995;
     s.Authentication = TMailAuthentication::PopBeforeSmtp;
+    s.AllowPlainPassword = true;
     WriteSmtpSettings(store, s);
     for (const std::string& name : store.ValueNames(kMailServerSection)) {
         const std::string text = *store.ReadValue(kMailServerSection, name);
@@ -62,11 +63,25 @@ TEST(MailSettings, ServerSettingsAreStoredEnciphered)
         EXPECT_NE(text, "587");
     }
     EXPECT_THAT(store.ValueNames(kMailServerSection),
-                ::testing::ElementsAre("prm", "npc", "sec", "nsc", "trt", "ntc", "knd"));
+                ::testing::ElementsAre("prm", "npc", "sec", "nsc", "trt", "ntc", "knd", "clr"));
     EXPECT_EQ(*store.ReadValue(kMailServerSection, "knd"), EncipherSetting("2"));
+    EXPECT_EQ(*store.ReadValue(kMailServerSection, "clr"), EncipherSetting("1"));
     const TSmtpSettingsRead read = ReadSmtpSettings(store);
     EXPECT_TRUE(read.Ok);
     EXPECT_EQ(read.Settings, s);
+
+    // The password's permission to go unencrypted is off unless stored on: settings written
+    // before it existed read with it off.
+    s.AllowPlainPassword = false;
+    WriteSmtpSettings(store, s);
+    EXPECT_EQ(*store.ReadValue(kMailServerSection, "clr"), EncipherSetting("0"));
+    EXPECT_FALSE(ReadSmtpSettings(store).Settings.AllowPlainPassword);
+    TMemorySettingsStore older;
+    for (const std::string& name : store.ValueNames(kMailServerSection))
+        if (name != "clr")
+            older.WriteValue(kMailServerSection, name, *store.ReadValue(kMailServerSection, name));
+    ASSERT_TRUE(ReadSmtpSettings(older).Ok);
+    EXPECT_EQ(ReadSmtpSettings(older).Settings, s);
 }
 
 TEST(MailSettings, AnyUnreadableValueGivesAllDefaults)
@@ -93,6 +108,8 @@ TEST(MailSettings, AnyUnreadableValueGivesAllDefaults)
         {"ntc", EncipherSetting("0")},
         {"knd", EncipherSetting("3")}, // no such authentication
         {"knd", EncipherSetting("")},
+        {"clr", EncipherSetting("2")}, // neither off nor on
+        {"clr", "1"},                  // written by hand, not enciphered
     };
     for (const auto& [key, text] : spoilt) {
         TMemorySettingsStore store;

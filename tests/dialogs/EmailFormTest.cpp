@@ -115,6 +115,7 @@ TEST_F(EmailFormTest, SendingShowsBusyThenTheOutcome)
     form.Sender.Protocol = TMailProtocol::Smtp;
     EXPECT_TRUE(form.Send());
     EXPECT_EQ(statuses, (std::vector<std::string>{"BUSY...", "Ready..."}));
+    EXPECT_EQ(form.FailureText(), "");
     ASSERT_EQ(transport.smtp.size(), 1u);
     EXPECT_EQ(transport.smtp[0].To, "bob@y.example");
     EXPECT_EQ(transport.smtp[0].FromAddress, "ann@x.example");
@@ -129,7 +130,20 @@ TEST_F(EmailFormTest, SendingShowsBusyThenTheOutcome)
               (std::vector<std::string>{"BUSY...", "Could not send the message: Connection refused..."}));
     EXPECT_FALSE(form.CloseAfterSend());
     EXPECT_EQ(form.LastResult().Error, "Could not send the message: Connection refused");
+    EXPECT_EQ(form.FailureText(), "Could not send the message: Connection refused...");
     EXPECT_EQ(beeps, 0);
+    // The reason stays until the next message is composed, or the next send.
+    form.ComposeMail("bob@y.example", "", "", "Co", "Ann", "Hi", "", "S");
+    EXPECT_EQ(form.FailureText(), "");
+    EXPECT_FALSE(form.Send());
+    form.OnStatus = [&](const std::string& s) {
+        if (s == "BUSY...") {
+            EXPECT_EQ(form.FailureText(), "") << "not while sending";
+        }
+    };
+    transport.answer = TSendResult{true, "", {}};
+    EXPECT_TRUE(form.Send());
+    EXPECT_EQ(form.FailureText(), "");
 
     // The desktop's client failing: its text and the error sound.
     form.Sender.Protocol = TMailProtocol::MailClient;

@@ -27,11 +27,15 @@ TEST(SmtpSettings, EnablingFollowsTheAuthentication)
         EXPECT_EQ(form.PasswordEnabled(), c.user) << c.index;
         EXPECT_EQ(form.PopServerEnabled(), c.pop) << c.index;
         EXPECT_EQ(form.PopPortEnabled(), c.pop) << c.index;
+        EXPECT_EQ(form.AllowPlainPasswordEnabled(), c.user) << c.index;
     }
     form.SetAuthenticationIndex(3);
     form.SetAuthenticationIndex(-1);
     EXPECT_EQ(form.AuthenticationIndex(), 2);
     EXPECT_THAT(kSmtpSettingsNote, ::testing::HasSubstr("casual look"));
+    EXPECT_STREQ(kAllowPlainPasswordCaption, "Allow password without encryption");
+    EXPECT_THAT(kAllowPlainPasswordNote, ::testing::HasSubstr("only over an encrypted connection"));
+    EXPECT_THAT(kAllowPlainPasswordNote, ::testing::HasSubstr("a server that offers none is refused"));
 }
 
 TEST(SmtpSettings, PortFields)
@@ -61,6 +65,8 @@ TEST(SmtpSettings, ReadWhenMadeWrittenWhenClosed)
         form.Values.UserName = "ann";
         form.Values.Password = "secret";
         form.SetAuthenticationIndex(1);
+        EXPECT_FALSE(form.Values.AllowPlainPassword) << "off unless the user ticks it";
+        form.Values.AllowPlainPassword = true;
         EXPECT_TRUE(common.ValueNames("filtr").empty()) << "nothing is written before the window closes";
         EXPECT_TRUE(form.Close());
     }
@@ -68,6 +74,7 @@ TEST(SmtpSettings, ReadWhenMadeWrittenWhenClosed)
     TSmtpSettingsForm again(common);
     EXPECT_EQ(again.Values.Server, "smtp.example.com");
     EXPECT_EQ(again.AuthenticationIndex(), 1);
+    EXPECT_TRUE(again.Values.AllowPlainPassword);
 
     // One value that does not read: the window shows every default.
     common.WriteString("filtr", "npc", "garbage");

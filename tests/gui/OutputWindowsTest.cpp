@@ -18,6 +18,7 @@
 
 #include <gmock/gmock.h>
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -266,6 +267,60 @@ TEST_F(OutputWindowsTest, EmailWindowSendsTheReportThroughTheServer)
     mail->close();
 }
 
+// A server that hangs up part-way through the message: the send failed, and the window stays
+// open with the reason and with the whole message as the user left it, ready to send again.
+TEST_F(OutputWindowsTest, EmailWindowKeepsTheMessageWhenTheServerHangsUp)
+{
+    openWithOutputs();
+    MailServer server({"--misbehave", "mid-data", "--drop-after", "1000"});
+    TSmtpSettings smtp;
+    smtp.Server = "127.0.0.1";
+    smtp.Port = server.SmtpPort();
+    WriteSmtpSettings(common, smtp);
+    TMailSender sender = ReadMailSender(common, {}, "");
+    sender.Protocol = TMailProtocol::Smtp;
+    WriteMailSender(common, sender);
+
+    window->RunCommand(C::PrintPreview);
+    gui::TReportPreviewWindow* report = outputs->ReportPreview();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(report));
+    report->findChild<QPushButton*>("Email")->click();
+    gui::TEmailWindow* mail = outputs->EmailWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(mail));
+    ASSERT_EQ(mail->ProtocolStatusText(), "SMTP - Simple Mail Transfer Protocol");
+    QTest::keyClicks(mail->ToEdit(), "bob@x.example, carol@y.example");
+    mail->BccEdit()->setText("boss@x.example");
+    mail->SubjectEdit()->setText("Coil 7, rated");
+    mail->BodyEdit()->appendPlainText("Second line of my own.");
+    const QString body = mail->BodyEdit()->toPlainText();
+    QStringList attachments;
+    for (int i = 0; i < mail->AttachmentList()->count(); ++i)
+        attachments << mail->AttachmentList()->item(i)->toolTip();
+    ASSERT_GE(attachments.size(), 2);
+
+    mail->SendButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mail->StatusText() != "BUSY..."; }, kPageWait));
+    EXPECT_FALSE(mail->Model().LastResult().Sent);
+    EXPECT_TRUE(mail->isVisible());
+    EXPECT_THAT(mail->StatusText().toStdString(), HasSubstr("closed the connection"));
+    // The status bar is too narrow for the reason: it is shown whole above the buttons.
+    EXPECT_TRUE(mail->FailureLabel()->isVisible());
+    EXPECT_EQ(mail->FailureLabel()->text(), mail->StatusText());
+    EXPECT_GE(server.DataBytes(), 1000);
+    EXPECT_EQ(server.MessageCount(), 0);
+    EXPECT_EQ(mail->ToEdit()->text(), "bob@x.example, carol@y.example");
+    EXPECT_EQ(mail->BccEdit()->text(), "boss@x.example");
+    EXPECT_EQ(mail->SubjectEdit()->text(), "Coil 7, rated");
+    EXPECT_EQ(mail->BodyEdit()->toPlainText(), body);
+    QStringList still;
+    for (int i = 0; i < mail->AttachmentList()->count(); ++i)
+        still << mail->AttachmentList()->item(i)->toolTip();
+    EXPECT_EQ(still, attachments);
+    EXPECT_TRUE(mail->SendButton()->isEnabled());
+    SaveShots(*mail, "email-failed");
+    mail->close();
+}
+
 TEST_F(OutputWindowsTest, SmtpSettingsEnableByAuthenticationAndCancelPutsThemBack)
 {
     openWithOutputs();
@@ -280,11 +335,19 @@ TEST_F(OutputWindowsTest, SmtpSettingsEnableByAuthenticationAndCancelPutsThemBac
         int auth;
         bool user, pop;
     };
+    QCheckBox* allowPlain = settings->AllowPlainPassword();
+    EXPECT_EQ(allowPlain->text(), "Allow password without encryption");
+    EXPECT_FALSE(allowPlain->isChecked());
+    QLabel* allowPlainNote = settings->findChild<QLabel*>("AllowPlainPasswordNote");
+    ASSERT_NE(allowPlainNote, nullptr);
+    EXPECT_THAT(allowPlainNote->text().toStdString(), HasSubstr("a server that offers none is refused"));
+    EXPECT_TRUE(allowPlainNote->isVisible());
     for (const Row r :
          {Row{0, false, false}, Row{1, true, false}, Row{2, true, true}, Row{0, false, false}}) {
         settings->Authentication()->setCurrentIndex(r.auth);
         EXPECT_EQ(settings->UserName()->isEnabled(), r.user) << r.auth;
         EXPECT_EQ(settings->Password()->isEnabled(), r.user) << r.auth;
+        EXPECT_EQ(allowPlain->isEnabled(), r.user) << r.auth;
         EXPECT_EQ(settings->PopServer()->isEnabled(), r.pop) << r.auth;
         EXPECT_EQ(settings->PopPort()->isEnabled(), r.pop) << r.auth;
     }
@@ -293,15 +356,18 @@ TEST_F(OutputWindowsTest, SmtpSettingsEnableByAuthenticationAndCancelPutsThemBac
     // Cancel keeps what was stored; OK writes it, enciphered.
     settings->Server()->setText("mail.example");
     settings->Authentication()->setCurrentIndex(1);
+    allowPlain->click();
     settings->reject();
     EXPECT_EQ(ReadSmtpSettings(common).Settings.Server, "");
     settings->show();
     EXPECT_EQ(settings->Authentication()->currentIndex(), 0);
     EXPECT_EQ(settings->Server()->text(), "");
+    EXPECT_FALSE(allowPlain->isChecked());
     settings->Server()->setText("mail.example");
     settings->Port()->setText("587");
     settings->Authentication()->setCurrentIndex(1);
     QTest::keyClicks(settings->UserName(), "ann");
+    allowPlain->click();
     settings->accept();
     const TSmtpSettingsRead read = ReadSmtpSettings(common);
     ASSERT_TRUE(read.Ok);
@@ -309,6 +375,10 @@ TEST_F(OutputWindowsTest, SmtpSettingsEnableByAuthenticationAndCancelPutsThemBac
     EXPECT_EQ(read.Settings.Port, 587);
     EXPECT_EQ(read.Settings.UserName, "ann");
     EXPECT_EQ(read.Settings.Authentication, TMailAuthentication::Smtp);
+    EXPECT_TRUE(read.Settings.AllowPlainPassword);
+    settings->show();
+    EXPECT_TRUE(allowPlain->isChecked());
+    settings->reject();
     EXPECT_EQ(common.ReadString("filtr", "prm", ""), EncipherSetting("mail.example"));
 }
 

@@ -1,6 +1,7 @@
 // A real mail server on the loopback address for the tests: tests/support/mail_server.py (the
-// Python aiosmtpd package, with a small POP3 server beside it) started on free ports in a
-// scratch folder, and stopped when the object goes. Every message it receives lands in that
+// Python aiosmtpd package, with a small POP3 server beside it; or, with "--misbehave STAGE", a
+// bare server that breaks the session off at that stage) started on free ports in a scratch
+// folder, and stopped when the object goes. Every message it receives lands in that
 // folder as msgN/ with the raw message, the envelope and the parts as Python's e-mail parser
 // reads them (message.json), and each part's decoded bytes.
 #pragma once
@@ -129,6 +130,28 @@ public:
         std::ifstream in(file);
         nlohmann::json facts = in ? nlohmann::json::parse(in, nullptr, false) : nlohmann::json();
         return facts.is_object() ? facts : nlohmann::json();
+    }
+
+    /// The user names the server was offered a login with, in order (SMTP AUTH and POP PASS,
+    /// right or wrong): empty when no password reached it.
+    std::vector<std::string> Logins() const
+    {
+        std::vector<std::string> names;
+        std::ifstream in(folder_.path() / "logins");
+        for (std::string line; std::getline(in, line);)
+            names.push_back(line);
+        return names;
+    }
+    /// The bytes of message data a misbehaving session took before it hung up; -1 when it
+    /// has not hung up.
+    long DataBytes() const
+    {
+        const auto file = folder_.path() / "data-bytes";
+        for (int i = 0; i < 40 && !std::filesystem::exists(file); ++i)
+            ::usleep(50000);
+        long n = -1;
+        std::ifstream(file) >> n;
+        return n;
     }
 
 private:

@@ -2,11 +2,23 @@
 """A mail server on the loopback address for the mail tests.
 
 Runs an SMTP server (aiosmtpd) on a free port and, with --pop, a small POP3 server whose login
-opens the SMTP server to the address that logged in (POP-before-SMTP). With --close-after-data it
-runs instead a bare SMTP server that takes the whole message and then closes the connection
-without answering. Every message received is written into --dir as msgN/: the raw message
-(raw.eml), the envelope and the parts as the Python e-mail parser reads them (message.json), and
-each attachment's decoded bytes (part-K).
+opens the SMTP server to the address that logged in (POP-before-SMTP). Every login the SMTP or
+POP server is offered, right or wrong, adds the user name as a line to --dir/logins.
+
+With --misbehave STAGE it runs instead a bare SMTP server (no STARTTLS, no AUTH) that breaks off
+the session on purpose:
+  greeting     closes as soon as the client connects, without a greeting
+  ehlo         closes on EHLO, MAIL or RCPT or DATA: on that command, without answering it
+  mail, rcpt, data
+  mid-data     closes once --drop-after bytes (default 1000) of the message have arrived
+  end-of-data  takes the whole message (saved), then closes without answering it
+  reject-data  takes the whole message, answers it with "554" and goes on (not saved)
+  after-250    takes the whole message (saved), answers "250", then closes before QUIT
+The bytes of message data a bare session took are written to --dir/data-bytes when it ends.
+
+Every message accepted is written into --dir as msgN/: the raw message (raw.eml), the envelope
+and the parts as the Python e-mail parser reads them (message.json), and each attachment's
+decoded bytes (part-K).
 
 Prints "READY <smtp port> <pop port or 0>" when listening, and stops when its standard input
 closes or on SIGTERM.
@@ -104,15 +116,23 @@ class Handler:
         return "250 Message accepted for delivery"
 
 
-def authenticator(user, password):
+def note_login(folder, user):
+    with count_lock:
+        with open(os.path.join(folder, "logins"), "a") as f:
+            f.write(user + "\n")
+
+
+def authenticator(folder, user, password):
     def check(server, session, envelope, mechanism, auth_data):
+        if isinstance(auth_data, LoginPassword):
+            note_login(folder, auth_data.login.decode(errors="replace"))
         ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == user
               and auth_data.password.decode() == password)
         return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
     return check
 
 
-async def pop_session(reader, writer, user, password):
+async def pop_session(reader, writer, folder, user, password):
     peer = writer.get_extra_info("peername")[0]
     given_user = None
     writer.write(b"+OK POP3 ready\r\n")
@@ -129,6 +149,7 @@ async def pop_session(reader, writer, user, password):
             given_user = argument
             writer.write(b"+OK\r\n")
         elif command == "PASS":
+            note_login(folder, given_user or "")
             if given_user == user and argument == password:
                 pop_logins.add(peer)
                 writer.write(b"+OK logged in\r\n")
@@ -146,9 +167,20 @@ async def pop_session(reader, writer, user, password):
     writer.close()
 
 
-async def closing_session(reader, writer, folder):
-    """A server that hangs up once it has the message, without answering it."""
-    writer.write(b"220 closing ESMTP\r\n")
+async def misbehaving_session(reader, writer, folder, stage, drop_after):
+    """A bare SMTP session that breaks off at the stage asked for."""
+    taken = 0
+
+    def hang_up():
+        with open(os.path.join(folder, "data-bytes"), "w") as f:
+            f.write(str(taken))
+        # Abort: whatever the client still sends meets a reset, as from a server that died.
+        writer.transport.abort()
+
+    if stage == "greeting":
+        hang_up()
+        return
+    writer.write(b"220 misbehaving ESMTP\r\n")
     mail_from, rcpt = None, []
     while True:
         line = await reader.readline()
@@ -156,28 +188,49 @@ async def closing_session(reader, writer, folder):
             break
         command = line.decode(errors="replace").strip()
         upper = command.upper()
-        if upper.startswith("EHLO") or upper.startswith("HELO"):
-            writer.write(b"250-closing\r\n250 8BITMIME\r\n")
-        elif upper.startswith("MAIL FROM:"):
+        verb = upper.split(" ", 1)[0].split(":", 1)[0]
+        if (verb, stage) in (("EHLO", "ehlo"), ("HELO", "ehlo"), ("MAIL", "mail"), ("RCPT", "rcpt"),
+                             ("DATA", "data")):
+            hang_up()
+            return
+        if verb in ("EHLO", "HELO"):
+            writer.write(b"250-misbehaving\r\n250 8BITMIME\r\n")
+        elif verb == "MAIL":
             mail_from = command[10:].strip().strip("<>").split(">")[0]
             writer.write(b"250 OK\r\n")
-        elif upper.startswith("RCPT TO:"):
+        elif verb == "RCPT":
             rcpt.append(command[8:].strip().strip("<>"))
             writer.write(b"250 OK\r\n")
-        elif upper == "DATA":
+        elif verb == "DATA":
             writer.write(b"354 go ahead\r\n")
             await writer.drain()
             data = bytearray()
             while not data.endswith(b"\r\n.\r\n"):
-                chunk = await reader.read(65536)
+                chunk = await reader.read(256 if stage == "mid-data" else 65536)
                 if not chunk:
                     break
                 data += chunk
+                taken = len(data)
+                if stage == "mid-data" and taken >= drop_after:
+                    hang_up()
+                    return
             body = bytes(data[:-5]).replace(b"\r\n..", b"\r\n.") + b"\r\n"
-            save(folder, body, {"mail_from": mail_from, "rcpt_tos": rcpt, "login": None, "tls": False})
-            break
-        elif upper == "QUIT":
+            if stage == "end-of-data":
+                save(folder, body, {"mail_from": mail_from, "rcpt_tos": rcpt, "login": None, "tls": False})
+                hang_up()
+                return
+            if stage == "reject-data":
+                writer.write(b"554 5.6.0 Message refused\r\n")
+            else:
+                save(folder, body, {"mail_from": mail_from, "rcpt_tos": rcpt, "login": None, "tls": False})
+                writer.write(b"250 Message accepted for delivery\r\n")
+                if stage == "after-250":
+                    await writer.drain()
+                    hang_up()
+                    return
+        elif verb == "QUIT":
             writer.write(b"221 bye\r\n")
+            await writer.drain()
             break
         else:
             writer.write(b"250 OK\r\n")
@@ -190,7 +243,9 @@ def main():
     parser.add_argument("--dir", required=True)
     parser.add_argument("--auth", help="USER:PASSWORD the SMTP server requires")
     parser.add_argument("--pop", help="USER:PASSWORD of a POP server that must be logged in to first")
-    parser.add_argument("--close-after-data", action="store_true")
+    parser.add_argument("--misbehave", choices=["greeting", "ehlo", "mail", "rcpt", "data", "mid-data",
+                                                "end-of-data", "reject-data", "after-250"])
+    parser.add_argument("--drop-after", type=int, default=1000)
     parser.add_argument("--tls-cert")
     parser.add_argument("--tls-key")
     args = parser.parse_args()
@@ -205,14 +260,15 @@ def main():
     controller = None
     servers = []
 
-    if args.close_after_data:
+    if args.misbehave:
         servers.append(loop.run_until_complete(asyncio.start_server(
-            lambda r, w: closing_session(r, w, args.dir), "127.0.0.1", smtp_port)))
+            lambda r, w: misbehaving_session(r, w, args.dir, args.misbehave, args.drop_after),
+            "127.0.0.1", smtp_port)))
     else:
         kwargs = {"auth_require_tls": False}
         if args.auth:
             user, password = args.auth.split(":", 1)
-            kwargs.update(authenticator=authenticator(user, password), auth_required=True)
+            kwargs.update(authenticator=authenticator(args.dir, user, password), auth_required=True)
         if args.tls_cert:
             context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
             context.load_cert_chain(args.tls_cert, args.tls_key)
@@ -224,7 +280,7 @@ def main():
         user, password = args.pop.split(":", 1)
         pop_port = free_port()
         servers.append(loop.run_until_complete(asyncio.start_server(
-            lambda r, w: pop_session(r, w, user, password), "127.0.0.1", pop_port)))
+            lambda r, w: pop_session(r, w, args.dir, user, password), "127.0.0.1", pop_port)))
 
     def wait_for_stdin():
         sys.stdin.read()
