@@ -346,7 +346,10 @@ TEST_F(MainWindowTest, AChilledWaterProjectOpensAsAChilledWaterCoil)
     EXPECT_EQ(edit(F::edOnCoil).text(), "26.0");
     EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
     EXPECT_TRUE(window->FilePanelText().endsWith("cold.zmx"));
-    EXPECT_TRUE(pageText().contains("Chilled Water Coil")) << pageText().toStdString();
+    // The page is the project's: its water, where the heat recovery coil had thermal oil.
+    const QString text = pageText();
+    EXPECT_TRUE(text.contains("Clean Water")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Thermal Oil")) << text.toStdString();
 
     focus(edit(F::edOnCoil));
     QTest::keyClick(&edit(F::edOnCoil), Qt::Key_S, Qt::ControlModifier);
