@@ -115,7 +115,7 @@ std::string RememberedFile(const std::string& currentFileName)
 {
     std::error_code ec;
     return !currentFileName.empty() && std::filesystem::is_regular_file(currentFileName, ec) ? currentFileName
-                                                                                           : std::string();
+                                                                                             : std::string();
 }
 
 void SetCurrentFile(std::string& currentFileName, std::string_view name, TRecentFiles& recentFiles)

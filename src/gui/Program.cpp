@@ -37,15 +37,18 @@ namespace {
 // The toolkit's own command-line options, which it takes out of the arguments once the
 // application object is made (the options of every platform, given with one dash or two):
 // those that take a value, then those that do not.
-constexpr std::string_view kToolkitValueOptions[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
-    "qwindowtitle", "session", "display", "geometry", "style", "stylesheet", "name", "title",
-    "visual", "ncols", "fn", "font", "bg", "background", "fg", "foreground", "btn", "button",
-    "im", "inputstyle", "qmljsdebugger",
-};
-constexpr std::string_view kToolkitFlagOptions[] = {
-    "reverse", "widgetcount", "nograb", "dograb", "sync", "cmap",
-};
+constexpr std::string_view kToolkitValueOptions =
+    " platform platformpluginpath platformtheme plugin qwindowgeometry qwindowicon qwindowtitle session"
+    " display geometry style stylesheet name title visual ncols fn font bg background fg foreground btn"
+    " button im inputstyle qmljsdebugger ";
+constexpr std::string_view kToolkitFlagOptions = " reverse widgetcount nograb dograb sync cmap ";
+
+// Whether a blank-separated list names an option.
+bool listed(std::string_view list, std::string_view name)
+{
+    return !name.empty() && name.find(' ') == std::string_view::npos &&
+           list.find(" " + std::string(name) + " ") != std::string_view::npos;
+}
 
 // How many arguments a toolkit option at `a` takes up (itself and its value), or 0 when it is
 // none of them.
@@ -57,12 +60,10 @@ std::size_t toolkitOption(const std::string& a)
     name.remove_prefix(name.rfind("--", 0) == 0 ? 2 : 1);
     const std::size_t equals = name.find('=');
     const std::string_view bare = name.substr(0, equals);
-    for (std::string_view option : kToolkitValueOptions)
-        if (bare == option)
-            return equals == std::string_view::npos ? 2 : 1;
-    for (std::string_view option : kToolkitFlagOptions)
-        if (name == option)
-            return 1;
+    if (listed(kToolkitValueOptions, bare))
+        return equals == std::string_view::npos ? 2 : 1;
+    if (listed(kToolkitFlagOptions, name))
+        return 1;
     return 0;
 }
 
@@ -101,7 +102,8 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments)
         } else if (const std::size_t taken = toolkitOption(a)) {
             i += taken - 1;
         } else if (options.Error.empty()) {
-            options.Error = "unknown option '" + a + "' (a project whose name starts with '-' goes after '--')";
+            options.Error =
+                "unknown option '" + a + "' (a project whose name starts with '-' goes after '--')";
         }
     }
     return options;

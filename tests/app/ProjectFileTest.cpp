@@ -549,7 +549,8 @@ TEST_F(ProjectFileTest, AFileThatIsNotXmlIsRefusedAndNeverBecomesCurrent)
         EXPECT_TRUE(b.job.Solved());
         EXPECT_EQ(b.job.FileName, file("current.zmx"));
         ASSERT_EQ(b.notes.messages.size(), 1u);
-        EXPECT_EQ(b.notes.messages[0].rfind(std::string(kFileNotReadMessage) + "\r\n" + path + "\r\n", 0), 0u);
+        EXPECT_EQ(b.notes.messages[0].rfind(std::string(kFileNotReadMessage) + "\r\n" + path + "\r\n", 0),
+                  0u);
         // Save writes the current file and leaves the one that did not open as it was.
         EXPECT_TRUE(b.session.Save());
         EXPECT_EQ(ShellTestFolder::Read(path), c.text);

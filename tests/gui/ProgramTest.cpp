@@ -66,18 +66,18 @@ TEST(ProgramTest, UnknownOptionsAreRefusedWithoutADisplay)
     const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(ZMK_ZMK);
     for (const char* arguments : {"-x", "--bogus", "-x job.zmx", "--bogus=1 job.zmx", "job.zmx -"}) {
         SCOPED_TRACE(arguments);
-        const ZemtorRun run = RunCommandLine(noDisplay + " " + arguments + " 2>" +
-                                                 quoted((folder / "err").string()),
-                                             folder / "err");
+        const ZemtorRun run = RunCommandLine(
+            noDisplay + " " + arguments + " 2>" + quoted((folder / "err").string()), folder / "err");
         EXPECT_EQ(run.rc, 2);
         EXPECT_TRUE(run.out.empty()) << run.out;
         EXPECT_NE(run.err.find("zmk: unknown option '"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("Usage: zmk"), std::string::npos) << run.err;
     }
     // The toolkit's own options are not refused.
-    const ZemtorRun toolkit = RunCommandLine(
-        noDisplay + " -platform offscreen --style=Fusion -reverse --version 2>" + quoted((folder / "err").string()),
-        folder / "err");
+    const ZemtorRun toolkit =
+        RunCommandLine(noDisplay + " -platform offscreen --style=Fusion -reverse --version 2>" +
+                           quoted((folder / "err").string()),
+                       folder / "err");
     EXPECT_EQ(toolkit.rc, 0) << toolkit.err;
 }
 
