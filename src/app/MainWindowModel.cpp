@@ -239,9 +239,9 @@ void TMainWindowModel::Startup(TWindowPlace& mainWindow, TScreenSize screen,
         ConfigureField(Edit(unitFields[i]), EntryFieldInfo(unitFields[i]), settings.UnitIndex[i]);
 
     SetFileName(job.FileName, "", session_.RecentFiles());
-    commandLineFile_ = CommandLineProject(arguments);
-    if (!commandLineFile_.empty())
-        SetFileName(job.FileName, commandLineFile_, session_.RecentFiles());
+    // Opened at the first activation, with the checks of every Open: it becomes the current
+    // file only once it has opened.
+    commandLineFile_ = CommandLineFile(arguments);
 }
 
 void TMainWindowModel::FirstActivation()
@@ -251,8 +251,8 @@ void TMainWindowModel::FirstActivation()
     activated_ = true;
     Job().BuildCoil();
     afterBuild();
-    if (!Job().FileName.empty())
-        session_.Open(Job().FileName);
+    if (!commandLineFile_.empty())
+        session_.Open(commandLineFile_);
     MarkSaved();
 }
 
@@ -264,22 +264,35 @@ void TMainWindowModel::afterBuild()
         session_.RedrawProfile();
 }
 
-void TMainWindowModel::Shutdown(const TWindowPlace& mainWindow)
+TStartupSettings TMainWindowModel::startValuesNow()
 {
+    // Captured without touching the job's start values, which only the close captures.
     TCoilJob& job = Job();
+    const TStartValues kept = job.StartValues;
     job.CaptureStartValues();
     TStartupSettings settings;
-    settings.LastPath = lastPath_;
     settings.Start = job.StartValues;
+    job.StartValues = kept;
     settings.Altitude = job.Inputs.edAltitude.Value;
     settings.AirMassFlow = job.Inputs.edAirMassflow.Value;
     settings.LiquidDT = job.Inputs.edFluidDT.Value;
     settings.TubeVelocity = job.Inputs.edTubeVelocity.Value;
+    return settings;
+}
+
+void TMainWindowModel::Shutdown(const TWindowPlace& mainWindow, bool changesDiscarded)
+{
+    TCoilJob& job = Job();
+    job.CaptureStartValues();
+    // Changes the user threw away at the close do not come back at the next start: it starts
+    // from the project as last saved or opened (or as this run started).
+    TStartupSettings settings = changesDiscarded && savedStart_ ? *savedStart_ : startValuesNow();
+    settings.LastPath = lastPath_;
     for (std::size_t i = 0; i < kUnitFields.size(); ++i)
         settings.UnitIndex[i] = Edit(*FindEntryField(kUnitFields[i].Field)).UnitsValue();
     ISettingsStore& store = session_.Store();
     SaveStartupSettings(store, mainWindow, settings);
-    session_.RecentFiles().Store(store, job.FileName);
+    session_.RecentFiles().Store(store, RememberedFile(job.FileName));
     const bool stored = store.Flush();
     const bool unitsStored = UnitsFile.empty() || SaveUnitSettings(Quantities(), UnitsFile);
     if (INotifier* n = session_.Notifier()) {
@@ -334,7 +347,7 @@ void TMainWindowModel::ActionNewExecute()
 TOpenResult TMainWindowModel::OpenFile(const std::string& fileName)
 {
     const TOpenResult r = session_.Open(fileName);
-    if (r.Exists)
+    if (r.Exists && !r.Refused)
         MarkSaved();
     return r;
 }
@@ -445,6 +458,7 @@ std::string TMainWindowModel::savedForm()
 void TMainWindowModel::MarkSaved()
 {
     saved_ = savedForm();
+    savedStart_ = startValuesNow();
 }
 
 bool TMainWindowModel::HasUnsavedChanges()

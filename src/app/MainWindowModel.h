@@ -172,20 +172,23 @@ public:
 
     /// While the window is made: the report pictures, the recent-file list from the store, the
     /// kind's defaults, then the stored window place (held on the screen), start values, last
-    /// path and field units; the empty file name; and the project on the command line, which
-    /// becomes the current file name.
+    /// path and field units; the empty file name; and the file named on the command line.
     void Startup(TWindowPlace& mainWindow, TScreenSize screen, const std::vector<std::string>& arguments);
     /// The first activation of the window (later calls do nothing): builds and solves the coil
-    /// and opens the project of the command line, if any.
+    /// and opens the file named on the command line, if any, as Open does: it becomes the
+    /// current file once it has opened, and a file that is missing, a folder or no project is
+    /// told and left alone.
     void FirstActivation();
     bool Activated() const { return activated_; }
-    /// The project named on the command line; empty when none.
+    /// The file named on the command line (a full path); empty when none.
     const std::string& CommandLineProjectFile() const { return commandLineFile_; }
     /// When the window closes: the start values captured from the coil, then the window place,
     /// start values, last path and field units stored, the recent-file list stored with the
-    /// current file, the store written and the units file written. A store that cannot be
-    /// written is told.
-    void Shutdown(const TWindowPlace& mainWindow);
+    /// current file (when it is there), the store written and the units file written. A store
+    /// that cannot be written is told. With `changesDiscarded` (the user chose not to save at
+    /// the close) the start values stored are those of the project as last saved, opened or
+    /// built new (or as the run started), not the ones thrown away.
+    void Shutdown(const TWindowPlace& mainWindow, bool changesDiscarded = false);
     /// The units file written at shut-down; none when empty.
     std::filesystem::path UnitsFile;
 
@@ -205,7 +208,9 @@ public:
 
     /// New project.
     void ActionNewExecute();
-    /// Open a file the user chose (the open dialog, or the command line).
+    /// Open a file the user chose (the open dialog, a "Re-open" item, or the command line): the
+    /// session's Open, which switches the coil kind to the file's; a file that does not open
+    /// leaves the job, its file name and its unsaved changes as they were.
     TOpenResult OpenFile(const std::string& fileName);
     /// A "Re-open" item: commits the focused field, then opens the item's file.
     TExitResult OpenRecent(std::size_t index, TFmtEdit* focused);
@@ -261,6 +266,7 @@ private:
     void showTexts();
     void afterBuild();
     std::string savedForm();
+    TStartupSettings startValuesNow();
 
     // The job's news, through the session.
     void RefreshView() override;
@@ -281,6 +287,7 @@ private:
     std::string lastPath_;
     std::string commandLineFile_;
     std::optional<std::string> saved_;
+    std::optional<TStartupSettings> savedStart_;
     bool activated_ = false;
 };
 

@@ -25,15 +25,64 @@ void tell(const TProjectFileContext& context, const std::string& text)
         context.Notifier->Message(text);
 }
 
-void becomeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+bool isCoilElement(TXMLFile::Node node, const TCoilElementName& e)
 {
-    if (context.RecentFiles)
-        SetFileName(job.FileName, fileName, *context.RecentFiles);
-    else
-        job.FileName = fileName;
+    return std::strcmp(node.name(), e.Name) == 0 || std::strcmp(node.name(), e.OlderName) == 0;
+}
+
+// The child `name` of a node, taking over its older name where only that is there; children
+// under the older name the reader no longer looks at go.
+void settleOlderName(TXMLFile::Node node, const char* name, const char* olderName)
+{
+    if (!node.child(name))
+        if (TXMLFile::Node older = node.child(olderName))
+            older.set_name(name);
+    while (TXMLFile::Node older = node.child(olderName))
+        node.remove_child(older);
+}
+
+// Readies a copy of an opened document for the job's coil of kind `kind`: the kind's element
+// under its present name (taking over its older name, in its place), coil elements of other
+// kinds gone (the job's coil taking the place of the first), and within the coil the geometry
+// and the air flow under the names the writer uses. What the program does not know stays.
+void settleCoilElements(TXMLFile::Node root, const std::string& kind)
+{
+    const TCoilElementName* own = nullptr;
+    for (const TCoilElementName& e : kCoilElements)
+        if (kind == e.Kind)
+            own = &e;
+    if (!own)
+        return;
+    settleOlderName(root, own->Name, own->OlderName);
+    TXMLFile::Node coil = root.child(own->Name);
+    for (TXMLFile::Node c = root.first_child(); c;) {
+        const TXMLFile::Node next = c.next_sibling();
+        for (const TCoilElementName& e : kCoilElements) {
+            if (&e == own || c.type() != pugi::node_element || !isCoilElement(c, e))
+                continue;
+            if (!coil)
+                coil = root.insert_child_before(own->Name, c);
+            root.remove_child(c);
+            break;
+        }
+        c = next;
+    }
+    if (!coil)
+        return;
+    settleOlderName(coil, "fat", "finandtube");
+    if (TXMLFile::Node air = coil.child("air"))
+        settleOlderName(air, "ma", "MassFlow");
 }
 
 } // namespace
+
+void MakeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+{
+    if (context.RecentFiles)
+        SetCurrentFile(job.FileName, fileName, *context.RecentFiles);
+    else
+        job.FileName = fileName;
+}
 
 std::optional<std::string> CoilKindInDocument(TXMLFile::Node root)
 {
@@ -136,10 +185,22 @@ void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& v
     file.WriteFloat(s, "Circ", true, "%0.3f", v.Circ);
 }
 
-void WriteProjectDocument(TXMLFile& file, TCoilJob& job)
+void WriteProjectDocument(TXMLFile& file, TCoilJob& job, const pugi::xml_document* opened)
 {
     TXMLFile::Node root;
-    file.InitRoot(kProjectRoot, kProgramName, root, kProjectVersion);
+    if (opened && opened->document_element()) {
+        file.Document().reset(*opened);
+        root = file.Root();
+        root.set_name(kProjectRoot);
+        file.SetAttr(root, "program", kProgramName);
+        file.SetAttr(root, "generator", "Quorvane Software");
+        file.SetAttr(root, "version", kProjectVersion);
+        if (job.Coil())
+            if (const std::optional<std::string> kind = CanonicalCoilKind(job.KindCode))
+                settleCoilElements(root, *kind);
+    } else {
+        file.InitRoot(kProjectRoot, kProgramName, root, kProjectVersion);
+    }
     if (job.Properties)
         job.Properties->SaveToXML(file, root);
     if (TLiquidCoil* coil = job.Coil())
@@ -167,12 +228,13 @@ bool SaveProject(TCoilJob& job, const TProjectFileContext& context)
 {
     job.ApplyInputs();
     if (job.FileName.empty())
-        becomeCurrentFile(job, job.DataFolder + "Default" + std::string(kProjectExtension), context);
+        MakeCurrentFile(job, job.DataFolder + "Default" + std::string(kProjectExtension), context);
     // An existing file is parsed and then discarded; one that does not parse is simply replaced.
+    // What is kept of a file comes from the one the job was opened from.
     TXMLFile::Node root;
     TXMLFile file(job.FileName, root, true);
     file.SetNotifier(context.Notifier);
-    WriteProjectDocument(file, job);
+    WriteProjectDocument(file, job, context.Opened);
     try {
         file.Save();
     } catch (const ZmkError& e) {
@@ -184,7 +246,7 @@ bool SaveProject(TCoilJob& job, const TProjectFileContext& context)
 
 bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
 {
-    becomeCurrentFile(job, fileName, context);
+    MakeCurrentFile(job, fileName, context);
     return SaveProject(job, context);
 }
 
@@ -204,39 +266,33 @@ TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectF
     result.Exists = true;
     result.Parsed = load.Parsed;
     result.FileKind = load.Kind;
-    if (load.FileStatus != TFileReadStatus::Ok || (load.Parsed && !load.IsProject)) {
-        // Not made the current file: a Save would replace what the user keeps there.
+    if (const std::string failure = OpenFailureMessage(load); !failure.empty()) {
+        // Not made the current file: a Save would replace what the user keeps there (another
+        // program's data, or bytes that are no project at all).
         result.Refused = true;
         result.LoadError = load.Error;
-        tell(context, OpenFailureMessage(load));
+        tell(context, failure);
         return result;
     }
-    becomeCurrentFile(job, load.FileName, context);
+    MakeCurrentFile(job, load.FileName, context);
     job.SetSolved(false);
 
-    if (!load.Parsed) {
-        // Nothing is read, but the user learns why the job did not change: a later Save
-        // would replace this file.
-        result.LoadError = load.Error;
-        tell(context, OpenFailureMessage(load));
-    } else {
-        TXMLFile& file = *load.File;
-        file.SetNotifier(context.Notifier);
-        try {
-            result.CoilFound = ReadProjectDocument(file, load.Root, job);
-        } catch (const ZmkError& e) {
-            // A value every check let through and the coil still refused: what was read stays,
-            // the job is not solved and a Solve reports on it in the usual way.
-            result.CoilFound = true;
-            tell(context, std::string(kFileNotReadMessage) + "\r\n" + load.FileName + "\r\n" + e.what());
-        }
-        if (!result.CoilFound && job.Coil()) {
-            const std::string kind = UpperCase(job.KindCode);
-            tell(context, result.FileKind.empty()
-                              ? "The file holds no coil: only the project properties were read..."
-                              : "The file holds a " + UpperCase(result.FileKind) + " coil, not a " + kind +
-                                    " coil: only the project properties were read...");
-        }
+    TXMLFile& file = *load.File;
+    file.SetNotifier(context.Notifier);
+    try {
+        result.CoilFound = ReadProjectDocument(file, load.Root, job);
+    } catch (const ZmkError& e) {
+        // A value every check let through and the coil still refused: what was read stays,
+        // the job is not solved and a Solve reports on it in the usual way.
+        result.CoilFound = true;
+        tell(context, std::string(kFileNotReadMessage) + "\r\n" + load.FileName + "\r\n" + e.what());
+    }
+    if (!result.CoilFound && job.Coil()) {
+        const std::string kind = UpperCase(job.KindCode);
+        tell(context, result.FileKind.empty()
+                          ? "The file holds no coil: only the project properties were read..."
+                          : "The file holds a " + UpperCase(result.FileKind) + " coil, not a " + kind +
+                                " coil: only the project properties were read...");
     }
     job.ShowInputs();
     if (job.View)

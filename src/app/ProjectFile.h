@@ -2,10 +2,12 @@
 // project properties (`fileprops`), the coil under its kind's element (`zmk`, `hwc` or `cwc`)
 // and a flat copy of the start values (`startval`). Saving replaces the file atomically, so a
 // save that fails leaves the previous file as it was and says why. Open reads the file into the
-// coil the job has: it never solves and never changes the coil kind, and it keeps every value
-// the file does not give in a form the coil can take. The file is read once; what is not a
-// regular file, is larger than kMaxProjectFileSize or parses but holds no project is refused and
-// never becomes the current file, so that no later Save writes over it.
+// coil the job has: it never solves, and it keeps every value the file does not give in a form
+// the coil can take (the session switches the kind first, see ProjectSession). The file is read
+// once; what is not a regular file, is larger than kMaxProjectFileSize, is not XML or parses but
+// holds no project is refused and never becomes the current file, so that no later Save writes
+// over it. What a file holds beyond what the program reads (elements, attributes and comments of
+// other programs or of the user) survives: Save writes the job into the document last opened.
 #pragma once
 
 #include "app/CoilJob.h"
@@ -55,7 +57,7 @@ struct TOpenResult
 {
     bool Exists = false;    ///< false: the file was not there and nothing changed
     bool Refused = false;   ///< true: the file is there but was refused and nothing changed
-    bool Parsed = false;    ///< false: the file is not XML; nothing was read (LoadError says why)
+    bool Parsed = false;    ///< false: the file is not XML (and so refused; LoadError says why)
     bool CoilFound = false; ///< the file holds a coil of the job's kind, which was read
     std::string FileKind;   ///< kind of the first coil element in the file; empty when none
     std::string LoadError;  ///< why the file was refused or did not parse
@@ -93,7 +95,13 @@ struct TProjectFileContext
 {
     INotifier* Notifier = nullptr;
     TRecentFiles* RecentFiles = nullptr;
+    /// The document of the project last opened, which Save writes the job into so that what
+    /// the program does not know of stays; a fresh document when null.
+    const pugi::xml_document* Opened = nullptr;
 };
+
+/// Makes a name the current file name, with the recent-file list following it (SetCurrentFile).
+void MakeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context);
 
 /// The kind of the first coil element under the root, by its name or its older name; nothing
 /// when there is none.
@@ -104,8 +112,11 @@ std::optional<std::string> ProjectFileKind(const std::string& fileName);
 /// Writes the start values as `startval` under the root.
 void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& values);
 /// Fills the document with the job: the root with its attributes, the project properties (when
-/// the job has them), the coil (when it has one), then the start values, captured first.
-void WriteProjectDocument(TXMLFile& file, TCoilJob& job);
+/// the job has them), the coil (when it has one), then the start values, captured first. With
+/// `opened`, the document starts as a copy of it: the program's own elements are rewritten in
+/// place (a coil of another kind, and older names the reader no longer needs, give way to the
+/// job's coil), and every other element, attribute and comment stays where it was.
+void WriteProjectDocument(TXMLFile& file, TCoilJob& job, const pugi::xml_document* opened = nullptr);
 /// Reads a parsed document into the job's coil and project properties. Returns whether the
 /// coil's element was found. Values the file does not give keep the job's.
 bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job);
@@ -118,11 +129,12 @@ bool SaveProject(TCoilJob& job, const TProjectFileContext& context = {});
 bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
 /// Open: a missing file is told ("The file you are trying to open does not exist..." CR LF name)
 /// and changes nothing; so does a refused one ("The file was not opened..." CR LF name CR LF
-/// reason): not a regular file, too large, unreadable, or XML that holds no project. Otherwise
-/// the file becomes the current file name, the job is marked not solved, and a file that parses
-/// is read into the properties and the coil of the current kind; then the inputs are shown and
-/// the view refreshed. A file that does not parse, or holds no coil of the job's kind, is told
-/// too, and leaves the coil as it was.
+/// reason): not a regular file, too large, unreadable, or XML that holds no project; and one that
+/// is not XML ("The file could not be read as a project..." CR LF name CR LF the parser's
+/// message). Otherwise the file becomes the current file name, the job is marked not solved,
+/// and the file is read into the properties and the coil of the current kind; then the inputs
+/// are shown and the view refreshed. A file that holds no coil of the job's kind is told too,
+/// and leaves the coil as it was.
 TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
 /// Open of a file already read by LoadProjectFile (the command line reads it first to learn its
 /// kind); as OpenProject.

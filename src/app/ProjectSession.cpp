@@ -3,6 +3,7 @@
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "base/Paths.h"
+#include "base/TextHelpers.h"
 #include "engine/HeatExchanger.h"
 #include "reports/HtmlView.h"
 #include "reports/TempProfile.h"
@@ -48,9 +49,9 @@ TProjectSession::~TProjectSession()
     job_.View = nullptr;
 }
 
-TProjectFileContext TProjectSession::fileContext()
+TProjectFileContext TProjectSession::fileContext(INotifier* notifier)
 {
-    return {notifier_, &recent_};
+    return {notifier, &recent_, opened_ ? &opened_->Document() : nullptr};
 }
 
 void TProjectSession::BuildKind(std::string_view kind, bool solve)
@@ -68,12 +69,65 @@ void TProjectSession::BuildKind(std::string_view kind, bool solve)
 
 void TProjectSession::New()
 {
+    // The job names itself "Default.zmx"; the name then becomes current the way Open's does,
+    // so that the file left behind goes on the recent list.
+    const std::string leaving = job_.FileName;
     job_.ActionNewExecute();
+    const std::string named = job_.FileName;
+    job_.FileName = leaving;
+    opened_.reset();
+    MakeCurrentFile(job_, named, fileContext());
+}
+
+bool TProjectSession::switchKindFor(const TProjectLoad& load)
+{
+    const std::optional<std::string> kind = CanonicalCoilKind(load.Kind);
+    if (!kind || (job_.Coil() && CanonicalCoilKind(job_.KindCode) == kind))
+        return true;
+    // What to come back to when no coil of the file's kind can be built: the kind, the start
+    // values and the coil as Save would write it.
+    const std::string previousKind = job_.KindCode;
+    const TStartValues previousStart = job_.StartValues;
+    TXMLFile previous;
+    if (job_.Coil()) {
+        WriteProjectDocument(previous, job_);
+        job_.StartValues = previousStart;
+    }
+    try {
+        BuildKind(*kind, false);
+        return true;
+    } catch (const ZmkError&) {
+    }
+    job_.KindCode = previousKind;
+    job_.StartValues = previousStart;
+    job_.BuildCoil(false);
+    if (job_.Coil() && previous.Root())
+        ReadProjectDocument(previous, previous.Root(), job_);
+    job_.ShowInputs();
+    if (job_.View)
+        job_.View->RefreshView();
+    return false;
 }
 
 TOpenResult TProjectSession::Open(const std::string& fileName)
 {
-    return OpenProject(job_, fileName, fileContext());
+    TProjectLoad load = LoadProjectFile(fileName);
+    if (OpenFailureMessage(load).empty() && !switchKindFor(load)) {
+        TOpenResult refused;
+        refused.Exists = true;
+        refused.Parsed = true;
+        refused.Refused = true;
+        refused.FileKind = load.Kind;
+        refused.LoadError = "The file \"" + fileName + "\" holds a " + UpperCase(load.Kind) +
+                            " coil, and no " + UpperCase(load.Kind) + " coil could be built to open it in";
+        if (notifier_)
+            notifier_->Message(std::string(kFileRefusedMessage) + "\r\n" + refused.LoadError);
+        return refused;
+    }
+    TOpenResult r = OpenLoadedProject(job_, load, fileContext());
+    if (r.Exists && !r.Refused)
+        opened_ = std::move(load.File);
+    return r;
 }
 
 TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string_view kind)
@@ -87,9 +141,10 @@ TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string
     BuildKind(!kind.empty() ? std::string(kind) : load.Kind.empty() ? std::string(kKindZemtor) : load.Kind,
               false);
     RecordingNotifier told;
-    const TOpenResult r = OpenLoadedProject(job_, load, {&told, &recent_});
+    const TOpenResult r = OpenLoadedProject(job_, load, fileContext(&told));
     if (!r.Exists || r.Refused || !r.Parsed)
         throw ZmkError("TProjectSession.OpenInKind", lastMessage(told));
+    opened_ = std::move(load.File);
     if (notifier_)
         for (const std::string& m : told.messages)
             notifier_->Message(m);
@@ -109,7 +164,7 @@ bool TProjectSession::SaveAs(const std::string& fileName)
 void TProjectSession::SaveOrThrow(const std::string& fileName)
 {
     RecordingNotifier told;
-    if (!SaveProjectAs(job_, fileName, {&told, &recent_}))
+    if (!SaveProjectAs(job_, fileName, fileContext(&told)))
         throw ZmkError("TProjectSession.Save", lastMessage(told));
 }
 

@@ -81,14 +81,22 @@ public:
     /// New project: "Default.zmx" in the data folder, the kind's defaults, a new coil and the
     /// properties reset.
     void New();
-    /// Open into the coil as it stands (the window's Open: never changes the kind, never
-    /// solves). Messages go to the notifier.
+    /// The window's Open, with the command line's checks: a file that is missing or cannot be
+    /// opened is told and changes nothing (it never becomes the current file). A project of
+    /// another coil kind opens in its own kind: the default coil of that kind is built (not
+    /// solved), as the command line does, and the file read into it; when no coil of that kind
+    /// can be built the job's coil comes back and the file is refused. A file of the job's kind,
+    /// or of none, is read into the coil as it stands. Open never solves. Messages go to the
+    /// notifier.
     TOpenResult Open(const std::string& fileName);
     /// Open for the command line: first builds the default coil of `kind`, or when that is
     /// empty of the kind the file holds ("zmk" when it holds none), then opens the file into
     /// it. Throws ZmkError, with the program's message, when the file is missing or is not a
     /// project that can be read; other messages go to the notifier.
     TOpenResult OpenInKind(const std::string& fileName, std::string_view kind = {});
+    /// The document of the project last opened (what Save keeps of it); null after New and
+    /// before the first Open.
+    const TXMLFile* OpenedDocument() const { return opened_.get(); }
     /// Save to the current file ("Default.zmx" in the data folder when there is none). False,
     /// with the reason told, when the file could not be written.
     bool Save();
@@ -132,7 +140,9 @@ private:
     void FieldChanged(TEntryField field) override;
     void LiquidControlChanged() override;
 
-    TProjectFileContext fileContext();
+    TProjectFileContext fileContext(INotifier* notifier);
+    TProjectFileContext fileContext() { return fileContext(notifier_); }
+    bool switchKindFor(const TProjectLoad& load);
 
     INotifier* notifier_;
     std::unique_ptr<ISettingsStore> ownStore_;
@@ -149,6 +159,7 @@ private:
     TPictureList pictures_;
     TPageLines page_;
     std::unique_ptr<TTypeface> typeface_;
+    std::unique_ptr<TXMLFile> opened_;
 };
 
 } // namespace zmk

@@ -111,6 +111,21 @@ void SetFileName(std::string& currentFileName, std::string_view name, TRecentFil
     recentFiles.Remove(newName);
 }
 
+std::string RememberedFile(const std::string& currentFileName)
+{
+    std::error_code ec;
+    return !currentFileName.empty() && std::filesystem::is_regular_file(currentFileName, ec) ? currentFileName
+                                                                                             : std::string();
+}
+
+void SetCurrentFile(std::string& currentFileName, std::string_view name, TRecentFiles& recentFiles)
+{
+    const std::string newName(name);
+    if (RememberedFile(currentFileName).empty())
+        currentFileName.clear();
+    SetFileName(currentFileName, newName, recentFiles);
+}
+
 int TFixedTextWidth::TextWidth(std::string_view text) const
 {
     return int(characterStarts(text).size()) * charWidth_;

@@ -70,6 +70,13 @@ private:
 /// Makes a name the current file name: the file being left goes on top of the recent list,
 /// and the new current file leaves it.
 void SetFileName(std::string& currentFileName, std::string_view name, TRecentFiles& recentFiles);
+/// SetFileName as New, Open and Save As use it: a file being left that is not there as a
+/// regular file (the "Default.zmx" of a New never saved) stays off the list, so that the list
+/// offers only files that can be opened again.
+void SetCurrentFile(std::string& currentFileName, std::string_view name, TRecentFiles& recentFiles);
+/// The name the list keeps of the current file at the end of a run: the name when the file is
+/// there as a regular file, else empty.
+std::string RememberedFile(const std::string& currentFileName);
 
 /// Measures texts in the font they are shown in (the status bar's font).
 class ITextWidth

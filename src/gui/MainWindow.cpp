@@ -411,6 +411,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     if (TFmtEdit* focused = focusedEdit())
         focused->ApplyExit(model_.CommitFocusedField(&focused->Field()));
+    bool discarded = false;
     if (AskBeforeClosing && model_.HasUnsavedChanges()) {
         const QString question =
             qt(model_.SaveChangesQuestion()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -419,14 +420,14 @@ void TMainForm::closeEvent(QCloseEvent* event)
                       : QMessageBox::question(this, qt(std::string(kSaveChangesTitle)), question,
                                               QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                                               QMessageBox::Save);
-        if (answer == QMessageBox::Cancel ||
-            (answer == QMessageBox::Save && !model_.ActionSaveExecute(nullptr))) {
+        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
             event->ignore();
             return;
         }
+        discarded = answer == QMessageBox::Discard;
     }
     closing_ = true;
-    model_.Shutdown(PlaceOf(*this));
+    model_.Shutdown(PlaceOf(*this), discarded);
     event->accept();
 }
 

@@ -67,6 +67,9 @@ public:
     /// Asked before closing with unsaved changes (a message box unless replaced): Save, Discard
     /// or Cancel.
     std::function<QMessageBox::StandardButton(const QString& question)> AskToSave;
+    /// Asked for the file Save As writes (a file dialog unless replaced), with the name to
+    /// suggest; empty when the user cancels.
+    std::function<QString(const QString& suggested)> AskSaveName;
     /// Closing without the question (the program's screenshot option).
     bool AskBeforeClosing = true;
 
@@ -95,8 +98,8 @@ private:
     void updateCommands();
     void rebuildReopenMenu();
     void openDialog();
-    void saveAsDialog();
-    void save();
+    bool saveAsDialog();
+    bool save();
     void solve();
     void showAbout();
     void openHelpFile(const char* name);

@@ -239,12 +239,17 @@ void TMainForm::solve()
         focused->ApplyExit(r);
 }
 
-void TMainForm::save()
+bool TMainForm::save()
 {
+    // A job that has no file yet (nothing opened, or the file named at start did not open) is
+    // saved under a name the user gives.
+    if (model_.Job().FileName.empty())
+        return saveAsDialog();
     TFmtEdit* focused = focusedEdit();
-    model_.ActionSaveExecute(focusedField());
+    const bool saved = model_.ActionSaveExecute(focusedField());
     if (focused)
         focused->ShowField();
+    return saved;
 }
 
 void TMainForm::openDialog()
@@ -263,16 +268,23 @@ void TMainForm::OpenFile(const QString& fileName)
     ShowStatus();
 }
 
-void TMainForm::saveAsDialog()
+bool TMainForm::saveAsDialog()
 {
-    QFileDialog dialog(this, tr("Save As"), qt(model_.LastPath()), projectFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(qt(std::string(kProjectDefaultExt)));
     const std::string& current = model_.Job().FileName;
-    if (!current.empty())
-        dialog.selectFile(qt(std::filesystem::path(current).filename().string()));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveAsFile(dialog.selectedFiles().front());
+    const QString suggested = qt(current.empty() ? "Default" + std::string(kProjectExtension)
+                                                 : std::filesystem::path(current).filename().string());
+    QString file;
+    if (AskSaveName) {
+        file = AskSaveName(suggested);
+    } else {
+        QFileDialog dialog(this, tr("Save As"), qt(model_.LastPath()), projectFilter());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(qt(std::string(kProjectDefaultExt)));
+        dialog.selectFile(suggested);
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            file = dialog.selectedFiles().front();
+    }
+    return !file.isEmpty() && SaveAsFile(file);
 }
 
 bool TMainForm::SaveAsFile(const QString& fileName)

@@ -28,15 +28,60 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <string_view>
 
 namespace zmk::gui {
+
+namespace {
+
+// The toolkit's own command-line options, which it takes out of the arguments once the
+// application object is made (the options of every platform, given with one dash or two):
+// those that take a value, then those that do not.
+constexpr std::string_view kToolkitValueOptions =
+    " platform platformpluginpath platformtheme plugin qwindowgeometry qwindowicon qwindowtitle session"
+    " display geometry style stylesheet name title visual ncols fn font bg background fg foreground btn"
+    " button im inputstyle qmljsdebugger ";
+constexpr std::string_view kToolkitFlagOptions = " reverse widgetcount nograb dograb sync cmap ";
+
+// Whether a blank-separated list names an option.
+bool listed(std::string_view list, std::string_view name)
+{
+    return !name.empty() && name.find(' ') == std::string_view::npos &&
+           list.find(" " + std::string(name) + " ") != std::string_view::npos;
+}
+
+// How many arguments a toolkit option at `a` takes up (itself and its value), or 0 when it is
+// none of them.
+std::size_t toolkitOption(const std::string& a)
+{
+    if (a.size() < 2 || a[0] != '-')
+        return 0;
+    std::string_view name(a);
+    name.remove_prefix(name.rfind("--", 0) == 0 ? 2 : 1);
+    const std::size_t equals = name.find('=');
+    const std::string_view bare = name.substr(0, equals);
+    if (listed(kToolkitValueOptions, bare))
+        return equals == std::string_view::npos ? 2 : 1;
+    if (listed(kToolkitFlagOptions, name))
+        return 1;
+    return 0;
+}
+
+} // namespace
 
 TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments)
 {
     TProgramOptions options;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--version") {
+        if (optionsEnded || a.empty() || a[0] != '-') {
+            options.Arguments.push_back(a);
+        } else if (a == "--") {
+            // Kept, so that the project's path is read past it the same way.
+            optionsEnded = true;
+            options.Arguments.push_back(a);
+        } else if (a == "--version") {
             options.Version = true;
         } else if (a == "--help" || a == "-h") {
             options.Help = true;
@@ -54,8 +99,11 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments)
                 options.PrintPage = arguments[++i];
                 options.PrintPdf = arguments[++i];
             }
-        } else {
-            options.Arguments.push_back(a);
+        } else if (const std::size_t taken = toolkitOption(a)) {
+            i += taken - 1;
+        } else if (options.Error.empty()) {
+            options.Error =
+                "unknown option '" + a + "' (a project whose name starts with '-' goes after '--')";
         }
     }
     return options;
@@ -67,7 +115,10 @@ std::string ProgramUsage()
            "Opens the coil rating window, with the project FILE when one is given.\n"
            "  --print-pdf PAGE OUT.pdf   print a report page into a PDF file, without a window\n"
            "  --version   print the program's name and version\n"
-           "  --help      print this text\n";
+           "  --help      print this text\n"
+           "  --          ends the options (for a FILE whose name starts with '-')\n"
+           "Any other argument starting with '-' is refused, except the toolkit's own options\n"
+           "(-platform NAME, -style NAME, -display HOST:SCREEN and the like).\n";
 }
 
 namespace {
@@ -139,6 +190,10 @@ int RunProgram(int argc, char** argv)
 {
     // --version and --help need no display.
     const TProgramOptions early = ParseProgramOptions(argumentsOf(argc, argv));
+    if (!early.Error.empty()) {
+        std::cerr << "zmk: " << early.Error << "\n" << ProgramUsage();
+        return 2;
+    }
     if (early.Version) {
         std::cout << ProgramCaption() << "\n";
         return 0;
@@ -146,10 +201,6 @@ int RunProgram(int argc, char** argv)
     if (early.Help) {
         std::cout << ProgramUsage();
         return 0;
-    }
-    if (!early.Error.empty()) {
-        std::cerr << "zmk: " << early.Error << "\n" << ProgramUsage();
-        return 2;
     }
     if (!early.PrintPdf.empty()) {
         PreparePrintPdfEnvironment();

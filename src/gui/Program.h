@@ -16,8 +16,8 @@ struct TProgramOptions
     std::string Screenshot;             ///< --screenshot FILE: solve, write a picture of the window, close
     std::string PrintPage;              ///< --print-pdf PAGE OUT: the page to print, without a window
     std::string PrintPdf;               ///< the PDF file it goes to
-    std::vector<std::string> Arguments; ///< the rest: the project to open (options are skipped)
-    std::string Error;                  ///< an option given without its value
+    std::vector<std::string> Arguments; ///< the project's path: the other arguments, with a "--"
+    std::string Error;                  ///< an option without its value, or one not known
 };
 
 /// Reads the program's own options; everything else is left for the project's command line.

@@ -129,6 +129,7 @@ TEST_F(MainWindowModelTest, StoredSettingsAndTheCommandLineProjectComeBackAtStar
     {
         test::ProjectJob cold("cwc");
         cold.job.EnterField(F::edFluidInTemp, 7.5);
+        cold.job.EnterField(F::edOnCoil, 25);
         fs::create_directories(folder / "my-jobs");
         ASSERT_TRUE(cold.session.SaveAs(file("my-jobs/cold-coil.zmx")));
     }
@@ -146,11 +147,12 @@ TEST_F(MainWindowModelTest, StoredSettingsAndTheCommandLineProjectComeBackAtStar
     EXPECT_EQ(place.Width, 700);
     EXPECT_EQ(model->LastPath(), "/somewhere/");
     EXPECT_EQ(model->CommandLineProjectFile(), file("my-jobs/cold-coil.zmx"));
-    // Built from the stored start values, then the project opened into the "zmk" coil: only
-    // the properties are read from a cold water file, so the stored air on stays.
-    EXPECT_EQ(job().KindCode, "zmk");
+    // Built from the stored start values, then the project opened in its own kind: a chilled
+    // water coil with the file's air on, shown in the stored unit.
+    EXPECT_EQ(job().KindCode, "cwc");
+    EXPECT_EQ(job().Inputs.CoilKindLabel, "CWC");
     EXPECT_EQ(job().FileName, file("my-jobs/cold-coil.zmx"));
-    EXPECT_EQ(edit(F::edOnCoil).Text(), "482.0"); // 250 °C in °F
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "77.0"); // 25 °C in °F
     EXPECT_EQ(model->UnitLabel(F::edOnCoil)->Caption(), "°F");
     EXPECT_FALSE(job().Solved());
     EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("a.zmx")}));
@@ -448,6 +450,123 @@ TEST_F(MainWindowModelTest, ShutdownStoresWhatTheNextStartReads)
     EXPECT_EQ(edit(F::edOnCoil).Text(), "333.0");
     EXPECT_EQ(model->UnitLabel(F::edAltitude)->Caption(), "ft");
     EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("kept.zmx")}));
+}
+
+TEST_F(MainWindowModelTest, AFileOnTheCommandLineThatCannotOpenIsToldAndNeverBecomesCurrent)
+{
+    ShellTestFolder::Write(folder / "junk.zmx", "junk, not a project");
+    fs::create_directories(folder / "folder.zmx");
+    struct Case
+    {
+        std::string path;
+        const char* told;
+    };
+    const Case cases[] = {
+        {file("missing.zmx"), "does not exist"},
+        {file("folder.zmx"), "it is a folder"},
+        {file("junk.zmx"), "could not be read as a project"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        make();
+        notes.messages.clear();
+        start({c.path});
+        EXPECT_EQ(model->CommandLineProjectFile(), c.path);
+        ASSERT_EQ(notes.messages.size(), 1u);
+        EXPECT_THAT(notes.messages[0], ::testing::HasSubstr(c.told));
+        EXPECT_THAT(notes.messages[0], ::testing::HasSubstr(c.path));
+        // The window runs on with the job it built, and no file of its own.
+        EXPECT_EQ(job().FileName, "");
+        EXPECT_TRUE(job().Solved());
+        EXPECT_FALSE(model->HasUnsavedChanges());
+    }
+    EXPECT_EQ(ShellTestFolder::Read(folder / "junk.zmx"), "junk, not a project");
+}
+
+TEST_F(MainWindowModelTest, AFailedOpenKeepsTheFileNameAndTheUnsavedChanges)
+{
+    start();
+    ASSERT_TRUE(model->SaveAs(file("mine.zmx"), nullptr));
+    TypeAndLeave(edit(F::edOnCoil), "222");
+    ASSERT_TRUE(model->HasUnsavedChanges());
+    ShellTestFolder::Write(folder / "page.zmx", "<html><body>not a project<br></body></html>");
+    const TOpenResult r = model->OpenFile(file("page.zmx"));
+    EXPECT_TRUE(r.Refused);
+    EXPECT_EQ(job().FileName, file("mine.zmx"));
+    EXPECT_TRUE(model->HasUnsavedChanges());
+    ASSERT_TRUE(model->ActionSaveExecute(nullptr));
+    EXPECT_EQ(ShellTestFolder::Read(folder / "page.zmx"), "<html><body>not a project<br></body></html>");
+    EXPECT_NE(ShellTestFolder::Read(folder / "mine.zmx").find("<dbi>222.000</dbi>"), std::string::npos);
+}
+
+TEST_F(MainWindowModelTest, AProjectOfAnotherKindOpensInItsOwnKind)
+{
+    {
+        test::ProjectJob cold("cwc");
+        cold.job.EnterField(F::edOnCoil, 26);
+        ASSERT_TRUE(cold.session.SaveAs(file("cold.zmx")));
+    }
+    start();
+    EXPECT_TRUE(model->OpenFile(file("cold.zmx")).CoilFound);
+    EXPECT_EQ(job().KindCode, "cwc");
+    EXPECT_EQ(job().Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "26.0");
+    EXPECT_EQ(model->StatusText(), "Not Solved...");
+    EXPECT_FALSE(model->HasUnsavedChanges());
+    ASSERT_TRUE(model->ActionSaveExecute(nullptr));
+    EXPECT_EQ(ProjectFileKind(file("cold.zmx")), std::optional<std::string>("cwc"));
+}
+
+TEST_F(MainWindowModelTest, ChangesDiscardedAtTheCloseAreNotTheNextStartValues)
+{
+    start();
+    TypeAndLeave(edit(F::edOnCoil), "333");
+    model->ActionSolveExecute(nullptr);
+    ASSERT_TRUE(model->SaveAs(file("kept.zmx"), nullptr));
+    TypeAndLeave(edit(F::edOnCoil), "222");
+    model->ActionSolveExecute(nullptr);
+    ASSERT_TRUE(model->HasUnsavedChanges());
+    model->Shutdown({40, 50, 800, 600, true, 0}, true);
+    // The start values of the project as saved; the rest of the settings as usual.
+    EXPECT_DOUBLE_EQ(store.ReadFloat("Startup\\airon", "db", 0), 333);
+    EXPECT_EQ(store.ReadInteger("MainForm", "Left", 0), 40);
+    EXPECT_EQ(store.ReadString("MRU", "0", ""), file("kept.zmx"));
+
+    // Nothing saved in a run: the values it started with.
+    make();
+    start();
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "333.0");
+    TypeAndLeave(edit(F::edOnCoil), "111");
+    model->ActionSolveExecute(nullptr);
+    model->Shutdown(place, true);
+    EXPECT_DOUBLE_EQ(store.ReadFloat("Startup\\airon", "db", 0), 333);
+    // Kept, they are stored.
+    make();
+    start();
+    TypeAndLeave(edit(F::edOnCoil), "111");
+    model->ActionSolveExecute(nullptr);
+    model->Shutdown(place);
+    EXPECT_DOUBLE_EQ(store.ReadFloat("Startup\\airon", "db", 0), 111);
+}
+
+TEST_F(MainWindowModelTest, ReopenListFollowsNewAndSaveAsAtOnceAndOffersOnlySavedFiles)
+{
+    start();
+    ASSERT_TRUE(model->SaveAs(file("a.zmx"), nullptr));
+    model->ActionNewExecute();
+    EXPECT_EQ(job().FileName, data + "Default.zmx");
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("a.zmx")}));
+    ASSERT_TRUE(model->SaveAs(file("b.zmx"), nullptr));
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("a.zmx")}));
+    model->ActionNewExecute();
+    EXPECT_EQ(session->RecentFiles().VisibleCaptions(),
+              (std::vector<std::string>{file("b.zmx"), file("a.zmx")}));
+    EXPECT_TRUE(model->CommandEnabled(C::Reopen));
+    // The run ends on a new job never saved: the next start offers the two files only.
+    model->Shutdown(place);
+    EXPECT_EQ(store.ValueNames("MRU"), (std::vector<std::string>{"0", "1"}));
+    EXPECT_EQ(store.ReadString("MRU", "0", ""), file("b.zmx"));
+    EXPECT_EQ(store.ReadString("MRU", "1", ""), file("a.zmx"));
 }
 
 TEST_F(MainWindowModelTest, AboutBoxNamesVersionFoldersAndLibraries)

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -508,28 +509,180 @@ TEST_F(ProjectFileTest, ARootOfAnotherNameAndNoDeclarationStillOpens)
     expectSameJob(a, b);
 }
 
-TEST_F(ProjectFileTest, AnUnparsableFileLeavesTheJobButMarksItNotSolved)
+TEST_F(ProjectFileTest, AFileThatIsNotXmlIsRefusedAndNeverBecomesCurrent)
 {
-    const std::string path = file("broken.zmx");
-    ShellTestFolder::Write(path, "<datafile><zmk><Qt>1</Qt></zm");
+    std::string random(1 << 20, '\0');
+    unsigned state = 12345;
+    for (char& c : random) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 23);
+    }
+    struct Case
+    {
+        const char* name;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"broken.zmx", "<datafile><zmk><Qt>1</Qt></zm"},
+        {"junk.zmx", "not a project at all"},
+        {"page.zmx", "<!DOCTYPE html><html><body><p>An HTML page<br></body></html>"},
+        {"random.zmx", random},
+        {"empty.zmx", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = file(c.name);
+        ShellTestFolder::Write(path, c.text);
+        ProjectJob b("zmk");
+        b.properties.Values().ProjectName = "kept";
+        b.job.FileName = file("current.zmx");
+        const double Qt = b.coil().Qt, tfo = b.liquid().tfo;
+        const TOpenResult r = b.session.Open(path);
+        EXPECT_TRUE(r.Exists);
+        EXPECT_TRUE(r.Refused);
+        EXPECT_FALSE(r.Parsed);
+        EXPECT_FALSE(r.LoadError.empty());
+        // Nothing changed: not the coil, not the properties, not the solved flag, not the name.
+        EXPECT_EQ(b.coil().Qt, Qt);
+        EXPECT_EQ(b.liquid().tfo, tfo);
+        EXPECT_EQ(b.properties.Values().ProjectName, "kept");
+        EXPECT_TRUE(b.job.Solved());
+        EXPECT_EQ(b.job.FileName, file("current.zmx"));
+        ASSERT_EQ(b.notes.messages.size(), 1u);
+        EXPECT_EQ(b.notes.messages[0].rfind(std::string(kFileNotReadMessage) + "\r\n" + path + "\r\n", 0),
+                  0u);
+        // Save writes the current file and leaves the one that did not open as it was.
+        EXPECT_TRUE(b.session.Save());
+        EXPECT_EQ(ShellTestFolder::Read(path), c.text);
+        EXPECT_EQ(ProjectFileKind(file("current.zmx")), std::optional<std::string>("zmk"));
+    }
+}
+
+// A saved project with what other programs and the user add to it: a comment before the root,
+// an attribute on the root, a foreign element beside the project's own, a comment and an element
+// inside the coil, and attributes on the geometry and on a result.
+std::string withForeignContent(const std::string& text)
+{
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_string(text.c_str(), pugi::parse_default | pugi::parse_comments));
+    pugi::xml_node root = doc.document_element();
+    pugi::xml_node coil = root.child("fileprops").next_sibling();
+    doc.insert_child_before(pugi::node_comment, root).set_value(" checked by the site office ");
+    root.append_attribute("owner") = "Ada";
+    pugi::xml_node notes = root.insert_child_after("mynotes", root.child("fileprops"));
+    notes.append_attribute("lang") = "en";
+    notes.append_child(pugi::node_pcdata).set_value("Check the fan ");
+    notes.append_child("b").append_child(pugi::node_pcdata).set_value("twice");
+    coil.prepend_child(pugi::node_comment).set_value(" rated in May ");
+    coil.child("fat").append_attribute("note") = "from the maker";
+    coil.child("Qt").append_attribute("source") = "site test";
+    pugi::xml_node sensor = coil.child("air").append_child("sensor");
+    sensor.append_attribute("id") = "7";
+    sensor.append_child(pugi::node_pcdata).set_value("T12");
+    std::ostringstream out;
+    doc.save(out);
+    return out.str();
+}
+
+// Checks that a document still holds everything withForeignContent added, around a coil
+// element of the given name.
+void expectForeignContent(const pugi::xml_document& doc, const char* coilName)
+{
+    const pugi::xml_node root = doc.document_element();
+    ASSERT_EQ(doc.first_child().type(), pugi::node_comment);
+    EXPECT_STREQ(doc.first_child().value(), " checked by the site office ");
+    EXPECT_STREQ(root.name(), "datafile");
+    EXPECT_STREQ(root.attribute("owner").value(), "Ada");
+    EXPECT_STREQ(root.attribute("program").value(), "ZMK");
+    EXPECT_EQ(childNames(root), (std::vector<std::string>{"fileprops", "mynotes", coilName, "startval"}));
+    const pugi::xml_node notes = root.child("mynotes");
+    EXPECT_STREQ(notes.attribute("lang").value(), "en");
+    EXPECT_STREQ(notes.first_child().value(), "Check the fan ");
+    EXPECT_STREQ(notes.child("b").text().get(), "twice");
+    const pugi::xml_node coil = root.child(coilName);
+    ASSERT_EQ(coil.first_child().type(), pugi::node_comment);
+    EXPECT_STREQ(coil.first_child().value(), " rated in May ");
+    EXPECT_STREQ(coil.child("fat").attribute("note").value(), "from the maker");
+    EXPECT_STREQ(coil.child("Qt").attribute("source").value(), "site test");
+    EXPECT_STREQ(coil.child("air").child("sensor").attribute("id").value(), "7");
+    EXPECT_STREQ(coil.child("air").child("sensor").text().get(), "T12");
+}
+
+TEST_F(ProjectFileTest, WhatTheProgramDoesNotKnowSurvivesOpenAndSave)
+{
+    ProjectJob a("zmk");
+    const std::string path = file("notes.zmx");
+    ShellTestFolder::Write(path, withForeignContent(ShellTestFolder::Read(savedJob(a, "plain.zmx"))));
+
     ProjectJob b("zmk");
-    b.properties.Values().ProjectName = "kept";
-    const double Qt = b.coil().Qt, tfo = b.liquid().tfo;
-    const TOpenResult r = b.session.Open(path);
-    EXPECT_TRUE(r.Exists);
-    EXPECT_FALSE(r.Parsed);
-    EXPECT_FALSE(r.LoadError.empty());
-    EXPECT_EQ(b.coil().Qt, Qt);
-    EXPECT_EQ(b.liquid().tfo, tfo);
-    EXPECT_EQ(b.properties.Values().ProjectName, "kept");
-    EXPECT_FALSE(b.job.Solved());
-    EXPECT_EQ(b.job.FileName, path);
-    ASSERT_EQ(b.notes.messages.size(), 1u);
-    EXPECT_EQ(b.notes.messages[0].rfind(std::string(kFileNotReadMessage) + "\r\n" + path + "\r\n", 0), 0u);
-    EXPECT_FALSE(ProjectFileKind(path));
-    // A later Save replaces it with the job.
-    EXPECT_TRUE(b.session.Save());
-    EXPECT_EQ(ProjectFileKind(path), std::optional<std::string>("zmk"));
+    ASSERT_TRUE(b.session.Open(path).CoilFound);
+    b.job.EnterField(TEntryField::edOnCoil, 300);
+    ASSERT_TRUE(b.session.Save());
+    pugi::xml_document saved;
+    ASSERT_TRUE(saved.load_file(path.c_str(), pugi::parse_default | pugi::parse_comments));
+    expectForeignContent(saved, "zmk");
+    // The project's own values are the job's, each written once.
+    EXPECT_STREQ(saved.document_element().child("zmk").child("air").child("dbi").text().get(), "300.000");
+    EXPECT_EQ(saved.document_element().child("zmk").select_nodes("air").size(), 1u);
+    EXPECT_EQ(saved.document_element().child("zmk").select_nodes("liquidstate").size(), 1u);
+    // Saving again writes the same bytes; Save As carries the content to the new file.
+    const std::string once = ShellTestFolder::Read(path);
+    ASSERT_TRUE(b.session.Save());
+    EXPECT_EQ(ShellTestFolder::Read(path), once);
+    ASSERT_TRUE(b.session.SaveAs(file("copy.zmx")));
+    EXPECT_EQ(ShellTestFolder::Read(file("copy.zmx")), once);
+    // A file that fails to open leaves the kept content with the current file.
+    ShellTestFolder::Write(file("junk.zmx"), "junk");
+    b.session.Open(file("junk.zmx"));
+    ASSERT_TRUE(b.session.Save());
+    EXPECT_EQ(ShellTestFolder::Read(file("copy.zmx")), once);
+
+    // New starts a project of its own: nothing of the old file comes along.
+    b.session.New();
+    ASSERT_TRUE(b.session.SaveAs(file("new.zmx")));
+    EXPECT_EQ(ShellTestFolder::Read(file("new.zmx")).find("mynotes"), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, OlderNamesAndAnotherKindsCoilGiveWayToTheJobsCoilInPlace)
+{
+    ProjectJob a("zmk");
+    std::string text = withForeignContent(ShellTestFolder::Read(savedJob(a, "plain.zmx")));
+    // The older names of the coil, the geometry and the air mass flow.
+    text = replaceAll(text, "<zmk ", "<zemtor ");
+    text = replaceAll(text, "</zmk>", "</zemtor>");
+    text = replaceAll(text, "<fat ", "<finandtube ");
+    text = replaceAll(text, "</fat>", "</finandtube>");
+    text = replaceAll(text, "<ma>", "<MassFlow>");
+    text = replaceAll(text, "</ma>", "</MassFlow>");
+    ASSERT_NE(text.find("<MassFlow>"), std::string::npos);
+    const std::string older = file("older.zmx");
+    ShellTestFolder::Write(older, text);
+
+    ProjectJob b("zmk");
+    ASSERT_TRUE(b.session.Open(older).CoilFound);
+    expectSameJob(a, b);
+    ASSERT_TRUE(b.session.Save());
+    pugi::xml_document saved;
+    ASSERT_TRUE(saved.load_file(older.c_str(), pugi::parse_default | pugi::parse_comments));
+    expectForeignContent(saved, "zmk");
+    const pugi::xml_node coil = saved.document_element().child("zmk");
+    const std::vector<std::string> names = childNames(coil);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "fat"), 1);
+    EXPECT_FALSE(coil.child("finandtube"));
+    EXPECT_TRUE(coil.child("air").child("ma"));
+    EXPECT_FALSE(coil.child("air").child("MassFlow"));
+
+    // Read into a coil of another kind (as --kind does), the file's coil gives way to the job's
+    // in its place; the foreign content stays, that of the coil given up goes with it.
+    ProjectJob c("hwc");
+    ASSERT_NO_THROW(c.session.OpenInKind(older, "hwc"));
+    ASSERT_TRUE(c.session.Save());
+    ASSERT_TRUE(saved.load_file(older.c_str(), pugi::parse_default | pugi::parse_comments));
+    EXPECT_EQ(childNames(saved.document_element()),
+              (std::vector<std::string>{"fileprops", "mynotes", "hwc", "startval"}));
+    EXPECT_STREQ(saved.document_element().attribute("owner").value(), "Ada");
+    EXPECT_FALSE(saved.document_element().child("hwc").child("air").child("sensor"));
+    EXPECT_EQ(ProjectFileKind(older), std::optional<std::string>("hwc"));
 }
 
 TEST_F(ProjectFileTest, AMissingFileIsToldAndChangesNothing)
@@ -548,11 +701,13 @@ TEST_F(ProjectFileTest, AMissingFileIsToldAndChangesNothing)
 
 TEST_F(ProjectFileTest, AnotherKindsFileReadsOnlyTheProjectProperties)
 {
+    // Read into a coil of another kind (the command line's --kind; the window switches kind
+    // first, see ProjectSessionTest).
     ProjectJob hot("hwc");
     const std::string path = savedJob(hot, "hot.zmx");
     ProjectJob b("zmk");
     const double Qt = b.coil().Qt, db = b.job.AirIn().db;
-    const TOpenResult r = b.session.Open(path);
+    const TOpenResult r = OpenProject(b.job, path, {&b.notes, &b.session.RecentFiles()});
     EXPECT_TRUE(r.Parsed);
     EXPECT_FALSE(r.CoilFound);
     EXPECT_EQ(r.FileKind, "hwc");

@@ -5,6 +5,7 @@
 #include "app/ProjectSession.h"
 
 #include "base/Latin1.h"
+#include "base/TextHelpers.h"
 #include "reports/HtmlView.h"
 
 #include <gmock/gmock.h>
@@ -53,10 +54,17 @@ TEST_F(ProjectSessionTest, NewSaveAndOpenMoveTheCurrentFileThroughTheRecentList)
     EXPECT_EQ(a.properties.Values().ProjectName, ""); // reset from the (empty) stored defaults
 
     a.job.EnterField(TEntryField::edOnCoil, 300);
+    // The "Default.zmx" of New was never written: it is not offered for re-opening.
     ASSERT_TRUE(a.session.SaveAs(file("one.zmx")));
+    EXPECT_TRUE(a.session.RecentFiles().VisibleCaptions().empty());
     ASSERT_TRUE(a.session.SaveAs(file("two.zmx")));
+    EXPECT_EQ(a.session.RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("one.zmx")}));
+    // New puts the file it leaves on the list at once.
+    a.session.New();
     EXPECT_EQ(a.session.RecentFiles().VisibleCaptions(),
-              (std::vector<std::string>{file("one.zmx"), data + "Default.zmx"}));
+              (std::vector<std::string>{file("two.zmx"), file("one.zmx")}));
+    ASSERT_TRUE(a.session.SaveAs(file("two.zmx")));
+    EXPECT_EQ(a.session.RecentFiles().VisibleCaptions(), (std::vector<std::string>{file("one.zmx")}));
 
     // Open reads into the coil that exists, leaves it not solved, and the file leaves the list.
     ProjectJob b("zmk");
@@ -95,6 +103,51 @@ TEST_F(ProjectSessionTest, OpenInKindBuildsTheKindTheFileHoldsAndRefusesWhatItCa
     }
     EXPECT_THROW(b.session.BuildKind("xyz"), ZmkError);
     EXPECT_THROW(b.session.SaveOrThrow((folder / "no" / "such" / "folder" / "x.zmx").string()), ZmkError);
+}
+
+TEST_F(ProjectSessionTest, OpenSwitchesToTheKindTheFileHoldsAndSaveKeepsIt)
+{
+    for (const char* kind : {"cwc", "hwc"}) {
+        SCOPED_TRACE(kind);
+        const std::string path = file(std::string(kind) + ".zmx");
+        {
+            ProjectJob other(kind);
+            other.job.EnterField(TEntryField::edOnCoil, 21.5);
+            other.job.EnterField(TEntryField::edFluidInTemp, kind == std::string("cwc") ? 6.5 : 70.5);
+            ASSERT_TRUE(other.session.SaveAs(path));
+        }
+        ProjectJob b("zmk");
+        ASSERT_TRUE(b.session.SaveAs(file("mine.zmx")));
+        const TOpenResult r = b.session.Open(path);
+        EXPECT_TRUE(r.CoilFound);
+        EXPECT_FALSE(r.Refused);
+        EXPECT_EQ(b.job.KindCode, kind);
+        EXPECT_EQ(b.job.Inputs.CoilKindLabel, UpperCase(kind));
+        EXPECT_EQ(b.session.FileName(), path);
+        EXPECT_FALSE(b.job.Solved()); // opening never solves
+        EXPECT_DOUBLE_EQ(b.job.Inputs.edOnCoil.Value, 21.5);
+        EXPECT_TRUE(b.notes.messages.empty()) << b.notes.messages.front();
+
+        // The window reads what the command line reads.
+        ProjectJob c("zmk");
+        c.session.OpenInKind(path);
+        for (const TEntryFieldInfo& info : EntryFields())
+            EXPECT_DOUBLE_EQ(b.job.Inputs[info.Field].Value, c.job.Inputs[info.Field].Value) << info.Name;
+
+        // Save writes the project in its own kind.
+        ASSERT_TRUE(b.session.Save());
+        EXPECT_EQ(ProjectFileKind(path), std::optional<std::string>(kind));
+        EXPECT_EQ(ShellTestFolder::Read(path).find("<zmk"), std::string::npos);
+
+        // A file without a coil keeps the kind; a project of the first kind brings it back.
+        ShellTestFolder::Write(folder / "props.zmx", "<datafile><fileprops><projectname>P</projectname>"
+                                                     "</fileprops></datafile>");
+        b.session.Open(file("props.zmx"));
+        EXPECT_EQ(b.job.KindCode, kind);
+        EXPECT_EQ(b.properties.Values().ProjectName, "P");
+        EXPECT_TRUE(b.session.Open(file("mine.zmx")).CoilFound);
+        EXPECT_EQ(b.job.KindCode, "zmk");
+    }
 }
 
 TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTellsTheWindow)

@@ -102,6 +102,34 @@ TEST(RecentFilesTest, FiveShowSixAreHeldNeverSeven)
               0);
 }
 
+TEST(RecentFilesTest, AFileNeverSavedStaysOffTheList)
+{
+    // New names the job "Default.zmx" without writing it: leaving it for another file must not
+    // offer it for re-opening, and neither may the end of the run.
+    test::ShellTestFolder folder;
+    const std::string saved = (folder / "saved.zmx").string();
+    const std::string unsaved = (folder / "Default.zmx").string();
+    test::ShellTestFolder::Write(saved, "<datafile/>");
+    TRecentFiles recent;
+    std::string current;
+    SetCurrentFile(current, saved, recent);
+    SetCurrentFile(current, unsaved, recent);
+    EXPECT_EQ(recent.VisibleCaptions(), Captions{saved});
+    SetCurrentFile(current, (folder / "other.zmx").string(), recent);
+    EXPECT_EQ(current, (folder / "other.zmx").string());
+    EXPECT_EQ(recent.VisibleCaptions(), Captions{saved});
+    // A folder or a pipe under the name is no file to re-open either.
+    std::filesystem::create_directories(folder / "dir.zmx");
+    current = (folder / "dir.zmx").string();
+    SetCurrentFile(current, saved, recent);
+    EXPECT_TRUE(recent.VisibleCaptions().empty());
+
+    EXPECT_EQ(RememberedFile(saved), saved);
+    EXPECT_EQ(RememberedFile(unsaved), "");
+    EXPECT_EQ(RememberedFile((folder / "dir.zmx").string()), "");
+    EXPECT_EQ(RememberedFile(""), "");
+}
+
 TEST(RecentFilesTest, NamesKeepTheirCaseHereAndEmptyNamesAreIgnored)
 {
     TRecentFiles recent;

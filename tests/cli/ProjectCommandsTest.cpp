@@ -91,6 +91,33 @@ TEST_F(ProjectCommands, SolveOpensAppliesSetsAndSavesBack)
     EXPECT_EQ(Zemtor("solve --save").rc, 1);
 }
 
+TEST_F(ProjectCommands, SolveSaveKeepsWhatItDoesNotKnow)
+{
+    ASSERT_EQ(Zemtor("new --kind cwc job.zmx").rc, 0);
+    std::string text = readFile(dir_ / "job.zmx");
+    // A comment and an attribute on the root, a foreign element beside the project's own and
+    // a foreign attribute on one of the program's elements.
+    const std::size_t root = text.find("<datafile ");
+    ASSERT_NE(root, std::string::npos);
+    text.insert(root + 10, "owner=\"Ada\" ");
+    text.insert(text.find('>', root) + 1, "<!-- site notes -->");
+    text.insert(text.find("</datafile>"), "<mynotes><item n=\"1\">fan checked</item></mynotes>");
+    text.replace(text.find("<fat>"), 5, "<fat note=\"maker's data\">");
+    {
+        std::ofstream out(dir_ / "job.zmx", std::ios::binary);
+        out << text;
+    }
+    const Result run = Zemtor("solve --set edOnCoil=28 --save job.zmx");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    const std::string saved = readFile(dir_ / "job.zmx");
+    EXPECT_NE(saved.find("owner=\"Ada\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<!-- site notes -->"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<item n=\"1\">fan checked</item>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<fat note=\"maker's data\">"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<dbi>28.000</dbi>"), std::string::npos) << saved;
+    EXPECT_EQ(ProjectFileKind((dir_ / "job.zmx").string()), std::optional<std::string>("cwc"));
+}
+
 TEST_F(ProjectCommands, ABatchOfFilesGivesOneJsonObjectEach)
 {
     ASSERT_EQ(Zemtor("new --kind zmk a.zmx").rc, 0);

@@ -211,6 +211,21 @@ TEST_F(MainWindowTest, ReopenMenuAfterSaveAs)
     EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
 }
 
+TEST_F(MainWindowTest, ReopenMenuFollowsNewAtOnce)
+{
+    open();
+    const QString a = QString::fromStdString((folder / "a.zmx").string());
+    ASSERT_TRUE(window->SaveAsFile(a));
+    window->RunCommand(C::New);
+    ASSERT_TRUE(window->ReopenMenu()->isEnabled());
+    ASSERT_EQ(window->ReopenMenu()->actions().size(), 1);
+    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), a);
+    // The new job's "Default.zmx" was never written: Save As does not offer it.
+    ASSERT_TRUE(window->SaveAsFile(QString::fromStdString((folder / "b.zmx").string())));
+    ASSERT_EQ(window->ReopenMenu()->actions().size(), 1);
+    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), a);
+}
+
 TEST_F(MainWindowTest, WindowPlaceIsRestoredHeldOnTheScreenAndStoredAtClose)
 {
     store.WriteInteger("MainForm", "Left", 30);
@@ -248,10 +263,97 @@ TEST_F(MainWindowTest, ClosingWithUnsavedChangesAsksFirst)
     EXPECT_FALSE(window->close()); // the typed value is committed and found unsaved
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(window->isVisible());
+    // The job has no file yet: Save asks for a name first, and cancelling that keeps the window.
     answer = QMessageBox::Save;
+    QStringList suggested;
+    QString name;
+    window->AskSaveName = [&](const QString& s) {
+        suggested << s;
+        return name;
+    };
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(suggested, QStringList{"Default.zmx"});
+    name = QString::fromStdString((folder / "docs" / "Default.zmx").string());
     ASSERT_TRUE(window->close());
-    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(asked, 3);
     EXPECT_TRUE(fs::exists(folder / "docs" / "Default.zmx"));
+}
+
+TEST_F(MainWindowTest, DiscardingAtTheCloseKeepsTheStartValuesTheRunBeganWith)
+{
+    open();
+    retype(edit(F::edOnCoil), "55");
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_F9);
+    ASSERT_TRUE(waitForPage());
+    ASSERT_DOUBLE_EQ(model->Job().Inputs.edOnCoil.Value, 55);
+    window->AskToSave = [](const QString&) { return QMessageBox::Discard; };
+    ASSERT_TRUE(window->close());
+    EXPECT_DOUBLE_EQ(store.ReadFloat("Startup\\airon", "db", 0), 380);
+}
+
+TEST_F(MainWindowTest, AFileThatFailsToOpenNeverBecomesCurrentAndCtrlSLeavesIt)
+{
+    const fs::path page = folder / "page.zmx";
+    const std::string html = "<!DOCTYPE html><html><body><p>Not a project<br></body></html>";
+    ShellTestFolder::Write(page, html);
+
+    // Named at start: told, and the window has no file; Ctrl+S asks for one.
+    open({page.string()});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], ::testing::HasSubstr(page.string()));
+    EXPECT_TRUE(window->FilePanelText().isEmpty());
+    const fs::path named = folder / "named.zmx";
+    int asked = 0;
+    window->AskSaveName = [&](const QString&) {
+        ++asked;
+        return QString::fromStdString(named.string());
+    };
+    focus(edit(F::edOnCoil));
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ProjectFileKind(named.string()), std::optional<std::string>("zmk"));
+    EXPECT_TRUE(window->FilePanelText().endsWith("named.zmx"));
+
+    // Opened from the window: told, the current file stays, and Ctrl+S writes that one.
+    messages.clear();
+    window->OpenFile(QString::fromStdString(page.string()));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_THAT(messages[0], ::testing::HasSubstr(page.string()));
+    EXPECT_EQ(model->Job().FileName, named.string());
+    EXPECT_TRUE(window->FilePanelText().endsWith("named.zmx"));
+    retype(edit(F::edOnCoil), "55");
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ShellTestFolder::Read(page), html);
+    EXPECT_NE(ShellTestFolder::Read(named).find("<dbi>55.000</dbi>"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, AChilledWaterProjectOpensAsAChilledWaterCoil)
+{
+    const fs::path cold = folder / "cold.zmx";
+    {
+        ProjectJob p("cwc");
+        p.job.EnterField(F::edOnCoil, 26);
+        ASSERT_TRUE(p.session.SaveAs(cold.string()));
+    }
+    open();
+    EXPECT_EQ(window->KindLabel()->text(), "ZMK");
+    window->OpenFile(QString::fromStdString(cold.string()));
+    ASSERT_TRUE(waitForPage());
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(window->KindLabel()->text(), "CWC");
+    EXPECT_TRUE(window->KindAction(0)->isChecked()); // Edit > Coil kind follows
+    EXPECT_EQ(edit(F::edOnCoil).text(), "26.0");
+    EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
+    EXPECT_TRUE(window->FilePanelText().endsWith("cold.zmx"));
+    // The page is the project's: its water, where the heat recovery coil had thermal oil.
+    const QString text = pageText();
+    EXPECT_TRUE(text.contains("Clean Water")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Thermal Oil")) << text.toStdString();
+
+    focus(edit(F::edOnCoil));
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ProjectFileKind(cold.string()), std::optional<std::string>("cwc"));
 }
 
 TEST_F(MainWindowTest, HyphenatedCommandLinePathOpensTheProject)

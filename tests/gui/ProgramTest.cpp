@@ -6,6 +6,7 @@
 
 #include "app/SettingsStore.h"
 #include "base/Version.h"
+#include "gui/Program.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace zmk::test {
 namespace {
@@ -56,6 +58,55 @@ TEST(ProgramTest, VersionAndHelpNeedNoDisplay)
 
     const ZemtorRun bad = RunCommandLine(quoted(ZMK_ZMK) + " --screenshot 2>/dev/null", folder / "err");
     EXPECT_EQ(bad.rc, 2);
+}
+
+TEST(ProgramTest, UnknownOptionsAreRefusedWithoutADisplay)
+{
+    ShellTestFolder folder;
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + quoted(ZMK_ZMK);
+    for (const char* arguments : {"-x", "--bogus", "-x job.zmx", "--bogus=1 job.zmx", "job.zmx -"}) {
+        SCOPED_TRACE(arguments);
+        const ZemtorRun run = RunCommandLine(
+            noDisplay + " " + arguments + " 2>" + quoted((folder / "err").string()), folder / "err");
+        EXPECT_EQ(run.rc, 2);
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_NE(run.err.find("zmk: unknown option '"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Usage: zmk"), std::string::npos) << run.err;
+    }
+    // The toolkit's own options are not refused.
+    const ZemtorRun toolkit =
+        RunCommandLine(noDisplay + " -platform offscreen --style=Fusion -reverse --version 2>" +
+                           quoted((folder / "err").string()),
+                       folder / "err");
+    EXPECT_EQ(toolkit.rc, 0) << toolkit.err;
+}
+
+TEST(ProgramTest, OptionsThePathAndWhatIsRefused)
+{
+    using V = std::vector<std::string>;
+    struct Case
+    {
+        V arguments;
+        V path;
+        bool error;
+    };
+    const Case cases[] = {
+        {{"job.zmx"}, {"job.zmx"}, false},
+        {{"My", "Jobs.zmx"}, {"My", "Jobs.zmx"}, false},
+        {{"-platform", "xcb", "job.zmx"}, {"job.zmx"}, false},
+        {{"--platform=xcb", "-reverse", "job.zmx"}, {"job.zmx"}, false},
+        {{"--screenshot", "s.png", "job.zmx"}, {"job.zmx"}, false},
+        {{"--", "-odd.zmx"}, {"--", "-odd.zmx"}, false},
+        {{"-x"}, {}, true},
+        {{"--bogus", "job.zmx"}, {"job.zmx"}, true},
+        {{"job.zmx", "-"}, {"job.zmx"}, true},
+        {{"-platformx"}, {}, true},
+    };
+    for (const Case& c : cases) {
+        const gui::TProgramOptions o = gui::ParseProgramOptions(c.arguments);
+        EXPECT_EQ(o.Arguments, c.path) << c.arguments.front();
+        EXPECT_EQ(!o.Error.empty(), c.error) << c.arguments.front() << ": " << o.Error;
+    }
 }
 
 TEST(ProgramTest, RealProgramUnderXvfbOpensAHyphenatedProjectSolvesAndWritesAScreenshot)
