@@ -1,10 +1,11 @@
-// The inputs of the job commands as zemtor reads them from --set: numbers too long to hold,
-// counts with a fraction, and what the message says of each.
+// What zemtor refuses of its inputs, and what the message says: --set numbers too long to hold
+// and counts with a fraction, and a project nested deeper than a file may be read.
 #include "support/Zemtor.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <string>
 
 namespace zmk {
@@ -12,7 +13,7 @@ namespace {
 
 using Result = test::ZemtorRun;
 
-TEST(JobOptions, RefusedInputsNameTheFieldTheValueAndTheReason)
+TEST(InputChecks, RefusedInputsNameTheFieldTheValueAndTheReason)
 {
     const test::ZemtorFolder folder;
     const std::string digits400(400, '9');
@@ -46,7 +47,7 @@ TEST(JobOptions, RefusedInputsNameTheFieldTheValueAndTheReason)
     }
 }
 
-TEST(JobOptions, WholeRowsAndCircuitsAreTakenAsTheyAre)
+TEST(InputChecks, WholeRowsAndCircuitsAreTakenAsTheyAre)
 {
     const test::ZemtorFolder folder;
     const Result run = folder.Run("solve --json --set edRows=3 --set edCircuits=7.0 --set edFinHeight=0.6");
@@ -54,6 +55,23 @@ TEST(JobOptions, WholeRowsAndCircuitsAreTakenAsTheyAre)
     const nlohmann::json j = nlohmann::json::parse(run.out);
     EXPECT_NE(j.dump().find("3r"), std::string::npos) << j.dump();
     EXPECT_NE(j.dump().find("7c"), std::string::npos) << j.dump();
+}
+
+TEST(InputChecks, AProjectNestedTooDeepIsRefusedNamingTheFileAndTheLimit)
+{
+    const test::ZemtorFolder folder;
+    std::string deep = "<zmk>";
+    for (int i = 0; i < 5000; ++i)
+        deep += "<notes>";
+    for (int i = 0; i < 5000; ++i)
+        deep += "</notes>";
+    std::ofstream(folder / "deep.zmx", std::ios::binary) << deep << "</zmk>\n";
+    const Result run = folder.Run("solve deep.zmx --save");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.err.find("The file \"deep.zmx\" nests its elements more than 64 levels deep (line 1)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(test::ReadFileBytes(folder / "deep.zmx"), deep + "</zmk>\n");
 }
 
 } // namespace
