@@ -150,7 +150,7 @@ void AddLocationCommand(CLI::App& app)
     cmd->footer("Lists the places whose name, region (country) or database (continent) contains SEARCH, "
                 "ignoring letter case and accents, with the altitude in m and the standard-atmosphere "
                 "pressure in kPa there.\nExit status: 0 places listed, 1 the location database is not "
-                "installed, 2 no place matches.");
+                "installed or its index cannot be read, 2 no place matches.");
     cmd->add_option("SEARCH", options->search,
                     "Text to look for, as \"Johannesburg\"; \"\" lists every place")
         ->required();
