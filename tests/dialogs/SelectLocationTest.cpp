@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 namespace zmk {
@@ -209,25 +208,6 @@ TEST_F(SelectLocationTest, ADataFileTooLargeIsNamedWithTheLimitNotCalledUninstal
                                      "\": it is larger than 32 MiB (" +
                                      std::to_string(kMaxLocationFileSize + 1) + " bytes)");
     EXPECT_FALSE(picker.CanAccept());
-}
-
-TEST_F(SelectLocationTest, ManyRegionsAreSortedOnce)
-{
-    // Region names sorted for the list as LocationTextLess orders them, ties kept in file order.
-    std::string index = "[World]\r\n";
-    std::vector<std::string> keys;
-    for (int i = 0; i < 2000; ++i) {
-        const std::string number = std::to_string((i * 7919) % 2000);
-        keys.push_back((i % 3 == 0 ? "Ärea " : "area ") + number);
-        index +=
-            (i % 3 == 0 ? "\xC4rea " : "area ") + number + "=" + std::to_string(i + 1) + "\r\n"; // Latin-1
-    }
-    data.Write("Regions.idx", index);
-    data.Write("World.wdb", EncodeLocationRecord(loctest::Place(1, 5, "Five", 0, 0, 0, 10)));
-    picker.Show();
-    Strings expected = keys;
-    std::stable_sort(expected.begin(), expected.end(), LocationTextLess);
-    EXPECT_EQ(picker.Regions(), expected);
 }
 
 TEST_F(SelectLocationTest, DamagedOrMissingIndex)
