@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -17,13 +18,19 @@
 namespace {
 
 // The scratch catalogue lives in memory-backed /dev/shm where there is one (every run writes it,
-// and the fallback saves it again); it is removed after each run.
+// and saves it again at the end); it is removed after each run.
 std::filesystem::path ScratchFolder()
 {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
     return base / ("zmk_fuzz_" + std::to_string(::getpid()));
+}
+
+void check(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
 }
 
 void Exercise(const zmk::TMnfRec& m)
@@ -62,9 +69,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t k = 0; k < models.size() && k < 16; ++k)
             Exercise(models[k]);
     }
-    // A maker that is not there: the fallback writes a "Default" maker into the file.
+    // A maker that is not there: the built-in pattern, held in memory only.
     Exercise(cat.SelectModel("no such maker", 105));
     (void)cat.MakerList();
+    // Reading never rewrites the file.
+    {
+        std::ifstream in(file, std::ios::binary);
+        const std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        check(now == std::string(reinterpret_cast<const char*>(data), size));
+    }
+    // Storing the cached maker, as the user may ask to, writes a file that reads back.
+    try {
+        cat.SaveMaker();
+        zmk::TCoilMakers back(file);
+        back.LoadMaker(cat.CachedMaker());
+    } catch (const zmk::ZmkError&) {
+        // A file that does not parse is not overwritten.
+    }
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     return 0;

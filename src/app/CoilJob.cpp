@@ -113,9 +113,9 @@ using F = TEntryField;
 const std::array<TEntryFieldInfo, kEntryFieldCount> kEntryFields{{
     {{"edFinHeight", "H", utLengthMeasure, "m", "inch", "%0.2f", 0.1, 50}, F::edFinHeight},
     {{"edFinnedLength", "L", utLengthMeasure, "m", "mm", "%0.1f", 0.1, 100}, F::edFinnedLength},
-    {{"edRows", "row", utNone, "", "", "%0.1f", 1, 20}, F::edRows},
+    {{"edRows", "row", utNone, "", "", "%0.1f", 1, 20, ft_Fixed, true}, F::edRows},
     {{"edFinDensity", "", utFinDensity, "fpi", "fpi", "%0.4f", 0.01, 50}, F::edFinDensity},
-    {{"edCircuits", "C", utNone, "", "", "%0.1f", 1, 100}, F::edCircuits},
+    {{"edCircuits", "C", utNone, "", "", "%0.1f", 1, 100, ft_Fixed, true}, F::edCircuits},
     {{"edAltitude", "Altitude", utAltitude, "m", "m", "%0.1f", 0, 2000}, F::edAltitude},
     {{"edOnCoil", "Air Temp On", utTemperature, "°C", "°C", "%0.1f", -60, 900}, F::edOnCoil},
     {{"edHumidityOn", "Humidity On", utHumidity, "kg/kg", "g/kg", "%0.2f", 0, 0.5, ft_Auto}, F::edHumidityOn},

@@ -732,6 +732,18 @@ bool TryStrToFloat(std::string_view text, double& value)
     return ParseReal(text, value);
 }
 
+TNumberTextFault NumberTextFault(std::string_view text)
+{
+    double value = 0;
+    if (TryStrToFloat(text, value))
+        return TNumberTextFault::None;
+    const std::string trimmed = Trim(text);
+    std::string canon;
+    long long magnitude = 0;
+    return CanonicalReal(trimmed, canon, magnitude) ? TNumberTextFault::OutOfRange
+                                                    : TNumberTextFault::NotANumber;
+}
+
 long double StrToFloat(std::string_view text)
 {
     long double v;

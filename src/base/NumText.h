@@ -83,6 +83,11 @@ bool TryStrToFloat(std::string_view text, long double& value);
 /// As StrToFloat into a double (rounded once, straight from the text); false also when the
 /// value lies beyond the double range.
 bool TryStrToFloat(std::string_view text, double& value);
+/// Why a text is not a real that a double holds: None when it reads (TryStrToFloat into a
+/// double), OutOfRange when it is a number written correctly whose size lies beyond the double
+/// range (a 400-digit integer, "1e999"), NotANumber for anything else ("abc", "1..2", "nan").
+enum class TNumberTextFault { None, NotANumber, OutOfRange };
+TNumberTextFault NumberTextFault(std::string_view text);
 /// Reads an integer (decimal, or hexadecimal with "$" or "0x"); throws EConvertError.
 long long StrToInt(std::string_view text);
 bool TryStrToInt(std::string_view text, long long& value);

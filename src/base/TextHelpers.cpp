@@ -127,6 +127,45 @@ std::string OneLineText(std::string_view text)
     return out;
 }
 
+std::string PrintableText(std::string_view text)
+{
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+    std::string out;
+    out.reserve(text.size());
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = byte(i);
+        if (c < 0x80) {
+            if (c >= 0x20 && c != 0x7F)
+                out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        // The length of the sequence and the lowest code point it may hold (no overlong forms).
+        const std::size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+                              : c >= 0xE0 && c <= 0xEF ? 3
+                              : c >= 0xF0 && c <= 0xF4 ? 4
+                                                       : 0;
+        char32_t code = n == 2 ? c & 0x1Fu : n == 3 ? c & 0x0Fu : c & 0x07u;
+        std::size_t k = 1;
+        while (n != 0 && k < n && i + k < text.size() && (byte(i + k) & 0xC0) == 0x80) {
+            code = (code << 6) | (byte(i + k) & 0x3Fu);
+            ++k;
+        }
+        const char32_t lowest = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+        if (n == 0 || k < n || code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        if (code > 0x9F)
+            out.append(text.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
 bool SameText(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -51,6 +51,12 @@ std::string UnescapeLineBreaks(std::string_view text);
 /// a line-based file (an INI file, the chart export, an argument text) stays one line.
 std::string OneLineText(std::string_view text);
 
+/// The text as it may be printed on a terminal: every control character (the C0 controls, tabs
+/// and line breaks included, DEL, and the C1 controls U+0080..U+009F) removed, and every byte
+/// that is not part of a valid UTF-8 character shown as U+FFFD, so that a name read from a data
+/// file can neither move the cursor nor start an escape sequence.
+std::string PrintableText(std::string_view text);
+
 /// True when the two texts are equal ignoring the case of ASCII letters (maker names, XML
 /// element names, material codes).
 bool SameText(std::string_view a, std::string_view b);

@@ -71,6 +71,34 @@ void position(const std::string& text, std::ptrdiff_t offset, int& line, int& co
     }
 }
 
+// The first element nested more than `limit` levels deep (the document element is level 1), or
+// none. Walked without recursion: the depth of a hostile file is not bounded by anything else.
+pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
+{
+    int depth = 0;
+    pugi::xml_node n = doc.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) {
+            if (++depth > limit)
+                return n;
+            if (pugi::xml_node c = n.first_child()) {
+                n = c;
+                continue;
+            }
+            --depth;
+        }
+        // Up to the next sibling of this node or of the nearest ancestor that has one.
+        while (n && !n.next_sibling()) {
+            n = n.parent();
+            if (n && n.type() == pugi::node_element)
+                --depth;
+        }
+        if (n)
+            n = n.next_sibling();
+    }
+    return pugi::xml_node();
+}
+
 struct StringWriter : pugi::xml_writer
 {
     std::string out;
@@ -135,6 +163,17 @@ TXMLFile::TXMLFile(std::string fileName, std::uintmax_t maxSize) : fileName_(std
         loadError_ = Format("Error on line %d, position %d: %s", line, column, result.description());
         readStatus_ = rsInvalidFileFormat;
         doc_.reset();
+        return;
+    }
+    if (const pugi::xml_node deep = tooDeep(doc_, kMaxXmlDepth)) {
+        int line = 0;
+        int column = 0;
+        position(text, deep.offset_debug(), line, column);
+        loadError_ = Format("The file \"%s\" nests its elements more than %d levels deep (line %d)",
+                            fileName_, kMaxXmlDepth, line);
+        fileStatus_ = TFileReadStatus::TooLarge;
+        readStatus_ = rsInvalidFileFormat;
+        doc_.reset();
     }
 }
 
@@ -175,7 +214,10 @@ void TXMLFile::Save()
     }
     StringWriter writer;
     writer.out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    doc_.save(writer, "  ", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    // Indentation costs the depth in blanks on every line: past the depth a file may be read
+    // with, the document is written in one piece.
+    const unsigned layout = tooDeep(doc_, kMaxXmlDepth) ? pugi::format_raw : pugi::format_indent;
+    doc_.save(writer, "  ", layout | pugi::format_no_declaration, pugi::encoding_utf8);
     WriteFileAtomically(fileName_, writer.out);
 }
 

@@ -2,8 +2,9 @@
 // the texts of child elements (and a few attributes), read and written with the program's
 // number formats. Reads report through a read status, element writes through a write status;
 // a file that does not parse keeps the parser's message as the load error. Files are read once
-// and only when they are regular files of a bounded size. Written files are UTF-8 with a
-// declaration, child elements indented on their own lines, and replace the old file atomically.
+// and only when they are regular files of a bounded size, markup and nesting depth. Written files
+// are UTF-8 with a declaration, child elements indented on their own lines, and replace the old
+// file atomically.
 #pragma once
 
 #include "base/FileIO.h"
@@ -50,6 +51,9 @@ inline constexpr std::uintmax_t kMaxXmlFileSize = kMaxProjectFileSize;
 /// Most markup ("<") a file read may hold: far beyond any project or catalogue, and low enough
 /// that a file of nothing but empty elements cannot take the memory of a million nodes.
 inline constexpr std::size_t kMaxXmlMarkup = 1000000;
+/// Deepest nesting of elements a file read may have (the root element is level 1): a project
+/// nests six levels, the catalogue four.
+inline constexpr int kMaxXmlDepth = 64;
 
 /// An XML document bound to a file name, with value reads and writes on its elements.
 class TXMLFile
@@ -62,8 +66,9 @@ public:
     /// Binds the file name and parses the file when it exists (read once, through ReadWholeFile).
     /// A parse error stores the parser's message with its position as LoadError, sets read
     /// status 1 and empties the document; so does a file that cannot be read (not a regular
-    /// file, larger than maxSize, refused by the system) or holds more than kMaxXmlMarkup
-    /// pieces of markup, with the reason as LoadError.
+    /// file, larger than maxSize, refused by the system), holds more than kMaxXmlMarkup
+    /// pieces of markup or nests elements deeper than kMaxXmlDepth levels, with the reason
+    /// (naming the file and the limit) as LoadError.
     explicit TXMLFile(std::string fileName, std::uintmax_t maxSize = kMaxXmlFileSize);
     /// As above; when the read status is 0, root := the document element (none otherwise), and
     /// with `clear` the document is then emptied.
@@ -79,9 +84,12 @@ public:
     void InitRoot(const std::string& rootName, const std::string& program, Node& root,
                   const std::string& version);
     /// Writes the document to the file name through WriteFileAtomically (a read-only file is
-    /// refused, a link's target written, the old file left whole when the write fails). With no
-    /// file name, tells the notifier "File name not known" and writes nothing. Throws EFileError
-    /// (a ZmkError) naming the file and the reason when the file cannot be written.
+    /// refused, a link's target written, the old file left whole when the write fails). Child
+    /// elements are indented two blanks a level; a document nested deeper than kMaxXmlDepth
+    /// levels is written without indentation, so that a file never grows with the square of its
+    /// depth. With no file name, tells the notifier "File name not known" and writes nothing.
+    /// Throws EFileError (a ZmkError) naming the file and the reason when the file cannot be
+    /// written.
     void Save();
     /// Where Save's "File name not known" goes.
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
@@ -149,7 +157,8 @@ public:
     const std::string& LoadError() const { return loadError_; }
     /// How reading the file ended: Missing when there was none (the document is then empty and
     /// the read status 0), Ok when its bytes were read (whether or not they parse), TooLarge
-    /// also for a file of more than kMaxXmlMarkup pieces of markup.
+    /// also for a file of more than kMaxXmlMarkup pieces of markup or nested deeper than
+    /// kMaxXmlDepth levels.
     TFileReadStatus FileStatus() const { return fileStatus_; }
     /// The scratch list.
     std::vector<std::string>& List() { return list_; }

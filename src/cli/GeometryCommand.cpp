@@ -6,6 +6,8 @@
 
 #include "base/Notifier.h"
 #include "base/NumText.h"
+#include "base/TextHelpers.h"
+#include "cli/ProjectCli.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
 #include "units/ConvTools.h"
@@ -37,7 +39,7 @@ struct GeometryOptions
 class StderrNotifier : public INotifier
 {
 public:
-    void Message(const std::string& text) override { std::cerr << "zemtor: " << text << "\n"; }
+    void Message(const std::string& text) override { std::cerr << "zemtor: " << TerminalText(text) << "\n"; }
 };
 
 std::string StripTags(const std::string& line)
@@ -67,9 +69,11 @@ std::string Pad(std::string text, std::size_t width)
     return text;
 }
 
+// Values may hold a maker's or a model's name from the catalogue: printed without control
+// characters.
 void PrintLine(const std::string& key, const std::string& value, const std::string& caption)
 {
-    std::cout << Pad(key, 14) << " " << Pad(value, 15) << " " << caption << "\n";
+    std::cout << Pad(key, 14) << " " << Pad(PrintableText(value), 15) << " " << caption << "\n";
 }
 
 struct Row
@@ -129,6 +133,9 @@ nlohmann::json ModelJson(const TModelRec& r)
 void PrintJson(TFinAndTube& g, const std::vector<std::string>& report)
 {
     nlohmann::json j = ModelJson(g.Rec);
+    // Names from the catalogue, as the text output shows them.
+    j["Mnf"] = PrintableText(g.Rec.Mnf);
+    j["Model"] = PrintableText(g.Rec.Model);
     j["SizeText"] = g.SizeText;
     for (const Row& row : DerivedRows(g))
         j[row.key] = row.value;
@@ -146,11 +153,11 @@ void PrintJson(TFinAndTube& g, const std::vector<std::string>& report)
                      {"Perimeter", t.Perimeter},
                      {"EqLength", t.EqLength},
                      {"CircuitLength", t.CircuitLength}};
-    j["MakerDesignation"] = g.MakerDesignation();
-    j["TubeLine"] = g.TubeLine();
+    j["MakerDesignation"] = PrintableText(g.MakerDesignation());
+    j["TubeLine"] = PrintableText(g.TubeLine());
     nlohmann::json lines = nlohmann::json::array();
     for (const std::string& line : report)
-        lines.push_back(StripTags(line));
+        lines.push_back(PrintableText(StripTags(line)));
     j["ManufacturingReport"] = lines;
     std::cout << j.dump(2) << "\n";
 }
@@ -170,7 +177,7 @@ void PrintText(TFinAndTube& g, const std::vector<std::string>& report)
     for (const std::string& line : report) {
         if (line == "<pre>" || line == "</pre>")
             continue;
-        std::cout << StripTags(line) << "\n";
+        std::cout << PrintableText(StripTags(line)) << "\n";
     }
 }
 
@@ -200,10 +207,18 @@ bool hasTube(const TMnfRecVec& models, int tube)
 // geometry that cannot be calculated.
 void RunGeometry(const GeometryOptions& options)
 {
+    // The size text reads a minus as a separator: "-600" would be taken as 600.
+    if (const std::string negative = NegativeSizeNumber(options.size); !negative.empty()) {
+        std::cerr
+            << "zemtor geometry: size text \"" << PrintableText(options.size)
+            << "\": " << PrintableText(negative)
+            << " is negative; the height, length, rows, fins per inch and circuits are sizes above zero\n";
+        throw CLI::RuntimeError(1);
+    }
     TSizeValues values;
     if (const int code = ParseSizeText(options.size, values); code != 0) {
-        std::cerr << "zemtor geometry: size text \"" << options.size << "\" error " << code << ": "
-                  << SizeErrorText(code) << "\n";
+        std::cerr << "zemtor geometry: size text \"" << PrintableText(options.size) << "\" error " << code
+                  << ": " << SizeErrorText(code) << "\n";
         throw CLI::RuntimeError(1);
     }
     StderrNotifier notifier;
@@ -215,7 +230,8 @@ void RunGeometry(const GeometryOptions& options)
     catalogue.LoadMaker(options.maker);
     if (!catalogue.Models().empty() && !hasTube(catalogue.Models(), options.tube)) {
         catalogue.SetNotifier(nullptr);
-        std::cerr << "zemtor geometry: --tube " << options.tube << ": the maker \"" << catalogue.CachedMaker()
+        std::cerr << "zemtor geometry: --tube " << options.tube << ": the maker \""
+                  << PrintableText(catalogue.CachedMaker())
                   << "\" has no pattern of that tube size code (it has " << tubeCodes(catalogue.Models())
                   << ")\n";
         throw CLI::RuntimeError(1);

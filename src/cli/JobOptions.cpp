@@ -1,4 +1,5 @@
 #include "cli/JobOptions.h"
+#include "cli/ProjectCli.h"
 
 #include "app/ProjectSession.h"
 #include "base/Errors.h"
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cfloat>
+#include <cmath>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
@@ -48,6 +51,15 @@ struct Assignment
     std::string name;
     std::string value;
 };
+
+// A value as a message shows it: a long one cut, with its length, and no control characters.
+std::string shownValue(const std::string& value)
+{
+    constexpr std::size_t kShown = 24;
+    if (value.size() <= kShown)
+        return PrintableText(value);
+    return PrintableText(value.substr(0, kShown)) + "... (" + std::to_string(value.size()) + " characters)";
+}
 
 Assignment splitAssignment(const std::string& text)
 {
@@ -96,10 +108,25 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
             throw std::runtime_error("unknown input '" + a.name + "'; the inputs are " + names +
                                      ", control=flow|temp, spray=on|off and liquid=<kind>");
         }
-        double value;
-        if (!TryStrToFloat(a.value, value))
-            throw std::runtime_error(a.name + "=" + a.value + ": not a number");
         const TEntryFieldInfo& info = EntryFieldInfo(*f);
+        const std::string range = FloatToStr(info.RangeLo) + ".." + FloatToStr(info.RangeHi) +
+                                  (*info.StoredUnit ? std::string(" ") + info.StoredUnit : std::string());
+        const std::string given = std::string(info.Name) + "=" + shownValue(a.value);
+        double value = 0;
+        switch (NumberTextFault(a.value)) {
+        case TNumberTextFault::None:
+            (void)TryStrToFloat(a.value, value);
+            break;
+        case TNumberTextFault::OutOfRange:
+            throw std::runtime_error(given + ": out of range: the number is too long to be held (beyond " +
+                                     FloatToStr(DBL_MAX) + "); " + info.Name + " takes " + range);
+        case TNumberTextFault::NotANumber:
+            throw std::runtime_error(given + ": not a number; " + info.Name + " takes " + range);
+        }
+        // Rows and circuits are counts: a fraction of one is refused, not rounded behind the user's back.
+        if (info.WholeNumber && value != std::trunc(value))
+            throw std::runtime_error(given + ": not a whole number; " + info.Name + " takes whole numbers " +
+                                     range);
         if (!job.Inputs[*f].Enabled)
             throw std::runtime_error(std::string(info.Name) + " cannot be set under the liquid control '" +
                                      job.Inputs.edLiquidControl + "' (use control=)");
@@ -164,9 +191,7 @@ PrintingNotifier::PrintingNotifier() : out_(&std::cerr) {}
 void PrintingNotifier::Message(const std::string& text)
 {
     printed_.push_back(text);
-    std::string s = text;
-    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-    *out_ << s << "\n";
+    *out_ << TerminalText(text) << "\n";
 }
 
 } // namespace zmk::cli

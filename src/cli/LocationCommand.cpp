@@ -3,18 +3,21 @@
 // pressure calculator would take them.
 #include "cli/Commands.h"
 
+#include "base/JsonWriter.h"
 #include "base/NumText.h"
 #include "base/Paths.h"
+#include "base/TextHelpers.h"
 #include "dialogs/Locations.h"
 #include "properties/Psy.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zmk::cli {
 
@@ -47,66 +50,91 @@ std::string PadLeft(const std::string& s, std::size_t width)
     return w >= width ? s : std::string(width - w, ' ') + s;
 }
 
-nlohmann::json Number(double v)
+// One place as a JSON object, indented as an element of the list.
+std::string PlaceJson(const TLocationDatabase& locations, const TLocationDatabase::THit& hit)
 {
-    return std::isfinite(v) ? nlohmann::json(v) : nlohmann::json(nullptr);
+    const TLocationRecord r = locations.Record(hit);
+    const bool usable = HasUsableAltitude(r);
+    const double none = NAN; // written as null
+    TJsonWriter w(2);
+    w.BeginObject()
+        .Member("place", r.Name)
+        .Member("region", locations.RegionName(hit))
+        .Member("database", locations.DatabaseName(hit))
+        .Member("record", hit.Record)
+        .Member("latitude", static_cast<double>(r.Latitude))
+        .Member("longitude", static_cast<double>(r.Longitude))
+        .Member("timezone", static_cast<double>(r.TimeZone))
+        .Member("altitude", usable ? static_cast<double>(r.Altitude) : none)
+        .Member("pressure", usable ? AtmPressure(r.Altitude) : none)
+        .Member("cooling_db", static_cast<double>(r.CoolingDB))
+        .Member("cooling_wb", static_cast<double>(r.CoolingWB))
+        .Member("heating_db", static_cast<double>(r.HeatingDB))
+        .EndObject();
+    std::string text = "  ";
+    for (const char c : w.Text()) {
+        text += c;
+        if (c == '\n')
+            text += "  ";
+    }
+    return text;
 }
 
+// The places are written as they are found, one at a time: a listing of every place costs
+// the database's own memory and a few bytes a place, never a document of them all.
 void RunLocation(const LocationOptions& o)
 {
     const std::string folder = CommonDataFolder();
-    const TLocationSearch found = FindLocations(folder, o.search);
-    if (!found.IndexFound) {
-        std::cerr << "zemtor: the location database is not installed: " << folder << kLocationIndexFile
-                  << " is missing or unreadable\n";
+    TLocationDatabase locations;
+    if (!locations.Load(folder)) {
+        if (locations.IndexStatus() == TFileReadStatus::Missing)
+            std::cerr << "zemtor: the location database is not installed: "
+                      << PrintableText(folder + std::string(kLocationIndexFile)) << " is missing\n";
+        else
+            std::cerr << "zemtor: the location database cannot be read: "
+                      << PrintableText(locations.IndexError()) << "\n";
         throw CLI::RuntimeError(1);
     }
-    for (const std::string& database : found.Missing)
-        std::cerr << "zemtor: the " << database << " database has not been installed ("
-                  << LocationFilePath(folder, database).string() << " is missing or unreadable)\n";
-    if (found.Matches.empty()) {
-        std::cerr << "zemtor: no place matches \"" << o.search << "\"\n";
+    for (const TMissingDatabase& missing : locations.Missing()) {
+        const std::string database = PrintableText(missing.Database);
+        if (missing.Status == TFileReadStatus::Missing)
+            std::cerr << "zemtor: the " << database << " database has not been installed ("
+                      << PrintableText(LocationFilePath(folder, missing.Database).string())
+                      << " is missing)\n";
+        else
+            std::cerr << "zemtor: the " << database
+                      << " database cannot be read: " << PrintableText(missing.Reason) << "\n";
+    }
+    const std::vector<TLocationDatabase::THit> hits = locations.Find(o.search);
+    if (hits.empty()) {
+        std::cerr << "zemtor: no place matches \"" << PrintableText(o.search) << "\"\n";
         throw CLI::RuntimeError(2);
     }
 
     if (o.json) {
-        nlohmann::json list = nlohmann::json::array();
-        for (const TLocationMatch& m : found.Matches) {
-            const TLocationRecord& r = m.Record;
-            const bool usable = HasUsableAltitude(r);
-            list.push_back({
-                {"place", r.Name},
-                {"region", m.Region},
-                {"database", m.Database},
-                {"record", m.RecordNumber},
-                {"latitude", Number(r.Latitude)},
-                {"longitude", Number(r.Longitude)},
-                {"timezone", Number(r.TimeZone)},
-                {"altitude", usable ? Number(r.Altitude) : nlohmann::json(nullptr)},
-                {"pressure", usable ? Number(AtmPressure(r.Altitude)) : nlohmann::json(nullptr)},
-                {"cooling_db", Number(r.CoolingDB)},
-                {"cooling_wb", Number(r.CoolingWB)},
-                {"heating_db", Number(r.HeatingDB)},
-            });
-        }
-        std::cout << list.dump(2) << "\n";
+        std::cout << "[\n";
+        for (std::size_t i = 0; i < hits.size(); ++i)
+            std::cout << PlaceJson(locations, hits[i]) << (i + 1 < hits.size() ? ",\n" : "\n");
+        std::cout << "]\n";
         return;
     }
 
+    // Names come from data files: what reaches the terminal has no control characters.
     std::size_t placeWidth = 5, regionWidth = 6, databaseWidth = 8;
-    for (const TLocationMatch& m : found.Matches) {
-        placeWidth = std::max(placeWidth, Width(m.Record.Name));
-        regionWidth = std::max(regionWidth, Width(m.Region));
-        databaseWidth = std::max(databaseWidth, Width(m.Database));
+    for (const TLocationDatabase::THit& hit : hits) {
+        placeWidth = std::max(placeWidth, Width(PrintableText(locations.Record(hit).Name)));
+        regionWidth = std::max(regionWidth, Width(PrintableText(locations.RegionName(hit))));
+        databaseWidth = std::max(databaseWidth, Width(PrintableText(locations.DatabaseName(hit))));
     }
     std::cout << PadRight("Place", placeWidth) << "  " << PadRight("Region", regionWidth) << "  "
               << PadRight("Database", databaseWidth) << "  " << PadLeft("Altitude m", 10) << "  "
               << PadLeft("Pressure kPa", 12) << "\n";
-    for (const TLocationMatch& m : found.Matches) {
-        const TLocationRecord& r = m.Record;
+    for (const TLocationDatabase::THit& hit : hits) {
+        const TLocationRecord r = locations.Record(hit);
         const bool usable = HasUsableAltitude(r);
-        std::cout << PadRight(r.Name, placeWidth) << "  " << PadRight(m.Region, regionWidth) << "  "
-                  << PadRight(m.Database, databaseWidth) << "  "
+        std::cout << PadRight(PrintableText(r.Name), placeWidth) << "  "
+                  << PadRight(PrintableText(locations.RegionName(hit)), regionWidth) << "  "
+                  << PadRight(PrintableText(locations.DatabaseName(hit)), databaseWidth) << "  "
                   << PadLeft(usable ? Format("%0.1f", r.Altitude) : "n/a", 10) << "  "
                   << PadLeft(usable ? Format("%0.3f", AtmPressure(r.Altitude)) : "n/a", 12) << "\n";
     }
@@ -122,7 +150,7 @@ void AddLocationCommand(CLI::App& app)
     cmd->footer("Lists the places whose name, region (country) or database (continent) contains SEARCH, "
                 "ignoring letter case and accents, with the altitude in m and the standard-atmosphere "
                 "pressure in kPa there.\nExit status: 0 places listed, 1 the location database is not "
-                "installed, 2 no place matches.");
+                "installed or its index cannot be read, 2 no place matches.");
     cmd->add_option("SEARCH", options->search,
                     "Text to look for, as \"Johannesburg\"; \"\" lists every place")
         ->required();

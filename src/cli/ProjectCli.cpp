@@ -1,5 +1,7 @@
 #include "cli/ProjectCli.h"
 
+#include "base/TextHelpers.h"
+
 #include "app/ProjectProperties.h"
 #include "base/Errors.h"
 
@@ -42,15 +44,20 @@ void BuildDefault(TProjectSession& session, const std::string& kind)
 
 std::string TerminalText(std::string text)
 {
+    // Line by line: a message may quote a name from a file, and no control character of it may
+    // reach the terminal.
     std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out += text[i];
-        }
+    std::size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\r' && text[i] != '\n')
+            continue;
+        out += PrintableText(std::string_view(text).substr(start, i - start));
+        if (i == text.size())
+            break;
+        out += '\n';
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
     return out;
 }

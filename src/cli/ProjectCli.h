@@ -33,7 +33,8 @@ private:
 /// Builds the default coil of a kind (zmk, hwc or cwc, any case); throws std::runtime_error for
 /// another kind or when no coil could be built.
 void BuildDefault(TProjectSession& session, const std::string& kind);
-/// A message of the program as one line-broken text for a terminal (CR LF and CR become LF).
+/// A message of the program as one line-broken text for a terminal (CR LF and CR become LF,
+/// and every other control character is removed: see PrintableText).
 std::string TerminalText(std::string text);
 
 } // namespace zmk::cli

@@ -20,11 +20,12 @@ const TFieldSpec kFatFinHeightField{"edFinHeight", "Fin Height", utLengthPrim, "
                                     "inch",        "%0.2f",      0.0127,       9.144};
 const TFieldSpec kFatFinnedLengthField{
     "edFinnedLength", "Finned Length", utLengthMeasure, "m", "mm", "%0.1f", 0.1, 10.0};
-const TFieldSpec kFatRowsField{"edRows", "Rows Deep", utNone, "", "", "%0.1f", 1, 20};
+const TFieldSpec kFatRowsField{"edRows", "Rows Deep", utNone, "", "", "%0.1f", 1, 20, ft_Fixed, true};
 const TFieldSpec kFatFinDensityField{"edFinDensity", "Fin Density", utFinDensity, "fpi",
                                      "fpi",          "%0.4f",       0.0001,       30};
 const TFieldSpec kFatFinPitchField{"edFinPitch", "Fin Pitch", utLengthSmall, "mm", "mm", "%0.4f", 0.1, 40};
-const TFieldSpec kFatCircuitsField{"edCircuits", "Circuits", utNone, "", "", "%0.1f", 1, 1440};
+const TFieldSpec kFatCircuitsField{"edCircuits", "Circuits", utNone, "",       "",
+                                   "%0.1f",      1,          1440,   ft_Fixed, true};
 const TFieldSpec kFatDesignDutyField{"edDesignDuty", "Target Duty", utDutyPrim, "kW",
                                      "kW",           "%0.3f",       0.01,       100000};
 

@@ -11,7 +11,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <map>
+#include <unordered_map>
 
 namespace zmk {
 
@@ -53,11 +53,15 @@ float TLocationRecord::*const kReals[] = {
 };
 
 // Reads a whole file of at most maxSize bytes, once; false when it is not a regular file, is
-// too large or cannot be read.
-bool ReadFileBytes(const std::filesystem::path& file, std::uintmax_t maxSize, std::string& bytes)
+// too large or cannot be read, with how it ended and the message (naming the file and the
+// reason) in `status` and `error`.
+bool ReadFileBytes(const std::filesystem::path& file, std::uintmax_t maxSize, std::string& bytes,
+                   TFileReadStatus& status, std::string& error)
 {
     TFileRead read = ReadWholeFile(file, maxSize);
     bytes = std::move(read.Bytes);
+    status = read.Status;
+    error = read ? std::string() : std::move(read.Error);
     return static_cast<bool>(read);
 }
 
@@ -106,9 +110,12 @@ TLocationRecord DecodeLocationRecord(const unsigned char* bytes)
     r.Region = GetInt32(bytes + 4);
     const int length = std::min<int>(bytes[kNameAt], kLocationNameMax);
     std::string latin1(reinterpret_cast<const char*>(bytes + kNameAt + 1), static_cast<std::size_t>(length));
-    for (char& c : latin1)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+    // C1 bytes are controls in Latin-1 too: a terminal takes 0x9B as the start of an escape.
+    for (char& c : latin1) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || (b >= 0x7F && b <= 0x9F))
             c = ' ';
+    }
     r.Name = Latin1ToUtf8(latin1);
     for (std::size_t i = 0; i < std::size(kReals); ++i)
         r.*kReals[i] = GetFloat32(bytes + kRealsAt + 4 * i);
@@ -158,7 +165,7 @@ bool TLocationIndex::Load(const std::filesystem::path& file)
 {
     ini_.Clear();
     std::string bytes;
-    if (!ReadFileBytes(file, kMaxLocationIndexSize, bytes))
+    if (!ReadFileBytes(file, kMaxLocationIndexSize, bytes, loadStatus_, loadError_))
         return false;
     ini_.Parse(bytes);
     return true;
@@ -198,6 +205,17 @@ std::optional<std::string> TLocationIndex::KeyOfCode(std::string_view database, 
     return std::nullopt;
 }
 
+std::unordered_map<std::int32_t, std::string> TLocationIndex::KeysByCode(std::string_view database) const
+{
+    std::unordered_map<std::int32_t, std::string> keys;
+    for (auto& [key, value] : ini_.ReadSectionValues(database)) {
+        int code = 0;
+        if (TryStrToInt(Trim(value), code))
+            keys.try_emplace(code, std::move(key)); // the first key of a code wins, as in KeyOfCode
+    }
+    return keys;
+}
+
 bool IsSafeDatabaseName(std::string_view database)
 {
     if (database.empty() || database == "." || database == "..")
@@ -218,8 +236,13 @@ bool TLocationFile::Open(const std::filesystem::path& file)
 {
     Close();
     std::string bytes;
-    if (!ReadFileBytes(file, kMaxLocationFileSize, bytes))
+    TFileReadStatus status = TFileReadStatus::Missing;
+    std::string error;
+    if (!ReadFileBytes(file, kMaxLocationFileSize, bytes, status, error)) {
+        loadStatus_ = status;
+        loadError_ = std::move(error);
         return false;
+    }
     OpenBytes(std::move(bytes));
     return true;
 }
@@ -229,6 +252,8 @@ void TLocationFile::OpenBytes(std::string bytes)
     bytes_ = std::move(bytes);
     bytes_.resize(bytes_.size() - bytes_.size() % kLocationRecordSize);
     open_ = true;
+    loadStatus_ = TFileReadStatus::Ok;
+    loadError_.clear();
 }
 
 void TLocationFile::Close()
@@ -286,40 +311,119 @@ bool LocationTextLess(const std::string& a, const std::string& b)
     return a < b;
 }
 
+std::vector<std::size_t> LocationTextOrder(const std::vector<std::string>& texts)
+{
+    std::vector<std::string> folded;
+    folded.reserve(texts.size());
+    for (const std::string& text : texts)
+        folded.push_back(FoldLocationText(text));
+    std::vector<std::size_t> order(texts.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        if (folded[a] != folded[b])
+            return folded[a] < folded[b];
+        return texts[a] < texts[b];
+    });
+    return order;
+}
+
+bool TLocationDatabase::Load(const std::string& folder)
+{
+    databases_.clear();
+    missing_.clear();
+    indexError_.clear();
+    TLocationIndex index;
+    const bool read = index.Load(folder + std::string(kLocationIndexFile));
+    indexStatus_ = index.LoadStatus();
+    if (!read) {
+        indexError_ = index.LoadError();
+        return false;
+    }
+    for (const std::string& name : index.Databases()) {
+        if (SameText(name, kAllDatabases))
+            continue;
+        // A name from the index becomes a file name: one that would leave the folder is refused.
+        if (!IsSafeDatabaseName(name)) {
+            missing_.push_back(
+                {name, TFileReadStatus::NotAFile, "\"" + name + "\" cannot name a file in " + folder});
+            continue;
+        }
+        Database db;
+        if (!db.File.Open(LocationFilePath(folder, name))) {
+            missing_.push_back({name, db.File.LoadStatus(), db.File.LoadError()});
+            continue;
+        }
+        db.Name = name;
+        db.Regions = index.KeysByCode(name);
+        databases_.push_back(std::move(db));
+    }
+    return true;
+}
+
+std::vector<TLocationDatabase::THit> TLocationDatabase::Find(std::string_view search) const
+{
+    const std::string wanted = FoldLocationText(Trim(search));
+    const auto matches = [&wanted](std::string_view text) {
+        return wanted.empty() || FoldLocationText(text).find(wanted) != std::string::npos;
+    };
+    std::vector<THit> hits;
+    for (std::size_t d = 0; d < databases_.size(); ++d) {
+        const Database& db = databases_[d];
+        const bool databaseMatches = matches(db.Name);
+        // Each region name is folded once, not once per place.
+        std::unordered_map<std::int32_t, bool> regionMatches;
+        regionMatches.reserve(db.Regions.size());
+        for (const auto& [code, name] : db.Regions)
+            regionMatches.emplace(code, code != 0 && matches(name));
+        for (int n = 0; n < db.File.Count(); ++n) {
+            bool hit = databaseMatches;
+            if (!hit) {
+                const auto region = regionMatches.find(db.File.RegionCode(n));
+                hit = region != regionMatches.end() && region->second;
+            }
+            if (!hit)
+                hit = matches(db.File.Record(n).Name);
+            if (hit)
+                hits.push_back({static_cast<int>(d), n});
+        }
+    }
+    return hits;
+}
+
+const std::string& TLocationDatabase::DatabaseName(const THit& hit) const
+{
+    return databases_[static_cast<std::size_t>(hit.Database)].Name;
+}
+
+const std::string& TLocationDatabase::RegionName(const THit& hit) const
+{
+    const Database& db = databases_[static_cast<std::size_t>(hit.Database)];
+    const std::int32_t code = db.File.RegionCode(hit.Record);
+    if (code == 0)
+        return db.Name;
+    const auto region = db.Regions.find(code);
+    return region == db.Regions.end() ? db.Name : region->second;
+}
+
+TLocationRecord TLocationDatabase::Record(const THit& hit) const
+{
+    return databases_[static_cast<std::size_t>(hit.Database)].File.Record(hit.Record);
+}
+
 TLocationSearch FindLocations(const std::string& folder, std::string_view search)
 {
     TLocationSearch result;
-    TLocationIndex index;
-    result.IndexFound = index.Load(folder + std::string(kLocationIndexFile));
+    TLocationDatabase locations;
+    result.IndexFound = locations.Load(folder);
+    result.IndexStatus = locations.IndexStatus();
+    result.IndexError = locations.IndexError();
+    result.Missing = locations.Missing();
     if (!result.IndexFound)
         return result;
-    const std::string wanted = FoldLocationText(Trim(search));
-    const auto matches = [&wanted](const std::string& text) {
-        return FoldLocationText(text).find(wanted) != std::string::npos;
-    };
-    for (const std::string& database : index.Databases()) {
-        if (SameText(database, kAllDatabases))
-            continue;
-        TLocationFile file;
-        if (!IsSafeDatabaseName(database) || !file.Open(LocationFilePath(folder, database))) {
-            result.Missing.push_back(database);
-            continue;
-        }
-        const bool databaseMatches = matches(database);
-        std::map<std::int32_t, std::string> regions; // region code -> name, looked up once
-        for (int n = 0; n < file.Count(); ++n) {
-            const std::int32_t code = file.RegionCode(n);
-            auto region = regions.find(code);
-            if (region == regions.end())
-                region = regions
-                             .emplace(code, code == 0 ? database
-                                                      : index.KeyOfCode(database, code).value_or(database))
-                             .first;
-            TLocationRecord record = file.Record(n);
-            if (databaseMatches || matches(region->second) || matches(record.Name))
-                result.Matches.push_back({database, region->second, n, std::move(record)});
-        }
-    }
+    for (const TLocationDatabase::THit& hit : locations.Find(search))
+        result.Matches.push_back(
+            {locations.DatabaseName(hit), locations.RegionName(hit), hit.Record, locations.Record(hit)});
     return result;
 }
 

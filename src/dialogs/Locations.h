@@ -7,6 +7,7 @@
 // or a name.
 #pragma once
 
+#include "base/FileIO.h"
 #include "base/IniFile.h"
 
 #include <array>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -54,7 +56,7 @@ struct TLocationRecord
 };
 
 /// Reads one record from 84 bytes. A length byte beyond 31 reads 31 characters; control
-/// characters in the name become blanks.
+/// characters in the name (C0, DEL and the C1 bytes 0x80..0x9F) become blanks.
 TLocationRecord DecodeLocationRecord(const unsigned char* bytes);
 /// The 84 bytes of a record; the name is written in Latin-1 and cut to 31 characters.
 std::string EncodeLocationRecord(const TLocationRecord& record);
@@ -74,8 +76,12 @@ class TLocationIndex
 {
 public:
     /// Reads the file; false (and empty) when it is missing, not a regular file, larger than
-    /// kMaxLocationIndexSize or unreadable.
+    /// kMaxLocationIndexSize or unreadable, with LoadError naming the file and the reason.
     bool Load(const std::filesystem::path& file);
+    /// How the last Load ended, and why it failed ("Cannot read file \"...\": it is larger than
+    /// 4 MiB ..."; empty after a Load that succeeded).
+    TFileReadStatus LoadStatus() const { return loadStatus_; }
+    const std::string& LoadError() const { return loadError_; }
     /// Replaces the content with the text of an index file (Latin-1 bytes).
     void Parse(std::string_view bytes);
     void Clear() { ini_.Clear(); }
@@ -89,9 +95,14 @@ public:
     std::optional<std::int32_t> Code(std::string_view database, std::string_view key) const;
     /// The first key of a section whose code is the given one; nothing when there is none.
     std::optional<std::string> KeyOfCode(std::string_view database, std::int32_t code) const;
+    /// Every code of a section with its first key, in one pass over the section: what KeyOfCode
+    /// gives for each code, for a reader that looks up many codes.
+    std::unordered_map<std::int32_t, std::string> KeysByCode(std::string_view database) const;
 
 private:
     IniFile ini_;
+    TFileReadStatus loadStatus_ = TFileReadStatus::Missing;
+    std::string loadError_;
 };
 
 /// True when a database name can name a data file in the common data folder: not empty, no
@@ -105,8 +116,12 @@ class TLocationFile
 {
 public:
     /// Reads the file; false (and closed) when it is missing, not a regular file, larger than
-    /// kMaxLocationFileSize or unreadable. A last record cut short is ignored.
+    /// kMaxLocationFileSize or unreadable, with LoadError naming the file and the reason. A last
+    /// record cut short is ignored.
     bool Open(const std::filesystem::path& file);
+    /// How the last Open ended, and why it failed (empty after one that succeeded).
+    TFileReadStatus LoadStatus() const { return loadStatus_; }
+    const std::string& LoadError() const { return loadError_; }
     /// Takes the bytes of a data file as they are (tests and the fuzz target).
     void OpenBytes(std::string bytes);
     void Close();
@@ -123,6 +138,8 @@ public:
 private:
     std::string bytes_;
     bool open_ = false;
+    TFileReadStatus loadStatus_ = TFileReadStatus::Missing;
+    std::string loadError_;
 };
 
 /// Text folded for comparing and sorting: Latin-1 letters without accents, in lower case
@@ -130,6 +147,9 @@ private:
 std::string FoldLocationText(std::string_view utf8);
 /// Order of the sorted lists: folded text first, then the bytes.
 bool LocationTextLess(const std::string& a, const std::string& b);
+/// The positions of the texts in LocationTextLess order (equal texts keep their order), each
+/// text folded once: the sort of a list of many thousands of regions or places.
+std::vector<std::size_t> LocationTextOrder(const std::vector<std::string>& texts);
 
 /// A place found by FindLocations.
 struct TLocationMatch
@@ -140,17 +160,78 @@ struct TLocationMatch
     TLocationRecord Record; ///< the place
 };
 
+/// A database whose data file could not be read: Missing when it is not installed, and why
+/// (the message names the file and the reason: not a regular file, larger than
+/// kMaxLocationFileSize...).
+struct TMissingDatabase
+{
+    std::string Database;
+    TFileReadStatus Status = TFileReadStatus::Missing;
+    std::string Reason;
+};
+
+/// Every database of the index but "+All", read once for searching: the data files whole and
+/// each database's region names by code, so that a search takes time in proportion to the
+/// places and regions however many there are, and memory in proportion to the files.
+class TLocationDatabase
+{
+public:
+    /// A place found: the database (an index into the databases read) and its record number.
+    struct THit
+    {
+        int Database = 0;
+        int Record = 0;
+    };
+
+    /// Reads "Regions.idx" and the data files from the common data folder (ending with "/").
+    /// False when the index cannot be read (IndexError says why); a data file that cannot be
+    /// read is listed in Missing and its database left out.
+    bool Load(const std::string& folder);
+    TFileReadStatus IndexStatus() const { return indexStatus_; }
+    const std::string& IndexError() const { return indexError_; }
+    const std::vector<TMissingDatabase>& Missing() const { return missing_; }
+
+    /// The places whose place name, region name or database name contains the search text,
+    /// ignoring letter case and accents (an empty text finds every place), in database and
+    /// then file order.
+    std::vector<THit> Find(std::string_view search) const;
+
+    /// The database's name.
+    const std::string& DatabaseName(const THit& hit) const;
+    /// The region's name: the key of the record's region code in the database's section, or
+    /// the database's name for a record without a region or with a code the index lacks.
+    const std::string& RegionName(const THit& hit) const;
+    /// The place's record.
+    TLocationRecord Record(const THit& hit) const;
+
+private:
+    struct Database
+    {
+        std::string Name;
+        TLocationFile File;
+        std::unordered_map<std::int32_t, std::string> Regions; ///< region code -> first key
+    };
+    std::vector<Database> databases_;
+    std::vector<TMissingDatabase> missing_;
+    TFileReadStatus indexStatus_ = TFileReadStatus::Missing;
+    std::string indexError_;
+};
+
 /// What FindLocations found.
 struct TLocationSearch
 {
-    bool IndexFound = false;             ///< "Regions.idx" was read
-    std::vector<std::string> Missing;    ///< databases whose data file could not be read
-    std::vector<TLocationMatch> Matches; ///< in database, then file order
+    /// "Regions.idx" was read; how reading it ended, and why it failed (naming the file and
+    /// the reason).
+    bool IndexFound = false;
+    TFileReadStatus IndexStatus = TFileReadStatus::Missing;
+    std::string IndexError;
+    std::vector<TMissingDatabase> Missing; ///< databases whose data file could not be read
+    std::vector<TLocationMatch> Matches;   ///< in database, then file order
 };
 
-/// Every place of every database but "+All" whose place name, region name or database name
-/// contains the search text, ignoring letter case and accents; an empty text finds every
-/// place. folder is the common data folder (ending with "/").
+/// TLocationDatabase's Load and Find, with every match copied out: for a few matches (the
+/// command line streams its matches from a TLocationDatabase instead). folder is the common
+/// data folder (ending with "/").
 TLocationSearch FindLocations(const std::string& folder, std::string_view search);
 
 } // namespace zmk

@@ -26,8 +26,11 @@ int FindOrFirst(const std::vector<std::string>& list, const std::string& wanted)
 
 std::vector<std::string> Sorted(std::vector<std::string> list)
 {
-    std::stable_sort(list.begin(), list.end(), LocationTextLess);
-    return list;
+    std::vector<std::string> sorted;
+    sorted.reserve(list.size());
+    for (const std::size_t i : LocationTextOrder(list))
+        sorted.push_back(std::move(list[i]));
+    return sorted;
 }
 
 } // namespace
@@ -155,7 +158,12 @@ void TSelectLocation::OpenDatabase()
     // A name from the index becomes a file name: one that would leave the folder is treated
     // as a database that is not there.
     if (!IsSafeDatabaseName(database) || !file_.Open(LocationFilePath(folder_, database))) {
-        if (notifier_)
+        if (!notifier_)
+            return;
+        // A file that is there but refused (too large, not a regular file) is not "not installed".
+        if (IsSafeDatabaseName(database) && file_.LoadStatus() != TFileReadStatus::Missing)
+            notifier_->Message("The " + database + " Database cannot be read...\r\n" + file_.LoadError());
+        else
             notifier_->Message("The " + database + " Database has not been installed...\r\n" + kInstallLine);
         return;
     }
@@ -175,13 +183,18 @@ void TSelectLocation::FillPlaces()
         return;
     regionCode_ = regionIndex_ >= 0 ? index_.Code(DatabaseText(), RegionText()).value_or(0) : 0;
     const bool all = IsAllSelected();
+    std::vector<std::string> names;
+    std::vector<int> records;
     for (int n = 0; n < file_.Count(); ++n) {
         const std::int32_t code = all ? file_.DatabaseCode(n) : file_.RegionCode(n);
-        if (regionCode_ == 0 || code == regionCode_)
-            places_.emplace_back(file_.Record(n).Name, n);
+        if (regionCode_ == 0 || code == regionCode_) {
+            names.push_back(file_.Record(n).Name);
+            records.push_back(n);
+        }
     }
-    std::stable_sort(places_.begin(), places_.end(),
-                     [](const auto& a, const auto& b) { return LocationTextLess(a.first, b.first); });
+    places_.reserve(names.size());
+    for (const std::size_t i : LocationTextOrder(names))
+        places_.emplace_back(std::move(names[i]), records[i]);
     if (!places_.empty()) {
         const auto it = std::find_if(places_.begin(), places_.end(),
                                      [&](const auto& p) { return SameText(p.first, wantedPlace_); });

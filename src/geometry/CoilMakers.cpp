@@ -196,11 +196,22 @@ void TCoilMakers::LoadMaker(const std::string& maker)
     maker_ = maker;
     models_.clear();
     TXMLFile xml(fileName_, kMaxCatalogueFileSize);
-    if (xml.ReadStatus() != rsNone)
+    if (xml.ReadStatus() != rsNone) {
+        // A refused file's reason names the file already; a parse error's does not.
+        if (notifier_)
+            notifier_->Message(
+                "The coil maker database " +
+                (xml.FileStatus() == TFileReadStatus::Ok ? "\"" + fileName_ + "\" " : std::string()) +
+                "cannot be read: " + xml.LoadError() + "...");
         return;
+    }
     const pugi::xml_node item = xml.FindRecord(xml.Root(), "item", "maker", maker, false);
-    if (!item)
+    if (!item) {
+        // The built-in maker needs no entry in the file.
+        if (SameText(maker, DefaultMnfRec().Mnf))
+            models_.assign(1, DefaultMnfRec());
         return;
+    }
     TMnfRec defaults = readModel(xml, DefaultMnfRec(), item);
     defaults.Mnf = shortString(xml.ReadText(item, "maker", maker));
     for (const pugi::xml_node model : xml.ChildrenNamed(item, "model")) {
@@ -232,17 +243,10 @@ TMnfRec TCoilMakers::SelectModel(const std::string& maker, int tubeCode)
     if (notifier_)
         notifier_->Message("There are no matching coils for " + maker + " in the database!\r\n" +
                            "You may need to re-install the program to correct the database.");
+    // The built-in maker is held in memory only: a lookup never rewrites the user's catalogue.
     const TMnfRec model = DefaultMnfRec();
     maker_ = model.Mnf;
     models_.assign(1, model);
-    // A catalogue that cannot be written (a read-only install, or a file that does not parse and
-    // must not be overwritten) still leaves the new coil its default pattern.
-    try {
-        SaveMaker();
-    } catch (const ZmkError& e) {
-        if (notifier_)
-            notifier_->Message(e.what());
-    }
     return model;
 }
 

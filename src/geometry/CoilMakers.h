@@ -62,15 +62,20 @@ public:
 
     /// The maker names of the file, in file order; empty when the file cannot be read.
     std::vector<std::string> MakerList() const;
-    /// Fills the cache with the maker's models (nothing to do when it already holds them).
+    /// Fills the cache with the maker's models (nothing to do when it already holds them). A file
+    /// that exists but cannot be read is reported to the notifier and leaves the cache empty.
+    /// The built-in maker "Default", when the file has no maker of that name, holds the built-in
+    /// model.
     void LoadMaker(const std::string& maker);
     /// The model for a new coil of this maker and tube code. With no models at all it tells the
-    /// user, returns the built-in default and writes a "Default" maker into the file.
+    /// user and returns the built-in default, leaving the cache holding the maker "Default" with
+    /// that model. The file is only read, never written.
     TMnfRec SelectModel(const std::string& maker, int tubeCode);
     /// The catalogue's best match for a stored coil; the stored material names are kept.
     TMnfRec MatchModel(const std::string& maker, const TMnfRec& rec);
     /// Writes the cached maker into the file (only attributes differing from the maker's
-    /// defaults). Throws ZmkError when the file cannot be written, or exists but does not parse.
+    /// defaults), for a user who asked to store a pattern; nothing else writes the file. Throws
+    /// ZmkError when the file cannot be written, or exists but does not parse.
     void SaveMaker();
 
     /// Name of the cached maker.

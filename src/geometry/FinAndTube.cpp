@@ -272,6 +272,23 @@ std::string SizeErrorText(int code)
     }
 }
 
+std::string NegativeSizeNumber(std::string_view text)
+{
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '-' || !(isDigit(text[i + 1]) || text[i + 1] == '.'))
+            continue;
+        // A minus right after a number joins two numbers; anywhere else it is a sign.
+        if (i > 0 && (isDigit(text[i - 1]) || text[i - 1] == '.'))
+            continue;
+        size_t end = i + 1;
+        while (end < text.size() && !isSeparator(text[end]))
+            ++end;
+        return std::string(text.substr(i, end - i));
+    }
+    return {};
+}
+
 std::string PatternProblem(double ID, double OD, double Sx, double Sy, double tf, int pattern)
 {
     auto mm = [](double metres) { return Format("%0.4g mm", 1000 * metres); };

@@ -149,6 +149,11 @@ struct TSizeValues
 int ParseSizeText(std::string_view text, TSizeValues& values);
 /// What a size-text or recalculation error code means ("rows outside 1..20").
 std::string SizeErrorText(int code);
+/// The first number of a size text written with a minus sign ("-600" in "600 x -600 4r"), or
+/// empty when there is none. ParseSizeText reads a minus as a separator, so a size typed as a
+/// negative number would be taken as positive: a command taking a size text from a user
+/// refuses one this finds. A minus between two numbers ("600-1200") is a separator.
+std::string NegativeSizeNumber(std::string_view text);
 
 /// Error code of a tube-and-fin pattern that cannot be built (see PatternProblem).
 constexpr int kPatternError = 9;

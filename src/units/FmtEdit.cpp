@@ -275,6 +275,7 @@ void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec, std::optional<int> s
     edit.SetFormatType(spec.FormatType);
     edit.SetRangeLo(spec.RangeLo);
     edit.SetRangeHi(spec.RangeHi);
+    edit.SetWholeNumber(spec.WholeNumber);
     edit.SetUnitsType(spec.Kind);
     edit.SetUnitsBase(FindUnitIndex(spec.Kind, spec.StoredUnit));
     const int first = FindUnitIndex(spec.Kind, spec.ShownUnit);
@@ -395,7 +396,13 @@ bool TFmtEdit::Validate(std::string_view text)
             return ok;
         }
         long double v = StrToFloat(clean);
-        const bool ok = RangeCheck(v);
+        bool ok = RangeCheck(v);
+        // A count with a fraction is refused as a value out of range is: brought to the
+        // nearest whole number, with a beep.
+        if (wholeNumber_ && v != std::trunc(v)) {
+            v = static_cast<long double>(Round(v));
+            ok = false;
+        }
         if (cls == TFormatClass::Integer)
             ReplaceText(Format(formatStr_, Round(v)));
         else

@@ -51,6 +51,7 @@ struct TFieldSpec
     double RangeLo;                    ///< lowest accepted value, stored unit
     double RangeHi;                    ///< highest accepted value, stored unit
     TFormatType FormatType = ft_Fixed; ///< how the format follows the value and the unit
+    bool WholeNumber = false;          ///< only whole numbers are taken (rows, circuits)
 };
 
 /// The range rule of every entry field, applied to v in the unit the bounds are given in: a value
@@ -59,7 +60,8 @@ struct TFieldSpec
 /// passes. NaN becomes the lower bound and an infinity the bound on its side (the check fails).
 bool ClampToRange(long double& v, long double lo, long double hi);
 
-/// Sets a field up from its description: unit kind, stored unit, format type and range, shown in
+/// Sets a field up from its description: unit kind, stored unit, format type, range and the
+/// whole-number rule, shown in
 /// its first unit with the described format. With a shown unit (a remembered unit index,
 /// clamped into the kind's list) the field shows that unit instead, in that unit's own format
 /// unless it is the first unit. The value shown is kept.
@@ -224,6 +226,11 @@ public:
     TUnitLabel* UnitsLabel() const { return label_; }
     void SetUnitsLabel(TUnitLabel* label);
 
+    /// Only whole numbers are taken (a field of counts, without units): a value with a fraction
+    /// is refused as one out of range is, brought to the nearest whole number.
+    bool WholeNumber() const { return wholeNumber_; }
+    void SetWholeNumber(bool whole) { wholeNumber_ = whole; }
+
     /// Accepted range in the stored unit; both 0 (or equal) means no range.
     double RangeLo() const { return rangeLo_; }
     void SetRangeLo(double lo) { rangeLo_ = lo; }
@@ -266,7 +273,8 @@ public:
     /// the text.
     void SetValue(const TFieldValue& value);
     /// Cleans, range-checks and reformats text into the field; false when a value had to be
-    /// replaced by the nearer bound. Text that cannot be read stays as typed (true).
+    /// replaced by the nearer bound (or, in a whole-number field, by the nearest whole number).
+    /// Text that cannot be read stays as typed (true).
     bool Validate(std::string_view text);
 
     /// Whether the character filter accepts a typed character.
@@ -313,6 +321,7 @@ private:
     TUnitLabel* label_ = nullptr;
     double rangeLo_ = 0;
     double rangeHi_ = 0;
+    bool wholeNumber_ = false;
     bool readOnly_ = false;
     std::string text_ = "0.0";
     double factor_ = 1;

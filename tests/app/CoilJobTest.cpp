@@ -660,6 +660,24 @@ TEST(CoilJobRobustness, SweepsTheEntryRanges)
 namespace zmk {
 namespace {
 
+// Rows and circuits are counts: their fields take whole numbers only, the others any real.
+TEST(CoilJobFields, RowsAndCircuitsTakeWholeNumbersOnly)
+{
+    TEntryErrorFlag flag;
+    for (const TEntryFieldInfo& info : EntryFields()) {
+        SCOPED_TRACE(info.Name);
+        const bool count = info.Field == TEntryField::edRows || info.Field == TEntryField::edCircuits;
+        EXPECT_EQ(info.WholeNumber, count);
+        if (!count)
+            continue;
+        TFmtEdit edit(flag);
+        ConfigureField(edit, info);
+        EXPECT_FALSE(edit.Validate("2.5"));
+        EXPECT_EQ(edit.Text(), "2.0");
+        EXPECT_TRUE(edit.Validate("3"));
+    }
+}
+
 // The window's fields are set up from the job's table alone; with the job's values they show
 // the first window's texts in their first units.
 TEST(CoilJobFields, FieldsSetUpFromTheTableShowTheFirstWindow)

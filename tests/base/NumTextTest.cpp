@@ -483,4 +483,31 @@ TEST(NumText, ReadingRealsAgreesWithTheLibraryBitForBit)
     }
 }
 
+TEST(NumText, NumberTextFaultTellsATooLongNumberFromNoNumber)
+{
+    const std::string digits400(400, '7');
+    const struct
+    {
+        std::string text;
+        TNumberTextFault fault;
+    } cases[] = {
+        {"12.5", TNumberTextFault::None},
+        {" -1e300 ", TNumberTextFault::None},
+        {"0." + std::string(400, '0') + "1", TNumberTextFault::None}, // becomes 0
+        {digits400, TNumberTextFault::OutOfRange},
+        {"-" + digits400 + ".5", TNumberTextFault::OutOfRange},
+        {"1e999", TNumberTextFault::OutOfRange},
+        {"2e308", TNumberTextFault::OutOfRange},
+        {"abc", TNumberTextFault::NotANumber},
+        {"", TNumberTextFault::NotANumber},
+        {"1..2", TNumberTextFault::NotANumber},
+        {"nan", TNumberTextFault::NotANumber},
+        {"inf", TNumberTextFault::NotANumber},
+        {digits400 + "x", TNumberTextFault::NotANumber},
+        {"1,5", TNumberTextFault::NotANumber},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberTextFault(c.text), c.fault) << c.text;
+}
+
 } // namespace zmk

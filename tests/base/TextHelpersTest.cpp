@@ -105,4 +105,28 @@ TEST(TextHelpers, PagesKeepCharactersOutsideLatin1AsReferences)
     }
 }
 
+TEST(TextHelpers, PrintableTextRemovesWhatATerminalWouldObey)
+{
+    const struct
+    {
+        std::string in, out;
+    } cases[] = {
+        {"Zürich", "Zürich"},                                     // letters of any script stay
+        {"Αθήνα €", "Αθήνα €"},                                   // three-byte characters too
+        {"A\x1b[31mB", "A[31mB"},                                 // ESC
+        {"tab\tand\r\nbreak", "tabandbreak"},                     // C0 with tabs and line breaks
+        {"del\x7f", "del"},                                       // DEL
+        {"csi\xc2\x9b\x32J end", "csi2J end"},                    // C1 CSI as UTF-8
+        {std::string("nul\0x", 5), "nulx"},                       // NUL
+        {"lone \x9b byte", "lone \xef\xbf\xbd byte"},             // a byte that is no character
+        {"over\xc0\x80long", "over\xef\xbf\xbd\xef\xbf\xbdlong"}, // an overlong NUL
+        {"cut \xe2\x82", "cut \xef\xbf\xbd\xef\xbf\xbd"},         // a character cut short
+        {"surrogate \xed\xa0\x80", "surrogate \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+        {"nbsp\xc2\xa0", "nbsp\xc2\xa0"}, // U+00A0 is no control
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PrintableText(c.in), c.out) << c.in;
+}
+
 } // namespace zmk

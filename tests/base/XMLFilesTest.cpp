@@ -274,5 +274,74 @@ TEST_F(XMLFilesTest, ParseErrorsAndWriteFailures)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
+// Nested elements n levels deep (the root element is level 1), one per line.
+std::string nested(int levels)
+{
+    std::string text = "<?xml version=\"1.0\"?>\n";
+    for (int i = 0; i < levels; ++i)
+        text += "<e>\n";
+    for (int i = 0; i < levels; ++i)
+        text += "</e>";
+    return text + "\n";
+}
+
+TEST_F(XMLFilesTest, NestingBeyondTheLimitIsRefusedNamingTheFileAndTheLimit)
+{
+    const std::string file = path("deep.xml");
+    write(file, nested(kMaxXmlDepth));
+    TXMLFile atLimit(file);
+    EXPECT_EQ(atLimit.ReadStatus(), rsNone) << atLimit.LoadError();
+    EXPECT_TRUE(atLimit.Root());
+
+    // One level more, and a hundred thousand (no recursion: this must neither crash nor take long).
+    for (const int levels : {kMaxXmlDepth + 1, 100000}) {
+        SCOPED_TRACE(levels);
+        write(file, nested(levels));
+        TXMLFile::Node root;
+        TXMLFile x(file, root, false);
+        EXPECT_EQ(x.ReadStatus(), rsInvalidFileFormat);
+        EXPECT_EQ(x.FileStatus(), TFileReadStatus::TooLarge);
+        EXPECT_FALSE(root);
+        EXPECT_FALSE(x.Root());
+        EXPECT_NE(x.LoadError().find("\"" + file + "\""), std::string::npos) << x.LoadError();
+        EXPECT_NE(x.LoadError().find("more than 64 levels deep"), std::string::npos) << x.LoadError();
+        EXPECT_NE(x.LoadError().find("(line 66)"), std::string::npos) << x.LoadError();
+    }
+
+    // Text, comments and attributes are not levels; siblings do not add up.
+    std::string wide = "<r>";
+    for (int i = 0; i < 1000; ++i)
+        wide += "<a x=\"1\"><!-- c --><b>text</b></a>";
+    write(file, wide + "</r>");
+    TXMLFile flat(file);
+    EXPECT_EQ(flat.ReadStatus(), rsNone) << flat.LoadError();
+}
+
+TEST_F(XMLFilesTest, ADeepDocumentIsWrittenWithoutIndentation)
+{
+    // Indented two blanks a level, 2,000 levels would make some 8 MB of blanks.
+    const std::string file = path("deep.xml");
+    TXMLFile x(file);
+    TXMLFile::Node node = x.Document().append_child("r");
+    for (int i = 1; i < 2000; ++i)
+        node = node.append_child("e");
+    node.append_child(pugi::node_pcdata).set_value("end");
+    x.Save();
+    const std::string text = read(file);
+    EXPECT_LT(text.size(), 20000u);
+    EXPECT_NE(text.find("<e><e>end</e></e>"), std::string::npos);
+
+    // A document within the limit keeps its indentation.
+    TXMLFile y(path("shallow.xml"));
+    node = y.Document().append_child("r");
+    for (int i = 1; i < kMaxXmlDepth; ++i)
+        node = node.append_child("e");
+    y.Save();
+    const std::string shallow = read(path("shallow.xml"));
+    EXPECT_NE(shallow.find("\n" + std::string(2 * (kMaxXmlDepth - 1), ' ') + "<e />"), std::string::npos);
+    TXMLFile back(path("shallow.xml"));
+    EXPECT_EQ(back.ReadStatus(), rsNone) << back.LoadError();
+}
+
 } // namespace
 } // namespace zmk

@@ -76,8 +76,8 @@ TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
         << tube.out;
     EXPECT_EQ(Zemtor("geometry '600 x 1200 4r 12f 16c' --tube 105 >/dev/null").rc, 0); // 100 + the code
 
-    // ZMK_COMMON_DIR points the program at another catalogue; a maker missing there is reported,
-    // the built-in pattern used, and a "Default" maker written.
+    // ZMK_COMMON_DIR points the program at another catalogue; a maker missing there is reported
+    // and the built-in pattern used, and the catalogue is left as it was.
     const fs::path dir = fs::temp_directory_path() / ("zmk_common_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::ofstream(dir / "CoilMakers.xml") << "<catalog/>";
@@ -86,10 +86,91 @@ TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
     EXPECT_EQ(other.rc, 0) << other.out;
     EXPECT_NE(other.out.find("There are no matching coils for typical in the database!"), std::string::npos);
     EXPECT_NE(other.out.find("Default: 1/2 inch\""), std::string::npos) << other.out;
-    std::ifstream in(dir / "CoilMakers.xml");
-    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(written.find("<maker>Default</maker>"), std::string::npos);
+    EXPECT_EQ(zmk::test::ReadFileBytes(dir / "CoilMakers.xml"), "<catalog/>");
     fs::remove_all(dir);
+}
+
+TEST(GeometryCommandTest, TheCatalogueGivenIsOnlyRead)
+{
+    // A catalogue of the user's own, with a document type and without the maker "typical": it
+    // was rewritten on every run, its declaration dropped and a "Default" maker added.
+    const zmk::test::ZemtorFolder folder;
+    const fs::path file = folder / "mine.xml";
+    const std::string own = "<?xml version=\"1.0\"?>\n<!DOCTYPE catalog>\n<catalog>\n"
+                            "  <item><maker>Mine</maker><model name=\"M\" d=\"4\"/></item>\n</catalog>\n";
+    std::ofstream(file, std::ios::binary) << own;
+    const auto before = fs::last_write_time(file);
+    for (const char* maker : {"typical", "Mine"}) {
+        const ProgramRun run = folder.Run("geometry '600 x 1200 4r 12f 16c' --maker " + std::string(maker) +
+                                          " --catalog '" + file.string() + "'");
+        EXPECT_EQ(run.rc, 0) << run.err;
+    }
+    EXPECT_EQ(zmk::test::ReadFileBytes(file), own);
+    EXPECT_EQ(fs::last_write_time(file), before);
+
+    // A catalogue nested past the limit is refused with a message naming it and the limit.
+    std::string deep = "<catalog>";
+    for (int i = 0; i < 2000; ++i)
+        deep += "<item>";
+    for (int i = 0; i < 2000; ++i)
+        deep += "</item>";
+    deep += "</catalog>";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << deep;
+    const ProgramRun refused =
+        folder.Run("geometry '600 x 1200 4r 12f 16c' --catalog '" + file.string() + "'");
+    EXPECT_NE(
+        refused.err.find("The file \"" + file.string() + "\" nests its elements more than 64 levels deep"),
+        std::string::npos)
+        << refused.err;
+    EXPECT_EQ(zmk::test::ReadFileBytes(file), deep);
+}
+
+TEST(GeometryCommandTest, NegativeSizesAreRefused)
+{
+    const zmk::test::ZemtorFolder folder;
+    const struct
+    {
+        const char* size;
+        const char* says;
+    } cases[] = {
+        {"600 x -1200 4r 12f 16c", "-1200 is negative"},
+        {"600 x 1200 -4r 12f 16c", "-4 is negative"},
+        {"600 x 1200 4r 12f -.5c", "-.5 is negative"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = folder.Run(std::string("geometry '") + c.size + "'");
+        EXPECT_EQ(run.rc, 1) << c.size;
+        EXPECT_TRUE(run.out.empty()) << c.size;
+        EXPECT_NE(run.err.find(std::string("size text \"") + c.size + "\": " + c.says), std::string::npos)
+            << run.err;
+    }
+    // A text starting with a minus is no option either.
+    const ProgramRun first = folder.Run("geometry -- '-600 x 1200 4r 12f 16c'");
+    EXPECT_EQ(first.rc, 1);
+    EXPECT_NE(first.err.find("-600 is negative"), std::string::npos) << first.err;
+    // A minus between two numbers is the separator it always was.
+    EXPECT_EQ(folder.Run("geometry '600-1200 4r 12f 16c' >/dev/null").rc, 0);
+}
+
+TEST(GeometryCommandTest, NamesFromTheCatalogueReachTheTerminalWithoutControlCharacters)
+{
+    const zmk::test::ZemtorFolder folder;
+    const fs::path file = folder / "ctl.xml";
+    std::ofstream(file, std::ios::binary)
+        << "<catalog><item><maker>Esc&#27;[2JMaker\xc2\x9b\x33\x31m</maker><fin t=\"0.15\"/>"
+           "<pat sx=\"33\" sy=\"38.1\"/><model name=\"N&#27;]0;title&#7;\" d=\"4\">"
+           "<tube id=\"12.5222\" od=\"13.335\"/></model></item></catalog>";
+    for (const char* format : {"", " --json"}) {
+        const ProgramRun run = folder.Run("geometry '600 x 1200 4r 12f 16c' --catalog '" + file.string() +
+                                          "' --maker \"$(printf 'Esc\\033[2JMaker\\302\\23331m')\"" + format);
+        ASSERT_EQ(run.rc, 0) << format << run.err;
+        EXPECT_NE(run.out.find("Esc[2JMaker31m"), std::string::npos) << run.out;
+        for (const std::string& text : {run.out, run.err}) {
+            EXPECT_EQ(text.find('\x1b'), std::string::npos) << format;
+            EXPECT_EQ(text.find('\x07'), std::string::npos) << format;
+            EXPECT_EQ(text.find("\xc2\x9b"), std::string::npos) << format;
+        }
+    }
 }
 
 TEST(GeometryCommandTest, ACatalogueTubeThatCannotBeBuiltIsLeftOut)

@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include <sys/wait.h>
@@ -105,6 +107,76 @@ TEST(LocationCommand, ExitStatusesAndMessages)
         std::string::npos)
         << missing.all;
     EXPECT_TRUE(missing.out.empty());
+}
+
+TEST(LocationCommand, FilesTooLargeAreNamedWithTheLimit)
+{
+    loctest::LocationFolder data;
+    const std::string env = "ZMK_COMMON_DIR='" + data.Folder() + "'";
+    const std::string europe = (data.Path() / "Europe.wdb").string();
+    std::filesystem::resize_file(europe, kMaxLocationFileSize + 84);
+    const ProgramRun r = Zemtor("oslo", env);
+    EXPECT_EQ(r.status, 2) << r.all; // Oslo lives in the file refused
+    EXPECT_NE(r.all.find("zemtor: the Europe database cannot be read: Cannot read file \"" + europe +
+                         "\": it is larger than 32 MiB"),
+              std::string::npos)
+        << r.all;
+    EXPECT_EQ(r.all.find("Europe database has not been installed"), std::string::npos) << r.all;
+    EXPECT_NE(r.all.find("zemtor: the Asia database has not been installed"), std::string::npos) << r.all;
+    EXPECT_EQ(Zemtor("nairobi", env).status, 0); // the other databases still answer
+
+    const std::string index = (data.Path() / "Regions.idx").string();
+    std::filesystem::resize_file(index, kMaxLocationIndexSize + 1);
+    const ProgramRun big = Zemtor("nairobi", env);
+    EXPECT_EQ(big.status, 1);
+    EXPECT_NE(big.all.find("zemtor: the location database cannot be read: Cannot read file \"" + index +
+                           "\": it is larger than 4 MiB"),
+              std::string::npos)
+        << big.all;
+    EXPECT_EQ(big.all.find("not installed"), std::string::npos) << big.all;
+}
+
+TEST(LocationCommand, ControlCharactersInNamesNeverReachTheTerminal)
+{
+    loctest::LocationFolder data;
+    const std::string env = "ZMK_COMMON_DIR='" + data.Folder() + "'";
+    // Place names as raw Latin-1 bytes: C1 CSI and NEL, ESC and BEL; a region name with CSI.
+    std::string records;
+    for (const char* name : {"Evil\x9b\x32J\x1b]0;t\x07Town", "Next\x85Line"}) {
+        std::string bytes = EncodeLocationRecord(loctest::Place(1, 1, "", 1, 1, 1, 100));
+        bytes[8] = static_cast<char>(std::strlen(name));
+        std::memcpy(bytes.data() + 9, name, std::strlen(name));
+        records += bytes;
+    }
+    data.Write("Africa.wdb", records);
+    data.Write("Regions.idx", "[Africa]\r\nSouth\x9b\x33\x31mAfrica=1\r\n");
+    for (const char* args : {"''", "'' --json"}) {
+        const ProgramRun r = Zemtor(args, env);
+        ASSERT_EQ(r.status, 0) << args << r.all;
+        for (const std::string bad : {"\x1b", "\x07", "\xc2\x9b", "\xc2\x85", "\x9b", "\x85"})
+            EXPECT_EQ(r.all.find(bad), std::string::npos) << args << ": " << r.all;
+        EXPECT_NE(r.out.find("Evil 2J ]0;t Town"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Next Line"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("South 31mAfrica"), std::string::npos) << r.out;
+    }
+}
+
+TEST(LocationCommand, EveryPlaceAsJson)
+{
+    // The whole list is written place by place; it reads back as one array.
+    loctest::LocationFolder data;
+    const ProgramRun r = Zemtor("'' --json", "ZMK_COMMON_DIR='" + data.Folder() + "'");
+    ASSERT_EQ(r.status, 0) << r.all;
+    const auto list = nlohmann::json::parse(r.out);
+    ASSERT_EQ(list.size(), 7u);
+    EXPECT_EQ(list[0]["place"], "Johannesburg OR Tambo Intl");
+    EXPECT_EQ(list[0]["region"], "South Africa");
+    EXPECT_EQ(list[0]["record"], 0);
+    EXPECT_NEAR(list[0]["altitude"].get<double>(), 1694.1, 1e-4);
+    EXPECT_TRUE(list[0]["cooling_db"].is_null());
+    EXPECT_EQ(list[2]["cooling_db"], 29.5);
+    EXPECT_EQ(list[4]["region"], "Africa"); // no region: the database
+    EXPECT_EQ(list[6]["database"], "Europe");
 }
 
 } // namespace

@@ -301,6 +301,17 @@ TEST_F(FatEditorTest, SpinsAndFieldsMoveTheCoil)
     e->Spin(TFatSpin::Rows, false);
     EXPECT_DOUBLE_EQ(coil().GetCircuits(), 7);
 
+    // Rows and circuits are whole numbers: a fraction is refused and the nearest whole one taken.
+    const int rowsBefore = static_cast<int>(coil().GetRows());
+    Type(e->edRows, "5.5");
+    EXPECT_EQ(e->edRows.Text(), "6.0");
+    EXPECT_DOUBLE_EQ(coil().GetRows(), 6);
+    Type(e->edCircuits, "6.5");
+    EXPECT_EQ(e->edCircuits.Text(), "6.0");
+    EXPECT_DOUBLE_EQ(coil().GetCircuits(), 6);
+    Type(e->edRows, std::to_string(rowsBefore));
+    Type(e->edCircuits, "7");
+
     Type(e->edFinDensity, "8");
     EXPECT_EQ(e->edFinPitch.Text(), "3.1750");
     Type(e->edFinPitch, "2");

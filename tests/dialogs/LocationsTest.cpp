@@ -8,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <optional>
 #include <set>
+#include <string_view>
 
 namespace zmk {
 namespace {
@@ -60,6 +64,18 @@ TEST(LocationRecord, HostileBytesStayInsideTheRecord)
     EXPECT_FALSE(HasUsableAltitude(r));
     for (const auto& [label, value] : LocationDetails(r))
         EXPECT_EQ(value, "n/a") << label;
+}
+
+TEST(LocationRecord, C1BytesInANameAreControlsToo)
+{
+    // 0x9B is a terminal's CSI in Latin-1, 0x85 its NEL; both are blanks like the C0 controls.
+    TLocationRecord place = Place(1, 1, "", 0, 0, 0, 0);
+    std::string bytes = EncodeLocationRecord(place);
+    const std::string name = "A\x9b\x32J\x85\x42\x80\x9f\xa0\xfc"; // "A", CSI, "2J", NEL, "B"...
+    bytes[8] = static_cast<char>(name.size());
+    std::memcpy(bytes.data() + 9, name.data(), name.size());
+    const TLocationRecord r = DecodeLocationRecord(reinterpret_cast<const unsigned char*>(bytes.data()));
+    EXPECT_EQ(r.Name, "A 2J B  \u00a0ü"); // U+00A0 and the letters above it stay
 }
 
 TEST(LocationRecord, DetailsRows)
@@ -157,6 +173,54 @@ TEST(LocationIndex, CodesAndTheirKeys)
     EXPECT_FALSE(index.Load(data.Path()));
 }
 
+TEST(LocationIndex, KeysByCodeGivesWhatKeyOfCodeGives)
+{
+    TLocationIndex index;
+    index.Parse("[Africa]\r\nKenya=$10\r\nMars=red\r\nBig=99999999999\r\nFirst=3\r\nSecond=3\r\nNone=0\r\n"
+                "Spaced= 7 \r\n");
+    const auto keys = index.KeysByCode("Africa");
+    EXPECT_EQ(keys.size(), 4u);
+    for (const std::int32_t code : {16, 3, 0, 7, -1, 99})
+        EXPECT_EQ(keys.count(code) ? std::optional<std::string>(keys.at(code)) : std::nullopt,
+                  index.KeyOfCode("Africa", code))
+            << code;
+    EXPECT_EQ(keys.at(3), "First"); // the first key of a code, as the picker names it
+    EXPECT_TRUE(index.KeysByCode("Nowhere").empty());
+}
+
+TEST(LocationIndex, RefusedFilesSayWhichAndWhy)
+{
+    LocationFolder data;
+    const auto huge = data.Path() / "Huge.idx";
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, kMaxLocationIndexSize + 1);
+    TLocationIndex index;
+    EXPECT_FALSE(index.Load(huge));
+    EXPECT_EQ(index.LoadStatus(), TFileReadStatus::TooLarge);
+    EXPECT_NE(index.LoadError().find(huge.string()), std::string::npos) << index.LoadError();
+    EXPECT_NE(index.LoadError().find("larger than 4 MiB"), std::string::npos) << index.LoadError();
+    EXPECT_FALSE(index.Load(data.Path() / "Missing.idx"));
+    EXPECT_EQ(index.LoadStatus(), TFileReadStatus::Missing);
+    EXPECT_TRUE(index.Load(data.Path() / "Regions.idx"));
+    EXPECT_TRUE(index.LoadError().empty());
+
+    const auto big = data.Path() / "Africa.wdb";
+    std::filesystem::resize_file(big, kMaxLocationFileSize + 84);
+    TLocationFile file;
+    EXPECT_FALSE(file.Open(big));
+    EXPECT_EQ(file.LoadStatus(), TFileReadStatus::TooLarge);
+    EXPECT_NE(file.LoadError().find(big.string()), std::string::npos) << file.LoadError();
+    EXPECT_NE(file.LoadError().find("larger than 32 MiB"), std::string::npos) << file.LoadError();
+
+    // The search reports it as a file refused, not one missing.
+    const TLocationSearch found = FindLocations(data.Folder(), "");
+    ASSERT_EQ(found.Missing.size(), 2u);
+    EXPECT_EQ(found.Missing[0].Database, "Africa");
+    EXPECT_EQ(found.Missing[0].Status, TFileReadStatus::TooLarge);
+    EXPECT_EQ(found.Missing[0].Reason, file.LoadError());
+    EXPECT_EQ(found.Missing[1].Status, TFileReadStatus::Missing);
+}
+
 TEST(LocationIndex, DatabaseNamesThatWouldLeaveTheFolderAreRefused)
 {
     for (const char* bad : {"", ".", "..", "../etc/passwd", "a/b", "a\\b", "tab\there"})
@@ -176,6 +240,69 @@ TEST(LocationText, FoldingForSearchAndSort)
     std::sort(list.begin(), list.end(), LocationTextLess);
     EXPECT_EQ(list,
               (std::vector<std::string>{"(All countries)", "Aalborg", "abc", "Århus", "zanzibar", "Zürich"}));
+}
+
+TEST(LocationText, TheOrderOfAListFoldsEachTextOnce)
+{
+    const std::vector<std::string> list{"zanzibar", "Zürich", "Zurich", "(All countries)", "Århus",
+                                        "Aalborg",  "abc",    "zurich", "Zürich"};
+    std::vector<std::string> expected = list;
+    std::stable_sort(expected.begin(), expected.end(), LocationTextLess);
+    std::vector<std::string> ordered;
+    for (const std::size_t i : LocationTextOrder(list))
+        ordered.push_back(list[i]);
+    EXPECT_EQ(ordered, expected);
+    EXPECT_TRUE(LocationTextOrder({}).empty());
+}
+
+// A database of n regions with one place each, and a few places of no region or of a code the
+// index does not know.
+void WriteManyRegions(const LocationFolder& data, int n)
+{
+    std::string index = "[+All]\r\nWorld=1\r\n[World]\r\n";
+    std::string records;
+    for (int i = 1; i <= n; ++i) {
+        index += "Land " + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+        records += EncodeLocationRecord(Place(1, i, ("Town " + std::to_string(i)).c_str(), 0, 0, 0, 100));
+    }
+    records += EncodeLocationRecord(Place(1, 0, "Nowhere", 0, 0, 0, 100));
+    records += EncodeLocationRecord(Place(1, n + 5, "Lost", 0, 0, 0, 100));
+    data.Write("Regions.idx", index);
+    data.Write("World.wdb", records);
+}
+
+TEST(LocationDatabase, ManyRegionsNameTheirPlaces)
+{
+    LocationFolder data;
+    WriteManyRegions(data, 3000);
+    TLocationDatabase locations;
+    ASSERT_TRUE(locations.Load(data.Folder()));
+    EXPECT_TRUE(locations.Missing().empty());
+
+    const auto names = [&](std::string_view search) {
+        std::vector<std::string> found;
+        for (const TLocationDatabase::THit& hit : locations.Find(search))
+            found.push_back(locations.Record(hit).Name + " / " + locations.RegionName(hit));
+        return found;
+    };
+    EXPECT_EQ(names("land 2999"), (std::vector<std::string>{"Town 2999 / Land 2999"}));
+    EXPECT_EQ(names("TOWN 1234"), (std::vector<std::string>{"Town 1234 / Land 1234"}));
+    EXPECT_EQ(names("nowhere"), (std::vector<std::string>{"Nowhere / World"})); // no region: the database
+    EXPECT_EQ(names("lost"), (std::vector<std::string>{"Lost / World"}));       // a code not in the index
+    EXPECT_TRUE(names("zzzz").empty());
+    EXPECT_EQ(names("land 300"), (std::vector<std::string>{"Town 300 / Land 300", "Town 3000 / Land 3000"}));
+    const std::vector<TLocationDatabase::THit> all = locations.Find("");
+    ASSERT_EQ(all.size(), 3002u);
+    EXPECT_EQ(locations.DatabaseName(all.back()), "World");
+    EXPECT_EQ(all[41].Record, 41);
+    EXPECT_EQ(locations.RegionName(all[41]), "Land 42");
+
+    // FindLocations says the same with every match copied out.
+    const TLocationSearch found = FindLocations(data.Folder(), "land 2999");
+    ASSERT_EQ(found.Matches.size(), 1u);
+    EXPECT_EQ(found.Matches[0].Region, "Land 2999");
+    EXPECT_EQ(found.Matches[0].Database, "World");
+    EXPECT_EQ(found.Matches[0].RecordNumber, 2998);
 }
 
 TEST(FindLocations, MatchesPlaceRegionOrDatabaseWithoutCaseOrAccents)
@@ -200,7 +327,9 @@ TEST(FindLocations, MatchesPlaceRegionOrDatabaseWithoutCaseOrAccents)
     for (const auto& c : cases) {
         const TLocationSearch found = FindLocations(data.Folder(), c.search);
         EXPECT_TRUE(found.IndexFound);
-        EXPECT_EQ(found.Missing, (std::vector<std::string>{"Asia"})) << "listed in the index, no file";
+        ASSERT_EQ(found.Missing.size(), 1u) << "listed in the index, no file";
+        EXPECT_EQ(found.Missing[0].Database, "Asia");
+        EXPECT_EQ(found.Missing[0].Status, TFileReadStatus::Missing);
         std::vector<std::string> names;
         for (const auto& m : found.Matches)
             names.push_back(m.Record.Name);

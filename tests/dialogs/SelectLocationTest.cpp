@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace zmk {
 namespace {
 
@@ -192,6 +194,20 @@ TEST_F(SelectLocationTest, DatabaseNotInstalled)
     Choose("Africa", "Kenya");
     EXPECT_TRUE(picker.CanAccept());
     EXPECT_EQ(notes.messages.size(), 1u);
+}
+
+TEST_F(SelectLocationTest, ADataFileTooLargeIsNamedWithTheLimitNotCalledUninstalled)
+{
+    std::filesystem::resize_file(data.Path() / "Europe.wdb", kMaxLocationFileSize + 1);
+    picker.Show();
+    Choose("Africa", "Kenya");
+    picker.SelectDatabase(IndexOf(picker.Databases(), "Europe"));
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(notes.messages[0], "The Europe Database cannot be read...\r\nCannot read file \"" +
+                                     (data.Path() / "Europe.wdb").string() +
+                                     "\": it is larger than 32 MiB (" +
+                                     std::to_string(kMaxLocationFileSize + 1) + " bytes)");
+    EXPECT_FALSE(picker.CanAccept());
 }
 
 TEST_F(SelectLocationTest, DamagedOrMissingIndex)

@@ -181,9 +181,13 @@ TEST_F(CoilMakersTest, SelectModelByTubeCode)
     EXPECT_EQ(bad.Rec.Model, "A");
 }
 
-TEST_F(CoilMakersTest, EmptyCatalogueFallsBackAndWritesDefault)
+TEST_F(CoilMakersTest, EmptyCatalogueFallsBackInMemoryAndNeverWritesTheFile)
 {
-    write(kAcme);
+    // A catalogue of the user's own, with a document type declaration and without the maker asked
+    // for, must come out of every lookup byte for byte.
+    const std::string own = std::string("<?xml version=\"1.0\"?>\n<!DOCTYPE catalog>\n") +
+                            std::string(kAcme).substr(std::string(kAcme).find("<catalog"));
+    write(own);
     TCoilMakers cat(file_, &notifier_);
     const TMnfRec m = cat.SelectModel("Nobody", 4);
     ASSERT_EQ(notifier_.messages.size(), 1u);
@@ -192,34 +196,68 @@ TEST_F(CoilMakersTest, EmptyCatalogueFallsBackAndWritesDefault)
     EXPECT_EQ(m.Name, "1/2 inch");
     EXPECT_EQ(m.Mnf, "Default");
     EXPECT_EQ(cat.CachedMaker(), "Default");
-    EXPECT_EQ(cat.MakerList(), (std::vector<std::string>{"Acme", "Other", "Default"}));
-    TCoilMakers again(file_);
-    again.LoadMaker("Default");
-    ASSERT_EQ(again.Models().size(), 1u);
-    EXPECT_EQ(again.Models()[0].Name, "1/2 inch");
-    EXPECT_DOUBLE_EQ(again.Models()[0].T, 0.00015);
-    again.LoadMaker("Acme");
-    EXPECT_EQ(again.Models().size(), 4u); // the other makers are untouched
+    ASSERT_EQ(cat.Models().size(), 1u);
+    (void)cat.MatchModel("Nobody", m);
+    (void)cat.SelectModel("typical", 4);
+    EXPECT_EQ(read(), own);
+    EXPECT_EQ(cat.MakerList(), (std::vector<std::string>{"Acme", "Other"}));
 
-    // With no file at all, the file is created.
+    // The built-in maker needs no entry in the file: another catalogue object finds it too, quietly.
+    RecordingNotifier quiet;
+    TCoilMakers again(file_, &quiet);
+    again.LoadMaker("default");
+    ASSERT_EQ(again.Models().size(), 1u);
+    EXPECT_EQ(ModelLine(again.Models()[0]), ModelLine(DefaultMnfRec()));
+    EXPECT_EQ(again.SelectModel("Default", 4).Name, "1/2 inch");
+    EXPECT_TRUE(quiet.messages.empty());
+    EXPECT_EQ(read(), own);
+
+    // With no file at all, none is made.
     fs::remove(file_);
     TCoilMakers fresh(file_, &notifier_);
     EXPECT_EQ(fresh.SelectModel("typical", 4).Name, "1/2 inch");
-    EXPECT_EQ(fresh.MakerList(), (std::vector<std::string>{"Default"}));
-    EXPECT_EQ(read().rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
-    EXPECT_NE(read().find("<catalog kind=\"coil\" version=\"1.0.0.0\" developer=\"quorvane\">"),
-              std::string::npos);
+    EXPECT_FALSE(fs::exists(file_));
 
-    // A catalogue that does not parse is not overwritten.
+    // A catalogue that does not parse is reported and left alone.
     const std::string broken = "<catalog><item><maker>Acme</maker>";
     write(broken);
     RecordingNotifier told;
     TCoilMakers damaged(file_, &told);
     EXPECT_EQ(damaged.SelectModel("Acme", 4).Name, "1/2 inch");
     ASSERT_EQ(told.messages.size(), 2u);
-    EXPECT_NE(told.messages[1].find("not rewritten"), std::string::npos);
+    EXPECT_EQ(told.messages[0].rfind(
+                  "The coil maker database \"" + file_ + "\" cannot be read: Error on line 1", 0),
+              0u)
+        << told.messages[0];
+    EXPECT_NE(told.messages[1].find("There are no matching coils for Acme"), std::string::npos);
     EXPECT_EQ(read(), broken);
     EXPECT_TRUE(damaged.MakerList().empty());
+
+    // Storing a maker is the user's own request, and the one way the file is written.
+    write(kAcme);
+    TCoilMakers stored(file_);
+    (void)stored.SelectModel("Nobody", 4);
+    stored.SaveMaker();
+    EXPECT_EQ(stored.MakerList(), (std::vector<std::string>{"Acme", "Other", "Default"}));
+}
+
+TEST_F(CoilMakersTest, DeeplyNestedCatalogueIsRefusedAndNotRewritten)
+{
+    // 2,000 levels inside a maker: once rewritten with indentation on every lookup, it grew to 8 MB.
+    std::string deep = "<catalog><item><maker>Acme</maker>";
+    for (int i = 0; i < 2000; ++i)
+        deep += "<x>";
+    for (int i = 0; i < 2000; ++i)
+        deep += "</x>";
+    deep += "</item></catalog>";
+    write(deep);
+    TCoilMakers cat(file_, &notifier_);
+    EXPECT_TRUE(cat.MakerList().empty());
+    EXPECT_EQ(cat.SelectModel("typical", 4).Name, "1/2 inch");
+    ASSERT_EQ(notifier_.messages.size(), 2u);
+    EXPECT_EQ(notifier_.messages[0], "The coil maker database cannot be read: The file \"" + file_ +
+                                         "\" nests its elements more than 64 levels deep (line 1)...");
+    EXPECT_EQ(read(), deep);
 }
 
 TEST_F(CoilMakersTest, MatchModelScoresAndFallbacks)

@@ -264,6 +264,30 @@ TEST(FinAndTubeTest, SizeTextParse)
     EXPECT_EQ(SizeErrorText(7), "rows outside 1..20");
 }
 
+TEST(FinAndTubeTest, NegativeSizeNumberFindsAMinusSign)
+{
+    const struct
+    {
+        const char* text;
+        const char* negative;
+    } cases[] = {
+        {"600 x 1200 4r 12f 16c", ""},
+        {"-600 x 1200 4r 12f 16c", "-600"},
+        {"600 X -1200 4r 12f 16c", "-1200"}, // read as 1200 by the size text's own rule
+        {"600 x 1200 4r 12f (-16c)", "-16"},
+        {"600 x 1200 4r -0.5f 16c", "-0.5"},
+        {"600 x 1200 4r 12f -.5c", "-.5"},
+        {"(600)-(1200)/4r/12f/16c", ""}, // a minus between numbers separates them
+        {"600-1200 4r 12f 16c", ""},
+        {"600.-1200 4r 12f 16c", ""},
+        {"5 ZMK 24 x 1200 x 4.0r x 12.00f - 16c", ""}, // a maker's designation
+        {"600 x 1200 4r 12f 16c -", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NegativeSizeNumber(c.text), c.negative) << c.text;
+}
+
 TEST(FinAndTubeTest, FailedRecalculationKeepsLaterFields)
 {
     TFinAndTube g;

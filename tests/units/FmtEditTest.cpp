@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace zmk {
 
@@ -138,6 +139,47 @@ TEST_F(FmtEditTest, RangeCheckWithHalfPercentTolerance)
     TypeAndLeave(field, "-1000000");
     EXPECT_EQ(field.Text(), "-1000000.0");
     EXPECT_FALSE(flag.IsSet());
+}
+
+TEST_F(FmtEditTest, WholeNumberFieldsRefuseAFraction)
+{
+    // Rows and circuits: counts shown "%0.1f", taken only whole; a fraction is refused as a value
+    // out of range is, brought to the nearest whole number with a beep.
+    TFmtEdit field(flag);
+    ConfigureField(field, {"edRows", "row", utNone, "", "", "%0.1f", 1, 20, ft_Fixed, true});
+    EXPECT_TRUE(field.WholeNumber());
+    const struct
+    {
+        const char* typed;
+        const char* shown;
+        bool refused;
+    } cases[] = {
+        {"3", "3.0", false},    {"4.0", "4.0", false},   {"2.5", "2.0", true},
+        {"2.51", "3.0", true},  {"3.5", "4.0", true},    {"0.2", "1.0", true},
+        {"25.5", "20.0", true}, {"20.05", "20.0", true}, {"7", "7.0", false},
+    };
+    for (const auto& c : cases) {
+        const TExitResult r = TypeAndLeave(field, c.typed);
+        EXPECT_EQ(field.Text(), c.shown) << c.typed;
+        EXPECT_EQ(r.keepFocus, c.refused) << c.typed;
+        EXPECT_EQ(r.beep, c.refused) << c.typed;
+        EXPECT_EQ(flag.IsSet(), c.refused) << c.typed;
+    }
+    // Enter refuses it the same way.
+    field.Enter();
+    field.SelectAll();
+    for (const char ch : std::string("6.5"))
+        field.KeyPress(static_cast<unsigned char>(ch));
+    EXPECT_TRUE(field.KeyPress(kKeyEnter).beep);
+    EXPECT_EQ(field.Text(), "6.0");
+    EXPECT_DOUBLE_EQ(static_cast<double>(field.GetValue().AsNumber()), 6);
+
+    // A field of reals takes the fraction.
+    TFmtEdit real(flag);
+    ConfigureField(real, {"edFinDensity", "", utNone, "", "", "%0.1f", 1, 20});
+    EXPECT_FALSE(real.WholeNumber());
+    EXPECT_FALSE(TypeAndLeave(real, "2.5").beep);
+    EXPECT_EQ(real.Text(), "2.5");
 }
 
 TEST_F(FmtEditTest, RangeIsCheckedInTheDisplayUnit)
