@@ -131,6 +131,10 @@ TEST_F(UnitsCommand, AUnitsFileThatCannotBeReadIsNamedWithTheReasonAndLeftAlone)
     EXPECT_EQ(run.rc, 0);
     EXPECT_EQ(run.err, "zemtor: " + reason + ". The default units are used and the file is left as it is.\n");
     EXPECT_EQ(Item(nlohmann::json::parse(run.out), "air", "t")["unit"], "°C");
+    // The geometry report, which shows its sizes in the chosen units, says it too.
+    run = Zemtor("geometry '533.4 x 740 4r 10f 7c'");
+    EXPECT_EQ(run.rc, 0);
+    EXPECT_EQ(run.err, "zemtor geometry: " + reason + ". The default units are used.\n");
 
     // Too large: the size limit is named, and the file stays as it was.
     fs::remove(UnitsFile());
