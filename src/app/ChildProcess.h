@@ -3,6 +3,7 @@
 // shell, so no text handed to them is ever read as a command.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,8 +15,13 @@ struct TChildOptions
 {
     /// Environment variables set (or replaced) for the program, over the caller's own.
     std::vector<std::pair<std::string, std::string>> Environment;
-    /// When not empty, the program's standard output and error go to this file.
-    std::string OutputFile;
+    /// Keep what the program writes on its standard output and error (the last MaxOutput
+    /// bytes of it) in TChildResult::Output; otherwise they go where this program's go. Read
+    /// through a pipe while the program runs, so no file is made for it. Meant for a program
+    /// that is stopped when its time is up (KillOnTimeout).
+    bool CaptureOutput = false;
+    /// How much of the captured output is kept, bytes: the end, where the reasons are.
+    std::size_t MaxOutput = std::size_t{1} << 20;
     /// Look the program up in PATH when its name has no "/".
     bool SearchPath = false;
     /// How long to wait for it to end, milliseconds.
@@ -33,6 +39,7 @@ struct TChildResult
     bool TimedOut = false; ///< still running when the time was up
     int Pid = 0;           ///< its process id (for a program left running)
     std::string Error;     ///< why it could not be started
+    std::string Output;    ///< what it wrote, with CaptureOutput
 };
 
 /// Runs a program with arguments (not including the program itself) and waits for it.

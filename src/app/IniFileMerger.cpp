@@ -107,8 +107,11 @@ TIniFileMerger::TIniFileMerger(TConfirmChange confirm) : confirm_(std::move(conf
 void TIniFileMerger::ReadList(const fs::path& programIniFile)
 {
     IniFile ini;
-    if (!ini.Load(programIniFile))
+    if (!ini.Load(programIniFile)) {
+        if (ini.LoadStatus() != TFileReadStatus::Missing)
+            problems_.push_back(ini.LoadError());
         return;
+    }
     std::error_code ec;
     const fs::path base = fs::absolute(programIniFile, ec).parent_path();
     for (const auto& [name, value] : ini.ReadSectionValues(kDataFilesSection)) {
@@ -167,8 +170,9 @@ void TIniFileMerger::MergeAll()
             bool copied = true;
             try {
                 CopyFileAtomically(install, user, kMaxIniFileSize);
-            } catch (const EFileError&) {
+            } catch (const EFileError& e) {
                 copied = false;
+                problems_.push_back(e.what());
             }
             if (copied) {
                 // A copy keeps the installed file's time, so the same install met again
@@ -189,10 +193,15 @@ void TIniFileMerger::MergeFile(const fs::path& userFile, const fs::path& install
     IniFile install;
     // A file that is there but cannot be read (too large, not a regular file) is left alone:
     // merging into an empty copy would replace the user's file with the installed one.
-    if (!user.Load(userFile) && user.LoadStatus() != TFileReadStatus::Missing)
+    if (!user.Load(userFile) && user.LoadStatus() != TFileReadStatus::Missing) {
+        problems_.push_back(user.LoadError());
         return;
-    if (!install.Load(installFile))
+    }
+    if (!install.Load(installFile)) {
+        if (install.LoadStatus() != TFileReadStatus::Missing)
+            problems_.push_back(install.LoadError());
         return;
+    }
 
     bool later = false;
     bool replaceAll = false;
@@ -238,18 +247,22 @@ void TIniFileMerger::MergeFile(const fs::path& userFile, const fs::path& install
     }
 
     // The installed file goes only when the merged result is safely on disk.
-    const bool written = user.Save(userFile);
+    std::string error;
+    const bool written = user.Save(userFile, &error);
+    if (!written)
+        problems_.push_back(error);
     if (written && !later) {
         std::error_code ec;
         fs::remove(installFile, ec);
     }
 }
 
-void MergeInstalledData(const fs::path& programIniFile, TConfirmChange confirm)
+std::vector<std::string> MergeInstalledData(const fs::path& programIniFile, TConfirmChange confirm)
 {
     TIniFileMerger merger(std::move(confirm));
     merger.ReadList(programIniFile);
     merger.MergeAll();
+    return merger.Problems();
 }
 
 } // namespace zmk

@@ -62,6 +62,11 @@ public:
     /// deleted unless "&Decide later" was answered.
     void MergeFile(const std::filesystem::path& userFile, const std::filesystem::path& installFile);
 
+    /// What could not be done, one message each naming the file and the reason: a list, user
+    /// or install file that is there but could not be read (not a regular file, too large), a
+    /// user file that could not be written. Such a user file is left as it is.
+    const std::vector<std::string>& Problems() const { return problems_; }
+
     /// The merge entries, in parallel: the user files, the install files, the third fields.
     const std::vector<std::filesystem::path>& UserFiles() const { return userFiles_; }
     const std::vector<std::filesystem::path>& InstallFiles() const { return installFiles_; }
@@ -73,9 +78,12 @@ private:
     std::vector<std::filesystem::path> userFiles_;
     std::vector<std::filesystem::path> installFiles_;
     std::vector<std::string> thirdFields_;
+    std::vector<std::string> problems_;
 };
 
 /// The start-up merge: a merger reads the list of the program's INI file and merges all.
-void MergeInstalledData(const std::filesystem::path& programIniFile, TConfirmChange confirm);
+/// Returns the merger's problems, for the front end to tell once.
+std::vector<std::string> MergeInstalledData(const std::filesystem::path& programIniFile,
+                                            TConfirmChange confirm);
 
 } // namespace zmk

@@ -9,14 +9,8 @@
 #include <nettle/sha1.h>
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zmk {
 
@@ -212,20 +206,11 @@ bool SaveMailSettingsFile(ISettingsStore& common)
     auto* file = dynamic_cast<TIniSettingsStore*>(&common);
     if (!file)
         return common.Flush();
-    const std::filesystem::path& path = file->File();
-    std::error_code ec;
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path(), ec);
-    // Make the file owner-only before anything secret reaches it: a writer that keeps the
-    // target's permissions then keeps these.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd >= 0) {
-        ::fchmod(fd, S_IRUSR | S_IWUSR);
-        ::close(fd);
-    }
-    const bool written = common.Flush();
-    ::chmod(path.c_str(), S_IRUSR | S_IWUSR);
-    return written;
+    // The file becomes its owner's alone before anything secret reaches it (a new file is made
+    // so). A settings file that could not be read (a named pipe, a folder, too large) is left
+    // as it is, its mode too: the settings are then not stored.
+    file->SetOwnerOnly();
+    return file->Flush() && file->ReadProblem().empty();
 }
 
 } // namespace zmk

@@ -93,8 +93,9 @@ TSmtpSettingsRead ReadSmtpSettings(const ISettingsStore& common);
 void WriteSmtpSettings(ISettingsStore& common, const TSmtpSettings& settings);
 
 /// Writes a settings store's pending changes now; a store kept in a file gets that file
-/// readable and writable by its owner only (0600), before and after the write. False when
-/// the write failed.
+/// readable and writable by its owner only (0600) from before the first byte. False when the
+/// write failed, or when the file could not be read when the store was made (a named pipe,
+/// too large...): that file is left as it is, mode included.
 bool SaveMailSettingsFile(ISettingsStore& common);
 
 } // namespace zmk

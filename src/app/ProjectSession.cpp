@@ -42,6 +42,11 @@ TProjectSession::TProjectSession(const TSessionSetup& setup)
     job_.DataFolder = setup.DataFolder;
     job_.Properties = &properties_;
     job_.View = this;
+    // A settings file that could not be read is left as it is (the store never writes it), and
+    // the session runs on the defaults: say so once.
+    if (const auto* own = dynamic_cast<const TIniSettingsStore*>(ownStore_.get());
+        own && notifier_ && setup.TellUnreadSettings && !own->ReadProblem().empty())
+        notifier_->Message(UnreadSettingsMessage({own->ReadProblem()}));
 }
 
 TProjectSession::~TProjectSession()

@@ -43,6 +43,9 @@ struct TSessionSetup
     std::filesystem::path ReportFolder;
     /// The window caption the pages quote ("ZMK 1.0.0").
     std::string Caption;
+    /// Whether a session that opens the program settings file itself tells its notifier when
+    /// that file could not be read (false where one message serves many sessions).
+    bool TellUnreadSettings = true;
 };
 
 /// The session. It is the job's view: the job tells it to refresh, and it rebuilds the chosen

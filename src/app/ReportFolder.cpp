@@ -1,5 +1,6 @@
 #include "app/ReportFolder.h"
 
+#include "base/FileIO.h"
 #include "base/TextHelpers.h"
 
 #include <unistd.h>
@@ -33,9 +34,18 @@ bool CopyReportAssets(const std::filesystem::path& installed, const std::filesys
         // The pages themselves are written afresh each time.
         if (EndsWithText(name, ".htm") || EndsWithText(name, ".html"))
             continue;
-        std::filesystem::copy_file(entry.path(), folder / name,
-                                   std::filesystem::copy_options::update_existing, fileError);
-        ok = ok && !fileError;
+        // A copy already there is replaced only by a newer installed file.
+        const std::filesystem::path copy = folder / name;
+        std::error_code sourceError;
+        const auto copyTime = std::filesystem::last_write_time(copy, fileError);
+        const auto sourceTime = std::filesystem::last_write_time(entry.path(), sourceError);
+        if (!fileError && !sourceError && copyTime >= sourceTime)
+            continue;
+        try {
+            CopyFileAtomically(entry.path(), copy, kMaxReportAssetSize);
+        } catch (const EFileError&) {
+            ok = false;
+        }
     }
     return ok && !ec;
 }

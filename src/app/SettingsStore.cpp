@@ -194,7 +194,8 @@ const TMemorySettingsStore::Section* TMemorySettingsStore::find(std::string_view
 TIniSettingsStore::TIniSettingsStore(std::filesystem::path file)
     : file_(std::move(file)), ini_(std::make_unique<IniFile>())
 {
-    ini_->Load(file_);
+    if (!ini_->Load(file_) && ini_->LoadStatus() != TFileReadStatus::Missing)
+        readProblem_ = ini_->LoadError();
 }
 
 TIniSettingsStore::~TIniSettingsStore()
@@ -244,14 +245,28 @@ bool TIniSettingsStore::SectionExists(std::string_view section) const
     return ini_->SectionExists(section);
 }
 
+bool TIniSettingsStore::needsOwnerOnlyMode() const
+{
+    namespace fs = std::filesystem;
+    if (!ownerOnly_)
+        return false;
+    std::error_code ec;
+    const fs::file_status st = fs::status(file_, ec);
+    return !ec && fs::is_regular_file(st) &&
+           (st.permissions() & fs::perms::mask) != (fs::perms::owner_read | fs::perms::owner_write);
+}
+
 bool TIniSettingsStore::Flush()
 {
-    if (!changed_)
+    // What could not be read is not written over: the user's file, whatever it holds, stays.
+    if (!readProblem_.empty())
+        return true;
+    if (!changed_ && !needsOwnerOnlyMode())
         return true;
     std::error_code ec;
     if (file_.has_parent_path())
         std::filesystem::create_directories(file_.parent_path(), ec);
-    if (!ini_->Save(file_))
+    if (!ini_->Save(file_, nullptr, ownerOnly_ ? TWritePermissions::OwnerOnly : TWritePermissions::Keep))
         return false;
     changed_ = false;
     return true;
@@ -271,6 +286,28 @@ bool TSettingsStores::Flush()
     const bool b = common_.Flush();
     const bool c = software_.Flush();
     return a && b && c;
+}
+
+std::vector<std::string> TSettingsStores::ReadProblems() const
+{
+    std::vector<std::string> problems;
+    for (const TIniSettingsStore* store : {&program_, &common_, &software_})
+        if (!store->ReadProblem().empty())
+            problems.push_back(store->ReadProblem());
+    return problems;
+}
+
+std::string UnreadSettingsMessage(const std::vector<std::string>& problems)
+{
+    if (problems.empty())
+        return {};
+    std::string text;
+    for (const std::string& problem : problems)
+        text += problem + ".\n";
+    text += problems.size() == 1
+                ? "The program runs on its default settings and leaves this file as it is."
+                : "The program runs on its default settings and leaves these files as they are.";
+    return text;
 }
 
 std::filesystem::path ProgramSettingsFile(std::string_view programName)

@@ -96,7 +96,10 @@ private:
 
 /// A store kept in an INI file. The file is read when the store is made; changes are held
 /// in memory and written (atomically, creating the folders) by Flush and when the store is
-/// destroyed. One store object per file: TSettingsStores owns the program's.
+/// destroyed. A file that is there but could not be read (not a regular file, larger than
+/// kMaxIniFileSize, not readable) is never written over: the store starts empty, so the program
+/// runs on its defaults, ReadProblem says why, and its changes are held in memory only. One
+/// store object per file: TSettingsStores owns the program's.
 class TIniSettingsStore : public ISettingsStore
 {
 public:
@@ -116,15 +119,27 @@ public:
     std::vector<std::string> Sections() const override;
     std::vector<std::string> ValueNames(std::string_view section) const override;
     bool SectionExists(std::string_view section) const override;
-    /// Writes the file when something changed since it was read or last written.
+    /// Writes the file when something changed since it was read or last written (or when the
+    /// file is to be its owner's alone and is not yet). A file that could not be read is left
+    /// as it is: nothing is written and the result is true, the user having been told at start.
     bool Flush() override;
 
     const std::filesystem::path& File() const { return file_; }
+    /// Why the file could not be read when the store was made ("Cannot read file "...": it is
+    /// a named pipe (FIFO), not a regular file"); empty when it was read or is not there.
+    const std::string& ReadProblem() const { return readProblem_; }
+    /// Every later write makes the file readable and writable by its owner alone (0600): the
+    /// store holds values that others are not to read.
+    void SetOwnerOnly() { ownerOnly_ = true; }
 
 private:
+    bool needsOwnerOnlyMode() const;
+
     std::filesystem::path file_;
     std::unique_ptr<IniFile> ini_;
+    std::string readProblem_;
     bool changed_ = false;
+    bool ownerOnly_ = false;
 };
 
 /// The one owner of the program's three stores for the life of the program: its own values,
@@ -142,12 +157,19 @@ public:
     ISettingsStore& Software() { return software_; }
     /// Writes all three; false when any could not be written.
     bool Flush();
+    /// The read problems of the three files (see TIniSettingsStore::ReadProblem), in order.
+    std::vector<std::string> ReadProblems() const;
 
 private:
     TIniSettingsStore program_;
     TIniSettingsStore common_;
     TIniSettingsStore software_;
 };
+
+/// The one message that tells the user about settings files that could not be read: each
+/// problem on its line, then that the program runs on its defaults and leaves those files as
+/// they are. Empty when there are no problems.
+std::string UnreadSettingsMessage(const std::vector<std::string>& problems);
 
 /// The program's own settings file: ConfigFolder()/Quorvane/<programName>.ini.
 std::filesystem::path ProgramSettingsFile(std::string_view programName = "ZMK");

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +80,38 @@ std::string tooLarge(std::uintmax_t size, std::uintmax_t maxSize)
     return "it is larger than " + sizeText(maxSize) + " (" + std::to_string(size) + " bytes)";
 }
 
+// Takes a lock (LOCK_SH or LOCK_EX) on an open file, trying again for up to kFileLockWait while
+// another holder keeps it. False only when the wait ran out: a file system that keeps no locks
+// goes on without one, since the lock only keeps this program's own readers and writers in turn.
+bool lockFile(int fd, int how)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kFileLockWait;
+    std::chrono::milliseconds pause{1};
+    for (;;) {
+        if (::flock(fd, how | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return true;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        // Short pauses: a lock is held for one write, and a waiter that slept long would let
+        // the others take it again and again before it looked.
+        pause = std::min(pause * 2, std::chrono::milliseconds(4));
+    }
+}
+
+std::string lockedReason()
+{
+    return "another program holds it locked (waited " +
+           std::to_string(std::chrono::duration_cast<std::chrono::seconds>(kFileLockWait).count()) +
+           " seconds)";
+}
+
 [[noreturn]] void cannotWrite(const fs::path& file, const std::string& reason)
 {
     throw EFileError("WriteFileAtomically", "Cannot write file \"" + file.string() + "\": " + reason);
@@ -143,16 +177,34 @@ void syncFolder(const fs::path& folder)
     ::close(fd);
 }
 
-// The rewrite of a file that other hard links share: renaming a new file over one name would
-// leave the other names on the old content, so the bytes go into the file itself. Space is
-// claimed first where the file system allows, and the old bytes are put back when the write
-// fails all the same.
-void writeInPlace(const fs::path& file, const fs::path& target, std::string_view bytes)
+// Reads what an open file holds from its start; 0 or the error number.
+int readAll(int fd, std::string& out)
 {
-    const TFileRead old = ReadWholeFile(target, UINTMAX_MAX);
-    if (!old)
-        cannotWrite(file, old.Reason);
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    out.clear();
+    char buffer[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return 0;
+        out.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+}
+
+// The rewrite of a file that other hard links share: renaming a new file over one name would
+// leave the other names on the old content, so the bytes go into the file itself. That is not
+// atomic, so it is done under an exclusive lock: other writers wait their turn and readers
+// (ReadWholeFile takes a shared lock) never see a half-written file. Space is claimed first
+// where the file system allows, and the old bytes are put back when the write fails all the same.
+void writeInPlace(const fs::path& file, const fs::path& target, std::string_view bytes,
+                  TWritePermissions permissions)
+{
+    Descriptor fd(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.fd < 0)
         cannotWrite(file, systemReason(errno));
     struct stat st;
@@ -160,7 +212,15 @@ void writeInPlace(const fs::path& file, const fs::path& target, std::string_view
         cannotWrite(file, systemReason(errno));
     if (!S_ISREG(st.st_mode))
         cannotWrite(file, notAFile(st.st_mode));
-    if (bytes.size() > old.Bytes.size()) {
+    if (!lockFile(fd.fd, LOCK_EX))
+        cannotWrite(file, lockedReason());
+    // Read under the lock: these are the bytes to put back, whole, if the write fails.
+    std::string old;
+    if (const int err = readAll(fd.fd, old); err != 0)
+        cannotWrite(file, systemReason(err));
+    if (permissions == TWritePermissions::OwnerOnly && ::fchmod(fd.fd, S_IRUSR | S_IWUSR) != 0)
+        cannotWrite(file, systemReason(errno));
+    if (bytes.size() > old.size()) {
         const int r = ::fallocate(fd.fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size()));
         if (r != 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG))
             cannotWrite(file, systemReason(errno));
@@ -172,11 +232,12 @@ void writeInPlace(const fs::path& file, const fs::path& target, std::string_view
         err = errno;
     if (err != 0) {
         // The old bytes fit where they were, so putting them back needs no new space.
-        if (writeAllAt0(fd.fd, old.Bytes) == 0)
-            (void)::ftruncate(fd.fd, static_cast<off_t>(old.Bytes.size()));
+        if (writeAllAt0(fd.fd, old) == 0)
+            (void)::ftruncate(fd.fd, static_cast<off_t>(old.size()));
         ::fsync(fd.fd);
         cannotWrite(file, systemReason(err));
     }
+    // Closing lets go of the lock, after the bytes are on the disk.
     if (const int closeErr = fd.close(); closeErr != 0)
         cannotWrite(file, systemReason(closeErr));
 }
@@ -217,6 +278,12 @@ TFileRead ReadWholeFile(const fs::path& file, std::uintmax_t maxSize)
         return refuse(TFileReadStatus::Unreadable, systemReason(errno));
     if (!S_ISREG(st.st_mode))
         return refuse(TFileReadStatus::NotAFile, notAFile(st.st_mode));
+    // A file shared by hard links is rewritten in place under an exclusive lock: wait for the
+    // writer, so that what is read is one whole version of the file. Looked at again after.
+    if (!lockFile(fd.fd, LOCK_SH))
+        return refuse(TFileReadStatus::Unreadable, lockedReason());
+    if (::fstat(fd.fd, &st) != 0)
+        return refuse(TFileReadStatus::Unreadable, systemReason(errno));
     if (static_cast<std::uintmax_t>(st.st_size) > maxSize)
         return refuse(TFileReadStatus::TooLarge, tooLarge(static_cast<std::uintmax_t>(st.st_size), maxSize));
 
@@ -270,7 +337,7 @@ fs::path WriteTarget(const fs::path& file)
     }
 }
 
-void WriteFileAtomically(const fs::path& file, std::string_view bytes)
+void WriteFileAtomically(const fs::path& file, std::string_view bytes, TWritePermissions permissions)
 {
     if (file.empty())
         cannotWrite(file, "no file name");
@@ -289,30 +356,41 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes)
         cannotWrite(file, systemReason(errno));
     }
     if (exists && st.st_nlink > 1) {
-        writeInPlace(file, target, bytes);
+        writeInPlace(file, target, bytes, permissions);
         return;
     }
 
+    // No lock on this path: the rename replaces the name at once, and a reader that has the old
+    // file open goes on reading the old file, whole.
+    const bool ownerOnly = permissions == TWritePermissions::OwnerOnly;
     fs::path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temp = temporaryName(target, attempt);
-        // 0666 less the user's mask: the permissions of a new file, for a target that is new.
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        // 0666 less the user's mask: the permissions of a new file, for a target that is new
+        // (the owner's alone from the start when the file is to be private).
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                    ownerOnly ? S_IRUSR | S_IWUSR : 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
     if (fd < 0)
         cannotCreate(file, systemReason(errno));
     Descriptor guard(fd);
-    int err = writeAll(fd, bytes);
-    if (err == 0 && exists) {
+    // The permissions are set before the first byte goes in, so no reader the target's
+    // permissions keep out can read the temporary file.
+    int err = 0;
+    if (exists) {
         // The owner can only be kept where the system allows it; the permissions always are.
         if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
             (void)::fchown(fd, st.st_uid, st.st_gid);
-        if (::fchmod(fd, st.st_mode & 07777) != 0)
+        if (::fchmod(fd, ownerOnly ? S_IRUSR | S_IWUSR : st.st_mode & 07777) != 0)
             err = errno;
+    } else if (ownerOnly && ::fchmod(fd, S_IRUSR | S_IWUSR) != 0) {
+        err = errno; // the user's mask may have taken the owner's own bits away
     }
+    if (err == 0)
+        err = writeAll(fd, bytes);
     if (err == 0 && ::fsync(fd) != 0)
         err = errno;
     if (const int closeErr = guard.close(); err == 0)
@@ -326,10 +404,11 @@ void WriteFileAtomically(const fs::path& file, std::string_view bytes)
     syncFolder(target.parent_path());
 }
 
-bool TryWriteFileAtomically(const fs::path& file, std::string_view bytes, std::string* error)
+bool TryWriteFileAtomically(const fs::path& file, std::string_view bytes, std::string* error,
+                            TWritePermissions permissions)
 {
     try {
-        WriteFileAtomically(file, bytes);
+        WriteFileAtomically(file, bytes, permissions);
         return true;
     } catch (const EFileError& e) {
         if (error)

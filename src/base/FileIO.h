@@ -5,11 +5,14 @@
 // folder where a file should be is refused at once instead of hanging the program or filling
 // its memory. Every file the program writes goes through WriteFileAtomically: the bytes go to
 // a temporary file beside the target, are flushed to the disk and renamed over the target, so
-// that a failed write leaves the old file byte for byte and says why.
+// that a failed write leaves the old file byte for byte and says why. A file that other hard
+// links share is rewritten in place under an advisory lock (flock) that readers wait for, so
+// that writers take turns and no reader sees half of one version.
 #pragma once
 
 #include "base/Errors.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -36,6 +39,15 @@ inline constexpr std::uintmax_t kMaxIniFileSize = 8 * kMiB;
 inline constexpr std::uintmax_t kMaxLetterheadSize = 1 * kMiB;
 /// Largest picture or style sheet copied into a report folder, bytes.
 inline constexpr std::uintmax_t kMaxReportAssetSize = 64 * kMiB;
+/// How long a read or an in-place rewrite waits for another program to let go of its lock on
+/// the file before giving up: a program that never lets go must not hang this one.
+inline constexpr std::chrono::milliseconds kFileLockWait{3000};
+
+/// The permissions WriteFileAtomically gives the file it writes.
+enum class TWritePermissions {
+    Keep,      ///< an existing file's own; those of a new file (0666 less the umask) otherwise
+    OwnerOnly, ///< readable and writable by its owner alone (0600), before the first byte goes in
+};
 
 /// How a whole-file read ended.
 enum class TFileReadStatus {
@@ -58,7 +70,9 @@ struct TFileRead
 
 /// Reads a whole regular file of at most maxSize bytes, once. The file is looked at before it is
 /// opened and again once open (without waiting on anything), so a named pipe or a device never
-/// blocks the read, and no more than maxSize + 1 bytes are ever read.
+/// blocks the read, and no more than maxSize + 1 bytes are ever read. The read holds a shared
+/// lock on the file, waiting up to kFileLockWait for a writer's lock (else Unreadable, saying
+/// that another program holds the file locked).
 TFileRead ReadWholeFile(const std::filesystem::path& file, std::uintmax_t maxSize);
 /// ReadWholeFile that throws EFileError with the message when the file cannot be read.
 std::string ReadWholeFileOrThrow(const std::filesystem::path& file, std::uintmax_t maxSize);
@@ -71,17 +85,21 @@ std::filesystem::path WriteTarget(const std::filesystem::path& file);
 /// existing target must be a regular file that may be written: a file without any write
 /// permission, or one this user may not write, is refused as read-only and left as it is. The
 /// bytes go to a temporary file beside the target that takes the target's permissions (those of
-/// a new file otherwise), are synced to the disk, and the temporary file is renamed over the
-/// target. A target with further hard links is rewritten in place instead, so that every name
-/// keeps seeing the file, with the old bytes put back when the write fails. Throws EFileError
-/// naming the path and the system's reason ("Cannot create file" when nothing could be made
-/// in the folder, "Cannot write file" otherwise); the old file is then unchanged. Does not
-/// create folders.
-void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+/// a new file otherwise, or 0600 with OwnerOnly), are synced to the disk, and the temporary file
+/// is renamed over the target, so a reader sees the old file or the new one, whole. A target
+/// with further hard links is rewritten in place instead, so that every name keeps seeing the
+/// file: under an exclusive lock (waiting up to kFileLockWait for other holders), so that
+/// concurrent writers take turns and readers wait, with the old bytes put back when the write
+/// fails. Throws EFileError naming the path and the system's reason ("Cannot create file" when
+/// nothing could be made in the folder, "Cannot write file" otherwise); the old file is then
+/// unchanged. Does not create folders.
+void WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         TWritePermissions permissions = TWritePermissions::Keep);
 /// WriteFileAtomically that returns false, with the message in `error` when given, instead of
 /// throwing.
 bool TryWriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
-                            std::string* error = nullptr);
+                            std::string* error = nullptr,
+                            TWritePermissions permissions = TWritePermissions::Keep);
 /// Copies a regular file of at most maxSize bytes over another with WriteFileAtomically. Throws
 /// EFileError when the source cannot be read or the target written.
 void CopyFileAtomically(const std::filesystem::path& from, const std::filesystem::path& to,

@@ -135,9 +135,9 @@ bool IniFile::Load(const std::filesystem::path& file, std::uintmax_t maxSize)
     return true;
 }
 
-bool IniFile::Save(const std::filesystem::path& file, std::string* error) const
+bool IniFile::Save(const std::filesystem::path& file, std::string* error, TWritePermissions permissions) const
 {
-    return TryWriteFileAtomically(file, Bytes(), error);
+    return TryWriteFileAtomically(file, Bytes(), error, permissions);
 }
 
 void IniFile::Parse(std::string_view bytes)

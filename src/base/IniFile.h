@@ -31,7 +31,8 @@ public:
     /// Writes the file atomically (WriteFileAtomically: a failed write leaves the old file
     /// whole, a read-only file is refused); false when it cannot be written, with the reason
     /// in `error` when given. Does not create folders.
-    bool Save(const std::filesystem::path& file, std::string* error = nullptr) const;
+    bool Save(const std::filesystem::path& file, std::string* error = nullptr,
+              TWritePermissions permissions = TWritePermissions::Keep) const;
 
     /// Replaces the content with the text of an INI file (Latin-1 bytes, any line ends).
     /// Blank lines, comment lines (";" or "#") and lines before the first section or without

@@ -236,7 +236,8 @@ void RunGeometry(const GeometryOptions& options)
                   << ")\n";
         throw CLI::RuntimeError(1);
     }
-    LoadUnitSettings();
+    if (const std::string unread = LoadUnitSettings(); !unread.empty())
+        std::cerr << "zemtor geometry: " << unread << ". The default units are used.\n";
     TFinAndTube g(options.maker, options.tube, options.kind, options.size, &catalogue);
     catalogue.SetNotifier(nullptr);
     if (const int code = g.TakeError(); code != 0) {

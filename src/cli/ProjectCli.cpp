@@ -21,10 +21,11 @@ const TRegisteredUser& processUser()
 
 } // namespace
 
-CommandSession::CommandSession(INotifier* notifier, bool userDefaults)
+CommandSession::CommandSession(INotifier* notifier, bool userDefaults, bool tellUnreadSettings)
 {
     TSessionSetup setup;
     setup.Notifier = notifier;
+    setup.TellUnreadSettings = tellUnreadSettings;
     setup.User = processUser();
     if (!userDefaults)
         setup.Store = &emptyStore_;

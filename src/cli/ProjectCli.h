@@ -21,7 +21,9 @@ namespace zmk::cli {
 class CommandSession
 {
 public:
-    CommandSession(INotifier* notifier, bool userDefaults);
+    /// A user settings file that could not be read is said on the notifier unless
+    /// tellUnreadSettings is false (a batch says it once for all its files).
+    CommandSession(INotifier* notifier, bool userDefaults, bool tellUnreadSettings = true);
     TProjectSession& operator*() { return *session_; }
     TProjectSession* operator->() { return session_.get(); }
 

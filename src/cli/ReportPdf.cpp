@@ -1,12 +1,8 @@
 #include "cli/ReportPdf.h"
 
 #include "app/ChildProcess.h"
-#include "base/FileIO.h"
 #include "base/NumText.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -19,12 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kPrintTimeoutMs = 180000; // the web engine's start and one report, generously
-
-// What the printer said, as far as it is worth showing.
-std::string readText(const fs::path& file)
-{
-    return ReadWholeFile(file, 1u << 20).Bytes;
-}
 
 } // namespace
 
@@ -50,21 +40,16 @@ void PrintPageToPdf(const fs::path& page, const fs::path& pdf, const fs::path& p
 
     std::error_code ec;
     const fs::path target = fs::absolute(pdf, ec);
-    // What the printer says goes to a scratch file, shown only when it fails: the web engine is
-    // talkative even when all is well.
-    std::string pattern = (fs::temp_directory_path(ec) / "zemtor-pdf-XXXXXX").string();
-    char* scratch = pattern.data();
-    const int fd = ::mkstemp(scratch);
-    if (fd >= 0)
-        ::close(fd);
+    // What the printer says is kept, and shown only when it fails: the web engine is talkative
+    // even when all is well.
     TChildOptions options;
-    options.OutputFile = fd >= 0 ? scratch : "/dev/null";
+    options.CaptureOutput = true;
     options.TimeoutMs = kPrintTimeoutMs;
     const TChildResult run = RunChild(
         printer.string(), {"--print-pdf", fs::absolute(page, ec).string(), target.string()}, options);
     // The printer's own reasons start with "zmk: "; the rest is the web engine talking.
     std::string said;
-    std::string everything = fd >= 0 ? readText(scratch) : std::string();
+    const std::string& everything = run.Output;
     for (std::size_t start = 0; start < everything.size();) {
         std::size_t end = everything.find('\n', start);
         if (end == std::string::npos)
@@ -77,8 +62,6 @@ void PrintPageToPdf(const fs::path& page, const fs::path& pdf, const fs::path& p
     if (said.empty() && !everything.empty())
         said =
             everything.size() > 2000 ? "..." + everything.substr(everything.size() - 2000) : Trim(everything);
-    if (fd >= 0)
-        std::remove(scratch);
     if (!run.Started)
         throw std::runtime_error("cannot start " + printer.string() + ": " + run.Error);
     if (run.TimedOut)

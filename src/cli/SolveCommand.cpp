@@ -253,7 +253,7 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
     std::string fields; // the result as an object of its own, once written in full
     std::string error;
     try {
-        CommandSession session(&notifier, true);
+        CommandSession session(&notifier, true, options.files.size() == 1);
         session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
         TCoilJob& job = session->Job();
         std::vector<std::string> clamped;
@@ -315,6 +315,13 @@ void printRating(const FileRating& r)
 int solveFiles(const CommandOptions& options)
 {
     const std::size_t n = options.files.size();
+    // Each file's session reads the user's settings; a settings file that cannot be read is
+    // said once for the batch, not once for each file.
+    if (n > 1) {
+        const TIniSettingsStore settings(ProgramSettingsFile());
+        if (!settings.ReadProblem().empty())
+            std::cerr << TerminalText(UnreadSettingsMessage({settings.ReadProblem()})) << "\n";
+    }
     std::vector<int> codes(n, 1);
     const std::size_t threads = std::min<std::size_t>(std::max(1u, options.jobs), n);
     if (threads <= 1) {

@@ -103,7 +103,7 @@ void RunUnits(const UnitsOptions& options)
     const std::filesystem::path file =
         options.file.empty() ? UnitsIniPath() : std::filesystem::path(options.file);
     TQuantities& quantities = Quantities();
-    LoadUnitSettings(quantities, file);
+    const std::string unread = LoadUnitSettings(quantities, file);
     const bool change = options.metric || options.imperial || !options.sets.empty();
     if (options.metric)
         SetAllMetric(quantities);
@@ -111,8 +111,12 @@ void RunUnits(const UnitsOptions& options)
         SetAllImperial(quantities);
     for (const std::string& s : options.sets)
         ApplySet(quantities, s);
-    if (change && !SaveUnitSettings(quantities, file))
-        throw std::runtime_error("could not write the units file " + file.string());
+    std::string error;
+    if (change && !SaveUnitSettings(quantities, file, &error))
+        throw std::runtime_error("the unit choices were not saved: " + error);
+    // A file that could not be read is left as it is; the list shows the default units.
+    if (!unread.empty())
+        std::cerr << "zemtor: " << unread << ". The default units are used and the file is left as it is.\n";
     if (options.json)
         PrintJson(quantities);
     else

@@ -1,5 +1,6 @@
 #include "dialogs/ReportPreview.h"
 
+#include "base/FileIO.h"
 #include "dialogs/EmailForm.h"
 
 #include <filesystem>
@@ -31,9 +32,11 @@ bool TReportPreview::ViewPageSource()
     if (fileName_.empty() || !fs::is_regular_file(fileName_, ec))
         return false;
     const std::string copy = SourceCopyName();
-    fs::copy_file(fileName_, copy, fs::copy_options::overwrite_existing, ec);
-    if (ec)
+    try {
+        CopyFileAtomically(fileName_, copy, kMaxReportAssetSize);
+    } catch (const EFileError&) {
         return false;
+    }
     return launcher_.OpenDocument(copy);
 }
 

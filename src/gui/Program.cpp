@@ -5,6 +5,7 @@
 #include "app/ReportFolder.h"
 #include "app/SettingsStore.h"
 #include "base/Errors.h"
+#include "base/FileIO.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "geometry/CoilMakers.h"
@@ -19,6 +20,7 @@
 #include "units/ConvTools.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -160,8 +162,14 @@ private:
         if (++settled_ < 15)
             return;
         timer_.stop();
-        if (!window_.grab().save(file_, "PNG")) {
-            std::cerr << "zmk: cannot write " << file_.toStdString() << "\n";
+        QByteArray png;
+        QBuffer buffer(&png);
+        std::string error = "cannot write " + file_.toStdString();
+        if (!buffer.open(QBuffer::WriteOnly) || !window_.grab().save(&buffer, "PNG") ||
+            !TryWriteFileAtomically(file_.toStdString(),
+                                    std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                                    &error)) {
+            std::cerr << "zmk: " << error << "\n";
             QCoreApplication::exit(1);
             return;
         }
@@ -229,10 +237,15 @@ int RunProgram(int argc, char** argv)
                               QString::fromStdString(e.what()));
         return 1;
     }
-    MergeInstalledData(ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDlg::Ask(q); });
-    LoadUnitSettings(Quantities(), UnitsIniPath());
+    std::vector<std::string> unread = MergeInstalledData(
+        ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDlg::Ask(q); });
+    const std::string unitsUnread = LoadUnitSettings(Quantities(), UnitsIniPath());
 
     TSettingsStores stores;
+    for (const std::string& problem : stores.ReadProblems())
+        unread.push_back(problem);
+    if (!unitsUnread.empty())
+        unread.push_back(unitsUnread);
     TMessageNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     TSessionSetup setup;
@@ -251,7 +264,9 @@ int RunProgram(int argc, char** argv)
     }
     TProjectSession session(setup);
     TMainWindowModel model(session);
-    model.UnitsFile = UnitsIniPath();
+    // A units file that could not be read is left as it is, not written at exit.
+    if (unitsUnread.empty())
+        model.UnitsFile = UnitsIniPath();
     int status = 0;
     {
         TMainForm window(model, folders);
@@ -265,6 +280,8 @@ int RunProgram(int argc, char** argv)
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));
         window.show();
+        if (!unread.empty())
+            notifier.Message(UnreadSettingsMessage(unread));
         status = app.exec();
         notifier.OnStatus = nullptr;
         notifier.SetParent(nullptr);

@@ -262,11 +262,11 @@ std::filesystem::path UnitsIniPath()
     return DataHomeFolder() / "Quorvane" / "Coils" / "units.ini";
 }
 
-void LoadUnitSettings(TQuantities& quantities, const std::filesystem::path& file)
+std::string LoadUnitSettings(TQuantities& quantities, const std::filesystem::path& file)
 {
     IniFile ini;
     if (!ini.Load(file))
-        return;
+        return ini.LoadStatus() == TFileReadStatus::Missing ? std::string() : ini.LoadError();
     for (UnitRec* q : quantities.List()) {
         long long index;
         if (!TryStrToInt(ini.ReadString(q->section, q->key, ""), index))
@@ -277,28 +277,34 @@ void LoadUnitSettings(TQuantities& quantities, const std::filesystem::path& file
             index = INT_MAX;
         q->display = ClampUnitIndex(q->kind, static_cast<int>(index));
     }
+    return {};
 }
 
-void LoadUnitSettings()
+std::string LoadUnitSettings()
 {
-    LoadUnitSettings(Quantities(), UnitsIniPath());
+    return LoadUnitSettings(Quantities(), UnitsIniPath());
 }
 
-bool SaveUnitSettings(const TQuantities& quantities, const std::filesystem::path& file)
+bool SaveUnitSettings(const TQuantities& quantities, const std::filesystem::path& file, std::string* error)
 {
+    const auto fail = [&](std::string reason) {
+        if (error)
+            *error = std::move(reason);
+        return false;
+    };
     std::error_code ec;
     if (file.has_parent_path()) {
         std::filesystem::create_directories(file.parent_path(), ec);
         if (ec)
-            return false;
+            return fail("Cannot create folder \"" + file.parent_path().string() + "\": " + ec.message());
     }
     // Keep whatever else the file holds; a file that is there but cannot be read is left alone.
     IniFile ini;
     if (!ini.Load(file) && ini.LoadStatus() != TFileReadStatus::Missing)
-        return false;
+        return fail(ini.LoadError());
     for (const UnitRec* q : quantities.List())
         ini.WriteInteger(q->section, q->key, q->display);
-    return ini.Save(file);
+    return ini.Save(file, error);
 }
 
 bool SaveUnitSettings()

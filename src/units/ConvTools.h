@@ -128,14 +128,18 @@ std::filesystem::path UnitsIniPath();
 
 /// Reads every quantity's display index from the file ([section] key=index). A missing file
 /// changes nothing; a missing or non-integer key keeps the current index; an index outside
-/// the kind's list is clamped into it.
-void LoadUnitSettings(TQuantities& quantities, const std::filesystem::path& file);
+/// the kind's list is clamped into it. A file that is there but cannot be read (not a regular
+/// file, too large, not readable) changes nothing either: the result then says why, naming the
+/// file ("Cannot read file ...: ..."); it is empty otherwise.
+std::string LoadUnitSettings(TQuantities& quantities, const std::filesystem::path& file);
 /// The process-wide registry from UnitsIniPath().
-void LoadUnitSettings();
+std::string LoadUnitSettings();
 /// Writes every quantity's display index into the file, in registry order, keeping whatever
 /// else the file holds. Creates missing folders; returns false (writing nothing) when the
-/// folder cannot be created or the file cannot be written.
-bool SaveUnitSettings(const TQuantities& quantities, const std::filesystem::path& file);
+/// folder cannot be created, the file is there but cannot be read, or it cannot be written,
+/// with the reason, naming the file, in `error` when given.
+bool SaveUnitSettings(const TQuantities& quantities, const std::filesystem::path& file,
+                      std::string* error = nullptr);
 /// The process-wide registry to UnitsIniPath().
 bool SaveUnitSettings();
 

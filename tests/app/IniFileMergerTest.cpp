@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
+
+#include <sys/stat.h>
 
 namespace zmk {
 namespace {
@@ -253,6 +256,50 @@ TEST(IniFileMergerTest, ReplaceSectionKeepsItsPlace)
     EXPECT_TRUE(ini.SectionExists("d"));
     EXPECT_THROW(ini.ReplaceSection("e", {{"bad=key", "1"}}), ZmkError);
     EXPECT_FALSE(ini.SectionExists("e"));
+}
+
+TEST(IniFileMergerTest, WhatCouldNotBeReadIsLeftAsItIsAndNamed)
+{
+    ShellTestFolder folder;
+    const auto cannotRead = [](const fs::path& file, const std::string& reason) {
+        return "Cannot read file \"" + file.string() + "\": " + reason;
+    };
+    // The list itself is a named pipe: nothing is merged, and that is said.
+    ASSERT_EQ(::mkfifo((folder / "pipe.ini").c_str(), 0644), 0);
+    EXPECT_EQ(MergeInstalledData(folder / "pipe.ini", nullptr),
+              std::vector<std::string>{
+                  cannotRead(folder / "pipe.ini", "it is a named pipe (FIFO), not a regular file")});
+
+    // A user file too large to read is not merged into (that would replace it with the
+    // installed one); an install file too large is not merged from; a named pipe where the
+    // user's copy should go is not written over.
+    ShellTestFolder::Write(folder / "user/big.ini", kUser);
+    fs::resize_file(folder / "user/big.ini", 9 * 1024 * 1024);
+    ShellTestFolder::Write(folder / "inst/big.ini", kInstall);
+    ShellTestFolder::Write(folder / "user/small.ini", kUser);
+    ShellTestFolder::Write(folder / "inst/small.ini", kInstall);
+    fs::resize_file(folder / "inst/small.ini", 9 * 1024 * 1024);
+    ASSERT_EQ(::mkfifo((folder / "user/pipe.ini").c_str(), 0644), 0);
+    ShellTestFolder::Write(folder / "inst/pipe.ini", kInstall);
+    setTime(folder / "inst/big.ini", fs::last_write_time(folder / "user/big.ini") + std::chrono::hours(1));
+    setTime(folder / "inst/small.ini",
+            fs::last_write_time(folder / "user/small.ini") + std::chrono::hours(1));
+    ShellTestFolder::Write(folder / "p.ini",
+                           "[Data files]\r\nbig.ini=user/,inst/,\r\nsmall.ini=user/,inst/,\r\n"
+                           "pipe.ini=user/,inst/,\r\n");
+    const std::vector<std::string> problems = MergeInstalledData(folder / "p.ini", nullptr);
+    const std::string tooLarge = "it is larger than 8 MiB (9437184 bytes)";
+    EXPECT_EQ(problems, (std::vector<std::string>{
+                            "Cannot write file \"" + (folder / "user/pipe.ini").string() +
+                                "\": it is a named pipe (FIFO), not a regular file",
+                            cannotRead(folder / "inst/small.ini", tooLarge),
+                            cannotRead(folder / "user/big.ini", tooLarge),
+                        }));
+    EXPECT_EQ(fs::file_size(folder / "user/big.ini"), 9u * 1024 * 1024);
+    EXPECT_EQ(ShellTestFolder::Read(folder / "user/small.ini"), kUser);
+    EXPECT_TRUE(fs::is_fifo(folder / "user/pipe.ini"));
+    for (const char* name : {"big.ini", "small.ini", "pipe.ini"})
+        EXPECT_TRUE(fs::exists(folder / "inst" / name)) << name;
 }
 
 } // namespace

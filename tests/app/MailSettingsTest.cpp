@@ -9,7 +9,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace zmk {
 namespace {
@@ -179,6 +185,49 @@ TEST(MailSettings, TheFileIsReadableByItsOwnerOnly)
     };
     ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(MailSettings, ASettingsFileThatIsNoFileIsNeitherWaitedOnNorChanged)
+{
+    namespace fs = std::filesystem;
+    testing::TempDir dir;
+    const fs::path pipe = dir / "pipe" / "Common.ini";
+    const fs::path big = dir / "big" / "Common.ini";
+    fs::create_directories(pipe.parent_path());
+    fs::create_directories(big.parent_path());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    std::ofstream(big) << "[Barometer]\r\n";
+    fs::resize_file(big, 9 * 1024 * 1024);
+    ::chmod(big.c_str(), 0644);
+    TSmtpSettings s;
+    s.Server = "smtp.example.com";
+    s.Password = "hunter2";
+    for (const fs::path& file : {pipe, big}) {
+        // In a child with a watchdog: opening the pipe to write would wait for a reader forever.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            TIniSettingsStore store(file);
+            WriteSmtpSettings(store, s);
+            WriteMailSender(store, TMailSender{"Ann", "", "ann@example.com", TMailProtocol::Smtp});
+            ::_exit(SaveMailSettingsFile(store) ? 1 : 0);
+        }
+        int status = -1;
+        for (int waited = 0; waited < 500 && ::waitpid(child, &status, WNOHANG) == 0; ++waited)
+            ::usleep(10000);
+        if (::waitpid(child, &status, WNOHANG) == 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            ADD_FAILURE() << "saving the mail settings waited on " << file;
+            continue;
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "saved into " << file;
+        EXPECT_EQ(fs::status(file).permissions() & fs::perms::mask,
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                      fs::perms::others_read)
+            << file;
+    }
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(fs::file_size(big), 9u * 1024 * 1024);
 }
 
 } // namespace

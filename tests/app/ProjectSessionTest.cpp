@@ -43,6 +43,33 @@ protected:
     std::string file(const std::string& name) const { return (folder / name).string(); }
 };
 
+TEST_F(ProjectSessionTest, ASettingsFileThatCouldNotBeReadIsSaidOnceAndLeftAsItIs)
+{
+    const fs::path settings = folder / "config/Quorvane/ZMK.ini";
+    test::ShellTestFolder::Write(settings, "[Startup]\r\n");
+    fs::resize_file(settings, 8 * 1024 * 1024 + 1);
+    for (const bool tell : {true, false}) {
+        RecordingNotifier notes;
+        {
+            TSessionSetup setup;
+            setup.Notifier = &notes;
+            setup.TellUnreadSettings = tell;
+            TProjectSession session(setup);
+            session.Store().WriteString("Startup", "LastPath", "/jobs/");
+            session.Store().Flush();
+        }
+        if (tell) {
+            EXPECT_THAT(notes.messages,
+                        ElementsAre("Cannot read file \"" + settings.string() +
+                                    "\": it is larger than 8 MiB (8388609 bytes).\nThe program runs on its "
+                                    "default settings and leaves this file as it is."));
+        } else {
+            EXPECT_TRUE(notes.messages.empty());
+        }
+        EXPECT_EQ(fs::file_size(settings), 8u * 1024 * 1024 + 1);
+    }
+}
+
 TEST_F(ProjectSessionTest, NewSaveAndOpenMoveTheCurrentFileThroughTheRecentList)
 {
     const std::string data = (folder / "docs").string() + "/";

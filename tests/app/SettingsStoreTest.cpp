@@ -11,6 +11,8 @@
 #include <limits>
 #include <random>
 
+#include <sys/stat.h>
+
 namespace zmk {
 namespace {
 
@@ -176,6 +178,61 @@ TEST(SettingsStoreTest, EveryStoredValueIsOneLineOfTheFile)
     TIniSettingsStore back(file);
     EXPECT_EQ(back.Sections(), (std::vector<std::string>{"File Properties", "MRU"}));
     EXPECT_FALSE(back.ValueExists("File Properties", "INJECTED"));
+}
+
+TEST(SettingsStoreTest, AFileThatCouldNotBeReadIsNeverWrittenOver)
+{
+    namespace fs = std::filesystem;
+    ShellTestFolder folder;
+    const fs::path dir = folder / "config/Quorvane";
+    fs::create_directories(dir);
+    // ZMK.ini too large (a sparse file: only its size is looked at), Common.ini a named pipe,
+    // Software.ini a folder.
+    ShellTestFolder::Write(dir / "ZMK.ini", "[Startup]\r\nLastPath=/mine/\r\n");
+    fs::resize_file(dir / "ZMK.ini", 9 * 1024 * 1024);
+    ASSERT_EQ(::mkfifo((dir / "Common.ini").c_str(), 0644), 0);
+    fs::create_directory(dir / "Software.ini");
+    const std::string tooLarge =
+        "Cannot read file \"" + (dir / "ZMK.ini").string() + "\": it is larger than 8 MiB (9437184 bytes)";
+    const std::string pipe = "Cannot read file \"" + (dir / "Common.ini").string() +
+                             "\": it is a named pipe (FIFO), not a regular file";
+    const std::string folderProblem =
+        "Cannot read file \"" + (dir / "Software.ini").string() + "\": it is a folder, not a regular file";
+    {
+        TSettingsStores stores;
+        EXPECT_EQ(stores.ReadProblems(), (std::vector<std::string>{tooLarge, pipe, folderProblem}));
+        // The program runs on its defaults and keeps what it is told in memory...
+        EXPECT_EQ(stores.Program().ReadString("Startup", "LastPath", "default"), "default");
+        stores.Program().WriteString("Startup", "LastPath", "/jobs/");
+        stores.Common().WriteInteger("Location", "Region", 3);
+        stores.Software().WriteString("Quorvane", "email", "sales@example.com");
+        EXPECT_EQ(stores.Program().ReadString("Startup", "LastPath", ""), "/jobs/");
+        // ...but writes none of it: nothing new to tell the user at exit either.
+        EXPECT_TRUE(stores.Flush());
+    }
+    EXPECT_EQ(fs::file_size(dir / "ZMK.ini"), 9u * 1024 * 1024);
+    EXPECT_EQ(ShellTestFolder::Read(dir / "ZMK.ini").substr(0, 9), "[Startup]");
+    EXPECT_TRUE(fs::is_fifo(dir / "Common.ini"));
+    EXPECT_EQ(fs::status(dir / "Common.ini").permissions() & fs::perms::mask,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+    EXPECT_TRUE(fs::is_directory(dir / "Software.ini"));
+    EXPECT_EQ(fs::directory_iterator(dir / "Software.ini"), fs::directory_iterator());
+
+    // One message for all of them, each file named with its reason.
+    EXPECT_EQ(UnreadSettingsMessage({tooLarge}),
+              tooLarge + ".\nThe program runs on its default settings and leaves this file as it is.");
+    EXPECT_EQ(UnreadSettingsMessage({tooLarge, pipe}),
+              tooLarge + ".\n" + pipe +
+                  ".\nThe program runs on its default settings and leaves these files as they are.");
+    EXPECT_EQ(UnreadSettingsMessage({}), "");
+
+    // A file that is merely missing is no problem, and is written.
+    TIniSettingsStore fresh(folder / "config/Other.ini");
+    EXPECT_EQ(fresh.ReadProblem(), "");
+    fresh.WriteInteger("MainForm", "Left", 1);
+    EXPECT_TRUE(fresh.Flush());
+    EXPECT_TRUE(fs::is_regular_file(folder / "config/Other.ini"));
 }
 
 } // namespace

@@ -8,12 +8,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <thread>
+#include <vector>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -280,6 +286,126 @@ TEST_F(FileIOTest, AFailedWriteLeavesTheOldFileByteForByte)
         EXPECT_EQ(readBytes(target), old);
         EXPECT_EQ(entries(dir.path()), before); // no temporary file left behind
     }
+}
+
+TEST_F(FileIOTest, HardLinkedRewritesTakeTurnsAndReadersSeeWholeVersions)
+{
+    // Versions of different lengths, so that two rewrites running into each other leave a tail
+    // of one behind the other, or a hole of NUL bytes.
+    const std::vector<std::string> versions = {
+        "<datafile>" + std::string(300000, 'a') + "</datafile>",
+        "<datafile>" + std::string(170000, 'b') + "</datafile>",
+        "<datafile>" + std::string(40000, 'c') + "</datafile>",
+    };
+    const fs::path target = file("same.zmx");
+    writeBytes(target, versions[0]);
+    fs::create_hard_link(target, file("second-name.zmx"));
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> writes{0};
+    std::atomic<int> reads{0};
+    std::atomic<int> torn{0};
+    std::atomic<int> failed{0};
+    std::vector<std::thread> threads;
+    for (std::size_t w = 0; w < versions.size(); ++w)
+        threads.emplace_back([&, w] {
+            while (!stop) {
+                std::string error;
+                if (TryWriteFileAtomically(w % 2 ? target : file("second-name.zmx"), versions[w], &error))
+                    ++writes;
+                else
+                    ++failed;
+                // A program does other work between two saves.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    for (int r = 0; r < 2; ++r)
+        threads.emplace_back([&] {
+            while (!stop) {
+                const TFileRead read = ReadWholeFile(target, kMaxProjectFileSize);
+                if (!read)
+                    ++failed;
+                else if (std::find(versions.begin(), versions.end(), read.Bytes) == versions.end())
+                    ++torn;
+                ++reads;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    stop = true;
+    for (std::thread& t : threads)
+        t.join();
+
+    EXPECT_GT(writes, 10);
+    EXPECT_GT(reads, 10);
+    EXPECT_EQ(torn, 0) << "reads that saw no whole version, of " << reads;
+    EXPECT_EQ(failed, 0);
+    const std::string last = readBytes(target);
+    EXPECT_NE(std::find(versions.begin(), versions.end(), last), versions.end()) << last.size() << " bytes";
+    EXPECT_TRUE(fs::equivalent(target, file("second-name.zmx")));
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+    EXPECT_EQ(entries(dir.path()), 2u);
+}
+
+TEST_F(FileIOTest, ALockHeldForeverHangsNeitherAReadNorAWrite)
+{
+    writeBytes(file("single.zmx"), "single");
+    writeBytes(file("linked.zmx"), "linked");
+    fs::create_hard_link(file("linked.zmx"), file("linked-too.zmx"));
+    // Another program takes the files and never lets go.
+    const int single = ::open(file("single.zmx").c_str(), O_RDONLY | O_CLOEXEC);
+    const int linked = ::open(file("linked.zmx").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(single, LOCK_EX), 0);
+    ASSERT_EQ(::flock(linked, LOCK_EX), 0);
+
+    using Clock = std::chrono::steady_clock;
+    const auto started = Clock::now();
+    auto read = std::async(std::launch::async, [&] { return ReadWholeFile(file("single.zmx"), 64); });
+    auto write = std::async(std::launch::async, [&] {
+        std::string error;
+        return TryWriteFileAtomically(file("linked-too.zmx"), "replaced", &error) ? std::string() : error;
+    });
+    ASSERT_EQ(read.wait_for(kFileLockWait * 3), std::future_status::ready);
+    ASSERT_EQ(write.wait_for(kFileLockWait * 3), std::future_status::ready);
+    const auto waited = Clock::now() - started;
+    EXPECT_GE(waited, kFileLockWait);
+
+    const std::string locked = "another program holds it locked (waited 3 seconds)";
+    const TFileRead r = read.get();
+    EXPECT_EQ(r.Status, TFileReadStatus::Unreadable);
+    EXPECT_EQ(r.Error, "Cannot read file \"" + file("single.zmx").string() + "\": " + locked);
+    EXPECT_EQ(write.get(), "Cannot write file \"" + file("linked-too.zmx").string() + "\": " + locked);
+    EXPECT_EQ(readBytes(file("linked.zmx")), "linked");
+
+    // A single name is replaced by a rename, which no lock holds up; the holder keeps reading
+    // the old file.
+    const auto renameStart = Clock::now();
+    WriteFileAtomically(file("single.zmx"), "renamed over");
+    EXPECT_LT(Clock::now() - renameStart, kFileLockWait);
+    EXPECT_EQ(readBytes(file("single.zmx")), "renamed over");
+    ::close(single);
+    ::close(linked);
+    EXPECT_EQ(ReadWholeFile(file("linked.zmx"), 64).Bytes, "linked");
+}
+
+TEST_F(FileIOTest, OwnerOnlyWritesGiveTheFileToItsOwnerBeforeAnyByte)
+{
+    const mode_t mask = ::umask(022);
+    writeBytes(file("shared.ini"), "old");
+    ::chmod(file("shared.ini").c_str(), 0644);
+    writeBytes(file("linked.ini"), "old");
+    ::chmod(file("linked.ini").c_str(), 0664);
+    fs::create_hard_link(file("linked.ini"), file("linked-too.ini"));
+    for (const char* name : {"new.ini", "shared.ini", "linked.ini"}) {
+        WriteFileAtomically(file(name), "secret", TWritePermissions::OwnerOnly);
+        EXPECT_EQ(readBytes(file(name)), "secret") << name;
+        EXPECT_EQ(modeOf(file(name)), 0600u) << name;
+    }
+    EXPECT_EQ(readBytes(file("linked-too.ini")), "secret");
+    // Keep, the default, leaves the permissions as they now are.
+    WriteFileAtomically(file("shared.ini"), "again");
+    EXPECT_EQ(modeOf(file("shared.ini")), 0600u);
+    ::umask(mask);
 }
 
 } // namespace

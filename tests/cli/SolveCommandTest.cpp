@@ -230,6 +230,30 @@ TEST_F(SolveCommand, WarningsTravelWithTheJson)
     EXPECT_EQ(Zemtor("solve --strict --set edOnCoil=300").rc, 0);
 }
 
+TEST_F(SolveCommand, ASettingsFileThatCannotBeReadIsSaidOnceAndLeftAsItIs)
+{
+    const fs::path settings = dir_ / "Quorvane" / "ZMK.ini";
+    fs::create_directories(settings.parent_path());
+    std::ofstream(settings) << "[Startup]\r\nLastPath=/mine/\r\n";
+    fs::resize_file(settings, 9 * 1024 * 1024);
+    const std::string said = "Cannot read file \"" + settings.string() +
+                             "\": it is larger than 8 MiB (9437184 bytes).\nThe program runs on its default "
+                             "settings and leaves this file as it is.\n";
+    Result run = Zemtor("new a.zmx");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    EXPECT_EQ(run.err, said);
+    ASSERT_EQ(Zemtor("new b.zmx").rc, 0);
+    run = Zemtor("solve a.zmx --save");
+    EXPECT_EQ(run.rc, 0) << run.err;
+    EXPECT_EQ(run.err, said);
+    // A batch says it once, not once for each file.
+    run = Zemtor("solve a.zmx b.zmx --json --jobs 2");
+    EXPECT_EQ(run.rc, 0) << run.err;
+    EXPECT_EQ(run.err, said);
+    EXPECT_EQ(fs::file_size(settings), 9u * 1024 * 1024);
+    EXPECT_EQ(test::ReadFileBytes(settings).substr(0, 9), "[Startup]");
+}
+
 TEST_F(SolveCommand, TemperatureControlGivesTheSameDutyFromAProject)
 {
     // The default job switched to a fixed 40 K rise starts from the flow-controlled solve it was

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +112,40 @@ TEST_F(UnitsCommand, RefusesBadAssignments)
     EXPECT_NE(run.err.find("out of range for air/t (Temperature: 0 to 2)"), std::string::npos) << run.err;
     EXPECT_NE(Zemtor("units --set air/nothing=0").err.find("unknown quantity 'air/nothing'"),
               std::string::npos);
+}
+
+TEST_F(UnitsCommand, AUnitsFileThatCannotBeReadIsNamedWithTheReasonAndLeftAlone)
+{
+    fs::create_directories(UnitsFile().parent_path());
+    ASSERT_EQ(::mkfifo(UnitsFile().c_str(), 0644), 0);
+    const std::string reason =
+        "Cannot read file \"" + UnitsFile().string() + "\": it is a named pipe (FIFO), not a regular file";
+
+    Result run = Zemtor("units --set air/t=1");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_EQ(run.err, "zemtor: the unit choices were not saved: " + reason + "\n");
+    EXPECT_TRUE(fs::is_fifo(UnitsFile()));
+
+    // Listing runs on the default units and says so once.
+    run = Zemtor("units --json");
+    EXPECT_EQ(run.rc, 0);
+    EXPECT_EQ(run.err, "zemtor: " + reason + ". The default units are used and the file is left as it is.\n");
+    EXPECT_EQ(Item(nlohmann::json::parse(run.out), "air", "t")["unit"], "°C");
+    // The geometry report, which shows its sizes in the chosen units, says it too.
+    run = Zemtor("geometry '533.4 x 740 4r 10f 7c'");
+    EXPECT_EQ(run.rc, 0);
+    EXPECT_EQ(run.err, "zemtor geometry: " + reason + ". The default units are used.\n");
+
+    // Too large: the size limit is named, and the file stays as it was.
+    fs::remove(UnitsFile());
+    std::ofstream(UnitsFile()) << "[air]\r\nt=1\r\n";
+    fs::resize_file(UnitsFile(), 9 * 1024 * 1024);
+    run = Zemtor("units --imperial");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.err.find(UnitsFile().string() + "\": it is larger than 8 MiB (9437184 bytes)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(fs::file_size(UnitsFile()), 9u * 1024 * 1024);
 }
 
 } // namespace zmk
