@@ -5,8 +5,6 @@
 #include "base/NumText.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
