@@ -91,8 +91,9 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, ec);
 }
 
-// Copies the installed pictures and style sheets, and the user's letterhead when the folder has
-// none of its own, from the installed report folder into the output folder.
+// Copies the installed pictures and style sheets, and the user's letterhead with the logo it
+// shows when the folder has none of its own, from the installed report folder into the output
+// folder.
 void copyInstalledFiles(const fs::path& installed, const fs::path& out)
 {
     if (sameFolder(installed, out))
@@ -114,8 +115,11 @@ void copyInstalledFiles(const fs::path& installed, const fs::path& out)
         !fs::exists(FindFileNoCase(out, reportfiles::Letterhead), ec)) {
         try {
             CopyFileAtomically(letterhead, out / reportfiles::Letterhead, kMaxLetterheadSize);
+            for (const std::string& logo : LetterheadLogoFiles(installed))
+                if (!fs::exists(FindFileNoCase(out, logo), ec))
+                    CopyFileAtomically(installed / logo, out / logo, kMaxReportAssetSize);
         } catch (const EFileError&) {
-            // The pages then carry the default letterhead.
+            // The pages then carry the default letterhead, or the logo line as text.
         }
     }
 }

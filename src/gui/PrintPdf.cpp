@@ -1,16 +1,18 @@
 #include "gui/PrintPdf.h"
 
+#include "base/FileIO.h"
+#include "gui/GuardedWebPage.h"
+
 #include <QByteArray>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <cstdio>
@@ -54,9 +56,11 @@ int PrintPageToPdf(const QString& page, const QString& pdf)
         say(QStringLiteral("cannot read the page %1").arg(page));
         return 1;
     }
-    // A profile of its own that keeps nothing on disk: printing leaves no cache behind.
+    // A profile of its own that keeps nothing on disk: printing leaves no cache behind. The page
+    // runs no script and reaches nothing beyond its own folder, as in the window.
     QWebEngineProfile profile;
-    QWebEnginePage view(&profile);
+    GuardProfile(profile);
+    TGuardedWebPage view(&profile);
     QEventLoop loop;
     QByteArray bytes;
     QString failure;
@@ -80,16 +84,19 @@ int PrintPageToPdf(const QString& page, const QString& pdf)
         failure = QStringLiteral("printing %1 took too long").arg(page);
         loop.exit(1);
     });
-    view.load(QUrl::fromLocalFile(source.absoluteFilePath()));
+    view.LoadPageFile(QUrl::fromLocalFile(source.absoluteFilePath()));
     if (loop.exec() != 0) {
         say(failure);
         return 1;
     }
 
-    // Written beside the target and renamed over it, so a failed write leaves no half a PDF.
-    QSaveFile out(pdf);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        say(QStringLiteral("cannot write %1: %2").arg(pdf, out.errorString()));
+    // Written as every file of the program: beside the target and renamed over it, through a
+    // symbolic link to its file; a device, a named pipe or a read-only file is refused.
+    std::string error;
+    if (!TryWriteFileAtomically(QFile::encodeName(pdf).toStdString(),
+                                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                &error)) {
+        say(QString::fromStdString(error));
         return 1;
     }
     return 0;

@@ -13,10 +13,11 @@ namespace zmk::gui {
 /// program runs as root (the sandbox refuses to start then). Variables already set are kept.
 void PreparePrintPdfEnvironment();
 
-/// Loads the page file (its pictures and style sheets found beside it), prints it into a PDF
-/// file (A4, or Letter where the locale measures in inches; portrait; 10 mm margins) and waits
-/// until it is written. Needs a running application object. Returns 0 when the PDF was
-/// written; otherwise says why on standard error and returns 1.
+/// Loads the page file (its pictures and style sheets found beside it; no script runs), prints
+/// it into a PDF file (A4, or Letter where the locale measures in inches; portrait; 10 mm
+/// margins) and writes that file with WriteFileAtomically. Needs a running application object.
+/// Returns 0 when the PDF was written; otherwise says why on standard error ("zmk: " and the
+/// reason, naming the file) and returns 1.
 int PrintPageToPdf(const QString& page, const QString& pdf);
 
 } // namespace zmk::gui

@@ -1,18 +1,24 @@
 #include "gui/PrintPreviewWindow.h"
 
+#include "base/FileIO.h"
+#include "gui/GuardedWebPage.h"
 #include "gui/WindowPlace.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMarginsF>
+#include <QMessageBox>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfDocument>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -26,11 +32,11 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace zmk::gui {
 
@@ -38,6 +44,7 @@ namespace {
 
 constexpr int kRenderTimeoutMs = 120000;
 constexpr double kPointsPerInch = 72.0;
+constexpr int kPdfPictureDpi = 200; // pages written as pictures into a PDF file
 
 QString qt(const std::string& s)
 {
@@ -236,7 +243,8 @@ bool TPrintPreviewWindow::OpenDocument(const QString& fileName, const QString& i
     progress.setMinimumDuration(300);
 
     QWebEngineProfile profile; // keeps nothing on disk
-    QWebEnginePage page(&profile);
+    GuardProfile(profile);
+    TGuardedWebPage page(&profile);
     QEventLoop loop;
     QByteArray bytes;
     connect(&page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
@@ -263,7 +271,7 @@ bool TPrintPreviewWindow::OpenDocument(const QString& fileName, const QString& i
         error_ = tr("Preparing the pages took too long");
         loop.exit(1);
     });
-    page.load(QUrl::fromLocalFile(source.absoluteFilePath()));
+    page.LoadPageFile(QUrl::fromLocalFile(source.absoluteFilePath()));
     const int rc = loop.exec();
     progress.reset();
     if (rc != 0)
@@ -391,13 +399,20 @@ void TPrintPreviewWindow::Print()
     if (dialog.exec() != QDialog::Accepted)
         return;
     const bool all = printer.printRange() != QPrinter::PageRange;
-    PrintPages(printer, model_.PagesToPrint(all, printer.fromPage(), printer.toPage()));
+    if (!PrintPages(printer, model_.PagesToPrint(all, printer.fromPage(), printer.toPage())) &&
+        !error_.isEmpty())
+        QMessageBox::warning(this, QString::fromLatin1(kPrintPreviewTitle), error_);
 }
 
 bool TPrintPreviewWindow::PrintPages(QPrinter& printer, const std::vector<int>& pages)
 {
+    error_.clear();
     if (!document_ || pages.empty())
         return false;
+    // "Print to file" writes the file as every file of the program is written, not through the
+    // printer's own file.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return SavePdf(printer.outputFileName(), pages);
     // The printed pages keep their margins: each PDF page is drawn over the whole paper.
     printer.setFullPage(true);
     QPainter painter;
@@ -416,6 +431,49 @@ bool TPrintPreviewWindow::PrintPages(QPrinter& printer, const std::vector<int>& 
         painter.drawImage(QRect(QPoint(0, 0), paper.size()), image);
     }
     return painter.end();
+}
+
+bool TPrintPreviewWindow::SavePdf(const QString& fileName, const std::vector<int>& pages)
+{
+    error_.clear();
+    if (!document_ || pages.empty())
+        return false;
+    std::vector<int> everyPage(static_cast<std::size_t>(document_->pageCount()));
+    std::iota(everyPage.begin(), everyPage.end(), 0);
+    QByteArray bytes;
+    if (pages == everyPage) {
+        bytes = pdf_; // the engine's own pages: text stays text
+    } else {
+        // Part of the document: its pages drawn as pictures into a new PDF, as they would be
+        // printed, each on paper of its own size.
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kPdfPictureDpi);
+        writer.setCreator(QString::fromLatin1(kPrintPreviewTitle));
+        QPainter painter;
+        bool firstPage = true;
+        for (int page : pages) {
+            const QPageSize paper(document_->pagePointSize(page), QPageSize::Point);
+            writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF()));
+            if (firstPage ? !painter.begin(&writer) : !writer.newPage()) {
+                error_ = tr("Cannot write the pages of %1").arg(fileName);
+                return false;
+            }
+            firstPage = false;
+            const QRect rect(0, 0, writer.width(), writer.height());
+            painter.drawImage(rect, document_->render(page, rect.size()));
+        }
+        painter.end();
+    }
+    std::string error;
+    if (!TryWriteFileAtomically(QFile::encodeName(fileName).toStdString(),
+                                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                &error)) {
+        error_ = QString::fromStdString(error);
+        return false;
+    }
+    return true;
 }
 
 } // namespace zmk::gui

@@ -91,8 +91,13 @@ public:
 
     /// "Print...": the print dialog, then the chosen pages.
     void Print();
-    /// Prints the pages (0-based) on a printer set up by the caller.
+    /// Prints the pages (0-based) on a printer set up by the caller; a printer that prints to a
+    /// PDF file hands its pages to SavePdf. False, with the reason in LastError, on a failure.
     bool PrintPages(QPrinter& printer, const std::vector<int>& pages);
+    /// Writes the pages (0-based) into a PDF file with WriteFileAtomically: the whole document
+    /// as the engine printed it, a part of it as pictures of its pages. False, with the reason
+    /// (naming the file) in LastError, when it cannot be written; the file is then unchanged.
+    bool SavePdf(const QString& fileName, const std::vector<int>& pages);
 
 signals:
     /// "Email...": the document and its images are to go out by e-mail.

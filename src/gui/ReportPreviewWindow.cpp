@@ -1,5 +1,6 @@
 #include "gui/ReportPreviewWindow.h"
 
+#include "gui/GuardedWebPage.h"
 #include "gui/WindowPlace.h"
 
 #include <QDialogButtonBox>
@@ -30,9 +31,13 @@ TReportPreviewWindow::TReportPreviewWindow(ILauncher& launcher, ISettingsStore* 
     setWindowTitle(QString::fromLatin1(kReportPreviewTitle));
     setSizeGripEnabled(true);
 
-    // A profile of its own that keeps nothing on disk, as the result view's.
+    // A profile of its own that keeps nothing on disk, as the result view's, and a page that
+    // shows the program's own pages only.
     profile_ = new QWebEngineProfile(this);
-    view_ = new QWebEngineView(profile_, this);
+    GuardProfile(*profile_);
+    view_ = new QWebEngineView(this);
+    page_ = new TGuardedWebPage(profile_, view_);
+    view_->setPage(page_);
     view_->setObjectName(QStringLiteral("ReportView"));
     QWebEngineSettings* settings = view_->settings();
     settings->setFontFamily(QWebEngineSettings::StandardFont, QStringLiteral("Arial"));
@@ -94,7 +99,7 @@ void TReportPreviewWindow::ShowReport(const QString& fileName, const QString& im
 {
     model_.Load(fileName.toStdString(), imageList.toStdString());
     loaded_ = false;
-    view_->load(QUrl::fromLocalFile(fileName));
+    page_->LoadPageFile(QUrl::fromLocalFile(fileName));
     if (!placed_ && store_) {
         RestorePlace(*this, place_, *store_);
         placed_ = true;

@@ -21,6 +21,8 @@ class ISettingsStore;
 
 namespace zmk::gui {
 
+class TGuardedWebPage;
+
 class TReportPreviewWindow : public QDialog
 {
     Q_OBJECT
@@ -37,6 +39,7 @@ public:
 
     TReportPreview& Model() { return model_; }
     QWebEngineView* View() const { return view_; }
+    TGuardedWebPage* Page() const { return page_; }
     /// Whether the page has loaded.
     bool Loaded() const { return loaded_; }
     /// The context menu as it pops up over the page; the caller owns it.
@@ -57,6 +60,7 @@ private:
     ISettingsStore* store_;
     QWebEngineProfile* profile_ = nullptr;
     QWebEngineView* view_ = nullptr;
+    TGuardedWebPage* page_ = nullptr;
     bool loaded_ = false;
     bool placed_ = false;
 };

@@ -1,6 +1,8 @@
 #include "gui/WebHtmlView.h"
 
+#include "base/FileIO.h"
 #include "base/Latin1.h"
+#include "gui/GuardedWebPage.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -11,12 +13,10 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrlQuery>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace zmk::gui {
@@ -35,11 +35,13 @@ QString scriptString(std::string_view text)
     return scriptString(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+// The view's own scripts run in a world of their own, where they work on the page's elements
+// while the page's script does not run at all.
+constexpr quint32 kOwnWorld = QWebEngineScript::ApplicationWorld;
+
 std::string readLatin1File(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return Latin1ToUtf8(bytes);
+    return Latin1ToUtf8(ReadWholeFile(file, kMaxReportAssetSize).Bytes);
 }
 
 // The file a URL names, without the query that makes each load of a rewritten page distinct.
@@ -57,18 +59,18 @@ TWebHtmlView::TWebHtmlView(QWidget* parent) : QWebEngineView(parent)
     // rewritten under the same name, no history, nothing in the user's folders.
     profile_ = new QWebEngineProfile(this);
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
-    auto* page = new QWebEnginePage(profile_, this);
-    setPage(page);
-    page->setBackgroundColor(Qt::white);
-    QWebEngineSettings* s = page->settings();
+    GuardProfile(*profile_);
+    page_ = new TGuardedWebPage(profile_, this);
+    setPage(page_);
+    page_->setBackgroundColor(Qt::white);
+    QWebEngineSettings* s = page_->settings();
     s->setDefaultTextEncoding("ISO-8859-1"); // the pages are Latin-1
     s->setFontFamily(QWebEngineSettings::StandardFont, "Arial");
     s->setFontFamily(QWebEngineSettings::SansSerifFont, "Arial");
     s->setFontFamily(QWebEngineSettings::FixedFont, "Courier New");
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
 
-    connect(page, &QWebEnginePage::loadFinished, this, &TWebHtmlView::pageLoaded);
+    connect(page_, &QWebEnginePage::loadFinished, this, &TWebHtmlView::pageLoaded);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = CreateContextMenu(this);
@@ -96,7 +98,7 @@ void TWebHtmlView::LoadFile(const std::filesystem::path& fileName)
     expected_ = url;
     busy_ = true;
     showingText_ = false;
-    page()->load(url);
+    page_->LoadPageFile(url);
 }
 
 void TWebHtmlView::Clear()
@@ -111,7 +113,7 @@ void TWebHtmlView::runWhenLoaded(const QString& script)
     if (busy_)
         queued_.append(script);
     else
-        page()->runJavaScript(script);
+        page()->runJavaScript(script, kOwnWorld);
 }
 
 void TWebHtmlView::SetElementDisplay(std::string_view id, bool shown)
@@ -140,15 +142,15 @@ void TWebHtmlView::pageLoaded(bool ok)
     if (awaited) {
         if (ok)
             for (const QString& script : queued_)
-                page()->runJavaScript(script);
+                page()->runJavaScript(script, kOwnWorld);
         queued_.clear();
         // Scripts run in the order they were given: once this one answers, the page is as asked.
         const int serial = serial_;
-        page()->runJavaScript(QStringLiteral("0"), [this, serial](const QVariant&) {
+        page()->runJavaScript(QStringLiteral("0"), kOwnWorld, [this, serial](const QVariant&) {
             if (serial != serial_)
                 return; // another page is on its way
             for (const QString& script : queued_)
-                page()->runJavaScript(script);
+                page()->runJavaScript(script, kOwnWorld);
             queued_.clear();
             busy_ = false;
             emit pageReady();
@@ -165,7 +167,7 @@ void TWebHtmlView::pageLoaded(bool ok)
 void TWebHtmlView::Evaluate(const QString& script, std::function<void(const QVariant&)> done)
 {
     auto run = [this, script, done = std::move(done)] {
-        page()->runJavaScript(script, [done](const QVariant& result) {
+        page()->runJavaScript(script, kOwnWorld, [done](const QVariant& result) {
             if (done)
                 done(result);
         });

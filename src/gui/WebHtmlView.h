@@ -22,6 +22,8 @@ class QWebEngineProfile;
 
 namespace zmk::gui {
 
+class TGuardedWebPage;
+
 class TWebHtmlView : public QWebEngineView, public IHtmlView
 {
     Q_OBJECT
@@ -51,8 +53,11 @@ public:
     /// The context menu: "Print Preview", "View Page Source", "Show Help". The caller owns it.
     QMenu* CreateContextMenu(QWidget* parent);
     /// Runs a script on the page once it has loaded and hands its result to `done` (tests,
-    /// and the window's own checks).
+    /// and the window's own checks). It runs in the view's own script world: it sees and
+    /// changes the page's elements, not the page's script (which does not run).
     void Evaluate(const QString& script, std::function<void(const QVariant&)> done);
+    /// The page, which keeps the view to the program's own pages.
+    TGuardedWebPage* GuardedPage() const { return page_; }
 
 signals:
     /// A double click on the page.
@@ -74,6 +79,7 @@ private:
     void watchChildren();
 
     QWebEngineProfile* profile_ = nullptr;
+    TGuardedWebPage* page_ = nullptr;
     std::string source_;
     std::filesystem::path fileName_;
     QUrl expected_;      // the load the queued scripts wait for

@@ -2,6 +2,7 @@
 #include "base/TextHelpers.h"
 
 #include "base/FileIO.h"
+#include "base/NumText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -158,15 +159,94 @@ std::vector<std::string> DefaultLetterheadLines()
     };
 }
 
-std::vector<std::string> LetterheadLines(const std::filesystem::path& reportFolder)
+namespace {
+
+constexpr std::string_view kLogoKey = "logo:";
+constexpr std::string_view kLogoTypes[] = {".png", ".gif", ".jpg", ".jpeg"};
+
+// A file name as a relative address: every byte but the unreserved ones percent-encoded.
+std::string fileNameAddress(std::string_view name)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        if (std::isalnum(b) != 0 || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
+        }
+    }
+    return out;
+}
+
+// The letterhead's lines, or nothing when the folder has no letterhead that can be read.
+bool readLetterhead(const std::filesystem::path& reportFolder, std::vector<std::string>& lines)
 {
     const auto file = FindFileNoCase(reportFolder, reportfiles::Letterhead);
     const TFileRead read = ReadWholeFile(file, kMaxLetterheadSize);
     if (!read)
+        return false;
+    lines = splitLines(ExternalTextToUtf8(read.Bytes));
+    return true;
+}
+
+// The picture file in the folder that a logo line names; empty when there is none.
+std::filesystem::path logoFile(const std::filesystem::path& reportFolder, std::string_view line)
+{
+    const std::string name = LetterheadLogoName(line);
+    if (name.empty())
+        return {};
+    const auto file = FindFileNoCase(reportFolder, name);
+    std::error_code ec;
+    return std::filesystem::is_regular_file(file, ec) ? file : std::filesystem::path();
+}
+
+} // namespace
+
+std::string LetterheadLogoName(std::string_view line)
+{
+    const std::string text = Trim(line);
+    if (text.size() <= kLogoKey.size() || LowerCase(text.substr(0, kLogoKey.size())) != kLogoKey)
+        return {};
+    const std::string name = Trim(text.substr(kLogoKey.size()));
+    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\") != std::string::npos)
+        return {};
+    for (const std::string_view type : kLogoTypes)
+        if (name.size() > type.size() && EndsWithText(name, type))
+            return name;
+    return {};
+}
+
+std::vector<std::string> LetterheadLogoFiles(const std::filesystem::path& reportFolder)
+{
+    std::vector<std::string> lines;
+    std::vector<std::string> files;
+    if (!readLetterhead(reportFolder, lines))
+        return files;
+    for (const auto& line : lines) {
+        const auto file = logoFile(reportFolder, line);
+        if (!file.empty() && std::find(files.begin(), files.end(), file.filename().string()) == files.end())
+            files.push_back(file.filename().string());
+    }
+    return files;
+}
+
+std::vector<std::string> LetterheadLines(const std::filesystem::path& reportFolder)
+{
+    std::vector<std::string> lines;
+    if (!readLetterhead(reportFolder, lines))
         return DefaultLetterheadLines();
-    std::vector<std::string> lines = splitLines(ExternalTextToUtf8(read.Bytes));
-    for (auto& line : lines)
+    for (auto& line : lines) {
+        const auto logo = logoFile(reportFolder, line);
+        if (!logo.empty())
+            line = "<img src=\"" + fileNameAddress(logo.filename().string()) + "\" alt=\"\">";
+        else
+            line = HtmlEscape(line);
         line += "<br>";
+    }
     return lines;
 }
 

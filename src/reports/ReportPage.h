@@ -83,10 +83,19 @@ std::string PageBytes(std::string_view text);
 std::string ExternalTextToUtf8(std::string_view bytes);
 
 /// The letterhead block: each line of the report folder's "Letterhead.txt" with "<br>"
-/// appended (inserted as it stands: the file is the user's own HTML), or, without that file,
-/// the five default lines naming the supplier. An empty file gives no lines. A letterhead that
-/// is not a regular file or is larger than kMaxLetterheadSize is not read: the default lines.
+/// appended, or, without that file, the five default lines naming the supplier. The file is
+/// plain text: its HTML special characters are escaped, so it shows as written and never adds
+/// markup or script to a page. A line "logo: NAME" (any case, blanks allowed around NAME) names
+/// a picture in the report folder (.png, .gif, .jpg or .jpeg, matched without regard to case)
+/// and becomes that picture; one naming no such picture shows as text. An empty file gives no
+/// lines. A letterhead that is not a regular file or is larger than kMaxLetterheadSize is not
+/// read: the default lines.
 std::vector<std::string> LetterheadLines(const std::filesystem::path& reportFolder);
+/// The picture a letterhead line names ("logo: NAME" gives NAME), when the line is a logo
+/// line and NAME a plain picture file name (no folder); empty otherwise.
+std::string LetterheadLogoName(std::string_view line);
+/// The pictures of the report folder that its letterhead shows (file names as in the folder).
+std::vector<std::string> LetterheadLogoFiles(const std::filesystem::path& reportFolder);
 /// The five default letterhead lines (company, address, "tel/fax: ", "email: ", "web: ").
 std::vector<std::string> DefaultLetterheadLines();
 

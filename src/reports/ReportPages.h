@@ -5,8 +5,8 @@
 // profile while a job is not solved, and the steps that put the chosen view on screen.
 //
 // Every value goes through its registered quantity, so the pages follow the user's units.
-// Texts that come from a project file, the catalogue or the settings are HTML-escaped; the
-// letterhead file is the user's own HTML and is inserted as it stands.
+// Texts that come from a project file, the catalogue, the settings or the letterhead file are
+// HTML-escaped (the letterhead's one piece of markup is its logo line, see LetterheadLines).
 #pragma once
 
 #include "reports/HtmlView.h"

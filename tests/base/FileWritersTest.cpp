@@ -53,15 +53,6 @@ const Rule kRules[] = {
     {"permissions changed", "permissions", R"(\b(fs|filesystem)::permissions\s*\()"},
 };
 
-// Known writers still to be replaced by other work, each with the rule it breaks. Delete an
-// entry as soon as its file goes through base/FileIO.
-// TO BE REMOVED AT MERGE: src/gui/PrintPdf.cpp's QSaveFile is being replaced on another branch;
-// once that branch is in, delete both entries below (and this comment).
-const std::pair<const char*, const char*> kKnownWriters[] = {
-    {"src/gui/PrintPdf.cpp", "QSaveFile"},
-    {"src/gui/PrintPdf.cpp", "QIODevice opened for writing"},
-};
-
 struct Finding
 {
     std::size_t line; // 1-based
@@ -250,7 +241,6 @@ TEST(FileWriters, OnlyBaseFileIOOpensAFileForWriting)
 {
     const fs::path root = ZMK_SOURCE_DIR;
     std::vector<std::string> offenders;
-    std::vector<std::string> seen; // the known writers found
     std::size_t looked = 0;
     for (const char* top : {"src", "tools"}) {
         for (const auto& entry : fs::recursive_directory_iterator(root / top)) {
@@ -262,22 +252,11 @@ TEST(FileWriters, OnlyBaseFileIOOpensAFileForWriting)
             ++looked;
             std::ifstream in(entry.path(), std::ios::binary);
             const std::string source{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            for (const Finding& f : findWriters(source)) {
-                const bool known =
-                    std::any_of(std::begin(kKnownWriters), std::end(kKnownWriters),
-                                [&](const auto& k) { return name == k.first && f.rule == k.second; });
-                if (known)
-                    seen.push_back(name + ": " + f.rule);
-                else
-                    offenders.push_back(name + ":" + std::to_string(f.line) + ": " + f.rule);
-            }
+            for (const Finding& f : findWriters(source))
+                offenders.push_back(name + ":" + std::to_string(f.line) + ": " + f.rule);
         }
     }
     EXPECT_GT(looked, 100u) << "the sources were not found under " << root;
-    for (const auto& [file, rule] : kKnownWriters)
-        EXPECT_TRUE(std::any_of(seen.begin(), seen.end(),
-                                [&](const std::string& s) { return s == std::string(file) + ": " + rule; }))
-            << file << " no longer writes through " << rule << ": delete its entry in kKnownWriters";
     std::string list;
     for (const std::string& o : offenders)
         list += "\n  " + o;

@@ -182,6 +182,27 @@ TEST_F(ReportCommand, WritesTheChosenPagesWithTheirPictures)
     EXPECT_FALSE(fs::exists(out_ / "CoilReport.htm"));
 }
 
+TEST_F(ReportCommand, TheInstalledLetterheadComesWithItsLogo)
+{
+    // zemtor in a program folder of its own, whose report folder holds a letterhead with a logo.
+    const fs::path program = dir_ / "Quorvane" / "ZMK";
+    fs::create_directories(program / "Report");
+    fs::copy_file(ZMK_ZEMTOR, program / "zemtor");
+    std::ofstream(program / "Report" / "Letterhead.txt") << "logo: Acme.png\r\nAcme <Coils>\r\n";
+    std::ofstream(program / "Report" / "Acme.png") << "picture";
+    const std::string d = dir_.string();
+    const Result r =
+        RunShell("cd '" + d + "' && env HOME='" + d + "' XDG_DATA_HOME='" + d + "' ZMK_CONFIG_DIR='" + d +
+                     "' ZMK_COMMON_DIR='" + d + "/common/' '" + (program / "zemtor").string() +
+                     "' report --view main --out '" + out_.string() + "'",
+                 dir_ / "err.txt");
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(Read(out_ / "Acme.png"), "picture");
+    const std::string main = Read(out_ / "MainReport.htm");
+    EXPECT_THAT(main, HasSubstr("<div id=\"letterhead\">\r\n<img src=\"Acme.png\" alt=\"\"><br>\r\n"
+                                "Acme &lt;Coils&gt;<br>\r\n</div>"));
+}
+
 TEST_F(ReportCommand, KindsAndWrongArguments)
 {
     const Result cwc = Zemtor("report --kind cwc --view main --out '" + out_.string() + "'");

@@ -11,6 +11,7 @@
 #include "app/MailSettings.h"
 #include "gui/DataChartWindow.h"
 #include "gui/EmailWindow.h"
+#include "gui/GuardedWebPage.h"
 #include "gui/OutputCommands.h"
 #include "gui/PrintPreviewWindow.h"
 #include "gui/ReportPreviewWindow.h"
@@ -30,6 +31,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QToolButton>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <cstdlib>
@@ -141,6 +143,10 @@ TEST_F(OutputWindowsTest, ReportPreviewAndPrintPreviewZoomPageAndPrint)
         captions << a->text();
     EXPECT_EQ(captions,
               (QStringList{"View Page Source", "Open with Browser", "Copy selection to Clipboard"}));
+    // The report's page is kept to the program's own pages, its script off.
+    ASSERT_NE(report->Page(), nullptr);
+    EXPECT_EQ(report->View()->page(), report->Page());
+    EXPECT_FALSE(report->View()->settings()->testAttribute(QWebEngineSettings::JavascriptEnabled));
     SaveShots(*report, "report-preview");
 
     // "Preview" renders the report into pages at "Fit To Page".

@@ -144,10 +144,9 @@ TEST(ReportPage, LetterheadFromFileOrDefault)
     EXPECT_THAT(defaults[4], ::testing::StartsWith("web: "));
     EXPECT_EQ(defaults, DefaultLetterheadLines());
 
-    // Three lines, HTML left as it stands, any line ends, no final line end.
-    writeAll(dir / "Letterhead.txt", "<b>Acme & Sons</b>\r\nBox 7\nTown \xE9t\xE9");
-    EXPECT_THAT(LetterheadLines(dir.path()),
-                ElementsAre("<b>Acme & Sons</b><br>", "Box 7<br>", "Town été<br>"));
+    // Three lines, any line ends, no final line end; Latin-1 read as such.
+    writeAll(dir / "Letterhead.txt", "Acme & Sons\r\nBox 7\nTown \xE9t\xE9");
+    EXPECT_THAT(LetterheadLines(dir.path()), ElementsAre("Acme &amp; Sons<br>", "Box 7<br>", "Town été<br>"));
 
     // A final line end does not make a fourth line; an inner empty line stays.
     writeAll(dir / "Letterhead.txt", "a\r\n\r\nc\r\n");
@@ -160,6 +159,74 @@ TEST(ReportPage, LetterheadFromFileOrDefault)
     std::filesystem::remove(dir / "Letterhead.txt");
     writeAll(dir / "LETTERHEAD.TXT", "Upper\r\n");
     EXPECT_THAT(LetterheadLines(dir.path()), ElementsAre("Upper<br>"));
+}
+
+TEST(ReportPage, LetterheadIsPlainTextEscaped)
+{
+    TempDir dir;
+    // Markup and script show as the text they are; every line keeps its own line.
+    writeAll(dir / "Letterhead.txt", "<script>fetch('file:///etc/hostname')</script>\n"
+                                     "<iframe src=\"file:///etc/passwd\"></iframe>\r\n"
+                                     "<a href='https://example.com/'>Acme</a> & \"Sons\"\n"
+                                     "Caf\xC3\xA9 \xE2\x86\x92 &amp;");
+    const auto lines = LetterheadLines(dir.path());
+    EXPECT_THAT(lines,
+                ElementsAre("&lt;script&gt;fetch('file:///etc/hostname')&lt;/script&gt;<br>",
+                            "&lt;iframe src=&quot;file:///etc/passwd&quot;&gt;&lt;/iframe&gt;<br>",
+                            "&lt;a href='https://example.com/'&gt;Acme&lt;/a&gt; &amp; &quot;Sons&quot;<br>",
+                            "Café → &amp;amp;<br>"));
+    // In a saved page: Latin-1 bytes, the arrow as a character reference, no tag from the file.
+    TPageLines page;
+    page.AddLines(lines);
+    page.SavePage(dir / "page.htm");
+    const std::string bytes = readAll(dir / "page.htm");
+    EXPECT_THAT(bytes, HasSubstr("Caf\xE9 &#x2192; &amp;amp;<br>\r\n"));
+    EXPECT_EQ(bytes.find("<script"), std::string::npos);
+    EXPECT_EQ(bytes.find("<iframe"), std::string::npos);
+    EXPECT_EQ(bytes.find("<a "), std::string::npos);
+}
+
+TEST(ReportPage, LetterheadLogoLine)
+{
+    // Which lines name a picture: "logo:" in any case, blanks around, a plain picture file name.
+    const struct
+    {
+        const char* line;
+        const char* name;
+    } cases[] = {
+        {"logo: acme.png", "acme.png"},
+        {"  LOGO:Acme Logo.GIF  ", "Acme Logo.GIF"},
+        {"Logo:\tmark.jpeg", "mark.jpeg"},
+        {"logo: mark.jpg", "mark.jpg"},
+        {"logo: ../secret.png", ""}, // no folders
+        {"logo: /etc/x.png", ""},    // no folders
+        {"logo: sub\\x.png", ""},    // no folders, either way
+        {"logo: notes.txt", ""},     // not a picture
+        {"logo: .png", ""},          // no name
+        {"logo:", ""},               // nothing
+        {"our logo: acme.png", ""},  // not at the start
+        {"logos: acme.png", ""},     // another word
+        {"<img src=x.png>", ""},     // markup is text
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LetterheadLogoName(c.line), c.name) << c.line;
+
+    TempDir dir;
+    writeAll(dir / "Acme Logo.PNG", "picture");
+    writeAll(dir / "Letterhead.txt",
+             "logo: acme logo.png\r\nAcme Coils\r\nlogo: missing.png\r\nlogo: ../Acme Logo.PNG\r\n");
+    // The file is found without regard to case and named as it is in the folder, as an
+    // address relative to the page; a line naming no picture of the folder stays text.
+    EXPECT_THAT(LetterheadLines(dir.path()),
+                ElementsAre("<img src=\"Acme%20Logo.PNG\" alt=\"\"><br>", "Acme Coils<br>",
+                            "logo: missing.png<br>", "logo: ../Acme Logo.PNG<br>"));
+    EXPECT_THAT(LetterheadLogoFiles(dir.path()), ElementsAre("Acme Logo.PNG"));
+
+    // A folder with the logo's name is not a picture.
+    std::filesystem::create_directory(dir / "folder.png");
+    writeAll(dir / "Letterhead.txt", "logo: folder.png");
+    EXPECT_THAT(LetterheadLines(dir.path()), ElementsAre("logo: folder.png<br>"));
+    EXPECT_TRUE(LetterheadLogoFiles(dir.path()).empty());
 }
 
 TEST(ReportPage, ImageListsAndFolders)

@@ -399,7 +399,7 @@ TEST_F(ReportPages, CoilDrawingPageAndReport)
                        "<br clear=\"all\">",
                        "<div>",
                        "<p class=\"letterhead\" align=\"right\">",
-                       "Acme <b>Coils</b><br>", // the user's own letterhead, as it stands
+                       "Acme &lt;b&gt;Coils&lt;/b&gt;<br>", // the user's letterhead, as plain text
                        "Somewhere<br>",
                        "</p>",
                        "</div>",
