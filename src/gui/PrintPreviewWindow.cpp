@@ -447,7 +447,7 @@ bool TPrintPreviewWindow::SavePdf(const QString& fileName, const std::vector<int
         // Part of the document: its pages drawn as pictures into a new PDF, as they would be
         // printed, each on paper of its own size.
         QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
+        buffer.open(QBuffer::WriteOnly);
         QPdfWriter writer(&buffer);
         writer.setResolution(kPdfPictureDpi);
         writer.setCreator(QString::fromLatin1(kPrintPreviewTitle));

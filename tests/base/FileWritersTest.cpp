@@ -30,7 +30,8 @@ struct Rule
 const Rule kRules[] = {
     {"QSaveFile", "QSaveFile", R"(\bQSaveFile\b)"},
     {"QTemporaryFile", "QTemporaryFile", R"(\bQTemporaryFile\b)"},
-    {"QPdfWriter", "QPdfWriter", R"(\bQPdfWriter\b)"},
+    // A PDF writer made on a file name writes the file; one made on a buffer (`&buffer`) does not.
+    {"QPdfWriter", "QPdfWriter", R"(\bQPdfWriter\s*(\w+\s*)?[({]\s*[^&\s)}])"},
     {"QImageWriter", "QImageWriter", R"(\bQImageWriter\b)"},
     {"QFile::copy", "QFile::copy", R"(\bQFile::copy\b)"},
     {"QIODevice opened for writing", "QIODevice",
@@ -207,6 +208,8 @@ TEST(FileWriters, TheSearchFindsEveryKindOfWriterAndNothingElse)
         {"image.save(fileName, \"PNG\");", "picture saved to a file"},
         {"page.printToPdf(fileName);", "printToPdf to a file"},
         {"printer.setOutputFileName(pdf);", "QPrinter to a file"},
+        {"QPdfWriter writer(fileName);", "QPdfWriter"},
+        {"auto* w = new QPdfWriter(fileName);", "QPdfWriter"},
         // Reads, look-ups and words in comments or messages are not writes.
         {"FILE* f = std::fopen(p.c_str(), \"rb\");", ""},
         {"int fd = ::open(path, O_RDONLY | O_CLOEXEC);", ""},
@@ -215,6 +218,7 @@ TEST(FileWriters, TheSearchFindsEveryKindOfWriterAndNothingElse)
         {"throw Error(\"cannot open the file for writing with QSaveFile\");", ""},
         {"const char* s = R\"(std::ofstream f; ::chmod(p, 0))\";", ""},
         {"buffer.open(QBuffer::WriteOnly); pixmap.save(&buffer, \"PNG\");", ""},
+        {"#include <QPdfWriter>\nQPdfWriter writer(&buffer);", ""},
         {"page.printToPdf(\n  [&](const QByteArray& result) {});", ""},
         {"doc.save(writer, \"  \", pugi::format_raw);", ""},
         {"std::ifstream in(file);", ""},
