@@ -631,6 +631,8 @@ bool TCoilJob::SetLiquidKind(int kind)
     l.UserCp = l.Cp;
     l.UserMu = l.mu;
     l.UserKo = l.Ko;
+    l.UserTMin = l.TMin;
+    l.UserTMax = l.TMax;
     if (coil_) // the capacity rate and velocity follow the new properties
         coil_->LiquidState->SetMassFlow(l.m);
     FluidTypeChanged();

@@ -92,6 +92,8 @@ void addResultJson(TJsonWriter& j, TCoilJob& job, const std::vector<std::string>
     j.Member("hi", c.hi);
     j.Member("Ui", c.Ui);
     j.Member("Uo", c.Uo);
+    j.Member("UoDuty", c.UoDuty);
+    j.Member("FoulingInDuty", c.FoulingInDuty);
     j.Member("NtuAir", c.NtuAir);
     j.Member("NtuLiquid", c.NtuLiquid);
     j.Member("NtuRatio", c.NtuRatio);
@@ -195,6 +197,8 @@ void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string
     row("Capacity rates", "air " + fmt("%0.4f", c.Ca) + " kW/K, liquid " + fmt("%0.4f", ls.cw) + " kW/K");
     row("Coefficients", "ho " + fmt("%0.5f", c.ho) + ", hi " + fmt("%0.5f", c.hi) + ", Ui " +
                             fmt("%0.5f", c.Ui) + ", Uo " + fmt("%0.5f", c.Uo) + " kW/(m²·K)");
+    row("Duty's U", fmt("%0.5f", c.UoDuty) + " kW/(m²·K), " +
+                        (c.FoulingInDuty ? "fouling applied" : "fouling not applied to the duty"));
     row("Transfer units", "air " + fmt("%0.4f", c.NtuAir) + ", liquid " + fmt("%0.4f", c.NtuLiquid) +
                               ", ratio " + fmt("%0.4f", c.NtuRatio) + ", bypass " +
                               fmt("%0.4f", c.BypassFactor));

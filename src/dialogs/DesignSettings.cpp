@@ -93,6 +93,7 @@ void TDesignSettings::Open(TCoil& coil)
     edFluidIn.SetValue(Limited(settings_.ReadFloat(s, "DesignFluidIn", coil.DesignFluidIn), kFluidInLo,
                                kFluidInHi, true, coil.DesignFluidIn));
     UseFouling = settings_.ReadBool(s, "UseFouling", coil.UseFouling);
+    FoulingInDuty = settings_.ReadBool(s, "FoulingInDuty", coil.FoulingInDuty);
     applyToCoil();
 }
 
@@ -110,6 +111,7 @@ void TDesignSettings::RestoreDefaults()
     // The coil's own flag is the remembered one once the dialog has opened on it: the default is
     // the one every coil is built with.
     UseFouling = kDefaultUseFouling;
+    FoulingInDuty = kDefaultFoulingInDuty;
 }
 
 void TDesignSettings::limitField(TFmtEdit& field, double lo, double hi, bool whole, double fallback)
@@ -176,6 +178,7 @@ void TDesignSettings::Close(const TWindowPlace* windowPlace)
     settings_.WriteString(s, "DesignAirOn", airOn_);
     settings_.WriteFloat(s, "DesignFluidIn", number(edFluidIn, 0));
     settings_.WriteBool(s, "UseFouling", UseFouling);
+    settings_.WriteBool(s, "FoulingInDuty", FoulingInDuty);
     applyToCoil();
 }
 
@@ -193,6 +196,7 @@ void TDesignSettings::applyToCoil()
     c.DesignFins = static_cast<int>(Limited(ReadFieldNumber(edFins).value_or(c.DesignFins), kDesignFinsLo,
                                             kDesignFinsHi, true, c.DefaultFins));
     c.UseFouling = UseFouling;
+    c.FoulingInDuty = FoulingInDuty;
 }
 
 double TDesignSettings::airPressure() const

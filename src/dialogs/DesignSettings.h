@@ -1,6 +1,7 @@
 // The "Design Settings" dialog behind the fin-and-tube editor's "Settings" button: the design
 // values the coil's auto-sizing works from (aspect ratio and face velocity, typical rows and
-// fin density, whether fouling is counted) and the typical entering air and liquid the user
+// fin density), whether fouling is counted in Uo and whether in the duty too, and the typical
+// entering air and liquid the user
 // remembers with them. Four pages: "Auto Size", "Typical", "Circuits" (a link to the circuiting
 // notes) and "Factors". The values are remembered in the program's settings and applied to the
 // coil when the dialog opens and whenever it closes. The dialog widget shows the fields held
@@ -26,6 +27,7 @@ inline constexpr std::array<const char*, 4> kDesignSettingsPages{"Auto Size", "T
 inline constexpr const char* kRestoreDefaultsCaption = "Restore Defaults";
 inline constexpr const char* kMoreInformationCaption = "More Information...";
 inline constexpr const char* kIncludeFoulingCaption = "Include fouling factors";
+inline constexpr const char* kFoulingInDutyCaption = "Apply fouling to the duty";
 /// The unit text beside the aspect ratio.
 inline constexpr const char* kAspectUnitText = "L/H";
 /// The circuiting notes the "More Information..." link opens, in the common data folder.
@@ -50,8 +52,9 @@ inline constexpr double kDesignVfLo = 1, kDesignVfHi = 5;
 inline constexpr double kFluidInLo = -60, kFluidInHi = 250;
 inline constexpr double kDesignRowsLo = 1, kDesignRowsHi = 6;
 inline constexpr double kDesignFinsLo = 8, kDesignFinsHi = 12;
-/// Whether fouling is counted, as every coil is built.
+/// Whether fouling is counted, and whether the duty takes it, as every coil is built.
 inline constexpr bool kDefaultUseFouling = true;
+inline constexpr bool kDefaultFoulingInDuty = false;
 /// The relative humidity a typed dry bulb alone is taken at.
 inline constexpr double kDesignAirOnRh = 0.45;
 
@@ -68,11 +71,11 @@ public:
     /// The window's remembered position (its size is its own).
     void RestoreWindowPlace(TWindowPlace& place, TScreenSize screen) const;
 
-    /// Opens on a coil: the seven remembered values (the coil's own as defaults) are read into
+    /// Opens on a coil: the eight remembered values (the coil's own as defaults) are read into
     /// the fields, then applied to the coil.
     void Open(TCoil& coil);
-    /// "Restore Defaults": the fields take the coil's defaults (fouling counted); nothing is
-    /// applied until the dialog closes.
+    /// "Restore Defaults": the fields take the coil's defaults (fouling counted in Uo, not in
+    /// the duty); nothing is applied until the dialog closes.
     void RestoreDefaults();
     /// The file the "More Information..." link opens.
     std::string MoreInformationFile() const { return folder_ + kCircuitNotesFile; }
@@ -87,8 +90,10 @@ public:
 
     /// "Include fouling factors".
     bool UseFouling = true;
+    /// "Apply fouling to the duty": the duty uses the fouled Uo (key "FoulingInDuty").
+    bool FoulingInDuty = false;
 
-    /// The dialog closes, however it was closed: the seven values (and the window's position,
+    /// The dialog closes, however it was closed: the eight values (and the window's position,
     /// when given) are stored and the fields are applied to the coil.
     void Close(const TWindowPlace* windowPlace = nullptr);
 

@@ -251,7 +251,8 @@ void TFluidSpec::ApplyAdditiveRules()
 
 void TFluidSpec::ApplyPressureRule()
 {
-    Row(frPressure).Enabled = Row(frFluidType).Choice == 13;
+    const int kind = Row(frFluidType).Choice;
+    Row(frPressure).Enabled = kind == 13 || kind == 0 || kind == 12;
 }
 
 void TFluidSpec::ShowValidRange()
@@ -288,7 +289,7 @@ void TFluidSpec::Activate()
         return;
     const TLiquid& l = *liquid_;
     snapshot_.Take({l.t, l.Pf, l.LiquidSpec, l.WaterAdditive, l.AdditiveVolume, l.UserProps, l.UserRo,
-                    l.UserCp, l.UserMu, l.UserKo});
+                    l.UserCp, l.UserMu, l.UserKo, l.UserTMin, l.UserTMax});
     fillFromLiquid();
 }
 
@@ -337,6 +338,9 @@ void TFluidSpec::RowChanged(int row)
             l.AdditiveVolume = v;
             break;
         case frUserDefined:
+            // The values the user starts from are the correlation's, and so is their range.
+            if (v != 0 && !l.UserProps)
+                l.CorrelationRange(l.UserTMin, l.UserTMax);
             l.UserProps = v != 0;
             break;
         case frDensity:
@@ -402,6 +406,8 @@ void TFluidSpec::Cancel()
     l.UserCp = saved.UserCp;
     l.UserMu = saved.UserMu;
     l.UserKo = saved.UserKo;
+    l.UserTMin = saved.UserTMin;
+    l.UserTMax = saved.UserTMax;
     l.SetPf(saved.Pf);
     // SetT evaluates the liquid, and puts back the outlet temperature with the mean.
     try {

@@ -2,8 +2,9 @@
 // rows (mean temperature, pressure, kind, water additive and its volume, whether the user's own
 // properties replace the correlations, and the four properties). Every committed row goes to
 // the liquid at once, the properties are evaluated again and shown, and the rows a liquid does
-// not use are disabled; the status line gives the validity range of the liquid's correlation,
-// teal when the temperature lies inside it and maroon when not. "Cancel" puts the liquid back as
+// not use are disabled; the status line gives the validity range of the liquid's correlation
+// (of user properties, the range they were started over), teal when the temperature lies inside
+// it and maroon when not. "Cancel" puts the liquid back as
 // it was when the dialog last became active. The dialog widget shows the cells held here and
 // forwards the user's edits; every rule lives in this class.
 #pragma once
@@ -130,7 +131,8 @@ public:
     void SetUserMode(bool user);
     /// The additive rows follow the liquid kind and the additive.
     void ApplyAdditiveRules();
-    /// The pressure row is enabled for compressed air only.
+    /// The pressure row is enabled for the liquids it matters to: compressed air (its density)
+    /// and water, plain, with an additive or condensed (its boiling point).
     void ApplyPressureRule();
 
     // ---- what the dialog shows -----------------------------------------------------------
@@ -158,6 +160,7 @@ private:
         double AdditiveVolume = 0;
         bool UserProps = false;
         double UserRo = 0, UserCp = 0, UserMu = 0, UserKo = 0;
+        double UserTMin = 0, UserTMax = 0;
     };
 
     ISettingsStore& settings_;

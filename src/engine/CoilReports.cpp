@@ -65,6 +65,14 @@ Parts partsOf(TLiquidCoil& c, const char* where)
     return {c, *c.AirIn, *c.AirOut, *c.LiquidState, *c.LiquidState->Liquid};
 }
 
+// What follows Uo on its line: the U value the duty used, and whether the fouling in Uo went
+// into the duty.
+std::string dutyU(TLiquidCoil& c)
+{
+    return " (duty: " + QT(Quantities().hex_u_value, " ", 1000 * c.UoDuty) +
+           (c.FoulingInDuty ? ", fouling applied)" : ", fouling not applied to the duty)");
+}
+
 // Qt and Qs differ beyond rounding.
 bool differentDuties(double Qt, double Qs)
 {
@@ -190,7 +198,7 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     lines.emplace_back("<b>Heat Transfer</b>");
     lines.push_back(FQT("ho = %s", q.hex_u_value, 1000 * c.ho));
     lines.push_back(FQT("Ui = %s", q.hex_u_value, 1000 * c.Ui));
-    lines.push_back(FQT("Uo = %s", q.hex_u_value, 1000 * c.Uo));
+    lines.push_back(FQT("Uo = %s", q.hex_u_value, 1000 * c.Uo) + dutyU(c));
     lines.push_back(Format("Ntu = %0.3f", c.Ntu));
     lines.push_back(Format("e = %0.3f", c.e));
     if (cold)
@@ -257,7 +265,7 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.emplace_back("<pre>");
     lines.push_back(line("Af   = %s %s (face)", "Af   = %s (face)", q.hex_area, c.GetAf()));
     lines.push_back(line("Ao   = %s %s (air side)", "Ao   = %s (air side)", q.hex_area, c.Ao));
-    lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo));
+    lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo) + dutyU(c));
     lines.push_back(line("&delta;t   = %s %s (log mean)", "&delta;t   = %s (log mean)", q.hex_dt, dtlm));
     lines.push_back(Format("&epsilon;    = %0.3f (effectiveness)", c.e));
     lines.emplace_back("");

@@ -148,12 +148,14 @@ void TLiquidCoil::SaveToXML(TXMLFile& file, TXMLFile::Node node)
     LiquidState->SaveToXML(file, node);
     const double dp = LiquidState->Liquid ? informative([this] { return LiquidPressureDrop(); }) : 0;
     file.SetAttr(file.WriteFloat(node, "liquid_dp", true, "%0.6g", dp), "units", "kPa");
+    file.WriteBool(node, "FoulingInDuty", true, FoulingInDuty);
 }
 
 void TLiquidCoil::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
 {
     TCoil::LoadFromXML(file, node);
     LiquidState->LoadFromXML(file, node);
+    FoulingInDuty = file.ReadBool(node, "FoulingInDuty", false);
 }
 
 // ---- the three kinds -------------------------------------------------------------------------

@@ -115,8 +115,8 @@ void TCustomHeatExchanger::WriteData(std::ostream&) {}
 
 void TCustomHeatExchanger::CheckResults(const char* where) const
 {
-    for (double v :
-         {Qt, Qs, e, Ntu, Cr, Qmax, ho, hi, Ui, Uo, NtuAir, NtuLiquid, NtuRatio, ConductanceRatio, Rf})
+    for (double v : {Qt, Qs, e, Ntu, Cr, Qmax, ho, hi, Ui, Uo, UoDuty, NtuAir, NtuLiquid, NtuRatio,
+                     ConductanceRatio, Rf})
         fc::Finite(v, where);
 }
 
@@ -391,6 +391,8 @@ TSolveStatus TLiquidCoil::Solve()
     CheckResults(where);
     if (Status == TSolveStatus::None) {
         Reason = PhysicalCheck();
+        if (Reason.empty())
+            Reason = LiquidLimitCheck();
         if (!Reason.empty())
             Status = TSolveStatus::DataError;
     } else if (Reason.empty()) {
@@ -565,14 +567,26 @@ void TLiquidCoil::CommonCoefficients(double airCoefficient, const char* where)
     Ui = fc::Div(hi * WallK, WallK + hi * WallThickness, where);
     ho = airCoefficient;
     ConductanceRatio = fc::Div(ho * Ao, Ui * Ai, where);
-    // The 1.01 on the air-side resistance and the fouling enter the reported Uo only.
+    // The reported Uo carries 1.01 on the air-side resistance and the fouling; the duty takes
+    // them only when FoulingInDuty is set.
     Uo = fc::Div(1, fc::Div(1.01, ho, where) + fc::Div(AoAi, Ui, where) + Rf, where);
     NtuAir = fc::Div(ho * Ao, Ca, where);
     NtuLiquid = fc::Div(Ui * Ai, cw, where);
     NtuRatio = fc::Div(NtuAir, NtuLiquid, where);
     BypassFactor = fc::Exp(-NtuAir, where);
-    // UA/Ca with 1/UA = 1/(ho·Ao) + 1/(Ui·Ai).
-    Ntu = fc::Div(NtuAir, Cr * NtuRatio + 1, where);
+    if (!FoulingInDuty) {
+        // UA/Ca with 1/UA = 1/(ho·Ao) + 1/(Ui·Ai).
+        Ntu = fc::Div(NtuAir, Cr * NtuRatio + 1, where);
+        UoDuty = fc::Div(1, fc::Div(1, ho, where) + fc::Div(AoAi, Ui, where), where);
+        return;
+    }
+    // The fouled conductances: ho/1.01 on the air side, the fouling Rf/Ao in series with the
+    // tube side (where it stands on a wet surface too). On a dry surface Ntu is then Uo·Ao/Ca.
+    const double airSide = fc::Div(ho, 1.01, where) * Ao;
+    const double tubeSide = fc::Div(1, fc::Div(1, Ui * Ai, where) + fc::Div(Rf, Ao, where), where);
+    const double ntuAir = fc::Div(airSide, Ca, where);
+    Ntu = fc::Div(ntuAir, Cr * fc::Div(ntuAir * cw, tubeSide, where) + 1, where);
+    UoDuty = Uo;
 }
 
 void TLiquidCoil::PrepareDesignFlow(double duty, double leavingOffset, const char* where)

@@ -13,8 +13,10 @@
 // for arithmetic, see engine/FloatChecks.h), and no infinity or NaN is left as a result.
 // A liquid coil refuses entering air above saturation before it solves, and checks every result
 // for physical sense after (leaving temperatures between the inlets, nothing below absolute zero,
-// both flows positive, air and liquid duties in balance): a result that fails is DataError with
-// the reason in the user's words. Remarks that leave a result solved travel in Warnings.
+// both flows positive, air and liquid duties in balance) and for a liquid it can rate (no water
+// above its boiling point, no liquid far past the range of its data): a result that fails is
+// DataError with the reason in the user's words. Remarks that leave a result solved travel in
+// Warnings.
 // Units: °C, kW, kW/K, kW/(m²·K), m², m³, kg/s, m³/s, m/s, m, Pa (air dp), kPa (liquid dp and
 // barometric pressure), m²·K/kW (fouling), kW/(m·K) (conductivity).
 #pragma once
@@ -146,15 +148,14 @@ struct TResultWarning
 {
     enum Kind : std::uint8_t {
         LiquidRange,       ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
-        LiquidBoiling,     ///< value, a water temperature (°C), is above hi, its boiling point at Pf
         AirSupersaturated, ///< value, the leaving relative humidity (fraction), is above 1
         TubeTransition,    ///< value, the tube Reynolds number, lies in the transition range
+        Frost,             ///< value, the coldest fin surface (°C), is below 0 °C and the air's dew point
     };
     Kind kind = LiquidRange;
     double value = 0;
     double lo = 0;
     double hi = 0;
-    double pressure = 0; ///< liquid pressure for LiquidBoiling, bar
 };
 /// The warning as one sentence: temperatures in °C when stored is true, else in the display unit
 /// of liquid/t.
@@ -165,6 +166,9 @@ std::string EnteringAirProblem(const TAirState& air);
 /// Enthalpy of condensate leaving a coil surface at t (°C), kJ/kg, on the psychrometric
 /// reference (liquid water at 0 °C); frost below 0 °C.
 double CondensateEnthalpy(double t);
+/// How far (K) a liquid's mean or leaving temperature may pass the range of its property data
+/// and still be rated (with a warning); beyond it the job is not solved.
+constexpr double kLiquidRangeMargin = 20;
 
 class TCoilSurfaceTemp;
 
@@ -212,6 +216,7 @@ public:
     double ho = 0;                    ///< effective air-side coefficient, kW/(m²·K)
     double hi = 0;                    ///< tube-side coefficient, kW/(m²·K)
     double Uo = 0;                    ///< overall coefficient on the outside area, kW/(m²·K)
+    double UoDuty = 0; ///< the overall coefficient the duty used (Uo when FoulingInDuty), kW/(m²·K)
     double Ui = 0;                    ///< inside coefficient including the tube wall, kW/(m²·K)
     double Ao = 0;                    ///< outside (air side) area, m²
     double Ai = 0;                    ///< inside (tube side) area, m²
@@ -230,6 +235,9 @@ public:
     std::vector<std::vector<double>> StepMatrix; ///< step simulation result, [row][slice], °C
     int StepPasses = 0;                          ///< marching passes the last step simulation took
     bool UseFouling = true;                      ///< apply the fouling resistance (setting "UseFouling")
+    /// The duty uses the fouled Uo (the 1.01 on the air side and Rf) rather than the clean
+    /// coefficients (setting "FoulingInDuty"; kept with the coil in the project).
+    bool FoulingInDuty = false;
     double WetEffFactor = 1.0;                   ///< extra effectiveness multiplier of the wet cooling model
 
     /// The model text.
@@ -469,8 +477,8 @@ public:
     };
 
     /// Rates the coil: refuses entering air above saturation (DataError), runs the kind's model,
-    /// then checks the result (PhysicalCheck; DataError with its reason when it fails) and
-    /// collects the warnings. Errors are not caught.
+    /// then checks the result (PhysicalCheck, then LiquidLimitCheck; DataError with its reason
+    /// when one fails) and collects the warnings. Errors are not caught.
     TSolveStatus Solve() final;
     /// Temperature profile along the air path: 100 slices from the air inlet face, shooting on
     /// the liquid leaving temperature until the liquid reaches its inlet temperature at the far
@@ -483,6 +491,14 @@ public:
     /// more than 0.5 % (the air's: dry-air flow × enthalpy change less the condensate's
     /// enthalpy). Empty when it holds.
     std::string PhysicalCheck() const;
+    /// Why the liquid cannot be rated where the result takes it, in the user's words ending in
+    /// "...": water (plain, with an additive or condensed) hotter than its boiling point at the
+    /// liquid pressure, or a leaving or mean temperature more than kLiquidRangeMargin past the
+    /// range of the liquid's data (for user values, the range the user gave). Empty when none.
+    std::string LiquidLimitCheck() const;
+    /// The coldest fin surface, °C: on a wet surface the lower of tsAirOut and ADP, on a dry one
+    /// the air-outlet end of a liquid colder than the air, else the entering dry bulb.
+    double ColdestSurface() const;
 
     /// True (and zero duty, AirOut := AirIn, tsAirOut := entering dew point, the liquid leaving as
     /// it entered) when cw <= 0.001 kW/K.
@@ -492,7 +508,8 @@ public:
     /// The same, with Re, Pr, Nu and the regime in result.
     static double TubeCoefficient(const TTubeSideGeometry& tube, const TLiquid& liquid, TTubeResult& result);
 
-    /// Project-file form: the coil's, then the liquid state (`liquidstate`) and `liquid_dp`.
+    /// Project-file form: the coil's, then the liquid state (`liquidstate`), `liquid_dp` and
+    /// `FoulingInDuty` (false when missing, so an older project rates as it did).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node node) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node node) override;
     /// Tube-side pressure drop, kPa.

@@ -1,5 +1,6 @@
 // What a liquid coil checks around a solve: entering air it cannot rate, a result that makes no
-// physical sense (which is then not solved), and the remarks that travel with a solved result.
+// physical sense or takes the liquid where it cannot be rated (which is then not solved), and the
+// remarks that travel with a solved result.
 #include "base/NumText.h"
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
@@ -27,6 +28,9 @@ constexpr double kBalanceFloor = 1e-4;
 // A relative humidity counts as above saturation beyond this: a moisture content typed to the
 // field's resolution at saturation is not refused.
 constexpr double kSaturated = 1.001;
+
+// Above this water is no liquid at any pressure, °C.
+constexpr double kWaterCritical = 373.946;
 
 std::string temperatureText(double t, bool stored)
 {
@@ -57,10 +61,6 @@ std::string WarningText(const TResultWarning& w, bool stored)
         return "The liquid reaches " + temperatureText(w.value, stored) +
                ", outside the range of its property data (" + temperatureText(w.lo, stored) + " to " +
                temperatureText(w.hi, stored) + "): its properties are extrapolated.";
-    case TResultWarning::LiquidBoiling:
-        return "The liquid reaches " + temperatureText(w.value, stored) +
-               ", above the boiling point of water at " + Format("%0.1f bar", w.pressure) + " (" +
-               temperatureText(w.hi, stored) + "): it would boil.";
     case TResultWarning::AirSupersaturated:
         return Format("The leaving air is supersaturated (relative humidity %0.0f %%): the rating keeps the "
                       "moisture as vapour.",
@@ -69,6 +69,10 @@ std::string WarningText(const TResultWarning& w, bool stored)
         return Format("The tube flow is in the transition range (Re %0.0f): its coefficient is interpolated "
                       "between laminar and turbulent flow.",
                       w.value);
+    case TResultWarning::Frost:
+        return "The fin surface falls below 0 °C: frost will form and the rating does not account for it "
+               "(coldest surface " +
+               temperatureText(w.value, stored) + ").";
     }
     return {};
 }
@@ -121,30 +125,83 @@ std::string TLiquidCoil::PhysicalCheck() const
     return {};
 }
 
+std::string TLiquidCoil::LiquidLimitCheck() const
+{
+    const TLiquid& l = liquid();
+    const std::string name = l.GetName();
+    // Water, plain, with an additive or condensed, boils at its pressure; of a liquid given by
+    // its values alone nothing is known but the range the user gave.
+    if (!l.UserProps && (l.LiquidSpec == 0 || l.LiquidSpec == 12)) {
+        const bool inlet = l.tfi >= l.tfo;
+        const double hottest = inlet ? l.tfi : l.tfo;
+        const std::string where =
+            Format(inlet ? "it enters at %0.1f °C" : "it would leave at %0.1f °C", hottest);
+        if (hottest > kWaterCritical)
+            return Format("%s cannot be kept liquid at any pressure above %0.1f °C (%s): lower the liquid "
+                          "temperatures or choose another liquid...",
+                          name, kWaterCritical, where);
+        const double P = 100 * l.Pf; // kPa
+        const double boiling = psy::BoilingPoint(P);
+        if (hottest > boiling)
+            return Format(
+                "%s would boil at %0.1f °C at %0.1f kPa (%s): raise the liquid pressure or lower the "
+                "%s temperature...",
+                name, boiling, P, where, inlet ? "inlet" : "leaving");
+    }
+    // The leaving temperature first: it is the further from the inlet.
+    for (double t : {l.tfo, l.t}) {
+        const double excess = t > l.TMax ? t - l.TMax : l.TMin - t;
+        if (!(excess > kLiquidRangeMargin))
+            continue;
+        const std::string what = t == l.tfo ? Format("%s would leave at %0.1f °C", name, t)
+                                            : Format("The mean temperature of %s would be %0.1f °C", name, t);
+        const char* data = l.UserProps ? "the range given for its values" : "the range of its property data";
+        return Format(
+            "%s, %0.1f K %s %s (%0.1f to %0.1f °C), further than the %0.0f K the rating goes beyond "
+            "it: choose a liquid for these temperatures, or change the liquid's inlet temperature or "
+            "flow...",
+            what, excess, t > l.TMax ? "above" : "below", data, l.TMin, l.TMax, kLiquidRangeMargin);
+    }
+    return {};
+}
+
+double TLiquidCoil::ColdestSurface() const
+{
+    const TAirState& in = airIn();
+    if (SurfaceCondition != scDry)
+        return std::min(tsAirOut, ADP);
+    const double tin = LiquidState->GetInletTemp();
+    // A liquid warmer than the air keeps every part of the surface warmer than the air.
+    if (!(tin < in.db))
+        return in.db;
+    // The air-outlet end, where the entering liquid meets the leaving air: the tube side takes
+    // the share UA/(Ui·Ai) = Cr·Ntu/NtuLiquid of the difference.
+    const double share = NtuLiquid > 0 ? Cr * Ntu / NtuLiquid : 0;
+    return tin + (airOut().db - tin) * share;
+}
+
 void TLiquidCoil::collectWarnings()
 {
     const TLiquid& l = liquid();
+    const TAirState& in = airIn();
     const TAirState& out = airOut();
-    if (!l.UserProps) {
-        // The leaving temperature first: it is the further from the inlet.
-        for (double t : {l.tfo, l.t}) {
-            if (t < l.TMin || t > l.TMax) {
-                Warnings.push_back({TResultWarning::LiquidRange, t, l.TMin, l.TMax, 0});
-                break;
-            }
-        }
-        // Water, plain, with an additive or condensed, boils at its pressure.
-        if (l.LiquidSpec == 0 || l.LiquidSpec == 12) {
-            const double boiling = psy::BoilingPoint(100 * l.Pf);
-            const double hottest = std::max(l.tfi, l.tfo);
-            if (hottest > boiling)
-                Warnings.push_back({TResultWarning::LiquidBoiling, hottest, 0, boiling, l.Pf});
+    // Within the margin past the range the properties are extrapolated; beyond it the job is
+    // not solved, and the reason says so (LiquidLimitCheck). The leaving temperature first: the
+    // further from the inlet.
+    for (double t : {l.tfo, l.t}) {
+        if (t < l.TMin || t > l.TMax) {
+            if (t >= l.TMin - kLiquidRangeMargin && t <= l.TMax + kLiquidRangeMargin)
+                Warnings.push_back({TResultWarning::LiquidRange, t, l.TMin, l.TMax});
+            break;
         }
     }
     if (out.rh > kSaturated)
-        Warnings.push_back({TResultWarning::AirSupersaturated, out.rh, 0, 0, 0});
+        Warnings.push_back({TResultWarning::AirSupersaturated, out.rh, 0, 0});
     if (TubeResult.Regime == TTubeRegime::Transition)
-        Warnings.push_back({TResultWarning::TubeTransition, TubeResult.Re, kLaminarRe, kTurbulentRe, 0});
+        Warnings.push_back({TResultWarning::TubeTransition, TubeResult.Re, kLaminarRe, kTurbulentRe});
+    // Ice gathers where the surface is below 0 °C and below the air's dew point.
+    if (const double surface = ColdestSurface(); surface < 0 && surface < in.dewpoint)
+        Warnings.push_back({TResultWarning::Frost, surface, 0, 0});
 }
 
 } // namespace zmk

@@ -114,6 +114,11 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
     fouling_ = new QCheckBox(tr("Include &fouling factors"), factors);
     connect(fouling_, &QCheckBox::toggled, this, [this](bool on) { settings_.UseFouling = on; });
     f->addWidget(fouling_);
+    foulingInDuty_ = new QCheckBox(tr("A&pply fouling to the duty"), factors);
+    foulingInDuty_->setObjectName("FoulingInDuty");
+    foulingInDuty_->setToolTip(tr("Rate the duty with the fouled Uo rather than the clean coefficients"));
+    connect(foulingInDuty_, &QCheckBox::toggled, this, [this](bool on) { settings_.FoulingInDuty = on; });
+    f->addWidget(foulingInDuty_);
     f->addStretch(1);
     pages_->addTab(factors, tr(kDesignSettingsPages[3]));
 
@@ -145,6 +150,8 @@ void TDesignSettingsDialog::showFields()
         l->ShowLabel();
     const QSignalBlocker block(fouling_);
     fouling_->setChecked(settings_.UseFouling);
+    const QSignalBlocker blockInDuty(foulingInDuty_);
+    foulingInDuty_->setChecked(settings_.FoulingInDuty);
 }
 
 void TDesignSettingsDialog::ShowModal()

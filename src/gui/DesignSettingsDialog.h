@@ -40,6 +40,7 @@ public:
     TFmtEdit* RowsEdit() const { return rows_; }
     TFmtEdit* FinsEdit() const { return fins_; }
     QCheckBox* FoulingBox() const { return fouling_; }
+    QCheckBox* FoulingInDutyBox() const { return foulingInDuty_; }
     QLabel* RestoreDefaultsLink() const { return restore_; }
     QLabel* MoreInformationLink() const { return moreInfo_; }
 
@@ -65,6 +66,7 @@ private:
     std::vector<TFmtEdit*> edits_;
     std::vector<TFmtEditLabel*> labels_;
     QCheckBox* fouling_ = nullptr;
+    QCheckBox* foulingInDuty_ = nullptr;
     QLabel* restore_ = nullptr;
     QLabel* moreInfo_ = nullptr;
     bool placed_ = false;

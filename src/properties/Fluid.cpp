@@ -398,6 +398,8 @@ TLiquid::TLiquid(std::string caption, int liquidSpec, double m_, double tfi_, do
     UserCp = Cp;
     UserMu = mu;
     UserKo = Ko;
+    UserTMin = TMin;
+    UserTMax = TMax;
 }
 
 namespace {
@@ -414,6 +416,8 @@ void TLiquid::Update()
         Cp = UserCp;
         mu = UserMu;
         Ko = UserKo;
+        TMin = UserTMin;
+        TMax = UserTMax;
     } else if (usesMixture(*this)) {
         TMin = kMixtureTMin;
         TMax = kMixtureTMax;
@@ -441,6 +445,23 @@ void TLiquid::Update()
     Pr = Cp * mu / Ko;
     if (!std::isfinite(Pr))
         throw EMathError("TLiquid.Update", "Invalid floating point operation");
+}
+
+void TLiquid::CorrelationRange(double& tmin, double& tmax) const
+{
+    tmin = TMin;
+    tmax = TMax;
+    if (usesMixture(*this)) {
+        tmin = kMixtureTMin;
+        tmax = kMixtureTMax;
+        return;
+    }
+    // Every fit has a value at 20 °C; only the range is wanted.
+    TTransportProps props;
+    if (LiquidProps(props, LiquidSpec, 20, Pf > 0 ? Pf : 5.0)) {
+        tmin = props.TMin;
+        tmax = props.TMax;
+    }
 }
 
 std::string TLiquid::GetName() const

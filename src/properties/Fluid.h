@@ -95,6 +95,8 @@ public:
     double UserCp = 0;      ///< user specific heat, kJ/(kg·K)
     double UserMu = 0;      ///< user viscosity, kg/(m·s)
     double UserKo = 0;      ///< user conductivity, kW/(m·K)
+    double UserTMin = 0;    ///< lower end of the range the user values hold for, °C
+    double UserTMax = 0;    ///< upper end of that range, °C
 
     /// Mean temperature, °C.
     virtual double GetT() const { return t; }
@@ -114,7 +116,9 @@ public:
     virtual void Update() = 0;
 
     /// Reads the fields from the `liquid` child of node (Caption ... UserKo), each keeping its
-    /// value when missing, unreadable or out of range; UserProps is false when missing.
+    /// value when missing, unreadable or out of range; UserProps is false when missing. A file
+    /// without the user range (UserTMin, UserTMax, lower first) leaves both NaN for the liquid to
+    /// fill.
     virtual void LoadFromXML(TXMLFile& file, TXMLFile::Node node);
     /// Finds or creates the `liquid` child of node and writes the fields into it.
     virtual void SaveToXML(TXMLFile& file, TXMLFile::Node node) const;
@@ -135,7 +139,7 @@ class TLiquid : public TFluid
 {
 public:
     /// Pf 5 bar, no user properties, the given caption, kind, flow (kg/s) and temperatures (°C),
-    /// no additive; evaluates the properties and starts the user values from them.
+    /// no additive; evaluates the properties and starts the user values and their range from them.
     TLiquid(std::string caption, int liquidSpec, double m, double tfi, double tfo);
     TLiquid(const TLiquid&) = default;
     TLiquid& operator=(const TLiquid&) = default;
@@ -148,14 +152,19 @@ public:
     std::string GetShortName() const override;
     /// GetName, a blank and the mean temperature as "%0.1f".
     std::string GetTitle() const override;
-    /// Evaluates the properties at t (and Pf for compressed air). Throws EMathError when the
-    /// Prandtl number has no value (zero conductivity).
+    /// Evaluates the properties at t (and Pf for compressed air); with user values, TMin and TMax
+    /// are the user's range. Throws EMathError when the Prandtl number has no value (zero
+    /// conductivity).
     void Update() override;
-    /// The TFluid fields, then LiquidSpec, WaterAdditive and AdditiveVolume; then Update (which
-    /// may throw as Update does).
+    /// The TFluid fields, then LiquidSpec, WaterAdditive and AdditiveVolume; a missing user range
+    /// becomes the range of the stored kind's correlation; then Update (which may throw as Update
+    /// does).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node node) override;
     /// The TFluid fields, then LiquidSpec, WaterAdditive and AdditiveVolume with their names.
     void SaveToXML(TXMLFile& file, TXMLFile::Node node) const override;
+
+    /// The range of the correlation the kind, additive and volume choose (user values aside), °C.
+    void CorrelationRange(double& tmin, double& tmax) const;
 
 private:
     double evaluatedPf_ = 0; // pressure of the last compressed-air evaluation, bar

@@ -5,6 +5,7 @@
 #include "properties/Fluid.h"
 
 #include <cfloat>
+#include <cmath>
 
 namespace zmk {
 
@@ -16,6 +17,9 @@ constexpr double kTempHi = 900;
 // Property values must be positive numbers (a zero density or conductivity has no quotient).
 constexpr double kPositive = DBL_MIN;
 constexpr double kPropertyHi = 1e9;
+// The ends of a user's range: from absolute zero to well past any entry field, °C.
+constexpr double kRangeLo = -273.15;
+constexpr double kRangeHi = 10000;
 
 } // namespace
 
@@ -38,6 +42,8 @@ void TFluid::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
     file.WriteFloat(l, "UserCp", true, "%0.6g", UserCp);
     file.WriteFloat(l, "UserMu", true, "%0.6g", UserMu);
     file.WriteFloat(l, "UserKo", true, "%0.6g", UserKo);
+    file.WriteFloat(l, "UserTMin", true, "%0.6g", UserTMin);
+    file.WriteFloat(l, "UserTMax", true, "%0.6g", UserTMax);
 }
 
 void TFluid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
@@ -61,6 +67,11 @@ void TFluid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
     UserCp = file.ReadFloatIn(l, "UserCp", UserCp, kPositive, kPropertyHi);
     UserMu = file.ReadFloatIn(l, "UserMu", UserMu, kPositive, kPropertyHi);
     UserKo = file.ReadFloatIn(l, "UserKo", UserKo, kPositive, kPropertyHi);
+    // The range the user values hold for, taken only as a pair, lower end first.
+    const double lo = file.ReadFloatIn(l, "UserTMin", NAN, kRangeLo, kRangeHi);
+    const double hi = file.ReadFloatIn(l, "UserTMax", NAN, kRangeLo, kRangeHi);
+    UserTMin = lo <= hi ? lo : NAN;
+    UserTMax = lo <= hi ? hi : NAN;
 }
 
 void TLiquid::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
@@ -82,6 +93,10 @@ void TLiquid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
         WaterAdditive = file.ReadIntIn(l, "WaterAdditive", WaterAdditive, 0, kWaterAdditiveCount - 1);
         AdditiveVolume = file.ReadFloatIn(l, "AdditiveVolume", AdditiveVolume, 0, 1);
     }
+    // An older file has no user range: the user values were started from the stored kind, and
+    // so hold over its correlation's range.
+    if (std::isnan(UserTMin) || std::isnan(UserTMax))
+        CorrelationRange(UserTMin, UserTMax);
     Update();
 }
 

@@ -256,7 +256,8 @@ TEST_F(ProjectFileTest, TheElementLayoutInOrderWithFormatsAndAttributes)
     EXPECT_EQ(coil.attribute("caption").value(),
               Format("%s, %d, %s", c.Geometry->Rec.Mnf, int(c.Geometry->Rec.Tube), c.Geometry->SizeText));
     EXPECT_EQ(childNames(coil), (std::vector<std::string>{"Qt", "Qs", "e", "Ntu", "Cr", "fat", "air",
-                                                          "liquidstate", "liquid_dp"}));
+                                                          "liquidstate", "liquid_dp", "FoulingInDuty"}));
+    EXPECT_STREQ(coil.child_value("FoulingInDuty"), "false");
     EXPECT_EQ(coil.child_value("Qt"), Format("%0.3f", c.Qt));
     EXPECT_STREQ(coil.child("liquid_dp").attribute("units").value(), "kPa");
     EXPECT_EQ(coil.child_value("liquid_dp"), Format("%0.6g", c.LiquidPressureDrop()));
@@ -294,10 +295,13 @@ TEST_F(ProjectFileTest, TheElementLayoutInOrderWithFormatsAndAttributes)
               (std::vector<std::string>{"liquid", "designdt", "cw", "vw", "vwideal", "ctrl"}));
     EXPECT_STREQ(ls.child_value("ctrl"), "1");
     const pugi::xml_node liquid = ls.child("liquid");
-    EXPECT_EQ(childNames(liquid),
-              (std::vector<std::string>{"Caption", "t", "tfi", "tfo", "Pf", "m", "Cp", "ro", "Ko", "mu", "Pr",
-                                        "UserProps", "UserRo", "UserCp", "UserMu", "UserKo", "LiquidSpec",
-                                        "WaterAdditive", "AdditiveVolume"}));
+    std::string liquidChildren;
+    for (const std::string& name : childNames(liquid))
+        liquidChildren += (liquidChildren.empty() ? "" : " ") + name;
+    EXPECT_EQ(liquidChildren, "Caption t tfi tfo Pf m Cp ro Ko mu Pr UserProps UserRo UserCp UserMu UserKo "
+                              "UserTMin UserTMax LiquidSpec WaterAdditive AdditiveVolume");
+    EXPECT_STREQ(liquid.child_value("UserTMin"), "0");
+    EXPECT_STREQ(liquid.child_value("UserTMax"), "300");
     EXPECT_STREQ(liquid.child_value("Caption"), "Thermal Oil");
     EXPECT_STREQ(liquid.child_value("tfi"), "83.000");
     EXPECT_STREQ(liquid.child_value("Pf"), "5.000");
@@ -466,6 +470,63 @@ TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
     EXPECT_NEAR(b.liquid().tfo, a.liquid().tfo, kF3);
     b.job.ActionSolveExecute();
     EXPECT_TRUE(b.job.Solved());
+}
+
+TEST_F(ProjectFileTest, FoulingInTheDutyAndTheUserRangeStayWithTheProject)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        ProjectJob a(kind);
+        a.coil().FoulingInDuty = true;
+        TLiquid& l = a.liquid();
+        l.UserProps = true;
+        l.UserTMin = -12.5;
+        l.UserTMax = 140;
+        const std::string path = savedJob(a, std::string(kind) + ".zmx");
+        const double Qt = a.coil().Qt;
+
+        // A coil that does not take fouling into its duty opens one that does, and rates it so.
+        ProjectJob b(kind);
+        ASSERT_FALSE(b.coil().FoulingInDuty);
+        b.session.Open(path);
+        EXPECT_TRUE(b.coil().FoulingInDuty);
+        EXPECT_TRUE(b.liquid().UserProps);
+        EXPECT_EQ(b.liquid().UserTMin, -12.5);
+        EXPECT_EQ(b.liquid().UserTMax, 140);
+        EXPECT_EQ(b.liquid().TMin, -12.5);
+        EXPECT_EQ(b.liquid().TMax, 140);
+        b.job.ActionSolveExecute();
+        ASSERT_TRUE(b.job.Solved());
+        EXPECT_NEAR(b.coil().Qt, Qt, 2e-3 * Qt);
+        EXPECT_EQ(b.coil().UoDuty, b.coil().Uo);
+
+        // A file from before either: the duty takes the clean coefficients, and user values hold over
+        // the range of the kind they were started from, whatever the coil held before.
+        const std::string saved = ShellTestFolder::Read(path);
+        const std::string older = file("older.zmx");
+        ShellTestFolder::Write(
+            older,
+            removeElement(removeElement(removeElement(saved, "FoulingInDuty"), "UserTMin"), "UserTMax"));
+        ProjectJob c(kind);
+        c.coil().FoulingInDuty = true;
+        c.liquid().UserTMin = 40;
+        c.liquid().UserTMax = 41;
+        c.session.Open(older);
+        EXPECT_FALSE(c.coil().FoulingInDuty);
+        double lo = 0, hi = 0;
+        c.liquid().CorrelationRange(lo, hi);
+        EXPECT_EQ(c.liquid().UserTMin, lo);
+        EXPECT_EQ(c.liquid().UserTMax, hi);
+        EXPECT_EQ(c.liquid().TMax, hi);
+        // A range given upside down is no range.
+        ShellTestFolder::Write(
+            older, replaceAll(replaceAll(saved, "<UserTMin>-12.5</UserTMin>", "<UserTMin>150</UserTMin>"),
+                              "<UserTMax>140</UserTMax>", "<UserTMax>10</UserTMax>"));
+        ProjectJob d(kind);
+        d.session.Open(older);
+        EXPECT_EQ(d.liquid().UserTMin, lo);
+        EXPECT_EQ(d.liquid().UserTMax, hi);
+    }
 }
 
 TEST_F(ProjectFileTest, UserPropsReadsTheBooleanWords)

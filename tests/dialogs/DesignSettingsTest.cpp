@@ -97,8 +97,12 @@ TEST_F(DesignSettingsTest, RememberedValuesAreAppliedAtOpeningAndAtEveryClose)
         Type(settings.edFluidIn, "12");
         Type(settings.edAirOn, "27/19");
         settings.UseFouling = false;
+        // Nothing remembered: the duty takes the coil's clean coefficients, as every coil is built.
+        EXPECT_FALSE(settings.FoulingInDuty);
+        settings.FoulingInDuty = true;
         // Typing applies nothing until the dialog closes.
         EXPECT_DOUBLE_EQ(coil().DesignAspect, coil().DefaultAspect);
+        EXPECT_FALSE(coil().FoulingInDuty);
         const TWindowPlace place{30, 40, 0, 0};
         settings.Close(&place);
     }
@@ -107,10 +111,12 @@ TEST_F(DesignSettingsTest, RememberedValuesAreAppliedAtOpeningAndAtEveryClose)
     EXPECT_DOUBLE_EQ(coil().DesignRows, 6);
     EXPECT_EQ(coil().DesignFins, 8);
     EXPECT_FALSE(coil().UseFouling);
+    EXPECT_TRUE(coil().FoulingInDuty);
     const std::string_view s = kCoilSettingsSection;
     EXPECT_DOUBLE_EQ(program.ReadFloat(s, "DesignFluidIn", 0), 12);
     EXPECT_EQ(program.ReadString(s, "DesignAirOn", ""), "27.0/19.0");
     EXPECT_FALSE(program.ReadBool(s, "UseFouling", true));
+    EXPECT_TRUE(program.ReadBool(s, "FoulingInDuty", false));
     EXPECT_EQ(program.ReadInteger(s, "Left", 0), 30);
 
     // A new coil takes the remembered values when the dialog opens on it.
@@ -119,6 +125,7 @@ TEST_F(DesignSettingsTest, RememberedValuesAreAppliedAtOpeningAndAtEveryClose)
     settings.Open(other.coil());
     EXPECT_DOUBLE_EQ(other.coil().DesignVf, 3);
     EXPECT_EQ(other.coil().DesignFins, 8);
+    EXPECT_TRUE(other.coil().FoulingInDuty);
     EXPECT_EQ(settings.edAirOn.Text(), "27.0/19.0");
     // The liquid and air temperatures are remembered only.
     EXPECT_DOUBLE_EQ(other.coil().DesignFluidIn, test::ProjectJob("hwc").coil().DesignFluidIn);
@@ -127,9 +134,13 @@ TEST_F(DesignSettingsTest, RememberedValuesAreAppliedAtOpeningAndAtEveryClose)
     settings.RestoreDefaults();
     EXPECT_EQ(settings.edDesignVf.Text(), Format("%0.2f", other.coil().DefaultVf));
     EXPECT_TRUE(settings.UseFouling);
+    EXPECT_FALSE(settings.FoulingInDuty);
     EXPECT_DOUBLE_EQ(other.coil().DesignVf, 3);
+    EXPECT_TRUE(other.coil().FoulingInDuty);
     settings.Close();
     EXPECT_DOUBLE_EQ(other.coil().DesignVf, other.coil().DefaultVf);
+    EXPECT_FALSE(other.coil().FoulingInDuty);
+    EXPECT_FALSE(program.ReadBool(s, "FoulingInDuty", true));
     EXPECT_EQ(settings.MoreInformationFile(), "/data/coils.htm");
 }
 

@@ -93,17 +93,22 @@ TEST_F(FluidSpecTest, EnablingRules)
     EXPECT_DOUBLE_EQ(d->Row(frDensity).Value, oil.ro);
     EXPECT_DOUBLE_EQ(d->Row(frViscosity).Value, oil.mu);
 
-    // Compressed air enables the pressure; any other kind disables it again.
+    // Compressed air enables the pressure (its density), and so do water and condensed steam (their
+    // boiling point); any other kind disables it again.
     d->ChooseRow(frFluidType, 13);
     EXPECT_TRUE(d->Row(frPressure).Enabled);
     EXPECT_EQ(oil.LiquidSpec, 13);
     d->ChooseRow(frFluidType, 2);
     EXPECT_FALSE(d->Row(frPressure).Enabled);
+    d->ChooseRow(frFluidType, 12);
+    EXPECT_TRUE(d->Row(frPressure).Enabled);
+    d->EnterRowText(frPressure, "8");
+    EXPECT_DOUBLE_EQ(oil.Pf, 8);
 
     // Water, then ethylene glycol: the volume is enabled at 1 %, the properties are still clean
     // water's until the next change; "None" again disables it at 0.
     d->ChooseRow(frFluidType, 0);
-    EXPECT_EQ(Enabled(*d), "1011010000");
+    EXPECT_EQ(Enabled(*d), "1111010000");
     TTransportProps clean;
     CleanWaterProps(clean, oil.t);
     d->ChooseRow(frAdditive, 1);
@@ -141,7 +146,11 @@ TEST_F(FluidSpecTest, UserPropertiesStartFromTheLastComputedOnes)
     const double ro20 = water.ro;
     d->ChooseRow(frUserDefined, 1);
     EXPECT_TRUE(water.UserProps);
-    EXPECT_EQ(Enabled(*d), "1011011111"); // the additive rule has the last word on "Additive"
+    EXPECT_EQ(Enabled(*d), "1111011111"); // the additive rule has the last word on "Additive"
+    // The values start from water's at 20 °C, and so does the range they hold over.
+    EXPECT_EQ(water.UserTMin, 0);
+    EXPECT_EQ(water.UserTMax, 300);
+    EXPECT_EQ(d->Status(), "Valid range = [0.0 .. 300.0] °C");
     EXPECT_DOUBLE_EQ(d->Row(frDensity).Value, ro20);
     EXPECT_EQ(water.GetName(), "User Specified Fluid");
     d->EnterRowText(frDensity, "1100");
@@ -153,7 +162,21 @@ TEST_F(FluidSpecTest, UserPropertiesStartFromTheLastComputedOnes)
     EXPECT_DOUBLE_EQ(water.Pr, water.UserCp * water.UserMu / water.UserKo);
     d->ChooseRow(frUserDefined, 0);
     EXPECT_NEAR(water.ro, 971.8, 0.5);
-    EXPECT_EQ(Enabled(*d), "1011010000");
+    EXPECT_EQ(Enabled(*d), "1111010000");
+
+    // Values started from calcium chloride hold over its range, whatever range the liquid kept.
+    d->ChooseRow(frFluidType, 5);
+    water.UserTMin = 70;
+    water.UserTMax = 71;
+    d->ChooseRow(frUserDefined, 1);
+    EXPECT_EQ(water.UserTMin, -50);
+    EXPECT_EQ(water.UserTMax, 50);
+    EXPECT_EQ(water.TMax, 50);
+    // Cancel puts the range back with the values.
+    d->Cancel();
+    EXPECT_FALSE(water.UserProps);
+    EXPECT_EQ(water.UserTMin, 0);
+    EXPECT_EQ(water.UserTMax, 300);
 }
 
 TEST_F(FluidSpecTest, TemperatureMovesTheOutletAndCancelPutsBothBack)

@@ -65,6 +65,12 @@ std::string Sp(UnitRec& q, double v)
     return QuantityText(q, true, " ", false, v);
 }
 
+// What follows Uo while the duty takes the clean coefficients.
+std::string DutyU(TLiquidCoil& c)
+{
+    return " (duty: " + Sp(Quantities().hex_u_value, 1000 * c.UoDuty) + ", fouling not applied to the duty)";
+}
+
 Lines Report(TLiquidCoil& c)
 {
     Lines l;
@@ -163,7 +169,7 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "<b>Heat Transfer</b>",
         "ho = " + Sp(q.hex_u_value, 1000 * c.ho),
         "Ui = " + Sp(q.hex_u_value, 1000 * c.Ui),
-        "Uo = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        "Uo = " + Sp(q.hex_u_value, 1000 * c.Uo) + DutyU(c),
         Format("Ntu = %0.3f", c.Ntu),
         Format("e = %0.3f", c.e),
         "e mC(tfi-tai) = " + Sp(q.hex_duty, (80 - 380) * c.e * c.Ca),
@@ -196,7 +202,7 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "<pre>",
         "Af   = 0.640 m² (face)",
         "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
-        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo) + DutyU(c),
         "&delta;t   = " + Sp(q.hex_dt, LogMeanDt(380, out.db, 80, tfo)) + " (log mean)",
         Format("&epsilon;    = %0.3f (effectiveness)", c.e),
         "",
@@ -278,7 +284,7 @@ TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
         "<pre>",
         "Af   = 0.640 m² (face)",
         "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
-        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo) + DutyU(c),
         // A heating coil's mean difference is negative; the page shows its magnitude.
         "&delta;t   = " + Sp(q.hex_dt, -LogMeanDt(5, out.db, 60, tfo)) + " (log mean)",
         Format("&epsilon;    = %0.3f (effectiveness)", c.e),
@@ -375,6 +381,53 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
     EXPECT_EQ(summary[18], "Qs   = " + Sp(q.hex_duty, c.Qs));
     EXPECT_EQ(summary[19], "Qt   = " + Sp(q.hex_duty, c.Qt));
     EXPECT_FALSE(Contains(summary, "<pre id=\"status\">Not solved...</pre>"));
+}
+
+TEST_F(CoilReports, UoSaysWhichUTheDutyUsed)
+{
+    TQuantities& q = Quantities();
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        const std::string spaced = "Uo   = ";
+        // The clean coefficients: the duty's U is above the fouled Uo shown.
+        auto clean = Solved(kind);
+        TLiquidCoil& c = *clean->coil;
+        EXPECT_TRUE(Contains(Summary(c), spaced + Sp(q.hex_u_value, 1000 * c.Uo) +
+                                             " (duty: " + Sp(q.hex_u_value, 1000 * c.UoDuty) +
+                                             ", fouling not applied to the duty)"));
+        EXPECT_NE(Sp(q.hex_u_value, 1000 * c.Uo), Sp(q.hex_u_value, 1000 * c.UoDuty));
+        // The fouled Uo in the duty: the same value twice, and the page says so.
+        auto fouled = test::BuildJob(test::Defaults(kind));
+        TLiquidCoil& f = *fouled->coil;
+        f.FoulingInDuty = true;
+        ASSERT_EQ(f.Solve(), TSolveStatus::None);
+        const std::string u = Sp(q.hex_u_value, 1000 * f.Uo);
+        EXPECT_TRUE(Contains(Summary(f), spaced + u + " (duty: " + u + ", fouling applied)"));
+        EXPECT_TRUE(Contains(Diagnostics(f), "Uo = " + u + " (duty: " + u + ", fouling applied)"));
+    }
+}
+
+TEST_F(CoilReports, FrostIsWarnedOfInTheSummary)
+{
+    test::JobValues v = test::Defaults("cwc");
+    v.liquidSpec = 5; // calcium chloride brine at -13.7 °C, 6 kg/s
+    v.twi = -13.7;
+    v.two = -8;
+    v.mw = 6;
+    auto job = test::BuildJob(v);
+    TLiquidCoil& c = *job->coil;
+    ASSERT_EQ(c.Solve(), TSolveStatus::None);
+    const Lines summary = Summary(c);
+    EXPECT_TRUE(std::any_of(summary.begin(), summary.end(), [](const std::string& line) {
+        return line.starts_with(
+            "<pre class=\"warn\">Warning: The fin surface falls below 0 °C: frost will form "
+            "and the rating does not account for it (coldest surface -");
+    })) << ::testing::PrintToString(summary);
+    auto plain = Solved("cwc");
+    const Lines plainSummary = Summary(*plain->coil);
+    EXPECT_FALSE(std::any_of(plainSummary.begin(), plainSummary.end(), [](const std::string& line) {
+        return line.find("frost") != std::string::npos;
+    }));
 }
 
 TEST_F(CoilReports, StatusRowAndNotSolvedLine)

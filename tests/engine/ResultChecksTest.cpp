@@ -1,7 +1,7 @@
 // What a liquid coil checks around its solve: random jobs over the entry ranges are solved only
 // when the result makes physical sense (checked here from the states themselves), each failed
 // condition is named, entering air above saturation is refused, and the warnings that leave a
-// result solved come with it.
+// result solved come with it (the liquid's limits and frost: LiquidLimitsTest).
 #include "CoilJob.h"
 #include "RandomJobs.h"
 
@@ -56,6 +56,13 @@ std::string Unphysical(const test::Job& job)
         return "air and liquid duties differ";
     if (std::fabs(std::fabs(c.Qt) - std::fabs(liquid)) > 0.005 * scale + 1e-4)
         return "the duty is not the liquid's";
+    // The liquid where it can be rated: water below its boiling point at its pressure, any
+    // liquid's mean and leaving temperatures within 20 K of the range of its data.
+    if ((l.LiquidSpec == 0 || l.LiquidSpec == 12) && std::max(l.tfi, l.tfo) > psy::BoilingPoint(100 * l.Pf))
+        return "water above its boiling point";
+    for (double t : {l.tfo, (l.tfi + l.tfo) / 2})
+        if (t > l.TMax + 20 || t < l.TMin - 20)
+            return "the liquid far outside its data";
     return {};
 }
 
@@ -169,23 +176,6 @@ TEST(ResultChecks, WarningsTravelWithASolvedResult)
     const Case cases[] = {
         {"oil in the transition range", Defaults("zmk"), TResultWarning::TubeTransition,
          "transition range (Re "},
-        {"water beyond its data and boiling at 5 bar",
-         with("zmk",
-              [](test::JobValues& v) {
-                  v.liquidSpec = 0;
-                  v.twi = 250;
-                  v.two = 260;
-              }),
-         TResultWarning::LiquidBoiling, "above the boiling point of water at 5.0 bar (151.8 °C)"},
-        {"water beyond its data",
-         with("zmk",
-              [](test::JobValues& v) {
-                  v.liquidSpec = 0;
-                  v.dbi = 900;
-                  v.twi = 290;
-                  v.two = 300;
-              }),
-         TResultWarning::LiquidRange, "outside the range of its property data (0.0 °C to 300.0 °C)"},
         {"hot air cooled below its dew point",
          with("zmk",
               [](test::JobValues& v) {

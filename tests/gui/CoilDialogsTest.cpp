@@ -275,12 +275,23 @@ TEST_F(CoilDialogsTest, DesignSettingsPagesRestoreDefaultsAndSizing)
                 EXPECT_DOUBLE_EQ(shownNumber(*settings.FinsEdit()), coil().DefaultFins);
                 pages->setCurrentIndex(3);
                 settings.FoulingBox()->setChecked(false);
+                // Beside it, whether the duty takes the fouling: off until the user ticks it.
+                QCheckBox* inDuty = settings.FoulingInDutyBox();
+                EXPECT_EQ(inDuty->text().remove('&').toStdString(), kFoulingInDutyCaption);
+                EXPECT_TRUE(inDuty->isVisible());
+                EXPECT_FALSE(inDuty->isChecked());
+                QTest::mouseClick(inDuty, Qt::LeftButton);
+                EXPECT_TRUE(inDuty->isChecked());
+                EXPECT_TRUE(settings.Settings().FoulingInDuty);
+                EXPECT_FALSE(coil().FoulingInDuty); // applied when the dialog closes
                 QTest::keyClick(&settings, Qt::Key_Escape);
             },
             [&] { editor->SettingsButton()->click(); });
         // However it closes, the values are applied and remembered.
         EXPECT_FALSE(coil().UseFouling);
         EXPECT_FALSE(store.ReadBool(kCoilSettingsSection, "UseFouling", true));
+        EXPECT_TRUE(coil().FoulingInDuty);
+        EXPECT_TRUE(store.ReadBool(kCoilSettingsSection, "FoulingInDuty", false));
 
         // A sizing link sizes the coil for the target duty.
         editor->activateWindow();
