@@ -65,12 +65,14 @@ Parts partsOf(TLiquidCoil& c, const char* where)
     return {c, *c.AirIn, *c.AirOut, *c.LiquidState, *c.LiquidState->Liquid};
 }
 
-// What follows Uo on its line: the U value the duty used, and whether the fouling in Uo went
-// into the duty.
-std::string dutyU(TLiquidCoil& c)
+// What the pages say of the U value the duty used, Ud: Uo carries the fouling, the duty takes it
+// only when asked to. The thermal summary says the rest in a note of its own (narrow pages).
+constexpr char kFoulingNotApplied[] = "fouling not applied to the duty";
+std::string dutyUNote(const TLiquidCoil& c, bool withFouling)
 {
-    return " (duty: " + QT(Quantities().hex_u_value, " ", 1000 * c.UoDuty) +
-           (c.FoulingInDuty ? ", fouling applied)" : ", fouling not applied to the duty)");
+    if (c.FoulingInDuty)
+        return " (duty, fouled)";
+    return withFouling ? std::string(" (duty, ") + kFoulingNotApplied + ")" : std::string(" (duty)");
 }
 
 // Qt and Qs differ beyond rounding.
@@ -198,7 +200,8 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     lines.emplace_back("<b>Heat Transfer</b>");
     lines.push_back(FQT("ho = %s", q.hex_u_value, 1000 * c.ho));
     lines.push_back(FQT("Ui = %s", q.hex_u_value, 1000 * c.Ui));
-    lines.push_back(FQT("Uo = %s", q.hex_u_value, 1000 * c.Uo) + dutyU(c));
+    lines.push_back(FQT("Uo = %s", q.hex_u_value, 1000 * c.Uo));
+    lines.push_back(FQT("Ud = %s", q.hex_u_value, 1000 * c.UoDuty) + dutyUNote(c, true));
     lines.push_back(Format("Ntu = %0.3f", c.Ntu));
     lines.push_back(Format("e = %0.3f", c.e));
     if (cold)
@@ -265,7 +268,8 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.emplace_back("<pre>");
     lines.push_back(line("Af   = %s %s (face)", "Af   = %s (face)", q.hex_area, c.GetAf()));
     lines.push_back(line("Ao   = %s %s (air side)", "Ao   = %s (air side)", q.hex_area, c.Ao));
-    lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo) + dutyU(c));
+    lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo));
+    lines.push_back(line("Ud   = %s %s", "Ud   = %s", q.hex_u_value, 1000 * c.UoDuty) + dutyUNote(c, false));
     lines.push_back(line("&delta;t   = %s %s (log mean)", "&delta;t   = %s (log mean)", q.hex_dt, dtlm));
     lines.push_back(Format("&epsilon;    = %0.3f (effectiveness)", c.e));
     lines.emplace_back("");
@@ -284,6 +288,9 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
         lines.push_back(FQ("Qs   = %s %s", q.hex_duty, c.Qs));
     lines.push_back(line("Qt   = %s %s", "Qt   = %s", q.hex_duty, c.Qt));
     lines.emplace_back("</pre>");
+    if (!c.FoulingInDuty)
+        lines.push_back(std::string("<pre class=\"warn\">Note: ") + kFoulingNotApplied +
+                        " (Uo includes it; the duty used Ud).</pre>");
     for (const TResultWarning& w : c.Warnings)
         lines.push_back("<pre class=\"warn\">Warning: " + WarningText(w, false) + "</pre>");
     if (z && (p.out.w > p.in.w || p.out.rh > 1))

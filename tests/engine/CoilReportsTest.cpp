@@ -65,11 +65,19 @@ std::string Sp(UnitRec& q, double v)
     return QuantityText(q, true, " ", false, v);
 }
 
-// What follows Uo while the duty takes the clean coefficients.
-std::string DutyU(TLiquidCoil& c)
+// The line of the U value the duty used, while the duty takes the clean coefficients, and the
+// thermal summary's note on it.
+std::string DiagnosticUd(TLiquidCoil& c)
 {
-    return " (duty: " + Sp(Quantities().hex_u_value, 1000 * c.UoDuty) + ", fouling not applied to the duty)";
+    return "Ud = " + Sp(Quantities().hex_u_value, 1000 * c.UoDuty) +
+           " (duty, fouling not applied to the duty)";
 }
+std::string SummaryUd(TLiquidCoil& c)
+{
+    return "Ud   = " + Sp(Quantities().hex_u_value, 1000 * c.UoDuty) + " (duty)";
+}
+const std::string kFoulingNote =
+    "<pre class=\"warn\">Note: fouling not applied to the duty (Uo includes it; the duty used Ud).</pre>";
 
 Lines Report(TLiquidCoil& c)
 {
@@ -169,7 +177,8 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "<b>Heat Transfer</b>",
         "ho = " + Sp(q.hex_u_value, 1000 * c.ho),
         "Ui = " + Sp(q.hex_u_value, 1000 * c.Ui),
-        "Uo = " + Sp(q.hex_u_value, 1000 * c.Uo) + DutyU(c),
+        "Uo = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        DiagnosticUd(c),
         Format("Ntu = %0.3f", c.Ntu),
         Format("e = %0.3f", c.e),
         "e mC(tfi-tai) = " + Sp(q.hex_duty, (80 - 380) * c.e * c.Ca),
@@ -195,14 +204,15 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
     const Lines diag = Diagnostics(c);
     EXPECT_THAT(diag, ElementsAreArray(diagnostics));
     // Heat recovery from hot air: the three duties carry a minus sign, the liquid warms up.
-    for (int i : {16, 21, 32})
+    for (int i : {17, 22, 33})
         EXPECT_THAT(diag[i], HasSubstr("= -")) << diag[i];
 
     const Lines summary{
         "<pre>",
         "Af   = 0.640 m² (face)",
         "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
-        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo) + DutyU(c),
+        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        SummaryUd(c),
         "&delta;t   = " + Sp(q.hex_dt, LogMeanDt(380, out.db, 80, tfo)) + " (log mean)",
         Format("&epsilon;    = %0.3f (effectiveness)", c.e),
         "",
@@ -219,6 +229,7 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
         "rate = " + Sp(q.hex_duty_per_volflow, c.Qt / c.Va),
         "Qt   = " + Sp(q.hex_duty, c.Qt),
         "</pre>",
+        kFoulingNote,
         // The default oil runs in the transition range: the result says so.
         "<pre class=\"warn\">Warning: " + WarningText(c.Warnings.at(0), false) + "</pre>",
     };
@@ -271,20 +282,22 @@ TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
     EXPECT_THAT(Report(c), ElementsAreArray(report));
 
     const Lines diag = Diagnostics(c);
-    ASSERT_EQ(diag.size(), 34u); // no "wao" line
-    EXPECT_EQ(diag[16], "e mC(tfi-tai) = " + Sp(q.hex_duty, (60 - 5) * c.e * c.Ca));
-    EXPECT_EQ(diag[32], Format("Re = %0.0f (turbulent flow)", c.TubeResult.Re));
-    EXPECT_EQ(diag[23], "tao = " + Sp(q.air_t, out.db));
-    EXPECT_EQ(diag[24], "dp = " + Sp(q.air_dp, c.AirPressureDrop()));
+    ASSERT_EQ(diag.size(), 35u); // no "wao" line
+    EXPECT_EQ(diag[14], DiagnosticUd(c));
+    EXPECT_EQ(diag[17], "e mC(tfi-tai) = " + Sp(q.hex_duty, (60 - 5) * c.e * c.Ca));
+    EXPECT_EQ(diag[33], Format("Re = %0.0f (turbulent flow)", c.TubeResult.Re));
+    EXPECT_EQ(diag[24], "tao = " + Sp(q.air_t, out.db));
+    EXPECT_EQ(diag[25], "dp = " + Sp(q.air_dp, c.AirPressureDrop()));
     // A heating coil: the liquid cools, so the liquid-side duty is positive.
-    EXPECT_EQ(diag[31], "Q = mC(tfi-tfo) = " + Sp(q.hex_duty, (60 - tfo) * c.LiquidState->cw));
-    EXPECT_THAT(diag[31], Not(HasSubstr("= -"))) << diag[31];
+    EXPECT_EQ(diag[32], "Q = mC(tfi-tfo) = " + Sp(q.hex_duty, (60 - tfo) * c.LiquidState->cw));
+    EXPECT_THAT(diag[32], Not(HasSubstr("= -"))) << diag[32];
 
     const Lines summary{
         "<pre>",
         "Af   = 0.640 m² (face)",
         "Ao   = " + Sp(q.hex_area, c.Ao) + " (air side)",
-        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo) + DutyU(c),
+        "Uo   = " + Sp(q.hex_u_value, 1000 * c.Uo),
+        SummaryUd(c),
         // A heating coil's mean difference is negative; the page shows its magnitude.
         "&delta;t   = " + Sp(q.hex_dt, -LogMeanDt(5, out.db, 60, tfo)) + " (log mean)",
         Format("&epsilon;    = %0.3f (effectiveness)", c.e),
@@ -302,6 +315,7 @@ TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
         "rate = " + Sp(q.hex_duty_per_volflow, c.Qt / c.Va),
         "Qt   = " + Sp(q.hex_duty, c.Qt),
         "</pre>",
+        kFoulingNote,
     };
     EXPECT_THAT(Summary(c), ElementsAreArray(summary));
 }
@@ -367,43 +381,48 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
         "</pre>",
     };
     const Lines diag = Diagnostics(c);
-    ASSERT_EQ(diag.size(), 36u);
-    EXPECT_EQ(diag[16], "e Qmax = <span class=\"peak\">" +
+    ASSERT_EQ(diag.size(), 37u);
+    EXPECT_EQ(diag[14], DiagnosticUd(c));
+    EXPECT_EQ(diag[17], "e Qmax = <span class=\"peak\">" +
                             QuantityText(q.hex_duty, false, "", false, c.e * c.Qmax) + "</span> kW");
-    EXPECT_THAT(Lines(diag.begin() + 18, diag.end()), ElementsAreArray(airDuty));
+    EXPECT_THAT(Lines(diag.begin() + 19, diag.end()), ElementsAreArray(airDuty));
     EXPECT_THAT(qh, ::testing::Lt(0)) << "the air gives up enthalpy";
 
     // The summary is the liquid coil's, with the sensible duty because the two duties differ.
     const Lines summary = Summary(c);
-    ASSERT_EQ(summary.size(), 22u); // with the transition range warning
-    EXPECT_EQ(summary[7], "Air Cooling");
-    EXPECT_EQ(summary[9], "Wao  = " + Sp(q.air_w, out.w));
-    EXPECT_EQ(summary[18], "Qs   = " + Sp(q.hex_duty, c.Qs));
-    EXPECT_EQ(summary[19], "Qt   = " + Sp(q.hex_duty, c.Qt));
+    ASSERT_EQ(summary.size(), 24u); // with the fouling note and the transition range warning
+    EXPECT_EQ(summary[4], SummaryUd(c));
+    EXPECT_EQ(summary[8], "Air Cooling");
+    EXPECT_EQ(summary[10], "Wao  = " + Sp(q.air_w, out.w));
+    EXPECT_EQ(summary[19], "Qs   = " + Sp(q.hex_duty, c.Qs));
+    EXPECT_EQ(summary[20], "Qt   = " + Sp(q.hex_duty, c.Qt));
+    EXPECT_EQ(summary[22], kFoulingNote);
     EXPECT_FALSE(Contains(summary, "<pre id=\"status\">Not solved...</pre>"));
 }
 
-TEST_F(CoilReports, UoSaysWhichUTheDutyUsed)
+TEST_F(CoilReports, UdSaysWhichUTheDutyUsed)
 {
     TQuantities& q = Quantities();
     for (const char* kind : {"zmk", "hwc", "cwc"}) {
         SCOPED_TRACE(kind);
-        const std::string spaced = "Uo   = ";
-        // The clean coefficients: the duty's U is above the fouled Uo shown.
+        // The clean coefficients: the duty's U is above the fouled Uo shown, and the pages say so.
         auto clean = Solved(kind);
         TLiquidCoil& c = *clean->coil;
-        EXPECT_TRUE(Contains(Summary(c), spaced + Sp(q.hex_u_value, 1000 * c.Uo) +
-                                             " (duty: " + Sp(q.hex_u_value, 1000 * c.UoDuty) +
-                                             ", fouling not applied to the duty)"));
+        EXPECT_TRUE(Contains(Summary(c), SummaryUd(c)));
+        EXPECT_TRUE(Contains(Summary(c), kFoulingNote));
+        EXPECT_TRUE(Contains(Diagnostics(c), DiagnosticUd(c)));
         EXPECT_NE(Sp(q.hex_u_value, 1000 * c.Uo), Sp(q.hex_u_value, 1000 * c.UoDuty));
-        // The fouled Uo in the duty: the same value twice, and the page says so.
+        // The fouled Uo in the duty: the same value twice, and no note.
         auto fouled = test::BuildJob(test::Defaults(kind));
         TLiquidCoil& f = *fouled->coil;
         f.FoulingInDuty = true;
         ASSERT_EQ(f.Solve(), TSolveStatus::None);
         const std::string u = Sp(q.hex_u_value, 1000 * f.Uo);
-        EXPECT_TRUE(Contains(Summary(f), spaced + u + " (duty: " + u + ", fouling applied)"));
-        EXPECT_TRUE(Contains(Diagnostics(f), "Uo = " + u + " (duty: " + u + ", fouling applied)"));
+        const Lines summary = Summary(f);
+        EXPECT_TRUE(Contains(summary, "Uo   = " + u));
+        EXPECT_TRUE(Contains(summary, "Ud   = " + u + " (duty, fouled)"));
+        EXPECT_FALSE(Contains(summary, kFoulingNote));
+        EXPECT_TRUE(Contains(Diagnostics(f), "Ud = " + u + " (duty, fouled)"));
     }
 }
 
@@ -472,7 +491,9 @@ TEST_F(CoilReports, UnsolvedCoilPrintsItsCurrentFields)
         EXPECT_EQ(report.back(), "</table>");
         EXPECT_FALSE(Contains(report, "<tr><td colspan=\"2\">Solve StatusNone</td></tr>"));
         const Lines summary = Summary(c);
-        EXPECT_EQ(summary.back(), "</pre>");
+        ASSERT_GE(summary.size(), 2u);
+        EXPECT_EQ(summary[summary.size() - 2], "</pre>");
+        EXPECT_EQ(summary.back(), kFoulingNote);
         EXPECT_TRUE(Contains(summary, "Qt   = 0 kW")) << ::testing::PrintToString(summary);
         EXPECT_EQ(Diagnostics(c).back(), "</pre>");
     }
