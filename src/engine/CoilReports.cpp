@@ -66,14 +66,8 @@ Parts partsOf(TLiquidCoil& c, const char* where)
 }
 
 // What the pages say of the U value the duty used, Ud: Uo carries the fouling, the duty takes it
-// only when asked to. The thermal summary says the rest in a note of its own (narrow pages).
+// only when asked to. Lines stay short: the pages are shown in a narrow view.
 constexpr char kFoulingNotApplied[] = "fouling not applied to the duty";
-std::string dutyUNote(const TLiquidCoil& c, bool withFouling)
-{
-    if (c.FoulingInDuty)
-        return " (duty, fouled)";
-    return withFouling ? std::string(" (duty, ") + kFoulingNotApplied + ")" : std::string(" (duty)");
-}
 
 // Qt and Qs differ beyond rounding.
 bool differentDuties(double Qt, double Qs)
@@ -201,7 +195,10 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     lines.push_back(FQT("ho = %s", q.hex_u_value, 1000 * c.ho));
     lines.push_back(FQT("Ui = %s", q.hex_u_value, 1000 * c.Ui));
     lines.push_back(FQT("Uo = %s", q.hex_u_value, 1000 * c.Uo));
-    lines.push_back(FQT("Ud = %s", q.hex_u_value, 1000 * c.UoDuty) + dutyUNote(c, true));
+    lines.push_back(FQT("Ud = %s", q.hex_u_value, 1000 * c.UoDuty) +
+                    (c.FoulingInDuty ? " (duty, fouled)" : " (duty)"));
+    if (!c.FoulingInDuty)
+        lines.push_back(std::string("(") + kFoulingNotApplied + ")");
     lines.push_back(Format("Ntu = %0.3f", c.Ntu));
     lines.push_back(Format("e = %0.3f", c.e));
     if (cold)
@@ -269,7 +266,7 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.push_back(line("Af   = %s %s (face)", "Af   = %s (face)", q.hex_area, c.GetAf()));
     lines.push_back(line("Ao   = %s %s (air side)", "Ao   = %s (air side)", q.hex_area, c.Ao));
     lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo));
-    lines.push_back(line("Ud   = %s %s", "Ud   = %s", q.hex_u_value, 1000 * c.UoDuty) + dutyUNote(c, false));
+    lines.push_back(line("Ud   = %s %s (duty)", "Ud   = %s (duty)", q.hex_u_value, 1000 * c.UoDuty));
     lines.push_back(line("&delta;t   = %s %s (log mean)", "&delta;t   = %s (log mean)", q.hex_dt, dtlm));
     lines.push_back(Format("&epsilon;    = %0.3f (effectiveness)", c.e));
     lines.emplace_back("");
