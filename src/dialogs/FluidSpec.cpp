@@ -12,7 +12,7 @@
 
 namespace zmk {
 
-const std::array<const char*, 11> kFluidGridLines{
+const std::array<const char*, 13> kFluidGridLines{
     "Property; Value; Units",
     "Temperature; %0.2f; °C; NPE; -60; 350",
     "Pressure; %0.1f; bar; NPE; 1; 10",
@@ -24,11 +24,13 @@ const std::array<const char*, 11> kFluidGridLines{
     "Specific Heat; %0.3f; kJ/kg·K; NPE; 0.01; 100.0",
     "Dynamic viscosity; %0.4g; kg/m·s; NPE; 1e-9; 10.0",
     "Conductivity; %0.4g; W/m·K; NPE; 1e-9; 10.0",
+    "Valid From; %0.2f; °C; NPE; -100; 1000",
+    "Valid To; %0.2f; °C; NPE; -100; 1000",
 };
 
-const std::array<const char*, 10> kFluidRowUnitKeys{
-    "Units.iTemp", "Units.iPres", "Units.iLiqd", "Units.iATyp", "Units.iAVol",
-    "Units.iUser", "Units.iRo",   "Units.iCp",   "Units.iMu",   "Units.iKo"};
+const std::array<const char*, 12> kFluidRowUnitKeys{
+    "Units.iTemp", "Units.iPres", "Units.iLiqd", "Units.iATyp", "Units.iAVol", "Units.iUser",
+    "Units.iRo",   "Units.iCp",   "Units.iMu",   "Units.iKo",   "Units.iTMin", "Units.iTMax"};
 
 namespace {
 
@@ -41,7 +43,7 @@ struct TRowUnits
     int Held;
 };
 
-constexpr std::array<TRowUnits, 7> kRowUnits{{
+constexpr std::array<TRowUnits, 9> kRowUnits{{
     {frTemperature, utTemperature, 0, 0},
     {frPressure, utPressureBar, 2, 2},
     {frAdditiveVolume, utProportion, 1, 0},
@@ -49,6 +51,8 @@ constexpr std::array<TRowUnits, 7> kRowUnits{{
     {frSpecificHeat, utSpecificHeat, 0, 0},
     {frViscosity, utViscosity, 3, 0},
     {frConductivity, utConductivity, 1, 0},
+    {frValidFrom, utTemperature, 0, 0},
+    {frValidTo, utTemperature, 0, 0},
 }};
 
 std::vector<std::string> SplitLine(std::string_view line)
@@ -219,7 +223,7 @@ void TFluidSpec::SetUserMode(bool user)
         Row(frAdditive).Enabled = true;
         Row(frAdditiveVolume).Enabled = true;
     }
-    for (int r : {frDensity, frSpecificHeat, frConductivity, frViscosity})
+    for (int r : {frDensity, frSpecificHeat, frConductivity, frViscosity, frValidFrom, frValidTo})
         Row(r).Enabled = user;
     ApplyAdditiveRules();
     ApplyPressureRule();
@@ -272,11 +276,12 @@ void TFluidSpec::fillFromLiquid()
 {
     TLiquid& l = *liquid_;
     FillRows({l.t, l.Pf, static_cast<double>(l.LiquidSpec), static_cast<double>(l.WaterAdditive),
-              l.AdditiveVolume, l.UserProps ? 1.0 : 0.0, l.ro, l.Cp, l.mu, l.Ko});
+              l.AdditiveVolume, l.UserProps ? 1.0 : 0.0, l.ro, l.Cp, l.mu, l.Ko, l.TMin, l.TMax});
     SetUserMode(l.UserProps);
     FillRows({l.t, l.Pf, static_cast<double>(l.LiquidSpec), static_cast<double>(l.WaterAdditive),
               l.AdditiveVolume, l.UserProps ? 1.0 : 0.0, l.UserProps ? l.UserRo : l.ro,
-              l.UserProps ? l.UserCp : l.Cp, l.UserProps ? l.UserMu : l.mu, l.UserProps ? l.UserKo : l.Ko});
+              l.UserProps ? l.UserCp : l.Cp, l.UserProps ? l.UserMu : l.mu, l.UserProps ? l.UserKo : l.Ko,
+              l.UserProps ? l.UserTMin : l.TMin, l.UserProps ? l.UserTMax : l.TMax});
     ApplyAdditiveRules();
     ApplyPressureRule();
     ShowValidRange();
@@ -355,6 +360,15 @@ void TFluidSpec::RowChanged(int row)
         case frConductivity:
             l.UserKo = v;
             break;
+        // The range stays a range: an end moved past the other takes it along.
+        case frValidFrom:
+            l.UserTMin = v;
+            l.UserTMax = std::max(l.UserTMax, v);
+            break;
+        case frValidTo:
+            l.UserTMax = v;
+            l.UserTMin = std::min(l.UserTMin, v);
+            break;
         default:
             break;
         }
@@ -382,6 +396,9 @@ void TFluidSpec::RowChanged(int row)
     l.UserCp = Row(frSpecificHeat).Value;
     l.UserMu = Row(frViscosity).Value;
     l.UserKo = Row(frConductivity).Value;
+    // The range rows show the range the liquid now holds: the user's, or its correlation's.
+    setNumber(frValidFrom, l.TMin);
+    setNumber(frValidTo, l.TMax);
 }
 
 void TFluidSpec::Accept()

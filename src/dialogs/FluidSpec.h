@@ -1,6 +1,7 @@
-// The "Fluid Specification" dialog: the job's liquid edited in place in a property grid of ten
+// The "Fluid Specification" dialog: the job's liquid edited in place in a property grid of twelve
 // rows (mean temperature, pressure, kind, water additive and its volume, whether the user's own
-// properties replace the correlations, and the four properties). Every committed row goes to
+// properties replace the correlations, the four properties, and the range of temperatures they
+// hold over, which the user gives with them). Every committed row goes to
 // the liquid at once, the properties are evaluated again and shown, and the rows a liquid does
 // not use are disabled; the status line gives the validity range of the liquid's correlation
 // (of user properties, the range they were started over), teal when the temperature lies inside
@@ -38,11 +39,11 @@ inline constexpr TScreenSize kFluidSpecMaxSize{400, 500};
 /// The grid's columns' widths before any are remembered, pixels.
 inline constexpr std::array<int, 3> kFluidColumnWidths{100, 100, 50};
 
-/// The eleven lines the grid is built from (heading, then the ten rows): for a number row
+/// The thirteen lines the grid is built from (heading, then the twelve rows): for a number row
 /// label; format; unit text; edit style; low; high, for a choice row label; "enum"; ; choices.
-extern const std::array<const char*, 11> kFluidGridLines;
-/// The settings names of the ten rows' display unit indexes ("Units.iTemp" ... "Units.iKo").
-extern const std::array<const char*, 10> kFluidRowUnitKeys;
+extern const std::array<const char*, 13> kFluidGridLines;
+/// The settings names of the twelve rows' display unit indexes ("Units.iTemp" ... "Units.iTMax").
+extern const std::array<const char*, 12> kFluidRowUnitKeys;
 
 /// The data rows by number (row 0 is the heading).
 enum TFluidRowIndex : int {
@@ -56,6 +57,8 @@ enum TFluidRowIndex : int {
     frSpecificHeat = 8,
     frViscosity = 9,
     frConductivity = 10,
+    frValidFrom = 11, ///< lower end of the range the properties hold over
+    frValidTo = 12,   ///< upper end
 };
 
 /// One row of the grid.
@@ -124,10 +127,10 @@ public:
 
     // ---- the rules, as the dialog runs them ------------------------------------------------
 
-    /// Writes ten values into rows 1 to 10 (choice rows take the index); ZmkError
+    /// Writes twelve values into rows 1 to 12 (choice rows take the index); ZmkError
     /// "DataCount<>LineCount" for another count.
     void FillRows(const std::vector<double>& values);
-    /// Enables the rows of user properties or of the additive.
+    /// Enables the rows of user properties (with their range) or of the additive.
     void SetUserMode(bool user);
     /// The additive rows follow the liquid kind and the additive.
     void ApplyAdditiveRules();
@@ -137,8 +140,8 @@ public:
 
     // ---- what the dialog shows -----------------------------------------------------------
 
-    /// Rows 0 (heading) to 10.
-    static constexpr int kRowCount = 11;
+    /// Rows 0 (heading) to 12.
+    static constexpr int kRowCount = 13;
     const TFluidRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
     TFluidRow& Row(int row) { return rows_[static_cast<std::size_t>(row)]; }
     /// The text of a cell: column 0 the property, 1 the value, 2 the unit label.

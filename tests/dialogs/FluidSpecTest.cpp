@@ -24,7 +24,7 @@ protected:
         d->Activate();
         return d;
     }
-    // Which of rows 1..10 are enabled, as a text of ten 0s and 1s.
+    // Which of rows 1..12 are enabled, as a text of twelve 0s and 1s.
     static std::string Enabled(const TFluidSpec& d)
     {
         std::string s;
@@ -45,8 +45,10 @@ TEST_F(FluidSpecTest, GridIsBuiltFromItsLines)
     auto d = Make(water);
     const char* properties[] = {"Property",      "Temperature",       "Pressure",     "Fluid type",
                                 "Additive",      "Additive Volume",   "User Defined", "Density",
-                                "Specific Heat", "Dynamic viscosity", "Conductivity"};
-    const char* units[] = {"Units", "°C", "Bar", "", "", "%", "", "kg/m³", "kJ/kg·K", "cP", "W/m·K"};
+                                "Specific Heat", "Dynamic viscosity", "Conductivity", "Valid From",
+                                "Valid To"};
+    const char* units[] = {"Units", "°C",      "Bar", "",      "",   "%", "",
+                           "kg/m³", "kJ/kg·K", "cP",  "W/m·K", "°C", "°C"};
     for (int r = 0; r < TFluidSpec::kRowCount; ++r) {
         EXPECT_EQ(d->CellText(r, 0), properties[r]) << r;
         EXPECT_EQ(d->CellText(r, 2), units[r]) << r;
@@ -70,7 +72,7 @@ TEST_F(FluidSpecTest, GridIsBuiltFromItsLines)
 TEST_F(FluidSpecTest, HeldValuesShowInTheirDisplayUnits)
 {
     auto d = Make(water);
-    d->FillRows({10, 5, 0, 0, 0, 0, 999.7, 4.19, 0.0013, 0.000583});
+    d->FillRows({10, 5, 0, 0, 0, 0, 999.7, 4.19, 0.0013, 0.000583, 0, 300});
     EXPECT_EQ(d->CellText(frViscosity, 1), "1.3");
     EXPECT_EQ(d->CellText(frConductivity, 1), "0.583");
     EXPECT_EQ(d->CellText(frTemperature, 1), "10.0");
@@ -87,7 +89,7 @@ TEST_F(FluidSpecTest, EnablingRules)
 {
     // Thermal oil: no additive, no pressure, the computed properties shown but not editable.
     auto d = Make(oil);
-    EXPECT_EQ(Enabled(*d), "1010010000");
+    EXPECT_EQ(Enabled(*d), "101001000000");
     EXPECT_EQ(d->CellText(frAdditive, 1), "None");
     EXPECT_EQ(d->CellText(frAdditiveVolume, 1), "0.0");
     EXPECT_DOUBLE_EQ(d->Row(frDensity).Value, oil.ro);
@@ -108,7 +110,7 @@ TEST_F(FluidSpecTest, EnablingRules)
     // Water, then ethylene glycol: the volume is enabled at 1 %, the properties are still clean
     // water's until the next change; "None" again disables it at 0.
     d->ChooseRow(frFluidType, 0);
-    EXPECT_EQ(Enabled(*d), "1111010000");
+    EXPECT_EQ(Enabled(*d), "111101000000");
     TTransportProps clean;
     CleanWaterProps(clean, oil.t);
     d->ChooseRow(frAdditive, 1);
@@ -131,7 +133,7 @@ TEST_F(FluidSpecTest, EnablingRules)
     d->ChooseRow(frAdditive, 2);
     d->ChooseRow(frFluidType, 4);
     EXPECT_EQ(oil.WaterAdditive, 0);
-    EXPECT_EQ(Enabled(*d), "1010010000");
+    EXPECT_EQ(Enabled(*d), "101001000000");
     // Disabled rows take no input.
     d->ChooseRow(frAdditive, 1);
     d->EnterRowText(frDensity, "900");
@@ -146,11 +148,23 @@ TEST_F(FluidSpecTest, UserPropertiesStartFromTheLastComputedOnes)
     const double ro20 = water.ro;
     d->ChooseRow(frUserDefined, 1);
     EXPECT_TRUE(water.UserProps);
-    EXPECT_EQ(Enabled(*d), "1111011111"); // the additive rule has the last word on "Additive"
-    // The values start from water's at 20 °C, and so does the range they hold over.
+    EXPECT_EQ(Enabled(*d), "111101111111"); // the additive rule has the last word on "Additive"
+    // The values start from water's at 20 °C, and so does the range they hold over, which the
+    // user may change with them: an end moved past the other takes it along.
     EXPECT_EQ(water.UserTMin, 0);
     EXPECT_EQ(water.UserTMax, 300);
     EXPECT_EQ(d->Status(), "Valid range = [0.0 .. 300.0] °C");
+    EXPECT_EQ(d->CellText(frValidTo, 1), "300.0");
+    d->EnterRowText(frValidTo, "90");
+    EXPECT_EQ(water.UserTMax, 90);
+    EXPECT_EQ(water.TMax, 90);
+    EXPECT_EQ(d->Status(), "Valid range = [0.0 .. 90.0] °C");
+    d->EnterRowText(frValidFrom, "120");
+    EXPECT_EQ(water.UserTMin, 120);
+    EXPECT_EQ(water.UserTMax, 120);
+    EXPECT_EQ(d->CellText(frValidTo, 1), "120.0");
+    EXPECT_EQ(d->StatusColour(), kMaroon); // the mean of 20 °C lies below it
+    d->EnterRowText(frValidFrom, "10");
     EXPECT_DOUBLE_EQ(d->Row(frDensity).Value, ro20);
     EXPECT_EQ(water.GetName(), "User Specified Fluid");
     d->EnterRowText(frDensity, "1100");
@@ -162,7 +176,7 @@ TEST_F(FluidSpecTest, UserPropertiesStartFromTheLastComputedOnes)
     EXPECT_DOUBLE_EQ(water.Pr, water.UserCp * water.UserMu / water.UserKo);
     d->ChooseRow(frUserDefined, 0);
     EXPECT_NEAR(water.ro, 971.8, 0.5);
-    EXPECT_EQ(Enabled(*d), "1111010000");
+    EXPECT_EQ(Enabled(*d), "111101000000");
 
     // Values started from calcium chloride hold over its range, whatever range the liquid kept.
     d->ChooseRow(frFluidType, 5);

@@ -128,7 +128,7 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
 
     whenShown<gui::TFluidSpecForm>([this](gui::TFluidSpecForm& d) {
         EXPECT_EQ(d.windowTitle(), "Fluid Specification");
-        ASSERT_EQ(d.Grid()->rowCount(), 10);
+        ASSERT_EQ(d.Grid()->rowCount(), 12);
         EXPECT_EQ(d.Grid()->horizontalHeaderItem(2)->text(), "Units");
         EXPECT_EQ(d.Grid()->item(8, 0)->text(), "Dynamic viscosity");
         EXPECT_EQ(d.UnitsCell(frViscosity)->text(), "cP");
