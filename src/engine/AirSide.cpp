@@ -397,14 +397,17 @@ TSolveStatus TCoil::sizeByArea(double VaGiven, double duty, SizingPath path)
                 Anew = 0.00254;
             const double errNew = evaluate(Anew);
             ++passes;
-            if (Status != TSolveStatus::None)
+            // A trial that takes the liquid past its limits still has its duty to steer by; only
+            // the coil the sizing ends on must be rated.
+            const bool rated = Status == TSolveStatus::None;
+            if (!rated && !LiquidLimited)
                 result = TSolveStatus::DataError;
             else if (std::fabs(errNew) < 1e-4)
-                result = TSolveStatus::None;
+                result = rated ? TSolveStatus::None : TSolveStatus::DataError;
             else if (std::fabs(Acur - Anew) < 1e-6)
                 // An area that no longer moves while the duty is still off by more than 1 kW is a
                 // size limit reached (the length held in its range), not a sized coil.
-                result = std::fabs(errNew) > 1 ? TSolveStatus::DataError : TSolveStatus::None;
+                result = std::fabs(errNew) > 1 || !rated ? TSolveStatus::DataError : TSolveStatus::None;
             else if (std::fabs(errCur - errNew) < 1e-9 && std::fabs(errNew) > 1)
                 result = TSolveStatus::DataError;
             else if (passes > 50)

@@ -377,6 +377,7 @@ TSolveStatus TLiquidCoil::Solve()
     liquid();
     Reason.clear();
     Warnings.clear();
+    LiquidLimited = false;
     ActiveSprayFactor = Spray ? SprayFactor : 1.0;
     if (std::string why = EnteringAirProblem(in); !why.empty()) {
         Status = TSolveStatus::DataError;
@@ -391,8 +392,10 @@ TSolveStatus TLiquidCoil::Solve()
     CheckResults(where);
     if (Status == TSolveStatus::None) {
         Reason = PhysicalCheck();
-        if (Reason.empty())
+        if (Reason.empty()) {
             Reason = LiquidLimitCheck();
+            LiquidLimited = !Reason.empty();
+        }
         if (!Reason.empty())
             Status = TSolveStatus::DataError;
     } else if (Reason.empty()) {

@@ -230,6 +230,9 @@ public:
     double Qmax = 0;                  ///< largest possible duty, kW
     TSolveStatus Status = TSolveStatus::None; ///< result of the last solve or design run
     std::string Reason;                       ///< why the last solve is not solved, ending "..."; else empty
+    /// The last solve is not solved only because it takes the liquid past its limits: its duty
+    /// stands, and a sizing may steer by it.
+    bool LiquidLimited = false;
     std::vector<TResultWarning> Warnings;     ///< remarks that leave the last result solved
     TLiquid* Liquid = nullptr;                ///< the job's liquid; not owned
     std::vector<std::vector<double>> StepMatrix; ///< step simulation result, [row][slice], °C

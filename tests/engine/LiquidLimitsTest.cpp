@@ -231,6 +231,22 @@ TEST(LiquidLimits, AUserRangeStartsFromTheCorrelationsRange)
     EXPECT_EQ(hi, 30);
 }
 
+TEST(LiquidLimits, ASizingSteersPastTrialsTheLiquidCannotTakeAndEndsOnARatedCoil)
+{
+    // The heat recovery coil's oil at 1.2 kg/s: a 600 kW coil heats it to below 300 °C, though
+    // the search passes coils that would take it far beyond.
+    auto job = BuildJob(Defaults("zmk"));
+    TLiquidCoil& c = *job->coil;
+    ASSERT_EQ(c.AutoFaceArea(0, 600), TSolveStatus::None) << c.Reason;
+    EXPECT_NEAR(c.Qt, 600, 0.6);
+    EXPECT_FALSE(c.LiquidLimited);
+    EXPECT_LT(job->liquid->tfo, 300);
+    // 1500 kW would take it past its data whatever the coil: the sizing says so.
+    EXPECT_EQ(c.AutoFaceArea(0, 1500), TSolveStatus::DataError);
+    EXPECT_TRUE(c.LiquidLimited);
+    EXPECT_NE(c.Reason.find("Shell Thermia B would leave at"), std::string::npos) << c.Reason;
+}
+
 TEST(Frost, AFinSurfaceBelowFreezingWhereMoistureSettlesIsWarnedOf)
 {
     struct Case
