@@ -730,6 +730,12 @@ void TCoilJob::ActionStepByStepExecute()
         }
         ShowInputs();
         refreshView();
+        if (!solved_) {
+            // A solve the coil refused or that did not converge leaves nothing to simulate: the
+            // chart would show what an earlier solve left in the coil. Its reason is said instead.
+            message(lastReason_.empty() ? std::string(kStepNoSolutionMessage) : lastReason_);
+            return;
+        }
         double duty = 0;
         coil_->StepByStep(duty);
         requireFinite(duty, "TCoilJob.StepByStep");

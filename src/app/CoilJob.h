@@ -344,7 +344,7 @@ public:
     void ActionSolveExecute();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
     /// An error says "There is no solution with this data..."; one raised by the solve also
-    /// leaves the job not solved.
+    /// leaves the job not solved. A solve that ends not solved shows no chart and says why.
     void ActionStepByStepExecute();
 
 private:

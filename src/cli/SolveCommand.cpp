@@ -18,7 +18,8 @@
 //
 // With --json every solve prints its record, one that ended in an error too: "solved" false, the
 // "Status" ("Error" when the solve raised one) and the "Reason", the inputs as given, and every
-// result null. The text summary of a job that did not solve likewise shows no result.
+// result null. The text summary of a job that did not solve likewise shows no result, and zemtor
+// step prints no chart for it (exit status 2).
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
@@ -499,6 +500,11 @@ void runStep(const CommandOptions& options)
     session->StepByStep();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
+    if (!job.Solved()) {
+        // No chart: it would be one of an earlier solve.
+        reportNotSolved(std::cerr, job, notifier, "", false);
+        throw CLI::RuntimeError(2);
+    }
     const TStepChartData& chart = job.StepChart();
     if (!options.png.empty())
         WriteStepChartPng(chart, options.png);
@@ -520,11 +526,6 @@ void runStep(const CommandOptions& options)
             std::cout << sep << (options.csv ? FloatToStr(row[i]) : Format("%0.4f", row[i]));
         std::cout << "\n";
     }
-    const int rc = solveExit(job);
-    if (rc == 2)
-        reportNotSolved(std::cerr, job, notifier, "", false);
-    if (rc != 0)
-        throw CLI::RuntimeError(rc);
 }
 
 } // namespace

@@ -447,6 +447,20 @@ TEST_F(MainWindowModelTest, StepByStepChartGoesToThePluggedChartOnlyWhenItRan)
     EXPECT_EQ(shown[0].LastColumn, static_cast<int>(shown[0].Matrix[0].size()) - 1);
     EXPECT_EQ(shown[0].Captions[0].rfind("Duty ", 0), 0u) << shown[0].Captions[0];
 
+    // A job that does not solve shows no chart (it would be the earlier solve's) but its reason.
+    notes.messages.clear();
+    model->ButtonFluidControlClick();
+    job().EnterField(F::edFluidDT, 400); // the oil heated past the air
+    session->StepByStep();
+    EXPECT_FALSE(job().Solved());
+    EXPECT_EQ(shown.size(), 1u);
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(notes.messages[0], job().LastReason());
+    EXPECT_THAT(notes.messages[0], ::testing::HasSubstr("would leave hotter than the air entering"));
+    EXPECT_TRUE(ShowsInputs(view));
+    job().EnterField(F::edFluidDT, 20);
+    model->ButtonFluidControlClick();
+
     // Unplugged, nothing is shown (the window has no chart of its own) and nothing breaks.
     model->PlugStepChart(nullptr);
     session->StepByStep();

@@ -159,6 +159,16 @@ TEST_F(SolveCommand, StepPrintsTheMatrix)
     const Result text = Zemtor("step");
     ASSERT_EQ(text.rc, 0) << text.err;
     EXPECT_EQ(text.out.rfind("Step-by-Step Simulation\nDuty ", 0), 0u) << text.out;
+
+    // A job that does not solve has no chart: it would be that of the default job's solve.
+    const Result refused = Zemtor("step --set control=temp --set edFluidDT=400");
+    EXPECT_EQ(refused.rc, 2);
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+    const std::string reason = "The liquid would leave hotter than the air entering";
+    const std::size_t first = refused.err.find(reason);
+    ASSERT_NE(first, std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find(reason, first + 1), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("not solved, status DataError"), std::string::npos) << refused.err;
 }
 
 TEST_F(SolveCommand, ImpossibleResultsAreNotSolvedAndSayWhy)
