@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <charconv>
+#include <climits>
 #include <cmath>
 
 namespace zmk {

@@ -26,6 +26,7 @@
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -396,6 +397,13 @@ public:
     double DryAirFlow() const;
 
     // Sizing to a duty (kW), keeping the air volume flow Va (m³/s) or choosing it when Va = 0.
+    // The area sizings move the face within MinHeight..MaxHeight and MinLength..MaxLength; the
+    // grid sizings (rows, fin density, both) try the rows and fin densities below, one set for
+    // the three, and keep the trial nearest the duty among those that give SizingReach of it or
+    // more, or the nearest of all when none does.
+    static constexpr std::array<int, 4> SizingRows{3, 4, 5, 6};
+    static constexpr std::array<int, 4> SizingFins{8, 10, 12, 14}; ///< fins per inch
+    static constexpr double SizingReach = 0.98;
     TSolveStatus AutoFaceArea(double Va, double duty);
     TSolveStatus AutoHeight(double Va, double duty);
     TSolveStatus AutoLength(double Va, double duty);
