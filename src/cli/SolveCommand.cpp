@@ -100,6 +100,7 @@ void addResultJson(TJsonWriter& j, TCoilJob& job, const std::vector<std::string>
     j.Member("Rf", c.Rf);
     j.Member("SurfaceCondition", c.SurfaceCondition);
     j.Member("SurfaceConditionName", SurfaceConditionName(c.SurfaceCondition));
+    j.Member("mCondensate", c.MoistureRemoval());
     j.Member("ADP", c.ADP);
     j.Member("AirCooling", c.AirCooling);
     j.Member("ma", c.ma);
