@@ -145,9 +145,9 @@ double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime);
 struct TResultWarning
 {
     enum Kind : std::uint8_t {
-        LiquidRange,       ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
-        LiquidBoiling,     ///< value, a water temperature (°C), is above hi, its boiling point at Pf
-        TubeTransition,    ///< value, the tube Reynolds number, lies in the transition range
+        LiquidRange,    ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
+        LiquidBoiling,  ///< value, a water temperature (°C), is above hi, its boiling point at Pf
+        TubeTransition, ///< value, the tube Reynolds number, lies in the transition range
     };
     Kind kind = LiquidRange;
     double value = 0;
@@ -601,7 +601,8 @@ protected:
     /// point at the bypass factor, with enthalpy inlet h + enthalpyChange (kJ/kg dry air); adp
     /// receives the apparatus dew point (°C). Where the line would leave the air above saturation
     /// it leaves saturated with that enthalpy, the moisture beyond saturation condensed.
-    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp) const;
+    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                          double& adp) const;
     /// One step-by-step slice of a cooling surface: dry on the dry-bulb difference, or, with the
     /// surface at or below the air's dew point, wet on the enthalpy potential with the surface
     /// temperature from the slice's balance and the condensate taken from the air.

@@ -115,9 +115,10 @@ std::string TLiquidCoil::PhysicalCheck() const
 
     // Air cooled below its dew point on a surface rated dry would leave fogged.
     if (out.rh > kSaturated)
-        return Format("The air would leave above saturation (relative humidity %0.0f %%): the liquid cools it "
-                      "below its dew point on a surface this coil rates as dry...",
-                      100 * out.rh);
+        return Format(
+            "The air would leave above saturation (relative humidity %0.0f %%): the liquid cools it "
+            "below its dew point on a surface this coil rates as dry...",
+            100 * out.rh);
 
     // The air's duty: its enthalpy change on the dry-air flow, less what the condensate carries
     // away; the liquid's: its flow and specific heat over its temperature change.

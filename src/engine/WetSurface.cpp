@@ -86,6 +86,14 @@ void TLiquidCoil::CoolingSlice(TStepSlice& s, const char* where)
     air.h = fc::Finite(h - fc::Div(dQ, s.mda, where) - condensate, where);
     // The slices read only the dry bulb, enthalpy, moisture, dew point and specific heat.
     PartialAirStateHW(air, air);
+    if (air.rh > 1) {
+        // The air's path toward the surface state can cross the saturation curve; fog does not
+        // travel on: the air leaves the slice saturated with its enthalpy, the rest condensed.
+        double saturated = s.ts;
+        const double ma = air.ma;
+        air = LeavingState(air, 0, 0.0, 0.0, saturated);
+        air.ma = ma;
+    }
 }
 
 // ---- Wet-slice surface temperature ----

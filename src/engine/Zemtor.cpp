@@ -111,7 +111,8 @@ TSolveStatus TZemtor::condensingPasses()
         const double gTop = gap(tTop);
         if (!(gTop < 0))
             return parts(f, tTop);
-        return parts(f, BracketedRoot(gap, tin, tTop, gIn, gTop, 1e-11 * (1 + std::fabs(tin) + std::fabs(tTop))));
+        return parts(
+            f, BracketedRoot(gap, tin, tTop, gIn, gTop, 1e-11 * (1 + std::fabs(tin) + std::fabs(tTop))));
     };
     // The surface at the split, above the dew point by this much (K).
     auto surfaceAboveDew = [&](const Split& s) { return DrySurfaceTemp(s.tax, s.tx, where) - dew; };
@@ -125,8 +126,8 @@ TSolveStatus TZemtor::condensingPasses()
         const double dWet = surfaceAboveDew(wet);
         if (!(dWet > 0))
             return wet;
-        const double f = BracketedRoot([&](double x) { return surfaceAboveDew(balanced(x)); }, 0, 1, dWet, dDry,
-                                       1e-13);
+        const double f =
+            BracketedRoot([&](double x) { return surfaceAboveDew(balanced(x)); }, 0, 1, dWet, dDry, 1e-13);
         return balanced(f);
     };
     // The air enters the wet part as it leaves the dry part, at the entering moisture content,
