@@ -64,7 +64,10 @@ TSolveStatus TZemtor::condensingPasses()
         double lo = tin;
         for (int k = 0; k < 80; ++k) {
             const double mid = (lo + tTop) / 2;
-            (SatEnthalpy(P, mid) > in.h ? tTop : lo) = mid;
+            if (SatEnthalpy(P, mid) > in.h)
+                tTop = mid;
+            else
+                lo = mid;
         }
     }
     if (!(tTop > tin))

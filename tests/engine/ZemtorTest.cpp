@@ -77,7 +77,7 @@ constexpr double kP = 101.325; // kPa
 double Bisect(const std::function<double(double)>& f, double lo, double hi)
 {
     double flo = f(lo);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 60; ++i) {
         const double mid = (lo + hi) / 2;
         const double fm = f(mid);
         if ((fm > 0) == (flo > 0)) {
@@ -169,7 +169,7 @@ Result Rate(double tIn, double W, double mda, double tw, double cw, double hoAo,
         Parts p{twx, tIn, hIn, 0, 0, 0};
         const double UAd = f / (1 / hoAo + 1 / UiAi);
         double cpa = (H(tIn + 0.5, W) - H(tIn - 0.5, W));
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 4; ++i) {
             const double Ca = mda * cpa;
             const double cmin = std::min(Ca, cw), cmax = std::max(Ca, cw);
             p.Qd = Effectiveness(UAd / cmin, cmin / cmax) * cmin * (tIn - twx);
