@@ -265,9 +265,12 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.push_back(line("dbo  = %s %s", "dbo  = %s", q.air_t, p.out.db));
     lines.push_back(line("Wao  = %s %s", "wao  = %s", q.air_w, p.out.w));
     // A wet surface: the moisture the air leaves on it.
-    if (c.SurfaceCondition != scDry)
-        lines.push_back(line("cond = %s %s", "cond = %s", q.general_cond_rate, c.MoistureRemoval()) + " (" +
-                        SurfaceConditionName(c.SurfaceCondition) + ")");
+    if (const double condensate = c.MoistureRemoval(); condensate > 0) {
+        std::string text = line("cond = %s %s", "cond = %s", q.general_cond_rate, condensate);
+        if (c.SurfaceCondition != scDry)
+            text += " (" + SurfaceConditionName(c.SurfaceCondition) + ")";
+        lines.push_back(text);
+    }
     lines.push_back(line("dpa  = %s %s", "dpa  = %s", q.air_dp, c.AirPressureDrop()));
     lines.emplace_back("");
     lines.push_back(HtmlEscape(p.liquid.GetName()));

@@ -145,9 +145,9 @@ double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime);
 struct TResultWarning
 {
     enum Kind : std::uint8_t {
-        LiquidRange,       ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
-        LiquidBoiling,     ///< value, a water temperature (°C), is above hi, its boiling point at Pf
-        TubeTransition,    ///< value, the tube Reynolds number, lies in the transition range
+        LiquidRange,    ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
+        LiquidBoiling,  ///< value, a water temperature (°C), is above hi, its boiling point at Pf
+        TubeTransition, ///< value, the tube Reynolds number, lies in the transition range
     };
     Kind kind = LiquidRange;
     double value = 0;

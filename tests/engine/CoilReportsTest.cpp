@@ -248,6 +248,10 @@ TEST_F(CoilReports, CondensingZemtorShowsItsCondensateAndSensibleDuty)
     // The moisture condenses: no word of a saturation limit or of vapour kept.
     for (const std::string& line : summary)
         EXPECT_THAT(line, Not(HasSubstr("saturation")));
+    // Results read back from a project keep their air states but not the surface condition:
+    // the condensate still shows, without the condition.
+    c.SurfaceCondition = scDry;
+    EXPECT_TRUE(Contains(Summary(c), "cond = " + Sp(q.general_cond_rate, c.MoistureRemoval())));
 
     // The dry default job shows neither line.
     auto dry = Solved("zmk");
