@@ -82,7 +82,7 @@ TSolveStatus TZemtor::condensingPasses()
         double tax = 0;   // air dry bulb at the split, °C
         double hax = 0;   // air enthalpy at the split, kJ/kg dry air
         double cs = 0;    // mean slope of the saturated-air enthalpy over the wet part's liquid range
-        double cpWet = 0; // humid specific heat of the air entering the wet part
+        double cpWet = 0; // humid specific heat of the air in the wet part
         TWetSection wet;
     };
     auto parts = [&](double f, double tx) {
@@ -95,7 +95,9 @@ TSolveStatus TZemtor::condensingPasses()
         s.hax = in.h - fc::Div(s.Qd, mda, where);
         s.cs = tx - tin > 1e-6 ? (SatEnthalpy(P, tx) - hsIn) / (tx - tin)
                                : (SatEnthalpy(P, tin + 1e-3) - hsIn) / 1e-3;
-        s.cpWet = psy::HumidCp(s.tax, in.w);
+        // The mean over the air's cooling toward the liquid: hot air's specific heat at its own
+        // temperature would overstate the sensible part of the enthalpy potential.
+        s.cpWet = s.tax - tin > 1e-6 ? (s.hax - psy::Enthalpy(tin, in.w)) / (s.tax - tin) : psy::HumidCp(tin, in.w);
         s.wet = WetSection(1 - f, s.hax, hsIn, s.cs, mda * s.cpWet, where);
         return s;
     };
