@@ -2,7 +2,7 @@
 // first; when the surface at the air outlet end falls below the entering dew point a wet model
 // on the enthalpy potential takes over, and a surface that is wet only in part keeps whichever
 // of the two duties is the larger. The leaving state then follows the coil line through the
-// apparatus dew point.
+// apparatus dew point, and leaves saturated where that line would pass the saturation curve.
 #include "base/NumText.h"
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
