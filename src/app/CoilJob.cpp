@@ -233,6 +233,30 @@ void TCoilJob::SetSolved(bool value)
         notifier_->Status(std::string(value ? kSolvedStatus : kNotSolvedStatus));
 }
 
+void TCoilJob::WithdrawResults()
+{
+    lastStatus_ = -1;
+    lastError_.clear();
+    lastReason_.clear();
+    SetSolved(false);
+}
+
+void TCoilJob::MarkNotSolved()
+{
+    WithdrawResults();
+    refreshInputsPage();
+}
+
+void TCoilJob::refreshInputsPage()
+{
+    try {
+        refreshView();
+    } catch (const std::exception& e) {
+        // Reached from a field the user leaves: the page error is told, not thrown at the widget.
+        message(e.what());
+    }
+}
+
 void TCoilJob::SetKindDefaults()
 {
     zmk::SetKindDefaults(KindCode, StartValues);
@@ -541,7 +565,7 @@ void TCoilJob::enteringAirFieldExit(TEntryField f)
     if (!field(f).Modified)
         return;
     refreshEnteringAir();
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 void TCoilJob::edAirMassflowExit()
@@ -554,7 +578,7 @@ void TCoilJob::edAirMassflowExit()
     refreshEnteringAir();
     if (coil_)
         showField(TEntryField::edFaceVelocity, coil_->Vf);
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 void TCoilJob::edFaceVelocityExit()
@@ -569,7 +593,7 @@ void TCoilJob::edFaceVelocityExit()
         coil_->SetFaceVelocity(Inputs.edFaceVelocity.Value);
         showField(TEntryField::edAirMassflow, coil_->ma);
     }
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 void TCoilJob::edFluidFlowExit()
@@ -581,7 +605,7 @@ void TCoilJob::edFluidFlowExit()
         coil_->LiquidState->SetMassFlow(Inputs.edFluidFlow.Value);
         showField(TEntryField::edTubeVelocity, coil_->LiquidState->vw);
     }
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 void TCoilJob::edTubeVelocityExit()
@@ -593,19 +617,19 @@ void TCoilJob::edTubeVelocityExit()
         coil_->LiquidState->SetVelocity(Inputs.edTubeVelocity.Value);
         showField(TEntryField::edFluidFlow, coil_->LiquidState->GetMassFlow());
     }
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 void TCoilJob::coilFieldExit(TEntryField f)
 {
     // The value reaches the coil at the next ApplyInputs.
     if (field(f).Modified)
-        SetSolved(false);
+        MarkNotSolved();
 }
 
 void TCoilJob::cbSprayClick()
 {
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 void TCoilJob::ButtonFluidControlClick()
@@ -615,6 +639,10 @@ void TCoilJob::ButtonFluidControlClick()
     std::uint8_t& ctrl = coil_->LiquidState->ctrl;
     ctrl = ctrl == wcTemp ? wcFlow : wcTemp;
     ShowLiquidControl();
+    // A solved job stays solved: its flow and its temperature change are those of the solve,
+    // whichever is fixed. The inputs shown of a job that is not solved follow the control.
+    if (!solved_)
+        refreshInputsPage();
 }
 
 void TCoilJob::FluidTypeChanged()
@@ -628,7 +656,7 @@ void TCoilJob::FluidTypeChanged()
         if (View)
             View->InputsChanged();
     }
-    SetSolved(false);
+    MarkNotSolved();
 }
 
 bool TCoilJob::SetLiquidKind(int kind)
@@ -717,6 +745,12 @@ void TCoilJob::ActionStepByStepExecute()
         }
         ShowInputs();
         refreshView();
+        if (!solved_) {
+            // A solve the coil refused or that did not converge leaves nothing to simulate: the
+            // chart would show what an earlier solve left in the coil. Its reason is said instead.
+            message(lastReason_.empty() ? std::string(kStepNoSolutionMessage) : lastReason_);
+            return;
+        }
         double duty = 0;
         coil_->StepByStep(duty);
         requireFinite(duty, "TCoilJob.StepByStep");

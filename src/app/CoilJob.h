@@ -276,6 +276,13 @@ public:
     void CaptureStartValues();
     /// Sets the solved flag and shows "Solved..." or "Not Solved...".
     void SetSolved(bool value);
+    /// The coil's results no longer belong to the inputs (a project was read into the coil): the
+    /// job is not solved, and how its last solve ended (status, reason, error) is forgotten.
+    void WithdrawResults();
+    /// An input was committed (a field left or entered, a dialog's value taken, the spray option,
+    /// the fluid): WithdrawResults, and the window's page is rebuilt at once, so that it shows
+    /// the inputs and no result of an earlier solve. A page that cannot be written is told.
+    void MarkNotSolved();
     /// Shows the liquid control and enables the fields that go with it.
     void ShowLiquidControl();
     /// After the coil dialog changed the geometry: the coil re-applies its model text, the face
@@ -342,7 +349,7 @@ public:
     void ActionSolveExecute();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
     /// An error says "There is no solution with this data..."; one raised by the solve also
-    /// leaves the job not solved.
+    /// leaves the job not solved. A solve that ends not solved shows no chart and says why.
     void ActionStepByStepExecute();
 
 private:
@@ -353,6 +360,7 @@ private:
     void coilFieldExit(TEntryField f);
     void message(std::string_view text);
     void refreshView();
+    void refreshInputsPage();
     TEntryValue& field(TEntryField f) { return Inputs[f]; }
 
     INotifier* notifier_ = nullptr;

@@ -137,6 +137,8 @@ TMainWindowModel::TMainWindowModel(TProjectSession& session) : session_(session)
             edit.SetUnitsLabel(labels_[index(f)].get());
         }
         ConfigureField(edit, info);
+        // Enter commits a field of the window as leaving it does.
+        edit.SetCommitOnEnter(true);
         edit.OnExit = [this, f](TFmtEdit& e) { onFieldExit(f, e); };
     }
     Edit(TEntryField::edFinHeight).OnUnitsEdited = [this](TFmtEdit& e) {

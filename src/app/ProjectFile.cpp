@@ -275,7 +275,7 @@ TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectF
         return result;
     }
     MakeCurrentFile(job, load.FileName, context);
-    job.SetSolved(false);
+    job.WithdrawResults();
 
     TXMLFile& file = *load.File;
     file.SetNotifier(context.Notifier);

@@ -189,6 +189,48 @@ void TProjectSession::SetView(TReportView view)
     RefreshView();
 }
 
+namespace {
+
+// What the pages show of the job while it is not solved: the fields as committed, and how the last
+// solve of them ended.
+TReportInputs reportInputs(const TCoilJob& job)
+{
+    const TJobInputs& in = job.Inputs;
+    TReportInputs r;
+    r.FinHeight = in.edFinHeight.Value;
+    r.FinnedLength = in.edFinnedLength.Value;
+    r.Rows = in.edRows.Value;
+    r.FinDensity = in.edFinDensity.Value;
+    r.Circuits = in.edCircuits.Value;
+    r.Altitude = in.edAltitude.Value;
+    r.AirOn = in.edOnCoil.Value;
+    r.HumidityOn = in.edHumidityOn.Value;
+    r.AirMassFlow = in.edAirMassflow.Value;
+    r.FaceVelocity = in.edFaceVelocity.Value;
+    r.Spray = in.cbSpray;
+    r.LiquidName = job.Liquid() ? job.Liquid()->GetName() : in.edFluidType;
+    r.LiquidIn = in.edFluidInTemp.Value;
+    r.LiquidDT = in.edFluidDT.Value;
+    r.LiquidFlow = in.edFluidFlow.Value;
+    if (const TLiquidCoil* c = job.Coil()) {
+        r.TemperatureControl = c->LiquidState && c->LiquidState->ctrl == wcTemp;
+        // The fields reach the coil at the next solve; until then the coil may have another geometry.
+        r.GeometryCurrent = c->GetFinHeight() == r.FinHeight && c->GetFinnedLength() == r.FinnedLength &&
+                            c->GetRows() == r.Rows && c->GetFinDensity() == r.FinDensity &&
+                            c->GetCircuits() == r.Circuits;
+    }
+    if (job.LastSolveStatus() > 0) {
+        r.Status = SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
+        r.Reason = job.LastReason();
+    } else if (job.LastSolveStatus() < 0 && !job.LastError().empty()) {
+        r.Status = "Error";
+        r.Reason = job.LastError();
+    }
+    return r;
+}
+
+} // namespace
+
 TReportJob TProjectSession::ReportJob() const
 {
     TReportJob r;
@@ -200,26 +242,47 @@ TReportJob TProjectSession::ReportJob() const
     r.ProgramFolder = programFolder_;
     r.ReportFolder = reportFolder_;
     r.Picture = pictures_.Current();
+    r.Inputs = reportInputs(job_);
     return r;
 }
 
 void TProjectSession::RefreshView()
 {
-    if (htmlView_ && job_.Coil())
+    if (htmlView_ && job_.Coil()) {
         RefreshReportView(view_, ReportJob(), page_, *htmlView_);
+        // The summary came back with its placeholder: the profile of the solve goes in again.
+        if (view_ == TReportView::ThermalSummary)
+            showProfile();
+    }
     if (window_)
         window_->RefreshView();
 }
 
 void TProjectSession::RedrawProfile()
 {
-    if (htmlView_ && job_.Coil() && job_.Solved()) {
-        if (!typeface_)
-            typeface_ = LoadSansTypeface();
-        WriteTemperatureProfile(CoilProfileStreams(*job_.Coil()), *typeface_, reportFolder_, htmlView_);
-    }
+    if (htmlView_ && job_.Coil())
+        showProfile();
     if (window_)
         window_->RedrawProfile();
+}
+
+void TProjectSession::showProfile()
+{
+    if (!job_.Solved())
+        return;
+    const TProfileStreams streams = CoilProfileStreams(*job_.Coil());
+    // Drawn again only when the picture would differ from the one drawn last (or goes to another
+    // folder): showing the summary again puts the same picture back.
+    if (profile_ && profile_->Streams == streams && profile_->Folder == reportFolder_) {
+        htmlView_->ReplaceImage(kProfileImage, profile_->Png);
+        return;
+    }
+    profile_.reset();
+    if (!typeface_)
+        typeface_ = LoadSansTypeface();
+    std::vector<std::uint8_t> png;
+    if (WriteTemperatureProfile(streams, *typeface_, reportFolder_, htmlView_, &png))
+        profile_ = DrawnProfile{streams, reportFolder_, std::move(png)};
 }
 
 void TProjectSession::AdvancePicture()

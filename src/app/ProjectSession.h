@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zmk {
 
@@ -124,8 +125,9 @@ public:
     /// The window, told when the job changed its fields or wants its chart shown.
     void SetWindow(IJobView* window) { window_ = window; }
     /// Rebuilds the chosen page into the HTML view (the thermal summary first, as the window
-    /// always does), then shows the result status. Throws EReportFileError when a page cannot
-    /// be written.
+    /// always does), then shows the result status; the thermal summary of a solved job gets its
+    /// temperature profile back. A job that is not solved shows its inputs and no result.
+    /// Throws EReportFileError when a page cannot be written.
     void RefreshView() override;
     /// Draws the temperature profile of a solved job into the report folder and the view.
     void RedrawProfile() override;
@@ -146,6 +148,15 @@ private:
     TProjectFileContext fileContext(INotifier* notifier);
     TProjectFileContext fileContext() { return fileContext(notifier_); }
     bool switchKindFor(const TProjectLoad& load);
+    void showProfile();
+
+    // The temperature profile drawn last: what it shows, where it was saved, its picture.
+    struct DrawnProfile
+    {
+        TProfileStreams Streams;
+        std::filesystem::path Folder;
+        std::vector<std::uint8_t> Png;
+    };
 
     INotifier* notifier_;
     std::unique_ptr<ISettingsStore> ownStore_;
@@ -163,6 +174,7 @@ private:
     TPageLines page_;
     std::unique_ptr<TTypeface> typeface_;
     std::unique_ptr<TXMLFile> opened_;
+    std::optional<DrawnProfile> profile_;
 };
 
 } // namespace zmk

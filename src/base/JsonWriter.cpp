@@ -175,6 +175,13 @@ TJsonWriter& TJsonWriter::MembersOf(std::string_view object)
     return *this;
 }
 
+TJsonWriter& TJsonWriter::Null()
+{
+    beforeValue();
+    text_ += "null";
+    return *this;
+}
+
 TJsonWriter& TJsonWriter::Value(double v)
 {
     beforeValue();

@@ -26,6 +26,8 @@ public:
     /// The next member's key; its value follows.
     TJsonWriter& Key(std::string_view key);
 
+    /// null.
+    TJsonWriter& Null();
     /// A number; null when it is not finite.
     TJsonWriter& Value(double v);
     TJsonWriter& Value(bool v);

@@ -150,7 +150,7 @@ void runReport(const ReportOptions& options)
         session->SaveOrThrow(options.file);
     const int status = job.LastSolveStatus();
     if (status < 0)
-        std::cerr << "zemtor: " << job.LastError() << "; the pages show the coil as it stands\n";
+        std::cerr << "zemtor: " << job.LastError() << "; the pages show its inputs\n";
 
     const std::string programFolder = ProgramFolder();
     const fs::path installed = ReportFolder();

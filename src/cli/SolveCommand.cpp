@@ -15,6 +15,11 @@
 // project); 2 the solve ended not solved, without converging or with a result the coil refused
 // (its status and reason are printed). With several files, 1 when any file had an error, else 2
 // when any was not solved; each JSON record that did not solve carries its own status as "exit".
+//
+// With --json every solve prints its record, one that ended in an error too: "solved" false, the
+// "Status" ("Error" when the solve raised one) and the "Reason", the inputs as given, and every
+// result null. The text summary of a job that did not solve likewise shows no result, and zemtor
+// step prints no chart for it (exit status 2).
 #include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
@@ -70,18 +75,83 @@ std::string fmt(const char* format, double v)
     return Format(format, v);
 }
 
-// Writes every result field as a member of the object open in j.
-void addResultJson(TJsonWriter& j, TCoilJob& job, const std::vector<std::string>& clamped)
+// The status a record names: the coil's solve status, or "Error" when the solve raised one.
+std::string statusName(const TCoilJob& job)
+{
+    if (job.LastSolveStatus() < 0)
+        return "Error";
+    return SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
+}
+
+// Why the job did not solve: the coil's reason, or the error its solve raised.
+std::string reasonText(const TCoilJob& job)
+{
+    if (!job.LastReason().empty() || job.LastSolveStatus() >= 0)
+        return job.LastReason();
+    return TerminalText(job.LastError());
+}
+
+// Writes the members of a result record. Inputs, and what follows from them alone, are always
+// written; a result is null unless the job solved, since what a failed solve (or an earlier
+// solve) left in the coil is no result of these inputs.
+class RecordWriter
+{
+public:
+    RecordWriter(TJsonWriter& j, bool solved) : j_(j), solved_(solved) {}
+    /// A result; an input instead when `given` (the one of a pair the user fixed).
+    template <typename T> RecordWriter& Member(std::string_view key, const T& v, bool given = false)
+    {
+        j_.Key(key);
+        if (solved_ || given)
+            j_.Value(v);
+        else
+            j_.Null();
+        return *this;
+    }
+    template <typename T> RecordWriter& Input(std::string_view key, const T& v)
+    {
+        return Member(key, v, true);
+    }
+    /// An air state as an object, or null when it is a result and the job did not solve.
+    RecordWriter& AirState(std::string_view key, const TAirState& s, bool given = false)
+    {
+        j_.Key(key);
+        if (solved_ || given)
+            WriteAirState(j_, s);
+        else
+            j_.Null();
+        return *this;
+    }
+    TJsonWriter& Json() { return j_; }
+
+private:
+    TJsonWriter& j_;
+    bool solved_;
+};
+
+// Writes every input and result field as a member of the object open in json.
+void addResultJson(TJsonWriter& json, TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
     const TLiquid& l = *job.Liquid();
     const TLiquidState& ls = *c.LiquidState;
-    j.Member("kind", job.KindCode);
-    j.Member("Model", c.GetModel());
-    j.Member("Maker", c.Geometry->Rec.Mnf);
-    j.Member("Status", SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())));
-    j.Member("solved", job.Solved());
-    j.Member("Reason", job.LastReason());
+    RecordWriter j(json, job.Solved());
+    // The job, and how its solve ended.
+    j.Input("kind", job.KindCode);
+    j.Input("Model", c.GetModel());
+    j.Input("Maker", c.Geometry->Rec.Mnf);
+    j.Input("Status", statusName(job));
+    j.Input("solved", job.Solved());
+    j.Input("Reason", reasonText(job));
+    // The air flow and the coil's areas, which the inputs give before any solve.
+    j.Input("ma", c.ma);
+    j.Input("Va", c.Va);
+    j.Input("Vf", c.Vf);
+    j.Input("Af", c.GetAf());
+    j.Input("Ao", c.Ao);
+    j.Input("Ai", c.Ai);
+    j.AirState("AirIn", job.AirIn(), true);
+    // The results.
     j.Member("Qt", c.Qt);
     j.Member("Qs", c.Qs);
     j.Member("e", c.e);
@@ -100,28 +170,21 @@ void addResultJson(TJsonWriter& j, TCoilJob& job, const std::vector<std::string>
     j.Member("Rf", c.Rf);
     j.Member("SurfaceCondition", c.SurfaceCondition);
     j.Member("SurfaceConditionName", SurfaceConditionName(c.SurfaceCondition));
+    j.Member("mCondensate", c.MoistureRemoval());
     j.Member("ADP", c.ADP);
     j.Member("AirCooling", c.AirCooling);
-    j.Member("ma", c.ma);
-    j.Member("Va", c.Va);
-    j.Member("Vf", c.Vf);
     j.Member("Ca", c.Ca);
-    j.Member("Af", c.GetAf());
-    j.Member("Ao", c.Ao);
-    j.Member("Ai", c.Ai);
     j.Member("air_dp", c.AirPressureDrop());
     j.Member("liquid_dp", c.LiquidPressureDrop());
     j.Member("PipeSize", c.PipeSize());
-    j.Key("AirIn");
-    WriteAirState(j, job.AirIn());
-    j.Key("AirOut");
-    WriteAirState(j, job.AirOut());
-    j.Key("Liquid").BeginObject();
-    j.Member("Name", l.GetName());
-    j.Member("LiquidSpec", l.LiquidSpec);
-    j.Member("tfi", l.tfi);
+    j.AirState("AirOut", job.AirOut());
+    j.Json().Key("Liquid").BeginObject();
+    j.Input("Name", l.GetName());
+    j.Input("LiquidSpec", l.LiquidSpec);
+    j.Input("tfi", l.tfi);
     j.Member("tfo", l.tfo);
-    j.Member("m", l.m);
+    // The control fixes either the flow or the temperature change; the solve gives the other.
+    j.Member("m", l.m, ls.ctrl == wcFlow);
     j.Member("ro", l.ro);
     j.Member("Cp", l.Cp);
     j.Member("mu", l.mu);
@@ -129,17 +192,18 @@ void addResultJson(TJsonWriter& j, TCoilJob& job, const std::vector<std::string>
     j.Member("Pr", l.Pr);
     j.Member("cw", ls.cw);
     j.Member("vw", ls.vw);
-    j.Member("designdt", ls.designdt);
-    j.Member("ctrl", ls.ctrl);
-    j.EndObject();
+    j.Member("designdt", ls.designdt, ls.ctrl == wcTemp);
+    j.Input("ctrl", ls.ctrl);
+    j.Json().EndObject();
     j.Member("TubeRe", c.TubeResult.Re);
     j.Member("TubeRegime", TubeRegimeName(c.TubeResult.Regime));
-    j.Key("warnings").BeginArray();
+    // The warnings of this job's own solve, and the inputs that were brought into range.
+    j.Json().Key("warnings").BeginArray();
     for (const TResultWarning& w : c.Warnings)
-        j.Value(WarningText(w, true));
+        j.Json().Value(WarningText(w, true));
     for (const std::string& note : clamped)
-        j.Value(note);
-    j.EndArray();
+        j.Json().Value(note);
+    j.Json().EndArray();
 }
 
 // The result as one JSON object; indent as TJsonWriter takes it.
@@ -152,6 +216,8 @@ std::string resultJson(TCoilJob& job, const std::vector<std::string>& clamped, i
     return j.Take();
 }
 
+// The thermal summary as text. A job that did not solve shows its inputs, its status and why,
+// and no result.
 void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TLiquidCoil& c = *job.Coil();
@@ -159,6 +225,7 @@ void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string
     const TLiquidState& ls = *c.LiquidState;
     const TAirState& in = job.AirIn();
     const TAirState& out = job.AirOut();
+    const bool solved = job.Solved();
     auto row = [&os](const std::string& caption, const std::string& text) {
         std::string line = caption;
         line.resize(std::max<std::size_t>(line.size() + 1, 22), ' ');
@@ -170,39 +237,49 @@ void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string
     };
     row("Coil", job.Inputs.CoilKindLabel + "  " + c.GetModel() + "  (" + job.Inputs.MakerLabel + ", " +
                     job.Inputs.MaterialLabel + ")");
-    row("Solve Status", SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus())) +
-                            (job.Solved() ? "  Solved..." : "  Not Solved..."));
-    if (!job.LastReason().empty())
-        row("Reason", job.LastReason());
-    row("Duty", fmt("%0.3f", c.Qt) + " kW total, " + fmt("%0.3f", c.Qs) + " kW sensible, " +
-                    DutyDirectionName(c.AirCooling));
-    row("Surface", SurfaceConditionName(c.SurfaceCondition) + ", ADP " + fmt("%0.2f", c.ADP) + " °C");
+    row("Solve Status", statusName(job) + (solved ? "  Solved..." : "  Not Solved..."));
+    if (const std::string reason = reasonText(job); !reason.empty())
+        row("Reason", reason);
+    if (solved) {
+        row("Duty", fmt("%0.3f", c.Qt) + " kW total, " + fmt("%0.3f", c.Qs) + " kW sensible, " +
+                        DutyDirectionName(c.AirCooling));
+        row("Surface", SurfaceConditionName(c.SurfaceCondition) + ", ADP " + fmt("%0.2f", c.ADP) + " °C");
+    }
     row("Air on", air(in));
-    row("Air off", air(out));
+    if (solved)
+        row("Air off", air(out));
     row("Barometric pressure", fmt("%0.3f", c.GetPressure()) + " kPa");
     row("Air flow", fmt("%0.4f", c.ma) + " kg/s, " + fmt("%0.4f", c.Va) + " m³/s, face velocity " +
                         fmt("%0.3f", c.Vf) + " m/s");
-    row("Air pressure drop", fmt("%0.1f", c.AirPressureDrop()) + " Pa");
+    if (solved)
+        row("Air pressure drop", fmt("%0.1f", c.AirPressureDrop()) + " Pa");
     row("Liquid", l.GetName() + ", " + LiquidControlName(ls.ctrl) + " control");
-    row("Liquid in/out",
-        fmt("%0.2f", l.tfi) + " / " + fmt("%0.2f", l.tfo) + " °C, dT " + fmt("%0.2f", ls.designdt) + " K");
-    row("Liquid flow", fmt("%0.4f", l.m) + " kg/s, " + fmt("%0.3f", ls.GetVolumeFlow()) +
-                           " l/s, tube velocity " + fmt("%0.3f", ls.vw) + " m/s");
-    row("Liquid pressure drop", fmt("%0.2f", c.LiquidPressureDrop()) + " kPa");
-    row("Pipe size", std::to_string(c.PipeSize()) + " mm");
-    row("Effectiveness", "e " + fmt("%0.4f", c.e) + ", Ntu " + fmt("%0.4f", c.Ntu) + ", Cr " +
-                             fmt("%0.4f", c.Cr) + ", Qmax " + fmt("%0.3f", c.Qmax) + " kW");
-    row("Capacity rates", "air " + fmt("%0.4f", c.Ca) + " kW/K, liquid " + fmt("%0.4f", ls.cw) + " kW/K");
-    row("Coefficients", "ho " + fmt("%0.5f", c.ho) + ", hi " + fmt("%0.5f", c.hi) + ", Ui " +
-                            fmt("%0.5f", c.Ui) + ", Uo " + fmt("%0.5f", c.Uo) + " kW/(m²·K)");
-    row("Transfer units", "air " + fmt("%0.4f", c.NtuAir) + ", liquid " + fmt("%0.4f", c.NtuLiquid) +
-                              ", ratio " + fmt("%0.4f", c.NtuRatio) + ", bypass " +
-                              fmt("%0.4f", c.BypassFactor));
-    row("Conductance ratio",
-        fmt("%0.4f", c.ConductanceRatio) + ", fouling " + fmt("%0.4f", c.Rf) + " m²·K/kW");
+    if (!solved) {
+        // What the user fixed of the liquid: its inlet, and its flow or its temperature change.
+        row("Liquid in", fmt("%0.2f", l.tfi) + " °C, " +
+                             (ls.ctrl == wcTemp ? "dT " + fmt("%0.2f", ls.designdt) + " K"
+                                                : "flow " + fmt("%0.4f", l.m) + " kg/s"));
+    } else {
+        row("Liquid in/out", fmt("%0.2f", l.tfi) + " / " + fmt("%0.2f", l.tfo) + " °C, dT " +
+                                 fmt("%0.2f", ls.designdt) + " K");
+        row("Liquid flow", fmt("%0.4f", l.m) + " kg/s, " + fmt("%0.3f", ls.GetVolumeFlow()) +
+                               " l/s, tube velocity " + fmt("%0.3f", ls.vw) + " m/s");
+        row("Liquid pressure drop", fmt("%0.2f", c.LiquidPressureDrop()) + " kPa");
+        row("Pipe size", std::to_string(c.PipeSize()) + " mm");
+        row("Effectiveness", "e " + fmt("%0.4f", c.e) + ", Ntu " + fmt("%0.4f", c.Ntu) + ", Cr " +
+                                 fmt("%0.4f", c.Cr) + ", Qmax " + fmt("%0.3f", c.Qmax) + " kW");
+        row("Capacity rates", "air " + fmt("%0.4f", c.Ca) + " kW/K, liquid " + fmt("%0.4f", ls.cw) + " kW/K");
+        row("Coefficients", "ho " + fmt("%0.5f", c.ho) + ", hi " + fmt("%0.5f", c.hi) + ", Ui " +
+                                fmt("%0.5f", c.Ui) + ", Uo " + fmt("%0.5f", c.Uo) + " kW/(m²·K)");
+        row("Transfer units", "air " + fmt("%0.4f", c.NtuAir) + ", liquid " + fmt("%0.4f", c.NtuLiquid) +
+                                  ", ratio " + fmt("%0.4f", c.NtuRatio) + ", bypass " +
+                                  fmt("%0.4f", c.BypassFactor));
+        row("Conductance ratio",
+            fmt("%0.4f", c.ConductanceRatio) + ", fouling " + fmt("%0.4f", c.Rf) + " m²·K/kW");
+    }
     row("Areas", "face " + fmt("%0.4f", c.GetAf()) + ", outside " + fmt("%0.3f", c.Ao) + ", inside " +
                      fmt("%0.3f", c.Ai) + " m²");
-    if (c.TubeResult.Re > 0)
+    if (solved && c.TubeResult.Re > 0)
         row("Tube flow", "Re " + fmt("%0.0f", c.TubeResult.Re) + ", " + TubeRegimeName(c.TubeResult.Regime));
     for (const TResultWarning& w : c.Warnings)
         row("Warning", WarningText(w, true));
@@ -214,9 +291,8 @@ void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string
 void reportNotSolved(std::ostream& err, const TCoilJob& job, const PrintingNotifier& notifier,
                      const std::string& file, bool saving)
 {
-    err << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status "
-              << SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()))
-              << (saving ? "; not saved" : "") << "\n";
+    err << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status " << statusName(job)
+        << (saving ? "; not saved" : "") << "\n";
     if (!job.LastReason().empty() && !notifier.Printed(job.LastReason()))
         err << "zemtor: " << job.LastReason() << "\n";
 }
@@ -260,14 +336,12 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         ApplyJobOptions(job, options, &clamped, &err);
         session->Solve();
         rc = solveExit(job);
-        if (rc == 1) {
+        if (rc == 1)
             error = TerminalText(job.LastError());
-        } else {
-            if (options.json)
-                fields = resultJson(job, clamped, -1);
-            if (options.save && rc == 0)
-                session->SaveOrThrow(file);
-        }
+        if (options.json)
+            fields = resultJson(job, clamped, -1);
+        if (options.save && rc == 0)
+            session->SaveOrThrow(file);
         if (!options.json && rc != 1) {
             if (options.files.size() > 1)
                 out << file << "\n";
@@ -284,7 +358,10 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
     if (options.json) {
         TJsonWriter j;
         j.BeginObject().Member("file", file);
-        j.MembersOf(fields);
+        if (fields.empty()) // refused before any solve: the record still says how it ended
+            j.Member("Status", "Error").Member("solved", false).Member("Reason", error);
+        else
+            j.MembersOf(fields);
         if (rc == 1)
             j.Member("error", error);
         // A record that failed carries its own exit status, so a script can tell which files
@@ -392,12 +469,22 @@ void runSolve(const CommandOptions& options)
     TCoilJob& job = session->Job();
     session->Solve();
     const int rc = solveExit(job);
-    if (rc == 1)
-        throw CLI::RuntimeError(1); // the message is already out
-    if (options.json)
-        std::cout << resultJson(job, clamped, 2) << "\n";
-    else
+    if (options.json) {
+        // Every solve gives its record, one that raised an error too (the message is already
+        // out on standard error).
+        TJsonWriter j(2);
+        j.BeginObject();
+        addResultJson(j, job, clamped);
+        if (rc == 1)
+            j.Member("error", TerminalText(job.LastError()));
+        if (rc != 0)
+            j.Member("exit", rc);
+        std::cout << j.EndObject().Text() << "\n";
+    } else if (rc != 1) {
         printSummary(std::cout, job, clamped);
+    }
+    if (rc == 1)
+        throw CLI::RuntimeError(1);
     if (rc == 2)
         reportNotSolved(std::cerr, job, notifier, "", false);
     if (rc != 0)
@@ -414,6 +501,11 @@ void runStep(const CommandOptions& options)
     session->StepByStep();
     if (!job.LastError().empty())
         throw CLI::RuntimeError(1); // the message is already out
+    if (!job.Solved()) {
+        // No chart: it would be one of an earlier solve.
+        reportNotSolved(std::cerr, job, notifier, "", false);
+        throw CLI::RuntimeError(2);
+    }
     const TStepChartData& chart = job.StepChart();
     if (!options.png.empty())
         WriteStepChartPng(chart, options.png);
@@ -435,11 +527,6 @@ void runStep(const CommandOptions& options)
             std::cout << sep << (options.csv ? FloatToStr(row[i]) : Format("%0.4f", row[i]));
         std::cout << "\n";
     }
-    const int rc = solveExit(job);
-    if (rc == 2)
-        reportNotSolved(std::cerr, job, notifier, "", false);
-    if (rc != 0)
-        throw CLI::RuntimeError(rc);
 }
 
 } // namespace

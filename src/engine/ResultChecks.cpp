@@ -37,8 +37,17 @@ std::string temperatureText(double t, bool stored)
 
 double CondensateEnthalpy(double t)
 {
-    // Liquid water above 0 °C; ice, with its heat of fusion, below.
-    return t >= 0 ? 4.186 * t : -333.4 + 2.09 * t;
+    // Liquid water above 0 °C; ice, with its heat of fusion, below -0.5 °C; partly frozen in
+    // between, so that a balance on a surface near freezing has no jump to settle across.
+    constexpr double kFreezing = 0.5; // K
+    const double water = 4.186 * t;
+    if (t >= 0)
+        return water;
+    const double ice = -333.4 + 2.09 * t;
+    if (t <= -kFreezing)
+        return ice;
+    const double frozen = -t / kFreezing;
+    return frozen * ice + (1 - frozen) * water;
 }
 
 std::string EnteringAirProblem(const TAirState& air)
@@ -61,10 +70,6 @@ std::string WarningText(const TResultWarning& w, bool stored)
         return "The liquid reaches " + temperatureText(w.value, stored) +
                ", above the boiling point of water at " + Format("%0.1f bar", w.pressure) + " (" +
                temperatureText(w.hi, stored) + "): it would boil.";
-    case TResultWarning::AirSupersaturated:
-        return Format("The leaving air is supersaturated (relative humidity %0.0f %%): the rating keeps the "
-                      "moisture as vapour.",
-                      100 * w.value);
     case TResultWarning::TubeTransition:
         return Format("The tube flow is in the transition range (Re %0.0f): its coefficient is interpolated "
                       "between laminar and turbulent flow.",
@@ -108,6 +113,13 @@ std::string TLiquidCoil::PhysicalCheck() const
                    : "The air would leave hotter than the liquid entering: the coil cannot give the "
                      "air that much heat...";
 
+    // Air cooled below its dew point on a surface rated dry would leave fogged.
+    if (out.rh > kSaturated)
+        return Format(
+            "The air would leave above saturation (relative humidity %0.0f %%): the liquid cools it "
+            "below its dew point on a surface this coil rates as dry...",
+            100 * out.rh);
+
     // The air's duty: its enthalpy change on the dry-air flow, less what the condensate carries
     // away; the liquid's: its flow and specific heat over its temperature change.
     const double mda = DryAirFlow();
@@ -124,7 +136,6 @@ std::string TLiquidCoil::PhysicalCheck() const
 void TLiquidCoil::collectWarnings()
 {
     const TLiquid& l = liquid();
-    const TAirState& out = airOut();
     if (!l.UserProps) {
         // The leaving temperature first: it is the further from the inlet.
         for (double t : {l.tfo, l.t}) {
@@ -141,8 +152,6 @@ void TLiquidCoil::collectWarnings()
                 Warnings.push_back({TResultWarning::LiquidBoiling, hottest, 0, boiling, l.Pf});
         }
     }
-    if (out.rh > kSaturated)
-        Warnings.push_back({TResultWarning::AirSupersaturated, out.rh, 0, 0, 0});
     if (TubeResult.Regime == TTubeRegime::Transition)
         Warnings.push_back({TResultWarning::TubeTransition, TubeResult.Re, kLaminarRe, kTurbulentRe, 0});
 }

@@ -37,17 +37,6 @@ struct TFluidDialogs
     ISettingsStore& Store() const { return Window->Model().Session().Store(); }
     INotifier* Notifier() const { return Window->Model().Session().Notifier(); }
 
-    // The page shows what the dialog changed (the job is no longer solved).
-    void refreshPage() const
-    {
-        try {
-            Model().Session().RefreshView();
-        } catch (const std::exception& e) {
-            if (INotifier* n = Notifier())
-                n->Message(e.what());
-        }
-    }
-
     void fluidType()
     {
         TCoilJob& job = Model().Job();
@@ -56,8 +45,8 @@ struct TFluidDialogs
         if (!FluidSpec)
             FluidSpec = new TFluidSpecForm(Store(), Notifier(), Window);
         FluidSpec->ShowOn(job.Liquid());
+        // The job is no longer solved, and its page shows the inputs at once.
         job.FluidTypeChanged();
-        refreshPage();
     }
 
     void locations()
@@ -69,7 +58,6 @@ struct TFluidDialogs
         if (Barometer->ShowOn(job.Inputs.edAltitude.Value) != QDialog::Accepted)
             return;
         TakeAltitude(job, Barometer->Model().Altitude());
-        refreshPage();
     }
 
     void airFlow()
@@ -84,7 +72,6 @@ struct TFluidDialogs
         if (Airflow->ShowOn(*opening) != QDialog::Accepted)
             return;
         TakeAirMassFlow(job, Airflow->Model().MassFlow());
-        refreshPage();
     }
 
     void fluidFlow()
@@ -99,7 +86,6 @@ struct TFluidDialogs
         if (Fluidflow->ShowOn(*opening) != QDialog::Accepted)
             return;
         TakeLiquidMassFlow(job, Fluidflow->Model().MassFlow());
-        refreshPage();
     }
 
     void properties()

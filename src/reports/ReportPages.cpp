@@ -84,7 +84,86 @@ PatternTexts patternTexts(const TReportJob& job)
     return {HtmlEscape(g.Rec.Model), HtmlEscape(g.TubeLine()), HtmlEscape(c.GetModel())};
 }
 
+// ---- a job that is not solved ----------------------------------------------------------------
+
+// Asks for a solve; shown only while the job is not solved (ShowResultStatus).
+const char* const kNotSolvedLine = "<pre id=\"status\">Not solved &mdash; press F9 to solve...</pre>";
+
+// The pages of the geometry alone belong to the inputs while the coil has their geometry.
+bool geometryShown(const TReportJob& job)
+{
+    return job.Solved || job.Inputs.GeometryCurrent;
+}
+
+// The picture the thermal summary ends with while the job is not solved.
+void addNotSolvedPicture(const TReportJob& job, TPageLines& page)
+{
+    if (job.Picture.empty())
+        return;
+    const std::string src = (ImagesFolderOf(job.ProgramFolder) / job.Picture).string();
+    page.AddLine("<img src=\"" + HtmlEscape(src) + "\">");
+}
+
+// A view of a job that is not solved, in place of its results: the status line, then the inputs.
+void notSolvedPage(TReportView view, const TReportJob& job, TPageLines& page)
+{
+    const std::string caption = ReportViewCaption(view);
+    page.ClearPage();
+    page.AddLine("<html>");
+    page.AddLine("<head>");
+    page.AddLine(description(caption));
+    page.AddLine(keywords("coil, inputs, not solved, solve"));
+    page.AddLine(kAuthor);
+    page.AddLine("<title>" + caption + "</title>");
+    addAll(page, {"<style>", "pre {margin:0}", "#status {color:#ff0000}", ".warn {white-space:pre-wrap}",
+                  "</style>", "</head>", "<body>", kNotSolvedLine});
+    std::vector<std::string> lines;
+    NotSolvedInputLines(job, lines);
+    page.AddLines(lines);
+    if (view == TReportView::ThermalSummary)
+        addNotSolvedPicture(job, page);
+    addAll(page, {"</body>", "</html>"});
+}
+
 } // namespace
+
+void NotSolvedInputLines(const TReportJob& job, std::vector<std::string>& lines)
+{
+    const TReportInputs& in = job.Inputs;
+    TQuantities& q = Quantities();
+    auto value = [&lines](std::string_view fmt, UnitRec& quantity, double v) {
+        lines.push_back(FormatQuantity(fmt, quantity, true, v)); // as precise as its field
+    };
+    if (!in.Status.empty()) {
+        lines.push_back("<pre class=\"warn\">Solve Status " + HtmlEscape(in.Status) + "</pre>");
+        if (!in.Reason.empty())
+            lines.push_back("<pre class=\"warn\">" + HtmlEscape(in.Reason) + "</pre>");
+    }
+    lines.emplace_back("<pre>");
+    lines.emplace_back("<b>Inputs</b>");
+    value("H    = %s %s (fin height)", q.fat_height, in.FinHeight);
+    value("L    = %s %s (finned length)", q.fat_length, in.FinnedLength);
+    lines.push_back(Format("rows = %0.4g", in.Rows));
+    value("fins = %s %s", q.fat_fin_spacing, in.FinDensity);
+    lines.push_back(Format("C    = %0.4g (circuits)", in.Circuits));
+    lines.emplace_back("");
+    lines.emplace_back("Air on");
+    value("alt  = %s %s (altitude)", q.place_altitude, in.Altitude);
+    value("dbi  = %s %s", q.air_t, in.AirOn);
+    value("wai  = %s %s", q.air_w, in.HumidityOn);
+    value("ma   = %s %s", q.air_mass_flow, in.AirMassFlow);
+    value("vf   = %s %s (face velocity)", q.air_v, in.FaceVelocity);
+    if (in.Spray)
+        lines.emplace_back("Recirculating water spray");
+    lines.emplace_back("");
+    lines.push_back(HtmlEscape(in.LiquidName));
+    value("tfi  = %s %s", q.liquid_t, in.LiquidIn);
+    if (in.TemperatureControl)
+        value("dt   = %s %s (temperature change fixed)", q.liquid_dt, in.LiquidDT);
+    else
+        value("mw   = %s %s (flow fixed)", q.liquid_mass_flow, in.LiquidFlow);
+    lines.emplace_back("</pre>");
+}
 
 std::filesystem::path ImagesFolderOf(const std::filesystem::path& programFolder)
 {
@@ -172,6 +251,8 @@ std::string CircuitPictureName(double rows, double tubesPerCircuit)
 
 void ThermalSummaryPage(const TReportJob& job, TPageLines& page)
 {
+    if (!job.Solved)
+        return notSolvedPage(TReportView::ThermalSummary, job, page);
     TLiquidCoil& c = coilOf(job);
     page.ClearPage();
     page.AddLine("<html>");
@@ -185,17 +266,14 @@ void ThermalSummaryPage(const TReportJob& job, TPageLines& page)
     std::vector<std::string> lines;
     c.WriteThermalSummary(lines);
     page.AddLines(lines);
-    if (job.Solved) {
-        page.AddLine("<img id=\"pimage\" src=\"blank.png\" height=\"200\" width=\"200\">");
-    } else if (!job.Picture.empty()) {
-        const std::string src = (ImagesFolderOf(job.ProgramFolder) / job.Picture).string();
-        page.AddLine("<img src=\"" + HtmlEscape(src) + "\">");
-    }
+    page.AddLine("<img id=\"pimage\" src=\"blank.png\" height=\"200\" width=\"200\">");
     addAll(page, {"</body>", "</html>"});
 }
 
 void ManufacturingSpecPage(const TReportJob& job, TPageLines& page)
 {
+    if (!geometryShown(job))
+        return notSolvedPage(TReportView::ManufacturingSpec, job, page);
     TFinAndTube& g = geometryOf(job);
     page.ClearPage();
     page.AddLine("<html>");
@@ -210,6 +288,8 @@ void ManufacturingSpecPage(const TReportJob& job, TPageLines& page)
 
 void DiagnosticPage(const TReportJob& job, TPageLines& page)
 {
+    if (!job.Solved)
+        return notSolvedPage(TReportView::Diagnostic, job, page);
     TLiquidCoil& c = coilOf(job);
     page.ClearPage();
     addAll(page, {"<html>", "<head>", "<style>", "</style>", "</head>", "<body>"});
@@ -221,6 +301,8 @@ void DiagnosticPage(const TReportJob& job, TPageLines& page)
 
 void CircuitLacingPage(const TReportJob& job, TPageLines& page)
 {
+    if (!geometryShown(job))
+        return notSolvedPage(TReportView::CircuitLacing, job, page);
     const TFinAndTube& g = geometryOf(job);
     const double rows = g.Rec.Rows;
     const double circuits = g.Rec.Circ;
@@ -272,6 +354,8 @@ void CircuitLacingPage(const TReportJob& job, TPageLines& page)
 
 void PsyChartPage(const TReportJob& job, TPageLines& page)
 {
+    if (!job.Solved)
+        return notSolvedPage(TReportView::PsyChart, job, page);
     TLiquidCoil& c = coilOf(job);
     const TAirState& in = airOf(c.AirIn);
     const TAirState& out = airOf(c.AirOut);
@@ -310,6 +394,8 @@ void PsyChartPage(const TReportJob& job, TPageLines& page)
 
 void CoilDrawingPage(const TReportJob& job, TPageLines& page)
 {
+    if (!geometryShown(job))
+        return notSolvedPage(TReportView::CoilDrawing, job, page);
     const TFinAndTube& g = geometryOf(job);
     const PatternTexts t = patternTexts(job);
     TQuantities& q = Quantities();
@@ -397,7 +483,10 @@ void MainReportPage(const TReportJob& job, TPageLines& page)
     page.AddLine(job.ProjectBlock);
     addAll(page, {"</div>", "<div class=\"txt\">"});
     std::vector<std::string> lines;
-    c.WriteReport(lines);
+    if (job.Solved)
+        c.WriteReport(lines);
+    else
+        NotSolvedInputLines(job, lines);
     page.AddLines(lines);
     addAll(page, {"</div>", "<div class=\"pic\">", "<img src=\"ga.png\">"});
     if (job.Solved)
@@ -431,6 +520,14 @@ void CoilDrawingReportPage(const TReportJob& job, TPageLines& page)
     addAll(page, {"</p>", "</div>", "<br clear=\"all\">", "<hr class=\"header\">",
                   "<p class=\"projectdetail\">", "</p>", "<div class=\"keeptogether\" >", "<p>&nbsp;</p>",
                   "<img src=\"coildrawing.png\">", "<p>&nbsp;</p>"});
+    if (!geometryShown(job)) {
+        // The coil's geometry is not yet the one entered: the inputs, until a solve applies them.
+        std::vector<std::string> lines;
+        NotSolvedInputLines(job, lines);
+        page.AddLines(lines);
+        addAll(page, {"<p>Not solved...</p>", "</div>", "</body>", "</html>"});
+        return;
+    }
     page.AddLine("<p>" + t.Name + "<br>");
     page.AddLine(t.Description + "<br>");
     page.AddLine(t.ModelText + "</p>");

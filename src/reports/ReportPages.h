@@ -23,6 +23,35 @@ namespace zmk {
 
 class TLiquidCoil;
 
+/// What the pages show of a job that is not solved: its inputs as the user committed them, in
+/// stored units, and how the last solve of these inputs ended.
+struct TReportInputs
+{
+    double FinHeight = 0;    ///< m
+    double FinnedLength = 0; ///< m
+    double Rows = 0;
+    double FinDensity = 0; ///< fins per inch
+    double Circuits = 0;
+    double Altitude = 0;     ///< m
+    double AirOn = 0;        ///< entering dry bulb, °C
+    double HumidityOn = 0;   ///< entering moisture content, kg/kg
+    double AirMassFlow = 0;  ///< kg/s
+    double FaceVelocity = 0; ///< m/s
+    bool Spray = false;
+    std::string LiquidName;
+    double LiquidIn = 0;             ///< liquid inlet temperature, °C
+    bool TemperatureControl = false; ///< the liquid's temperature change is fixed, else its flow
+    double LiquidDT = 0;             ///< K
+    double LiquidFlow = 0;           ///< kg/s
+    /// The coil already has this geometry: the pages of the geometry alone (manufacturing spec,
+    /// circuit lacing, coil drawing) belong to the inputs, solved or not.
+    bool GeometryCurrent = false;
+    /// How the last solve of these inputs ended ("DataError", "Error") and why; both empty when
+    /// none ran since they were committed.
+    std::string Status;
+    std::string Reason;
+};
+
 /// What the pages read of a job.
 struct TReportJob
 {
@@ -34,6 +63,8 @@ struct TReportJob
     std::filesystem::path ProgramFolder; ///< the program folder (images, circuit pictures)
     std::filesystem::path ReportFolder;  ///< where pages and their images are written
     std::string Picture; ///< the selected picture of the images folder (no folder); may be empty
+    /// What the pages show while the job is not solved, in place of its results.
+    TReportInputs Inputs;
 };
 
 /// The images folder of a program folder: "Help/Images/" in it.
@@ -84,9 +115,14 @@ std::string ReportViewCaption(TReportView view);
 /// "../Spirello/Images/<rows>r<tubes per circuit>t.png".
 std::string CircuitPictureName(double rows, double tubesPerCircuit);
 
-// Each page writer empties the list and writes the whole page into it.
-/// The thermal summary: the coil's summary, then the profile placeholder "pimage" when solved,
-/// else the selected picture from the images folder (none when there is no picture).
+// Each page writer empties the list and writes the whole page into it. A page never shows a
+// result of a job that is not solved: what the coil holds then is what an earlier solve (or a
+// failed one, or a project file) left, and no result of the inputs. Such a job's result pages
+// show its inputs instead, under a "status" line asking for a solve, with how its last solve
+// ended; the pages of the geometry alone show it while the coil has the geometry of the inputs.
+/// The thermal summary: the coil's summary, then the profile placeholder "pimage" when solved;
+/// else the inputs, then the selected picture from the images folder (none when there is no
+/// picture).
 void ThermalSummaryPage(const TReportJob& job, TPageLines& page);
 /// The manufacturing spec: the geometry's manufacturing report.
 void ManufacturingSpecPage(const TReportJob& job, TPageLines& page);
@@ -100,12 +136,16 @@ void CircuitLacingPage(const TReportJob& job, TPageLines& page);
 void PsyChartPage(const TReportJob& job, TPageLines& page);
 /// The coil drawing page.
 void CoilDrawingPage(const TReportJob& job, TPageLines& page);
+/// The inputs of a job that is not solved, as a page section: how its last solve ended, then the
+/// coil, the entering air and the liquid in the user's units.
+void NotSolvedInputLines(const TReportJob& job, std::vector<std::string>& lines);
 /// The page of a view.
 void BuildViewPage(TReportView view, const TReportJob& job, TPageLines& page);
 
 /// The style rules of the main print report, one per line, written inside its <style> element.
 const std::vector<std::string>& MainReportStyle();
-/// The main print report's lines (the second page list: emptied first).
+/// The main print report's lines (the second page list: emptied first); a job that is not
+/// solved shows its inputs in place of the results.
 void MainReportPage(const TReportJob& job, TPageLines& page);
 /// The coil drawing report's lines.
 void CoilDrawingReportPage(const TReportJob& job, TPageLines& page);

@@ -181,15 +181,18 @@ std::optional<TRasterImage> DrawTemperatureProfile(const TProfileStreams& s, TTy
 }
 
 bool WriteTemperatureProfile(const TProfileStreams& streams, TTypeface& typeface,
-                             const std::filesystem::path& reportFolder, IHtmlView* view)
+                             const std::filesystem::path& reportFolder, IHtmlView* view,
+                             std::vector<std::uint8_t>* png)
 {
     const auto image = DrawTemperatureProfile(streams, typeface);
     if (!image)
         return false;
-    const auto png = EncodePng(*image);
+    auto bytes = EncodePng(*image);
     if (view)
-        view->ReplaceImage(kProfileImage, png);
-    WriteFileBytes(reportFolder / reportfiles::Profile, png);
+        view->ReplaceImage(kProfileImage, bytes);
+    WriteFileBytes(reportFolder / reportfiles::Profile, bytes);
+    if (png)
+        *png = std::move(bytes);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "reports/Raster.h"
 #include "reports/Typeface.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -27,6 +28,7 @@ struct TProfileStreams
     double T3 = 0;                              // cold stream in, °C
     double T4 = 0;                              // cold stream out, °C
     std::string T1Text, T2Text, T3Text, T4Text; // the temperatures as printed, with unit label
+    friend bool operator==(const TProfileStreams&, const TProfileStreams&) = default;
 };
 
 /// The streams of a coil: when the air is cooled (AirCooling) the air is the hot stream
@@ -67,11 +69,12 @@ std::optional<TProfileLayout> ProfileLayout(const TProfileStreams& streams, TTyp
 std::optional<TRasterImage> DrawTemperatureProfile(const TProfileStreams& streams, TTypeface& typeface);
 
 /// Draws the profile, hands it to the view's "pimage" image (when the view is given and has
-/// one) and saves it as reportFolder + "profile.png", replacing any earlier file. When there is
-/// no picture to draw nothing is changed and the result is false. Throws EReportFileError when
-/// the file cannot be written.
+/// one) and saves it as reportFolder + "profile.png", replacing any earlier file; with `png`
+/// the picture's bytes are kept there too. When there is no picture to draw nothing is changed
+/// and the result is false. Throws EReportFileError when the file cannot be written.
 bool WriteTemperatureProfile(const TProfileStreams& streams, TTypeface& typeface,
-                             const std::filesystem::path& reportFolder, IHtmlView* view);
+                             const std::filesystem::path& reportFolder, IHtmlView* view,
+                             std::vector<std::uint8_t>* png = nullptr);
 
 /// The profile's one-pixel anti-aliased line between integer end points (both painted).
 void DrawProfileLine(TRasterImage& image, int x1, int y1, int x2, int y2, TColor color);

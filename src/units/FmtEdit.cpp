@@ -498,6 +498,15 @@ TKeyResult TFmtEdit::KeyPress(char32_t ch)
         }
         return result;
     }
+    if (ch == kKeyEnter && commitOnEnter_) {
+        const TExitResult exit = Exit();
+        // A value brought to its bound stays modified, as after leaving; else a new entry starts,
+        // so that Escape goes back to what was committed.
+        if (!exit.keepFocus)
+            Enter();
+        result.beep = exit.beep;
+        return result;
+    }
     if (ch == kKeyEnter) {
         entryError_->Clear();
         if (!Validate(text_)) {

@@ -237,6 +237,11 @@ public:
     double RangeHi() const { return rangeHi_; }
     void SetRangeHi(double hi) { rangeHi_ = hi; }
 
+    /// Enter commits the field as leaving it would (validation, then the exit handler), and the
+    /// field is entered again with the committed text; otherwise Enter only validates.
+    bool CommitOnEnter() const { return commitOnEnter_; }
+    void SetCommitOnEnter(bool commit) { commitOnEnter_ = commit; }
+
     /// A read-only field ignores typing (copy and Escape still work).
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
@@ -322,6 +327,7 @@ private:
     double rangeLo_ = 0;
     double rangeHi_ = 0;
     bool wholeNumber_ = false;
+    bool commitOnEnter_ = false;
     bool readOnly_ = false;
     std::string text_ = "0.0";
     double factor_ = 1;

@@ -4,6 +4,8 @@
 
 #include "support/ProjectTestSession.h"
 
+#include "app/JobCalculators.h"
+
 #include "base/Errors.h"
 #include "base/NumText.h"
 #include "base/Version.h"
@@ -189,6 +191,134 @@ TEST_F(MainWindowModelTest, LeavingAFieldCommitsItsValueThroughItsUnit)
     EXPECT_TRUE(job().Solved());
 }
 
+// The page on screen shows results, or the inputs of a job that is not solved.
+bool ShowsResults(const RecordingHtmlView& view)
+{
+    return view.DocumentSource().find("Qt   = ") != std::string::npos;
+}
+
+bool ShowsInputs(const RecordingHtmlView& view)
+{
+    const std::string& page = view.DocumentSource();
+    return page.find("Not solved &mdash; press F9") != std::string::npos &&
+           page.find("<b>Inputs</b>") != std::string::npos && page.find("Uo   = ") == std::string::npos &&
+           page.find("dpf  = ") == std::string::npos;
+}
+
+// Whatever the user commits, the job is no longer solved and the page at once shows the inputs
+// and no result of the solve before; the next Solve shows results of its own, picture and all.
+TEST_F(MainWindowModelTest, EveryCommittedInputLeavesThePageWithNoResultOfTheSolveBefore)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"Enter in a field (the focus stays)",
+         [this] {
+             Type(edit(F::edOnCoil), "300");
+             edit(F::edOnCoil).KeyPress(kKeyEnter);
+             EXPECT_FALSE(edit(F::edOnCoil).Modified());
+             EXPECT_DOUBLE_EQ(job().Inputs.edOnCoil.Value, 300);
+         }},
+        {"Tab out of a field", [this] { TypeAndLeave(edit(F::edFluidInTemp), "90"); }},
+        {"a flow field, whose other view follows", [this] { TypeAndLeave(edit(F::edFluidFlow), "1.5"); }},
+        {"the fluid dialog's OK (after a field was left)",
+         [this] {
+             TypeAndLeave(edit(F::edOnCoil), "300");
+             ASSERT_TRUE(job().SetLiquidKind(0));
+         }},
+        {"the air flow calculator's OK", [this] { TakeAirMassFlow(job(), 1.1); }},
+        {"the fluid flow calculator's OK", [this] { TakeLiquidMassFlow(job(), 1.5); }},
+        {"the barometer's OK", [this] { TakeAltitude(job(), 500); }},
+        {"the spray option", [this] { model->SetSpray(true); }},
+        {"Open of another job",
+         [this] {
+             test::ProjectJob other("zmk");
+             other.job.EnterField(F::edOnCoil, 250);
+             other.session.Solve();
+             ASSERT_TRUE(other.session.SaveAs(file("other.zmx")));
+             ASSERT_TRUE(model->OpenFile(file("other.zmx")).CoilFound);
+         }},
+    };
+    for (const TReportView shown : {TReportView::ThermalSummary, TReportView::Diagnostic}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " in " + ReportViewCaption(shown));
+            make();
+            start();
+            model->SetView(shown);
+            ASSERT_TRUE(job().Solved());
+            ASSERT_TRUE(view.DocumentSource().find(
+                            shown == TReportView::ThermalSummary ? "Qt   = " : "Uo = ") != std::string::npos);
+            notes.statuses.clear();
+            c.act();
+            EXPECT_FALSE(job().Solved());
+            EXPECT_EQ(model->StatusText(), "Not Solved...");
+            ASSERT_FALSE(notes.statuses.empty());
+            EXPECT_EQ(notes.statuses.back(), "Not Solved...");
+            EXPECT_TRUE(ShowsInputs(view)) << view.DocumentSource();
+            EXPECT_EQ(view.displayed["status"], true);
+
+            // Solved again, every figure comes from this solve.
+            model->ActionSolveExecute(nullptr);
+            ASSERT_TRUE(job().Solved()) << job().LastReason();
+            EXPECT_FALSE(ShowsInputs(view));
+            if (shown == TReportView::ThermalSummary) {
+                EXPECT_TRUE(ShowsResults(view));
+                const std::string duty =
+                    FormatQuantity("Qt   = %s", Quantities().hex_duty, false, job().Coil()->Qt);
+                EXPECT_NE(view.DocumentSource().find(duty.substr(0, duty.size() - 1)), std::string::npos)
+                    << duty;
+                EXPECT_FALSE(view.images["pimage"].empty());
+            }
+        }
+    }
+}
+
+TEST_F(MainWindowModelTest, NewShowsTheNewJobsResultsAndAUnitChangeKeepsTheResults)
+{
+    start();
+    TypeAndLeave(edit(F::edOnCoil), "300");
+    ASSERT_TRUE(ShowsInputs(view));
+    // New solves the kind's default job: its own results.
+    model->ActionNewExecute();
+    EXPECT_TRUE(job().Solved());
+    EXPECT_TRUE(ShowsResults(view));
+    EXPECT_FALSE(view.images["pimage"].empty());
+
+    // Showing a field in another unit changes no value: the results stay those of the inputs.
+    const double before = job().Inputs.edOnCoil.Value;
+    model->UnitLabel(F::edOnCoil)->ApplyChosenUnit(1); // °F
+    EXPECT_EQ(edit(F::edOnCoil).Text(), "716.0");
+    EXPECT_EQ(job().Inputs.edOnCoil.Value, before);
+    EXPECT_TRUE(job().Solved());
+    EXPECT_TRUE(ShowsResults(view));
+}
+
+// The thermal summary's profile is drawn for the solve on show: switching to another view and
+// back, or a Step by step (which solves), puts it back into the page loaded afresh.
+TEST_F(MainWindowModelTest, TheProfileComesBackWheneverTheSummaryIsShownAgain)
+{
+    start();
+    const std::vector<std::uint8_t> profile = view.images["pimage"];
+    ASSERT_FALSE(profile.empty());
+    model->SetView(TReportView::ManufacturingSpec);
+    EXPECT_TRUE(view.images.empty());
+    model->SetView(TReportView::ThermalSummary);
+    EXPECT_EQ(view.images["pimage"], profile);
+
+    // Step by step on other inputs: the picture is that of its solve.
+    TypeAndLeave(edit(F::edOnCoil), "300");
+    EXPECT_TRUE(view.images.empty());
+    session->StepByStep();
+    ASSERT_TRUE(job().Solved());
+    ASSERT_FALSE(view.images["pimage"].empty());
+    EXPECT_NE(view.images["pimage"], profile);
+    const std::string file = ShellTestFolder::Read(report / "profile.png");
+    EXPECT_EQ(std::vector<std::uint8_t>(file.begin(), file.end()), view.images["pimage"]);
+}
+
 TEST_F(MainWindowModelTest, AnOutOfRangeEntryIsClampedOnceAndKeepsTheFocus)
 {
     start();
@@ -316,6 +446,20 @@ TEST_F(MainWindowModelTest, StepByStepChartGoesToThePluggedChartOnlyWhenItRan)
     ASSERT_EQ(shown[0].Matrix.size(), 4u);
     EXPECT_EQ(shown[0].LastColumn, static_cast<int>(shown[0].Matrix[0].size()) - 1);
     EXPECT_EQ(shown[0].Captions[0].rfind("Duty ", 0), 0u) << shown[0].Captions[0];
+
+    // A job that does not solve shows no chart (it would be the earlier solve's) but its reason.
+    notes.messages.clear();
+    model->ButtonFluidControlClick();
+    job().EnterField(F::edFluidDT, 400); // the oil heated past the air
+    session->StepByStep();
+    EXPECT_FALSE(job().Solved());
+    EXPECT_EQ(shown.size(), 1u);
+    ASSERT_EQ(notes.messages.size(), 1u);
+    EXPECT_EQ(notes.messages[0], job().LastReason());
+    EXPECT_THAT(notes.messages[0], ::testing::HasSubstr("would leave hotter than the air entering"));
+    EXPECT_TRUE(ShowsInputs(view));
+    job().EnterField(F::edFluidDT, 20);
+    model->ButtonFluidControlClick();
 
     // Unplugged, nothing is shown (the window has no chart of its own) and nothing breaks.
     model->PlugStepChart(nullptr);

@@ -57,6 +57,8 @@ void writeBoth(TJsonWriter& w, Json& j, std::mt19937_64& random)
     w.Member("yes", true).Member("no", false);
     j["yes"] = true;
     j["no"] = false;
+    w.Key("none").Null();
+    j["none"] = nullptr;
     w.Key("empty object").BeginObject().EndObject();
     j["empty object"] = Json::object();
     w.Key("empty array").BeginArray().EndArray();
@@ -82,8 +84,8 @@ TEST(JsonWriter, WritesTheTextTheJsonLibraryWrites)
 TEST(JsonWriter, NumbersThatAreNotFiniteAreNull)
 {
     TJsonWriter w;
-    w.BeginArray().Value(std::nan("")).Value(HUGE_VAL).Value(-HUGE_VAL).EndArray();
-    EXPECT_EQ(w.Text(), "[null,null,null]");
+    w.BeginArray().Value(std::nan("")).Value(HUGE_VAL).Value(-HUGE_VAL).Null().EndArray();
+    EXPECT_EQ(w.Text(), "[null,null,null,null]");
 }
 
 TEST(JsonWriter, BytesThatAreNotUtf8BecomeTheReplacementCharacter)

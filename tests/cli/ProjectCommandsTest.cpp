@@ -231,6 +231,10 @@ TEST_F(ProjectCommands, SolveRefusesWhatIsNoProjectAndNeverWritesOverIt)
     for (int i = 1; i < 4; ++i) {
         EXPECT_EQ(objects[i]["exit"], 1) << objects[i].dump();
         EXPECT_TRUE(objects[i].contains("error")) << objects[i].dump();
+        // Every record says how it ended, a refused file's too.
+        EXPECT_EQ(objects[i]["solved"], false) << objects[i].dump();
+        EXPECT_EQ(objects[i]["Status"], "Error") << objects[i].dump();
+        EXPECT_EQ(objects[i]["Reason"], objects[i]["error"]) << objects[i].dump();
     }
 }
 
@@ -247,6 +251,13 @@ TEST_F(ProjectCommands, AValueOutOfReasonIsNamedWhenTheSolveFails)
     const nlohmann::json j = nlohmann::json::parse(run.out);
     EXPECT_EQ(j["error"], "fpi in coil geometry: 1e-308 is below 0.01... (Floating point overflow)");
     EXPECT_EQ(j["exit"], 1);
+    // The record of the fault is whole: its status, its inputs, and no results.
+    EXPECT_EQ(j["solved"], false);
+    EXPECT_EQ(j["Status"], "Error");
+    EXPECT_EQ(j["Reason"], j["error"]);
+    EXPECT_TRUE(j["Qt"].is_null());
+    EXPECT_TRUE(j["AirOut"].is_null());
+    EXPECT_EQ(j["AirIn"]["db"], 380.0);
     EXPECT_NE(run.err.find("No solution found...\n\nfpi in coil geometry: 1e-308 is below 0.01..."),
               std::string::npos)
         << run.err;

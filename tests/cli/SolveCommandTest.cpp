@@ -89,6 +89,25 @@ TEST_F(SolveCommand, EachKindRatesWithBalancedEnergy)
     }
 }
 
+TEST_F(SolveCommand, CondensingHeatRecoveryReportsItsCondensate)
+{
+    // Humid exhaust at 200 °C and 50 g/kg on water at 20 °C: part of the surface is wet.
+    Result run = Zemtor("solve --json --kind zmk --set edOnCoil=200 --set edHumidityOn=0.05 --set liquid=0 "
+                        "--set edFluidInTemp=20 --set edFluidFlow=5 --set edRows=8 --set edFinDensity=14");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["Status"], "None");
+    EXPECT_EQ(j["SurfaceConditionName"], "Part-Wet");
+    const double mda = double(j["ma"]) / (1 + double(j["AirIn"]["w"]));
+    const double condensate = j["mCondensate"];
+    EXPECT_NEAR(condensate, mda * (double(j["AirIn"]["w"]) - double(j["AirOut"]["w"])), 1e-12);
+    EXPECT_GT(condensate, 0.02);
+    EXPECT_LE(double(j["AirOut"]["rh"]), 1.0);
+    EXPECT_LT(double(j["Qs"]), double(j["Qt"]));
+    for (const auto& w : j["warnings"])
+        EXPECT_EQ(std::string(w).find("supersaturated"), std::string::npos) << w;
+}
+
 TEST_F(SolveCommand, SummaryAndInputs)
 {
     Result run = Zemtor("solve");
@@ -102,6 +121,7 @@ TEST_F(SolveCommand, SummaryAndInputs)
     ASSERT_EQ(run.rc, 0) << run.err;
     nlohmann::json j = nlohmann::json::parse(run.out);
     EXPECT_EQ(j["SurfaceConditionName"], "Dry");
+    EXPECT_EQ(j["mCondensate"], 0.0);
     EXPECT_EQ(j["Liquid"]["ctrl"], 0);
     EXPECT_NEAR(double(j["Liquid"]["tfo"]) - double(j["Liquid"]["tfi"]), 6, 1e-9);
     EXPECT_NEAR(double(j["AirIn"]["P"]), 89.8745, 1e-4);
@@ -159,6 +179,16 @@ TEST_F(SolveCommand, StepPrintsTheMatrix)
     const Result text = Zemtor("step");
     ASSERT_EQ(text.rc, 0) << text.err;
     EXPECT_EQ(text.out.rfind("Step-by-Step Simulation\nDuty ", 0), 0u) << text.out;
+
+    // A job that does not solve has no chart: it would be that of the default job's solve.
+    const Result refused = Zemtor("step --set control=temp --set edFluidDT=400");
+    EXPECT_EQ(refused.rc, 2);
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
+    const std::string reason = "The liquid would leave hotter than the air entering";
+    const std::size_t first = refused.err.find(reason);
+    ASSERT_NE(first, std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find(reason, first + 1), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("not solved, status DataError"), std::string::npos) << refused.err;
 }
 
 TEST_F(SolveCommand, ImpossibleResultsAreNotSolvedAndSayWhy)
@@ -197,6 +227,63 @@ TEST_F(SolveCommand, ImpossibleResultsAreNotSolvedAndSayWhy)
     EXPECT_NE(text.out.find("DataError  Not Solved..."), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("Reason                The liquid would leave hotter"), std::string::npos)
         << text.out;
+}
+
+// A job that did not solve: --json prints its one record (a solve that raised an arithmetic
+// fault too), with its inputs and its status, and null where a result would be; nothing of the
+// default job's solve (144.00 kW) the inputs were applied over.
+TEST_F(SolveCommand, EveryJsonSolveGivesOneRecordWithNoResultOfAnotherSolve)
+{
+    const char* const cases[] = {
+        // Glycol far above its data: the solve ends in an arithmetic fault (or, where the liquid's
+        // limits are checked first, in DataError).
+        "--kind zmk --set edOnCoil=776.5 --set liquid=4 --set edFluidInTemp=624.4 --set edFluidFlow=5.7428",
+        "--set control=temp --set edFluidDT=400",
+        "--kind cwc --set edHumidityOn=0.5",
+    };
+    for (const char* args : cases) {
+        SCOPED_TRACE(args);
+        const Result run = Zemtor(std::string("solve --json ") + args);
+        ASSERT_FALSE(run.out.empty()) << run.err;
+        const nlohmann::json j = nlohmann::json::parse(run.out); // one object, nothing after it
+        EXPECT_EQ(j["solved"], false);
+        const std::string status = j["Status"];
+        EXPECT_EQ(run.rc, status == "Error" ? 1 : 2) << status;
+        EXPECT_NE(status, "None");
+        EXPECT_FALSE(std::string(j["Reason"]).empty());
+        for (const char* key : {"Qt", "Qs", "e", "Ntu", "Qmax", "ho", "hi", "Uo", "Ca", "air_dp", "liquid_dp",
+                                "PipeSize", "AirOut", "TubeRe", "SurfaceConditionName"})
+            EXPECT_TRUE(j[key].is_null()) << key << " " << j[key];
+        for (const char* key : {"tfo", "ro", "Cp", "cw", "vw"})
+            EXPECT_TRUE(j["Liquid"][key].is_null()) << key << " " << j["Liquid"][key];
+        // The inputs stay: the entering air, the liquid inlet, the coil.
+        EXPECT_TRUE(j["AirIn"]["db"].is_number());
+        EXPECT_TRUE(j["Liquid"]["tfi"].is_number());
+        EXPECT_TRUE(j["Af"].is_number());
+        EXPECT_EQ(run.out.find("144.00"), std::string::npos) << run.out;
+    }
+    // The fixed one of the liquid's pair is an input; the other is a result.
+    const nlohmann::json temp =
+        nlohmann::json::parse(Zemtor("solve --json --set control=temp --set edFluidDT=400").out);
+    EXPECT_EQ(temp["Liquid"]["designdt"], 400.0);
+    EXPECT_TRUE(temp["Liquid"]["m"].is_null());
+}
+
+TEST_F(SolveCommand, TheSummaryOfAJobThatDidNotSolveShowsItsInputsOnly)
+{
+    const Result run = Zemtor("solve --set control=temp --set edFluidDT=400");
+    EXPECT_EQ(run.rc, 2);
+    EXPECT_NE(run.out.find("DataError  Not Solved..."), std::string::npos) << run.out;
+    for (const char* shown :
+         {"Air on                380.00 °C db", "Liquid in             80.00 °C, dT 400.00 K",
+          "Areas                 face 0.6401"})
+        EXPECT_NE(run.out.find(shown), std::string::npos) << shown << "\n" << run.out;
+    for (const char* absent : {"Duty", "Air off", "Liquid pressure drop", "Coefficients", "144.0"})
+        EXPECT_EQ(run.out.find(absent), std::string::npos) << absent << "\n" << run.out;
+    // A job that solved shows its results.
+    const Result solved = Zemtor("solve");
+    ASSERT_EQ(solved.rc, 0) << solved.err;
+    EXPECT_NE(solved.out.find("Duty                  144.0"), std::string::npos) << solved.out;
 }
 
 TEST_F(SolveCommand, WarningsTravelWithTheJson)

@@ -681,11 +681,12 @@ TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
     }));
     EXPECT_TRUE(shown);
     // Cancel: the coil is back at the window's fin height, which the window shows again, and the
-    // page is rebuilt for the coil the editor solved.
+    // page is rebuilt for the coil the editor solved (after it was rebuilt when the typed fin
+    // height was committed, which left the job not solved).
     EXPECT_NEAR(coil().GetFinHeight(), 0.6096, 1e-12);
     EXPECT_NEAR(job.job.Inputs.edFinHeight.Value, 0.6096, 1e-12);
     EXPECT_EQ(view.inputs, 1);
-    EXPECT_EQ(view.refreshes, 1);
+    EXPECT_EQ(view.refreshes, 2);
     EXPECT_EQ(view.profiles, 1);
 
     // Accept: the window shows the coil.
@@ -699,7 +700,7 @@ TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
     EXPECT_NEAR(job.job.Inputs.edFinHeight.Value, 0.762, 1e-9);
     EXPECT_DOUBLE_EQ(job.job.Inputs.edRows.Value, 5);
     EXPECT_EQ(view.inputs, 2);
-    EXPECT_EQ(view.refreshes, 2);
+    EXPECT_EQ(view.refreshes, 3);
     EXPECT_TRUE(job.job.Solved());
     EXPECT_NE(H0, job.job.Inputs.edFinHeight.Value);
     job.job.View = nullptr;

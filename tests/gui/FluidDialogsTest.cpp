@@ -181,6 +181,14 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
     EXPECT_DOUBLE_EQ(model->Job().StartValues.UserRo, 900);
     EXPECT_EQ(fluidType->text().toStdString(), liquid().GetShortName());
     EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
+    // The page shows the inputs with the liquid accepted, and nothing of the solve before (its
+    // liquid pressure drop would follow the new liquid while its duty stayed).
+    ASSERT_TRUE(waitForPage());
+    const QString page = pageText();
+    EXPECT_TRUE(page.contains(QString::fromStdString(liquid().GetName()))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("press F9"))) << page.toStdString();
+    EXPECT_FALSE(page.contains(QStringLiteral("dpf"))) << page.toStdString();
+    EXPECT_FALSE(page.contains(QStringLiteral("Qt "))) << page.toStdString();
     const std::string accepted = fluidType->text().toStdString();
 
     // Water above its range turns the status maroon; Cancel (Escape) puts the oil back.

@@ -66,6 +66,52 @@ TEST_F(MainWindowTest, TypingAnAirTemperatureAndF9SolvesAndShowsTheNewDuty)
         evaluate("document.getElementById('pimage').src").toString().startsWith("data:image/png;base64,"));
 }
 
+TEST_F(MainWindowTest, EnterCommitsAFieldAndThePageDropsTheOldResults)
+{
+    open();
+    const std::string before = dutyLine();
+    ASSERT_TRUE(pageText().contains(QString::fromStdString(before)));
+    retype(edit(F::edOnCoil), "300");
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_Return);
+    EXPECT_TRUE(edit(F::edOnCoil).hasFocus());
+    EXPECT_EQ(edit(F::edOnCoil).text(), "300.0");
+    EXPECT_DOUBLE_EQ(model->Job().Inputs.edOnCoil.Value, 300);
+    EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
+    ASSERT_TRUE(waitForPage());
+    const QString text = pageText();
+    EXPECT_FALSE(text.contains(QString::fromStdString(before))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Qt "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Not solved — press F9"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("dbi  = 300.0 °C"))) << text.toStdString();
+    // The status line asking for a solve is shown.
+    EXPECT_EQ(
+        evaluate(QStringLiteral("getComputedStyle(document.getElementById('status')).display")).toString(),
+        QStringLiteral("block"));
+
+    // F9 then shows the results of the new inputs.
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_F9);
+    ASSERT_TRUE(waitForPage());
+    EXPECT_EQ(window->StatusPanelText(), "Solved...");
+    EXPECT_TRUE(pageText().contains(QString::fromStdString(dutyLine())));
+    EXPECT_NE(dutyLine(), before);
+}
+
+TEST_F(MainWindowTest, TheSummaryShowsItsProfileWhenChosenAgainAndAfterStepByStep)
+{
+    open();
+    const QString profile = QStringLiteral("document.getElementById('pimage').src");
+    ASSERT_TRUE(evaluate(profile).toString().startsWith("data:image/png;base64,"));
+    window->ViewAction(TReportView::ManufacturingSpec)->trigger();
+    ASSERT_TRUE(waitForPage());
+    window->ViewAction(TReportView::ThermalSummary)->trigger();
+    ASSERT_TRUE(waitForPage());
+    EXPECT_TRUE(evaluate(profile).toString().startsWith("data:image/png;base64,"));
+
+    session->StepByStep();
+    ASSERT_TRUE(waitForPage());
+    EXPECT_TRUE(evaluate(profile).toString().startsWith("data:image/png;base64,"));
+}
+
 TEST_F(MainWindowTest, ImperialThenCloseShowsFahrenheitAndInchesOfWaterAtTheNextRefresh)
 {
     open();

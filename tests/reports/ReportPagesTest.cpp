@@ -114,6 +114,22 @@ protected:
         r.Caption = "Zemtor 0.1.0.0";
         r.ProgramFolder = program_;
         r.ReportFolder = ReportFolderOf(program_);
+        // The inputs the coil was built from, so the coil has their geometry.
+        const TLiquidCoil& c = *job.coil;
+        TReportInputs& in = r.Inputs;
+        in.FinHeight = c.GetFinHeight();
+        in.FinnedLength = c.GetFinnedLength();
+        in.Rows = c.GetRows();
+        in.FinDensity = c.GetFinDensity();
+        in.Circuits = c.GetCircuits();
+        in.AirOn = c.GetAirInDryBulb();
+        in.HumidityOn = c.GetAirInMoisture();
+        in.AirMassFlow = c.ma;
+        in.FaceVelocity = c.Vf;
+        in.LiquidName = job.liquid->GetName();
+        in.LiquidIn = c.LiquidState->GetInletTemp();
+        in.LiquidFlow = c.LiquidState->GetMassFlow();
+        in.GeometryCurrent = true;
         return r;
     }
 
@@ -143,6 +159,22 @@ const Lines kThermalHead{"<html>",
                          "<body>"};
 const Lines kEnd{"</body>", "</html>"};
 
+const std::string kNotSolvedLine = "<pre id=\"status\">Not solved &mdash; press F9 to solve...</pre>";
+
+// The page a view shows of a job that is not solved, around its input lines.
+Lines NotSolvedPage(const std::string& caption, const TReportJob& r, const Lines& tail = {})
+{
+    Lines inputs;
+    NotSolvedInputLines(r, inputs);
+    return Concat({{"<html>", "<head>", "<meta name=\"description\" content=\"" + caption + "\" />",
+                    kKeywords, kAuthorLine, "<title>" + caption + "</title>", "<style>", "pre {margin:0}",
+                    "#status {color:#ff0000}", ".warn {white-space:pre-wrap}", "</style>", "</head>",
+                    "<body>", kNotSolvedLine},
+                   inputs,
+                   tail,
+                   kEnd});
+}
+
 } // namespace
 
 TEST_F(ReportPages, ThermalSummaryOfEachKindSolvedAndNot)
@@ -161,17 +193,18 @@ TEST_F(ReportPages, ThermalSummaryOfEachKindSolvedAndNot)
                            {"<img id=\"pimage\" src=\"blank.png\" height=\"200\" width=\"200\">"},
                            kEnd}));
 
-        // Not solved: the chosen picture of the images folder in place of the profile.
+        // Not solved: the inputs in place of the coil's results, and the chosen picture of the
+        // images folder in place of the profile.
         r.Solved = false;
         r.Picture = "heat-recovery.png";
         ThermalSummaryPage(r, page);
         const std::string picture = (ImagesFolderOf(program_) / "heat-recovery.png").string();
-        ExpectPage(page.Lines(), Concat({kThermalHead, body, {"<img src=\"" + picture + "\">"}, kEnd}));
+        ExpectPage(page.Lines(), NotSolvedPage("Thermal summary", r, {"<img src=\"" + picture + "\">"}));
 
         // No picture to show: the page simply ends.
         r.Picture.clear();
         ThermalSummaryPage(r, page);
-        ExpectPage(page.Lines(), Concat({kThermalHead, body, kEnd}));
+        ExpectPage(page.Lines(), NotSolvedPage("Thermal summary", r));
     }
 }
 
@@ -489,14 +522,20 @@ TEST_F(ReportPages, MainReportOfEachKind)
                                          foot}));
         EXPECT_EQ(Read(file), PageBytes(page.Text()));
 
+        // Not solved: the inputs in place of the results.
         r.Solved = false;
         MainReportPage(r, page);
-        ExpectPage(page.Lines(), Concat({head,
-                                         heading,
-                                         middle,
-                                         {"</div>", "<br clear=\"all\">"},
-                                         {"<p>&nbsp;</p>", "<p>Not solved...</p>"},
-                                         foot}));
+        Lines inputs;
+        NotSolvedInputLines(r, inputs);
+        ExpectPage(page.Lines(),
+                   Concat({head,
+                           heading,
+                           {"<hr>", "<div id=\"project\">", project, "</div>", "<div class=\"txt\">"},
+                           inputs,
+                           {"</div>", "<div class=\"pic\">", "<img src=\"ga.png\">"},
+                           {"</div>", "<br clear=\"all\">"},
+                           {"<p>&nbsp;</p>", "<p>Not solved...</p>"},
+                           foot}));
     }
     const fs::path folder = ReportFolderOf(program_);
     EXPECT_EQ(MainReportImages(folder), (folder / "ReportLogo.gif").string() + "," +
@@ -530,6 +569,81 @@ TEST_F(ReportPages, CatalogueAndProjectTextsAreEscapedOnEveryPage)
     EXPECT_THAT(page.Text(), HasSubstr("&quot;&gt;&lt;script&gt;x()&lt;/script&gt;<br>"));
 }
 
+// A job that is not solved shows no result on any page: what its coil holds is what an earlier
+// solve left there. Its result views show the inputs, with how its last solve ended; the views
+// of the geometry alone show it while the coil has the geometry of the inputs.
+TEST_F(ReportPages, NoPageShowsAResultOfAJobThatIsNotSolved)
+{
+    auto job = Build("zmk");
+    TReportJob r = ReportJob(*job, "zmk", false);
+    r.Inputs.AirOn = 412.5;
+    r.Inputs.TemperatureControl = true;
+    r.Inputs.LiquidDT = 37.5;
+    r.Inputs.Status = "DataError";
+    r.Inputs.Reason = "The liquid <oil> would leave hotter than the air entering...";
+    // What the coil holds, which no page of this job may show.
+    TPageLines solvedPage;
+    TReportJob solved = r;
+    solved.Solved = true;
+    ThermalSummaryPage(solved, solvedPage);
+    const std::string duty = FormatQuantity("Qt   = %s %s", Quantities().hex_duty, false, job->coil->Qt);
+    ASSERT_THAT(solvedPage.Text(), HasSubstr(duty));
+
+    struct Row
+    {
+        TReportView view;
+        bool geometry; // a view of the geometry alone
+    };
+    const Row rows[] = {{TReportView::ThermalSummary, false}, {TReportView::ManufacturingSpec, true},
+                        {TReportView::Diagnostic, false},     {TReportView::CircuitLacing, true},
+                        {TReportView::PsyChart, false},       {TReportView::CoilDrawing, true}};
+    for (const bool geometryCurrent : {false, true}) {
+        r.Inputs.GeometryCurrent = geometryCurrent;
+        for (const Row& row : rows) {
+            SCOPED_TRACE(ReportViewCaption(row.view) + (geometryCurrent ? " (geometry current)" : ""));
+            TPageLines page;
+            BuildViewPage(row.view, r, page);
+            const std::string text = page.Text();
+            for (const char* result : {"Qt ", "Uo ", "Ntu ", "tfo ", "dbo ", "Ha</td>", "Outlet"})
+                EXPECT_THAT(text, Not(HasSubstr(result)));
+            EXPECT_THAT(text, Not(HasSubstr(duty)));
+            if (row.geometry && geometryCurrent) {
+                EXPECT_THAT(text, Not(HasSubstr(kNotSolvedLine)));
+                continue;
+            }
+            EXPECT_THAT(text, HasSubstr(kNotSolvedLine));
+            EXPECT_THAT(text, HasSubstr("<pre class=\"warn\">Solve Status DataError</pre>"));
+            EXPECT_THAT(text, HasSubstr("<pre class=\"warn\">The liquid &lt;oil&gt; would leave hotter"));
+            EXPECT_THAT(text, HasSubstr("dbi  = 412.5 °C"));
+            EXPECT_THAT(text, HasSubstr("H    = 21.00 inch (fin height)"));
+            EXPECT_THAT(text, HasSubstr("Shell Thermia B\r\ntfi  = 80.0 °C"));
+            EXPECT_THAT(text, HasSubstr("dt   = 37.5 °C (temperature change fixed)"));
+        }
+    }
+
+    // The printed reports: the main report shows the inputs, the drawing report the inputs while
+    // the coil's geometry is not theirs.
+    TPageLines page;
+    MainReportPage(r, page);
+    EXPECT_THAT(page.Text(), Not(HasSubstr("Duty")));
+    EXPECT_THAT(page.Text(), HasSubstr("<b>Inputs</b>"));
+    r.Inputs.GeometryCurrent = false;
+    CoilDrawingReportPage(r, page);
+    EXPECT_THAT(page.Text(), HasSubstr("<b>Inputs</b>"));
+    EXPECT_THAT(page.Text(), Not(HasSubstr("Depth = ")));
+    // Flow control: the flow is the fixed one.
+    r.Inputs.TemperatureControl = false;
+    Lines inputs;
+    NotSolvedInputLines(r, inputs);
+    EXPECT_THAT(inputs, ::testing::Contains("mw   = 1.2000 kg/s (flow fixed)"));
+    // No solve of these inputs ran yet: nothing is said of one.
+    r.Inputs.Status.clear();
+    r.Inputs.Reason.clear();
+    inputs.clear();
+    NotSolvedInputLines(r, inputs);
+    EXPECT_EQ(inputs.front(), "<pre>");
+}
+
 TEST_F(ReportPages, RefreshShowsTheThermalSummaryFirstThenTheChosenView)
 {
     auto job = Build("zmk");
@@ -545,7 +659,7 @@ TEST_F(ReportPages, RefreshShowsTheThermalSummaryFirstThenTheChosenView)
     EXPECT_EQ(Read(screen), PageBytes(diag.Text())); // only the second page stays in the file
     EXPECT_EQ(view.DocumentFileName(), screen);
 
-    // A job that is not solved: its summary carries the status line, which is shown.
+    // A job that is not solved: its page carries the status line, which is shown.
     job->coil->Status = TSolveStatus::CountOut;
     TReportJob unsolved = r;
     unsolved.Solved = false;
@@ -553,7 +667,7 @@ TEST_F(ReportPages, RefreshShowsTheThermalSummaryFirstThenTheChosenView)
     RefreshReportView(TReportView::ThermalSummary, unsolved, page, view);
     EXPECT_THAT(view.calls, ElementsAreArray(Lines{"clear", "load " + screen.string(), "display status 1"}));
     EXPECT_EQ(view.displayed.at("status"), true);
-    EXPECT_THAT(view.DocumentSource(), HasSubstr("<pre id=\"status\">Not solved...</pre>"));
+    EXPECT_THAT(view.DocumentSource(), HasSubstr(kNotSolvedLine));
 
     // The print preview of the page on screen saves what the view holds and loads it again.
     const std::string shown = view.DocumentSource();

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zmk {
 
@@ -499,6 +500,51 @@ TEST_F(FmtEditTest, EnterKeyAndExitSetTheEntryErrorFlag)
     TypeAndLeave(shared, "5");
     EXPECT_TRUE(EntryErrorFlag().IsSet());
     EntryErrorFlag().Reset();
+}
+
+// A field that commits on Enter: Enter runs its exit handler as leaving would, and the field is
+// entered again; one that does not only validates.
+TEST_F(FmtEditTest, EnterCommitsAFieldThatCommitsOnEnter)
+{
+    for (const bool commit : {false, true}) {
+        SCOPED_TRACE(commit ? "commits on Enter" : "validates on Enter");
+        TFmtEdit field(flag);
+        field.SetFormatStr("%0.0f");
+        field.SetRangeLo(10);
+        field.SetRangeHi(20);
+        field.SetText("15");
+        field.SetCommitOnEnter(commit);
+        EXPECT_EQ(field.CommitOnEnter(), commit);
+        std::vector<std::string> committed;
+        field.OnExit = [&](TFmtEdit& f) {
+            if (f.Modified())
+                committed.push_back(f.Text());
+        };
+        field.Enter();
+        field.SelectAll();
+        field.KeyPress('1');
+        field.KeyPress('2');
+        TKeyResult r = field.KeyPress(kKeyEnter);
+        EXPECT_TRUE(r.consumed);
+        EXPECT_FALSE(r.beep);
+        EXPECT_EQ(field.Text(), "12");
+        EXPECT_EQ(committed, commit ? std::vector<std::string>{"12"} : std::vector<std::string>{});
+        EXPECT_EQ(field.Modified(), !commit);
+        // Escape goes back to the committed text, or to the text the field was entered with.
+        field.KeyPress(kKeyEscape);
+        EXPECT_EQ(field.Text(), commit ? "12" : "15");
+
+        // A value brought to its bound beeps; committed, it stays modified as after leaving.
+        field.Enter();
+        field.SelectAll();
+        field.KeyPress('5');
+        r = field.KeyPress(kKeyEnter);
+        EXPECT_TRUE(r.beep);
+        EXPECT_EQ(field.Text(), "10");
+        EXPECT_TRUE(field.Modified());
+        EXPECT_EQ(committed.size(), commit ? 2u : 0u);
+        flag.Reset();
+    }
 }
 
 TEST_F(FmtEditTest, LabelsListTheirFieldsAndDetachBothWays)
