@@ -359,16 +359,23 @@ void TCoilJob::ApplyInputs()
     if (!coil_)
         return;
     const TJobInputs& in = Inputs;
+    // The geometry first: the face area and the tube flow area the velocities are taken against.
     coil_->SetGeometry({in.edFinHeight.Value, in.edFinnedLength.Value, in.edRows.Value, in.edFinDensity.Value,
                         in.edCircuits.Value});
     coil_->SetPressure(PressureFromAltitude(in.edAltitude.Value));
     coil_->SetAirInDryBulb(in.edOnCoil.Value);
     coil_->SetAirInMoisture(in.edHumidityOn.Value);
-    coil_->SetAirMassFlow(in.edAirMassflow.Value);
+    if (airFlowByVelocity_)
+        coil_->SetFaceVelocity(in.edFaceVelocity.Value);
+    else
+        coil_->SetAirMassFlow(in.edAirMassflow.Value);
     TLiquidState& ls = *coil_->LiquidState;
     ls.SetInletTemp(in.edFluidInTemp.Value);
     ls.designdt = in.edFluidDT.Value;
-    ls.SetMassFlow(in.edFluidFlow.Value);
+    if (liquidFlowByVelocity_)
+        ls.SetVelocity(in.edTubeVelocity.Value);
+    else
+        ls.SetMassFlow(in.edFluidFlow.Value);
     coil_->Spray = in.cbSpray;
 }
 
@@ -398,6 +405,8 @@ void TCoilJob::ShowInputs()
     Inputs.edFluidFlow.Value = ls.GetMassFlow();
     Inputs.edTubeVelocity.Value = ls.vw;
     Inputs.cbSpray = coil_->Spray;
+    airFlowByVelocity_ = false;
+    liquidFlowByVelocity_ = false;
     if (View)
         View->InputsChanged();
 }
@@ -563,6 +572,7 @@ void TCoilJob::edAirMassflowExit()
 {
     if (!Inputs.edAirMassflow.Modified)
         return;
+    airFlowByVelocity_ = false;
     if (coil_)
         coil_->SetAirMassFlow(Inputs.edAirMassflow.Value);
     refreshEnteringAir();
@@ -575,6 +585,9 @@ void TCoilJob::edFaceVelocityExit()
 {
     if (!Inputs.edFaceVelocity.Modified)
         return;
+    // The mass flow shown follows from the coil's present face area; a new fin height or length
+    // typed before the next solve moves it, as the velocity is what was given.
+    airFlowByVelocity_ = true;
     refreshEnteringAir();
     if (coil_) {
         coil_->SetFaceVelocity(Inputs.edFaceVelocity.Value);
@@ -587,6 +600,7 @@ void TCoilJob::edFluidFlowExit()
 {
     if (!Inputs.edFluidFlow.Modified)
         return;
+    liquidFlowByVelocity_ = false;
     if (coil_) {
         coil_->LiquidState->SetMassFlow(Inputs.edFluidFlow.Value);
         showField(TEntryField::edTubeVelocity, coil_->LiquidState->vw);
@@ -598,6 +612,7 @@ void TCoilJob::edTubeVelocityExit()
 {
     if (!Inputs.edTubeVelocity.Modified)
         return;
+    liquidFlowByVelocity_ = true; // taken against the tube count at the next ApplyInputs
     if (coil_) {
         coil_->LiquidState->SetVelocity(Inputs.edTubeVelocity.Value);
         showField(TEntryField::edFluidFlow, coil_->LiquidState->GetMassFlow());

@@ -263,9 +263,14 @@ public:
     /// start values from which no coil can be built (with a message saying so). With `solve`
     /// false the coil is left built but not solved (for a project file about to be read into it).
     void BuildCoil(bool solve = true);
-    /// Commits the focused field, then moves every input field into the coil.
+    /// Commits the focused field, then moves every input field into the coil in a fixed order:
+    /// the geometry first, then the pressure and the entering air, then the air flow, the liquid
+    /// inlet temperature, temperature change and flow. A flow the user last gave as a velocity
+    /// (face or tube) is taken as that velocity against the new face area, entering density and
+    /// tube count; otherwise its mass flow is kept.
     void ApplyInputs();
-    /// Shows the coil's current inputs in the fields (without marking them modified).
+    /// Shows the coil's current inputs in the fields (without marking them modified); the two
+    /// views of each flow then agree, and a flow is next taken by its mass flow.
     void ShowInputs();
     /// Copies the coil's state into the start values.
     void CaptureStartValues();
@@ -363,6 +368,10 @@ private:
     TAirState airOut_;
     std::unique_ptr<TLiquid> liquid_;
     std::unique_ptr<TLiquidCoil> coil_;
+    // Whether the user last gave the air flow as a face velocity, the liquid flow as a tube
+    // velocity, since the fields last showed the coil.
+    bool airFlowByVelocity_ = false;
+    bool liquidFlowByVelocity_ = false;
     bool solved_ = false;
     int lastStatus_ = -1;
     std::string lastError_;

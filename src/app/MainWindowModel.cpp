@@ -14,6 +14,9 @@
 #include <pugixml.hpp>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <sstream>
 
 namespace zmk {
@@ -436,6 +439,52 @@ void TMainWindowModel::SetLastPathFrom(const std::string& chosenFile)
 
 // ---- closing -------------------------------------------------------------------------------------
 
+namespace {
+
+// The length of the number text starting at text[i] (a sign, digits, a point, an exponent), 0
+// when none starts there.
+std::size_t numberAt(const std::string& text, std::size_t i, double& value)
+{
+    const char* first = text.data() + i;
+    const char* last = text.data() + text.size();
+    if (first == last || !(std::isdigit(static_cast<unsigned char>(*first)) || *first == '-'))
+        return 0;
+    std::size_t n = 0;
+    for (; first + n != last; ++n) {
+        const char c = first[n];
+        const bool sign = (c == '-' || c == '+') && (n == 0 || first[n - 1] == 'E' || first[n - 1] == 'e');
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == 'E' || c == 'e' || sign))
+            break;
+    }
+    return TryStrToFloat(std::string_view(first, n), value) ? n : 0;
+}
+
+// Two saved forms alike but for numbers within a part in 10^9 of each other: the projects keep
+// every number exactly, and solving a job again without a change moves its results in their
+// last digits only (each solve stops when two passes agree to 1e-10 of the duty).
+bool sameSavedForm(const std::string& a, const std::string& b)
+{
+    constexpr double kNoise = 1e-9;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        double x = 0, y = 0;
+        const bool wordStart = i == 0 || !std::isalnum(static_cast<unsigned char>(a[i - 1]));
+        const std::size_t n = wordStart ? numberAt(a, i, x) : 0;
+        const std::size_t m = n ? numberAt(b, j, y) : 0;
+        if (n && m) {
+            if (x != y && std::fabs(x - y) > kNoise * std::max(std::fabs(x), std::fabs(y)))
+                return false;
+            i += n;
+            j += m;
+        } else if (a[i++] != b[j++]) {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
+}
+
+} // namespace
+
 std::string TMainWindowModel::savedForm()
 {
     // What Save would write, made without touching the job: the document as Save fills it (its
@@ -465,7 +514,7 @@ void TMainWindowModel::MarkSaved()
 
 bool TMainWindowModel::HasUnsavedChanges()
 {
-    return saved_ && savedForm() != *saved_;
+    return saved_ && !sameSavedForm(savedForm(), *saved_);
 }
 
 std::string TMainWindowModel::SaveChangesQuestion() const

@@ -158,31 +158,31 @@ std::optional<std::string> ProjectFileKind(const std::string& fileName)
 void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& v)
 {
     TXMLFile::Node s = file.FindPath(root, {"startval"}, true);
-    file.WriteFloat(s, "Pa", true, "%0.6g", v.Pa);
-    file.WriteFloat(s, "dbi", true, "%0.6g", v.dbi);
-    file.WriteFloat(s, "wai", true, "%0.6g", v.wai);
-    file.WriteFloat(s, "dbo", true, "%0.6g", v.dbo);
-    file.WriteFloat(s, "wao", true, "%0.6g", v.wao);
-    file.WriteFloat(s, "vf", true, "%0.6g", v.vf);
+    file.WriteReal(s, "Pa", true, v.Pa);
+    file.WriteReal(s, "dbi", true, v.dbi);
+    file.WriteReal(s, "wai", true, v.wai);
+    file.WriteReal(s, "dbo", true, v.dbo);
+    file.WriteReal(s, "wao", true, v.wao);
+    file.WriteReal(s, "vf", true, v.vf);
     file.SetAttr(file.WriteInt(s, "LiquidSpec", true, v.LiquidSpec), "var", LiquidKindName(v.LiquidSpec));
     file.WriteText(s, "LiquidCaption", true, v.LiquidCaption);
-    file.WriteFloat(s, "UserRo", true, "%0.6g", v.UserRo);
-    file.WriteFloat(s, "UserCp", true, "%0.6g", v.UserCp);
-    file.WriteFloat(s, "UserMu", true, "%0.6g", v.UserMu);
-    file.WriteFloat(s, "UserKo", true, "%0.6g", v.UserKo);
-    file.WriteFloat(s, "mw", true, "%0.6g", v.mw);
-    file.WriteFloat(s, "twi", true, "%0.6g", v.twi);
-    file.WriteFloat(s, "two", true, "%0.6g", v.two);
+    file.WriteReal(s, "UserRo", true, v.UserRo);
+    file.WriteReal(s, "UserCp", true, v.UserCp);
+    file.WriteReal(s, "UserMu", true, v.UserMu);
+    file.WriteReal(s, "UserKo", true, v.UserKo);
+    file.WriteReal(s, "mw", true, v.mw);
+    file.WriteReal(s, "twi", true, v.twi);
+    file.WriteReal(s, "two", true, v.two);
     const char* control = v.LiquidControl == wcTemp ? "wcTemp" : v.LiquidControl == wcFlow ? "wcFlow" : "";
     file.SetAttr(file.WriteInt(s, "LiquidControl", true, v.LiquidControl), "var", control);
     file.WriteText(s, "CoilMaker", true, v.CoilMaker);
     file.WriteInt(s, "tube", true, v.tube);
     file.WriteText(s, "CoilModel", true, v.CoilModel);
-    file.WriteFloat(s, "fHeight", true, "%0.6g", v.fHeight);
-    file.WriteFloat(s, "fLength", true, "%0.6g", v.fLength);
-    file.WriteFloat(s, "Rows", true, "%0.3f", v.Rows);
-    file.WriteFloat(s, "fpi", true, "%0.3f", v.fpi);
-    file.WriteFloat(s, "Circ", true, "%0.3f", v.Circ);
+    file.WriteReal(s, "fHeight", true, v.fHeight);
+    file.WriteReal(s, "fLength", true, v.fLength);
+    file.WriteReal(s, "Rows", true, v.Rows);
+    file.WriteReal(s, "fpi", true, v.fpi);
+    file.WriteReal(s, "Circ", true, v.Circ);
 }
 
 void WriteProjectDocument(TXMLFile& file, TCoilJob& job, const pugi::xml_document* opened)

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -37,12 +37,14 @@ std::string textOf(pugi::xml_node node)
     return s;
 }
 
+// Parsed straight into a double, rounded once, so that a value written in its shortest form
+// comes back bit for bit.
 bool toFiniteDouble(const std::string& text, double& value)
 {
-    long double v = 0;
-    if (!TryStrToFloat(text, v) || !std::isfinite(v) || std::fabs(v) > static_cast<long double>(DBL_MAX))
+    double v = 0;
+    if (!TryStrToFloat(text, v) || !std::isfinite(v))
         return false;
-    value = static_cast<double>(v);
+    value = v;
     return true;
 }
 
@@ -444,6 +446,22 @@ TXMLFile::Node TXMLFile::WriteFloat(Node parent, const std::string& name, bool r
                                     const std::string& format, double value)
 {
     return WriteText(parent, name, reuse, Format(format, value));
+}
+
+TXMLFile::Node TXMLFile::WriteReal(Node parent, const std::string& name, bool reuse, double value)
+{
+    if (!std::isfinite(value))
+        return WriteText(parent, name, reuse, Format("%g", value));
+    char buffer[64];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, r.ptr);
+    // The exponent as the program's other number texts write it: "1E-05", "2.5E20".
+    if (const std::size_t e = text.find('e'); e != std::string::npos) {
+        text[e] = 'E';
+        if (e + 1 < text.size() && text[e + 1] == '+')
+            text.erase(e + 1, 1);
+    }
+    return WriteText(parent, name, reuse, text);
 }
 
 TXMLFile::Node TXMLFile::WriteInt(Node parent, const std::string& name, bool reuse, long long value)

@@ -141,6 +141,10 @@ public:
     /// WriteText with Format(format, value).
     Node WriteFloat(Node parent, const std::string& name, bool reuse, const std::string& format,
                     double value);
+    /// WriteText with the shortest text that reads back to the same double ("1.5399", "0.5334",
+    /// "1E-05"), for values a file must give back exactly; "NAN", "INF" or "-INF" when the
+    /// value is not finite (read back as unreadable).
+    Node WriteReal(Node parent, const std::string& name, bool reuse, double value);
     /// WriteText with Format("%d", value).
     Node WriteInt(Node parent, const std::string& name, bool reuse, long long value);
     /// WriteText with "true" or "false".

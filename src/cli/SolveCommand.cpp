@@ -172,6 +172,7 @@ void addResultJson(TJsonWriter& json, TCoilJob& job, const std::vector<std::stri
     j.Member("Rf", c.Rf);
     j.Member("SurfaceCondition", c.SurfaceCondition);
     j.Member("SurfaceConditionName", SurfaceConditionName(c.SurfaceCondition));
+    j.Member("mCondensate", c.MoistureRemoval());
     j.Member("ADP", c.ADP);
     j.Member("AirCooling", c.AirCooling);
     j.Member("Ca", c.Ca);

@@ -10,8 +10,10 @@
 #include "units/ConvTools.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 namespace zmk {
 
@@ -143,24 +145,147 @@ std::string AutoSizeModeName(TAutoSize mode)
     return {};
 }
 
-TSolveStatus RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, double duty)
+TAutoSizeResult RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, double duty)
 {
     const double Va = keepAirflow ? coil.Va : 0;
+    TAutoSizeResult r;
     switch (mode) {
     case TAutoSize::FaceArea:
-        return coil.AutoFaceArea(Va, duty);
+        r.Operation = coil.AutoFaceArea(Va, duty);
+        break;
     case TAutoSize::Height:
-        return coil.AutoHeight(Va, duty);
+        r.Operation = coil.AutoHeight(Va, duty);
+        break;
     case TAutoSize::Length:
-        return coil.AutoLength(Va, duty);
+        r.Operation = coil.AutoLength(Va, duty);
+        break;
     case TAutoSize::Rows:
-        return coil.AutoRows(Va, duty);
+        r.Operation = coil.AutoRows(Va, duty);
+        break;
     case TAutoSize::FinDensity:
-        return coil.AutoFinDensity(Va, duty);
+        r.Operation = coil.AutoFinDensity(Va, duty);
+        break;
     case TAutoSize::RowsFins:
-        return coil.AutoRowsFins(Va, duty);
+        r.Operation = coil.AutoRowsFins(Va, duty);
+        break;
     }
-    return TSolveStatus::DataError;
+    if (r.Operation != TSolveStatus::None)
+        r.OperationReason = coil.Reason;
+    CheckAutoSize(coil, mode, duty, r);
+    return r;
+}
+
+namespace {
+
+// Above this share of the target a sized coil is too big when the sizing could have made it no
+// smaller (the duty's own tolerance of 2 %, as from 98 % on it is met).
+constexpr double kSizingOver = 1.02;
+
+bool atLeast(double v, double limit)
+{
+    return v >= limit * (1 - 1e-9);
+}
+
+bool atMost(double v, double limit)
+{
+    return v <= limit * (1 + 1e-9);
+}
+
+// A reason ("The sizing did not settle...") continuing a sentence.
+std::string continuing(std::string reason)
+{
+    if (!reason.empty())
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    return reason;
+}
+
+std::string mm(double metres)
+{
+    return Format("%0.1f mm", 1000 * metres);
+}
+
+// The limit of the sizing the coil stands at, told as the subject of a sentence: on the large
+// side (largest) or the small side. Empty when it stands at none.
+std::string sizingLimit(const TCoil& c, TAutoSize mode, bool largest)
+{
+    const double rows = c.GetRows(), fpi = c.GetFinDensity(), H = c.GetFinHeight(), L = c.GetFinnedLength();
+    const double rowsEnd = largest ? TCoil::SizingRows.back() : TCoil::SizingRows.front();
+    const double finsEnd = largest ? TCoil::SizingFins.back() : TCoil::SizingFins.front();
+    const bool rowsAtEnd = largest ? rows >= rowsEnd : rows <= rowsEnd;
+    const bool finsAtEnd = largest ? fpi >= finsEnd : fpi <= finsEnd;
+    const bool heightAtEnd =
+        largest ? atLeast(H, c.MaxHeight) : atMost(H, c.MinHeight + 2 * c.Geometry->GetSy());
+    const bool lengthAtEnd = largest ? atLeast(L, c.MaxLength) : atMost(L, c.MinLength);
+    const char* size = largest ? "largest" : "smallest";
+    switch (mode) {
+    case TAutoSize::Rows:
+        if (rowsAtEnd)
+            return Format("%0.0f rows is the %s the sizing tries", rowsEnd, largest ? "most" : "fewest");
+        break;
+    case TAutoSize::FinDensity:
+        if (finsAtEnd)
+            return Format("%0.0f fpi is the %s fin density the sizing tries", finsEnd,
+                          largest ? "highest" : "lowest");
+        break;
+    case TAutoSize::RowsFins:
+        if (rowsAtEnd && finsAtEnd)
+            return Format("%0.0f rows at %0.0f fpi is the %s coil the sizing tries", rowsEnd, finsEnd, size);
+        break;
+    case TAutoSize::Height:
+        if (heightAtEnd)
+            return Format("a fin height of %s is the %s the sizing makes", mm(H), size);
+        break;
+    case TAutoSize::Length:
+        if (lengthAtEnd)
+            return Format("a finned length of %s is the %s the sizing makes", mm(L), size);
+        break;
+    case TAutoSize::FaceArea:
+        // The height follows the area at the design aspect ratio; the smallest face is the
+        // shortest finned length at its height.
+        if (largest && heightAtEnd && lengthAtEnd)
+            return Format("a face of %s x %s is the largest the sizing makes", mm(H), mm(L));
+        if (lengthAtEnd)
+            return Format("a finned length of %s is the %s the sizing makes", mm(L), size);
+        if (largest && heightAtEnd)
+            return Format("a fin height of %s is the largest the sizing makes", mm(H));
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void CheckAutoSize(const TCoil& coil, TAutoSize mode, double duty, TAutoSizeResult& result)
+{
+    const double Qt = coil.Qt;
+    const bool shortOf = !(Qt >= TCoil::SizingReach * duty);
+    const bool over = Qt > kSizingOver * duty;
+    const std::string smallest = over ? sizingLimit(coil, mode, false) : std::string();
+    result.Status = result.Operation;
+    result.Message.clear();
+    // A sized coil that then has no solution of its own meets nothing, whatever its duty.
+    if (result.Operation == TSolveStatus::None && coil.Status != TSolveStatus::None) {
+        result.Status = coil.Status;
+        result.Message =
+            Format("Target %0.6g kW not met: ", duty) +
+            (coil.Reason.empty() ? "the sized coil has no solution..." : continuing(coil.Reason));
+        return;
+    }
+    if (result.Operation == TSolveStatus::None && !shortOf && smallest.empty())
+        return;
+    if (result.Status == TSolveStatus::None)
+        result.Status = TSolveStatus::DataError;
+
+    const char* verb = shortOf ? "not reached" : over ? "exceeded" : "not met";
+    const std::string target = Format("Target %0.6g kW %s", duty, verb);
+    const std::string limit = shortOf ? sizingLimit(coil, mode, true) : smallest;
+    if (!limit.empty()) {
+        result.Message = target + ": " + limit + Format("; the coil gives %0.3f kW...", Qt);
+    } else if (!result.OperationReason.empty()) {
+        result.Message = target + ": " + continuing(result.OperationReason);
+    } else {
+        result.Message = target + Format(": the coil gives %0.3f kW...", Qt);
+    }
 }
 
 std::function<void()> JobGeometryCallback(TCoilJob& job)
@@ -521,6 +646,14 @@ void TFatEditor::ShowSummary()
                 "<body>",
                 "<ul>"};
     std::vector<std::string>& s = summary_;
+    // A sizing run is reported on the summary right after it only.
+    std::optional<std::pair<TAutoSize, double>> check = std::exchange(autoSizeToCheck_, std::nullopt);
+    auto reportSizing = [&] {
+        if (check && !autoSizeResult_.Message.empty())
+            s.push_back(
+                Format("<li style=\"color:%s\">%s</li>", kOrangeRed, HtmlEscape(autoSizeResult_.Message)));
+        check.reset();
+    };
     try {
         if (!coil_)
             throw ZmkError("TFatEditor.ShowSummary", "no coil");
@@ -530,6 +663,10 @@ void TFatEditor::ShowSummary()
         caption_ = designation.empty() ? c.GetModel() : g.Rec.Mnf + ": " + designation;
 
         const TSolveStatus status = c.Solve();
+        if (check) {
+            CheckAutoSize(c, check->first, check->second, autoSizeResult_);
+            reportSizing();
+        }
         TQuantities& q = Quantities();
         const double rows = c.GetRows();
         const double circuits = c.GetCircuits();
@@ -576,6 +713,7 @@ void TFatEditor::ShowSummary()
             }
         }
     } catch (const std::exception&) {
+        reportSizing(); // as the sizing itself found it, when the coil then had no solution
         s.push_back("coil not solved...");
         page_ = s;
         picture_.clear();
@@ -825,13 +963,17 @@ void TFatEditor::AutoSizeClick(TAutoSize mode)
     if (!fieldValue(edDesignDuty, duty))
         return;
     try {
-        autoSizeStatus_ = RunAutoSize(*coil_, mode, KeepAirflow, duty);
+        autoSizeResult_ = RunAutoSize(*coil_, mode, KeepAirflow, duty);
     } catch (const std::exception&) {
         // The grid searches have no trap of their own: a trial that cannot be solved ends the
         // search where it stands, as the area searches do.
-        autoSizeStatus_ = TSolveStatus::DataError;
+        autoSizeResult_ = TAutoSizeResult{};
+        autoSizeResult_.Operation = TSolveStatus::DataError;
+        autoSizeResult_.OperationReason = "The coil could not be sized: a trial rating had no solution...";
         coil_->Status = TSolveStatus::DataError;
     }
+    // The summary checks the coil as the window then rates it, and says a target not met.
+    autoSizeToCheck_.emplace(mode, duty);
     ShowGeometry();
     NotifyGeometry();
 }

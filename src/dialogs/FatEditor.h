@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zmk {
@@ -71,10 +72,30 @@ extern const std::array<TAutoSizeLabel, 7> kAutoSizeLabels;
 std::optional<TAutoSize> AutoSizeModeOf(std::string_view name);
 /// The name AutoSizeModeOf reads.
 std::string AutoSizeModeName(TAutoSize mode);
+/// What a sizing run came to.
+struct TAutoSizeResult
+{
+    /// None when the sized coil meets the target; the operation's own failure, or DataError,
+    /// when it does not.
+    TSolveStatus Status = TSolveStatus::None;
+    /// Why the target was not met, naming the limit that stopped the sizing where one did
+    /// ("Target 250 kW not reached: 6 rows is the most the sizing tries; the coil gives
+    /// 105.617 kW..."); empty when it was met.
+    std::string Message;
+    /// What the coil's sizing operation returned, and its reason.
+    TSolveStatus Operation = TSolveStatus::None;
+    std::string OperationReason;
+    bool Reached() const { return Status == TSolveStatus::None; }
+};
 /// Runs a sizing operation on the coil for a duty (kW), keeping the coil's air volume flow when
-/// keepAirflow is set and letting the operation choose it otherwise. Errors of the coil's solve
-/// reach the caller.
-TSolveStatus RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, double duty);
+/// keepAirflow is set and letting the operation choose it otherwise, then CheckAutoSize. Errors
+/// of the coil's solve reach the caller.
+TAutoSizeResult RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, double duty);
+/// Checks the coil as it now stands (rated after the sizing) against the target duty (kW) of a
+/// sizing run and sets the result's Status and Message: the target is met when the operation
+/// succeeded and the coil gives from 98 % of it on, and more than 102 % of it only where the
+/// sizing's steps are coarser, not at the smallest coil it makes.
+void CheckAutoSize(const TCoil& coil, TAutoSize mode, double duty, TAutoSizeResult& result);
 
 /// The change callback for a job's coil: the job takes the coil's face velocity as its own, so
 /// that the air flow the editor set (kept on a change of face area, or chosen by a sizing
@@ -197,10 +218,12 @@ public:
     /// field first (the widget does that before calling).
     void Spin(TFatSpin spin, bool up);
     static bool SpinTakesFocus(TFatSpin spin);
-    /// A sizing label clicked: the operation runs for the target duty; its status is kept but not
-    /// reported.
+    /// A sizing label clicked: the operation runs for the target duty. A target it does not
+    /// meet is said at the head of the summary that follows, with the limit that stopped it.
     void AutoSizeClick(TAutoSize mode);
-    TSolveStatus LastAutoSizeStatus() const { return autoSizeStatus_; }
+    TSolveStatus LastAutoSizeStatus() const { return autoSizeResult_.Status; }
+    /// Why the last sizing did not meet its target; empty when it did.
+    const std::string& LastAutoSizeMessage() const { return autoSizeResult_.Message; }
     /// A click on the serpentine label: the circuit picture, when it is installed.
     void SerpentineLabelClick();
     /// The tube size button: the coil maker dialog on a copy of the coil's definition record;
@@ -299,7 +322,9 @@ private:
     std::vector<std::string> summary_;
     std::vector<std::string> page_;
     std::string picture_;
-    TSolveStatus autoSizeStatus_ = TSolveStatus::None;
+    // The sizing run the next summary checks and reports (once).
+    std::optional<std::pair<TAutoSize, double>> autoSizeToCheck_;
+    TAutoSizeResult autoSizeResult_;
     TDialogResult result_ = TDialogResult::None;
 };
 

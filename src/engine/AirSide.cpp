@@ -471,7 +471,7 @@ TSolveStatus TCoil::AutoHeight(double VaGiven, double duty)
                 H -= p;
                 apply(H);
             }
-            if (Qt < 0.98 * duty) {
+            if (Qt < SizingReach * duty) {
                 H += p;
                 apply(H);
             }
@@ -497,18 +497,23 @@ TSolveStatus TCoil::searchGrid(double VaGiven, double duty, int startRows, int s
         if (f > 0)
             Geometry->SetFpi(f);
         RefreshDerived();
-        Solve();
-        return std::fabs(Qt - duty);
+        // A trial without a solution is no candidate, whatever duty its failed pass left.
+        return Solve() == TSolveStatus::None ? std::fabs(Qt - duty) : HUGE_VAL;
     };
+    // A trial that gives the duty (from SizingReach of it on) beats one that falls short, and
+    // among those alike the nearer wins: the nearest coil that does the job, else the nearest.
     int bestRows = startRows;
     int bestFins = startFins;
     double bestErr = trial(startRows, startFins);
+    bool bestReaches = bestErr != HUGE_VAL && Qt >= SizingReach * duty;
     const std::vector<int> keep{0};
     for (int r : rows.empty() ? keep : rows)
         for (int f : fins.empty() ? keep : fins) {
             const double err = trial(r, f);
-            if (err < bestErr) {
+            const bool reaches = err != HUGE_VAL && Qt >= SizingReach * duty;
+            if (reaches != bestReaches ? reaches : err < bestErr) {
                 bestErr = err;
+                bestReaches = reaches;
                 bestRows = r;
                 bestFins = f;
             }
@@ -519,17 +524,18 @@ TSolveStatus TCoil::searchGrid(double VaGiven, double duty, int startRows, int s
 
 TSolveStatus TCoil::AutoRows(double Va, double duty)
 {
-    return searchGrid(Va, duty, 4, 0, {3, 4, 5, 6}, {});
+    return searchGrid(Va, duty, 4, 0, {SizingRows.begin(), SizingRows.end()}, {});
 }
 
 TSolveStatus TCoil::AutoFinDensity(double Va, double duty)
 {
-    return searchGrid(Va, duty, 0, 10, {}, {8, 10, 12});
+    return searchGrid(Va, duty, 0, 10, {}, {SizingFins.begin(), SizingFins.end()});
 }
 
 TSolveStatus TCoil::AutoRowsFins(double Va, double duty)
 {
-    return searchGrid(Va, duty, 4, 10, {3, 4, 5, 6}, {8, 10, 12, 14});
+    return searchGrid(Va, duty, 4, 10, {SizingRows.begin(), SizingRows.end()},
+                      {SizingFins.begin(), SizingFins.end()});
 }
 
 } // namespace zmk

@@ -273,6 +273,13 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.push_back(DutyDirectionName(c.AirCooling));
     lines.push_back(line("dbo  = %s %s", "dbo  = %s", q.air_t, p.out.db));
     lines.push_back(line("Wao  = %s %s", "wao  = %s", q.air_w, p.out.w));
+    // A wet surface: the moisture the air leaves on it.
+    if (const double condensate = c.MoistureRemoval(); condensate > 0) {
+        std::string text = line("cond = %s %s", "cond = %s", q.general_cond_rate, condensate);
+        if (c.SurfaceCondition != scDry)
+            text += " (" + SurfaceConditionName(c.SurfaceCondition) + ")";
+        lines.push_back(text);
+    }
     lines.push_back(line("dpa  = %s %s", "dpa  = %s", q.air_dp, c.AirPressureDrop()));
     lines.emplace_back("");
     lines.push_back(HtmlEscape(p.liquid.GetName()));
@@ -281,8 +288,8 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.emplace_back("");
     lines.emplace_back("Duty");
     lines.push_back(FQ("rate = %s %s", q.hex_duty_per_volflow, fc::Div(c.Qt, c.Va, "WriteThermalSummary")));
-    if (!z && differentDuties(c.Qt, c.Qs))
-        lines.push_back(FQ("Qs   = %s %s", q.hex_duty, c.Qs));
+    if (differentDuties(c.Qt, c.Qs))
+        lines.push_back(line("Qs   = %s %s", "Qs   = %s", q.hex_duty, c.Qs));
     lines.push_back(line("Qt   = %s %s", "Qt   = %s", q.hex_duty, c.Qt));
     lines.emplace_back("</pre>");
     if (!c.FoulingInDuty)

@@ -67,11 +67,11 @@ TXMLFile::Node kindElement(TXMLFile& file, TXMLFile::Node root, const char* name
 
 void TCustomHeatExchanger::SaveToXML(TXMLFile& file, TXMLFile::Node node)
 {
-    file.WriteFloat(node, "Qt", true, "%0.3f", Qt);
-    file.WriteFloat(node, "Qs", true, "%0.3f", Qs);
-    file.WriteFloat(node, "e", true, "%0.3f", e);
-    file.WriteFloat(node, "Ntu", true, "%0.3f", Ntu);
-    file.WriteFloat(node, "Cr", true, "%0.3f", Cr);
+    file.WriteReal(node, "Qt", true, Qt);
+    file.WriteReal(node, "Qs", true, Qs);
+    file.WriteReal(node, "e", true, e);
+    file.WriteReal(node, "Ntu", true, Ntu);
+    file.WriteReal(node, "Cr", true, Cr);
 }
 
 void TCustomHeatExchanger::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
@@ -93,12 +93,12 @@ void TCoil::SaveToXML(TXMLFile& file, TXMLFile::Node node)
         return;
     TXMLFile::Node air = file.FindPath(node, {"air"}, true);
     file.SetAttr(air, "text", "air state");
-    file.WriteFloat(air, "Pa", true, "%0.3f", GetPressure());
-    file.WriteFloat(air, "dbi", true, "%0.3f", AirIn->db);
-    file.WriteFloat(air, "wbi", true, "%0.3f", AirIn->wb);
-    file.WriteFloat(air, "dbo", true, "%0.3f", AirOut->db);
-    file.WriteFloat(air, "wbo", true, "%0.3f", AirOut->wb);
-    file.WriteFloat(air, "ma", true, "%0.3f", ma);
+    file.WriteReal(air, "Pa", true, GetPressure());
+    file.WriteReal(air, "dbi", true, AirIn->db);
+    file.WriteReal(air, "wbi", true, AirIn->wb);
+    file.WriteReal(air, "dbo", true, AirOut->db);
+    file.WriteReal(air, "wbo", true, AirOut->wb);
+    file.WriteReal(air, "ma", true, ma);
     file.SetAttr(
         file.WriteFloat(air, "air_dp", true, "%0.3f", informative([this] { return AirPressureDrop(); })),
         "units", "Pa");
@@ -216,10 +216,10 @@ void TLiquidState::SaveToXML(TXMLFile& file, TXMLFile::Node node)
     TXMLFile::Node ls = file.FindPath(node, {"liquidstate"}, true);
     if (Liquid)
         Liquid->SaveToXML(file, ls);
-    file.WriteFloat(ls, "designdt", true, "%0.3f", designdt);
-    file.WriteFloat(ls, "cw", true, "%0.6g", cw);
-    file.WriteFloat(ls, "vw", true, "%0.6g", vw);
-    file.WriteFloat(ls, "vwideal", true, "%0.3f", vwideal);
+    file.WriteReal(ls, "designdt", true, designdt);
+    file.WriteReal(ls, "cw", true, cw);
+    file.WriteReal(ls, "vw", true, vw);
+    file.WriteReal(ls, "vwideal", true, vwideal);
     file.WriteInt(ls, "ctrl", true, ctrl);
 }
 

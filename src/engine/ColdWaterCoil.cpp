@@ -2,14 +2,13 @@
 // first; when the surface at the air outlet end falls below the entering dew point a wet model
 // on the enthalpy potential takes over, and a surface that is wet only in part keeps whichever
 // of the two duties is the larger. The leaving state then follows the coil line through the
-// apparatus dew point.
+// apparatus dew point, and leaves saturated where that line would pass the saturation curve.
 #include "base/NumText.h"
 #include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace zmk {
 
@@ -24,7 +23,7 @@ TSolveStatus TColdWaterCoil::DryModel()
     const double dbi = in.db;
     DryPasses(dbi - tin, true, false, where);
     Qs = (dbi - out.db) * Ca;
-    tsAirOut = fc::Finite(tin + (out.db - tin) * Cr * fc::Div(Ntu, NtuLiquid, where), where);
+    tsAirOut = DrySurfaceTemp(out.db, tin, where);
     ADP = in.dewpoint;
     return Status;
 }
@@ -48,9 +47,10 @@ TSolveStatus TColdWaterCoil::WetModel()
         const double cs = fc::Div(hsIn - hsOut, tin - state.GetLeavingTemp(), where);
         Cr = fc::Div(mda * cs, state.cw, where);
         CommonCoefficients(airCoefficient, where);
-        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor * WetEffFactor, where);
-        Qmax = (in.h - hsIn) * mda;
-        Qt = fc::Finite(e * Qmax, where);
+        const TWetSection wet = WetSection(1.0, in.h, hsIn, cs, Ca, where);
+        e = wet.e;
+        Qmax = wet.Qmax;
+        Qt = wet.Q;
         state.AddHeat(Qt);
         hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
         return Qt;
@@ -126,11 +126,33 @@ TSolveStatus TColdWaterCoil::SolveModel()
     // The condensate leaves at the apparatus dew point and carries its own enthalpy, so the air
     // gives up the liquid's duty plus that: a few rounds settle the moisture it loses.
     const double adpStart = ADP;
-    double dh = fc::Div(Qt, mda, where);
-    for (int round = 0; round < 4; ++round) {
+    const double liquidDh = fc::Div(Qt, mda, where);
+    // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air.
+    auto airGivesUp = [&](double dh) {
         ADP = adpStart;
-        out = LeavingState(in, 0, -dh, BypassFactor, ADP);
-        dh = fc::Div(Qt, mda, where) + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
+        out = CoilLineAir(in, -dh, BypassFactor, ADP);
+        return liquidDh + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
+    };
+    double tried = liquidDh;
+    double dh = tried;
+    for (int round = 0; round < 4; ++round) {
+        tried = dh;
+        dh = airGivesUp(tried);
+    }
+    // Where much moisture condenses the rounds swing about the balance, narrowing slowly: they go
+    // on until two bracket it, and a bracketed search ends there.
+    if (!(std::fabs(dh - tried) <= 1e-7 * (1 + std::fabs(dh)))) {
+        const double tol = 1e-12 * (1 + std::fabs(dh));
+        for (int round = 0; round < 100 && !(std::fabs(dh - tried) <= tol); ++round) {
+            const double next = airGivesUp(dh);
+            if ((next - dh > 0) != (dh - tried > 0)) {
+                airGivesUp(BracketedRoot([&](double x) { return airGivesUp(x) - x; }, tried, dh, dh - tried,
+                                         next - dh, tol));
+                break;
+            }
+            tried = dh;
+            dh = next;
+        }
     }
 
     const double dewIn = in.dewpoint;
@@ -177,58 +199,7 @@ TLiquidCoil::TStepScheme TColdWaterCoil::StepScheme() const
 
 void TColdWaterCoil::StepSlice(TStepSlice& s, const char* where)
 {
-    TAirState& air = s.air;
-    const double cp = air.cp;
-    const double h = air.h;
-    const double P = air.P;
-    const bool wet = !(s.ts > air.dewpoint);
-    double dQ;
-    double ws = 0;
-    if (!wet) {
-        dQ = ho * s.dAo * (air.db - s.ts);
-    } else {
-        if (!s.surface)
-            s.surface = std::make_unique<TCoilSurfaceTemp>();
-        TCoilSurfaceTemp& surface = *s.surface;
-        surface.air = air;
-        surface.tw = s.tw;
-        surface.ho = ho;
-        surface.Ui = Ui;
-        surface.dAo = s.dAo;
-        surface.dAi = s.dAi;
-        s.ts = surface.Solve(s.ts);
-        const double hs = SatEnthalpy(P, s.ts);
-        ws = SatHumidity(P, s.ts);
-        dQ = fc::Div(ho, cp, where) * s.dAo * (h - hs);
-    }
-    s.duty += dQ;
-    s.tw = fc::Finite(s.tw - fc::Div(dQ, s.cw, where), where);
-    // The condensate leaves at the surface temperature with its own enthalpy.
-    double condensate = 0;
-    if (wet) {
-        const double dw = fc::Div(fc::Div(ho, cp, where) * s.dAo * (air.w - ws), s.mda, where);
-        air.w = fc::Finite(air.w - dw, where);
-        condensate = dw * CondensateEnthalpy(s.ts);
-    }
-    air.h = fc::Finite(h - fc::Div(dQ, s.mda, where) - condensate, where);
-    // The slices read only the dry bulb, enthalpy, moisture, dew point and specific heat.
-    PartialAirStateHW(air, air);
-}
-
-// ---- Wet-slice surface temperature ----
-
-TCoilSurfaceTemp::TCoilSurfaceTemp() : Root([this](double x) { return F(x); }) {}
-
-double TCoilSurfaceTemp::F(double x) const
-{
-    static constexpr const char* where = "TCoilSurfaceTemp.F";
-    return fc::Finite(
-        fc::Div(ho, air.cp, where) * dAo * (air.h - SatEnthalpy(air.P, x)) - Ui * dAi * (x - tw), where);
-}
-
-double TCoilSurfaceTemp::Solve(double x0)
-{
-    return Root.Solve(x0);
+    CoolingSlice(s, where);
 }
 
 } // namespace zmk

@@ -388,7 +388,19 @@ TSolveStatus TLiquidCoil::Solve()
     // not depend on what an earlier solve left behind.
     Ca = fc::Finite(DryAirFlow() * in.cp, where);
     TubeResult = TTubeResult{};
-    Status = SolveModel();
+    try {
+        Status = SolveModel();
+    } catch (const EMathError&) {
+        // Property data extrapolated far past their range can break the arithmetic; a liquid
+        // that enters there is refused for that reason, not for the fault it led to.
+        std::string why = InletLimitCheck();
+        if (why.empty())
+            throw;
+        Status = TSolveStatus::DataError;
+        Reason = std::move(why);
+        LiquidLimited = true;
+        return Status;
+    }
     CheckResults(where);
     if (Status == TSolveStatus::None) {
         Reason = PhysicalCheck();

@@ -28,6 +28,7 @@
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -147,10 +148,9 @@ double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime);
 struct TResultWarning
 {
     enum Kind : std::uint8_t {
-        LiquidRange,       ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
-        AirSupersaturated, ///< value, the leaving relative humidity (fraction), is above 1
-        TubeTransition,    ///< value, the tube Reynolds number, lies in the transition range
-        Frost,             ///< value, the coldest fin surface (°C), is below 0 °C and the air's dew point
+        LiquidRange,    ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
+        TubeTransition, ///< value, the tube Reynolds number, lies in the transition range
+        Frost,          ///< value, the coldest fin surface (°C), is below 0 °C and the air's dew point
     };
     Kind kind = LiquidRange;
     double value = 0;
@@ -164,7 +164,7 @@ std::string WarningText(const TResultWarning& warning, bool stored);
 /// user's words ending in "..."; empty when it can.
 std::string EnteringAirProblem(const TAirState& air);
 /// Enthalpy of condensate leaving a coil surface at t (°C), kJ/kg, on the psychrometric
-/// reference (liquid water at 0 °C); frost below 0 °C.
+/// reference (liquid water at 0 °C); frost below -0.5 °C, partly frozen from there to 0 °C.
 double CondensateEnthalpy(double t);
 /// How far (K) a liquid's mean or leaving temperature may pass the range of its property data
 /// and still be rated (with a warning); beyond it the job is not solved.
@@ -407,6 +407,13 @@ public:
     double DryAirFlow() const;
 
     // Sizing to a duty (kW), keeping the air volume flow Va (m³/s) or choosing it when Va = 0.
+    // The area sizings move the face within MinHeight..MaxHeight and MinLength..MaxLength; the
+    // grid sizings (rows, fin density, both) try the rows and fin densities below, one set for
+    // the three, and keep the trial nearest the duty among those that give SizingReach of it or
+    // more, or the nearest of all when none does.
+    static constexpr std::array<int, 4> SizingRows{3, 4, 5, 6};
+    static constexpr std::array<int, 4> SizingFins{8, 10, 12, 14}; ///< fins per inch
+    static constexpr double SizingReach = 0.98;
     TSolveStatus AutoFaceArea(double Va, double duty);
     TSolveStatus AutoHeight(double Va, double duty);
     TSolveStatus AutoLength(double Va, double duty);
@@ -481,7 +488,8 @@ public:
 
     /// Rates the coil: refuses entering air above saturation (DataError), runs the kind's model,
     /// then checks the result (PhysicalCheck, then LiquidLimitCheck; DataError with its reason
-    /// when one fails) and collects the warnings. Errors are not caught.
+    /// when one fails) and collects the warnings. An arithmetic error of a liquid entering past
+    /// its limits (InletLimitCheck) becomes that DataError; other errors are not caught.
     TSolveStatus Solve() final;
     /// Temperature profile along the air path: 100 slices from the air inlet face, shooting on
     /// the liquid leaving temperature until the liquid reaches its inlet temperature at the far
@@ -490,7 +498,8 @@ public:
     void StepByStep(double& duty) final;
     /// Why the current result makes no physical sense, in the user's words ending in "...":
     /// a flow that is not positive, a temperature below absolute zero, a leaving temperature
-    /// outside the span of the two inlet temperatures, or air and liquid duties that differ by
+    /// outside the span of the two inlet temperatures, air leaving above saturation (a surface
+    /// rated dry below the air's dew point), or air and liquid duties that differ by
     /// more than 0.5 % (the air's: dry-air flow × enthalpy change less the condensate's
     /// enthalpy). Empty when it holds.
     std::string PhysicalCheck() const;
@@ -499,6 +508,8 @@ public:
     /// liquid pressure, or a leaving or mean temperature more than kLiquidRangeMargin past the
     /// range of the liquid's data (for user values, the range the user gave). Empty when none.
     std::string LiquidLimitCheck() const;
+    /// As LiquidLimitCheck for the liquid's inlet temperature alone: a result need not exist.
+    std::string InletLimitCheck() const;
     /// The coldest fin surface, °C: on a wet surface the lower of tsAirOut and ADP, on a dry one
     /// the air-outlet end of a liquid colder than the air, else the entering dry bulb.
     double ColdestSurface() const;
@@ -596,6 +607,38 @@ protected:
     /// the circuits that give the ideal tube velocity at that flow.
     void PrepareDesignFlow(double duty, double leavingOffset, const char* where);
 
+    // ---- Wet surfaces, shared by the coils that cool air below its dew point ----
+
+    /// A counterflow section of wet surface rated on the enthalpy potential.
+    struct TWetSection
+    {
+        double Cr = 0;   ///< dry-air flow × cs / cw
+        double Ntu = 0;  ///< transfer units on the enthalpy potential: UA*/dry-air flow
+        double e = 0;    ///< effectiveness, with EffFactor and WetEffFactor
+        double Qmax = 0; ///< dry-air flow × (air enthalpy in − saturated enthalpy at the liquid inlet), kW
+        double Q = 0;    ///< e·Qmax, kW
+    };
+    /// The section holding fraction (0..1) of the surface, with air entering at enthalpy hAir
+    /// (kJ/kg dry air) and liquid entering where saturated air has enthalpy hsIn; cs is the mean
+    /// slope of the saturated-air enthalpy over the liquid's range (kJ/(kg·K)) and airCapacity
+    /// the air's capacity rate (kW/K). 1/UA* = cp/(ho·Ao) + cs/(Ui·Ai), so Ntu scales with the
+    /// fraction. Reads ho, Ao, NtuLiquid and cw of the current pass; changes no field.
+    TWetSection WetSection(double fraction, double hAir, double hsIn, double cs, double airCapacity,
+                           const char* where) const;
+    /// The dry surface temperature (°C) where air at tAir meets liquid at tLiquid, from the
+    /// current pass's Cr, Ntu and NtuLiquid: tLiquid + (tAir − tLiquid)·UA/(Ui·Ai).
+    double DrySurfaceTemp(double tAir, double tLiquid, const char* where) const;
+    /// The air leaving a wet surface: on the straight coil line from inlet to the apparatus dew
+    /// point at the bypass factor, with enthalpy inlet h + enthalpyChange (kJ/kg dry air); adp
+    /// receives the apparatus dew point (°C). Where the line would leave the air above saturation
+    /// it leaves saturated with that enthalpy, the moisture beyond saturation condensed.
+    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                          double& adp) const;
+    /// One step-by-step slice of a cooling surface: dry on the dry-bulb difference, or, with the
+    /// surface at or below the air's dew point, wet on the enthalpy potential with the surface
+    /// temperature from the slice's balance and the condensate taken from the air.
+    void CoolingSlice(TStepSlice& slice, const char* where);
+
 private:
     void collectWarnings();
 };
@@ -640,7 +683,8 @@ protected:
     void StepSlice(TStepSlice& slice, const char* where) override;
 };
 
-/// Heat recovery coil (kind "zmk"): air and liquid exchange sensible heat across a dry surface.
+/// Heat recovery coil (kind "zmk"): air and liquid exchange heat across a dry surface; air cooled
+/// below its dew point condenses on the part of the surface below it (dry, part-wet or wet).
 class TZemtor : public TLiquidCoil
 {
 public:
@@ -657,6 +701,9 @@ protected:
     TSolveStatus SolveModel() override;
     TStepScheme StepScheme() const override;
     void StepSlice(TStepSlice& slice, const char* where) override;
+
+private:
+    TSolveStatus condensingPasses();
 };
 
 /// The wet-slice balance of the cooling coil's step simulation: the surface temperature x (°C)

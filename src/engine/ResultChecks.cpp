@@ -41,8 +41,17 @@ std::string temperatureText(double t, bool stored)
 
 double CondensateEnthalpy(double t)
 {
-    // Liquid water above 0 °C; ice, with its heat of fusion, below.
-    return t >= 0 ? 4.186 * t : -333.4 + 2.09 * t;
+    // Liquid water above 0 °C; ice, with its heat of fusion, below -0.5 °C; partly frozen in
+    // between, so that a balance on a surface near freezing has no jump to settle across.
+    constexpr double kFreezing = 0.5; // K
+    const double water = 4.186 * t;
+    if (t >= 0)
+        return water;
+    const double ice = -333.4 + 2.09 * t;
+    if (t <= -kFreezing)
+        return ice;
+    const double frozen = -t / kFreezing;
+    return frozen * ice + (1 - frozen) * water;
 }
 
 std::string EnteringAirProblem(const TAirState& air)
@@ -61,10 +70,6 @@ std::string WarningText(const TResultWarning& w, bool stored)
         return "The liquid reaches " + temperatureText(w.value, stored) +
                ", outside the range of its property data (" + temperatureText(w.lo, stored) + " to " +
                temperatureText(w.hi, stored) + "): its properties are extrapolated.";
-    case TResultWarning::AirSupersaturated:
-        return Format("The leaving air is supersaturated (relative humidity %0.0f %%): the rating keeps the "
-                      "moisture as vapour.",
-                      100 * w.value);
     case TResultWarning::TubeTransition:
         return Format("The tube flow is in the transition range (Re %0.0f): its coefficient is interpolated "
                       "between laminar and turbulent flow.",
@@ -111,6 +116,13 @@ std::string TLiquidCoil::PhysicalCheck() const
                      "much heat from the air..."
                    : "The air would leave hotter than the liquid entering: the coil cannot give the "
                      "air that much heat...";
+
+    // Air cooled below its dew point on a surface rated dry would leave fogged.
+    if (out.rh > kSaturated)
+        return Format(
+            "The air would leave above saturation (relative humidity %0.0f %%): the liquid cools it "
+            "below its dew point on a surface this coil rates as dry...",
+            100 * out.rh);
 
     // The air's duty: its enthalpy change on the dry-air flow, less what the condensate carries
     // away; the liquid's: its flow and specific heat over its temperature change.
@@ -165,6 +177,33 @@ std::string TLiquidCoil::LiquidLimitCheck() const
     return {};
 }
 
+std::string TLiquidCoil::InletLimitCheck() const
+{
+    const TLiquid& l = liquid();
+    const std::string name = l.GetName();
+    const double t = LiquidState->GetInletTemp();
+    if (!l.UserProps && (l.LiquidSpec == 0 || l.LiquidSpec == 12)) {
+        if (t > kWaterCritical)
+            return Format("%s cannot be kept liquid at any pressure above %0.1f °C (it enters at %0.1f °C): lower "
+                          "the liquid temperatures or choose another liquid...",
+                          name, kWaterCritical, t);
+        const double P = 100 * l.Pf; // kPa
+        if (const double boiling = psy::BoilingPoint(P); t > boiling)
+            return Format("%s would boil at %0.1f °C at %0.1f kPa (it enters at %0.1f °C): raise the liquid "
+                          "pressure or lower the inlet temperature...",
+                          name, boiling, P, t);
+    }
+    const double excess = t > l.TMax ? t - l.TMax : l.TMin - t;
+    if (!(excess > kLiquidRangeMargin))
+        return {};
+    return Format("%s enters at %0.1f °C, %0.1f K %s %s (%0.1f to %0.1f °C), further than the %0.0f K the "
+                  "rating goes beyond it: choose a liquid for these temperatures, or change the liquid's inlet "
+                  "temperature...",
+                  name, t, excess, t > l.TMax ? "above" : "below",
+                  l.UserProps ? "the range given for its values" : "the range of its property data", l.TMin,
+                  l.TMax, kLiquidRangeMargin);
+}
+
 double TLiquidCoil::ColdestSurface() const
 {
     const TAirState& in = airIn();
@@ -184,7 +223,6 @@ void TLiquidCoil::collectWarnings()
 {
     const TLiquid& l = liquid();
     const TAirState& in = airIn();
-    const TAirState& out = airOut();
     // Within the margin past the range the properties are extrapolated; beyond it the job is
     // not solved, and the reason says so (LiquidLimitCheck). The leaving temperature first: the
     // further from the inlet.
@@ -195,8 +233,6 @@ void TLiquidCoil::collectWarnings()
             break;
         }
     }
-    if (out.rh > kSaturated)
-        Warnings.push_back({TResultWarning::AirSupersaturated, out.rh, 0, 0});
     if (TubeResult.Regime == TTubeRegime::Transition)
         Warnings.push_back({TResultWarning::TubeTransition, TubeResult.Re, kLaminarRe, kTurbulentRe});
     // Ice gathers where the surface is below 0 °C and below the air's dew point.

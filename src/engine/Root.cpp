@@ -2,6 +2,7 @@
 
 #include "engine/FloatChecks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -78,6 +79,39 @@ double TRoot::Solve(double x0)
         ++Count;
     }
     return x;
+}
+
+double BracketedRoot(const TRootFn& f, double a, double b, double fa, double fb, double tol)
+{
+    if (fa == 0)
+        return a;
+    if (fb == 0)
+        return b;
+    double c = a;
+    int kept = 0; // the end the last step kept: -1 a, +1 b
+    for (int k = 0; k < 200 && std::fabs(b - a) > tol; ++k) {
+        c = (a * fb - b * fa) / (fb - fa);
+        if (!(c > std::min(a, b) && c < std::max(a, b)))
+            c = (a + b) / 2;
+        const double fc = f(c);
+        if (fc == 0)
+            return c;
+        // The end kept twice running has its value halved, so that both ends close in.
+        if ((fc > 0) == (fb > 0)) {
+            b = c;
+            fb = fc;
+            if (kept == -1)
+                fa /= 2;
+            kept = -1;
+        } else {
+            a = c;
+            fa = fc;
+            if (kept == +1)
+                fb /= 2;
+            kept = +1;
+        }
+    }
+    return c;
 }
 
 } // namespace zmk

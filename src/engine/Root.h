@@ -1,6 +1,7 @@
 // Root finding for one real equation f(x) = 0 from a single starting point: a secant iteration
 // that starts from a numerically estimated slope, so the caller needs neither a bracket nor a
-// derivative. The wet-surface temperature of a cooling-coil slice is found this way.
+// derivative. The wet-surface temperature of a cooling-coil slice is found this way. A bracketed
+// search serves the equations whose root is known to lie between two points.
 #pragma once
 
 #include <cstdint>
@@ -47,5 +48,11 @@ public:
     /// exception of F passes through, and an iterate that leaves the real numbers raises EMathError.
     double Solve(double x0);
 };
+
+/// The root of f between a and b, where fa = f(a) and fb = f(b) differ in sign (or one is 0):
+/// regula falsi with the Illinois step, which keeps the root bracketed, until the bracket is
+/// narrower than tol or 200 steps have run; returns the last point tried. For equations whose
+/// function may jump or level off, where a secant from one point could leave the range.
+double BracketedRoot(const TRootFn& f, double a, double b, double fa, double fb, double tol);
 
 } // namespace zmk

@@ -44,27 +44,27 @@ void TFinAndTube::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
     file.WriteInt(fat, "Tube", true, r.Tube);
     file.WriteText(fat, "Model", true, r.Model);
     file.SetAttr(file.WriteInt(fat, "Code", true, r.Code), "caption", KindShortCode(r.Code));
-    file.WriteFloat(fat, "fHeight", true, "%0.6g", r.fHeight);
-    file.WriteFloat(fat, "fLength", true, "%0.6g", r.fLength);
-    file.WriteFloat(fat, "Rows", true, "%0.6g", r.Rows);
-    file.WriteFloat(fat, "fpi", true, "%0.6g", r.fpi);
-    file.WriteFloat(fat, "Circ", true, "%0.6g", r.Circ);
+    file.WriteReal(fat, "fHeight", true, r.fHeight);
+    file.WriteReal(fat, "fLength", true, r.fLength);
+    file.WriteReal(fat, "Rows", true, r.Rows);
+    file.WriteReal(fat, "fpi", true, r.fpi);
+    file.WriteReal(fat, "Circ", true, r.Circ);
     file.SetAttr(file.WriteInt(fat, "cb", true, r.cb), "text", CircuitBasisName(r.cb));
     file.SetAttr(file.WriteInt(fat, "Serp", true, r.Serp), "caption", SerpentineName(r.Serp));
-    file.WriteFloat(fat, "Sx", true, "%0.7f", r.Sx);
-    file.WriteFloat(fat, "Sy", true, "%0.7f", r.Sy);
+    file.WriteReal(fat, "Sx", true, r.Sx);
+    file.WriteReal(fat, "Sy", true, r.Sy);
     file.SetAttr(file.WriteInt(fat, "tp", true, r.tp), "text", PatternName(r.tp));
-    file.WriteFloat(fat, "ID", true, "%0.7f", r.ID);
-    file.WriteFloat(fat, "OD", true, "%0.7f", r.OD);
-    file.WriteFloat(fat, "tf", true, "%0.7f", r.tf);
-    file.WriteFloat(fat, "fc", true, "%0.5f", r.fc);
-    file.WriteFloat(fat, "ft", true, "%0.5f", r.ft);
+    file.WriteReal(fat, "ID", true, r.ID);
+    file.WriteReal(fat, "OD", true, r.OD);
+    file.WriteReal(fat, "tf", true, r.tf);
+    file.WriteReal(fat, "fc", true, r.fc);
+    file.WriteReal(fat, "ft", true, r.ft);
     file.WriteBool(fat, "Rifle", true, r.Rifle);
     file.WriteInt(fat, "Sections", true, r.Sections);
     file.SetAttr(file.WriteInt(fat, "Mf", true, r.Mf), "caption", materialCode(r.Mf));
     file.SetAttr(file.WriteInt(fat, "Mt", true, r.Mt), "caption", materialCode(r.Mt));
     file.SetAttr(file.WriteInt(fat, "Mc", true, r.Mc), "caption", materialCode(r.Mc));
-    file.WriteFloat(fat, "tc", true, "%0.5f", r.tc);
+    file.WriteReal(fat, "tc", true, r.tc);
 }
 
 bool TFinAndTube::LoadFromXML(TXMLFile& file, TXMLFile::Node node)

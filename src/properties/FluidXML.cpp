@@ -27,23 +27,23 @@ void TFluid::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
 {
     TXMLFile::Node l = file.FindPath(node, {"liquid"}, true);
     file.WriteText(l, "Caption", true, Caption);
-    file.WriteFloat(l, "t", true, "%0.3f", t);
-    file.WriteFloat(l, "tfi", true, "%0.3f", tfi);
-    file.WriteFloat(l, "tfo", true, "%0.3f", tfo);
-    file.WriteFloat(l, "Pf", true, "%0.3f", GetPf());
-    file.WriteFloat(l, "m", true, "%0.3f", m);
-    file.WriteFloat(l, "Cp", true, "%0.6g", Cp);
-    file.WriteFloat(l, "ro", true, "%0.6g", ro);
-    file.WriteFloat(l, "Ko", true, "%0.6g", Ko);
-    file.WriteFloat(l, "mu", true, "%0.6g", mu);
-    file.WriteFloat(l, "Pr", true, "%0.5f", Pr);
+    file.WriteReal(l, "t", true, t);
+    file.WriteReal(l, "tfi", true, tfi);
+    file.WriteReal(l, "tfo", true, tfo);
+    file.WriteReal(l, "Pf", true, GetPf());
+    file.WriteReal(l, "m", true, m);
+    file.WriteReal(l, "Cp", true, Cp);
+    file.WriteReal(l, "ro", true, ro);
+    file.WriteReal(l, "Ko", true, Ko);
+    file.WriteReal(l, "mu", true, mu);
+    file.WriteReal(l, "Pr", true, Pr);
     file.WriteBool(l, "UserProps", true, UserProps);
-    file.WriteFloat(l, "UserRo", true, "%0.6g", UserRo);
-    file.WriteFloat(l, "UserCp", true, "%0.6g", UserCp);
-    file.WriteFloat(l, "UserMu", true, "%0.6g", UserMu);
-    file.WriteFloat(l, "UserKo", true, "%0.6g", UserKo);
-    file.WriteFloat(l, "UserTMin", true, "%0.6g", UserTMin);
-    file.WriteFloat(l, "UserTMax", true, "%0.6g", UserTMax);
+    file.WriteReal(l, "UserRo", true, UserRo);
+    file.WriteReal(l, "UserCp", true, UserCp);
+    file.WriteReal(l, "UserMu", true, UserMu);
+    file.WriteReal(l, "UserKo", true, UserKo);
+    file.WriteReal(l, "UserTMin", true, UserTMin);
+    file.WriteReal(l, "UserTMax", true, UserTMax);
 }
 
 void TFluid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
@@ -81,7 +81,7 @@ void TLiquid::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
     file.SetAttr(file.WriteInt(l, "LiquidSpec", true, LiquidSpec), "caption", LiquidKindName(LiquidSpec));
     file.SetAttr(file.WriteInt(l, "WaterAdditive", true, WaterAdditive), "caption",
                  WaterAdditiveName(WaterAdditive));
-    file.WriteFloat(l, "AdditiveVolume", true, "%0.3f", AdditiveVolume);
+    file.WriteReal(l, "AdditiveVolume", true, AdditiveVolume);
 }
 
 void TLiquid::LoadFromXML(TXMLFile& file, TXMLFile::Node node)

@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include <unistd.h>
@@ -98,6 +103,51 @@ TEST_F(XMLFilesTest, ValueTypesWithStatuses)
 
     EXPECT_EQ(ReadStatusText(rsAttributeMissing), "attribute missing");
     EXPECT_EQ(WriteStatusText(wsNotAnElement), "not an element node");
+}
+
+TEST_F(XMLFilesTest, RealsWrittenExactlyReadBackBitForBit)
+{
+    TXMLFile x;
+    TXMLFile::Node root;
+    x.InitRoot("datafile", "ZMK", root, "1.0.0.0");
+    struct Case
+    {
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1.5399, "1.5399"}, {0.5334, "0.5334"}, {0.1 + 0.2, "0.30000000000000004"},
+        {83, "83"},         {-12.25, "-12.25"}, {1e-5, "1E-05"},
+        {2.5e20, "2.5E20"}, {5e-324, "5E-324"}, {DBL_MAX, "1.7976931348623157E308"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        x.WriteReal(root, "v", true, c.value);
+        EXPECT_EQ(x.ReadText(root, "v", ""), c.text);
+        EXPECT_EQ(x.ReadFloat(root, "v", 0), c.value);
+        EXPECT_EQ(x.ReadStatus(), rsNone);
+    }
+    // A value that is no number is written as such and reads as unreadable.
+    x.WriteReal(root, "v", true, std::nan(""));
+    EXPECT_EQ(x.ReadText(root, "v", ""), "NAN");
+    EXPECT_EQ(x.ReadFloat(root, "v", 7), 7);
+    EXPECT_EQ(x.ReadStatus(), rsWrongType);
+
+    // Any double comes back as itself: read straight into a double, never rounded twice.
+    std::mt19937_64 random(28);
+    int differ = 0;
+    for (int i = 0; i < 200000; ++i) {
+        double v;
+        do {
+            const std::uint64_t bits = random();
+            std::memcpy(&v, &bits, sizeof v);
+        } while (!std::isfinite(v));
+        x.WriteReal(root, "v", true, v);
+        const double back = x.ReadFloat(root, "v", 0);
+        if (std::memcmp(&back, &v, sizeof v) != 0 && ++differ <= 3)
+            ADD_FAILURE() << x.ReadText(root, "v", "") << " read back as " << back;
+    }
+    EXPECT_EQ(differ, 0);
 }
 
 TEST_F(XMLFilesTest, BooleanRules)

@@ -67,6 +67,20 @@ TEST_F(RatingLimitsCommand, WaterFarPastItsDataIsNotSolvedAndSaysWhy)
               "the liquid pressure or lower the inlet temperature...");
 }
 
+TEST_F(RatingLimitsCommand, ALiquidEnteringFarPastItsDataIsRefusedEvenWhereTheArithmeticBreaks)
+{
+    // Liquid 4 at 624 °C: its extrapolated properties once ended the solve in a floating point
+    // fault, reported as an error of the program rather than of the data.
+    const nlohmann::json j =
+        Json("solve --kind zmk --set edOnCoil=776.5 --set liquid=4 --set edFluidInTemp=624.4 --set edFluidFlow=5.7428");
+    EXPECT_EQ(j["Status"], "DataError");
+    EXPECT_EQ(j["solved"], false);
+    EXPECT_TRUE(j["Qt"].is_null());
+    const std::string reason = j["Reason"];
+    EXPECT_NE(reason.find("enters at 624.4 °C"), std::string::npos) << reason;
+    EXPECT_TRUE(reason.ends_with("...")) << reason;
+}
+
 TEST_F(RatingLimitsCommand, TheDefaultJobsKeepTheirDuties)
 {
     // The duties of the default jobs before the liquid limits, frost and the duty's U came in.

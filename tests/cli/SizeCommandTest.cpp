@@ -63,17 +63,67 @@ TEST_F(SizeCommand, AreaOperationsMeetTheTarget)
     EXPECT_NE(text.out.find("Face velocity   3.000 m/s"), std::string::npos);
 }
 
-TEST_F(SizeCommand, RowAndFinOperationsPickTheNearestTrial)
+TEST_F(SizeCommand, RowAndFinOperationsMeetATargetWithinTheirSteps)
 {
-    const std::set<double> rows{3, 4, 5, 6};
-    const nlohmann::json r = Json("size --kind hwc --mode rows --duty 60 --json");
-    EXPECT_TRUE(rows.count(r["Rows"].get<double>())) << r["Rows"];
+    // The hot water coil gives 75 to 115 kW over the rows and fin densities tried.
+    const nlohmann::json r = Json("size --kind hwc --mode rows --duty 90 --json");
+    EXPECT_EQ(r["Status"], "None");
+    EXPECT_TRUE(r["reached"].get<bool>());
+    EXPECT_EQ(r["Reason"], "");
+    EXPECT_TRUE((std::set<double>{3, 4, 5, 6}).count(r["Rows"].get<double>())) << r["Rows"];
     EXPECT_EQ(r["fpi"].get<double>(), 10);
-    const nlohmann::json f = Json("size --kind hwc --mode fins --duty 60 --json");
-    EXPECT_TRUE((std::set<double>{8, 10, 12}).count(f["fpi"].get<double>())) << f["fpi"];
-    const nlohmann::json rf = Json("size --kind hwc --mode rowsfins --duty 60 --json --set edAirMassflow=2");
-    EXPECT_TRUE(rows.count(rf["Rows"].get<double>()));
-    EXPECT_TRUE((std::set<double>{8, 10, 12, 14}).count(rf["fpi"].get<double>()));
+    EXPECT_GE(r["Qt"].get<double>(), 0.98 * 90);
+    // A target the nearest trial falls short of takes the next larger coil that gives it.
+    const nlohmann::json f = Json("size --kind hwc --mode fins --duty 100 --json");
+    EXPECT_EQ(f["fpi"].get<double>(), 14);
+    EXPECT_GE(f["Qt"].get<double>(), 0.98 * 100);
+    const nlohmann::json rf = Json("size --kind hwc --mode rowsfins --duty 100 --json");
+    EXPECT_GE(rf["Qt"].get<double>(), 0.98 * 100);
+}
+
+TEST_F(SizeCommand, ATargetTheRowsOrFinsCannotReachIsNotSizedAndSaysTheLimit)
+{
+    // Each stopped at its largest trial with exit status 0, the rows at 6 rows and a fraction of
+    // the target, and saved that coil; the fin density stopped at 12 fpi while rows and fins
+    // together went on to 14.
+    ASSERT_EQ(Zemtor("new --kind hwc x.zmx").rc, 0);
+    const std::string file = test::ReadFileBytes(dir_ / "x.zmx");
+    const struct
+    {
+        const char* args;
+        const char* says;
+        double fpi;
+    } cases[] = {
+        {"--mode rows --duty 250",
+         "Target 250 kW not reached: 6 rows is the most the sizing tries; the coil gives ", 10},
+        {"--mode rows --duty 100000", "Target 100000 kW not reached: 6 rows is the most the sizing tries",
+         10},
+        {"--mode fins --duty 250",
+         "Target 250 kW not reached: 14 fpi is the highest fin density the sizing tries", 14},
+        {"--mode rowsfins --duty 250",
+         "Target 250 kW not reached: 6 rows at 14 fpi is the largest coil the sizing tries", 14},
+        {"--mode rows --duty 20", "Target 20 kW exceeded: 3 rows is the fewest the sizing tries", 10},
+        {"--mode rowsfins --duty 20",
+         "Target 20 kW exceeded: 3 rows at 8 fpi is the smallest coil the sizing tries", 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Result run = Zemtor(std::string("size x.zmx --save --save-as y.zmx ") + c.args);
+        EXPECT_EQ(run.rc, 2);
+        EXPECT_NE(run.out.find(std::string("Not sized       ") + c.says), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find(std::string("zemtor: not sized: ") + c.says), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("(not saved)"), std::string::npos) << run.err;
+
+        const Result json = Zemtor(std::string("size x.zmx --json ") + c.args);
+        EXPECT_EQ(json.rc, 2);
+        const nlohmann::json j = nlohmann::json::parse(json.out);
+        EXPECT_EQ(j["Status"], "DataError");
+        EXPECT_FALSE(j["reached"].get<bool>());
+        EXPECT_EQ(j["Reason"].get<std::string>().rfind(c.says, 0), 0u) << j["Reason"];
+        EXPECT_EQ(j["fpi"].get<double>(), c.fpi);
+    }
+    EXPECT_EQ(test::ReadFileBytes(dir_ / "x.zmx"), file);
+    EXPECT_FALSE(fs::exists(dir_ / "y.zmx"));
 }
 
 TEST_F(SizeCommand, ProjectSizedAndSavedBack)
@@ -90,7 +140,7 @@ TEST_F(SizeCommand, ProjectSizedAndSavedBack)
     EXPECT_NEAR(after["Qt"].get<double>(), target, 2e-3 * target);
 
     // The default job to a new project.
-    EXPECT_EQ(Zemtor("size --kind hwc --mode fins --duty 50 --save-as h.zmx").rc, 0);
+    EXPECT_EQ(Zemtor("size --kind hwc --mode fins --duty 90 --save-as h.zmx").rc, 0);
     EXPECT_EQ(Json("solve h.zmx --json")["kind"], "hwc");
 }
 
@@ -103,7 +153,8 @@ TEST_F(SizeCommand, ATargetBeyondTheSizeLimitsIsNotSizedAndNotSaved)
         const Result run = Zemtor(std::string("size c.zmx --mode ") + mode +
                                   " --duty 5000 --keep-airflow --save --save-as x.zmx");
         EXPECT_EQ(run.rc, 2);
-        EXPECT_NE(run.err.find("not sized"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("not sized: Target 5000 kW not reached: a "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("is the largest the sizing makes"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("not saved"), std::string::npos) << run.err;
         EXPECT_NE(run.out.find("(target 5000.000 kW)"), std::string::npos);
     }

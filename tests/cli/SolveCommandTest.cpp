@@ -89,6 +89,25 @@ TEST_F(SolveCommand, EachKindRatesWithBalancedEnergy)
     }
 }
 
+TEST_F(SolveCommand, CondensingHeatRecoveryReportsItsCondensate)
+{
+    // Humid exhaust at 200 °C and 50 g/kg on water at 20 °C: part of the surface is wet.
+    Result run = Zemtor("solve --json --kind zmk --set edOnCoil=200 --set edHumidityOn=0.05 --set liquid=0 "
+                        "--set edFluidInTemp=20 --set edFluidFlow=5 --set edRows=8 --set edFinDensity=14");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    const nlohmann::json j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["Status"], "None");
+    EXPECT_EQ(j["SurfaceConditionName"], "Part-Wet");
+    const double mda = double(j["ma"]) / (1 + double(j["AirIn"]["w"]));
+    const double condensate = j["mCondensate"];
+    EXPECT_NEAR(condensate, mda * (double(j["AirIn"]["w"]) - double(j["AirOut"]["w"])), 1e-12);
+    EXPECT_GT(condensate, 0.02);
+    EXPECT_LE(double(j["AirOut"]["rh"]), 1.0);
+    EXPECT_LT(double(j["Qs"]), double(j["Qt"]));
+    for (const auto& w : j["warnings"])
+        EXPECT_EQ(std::string(w).find("supersaturated"), std::string::npos) << w;
+}
+
 TEST_F(SolveCommand, SummaryAndInputs)
 {
     Result run = Zemtor("solve");
@@ -102,6 +121,7 @@ TEST_F(SolveCommand, SummaryAndInputs)
     ASSERT_EQ(run.rc, 0) << run.err;
     nlohmann::json j = nlohmann::json::parse(run.out);
     EXPECT_EQ(j["SurfaceConditionName"], "Dry");
+    EXPECT_EQ(j["mCondensate"], 0.0);
     EXPECT_EQ(j["Liquid"]["ctrl"], 0);
     EXPECT_NEAR(double(j["Liquid"]["tfo"]) - double(j["Liquid"]["tfi"]), 6, 1e-9);
     EXPECT_NEAR(double(j["AirIn"]["P"]), 89.8745, 1e-4);

@@ -485,6 +485,55 @@ TEST_F(FatEditorTest, SizingLabelsSizeTheCoilForTheTargetDuty)
     EXPECT_DOUBLE_EQ(coil().GetFinnedLength(), before.fLength);
 }
 
+TEST_F(FatEditorTest, ASizingThatMissesItsTargetSaysWhichLimitStoppedIt)
+{
+    // Each sizing checks its coil against the target; one its limits stop names the limit at the
+    // head of the summary (the grid sizings used to leave 6 rows and a fifth of the duty as if
+    // sized). The note goes with the next change.
+    struct Row
+    {
+        TAutoSize mode;
+        bool keepAirflow;
+        double times; // the target as a multiple of the coil's duty
+        const char* says;
+    };
+    const Row rows[] = {
+        {TAutoSize::Rows, false, 10, "not reached: 6 rows is the most the sizing tries; the coil gives "},
+        {TAutoSize::FinDensity, false, 10,
+         "not reached: 14 fpi is the highest fin density the sizing tries; the coil gives "},
+        {TAutoSize::RowsFins, false, 10,
+         "not reached: 6 rows at 14 fpi is the largest coil the sizing tries; the coil gives "},
+        {TAutoSize::Height, true, 10,
+         "not reached: a fin height of 9144.0 mm is the largest the sizing makes"},
+        {TAutoSize::Length, true, 10,
+         "not reached: a finned length of 10000.0 mm is the largest the sizing makes"},
+        {TAutoSize::FaceArea, true, 10, "not reached: a face of "},
+        {TAutoSize::Rows, false, 0.05, "exceeded: 3 rows is the fewest the sizing tries; the coil gives "},
+        {TAutoSize::FinDensity, false, 0.05, "exceeded: 8 fpi is the lowest fin density the sizing tries"},
+        {TAutoSize::RowsFins, false, 0.05, "exceeded: 3 rows at 8 fpi is the smallest coil the sizing tries"},
+        {TAutoSize::Height, true, 0.05, "exceeded: a fin height of 76.2 mm is the smallest the sizing makes"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(AutoSizeModeName(r.mode) + " x" + std::to_string(r.times));
+        job.job.ActionNewExecute(); // the default coil again
+        auto e = Make();
+        const double target = r.times * coil().Qt;
+        e->SetTargetDuty(target);
+        e->KeepAirflow = r.keepAirflow;
+        e->AutoSizeClick(r.mode);
+        EXPECT_NE(e->LastAutoSizeStatus(), TSolveStatus::None);
+        const std::string& message = e->LastAutoSizeMessage();
+        // The target as its field holds it (three decimals).
+        EXPECT_EQ(message.rfind(Format("Target %0.6g kW ", Number(e->edDesignDuty)), 0), 0u) << message;
+        EXPECT_NE(message.find(r.says), std::string::npos) << message;
+        const std::vector<std::string>& s = e->Summary();
+        ASSERT_GT(s.size(), 9u);
+        EXPECT_EQ(s[9], "<li style=\"color:#ff4500\">" + message + "</li>");
+        e->Spin(TFatSpin::Circuits, true);
+        EXPECT_EQ(LineContaining(e->Summary(), "Target "), "");
+    }
+}
+
 TEST_F(FatEditorTest, CancelAfterASizingPutsTheLiquidSideBack)
 {
     TLiquidState& state = *coil().LiquidState;

@@ -238,6 +238,47 @@ TEST_F(CoilReports, ZemtorSolvedDefaultJob)
     EXPECT_THAT(Summary(c).back(), HasSubstr("transition range"));
 }
 
+TEST_F(CoilReports, CondensingZemtorShowsItsCondensateAndSensibleDuty)
+{
+    // Humid exhaust air cooled below its dew point by water.
+    test::JobValues v = test::Defaults("zmk");
+    v.dbi = 200;
+    v.wai = 0.05;
+    v.liquidSpec = 0;
+    v.caption = "Water";
+    v.twi = 20;
+    v.mw = 5;
+    v.rows = 8;
+    v.fpi = 14;
+    auto job = test::BuildJob(v);
+    TLiquidCoil& c = *job->coil;
+    ASSERT_EQ(c.Solve(), TSolveStatus::None) << c.Reason;
+    ASSERT_EQ(c.SurfaceCondition, scPartWet);
+    TQuantities& q = Quantities();
+    const Lines summary = Summary(c);
+    const auto wao = std::find(summary.begin(), summary.end(), "wao  = " + Sp(q.air_w, job->out.w));
+    ASSERT_NE(wao, summary.end());
+    EXPECT_EQ(*(wao + 1), "cond = " + Sp(q.general_cond_rate, c.MoistureRemoval()) + " (Part-Wet)");
+    EXPECT_THAT(*(wao + 1), HasSubstr(" g/s (Part-Wet)"));
+    const auto qt = std::find(summary.begin(), summary.end(), "Qt   = " + Sp(q.hex_duty, c.Qt));
+    ASSERT_NE(qt, summary.end());
+    EXPECT_EQ(*(qt - 1), "Qs   = " + Sp(q.hex_duty, c.Qs));
+    // The moisture condenses: no word of a saturation limit or of vapour kept.
+    for (const std::string& line : summary)
+        EXPECT_THAT(line, Not(HasSubstr("saturation")));
+    // Results read back from a project keep their air states but not the surface condition:
+    // the condensate still shows, without the condition.
+    c.SurfaceCondition = scDry;
+    EXPECT_TRUE(Contains(Summary(c), "cond = " + Sp(q.general_cond_rate, c.MoistureRemoval())));
+
+    // The dry default job shows neither line.
+    auto dry = Solved("zmk");
+    for (const std::string& line : Summary(*dry->coil)) {
+        EXPECT_THAT(line, Not(HasSubstr("cond =")));
+        EXPECT_THAT(line, Not(HasSubstr("Qs   =")));
+    }
+}
+
 TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
 {
     auto job = Solved("hwc");
@@ -389,15 +430,17 @@ TEST_F(CoilReports, ChilledWaterCoilWritesItsOwnRowsAndDuties)
     EXPECT_THAT(Lines(diag.begin() + 20, diag.end()), ElementsAreArray(airDuty));
     EXPECT_THAT(qh, ::testing::Lt(0)) << "the air gives up enthalpy";
 
-    // The summary is the liquid coil's, with the sensible duty because the two duties differ.
+    // The summary is the liquid coil's, with the condensate of the part-wet surface and the
+    // sensible duty because the two duties differ.
     const Lines summary = Summary(c);
-    ASSERT_EQ(summary.size(), 24u); // with the fouling note and the transition range warning
+    ASSERT_EQ(summary.size(), 25u); // with the fouling note and the transition range warning
     EXPECT_EQ(summary[4], SummaryUd(c));
     EXPECT_EQ(summary[8], "Air Cooling");
     EXPECT_EQ(summary[10], "Wao  = " + Sp(q.air_w, out.w));
-    EXPECT_EQ(summary[19], "Qs   = " + Sp(q.hex_duty, c.Qs));
-    EXPECT_EQ(summary[20], "Qt   = " + Sp(q.hex_duty, c.Qt));
-    EXPECT_EQ(summary[22], kFoulingNote);
+    EXPECT_EQ(summary[11], "cond = " + Sp(q.general_cond_rate, c.MoistureRemoval()) + " (Part-Wet)");
+    EXPECT_EQ(summary[20], "Qs   = " + Sp(q.hex_duty, c.Qs));
+    EXPECT_EQ(summary[21], "Qt   = " + Sp(q.hex_duty, c.Qt));
+    EXPECT_EQ(summary[23], kFoulingNote);
     EXPECT_FALSE(Contains(summary, "<pre id=\"status\">Not solved...</pre>"));
 }
 

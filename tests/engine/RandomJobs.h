@@ -1,13 +1,16 @@
 // Random coil jobs over the ranges of the job's entry fields, drawn from a seeded generator so
 // that every run draws the same jobs: each field keeps its kind's default half the time and is
 // drawn across its whole range otherwise (lengths, flows and temperature changes evenly on a
-// log scale), so that both plain and extreme jobs come up.
+// log scale), so that both plain and extreme jobs come up. A second draw favours humid air on a
+// colder liquid, so that wet surfaces come up often; and a check judges a result from its states.
 #pragma once
 
 #include "CoilJob.h"
 
 #include "engine/HeatExchanger.h"
+#include "properties/Psy.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -92,9 +95,69 @@ public:
         return j;
     }
 
+    /// A job in which moist air meets a colder liquid, so that the surface is often wet: warm to
+    /// hot air with up to 300 g/kg of moisture, the liquid from -10 to 40 °C; the rest as Draw.
+    RandomJob DrawCondensing()
+    {
+        RandomJob j = Draw();
+        j.dbi = uniform(25, 600);
+        j.wai = uniform(0.005, 0.3);
+        j.twi = uniform(-10, 40);
+        return j;
+    }
+
 private:
     std::mt19937_64 gen_;
 };
+
+/// What is wrong with a solved result, judged from the air states and the liquid alone (the
+/// coil's own checks are not used); empty when nothing is. balance is the fraction of the
+/// larger duty by which air and liquid may differ.
+inline std::string PhysicalProblem(const Job& job, double balance)
+{
+    const TLiquidCoil& c = *job.coil;
+    const TAirState& in = job.in;
+    const TAirState& out = job.out;
+    const TLiquid& l = *job.liquid;
+    if (!(c.ma > 0) || !(l.m > 0))
+        return "a flow is not positive";
+    for (double t : {in.db, out.db, l.tfi, l.tfo})
+        if (t < -273.15)
+            return "below absolute zero";
+    const double lo = std::min(in.db, l.tfi);
+    const double hi = std::max(in.db, l.tfi);
+    const double tol = 0.01 + 1e-4 * (hi - lo);
+    if (l.tfo < lo - tol || l.tfo > hi + tol)
+        return "liquid leaves outside the inlet span";
+    if (out.db < lo - tol || out.db > hi + tol)
+        return "air leaves outside the inlet span";
+    // Air cannot leave holding more vapour than saturated air at its dry bulb.
+    if (out.rh > 1.001 || out.w > psy::SaturationMoisture(out.P, out.db) * 1.001)
+        return "air leaves above saturation";
+    // Energy: the dry air's enthalpy change less the condensate's enthalpy (water at the
+    // apparatus dew point; frost with its heat of fusion below -0.5 °C, partly frozen between)
+    // against the liquid's heat, and the duty reported against both.
+    const double mda = c.ma / (1 + in.w);
+    const double water = 4.186 * c.ADP;
+    const double ice = -333.4 + 2.09 * c.ADP;
+    const double frozen = std::clamp(-c.ADP / 0.5, 0.0, 1.0);
+    const double condensate = std::max(0.0, in.w - out.w) * (frozen * ice + (1 - frozen) * water);
+    const double air = mda * (psy::Enthalpy(in.db, in.w) - psy::Enthalpy(out.db, out.w) - condensate);
+    const double liquid = l.m * l.Cp * (l.tfo - l.tfi);
+    const double scale = std::max(std::fabs(air), std::fabs(liquid));
+    if (std::fabs(air - liquid) > balance * scale + 1e-4)
+        return "air and liquid duties differ";
+    if (std::fabs(std::fabs(c.Qt) - std::fabs(liquid)) > balance * scale + 1e-4)
+        return "the duty is not the liquid's";
+    // The liquid where it can be rated: water below its boiling point at its pressure, any
+    // liquid's mean and leaving temperatures within 20 K of the range of its data.
+    if ((l.LiquidSpec == 0 || l.LiquidSpec == 12) && std::max(l.tfi, l.tfo) > psy::BoilingPoint(100 * l.Pf))
+        return "water above its boiling point";
+    for (double t : {l.tfo, (l.tfi + l.tfo) / 2})
+        if (t > l.TMax + 20 || t < l.TMin - 20)
+            return "the liquid far outside its data";
+    return {};
+}
 
 /// Applies the inputs of r (not its kind, liquid or control) to an attached coil, in the order
 /// of the job's ApplyInputs.

@@ -1,11 +1,13 @@
 // The secant root finder: convergence, a start on the root, a flat function, no real root, and
-// errors of the function passing through.
+// errors of the function passing through; the bracketed search on smooth, jumping and flat
+// functions.
 #include "engine/Root.h"
 
 #include "base/Errors.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -90,6 +92,39 @@ TEST(RootTest, StalledAndErrors)
     // A value that leaves the real numbers is an arithmetic error, not a result.
     TRoot blowUp([](double x) { return x > 1 ? HUGE_VAL : x - 2; });
     EXPECT_THROW(blowUp.Solve(0), EMathError);
+}
+
+TEST(RootTest, BracketedRootKeepsItsBracket)
+{
+    struct Case
+    {
+        const char* name;
+        TRootFn f;
+        double a, b;
+        double root;
+    };
+    const Case cases[] = {
+        {"cube", [](double x) { return x * x * x - 2; }, 0, 2, std::cbrt(2.0)},
+        // Regula falsi alone would creep in from one side of this convex function.
+        {"steep exponential", [](double x) { return std::exp(20 * x) - 2; }, -1, 1, std::log(2.0) / 20},
+        // A jump across zero: the search closes in on the jump.
+        {"step", [](double x) { return x < 0.3 ? -1.0 : 2.0; }, 0, 1, 0.3},
+        {"decreasing", [](double x) { return 1 - x; }, 3, -2, 1},
+        {"root at an end", [](double x) { return x - 4; }, 4, 9, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int calls = 0;
+        const TRootFn counted = [&](double x) {
+            ++calls;
+            EXPECT_GE(x, std::min(c.a, c.b));
+            EXPECT_LE(x, std::max(c.a, c.b));
+            return c.f(x);
+        };
+        const double x = BracketedRoot(counted, c.a, c.b, c.f(c.a), c.f(c.b), 1e-12);
+        EXPECT_NEAR(x, c.root, 1e-9);
+        EXPECT_LT(calls, 100);
+    }
 }
 
 } // namespace

@@ -111,6 +111,48 @@ TEST(StepByStepTest, HotAirProfileFollowsItsEnthalpy)
     EXPECT_NEAR(duty, c.Qt, 0.05 * c.Qt);
 }
 
+TEST(StepByStepTest, CondensingZemtorProfile)
+{
+    // Humid exhaust on cold water: the slices turn wet where the surface reaches the dew point,
+    // the air's dew point falls from there as it loses moisture, and the profile's duty is the
+    // rating's.
+    test::JobValues v = Defaults("zmk");
+    v.dbi = 200;
+    v.wai = 0.05;
+    v.liquidSpec = 0;
+    v.caption = "Water";
+    v.twi = 20;
+    v.mw = 5;
+    v.rows = 8;
+    v.fpi = 14;
+    auto job = BuildJob(v);
+    TLiquidCoil& c = *job->coil;
+    ASSERT_EQ(c.Solve(), TSolveStatus::None) << c.Reason;
+    ASSERT_EQ(c.SurfaceCondition, scPartWet);
+    double duty = 0;
+    c.StepByStep(duty);
+    const auto& m = c.StepMatrix;
+    EXPECT_NEAR(duty, c.Qt, 0.005 * c.Qt);
+    EXPECT_NEAR(m[0][99], v.twi, 1e-4);
+    int firstWet = -1;
+    for (int i = 0; i < 100 && firstWet < 0; ++i)
+        if (m[2][i] <= (i == 0 ? job->in.dewpoint : m[3][i - 1]))
+            firstWet = i;
+    ASSERT_GT(firstWet, 0); // dry at the hot end
+    ASSERT_LT(firstWet, 20);
+    for (int i = 0; i < firstWet; ++i)
+        EXPECT_DOUBLE_EQ(m[3][i], job->in.dewpoint);
+    for (int i = firstWet + 1; i < 100; ++i) {
+        EXPECT_LT(m[3][i], m[3][i - 1]);    // the air dries
+        EXPECT_LE(m[3][i], m[1][i] + 1e-6); // and never holds more than saturated air
+        EXPECT_GT(m[2][i], m[0][i]);        // the surface stays between liquid and air
+    }
+    // It leaves saturated, within a kelvin of the rating's leaving air (which leaves the coil
+    // line just short of saturation).
+    EXPECT_NEAR(m[3][99], m[1][99], 1e-6);
+    EXPECT_NEAR(m[1][99], job->out.db, 1.0);
+}
+
 TEST(StepByStepTest, ZeroFlowsAreArithmeticErrors)
 {
     for (const char* kind : {"zmk", "hwc", "cwc"}) {

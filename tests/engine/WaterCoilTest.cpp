@@ -1,8 +1,11 @@
 // The hot and cold water coils: the hot coil's equal-temperature case and temperature control,
-// the cold coil's dry, wet and part-wet outcomes, and the design preparation.
+// the cold coil's dry, wet and part-wet outcomes, its leaving air never above saturation, its
+// balance where much moisture condenses, and the design preparation.
 #include "CoilJob.h"
+#include "RandomJobs.h"
 #include "base/Errors.h"
 #include "engine/HeatExchanger.h"
+#include "properties/Psy.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +119,75 @@ TEST(WaterCoilTest, PartWetKeepsTheLargerDuty)
         EXPECT_EQ(twi == 5.0, wetQt > dryQt);
         EXPECT_NEAR(c.Qt, std::max(dryQt, wetQt), 1e-4);
         EXPECT_LT(c.Qs, c.Qt);
+    }
+}
+
+TEST(WaterCoilTest, NearlySaturatedAirLeavesSaturatedNotFogged)
+{
+    // Air at 41.4 °C and 93 % rh on water at 4 °C: the straight coil line to the apparatus dew
+    // point would leave the air at 144 % rh. The moisture beyond saturation condenses instead.
+    test::JobValues v = Defaults("cwc");
+    v.dbi = 41.4;
+    v.wai = 0.04907;
+    v.rows = 3;
+    v.circ = 4;
+    v.twi = 4;
+    v.control = wcTemp;
+    auto job = BuildJob(v);
+    TLiquidCoil& c = *job->coil;
+    c.SetAirMassFlow(10.907);
+    c.LiquidState->designdt = 1.72;
+    ASSERT_EQ(c.Solve(), TSolveStatus::None) << c.Reason;
+    EXPECT_EQ(c.SurfaceCondition, scWet);
+    const TAirState& in = job->in;
+    const TAirState& out = job->out;
+    EXPECT_NEAR(out.rh, 1, 1e-6);
+    EXPECT_NEAR(out.w, psy::SaturationMoisture(out.P, out.db), 1e-9);
+    EXPECT_GT(out.db, c.ADP);
+    EXPECT_DOUBLE_EQ(c.MoistureRemoval(), c.DryAirFlow() * (in.w - out.w));
+    EXPECT_EQ(test::PhysicalProblem(*job, 0.002), "");
+    EXPECT_TRUE(c.Warnings.empty() || c.Warnings[0].kind == TResultWarning::TubeTransition);
+}
+
+TEST(WaterCoilTest, ColdCoilBalancesWhereMuchMoistureCondenses)
+{
+    // Hot, very humid air: the condensate's enthalpy moves the leaving air enough that a few
+    // rounds do not settle the balance (and near 0 °C the condensate starts to freeze).
+    struct Case
+    {
+        const char* name;
+        test::RandomJob job;
+    };
+    auto job = [](double dbi, double wai, int control, double dt, double mw, TGeometryValues geometry) {
+        test::RandomJob r;
+        r.kind = "cwc";
+        r.dbi = dbi;
+        r.wai = wai;
+        r.control = control;
+        r.dt = dt;
+        r.mw = mw;
+        r.geometry = geometry;
+        return r;
+    };
+    const TGeometryValues standard{0.5334, 1.2, 4, 10, 14};
+    const Case cases[] = {
+        {"310 g/kg at 192 °C", job(191.946, 0.309617, wcTemp, 0.546756, 0.0648605, standard)},
+        {"437 g/kg at 578 °C",
+         job(578.012, 0.436911, wcFlow, 5.78, 1.2, {0.175862, 0.169891, 13.1532, 0.791313, 4.98778})},
+        {"apparatus dew point near freezing",
+         job(610.026, 0.0095, wcFlow, 5.78, 1.2, {0.180582, 26.7385, 15.1662, 0.0108391, 6.27822})},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TAdpDefault::Instance().Reset();
+        auto j = test::BuildRandomJob(k.job);
+        TLiquidCoil& c = *j->coil;
+        ASSERT_EQ(c.Solve(), TSolveStatus::None) << c.Reason;
+        EXPECT_NE(c.SurfaceCondition, scDry);
+        EXPECT_EQ(test::PhysicalProblem(*j, 0.002), "");
+        const double mda = c.DryAirFlow();
+        const double airDuty = mda * (j->in.h - j->out.h) - c.MoistureRemoval() * CondensateEnthalpy(c.ADP);
+        EXPECT_NEAR(airDuty, c.Qt, 1e-6 * c.Qt);
     }
 }
 
