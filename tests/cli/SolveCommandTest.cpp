@@ -143,17 +143,18 @@ TEST_F(SolveCommand, SummaryAndInputs)
     }
 }
 
-TEST_F(SolveCommand, FailedSolvePrintsTheMessage)
+TEST_F(SolveCommand, ALiquidFarPastItsDataIsNotSolvedAndSaysWhy)
 {
     // Methylchloride far above its data (-50..50 °C): its viscosity fit runs negative, which no
-    // tube coefficient survives.
+    // tube coefficient survives. The job is refused for the liquid, not for the fault it leads to.
     const Result run = Zemtor("solve --kind zmk --set liquid=10 --set edOnCoil=820 --set edFluidInTemp=250");
-    EXPECT_EQ(run.rc, 1);
-    EXPECT_TRUE(run.out.empty()) << run.out;
-    EXPECT_NE(run.err.find(
-                  "No solution found...\n\nCheck that the tube side fluid is\nwithin the temperature range!"),
+    EXPECT_EQ(run.rc, 2);
+    EXPECT_NE(run.out.find("DataError  Not Solved..."), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Duty"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("Methylchloride enters at 250.0 °C, 200.0 K above the range of its property data"),
               std::string::npos)
         << run.err;
+    EXPECT_EQ(run.err.find("No solution found"), std::string::npos) << run.err;
 }
 
 TEST_F(SolveCommand, StepPrintsTheMatrix)
