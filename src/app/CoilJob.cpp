@@ -220,10 +220,27 @@ void TCoilJob::message(std::string_view text)
         notifier_->Message(std::string(text));
 }
 
+int TCoilJob::Subscribe(TJobListener listener)
+{
+    listeners_.emplace_back(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void TCoilJob::Unsubscribe(int id)
+{
+    std::erase_if(listeners_, [id](const auto& l) { return l.first == id; });
+}
+
+void TCoilJob::Notify(const TJobNews& news) const
+{
+    // By index: a subscriber may subscribe another, which is then told too.
+    for (std::size_t i = 0; i < listeners_.size(); ++i)
+        listeners_[i].second(news);
+}
+
 void TCoilJob::refreshView()
 {
-    if (View)
-        View->RefreshView();
+    Notify(jcResults);
 }
 
 void TCoilJob::SetSolved(bool value)
@@ -349,7 +366,7 @@ void TCoilJob::BuildCoil(bool solve)
         SetSolved(false);
     }
     refreshView();
-    ShowInputs();
+    showInputs(jcInputs | jcKind);
 }
 
 void TCoilJob::ApplyInputs()
@@ -381,6 +398,11 @@ void TCoilJob::ApplyInputs()
 
 void TCoilJob::ShowInputs()
 {
+    showInputs(jcInputs);
+}
+
+void TCoilJob::showInputs(unsigned news)
+{
     if (!coil_)
         return;
     const TModelRec& rec = coil_->Geometry->Rec;
@@ -407,8 +429,7 @@ void TCoilJob::ShowInputs()
     Inputs.cbSpray = coil_->Spray;
     airFlowByVelocity_ = false;
     liquidFlowByVelocity_ = false;
-    if (View)
-        View->InputsChanged();
+    Notify(news);
 }
 
 void TCoilJob::ShowLiquidControl()
@@ -421,8 +442,7 @@ void TCoilJob::ShowLiquidControl()
     Inputs.edFluidDT.Enabled = temperature;
     Inputs.edFluidFlow.Enabled = !temperature;
     Inputs.edTubeVelocity.Enabled = !temperature;
-    if (View)
-        View->LiquidControlChanged();
+    Notify(jcControl);
 }
 
 void TCoilJob::CaptureStartValues()
@@ -550,8 +570,7 @@ void TCoilJob::edFinHeightUnitsEdited(int displayIndex)
 void TCoilJob::showField(TEntryField f, double value)
 {
     field(f).Value = value;
-    if (View)
-        View->FieldChanged(f);
+    Notify(TJobNews{jcInputs, f});
 }
 
 void TCoilJob::refreshEnteringAir()
@@ -653,8 +672,7 @@ void TCoilJob::FluidTypeChanged()
         StartValues.UserCp = liquid_->UserCp;
         StartValues.UserMu = liquid_->UserMu;
         StartValues.UserKo = liquid_->UserKo;
-        if (View)
-            View->InputsChanged();
+        Notify(jcInputs);
     }
     MarkNotSolved();
 }
@@ -725,8 +743,7 @@ void TCoilJob::ActionSolveExecute()
     }
     ShowInputs();
     refreshView();
-    if (View)
-        View->RedrawProfile();
+    Notify(jcProfile);
 }
 
 void TCoilJob::ActionStepByStepExecute()
@@ -769,8 +786,7 @@ void TCoilJob::ActionStepByStepExecute()
         chart.Captions[1] = Format("%0.1f - %0.1f °C", ls.GetInletTemp(), ls.GetLeavingTemp());
         chart.Captions[2] = Format("%0.1f - %0.1f °C", coil_->GetAirInDryBulb(), coil_->GetAirOutDryBulb());
         stepChart_ = std::move(chart);
-        if (View)
-            View->ShowStepChart(stepChart_);
+        Notify(jcStepChart);
     } catch (const std::exception& e) {
         lastError_ = SolveFaultText(*this, e);
         message(SolveFaultMessage(*this, kStepNoSolutionMessage));

@@ -5,8 +5,8 @@
 // the coil refers to the air states and the liquid and writes results into them.
 //
 // Every value is held in the stored (SI) unit of its field: °C, kPa, kg/s, m/s, m, kg/kg and
-// fins per inch. Messages and the solved status go to the job's notifier; the window plugs in
-// through IJobView to redraw its pages and show the step chart.
+// fins per inch. Messages and the solved status go to the job's notifier; the session and the
+// window subscribe to its one change notification to redraw their pages and fields.
 #pragma once
 
 #include "app/StartupSettings.h"
@@ -15,6 +15,7 @@
 #include "units/FmtEdit.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -170,25 +171,37 @@ struct TStepChartData
     double Duty = 0; ///< duty of the step simulation, kW
 };
 
-/// The window the job works for. Every operation has an empty default, so a job without a
-/// window (the command line, the tests) needs none.
-class IJobView
-{
-public:
-    virtual ~IJobView() = default;
-    /// The current page is to be rebuilt from the coil.
-    virtual void RefreshView() {}
-    /// The temperature profile image is to be redrawn.
-    virtual void RedrawProfile() {}
-    /// Shows the Step by step chart modally.
-    virtual void ShowStepChart(const TStepChartData& chart) { (void)chart; }
-    /// Every field, text and label of the inputs may have changed (ShowInputs, the fluid type).
-    virtual void InputsChanged() {}
-    /// One numeric field was given a new value by the job (the other view of a flow).
-    virtual void FieldChanged(TEntryField field) { (void)field; }
-    /// The liquid control changed: its text and which flow fields are enabled.
-    virtual void LiquidControlChanged() {}
+/// What changed in the job. A change notification carries a set of these.
+enum TJobChange : unsigned {
+    /// Input values the fields show: every field, text and label, or only the one field named
+    /// with the news (the other view of a flow).
+    jcInputs = 1u << 0,
+    /// The liquid control: its text and which flow fields are enabled.
+    jcControl = 1u << 1,
+    /// The results (or, for a job that is not solved, its inputs) are to be shown anew.
+    jcResults = 1u << 2,
+    /// The temperature profile of the solve is to be drawn again.
+    jcProfile = 1u << 3,
+    /// A Step by step chart is ready (TCoilJob::StepChart).
+    jcStepChart = 1u << 4,
+    /// The coil kind was built anew.
+    jcKind = 1u << 5,
+    /// The project file name changed.
+    jcFile = 1u << 6,
 };
+
+/// One change notification: what changed and, for a single field, which.
+struct TJobNews
+{
+    unsigned What = 0;
+    /// The one field whose value changed, when the news is about that field alone.
+    std::optional<TEntryField> Field;
+
+    bool Has(TJobChange change) const { return (What & change) != 0; }
+};
+
+/// A subscriber to the job's changes.
+using TJobListener = std::function<void(const TJobNews&)>;
 
 // ---- the job ---------------------------------------------------------------------------------
 
@@ -218,8 +231,6 @@ public:
     std::string DataFolder;
     /// The project properties New resets; none when null.
     TProjectProperties* Properties = nullptr;
-    /// The window; none when null.
-    IJobView* View = nullptr;
 
     /// The coil, or null when none is built (or the kind was not recognised).
     TLiquidCoil* Coil() const { return coil_.get(); }
@@ -245,6 +256,17 @@ public:
     const TStepChartData& StepChart() const { return stepChart_; }
 
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
+
+    // --- change notification ---
+
+    /// Adds a subscriber, told of every change after those that subscribed before it; returns
+    /// its id for Unsubscribe.
+    int Subscribe(TJobListener listener);
+    void Unsubscribe(int id);
+    /// Tells every subscriber, in the order they subscribed. What a subscriber throws reaches the
+    /// caller, and the later subscribers are not told.
+    void Notify(const TJobNews& news) const;
+    void Notify(unsigned what) const { Notify(TJobNews{what, std::nullopt}); }
 
     // --- job operations ---
 
@@ -360,6 +382,7 @@ private:
     void coilFieldExit(TEntryField f);
     void message(std::string_view text);
     void refreshView();
+    void showInputs(unsigned news);
     void refreshInputsPage();
     TEntryValue& field(TEntryField f) { return Inputs[f]; }
 
@@ -377,6 +400,8 @@ private:
     std::string lastError_;
     std::string lastReason_;
     TStepChartData stepChart_;
+    std::vector<std::pair<int, TJobListener>> listeners_;
+    int nextListener_ = 0;
 };
 
 } // namespace zmk

@@ -150,12 +150,12 @@ TMainWindowModel::TMainWindowModel(TProjectSession& session) : session_(session)
         text->SetText("");
     }
     lastPath_ = Job().DataFolder;
-    session_.SetWindow(this);
+    subscription_ = Job().Subscribe([this](const TJobNews& news) { jobChanged(news); });
 }
 
 TMainWindowModel::~TMainWindowModel()
 {
-    session_.SetWindow(nullptr);
+    Job().Unsubscribe(subscription_);
 }
 
 TFmtEditLabel* TMainWindowModel::UnitLabel(TEntryField field)
@@ -526,49 +526,24 @@ std::string TMainWindowModel::SaveChangesQuestion() const
 
 // ---- the job's news ------------------------------------------------------------------------------
 
-void TMainWindowModel::RefreshView()
+void TMainWindowModel::jobChanged(const TJobNews& news)
 {
-    if (window_)
-        window_->RefreshView();
-}
-
-void TMainWindowModel::RedrawProfile()
-{
-    if (window_)
-        window_->RedrawProfile();
-}
-
-void TMainWindowModel::ShowStepChart(const TStepChartData& chart)
-{
-    if (stepChart_) {
+    if (news.Has(jcControl))
+        showTexts();
+    if (news.Has(jcInputs)) {
+        if (news.Field) {
+            showField(*news.Field);
+        } else {
+            for (const TEntryFieldInfo& info : EntryFields())
+                showField(info.Field);
+            showTexts();
+        }
+    }
+    if (news.Has(jcStepChart) && stepChart_) {
         // A copy: the hook may unplug itself.
         const auto show = stepChart_;
-        show(chart);
-    } else if (window_)
-        window_->ShowStepChart(chart);
-}
-
-void TMainWindowModel::InputsChanged()
-{
-    for (const TEntryFieldInfo& info : EntryFields())
-        showField(info.Field);
-    showTexts();
-    if (window_)
-        window_->InputsChanged();
-}
-
-void TMainWindowModel::FieldChanged(TEntryField field)
-{
-    showField(field);
-    if (window_)
-        window_->FieldChanged(field);
-}
-
-void TMainWindowModel::LiquidControlChanged()
-{
-    showTexts();
-    if (window_)
-        window_->LiquidControlChanged();
+        show(Job().StepChart());
+    }
 }
 
 // ---- the about box -------------------------------------------------------------------------------

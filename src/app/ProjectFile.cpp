@@ -295,8 +295,7 @@ TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectF
                                 " coil: only the project properties were read...");
     }
     job.ShowInputs();
-    if (job.View)
-        job.View->RefreshView();
+    job.Notify(jcResults);
     return result;
 }
 

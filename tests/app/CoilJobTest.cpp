@@ -502,15 +502,16 @@ TEST(CoilJob, StepByStep)
     for (const char* kind : {"zmk", "hwc", "cwc"}) {
         SCOPED_TRACE(kind);
         ResetAdp adp;
-        struct View : IJobView
+        struct View
         {
             int charts = 0, pages = 0, profiles = 0;
-            void ShowStepChart(const TStepChartData&) override { ++charts; }
-            void RefreshView() override { ++pages; }
-            void RedrawProfile() override { ++profiles; }
         } view;
         Job j(kind);
-        j.job.View = &view;
+        j.job.Subscribe([&view](const TJobNews& news) {
+            view.charts += news.Has(jcStepChart);
+            view.pages += news.Has(jcResults);
+            view.profiles += news.Has(jcProfile);
+        });
         j.job.ActionStepByStepExecute();
         EXPECT_TRUE(j.notes.messages.empty());
         EXPECT_EQ(view.charts, 1);

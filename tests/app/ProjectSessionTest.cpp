@@ -23,15 +23,29 @@ using test::ProjectJob;
 using test::ShellTestFolder;
 using ::testing::ElementsAre;
 
-// A window that writes down what the session told it.
-struct WindowLog : IJobView
+// A window that subscribes to the job after the session and writes down what it was told.
+struct WindowLog
 {
-    void RefreshView() override { calls.push_back("refresh"); }
-    void RedrawProfile() override { calls.push_back("profile"); }
-    void ShowStepChart(const TStepChartData& chart) override { calls.push_back("chart " + chart.Title); }
-    void InputsChanged() override { calls.push_back("inputs"); }
-    void FieldChanged(TEntryField field) override { calls.push_back(EntryFieldInfo(field).Name); }
-    void LiquidControlChanged() override { calls.push_back("control"); }
+    explicit WindowLog(TCoilJob& job) : job(job)
+    {
+        id = job.Subscribe([this](const TJobNews& news) { heard(news); });
+    }
+    ~WindowLog() { job.Unsubscribe(id); }
+    void heard(const TJobNews& news)
+    {
+        if (news.Has(jcControl))
+            calls.push_back("control");
+        if (news.Has(jcInputs))
+            calls.push_back(news.Field ? EntryFieldInfo(*news.Field).Name : "inputs");
+        if (news.Has(jcResults))
+            calls.push_back("refresh");
+        if (news.Has(jcProfile))
+            calls.push_back("profile");
+        if (news.Has(jcStepChart))
+            calls.push_back("chart " + job.StepChart().Title);
+    }
+    TCoilJob& job;
+    int id = -1;
     std::vector<std::string> calls;
 };
 
@@ -181,11 +195,10 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
 {
     ProjectJob p("zmk");
     RecordingHtmlView view;
-    WindowLog window;
+    WindowLog window(p.job);
     p.session.SetReportFolder(folder / "report" / "");
     fs::create_directories(folder / "report");
     p.session.SetHtmlView(&view);
-    p.session.SetWindow(&window);
     p.session.SetView(TReportView::Diagnostic);
     view.calls.clear();
     window.calls.clear();
@@ -229,8 +242,7 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
 TEST_F(ProjectSessionTest, StepByStepHandsItsChartToTheWindow)
 {
     ProjectJob p("cwc");
-    WindowLog window;
-    p.session.SetWindow(&window);
+    WindowLog window(p.job);
     p.session.StepByStep();
     ASSERT_FALSE(window.calls.empty());
     EXPECT_EQ(window.calls.back(), "chart Step-by-Step Simulation");
