@@ -524,15 +524,8 @@ bool TCoilJob::TypeField(TEntryField f, double value)
 
 void TCoilJob::CommitField(TEntryField f)
 {
-    // The exit handler of each field, in field order.
-    static constexpr std::array<void (TCoilJob::*)(), kEntryFieldCount> kExitHandlers{
-        &TCoilJob::edFinHeightExit,    &TCoilJob::edFinnedLengthExit, &TCoilJob::edRowsExit,
-        &TCoilJob::edFinDensityExit,   &TCoilJob::edCircuitsExit,     &TCoilJob::edAltitudeExit,
-        &TCoilJob::edOnCoilExit,       &TCoilJob::edHumidityOnExit,   &TCoilJob::edAirMassflowExit,
-        &TCoilJob::edFaceVelocityExit, &TCoilJob::edFluidInTempExit,  &TCoilJob::edFluidDTExit,
-        &TCoilJob::edFluidFlowExit,    &TCoilJob::edTubeVelocityExit,
-    };
-    (this->*kExitHandlers[static_cast<std::size_t>(f)])();
+    if (field(f).Modified)
+        inputCommitted(f);
     field(f).Modified = false;
     if (Inputs.Focused == f)
         Inputs.Focused.reset();
@@ -545,7 +538,7 @@ bool TCoilJob::EnterField(TEntryField f, double value)
     return inRange;
 }
 
-void TCoilJob::CommitEnteredValue(TEntryField f, double value)
+void TCoilJob::SetInput(TEntryField f, double value)
 {
     TEntryValue& fv = field(f);
     fv.Value = value;
@@ -558,13 +551,7 @@ void TCoilJob::SetSpray(bool on)
     if (Inputs.cbSpray == on)
         return;
     Inputs.cbSpray = on;
-    cbSprayClick();
-}
-
-void TCoilJob::edFinHeightUnitsEdited(int displayIndex)
-{
-    UnitRec& q = Quantities().fat_height;
-    q.display = ClampUnitIndex(q.kind, displayIndex);
+    MarkNotSolved();
 }
 
 void TCoilJob::showField(TEntryField f, double value)
@@ -579,18 +566,42 @@ void TCoilJob::refreshEnteringAir()
     SetState(airIn_, Pa, Inputs.edOnCoil.Value, Inputs.edHumidityOn.Value, kPairDbW);
 }
 
-void TCoilJob::enteringAirFieldExit(TEntryField f)
+void TCoilJob::inputCommitted(TEntryField f)
 {
-    if (!field(f).Modified)
-        return;
+    switch (f) {
+    case TEntryField::edAltitude:
+    case TEntryField::edOnCoil:
+    case TEntryField::edHumidityOn:
+        enteringAirCommitted();
+        break;
+    case TEntryField::edAirMassflow:
+        airMassFlowCommitted();
+        break;
+    case TEntryField::edFaceVelocity:
+        faceVelocityCommitted();
+        break;
+    case TEntryField::edFluidFlow:
+        liquidFlowCommitted();
+        break;
+    case TEntryField::edTubeVelocity:
+        tubeVelocityCommitted();
+        break;
+    default:
+        // The geometry, the liquid inlet temperature and its change reach the coil at the next
+        // ApplyInputs.
+        MarkNotSolved();
+        break;
+    }
+}
+
+void TCoilJob::enteringAirCommitted()
+{
     refreshEnteringAir();
     MarkNotSolved();
 }
 
-void TCoilJob::edAirMassflowExit()
+void TCoilJob::airMassFlowCommitted()
 {
-    if (!Inputs.edAirMassflow.Modified)
-        return;
     airFlowByVelocity_ = false;
     if (coil_)
         coil_->SetAirMassFlow(Inputs.edAirMassflow.Value);
@@ -600,10 +611,8 @@ void TCoilJob::edAirMassflowExit()
     MarkNotSolved();
 }
 
-void TCoilJob::edFaceVelocityExit()
+void TCoilJob::faceVelocityCommitted()
 {
-    if (!Inputs.edFaceVelocity.Modified)
-        return;
     // The mass flow shown follows from the coil's present face area; a new fin height or length
     // typed before the next solve moves it, as the velocity is what was given.
     airFlowByVelocity_ = true;
@@ -615,10 +624,8 @@ void TCoilJob::edFaceVelocityExit()
     MarkNotSolved();
 }
 
-void TCoilJob::edFluidFlowExit()
+void TCoilJob::liquidFlowCommitted()
 {
-    if (!Inputs.edFluidFlow.Modified)
-        return;
     liquidFlowByVelocity_ = false;
     if (coil_) {
         coil_->LiquidState->SetMassFlow(Inputs.edFluidFlow.Value);
@@ -627,10 +634,8 @@ void TCoilJob::edFluidFlowExit()
     MarkNotSolved();
 }
 
-void TCoilJob::edTubeVelocityExit()
+void TCoilJob::tubeVelocityCommitted()
 {
-    if (!Inputs.edTubeVelocity.Modified)
-        return;
     liquidFlowByVelocity_ = true; // taken against the tube count at the next ApplyInputs
     if (coil_) {
         coil_->LiquidState->SetVelocity(Inputs.edTubeVelocity.Value);
@@ -639,19 +644,7 @@ void TCoilJob::edTubeVelocityExit()
     MarkNotSolved();
 }
 
-void TCoilJob::coilFieldExit(TEntryField f)
-{
-    // The value reaches the coil at the next ApplyInputs.
-    if (field(f).Modified)
-        MarkNotSolved();
-}
-
-void TCoilJob::cbSprayClick()
-{
-    MarkNotSolved();
-}
-
-void TCoilJob::ButtonFluidControlClick()
+void TCoilJob::ToggleLiquidControl()
 {
     if (!coil_)
         return;
@@ -664,7 +657,7 @@ void TCoilJob::ButtonFluidControlClick()
         refreshInputsPage();
 }
 
-void TCoilJob::FluidTypeChanged()
+void TCoilJob::LiquidChanged()
 {
     if (liquid_) {
         Inputs.edFluidType = liquid_->GetShortName();
@@ -696,19 +689,17 @@ bool TCoilJob::SetLiquidKind(int kind)
     l.UserTMax = l.TMax;
     if (coil_) // the capacity rate and velocity follow the new properties
         coil_->LiquidState->SetMassFlow(l.m);
-    FluidTypeChanged();
+    LiquidChanged();
     return true;
 }
 
-void TCoilJob::CoilKindLabelMouseDown(bool ctrl)
+void TCoilJob::NextKind()
 {
-    if (!ctrl)
-        return;
     KindCode = NextCoilKind(KindCode);
     BuildCoil();
 }
 
-void TCoilJob::ActionNewExecute()
+void TCoilJob::New()
 {
     FileName = DataFolder + "Default" + ".zmx";
     SetKindDefaults();
@@ -717,14 +708,19 @@ void TCoilJob::ActionNewExecute()
         Properties->ResetProperties();
 }
 
-void TCoilJob::ActionSolveExecute()
+bool TCoilJob::readyToSolve()
 {
     if (Inputs.Focused)
         CommitField(*Inputs.Focused);
-    if (!coil_) {
+    if (!coil_)
         message(kCoilKindMessage);
+    return coil_ != nullptr;
+}
+
+void TCoilJob::Solve()
+{
+    if (!readyToSolve())
         return;
-    }
     try {
         ApplyInputs();
         if (const std::string why = EnteringAirProblem(airIn_); !why.empty())
@@ -746,14 +742,10 @@ void TCoilJob::ActionSolveExecute()
     Notify(jcProfile);
 }
 
-void TCoilJob::ActionStepByStepExecute()
+void TCoilJob::StepByStep()
 {
-    if (Inputs.Focused)
-        CommitField(*Inputs.Focused);
-    if (!coil_) {
-        message(kCoilKindMessage);
+    if (!readyToSolve())
         return;
-    }
     try {
         ApplyInputs();
         try {

@@ -323,63 +323,48 @@ public:
     void CommitField(TEntryField field);
     /// TypeField, then CommitField: a value typed and the field left.
     bool EnterField(TEntryField field, double value);
-    /// A window's entry field was left with this value (stored unit), already brought into
-    /// range by the field itself: the job takes it as it is, marks it modified and runs the
-    /// field's exit handler.
-    void CommitEnteredValue(TEntryField field, double value);
-    /// The user clicks the spray check box to `on`.
+    /// An input takes a value (stored unit) already brought into range (a window's field does
+    /// that itself): the job takes it as it is and acts on it as on any committed input. A flow
+    /// given one way (mass flow or velocity) shows the other view of it; the entering air state
+    /// follows the altitude, temperature and humidity; and the job is no longer solved.
+    void SetInput(TEntryField field, double value);
+    /// The recirculating water spray on or off; a change leaves the job not solved.
     void SetSpray(bool on);
-
-    // --- the window's handlers ---
-
-    /// The user chose another display unit for the fin height field: pages follow it.
-    void edFinHeightUnitsEdited(int displayIndex);
-    void edAltitudeExit() { enteringAirFieldExit(TEntryField::edAltitude); }
-    void edOnCoilExit() { enteringAirFieldExit(TEntryField::edOnCoil); }
-    void edHumidityOnExit() { enteringAirFieldExit(TEntryField::edHumidityOn); }
-    void edAirMassflowExit();
-    void edFaceVelocityExit();
-    void edFluidFlowExit();
-    void edTubeVelocityExit();
-    void edFinHeightExit() { coilFieldExit(TEntryField::edFinHeight); }
-    void edFinnedLengthExit() { coilFieldExit(TEntryField::edFinnedLength); }
-    void edRowsExit() { coilFieldExit(TEntryField::edRows); }
-    void edFinDensityExit() { coilFieldExit(TEntryField::edFinDensity); }
-    void edCircuitsExit() { coilFieldExit(TEntryField::edCircuits); }
-    void edFluidInTempExit() { coilFieldExit(TEntryField::edFluidInTemp); }
-    void edFluidDTExit() { coilFieldExit(TEntryField::edFluidDT); }
-    void cbSprayClick();
-    /// The "~" button: toggles the liquid control between "Temperature" and "Liquid flow".
-    void ButtonFluidControlClick();
-    /// After the fluid dialog closed (whatever it returned): the fluid type field and the start
-    /// values' user properties follow the liquid, and the job is not solved.
-    void FluidTypeChanged();
+    /// Toggles the liquid control between "Temperature" and "Liquid flow".
+    void ToggleLiquidControl();
+    /// The liquid was changed (the fluid dialog closed, whatever it returned): the fluid type text
+    /// and the start values' user properties follow the liquid, and the job is not solved.
+    void LiquidChanged();
     /// Makes the liquid one of the fourteen kinds (no additive, correlation properties), as the
-    /// fluid dialog does when a kind is picked, then FluidTypeChanged. False for a kind outside
+    /// fluid dialog does when a kind is picked, then LiquidChanged. False for a kind outside
     /// 0..13 or before the first build.
     bool SetLiquidKind(int kind);
-    /// A mouse press on the kind label: with Ctrl, steps to the next kind and rebuilds the coil
-    /// from the start values as they stand.
-    void CoilKindLabelMouseDown(bool ctrl);
+    /// Steps to the next kind and rebuilds the coil from the start values as they stand.
+    void NextKind();
     /// New project: "Default.zmx" in the data folder, the kind's defaults, a new coil, and the
     /// project properties reset.
-    void ActionNewExecute();
+    void New();
     /// Solve (F9): applies the inputs, solves, shows the inputs, refreshes the view and the
     /// profile image. An error raised by the solve says "No solution found..." and leaves the job
     /// not solved, since the failed pass has overwritten results. Entering air above saturation
     /// is refused with a message saying so (the fields keep their values).
-    void ActionSolveExecute();
+    void Solve();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
     /// An error says "There is no solution with this data..."; one raised by the solve also
     /// leaves the job not solved. A solve that ends not solved shows no chart and says why.
-    void ActionStepByStepExecute();
+    void StepByStep();
 
 private:
     int solveCoil();
     void refreshEnteringAir();
     void showField(TEntryField f, double value);
-    void enteringAirFieldExit(TEntryField f);
-    void coilFieldExit(TEntryField f);
+    void inputCommitted(TEntryField f);
+    void enteringAirCommitted();
+    void airMassFlowCommitted();
+    void faceVelocityCommitted();
+    void liquidFlowCommitted();
+    void tubeVelocityCommitted();
+    bool readyToSolve();
     void message(std::string_view text);
     void refreshView();
     void showInputs(unsigned news);

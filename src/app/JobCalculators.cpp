@@ -16,7 +16,7 @@ void takeField(TCoilJob& job, TEntryField field, double value)
 {
     const TEntryFieldInfo& info = EntryFieldInfo(field);
     EntryRangeCheck(value, info.RangeLo, info.RangeHi);
-    job.CommitEnteredValue(field, value);
+    job.SetInput(field, value);
     job.Notify(TJobNews{jcInputs, field});
 }
 

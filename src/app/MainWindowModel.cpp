@@ -141,8 +141,10 @@ TMainWindowModel::TMainWindowModel(TProjectSession& session) : session_(session)
         edit.SetCommitOnEnter(true);
         edit.OnExit = [this, f](TFmtEdit& e) { onFieldExit(f, e); };
     }
-    Edit(TEntryField::edFinHeight).OnUnitsEdited = [this](TFmtEdit& e) {
-        Job().edFinHeightUnitsEdited(e.UnitsValue());
+    // The pages follow the display unit chosen for the fin height.
+    Edit(TEntryField::edFinHeight).OnUnitsEdited = [](TFmtEdit& e) {
+        UnitRec& q = Quantities().fat_height;
+        q.display = ClampUnitIndex(q.kind, e.UnitsValue());
     };
     for (TFmtEdit* text : {&fluidType_, &liquidControl_}) {
         text->SetFormatStr("%s");
@@ -194,7 +196,7 @@ void TMainWindowModel::onFieldExit(TEntryField f, TFmtEdit& edit)
         showField(f);
         return;
     }
-    Job().CommitEnteredValue(f, number);
+    Job().SetInput(f, number);
 }
 
 TExitResult TMainWindowModel::CommitFocusedField(TFmtEdit* focused)
@@ -399,7 +401,7 @@ void TMainWindowModel::CoilKindLabelMouseDown(bool ctrl)
 {
     if (!ctrl)
         return;
-    Job().CoilKindLabelMouseDown(true);
+    Job().NextKind();
     afterBuild();
 }
 

@@ -223,7 +223,7 @@ public:
     /// The spray check box was clicked to `on`.
     void SetSpray(bool on) { Job().SetSpray(on); }
     /// The "~" button.
-    void ButtonFluidControlClick() { Job().ButtonFluidControlClick(); }
+    void ButtonFluidControlClick() { Job().ToggleLiquidControl(); }
     /// A mouse press on the kind label: with Ctrl the next kind is built.
     void CoilKindLabelMouseDown(bool ctrl);
     /// The coil kind menu: builds the chosen kind from the start values as they stand, as the

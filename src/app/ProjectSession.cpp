@@ -77,7 +77,7 @@ void TProjectSession::New()
     // The job names itself "Default.zmx"; the name then becomes current the way Open's does,
     // so that the file left behind goes on the recent list.
     const std::string leaving = job_.FileName;
-    job_.ActionNewExecute();
+    job_.New();
     const std::string named = job_.FileName;
     job_.FileName = leaving;
     opened_.reset();
@@ -174,12 +174,12 @@ void TProjectSession::SaveOrThrow(const std::string& fileName)
 
 void TProjectSession::Solve()
 {
-    job_.ActionSolveExecute();
+    job_.Solve();
 }
 
 void TProjectSession::StepByStep()
 {
-    job_.ActionStepByStepExecute();
+    job_.StepByStep();
 }
 
 void TProjectSession::SetView(TReportView view)

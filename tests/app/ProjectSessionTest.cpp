@@ -227,7 +227,7 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
     p.job.EnterField(TEntryField::edAirMassflow, 1.0);
     EXPECT_THAT(window.calls, ElementsAre("edFaceVelocity", "refresh"));
     window.calls.clear();
-    p.job.ButtonFluidControlClick();
+    p.job.ToggleLiquidControl();
     EXPECT_THAT(window.calls, ElementsAre("control", "refresh"));
 
     // The report job carries what the pages need.

@@ -515,7 +515,7 @@ TEST_F(FatEditorTest, ASizingThatMissesItsTargetSaysWhichLimitStoppedIt)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(AutoSizeModeName(r.mode) + " x" + std::to_string(r.times));
-        job.job.ActionNewExecute(); // the default coil again
+        job.job.New(); // the default coil again
         auto e = Make();
         const double target = r.times * coil().Qt;
         e->SetTargetDuty(target);
