@@ -702,6 +702,7 @@ void TCoilJob::NextKind()
 void TCoilJob::New()
 {
     FileName = DataFolder + "Default" + ".zmx";
+    Notify(jcFile);
     SetKindDefaults();
     BuildCoil();
     if (Properties)

@@ -82,6 +82,7 @@ void MakeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjectF
         SetCurrentFile(job.FileName, fileName, *context.RecentFiles);
     else
         job.FileName = fileName;
+    job.Notify(jcFile);
 }
 
 std::optional<std::string> CoilKindInDocument(TXMLFile::Node root)

@@ -248,5 +248,36 @@ TEST_F(ProjectSessionTest, StepByStepHandsItsChartToTheWindow)
     EXPECT_EQ(window.calls.back(), "chart Step-by-Step Simulation");
 }
 
+TEST_F(ProjectSessionTest, SubscribersHearOfANewKindAndANewFileAndAreToldInTheOrderTheySubscribed)
+{
+    ProjectJob p("zmk", (folder / "data").string() + "/");
+    std::vector<std::string> heard;
+    const auto listen = [&](const std::string& who) {
+        return p.job.Subscribe([&heard, who](const TJobNews& news) {
+            if (news.Has(jcKind))
+                heard.push_back(who + " kind");
+            if (news.Has(jcFile))
+                heard.push_back(who + " file");
+        });
+    };
+    const int first = listen("first");
+    listen("second");
+
+    p.session.BuildKind("hwc");
+    EXPECT_THAT(heard, ElementsAre("first kind", "second kind"));
+    heard.clear();
+    p.session.New();
+    EXPECT_THAT(heard, ElementsAre("first file", "second file", "first kind", "second kind", "first file",
+                                   "second file"));
+    heard.clear();
+    ASSERT_TRUE(p.session.SaveAs(file("kiln.zmx")));
+    EXPECT_THAT(heard, ElementsAre("first file", "second file"));
+    heard.clear();
+    p.job.Unsubscribe(first);
+    EXPECT_TRUE(p.session.Open(file("kiln.zmx")).CoilFound);
+    EXPECT_THAT(heard, ElementsAre("second file"));
+    EXPECT_EQ(p.session.FileName(), file("kiln.zmx"));
+}
+
 } // namespace
 } // namespace zmk
