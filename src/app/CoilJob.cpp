@@ -447,9 +447,14 @@ void TCoilJob::ShowLiquidControl()
 
 void TCoilJob::CaptureStartValues()
 {
+    StartValues = CurrentStartValues();
+}
+
+TStartValues TCoilJob::CurrentStartValues() const
+{
     if (!coil_)
-        return;
-    TStartValues& sv = StartValues;
+        return StartValues;
+    TStartValues sv = StartValues;
     sv.Pa = coil_->GetPressure();
     sv.dbi = airIn_.db;
     sv.wai = airIn_.w;
@@ -476,6 +481,7 @@ void TCoilJob::CaptureStartValues()
     sv.Rows = rec.Rows;
     sv.fpi = rec.fpi;
     sv.Circ = rec.Circ;
+    return sv;
 }
 
 void TCoilJob::GeometryChanged()

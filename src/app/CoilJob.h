@@ -296,6 +296,9 @@ public:
     void ShowInputs();
     /// Copies the coil's state into the start values.
     void CaptureStartValues();
+    /// The start values the coil's state would be captured into, without capturing them (the
+    /// start values as they stand when there is no coil).
+    TStartValues CurrentStartValues() const;
     /// Sets the solved flag and shows "Solved..." or "Not Solved...".
     void SetSolved(bool value);
     /// The coil's results no longer belong to the inputs (a project was read into the coil): the

@@ -274,12 +274,9 @@ void TMainWindowModel::afterBuild()
 TStartupSettings TMainWindowModel::startValuesNow()
 {
     // Captured without touching the job's start values, which only the close captures.
-    TCoilJob& job = Job();
-    const TStartValues kept = job.StartValues;
-    job.CaptureStartValues();
+    const TCoilJob& job = Job();
     TStartupSettings settings;
-    settings.Start = job.StartValues;
-    job.StartValues = kept;
+    settings.Start = job.CurrentStartValues();
     settings.Altitude = job.Inputs.edAltitude.Value;
     settings.AirMassFlow = job.Inputs.edAirMassflow.Value;
     settings.LiquidDT = job.Inputs.edFluidDT.Value;

@@ -543,7 +543,15 @@ TEST(CoilJob, CapturedStartValuesRebuildTheSameCoil)
     j.job.Solve();
     ASSERT_TRUE(j.job.Solved());
     const double qt = j.coil().Qt;
+    // Read without capturing: the start values stay as they were until captured.
+    const TStartValues before = j.job.StartValues;
+    const TStartValues now = j.job.CurrentStartValues();
+    EXPECT_EQ(j.job.StartValues.dbi, before.dbi);
+    EXPECT_NE(before.dbi, 300);
+    EXPECT_EQ(now.dbi, 300);
     j.job.CaptureStartValues();
+    EXPECT_EQ(j.job.StartValues.CoilModel, now.CoilModel);
+    EXPECT_EQ(j.job.StartValues.two, now.two);
     EXPECT_EQ(j.job.StartValues.dbi, 300);
     EXPECT_EQ(j.job.StartValues.Rows, 6);
     EXPECT_EQ(j.job.StartValues.LiquidControl, 0);
