@@ -24,7 +24,7 @@ std::unique_ptr<TCoilJob> makeJob(const std::string& kind)
     job->BuildCoil();
     if (dry) {
         job->EnterField(TEntryField::edHumidityOn, 0.003);
-        job->ActionSolveExecute();
+        job->Solve();
     }
     return job;
 }
@@ -81,7 +81,7 @@ void BM_SolveCommand(benchmark::State& state, const std::string& kind)
 {
     auto job = makeJob(kind);
     for (auto _ : state)
-        job->ActionSolveExecute();
+        job->Solve();
     setLabel(state, *job);
 }
 

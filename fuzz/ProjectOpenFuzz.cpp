@@ -93,16 +93,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(r.Exists && (r.Refused ? job.FileName != input : !job.Solved()));
     checkShown(job); // the stored results, shown as read
 
-    job.ActionSolveExecute();
+    job.Solve();
     if (job.LastError().empty())
         checkShown(job);
-    job.ActionStepByStepExecute();
+    job.StepByStep();
     zmk::SaveProjectAs(job, saved, {&j.notes});
 
     // What was saved opens again into a fresh job of the same kind.
     Job again(job.KindCode.c_str());
     const zmk::TOpenResult r2 = zmk::OpenProject(again.job, saved, {&again.notes});
     check(r2.Parsed && r2.CoilFound);
-    again.job.ActionSolveExecute();
+    again.job.Solve();
     return 0;
 }

@@ -220,10 +220,27 @@ void TCoilJob::message(std::string_view text)
         notifier_->Message(std::string(text));
 }
 
+int TCoilJob::Subscribe(TJobListener listener)
+{
+    listeners_.emplace_back(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void TCoilJob::Unsubscribe(int id)
+{
+    std::erase_if(listeners_, [id](const auto& l) { return l.first == id; });
+}
+
+void TCoilJob::Notify(const TJobNews& news) const
+{
+    // By index: a subscriber may subscribe another, which is then told too.
+    for (std::size_t i = 0; i < listeners_.size(); ++i)
+        listeners_[i].second(news);
+}
+
 void TCoilJob::refreshView()
 {
-    if (View)
-        View->RefreshView();
+    Notify(jcResults);
 }
 
 void TCoilJob::SetSolved(bool value)
@@ -349,7 +366,7 @@ void TCoilJob::BuildCoil(bool solve)
         SetSolved(false);
     }
     refreshView();
-    ShowInputs();
+    showInputs(jcInputs | jcKind);
 }
 
 void TCoilJob::ApplyInputs()
@@ -381,6 +398,11 @@ void TCoilJob::ApplyInputs()
 
 void TCoilJob::ShowInputs()
 {
+    showInputs(jcInputs);
+}
+
+void TCoilJob::showInputs(unsigned news)
+{
     if (!coil_)
         return;
     const TModelRec& rec = coil_->Geometry->Rec;
@@ -407,8 +429,7 @@ void TCoilJob::ShowInputs()
     Inputs.cbSpray = coil_->Spray;
     airFlowByVelocity_ = false;
     liquidFlowByVelocity_ = false;
-    if (View)
-        View->InputsChanged();
+    Notify(news);
 }
 
 void TCoilJob::ShowLiquidControl()
@@ -421,15 +442,19 @@ void TCoilJob::ShowLiquidControl()
     Inputs.edFluidDT.Enabled = temperature;
     Inputs.edFluidFlow.Enabled = !temperature;
     Inputs.edTubeVelocity.Enabled = !temperature;
-    if (View)
-        View->LiquidControlChanged();
+    Notify(jcControl);
 }
 
 void TCoilJob::CaptureStartValues()
 {
+    StartValues = CurrentStartValues();
+}
+
+TStartValues TCoilJob::CurrentStartValues() const
+{
     if (!coil_)
-        return;
-    TStartValues& sv = StartValues;
+        return StartValues;
+    TStartValues sv = StartValues;
     sv.Pa = coil_->GetPressure();
     sv.dbi = airIn_.db;
     sv.wai = airIn_.w;
@@ -456,6 +481,7 @@ void TCoilJob::CaptureStartValues()
     sv.Rows = rec.Rows;
     sv.fpi = rec.fpi;
     sv.Circ = rec.Circ;
+    return sv;
 }
 
 void TCoilJob::GeometryChanged()
@@ -504,15 +530,8 @@ bool TCoilJob::TypeField(TEntryField f, double value)
 
 void TCoilJob::CommitField(TEntryField f)
 {
-    // The exit handler of each field, in field order.
-    static constexpr std::array<void (TCoilJob::*)(), kEntryFieldCount> kExitHandlers{
-        &TCoilJob::edFinHeightExit,    &TCoilJob::edFinnedLengthExit, &TCoilJob::edRowsExit,
-        &TCoilJob::edFinDensityExit,   &TCoilJob::edCircuitsExit,     &TCoilJob::edAltitudeExit,
-        &TCoilJob::edOnCoilExit,       &TCoilJob::edHumidityOnExit,   &TCoilJob::edAirMassflowExit,
-        &TCoilJob::edFaceVelocityExit, &TCoilJob::edFluidInTempExit,  &TCoilJob::edFluidDTExit,
-        &TCoilJob::edFluidFlowExit,    &TCoilJob::edTubeVelocityExit,
-    };
-    (this->*kExitHandlers[static_cast<std::size_t>(f)])();
+    if (field(f).Modified)
+        inputCommitted(f);
     field(f).Modified = false;
     if (Inputs.Focused == f)
         Inputs.Focused.reset();
@@ -525,7 +544,7 @@ bool TCoilJob::EnterField(TEntryField f, double value)
     return inRange;
 }
 
-void TCoilJob::CommitEnteredValue(TEntryField f, double value)
+void TCoilJob::SetInput(TEntryField f, double value)
 {
     TEntryValue& fv = field(f);
     fv.Value = value;
@@ -538,20 +557,13 @@ void TCoilJob::SetSpray(bool on)
     if (Inputs.cbSpray == on)
         return;
     Inputs.cbSpray = on;
-    cbSprayClick();
-}
-
-void TCoilJob::edFinHeightUnitsEdited(int displayIndex)
-{
-    UnitRec& q = Quantities().fat_height;
-    q.display = ClampUnitIndex(q.kind, displayIndex);
+    MarkNotSolved();
 }
 
 void TCoilJob::showField(TEntryField f, double value)
 {
     field(f).Value = value;
-    if (View)
-        View->FieldChanged(f);
+    Notify(TJobNews{jcInputs, f});
 }
 
 void TCoilJob::refreshEnteringAir()
@@ -560,18 +572,42 @@ void TCoilJob::refreshEnteringAir()
     SetState(airIn_, Pa, Inputs.edOnCoil.Value, Inputs.edHumidityOn.Value, kPairDbW);
 }
 
-void TCoilJob::enteringAirFieldExit(TEntryField f)
+void TCoilJob::inputCommitted(TEntryField f)
 {
-    if (!field(f).Modified)
-        return;
+    switch (f) {
+    case TEntryField::edAltitude:
+    case TEntryField::edOnCoil:
+    case TEntryField::edHumidityOn:
+        enteringAirCommitted();
+        break;
+    case TEntryField::edAirMassflow:
+        airMassFlowCommitted();
+        break;
+    case TEntryField::edFaceVelocity:
+        faceVelocityCommitted();
+        break;
+    case TEntryField::edFluidFlow:
+        liquidFlowCommitted();
+        break;
+    case TEntryField::edTubeVelocity:
+        tubeVelocityCommitted();
+        break;
+    default:
+        // The geometry, the liquid inlet temperature and its change reach the coil at the next
+        // ApplyInputs.
+        MarkNotSolved();
+        break;
+    }
+}
+
+void TCoilJob::enteringAirCommitted()
+{
     refreshEnteringAir();
     MarkNotSolved();
 }
 
-void TCoilJob::edAirMassflowExit()
+void TCoilJob::airMassFlowCommitted()
 {
-    if (!Inputs.edAirMassflow.Modified)
-        return;
     airFlowByVelocity_ = false;
     if (coil_)
         coil_->SetAirMassFlow(Inputs.edAirMassflow.Value);
@@ -581,10 +617,8 @@ void TCoilJob::edAirMassflowExit()
     MarkNotSolved();
 }
 
-void TCoilJob::edFaceVelocityExit()
+void TCoilJob::faceVelocityCommitted()
 {
-    if (!Inputs.edFaceVelocity.Modified)
-        return;
     // The mass flow shown follows from the coil's present face area; a new fin height or length
     // typed before the next solve moves it, as the velocity is what was given.
     airFlowByVelocity_ = true;
@@ -596,10 +630,8 @@ void TCoilJob::edFaceVelocityExit()
     MarkNotSolved();
 }
 
-void TCoilJob::edFluidFlowExit()
+void TCoilJob::liquidFlowCommitted()
 {
-    if (!Inputs.edFluidFlow.Modified)
-        return;
     liquidFlowByVelocity_ = false;
     if (coil_) {
         coil_->LiquidState->SetMassFlow(Inputs.edFluidFlow.Value);
@@ -608,10 +640,8 @@ void TCoilJob::edFluidFlowExit()
     MarkNotSolved();
 }
 
-void TCoilJob::edTubeVelocityExit()
+void TCoilJob::tubeVelocityCommitted()
 {
-    if (!Inputs.edTubeVelocity.Modified)
-        return;
     liquidFlowByVelocity_ = true; // taken against the tube count at the next ApplyInputs
     if (coil_) {
         coil_->LiquidState->SetVelocity(Inputs.edTubeVelocity.Value);
@@ -620,19 +650,7 @@ void TCoilJob::edTubeVelocityExit()
     MarkNotSolved();
 }
 
-void TCoilJob::coilFieldExit(TEntryField f)
-{
-    // The value reaches the coil at the next ApplyInputs.
-    if (field(f).Modified)
-        MarkNotSolved();
-}
-
-void TCoilJob::cbSprayClick()
-{
-    MarkNotSolved();
-}
-
-void TCoilJob::ButtonFluidControlClick()
+void TCoilJob::ToggleLiquidControl()
 {
     if (!coil_)
         return;
@@ -645,7 +663,7 @@ void TCoilJob::ButtonFluidControlClick()
         refreshInputsPage();
 }
 
-void TCoilJob::FluidTypeChanged()
+void TCoilJob::LiquidChanged()
 {
     if (liquid_) {
         Inputs.edFluidType = liquid_->GetShortName();
@@ -653,8 +671,7 @@ void TCoilJob::FluidTypeChanged()
         StartValues.UserCp = liquid_->UserCp;
         StartValues.UserMu = liquid_->UserMu;
         StartValues.UserKo = liquid_->UserKo;
-        if (View)
-            View->InputsChanged();
+        Notify(jcInputs);
     }
     MarkNotSolved();
 }
@@ -678,35 +695,39 @@ bool TCoilJob::SetLiquidKind(int kind)
     l.UserTMax = l.TMax;
     if (coil_) // the capacity rate and velocity follow the new properties
         coil_->LiquidState->SetMassFlow(l.m);
-    FluidTypeChanged();
+    LiquidChanged();
     return true;
 }
 
-void TCoilJob::CoilKindLabelMouseDown(bool ctrl)
+void TCoilJob::NextKind()
 {
-    if (!ctrl)
-        return;
     KindCode = NextCoilKind(KindCode);
     BuildCoil();
 }
 
-void TCoilJob::ActionNewExecute()
+void TCoilJob::New()
 {
     FileName = DataFolder + "Default" + ".zmx";
+    Notify(jcFile);
     SetKindDefaults();
     BuildCoil();
     if (Properties)
         Properties->ResetProperties();
 }
 
-void TCoilJob::ActionSolveExecute()
+bool TCoilJob::readyToSolve()
 {
     if (Inputs.Focused)
         CommitField(*Inputs.Focused);
-    if (!coil_) {
+    if (!coil_)
         message(kCoilKindMessage);
+    return coil_ != nullptr;
+}
+
+void TCoilJob::Solve()
+{
+    if (!readyToSolve())
         return;
-    }
     try {
         ApplyInputs();
         if (const std::string why = EnteringAirProblem(airIn_); !why.empty())
@@ -725,18 +746,13 @@ void TCoilJob::ActionSolveExecute()
     }
     ShowInputs();
     refreshView();
-    if (View)
-        View->RedrawProfile();
+    Notify(jcProfile);
 }
 
-void TCoilJob::ActionStepByStepExecute()
+void TCoilJob::StepByStep()
 {
-    if (Inputs.Focused)
-        CommitField(*Inputs.Focused);
-    if (!coil_) {
-        message(kCoilKindMessage);
+    if (!readyToSolve())
         return;
-    }
     try {
         ApplyInputs();
         try {
@@ -769,8 +785,7 @@ void TCoilJob::ActionStepByStepExecute()
         chart.Captions[1] = Format("%0.1f - %0.1f °C", ls.GetInletTemp(), ls.GetLeavingTemp());
         chart.Captions[2] = Format("%0.1f - %0.1f °C", coil_->GetAirInDryBulb(), coil_->GetAirOutDryBulb());
         stepChart_ = std::move(chart);
-        if (View)
-            View->ShowStepChart(stepChart_);
+        Notify(jcStepChart);
     } catch (const std::exception& e) {
         lastError_ = SolveFaultText(*this, e);
         message(SolveFaultMessage(*this, kStepNoSolutionMessage));

@@ -5,8 +5,8 @@
 // the coil refers to the air states and the liquid and writes results into them.
 //
 // Every value is held in the stored (SI) unit of its field: °C, kPa, kg/s, m/s, m, kg/kg and
-// fins per inch. Messages and the solved status go to the job's notifier; the window plugs in
-// through IJobView to redraw its pages and show the step chart.
+// fins per inch. Messages and the solved status go to the job's notifier; the session and the
+// window subscribe to its one change notification to redraw their pages and fields.
 #pragma once
 
 #include "app/StartupSettings.h"
@@ -15,6 +15,7 @@
 #include "units/FmtEdit.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -170,25 +171,37 @@ struct TStepChartData
     double Duty = 0; ///< duty of the step simulation, kW
 };
 
-/// The window the job works for. Every operation has an empty default, so a job without a
-/// window (the command line, the tests) needs none.
-class IJobView
-{
-public:
-    virtual ~IJobView() = default;
-    /// The current page is to be rebuilt from the coil.
-    virtual void RefreshView() {}
-    /// The temperature profile image is to be redrawn.
-    virtual void RedrawProfile() {}
-    /// Shows the Step by step chart modally.
-    virtual void ShowStepChart(const TStepChartData& chart) { (void)chart; }
-    /// Every field, text and label of the inputs may have changed (ShowInputs, the fluid type).
-    virtual void InputsChanged() {}
-    /// One numeric field was given a new value by the job (the other view of a flow).
-    virtual void FieldChanged(TEntryField field) { (void)field; }
-    /// The liquid control changed: its text and which flow fields are enabled.
-    virtual void LiquidControlChanged() {}
+/// What changed in the job. A change notification carries a set of these.
+enum TJobChange : unsigned {
+    /// Input values the fields show: every field, text and label, or only the one field named
+    /// with the news (the other view of a flow).
+    jcInputs = 1u << 0,
+    /// The liquid control: its text and which flow fields are enabled.
+    jcControl = 1u << 1,
+    /// The results (or, for a job that is not solved, its inputs) are to be shown anew.
+    jcResults = 1u << 2,
+    /// The temperature profile of the solve is to be drawn again.
+    jcProfile = 1u << 3,
+    /// A Step by step chart is ready (TCoilJob::StepChart).
+    jcStepChart = 1u << 4,
+    /// The coil kind was built anew.
+    jcKind = 1u << 5,
+    /// The project file name changed.
+    jcFile = 1u << 6,
 };
+
+/// One change notification: what changed and, for a single field, which.
+struct TJobNews
+{
+    unsigned What = 0;
+    /// The one field whose value changed, when the news is about that field alone.
+    std::optional<TEntryField> Field;
+
+    bool Has(TJobChange change) const { return (What & change) != 0; }
+};
+
+/// A subscriber to the job's changes.
+using TJobListener = std::function<void(const TJobNews&)>;
 
 // ---- the job ---------------------------------------------------------------------------------
 
@@ -218,8 +231,6 @@ public:
     std::string DataFolder;
     /// The project properties New resets; none when null.
     TProjectProperties* Properties = nullptr;
-    /// The window; none when null.
-    IJobView* View = nullptr;
 
     /// The coil, or null when none is built (or the kind was not recognised).
     TLiquidCoil* Coil() const { return coil_.get(); }
@@ -245,6 +256,17 @@ public:
     const TStepChartData& StepChart() const { return stepChart_; }
 
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
+
+    // --- change notification ---
+
+    /// Adds a subscriber, told of every change after those that subscribed before it; returns
+    /// its id for Unsubscribe.
+    int Subscribe(TJobListener listener);
+    void Unsubscribe(int id);
+    /// Tells every subscriber, in the order they subscribed. What a subscriber throws reaches the
+    /// caller, and the later subscribers are not told.
+    void Notify(const TJobNews& news) const;
+    void Notify(unsigned what) const { Notify(TJobNews{what, std::nullopt}); }
 
     // --- job operations ---
 
@@ -274,6 +296,9 @@ public:
     void ShowInputs();
     /// Copies the coil's state into the start values.
     void CaptureStartValues();
+    /// The start values the coil's state would be captured into, without capturing them (the
+    /// start values as they stand when there is no coil).
+    TStartValues CurrentStartValues() const;
     /// Sets the solved flag and shows "Solved..." or "Not Solved...".
     void SetSolved(bool value);
     /// The coil's results no longer belong to the inputs (a project was read into the coil): the
@@ -301,65 +326,51 @@ public:
     void CommitField(TEntryField field);
     /// TypeField, then CommitField: a value typed and the field left.
     bool EnterField(TEntryField field, double value);
-    /// A window's entry field was left with this value (stored unit), already brought into
-    /// range by the field itself: the job takes it as it is, marks it modified and runs the
-    /// field's exit handler.
-    void CommitEnteredValue(TEntryField field, double value);
-    /// The user clicks the spray check box to `on`.
+    /// An input takes a value (stored unit) already brought into range (a window's field does
+    /// that itself): the job takes it as it is and acts on it as on any committed input. A flow
+    /// given one way (mass flow or velocity) shows the other view of it; the entering air state
+    /// follows the altitude, temperature and humidity; and the job is no longer solved.
+    void SetInput(TEntryField field, double value);
+    /// The recirculating water spray on or off; a change leaves the job not solved.
     void SetSpray(bool on);
-
-    // --- the window's handlers ---
-
-    /// The user chose another display unit for the fin height field: pages follow it.
-    void edFinHeightUnitsEdited(int displayIndex);
-    void edAltitudeExit() { enteringAirFieldExit(TEntryField::edAltitude); }
-    void edOnCoilExit() { enteringAirFieldExit(TEntryField::edOnCoil); }
-    void edHumidityOnExit() { enteringAirFieldExit(TEntryField::edHumidityOn); }
-    void edAirMassflowExit();
-    void edFaceVelocityExit();
-    void edFluidFlowExit();
-    void edTubeVelocityExit();
-    void edFinHeightExit() { coilFieldExit(TEntryField::edFinHeight); }
-    void edFinnedLengthExit() { coilFieldExit(TEntryField::edFinnedLength); }
-    void edRowsExit() { coilFieldExit(TEntryField::edRows); }
-    void edFinDensityExit() { coilFieldExit(TEntryField::edFinDensity); }
-    void edCircuitsExit() { coilFieldExit(TEntryField::edCircuits); }
-    void edFluidInTempExit() { coilFieldExit(TEntryField::edFluidInTemp); }
-    void edFluidDTExit() { coilFieldExit(TEntryField::edFluidDT); }
-    void cbSprayClick();
-    /// The "~" button: toggles the liquid control between "Temperature" and "Liquid flow".
-    void ButtonFluidControlClick();
-    /// After the fluid dialog closed (whatever it returned): the fluid type field and the start
-    /// values' user properties follow the liquid, and the job is not solved.
-    void FluidTypeChanged();
+    /// Toggles the liquid control between "Temperature" and "Liquid flow".
+    void ToggleLiquidControl();
+    /// The liquid was changed (the fluid dialog closed, whatever it returned): the fluid type text
+    /// and the start values' user properties follow the liquid, and the job is not solved.
+    void LiquidChanged();
     /// Makes the liquid one of the fourteen kinds (no additive, correlation properties), as the
-    /// fluid dialog does when a kind is picked, then FluidTypeChanged. False for a kind outside
+    /// fluid dialog does when a kind is picked, then LiquidChanged. False for a kind outside
     /// 0..13 or before the first build.
     bool SetLiquidKind(int kind);
-    /// A mouse press on the kind label: with Ctrl, steps to the next kind and rebuilds the coil
-    /// from the start values as they stand.
-    void CoilKindLabelMouseDown(bool ctrl);
+    /// Steps to the next kind and rebuilds the coil from the start values as they stand.
+    void NextKind();
     /// New project: "Default.zmx" in the data folder, the kind's defaults, a new coil, and the
     /// project properties reset.
-    void ActionNewExecute();
+    void New();
     /// Solve (F9): applies the inputs, solves, shows the inputs, refreshes the view and the
     /// profile image. An error raised by the solve says "No solution found..." and leaves the job
     /// not solved, since the failed pass has overwritten results. Entering air above saturation
     /// is refused with a message saying so (the fields keep their values).
-    void ActionSolveExecute();
+    void Solve();
     /// Step by step: applies the inputs, solves, runs the step simulation and shows its chart.
     /// An error says "There is no solution with this data..."; one raised by the solve also
     /// leaves the job not solved. A solve that ends not solved shows no chart and says why.
-    void ActionStepByStepExecute();
+    void StepByStep();
 
 private:
     int solveCoil();
     void refreshEnteringAir();
     void showField(TEntryField f, double value);
-    void enteringAirFieldExit(TEntryField f);
-    void coilFieldExit(TEntryField f);
+    void inputCommitted(TEntryField f);
+    void enteringAirCommitted();
+    void airMassFlowCommitted();
+    void faceVelocityCommitted();
+    void liquidFlowCommitted();
+    void tubeVelocityCommitted();
+    bool readyToSolve();
     void message(std::string_view text);
     void refreshView();
+    void showInputs(unsigned news);
     void refreshInputsPage();
     TEntryValue& field(TEntryField f) { return Inputs[f]; }
 
@@ -377,6 +388,8 @@ private:
     std::string lastError_;
     std::string lastReason_;
     TStepChartData stepChart_;
+    std::vector<std::pair<int, TJobListener>> listeners_;
+    int nextListener_ = 0;
 };
 
 } // namespace zmk

@@ -16,9 +16,8 @@ void takeField(TCoilJob& job, TEntryField field, double value)
 {
     const TEntryFieldInfo& info = EntryFieldInfo(field);
     EntryRangeCheck(value, info.RangeLo, info.RangeHi);
-    job.CommitEnteredValue(field, value);
-    if (job.View)
-        job.View->FieldChanged(field);
+    job.SetInput(field, value);
+    job.Notify(TJobNews{jcInputs, field});
 }
 
 bool positive(double v)

@@ -141,8 +141,10 @@ TMainWindowModel::TMainWindowModel(TProjectSession& session) : session_(session)
         edit.SetCommitOnEnter(true);
         edit.OnExit = [this, f](TFmtEdit& e) { onFieldExit(f, e); };
     }
-    Edit(TEntryField::edFinHeight).OnUnitsEdited = [this](TFmtEdit& e) {
-        Job().edFinHeightUnitsEdited(e.UnitsValue());
+    // The pages follow the display unit chosen for the fin height.
+    Edit(TEntryField::edFinHeight).OnUnitsEdited = [](TFmtEdit& e) {
+        UnitRec& q = Quantities().fat_height;
+        q.display = ClampUnitIndex(q.kind, e.UnitsValue());
     };
     for (TFmtEdit* text : {&fluidType_, &liquidControl_}) {
         text->SetFormatStr("%s");
@@ -150,12 +152,12 @@ TMainWindowModel::TMainWindowModel(TProjectSession& session) : session_(session)
         text->SetText("");
     }
     lastPath_ = Job().DataFolder;
-    session_.SetWindow(this);
+    subscription_ = Job().Subscribe([this](const TJobNews& news) { jobChanged(news); });
 }
 
 TMainWindowModel::~TMainWindowModel()
 {
-    session_.SetWindow(nullptr);
+    Job().Unsubscribe(subscription_);
 }
 
 TFmtEditLabel* TMainWindowModel::UnitLabel(TEntryField field)
@@ -194,7 +196,7 @@ void TMainWindowModel::onFieldExit(TEntryField f, TFmtEdit& edit)
         showField(f);
         return;
     }
-    Job().CommitEnteredValue(f, number);
+    Job().SetInput(f, number);
 }
 
 TExitResult TMainWindowModel::CommitFocusedField(TFmtEdit* focused)
@@ -272,12 +274,9 @@ void TMainWindowModel::afterBuild()
 TStartupSettings TMainWindowModel::startValuesNow()
 {
     // Captured without touching the job's start values, which only the close captures.
-    TCoilJob& job = Job();
-    const TStartValues kept = job.StartValues;
-    job.CaptureStartValues();
+    const TCoilJob& job = Job();
     TStartupSettings settings;
-    settings.Start = job.StartValues;
-    job.StartValues = kept;
+    settings.Start = job.CurrentStartValues();
     settings.Altitude = job.Inputs.edAltitude.Value;
     settings.AirMassFlow = job.Inputs.edAirMassflow.Value;
     settings.LiquidDT = job.Inputs.edFluidDT.Value;
@@ -399,7 +398,7 @@ void TMainWindowModel::CoilKindLabelMouseDown(bool ctrl)
 {
     if (!ctrl)
         return;
-    Job().CoilKindLabelMouseDown(true);
+    Job().NextKind();
     afterBuild();
 }
 
@@ -526,49 +525,24 @@ std::string TMainWindowModel::SaveChangesQuestion() const
 
 // ---- the job's news ------------------------------------------------------------------------------
 
-void TMainWindowModel::RefreshView()
+void TMainWindowModel::jobChanged(const TJobNews& news)
 {
-    if (window_)
-        window_->RefreshView();
-}
-
-void TMainWindowModel::RedrawProfile()
-{
-    if (window_)
-        window_->RedrawProfile();
-}
-
-void TMainWindowModel::ShowStepChart(const TStepChartData& chart)
-{
-    if (stepChart_) {
+    if (news.Has(jcControl))
+        showTexts();
+    if (news.Has(jcInputs)) {
+        if (news.Field) {
+            showField(*news.Field);
+        } else {
+            for (const TEntryFieldInfo& info : EntryFields())
+                showField(info.Field);
+            showTexts();
+        }
+    }
+    if (news.Has(jcStepChart) && stepChart_) {
         // A copy: the hook may unplug itself.
         const auto show = stepChart_;
-        show(chart);
-    } else if (window_)
-        window_->ShowStepChart(chart);
-}
-
-void TMainWindowModel::InputsChanged()
-{
-    for (const TEntryFieldInfo& info : EntryFields())
-        showField(info.Field);
-    showTexts();
-    if (window_)
-        window_->InputsChanged();
-}
-
-void TMainWindowModel::FieldChanged(TEntryField field)
-{
-    showField(field);
-    if (window_)
-        window_->FieldChanged(field);
-}
-
-void TMainWindowModel::LiquidControlChanged()
-{
-    showTexts();
-    if (window_)
-        window_->LiquidControlChanged();
+        show(Job().StepChart());
+    }
 }
 
 // ---- the about box -------------------------------------------------------------------------------

@@ -125,7 +125,7 @@ TAboutFacts AboutFacts(const TFolders& folders, const std::filesystem::path& set
 inline constexpr std::string_view kSaveChangesTitle = "Unsaved changes";
 
 /// The main window's model, working on one project session for the life of the window.
-class TMainWindowModel : private IJobView
+class TMainWindowModel
 {
 public:
     /// Width of the status bar's first panel, pixels.
@@ -136,16 +136,13 @@ public:
     /// A model on the session; it becomes the session's window and sets its fields up in their
     /// first units.
     explicit TMainWindowModel(TProjectSession& session);
-    ~TMainWindowModel() override;
+    ~TMainWindowModel();
     TMainWindowModel(const TMainWindowModel&) = delete;
     TMainWindowModel& operator=(const TMainWindowModel&) = delete;
 
     TProjectSession& Session() { return session_; }
     TCoilJob& Job() { return session_.Job(); }
     const TCoilJob& Job() const { return session_.Job(); }
-
-    /// The widgets: told after the fields have followed the job. None when null.
-    void SetWindow(IJobView* window) { window_ = window; }
 
     // --- fields ---
 
@@ -226,7 +223,7 @@ public:
     /// The spray check box was clicked to `on`.
     void SetSpray(bool on) { Job().SetSpray(on); }
     /// The "~" button.
-    void ButtonFluidControlClick() { Job().ButtonFluidControlClick(); }
+    void ButtonFluidControlClick() { Job().ToggleLiquidControl(); }
     /// A mouse press on the kind label: with Ctrl the next kind is built.
     void CoilKindLabelMouseDown(bool ctrl);
     /// The coil kind menu: builds the chosen kind from the start values as they stand, as the
@@ -268,16 +265,10 @@ private:
     std::string savedForm();
     TStartupSettings startValuesNow();
 
-    // The job's news, through the session.
-    void RefreshView() override;
-    void RedrawProfile() override;
-    void ShowStepChart(const TStepChartData& chart) override;
-    void InputsChanged() override;
-    void FieldChanged(TEntryField field) override;
-    void LiquidControlChanged() override;
+    // The fields follow the job's changes (the window's widgets subscribe after the model).
+    void jobChanged(const TJobNews& news);
 
     TProjectSession& session_;
-    IJobView* window_ = nullptr;
     std::array<TFmtEdit, kEntryFieldCount> edits_;
     std::array<std::unique_ptr<TFmtEditLabel>, kEntryFieldCount> labels_;
     TFmtEdit fluidType_;
@@ -289,6 +280,7 @@ private:
     std::optional<std::string> saved_;
     std::optional<TStartupSettings> savedStart_;
     bool activated_ = false;
+    int subscription_ = -1;
 };
 
 } // namespace zmk

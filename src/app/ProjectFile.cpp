@@ -82,6 +82,7 @@ void MakeCurrentFile(TCoilJob& job, const std::string& fileName, const TProjectF
         SetCurrentFile(job.FileName, fileName, *context.RecentFiles);
     else
         job.FileName = fileName;
+    job.Notify(jcFile);
 }
 
 std::optional<std::string> CoilKindInDocument(TXMLFile::Node root)
@@ -295,8 +296,7 @@ TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectF
                                 " coil: only the project properties were read...");
     }
     job.ShowInputs();
-    if (job.View)
-        job.View->RefreshView();
+    job.Notify(jcResults);
     return result;
 }
 

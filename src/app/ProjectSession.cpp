@@ -41,7 +41,7 @@ TProjectSession::TProjectSession(const TSessionSetup& setup)
 {
     job_.DataFolder = setup.DataFolder;
     job_.Properties = &properties_;
-    job_.View = this;
+    subscription_ = job_.Subscribe([this](const TJobNews& news) { jobChanged(news); });
     // A settings file that could not be read is left as it is (the store never writes it), and
     // the session runs on the defaults: say so once.
     if (const auto* own = dynamic_cast<const TIniSettingsStore*>(ownStore_.get());
@@ -51,7 +51,7 @@ TProjectSession::TProjectSession(const TSessionSetup& setup)
 
 TProjectSession::~TProjectSession()
 {
-    job_.View = nullptr;
+    job_.Unsubscribe(subscription_);
 }
 
 TProjectFileContext TProjectSession::fileContext(INotifier* notifier)
@@ -77,7 +77,7 @@ void TProjectSession::New()
     // The job names itself "Default.zmx"; the name then becomes current the way Open's does,
     // so that the file left behind goes on the recent list.
     const std::string leaving = job_.FileName;
-    job_.ActionNewExecute();
+    job_.New();
     const std::string named = job_.FileName;
     job_.FileName = leaving;
     opened_.reset();
@@ -109,8 +109,7 @@ bool TProjectSession::switchKindFor(const TProjectLoad& load)
     if (job_.Coil() && previous.Root())
         ReadProjectDocument(previous, previous.Root(), job_);
     job_.ShowInputs();
-    if (job_.View)
-        job_.View->RefreshView();
+    job_.Notify(jcResults);
     return false;
 }
 
@@ -175,12 +174,12 @@ void TProjectSession::SaveOrThrow(const std::string& fileName)
 
 void TProjectSession::Solve()
 {
-    job_.ActionSolveExecute();
+    job_.Solve();
 }
 
 void TProjectSession::StepByStep()
 {
-    job_.ActionStepByStepExecute();
+    job_.StepByStep();
 }
 
 void TProjectSession::SetView(TReportView view)
@@ -248,22 +247,36 @@ TReportJob TProjectSession::ReportJob() const
 
 void TProjectSession::RefreshView()
 {
+    job_.Notify(jcResults);
+}
+
+void TProjectSession::RedrawProfile()
+{
+    job_.Notify(jcProfile);
+}
+
+void TProjectSession::jobChanged(const TJobNews& news)
+{
+    if (news.Has(jcResults))
+        rebuildPage();
+    if (news.Has(jcProfile))
+        drawProfile();
+}
+
+void TProjectSession::rebuildPage()
+{
     if (htmlView_ && job_.Coil()) {
         RefreshReportView(view_, ReportJob(), page_, *htmlView_);
         // The summary came back with its placeholder: the profile of the solve goes in again.
         if (view_ == TReportView::ThermalSummary)
             showProfile();
     }
-    if (window_)
-        window_->RefreshView();
 }
 
-void TProjectSession::RedrawProfile()
+void TProjectSession::drawProfile()
 {
     if (htmlView_ && job_.Coil())
         showProfile();
-    if (window_)
-        window_->RedrawProfile();
 }
 
 void TProjectSession::showProfile()
@@ -289,30 +302,6 @@ void TProjectSession::AdvancePicture()
 {
     pictures_.Advance();
     RefreshView();
-}
-
-void TProjectSession::ShowStepChart(const TStepChartData& chart)
-{
-    if (window_)
-        window_->ShowStepChart(chart);
-}
-
-void TProjectSession::InputsChanged()
-{
-    if (window_)
-        window_->InputsChanged();
-}
-
-void TProjectSession::FieldChanged(TEntryField field)
-{
-    if (window_)
-        window_->FieldChanged(field);
-}
-
-void TProjectSession::LiquidControlChanged()
-{
-    if (window_)
-        window_->LiquidControlChanged();
 }
 
 } // namespace zmk

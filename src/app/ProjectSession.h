@@ -49,13 +49,14 @@ struct TSessionSetup
     bool TellUnreadSettings = true;
 };
 
-/// The session. It is the job's view: the job tells it to refresh, and it rebuilds the chosen
-/// page into the HTML view it is given and passes the news on to the window.
-class TProjectSession : private IJobView
+/// The session. It subscribes to the job's changes: when the results are to be shown anew it
+/// rebuilds the chosen page into the HTML view it is given. The window subscribes to the job
+/// itself, after the session.
+class TProjectSession
 {
 public:
     explicit TProjectSession(const TSessionSetup& setup = {});
-    ~TProjectSession() override;
+    ~TProjectSession();
     TProjectSession(const TProjectSession&) = delete;
     TProjectSession& operator=(const TProjectSession&) = delete;
 
@@ -122,15 +123,15 @@ public:
     /// The HTML view the pages are shown in; none when null (nothing is built).
     void SetHtmlView(IHtmlView* view) { htmlView_ = view; }
     IHtmlView* HtmlView() const { return htmlView_; }
-    /// The window, told when the job changed its fields or wants its chart shown.
-    void SetWindow(IJobView* window) { window_ = window; }
-    /// Rebuilds the chosen page into the HTML view (the thermal summary first, as the window
-    /// always does), then shows the result status; the thermal summary of a solved job gets its
+    /// Tells the job's subscribers that the results are to be shown anew: the session rebuilds
+    /// the chosen page into the HTML view (the thermal summary first, as the window always does),
+    /// then the window shows the result status; the thermal summary of a solved job gets its
     /// temperature profile back. A job that is not solved shows its inputs and no result.
     /// Throws EReportFileError when a page cannot be written.
-    void RefreshView() override;
-    /// Draws the temperature profile of a solved job into the report folder and the view.
-    void RedrawProfile() override;
+    void RefreshView();
+    /// Tells the job's subscribers that the profile is to be drawn again: the session draws the
+    /// temperature profile of a solved job into the report folder and the view.
+    void RedrawProfile();
     /// What the pages read of the job as it stands.
     TReportJob ReportJob() const;
     /// The pictures shown while the job is not solved.
@@ -139,12 +140,9 @@ public:
     void AdvancePicture();
 
 private:
-    // The job's other news, passed on to the window.
-    void ShowStepChart(const TStepChartData& chart) override;
-    void InputsChanged() override;
-    void FieldChanged(TEntryField field) override;
-    void LiquidControlChanged() override;
-
+    void jobChanged(const TJobNews& news);
+    void rebuildPage();
+    void drawProfile();
     TProjectFileContext fileContext(INotifier* notifier);
     TProjectFileContext fileContext() { return fileContext(notifier_); }
     bool switchKindFor(const TProjectLoad& load);
@@ -169,12 +167,12 @@ private:
     std::string caption_;
     TReportView view_ = TReportView::ThermalSummary;
     IHtmlView* htmlView_ = nullptr;
-    IJobView* window_ = nullptr;
     TPictureList pictures_;
     TPageLines page_;
     std::unique_ptr<TTypeface> typeface_;
     std::unique_ptr<TXMLFile> opened_;
     std::optional<DrawnProfile> profile_;
+    int subscription_ = -1;
 };
 
 } // namespace zmk

@@ -89,7 +89,7 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
                 throw std::runtime_error("control= expects flow or temp, not '" + a.value + "'");
             const std::uint8_t want = v == "flow" ? wcFlow : wcTemp;
             if (job.Coil()->LiquidState->ctrl != want)
-                job.ButtonFluidControlClick();
+                job.ToggleLiquidControl();
         } else if (key == "spray") {
             const std::string v = LowerCase(a.value);
             if (v != "on" && v != "off")

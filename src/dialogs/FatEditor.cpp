@@ -325,10 +325,8 @@ bool ButtonCoilSpecClick(TCoilJob& job, TFatEditor& editor, const std::function<
     // maker stays (Cancel goes back to the last activation, which followed the coil maker), so
     // the window shows the coil as the job now holds it.
     job.ShowInputs();
-    if (job.View) {
-        job.View->RefreshView();
-        job.View->RedrawProfile();
-    }
+    job.Notify(jcResults);
+    job.Notify(jcProfile);
     return accepted;
 }
 

@@ -46,7 +46,7 @@ struct TFluidDialogs
             FluidSpec = new TFluidSpecForm(Store(), Notifier(), Window);
         FluidSpec->ShowOn(job.Liquid());
         // The job is no longer solved, and its page shows the inputs at once.
-        job.FluidTypeChanged();
+        job.LiquidChanged();
     }
 
     void locations()

@@ -108,7 +108,8 @@ TMainForm::TMainForm(TMainWindowModel& model, const TFolders& folders, QWidget* 
     resize(586, 582 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
 
     model_.Session().RecentFiles().OnChanged = [this] { rebuildReopenMenu(); };
-    model_.SetWindow(this);
+    // Subscribed after the model, whose fields follow the job first.
+    subscription_ = model_.Job().Subscribe([this](const TJobNews& news) { jobChanged(news); });
     qApp->installEventFilter(this);
     showFields();
     ShowStatus();
@@ -117,7 +118,7 @@ TMainForm::TMainForm(TMainWindowModel& model, const TFolders& folders, QWidget* 
 TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
-    model_.SetWindow(nullptr);
+    model_.Job().Unsubscribe(subscription_);
     model_.SetUnitChooser(nullptr);
     model_.Session().RecentFiles().OnChanged = nullptr;
     model_.Session().SetHtmlView(nullptr);
@@ -333,26 +334,22 @@ void TMainForm::ShowStatus()
     filePanel_->setToolTip(qt(model_.Job().FileName));
 }
 
-void TMainForm::RefreshView()
+void TMainForm::jobChanged(const TJobNews& news)
 {
-    ShowStatus();
-    updateCommands();
-}
-
-void TMainForm::InputsChanged()
-{
-    showFields();
-}
-
-void TMainForm::FieldChanged(TEntryField field)
-{
-    edits_[at(field)]->ShowField();
-}
-
-void TMainForm::LiquidControlChanged()
-{
-    liquidControl_->ShowField();
-    showEnabling();
+    if (news.Has(jcControl)) {
+        liquidControl_->ShowField();
+        showEnabling();
+    }
+    if (news.Has(jcInputs)) {
+        if (news.Field)
+            edits_[at(*news.Field)]->ShowField();
+        else
+            showFields();
+    }
+    if (news.Has(jcResults)) {
+        ShowStatus();
+        updateCommands();
+    }
 }
 
 // ---- events --------------------------------------------------------------------------------------

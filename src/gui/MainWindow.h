@@ -28,7 +28,7 @@ class TFmtEditLabel;
 class TUnitsDialog;
 class TWebHtmlView;
 
-class TMainForm : public QMainWindow, private IJobView
+class TMainForm : public QMainWindow
 {
     Q_OBJECT
 
@@ -106,11 +106,8 @@ private:
     TFmtEdit* focusedEdit() const;
     zmk::TFmtEdit* focusedField() const;
 
-    // The job's news, through the model.
-    void RefreshView() override;
-    void InputsChanged() override;
-    void FieldChanged(TEntryField field) override;
-    void LiquidControlChanged() override;
+    // The job's changes, after the model's fields have followed them.
+    void jobChanged(const TJobNews& news);
 
     TMainWindowModel& model_;
     TFolders folders_;
@@ -132,6 +129,7 @@ private:
     QMenu* reopenMenu_ = nullptr;
     TUnitsDialog* unitsDialog_ = nullptr;
     bool closing_ = false;
+    int subscription_ = -1;
 };
 
 } // namespace zmk::gui

@@ -166,7 +166,7 @@ TEST(CoilJobFields, RangesClampAsTheFieldsDo)
     // unit): the job takes the value as it is, with no second check and no second beep, and
     // runs the exit handler.
     j.job.SetSolved(true);
-    j.job.CommitEnteredValue(F::edOnCoil, 903);
+    j.job.SetInput(F::edOnCoil, 903);
     EXPECT_EQ(j.job.Inputs.edOnCoil.Value, 903);
     EXPECT_EQ(j.job.AirIn().db, 903);
     EXPECT_FALSE(j.job.Inputs.edOnCoil.Modified);
@@ -271,7 +271,7 @@ TEST(CoilJob, WaterCoilsRate)
     {
         Job j("cwc"); // dry air: the surface stays above the dew point
         ASSERT_TRUE(j.job.EnterField(F::edHumidityOn, 0.003));
-        j.job.ActionSolveExecute();
+        j.job.Solve();
         TLiquidCoil& c = j.coil();
         ASSERT_TRUE(j.job.Solved());
         EXPECT_EQ(c.SurfaceCondition, scDry);
@@ -289,7 +289,7 @@ TEST(CoilJob, ColdCoilReachesDryWetAndPartWet)
     bool seen[3] = {false, false, false};
     for (double w = 0.003; w <= 0.016; w += 0.0005) {
         j.job.EnterField(F::edHumidityOn, w);
-        j.job.ActionSolveExecute();
+        j.job.Solve();
         ASSERT_GE(j.job.LastSolveStatus(), 0) << w;
         const int sc = j.coil().SurfaceCondition;
         ASSERT_LE(sc, 2);
@@ -313,35 +313,35 @@ TEST(CoilJob, SolvedFlagTable)
     // Every entry handler marks the job not solved, but only when its field was changed.
     for (const TEntryFieldInfo& info : EntryFields()) {
         SCOPED_TRACE(info.Name);
-        job.ActionSolveExecute();
+        job.Solve();
         ASSERT_TRUE(job.Solved());
         job.CommitField(info.Field); // left without a change
         EXPECT_TRUE(job.Solved());
         if (!job.Inputs[info.Field].Enabled)
-            job.ButtonFluidControlClick();
+            job.ToggleLiquidControl();
         job.EnterField(info.Field, job.Inputs[info.Field].Value);
         EXPECT_FALSE(job.Solved());
         EXPECT_EQ(notes.statuses.back(), "Not Solved...");
         if (job.Coil()->LiquidState->ctrl != wcFlow)
-            job.ButtonFluidControlClick();
+            job.ToggleLiquidControl();
     }
 
-    job.ActionSolveExecute();
+    job.Solve();
     job.SetSpray(false); // no click: unchanged
     EXPECT_TRUE(job.Solved());
     job.SetSpray(true);
     EXPECT_FALSE(job.Solved());
     job.SetSpray(false);
-    job.ActionSolveExecute();
+    job.Solve();
     ASSERT_TRUE(job.Solved());
 
-    job.ButtonFluidControlClick(); // the liquid control toggle leaves it alone
+    job.ToggleLiquidControl(); // the liquid control toggle leaves it alone
     EXPECT_TRUE(job.Solved());
     EXPECT_EQ(job.Inputs.edLiquidControl, "Temperature");
     EXPECT_TRUE(job.Inputs.edFluidDT.Enabled);
     EXPECT_FALSE(job.Inputs.edFluidFlow.Enabled);
     EXPECT_FALSE(job.Inputs.edTubeVelocity.Enabled);
-    job.ButtonFluidControlClick();
+    job.ToggleLiquidControl();
     EXPECT_TRUE(job.Solved());
     EXPECT_EQ(job.Inputs.edLiquidControl, "Liquid flow");
     EXPECT_FALSE(job.Inputs.edFluidDT.Enabled);
@@ -349,7 +349,7 @@ TEST(CoilJob, SolvedFlagTable)
     ASSERT_TRUE(job.SetLiquidKind(0)); // the fluid type
     EXPECT_FALSE(job.Solved());
     EXPECT_EQ(job.StartValues.UserRo, job.Liquid()->ro);
-    job.ActionStepByStepExecute();
+    job.StepByStep();
     EXPECT_TRUE(job.Solved());
     job.GeometryChanged();
     EXPECT_TRUE(job.Solved());
@@ -363,7 +363,7 @@ TEST(CoilJob, TypedValueIsCommittedBySolve)
     const double vf = j.coil().Vf;
     j.job.TypeField(F::edAirMassflow, 3.0); // typed, F9 pressed without leaving the field
     EXPECT_TRUE(j.job.Solved());
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_FALSE(j.job.Inputs.edAirMassflow.Modified);
     EXPECT_EQ(j.coil().ma, 3.0);
     EXPECT_NEAR(j.job.Inputs.edFaceVelocity.Value, j.coil().Vf, 1e-12);
@@ -384,7 +384,7 @@ TEST(CoilJob, EnteringDryBulbAloneKeepsTheFlowUntilSolve)
     EXPECT_EQ(j.coil().ma, ma);
     EXPECT_EQ(j.coil().Vf, vf);
     EXPECT_EQ(j.job.Inputs.edFaceVelocity.Value, vf);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_NEAR(j.coil().ma, ma, 1e-12); // the mass flow of the field is kept...
     EXPECT_LT(j.coil().Vf, vf);          // ...and the denser air needs a lower face velocity
     EXPECT_NEAR(j.job.Inputs.edFaceVelocity.Value, j.coil().Vf, 1e-12);
@@ -402,7 +402,7 @@ TEST(CoilJob, EnteringDryBulbAloneKeepsTheFlowUntilSolve)
     // Altitude: the pressure follows at the next Solve.
     j.job.EnterField(F::edAltitude, 1000);
     EXPECT_NEAR(j.job.AirIn().P, 89.8745, 1e-4);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_NEAR(j.coil().GetPressure(), 89.8745, 1e-4);
     EXPECT_NEAR(j.job.Inputs.edAltitude.Value, 1000, 1e-6);
 }
@@ -412,9 +412,7 @@ TEST(CoilJob, KindLabelAndNew)
     ResetAdp adp;
     Job j("zmk");
     j.job.DataFolder = "/data/";
-    j.job.CoilKindLabelMouseDown(false); // a plain click does nothing
-    EXPECT_EQ(j.job.KindCode, "zmk");
-    j.job.CoilKindLabelMouseDown(true);
+    j.job.NextKind();
     EXPECT_EQ(j.job.KindCode, "cwc");
     ASSERT_NE(j.job.Coil(), nullptr);
     EXPECT_NE(dynamic_cast<TColdWaterCoil*>(j.job.Coil()), nullptr);
@@ -422,7 +420,7 @@ TEST(CoilJob, KindLabelAndNew)
     EXPECT_EQ(j.job.AirIn().db, 380.0); // the start values were not reset
     EXPECT_EQ(j.job.Inputs.edFluidInTemp.Value, 80.0);
 
-    j.job.ActionNewExecute();
+    j.job.New();
     EXPECT_EQ(j.job.FileName, "/data/Default.zmx");
     EXPECT_EQ(j.job.KindCode, "cwc");
     EXPECT_EQ(j.job.AirIn().db, 24.0);
@@ -430,9 +428,9 @@ TEST(CoilJob, KindLabelAndNew)
     EXPECT_EQ(j.job.Liquid()->LiquidSpec, 0);
     EXPECT_TRUE(j.job.Solved());
 
-    j.job.CoilKindLabelMouseDown(true);
+    j.job.NextKind();
     EXPECT_NE(dynamic_cast<THotWaterCoil*>(j.job.Coil()), nullptr);
-    j.job.CoilKindLabelMouseDown(true);
+    j.job.NextKind();
     EXPECT_NE(dynamic_cast<TZemtor*>(j.job.Coil()), nullptr);
 }
 
@@ -443,14 +441,14 @@ TEST(CoilJob, Messages)
         Job j("zmk");
         j.coil().SetAirCoefFn(failingCoefficient);
         ASSERT_TRUE(j.job.Solved());
-        j.job.ActionSolveExecute();
+        j.job.Solve();
         ASSERT_EQ(j.notes.messages.size(), 1u);
         EXPECT_EQ(j.notes.messages[0], "No solution found...\r\n\r\nCheck that the tube side fluid is\r\n"
                                        "within the temperature range!");
         EXPECT_FALSE(j.job.Solved()); // the failed pass has overwritten the results
         EXPECT_EQ(j.job.LastSolveStatus(), -1);
 
-        j.job.ActionStepByStepExecute();
+        j.job.StepByStep();
         ASSERT_EQ(j.notes.messages.size(), 2u);
         EXPECT_EQ(j.notes.messages[1],
                   "There is no solution with this data...\r\n\r\nCheck that the tube side "
@@ -502,16 +500,17 @@ TEST(CoilJob, StepByStep)
     for (const char* kind : {"zmk", "hwc", "cwc"}) {
         SCOPED_TRACE(kind);
         ResetAdp adp;
-        struct View : IJobView
+        struct View
         {
             int charts = 0, pages = 0, profiles = 0;
-            void ShowStepChart(const TStepChartData&) override { ++charts; }
-            void RefreshView() override { ++pages; }
-            void RedrawProfile() override { ++profiles; }
         } view;
         Job j(kind);
-        j.job.View = &view;
-        j.job.ActionStepByStepExecute();
+        j.job.Subscribe([&view](const TJobNews& news) {
+            view.charts += news.Has(jcStepChart);
+            view.pages += news.Has(jcResults);
+            view.profiles += news.Has(jcProfile);
+        });
+        j.job.StepByStep();
         EXPECT_TRUE(j.notes.messages.empty());
         EXPECT_EQ(view.charts, 1);
         EXPECT_EQ(view.pages, 1);
@@ -527,7 +526,7 @@ TEST(CoilJob, StepByStep)
         for (const auto& row : chart.Matrix)
             for (double t : row)
                 EXPECT_TRUE(std::isfinite(t));
-        j.job.ActionSolveExecute();
+        j.job.Solve();
         EXPECT_EQ(view.profiles, 1);
     }
 }
@@ -539,12 +538,20 @@ TEST(CoilJob, CapturedStartValuesRebuildTheSameCoil)
     j.job.EnterField(F::edOnCoil, 300);
     j.job.EnterField(F::edRows, 6);
     j.job.EnterField(F::edFluidFlow, 2.0);
-    j.job.ButtonFluidControlClick();
+    j.job.ToggleLiquidControl();
     j.job.EnterField(F::edFluidDT, 30);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     ASSERT_TRUE(j.job.Solved());
     const double qt = j.coil().Qt;
+    // Read without capturing: the start values stay as they were until captured.
+    const TStartValues before = j.job.StartValues;
+    const TStartValues now = j.job.CurrentStartValues();
+    EXPECT_EQ(j.job.StartValues.dbi, before.dbi);
+    EXPECT_NE(before.dbi, 300);
+    EXPECT_EQ(now.dbi, 300);
     j.job.CaptureStartValues();
+    EXPECT_EQ(j.job.StartValues.CoilModel, now.CoilModel);
+    EXPECT_EQ(j.job.StartValues.two, now.two);
     EXPECT_EQ(j.job.StartValues.dbi, 300);
     EXPECT_EQ(j.job.StartValues.Rows, 6);
     EXPECT_EQ(j.job.StartValues.LiquidControl, 0);
@@ -561,7 +568,7 @@ TEST(CoilJob, EnteringAirAboveSaturationIsRefusedWithAMessage)
     Job j("cwc");
     j.notes.messages.clear();
     j.job.EnterField(F::edHumidityOn, 0.5);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_FALSE(j.job.Solved());
     EXPECT_EQ(j.lastStatus(), "Not Solved...");
     EXPECT_EQ(j.job.LastSolveStatus(), static_cast<int>(TSolveStatus::DataError));
@@ -573,7 +580,7 @@ TEST(CoilJob, EnteringAirAboveSaturationIsRefusedWithAMessage)
 
     // Back to air the coil can rate: solved, no message.
     j.job.EnterField(F::edHumidityOn, 0.008);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_TRUE(j.job.Solved());
     EXPECT_EQ(j.notes.messages.size(), 1u);
     EXPECT_EQ(j.job.LastReason(), "");
@@ -596,7 +603,7 @@ TEST(CoilJobRobustness, SweepsTheEntryRanges)
             ASSERT_TRUE(j.job.SetLiquidKind(liquid));
             for (int control = 0; control < 2; ++control) {
                 if (j.coil().LiquidState->ctrl != control)
-                    j.job.ButtonFluidControlClick();
+                    j.job.ToggleLiquidControl();
                 for (double ta : airTemps)
                     for (double w : humidities)
                         for (double ma : airFlows)
@@ -611,7 +618,7 @@ TEST(CoilJobRobustness, SweepsTheEntryRanges)
                                     else
                                         j.job.EnterField(F::edFluidDT, mw > 1 ? 1000 : 0.01);
                                     const std::size_t messages = j.notes.messages.size();
-                                    j.job.ActionSolveExecute();
+                                    j.job.Solve();
                                     const TLiquidCoil& c = j.coil();
                                     if (j.job.LastSolveStatus() < 0) {
                                         ++failed;
@@ -732,14 +739,14 @@ TEST(CoilJobSolve, RepeatedSolvesFollowEveryChangedInput)
             SCOPED_TRACE(std::string(kind) + " " + EntryFieldInfo(field).Name);
             ResetAdp adp;
             Job again(kind);
-            again.job.ActionSolveExecute();
-            again.job.ActionSolveExecute();
+            again.job.Solve();
+            again.job.Solve();
             ASSERT_TRUE(again.job.EnterField(field, value));
-            again.job.ActionSolveExecute();
+            again.job.Solve();
 
             Job fresh(kind);
             ASSERT_TRUE(fresh.job.EnterField(field, value));
-            fresh.job.ActionSolveExecute();
+            fresh.job.Solve();
 
             ASSERT_EQ(again.job.Solved(), fresh.job.Solved());
             TLiquidCoil& a = again.coil();
@@ -807,7 +814,7 @@ TEST(CoilJobInputOrder, AVelocityIsTakenAgainstTheNewGeometryWhicheverFieldCameF
                     EXPECT_NEAR(c.LiquidState->vw, r.speed, 1e-12 * r.speed);
                 }
                 EXPECT_EQ(c.GetCircuits(), r.changed == F::edCircuits ? r.value : 14);
-                j.job.ActionSolveExecute();
+                j.job.Solve();
                 EXPECT_TRUE(j.job.Solved()) << j.job.LastReason() << j.job.LastError();
                 // The fields then show the flow as rated, both views agreeing.
                 EXPECT_EQ(j.job.Inputs.edAirMassflow.Value, c.ma);
@@ -830,17 +837,17 @@ TEST(CoilJobInputOrder, TheViewOfAFlowTypedLastIsTheOneKeptAndASolveSettlesIt)
     j.job.EnterField(F::edTubeVelocity, 1.1);
     j.job.EnterField(F::edFluidFlow, 0.9);
     j.job.EnterField(F::edCircuits, 7);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_EQ(j.coil().ma, 1.25);
     EXPECT_EQ(j.coil().LiquidState->GetMassFlow(), 0.9);
     // After a solve the mass flows are kept by a later change of geometry, as before any velocity
     // was typed.
     j.job.EnterField(F::edFaceVelocity, 2.1);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_NEAR(j.coil().Vf, 2.1, 1e-12);
     const double ma = j.coil().ma;
     j.job.EnterField(F::edFinnedLength, 0.8);
-    j.job.ActionSolveExecute();
+    j.job.Solve();
     EXPECT_EQ(j.coil().ma, ma);
     EXPECT_GT(j.coil().Vf, 2.1);
 }

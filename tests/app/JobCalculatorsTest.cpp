@@ -22,10 +22,15 @@ namespace {
 
 using F = TEntryField;
 
-struct FieldRecorder : IJobView
+// The fields the job said changed, one by one.
+struct FieldRecorder
 {
     std::vector<F> changed;
-    void FieldChanged(F field) override { changed.push_back(field); }
+    void heard(const TJobNews& news)
+    {
+        if (news.Has(jcInputs) && news.Field)
+            changed.push_back(*news.Field);
+    }
     bool told(F field) const { return std::find(changed.begin(), changed.end(), field) != changed.end(); }
 };
 
@@ -35,7 +40,7 @@ struct BuiltJob
     {
         job.SetKindDefaults();
         job.BuildCoil();
-        job.View = &view;
+        job.Subscribe([this](const TJobNews& news) { view.heard(news); });
     }
     RecordingNotifier notes;
     FieldRecorder view;

@@ -76,7 +76,7 @@ protected:
         job.EnterField(TEntryField::edAirMassflow, job.Inputs.edAirMassflow.Value * 0.9);
         job.EnterField(TEntryField::edFluidInTemp, job.Inputs.edFluidInTemp.Value + 3);
         job.EnterField(TEntryField::edFluidFlow, 1.4);
-        job.ActionSolveExecute();
+        job.Solve();
         EXPECT_TRUE(job.Solved());
         TPropertyValues& v = p.properties.Values();
         v.ProjectName = "Stack recovery";
@@ -192,7 +192,7 @@ TEST_F(ProjectFileTest, SaveThenOpenGivesBackTheJobOfEachKind)
 
         // Solving the opened job rates the same coil.
         const double Qt = a.coil().Qt;
-        b.job.ActionSolveExecute();
+        b.job.Solve();
         EXPECT_TRUE(b.job.Solved());
         EXPECT_NEAR(b.coil().Qt, Qt, 1e-9 * std::fabs(Qt));
     }
@@ -208,10 +208,10 @@ TEST_F(ProjectFileTest, AJobUnderTemperatureControlRatesTheSameDutyAfterSaveAndO
         TCoilJob& job = a.job;
         job.EnterField(TEntryField::edAirMassflow, 1.5399);
         if (a.coil().LiquidState->ctrl != wcTemp)
-            job.ButtonFluidControlClick();
+            job.ToggleLiquidControl();
         job.EnterField(TEntryField::edFluidDT, 7.25);
         job.EnterField(TEntryField::edFluidInTemp, job.Inputs.edFluidInTemp.Value + 1.0 / 3);
-        job.ActionSolveExecute();
+        job.Solve();
         ASSERT_TRUE(job.Solved());
         const double Qt = a.coil().Qt;
         const std::string path = file(std::string(kind) + "-temp.zmx");
@@ -222,7 +222,7 @@ TEST_F(ProjectFileTest, AJobUnderTemperatureControlRatesTheSameDutyAfterSaveAndO
         EXPECT_EQ(b.job.Inputs.edAirMassflow.Value, 1.5399);
         EXPECT_EQ(b.job.Inputs.edFluidInTemp.Value, a.job.Inputs.edFluidInTemp.Value);
         EXPECT_EQ(b.coil().LiquidState->ctrl, wcTemp);
-        b.job.ActionSolveExecute();
+        b.job.Solve();
         ASSERT_TRUE(b.job.Solved());
         EXPECT_NEAR(b.coil().Qt, Qt, 1e-9 * Qt);
         EXPECT_EQ(b.job.Inputs.edAirMassflow.Value, 1.5399);
@@ -484,7 +484,7 @@ TEST_F(ProjectFileTest, NumbersInTheOlderFixedFormatsStillRead)
     EXPECT_EQ(b.liquid().UserKo, 1.278e-4);
     EXPECT_EQ(b.liquid().tfi, 83);
     EXPECT_EQ(b.coil().LiquidState->designdt, 17.5);
-    b.job.ActionSolveExecute();
+    b.job.Solve();
     EXPECT_TRUE(b.job.Solved());
 }
 
@@ -540,7 +540,7 @@ TEST_F(ProjectFileTest, ValuesThatDoNotParseOrCannotBeTakenKeepTheCurrentOnes)
     // What was readable was read.
     EXPECT_EQ(b.job.AirOut().db, a.job.AirOut().db);
     EXPECT_EQ(b.liquid().tfo, a.liquid().tfo);
-    b.job.ActionSolveExecute();
+    b.job.Solve();
     EXPECT_TRUE(b.job.Solved());
 }
 
@@ -567,7 +567,7 @@ TEST_F(ProjectFileTest, FoulingInTheDutyAndTheUserRangeStayWithTheProject)
         EXPECT_EQ(b.liquid().UserTMax, 140);
         EXPECT_EQ(b.liquid().TMin, -12.5);
         EXPECT_EQ(b.liquid().TMax, 140);
-        b.job.ActionSolveExecute();
+        b.job.Solve();
         ASSERT_TRUE(b.job.Solved());
         EXPECT_NEAR(b.coil().Qt, Qt, 2e-3 * Qt);
         EXPECT_EQ(b.coil().UoDuty, b.coil().Uo);
@@ -891,7 +891,7 @@ TEST_F(ProjectFileTest, ASaveThatFailsMidWriteLeavesTheOldFileByteForByte)
     const std::string path = savedJob(a, "kept.zmx");
     const std::string before = ShellTestFolder::Read(path);
     a.job.EnterField(TEntryField::edOnCoil, 300);
-    a.job.ActionSolveExecute();
+    a.job.Solve();
 
     const bool saved = withFileSizeLimit(before.size() / 2, [&] { return a.session.Save(); });
     EXPECT_FALSE(saved);
@@ -1020,7 +1020,7 @@ TEST_F(ProjectFileTest, SaveKeepsWhatTheUserSetOnTheFile)
     // Through a symbolic link: the target is written and the link stays a link.
     fs::create_symlink("target.zmx", file("link.zmx"));
     a.job.EnterField(TEntryField::edOnCoil, 300);
-    a.job.ActionSolveExecute();
+    a.job.Solve();
     ASSERT_TRUE(a.session.SaveAs(file("link.zmx")));
     EXPECT_TRUE(fs::is_symlink(file("link.zmx")));
     EXPECT_NE(ShellTestFolder::Read(target), first);

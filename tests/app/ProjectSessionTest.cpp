@@ -23,15 +23,29 @@ using test::ProjectJob;
 using test::ShellTestFolder;
 using ::testing::ElementsAre;
 
-// A window that writes down what the session told it.
-struct WindowLog : IJobView
+// A window that subscribes to the job after the session and writes down what it was told.
+struct WindowLog
 {
-    void RefreshView() override { calls.push_back("refresh"); }
-    void RedrawProfile() override { calls.push_back("profile"); }
-    void ShowStepChart(const TStepChartData& chart) override { calls.push_back("chart " + chart.Title); }
-    void InputsChanged() override { calls.push_back("inputs"); }
-    void FieldChanged(TEntryField field) override { calls.push_back(EntryFieldInfo(field).Name); }
-    void LiquidControlChanged() override { calls.push_back("control"); }
+    explicit WindowLog(TCoilJob& job) : job(job)
+    {
+        id = job.Subscribe([this](const TJobNews& news) { heard(news); });
+    }
+    ~WindowLog() { job.Unsubscribe(id); }
+    void heard(const TJobNews& news)
+    {
+        if (news.Has(jcControl))
+            calls.push_back("control");
+        if (news.Has(jcInputs))
+            calls.push_back(news.Field ? EntryFieldInfo(*news.Field).Name : "inputs");
+        if (news.Has(jcResults))
+            calls.push_back("refresh");
+        if (news.Has(jcProfile))
+            calls.push_back("profile");
+        if (news.Has(jcStepChart))
+            calls.push_back("chart " + job.StepChart().Title);
+    }
+    TCoilJob& job;
+    int id = -1;
     std::vector<std::string> calls;
 };
 
@@ -181,11 +195,10 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
 {
     ProjectJob p("zmk");
     RecordingHtmlView view;
-    WindowLog window;
+    WindowLog window(p.job);
     p.session.SetReportFolder(folder / "report" / "");
     fs::create_directories(folder / "report");
     p.session.SetHtmlView(&view);
-    p.session.SetWindow(&window);
     p.session.SetView(TReportView::Diagnostic);
     view.calls.clear();
     window.calls.clear();
@@ -214,7 +227,7 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
     p.job.EnterField(TEntryField::edAirMassflow, 1.0);
     EXPECT_THAT(window.calls, ElementsAre("edFaceVelocity", "refresh"));
     window.calls.clear();
-    p.job.ButtonFluidControlClick();
+    p.job.ToggleLiquidControl();
     EXPECT_THAT(window.calls, ElementsAre("control", "refresh"));
 
     // The report job carries what the pages need.
@@ -229,11 +242,41 @@ TEST_F(ProjectSessionTest, SolveRebuildsTheThermalSummaryThenTheChosenViewAndTel
 TEST_F(ProjectSessionTest, StepByStepHandsItsChartToTheWindow)
 {
     ProjectJob p("cwc");
-    WindowLog window;
-    p.session.SetWindow(&window);
+    WindowLog window(p.job);
     p.session.StepByStep();
     ASSERT_FALSE(window.calls.empty());
     EXPECT_EQ(window.calls.back(), "chart Step-by-Step Simulation");
+}
+
+TEST_F(ProjectSessionTest, SubscribersHearOfANewKindAndANewFileAndAreToldInTheOrderTheySubscribed)
+{
+    ProjectJob p("zmk", (folder / "data").string() + "/");
+    std::vector<std::string> heard;
+    const auto listen = [&](const std::string& who) {
+        return p.job.Subscribe([&heard, who](const TJobNews& news) {
+            if (news.Has(jcKind))
+                heard.push_back(who + " kind");
+            if (news.Has(jcFile))
+                heard.push_back(who + " file");
+        });
+    };
+    const int first = listen("first");
+    listen("second");
+
+    p.session.BuildKind("hwc");
+    EXPECT_THAT(heard, ElementsAre("first kind", "second kind"));
+    heard.clear();
+    p.session.New();
+    EXPECT_THAT(heard, ElementsAre("first file", "second file", "first kind", "second kind", "first file",
+                                   "second file"));
+    heard.clear();
+    ASSERT_TRUE(p.session.SaveAs(file("kiln.zmx")));
+    EXPECT_THAT(heard, ElementsAre("first file", "second file"));
+    heard.clear();
+    p.job.Unsubscribe(first);
+    EXPECT_TRUE(p.session.Open(file("kiln.zmx")).CoilFound);
+    EXPECT_THAT(heard, ElementsAre("second file"));
+    EXPECT_EQ(p.session.FileName(), file("kiln.zmx"));
 }
 
 } // namespace

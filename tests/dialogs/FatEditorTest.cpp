@@ -515,7 +515,7 @@ TEST_F(FatEditorTest, ASizingThatMissesItsTargetSaysWhichLimitStoppedIt)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(AutoSizeModeName(r.mode) + " x" + std::to_string(r.times));
-        job.job.ActionNewExecute(); // the default coil again
+        job.job.New(); // the default coil again
         auto e = Make();
         const double target = r.times * coil().Qt;
         e->SetTargetDuty(target);
@@ -649,11 +649,14 @@ namespace zmk {
 namespace {
 
 // What the main window is told after the geometry dialog.
-struct ViewCalls : IJobView
+struct ViewCalls
 {
-    void RefreshView() override { ++refreshes; }
-    void RedrawProfile() override { ++profiles; }
-    void InputsChanged() override { ++inputs; }
+    void heard(const TJobNews& news)
+    {
+        refreshes += news.Has(jcResults);
+        profiles += news.Has(jcProfile);
+        inputs += news.Has(jcInputs) && !news.Field;
+    }
     int refreshes = 0, profiles = 0, inputs = 0;
 };
 
@@ -661,7 +664,7 @@ TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
 {
     auto e = Make();
     ViewCalls view;
-    job.job.View = &view;
+    const int subscription = job.job.Subscribe([&view](const TJobNews& news) { view.heard(news); });
     const double H0 = coil().GetFinHeight();
 
     // A fin height typed in the window and not yet left reaches the coil before the editor opens;
@@ -703,7 +706,7 @@ TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
     EXPECT_EQ(view.refreshes, 3);
     EXPECT_TRUE(job.job.Solved());
     EXPECT_NE(H0, job.job.Inputs.edFinHeight.Value);
-    job.job.View = nullptr;
+    job.job.Unsubscribe(subscription);
 }
 
 TEST(FatEditorGeometryButton, NothingOpensWithoutACoil)
