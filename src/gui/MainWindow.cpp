@@ -406,26 +406,33 @@ void TMainForm::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    if (TFmtEdit* focused = focusedEdit())
-        focused->ApplyExit(model_.CommitFocusedField(&focused->Field()));
-    bool discarded = false;
-    if (AskBeforeClosing && model_.HasUnsavedChanges()) {
-        const QString question =
-            qt(model_.SaveChangesQuestion()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        const QMessageBox::StandardButton answer =
-            AskToSave ? AskToSave(question)
-                      : QMessageBox::question(this, qt(std::string(kSaveChangesTitle)), question,
-                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                              QMessageBox::Save);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !save())) {
-            event->ignore();
-            return;
-        }
-        discarded = answer == QMessageBox::Discard;
+    const QMessageBox::StandardButton answer = askToSaveChanges();
+    if (answer == QMessageBox::Cancel) {
+        event->ignore();
+        return;
     }
+    const bool discarded = answer == QMessageBox::Discard;
     closing_ = true;
     model_.Shutdown(PlaceOf(*this), discarded);
     event->accept();
+}
+
+QMessageBox::StandardButton TMainForm::askToSaveChanges()
+{
+    if (TFmtEdit* focused = focusedEdit())
+        focused->ApplyExit(model_.CommitFocusedField(&focused->Field()));
+    if (!AskBeforeClosing || !model_.HasUnsavedChanges())
+        return QMessageBox::NoButton;
+    const QString question =
+        qt(model_.SaveChangesQuestion()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QMessageBox::StandardButton answer =
+        AskToSave ? AskToSave(question)
+                  : QMessageBox::question(this, qt(std::string(kSaveChangesTitle)), question,
+                                          QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                          QMessageBox::Save);
+    if (answer == QMessageBox::Save && !save())
+        return QMessageBox::Cancel;
+    return answer == QMessageBox::Save || answer == QMessageBox::Discard ? answer : QMessageBox::Cancel;
 }
 
 } // namespace zmk::gui

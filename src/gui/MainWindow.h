@@ -64,13 +64,13 @@ public:
     void OpenFile(const QString& fileName);
     /// Saves under a name as Save As does once a name is chosen.
     bool SaveAsFile(const QString& fileName);
-    /// Asked before closing with unsaved changes (a message box unless replaced): Save, Discard
-    /// or Cancel.
+    /// Asked before unsaved changes would be lost (closing, New project, Open, Re-open; a message
+    /// box unless replaced): Save, Discard or Cancel.
     std::function<QMessageBox::StandardButton(const QString& question)> AskToSave;
     /// Asked for the file Save As writes (a file dialog unless replaced), with the name to
     /// suggest; empty when the user cancels.
     std::function<QString(const QString& suggested)> AskSaveName;
-    /// Closing without the question (the program's screenshot option).
+    /// Closing and replacing the job without the question (the program's screenshot option).
     bool AskBeforeClosing = true;
 
     /// Shows the solved status and the file name in the status bar, shortened to the width.
@@ -98,6 +98,10 @@ private:
     void updateCommands();
     void rebuildReopenMenu();
     void openDialog();
+    /// Commits the focused field and, when the job has unsaved changes, asks whether to save
+    /// them: NoButton when there was nothing to ask, Cancel when the user cancelled or the save
+    /// failed, else Save (saved) or Discard.
+    QMessageBox::StandardButton askToSaveChanges();
     bool saveAsDialog();
     bool save();
     void solve();

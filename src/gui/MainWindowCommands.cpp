@@ -151,6 +151,8 @@ void TMainForm::rebuildReopenMenu()
         connect(action, &QAction::triggered, this, [this, i] {
             // The list changes as the file opens: run after the menu is done with the item.
             QTimer::singleShot(0, this, [this, i] {
+                if (askToSaveChanges() == QMessageBox::Cancel)
+                    return;
                 TFmtEdit* focused = focusedEdit();
                 const TExitResult r = model_.OpenRecent(i, focusedField());
                 if (focused)
@@ -181,10 +183,12 @@ void TMainForm::RunCommand(TMainCommand command)
         return;
     switch (command) {
     case TMainCommand::New:
-        model_.ActionNewExecute();
+        if (askToSaveChanges() != QMessageBox::Cancel)
+            model_.ActionNewExecute();
         break;
     case TMainCommand::Open:
-        openDialog();
+        if (askToSaveChanges() != QMessageBox::Cancel)
+            openDialog();
         break;
     case TMainCommand::Save:
         save();

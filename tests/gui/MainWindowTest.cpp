@@ -325,6 +325,38 @@ TEST_F(MainWindowTest, ClosingWithUnsavedChangesAsksFirst)
     EXPECT_TRUE(fs::exists(folder / "docs" / "Default.zmx"));
 }
 
+TEST_F(MainWindowTest, NewProjectAndReopenAskBeforeUnsavedChangesAreLost)
+{
+    open();
+    const QString a = QString::fromStdString((folder / "a.zmx").string());
+    ASSERT_TRUE(window->SaveAsFile(a));
+    int asked = 0;
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    window->AskToSave = [&](const QString& question) {
+        ++asked;
+        EXPECT_TRUE(question.contains(QStringLiteral("Save the changes to "))) << question.toStdString();
+        return answer;
+    };
+    window->RunCommand(C::New); // saved just now: no question
+    EXPECT_EQ(asked, 0);
+    window->OpenFile(a);
+
+    retype(edit(F::edCircuits), "12");
+    window->RunCommand(C::New);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(edit(F::edCircuits).text(), "12.0"); // cancelled: the job is as it was
+    window->ReopenMenu()->actions()[0]->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(edit(F::edCircuits).text(), "12.0");
+
+    answer = QMessageBox::Discard;
+    window->RunCommand(C::New);
+    EXPECT_EQ(asked, 3);
+    EXPECT_EQ(edit(F::edCircuits).text(), "14.0");
+    EXPECT_EQ(model->Job().FileName.substr(model->Job().FileName.size() - 11), "Default.zmx");
+}
+
 TEST_F(MainWindowTest, DiscardingAtTheCloseKeepsTheStartValuesTheRunBeganWith)
 {
     open();
