@@ -7,7 +7,7 @@
 #include "base/NumText.h"
 #include "base/Paths.h"
 #include "base/TextHelpers.h"
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 #include "properties/Psy.h"
 
 #include <CLI/CLI.hpp>

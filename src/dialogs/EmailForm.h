@@ -10,10 +10,10 @@
 // closes the window.
 #pragma once
 
-#include "app/MailSend.h"
-#include "app/MailSettings.h"
-#include "app/SettingsStore.h"
 #include "dialogs/DialogForm.h"
+#include "platform/MailSend.h"
+#include "platform/MailSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <functional>
 #include <string>

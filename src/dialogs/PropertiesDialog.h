@@ -8,8 +8,8 @@
 #pragma once
 
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
 #include "dialogs/DialogForm.h"
+#include "platform/SettingsStore.h"
 
 #include <array>
 #include <optional>

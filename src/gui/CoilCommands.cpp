@@ -1,12 +1,12 @@
 #include "gui/CoilCommands.h"
 
 #include "app/MainWindowModel.h"
-#include "app/SettingsStore.h"
 #include "dialogs/FatEditor.h"
 #include "geometry/CoilMakers.h"
 #include "gui/FatEditorDialog.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/MainWindow.h"
+#include "platform/SettingsStore.h"
 
 #include <QApplication>
 #include <QObject>

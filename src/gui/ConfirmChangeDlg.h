@@ -2,7 +2,7 @@
 // the user's version beside the installed one, and four answers.
 #pragma once
 
-#include "app/IniFileMerger.h"
+#include "platform/IniFileMerger.h"
 
 #include <QDialog>
 

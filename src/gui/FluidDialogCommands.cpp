@@ -2,7 +2,6 @@
 
 #include "app/JobCalculators.h"
 #include "app/MainWindowModel.h"
-#include "app/SettingsStore.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "gui/AltBaromForm.h"
@@ -11,6 +10,7 @@
 #include "gui/FluidSpecForm.h"
 #include "gui/MainWindow.h"
 #include "gui/PropertiesForm.h"
+#include "platform/SettingsStore.h"
 
 #include <QPointer>
 

@@ -1,9 +1,6 @@
 #include "gui/Program.h"
 
-#include "app/IniFileMerger.h"
 #include "app/MainWindowModel.h"
-#include "app/ReportFolder.h"
-#include "app/SettingsStore.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
 #include "base/Paths.h"
@@ -17,6 +14,9 @@
 #include "gui/OutputCommands.h"
 #include "gui/PrintPdf.h"
 #include "gui/WebHtmlView.h"
+#include "platform/IniFileMerger.h"
+#include "platform/ReportFolder.h"
+#include "platform/SettingsStore.h"
 #include "units/ConvTools.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "dialogs/DialogForm.h"
+#include "dialogs/Units.h"
 #include "units/FmtEdit.h"
-#include "units/UnitsDialog.h"
 
 #include <QDialog>
 

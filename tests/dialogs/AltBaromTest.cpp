@@ -4,8 +4,8 @@
 #include "dialogs/AltBarom.h"
 
 #include "base/NumText.h"
-#include "dialogs/LocationTestData.h"
 #include "properties/Psy.h"
+#include "support/LocationTestData.h"
 
 #include <gtest/gtest.h>
 

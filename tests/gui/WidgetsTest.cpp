@@ -2,11 +2,11 @@
 // dialog's tree, the start-up merge question and the about box.
 #include "gui/WindowTest.h"
 
-#include "app/IniFileMerger.h"
 #include "gui/AboutBox.h"
 #include "gui/ConfirmChangeDlg.h"
 #include "gui/Shots.h"
 #include "gui/UnitsDialog.h"
+#include "platform/IniFileMerger.h"
 
 #include <QComboBox>
 #include <QDialog>

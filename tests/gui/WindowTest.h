@@ -6,13 +6,13 @@
 #include "support/ProjectTestSession.h"
 
 #include "app/MainWindowModel.h"
-#include "app/ReportFolder.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
 #include "gui/WebHtmlView.h"
+#include "platform/ReportFolder.h"
 #include "units/ConvTools.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/IniFileMerger.h"
+#include "platform/IniFileMerger.h"
 
 #include "base/Paths.h"
 

@@ -1,5 +1,5 @@
 // The location database readers.
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 
 #include "base/FileIO.h"
 

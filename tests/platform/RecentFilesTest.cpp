@@ -1,4 +1,4 @@
-#include "app/RecentFiles.h"
+#include "platform/RecentFiles.h"
 
 #include "support/ShellTestFolder.h"
 

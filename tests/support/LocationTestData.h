@@ -2,7 +2,7 @@
 // data files, one ("Asia") listed in the index but not installed, and "+All".
 #pragma once
 
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 
 #include <cmath>
 #include <filesystem>

@@ -1,6 +1,6 @@
 // The message as the recipient reads it and as it goes to the SMTP server: the text with the
 // sender's block, the MIME structure, header encoding and Base64.
-#include "app/Mail.h"
+#include "platform/Mail.h"
 
 #include "dialogs/EmailForm.h"
 #include "support/TempDir.h"

@@ -6,8 +6,8 @@
 // the settings allow it.
 #pragma once
 
-#include "app/Mail.h"
-#include "app/MailSettings.h"
+#include "platform/Mail.h"
+#include "platform/MailSettings.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "units/UnitsDialog.h"
+#include "dialogs/Units.h"
 
 #include <algorithm>
 #include <cmath>

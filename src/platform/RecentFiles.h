@@ -3,7 +3,7 @@
 // (shortened to the room there is), and the project named on the command line.
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "app/ChildProcess.h"
+#include "platform/ChildProcess.h"
 
 #include <cerrno>
 #include <chrono>

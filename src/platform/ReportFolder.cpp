@@ -1,4 +1,4 @@
-#include "app/ReportFolder.h"
+#include "platform/ReportFolder.h"
 
 #include "base/FileIO.h"
 #include "base/TextHelpers.h"

@@ -1,7 +1,7 @@
 // Sending for real: messages to an SMTP server on the loopback address (with and without
 // authentication, POP-before-SMTP, STARTTLS, a server that breaks the session off or refuses
 // the message, a port nobody listens on), and the hand-over to the desktop's mail client.
-#include "app/MailSend.h"
+#include "platform/MailSend.h"
 
 #include "support/MailServer.h"
 #include "support/TempDir.h"

@@ -1,8 +1,8 @@
-#include "app/MailSettings.h"
+#include "platform/MailSettings.h"
 
-#include "app/Mail.h"
-#include "app/ProjectProperties.h"
 #include "base/NumText.h"
+#include "platform/Mail.h"
+#include "platform/RegisteredUser.h"
 
 #include <nettle/cfb.h>
 #include <nettle/des.h>

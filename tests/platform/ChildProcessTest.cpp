@@ -1,7 +1,7 @@
 // Running another program: what it says is kept through a pipe (no scratch file), a talkative
 // program is not stopped by a full pipe, and one that leaves others behind holding the pipe
 // open does not keep the caller waiting.
-#include "app/ChildProcess.h"
+#include "platform/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

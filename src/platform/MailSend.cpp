@@ -1,7 +1,7 @@
-#include "app/MailSend.h"
+#include "platform/MailSend.h"
 
-#include "app/ChildProcess.h"
 #include "base/NumText.h"
+#include "platform/ChildProcess.h"
 
 #include <curl/curl.h>
 

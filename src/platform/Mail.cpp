@@ -1,4 +1,4 @@
-#include "app/Mail.h"
+#include "platform/Mail.h"
 
 #include "base/FileIO.h"
 

@@ -1,6 +1,6 @@
 // The stored mail settings: the cipher of the server values, reading with its all-or-nothing
 // defaults, the sender's values, and the owner-only settings file.
-#include "app/MailSettings.h"
+#include "platform/MailSettings.h"
 
 #include "app/ProjectProperties.h"
 #include "support/TempDir.h"

@@ -7,7 +7,7 @@
 // by its owner only.
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 // The report folder of the user's own: the installed pictures and style sheets are copied in,
 // a copy is replaced only by a newer installed file, and pages are left alone.
-#include "app/ReportFolder.h"
+#include "platform/ReportFolder.h"
 
 #include "support/TempDir.h"
 

@@ -1,5 +1,5 @@
 // The Units dialog's tree and the unit chooser's size, without widgets.
-#include "units/UnitsDialog.h"
+#include "dialogs/Units.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The location database readers: records, the details rows, the index, data files that are
 // damaged or not files at all, the folded text of search and sort, the search, and the
 // database shipped with the program.
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 
-#include "dialogs/LocationTestData.h"
 #include "properties/Psy.h"
+#include "support/LocationTestData.h"
 
 #include <gtest/gtest.h>
 
