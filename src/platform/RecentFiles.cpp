@@ -1,26 +1,13 @@
 #include "platform/RecentFiles.h"
 
 #include "base/NumText.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 namespace zmk {
-
-namespace {
-
-// Byte offsets at which each UTF-8 character of a text starts.
-std::vector<std::size_t> characterStarts(std::string_view text)
-{
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-            starts.push_back(i);
-    return starts;
-}
-
-} // namespace
 
 TRecentFiles::TRecentFiles(bool foldCase) : foldCase_(foldCase) {}
 
@@ -128,12 +115,12 @@ void SetCurrentFile(std::string& currentFileName, std::string_view name, TRecent
 
 int TFixedTextWidth::TextWidth(std::string_view text) const
 {
-    return int(characterStarts(text).size()) * charWidth_;
+    return int(Utf8Starts(text).size()) * charWidth_;
 }
 
 std::string ShortenFileName(std::string_view name, int availableWidth, const ITextWidth& measure)
 {
-    const std::vector<std::size_t> starts = characterStarts(name);
+    const std::vector<std::size_t> starts = Utf8Starts(name);
     const int n = int(starts.size());
     if (n == 0)
         return std::string();
@@ -144,7 +131,7 @@ std::string ShortenFileName(std::string_view name, int availableWidth, const ITe
 
     const std::size_t slash = name.rfind('/');
     const std::string_view own = slash == std::string_view::npos ? name : name.substr(slash + 1);
-    const int ownLength = int(characterStarts(own).size());
+    const int ownLength = int(Utf8Starts(own).size());
     // With room for no more than the file's own name, the "~" would not fit beside it.
     if (available <= ownLength)
         return std::string(own);
