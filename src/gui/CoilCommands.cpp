@@ -58,7 +58,7 @@ public:
     void ButtonCoilSpecClick()
     {
         TMainWindowModel& model = model_;
-        if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+        if (auto* focused = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
             focused && focused->window() == &window_)
             focused->ApplyExit(model.CommitFocusedField(&focused->Field()));
         TFatEditorDialog& dialog = Dialog();

@@ -151,7 +151,7 @@ void TMainForm::rebuildReopenMenu()
         connect(action, &QAction::triggered, this, [this, i] {
             // The list changes as the file opens: run after the menu is done with the item.
             QTimer::singleShot(0, this, [this, i] {
-                TFmtEdit* focused = focusedEdit();
+                TFmtEditWidget* focused = focusedEdit();
                 const TExitResult r = model_.OpenRecent(i, focusedField());
                 if (focused)
                     focused->ApplyExit(r);
@@ -163,15 +163,15 @@ void TMainForm::rebuildReopenMenu()
     reopenMenu_->setEnabled(model_.CommandEnabled(TMainCommand::Reopen));
 }
 
-TFmtEdit* TMainForm::focusedEdit() const
+TFmtEditWidget* TMainForm::focusedEdit() const
 {
-    auto* edit = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    auto* edit = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
     return edit && edit->window() == this ? edit : nullptr;
 }
 
 zmk::TFmtEdit* TMainForm::focusedField() const
 {
-    TFmtEdit* edit = focusedEdit();
+    TFmtEditWidget* edit = focusedEdit();
     return edit ? &edit->Field() : nullptr;
 }
 
@@ -233,7 +233,7 @@ void TMainForm::RunCommand(TMainCommand command)
 
 void TMainForm::solve()
 {
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     const TExitResult r = model_.ActionSolveExecute(focusedField());
     if (focused)
         focused->ApplyExit(r);
@@ -245,7 +245,7 @@ bool TMainForm::save()
     // saved under a name the user gives.
     if (model_.Job().FileName.empty())
         return saveAsDialog();
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     const bool saved = model_.ActionSaveExecute(focusedField());
     if (focused)
         focused->ShowField();
@@ -289,7 +289,7 @@ bool TMainForm::saveAsDialog()
 
 bool TMainForm::SaveAsFile(const QString& fileName)
 {
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     const bool saved = model_.SaveAs(fileName.toStdString(), focusedField());
     if (focused)
         focused->ShowField();

@@ -7,7 +7,7 @@
 #include "base/Version.h"
 #include "geometry/CoilMakers.h"
 #include "gui/CoilCommands.h"
-#include "gui/ConfirmChangeDlg.h"
+#include "gui/ConfirmChangeDialog.h"
 #include "gui/FluidDialogCommands.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
@@ -238,7 +238,7 @@ int RunProgram(int argc, char** argv)
         return 1;
     }
     std::vector<std::string> unread = MergeInstalledData(
-        ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDlg::Ask(q); });
+        ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDialog::Ask(q); });
     const std::string unitsUnread = LoadUnitSettings(Quantities(), UnitsIniPath());
 
     TSettingsStores stores;

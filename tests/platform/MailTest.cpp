@@ -2,7 +2,7 @@
 // sender's block, the MIME structure, header encoding and Base64.
 #include "platform/Mail.h"
 
-#include "dialogs/EmailForm.h"
+#include "dialogs/Email.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>

@@ -15,13 +15,13 @@ class QTableWidget;
 
 namespace zmk::gui {
 
-class TSelectLocationForm : public QDialog
+class TSelectLocationDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     /// Made once; `store` holds its place (and must outlive it).
-    explicit TSelectLocationForm(ISettingsStore& store, QWidget* parent = nullptr);
+    explicit TSelectLocationDialog(ISettingsStore& store, QWidget* parent = nullptr);
 
     /// Shows the dialog modally on a picker (which must outlive the call); true after OK.
     bool ShowOn(TSelectLocation& picker);

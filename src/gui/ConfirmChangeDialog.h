@@ -13,12 +13,12 @@ class QPushButton;
 
 namespace zmk::gui {
 
-class TConfirmChangeDlg : public QDialog
+class TConfirmChangeDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TConfirmChangeDlg(const TMergeQuestion& question, QWidget* parent = nullptr);
+    explicit TConfirmChangeDialog(const TMergeQuestion& question, QWidget* parent = nullptr);
 
     /// The answer of the button pressed; none when the dialog was closed without one.
     std::optional<TMergeAnswer> Answer() const { return answer_; }

@@ -1,4 +1,4 @@
-#include "gui/FluidSpecForm.h"
+#include "gui/FluidSpecDialog.h"
 
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
@@ -31,7 +31,7 @@ int tableRow(int row)
 
 } // namespace
 
-TFluidSpecForm::TFluidSpecForm(ISettingsStore& store, INotifier* notifier, QWidget* parent)
+TFluidSpecDialog::TFluidSpecDialog(ISettingsStore& store, INotifier* notifier, QWidget* parent)
     : QDialog(parent), store_(store), model_(store, notifier)
 {
     setObjectName("FluidSpecForm");
@@ -91,16 +91,16 @@ TFluidSpecForm::TFluidSpecForm(ISettingsStore& store, INotifier* notifier, QWidg
             none->setFlags(Qt::ItemIsEnabled);
             grid_->setItem(tableRow(r), 2, none);
         } else {
-            auto* edit = new TFmtEdit(*row.Edit, grid_);
+            auto* edit = new TFmtEditWidget(*row.Edit, grid_);
             edit->setFrame(false);
-            connect(edit, &TFmtEdit::exited, this, &TFluidSpecForm::showRows);
+            connect(edit, &TFmtEditWidget::exited, this, &TFluidSpecDialog::showRows);
             editors_[static_cast<std::size_t>(r)] = edit;
             grid_->setCellWidget(tableRow(r), 1, edit);
             InstallUnitChooser(*row.Units, this);
-            auto* label = new TFmtEditLabel(*row.Units, grid_);
+            auto* label = new TFmtEditLabelWidget(*row.Units, grid_);
             label->setContentsMargins(4, 0, 4, 0);
             // Back from the chooser, the row's value has the focus again.
-            connect(label, &TFmtEditLabel::unitsChanged, this, [this, edit] {
+            connect(label, &TFmtEditLabelWidget::unitsChanged, this, [this, edit] {
                 showRows();
                 activateWindow();
                 if (edit->isEnabled())
@@ -137,7 +137,7 @@ TFluidSpecForm::TFluidSpecForm(ISettingsStore& store, INotifier* notifier, QWidg
     showRows();
 }
 
-int TFluidSpecForm::ShowOn(TLiquid* liquid)
+int TFluidSpecDialog::ShowOn(TLiquid* liquid)
 {
     model_.SetLiquid(liquid);
     model_.Activate();
@@ -145,7 +145,7 @@ int TFluidSpecForm::ShowOn(TLiquid* liquid)
     return exec();
 }
 
-void TFluidSpecForm::showEvent(QShowEvent* event)
+void TFluidSpecDialog::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
@@ -156,7 +156,7 @@ void TFluidSpecForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TFluidSpecForm::showRows()
+void TFluidSpecDialog::showRows()
 {
     for (int r = 1; r < TFluidSpec::kRowCount; ++r) {
         const TFluidRow& row = model_.Row(r);
@@ -165,10 +165,10 @@ void TFluidSpecForm::showRows()
         if (auto* box = qobject_cast<QComboBox*>(editor)) {
             if (box->currentIndex() != row.Choice)
                 box->setCurrentIndex(row.Choice);
-        } else if (auto* edit = qobject_cast<TFmtEdit*>(editor)) {
+        } else if (auto* edit = qobject_cast<TFmtEditWidget*>(editor)) {
             edit->ShowField();
         }
-        if (TFmtEditLabel* label = units_[static_cast<std::size_t>(r)])
+        if (TFmtEditLabelWidget* label = units_[static_cast<std::size_t>(r)])
             label->ShowLabel();
         if (QTableWidgetItem* property = grid_->item(tableRow(r), 0))
             property->setFlags(row.Enabled ? Qt::ItemIsEnabled : Qt::NoItemFlags);
@@ -176,13 +176,13 @@ void TFluidSpecForm::showRows()
     showStatus();
 }
 
-void TFluidSpecForm::showStatus()
+void TFluidSpecDialog::showStatus()
 {
     status_->setText(qt(model_.Status()));
     status_->setStyleSheet(QStringLiteral("color: %1;").arg(qt(model_.StatusColour())));
 }
 
-void TFluidSpecForm::done(int result)
+void TFluidSpecDialog::done(int result)
 {
     if (result == QDialog::Accepted) {
         CommitFocusedEdit(*this);

@@ -1,4 +1,4 @@
-#include "gui/FlowCalculatorForms.h"
+#include "gui/FlowCalculatorDialogs.h"
 
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
@@ -14,9 +14,11 @@ namespace zmk::gui {
 
 // ---- the shared layout ---------------------------------------------------------------------------
 
-TCalculatorForm::TCalculatorForm(ISettingsStore& store, QWidget* parent) : QDialog(parent), store_(store) {}
+TCalculatorDialog::TCalculatorDialog(ISettingsStore& store, QWidget* parent) : QDialog(parent), store_(store)
+{
+}
 
-void TCalculatorForm::build(const char* title, const char* windowName, const std::vector<TRow>& rows)
+void TCalculatorDialog::build(const char* title, const char* windowName, const std::vector<TRow>& rows)
 {
     setObjectName(QString::fromLatin1(windowName));
     setWindowTitle(tr(title));
@@ -27,17 +29,17 @@ void TCalculatorForm::build(const char* title, const char* windowName, const std
     QString used = QStringLiteral("ac"); // the buttons' mnemonics
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const TRow& row = rows[i];
-        auto* edit = new TFmtEdit(*row.Field, this);
+        auto* edit = new TFmtEditWidget(*row.Field, this);
         edit->setObjectName(QString::fromLatin1(row.Caption));
         edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000.000")));
-        connect(edit, &TFmtEdit::exited, this, &TCalculatorForm::showAll);
+        connect(edit, &TFmtEditWidget::exited, this, &TCalculatorDialog::showAll);
         auto* caption = new QLabel(MnemonicCaption(QString::fromLatin1(row.Caption), used), this);
         caption->setBuddy(edit);
         InstallUnitChooser(*row.Label, this);
-        auto* units = new TFmtEditLabel(*row.Label, this);
+        auto* units = new TFmtEditLabelWidget(*row.Label, this);
         units->setMinimumWidth(units->fontMetrics().horizontalAdvance(QStringLiteral("kg/m²s  ")));
         // Back from the chooser, the field has the focus again.
-        connect(units, &TFmtEditLabel::unitsChanged, this, [this, edit] {
+        connect(units, &TFmtEditLabelWidget::unitsChanged, this, [this, edit] {
             showAll();
             activateWindow();
             edit->setFocus(Qt::OtherFocusReason);
@@ -69,20 +71,20 @@ void TCalculatorForm::build(const char* title, const char* windowName, const std
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    for (TFmtEdit* edit : edits_)
+    for (TFmtEditWidget* edit : edits_)
         UseFieldKeys({edit});
     showAll();
 }
 
-void TCalculatorForm::showAll()
+void TCalculatorDialog::showAll()
 {
-    for (TFmtEdit* edit : edits_)
+    for (TFmtEditWidget* edit : edits_)
         edit->ShowField();
-    for (TFmtEditLabel* label : labels_)
+    for (TFmtEditLabelWidget* label : labels_)
         label->ShowLabel();
 }
 
-void TCalculatorForm::showEvent(QShowEvent* event)
+void TCalculatorDialog::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
@@ -97,8 +99,9 @@ void TCalculatorForm::showEvent(QShowEvent* event)
 
 // ---- air -------------------------------------------------------------------------------------------
 
-TAirflowForm::TAirflowForm(ISettingsStore& store, INotifier* notifier, QWidget* parent)
-    : TCalculatorForm(store, parent), model_(store, notifier)
+TAirflowCalculatorDialog::TAirflowCalculatorDialog(ISettingsStore& store, INotifier* notifier,
+                                                   QWidget* parent)
+    : TCalculatorDialog(store, parent), model_(store, notifier)
 {
     auto& m = model_;
     build(kAirflowTitle, "AirflowForm",
@@ -109,21 +112,21 @@ TAirflowForm::TAirflowForm(ISettingsStore& store, INotifier* notifier, QWidget* 
            {kAirMassFluxField.Caption, &m.GaEd, &m.UnitLabels[4]}});
 }
 
-int TAirflowForm::ShowOn(const TAirFlowOpening& o)
+int TAirflowCalculatorDialog::ShowOn(const TAirFlowOpening& o)
 {
     model_.Init(o.Velocity, o.MassFlow, o.OutletVolumeFlow, o.InletVolumeFlow);
     showAll();
     return exec();
 }
 
-void TAirflowForm::restorePlace()
+void TAirflowCalculatorDialog::restorePlace()
 {
     RestoreDialogPlace(*this, store_, kAirflowWindow, true, [this](TWindowPlace& place, TScreenSize screen) {
         model_.RestoreWindowPlace(place, screen);
     });
 }
 
-void TAirflowForm::done(int result)
+void TAirflowCalculatorDialog::done(int result)
 {
     FinishDialog(*this, model_, result == QDialog::Accepted);
     QDialog::done(result);
@@ -131,8 +134,9 @@ void TAirflowForm::done(int result)
 
 // ---- fluid -----------------------------------------------------------------------------------------
 
-TFluidflowForm::TFluidflowForm(ISettingsStore& store, INotifier* notifier, QWidget* parent)
-    : TCalculatorForm(store, parent), model_(store, notifier)
+TFluidflowCalculatorDialog::TFluidflowCalculatorDialog(ISettingsStore& store, INotifier* notifier,
+                                                       QWidget* parent)
+    : TCalculatorDialog(store, parent), model_(store, notifier)
 {
     auto& m = model_;
     build(kFluidflowTitle, "FluidflowForm",
@@ -142,21 +146,21 @@ TFluidflowForm::TFluidflowForm(ISettingsStore& store, INotifier* notifier, QWidg
            {kFluidMassFluxField.Caption, &m.edMassFlux, &m.UnitLabels[3]}});
 }
 
-int TFluidflowForm::ShowOn(const TFluidFlowOpening& o)
+int TFluidflowCalculatorDialog::ShowOn(const TFluidFlowOpening& o)
 {
     model_.Init(o.Velocity, o.MassFlow, o.VolumeFlow);
     showAll();
     return exec();
 }
 
-void TFluidflowForm::restorePlace()
+void TFluidflowCalculatorDialog::restorePlace()
 {
     RestoreDialogPlace(
         *this, store_, kFluidflowWindow, true,
         [this](TWindowPlace& place, TScreenSize screen) { model_.RestoreWindowPlace(place, screen); });
 }
 
-void TFluidflowForm::done(int result)
+void TFluidflowCalculatorDialog::done(int result)
 {
     FinishDialog(*this, model_, result == QDialog::Accepted);
     QDialog::done(result);

@@ -1,4 +1,4 @@
-#include "dialogs/EmailForm.h"
+#include "dialogs/Email.h"
 
 #include "app/ProjectProperties.h"
 #include "base/NumText.h"
@@ -44,15 +44,15 @@ std::vector<std::string> SplitFileList(std::string_view list)
     return files;
 }
 
-TEmailForm::TEmailForm(ISettingsStore& common, const TRegisteredUser& user, std::string defaultAddress,
-                       IMailTransport& transport)
+TEmail::TEmail(ISettingsStore& common, const TRegisteredUser& user, std::string defaultAddress,
+               IMailTransport& transport)
     : Sender(ReadMailSender(common, user, defaultAddress)), common_(common), transport_(transport)
 {
 }
 
-void TEmailForm::ComposeMail(const std::string& to, const std::string& bcc, const std::string& fromAddress,
-                             const std::string& company, const std::string& fromName, const std::string& body,
-                             const std::string& attachments, const std::string& subject)
+void TEmail::ComposeMail(const std::string& to, const std::string& bcc, const std::string& fromAddress,
+                         const std::string& company, const std::string& fromName, const std::string& body,
+                         const std::string& attachments, const std::string& subject)
 {
     To = to;
     Bcc = bcc;
@@ -67,7 +67,7 @@ void TEmailForm::ComposeMail(const std::string& to, const std::string& bcc, cons
     setStatus(kReadyStatus);
 }
 
-void TEmailForm::Compose(const TMailMessage& message)
+void TEmail::Compose(const TMailMessage& message)
 {
     std::string attachments;
     for (const std::string& file : message.Attachments)
@@ -80,8 +80,8 @@ void TEmailForm::Compose(const TMailMessage& message)
     Attachments = message.Attachments;
 }
 
-void TEmailForm::ComposeReport(const std::string& documentFile, std::string_view imageList,
-                               const std::string& companyAddress)
+void TEmail::ComposeReport(const std::string& documentFile, std::string_view imageList,
+                           const std::string& companyAddress)
 {
     TMailMessage m = ReportMailMessage(documentFile, imageList);
     m.FromName = Sender.Name;
@@ -93,36 +93,36 @@ void TEmailForm::ComposeReport(const std::string& documentFile, std::string_view
     Sender.Company = m.FromCompany;
 }
 
-void TEmailForm::AddAttachments(const std::vector<std::string>& files)
+void TEmail::AddAttachments(const std::vector<std::string>& files)
 {
     for (const std::string& file : files)
         if (!file.empty() && std::find(Attachments.begin(), Attachments.end(), file) == Attachments.end())
             Attachments.push_back(file);
 }
 
-void TEmailForm::RemoveAttachment(std::size_t index)
+void TEmail::RemoveAttachment(std::size_t index)
 {
     if (index < Attachments.size())
         Attachments.erase(Attachments.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-std::string TEmailForm::AttachmentToOpen(std::size_t index) const
+std::string TEmail::AttachmentToOpen(std::size_t index) const
 {
     return index < Attachments.size() ? Attachments[index] : std::string();
 }
 
-void TEmailForm::ToggleProtocol()
+void TEmail::ToggleProtocol()
 {
     Sender.Protocol =
         Sender.Protocol == TMailProtocol::Smtp ? TMailProtocol::MailClient : TMailProtocol::Smtp;
 }
 
-std::string TEmailForm::ProtocolText() const
+std::string TEmail::ProtocolText() const
 {
     return Sender.Protocol == TMailProtocol::Smtp ? kSmtpProtocolText : kClientProtocolText;
 }
 
-TMailMessage TEmailForm::Message() const
+TMailMessage TEmail::Message() const
 {
     TMailMessage m;
     m.To = To;
@@ -136,7 +136,7 @@ TMailMessage TEmailForm::Message() const
     return m;
 }
 
-bool TEmailForm::Send()
+bool TEmail::Send()
 {
     setStatus(kBusyStatus);
     const TMailMessage message = Message();
@@ -156,12 +156,12 @@ bool TEmailForm::Send()
     return lastResult_.Sent;
 }
 
-std::string TEmailForm::FailureText() const
+std::string TEmail::FailureText() const
 {
     return lastResult_.Sent || status_ == kReadyStatus || status_ == kBusyStatus ? std::string() : status_;
 }
 
-void TEmailForm::Close(ISettingsStore* programSettings, const TWindowPlace* place)
+void TEmail::Close(ISettingsStore* programSettings, const TWindowPlace* place)
 {
     WriteMailSender(common_, Sender);
     SaveMailSettingsFile(common_);
@@ -171,7 +171,7 @@ void TEmailForm::Close(ISettingsStore* programSettings, const TWindowPlace* plac
     }
 }
 
-void TEmailForm::setStatus(std::string text)
+void TEmail::setStatus(std::string text)
 {
     status_ = std::move(text);
     if (OnStatus)

@@ -1,4 +1,4 @@
-#include "gui/SelectLocationForm.h"
+#include "gui/SelectLocationDialog.h"
 
 #include "gui/DialogKeys.h"
 #include "gui/WindowPlace.h"
@@ -25,7 +25,7 @@ QString qt(const std::string& s)
 
 } // namespace
 
-TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
+TSelectLocationDialog::TSelectLocationDialog(ISettingsStore& store, QWidget* parent)
     : QDialog(parent), store_(store)
 {
     setObjectName("SelectLocationForm");
@@ -68,7 +68,7 @@ TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
     accept_->setDefault(true);
     auto* cancel = new QPushButton(QIcon::fromTheme("dialog-cancel"), tr("&Cancel"), this);
     cancel->setObjectName("Cancel");
-    connect(accept_, &QPushButton::clicked, this, &TSelectLocationForm::tryAccept);
+    connect(accept_, &QPushButton::clicked, this, &TSelectLocationDialog::tryAccept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     connect(databases_, &QComboBox::activated, this, [this](int index) {
@@ -135,7 +135,7 @@ TSelectLocationForm::TSelectLocationForm(ISettingsStore& store, QWidget* parent)
     resize(560, 400);
 }
 
-bool TSelectLocationForm::ShowOn(TSelectLocation& picker)
+bool TSelectLocationDialog::ShowOn(TSelectLocation& picker)
 {
     picker_ = &picker;
     picker.Show();
@@ -146,7 +146,7 @@ bool TSelectLocationForm::ShowOn(TSelectLocation& picker)
     return ok;
 }
 
-void TSelectLocationForm::showEvent(QShowEvent* event)
+void TSelectLocationDialog::showEvent(QShowEvent* event)
 {
     if (!placed_ && picker_) {
         placed_ = true;
@@ -158,7 +158,7 @@ void TSelectLocationForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TSelectLocationForm::showAll()
+void TSelectLocationDialog::showAll()
 {
     filling_ = true;
     databases_->clear();
@@ -174,7 +174,7 @@ void TSelectLocationForm::showAll()
     showDetails();
 }
 
-void TSelectLocationForm::showPlaces()
+void TSelectLocationDialog::showPlaces()
 {
     filling_ = true;
     places_->clear();
@@ -186,7 +186,7 @@ void TSelectLocationForm::showPlaces()
     filling_ = false;
 }
 
-void TSelectLocationForm::showDetails()
+void TSelectLocationDialog::showDetails()
 {
     const auto& rows = picker_->Details();
     for (int r = 0; r < 10; ++r) {
@@ -198,13 +198,13 @@ void TSelectLocationForm::showDetails()
     accept_->setEnabled(picker_->CanAccept());
 }
 
-void TSelectLocationForm::tryAccept()
+void TSelectLocationDialog::tryAccept()
 {
     if (picker_ && picker_->Accept())
         accept();
 }
 
-void TSelectLocationForm::done(int result)
+void TSelectLocationDialog::done(int result)
 {
     if (picker_) {
         if (result != QDialog::Accepted)

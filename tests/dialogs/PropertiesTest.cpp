@@ -1,6 +1,6 @@
 // The properties dialog: what it shows when opened, Accept with and without "Keep as default",
 // Cancel, and the "General" page of the current file, hidden when the file is gone.
-#include "dialogs/PropertiesDialog.h"
+#include "dialogs/Properties.h"
 
 #include "support/TempDir.h"
 
@@ -18,7 +18,7 @@ protected:
     testing::TempDir dir;
     TMemorySettingsStore store;
     TProjectProperties properties{store, TRegisteredUser{"Ada Engineer", "Coil Works"}};
-    TPropertiesDialog dialog{properties, store};
+    TProperties dialog{properties, store};
 };
 
 TEST_F(PropertiesDialogTest, ShowFillsTheFieldsOnTheProjectPage)

@@ -1,8 +1,8 @@
-#include "gui/AltBaromForm.h"
+#include "gui/AltBaromDialog.h"
 
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
-#include "gui/SelectLocationForm.h"
+#include "gui/SelectLocationDialog.h"
 #include "gui/WindowPlace.h"
 
 #include <QGridLayout>
@@ -16,31 +16,31 @@
 
 namespace zmk::gui {
 
-TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program,
-                             const std::string& commonDataFolder, INotifier* notifier, QWidget* parent)
+TAltBaromDialog::TAltBaromDialog(ISettingsStore& common, ISettingsStore& program,
+                                 const std::string& commonDataFolder, INotifier* notifier, QWidget* parent)
     : QDialog(parent), common_(common), program_(program), model_(common, program, commonDataFolder, notifier)
 {
     setObjectName("AltBaromForm");
     setWindowTitle(tr(kBaromTitle));
 
-    pressure_ = new TFmtEdit(model_.edPa, this);
+    pressure_ = new TFmtEditWidget(model_.edPa, this);
     pressure_->setObjectName("edPa");
-    altitude_ = new TFmtEdit(model_.edAlt, this);
+    altitude_ = new TFmtEditWidget(model_.edAlt, this);
     altitude_->setObjectName("edAlt");
-    for (TFmtEdit* edit : {pressure_, altitude_}) {
+    for (TFmtEditWidget* edit : {pressure_, altitude_}) {
         edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000.000")));
-        connect(edit, &TFmtEdit::exited, this, &TAltBaromForm::showAll);
+        connect(edit, &TFmtEditWidget::exited, this, &TAltBaromDialog::showAll);
     }
     InstallUnitChooser(model_.lbPaUnits, this);
     InstallUnitChooser(model_.lbAltUnits, this);
-    pressureUnits_ = new TFmtEditLabel(model_.lbPaUnits, this);
-    altitudeUnits_ = new TFmtEditLabel(model_.lbAltUnits, this);
+    pressureUnits_ = new TFmtEditLabelWidget(model_.lbPaUnits, this);
+    altitudeUnits_ = new TFmtEditLabelWidget(model_.lbAltUnits, this);
     for (const auto& row : {std::pair{pressureUnits_, pressure_}, std::pair{altitudeUnits_, altitude_}}) {
-        TFmtEditLabel* label = row.first;
-        TFmtEdit* edit = row.second;
+        TFmtEditLabelWidget* label = row.first;
+        TFmtEditWidget* edit = row.second;
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("in Hg  ")));
         // Back from the chooser, the field has the focus again.
-        connect(label, &TFmtEditLabel::unitsChanged, this, [this, edit] {
+        connect(label, &TFmtEditLabelWidget::unitsChanged, this, [this, edit] {
             showAll();
             activateWindow();
             edit->setFocus(Qt::OtherFocusReason);
@@ -71,7 +71,7 @@ TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program,
     // Enter moves between the fields, so no button is pressed by it.
     for (QPushButton* b : {locations_, accept_, cancel})
         b->setAutoDefault(false);
-    connect(locations_, &QPushButton::clicked, this, &TAltBaromForm::searchForLocation);
+    connect(locations_, &QPushButton::clicked, this, &TAltBaromDialog::searchForLocation);
     connect(accept_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QVBoxLayout;
@@ -104,7 +104,7 @@ TAltBaromForm::TAltBaromForm(ISettingsStore& common, ISettingsStore& program,
     showAll();
 }
 
-int TAltBaromForm::ShowOn(double altitude)
+int TAltBaromDialog::ShowOn(double altitude)
 {
     model_.SetAltitude(altitude);
     model_.Show();
@@ -112,7 +112,7 @@ int TAltBaromForm::ShowOn(double altitude)
     return exec();
 }
 
-void TAltBaromForm::showEvent(QShowEvent* event)
+void TAltBaromDialog::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
@@ -125,7 +125,7 @@ void TAltBaromForm::showEvent(QShowEvent* event)
     altitude_->selectAll();
 }
 
-void TAltBaromForm::showAll()
+void TAltBaromDialog::showAll()
 {
     pressure_->ShowField();
     altitude_->ShowField();
@@ -134,15 +134,15 @@ void TAltBaromForm::showAll()
     status_->setText(QString::fromStdString(model_.Status()));
 }
 
-void TAltBaromForm::searchForLocation()
+void TAltBaromDialog::searchForLocation()
 {
     if (!picker_)
-        picker_ = new TSelectLocationForm(program_, this);
+        picker_ = new TSelectLocationDialog(program_, this);
     model_.SearchForLocation([this](TSelectLocation& picker) { return picker_->ShowOn(picker); });
     showAll();
 }
 
-void TAltBaromForm::done(int result)
+void TAltBaromDialog::done(int result)
 {
     FinishDialog(*this, model_, result == QDialog::Accepted);
     // The other programs read the shared values from the file.

@@ -12,11 +12,11 @@ class QPushButton;
 
 namespace zmk::gui {
 
-class TFmtEdit;
-class TFmtEditLabel;
-class TSelectLocationForm;
+class TFmtEditWidget;
+class TFmtEditLabelWidget;
+class TSelectLocationDialog;
 
-class TAltBaromForm : public QDialog
+class TAltBaromDialog : public QDialog
 {
     Q_OBJECT
 
@@ -24,20 +24,20 @@ public:
     /// Made once: `common` holds the settings shared by the maker's programs (written at every
     /// close), `program` the window places and the picker's selections; the location database
     /// is in commonDataFolder. The stores must outlive the dialog.
-    TAltBaromForm(ISettingsStore& common, ISettingsStore& program, const std::string& commonDataFolder,
-                  INotifier* notifier, QWidget* parent = nullptr);
+    TAltBaromDialog(ISettingsStore& common, ISettingsStore& program, const std::string& commonDataFolder,
+                    INotifier* notifier, QWidget* parent = nullptr);
 
     /// Shows the dialog modally on an altitude (m).
     int ShowOn(double altitude);
 
     TAltBarom& Model() { return model_; }
-    TFmtEdit* PressureEdit() const { return pressure_; }
-    TFmtEdit* AltitudeEdit() const { return altitude_; }
+    TFmtEditWidget* PressureEdit() const { return pressure_; }
+    TFmtEditWidget* AltitudeEdit() const { return altitude_; }
     QPushButton* LocationsButton() const { return locations_; }
     QPushButton* AcceptButton() const { return accept_; }
     QLabel* StatusBarText() const { return status_; }
     /// The place picker (made at the first search).
-    TSelectLocationForm* Picker() const { return picker_; }
+    TSelectLocationDialog* Picker() const { return picker_; }
 
     void done(int result) override;
 
@@ -51,14 +51,14 @@ private:
     ISettingsStore& common_;
     ISettingsStore& program_;
     TAltBarom model_;
-    TFmtEdit* pressure_ = nullptr;
-    TFmtEdit* altitude_ = nullptr;
-    TFmtEditLabel* pressureUnits_ = nullptr;
-    TFmtEditLabel* altitudeUnits_ = nullptr;
+    TFmtEditWidget* pressure_ = nullptr;
+    TFmtEditWidget* altitude_ = nullptr;
+    TFmtEditLabelWidget* pressureUnits_ = nullptr;
+    TFmtEditLabelWidget* altitudeUnits_ = nullptr;
     QPushButton* locations_ = nullptr;
     QPushButton* accept_ = nullptr;
     QLabel* status_ = nullptr;
-    TSelectLocationForm* picker_ = nullptr;
+    TSelectLocationDialog* picker_ = nullptr;
     bool placed_ = false;
 };
 

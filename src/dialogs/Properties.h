@@ -56,14 +56,14 @@ TGeneralPage GeneralPageOf(const std::string& path, const TFileFacts& facts);
 /// The long date form of the date picker: "Wednesday, 3 January 2024".
 std::string LongDateText(TDate date);
 
-class TPropertiesDialog
+class TProperties
 {
 public:
     /// Made once at program start, on the session's properties; programSettings keeps the
     /// window's position.
-    TPropertiesDialog(TProjectProperties& properties, ISettingsStore& programSettings);
-    TPropertiesDialog(const TPropertiesDialog&) = delete;
-    TPropertiesDialog& operator=(const TPropertiesDialog&) = delete;
+    TProperties(TProjectProperties& properties, ISettingsStore& programSettings);
+    TProperties(const TProperties&) = delete;
+    TProperties& operator=(const TProperties&) = delete;
 
     /// The window's remembered position (its size is its own).
     void RestoreWindowPlace(TWindowPlace& place, TScreenSize screen) const;

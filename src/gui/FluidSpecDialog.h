@@ -21,17 +21,17 @@ class TLiquid;
 
 namespace zmk::gui {
 
-class TFmtEdit;
-class TFmtEditLabel;
+class TFmtEditWidget;
+class TFmtEditLabelWidget;
 
-class TFluidSpecForm : public QDialog
+class TFluidSpecDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     /// Made once, remembering its place, columns and row units in `store` (which must
     /// outlive it).
-    explicit TFluidSpecForm(ISettingsStore& store, INotifier* notifier, QWidget* parent = nullptr);
+    explicit TFluidSpecDialog(ISettingsStore& store, INotifier* notifier, QWidget* parent = nullptr);
 
     /// Shows the dialog modally on a liquid; the liquid holds the edited state after "Accept"
     /// and is put back after "Cancel".
@@ -39,9 +39,9 @@ public:
 
     TFluidSpec& Model() { return model_; }
     QTableWidget* Grid() const { return grid_; }
-    /// The editor of a row's value: a TFmtEdit for a number row, a QComboBox for a choice row.
+    /// The editor of a row's value: a TFmtEditWidget for a number row, a QComboBox for a choice row.
     QWidget* ValueEditor(int row) const { return editors_[static_cast<std::size_t>(row)]; }
-    TFmtEditLabel* UnitsCell(int row) const { return units_[static_cast<std::size_t>(row)]; }
+    TFmtEditLabelWidget* UnitsCell(int row) const { return units_[static_cast<std::size_t>(row)]; }
     QLabel* StatusLine() const { return status_; }
     QPushButton* AcceptButton() const { return accept_; }
     QPushButton* CancelButton() const { return cancel_; }
@@ -62,7 +62,7 @@ private:
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
     std::array<QWidget*, TFluidSpec::kRowCount> editors_{};
-    std::array<TFmtEditLabel*, TFluidSpec::kRowCount> units_{};
+    std::array<TFmtEditLabelWidget*, TFluidSpec::kRowCount> units_{};
     bool placed_ = false;
 };
 

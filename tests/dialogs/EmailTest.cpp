@@ -1,6 +1,6 @@
 // The e-mail window's model: composing a report's message, the protocol toggle and its texts,
 // the status while sending, what a failure leaves, and the sender kept for the next run.
-#include "dialogs/EmailForm.h"
+#include "dialogs/Email.h"
 
 #include "app/ProjectProperties.h"
 
@@ -57,7 +57,7 @@ TEST_F(EmailFormTest, TheReportMessage)
 
 TEST_F(EmailFormTest, ComposeFillsTheWindow)
 {
-    TEmailForm form(common, user, "ann@x.example", transport);
+    TEmail form(common, user, "ann@x.example", transport);
     EXPECT_EQ(form.Sender,
               (TMailSender{"Ann Engineer", "Coils Ltd", "ann@x.example", TMailProtocol::MailClient}));
     form.ComposeMail("bob@y.example", "boss@y.example", "", "Heat Co", "Ann", "Body", "/a/x.htm,/a/y.png",
@@ -86,7 +86,7 @@ TEST_F(EmailFormTest, ComposeFillsTheWindow)
 
 TEST_F(EmailFormTest, ProtocolToggleAndStatusTexts)
 {
-    TEmailForm form(common, user, "", transport);
+    TEmail form(common, user, "", transport);
     EXPECT_EQ(form.ProtocolText(), "Mail client - Desktop e-mail program");
     form.ToggleProtocol();
     EXPECT_EQ(form.Sender.Protocol, TMailProtocol::Smtp);
@@ -103,7 +103,7 @@ TEST_F(EmailFormTest, SendingShowsBusyThenTheOutcome)
     stored.Port = 587;
     WriteSmtpSettings(common, stored);
 
-    TEmailForm form(common, user, "ann@x.example", transport);
+    TEmail form(common, user, "ann@x.example", transport);
     std::vector<std::string> statuses;
     int beeps = 0;
     form.OnStatus = [&](const std::string& s) { statuses.push_back(s); };
@@ -157,14 +157,14 @@ TEST_F(EmailFormTest, SendingShowsBusyThenTheOutcome)
 TEST_F(EmailFormTest, CloseKeepsTheSenderForTheNextRun)
 {
     {
-        TEmailForm form(common, user, "", transport);
+        TEmail form(common, user, "", transport);
         form.Sender = {"Bob", "Heat Co", "bob@heat.example", TMailProtocol::Smtp};
         TMemorySettingsStore program;
         const TWindowPlace place{10, 20, 500, 400, true, 0};
         form.Close(&program, &place);
         EXPECT_EQ(program.ReadInteger("EmailForm", "Width", 0), 500);
     }
-    TEmailForm again(common, user, "", transport);
+    TEmail again(common, user, "", transport);
     EXPECT_EQ(again.Sender, (TMailSender{"Bob", "Heat Co", "bob@heat.example", TMailProtocol::Smtp}));
     EXPECT_EQ(again.ProtocolText(), "SMTP - Simple Mail Transfer Protocol");
 }
@@ -173,7 +173,7 @@ TEST_F(EmailFormTest, ThePrintPreviewsEmailCommand)
 {
     common.WriteString("User", "Name", "Ann Engineer");
     common.WriteString("User", "Company", "Coils Ltd");
-    TEmailForm form(common, user, "", transport);
+    TEmail form(common, user, "", transport);
     form.ComposeReport("/r/MainReport.htm", "/r/ReportLogo.gif,/r/ga.png", "sales@coils.example");
     EXPECT_EQ(form.Subject, "Report");
     EXPECT_EQ(form.To, "");

@@ -3,7 +3,7 @@
 // properties dialog model's; the file's icon and type description come from the desktop.
 #pragma once
 
-#include "dialogs/PropertiesDialog.h"
+#include "dialogs/Properties.h"
 
 #include <QDialog>
 
@@ -19,18 +19,18 @@ class QTabWidget;
 
 namespace zmk::gui {
 
-class TPropertiesForm : public QDialog
+class TPropertiesDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     /// Made once on the session's properties; `store` holds its place. Both must outlive it.
-    TPropertiesForm(TProjectProperties& properties, ISettingsStore& store, QWidget* parent = nullptr);
+    TPropertiesDialog(TProjectProperties& properties, ISettingsStore& store, QWidget* parent = nullptr);
 
     /// Shows the dialog modally for the current project file (empty: none).
     int ShowOn(const std::string& currentFile);
 
-    TPropertiesDialog& Model() { return model_; }
+    TProperties& Model() { return model_; }
     QTabWidget* Pages() const { return pages_; }
     QLineEdit* NameEdit() const { return name_; }
     QLineEdit* NumberEdit() const { return number_; }
@@ -61,7 +61,7 @@ private:
     void takeFields();
 
     ISettingsStore& store_;
-    TPropertiesDialog model_;
+    TProperties model_;
     QTabWidget* pages_ = nullptr;
     QWidget* generalPage_ = nullptr;
     QLineEdit* name_ = nullptr;

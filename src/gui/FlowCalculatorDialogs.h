@@ -14,17 +14,17 @@ class QPushButton;
 
 namespace zmk::gui {
 
-class TFmtEdit;
-class TFmtEditLabel;
+class TFmtEditWidget;
+class TFmtEditLabelWidget;
 
 /// The layout both calculators share: one row per field, the buttons below.
-class TCalculatorForm : public QDialog
+class TCalculatorDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    TFmtEdit* Edit(int row) const { return edits_.at(static_cast<std::size_t>(row)); }
-    TFmtEditLabel* UnitLabel(int row) const { return labels_.at(static_cast<std::size_t>(row)); }
+    TFmtEditWidget* Edit(int row) const { return edits_.at(static_cast<std::size_t>(row)); }
+    TFmtEditLabelWidget* UnitLabel(int row) const { return labels_.at(static_cast<std::size_t>(row)); }
     QPushButton* AcceptButton() const { return accept_; }
     QPushButton* CancelButton() const { return cancel_; }
 
@@ -37,7 +37,7 @@ protected:
         zmk::TFmtEditLabel* Label;
     };
 
-    TCalculatorForm(ISettingsStore& store, QWidget* parent);
+    TCalculatorDialog(ISettingsStore& store, QWidget* parent);
     /// Lays the rows out; run by the calculator once its model exists.
     void build(const char* title, const char* windowName, const std::vector<TRow>& rows);
     /// Shows every field again.
@@ -50,20 +50,20 @@ protected:
     ISettingsStore& store_;
 
 private:
-    std::vector<TFmtEdit*> edits_;
-    std::vector<TFmtEditLabel*> labels_;
+    std::vector<TFmtEditWidget*> edits_;
+    std::vector<TFmtEditLabelWidget*> labels_;
     QPushButton* accept_ = nullptr;
     QPushButton* cancel_ = nullptr;
     bool placed_ = false;
 };
 
 /// The air flow calculator.
-class TAirflowForm : public TCalculatorForm
+class TAirflowCalculatorDialog : public TCalculatorDialog
 {
     Q_OBJECT
 
 public:
-    TAirflowForm(ISettingsStore& store, INotifier* notifier, QWidget* parent = nullptr);
+    TAirflowCalculatorDialog(ISettingsStore& store, INotifier* notifier, QWidget* parent = nullptr);
     /// Opens modally on the coil's air flow.
     int ShowOn(const TAirFlowOpening& opening);
     TAirflowCalculator& Model() { return model_; }
@@ -77,12 +77,12 @@ private:
 };
 
 /// The fluid flow calculator.
-class TFluidflowForm : public TCalculatorForm
+class TFluidflowCalculatorDialog : public TCalculatorDialog
 {
     Q_OBJECT
 
 public:
-    TFluidflowForm(ISettingsStore& store, INotifier* notifier, QWidget* parent = nullptr);
+    TFluidflowCalculatorDialog(ISettingsStore& store, INotifier* notifier, QWidget* parent = nullptr);
     /// Opens modally on the coil's liquid flow.
     int ShowOn(const TFluidFlowOpening& opening);
     TFluidflowCalculator& Model() { return model_; }

@@ -1,4 +1,4 @@
-#include "gui/ConfirmChangeDlg.h"
+#include "gui/ConfirmChangeDialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,7 +30,7 @@ QPlainTextEdit* memo(const std::vector<std::string>& text, QWidget* parent)
 
 } // namespace
 
-TConfirmChangeDlg::TConfirmChangeDlg(const TMergeQuestion& question, QWidget* parent) : QDialog(parent)
+TConfirmChangeDialog::TConfirmChangeDialog(const TMergeQuestion& question, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(
         QString::fromStdString(question.Title.empty() ? std::string("Install notice") : question.Title));
@@ -72,18 +72,18 @@ TConfirmChangeDlg::TConfirmChangeDlg(const TMergeQuestion& question, QWidget* pa
     resize(640, 360);
 }
 
-QPushButton* TConfirmChangeDlg::Button(TMergeAnswer answer) const
+QPushButton* TConfirmChangeDialog::Button(TMergeAnswer answer) const
 {
     return buttons_[static_cast<int>(answer)];
 }
 
-void TConfirmChangeDlg::answerWith(TMergeAnswer answer)
+void TConfirmChangeDialog::answerWith(TMergeAnswer answer)
 {
     answer_ = answer;
     accept();
 }
 
-void TConfirmChangeDlg::keyPressEvent(QKeyEvent* event)
+void TConfirmChangeDialog::keyPressEvent(QKeyEvent* event)
 {
     // Escape is "&Decide later", not a silent cancel.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -93,9 +93,9 @@ void TConfirmChangeDlg::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-std::optional<TMergeAnswer> TConfirmChangeDlg::Ask(const TMergeQuestion& question, QWidget* parent)
+std::optional<TMergeAnswer> TConfirmChangeDialog::Ask(const TMergeQuestion& question, QWidget* parent)
 {
-    TConfirmChangeDlg dialog(question, parent);
+    TConfirmChangeDialog dialog(question, parent);
     dialog.exec();
     return dialog.Answer();
 }

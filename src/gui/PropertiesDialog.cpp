@@ -1,4 +1,4 @@
-#include "gui/PropertiesForm.h"
+#include "gui/PropertiesDialog.h"
 
 #include "gui/DialogKeys.h"
 #include "gui/WindowPlace.h"
@@ -45,7 +45,7 @@ QLabel* buddyLabel(const char* caption, QWidget* buddy, QWidget* parent)
 
 } // namespace
 
-TPropertiesForm::TPropertiesForm(TProjectProperties& properties, ISettingsStore& store, QWidget* parent)
+TPropertiesDialog::TPropertiesDialog(TProjectProperties& properties, ISettingsStore& store, QWidget* parent)
     : QDialog(parent), store_(store), model_(properties, store)
 {
     setObjectName("PropertiesForm");
@@ -81,7 +81,7 @@ TPropertiesForm::TPropertiesForm(TProjectProperties& properties, ISettingsStore&
     resize(460, 420);
 }
 
-QWidget* TPropertiesForm::buildProjectPage()
+QWidget* TPropertiesDialog::buildProjectPage()
 {
     auto* page = new QWidget;
     name_ = new QLineEdit(page);
@@ -106,7 +106,7 @@ QWidget* TPropertiesForm::buildProjectPage()
     return page;
 }
 
-QWidget* TPropertiesForm::buildUserPage()
+QWidget* TPropertiesDialog::buildUserPage()
 {
     auto* page = new QWidget;
     author_ = new QLineEdit(page);
@@ -119,7 +119,7 @@ QWidget* TPropertiesForm::buildUserPage()
     return page;
 }
 
-QWidget* TPropertiesForm::buildGeneralPage()
+QWidget* TPropertiesDialog::buildGeneralPage()
 {
     auto* page = new QWidget;
     icon_ = new QLabel(page);
@@ -160,19 +160,19 @@ QWidget* TPropertiesForm::buildGeneralPage()
     return page;
 }
 
-bool TPropertiesForm::GeneralShown() const
+bool TPropertiesDialog::GeneralShown() const
 {
     return pages_->indexOf(generalPage_) >= 0;
 }
 
-int TPropertiesForm::ShowOn(const std::string& currentFile)
+int TPropertiesDialog::ShowOn(const std::string& currentFile)
 {
     model_.Show(currentFile);
     showModel();
     return exec();
 }
 
-void TPropertiesForm::showModel()
+void TPropertiesDialog::showModel()
 {
     name_->setText(qt(model_.ProjectName));
     number_->setText(qt(model_.ProjectNumber));
@@ -186,7 +186,7 @@ void TPropertiesForm::showModel()
     name_->setFocus();
 }
 
-void TPropertiesForm::showGeneral()
+void TPropertiesDialog::showGeneral()
 {
     const bool shown = GeneralShown();
     if (!model_.GeneralVisible()) {
@@ -209,7 +209,7 @@ void TPropertiesForm::showGeneral()
         attributes_[i]->setChecked(g.Attributes[i]);
 }
 
-void TPropertiesForm::takeFields()
+void TPropertiesDialog::takeFields()
 {
     model_.ProjectName = name_->text().toStdString();
     model_.ProjectNumber = number_->text().toStdString();
@@ -223,7 +223,7 @@ void TPropertiesForm::takeFields()
     model_.ActivePage = pages_->currentIndex();
 }
 
-void TPropertiesForm::showEvent(QShowEvent* event)
+void TPropertiesDialog::showEvent(QShowEvent* event)
 {
     if (!placed_) {
         placed_ = true;
@@ -234,7 +234,7 @@ void TPropertiesForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TPropertiesForm::done(int result)
+void TPropertiesDialog::done(int result)
 {
     FinishDialog(*this, model_, result == QDialog::Accepted, [this] { takeFields(); });
     QDialog::done(result);

@@ -1,5 +1,5 @@
 // The properties dialog's side of the project properties.
-#include "dialogs/PropertiesDialog.h"
+#include "dialogs/Properties.h"
 
 #include "base/NumText.h"
 
@@ -37,17 +37,17 @@ std::string LongDateText(TDate date)
                   kMonths[static_cast<std::size_t>(date.month - 1)], date.year);
 }
 
-TPropertiesDialog::TPropertiesDialog(TProjectProperties& properties, ISettingsStore& programSettings)
+TProperties::TProperties(TProjectProperties& properties, ISettingsStore& programSettings)
     : properties_(properties), settings_(programSettings), place_(kPropertiesWindow)
 {
 }
 
-void TPropertiesDialog::RestoreWindowPlace(TWindowPlace& place, TScreenSize screen) const
+void TProperties::RestoreWindowPlace(TWindowPlace& place, TScreenSize screen) const
 {
     RestoreWindow(settings_, place_.Name(), place, screen, false, place_.WithSize());
 }
 
-void TPropertiesDialog::Show(const std::string& currentFile)
+void TProperties::Show(const std::string& currentFile)
 {
     result_ = TDialogResult::None;
     ActivePage = 0;
@@ -65,7 +65,7 @@ void TPropertiesDialog::Show(const std::string& currentFile)
         general_ = GeneralPageOf(currentFile, *facts);
 }
 
-void TPropertiesDialog::Accept()
+void TProperties::Accept()
 {
     TPropertyValues& v = properties_.Values();
     v.ProjectName = ProjectName;
@@ -80,13 +80,13 @@ void TPropertiesDialog::Accept()
     result_ = TDialogResult::Ok;
 }
 
-void TPropertiesDialog::Cancel()
+void TProperties::Cancel()
 {
     properties_.Cancel();
     result_ = TDialogResult::Cancel;
 }
 
-void TPropertiesDialog::Close(const TWindowPlace* windowPlace)
+void TProperties::Close(const TWindowPlace* windowPlace)
 {
     if (windowPlace)
         StoreWindow(settings_, place_.Name(), *windowPlace);

@@ -46,16 +46,16 @@ std::string ReportSenderAddress(const TMailSender& stored, const std::string& co
 /// empty ones dropped.
 std::vector<std::string> SplitFileList(std::string_view list);
 
-class TEmailForm
+class TEmail
 {
 public:
     /// Made once per program run: reads the sender and protocol from the common settings, with
     /// the registered owner and organisation and the desktop's address as defaults. The
     /// transport must outlive the form.
-    TEmailForm(ISettingsStore& common, const TRegisteredUser& user, std::string defaultAddress,
-               IMailTransport& transport);
-    TEmailForm(const TEmailForm&) = delete;
-    TEmailForm& operator=(const TEmailForm&) = delete;
+    TEmail(ISettingsStore& common, const TRegisteredUser& user, std::string defaultAddress,
+           IMailTransport& transport);
+    TEmail(const TEmail&) = delete;
+    TEmail& operator=(const TEmail&) = delete;
 
     /// Fills the window before it is shown; attachments as one comma-separated text. An empty
     /// sender address keeps the one the window holds.
