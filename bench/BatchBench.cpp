@@ -6,7 +6,7 @@
 #include "app/ProjectFile.h"
 #include "app/ProjectProperties.h"
 #include "app/ProjectSession.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "engine/HeatExchanger.h"
 
 #include <benchmark/benchmark.h>

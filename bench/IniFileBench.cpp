@@ -1,7 +1,7 @@
 // Speed of INI files with many sections: parsing a settings file of n sections, reading every
 // value back, and the program's settings store reading one from disk. Times grow in proportion to
 // n (a ZMK.ini of 100,000 sections loads in well under a second).
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "base/IniFile.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 // each of n regions, searched for a text that nothing holds (every place, region and database
 // name is compared) and listed whole, as `zemtor location zzzz` and `zemtor location ""` do.
 // Times grow in proportion to n: 20,000 regions (a 1.7 MB data file) answer in milliseconds.
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 
 #include <benchmark/benchmark.h>
 

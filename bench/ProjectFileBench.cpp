@@ -3,7 +3,7 @@
 #include "app/CoilJob.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,9 +4,9 @@
 // units file (display indexes kept within their unit lists, saved and read again) and the
 // location index (names and codes of a Regions.idx).
 #include "FuzzScratch.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "base/IniFile.h"
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 #include "units/Conv.h"
 #include "units/ConvTools.h"
 

@@ -5,10 +5,10 @@
 // Input: two bytes (little-endian) giving the length of the index text, the index text, then
 // the data file's bytes, which serve as the data file of every database the index names.
 #include "FuzzScratch.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "base/Notifier.h"
 #include "dialogs/AltBarom.h"
-#include "dialogs/Locations.h"
+#include "properties/Locations.h"
 #include "dialogs/SelectLocation.h"
 
 #include <algorithm>

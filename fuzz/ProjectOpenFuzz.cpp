@@ -5,7 +5,7 @@
 #include "app/CoilJob.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "base/Notifier.h"
 #include "base/Paths.h"
 #include "engine/HeatExchanger.h"

@@ -4,12 +4,12 @@
 
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
 #include "base/FileIO.h"
 #include "base/Latin1.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
+#include "platform/SettingsStore.h"
 #include "properties/Fluid.h"
 
 #include <algorithm>

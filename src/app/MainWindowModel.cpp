@@ -5,12 +5,11 @@
 #include "base/NumText.h"
 #include "base/Version.h"
 #include "engine/HeatExchanger.h"
+#include "platform/Libraries.h"
 #include "units/ConvTools.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <curl/curlver.h>
-#include <nettle/version.h>
 #include <pugixml.hpp>
 #include <zlib.h>
 
@@ -566,9 +565,8 @@ TAboutFacts AboutFacts(const TFolders& folders, const std::filesystem::path& set
     a.Libraries.push_back({"zlib", ZLIB_VERSION, "Zlib"});
     a.Libraries.push_back({"FreeType", Format("%d.%d.%d", FREETYPE_MAJOR, FREETYPE_MINOR, FREETYPE_PATCH),
                            "FreeType License (FTL)"});
-    a.Libraries.push_back({"libcurl", LIBCURL_VERSION, "curl"});
-    a.Libraries.push_back({"Nettle", Format("%d.%d", NETTLE_VERSION_MAJOR, NETTLE_VERSION_MINOR),
-                           "LGPL-3.0-or-later or GPL-2.0-or-later"});
+    for (const TLibraryVersion& library : PlatformLibraries())
+        a.Libraries.push_back({library.Name, library.Version, library.Licence});
     return a;
 }
 

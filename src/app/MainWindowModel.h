@@ -10,8 +10,8 @@
 #include "app/CoilJob.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectSession.h"
-#include "app/RecentFiles.h"
 #include "app/StartupSettings.h"
+#include "platform/RecentFiles.h"
 #include "units/FmtEdit.h"
 
 #include <array>

@@ -2,12 +2,12 @@
 #include "base/TextHelpers.h"
 
 #include "app/ProjectProperties.h"
-#include "app/RecentFiles.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
 #include "base/Paths.h"
 #include "engine/HeatExchanger.h"
+#include "platform/RecentFiles.h"
 #include "properties/Fluid.h"
 
 #include <algorithm>

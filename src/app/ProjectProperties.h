@@ -6,9 +6,10 @@
 // back and the facts about the project file that the dialog's "General" page shows.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "base/TextHelpers.h"
 #include "base/XMLFiles.h"
+#include "platform/RegisteredUser.h"
+#include "platform/SettingsStore.h"
 
 #include <chrono>
 #include <cstdint>
@@ -18,17 +19,6 @@
 #include <vector>
 
 namespace zmk {
-
-/// The computer's registered owner and organisation: the user's full name from the password
-/// database and $ORGANIZATION (empty when not set).
-struct TRegisteredUser
-{
-    std::string Owner;
-    std::string Organization;
-};
-
-/// Reads the registered owner and organisation (once, at program start).
-TRegisteredUser ReadRegisteredUser();
 
 /// The project date: a calendar date.
 using TDate = CalendarDate;

@@ -8,8 +8,8 @@
 #include "app/CoilJob.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectProperties.h"
-#include "app/RecentFiles.h"
-#include "app/SettingsStore.h"
+#include "platform/RecentFiles.h"
+#include "platform/SettingsStore.h"
 #include "reports/ReportPages.h"
 
 #include <filesystem>

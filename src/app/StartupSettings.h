@@ -4,7 +4,7 @@
 // settings store under the section and value names the store has always used.
 #pragma once
 
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <array>
 #include <string>

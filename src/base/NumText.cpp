@@ -7,6 +7,7 @@
 #include "base/NumText.h"
 
 #include "base/Errors.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -323,29 +324,6 @@ void AppendUnsigned(std::string& out, uint64_t v, int base, int minDigits)
         out += (*p >= 'a' && *p <= 'z') ? static_cast<char>(*p - 'a' + 'A') : *p;
 }
 
-/// Characters of a UTF-8 text (each stands for one single-byte character in the files).
-size_t CharCount(std::string_view s)
-{
-    size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-/// The first maxChars characters of a UTF-8 text.
-std::string_view FirstChars(std::string_view s, size_t maxChars)
-{
-    size_t n = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (n == maxChars)
-                return s.substr(0, i);
-            ++n;
-        }
-    }
-    return s;
-}
-
 [[noreturn]] void InvalidFormat(std::string_view fmt)
 {
     throw EConvertError("Format", "Format '" + std::string(fmt) + "' invalid or incompatible with argument");
@@ -503,9 +481,9 @@ private:
                 InvalidFormat(fmt_);
             std::string_view s = arg.text();
             if (prec >= 0)
-                s = FirstChars(s, static_cast<size_t>(prec));
+                s = Utf8Prefix(s, static_cast<size_t>(prec));
             out.append(s);
-            chars = CharCount(s);
+            chars = Utf8Length(s);
             isText = true;
             break;
         }

@@ -7,6 +7,7 @@
 #include "base/Notifier.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
+#include "base/Utf8.h"
 #include "cli/ProjectCli.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
@@ -57,23 +58,12 @@ std::string StripTags(const std::string& line)
     return out;
 }
 
-// Text padded with blanks to `width` characters (UTF-8 aware).
-std::string Pad(std::string text, std::size_t width)
-{
-    std::size_t chars = 0;
-    for (char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++chars;
-    if (chars < width)
-        text.append(width - chars, ' ');
-    return text;
-}
-
 // Values may hold a maker's or a model's name from the catalogue: printed without control
 // characters.
 void PrintLine(const std::string& key, const std::string& value, const std::string& caption)
 {
-    std::cout << Pad(key, 14) << " " << Pad(PrintableText(value), 15) << " " << caption << "\n";
+    std::cout << Utf8PadRight(key, 14) << " " << Utf8PadRight(PrintableText(value), 15) << " " << caption
+              << "\n";
 }
 
 struct Row

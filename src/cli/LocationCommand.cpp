@@ -7,7 +7,8 @@
 #include "base/NumText.h"
 #include "base/Paths.h"
 #include "base/TextHelpers.h"
-#include "dialogs/Locations.h"
+#include "base/Utf8.h"
+#include "properties/Locations.h"
 #include "properties/Psy.h"
 
 #include <CLI/CLI.hpp>
@@ -32,16 +33,12 @@ struct LocationOptions
 // Width of a UTF-8 text in characters.
 std::size_t Width(const std::string& s)
 {
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
-    return n;
+    return Utf8Length(s);
 }
 
 std::string PadRight(const std::string& s, std::size_t width)
 {
-    const std::size_t w = Width(s);
-    return w >= width ? s : s + std::string(width - w, ' ');
+    return Utf8PadRight(s, width);
 }
 
 std::string PadLeft(const std::string& s, std::size_t width)

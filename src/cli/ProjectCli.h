@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/ProjectSession.h"
-#include "app/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <memory>
 #include <string>

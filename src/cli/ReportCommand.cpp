@@ -22,12 +22,12 @@
 
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
 #include "base/FileIO.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
+#include "platform/SettingsStore.h"
 #include "reports/HtmlView.h"
 #include "reports/ReportPages.h"
 #include "reports/TempProfile.h"

@@ -1,7 +1,7 @@
 #include "cli/ReportPdf.h"
 
-#include "app/ChildProcess.h"
 #include "base/NumText.h"
+#include "platform/ChildProcess.h"
 
 #include <stdexcept>
 #include <system_error>

@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 
 #include "base/NumText.h"
+#include "base/Utf8.h"
 #include "units/ConvTools.h"
 
 #include <CLI/CLI.hpp>
@@ -28,13 +29,6 @@ struct UnitsOptions
     std::vector<std::string> sets;
     std::string file;
 };
-
-// Width of UTF-8 text in characters (every byte that does not continue a sequence).
-std::size_t TextWidth(std::string_view s)
-{
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
 
 // One "section/key=index" assignment, checked against the registry and the kind's list.
 void ApplySet(TQuantities& quantities, const std::string& assignment)
@@ -84,13 +78,13 @@ void PrintTable(const TQuantities& quantities)
     std::vector<std::size_t> width(rows.front().size(), 0);
     for (const auto& row : rows)
         for (std::size_t c = 0; c < row.size(); ++c)
-            width[c] = std::max(width[c], TextWidth(row[c]));
+            width[c] = std::max(width[c], Utf8Length(row[c]));
     for (const auto& row : rows) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
             line += row[c];
             if (c + 1 < row.size())
-                line.append(width[c] - TextWidth(row[c]) + 2, ' ');
+                line.append(width[c] - Utf8Length(row[c]) + 2, ' ');
         }
         while (!line.empty() && line.back() == ' ')
             line.pop_back();

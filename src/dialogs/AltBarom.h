@@ -7,11 +7,11 @@
 // user's actions; every rule lives in this class.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
 #include "base/Notifier.h"
-#include "dialogs/Locations.h"
 #include "dialogs/SelectLocation.h"
+#include "platform/SettingsStore.h"
+#include "properties/Locations.h"
 #include "units/FmtEdit.h"
 
 #include <functional>

@@ -6,11 +6,11 @@
 // shows the lists and texts held here and forwards the user's choices; every rule lives here.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
 #include "dialogs/DialogForm.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
+#include "platform/SettingsStore.h"
 
 #include <array>
 #include <string>

@@ -8,8 +8,8 @@
 // here and forwards the user's actions; every rule lives in this class.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "dialogs/DialogForm.h"
+#include "platform/SettingsStore.h"
 #include "units/FmtEdit.h"
 
 #include <array>

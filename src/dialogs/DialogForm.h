@@ -3,8 +3,8 @@
 // it edits, taken each time it is shown, that Cancel puts back.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
+#include "platform/SettingsStore.h"
 #include "units/FmtEdit.h"
 
 #include <optional>

@@ -8,11 +8,11 @@
 // lists, texts and page held here and forwards the user's actions; every rule lives here.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "dialogs/CoilMaker.h"
 #include "dialogs/DesignSettings.h"
 #include "dialogs/DialogForm.h"
 #include "engine/HeatExchanger.h"
+#include "platform/SettingsStore.h"
 #include "units/FmtEdit.h"
 
 #include <array>

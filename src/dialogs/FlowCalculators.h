@@ -7,8 +7,8 @@
 // in these classes. Both remember their fields' units and their window places.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "dialogs/DialogForm.h"
+#include "platform/SettingsStore.h"
 #include "units/FmtEdit.h"
 
 #include <array>

@@ -10,8 +10,8 @@
 // forwards the user's edits; every rule lives in this class.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "dialogs/DialogForm.h"
+#include "platform/SettingsStore.h"
 #include "units/FmtEdit.h"
 
 #include <array>

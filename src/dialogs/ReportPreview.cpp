@@ -1,7 +1,7 @@
 #include "dialogs/ReportPreview.h"
 
 #include "base/FileIO.h"
-#include "dialogs/EmailForm.h"
+#include "dialogs/Email.h"
 
 #include <filesystem>
 

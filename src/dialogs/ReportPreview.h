@@ -6,7 +6,7 @@
 #pragma once
 
 #include "app/Exports.h"
-#include "app/Mail.h"
+#include "platform/Mail.h"
 
 #include <string>
 #include <string_view>

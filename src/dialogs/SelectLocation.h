@@ -5,10 +5,10 @@
 // database, region and place in the program's settings.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
 #include "base/Notifier.h"
-#include "dialogs/Locations.h"
+#include "platform/SettingsStore.h"
+#include "properties/Locations.h"
 
 #include <array>
 #include <cstdint>

@@ -5,9 +5,9 @@
 // the window is made and written back, enciphered, when it closes.
 #pragma once
 
-#include "app/MailSend.h"
-#include "app/MailSettings.h"
-#include "app/SettingsStore.h"
+#include "platform/MailSend.h"
+#include "platform/MailSettings.h"
+#include "platform/SettingsStore.h"
 
 #include <optional>
 #include <string>

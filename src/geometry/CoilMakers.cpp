@@ -6,6 +6,7 @@
 #include "base/Notifier.h"
 #include "base/NumText.h"
 #include "base/Paths.h"
+#include "base/Utf8.h"
 #include "base/XMLFiles.h"
 #include "geometry/FinAndTube.h"
 
@@ -17,18 +18,6 @@
 namespace zmk {
 
 namespace {
-
-// Names are short strings of at most 255 bytes; a cut never splits a UTF-8 character.
-std::string shortString(std::string s)
-{
-    if (s.size() <= 255)
-        return s;
-    size_t n = 255;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
-        --n;
-    s.resize(n);
-    return s;
-}
 
 // A length attribute in mm, kept as m; a missing or unreadable one keeps `base`.
 double readMm(TXMLFile& xml, pugi::xml_node node, const char* name, double base)
@@ -44,7 +33,7 @@ double readReal(TXMLFile& xml, pugi::xml_node node, const char* name, double bas
 
 std::string readName(TXMLFile& xml, pugi::xml_node node, const char* name, const std::string& base)
 {
-    return shortString(xml.ReadAttr(node, name, base));
+    return ShortString(xml.ReadAttr(node, name, base));
 }
 
 // Reads one model (or a maker's defaults) over a copy of `base`.
@@ -121,7 +110,7 @@ std::string ModelLine(const TMnfRec& rec)
 
 void MnfRecToModel(const TMnfRec& rec, TModelRec& model)
 {
-    model.Mnf = shortString(rec.Mnf);
+    model.Mnf = ShortString(rec.Mnf);
     model.Model = rec.Name;
     // A tube code that does not fit the record's byte is treated like an unreadable one.
     model.Tube = static_cast<std::uint8_t>(rec.D >= 0 && rec.D <= 255 ? rec.D : 0);
@@ -213,7 +202,7 @@ void TCoilMakers::LoadMaker(const std::string& maker)
         return;
     }
     TMnfRec defaults = readModel(xml, DefaultMnfRec(), item);
-    defaults.Mnf = shortString(xml.ReadText(item, "maker", maker));
+    defaults.Mnf = ShortString(xml.ReadText(item, "maker", maker));
     for (const pugi::xml_node model : xml.ChildrenNamed(item, "model")) {
         TMnfRec m = readModel(xml, defaults, model);
         // A pattern no coil can be built from (a tube wider inside than outside, a pitch or fin

@@ -2,6 +2,7 @@
 // the program's number formats, and the labels of the coded fields as informative attributes.
 // Reading keeps the current value of a field that is missing, unreadable or outside what the
 // geometry can take, then takes the pattern from the catalogue's best match for the stored coil.
+#include "base/Utf8.h"
 #include "geometry/CoilMakers.h"
 #include "geometry/FinAndTube.h"
 
@@ -11,19 +12,6 @@
 namespace zmk {
 
 namespace {
-
-// Names are short strings of at most 255 bytes, as in the catalogue; a cut never splits a
-// UTF-8 character.
-std::string shortString(std::string s)
-{
-    if (s.size() <= 255)
-        return s;
-    size_t n = 255;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
-        --n;
-    s.resize(n);
-    return s;
-}
 
 std::string materialCode(int index)
 {
@@ -40,7 +28,7 @@ void TFinAndTube::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
 {
     const TModelRec& r = Rec;
     TXMLFile::Node fat = file.FindPath(node, {"fat"}, true);
-    file.WriteText(fat, "Mnf", true, shortString(r.Mnf));
+    file.WriteText(fat, "Mnf", true, ShortString(r.Mnf));
     file.WriteInt(fat, "Tube", true, r.Tube);
     file.WriteText(fat, "Model", true, r.Model);
     file.SetAttr(file.WriteInt(fat, "Code", true, r.Code), "caption", KindShortCode(r.Code));
@@ -90,9 +78,9 @@ bool TFinAndTube::LoadFromXML(TXMLFile& file, TXMLFile::Node node, TCoilMakers& 
     };
     const int lastMaterial = static_cast<int>(MaterialTable.size()) - 1;
 
-    r.Mnf = shortString(file.ReadText(fat, "Mnf", r.Mnf));
+    r.Mnf = ShortString(file.ReadText(fat, "Mnf", r.Mnf));
     r.Tube = byte("Tube", r.Tube, 255);
-    r.Model = shortString(file.ReadText(fat, "Model", r.Model));
+    r.Model = ShortString(file.ReadText(fat, "Model", r.Model));
     r.Code = byte("Code", r.Code, 5);
     // The five dimensions within the ranges of a size text, so that the coil can re-apply it.
     r.fHeight = file.ReadFloatIn(fat, "fHeight", r.fHeight, 0.00625, 25);

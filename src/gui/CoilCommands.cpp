@@ -1,12 +1,12 @@
 #include "gui/CoilCommands.h"
 
 #include "app/MainWindowModel.h"
-#include "app/SettingsStore.h"
 #include "dialogs/FatEditor.h"
 #include "geometry/CoilMakers.h"
 #include "gui/FatEditorDialog.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/MainWindow.h"
+#include "platform/SettingsStore.h"
 
 #include <QApplication>
 #include <QObject>
@@ -58,7 +58,7 @@ public:
     void ButtonCoilSpecClick()
     {
         TMainWindowModel& model = model_;
-        if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+        if (auto* focused = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
             focused && focused->window() == &window_)
             focused->ApplyExit(model.CommitFocusedField(&focused->Field()));
         TFatEditorDialog& dialog = Dialog();

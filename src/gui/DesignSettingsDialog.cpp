@@ -31,7 +31,7 @@ class TFieldPage
 public:
     explicit TFieldPage(QWidget* page) : grid_(new QGridLayout(page)) { grid_->setColumnStretch(1, 1); }
 
-    void add(const QString& caption, TFmtEdit* edit, QWidget* unit)
+    void add(const QString& caption, TFmtEditWidget* edit, QWidget* unit)
     {
         auto* label = new QLabel(caption);
         label->setBuddy(edit);
@@ -58,16 +58,16 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
     setSizeGripEnabled(false);
 
     const auto edit = [this](zmk::TFmtEdit& field, const char* name) {
-        auto* e = new TFmtEdit(field, this);
+        auto* e = new TFmtEditWidget(field, this);
         e->setObjectName(QString::fromLatin1(name));
-        connect(e, &TFmtEdit::exited, this, &TDesignSettingsDialog::showFields);
+        connect(e, &TFmtEditWidget::exited, this, &TDesignSettingsDialog::showFields);
         edits_.push_back(e);
         return e;
     };
     const auto unit = [this](zmk::TFmtEditLabel& label) {
         label.Chooser = [this](const TUnitChooserRequest& request) { return ChooseUnit(request, this); };
-        auto* l = new TFmtEditLabel(label, this);
-        connect(l, &TFmtEditLabel::unitsChanged, this, &TDesignSettingsDialog::showFields);
+        auto* l = new TFmtEditLabelWidget(label, this);
+        connect(l, &TFmtEditLabelWidget::unitsChanged, this, &TDesignSettingsDialog::showFields);
         labels_.push_back(l);
         return l;
     };
@@ -143,10 +143,10 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
 
 void TDesignSettingsDialog::showFields()
 {
-    for (TFmtEdit* e : edits_)
+    for (TFmtEditWidget* e : edits_)
         if (!e->hasFocus() || !e->Field().Modified())
             e->ShowField();
-    for (TFmtEditLabel* l : labels_)
+    for (TFmtEditLabelWidget* l : labels_)
         l->ShowLabel();
     const QSignalBlocker block(fouling_);
     fouling_->setChecked(settings_.UseFouling);
@@ -184,7 +184,7 @@ void TDesignSettingsDialog::MoreInformationClick()
 void TDesignSettingsDialog::done(int result)
 {
     // A field still being edited counts as left: its rule holds the value in its limits.
-    if (auto* focused = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    if (auto* focused = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
         focused && focused->window() == this)
         focused->Commit();
     const TWindowPlace place = PlaceOf(*this);

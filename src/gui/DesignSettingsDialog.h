@@ -16,8 +16,8 @@ class QTabWidget;
 
 namespace zmk::gui {
 
-class TFmtEdit;
-class TFmtEditLabel;
+class TFmtEditWidget;
+class TFmtEditLabelWidget;
 
 class TDesignSettingsDialog : public QDialog
 {
@@ -33,12 +33,12 @@ public:
 
     TDesignSettings& Settings() { return settings_; }
     QTabWidget* Pages() const { return pages_; }
-    TFmtEdit* AspectEdit() const { return aspect_; }
-    TFmtEdit* VfEdit() const { return vf_; }
-    TFmtEdit* AirOnEdit() const { return airOn_; }
-    TFmtEdit* FluidInEdit() const { return fluidIn_; }
-    TFmtEdit* RowsEdit() const { return rows_; }
-    TFmtEdit* FinsEdit() const { return fins_; }
+    TFmtEditWidget* AspectEdit() const { return aspect_; }
+    TFmtEditWidget* VfEdit() const { return vf_; }
+    TFmtEditWidget* AirOnEdit() const { return airOn_; }
+    TFmtEditWidget* FluidInEdit() const { return fluidIn_; }
+    TFmtEditWidget* RowsEdit() const { return rows_; }
+    TFmtEditWidget* FinsEdit() const { return fins_; }
     QCheckBox* FoulingBox() const { return fouling_; }
     QCheckBox* FoulingInDutyBox() const { return foulingInDuty_; }
     QLabel* RestoreDefaultsLink() const { return restore_; }
@@ -57,14 +57,14 @@ private:
 
     TDesignSettings& settings_;
     QTabWidget* pages_ = nullptr;
-    TFmtEdit* aspect_ = nullptr;
-    TFmtEdit* vf_ = nullptr;
-    TFmtEdit* airOn_ = nullptr;
-    TFmtEdit* fluidIn_ = nullptr;
-    TFmtEdit* rows_ = nullptr;
-    TFmtEdit* fins_ = nullptr;
-    std::vector<TFmtEdit*> edits_;
-    std::vector<TFmtEditLabel*> labels_;
+    TFmtEditWidget* aspect_ = nullptr;
+    TFmtEditWidget* vf_ = nullptr;
+    TFmtEditWidget* airOn_ = nullptr;
+    TFmtEditWidget* fluidIn_ = nullptr;
+    TFmtEditWidget* rows_ = nullptr;
+    TFmtEditWidget* fins_ = nullptr;
+    std::vector<TFmtEditWidget*> edits_;
+    std::vector<TFmtEditLabelWidget*> labels_;
     QCheckBox* fouling_ = nullptr;
     QCheckBox* foulingInDuty_ = nullptr;
     QLabel* restore_ = nullptr;

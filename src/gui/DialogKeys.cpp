@@ -78,7 +78,7 @@ void InstallUnitChooser(zmk::TFmtEditLabel& label, QWidget* parent)
 
 void CommitFocusedEdit(const QWidget& window)
 {
-    auto* edit = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    auto* edit = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
     if (edit && edit->window() == &window)
         edit->Commit();
 }

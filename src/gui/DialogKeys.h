@@ -2,9 +2,9 @@
 // chooser behind their unit labels, and committing the field being edited before a button acts.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "app/StartupSettings.h"
 #include "gui/WindowPlace.h"
+#include "platform/SettingsStore.h"
 #include "units/FmtEdit.h"
 
 #include <QObject>

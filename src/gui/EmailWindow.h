@@ -5,7 +5,7 @@
 // event loop, so the window keeps painting "BUSY..." while a server is slow.
 #pragma once
 
-#include "dialogs/EmailForm.h"
+#include "dialogs/Email.h"
 
 #include <QDialog>
 
@@ -59,7 +59,7 @@ public:
     /// Shows the window with the model's message.
     void ShowMail();
 
-    TEmailForm& Model() { return model_; }
+    TEmail& Model() { return model_; }
     /// "Send": the fields into the model, the message sent; the window closes when it went out.
     bool Send();
     /// The SMTP settings window, made when first asked for.
@@ -92,7 +92,7 @@ private:
     void chooseAttachments();
 
     TBackgroundTransport background_;
-    TEmailForm model_;
+    TEmail model_;
     ISettingsStore& common_;
     ISettingsStore* program_;
     ILauncher& launcher_;

@@ -61,12 +61,13 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     int row = 0;
     const auto unitLabel = [this](zmk::TFmtEditLabel& label) {
         label.Chooser = [this](const TUnitChooserRequest& request) { return ChooseUnit(request, this); };
-        auto* l = new TFmtEditLabel(label, this);
-        connect(l, &TFmtEditLabel::unitsChanged, this, &TFatEditorDialog::showAll);
+        auto* l = new TFmtEditLabelWidget(label, this);
+        connect(l, &TFmtEditLabelWidget::unitsChanged, this, &TFatEditorDialog::showAll);
         units_.push_back(l);
         return l;
     };
-    const auto fieldRow = [&](QWidget* caption, TFmtEdit* edit, std::optional<TFatSpin> spin, QWidget* unit) {
+    const auto fieldRow = [&](QWidget* caption, TFmtEditWidget* edit, std::optional<TFatSpin> spin,
+                              QWidget* unit) {
         grid->addWidget(caption, row, 0);
         grid->addWidget(edit, row, 1);
         if (spin) {
@@ -84,7 +85,7 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
         ++row;
     };
 
-    TFmtEdit* tubeSize = addEdit(editor_.edTubeSize, "edTubeSize");
+    TFmtEditWidget* tubeSize = addEdit(editor_.edTubeSize, "edTubeSize");
     tubeSize->SetReadOnlyMode(true);
     tubeSize_ = new QToolButton(this);
     tubeSize_->setObjectName("btTubeSize");
@@ -142,7 +143,7 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     materials_[1]->setObjectName("cbFinMaterial");
     materials_[2]->setObjectName("cbCasingMaterial");
 
-    TFmtEdit* duty = addEdit(editor_.edDesignDuty, "edDesignDuty");
+    TFmtEditWidget* duty = addEdit(editor_.edDesignDuty, "edDesignDuty");
     auto* dutyCaption = new QLabel(tr("Target &Duty"), this);
     dutyCaption->setBuddy(duty);
     fieldRow(dutyCaption, duty, std::nullopt, unitLabel(editor_.lbDesignDutyUnits));
@@ -197,7 +198,7 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
 
     // Fields first, in the order they are read, then the commands.
     QList<QWidget*> order{tubeSize_};
-    for (TFmtEdit* e : edits_)
+    for (TFmtEditWidget* e : edits_)
         if (e != tubeSize)
             order << e;
     order.insert(order.indexOf(Edit(editor_.edDesignDuty)), materials_[0]);
@@ -212,18 +213,18 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     resize(560, 400);
 }
 
-TFmtEdit* TFatEditorDialog::addEdit(zmk::TFmtEdit& field, const char* name)
+TFmtEditWidget* TFatEditorDialog::addEdit(zmk::TFmtEdit& field, const char* name)
 {
-    auto* e = new TFmtEdit(field, this);
+    auto* e = new TFmtEditWidget(field, this);
     e->setObjectName(QString::fromLatin1(name));
-    connect(e, &TFmtEdit::exited, this, &TFatEditorDialog::showAll);
+    connect(e, &TFmtEditWidget::exited, this, &TFatEditorDialog::showAll);
     edits_.push_back(e);
     return e;
 }
 
-TFmtEdit* TFatEditorDialog::Edit(const zmk::TFmtEdit& field) const
+TFmtEditWidget* TFatEditorDialog::Edit(const zmk::TFmtEdit& field) const
 {
-    for (TFmtEdit* e : edits_)
+    for (TFmtEditWidget* e : edits_)
         if (&e->Field() == &field)
             return e;
     return nullptr;
@@ -262,9 +263,9 @@ void TFatEditorDialog::activate()
 
 void TFatEditorDialog::showAll()
 {
-    for (TFmtEdit* e : edits_)
+    for (TFmtEditWidget* e : edits_)
         e->ShowField();
-    for (TFmtEditLabel* l : units_)
+    for (TFmtEditLabelWidget* l : units_)
         l->ShowLabel();
     serpentine_->SetCaption(QtText(editor_.SerpentineLabel()));
     const std::array<int, 3> chosen{editor_.TubeMaterial(), editor_.FinMaterial(), editor_.CasingMaterial()};
@@ -287,16 +288,16 @@ void TFatEditorDialog::showAll()
     }
 }
 
-TFmtEdit* TFatEditorDialog::focusedEdit() const
+TFmtEditWidget* TFatEditorDialog::focusedEdit() const
 {
-    auto* edit = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    auto* edit = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
     return edit && edit->window() == this ? edit : nullptr;
 }
 
 void TFatEditorDialog::commitFocused()
 {
     // A command acts on what the fields show: an entry under way counts as made.
-    TFmtEdit* edit = focusedEdit();
+    TFmtEditWidget* edit = focusedEdit();
     if (!edit || !edit->Field().Modified())
         return;
     edit->Commit();
@@ -311,7 +312,7 @@ void TFatEditorDialog::SpinClick(TFatSpin spin, bool up)
     commitFocused();
     editor_.Spin(spin, up);
     showAll();
-    if (TFmtEdit* edit = focusedEdit(); edit == spinFields_[at(spin)]) {
+    if (TFmtEditWidget* edit = focusedEdit(); edit == spinFields_[at(spin)]) {
         edit->Field().Enter();
         edit->selectAll();
     }
@@ -370,7 +371,7 @@ bool TFatEditorDialog::eventFilter(QObject* watched, QEvent* event)
 
 void TFatEditorDialog::done(int result)
 {
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     if (result == QDialog::Accepted) {
         if (focused)
             focused->Commit();

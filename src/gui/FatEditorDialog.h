@@ -23,8 +23,8 @@ namespace zmk::gui {
 
 class TCoilMakerDialog;
 class TDesignSettingsDialog;
-class TFmtEdit;
-class TFmtEditLabel;
+class TFmtEditWidget;
+class TFmtEditLabelWidget;
 class TLinkLabel;
 class TSpinArrows;
 
@@ -41,7 +41,7 @@ public:
 
     TFatEditor& Editor() { return editor_; }
     /// The widget of one of the editor's fields.
-    TFmtEdit* Edit(const zmk::TFmtEdit& field) const;
+    TFmtEditWidget* Edit(const zmk::TFmtEdit& field) const;
     TSpinArrows* Arrows(TFatSpin spin) const { return arrows_[static_cast<std::size_t>(spin)]; }
     /// The sizing links, in the order of kAutoSizeLabels.
     TLinkLabel* AutoSizeLink(std::size_t index) const { return autoLinks_.at(index); }
@@ -72,17 +72,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TFmtEdit* addEdit(zmk::TFmtEdit& field, const char* name);
+    TFmtEditWidget* addEdit(zmk::TFmtEdit& field, const char* name);
     void activate();
     void showAll();
     void commitFocused();
-    TFmtEdit* focusedEdit() const;
+    TFmtEditWidget* focusedEdit() const;
 
     TFatEditor& editor_;
-    std::vector<TFmtEdit*> edits_;
-    std::vector<TFmtEditLabel*> units_;
+    std::vector<TFmtEditWidget*> edits_;
+    std::vector<TFmtEditLabelWidget*> units_;
     std::array<TSpinArrows*, 6> arrows_{};
-    std::array<TFmtEdit*, 6> spinFields_{};
+    std::array<TFmtEditWidget*, 6> spinFields_{};
     std::vector<TLinkLabel*> autoLinks_;
     TLinkLabel* serpentine_ = nullptr;
     std::array<QComboBox*, 3> materials_{};

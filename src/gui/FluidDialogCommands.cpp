@@ -2,15 +2,15 @@
 
 #include "app/JobCalculators.h"
 #include "app/MainWindowModel.h"
-#include "app/SettingsStore.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
-#include "gui/AltBaromForm.h"
+#include "gui/AltBaromDialog.h"
 #include "gui/DialogKeys.h"
-#include "gui/FlowCalculatorForms.h"
-#include "gui/FluidSpecForm.h"
+#include "gui/FlowCalculatorDialogs.h"
+#include "gui/FluidSpecDialog.h"
 #include "gui/MainWindow.h"
-#include "gui/PropertiesForm.h"
+#include "gui/PropertiesDialog.h"
+#include "platform/SettingsStore.h"
 
 #include <QPointer>
 
@@ -27,11 +27,11 @@ struct TFluidDialogs
     TMainForm* Window = nullptr;
     std::string CommonDataFolder;
     ISettingsStore* Common = nullptr; // the maker's shared settings, for the barometer
-    QPointer<TFluidSpecForm> FluidSpec;
-    QPointer<TAirflowForm> Airflow;
-    QPointer<TFluidflowForm> Fluidflow;
-    QPointer<TAltBaromForm> Barometer;
-    QPointer<TPropertiesForm> Properties;
+    QPointer<TFluidSpecDialog> FluidSpec;
+    QPointer<TAirflowCalculatorDialog> Airflow;
+    QPointer<TFluidflowCalculatorDialog> Fluidflow;
+    QPointer<TAltBaromDialog> Barometer;
+    QPointer<TPropertiesDialog> Properties;
 
     TMainWindowModel& Model() const { return Window->Model(); }
     ISettingsStore& Store() const { return Window->Model().Session().Store(); }
@@ -43,7 +43,7 @@ struct TFluidDialogs
         if (!job.Liquid())
             return;
         if (!FluidSpec)
-            FluidSpec = new TFluidSpecForm(Store(), Notifier(), Window);
+            FluidSpec = new TFluidSpecDialog(Store(), Notifier(), Window);
         FluidSpec->ShowOn(job.Liquid());
         // The job is no longer solved, and its page shows the inputs at once.
         job.LiquidChanged();
@@ -53,7 +53,7 @@ struct TFluidDialogs
     {
         CommitFocusedEdit(*Window);
         if (!Barometer)
-            Barometer = new TAltBaromForm(*Common, Store(), CommonDataFolder, Notifier(), Window);
+            Barometer = new TAltBaromDialog(*Common, Store(), CommonDataFolder, Notifier(), Window);
         TCoilJob& job = Model().Job();
         if (Barometer->ShowOn(job.Inputs.edAltitude.Value) != QDialog::Accepted)
             return;
@@ -68,7 +68,7 @@ struct TFluidDialogs
         if (!opening)
             return;
         if (!Airflow)
-            Airflow = new TAirflowForm(Store(), Notifier(), Window);
+            Airflow = new TAirflowCalculatorDialog(Store(), Notifier(), Window);
         if (Airflow->ShowOn(*opening) != QDialog::Accepted)
             return;
         TakeAirMassFlow(job, Airflow->Model().MassFlow());
@@ -82,7 +82,7 @@ struct TFluidDialogs
         if (!opening)
             return;
         if (!Fluidflow)
-            Fluidflow = new TFluidflowForm(Store(), Notifier(), Window);
+            Fluidflow = new TFluidflowCalculatorDialog(Store(), Notifier(), Window);
         if (Fluidflow->ShowOn(*opening) != QDialog::Accepted)
             return;
         TakeLiquidMassFlow(job, Fluidflow->Model().MassFlow());
@@ -91,7 +91,7 @@ struct TFluidDialogs
     void properties()
     {
         if (!Properties)
-            Properties = new TPropertiesForm(Model().Session().Properties(), Store(), Window);
+            Properties = new TPropertiesDialog(Model().Session().Properties(), Store(), Window);
         Properties->ShowOn(Model().Session().FileName());
     }
 };

@@ -3,8 +3,8 @@
 // click on the fluid type, and File > Properties.
 #pragma once
 
-#include "app/SettingsStore.h"
 #include "base/Paths.h"
+#include "platform/SettingsStore.h"
 
 namespace zmk::gui {
 

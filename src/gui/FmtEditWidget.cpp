@@ -27,29 +27,29 @@ bool leavesTheField(Qt::FocusReason reason)
 
 // ---- the entry field ---------------------------------------------------------------------------
 
-TFmtEdit::TFmtEdit(zmk::TFmtEdit& field, QWidget* parent) : QLineEdit(parent), field_(field)
+TFmtEditWidget::TFmtEditWidget(zmk::TFmtEdit& field, QWidget* parent) : QLineEdit(parent), field_(field)
 {
     // Paste, cut, drag and drop and the context menu's edits are not filtered; the field takes
     // the result as the user's change.
-    connect(this, &QLineEdit::textEdited, this, &TFmtEdit::takeUnfilteredEdit);
+    connect(this, &QLineEdit::textEdited, this, &TFmtEditWidget::takeUnfilteredEdit);
     ShowField();
     SetReadOnlyMode(field_.ReadOnly());
 }
 
-void TFmtEdit::ShowField()
+void TFmtEditWidget::ShowField()
 {
     const QString text = qt(field_.Text());
     if (this->text() != text)
         setText(text);
 }
 
-void TFmtEdit::SetReadOnlyMode(bool readOnly)
+void TFmtEditWidget::SetReadOnlyMode(bool readOnly)
 {
     field_.SetReadOnly(readOnly);
     setReadOnly(readOnly);
 }
 
-void TFmtEdit::pushSelection()
+void TFmtEditWidget::pushSelection()
 {
     if (hasSelectedText())
         field_.SetSelection(selectionStart(), static_cast<int>(selectedText().size()));
@@ -57,7 +57,7 @@ void TFmtEdit::pushSelection()
         field_.SetSelection(cursorPosition(), 0);
 }
 
-void TFmtEdit::showFieldKeepingCaret()
+void TFmtEditWidget::showFieldKeepingCaret()
 {
     const QString text = qt(field_.Text());
     if (this->text() != text)
@@ -65,12 +65,12 @@ void TFmtEdit::showFieldKeepingCaret()
     setCursorPosition(field_.SelStart());
 }
 
-void TFmtEdit::takeUnfilteredEdit(const QString& text)
+void TFmtEditWidget::takeUnfilteredEdit(const QString& text)
 {
     field_.EditText(text.toStdString());
 }
 
-void TFmtEdit::typeText(const QString& text)
+void TFmtEditWidget::typeText(const QString& text)
 {
     bool beep = false;
     for (const char32_t ch : text.toUcs4()) {
@@ -83,7 +83,7 @@ void TFmtEdit::typeText(const QString& text)
         QApplication::beep();
 }
 
-void TFmtEdit::keyPressEvent(QKeyEvent* event)
+void TFmtEditWidget::keyPressEvent(QKeyEvent* event)
 {
     // Copy, cut and paste are the line edit's own; what they change reaches the field through
     // textEdited. Other shortcuts (undo, select all) too.
@@ -138,7 +138,7 @@ void TFmtEdit::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
 }
 
-void TFmtEdit::inputMethodEvent(QInputMethodEvent* event)
+void TFmtEditWidget::inputMethodEvent(QInputMethodEvent* event)
 {
     // Composed characters are typed like keys, through the character filter.
     if (!event->commitString().isEmpty() && !isReadOnly()) {
@@ -149,7 +149,7 @@ void TFmtEdit::inputMethodEvent(QInputMethodEvent* event)
     QLineEdit::inputMethodEvent(event);
 }
 
-void TFmtEdit::focusInEvent(QFocusEvent* event)
+void TFmtEditWidget::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
     if (reclaiming_) {
@@ -162,20 +162,20 @@ void TFmtEdit::focusInEvent(QFocusEvent* event)
         field_.Enter();
 }
 
-void TFmtEdit::focusOutEvent(QFocusEvent* event)
+void TFmtEditWidget::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     if (leavesTheField(event->reason()))
         Commit();
 }
 
-void TFmtEdit::Commit()
+void TFmtEditWidget::Commit()
 {
     ApplyExit(field_.Exit());
     emit exited();
 }
 
-void TFmtEdit::ApplyExit(const TExitResult& result)
+void TFmtEditWidget::ApplyExit(const TExitResult& result)
 {
     ShowField();
     if (result.beep)
@@ -193,7 +193,7 @@ void TFmtEdit::ApplyExit(const TExitResult& result)
     }
 }
 
-void TFmtEdit::mouseReleaseEvent(QMouseEvent* event)
+void TFmtEditWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
@@ -202,26 +202,27 @@ void TFmtEdit::mouseReleaseEvent(QMouseEvent* event)
 
 // ---- the unit label ------------------------------------------------------------------------------
 
-TFmtEditLabel::TFmtEditLabel(zmk::TFmtEditLabel& label, QWidget* parent) : QLabel(parent), label_(label)
+TFmtEditLabelWidget::TFmtEditLabelWidget(zmk::TFmtEditLabel& label, QWidget* parent)
+    : QLabel(parent), label_(label)
 {
     setCursor(Qt::PointingHandCursor);
     setToolTip(tr("Click to choose the unit"));
     ShowLabel();
 }
 
-void TFmtEditLabel::ShowLabel()
+void TFmtEditLabelWidget::ShowLabel()
 {
     setText(qt(label_.Caption()));
 }
 
-void TFmtEditLabel::ClickAt(const QPoint& globalPosition)
+void TFmtEditLabelWidget::ClickAt(const QPoint& globalPosition)
 {
     label_.Click(globalPosition.x(), globalPosition.y());
     ShowLabel();
     emit unitsChanged();
 }
 
-void TFmtEditLabel::mousePressEvent(QMouseEvent* event)
+void TFmtEditLabelWidget::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         ClickAt(event->globalPosition().toPoint());

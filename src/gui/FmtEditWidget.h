@@ -13,12 +13,12 @@
 namespace zmk::gui {
 
 /// A numeric or text entry field bound to a field logic object, which must outlive it.
-class TFmtEdit : public QLineEdit
+class TFmtEditWidget : public QLineEdit
 {
     Q_OBJECT
 
 public:
-    TFmtEdit(zmk::TFmtEdit& field, QWidget* parent = nullptr);
+    TFmtEditWidget(zmk::TFmtEdit& field, QWidget* parent = nullptr);
 
     zmk::TFmtEdit& Field() { return field_; }
     /// Shows the field's text again after the program changed it.
@@ -55,12 +55,12 @@ private:
 };
 
 /// A unit label: shows the unit of its fields and opens the unit chooser when clicked.
-class TFmtEditLabel : public QLabel
+class TFmtEditLabelWidget : public QLabel
 {
     Q_OBJECT
 
 public:
-    TFmtEditLabel(zmk::TFmtEditLabel& label, QWidget* parent = nullptr);
+    TFmtEditLabelWidget(zmk::TFmtEditLabel& label, QWidget* parent = nullptr);
 
     zmk::TFmtEditLabel& Label() { return label_; }
     /// Shows the label's caption again.

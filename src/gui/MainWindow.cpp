@@ -61,18 +61,18 @@ TMainForm::TMainForm(TMainWindowModel& model, const TFolders& folders, QWidget* 
 
     for (const TEntryFieldInfo& info : EntryFields()) {
         const TEntryField f = info.Field;
-        edits_[at(f)] = new TFmtEdit(model_.Edit(f), this);
+        edits_[at(f)] = new TFmtEditWidget(model_.Edit(f), this);
         edits_[at(f)]->setObjectName(QString::fromLatin1(info.Name));
         if (model_.UnitLabel(f)) {
-            labels_[at(f)] = new TFmtEditLabel(*model_.UnitLabel(f), this);
-            connect(labels_[at(f)], &TFmtEditLabel::unitsChanged, this, &TMainForm::showFields);
+            labels_[at(f)] = new TFmtEditLabelWidget(*model_.UnitLabel(f), this);
+            connect(labels_[at(f)], &TFmtEditLabelWidget::unitsChanged, this, &TMainForm::showFields);
         }
     }
-    fluidType_ = new TFmtEdit(model_.FluidTypeEdit(), this);
+    fluidType_ = new TFmtEditWidget(model_.FluidTypeEdit(), this);
     fluidType_->setObjectName("edFluidType");
-    liquidControl_ = new TFmtEdit(model_.LiquidControlEdit(), this);
+    liquidControl_ = new TFmtEditWidget(model_.LiquidControlEdit(), this);
     liquidControl_->setObjectName("edLiquidControl");
-    connect(fluidType_, &TFmtEdit::clicked, this, [this] { RunCommand(TMainCommand::FluidType); });
+    connect(fluidType_, &TFmtEditWidget::clicked, this, [this] { RunCommand(TMainCommand::FluidType); });
     model_.SetUnitChooser([this](const TUnitChooserRequest& request) { return ChooseUnit(request, this); });
 
     view_ = new TWebHtmlView(this);
@@ -193,7 +193,7 @@ QWidget* TMainForm::buildFields()
 {
     auto* panel = new QWidget(this);
     const int fieldWidth = fontMetrics().horizontalAdvance(QStringLiteral("000000.0000")) + 8;
-    for (TFmtEdit* e : edits_)
+    for (TFmtEditWidget* e : edits_)
         e->setMinimumWidth(fieldWidth);
 
     auto* fin = new QGroupBox(tr("Fin side"), panel);
@@ -291,9 +291,9 @@ void TMainForm::orderTabs()
 
 void TMainForm::showFields()
 {
-    for (TFmtEdit* e : edits_)
+    for (TFmtEditWidget* e : edits_)
         e->ShowField();
-    for (TFmtEditLabel* l : labels_)
+    for (TFmtEditLabelWidget* l : labels_)
         if (l)
             l->ShowLabel();
     fluidType_->ShowField();
@@ -419,7 +419,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 QMessageBox::StandardButton TMainForm::askToSaveChanges()
 {
-    if (TFmtEdit* focused = focusedEdit())
+    if (TFmtEditWidget* focused = focusedEdit())
         focused->ApplyExit(model_.CommitFocusedField(&focused->Field()));
     if (!AskBeforeClosing || !model_.HasUnsavedChanges())
         return QMessageBox::NoButton;

@@ -23,8 +23,8 @@ class QMenu;
 
 namespace zmk::gui {
 
-class TFmtEdit;
-class TFmtEditLabel;
+class TFmtEditWidget;
+class TFmtEditLabelWidget;
 class TUnitsDialog;
 class TWebHtmlView;
 
@@ -45,8 +45,11 @@ public:
     // --- what tests and the program's test option look at ---
     TMainWindowModel& Model() { return model_; }
     TWebHtmlView* View() const { return view_; }
-    TFmtEdit* Edit(TEntryField field) const { return edits_[static_cast<std::size_t>(field)]; }
-    TFmtEditLabel* UnitLabel(TEntryField field) const { return labels_[static_cast<std::size_t>(field)]; }
+    TFmtEditWidget* Edit(TEntryField field) const { return edits_[static_cast<std::size_t>(field)]; }
+    TFmtEditLabelWidget* UnitLabel(TEntryField field) const
+    {
+        return labels_[static_cast<std::size_t>(field)];
+    }
     QAction* Action(TMainCommand command) const;
     QAction* ViewAction(TReportView view) const { return viewActions_.at(static_cast<std::size_t>(view)); }
     QAction* KindAction(std::size_t index) const { return kindActions_.at(index); }
@@ -107,7 +110,7 @@ private:
     void solve();
     void showAbout();
     void openHelpFile(const char* name);
-    TFmtEdit* focusedEdit() const;
+    TFmtEditWidget* focusedEdit() const;
     zmk::TFmtEdit* focusedField() const;
 
     // The job's changes, after the model's fields have followed them.
@@ -116,10 +119,10 @@ private:
     TMainWindowModel& model_;
     TFolders folders_;
     TWebHtmlView* view_ = nullptr;
-    std::array<TFmtEdit*, kEntryFieldCount> edits_{};
-    std::array<TFmtEditLabel*, kEntryFieldCount> labels_{};
-    TFmtEdit* fluidType_ = nullptr;
-    TFmtEdit* liquidControl_ = nullptr;
+    std::array<TFmtEditWidget*, kEntryFieldCount> edits_{};
+    std::array<TFmtEditLabelWidget*, kEntryFieldCount> labels_{};
+    TFmtEditWidget* fluidType_ = nullptr;
+    TFmtEditWidget* liquidControl_ = nullptr;
     QCheckBox* spray_ = nullptr;
     QLabel* kindLabel_ = nullptr;
     QLabel* makerLabel_ = nullptr;

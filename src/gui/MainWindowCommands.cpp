@@ -153,7 +153,7 @@ void TMainForm::rebuildReopenMenu()
             QTimer::singleShot(0, this, [this, i] {
                 if (askToSaveChanges() == QMessageBox::Cancel)
                     return;
-                TFmtEdit* focused = focusedEdit();
+                TFmtEditWidget* focused = focusedEdit();
                 const TExitResult r = model_.OpenRecent(i, focusedField());
                 if (focused)
                     focused->ApplyExit(r);
@@ -165,15 +165,15 @@ void TMainForm::rebuildReopenMenu()
     reopenMenu_->setEnabled(model_.CommandEnabled(TMainCommand::Reopen));
 }
 
-TFmtEdit* TMainForm::focusedEdit() const
+TFmtEditWidget* TMainForm::focusedEdit() const
 {
-    auto* edit = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    auto* edit = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
     return edit && edit->window() == this ? edit : nullptr;
 }
 
 zmk::TFmtEdit* TMainForm::focusedField() const
 {
-    TFmtEdit* edit = focusedEdit();
+    TFmtEditWidget* edit = focusedEdit();
     return edit ? &edit->Field() : nullptr;
 }
 
@@ -237,7 +237,7 @@ void TMainForm::RunCommand(TMainCommand command)
 
 void TMainForm::solve()
 {
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     const TExitResult r = model_.ActionSolveExecute(focusedField());
     if (focused)
         focused->ApplyExit(r);
@@ -249,7 +249,7 @@ bool TMainForm::save()
     // saved under a name the user gives.
     if (model_.Job().FileName.empty())
         return saveAsDialog();
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     const bool saved = model_.ActionSaveExecute(focusedField());
     if (focused)
         focused->ShowField();
@@ -293,7 +293,7 @@ bool TMainForm::saveAsDialog()
 
 bool TMainForm::SaveAsFile(const QString& fileName)
 {
-    TFmtEdit* focused = focusedEdit();
+    TFmtEditWidget* focused = focusedEdit();
     const bool saved = model_.SaveAs(fileName.toStdString(), focusedField());
     if (focused)
         focused->ShowField();

@@ -80,7 +80,7 @@ TOutputWindows* PlugOutputWindows(TMainForm& window, TOutputSetup setup)
 void TOutputWindows::commitFocusedField()
 {
     // A field being edited counts, as it does for Solve.
-    auto* edit = qobject_cast<TFmtEdit*>(QApplication::focusWidget());
+    auto* edit = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
     if (edit && edit->window() == &window_)
         edit->ApplyExit(window_.Model().CommitFocusedField(&edit->Field()));
 }

@@ -6,10 +6,10 @@
 #pragma once
 
 #include "app/Exports.h"
-#include "app/MailSend.h"
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
 #include "base/Paths.h"
+#include "platform/MailSend.h"
+#include "platform/SettingsStore.h"
 
 #include <QObject>
 #include <QString>

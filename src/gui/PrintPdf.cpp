@@ -31,14 +31,47 @@ void say(const QString& text)
     std::fprintf(stderr, "zmk: %s\n", text.toLocal8Bit().constData());
 }
 
-QPageLayout reportLayout()
+} // namespace
+
+QPageLayout ReportPageLayout()
 {
     const bool inches = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
     return QPageLayout(QPageSize(inches ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
                        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 }
 
-} // namespace
+TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPrintCancel& cancel)
+{
+    QWebEngineProfile profile; // keeps nothing on disk: printing leaves no cache behind
+    GuardProfile(profile);
+    TGuardedWebPage view(&profile);
+    QEventLoop loop;
+    TPagePrint end = TPagePrint::Printed;
+    const auto finish = [&](TPagePrint how) {
+        end = how;
+        loop.exit(how == TPagePrint::Printed ? 0 : 1);
+    };
+    QObject::connect(&view, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
+        if (!ok) {
+            finish(TPagePrint::NotLoaded);
+            return;
+        }
+        view.printToPdf(
+            [&](const QByteArray& result) {
+                pdf = result;
+                finish(pdf.isEmpty() ? TPagePrint::Empty : TPagePrint::Printed);
+            },
+            ReportPageLayout());
+    });
+    QMetaObject::Connection cancelled;
+    if (cancel)
+        cancelled = cancel([&] { finish(TPagePrint::Cancelled); });
+    QTimer::singleShot(kTimeoutMs, &loop, [&] { finish(TPagePrint::TooLong); });
+    view.LoadPageFile(QUrl::fromLocalFile(absolutePath));
+    loop.exec();
+    QObject::disconnect(cancelled);
+    return end;
+}
 
 void PreparePrintPdfEnvironment()
 {
@@ -56,37 +89,20 @@ int PrintPageToPdf(const QString& page, const QString& pdf)
         say(QStringLiteral("cannot read the page %1").arg(page));
         return 1;
     }
-    // A profile of its own that keeps nothing on disk: printing leaves no cache behind. The page
-    // runs no script and reaches nothing beyond its own folder, as in the window.
-    QWebEngineProfile profile;
-    GuardProfile(profile);
-    TGuardedWebPage view(&profile);
-    QEventLoop loop;
+    // The page runs no script and reaches nothing beyond its own folder, as in the window.
     QByteArray bytes;
-    QString failure;
-
-    QObject::connect(&view, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
-        if (!ok) {
-            failure = QStringLiteral("the web engine could not load %1").arg(page);
-            loop.exit(1);
-            return;
-        }
-        view.printToPdf(
-            [&](const QByteArray& result) {
-                bytes = result;
-                if (bytes.isEmpty())
-                    failure = QStringLiteral("the web engine printed nothing for %1").arg(page);
-                loop.exit(bytes.isEmpty() ? 1 : 0);
-            },
-            reportLayout());
-    });
-    QTimer::singleShot(kTimeoutMs, &loop, [&] {
-        failure = QStringLiteral("printing %1 took too long").arg(page);
-        loop.exit(1);
-    });
-    view.LoadPageFile(QUrl::fromLocalFile(source.absoluteFilePath()));
-    if (loop.exec() != 0) {
-        say(failure);
+    switch (PrintPageFile(source.absoluteFilePath(), bytes)) {
+    case TPagePrint::Printed:
+        break;
+    case TPagePrint::NotLoaded:
+        say(QStringLiteral("the web engine could not load %1").arg(page));
+        return 1;
+    case TPagePrint::Empty:
+        say(QStringLiteral("the web engine printed nothing for %1").arg(page));
+        return 1;
+    case TPagePrint::TooLong:
+    case TPagePrint::Cancelled:
+        say(QStringLiteral("printing %1 took too long").arg(page));
         return 1;
     }
 

@@ -4,9 +4,31 @@
 // without linking Qt itself.
 #pragma once
 
+#include <QByteArray>
+#include <QMetaObject>
+#include <QPageLayout>
 #include <QString>
 
+#include <functional>
+
 namespace zmk::gui {
+
+/// The page layout of the printed reports: A4, or Letter where the locale measures in inches;
+/// portrait; 10 mm margins.
+QPageLayout ReportPageLayout();
+
+/// How printing a page file into PDF bytes ended.
+enum class TPagePrint { Printed, NotLoaded, Empty, TooLong, Cancelled };
+
+/// Connects a cancel request (a button's signal) to the function given; the connection is
+/// dropped when the printing ends.
+using TPrintCancel = std::function<QMetaObject::Connection(std::function<void()>)>;
+
+/// Loads a readable page file (its absolute path) into a guarded page with a profile that keeps
+/// nothing on disk, prints it into PDF bytes on the report layout and waits for them, two minutes
+/// at the most. The event loop runs meanwhile, so a cancel request connected through `cancel`
+/// ends the wait. Needs a running application object.
+TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPrintCancel& cancel = {});
 
 /// Sets what the web engine needs to print without a screen, before the application object is
 /// made: the offscreen platform unless one is chosen, and the engine's sandbox off when the

@@ -1,18 +1,16 @@
 #include "gui/PrintPreviewWindow.h"
 
 #include "base/FileIO.h"
-#include "gui/GuardedWebPage.h"
+#include "gui/PrintPdf.h"
 #include "gui/WindowPlace.h"
 
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QMarginsF>
 #include <QMessageBox>
 #include <QPageSize>
@@ -27,12 +25,9 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
 
 #include <algorithm>
 #include <cmath>
@@ -42,7 +37,6 @@ namespace zmk::gui {
 
 namespace {
 
-constexpr int kRenderTimeoutMs = 120000;
 constexpr double kPointsPerInch = 72.0;
 constexpr int kPdfPictureDpi = 200; // pages written as pictures into a PDF file
 
@@ -52,13 +46,6 @@ QString qt(const std::string& s)
 }
 
 } // namespace
-
-QPageLayout ReportPageLayout()
-{
-    const bool inches = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem;
-    return QPageLayout(QPageSize(inches ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-                       QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-}
 
 // ---- the page area -------------------------------------------------------------------------------
 
@@ -242,40 +229,28 @@ bool TPrintPreviewWindow::OpenDocument(const QString& fileName, const QString& i
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(300);
 
-    QWebEngineProfile profile; // keeps nothing on disk
-    GuardProfile(profile);
-    TGuardedWebPage page(&profile);
-    QEventLoop loop;
     QByteArray bytes;
-    connect(&page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
-        if (!ok) {
-            error_ = tr("The page %1 could not be loaded").arg(fileName);
-            loop.exit(1);
-            return;
-        }
-        page.printToPdf(
-            [&](const QByteArray& result) {
-                bytes = result;
-                if (bytes.isEmpty())
-                    error_ = tr("Nothing was printed of %1").arg(fileName);
-                loop.exit(bytes.isEmpty() ? 1 : 0);
-            },
-            ReportPageLayout());
+    const TPagePrint end = PrintPageFile(source.absoluteFilePath(), bytes, [&](std::function<void()> cancel) {
+        return connect(&progress, &QProgressDialog::canceled, this, std::move(cancel));
     });
-    connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+    progress.reset();
+    switch (end) {
+    case TPagePrint::Printed:
+        break;
+    case TPagePrint::NotLoaded:
+        error_ = tr("The page %1 could not be loaded").arg(fileName);
+        return false;
+    case TPagePrint::Empty:
+        error_ = tr("Nothing was printed of %1").arg(fileName);
+        return false;
+    case TPagePrint::TooLong:
+        error_ = tr("Preparing the pages took too long");
+        return false;
+    case TPagePrint::Cancelled:
         error_ = tr("Cancelled");
         cancelled_ = true;
-        loop.exit(2);
-    });
-    QTimer::singleShot(kRenderTimeoutMs, &loop, [&] {
-        error_ = tr("Preparing the pages took too long");
-        loop.exit(1);
-    });
-    page.LoadPageFile(QUrl::fromLocalFile(source.absoluteFilePath()));
-    const int rc = loop.exec();
-    progress.reset();
-    if (rc != 0)
         return false;
+    }
     fileName_ = source.absoluteFilePath();
     imageList_ = imageList;
     return SetPdf(bytes);

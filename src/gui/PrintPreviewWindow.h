@@ -49,10 +49,6 @@ private:
     TPrintPreviewWindow& window_;
 };
 
-/// The page layout of the printed reports: A4, or Letter where the locale measures in inches;
-/// portrait; 10 mm margins.
-QPageLayout ReportPageLayout();
-
 class TPrintPreviewWindow : public QDialog
 {
     Q_OBJECT

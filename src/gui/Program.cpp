@@ -1,22 +1,22 @@
 #include "gui/Program.h"
 
-#include "app/IniFileMerger.h"
 #include "app/MainWindowModel.h"
-#include "app/ReportFolder.h"
-#include "app/SettingsStore.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "geometry/CoilMakers.h"
 #include "gui/CoilCommands.h"
-#include "gui/ConfirmChangeDlg.h"
+#include "gui/ConfirmChangeDialog.h"
 #include "gui/FluidDialogCommands.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
 #include "gui/OutputCommands.h"
 #include "gui/PrintPdf.h"
 #include "gui/WebHtmlView.h"
+#include "platform/IniFileMerger.h"
+#include "platform/ReportFolder.h"
+#include "platform/SettingsStore.h"
 #include "units/ConvTools.h"
 
 #include <QApplication>
@@ -238,7 +238,7 @@ int RunProgram(int argc, char** argv)
         return 1;
     }
     std::vector<std::string> unread = MergeInstalledData(
-        ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDlg::Ask(q); });
+        ProgramIniFile(), [](const TMergeQuestion& q) { return TConfirmChangeDialog::Ask(q); });
     const std::string unitsUnread = LoadUnitSettings(Quantities(), UnitsIniPath());
 
     TSettingsStores stores;

@@ -200,7 +200,7 @@ void TUnitsDialog::hideEvent(QHideEvent* event)
 
 // ---- the unit chooser ----------------------------------------------------------------------------
 
-TUnitChooser::TUnitChooser(const TUnitChooserRequest& request, QWidget* parent)
+TUnitChooserDialog::TUnitChooserDialog(const TUnitChooserRequest& request, QWidget* parent)
     : QDialog(parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(tr("Units"));
@@ -228,12 +228,12 @@ TUnitChooser::TUnitChooser(const TUnitChooserRequest& request, QWidget* parent)
     list_->installEventFilter(this);
 }
 
-int TUnitChooser::Selected() const
+int TUnitChooserDialog::Selected() const
 {
     return list_->currentRow();
 }
 
-bool TUnitChooser::eventFilter(QObject* watched, QEvent* event)
+bool TUnitChooserDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == list_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -249,7 +249,7 @@ std::optional<int> ChooseUnit(const TUnitChooserRequest& request, QWidget* paren
 {
     if (request.labels.empty())
         return std::nullopt;
-    TUnitChooser chooser(request, parent);
+    TUnitChooserDialog chooser(request, parent);
     chooser.exec();
     return chooser.Selected();
 }

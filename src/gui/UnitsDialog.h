@@ -4,8 +4,8 @@
 #pragma once
 
 #include "dialogs/DialogForm.h"
+#include "dialogs/Units.h"
 #include "units/FmtEdit.h"
-#include "units/UnitsDialog.h"
 
 #include <QDialog>
 
@@ -63,12 +63,12 @@ private:
 
 /// The unit chooser: a small list without a border, on top, closed by Enter, Escape or a
 /// click; the item selected then is the answer.
-class TUnitChooser : public QDialog
+class TUnitChooserDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TUnitChooser(const TUnitChooserRequest& request, QWidget* parent = nullptr);
+    explicit TUnitChooserDialog(const TUnitChooserRequest& request, QWidget* parent = nullptr);
     QListWidget* List() const { return list_; }
     /// The item selected now.
     int Selected() const;

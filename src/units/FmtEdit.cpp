@@ -3,6 +3,7 @@
 
 #include "base/Errors.h"
 #include "base/NumText.h"
+#include "base/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,44 +20,7 @@ bool Contains(std::string_view s, char a, char b)
 /// Byte offset of character index i in a UTF-8 text (the end when i is beyond it).
 size_t ByteOffset(std::string_view s, int i)
 {
-    int n = 0;
-    for (size_t b = 0; b < s.size(); ++b) {
-        if ((static_cast<unsigned char>(s[b]) & 0xC0) != 0x80) {
-            if (n == i)
-                return b;
-            ++n;
-        }
-    }
-    return s.size();
-}
-
-int CharCount(std::string_view s)
-{
-    int n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-std::string Utf8(char32_t ch)
-{
-    std::string out;
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-    return out;
+    return i < 0 ? s.size() : Utf8Offset(s, static_cast<size_t>(i));
 }
 
 /// The part of a pair format before its "/" ("%0.1f/%0.1f" -> "%0.1f").
@@ -210,7 +174,7 @@ void TFmtEdit::SetText(std::string_view text)
 
 int TFmtEdit::CharLength() const
 {
-    return CharCount(text_);
+    return static_cast<int>(Utf8Length(text_));
 }
 
 void TFmtEdit::SetSelection(int start, int length)
@@ -527,7 +491,7 @@ TKeyResult TFmtEdit::KeyPress(char32_t ch)
     }
     const size_t from = ByteOffset(text_, selStart_);
     const size_t to = ByteOffset(text_, selStart_ + selLength_);
-    text_.replace(from, to - from, Utf8(ch));
+    text_.replace(from, to - from, Utf8Encode(ch));
     ++selStart_;
     selLength_ = 0;
     modified_ = true;

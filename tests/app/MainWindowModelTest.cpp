@@ -2,6 +2,8 @@
 // enabling, start-up and shut-down through the settings store, and the close question.
 #include "app/MainWindowModel.h"
 
+#include "support/FieldTyping.h"
+
 #include "support/ProjectTestSession.h"
 
 #include "app/JobCalculators.h"
@@ -23,20 +25,12 @@
 namespace zmk {
 namespace {
 
+using test::Type;
+
 namespace fs = std::filesystem;
 using test::ShellTestFolder;
 using C = TMainCommand;
 using F = TEntryField;
-
-/// Enters a field, replaces its text by typing and returns without leaving it.
-void Type(TFmtEdit& field, std::string_view typed)
-{
-    field.Enter();
-    field.SelectAll();
-    field.KeyPress(kKeyBackspace);
-    for (char c : typed)
-        field.KeyPress(static_cast<unsigned char>(c));
-}
 
 /// Types into a field and leaves it.
 TExitResult TypeAndLeave(TFmtEdit& field, std::string_view typed)

@@ -2,9 +2,9 @@
 
 #include "support/ProjectTestSession.h"
 
-#include "app/RecentFiles.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
+#include "platform/RecentFiles.h"
 #include "properties/Fluid.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // zemtor location, run as a program: on the installed database beside it, and on a small
 // database of the tests' own through ZMK_COMMON_DIR.
-#include "dialogs/LocationTestData.h"
-#include "properties/Psy.h"
 #include "base/NumText.h"
+#include "properties/Psy.h"
+#include "support/LocationTestData.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

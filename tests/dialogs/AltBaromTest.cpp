@@ -3,27 +3,20 @@
 // without design temperatures.
 #include "dialogs/AltBarom.h"
 
+#include "support/FieldTyping.h"
+
 #include "base/NumText.h"
-#include "dialogs/LocationTestData.h"
 #include "properties/Psy.h"
+#include "support/LocationTestData.h"
 
 #include <gtest/gtest.h>
 
 namespace zmk {
 namespace {
 
-using loctest::LocationFolder;
+using test::TypeAndExit;
 
-// Enters the field, replaces its text by typing, and leaves it.
-void Type(TFmtEdit& field, std::string_view typed)
-{
-    field.Enter();
-    field.SelectAll();
-    field.KeyPress(kKeyBackspace);
-    for (char c : typed)
-        field.KeyPress(static_cast<unsigned char>(c));
-    field.Exit();
-}
+using loctest::LocationFolder;
 
 double Number(const TFmtEdit& field)
 {
@@ -105,7 +98,7 @@ TEST_F(AltBaromTest, TypingOneValueComputesTheOther)
     };
     for (const auto& c : cases) {
         flag.Clear();
-        Type(c.pressure ? b->edPa : b->edAlt, c.typed);
+        TypeAndExit(c.pressure ? b->edPa : b->edAlt, c.typed);
         EXPECT_NEAR(b->Pressure(), c.P, 1e-9) << c.typed;
         EXPECT_NEAR(b->Altitude(), c.z, 1e-9) << c.typed;
         EXPECT_NEAR(Number(b->edPa), c.P, 5e-4) << c.typed;
@@ -142,7 +135,7 @@ TEST_F(AltBaromTest, PlaceFromThePicker)
     EXPECT_EQ(b->PickedPlace()->Altitude, 1753.0f);
 
     // Typing clears the flag.
-    Type(b->edAlt, "1000");
+    TypeAndExit(b->edAlt, "1000");
     EXPECT_FALSE(b->PlacePicked());
 
     // Our own data has none: the status gives the altitude instead.
@@ -188,7 +181,7 @@ TEST_F(AltBaromTest, SharedSettingsWrittenAtEveryCloseAndReadAtCreation)
         b->SearchForLocation(Pick("Europe", "Switzerland", "Zürich"));
         b->lbPaUnits.ApplyChosenUnit(1);  // Psi, chosen at the unit label
         b->lbAltUnits.ApplyChosenUnit(1); // ft
-        Type(b->edAlt, "1000");           // ft
+        TypeAndExit(b->edAlt, "1000");    // ft
         b->Cancel();
         TWindowPlace place{120, 80, 250, 150, true, 0};
         b->Close(&place);

@@ -3,6 +3,8 @@
 // opening and at every close, and "Restore Defaults".
 #include "dialogs/DesignSettings.h"
 
+#include "support/FieldTyping.h"
+
 #include "support/ProjectTestSession.h"
 
 #include "base/NumText.h"
@@ -15,15 +17,7 @@
 namespace zmk {
 namespace {
 
-void Type(TFmtEdit& field, std::string_view typed)
-{
-    field.Enter();
-    field.SelectAll();
-    field.KeyPress(kKeyBackspace);
-    for (char c : typed)
-        field.KeyPress(static_cast<unsigned char>(c));
-    field.Exit();
-}
+using test::TypeAndExit;
 
 class DesignSettingsTest : public ::testing::Test
 {
@@ -63,17 +57,17 @@ TEST_F(DesignSettingsTest, LeavingAFieldLimitsAndRoundsIt)
         {&TDesignSettings::edFins, "14", "12.0000"},
     };
     for (const auto& c : cases) {
-        Type(settings.*c.field, c.typed);
+        TypeAndExit(settings.*c.field, c.typed);
         EXPECT_EQ((settings.*c.field).Text(), c.shown) << c.typed;
     }
 
     // A dry bulb alone gets its wet bulb at 45 % relative humidity at the coil's pressure.
-    Type(settings.edAirOn, "25");
+    TypeAndExit(settings.edAirOn, "25");
     EXPECT_EQ(settings.edAirOn.Text(), NormalizeAirState("25", coil().GetPressure(), 0.45));
     EXPECT_EQ(settings.edAirOn.Text().substr(0, 5), "25.0/");
     const TAirState typed = ParseAirState(settings.edAirOn.Text(), coil().GetPressure(), 0.45);
     EXPECT_NEAR(typed.rh, 0.45, 0.01);
-    Type(settings.edAirOn, "30/20");
+    TypeAndExit(settings.edAirOn, "30/20");
     EXPECT_EQ(settings.edAirOn.Text(), "30.0/20.0");
     settings.edAirOn.Enter();
     settings.edAirOn.EditText("warm"); // pasted: the keys would not take it
@@ -90,12 +84,12 @@ TEST_F(DesignSettingsTest, RememberedValuesAreAppliedAtOpeningAndAtEveryClose)
         // Nothing remembered: the coil's own values.
         EXPECT_EQ(settings.edAspect.Text(), Format("%0.1f", coil().DefaultAspect));
         EXPECT_EQ(settings.edAirOn.Text(), coil().DesignAirOn);
-        Type(settings.edAspect, "2");
-        Type(settings.edDesignVf, "3");
-        Type(settings.edRows, "6");
-        Type(settings.edFins, "8");
-        Type(settings.edFluidIn, "12");
-        Type(settings.edAirOn, "27/19");
+        TypeAndExit(settings.edAspect, "2");
+        TypeAndExit(settings.edDesignVf, "3");
+        TypeAndExit(settings.edRows, "6");
+        TypeAndExit(settings.edFins, "8");
+        TypeAndExit(settings.edFluidIn, "12");
+        TypeAndExit(settings.edAirOn, "27/19");
         settings.UseFouling = false;
         // Nothing remembered: the duty takes the coil's clean coefficients, as every coil is built.
         EXPECT_FALSE(settings.FoulingInDuty);

@@ -4,6 +4,8 @@
 // the coil maker and design settings buttons, and Cancel putting the coil back.
 #include "dialogs/FatEditor.h"
 
+#include "support/FieldTyping.h"
+
 #include "support/ProjectTestSession.h"
 #include "support/TempDir.h"
 
@@ -24,16 +26,7 @@
 namespace zmk {
 namespace {
 
-// Enters the field, replaces its text by typing, and leaves it.
-void Type(TFmtEdit& field, std::string_view typed)
-{
-    field.Enter();
-    field.SelectAll();
-    field.KeyPress(kKeyBackspace);
-    for (char c : typed)
-        field.KeyPress(static_cast<unsigned char>(c));
-    field.Exit();
-}
+using test::TypeAndExit;
 
 double Number(const TFmtEdit& field)
 {
@@ -242,7 +235,7 @@ TEST_F(FatEditorTest, FinHeightKeepsTwoTubePitchesAndTheSerpentine)
     auto e = Make();
     ASSERT_DOUBLE_EQ(coil().Geometry->GetSy(), 0.0381);
     e->lbFinHeightUnits.ApplyChosenUnit(0); // m
-    Type(e->edFinHeight, "0.05");
+    TypeAndExit(e->edFinHeight, "0.05");
     EXPECT_DOUBLE_EQ(coil().GetFinHeight(), 0.0762);
     EXPECT_EQ(e->edFinHeight.Text(), "0.076");
     EXPECT_EQ(coil().Geometry->TubesHigh, 2);
@@ -291,30 +284,30 @@ TEST_F(FatEditorTest, SpinsAndFieldsMoveTheCoil)
     EXPECT_EQ(e->edRows.Text(), "8.0");
 
     // Fewer tubes than circuits: the circuits follow the tubes.
-    Type(e->edCircuits, "112");
+    TypeAndExit(e->edCircuits, "112");
     EXPECT_DOUBLE_EQ(coil().GetCircuits(), 112);
     e->Spin(TFatSpin::Rows, false);
     EXPECT_DOUBLE_EQ(coil().GetRows(), 6);
     EXPECT_DOUBLE_EQ(coil().GetCircuits(), 84);
     EXPECT_EQ(e->edCircuits.Text(), "84.0");
-    Type(e->edCircuits, "7");
+    TypeAndExit(e->edCircuits, "7");
     e->Spin(TFatSpin::Rows, false);
     EXPECT_DOUBLE_EQ(coil().GetCircuits(), 7);
 
     // Rows and circuits are whole numbers: a fraction is refused and the nearest whole one taken.
     const int rowsBefore = static_cast<int>(coil().GetRows());
-    Type(e->edRows, "5.5");
+    TypeAndExit(e->edRows, "5.5");
     EXPECT_EQ(e->edRows.Text(), "6.0");
     EXPECT_DOUBLE_EQ(coil().GetRows(), 6);
-    Type(e->edCircuits, "6.5");
+    TypeAndExit(e->edCircuits, "6.5");
     EXPECT_EQ(e->edCircuits.Text(), "6.0");
     EXPECT_DOUBLE_EQ(coil().GetCircuits(), 6);
-    Type(e->edRows, std::to_string(rowsBefore));
-    Type(e->edCircuits, "7");
+    TypeAndExit(e->edRows, std::to_string(rowsBefore));
+    TypeAndExit(e->edCircuits, "7");
 
-    Type(e->edFinDensity, "8");
+    TypeAndExit(e->edFinDensity, "8");
     EXPECT_EQ(e->edFinPitch.Text(), "3.1750");
-    Type(e->edFinPitch, "2");
+    TypeAndExit(e->edFinPitch, "2");
     EXPECT_DOUBLE_EQ(coil().GetFinDensity(), 12.7);
     EXPECT_EQ(e->edFinDensity.Text(), "12.7000");
 
@@ -334,14 +327,14 @@ TEST_F(FatEditorTest, AFaceAreaChangeKeepsTheFaceVelocityOrTheVolumeFlow)
     auto e = Make();
     const double Vf = coil().Vf;
     const double Va = coil().Va;
-    Type(e->edFinnedLength, "600"); // mm
+    TypeAndExit(e->edFinnedLength, "600"); // mm
     EXPECT_NEAR(coil().Vf, Vf, 1e-9);
     EXPECT_NEAR(coil().Va, Va / 2, 1e-9);
     EXPECT_NEAR(job.job.Inputs.edFaceVelocity.Value, Vf, 1e-9);
 
     e->KeepAirflow = true;
     const double Va2 = coil().Va;
-    Type(e->edFinnedLength, "1200");
+    TypeAndExit(e->edFinnedLength, "1200");
     EXPECT_NEAR(coil().Va, Va2, 1e-9);
     EXPECT_NEAR(coil().Vf, Vf / 2, 1e-9);
     // The main window takes the kept air flow rather than putting its face velocity back.
@@ -356,7 +349,7 @@ TEST_F(FatEditorTest, CancelPutsTheCoilBackAsItWasAtActivation)
     const double Va = coil().Va;
     const double m = coil().LiquidState->GetMassFlow();
     const double vw = coil().LiquidState->vw;
-    Type(e->edFinnedLength, "900");
+    TypeAndExit(e->edFinnedLength, "900");
     e->Spin(TFatSpin::Circuits, false);
     e->Spin(TFatSpin::Rows, true);
     e->CasingMaterialChange(0);
@@ -375,7 +368,7 @@ TEST_F(FatEditorTest, CancelPutsTheCoilBackAsItWasAtActivation)
     EXPECT_EQ(e->edCircuits.Text(), "14.0");
 
     // A later activation takes a new snapshot.
-    Type(e->edRows, "6");
+    TypeAndExit(e->edRows, "6");
     e->Activate();
     e->Cancel();
     EXPECT_DOUBLE_EQ(coil().GetRows(), 6);
@@ -434,7 +427,7 @@ TEST_F(FatEditorTest, SummaryOfACoolingCoil)
     EXPECT_EQ(LineContaining(e->Summary(), "SHR = "), "");
 
     // Odd tubes per circuit and leftovers are flagged.
-    Type(e->edCircuits, "15");
+    TypeAndExit(e->edCircuits, "15");
     const std::vector<std::string>& odd = e->Summary();
     EXPECT_TRUE(HasLine(odd, "<li>3 tubes per circuit</li>"));
     EXPECT_TRUE(HasLine(odd, "<li style=\"color:#ff4500\">11 unlinked tubes</li>"));
@@ -447,7 +440,7 @@ TEST_F(FatEditorTest, SummaryOfACoilThatCannotBeSolved)
     coil().SetAirCoefFn([](const TAirSideGeometry&, const TAirState&, TAirResult&) -> double {
         throw EMathError("test", "no coefficient");
     });
-    Type(e->edRows, "5");
+    TypeAndExit(e->edRows, "5");
     const std::vector<std::string>& s = e->Summary();
     EXPECT_EQ(s.back(), "coil not solved...");
     EXPECT_EQ(s.size(), 10u);
@@ -584,7 +577,7 @@ TEST_F(FatEditorTest, CircuitPictureWhenInstalled)
 TEST_F(FatEditorTest, TubeSizeTakesThePatternOnWholeTubePairs)
 {
     auto e = Make();
-    Type(e->edFinHeight, "20"); // inches: 0.508 m, 13.3 pitches of 38.1 mm
+    TypeAndExit(e->edFinHeight, "20"); // inches: 0.508 m, 13.3 pitches of 38.1 mm
     TModelRec shown;
     e->TubeSizeClick([&](TCoilMaker& dialog) {
         dialog.Activate();
@@ -616,7 +609,7 @@ TEST_F(FatEditorTest, DesignSettingsApplyToTheCoilAndTheCircuitsAreSetAgain)
 {
     auto e = Make();
     e->SettingsClick([](TDesignSettings& settings) {
-        Type(settings.edRows, "5");
+        TypeAndExit(settings.edRows, "5");
         settings.UseFouling = false;
         settings.Close();
     });
@@ -677,7 +670,7 @@ TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
         e->Activate();
         EXPECT_EQ(e->edFinHeight.Text(), "24.00");
         EXPECT_NEAR(Number(e->edDesignDuty), duty, 5e-4);
-        Type(e->edFinHeight, "30");
+        TypeAndExit(e->edFinHeight, "30");
         EXPECT_NEAR(coil().GetFinHeight(), 0.762, 1e-9);
         e->Cancel();
         return false;
@@ -695,7 +688,7 @@ TEST_F(FatEditorTest, GeometryButtonOpensTheEditorOnTheWindowsInputs)
     // Accept: the window shows the coil.
     EXPECT_TRUE(ButtonCoilSpecClick(job.job, *e, [&] {
         e->Activate();
-        Type(e->edFinHeight, "30");
+        TypeAndExit(e->edFinHeight, "30");
         e->Spin(TFatSpin::Rows, true);
         e->Accept();
         return true;

@@ -2,6 +2,8 @@
 // fluid calculator's bounded opening values, and the units kept whatever the dialog returned.
 #include "dialogs/FlowCalculators.h"
 
+#include "support/FieldTyping.h"
+
 #include "base/Notifier.h"
 #include "base/NumText.h"
 
@@ -13,16 +15,7 @@
 namespace zmk {
 namespace {
 
-// Enters the field, replaces its text by typing, and leaves it.
-void Type(TFmtEdit& field, std::string_view typed)
-{
-    field.Enter();
-    field.SelectAll();
-    field.KeyPress(kKeyBackspace);
-    for (char c : typed)
-        field.KeyPress(static_cast<unsigned char>(c));
-    field.Exit();
-}
+using test::TypeAndExit;
 
 class FlowCalculatorsTest : public ::testing::Test
 {
@@ -52,7 +45,7 @@ TEST_F(FlowCalculatorsTest, AirFieldsFollowTheFixedRatios)
         SCOPED_TRACE(c.typed);
         air.Init(2.5, 2.4, 1.5, 2.0);
         EXPECT_EQ(air.GaEd.Text(), "3.000");
-        Type(air.*c.field, c.typed);
+        TypeAndExit(air.*c.field, c.typed);
         EXPECT_NEAR(air.InletVolumeFlow(), c.Qai, 1e-12);
         EXPECT_NEAR(air.OutletVolumeFlow(), c.Qao, 1e-12);
         EXPECT_NEAR(air.MassFlow(), c.ma, 1e-12);
@@ -78,7 +71,7 @@ TEST_F(FlowCalculatorsTest, AirOpeningValuesAreTakenAsGivenAndNeverShowNoNumber)
     EXPECT_DOUBLE_EQ(air.FaceArea(), 1.0);
     for (const TFmtEdit* f : {&air.QaiEd, &air.QaoEd, &air.maEd, &air.VxEd, &air.GaEd})
         EXPECT_EQ(f->Text().find_first_not_of("0."), std::string::npos) << f->Text();
-    Type(air.VxEd, "2");
+    TypeAndExit(air.VxEd, "2");
     EXPECT_DOUBLE_EQ(air.InletVolumeFlow(), 2.0);
     EXPECT_DOUBLE_EQ(air.MassFlow(), 2.4);
     air.Init(NAN, NAN, 1.0, 1.0);
@@ -92,7 +85,7 @@ TEST_F(FlowCalculatorsTest, FluidFieldsFollowTheFixedRatios)
     fluid.Init(1.0, 1.2, 1.2);
     EXPECT_DOUBLE_EQ(fluid.Density(), 1000);
     EXPECT_EQ(fluid.edMassFlux.Text(), "1000.000");
-    Type(fluid.edMassflow, "2.4");
+    TypeAndExit(fluid.edMassflow, "2.4");
     EXPECT_NEAR(fluid.VolumeFlow(), 2.4, 1e-12);
     EXPECT_NEAR(fluid.Velocity(), 2.0, 1e-12);
     EXPECT_EQ(fluid.edMassFlux.Text(), "2000.000");
@@ -110,7 +103,7 @@ TEST_F(FlowCalculatorsTest, FluidFieldsFollowTheFixedRatios)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         fluid.Init(1.0, 1.2, 1.2);
-        Type(fluid.*c.field, c.typed);
+        TypeAndExit(fluid.*c.field, c.typed);
         EXPECT_NEAR(fluid.VolumeFlow(), c.Q, 1e-12);
         EXPECT_NEAR(fluid.MassFlow(), c.m, 1e-12);
         EXPECT_NEAR(fluid.Velocity(), c.v, 1e-12);
@@ -136,7 +129,7 @@ TEST_F(FlowCalculatorsTest, TypedValuesOutsideTheRangeTakeTheBoundAndTextThatIsN
 {
     TFluidflowCalculator fluid(settings, &notes, &flag);
     fluid.Init(1.0, 1.2, 1.2);
-    Type(fluid.edVolflow, "0.0001");
+    TypeAndExit(fluid.edVolflow, "0.0001");
     EXPECT_TRUE(flag.IsSet());
     EXPECT_DOUBLE_EQ(fluid.VolumeFlow(), 0.01);
     EXPECT_NEAR(fluid.MassFlow(), 0.01, 1e-12); // the others follow from the bound

@@ -2,7 +2,7 @@
 // code 0, the details and status texts, and a database or an index that is not installed.
 #include "dialogs/SelectLocation.h"
 
-#include "dialogs/LocationTestData.h"
+#include "support/LocationTestData.h"
 
 #include <gtest/gtest.h>
 

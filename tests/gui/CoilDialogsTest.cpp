@@ -32,9 +32,9 @@ namespace {
 
 using F = TEntryField;
 
-double shownNumber(const gui::TFmtEdit& e)
+double shownNumber(const gui::TFmtEditWidget& e)
 {
-    return ReadFieldNumber(const_cast<gui::TFmtEdit&>(e).Field()).value_or(NAN);
+    return ReadFieldNumber(const_cast<gui::TFmtEditWidget&>(e).Field()).value_or(NAN);
 }
 
 QPushButton* buttonNamed(QWidget& dialog, const QString& text)
@@ -80,7 +80,7 @@ protected:
         whileShown(*editor, inside, [this] { window->RunCommand(TMainCommand::CoilSpec); });
     }
 
-    gui::TFmtEdit& field(const zmk::TFmtEdit& logic) const { return *editor->Edit(logic); }
+    gui::TFmtEditWidget& field(const zmk::TFmtEdit& logic) const { return *editor->Edit(logic); }
     TFatEditor& logic() const { return editor->Editor(); }
     TCoil& coil() const { return *logic().Coil(); }
 
@@ -153,7 +153,7 @@ TEST_F(CoilDialogsTest, SpinsFollowTheRulesAndCancelLeavesTheMainWindowAsItWas)
         ASSERT_FALSE(fewer.empty());
         EXPECT_EQ(spin(TFatSpin::Circuits, false, static_cast<int>(fewer.size()), logic().edCircuits), fewer);
         EXPECT_DOUBLE_EQ(coil().GetCircuits(), fewer.back());
-        gui::TFmtEdit& circuitsField = field(logic().edCircuits);
+        gui::TFmtEditWidget& circuitsField = field(logic().edCircuits);
         circuitsField.setFocus();
         QTest::keyClick(&circuitsField, Qt::Key_Up);
         EXPECT_DOUBLE_EQ(shownNumber(circuitsField),

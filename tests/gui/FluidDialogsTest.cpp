@@ -4,12 +4,12 @@
 #include "gui/WindowTest.h"
 
 #include "dialogs/FluidSpec.h"
-#include "gui/AltBaromForm.h"
-#include "gui/FlowCalculatorForms.h"
+#include "gui/AltBaromDialog.h"
+#include "gui/FlowCalculatorDialogs.h"
 #include "gui/FluidDialogCommands.h"
-#include "gui/FluidSpecForm.h"
-#include "gui/PropertiesForm.h"
-#include "gui/SelectLocationForm.h"
+#include "gui/FluidSpecDialog.h"
+#include "gui/PropertiesDialog.h"
+#include "gui/SelectLocationDialog.h"
 #include "gui/UnitsDialog.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
@@ -123,10 +123,10 @@ protected:
 TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
 {
     openPlugged();
-    auto* fluidType = window->findChild<gui::TFmtEdit*>("edFluidType");
+    auto* fluidType = window->findChild<gui::TFmtEditWidget*>("edFluidType");
     ASSERT_NE(fluidType, nullptr);
 
-    whenShown<gui::TFluidSpecForm>([this](gui::TFluidSpecForm& d) {
+    whenShown<gui::TFluidSpecDialog>([this](gui::TFluidSpecDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Fluid Specification");
         ASSERT_EQ(d.Grid()->rowCount(), 12);
         EXPECT_EQ(d.Grid()->horizontalHeaderItem(2)->text(), "Units");
@@ -138,7 +138,7 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
 
         // The units cell opens the chooser; the row then shows its value in the unit chosen.
         const QString centipoise = qobject_cast<QLineEdit*>(d.ValueEditor(frViscosity))->text();
-        whenShown<gui::TUnitChooser>([](gui::TUnitChooser& c) {
+        whenShown<gui::TUnitChooserDialog>([](gui::TUnitChooserDialog& c) {
             c.List()->setCurrentRow(0);
             QTest::keyClick(c.List(), Qt::Key_Return);
         });
@@ -192,7 +192,7 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
     const std::string accepted = fluidType->text().toStdString();
 
     // Water above its range turns the status maroon; Cancel (Escape) puts the oil back.
-    whenShown<gui::TFluidSpecForm>([this](gui::TFluidSpecForm& d) {
+    whenShown<gui::TFluidSpecDialog>([this](gui::TFluidSpecDialog& d) {
         choose(qobject_cast<QComboBox*>(d.ValueEditor(frUserDefined)), 0);
         choose(qobject_cast<QComboBox*>(d.ValueEditor(frFluidType)), 0);
         type(qobject_cast<QLineEdit*>(d.ValueEditor(frTemperature)), "350");
@@ -218,7 +218,7 @@ TEST_F(FluidDialogsTest, AirFlowCalculatorHandsItsMassFlowToTheMainWindow)
     openPlugged();
     const double ma = model->Job().Inputs.edAirMassflow.Value;
     const double vf = model->Job().Inputs.edFaceVelocity.Value;
-    whenShown<gui::TAirflowForm>([](gui::TAirflowForm& d) {
+    whenShown<gui::TAirflowCalculatorDialog>([](gui::TAirflowCalculatorDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Air Flow Calculator");
         shoot(d, "air-flow");
         // Enter moves on to the next field, and leaving the velocity gives the others.
@@ -238,7 +238,7 @@ TEST_F(FluidDialogsTest, AirFlowCalculatorHandsItsMassFlowToTheMainWindow)
 
     // Cancel changes nothing in the main window, and the units are still remembered.
     const double now = model->Job().Inputs.edAirMassflow.Value;
-    whenShown<gui::TAirflowForm>([](gui::TAirflowForm& d) {
+    whenShown<gui::TAirflowCalculatorDialog>([](gui::TAirflowCalculatorDialog& d) {
         type(d.Edit(2), "1");
         QTest::mouseClick(d.CancelButton(), Qt::LeftButton);
     });
@@ -254,7 +254,7 @@ TEST_F(FluidDialogsTest, FluidFlowCalculatorHandsItsMassFlowToTheMainWindow)
     window->RunCommand(C::FluidControl);
     const double m = model->Job().Inputs.edFluidFlow.Value;
     const double v = model->Job().Inputs.edTubeVelocity.Value;
-    whenShown<gui::TFluidflowForm>([m](gui::TFluidflowForm& d) {
+    whenShown<gui::TFluidflowCalculatorDialog>([m](gui::TFluidflowCalculatorDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Fluid Flow Calculator");
         shoot(d, "fluid-flow");
         type(d.Edit(1), QString::number(2 * m, 'f', 3));
@@ -274,7 +274,7 @@ TEST_F(FluidDialogsTest, FluidFlowCalculatorHandsItsMassFlowToTheMainWindow)
 TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
 {
     openPlugged();
-    whenShown<gui::TAltBaromForm>([this](gui::TAltBaromForm& d) {
+    whenShown<gui::TAltBaromDialog>([this](gui::TAltBaromDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Barometer");
         EXPECT_EQ(d.AltitudeEdit()->text(), edit(F::edAltitude).text());
         EXPECT_EQ(d.StatusBarText()->text(), "Ready...");
@@ -285,7 +285,7 @@ TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
         EXPECT_EQ(d.PressureEdit()->text(), QString::number(AtmPressure(1500), 'f', 3));
         shoot(d, "barometer");
 
-        whenShown<gui::TSelectLocationForm>([](gui::TSelectLocationForm& p) {
+        whenShown<gui::TSelectLocationDialog>([](gui::TSelectLocationDialog& p) {
             EXPECT_EQ(p.windowTitle(), "Select Location");
             const int africa = p.DatabaseList()->findText("Africa");
             ASSERT_GE(africa, 0);
@@ -327,7 +327,7 @@ TEST_F(FluidDialogsTest, BarometerTakesAPlacesAltitudeToTheMainWindow)
     EXPECT_EQ(common.ReadString(kBarometerSection, "LastLocation", "").rfind("Johannesburg", 0), 0u);
 
     // Cancel leaves the main window's altitude alone.
-    whenShown<gui::TAltBaromForm>([](gui::TAltBaromForm& d) {
+    whenShown<gui::TAltBaromDialog>([](gui::TAltBaromDialog& d) {
         type(d.AltitudeEdit(), "100");
         QTest::mouseClick(d.AcceptButton()->parentWidget()->findChild<QPushButton*>("Cancel"),
                           Qt::LeftButton);
@@ -347,8 +347,8 @@ TEST_F(FluidDialogsTest, AMissingDatabaseIsToldAndThePickerCanOnlyBeCancelled)
     }
     folders.CommonDataFolder = common.string() + "/";
     openPlugged();
-    whenShown<gui::TAltBaromForm>([this](gui::TAltBaromForm& d) {
-        whenShown<gui::TSelectLocationForm>([](gui::TSelectLocationForm& p) {
+    whenShown<gui::TAltBaromDialog>([this](gui::TAltBaromDialog& d) {
+        whenShown<gui::TSelectLocationDialog>([](gui::TSelectLocationDialog& p) {
             EXPECT_EQ(p.PlaceList()->count(), 0);
             EXPECT_FALSE(p.AcceptButton()->isEnabled());
             QTest::mouseClick(p.AcceptButton(), Qt::LeftButton);
@@ -369,7 +369,7 @@ TEST_F(FluidDialogsTest, AMissingDatabaseIsToldAndThePickerCanOnlyBeCancelled)
 TEST_F(FluidDialogsTest, PropertiesKeepWhatWasAcceptedAndShowTheSavedFile)
 {
     openPlugged();
-    whenShown<gui::TPropertiesForm>([](gui::TPropertiesForm& d) {
+    whenShown<gui::TPropertiesDialog>([](gui::TPropertiesDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Properties");
         // The default file has not been written yet: no "General" page.
         EXPECT_FALSE(d.GeneralShown());
@@ -386,7 +386,7 @@ TEST_F(FluidDialogsTest, PropertiesKeepWhatWasAcceptedAndShowTheSavedFile)
 
     const fs::path file = folder / "kiln.zmx";
     ASSERT_TRUE(window->SaveAsFile(QString::fromStdString(file.string())));
-    whenShown<gui::TPropertiesForm>([&file](gui::TPropertiesForm& d) {
+    whenShown<gui::TPropertiesDialog>([&file](gui::TPropertiesDialog& d) {
         ASSERT_TRUE(d.GeneralShown());
         EXPECT_EQ(d.NameEdit()->text(), "Kiln exhaust");
         EXPECT_EQ(d.GeneralValue(0)->text(), "kiln.zmx");
@@ -406,7 +406,7 @@ TEST_F(FluidDialogsTest, PropertiesKeepWhatWasAcceptedAndShowTheSavedFile)
     EXPECT_EQ(session->Properties().Values().ProjectName, "Kiln exhaust");
 
     // "Keep as default" makes the name the default of new projects.
-    whenShown<gui::TPropertiesForm>([](gui::TPropertiesForm& d) {
+    whenShown<gui::TPropertiesDialog>([](gui::TPropertiesDialog& d) {
         EXPECT_EQ(d.Pages()->currentIndex(), 0);
         EXPECT_FALSE(d.KeepAsDefaultBox()->isChecked());
         d.KeepAsDefaultBox()->setChecked(true);

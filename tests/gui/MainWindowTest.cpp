@@ -473,7 +473,7 @@ TEST_F(MainWindowTest, KeysMenusAndButtons)
 
     // "~" toggles the liquid control and the flow fields with it.
     window->Button(C::FluidControl)->click();
-    EXPECT_EQ(window->findChild<gui::TFmtEdit*>("edLiquidControl")->text(), "Temperature");
+    EXPECT_EQ(window->findChild<gui::TFmtEditWidget*>("edLiquidControl")->text(), "Temperature");
     EXPECT_FALSE(edit(F::edFluidFlow).isEnabled());
     EXPECT_TRUE(edit(F::edFluidDT).isEnabled());
 

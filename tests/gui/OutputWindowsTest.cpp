@@ -8,7 +8,6 @@
 
 #include "support/MailServer.h"
 
-#include "app/MailSettings.h"
 #include "gui/DataChartWindow.h"
 #include "gui/EmailWindow.h"
 #include "gui/GuardedWebPage.h"
@@ -16,6 +15,7 @@
 #include "gui/PrintPreviewWindow.h"
 #include "gui/ReportPreviewWindow.h"
 #include "gui/SmtpSettingsDialog.h"
+#include "platform/MailSettings.h"
 
 #include <gmock/gmock.h>
 

@@ -4,9 +4,9 @@
 #include "support/ProjectTestSession.h"
 #include "support/Zemtor.h"
 
-#include "app/SettingsStore.h"
 #include "base/Version.h"
 #include "gui/Program.h"
+#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

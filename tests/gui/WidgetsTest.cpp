@@ -2,11 +2,11 @@
 // dialog's tree, the start-up merge question and the about box.
 #include "gui/WindowTest.h"
 
-#include "app/IniFileMerger.h"
 #include "gui/AboutBox.h"
-#include "gui/ConfirmChangeDlg.h"
+#include "gui/ConfirmChangeDialog.h"
 #include "gui/Shots.h"
 #include "gui/UnitsDialog.h"
+#include "platform/IniFileMerger.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -31,7 +31,7 @@ TEST(WidgetsTest, EntryFieldFiltersTypingAndLeavesEscapeToTheDialogWhenUnmodifie
     field.SetRangeHi(900);
     field.SetValue(20.0);
     QDialog dialog;
-    auto* edit = new gui::TFmtEdit(field, &dialog);
+    auto* edit = new gui::TFmtEditWidget(field, &dialog);
     auto* other = new QPushButton("Other", &dialog);
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(edit);
@@ -77,7 +77,7 @@ TEST(WidgetsTest, UnitChooserIsThreeAndAHalfItemsHighAndClosesOnEnter)
     request.selected = 0;
     request.x = 105;
     request.y = 205;
-    gui::TUnitChooser chooser(request);
+    gui::TUnitChooserDialog chooser(request);
     const int item = chooser.List()->sizeHintForRow(0);
     EXPECT_EQ(chooser.height(), static_cast<int>(std::lround(item * 3.5)));
     EXPECT_GE(chooser.width(), 60);
@@ -90,7 +90,7 @@ TEST(WidgetsTest, UnitChooserIsThreeAndAHalfItemsHighAndClosesOnEnter)
     chooser.exec();
     EXPECT_EQ(chooser.Selected(), 1);
     // Escape does not cancel: the item selected is the answer.
-    gui::TUnitChooser second(request);
+    gui::TUnitChooserDialog second(request);
     QTimer::singleShot(0, &second, [&second] {
         second.List()->setCurrentRow(2);
         QTest::keyClick(second.List(), Qt::Key_Escape);
@@ -135,7 +135,7 @@ TEST(WidgetsTest, MergeQuestionShowsBothSidesAndEscapeDecidesLater)
     q.Title = "Install notice: coils.ini";
     q.UserLines = {"[copper]", "k=0.38"};
     q.InstallLines = {"[copper]", "k=0.39"};
-    gui::TConfirmChangeDlg dialog(q);
+    gui::TConfirmChangeDialog dialog(q);
     EXPECT_EQ(dialog.windowTitle(), "Install notice: coils.ini");
     EXPECT_EQ(dialog.UserMemo()->toPlainText(), "[copper]\nk=0.38");
     EXPECT_EQ(dialog.InstallMemo()->toPlainText(), "[copper]\nk=0.39");
@@ -159,7 +159,7 @@ TEST(WidgetsTest, MergeQuestionShowsBothSidesAndEscapeDecidesLater)
             if (shown)
                 QTest::keyClick(shown, Qt::Key_Escape);
         });
-        answered = gui::TConfirmChangeDlg::Ask(question);
+        answered = gui::TConfirmChangeDialog::Ask(question);
         return answered;
     });
     merger.MergeFile(user, install);

@@ -6,13 +6,13 @@
 #include "support/ProjectTestSession.h"
 
 #include "app/MainWindowModel.h"
-#include "app/ReportFolder.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/MainWindow.h"
 #include "gui/MessageNotifier.h"
 #include "gui/WebHtmlView.h"
+#include "platform/ReportFolder.h"
 #include "units/ConvTools.h"
 
 #include <gtest/gtest.h>
@@ -108,17 +108,17 @@ protected:
     /// The text of the page shown, as the user reads it.
     QString pageText() const { return evaluate(QStringLiteral("document.body.innerText")).toString(); }
 
-    gui::TFmtEdit& edit(TEntryField f) const { return *window->Edit(f); }
+    gui::TFmtEditWidget& edit(TEntryField f) const { return *window->Edit(f); }
 
     /// Gives a field the focus as a click would, and waits until it has it.
-    void focus(gui::TFmtEdit& e) const
+    void focus(gui::TFmtEditWidget& e) const
     {
         e.setFocus(Qt::MouseFocusReason);
         EXPECT_TRUE(QTest::qWaitFor([&] { return e.hasFocus(); }, 2000));
     }
 
     /// Replaces a field's text by typing, as the user does after selecting it.
-    void retype(gui::TFmtEdit& e, const QString& text) const
+    void retype(gui::TFmtEditWidget& e, const QString& text) const
     {
         focus(e);
         e.selectAll();

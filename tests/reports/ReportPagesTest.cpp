@@ -6,10 +6,10 @@
 #include "engine/CoilJob.h"
 
 #include "app/ProjectProperties.h"
-#include "app/SettingsStore.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
+#include "platform/SettingsStore.h"
 #include "support/TempDir.h"
 #include "units/ConvTools.h"
 

@@ -9,11 +9,11 @@
 #include "app/CoilJob.h"
 #include "app/ProjectProperties.h"
 #include "app/ProjectSession.h"
-#include "app/SettingsStore.h"
 #include "base/Notifier.h"
 #include "base/Paths.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
+#include "platform/SettingsStore.h"
 
 #include <filesystem>
 #include <string>
