@@ -6,6 +6,7 @@
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
+#include "engine/CoilFactory.h"
 #include "engine/HeatExchanger.h"
 #include "units/ConvTools.h"
 
@@ -14,95 +15,6 @@
 #include <cmath>
 
 namespace zmk {
-
-// ---- coil kinds ------------------------------------------------------------------------------
-
-std::optional<std::string> CanonicalCoilKind(std::string_view code)
-{
-    const std::string lower = LowerCase(code);
-    if (lower == kKindColdWater || lower == kKindHotWater || lower == kKindZemtor)
-        return lower;
-    return std::nullopt;
-}
-
-std::string NextCoilKind(std::string_view code)
-{
-    const std::string lower = LowerCase(code);
-    if (lower == kKindColdWater)
-        return std::string(kKindHotWater);
-    if (lower == kKindHotWater)
-        return std::string(kKindZemtor);
-    return std::string(kKindColdWater);
-}
-
-// ---- start values ----------------------------------------------------------------------------
-
-std::string StartValuesCoilModel(const TStartValues& v)
-{
-    return Format("%0.4g %0.4g %0.4gr %0.4gf %0.4gc", v.fHeight * 1000, v.fLength * 1000, v.Rows, v.fpi,
-                  v.Circ);
-}
-
-namespace {
-
-// One column of the kind defaults.
-struct KindDefaults
-{
-    double dbi, wai, dbo, wao, vf;
-    int LiquidSpec;
-    const char* LiquidCaption;
-    double UserRo, UserCp, UserMu, UserKo;
-    double twi, two;
-};
-
-constexpr KindDefaults kColdDefaults{24.0,   0.0095, 12.6,       0.008,       2.5, 0,    "Water",
-                                     999.74, 4.196,  0.00137561, 0.000583141, 5.0, 10.78};
-constexpr KindDefaults kHotDefaults{5.0,      0.004, 41.18,       0.004,       2.7,  0,     "Water",
-                                    987.1565, 4.182, 0.000528932, 0.000645357, 60.0, 43.989};
-constexpr KindDefaults kZemtorDefaults{380.0, 0.005,  177.3,    0.005,     2.7,  1,    "Thermal Oil",
-                                       805.3, 2.2328, 0.004034, 0.0001278, 80.0, 100.0};
-
-} // namespace
-
-bool SetKindDefaults(std::string_view code, TStartValues& v)
-{
-    const std::string lower = LowerCase(code);
-    const KindDefaults* d = nullptr;
-    if (lower == kKindColdWater)
-        d = &kColdDefaults;
-    else if (lower == kKindHotWater)
-        d = &kHotDefaults;
-    else if (lower == kKindZemtor)
-        d = &kZemtorDefaults;
-    else
-        return false;
-
-    v.Pa = 101.325;
-    v.dbi = d->dbi;
-    v.wai = d->wai;
-    v.dbo = d->dbo;
-    v.wao = d->wao;
-    v.vf = d->vf;
-    v.LiquidSpec = d->LiquidSpec;
-    v.LiquidCaption = d->LiquidCaption;
-    v.UserRo = d->UserRo;
-    v.UserCp = d->UserCp;
-    v.UserMu = d->UserMu;
-    v.UserKo = d->UserKo;
-    v.mw = 1.2;
-    v.twi = d->twi;
-    v.two = d->two;
-    v.LiquidControl = 1;
-    v.CoilMaker = "typical";
-    v.tube = 4;
-    v.fHeight = 0.5334;
-    v.fLength = 1.2;
-    v.Rows = 4;
-    v.fpi = 10;
-    v.Circ = 14;
-    v.CoilModel = StartValuesCoilModel(v);
-    return true;
-}
 
 // ---- entry fields ----------------------------------------------------------------------------
 
@@ -317,27 +229,13 @@ void TCoilJob::BuildCoil(bool solve)
     }
 
     try {
-        if (kind == kKindColdWater)
-            coil_ = std::make_unique<TColdWaterCoil>(sv.CoilMaker, sv.tube, sv.CoilModel);
-        else if (kind == kKindHotWater)
-            coil_ = std::make_unique<THotWaterCoil>(sv.CoilMaker, sv.tube, sv.CoilModel);
-        else
-            coil_ = std::make_unique<TZemtor>(sv.CoilMaker, sv.tube, sv.CoilModel);
-        coil_->SetFinHeight(sv.fHeight);
-        coil_->SetFinnedLength(sv.fLength);
-        coil_->SetRows(sv.Rows);
-        coil_->SetFinDensity(sv.fpi);
-        coil_->SetCircuits(sv.Circ);
+        coil_ = MakeStartCoil(*kind, sv);
 
         SetState(airIn_, sv.Pa, sv.dbi, sv.wai, kPairDbW);
         SetState(airOut_, sv.Pa, sv.dbo, sv.wao, kPairDbW);
 
         // The new liquid replaces the old one only now that no coil refers to it.
-        liquid_ = std::make_unique<TLiquid>(sv.LiquidCaption, sv.LiquidSpec, sv.mw, sv.twi, sv.two);
-        liquid_->UserRo = sv.UserRo;
-        liquid_->UserCp = sv.UserCp;
-        liquid_->UserMu = sv.UserMu;
-        liquid_->UserKo = sv.UserKo;
+        liquid_ = MakeStartLiquid(sv);
         coil_->Attach(airIn_, airOut_, *liquid_);
     } catch (const std::exception& e) {
         // Start values that no coil can be built from (say, a stored liquid whose properties
@@ -350,10 +248,7 @@ void TCoilJob::BuildCoil(bool solve)
     }
 
     try {
-        coil_->SetFaceVelocity(sv.vf);
-        coil_->LiquidState->SetInletTemp(sv.twi);
-        coil_->LiquidState->SetMassFlow(sv.mw);
-        coil_->LiquidState->ctrl = static_cast<std::uint8_t>(sv.LiquidControl);
+        ApplyStartFlows(*coil_, sv);
         // The start values keep no temperature change of their own, but the captured leaving and
         // inlet temperatures differ by it; without this a job under temperature control would
         // come back with the default change instead of the user's.

@@ -29,34 +29,11 @@ class TLiquid;
 class TLiquidCoil;
 class TProjectProperties;
 
-// ---- coil kinds ------------------------------------------------------------------------------
-
-/// Kind code of a chilled water cooling coil (`TColdWaterCoil`).
-inline constexpr std::string_view kKindColdWater = "cwc";
-/// Kind code of a hot water heating coil (`THotWaterCoil`).
-inline constexpr std::string_view kKindHotWater = "hwc";
-/// Kind code of a heat recovery coil, hot air into a liquid (`TZemtor`); the start-up kind.
-inline constexpr std::string_view kKindZemtor = "zmk";
-
-/// The kind code as one of the three lower-case codes when it names one (any letter case), else
-/// nothing.
-std::optional<std::string> CanonicalCoilKind(std::string_view code);
-/// The kind a Ctrl+click on the kind label steps to: "cwc" -> "hwc" -> "zmk" -> "cwc"; an unknown
-/// code steps to "cwc".
-std::string NextCoilKind(std::string_view code);
-
-// ---- start values ----------------------------------------------------------------------------
+// ---- coil kinds and start values (engine/CoilFactory) -------------------------------------
 
 /// The flat record of the job's inputs the coil is built from; the settings store keeps it
 /// between runs and the project file repeats it (one record, shared with the stored settings).
-using TStartValues = TStoredStartValues;
-
-/// The geometry text of the start values: "%0.4g %0.4g %0.4gr %0.4gf %0.4gc" of fin height and
-/// finned length in mm, rows, fin density and circuits ("533.4 1200 4r 10f 14c").
-std::string StartValuesCoilModel(const TStartValues& values);
-/// Writes the defaults of the kind (any letter case) into the start values and builds
-/// `CoilModel`; returns false, changing nothing, for a code that is none of the three.
-bool SetKindDefaults(std::string_view code, TStartValues& values);
+using TStartValues = TCoilStartValues;
 
 // ---- entry fields ----------------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 // settings store under the section and value names the store has always used.
 #pragma once
 
+#include "engine/CoilFactory.h"
 #include "platform/SettingsStore.h"
 
 #include <array>
@@ -72,37 +73,10 @@ bool RestoresSize(std::string_view windowName);
 
 // ---- start values ----------------------------------------------------------------------------
 
-/// The job's start values as the settings store keeps them. Field names and units are those
-/// of the job's start values (TStartValues): the job copies its record in before
-/// LoadStartupSettings (as the defaults) and back out afterwards, and copies its captured
-/// start values in before SaveStartupSettings.
-struct TStoredStartValues
-{
-    std::string CoilMaker; ///< coil maker of the fin-and-tube pattern
-    std::string CoilModel; ///< model description text of the geometry
-    double fHeight = 0;    ///< fin height, m
-    double fLength = 0;    ///< finned length, m
-    double Rows = 0;       ///< rows of tubes
-    double fpi = 0;        ///< fin density, fins per inch
-    double Circ = 0;       ///< circuits
-    std::string LiquidCaption;
-    int LiquidSpec = 0;    ///< liquid kind 0..13
-    double UserRo = 0;     ///< user liquid density, kg/m³
-    double UserCp = 0;     ///< user liquid specific heat, kJ/(kg·K)
-    double UserMu = 0;     ///< user liquid viscosity, kg/(m·s)
-    double UserKo = 0;     ///< user liquid conductivity, kW/(m·K)
-    int LiquidControl = 0; ///< 0 temperature rise fixed, 1 liquid flow fixed
-    int tube = 0;          ///< tube pattern index in the maker's catalogue
-    double Pa = 0;         ///< barometric pressure, kPa
-    double dbi = 0;        ///< entering air dry bulb, °C
-    double wai = 0;        ///< entering air moisture content, kg/kg
-    double dbo = 0;        ///< leaving air dry bulb, °C
-    double wao = 0;        ///< leaving air moisture content, kg/kg
-    double mw = 0;         ///< liquid mass flow, kg/s
-    double twi = 0;        ///< liquid inlet temperature, °C
-    double two = 0;        ///< liquid outlet temperature, °C
-    double vf = 0;         ///< air face velocity, m/s
-};
+/// The job's start values as the settings store keeps them (engine/CoilFactory's record): the
+/// job copies its record in before LoadStartupSettings (as the defaults) and back out afterwards,
+/// and copies its captured start values in before SaveStartupSettings.
+using TStoredStartValues = TCoilStartValues;
 
 /// The main window's fields whose display unit is remembered, in the order of the "units"
 /// section: the stored value name and the field it belongs to.

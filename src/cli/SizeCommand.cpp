@@ -21,8 +21,8 @@
 #include "cli/ProjectCli.h"
 
 #include "app/CoilJob.h"
+#include "app/JobSizing.h"
 #include "base/NumText.h"
-#include "dialogs/FatEditor.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 
@@ -142,16 +142,12 @@ void runSize(SizeOptions& options)
     }
     TCoilJob& job = session->Job();
     job.ApplyInputs();
-    TLiquidCoil& coil = *job.Coil();
 
     TAutoSizeResult sized;
     try {
-        sized = RunAutoSize(coil, *mode, options.keepAirflow, options.duty);
-        // The job takes the sized coil and its air flow, and rates it as the window would; that
-        // rating is what is checked against the target, printed and saved.
-        job.ShowInputs();
-        JobGeometryCallback(job)();
-        CheckAutoSize(coil, *mode, options.duty, sized);
+        // The job's rating of the sized coil is what is checked against the target, printed and
+        // saved.
+        sized = SizeJobCoil(job, *mode, options.keepAirflow, options.duty);
     } catch (const std::exception& e) {
         throw std::runtime_error("the coil could not be rated while sizing: " + TerminalText(e.what()));
     }

@@ -8,6 +8,7 @@
 // lists, texts and page held here and forwards the user's actions; every rule lives here.
 #pragma once
 
+#include "app/JobSizing.h"
 #include "dialogs/CoilMaker.h"
 #include "dialogs/DesignSettings.h"
 #include "dialogs/DialogForm.h"
@@ -53,9 +54,6 @@ extern const TFieldSpec kFatDesignDutyField;
 
 // ---- auto-sizing ---------------------------------------------------------------------------
 
-/// The coil's six sizing operations.
-enum class TAutoSize { FaceArea, Height, Length, Rows, FinDensity, RowsFins };
-
 /// A label of the editor that runs a sizing operation when clicked.
 struct TAutoSizeLabel
 {
@@ -67,40 +65,6 @@ struct TAutoSizeLabel
 /// one "&").
 extern const std::array<TAutoSizeLabel, 7> kAutoSizeLabels;
 
-/// The operation named face, height, length, rows, fins or rowsfins (any case); nothing for
-/// another name.
-std::optional<TAutoSize> AutoSizeModeOf(std::string_view name);
-/// The name AutoSizeModeOf reads.
-std::string AutoSizeModeName(TAutoSize mode);
-/// What a sizing run came to.
-struct TAutoSizeResult
-{
-    /// None when the sized coil meets the target; the operation's own failure, or DataError,
-    /// when it does not.
-    TSolveStatus Status = TSolveStatus::None;
-    /// Why the target was not met, naming the limit that stopped the sizing where one did
-    /// ("Target 250 kW not reached: 6 rows is the most the sizing tries; the coil gives
-    /// 105.617 kW..."); empty when it was met.
-    std::string Message;
-    /// What the coil's sizing operation returned, and its reason.
-    TSolveStatus Operation = TSolveStatus::None;
-    std::string OperationReason;
-    bool Reached() const { return Status == TSolveStatus::None; }
-};
-/// Runs a sizing operation on the coil for a duty (kW), keeping the coil's air volume flow when
-/// keepAirflow is set and letting the operation choose it otherwise, then CheckAutoSize. Errors
-/// of the coil's solve reach the caller.
-TAutoSizeResult RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, double duty);
-/// Checks the coil as it now stands (rated after the sizing) against the target duty (kW) of a
-/// sizing run and sets the result's Status and Message: the target is met when the operation
-/// succeeded and the coil gives from 98 % of it on, and more than 102 % of it only where the
-/// sizing's steps are coarser, not at the smallest coil it makes.
-void CheckAutoSize(const TCoil& coil, TAutoSize mode, double duty, TAutoSizeResult& result);
-
-/// The change callback for a job's coil: the job takes the coil's face velocity as its own, so
-/// that the air flow the editor set (kept on a change of face area, or chosen by a sizing
-/// operation) is the one the job then solves with, and the job's GeometryChanged runs.
-std::function<void()> JobGeometryCallback(TCoilJob& job);
 
 class TFatEditor;
 

@@ -244,11 +244,11 @@ TEST_F(CoilReports, CondensingZemtorShowsItsCondensateAndSensibleDuty)
     test::JobValues v = test::Defaults("zmk");
     v.dbi = 200;
     v.wai = 0.05;
-    v.liquidSpec = 0;
-    v.caption = "Water";
+    v.LiquidSpec = 0;
+    v.LiquidCaption = "Water";
     v.twi = 20;
     v.mw = 5;
-    v.rows = 8;
+    v.Rows = 8;
     v.fpi = 14;
     auto job = test::BuildJob(v);
     TLiquidCoil& c = *job->coil;
@@ -476,7 +476,7 @@ TEST_F(CoilReports, UdSaysWhichUTheDutyUsed)
 TEST_F(CoilReports, FrostIsWarnedOfInTheSummary)
 {
     test::JobValues v = test::Defaults("cwc");
-    v.liquidSpec = 5; // calcium chloride brine at -13.7 °C, 6 kg/s
+    v.LiquidSpec = 5; // calcium chloride brine at -13.7 °C, 6 kg/s
     v.twi = -13.7;
     v.two = -8;
     v.mw = 6;

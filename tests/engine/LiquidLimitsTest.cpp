@@ -50,7 +50,7 @@ TEST(LiquidLimits, ALiquidWhereItCannotBeRatedIsNotSolved)
          With("zmk",
               [](test::JobValues& v) {
                   v.dbi = 900;
-                  v.liquidSpec = 0;
+                  v.LiquidSpec = 0;
                   v.twi = 600;
                   v.two = 605;
               }),
@@ -69,7 +69,7 @@ TEST(LiquidLimits, ALiquidWhereItCannotBeRatedIsNotSolved)
         {"water heated past its boiling point",
          With("zmk",
               [](test::JobValues& v) {
-                  v.liquidSpec = 0;
+                  v.LiquidSpec = 0;
                   v.twi = 95;
                   v.two = 100;
                   v.mw = 0.5;
@@ -88,7 +88,7 @@ TEST(LiquidLimits, ALiquidWhereItCannotBeRatedIsNotSolved)
         {"brine far below its data",
          With("cwc",
               [](test::JobValues& v) {
-                  v.liquidSpec = 5;
+                  v.LiquidSpec = 5;
                   v.twi = -75;
                   v.two = -74;
                   v.mw = 20;
@@ -264,7 +264,7 @@ TEST(Frost, AFinSurfaceBelowFreezingWhereMoistureSettlesIsWarnedOf)
         {"brine at -13.7 °C",
          With("cwc",
               [](test::JobValues& v) {
-                  v.liquidSpec = 5;
+                  v.LiquidSpec = 5;
                   v.twi = -13.7;
                   v.two = -8;
                   v.mw = 6;
@@ -274,7 +274,7 @@ TEST(Frost, AFinSurfaceBelowFreezingWhereMoistureSettlesIsWarnedOf)
         {"brine at -13.7 °C in laminar flow",
          With("cwc",
               [](test::JobValues& v) {
-                  v.liquidSpec = 5;
+                  v.LiquidSpec = 5;
                   v.twi = -13.7;
                   v.two = -8;
               }),
@@ -286,7 +286,7 @@ TEST(Frost, AFinSurfaceBelowFreezingWhereMoistureSettlesIsWarnedOf)
               [](test::JobValues& v) {
                   v.dbi = 2;
                   v.wai = 0.0025;
-                  v.liquidSpec = 5;
+                  v.LiquidSpec = 5;
                   v.twi = -20;
                   v.two = -18;
               }),
@@ -297,7 +297,7 @@ TEST(Frost, AFinSurfaceBelowFreezingWhereMoistureSettlesIsWarnedOf)
               [](test::JobValues& v) {
                   v.dbi = 2;
                   v.wai = 0.0002;
-                  v.liquidSpec = 5;
+                  v.LiquidSpec = 5;
                   v.twi = -20;
                   v.two = -18;
               }),

@@ -62,7 +62,7 @@ public:
         j.vf = d.vf;
         j.twi = d.twi;
         j.dt = std::fabs(d.two - d.twi);
-        j.liquid = chance(0.5) ? d.liquidSpec : static_cast<int>(gen_() % 17);
+        j.liquid = chance(0.5) ? d.LiquidSpec : static_cast<int>(gen_() % 17);
         j.control = chance(0.5) ? wcFlow : wcTemp;
         if (chance(0.3))
             j.altitude = uniform(0, 2000);

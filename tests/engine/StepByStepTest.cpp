@@ -119,11 +119,11 @@ TEST(StepByStepTest, CondensingZemtorProfile)
     test::JobValues v = Defaults("zmk");
     v.dbi = 200;
     v.wai = 0.05;
-    v.liquidSpec = 0;
-    v.caption = "Water";
+    v.LiquidSpec = 0;
+    v.LiquidCaption = "Water";
     v.twi = 20;
     v.mw = 5;
-    v.rows = 8;
+    v.Rows = 8;
     v.fpi = 14;
     auto job = BuildJob(v);
     TLiquidCoil& c = *job->coil;

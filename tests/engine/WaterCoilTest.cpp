@@ -129,10 +129,10 @@ TEST(WaterCoilTest, NearlySaturatedAirLeavesSaturatedNotFogged)
     test::JobValues v = Defaults("cwc");
     v.dbi = 41.4;
     v.wai = 0.04907;
-    v.rows = 3;
-    v.circ = 4;
+    v.Rows = 3;
+    v.Circ = 4;
     v.twi = 4;
-    v.control = wcTemp;
+    v.LiquidControl = wcTemp;
     auto job = BuildJob(v);
     TLiquidCoil& c = *job->coil;
     c.SetAirMassFlow(10.907);
@@ -194,7 +194,7 @@ TEST(WaterCoilTest, ColdCoilBalancesWhereMuchMoistureCondenses)
 TEST(WaterCoilTest, ColdCoilTemperatureControlAndErrors)
 {
     test::JobValues v = Defaults("cwc");
-    v.control = wcTemp;
+    v.LiquidControl = wcTemp;
     auto job = BuildJob(v);
     TLiquidCoil& c = *job->coil;
     c.LiquidState->designdt = 6;
@@ -220,7 +220,7 @@ TEST(WaterCoilTest, PrepareDesignAimsAtTheIdealVelocity)
         SCOPED_TRACE(kind);
         test::JobValues v = Defaults(kind);
         v.twi = std::string(kind) == "hwc" ? 80 : 6;
-        v.control = wcTemp;
+        v.LiquidControl = wcTemp;
         auto job = BuildJob(v);
         TLiquidCoil& c = *job->coil;
         c.PrepareDesign(100);

@@ -224,12 +224,12 @@ std::unique_ptr<test::Job> CondensingJob()
     test::JobValues v = Defaults("zmk");
     v.dbi = 200;
     v.wai = 0.05;
-    v.liquidSpec = 0;
-    v.caption = "Water";
+    v.LiquidSpec = 0;
+    v.LiquidCaption = "Water";
     v.twi = 20;
     v.two = 28;
     v.mw = 5;
-    v.rows = 8;
+    v.Rows = 8;
     v.fpi = 14;
     auto job = BuildJob(v);
     job->coil->SetAirMassFlow(0.9312040526560633); // the default job's 2.7 m/s at 380 °C
@@ -430,7 +430,7 @@ TEST(ZemtorTest, ZeroFlowsAreArithmeticErrors)
 TEST(ZemtorTest, TemperatureControlMovesTheFlow)
 {
     test::JobValues v = Defaults("zmk");
-    v.control = wcTemp;
+    v.LiquidControl = wcTemp;
     auto job = BuildJob(v);
     TLiquidCoil& c = *job->coil;
     c.LiquidState->designdt = 60;

@@ -233,7 +233,7 @@ TEST_F(ReportPages, CircuitLacingWithAndWithoutThePicture)
     // 4 rows, 8 tubes high, 4 circuits: 32 tubes, 8 in each circuit.
     auto values = test::Defaults("hwc");
     values.fHeight = 8 * 0.0381;
-    values.circ = 4;
+    values.Circ = 4;
     auto job = test::BuildJob(values);
     TReportJob r = ReportJob(*job, "hwc", false);
     ASSERT_EQ(job->coil->Geometry->TubesHigh, 8);
@@ -314,8 +314,8 @@ TEST_F(ReportPages, CircuitCountsInTheGeneralFormat)
     for (const Row& row : rows) {
         auto values = test::Defaults("hwc");
         values.fHeight = row.height;
-        values.rows = row.rows;
-        values.circ = row.circuits;
+        values.Rows = row.rows;
+        values.Circ = row.circuits;
         auto job = test::BuildJob(values);
         TPageLines page;
         CircuitLacingPage(ReportJob(*job, "hwc", false), page);

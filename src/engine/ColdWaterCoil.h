@@ -1,0 +1,35 @@
+// The chilled water cooling coil (kind "cwc").
+#pragma once
+
+#include "engine/LiquidCoil.h"
+
+#include <string>
+#include <vector>
+
+namespace zmk {
+
+/// Chilled water cooling coil (kind "cwc"): dry, wet or part-wet surface.
+class TColdWaterCoil : public TLiquidCoil
+{
+public:
+    TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
+    /// Project-file form: finds or creates `cwc` under the root (reading also takes `chilledwatercoil`).
+    void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
+    void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
+    void PrepareDesign(double duty) override;
+    void WriteReport(std::vector<std::string>& lines) override;
+    void WriteDiagnostics(std::vector<std::string>& lines) override;
+    void WriteThermalSummary(std::vector<std::string>& lines) override;
+
+    /// Dry-surface model: sensible cooling; sets tsAirOut and ADP (entering dew point).
+    TSolveStatus DryModel();
+    /// Wet-surface model on the enthalpy potential; sets tsAirIn, tsAirOut and ADP.
+    TSolveStatus WetModel();
+
+protected:
+    TSolveStatus SolveModel() override;
+    TStepScheme StepScheme() const override;
+    void StepSlice(TStepSlice& slice, const char* where) override;
+};
+
+} // namespace zmk

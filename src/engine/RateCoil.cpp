@@ -1,0 +1,157 @@
+#include "engine/RateCoil.h"
+
+#include "engine/HeatExchanger.h"
+#include "properties/Fluid.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+
+namespace zmk {
+
+TCoilInputs TCoilInputs::Defaults(std::string_view kind)
+{
+    TCoilInputs in;
+    in.Kind = std::string(kind);
+    SetKindDefaults(kind, in.Start);
+    return in;
+}
+
+TCoilResult CoilResultOf(const TLiquidCoil& c)
+{
+    TCoilResult r;
+    r.Status = c.Status;
+    r.Reason = c.Reason;
+    r.Warnings = c.Warnings;
+    r.Model = c.Geometry->SizeText;
+    r.Maker = c.Geometry->Rec.Mnf;
+    r.ma = c.ma;
+    r.Va = c.Va;
+    r.Vf = c.Vf;
+    r.Af = c.GetAf();
+    r.Ao = c.Ao;
+    r.Ai = c.Ai;
+    if (c.AirIn)
+        r.AirIn = *c.AirIn;
+    if (c.AirOut)
+        r.AirOut = *c.AirOut;
+    r.Qt = c.Qt;
+    r.Qs = c.Qs;
+    r.e = c.e;
+    r.Ntu = c.Ntu;
+    r.Cr = c.Cr;
+    r.Qmax = c.Qmax;
+    r.ho = c.ho;
+    r.hi = c.hi;
+    r.Ui = c.Ui;
+    r.Uo = c.Uo;
+    r.UoDuty = c.UoDuty;
+    r.FoulingInDuty = c.FoulingInDuty;
+    r.NtuAir = c.NtuAir;
+    r.NtuLiquid = c.NtuLiquid;
+    r.NtuRatio = c.NtuRatio;
+    r.BypassFactor = c.BypassFactor;
+    r.ConductanceRatio = c.ConductanceRatio;
+    r.Rf = c.Rf;
+    r.SurfaceCondition = c.SurfaceCondition;
+    r.mCondensate = c.MoistureRemoval();
+    r.ADP = c.ADP;
+    r.AirCooling = c.AirCooling;
+    r.Ca = c.Ca;
+    r.AirDp = c.AirPressureDrop();
+    r.LiquidDp = c.LiquidPressureDrop();
+    r.PipeSize = c.PipeSize();
+    r.tsAirIn = c.tsAirIn;
+    r.tsAirOut = c.tsAirOut;
+    r.SurfaceEff = c.SurfaceEff;
+    const TLiquidState& ls = *c.LiquidState;
+    if (const TLiquid* l = c.Liquid) {
+        r.LiquidName = l->GetName();
+        r.LiquidSpec = l->LiquidSpec;
+        r.tfi = l->tfi;
+        r.tfo = l->tfo;
+        r.mw = l->m;
+        r.ro = l->ro;
+        r.Cp = l->Cp;
+        r.mu = l->mu;
+        r.Ko = l->Ko;
+        r.Pr = l->Pr;
+    }
+    r.cw = ls.cw;
+    r.vw = ls.vw;
+    r.designdt = ls.designdt;
+    r.ctrl = ls.ctrl;
+    r.TubeRe = c.TubeResult.Re;
+    r.TubeRegime = c.TubeResult.Regime;
+    return r;
+}
+
+namespace {
+
+// Holds the thread's apparatus dew point default at the inputs' value for one rating and puts
+// back what it was, so that the rating neither reads nor leaves behind another job's value.
+class TAdpScope
+{
+public:
+    explicit TAdpScope(double adp) : saved_(TAdpDefault::Instance().Value())
+    {
+        TAdpDefault::Instance().Store(adp);
+    }
+    ~TAdpScope() { TAdpDefault::Instance().Store(saved_); }
+    TAdpScope(const TAdpScope&) = delete;
+    TAdpScope& operator=(const TAdpScope&) = delete;
+
+private:
+    double saved_;
+};
+
+} // namespace
+
+TCoilResult RateCoil(const TCoilInputs& in)
+{
+    const std::optional<std::string> kind = CanonicalCoilKind(in.Kind);
+    if (!kind) {
+        TCoilResult r;
+        r.Kind = in.Kind;
+        r.Status = TSolveStatus::DataError;
+        r.Error = "Coil kind not recognised...";
+        return r;
+    }
+    const TAdpScope adp(in.StartAdp);
+    const TCoilStartValues& sv = in.Start;
+    TAirState airIn, airOut;
+    std::unique_ptr<TLiquid> liquid;
+    std::unique_ptr<TLiquidCoil> coil;
+    try {
+        coil = MakeStartCoil(*kind, sv);
+        airIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
+        airOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);
+        liquid = MakeStartLiquid(sv);
+        coil->Attach(airIn, airOut, *liquid);
+        ApplyStartFlows(*coil, sv);
+        if (in.LiquidDt > 0)
+            coil->LiquidState->designdt = in.LiquidDt;
+        coil->Spray = in.Spray;
+        coil->UseFouling = in.UseFouling;
+        coil->FoulingInDuty = in.FoulingInDuty;
+    } catch (const std::exception& e) {
+        TCoilResult r;
+        r.Kind = *kind;
+        r.Status = TSolveStatus::DataError;
+        r.Error = e.what();
+        return r;
+    }
+    std::string error;
+    try {
+        coil->Solve();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    TCoilResult r = CoilResultOf(*coil);
+    r.Kind = *kind;
+    r.Error = error;
+    r.Solved = error.empty() && r.Status == TSolveStatus::None;
+    return r;
+}
+
+} // namespace zmk

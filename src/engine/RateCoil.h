@@ -1,0 +1,82 @@
+// A coil rated from values: the inputs of one rating (the kind, the air, the liquid, the geometry
+// and the control, with the options of the solve) and every field of its result, with the status,
+// the reason and the warnings. RateCoil builds the coil from the inputs (engine/CoilFactory),
+// solves it and reads its fields; nothing else it reads or writes outlives the call, so two
+// ratings of the same inputs give the same result on any thread, in any order.
+// Units: °C, kW, kW/K, kW/(m²·K), m², m³/s, kg/s, m/s, kg/kg, kPa, Pa (air dp), kPa (liquid dp).
+#pragma once
+
+#include "engine/CoilFactory.h"
+#include "engine/SolveStatus.h"
+#include "engine/TubeSide.h"
+#include "properties/Psy.h"
+
+#include <string>
+#include <vector>
+
+namespace zmk {
+
+class TLiquidCoil;
+
+/// What one rating takes.
+struct TCoilInputs
+{
+    std::string Kind = "zmk"; ///< "zmk", "hwc" or "cwc" (any letter case)
+    /// The entering and leaving air, the liquid (kind, caption, flow, temperatures, the user's
+    /// values), the geometry (maker, tube pattern, size) and the liquid control.
+    TCoilStartValues Start;
+    /// Liquid temperature change held under temperature control, K; 0 takes the coil's default.
+    double LiquidDt = 0;
+    bool Spray = false;         ///< recirculating water spray on the fins
+    bool UseFouling = true;     ///< the fouling resistance in Uo
+    bool FoulingInDuty = false; ///< the duty uses the fouled Uo
+    /// The apparatus dew point the coil starts from, °C (a cold coil's first guess).
+    double StartAdp = TAdpDefault::kInitial;
+
+    /// The default inputs of a kind; a code that is none of the three leaves Start empty.
+    static TCoilInputs Defaults(std::string_view kind);
+};
+
+/// Every field of one rating. Status, Reason and Warnings say how it ended; with Solved false the
+/// result fields hold what the failed solve left and are no result of the inputs.
+struct TCoilResult
+{
+    std::string Kind; ///< the kind code in lower case
+    TSolveStatus Status = TSolveStatus::None;
+    bool Solved = false;                  ///< Status None and no error
+    std::string Reason;                   ///< why the solve is not solved, ending "..."
+    std::string Error;                    ///< what an error raised by the build or the solve said
+    std::vector<TResultWarning> Warnings; ///< remarks that leave the result solved
+    // The coil and its air flow, which the inputs give.
+    std::string Model, Maker;
+    double ma = 0, Va = 0, Vf = 0, Af = 0, Ao = 0, Ai = 0;
+    TAirState AirIn, AirOut;
+    // The duty and the coefficients.
+    double Qt = 0, Qs = 0, e = 0, Ntu = 0, Cr = 0, Qmax = 0;
+    double ho = 0, hi = 0, Ui = 0, Uo = 0, UoDuty = 0;
+    bool FoulingInDuty = false;
+    double NtuAir = 0, NtuLiquid = 0, NtuRatio = 0, BypassFactor = 0, ConductanceRatio = 0, Rf = 0;
+    int SurfaceCondition = 0;
+    double mCondensate = 0, ADP = 0;
+    int AirCooling = 0;
+    double Ca = 0, AirDp = 0, LiquidDp = 0;
+    int PipeSize = 0;
+    double tsAirIn = 0, tsAirOut = 0, SurfaceEff = 0;
+    // The liquid.
+    std::string LiquidName;
+    int LiquidSpec = 0;
+    double tfi = 0, tfo = 0, mw = 0, ro = 0, Cp = 0, mu = 0, Ko = 0, Pr = 0, cw = 0, vw = 0, designdt = 0;
+    int ctrl = 0;
+    double TubeRe = 0;
+    TTubeRegime TubeRegime = TTubeRegime::Turbulent;
+};
+
+/// Rates a coil from the inputs. Errors do not escape: an input no coil can be built from, or a
+/// solve that raises an error, gives a result with Solved false and the error's text in Error.
+TCoilResult RateCoil(const TCoilInputs& inputs);
+
+/// The fields of an attached coil as they stand (Status from the coil; Solved, Error and Kind are
+/// left to the caller).
+TCoilResult CoilResultOf(const TLiquidCoil& coil);
+
+} // namespace zmk

@@ -1,0 +1,124 @@
+// The coil kinds, their default start values and the coil built from start values.
+#include "engine/CoilFactory.h"
+
+#include "engine/HeatExchanger.h"
+#include "properties/Fluid.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace zmk {
+
+TEST(CoilFactory, DefaultsOfEachKind)
+{
+    struct Row
+    {
+        const char* code;
+        double dbi, wai, dbo, wao, vf;
+        int spec;
+        const char* caption;
+        double ro, cp, mu, ko, twi, two;
+    };
+    const Row rows[] = {
+        {"cwc", 24.0, 0.0095, 12.6, 0.008, 2.5, 0, "Water", 999.74, 4.196, 0.00137561, 0.000583141, 5.0,
+         10.78},
+        {"HWC", 5.0, 0.004, 41.18, 0.004, 2.7, 0, "Water", 987.1565, 4.182, 0.000528932, 0.000645357, 60.0,
+         43.989},
+        {"zmk", 380.0, 0.005, 177.3, 0.005, 2.7, 1, "Thermal Oil", 805.3, 2.2328, 0.004034, 0.0001278, 80.0,
+         100.0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.code);
+        TCoilStartValues v;
+        ASSERT_TRUE(SetKindDefaults(r.code, v));
+        EXPECT_EQ(v.Pa, 101.325);
+        EXPECT_EQ(v.dbi, r.dbi);
+        EXPECT_EQ(v.wai, r.wai);
+        EXPECT_EQ(v.dbo, r.dbo);
+        EXPECT_EQ(v.wao, r.wao);
+        EXPECT_EQ(v.vf, r.vf);
+        EXPECT_EQ(v.LiquidSpec, r.spec);
+        EXPECT_EQ(v.LiquidCaption, r.caption);
+        EXPECT_EQ(v.UserRo, r.ro);
+        EXPECT_EQ(v.UserCp, r.cp);
+        EXPECT_EQ(v.UserMu, r.mu);
+        EXPECT_EQ(v.UserKo, r.ko);
+        EXPECT_EQ(v.mw, 1.2);
+        EXPECT_EQ(v.twi, r.twi);
+        EXPECT_EQ(v.two, r.two);
+        EXPECT_EQ(v.LiquidControl, 1);
+        EXPECT_EQ(v.CoilMaker, "typical");
+        EXPECT_EQ(v.tube, 4);
+        EXPECT_EQ(v.fHeight, 0.5334);
+        EXPECT_EQ(v.fLength, 1.2);
+        EXPECT_EQ(v.Rows, 4);
+        EXPECT_EQ(v.fpi, 10);
+        EXPECT_EQ(v.Circ, 14);
+        EXPECT_EQ(v.CoilModel, "533.4 1200 4r 10f 14c");
+    }
+
+    TCoilStartValues v;
+    ASSERT_TRUE(SetKindDefaults("zmk", v));
+    v.fHeight = 0.6096;
+    v.Rows = 2.5;
+    EXPECT_EQ(StartValuesCoilModel(v), "609.6 1200 2.5r 10f 14c");
+    const TCoilStartValues before = v;
+    EXPECT_FALSE(SetKindDefaults("xyz", v));
+    EXPECT_EQ(v.fHeight, before.fHeight);
+    EXPECT_EQ(v.CoilModel, before.CoilModel);
+
+    EXPECT_EQ(NextCoilKind("cwc"), "hwc");
+    EXPECT_EQ(NextCoilKind("HWC"), "zmk");
+    EXPECT_EQ(NextCoilKind("zmk"), "cwc");
+    EXPECT_EQ(CanonicalCoilKind("ZmK"), std::optional<std::string>("zmk"));
+    EXPECT_FALSE(CanonicalCoilKind("zmkx"));
+}
+
+TEST(CoilFactory, StartCoilTakesEveryStartValue)
+{
+    struct Row
+    {
+        const char* kind;
+        int code;
+    };
+    const Row rows[] = {{"cwc", kCodeColdWaterCoil}, {"HWC", kCodeHotWaterCoil}, {"zmk", kCodeZemtor}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.kind);
+        TCoilStartValues v;
+        ASSERT_TRUE(SetKindDefaults(r.kind, v));
+        v.fHeight = 0.6096;
+        v.fLength = 1.5;
+        v.Rows = 6;
+        v.fpi = 12;
+        v.Circ = 21;
+        v.vf = 2.2;
+        v.twi += 3;
+        v.mw = 2.5;
+        v.LiquidControl = 0;
+        v.UserRo = 1001;
+
+        auto coil = MakeStartCoil(r.kind, v);
+        EXPECT_EQ(coil->Geometry->Rec.Code, r.code);
+        EXPECT_EQ(coil->GetFinHeight(), 0.6096);
+        EXPECT_EQ(coil->GetFinnedLength(), 1.5);
+        EXPECT_EQ(coil->GetRows(), 6);
+        EXPECT_EQ(coil->GetFinDensity(), 12);
+        EXPECT_EQ(coil->GetCircuits(), 21);
+
+        auto liquid = MakeStartLiquid(v);
+        EXPECT_EQ(liquid->Caption, v.LiquidCaption);
+        EXPECT_EQ(liquid->UserRo, 1001);
+        TAirState in = SetState(v.Pa, v.dbi, v.wai, kPairDbW);
+        TAirState out = SetState(v.Pa, v.dbo, v.wao, kPairDbW);
+        coil->Attach(in, out, *liquid);
+        ApplyStartFlows(*coil, v);
+        EXPECT_DOUBLE_EQ(coil->Vf, 2.2);
+        EXPECT_EQ(coil->LiquidState->ctrl, 0);
+        EXPECT_EQ(liquid->tfi, v.twi);
+        EXPECT_DOUBLE_EQ(liquid->m, 2.5);
+    }
+}
+
+} // namespace zmk
