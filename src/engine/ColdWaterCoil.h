@@ -4,7 +4,6 @@
 #include "engine/LiquidCoil.h"
 
 #include <string>
-#include <vector>
 
 namespace zmk {
 
@@ -17,9 +16,6 @@ public:
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
     void PrepareDesign(double duty) override;
-    void WriteReport(std::vector<std::string>& lines) override;
-    void WriteDiagnostics(std::vector<std::string>& lines) override;
-    void WriteThermalSummary(std::vector<std::string>& lines) override;
 
     /// Dry-surface model: sensible cooling; sets tsAirOut and ADP (entering dew point).
     TSolveStatus DryModel();

@@ -61,6 +61,20 @@ TAdpDefault& TAdpDefault::Instance()
     return instance;
 }
 
+double LogMeanDt(double dbi, double dbo, double tfi, double tfo)
+{
+    const double d1 = dbi - tfo;
+    const double d2 = dbo - tfi;
+    if (d1 == 0 || d2 == 0)
+        return 0;
+    if (d1 == d2)
+        return d1;
+    const double ratio = fc::Div(d1, d2, "LogMeanDt");
+    if (ratio <= 0)
+        return 0;
+    return fc::Div(d1 - d2, fc::Ln(ratio, "LogMeanDt"), "LogMeanDt");
+}
+
 double CounterflowEffectiveness(double N, double Cr)
 {
     if (Cr == 0)

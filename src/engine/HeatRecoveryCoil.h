@@ -4,7 +4,6 @@
 #include "engine/LiquidCoil.h"
 
 #include <string>
-#include <vector>
 
 namespace zmk {
 
@@ -18,9 +17,6 @@ public:
     /// state is read and written once more.
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
-    void WriteReport(std::vector<std::string>& lines) override;
-    void WriteDiagnostics(std::vector<std::string>& lines) override;
-    void WriteThermalSummary(std::vector<std::string>& lines) override;
 
 protected:
     TSolveStatus SolveModel() override;

@@ -88,16 +88,6 @@ public:
     void UpdateTubeData() override;
     double DutyAt(double tIn, double tOut) override;
 
-    /// Result sections of the pages: HTML lines appended to a list the caller owns. They only
-    /// read, print the current fields of an unsolved coil too, and throw ZmkError when the
-    /// coil is not attached. Texts from the project or the catalogue are HTML-escaped.
-    /// The main report's table.
-    virtual void WriteReport(std::vector<std::string>& lines);
-    /// The diagnostic page's preformatted block.
-    virtual void WriteDiagnostics(std::vector<std::string>& lines);
-    /// The thermal summary's preformatted block, its warning and its "status" line.
-    virtual void WriteThermalSummary(std::vector<std::string>& lines);
-
 protected:
     /// How the step-by-step shooting of a kind moves its leaving-temperature estimate.
     struct TStepScheme

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace zmk {
 
@@ -63,10 +62,6 @@ public:
     void AddHeat(double Q);
     /// The liquid gives up Q kW: the mirror of AddHeat.
     void RemoveHeat(double Q);
-
-    /// The liquid block of the main report (six table rows: a spacer, the liquid's caption,
-    /// mass flow, velocity, inlet and leaving temperature). ZmkError without a liquid.
-    void WriteLiquidRows(std::vector<std::string>& lines) const;
 
     /// Project-file forms of the state: element `liquidstate` under node, holding the liquid,
     /// designdt, cw, vw, vwideal and ctrl. Reading finds it without creating it, keeps every

@@ -5,6 +5,7 @@
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
 #include "engine/HeatExchanger.h"
+#include "reports/CoilReports.h"
 #include "units/ConvTools.h"
 
 #include <algorithm>
@@ -264,7 +265,7 @@ void ThermalSummaryPage(const TReportJob& job, TPageLines& page)
                   // A warning is a sentence: it wraps at the view's width instead of scrolling.
                   ".warn {white-space:pre-wrap}", "</style>", "</head>", "<body>"});
     std::vector<std::string> lines;
-    c.WriteThermalSummary(lines);
+    WriteCoilThermalSummary(c, lines);
     page.AddLines(lines);
     page.AddLine("<img id=\"pimage\" src=\"blank.png\" height=\"200\" width=\"200\">");
     addAll(page, {"</body>", "</html>"});
@@ -294,7 +295,7 @@ void DiagnosticPage(const TReportJob& job, TPageLines& page)
     page.ClearPage();
     addAll(page, {"<html>", "<head>", "<style>", "</style>", "</head>", "<body>"});
     std::vector<std::string> lines;
-    c.WriteDiagnostics(lines);
+    WriteCoilDiagnostics(c, lines);
     page.AddLines(lines);
     addAll(page, {"</body>", "</html>"});
 }
@@ -484,7 +485,7 @@ void MainReportPage(const TReportJob& job, TPageLines& page)
     addAll(page, {"</div>", "<div class=\"txt\">"});
     std::vector<std::string> lines;
     if (job.Solved)
-        c.WriteReport(lines);
+        WriteCoilReport(c, lines);
     else
         NotSolvedInputLines(job, lines);
     page.AddLines(lines);

@@ -228,6 +228,18 @@ TEST(HeatExchangerTest, AdpDefaultIsSharedByLaterCoils)
     EXPECT_DOUBLE_EQ(TZemtor("typical", 4, "533.4 1200 4r 10f 14c").ADP, 10.0);
 }
 
+TEST(HeatExchangerTest, LogMeanDtEndDifferences)
+{
+    EXPECT_NEAR(LogMeanDt(380, 177.3, 80, 100), (280 - 97.3) / std::log(280 / 97.3), 1e-12);
+    EXPECT_NEAR(LogMeanDt(380, 177.3, 80, 100), 172.8, 0.05);
+    EXPECT_EQ(LogMeanDt(50, 40, 20, 30), 20); // equal end differences
+    EXPECT_EQ(LogMeanDt(50, 40, 40, 50), 0);  // air in = liquid out
+    EXPECT_EQ(LogMeanDt(50, 40, 40, 30), 0);  // air out = liquid in
+    EXPECT_EQ(LogMeanDt(50, 10, 20, 30), 0);  // differences of opposite signs
+    // Heating: both differences negative, so the mean is too.
+    EXPECT_NEAR(LogMeanDt(5, 40, 60, 45), (-40 + 20) / std::log(2.0), 1e-12);
+}
+
 TEST(HeatExchangerTest, EffectivenessLimits)
 {
     EXPECT_NEAR(CounterflowEffectiveness(1, 0), 1 - std::exp(-1.0), 1e-15);

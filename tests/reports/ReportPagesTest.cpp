@@ -10,6 +10,7 @@
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 #include "platform/SettingsStore.h"
+#include "reports/CoilReports.h"
 #include "support/TempDir.h"
 #include "units/ConvTools.h"
 
@@ -140,7 +141,7 @@ protected:
 Lines ThermalSummary(TLiquidCoil& c)
 {
     Lines l;
-    c.WriteThermalSummary(l);
+    WriteCoilThermalSummary(c, l);
     return l;
 }
 
@@ -222,7 +223,7 @@ TEST_F(ReportPages, ManufacturingSpecAndDiagnostic)
     EXPECT_EQ(page.Lines()[10], "<b>Coil Manufacturing Report</b>");
 
     Lines diag;
-    job->coil->WriteDiagnostics(diag);
+    WriteCoilDiagnostics(*job->coil, diag);
     DiagnosticPage(r, page);
     ExpectPage(page.Lines(),
                Concat({{"<html>", "<head>", "<style>", "</style>", "</head>", "<body>"}, diag, kEnd}));
@@ -501,7 +502,7 @@ TEST_F(ReportPages, MainReportOfEachKind)
         TReportJob r = ReportJob(*job, row.code);
         r.ProjectBlock = properties.ReportBlock();
         Lines body;
-        job->coil->WriteReport(body);
+        WriteCoilReport(*job->coil, body);
         const Lines heading = row.heading ? Lines{row.heading} : Lines{};
         const Lines middle =
             Concat({{"<hr>", "<div id=\"project\">", project, "</div>", "<div class=\"txt\">"},

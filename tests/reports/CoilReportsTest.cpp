@@ -1,5 +1,7 @@
 // The coils' result sections: the report table, the diagnostic block and the thermal summary of
 // the heat recovery, hot water and chilled water coils, solved, unsolved and not converged.
+#include "reports/CoilReports.h"
+
 #include "engine/CoilJob.h"
 
 #include "base/Errors.h"
@@ -82,19 +84,19 @@ const std::string kFoulingNote =
 Lines Report(TLiquidCoil& c)
 {
     Lines l;
-    c.WriteReport(l);
+    WriteCoilReport(c, l);
     return l;
 }
 Lines Diagnostics(TLiquidCoil& c)
 {
     Lines l;
-    c.WriteDiagnostics(l);
+    WriteCoilDiagnostics(c, l);
     return l;
 }
 Lines Summary(TLiquidCoil& c)
 {
     Lines l;
-    c.WriteThermalSummary(l);
+    WriteCoilThermalSummary(c, l);
     return l;
 }
 
@@ -104,18 +106,6 @@ bool Contains(const Lines& lines, const std::string& line)
 }
 
 } // namespace
-
-TEST(LogMeanDt, EndDifferences)
-{
-    EXPECT_NEAR(LogMeanDt(380, 177.3, 80, 100), (280 - 97.3) / std::log(280 / 97.3), 1e-12);
-    EXPECT_NEAR(LogMeanDt(380, 177.3, 80, 100), 172.8, 0.05);
-    EXPECT_EQ(LogMeanDt(50, 40, 20, 30), 20); // equal end differences
-    EXPECT_EQ(LogMeanDt(50, 40, 40, 50), 0);  // air in = liquid out
-    EXPECT_EQ(LogMeanDt(50, 40, 40, 30), 0);  // air out = liquid in
-    EXPECT_EQ(LogMeanDt(50, 10, 20, 30), 0);  // differences of opposite signs
-    // Heating: both differences negative, so the mean is too.
-    EXPECT_NEAR(LogMeanDt(5, 40, 60, 45), (-40 + 20) / std::log(2.0), 1e-12);
-}
 
 TEST_F(CoilReports, ZemtorSolvedDefaultJob)
 {
@@ -638,11 +628,11 @@ TEST_F(CoilReports, UnattachedCoilIsAnError)
 {
     TZemtor coil("typical", 4, "533.4 1200 4r 10f 14c");
     Lines lines;
-    EXPECT_THROW(coil.WriteReport(lines), ZmkError);
-    EXPECT_THROW(coil.WriteDiagnostics(lines), ZmkError);
-    EXPECT_THROW(coil.WriteThermalSummary(lines), ZmkError);
+    EXPECT_THROW(WriteCoilReport(coil, lines), ZmkError);
+    EXPECT_THROW(WriteCoilDiagnostics(coil, lines), ZmkError);
+    EXPECT_THROW(WriteCoilThermalSummary(coil, lines), ZmkError);
     TLiquidState state;
-    EXPECT_THROW(state.WriteLiquidRows(lines), ZmkError);
+    EXPECT_THROW(WriteLiquidRows(state, lines), ZmkError);
 }
 
 } // namespace zmk

@@ -6,6 +6,8 @@
 // key of each quantity are those of the units file (air/t is Quantities().air_t). Texts that
 // come from the project file or the catalogue (maker, model, size text, liquid caption) are
 // HTML-escaped, since a page may be opened in a browser.
+#include "reports/CoilReports.h"
+
 #include "base/Errors.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
@@ -46,6 +48,17 @@ std::string FQT(const char* fmt, UnitRec& q, double v)
 
 // The three forms of the writers.
 enum class Form { Liquid, Zemtor, Cold };
+
+// The form of a coil's kind: the heat recovery coil and the chilled water coil have their own,
+// the hot water coil (and any other liquid coil) takes the liquid coil's.
+Form formOf(const TLiquidCoil& c)
+{
+    if (dynamic_cast<const TZemtor*>(&c))
+        return Form::Zemtor;
+    if (dynamic_cast<const TColdWaterCoil*>(&c))
+        return Form::Cold;
+    return Form::Liquid;
+}
 
 // What the writers read, checked once: a coil without its air states or liquid has nothing to
 // print and says so instead of failing on a null pointer.
@@ -150,7 +163,7 @@ void writeReport(TLiquidCoil& c, Form form, std::vector<std::string>& lines)
     lines.push_back(row("Pressure Drop", q.air_dp, c.AirPressureDrop()));
     if (z && c.Spray)
         lines.emplace_back("<tr><td>Recirculating sprays</td><td>ON</td></tr>");
-    p.ls.WriteLiquidRows(lines);
+    WriteLiquidRows(p.ls, lines);
     lines.push_back(row("Pressure Drop", q.liquid_dp, c.LiquidPressureDrop()));
     lines.emplace_back("<tr><td colspan=\"2\"></td></tr>");
     lines.emplace_back("<tr><th colspan=\"2\">Performance</th></tr>");
@@ -309,77 +322,34 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
 
 } // namespace
 
-double LogMeanDt(double dbi, double dbo, double tfi, double tfo)
+void WriteLiquidRows(const TLiquidState& state, std::vector<std::string>& lines)
 {
-    const double d1 = dbi - tfo;
-    const double d2 = dbo - tfi;
-    if (d1 == 0 || d2 == 0)
-        return 0;
-    if (d1 == d2)
-        return d1;
-    const double ratio = fc::Div(d1, d2, "LogMeanDt");
-    if (ratio <= 0)
-        return 0;
-    return fc::Div(d1 - d2, fc::Ln(ratio, "LogMeanDt"), "LogMeanDt");
-}
-
-void TLiquidState::WriteLiquidRows(std::vector<std::string>& lines) const
-{
-    if (!Liquid)
+    if (!state.Liquid)
         throw ZmkError("WriteLiquidRows", "The liquid state has no liquid");
     TQuantities& q = Quantities();
     lines.emplace_back("<tr><td colspan=\"2\"></td></tr>");
-    lines.push_back("<tr><th colspan=\"2\">" + HtmlEscape(Liquid->GetName()) + "</th></tr>");
-    lines.push_back(FQ("<tr><td>Mass Flow</td><td>%s %s</td></tr>", q.liquid_mass_flow, GetMassFlow()));
-    lines.push_back(FQ("<tr><td>Velocity</td><td>%s %s</td></tr>", q.liquid_v, vw));
-    lines.push_back(FQ("<tr><td>Inlet Temp.</td><td>%s %s</td></tr>", q.liquid_t, GetInletTemp()));
-    lines.push_back(FQ("<tr><td>Leaving Temp.</td><td>%s %s</td></tr>", q.liquid_t, GetLeavingTemp()));
+    lines.push_back("<tr><th colspan=\"2\">" + HtmlEscape(state.Liquid->GetName()) + "</th></tr>");
+    lines.push_back(FQ("<tr><td>Mass Flow</td><td>%s %s</td></tr>", q.liquid_mass_flow, state.GetMassFlow()));
+    lines.push_back(FQ("<tr><td>Velocity</td><td>%s %s</td></tr>", q.liquid_v, state.vw));
+    lines.push_back(FQ("<tr><td>Inlet Temp.</td><td>%s %s</td></tr>", q.liquid_t, state.GetInletTemp()));
+    lines.push_back(FQ("<tr><td>Leaving Temp.</td><td>%s %s</td></tr>", q.liquid_t, state.GetLeavingTemp()));
 }
 
-void TLiquidCoil::WriteReport(std::vector<std::string>& lines)
+void WriteCoilReport(TLiquidCoil& c, std::vector<std::string>& lines)
 {
-    writeReport(*this, Form::Liquid, lines);
+    writeReport(c, formOf(c), lines);
 }
 
-void TLiquidCoil::WriteDiagnostics(std::vector<std::string>& lines)
+void WriteCoilDiagnostics(TLiquidCoil& c, std::vector<std::string>& lines)
 {
-    writeDiagnostics(*this, Form::Liquid, lines);
+    writeDiagnostics(c, formOf(c), lines);
 }
 
-void TLiquidCoil::WriteThermalSummary(std::vector<std::string>& lines)
+void WriteCoilThermalSummary(TLiquidCoil& c, std::vector<std::string>& lines)
 {
-    writeThermalSummary(*this, Form::Liquid, lines);
-}
-
-void TZemtor::WriteReport(std::vector<std::string>& lines)
-{
-    writeReport(*this, Form::Zemtor, lines);
-}
-
-void TZemtor::WriteDiagnostics(std::vector<std::string>& lines)
-{
-    writeDiagnostics(*this, Form::Zemtor, lines);
-}
-
-void TZemtor::WriteThermalSummary(std::vector<std::string>& lines)
-{
-    writeThermalSummary(*this, Form::Zemtor, lines);
-}
-
-void TColdWaterCoil::WriteReport(std::vector<std::string>& lines)
-{
-    writeReport(*this, Form::Cold, lines);
-}
-
-void TColdWaterCoil::WriteDiagnostics(std::vector<std::string>& lines)
-{
-    writeDiagnostics(*this, Form::Cold, lines);
-}
-
-void TColdWaterCoil::WriteThermalSummary(std::vector<std::string>& lines)
-{
-    // The liquid coil's summary, unchanged.
-    writeThermalSummary(*this, Form::Liquid, lines);
+    // The chilled water coil shows the liquid coil's summary, unchanged.
+    const Form form = formOf(c);
+    writeThermalSummary(c, form == Form::Cold ? Form::Liquid : form, lines);
 }
 
 } // namespace zmk
