@@ -4,6 +4,7 @@
 // geometry that cannot be calculated.
 #include "cli/Commands.h"
 
+#include "base/JsonWriter.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
@@ -14,12 +15,15 @@
 #include "units/ConvTools.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace zmk::cli {
@@ -107,49 +111,110 @@ std::vector<Row> DerivedRows(const TFinAndTube& g)
     };
 }
 
-nlohmann::json ModelJson(const TModelRec& r)
+// The members of a JSON object, written in the order of their keys; setting a key again replaces
+// its value.
+class SortedMembers
 {
-    return {{"Mnf", r.Mnf},   {"Tube", r.Tube},       {"Model", r.Model},
-            {"Code", r.Code}, {"fHeight", r.fHeight}, {"fLength", r.fLength},
-            {"Rows", r.Rows}, {"fpi", r.fpi},         {"Circ", r.Circ},
-            {"cb", r.cb},     {"Serp", r.Serp},       {"Sx", r.Sx},
-            {"Sy", r.Sy},     {"tp", r.tp},           {"ID", r.ID},
-            {"OD", r.OD},     {"tf", r.tf},           {"fc", r.fc},
-            {"ft", r.ft},     {"Rifle", r.Rifle},     {"Sections", r.Sections},
-            {"Mf", r.Mf},     {"Mt", r.Mt},           {"Mc", r.Mc},
-            {"tc", r.tc}};
+public:
+    template <typename T> void Set(const std::string& key, const T& v)
+    {
+        if constexpr (std::is_convertible_v<const T&, std::string_view>)
+            members_[key] = [text = std::string(std::string_view(v))](TJsonWriter& w) { w.Value(text); };
+        else
+            members_[key] = [v](TJsonWriter& w) { w.Value(v); };
+    }
+    void SetObject(const std::string& key, const SortedMembers& object)
+    {
+        members_[key] = [object](TJsonWriter& w) { object.Write(w); };
+    }
+    void SetLines(const std::string& key, const std::vector<std::string>& lines)
+    {
+        members_[key] = [lines](TJsonWriter& w) {
+            w.BeginArray();
+            for (const std::string& line : lines)
+                w.Value(line);
+            w.EndArray();
+        };
+    }
+    void Write(TJsonWriter& w) const
+    {
+        w.BeginObject();
+        for (const auto& [key, value] : members_) {
+            w.Key(key);
+            value(w);
+        }
+        w.EndObject();
+    }
+
+private:
+    std::map<std::string, std::function<void(TJsonWriter&)>> members_;
+};
+
+SortedMembers ModelJson(const TModelRec& r)
+{
+    SortedMembers j;
+    j.Set("Mnf", r.Mnf);
+    j.Set("Tube", r.Tube);
+    j.Set("Model", r.Model);
+    j.Set("Code", r.Code);
+    j.Set("fHeight", r.fHeight);
+    j.Set("fLength", r.fLength);
+    j.Set("Rows", r.Rows);
+    j.Set("fpi", r.fpi);
+    j.Set("Circ", r.Circ);
+    j.Set("cb", r.cb);
+    j.Set("Serp", r.Serp);
+    j.Set("Sx", r.Sx);
+    j.Set("Sy", r.Sy);
+    j.Set("tp", r.tp);
+    j.Set("ID", r.ID);
+    j.Set("OD", r.OD);
+    j.Set("tf", r.tf);
+    j.Set("fc", r.fc);
+    j.Set("ft", r.ft);
+    j.Set("Rifle", r.Rifle);
+    j.Set("Sections", r.Sections);
+    j.Set("Mf", r.Mf);
+    j.Set("Mt", r.Mt);
+    j.Set("Mc", r.Mc);
+    j.Set("tc", r.tc);
+    return j;
 }
 
 void PrintJson(TFinAndTube& g, const std::vector<std::string>& report)
 {
-    nlohmann::json j = ModelJson(g.Rec);
+    SortedMembers j = ModelJson(g.Rec);
     // Names from the catalogue, as the text output shows them.
-    j["Mnf"] = PrintableText(g.Rec.Mnf);
-    j["Model"] = PrintableText(g.Rec.Model);
-    j["SizeText"] = g.SizeText;
+    j.Set("Mnf", PrintableText(g.Rec.Mnf));
+    j.Set("Model", PrintableText(g.Rec.Model));
+    j.Set("SizeText", g.SizeText);
     for (const Row& row : DerivedRows(g))
-        j[row.key] = row.value;
-    j["TubesHigh"] = g.TubesHigh;
-    j["Connections"] = g.Connections;
-    j["ConnectionsName"] = ConnectionName(g.Connections);
-    j["SerpName"] = SerpentineName(g.Rec.Serp);
+        j.Set(row.key, row.value);
+    j.Set("TubesHigh", g.TubesHigh);
+    j.Set("Connections", g.Connections);
+    j.Set("ConnectionsName", ConnectionName(g.Connections));
+    j.Set("SerpName", SerpentineName(g.Rec.Serp));
     const TTubeSideGeometry t = g.GetTubeSide();
-    j["TubeSide"] = {{"ID", t.ID},
-                     {"Wall", t.Wall},
-                     {"kTube", t.kTube},
-                     {"AiPerCircuit", t.AiPerCircuit},
-                     {"TubeArea", t.TubeArea},
-                     {"FlowArea", t.FlowArea},
-                     {"Perimeter", t.Perimeter},
-                     {"EqLength", t.EqLength},
-                     {"CircuitLength", t.CircuitLength}};
-    j["MakerDesignation"] = PrintableText(g.MakerDesignation());
-    j["TubeLine"] = PrintableText(g.TubeLine());
-    nlohmann::json lines = nlohmann::json::array();
+    SortedMembers tube;
+    tube.Set("ID", t.ID);
+    tube.Set("Wall", t.Wall);
+    tube.Set("kTube", t.kTube);
+    tube.Set("AiPerCircuit", t.AiPerCircuit);
+    tube.Set("TubeArea", t.TubeArea);
+    tube.Set("FlowArea", t.FlowArea);
+    tube.Set("Perimeter", t.Perimeter);
+    tube.Set("EqLength", t.EqLength);
+    tube.Set("CircuitLength", t.CircuitLength);
+    j.SetObject("TubeSide", tube);
+    j.Set("MakerDesignation", PrintableText(g.MakerDesignation()));
+    j.Set("TubeLine", PrintableText(g.TubeLine()));
+    std::vector<std::string> lines;
     for (const std::string& line : report)
         lines.push_back(PrintableText(StripTags(line)));
-    j["ManufacturingReport"] = lines;
-    std::cout << j.dump(2) << "\n";
+    j.SetLines("ManufacturingReport", lines);
+    TJsonWriter w(2);
+    j.Write(w);
+    std::cout << w.Text() << "\n";
 }
 
 void PrintText(TFinAndTube& g, const std::vector<std::string>& report)

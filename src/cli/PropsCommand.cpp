@@ -5,13 +5,13 @@
 #include "cli/Commands.h"
 
 #include "base/Errors.h"
+#include "base/JsonWriter.h"
 #include "base/NumText.h"
 #include "properties/Fluid.h"
 #include "properties/Friction.h"
 #include "properties/Psy.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -206,21 +206,23 @@ void EvaluateLiquid(const LiquidOptions& o, int kind)
 
     const bool inRange = liquid.t >= liquid.TMin && liquid.t <= liquid.TMax;
     if (o.json) {
-        nlohmann::ordered_json j;
-        j["Name"] = liquid.GetName();
-        j["ShortName"] = liquid.GetShortName();
-        j["TMin"] = liquid.TMin;
-        j["TMax"] = liquid.TMax;
-        j["t"] = liquid.t;
+        TJsonWriter j(2);
+        j.BeginObject();
+        j.Member("Name", liquid.GetName());
+        j.Member("ShortName", liquid.GetShortName());
+        j.Member("TMin", liquid.TMin);
+        j.Member("TMax", liquid.TMax);
+        j.Member("t", liquid.t);
         if (kind == 13)
-            j["Pf"] = liquid.Pf;
-        j["ro"] = liquid.ro;
-        j["Cp"] = liquid.Cp;
-        j["mu"] = liquid.mu;
-        j["Ko"] = liquid.Ko;
-        j["Pr"] = liquid.Pr;
-        j["InRange"] = inRange;
-        std::cout << j.dump(2) << "\n";
+            j.Member("Pf", liquid.Pf);
+        j.Member("ro", liquid.ro);
+        j.Member("Cp", liquid.Cp);
+        j.Member("mu", liquid.mu);
+        j.Member("Ko", liquid.Ko);
+        j.Member("Pr", liquid.Pr);
+        j.Member("InRange", inRange);
+        j.EndObject();
+        std::cout << j.Text() << "\n";
         return;
     }
     std::cout << "Name                  " << liquid.GetName() << "\n"
@@ -262,11 +264,13 @@ void RunFriction(const FrictionOptions& o)
     int regime = kFrictionInvalid;
     const double f = FrictionFactor(regime, o.colebrook, o.f0, roughness, diameter, o.re);
     if (o.json) {
-        nlohmann::ordered_json j;
-        j["f"] = f;
-        j["regime"] = regime;
-        j["RegimeName"] = RegimeName(regime);
-        std::cout << j.dump(2) << "\n";
+        TJsonWriter j(2);
+        j.BeginObject();
+        j.Member("f", f);
+        j.Member("regime", regime);
+        j.Member("RegimeName", RegimeName(regime));
+        j.EndObject();
+        std::cout << j.Text() << "\n";
         return;
     }
     std::cout << "Friction factor       " << Format("%0.6g", f) << "\n"

@@ -22,12 +22,12 @@
 
 #include "app/CoilJob.h"
 #include "app/JobSizing.h"
+#include "base/JsonWriter.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <iostream>
@@ -60,37 +60,38 @@ std::string statusText(TSolveStatus status)
     return SolveStatusName(status);
 }
 
-nlohmann::ordered_json sizedJson(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized,
-                                 TCoilJob& job)
+std::string sizedJson(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized, TCoilJob& job)
 {
     TLiquidCoil& c = *job.Coil();
-    nlohmann::ordered_json j;
+    TJsonWriter j(2);
+    j.BeginObject();
     if (!options.file.empty())
-        j["file"] = options.file;
-    j["kind"] = job.KindCode;
-    j["mode"] = AutoSizeModeName(mode);
-    j["keep_airflow"] = options.keepAirflow;
-    j["target_duty"] = options.duty;
-    j["Status"] = statusText(sized.Status);
-    j["reached"] = sized.Reached();
-    j["Reason"] = sized.Message;
-    j["solved"] = job.Solved();
-    j["Model"] = c.GetModel();
-    j["Maker"] = c.Geometry->Rec.Mnf;
-    j["fHeight"] = c.GetFinHeight();
-    j["fLength"] = c.GetFinnedLength();
-    j["Rows"] = c.GetRows();
-    j["fpi"] = c.GetFinDensity();
-    j["Circ"] = c.GetCircuits();
-    j["Af"] = c.GetAf();
-    j["Qt"] = c.Qt;
-    j["Qs"] = c.Qs;
-    j["Vf"] = c.Vf;
-    j["Va"] = c.Va;
-    j["ma"] = c.ma;
-    j["air_dp"] = c.AirPressureDrop();
-    j["liquid_dp"] = c.LiquidPressureDrop();
-    return j;
+        j.Member("file", options.file);
+    j.Member("kind", job.KindCode);
+    j.Member("mode", AutoSizeModeName(mode));
+    j.Member("keep_airflow", options.keepAirflow);
+    j.Member("target_duty", options.duty);
+    j.Member("Status", statusText(sized.Status));
+    j.Member("reached", sized.Reached());
+    j.Member("Reason", sized.Message);
+    j.Member("solved", job.Solved());
+    j.Member("Model", c.GetModel());
+    j.Member("Maker", c.Geometry->Rec.Mnf);
+    j.Member("fHeight", c.GetFinHeight());
+    j.Member("fLength", c.GetFinnedLength());
+    j.Member("Rows", c.GetRows());
+    j.Member("fpi", c.GetFinDensity());
+    j.Member("Circ", c.GetCircuits());
+    j.Member("Af", c.GetAf());
+    j.Member("Qt", c.Qt);
+    j.Member("Qs", c.Qs);
+    j.Member("Vf", c.Vf);
+    j.Member("Va", c.Va);
+    j.Member("ma", c.ma);
+    j.Member("air_dp", c.AirPressureDrop());
+    j.Member("liquid_dp", c.LiquidPressureDrop());
+    j.EndObject();
+    return j.Take();
 }
 
 void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized, TCoilJob& job)
@@ -153,7 +154,7 @@ void runSize(SizeOptions& options)
     }
 
     if (options.json)
-        std::cout << sizedJson(options, *mode, sized, job).dump(2) << "\n";
+        std::cout << sizedJson(options, *mode, sized, job) << "\n";
     else
         printSized(options, *mode, sized, job);
 

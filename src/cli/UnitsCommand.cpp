@@ -3,12 +3,12 @@
 // quantity's unit, saving the choice in units.ini.
 #include "cli/Commands.h"
 
+#include "base/JsonWriter.h"
 #include "base/NumText.h"
 #include "base/Utf8.h"
 #include "units/ConvTools.h"
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <iostream>
@@ -54,19 +54,27 @@ void ApplySet(TQuantities& quantities, const std::string& assignment)
 
 void PrintJson(const TQuantities& quantities)
 {
-    nlohmann::json list = nlohmann::json::array();
+    // The members of each quantity in the order of their keys.
+    TJsonWriter j(2);
+    j.BeginArray();
     for (const UnitRec* q : quantities.List()) {
-        list.push_back({{"section", q->section},
-                        {"key", q->key},
-                        {"kind", UnitsTypeName(q->kind)},
-                        {"caption", UnitsTypeCaption(q->kind)},
-                        {"display", q->display},
-                        {"unit", UnitLabel(q->kind, q->display)},
-                        {"base", q->base},
-                        {"stored", UnitLabel(q->kind, q->base)},
-                        {"units", UnitLabels(q->kind)}});
+        j.BeginObject();
+        j.Member("base", q->base);
+        j.Member("caption", UnitsTypeCaption(q->kind));
+        j.Member("display", q->display);
+        j.Member("key", q->key);
+        j.Member("kind", UnitsTypeName(q->kind));
+        j.Member("section", q->section);
+        j.Member("stored", UnitLabel(q->kind, q->base));
+        j.Member("unit", UnitLabel(q->kind, q->display));
+        j.Key("units").BeginArray();
+        for (const std::string& label : UnitLabels(q->kind))
+            j.Value(label);
+        j.EndArray();
+        j.EndObject();
     }
-    std::cout << list.dump(2) << "\n";
+    j.EndArray();
+    std::cout << j.Text() << "\n";
 }
 
 void PrintTable(const TQuantities& quantities)

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +58,21 @@ TEST(GeometryCommandTest, DerivesTheDefaultJobFromTheInstalledCatalogue)
           "Serp",      "TubeWeight", "FinWeight", "CasingWeight", "BendWeight", "HeaderWeight", "TubeLine",
           "fHeight",   "Circ",       "tc"})
         EXPECT_TRUE(j.contains(key)) << key;
+}
+
+// The JSON form lists each object's members in the order of their keys (the tube side's too).
+TEST(GeometryCommandTest, JsonMembersAreInTheOrderOfTheirKeys)
+{
+    const ProgramRun run = Zemtor("geometry '533.4 x 740 4r 10f 7c' --json 2>/dev/null");
+    ASSERT_EQ(run.rc, 0) << run.out;
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(run.out);
+    for (const nlohmann::ordered_json* object : {&j, &j["TubeSide"]}) {
+        std::vector<std::string> keys;
+        for (const auto& member : object->items())
+            keys.push_back(member.key());
+        EXPECT_GT(keys.size(), 8u);
+        EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end())) << run.out;
+    }
 }
 
 TEST(GeometryCommandTest, RefusesABadSizeTextAndUsesAnotherCommonFolder)
