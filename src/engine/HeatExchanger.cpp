@@ -609,13 +609,20 @@ void TLiquidCoil::CommonCoefficients(double airCoefficient, const char* where)
         UoDuty = fc::Div(1, fc::Div(1, ho, where) + fc::Div(AoAi, Ui, where), where);
         return;
     }
-    // The fouled conductances: ho/1.01 on the air side, the fouling Rf/Ao in series with the
-    // tube side (where it stands on a wet surface too). On a dry surface Ntu is then Uo·Ao/Ca.
-    const double airSide = fc::Div(ho, 1.01, where) * Ao;
-    const double tubeSide = fc::Div(1, fc::Div(1, Ui * Ai, where) + fc::Div(Rf, Ao, where), where);
-    const double ntuAir = fc::Div(airSide, Ca, where);
-    Ntu = fc::Div(ntuAir, Cr * fc::Div(ntuAir * cw, tubeSide, where) + 1, where);
+    // The fouled conductances. On a dry surface Ntu is then Uo·Ao/Ca.
+    const TConductances g = DutyConductances(where);
+    const double ntuAir = fc::Div(g.air, Ca, where);
+    Ntu = fc::Div(ntuAir, Cr * fc::Div(ntuAir * cw, g.tube, where) + 1, where);
     UoDuty = Uo;
+}
+
+TLiquidCoil::TConductances TLiquidCoil::DutyConductances(const char* where) const
+{
+    if (!FoulingInDuty)
+        return {ho * Ao, Ui * Ai};
+    // The fouling stands in series with the tube side, on a wet surface too.
+    return {fc::Div(ho, 1.01, where) * Ao,
+            fc::Div(1, fc::Div(1, Ui * Ai, where) + fc::Div(Rf, Ao, where), where)};
 }
 
 void TLiquidCoil::PrepareDesignFlow(double duty, double leavingOffset, const char* where)

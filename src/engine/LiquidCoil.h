@@ -140,6 +140,14 @@ protected:
     /// kW/(m²·K)), which stays the same through a solve's passes; `where` names the solver for
     /// its errors.
     void CommonCoefficients(double airCoefficient, const char* where);
+    /// The air-side and tube-side conductances (kW/K) the duty takes: ho·Ao and Ui·Ai, or with
+    /// the fouling in the duty ho/1.01 on the air side and Rf/Ao in series with the tube side.
+    struct TConductances
+    {
+        double air;
+        double tube;
+    };
+    TConductances DutyConductances(const char* where) const;
     /// The start of the water coils' solves: the zero-flow entry (true when the solve ends at
     /// once with None), the default temperature change, and air entering at exactly the
     /// liquid's temperature moved by airOffset (K) so that a duty exists.

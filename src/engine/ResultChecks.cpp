@@ -137,15 +137,20 @@ std::string TLiquidCoil::PhysicalCheck() const
     return {};
 }
 
-std::string TLiquidCoil::LiquidLimitCheck() const
+namespace {
+
+// Why liquid l cannot be rated at these temperatures, or empty. With inletOnly no result exists
+// and only the inlet temperature tfi is judged (tfo and mean are ignored).
+std::string LiquidLimitReason(const TLiquid& l, double tfi, double tfo, double mean, bool inletOnly)
 {
-    const TLiquid& l = liquid();
+    if (inletOnly)
+        tfo = mean = tfi;
     const std::string name = l.GetName();
     // Water, plain, with an additive or condensed, boils at its pressure; of a liquid given by
     // its values alone nothing is known but the range the user gave.
     if (!l.UserProps && (l.LiquidSpec == 0 || l.LiquidSpec == 12)) {
-        const bool inlet = l.tfi >= l.tfo;
-        const double hottest = inlet ? l.tfi : l.tfo;
+        const bool inlet = tfi >= tfo;
+        const double hottest = inlet ? tfi : tfo;
         const std::string where =
             Format(inlet ? "it enters at %0.1f °C" : "it would leave at %0.1f °C", hottest);
         if (hottest > kWaterCritical)
@@ -161,47 +166,33 @@ std::string TLiquidCoil::LiquidLimitCheck() const
                 name, boiling, P, where, inlet ? "inlet" : "leaving");
     }
     // The leaving temperature first: it is the further from the inlet.
-    for (double t : {l.tfo, l.t}) {
+    for (double t : {tfo, mean}) {
         const double excess = t > l.TMax ? t - l.TMax : l.TMin - t;
         if (!(excess > kLiquidRangeMargin))
             continue;
-        const std::string what = t == l.tfo ? Format("%s would leave at %0.1f °C", name, t)
+        const std::string what = inletOnly   ? Format("%s enters at %0.1f °C", name, t)
+                                 : t == tfo ? Format("%s would leave at %0.1f °C", name, t)
                                             : Format("The mean temperature of %s would be %0.1f °C", name, t);
         const char* data = l.UserProps ? "the range given for its values" : "the range of its property data";
-        return Format(
-            "%s, %0.1f K %s %s (%0.1f to %0.1f °C), further than the %0.0f K the rating goes beyond "
-            "it: choose a liquid for these temperatures, or change the liquid's inlet temperature or "
-            "flow...",
-            what, excess, t > l.TMax ? "above" : "below", data, l.TMin, l.TMax, kLiquidRangeMargin);
+        return Format("%s, %0.1f K %s %s (%0.1f to %0.1f °C), further than the %0.0f K the rating goes beyond "
+                      "it: choose a liquid for these temperatures, or change the liquid's inlet temperature%s...",
+                      what, excess, t > l.TMax ? "above" : "below", data, l.TMin, l.TMax, kLiquidRangeMargin,
+                      inletOnly ? "" : " or flow");
     }
     return {};
 }
 
-std::string TLiquidCoil::InletLimitCheck() const
+} // namespace
+
+std::string TLiquidCoil::LiquidLimitCheck() const
 {
     const TLiquid& l = liquid();
-    const std::string name = l.GetName();
-    const double t = LiquidState->GetInletTemp();
-    if (!l.UserProps && (l.LiquidSpec == 0 || l.LiquidSpec == 12)) {
-        if (t > kWaterCritical)
-            return Format("%s cannot be kept liquid at any pressure above %0.1f °C (it enters at %0.1f °C): lower "
-                          "the liquid temperatures or choose another liquid...",
-                          name, kWaterCritical, t);
-        const double P = 100 * l.Pf; // kPa
-        if (const double boiling = psy::BoilingPoint(P); t > boiling)
-            return Format("%s would boil at %0.1f °C at %0.1f kPa (it enters at %0.1f °C): raise the liquid "
-                          "pressure or lower the inlet temperature...",
-                          name, boiling, P, t);
-    }
-    const double excess = t > l.TMax ? t - l.TMax : l.TMin - t;
-    if (!(excess > kLiquidRangeMargin))
-        return {};
-    return Format("%s enters at %0.1f °C, %0.1f K %s %s (%0.1f to %0.1f °C), further than the %0.0f K the "
-                  "rating goes beyond it: choose a liquid for these temperatures, or change the liquid's inlet "
-                  "temperature...",
-                  name, t, excess, t > l.TMax ? "above" : "below",
-                  l.UserProps ? "the range given for its values" : "the range of its property data", l.TMin,
-                  l.TMax, kLiquidRangeMargin);
+    return LiquidLimitReason(l, l.tfi, l.tfo, l.t, false);
+}
+
+std::string TLiquidCoil::InletLimitCheck() const
+{
+    return LiquidLimitReason(liquid(), LiquidState->GetInletTemp(), 0, 0, true);
 }
 
 double TLiquidCoil::ColdestSurface() const

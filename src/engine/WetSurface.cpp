@@ -19,16 +19,10 @@ TLiquidCoil::TWetSection TLiquidCoil::WetSection(double fraction, double hAir, d
     const double mda = DryAirFlow();
     TWetSection s;
     s.Cr = fc::Div(mda * cs, LiquidState->cw, where);
-    // As in the dry coefficients, with the liquid's side weighted by cs/cp; with the fouling in
-    // the duty, ho/1.01 on the air side and Rf/Ao in series with the tube side.
-    double airSide = ho * Ao;
-    double tubeSide = Ui * Ai;
-    if (FoulingInDuty) {
-        airSide = fc::Div(airSide, 1.01, where);
-        tubeSide = fc::Div(1, fc::Div(1, tubeSide, where) + fc::Div(Rf, Ao, where), where);
-    }
-    const double ntuAir = fc::Div(airSide, airCapacity, where);
-    const double ntuRatio = fc::Div(ntuAir * LiquidState->cw, tubeSide, where);
+    // As in the dry coefficients, with the liquid's side weighted by cs/cp.
+    const TConductances g = DutyConductances(where);
+    const double ntuAir = fc::Div(g.air, airCapacity, where);
+    const double ntuRatio = fc::Div(ntuAir * LiquidState->cw, g.tube, where);
     s.Ntu = fraction * fc::Div(ntuAir, s.Cr * ntuRatio + 1, where);
     s.e = fc::Finite(EffectivenessFn(s.Ntu, s.Cr) * EffFactor * WetEffFactor, where);
     s.Qmax = (hAir - hsIn) * mda;
