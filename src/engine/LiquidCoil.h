@@ -4,6 +4,8 @@
 
 #include "engine/Coil.h"
 #include "engine/LiquidState.h"
+#include "engine/PassTerms.h"
+#include "engine/StepSlice.h"
 #include "engine/TubeSide.h"
 
 #include <cstdint>
@@ -13,8 +15,6 @@
 #include <vector>
 
 namespace zmk {
-
-class TCoilSurfaceTemp;
 
 /// A coil with a pumped liquid in the tubes; owns its liquid operating state.
 class TLiquidCoil : public TCoil
@@ -89,27 +89,8 @@ public:
     double DutyAt(double tIn, double tOut) override;
 
 protected:
-    /// How the step-by-step shooting of a kind moves its leaving-temperature estimate.
-    struct TStepScheme
-    {
-        double Relaxation; ///< factor on the error at the far end
-        bool LimitToAir;   ///< hold the estimate in [tin + 0.1, entering dry bulb − 0.5]
-        bool Inclusive;    ///< stop at |error| <= 1e-5 K rather than < 1e-5 K
-    };
-    /// What one step-by-step pass carries from slice to slice.
-    struct TStepSlice
-    {
-        TAirState air;   ///< the air entering the slice; the slice step leaves it leaving
-        double tw = 0;   ///< liquid temperature at the slice's air-inlet side, then at its outlet side, °C
-        double ts = 0;   ///< surface temperature of the slice, °C
-        double duty = 0; ///< slice duties so far, kW
-        double dAo = 0;  ///< slice outside area, m²
-        double dAi = 0;  ///< slice inside area, m²
-        double R = 0;    ///< ConductanceRatio
-        double cw = 0;   ///< liquid capacity rate, kW/K
-        double mda = 0;  ///< dry-air flow, kg/s
-        std::unique_ptr<TCoilSurfaceTemp> surface; ///< wet-slice solver, made when first needed
-    };
+    using TStepScheme = zmk::TStepScheme;
+    using TStepSlice = zmk::TStepSlice;
     /// The kind's rated model: the iteration of the solve protocol, writing every result.
     virtual TSolveStatus SolveModel() = 0;
     /// The kind's shooting scheme.
@@ -140,13 +121,9 @@ protected:
     /// kW/(m²·K)), which stays the same through a solve's passes; `where` names the solver for
     /// its errors.
     void CommonCoefficients(double airCoefficient, const char* where);
+    using TConductances = zmk::TConductances;
     /// The air-side and tube-side conductances (kW/K) the duty takes: ho·Ao and Ui·Ai, or with
     /// the fouling in the duty ho/1.01 on the air side and Rf/Ao in series with the tube side.
-    struct TConductances
-    {
-        double air;
-        double tube;
-    };
     TConductances DutyConductances(const char* where) const;
     /// The start of the water coils' solves: the zero-flow entry (true when the solve ends at
     /// once with None), the default temperature change, and air entering at exactly the
@@ -161,15 +138,7 @@ protected:
 
     // ---- Wet surfaces, shared by the coils that cool air below its dew point ----
 
-    /// A counterflow section of wet surface rated on the enthalpy potential.
-    struct TWetSection
-    {
-        double Cr = 0;   ///< dry-air flow × cs / cw
-        double Ntu = 0;  ///< transfer units on the enthalpy potential: UA*/dry-air flow
-        double e = 0;    ///< effectiveness, with EffFactor and WetEffFactor
-        double Qmax = 0; ///< dry-air flow × (air enthalpy in − saturated enthalpy at the liquid inlet), kW
-        double Q = 0;    ///< e·Qmax, kW
-    };
+    using TWetSection = zmk::TWetSection;
     /// The section holding fraction (0..1) of the surface, with air entering at enthalpy hAir
     /// (kJ/kg dry air) and liquid entering where saturated air has enthalpy hsIn; cs is the mean
     /// slope of the saturated-air enthalpy over the liquid's range (kJ/(kg·K)) and airCapacity
