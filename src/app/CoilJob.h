@@ -28,6 +28,9 @@ class INotifier;
 class TLiquid;
 class TLiquidCoil;
 class TProjectProperties;
+struct TOpenResult;
+struct TProjectFileContext;
+struct TProjectLoad;
 
 // ---- coil kinds and start values (engine/CoilFactory) -------------------------------------
 
@@ -333,6 +336,27 @@ public:
     /// An error says "There is no solution with this data..."; one raised by the solve also
     /// leaves the job not solved. A solve that ends not solved shows no chart and says why.
     void StepByStep();
+
+    // ---- The project file (the bodies are in ProjectFile.cpp) ----
+
+    /// Open: a missing file is told ("The file you are trying to open does not exist..." CR LF
+    /// name) and changes nothing; so does a refused one ("The file was not opened..." CR LF name
+    /// CR LF reason): not a regular file, too large, unreadable, or XML that holds no project;
+    /// and one that is not XML ("The file could not be read as a project..." CR LF name CR LF the
+    /// parser's message). Otherwise the file becomes the current file name, the job is marked not
+    /// solved, and the file is read into the properties and the coil of the current kind; then
+    /// the inputs are shown and the view refreshed. A file that holds no coil of the job's kind is
+    /// told too, and leaves the coil as it was.
+    TOpenResult Open(const std::string& fileName, const TProjectFileContext& context);
+    /// Open of a file already read by LoadProjectFile (the command line and the session read it
+    /// first to learn its kind); as Open.
+    TOpenResult Open(TProjectLoad& load, const TProjectFileContext& context);
+    /// Save: applies the inputs, names the job "Default.zmx" in the data folder when it has no
+    /// name, writes the project file. Returns false, with the reason told to the notifier, when
+    /// the file could not be written (the previous file is then unchanged).
+    bool Save(const TProjectFileContext& context);
+    /// Save As, once the user has chosen the file: it becomes the current file name, then Save.
+    bool SaveAs(const std::string& fileName, const TProjectFileContext& context);
 
 private:
     int solveCoil();

@@ -225,17 +225,17 @@ bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job)
     return found;
 }
 
-bool SaveProject(TCoilJob& job, const TProjectFileContext& context)
+bool TCoilJob::Save(const TProjectFileContext& context)
 {
-    job.ApplyInputs();
-    if (job.FileName.empty())
-        MakeCurrentFile(job, job.DataFolder + "Default" + std::string(kProjectExtension), context);
+    ApplyInputs();
+    if (FileName.empty())
+        MakeCurrentFile(*this, DataFolder + "Default" + std::string(kProjectExtension), context);
     // An existing file is parsed and then discarded; one that does not parse is simply replaced.
     // What is kept of a file comes from the one the job was opened from.
     TXMLFile::Node root;
-    TXMLFile file(job.FileName, root, true);
+    TXMLFile file(FileName, root, true);
     file.SetNotifier(context.Notifier);
-    WriteProjectDocument(file, job, context.Opened);
+    WriteProjectDocument(file, *this, context.Opened);
     try {
         file.Save();
     } catch (const ZmkError& e) {
@@ -245,19 +245,19 @@ bool SaveProject(TCoilJob& job, const TProjectFileContext& context)
     return true;
 }
 
-bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+bool TCoilJob::SaveAs(const std::string& fileName, const TProjectFileContext& context)
 {
-    MakeCurrentFile(job, fileName, context);
-    return SaveProject(job, context);
+    MakeCurrentFile(*this, fileName, context);
+    return Save(context);
 }
 
-TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context)
+TOpenResult TCoilJob::Open(const std::string& fileName, const TProjectFileContext& context)
 {
     TProjectLoad load = LoadProjectFile(fileName);
-    return OpenLoadedProject(job, load, context);
+    return Open(load, context);
 }
 
-TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectFileContext& context)
+TOpenResult TCoilJob::Open(TProjectLoad& load, const TProjectFileContext& context)
 {
     TOpenResult result;
     if (load.FileStatus == TFileReadStatus::Missing) {
@@ -275,28 +275,28 @@ TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectF
         tell(context, failure);
         return result;
     }
-    MakeCurrentFile(job, load.FileName, context);
-    job.WithdrawResults();
+    MakeCurrentFile(*this, load.FileName, context);
+    WithdrawResults();
 
     TXMLFile& file = *load.File;
     file.SetNotifier(context.Notifier);
     try {
-        result.CoilFound = ReadProjectDocument(file, load.Root, job);
+        result.CoilFound = ReadProjectDocument(file, load.Root, *this);
     } catch (const ZmkError& e) {
         // A value every check let through and the coil still refused: what was read stays,
         // the job is not solved and a Solve reports on it in the usual way.
         result.CoilFound = true;
         tell(context, std::string(kFileNotReadMessage) + "\r\n" + load.FileName + "\r\n" + e.what());
     }
-    if (!result.CoilFound && job.Coil()) {
-        const std::string kind = UpperCase(job.KindCode);
+    if (!result.CoilFound && Coil()) {
+        const std::string kind = UpperCase(KindCode);
         tell(context, result.FileKind.empty()
                           ? "The file holds no coil: only the project properties were read..."
                           : "The file holds a " + UpperCase(result.FileKind) + " coil, not a " + kind +
                                 " coil: only the project properties were read...");
     }
-    job.ShowInputs();
-    job.Notify(jcResults);
+    ShowInputs();
+    Notify(jcResults);
     return result;
 }
 

@@ -121,23 +121,4 @@ void WriteProjectDocument(TXMLFile& file, TCoilJob& job, const pugi::xml_documen
 /// coil's element was found. Values the file does not give keep the job's.
 bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job);
 
-/// Save: applies the inputs, names the job "Default.zmx" in the data folder when it has no
-/// name, writes the project file. Returns false, with the reason told to the notifier, when the
-/// file could not be written (the previous file is then unchanged).
-bool SaveProject(TCoilJob& job, const TProjectFileContext& context = {});
-/// Save As, once the user has chosen the file: it becomes the current file name, then Save.
-bool SaveProjectAs(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
-/// Open: a missing file is told ("The file you are trying to open does not exist..." CR LF name)
-/// and changes nothing; so does a refused one ("The file was not opened..." CR LF name CR LF
-/// reason): not a regular file, too large, unreadable, or XML that holds no project; and one that
-/// is not XML ("The file could not be read as a project..." CR LF name CR LF the parser's
-/// message). Otherwise the file becomes the current file name, the job is marked not solved,
-/// and the file is read into the properties and the coil of the current kind; then the inputs
-/// are shown and the view refreshed. A file that holds no coil of the job's kind is told too,
-/// and leaves the coil as it was.
-TOpenResult OpenProject(TCoilJob& job, const std::string& fileName, const TProjectFileContext& context = {});
-/// Open of a file already read by LoadProjectFile (the command line reads it first to learn its
-/// kind); as OpenProject.
-TOpenResult OpenLoadedProject(TCoilJob& job, TProjectLoad& load, const TProjectFileContext& context = {});
-
 } // namespace zmk

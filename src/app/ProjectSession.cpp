@@ -128,7 +128,7 @@ TOpenResult TProjectSession::Open(const std::string& fileName)
             notifier_->Message(std::string(kFileRefusedMessage) + "\r\n" + refused.LoadError);
         return refused;
     }
-    TOpenResult r = OpenLoadedProject(job_, load, fileContext());
+    TOpenResult r = job_.Open(load, fileContext());
     if (r.Exists && !r.Refused)
         opened_ = std::move(load.File);
     return r;
@@ -145,7 +145,7 @@ TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string
     BuildKind(!kind.empty() ? std::string(kind) : load.Kind.empty() ? std::string(kKindZemtor) : load.Kind,
               false);
     RecordingNotifier told;
-    const TOpenResult r = OpenLoadedProject(job_, load, fileContext(&told));
+    const TOpenResult r = job_.Open(load, fileContext(&told));
     if (!r.Exists || r.Refused || !r.Parsed)
         throw ZmkError("TProjectSession.OpenInKind", lastMessage(told));
     opened_ = std::move(load.File);
@@ -157,18 +157,18 @@ TOpenResult TProjectSession::OpenInKind(const std::string& fileName, std::string
 
 bool TProjectSession::Save()
 {
-    return SaveProject(job_, fileContext());
+    return job_.Save(fileContext());
 }
 
 bool TProjectSession::SaveAs(const std::string& fileName)
 {
-    return SaveProjectAs(job_, fileName, fileContext());
+    return job_.SaveAs(fileName, fileContext());
 }
 
 void TProjectSession::SaveOrThrow(const std::string& fileName)
 {
     RecordingNotifier told;
-    if (!SaveProjectAs(job_, fileName, fileContext(&told)))
+    if (!job_.SaveAs(fileName, fileContext(&told)))
         throw ZmkError("TProjectSession.Save", lastMessage(told));
 }
 

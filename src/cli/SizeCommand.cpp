@@ -23,6 +23,7 @@
 #include "app/CoilJob.h"
 #include "app/JobSizing.h"
 #include "base/JsonWriter.h"
+#include "cli/ResultRecord.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 #include "geometry/CoilMakers.h"
@@ -63,6 +64,7 @@ std::string statusText(TSolveStatus status)
 std::string sizedJson(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized, TCoilJob& job)
 {
     TLiquidCoil& c = *job.Coil();
+    const TCoilResult r = SolveRecordOf(job, {}).Result;
     TJsonWriter j(2);
     j.BeginObject();
     if (!options.file.empty())
@@ -74,22 +76,22 @@ std::string sizedJson(const SizeOptions& options, TAutoSize mode, const TAutoSiz
     j.Member("Status", statusText(sized.Status));
     j.Member("reached", sized.Reached());
     j.Member("Reason", sized.Message);
-    j.Member("solved", job.Solved());
-    j.Member("Model", c.GetModel());
-    j.Member("Maker", c.Geometry->Rec.Mnf);
+    j.Member("solved", r.Solved);
+    j.Member("Model", r.Model);
+    j.Member("Maker", r.Maker);
     j.Member("fHeight", c.GetFinHeight());
     j.Member("fLength", c.GetFinnedLength());
     j.Member("Rows", c.GetRows());
     j.Member("fpi", c.GetFinDensity());
     j.Member("Circ", c.GetCircuits());
-    j.Member("Af", c.GetAf());
-    j.Member("Qt", c.Qt);
-    j.Member("Qs", c.Qs);
-    j.Member("Vf", c.Vf);
-    j.Member("Va", c.Va);
-    j.Member("ma", c.ma);
-    j.Member("air_dp", c.AirPressureDrop());
-    j.Member("liquid_dp", c.LiquidPressureDrop());
+    j.Member("Af", r.Af);
+    j.Member("Qt", r.Qt);
+    j.Member("Qs", r.Qs);
+    j.Member("Vf", r.Vf);
+    j.Member("Va", r.Va);
+    j.Member("ma", r.ma);
+    j.Member("air_dp", r.AirDp);
+    j.Member("liquid_dp", r.LiquidDp);
     j.EndObject();
     return j.Take();
 }
@@ -97,6 +99,7 @@ std::string sizedJson(const SizeOptions& options, TAutoSize mode, const TAutoSiz
 void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized, TCoilJob& job)
 {
     TLiquidCoil& c = *job.Coil();
+    const TCoilResult r = SolveRecordOf(job, {}).Result;
     auto row = [](const std::string& caption, const std::string& text) {
         std::string line = caption;
         line.resize(std::max<std::size_t>(line.size() + 1, 16), ' ');
@@ -104,19 +107,19 @@ void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResul
     };
     row("Sizing", AutoSizeModeName(mode) + (options.keepAirflow ? ", air flow kept" : ", air flow chosen") +
                       ", status " + statusText(sized.Status));
-    row("Coil", job.Inputs.CoilKindLabel + "  " + c.GetModel());
-    row("Duty", Format("%0.3f kW (target %0.3f kW)", c.Qt, options.duty) +
-                    (job.Solved() ? "  Solved..." : "  Not Solved..."));
+    row("Coil", job.Inputs.CoilKindLabel + "  " + r.Model);
+    row("Duty", Format("%0.3f kW (target %0.3f kW)", r.Qt, options.duty) +
+                    (r.Solved ? "  Solved..." : "  Not Solved..."));
     if (!sized.Reached())
         row("Not sized", sized.Message);
-    row("Face velocity", Format("%0.3f m/s", c.Vf));
-    row("Air flow", Format("%0.4f m³/s, %0.4f kg/s", c.Va, c.ma));
-    row("Face area", Format("%0.4f m² (%0.1f x %0.1f mm)", c.GetAf(), 1000 * c.GetFinHeight(),
+    row("Face velocity", Format("%0.3f m/s", r.Vf));
+    row("Air flow", Format("%0.4f m³/s, %0.4f kg/s", r.Va, r.ma));
+    row("Face area", Format("%0.4f m² (%0.1f x %0.1f mm)", r.Af, 1000 * c.GetFinHeight(),
                             1000 * c.GetFinnedLength()));
     row("Rows, fins",
         Format("%0.4g rows, %0.4g fpi, %0.4g circuits", c.GetRows(), c.GetFinDensity(), c.GetCircuits()));
     row("Pressure drops",
-        Format("air %0.1f Pa, liquid %0.2f kPa", c.AirPressureDrop(), c.LiquidPressureDrop()));
+        Format("air %0.1f Pa, liquid %0.2f kPa", r.AirDp, r.LiquidDp));
 }
 
 void runSize(SizeOptions& options)

@@ -20,10 +20,10 @@
 // "Status" ("Error" when the solve raised one) and the "Reason", the inputs as given, and every
 // result null. The text summary of a job that did not solve likewise shows no result, and zemtor
 // step prints no chart for it (exit status 2).
-#include "cli/AirJson.h"
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
+#include "cli/ResultRecord.h"
 #include "cli/StepChartPng.h"
 
 #include "app/CoilJob.h"
@@ -70,225 +70,12 @@ unsigned defaultJobs()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::string fmt(const char* format, double v)
-{
-    return Format(format, v);
-}
-
 // The status a record names: the coil's solve status, or "Error" when the solve raised one.
 std::string statusName(const TCoilJob& job)
 {
     if (job.LastSolveStatus() < 0)
         return "Error";
     return SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
-}
-
-// Why the job did not solve: the coil's reason, or the error its solve raised.
-std::string reasonText(const TCoilJob& job)
-{
-    if (!job.LastReason().empty() || job.LastSolveStatus() >= 0)
-        return job.LastReason();
-    return TerminalText(job.LastError());
-}
-
-// Writes the members of a result record. Inputs, and what follows from them alone, are always
-// written; a result is null unless the job solved, since what a failed solve (or an earlier
-// solve) left in the coil is no result of these inputs.
-class RecordWriter
-{
-public:
-    RecordWriter(TJsonWriter& j, bool solved) : j_(j), solved_(solved) {}
-    /// A result; an input instead when `given` (the one of a pair the user fixed).
-    template <typename T> RecordWriter& Member(std::string_view key, const T& v, bool given = false)
-    {
-        j_.Key(key);
-        if (solved_ || given)
-            j_.Value(v);
-        else
-            j_.Null();
-        return *this;
-    }
-    template <typename T> RecordWriter& Input(std::string_view key, const T& v)
-    {
-        return Member(key, v, true);
-    }
-    /// An air state as an object, or null when it is a result and the job did not solve.
-    RecordWriter& AirState(std::string_view key, const TAirState& s, bool given = false)
-    {
-        j_.Key(key);
-        if (solved_ || given)
-            WriteAirState(j_, s);
-        else
-            j_.Null();
-        return *this;
-    }
-    TJsonWriter& Json() { return j_; }
-
-private:
-    TJsonWriter& j_;
-    bool solved_;
-};
-
-// Writes every input and result field as a member of the object open in json.
-void addResultJson(TJsonWriter& json, TCoilJob& job, const std::vector<std::string>& clamped)
-{
-    TLiquidCoil& c = *job.Coil();
-    const TLiquid& l = *job.Liquid();
-    const TLiquidState& ls = *c.LiquidState;
-    RecordWriter j(json, job.Solved());
-    // The job, and how its solve ended.
-    j.Input("kind", job.KindCode);
-    j.Input("Model", c.GetModel());
-    j.Input("Maker", c.Geometry->Rec.Mnf);
-    j.Input("Status", statusName(job));
-    j.Input("solved", job.Solved());
-    j.Input("Reason", reasonText(job));
-    // The air flow and the coil's areas, which the inputs give before any solve.
-    j.Input("ma", c.ma);
-    j.Input("Va", c.Va);
-    j.Input("Vf", c.Vf);
-    j.Input("Af", c.GetAf());
-    j.Input("Ao", c.Ao);
-    j.Input("Ai", c.Ai);
-    j.AirState("AirIn", job.AirIn(), true);
-    // The results.
-    j.Member("Qt", c.Qt);
-    j.Member("Qs", c.Qs);
-    j.Member("e", c.e);
-    j.Member("Ntu", c.Ntu);
-    j.Member("Cr", c.Cr);
-    j.Member("Qmax", c.Qmax);
-    j.Member("ho", c.ho);
-    j.Member("hi", c.hi);
-    j.Member("Ui", c.Ui);
-    j.Member("Uo", c.Uo);
-    j.Member("UoDuty", c.UoDuty);
-    j.Input("FoulingInDuty", c.FoulingInDuty);
-    j.Member("NtuAir", c.NtuAir);
-    j.Member("NtuLiquid", c.NtuLiquid);
-    j.Member("NtuRatio", c.NtuRatio);
-    j.Member("BypassFactor", c.BypassFactor);
-    j.Member("ConductanceRatio", c.ConductanceRatio);
-    j.Member("Rf", c.Rf);
-    j.Member("SurfaceCondition", c.SurfaceCondition);
-    j.Member("SurfaceConditionName", SurfaceConditionName(c.SurfaceCondition));
-    j.Member("mCondensate", c.MoistureRemoval());
-    j.Member("ADP", c.ADP);
-    j.Member("AirCooling", c.AirCooling);
-    j.Member("Ca", c.Ca);
-    j.Member("air_dp", c.AirPressureDrop());
-    j.Member("liquid_dp", c.LiquidPressureDrop());
-    j.Member("PipeSize", c.PipeSize());
-    j.AirState("AirOut", job.AirOut());
-    j.Json().Key("Liquid").BeginObject();
-    j.Input("Name", l.GetName());
-    j.Input("LiquidSpec", l.LiquidSpec);
-    j.Input("tfi", l.tfi);
-    j.Member("tfo", l.tfo);
-    // The control fixes either the flow or the temperature change; the solve gives the other.
-    j.Member("m", l.m, ls.ctrl == wcFlow);
-    j.Member("ro", l.ro);
-    j.Member("Cp", l.Cp);
-    j.Member("mu", l.mu);
-    j.Member("Ko", l.Ko);
-    j.Member("Pr", l.Pr);
-    j.Member("cw", ls.cw);
-    j.Member("vw", ls.vw);
-    j.Member("designdt", ls.designdt, ls.ctrl == wcTemp);
-    j.Input("ctrl", ls.ctrl);
-    j.Json().EndObject();
-    j.Member("TubeRe", c.TubeResult.Re);
-    j.Member("TubeRegime", TubeRegimeName(c.TubeResult.Regime));
-    // The warnings of this job's own solve, and the inputs that were brought into range.
-    j.Json().Key("warnings").BeginArray();
-    for (const TResultWarning& w : c.Warnings)
-        j.Json().Value(WarningText(w, true));
-    for (const std::string& note : clamped)
-        j.Json().Value(note);
-    j.Json().EndArray();
-}
-
-// The result as one JSON object; indent as TJsonWriter takes it.
-std::string resultJson(TCoilJob& job, const std::vector<std::string>& clamped, int indent)
-{
-    TJsonWriter j(indent);
-    j.BeginObject();
-    addResultJson(j, job, clamped);
-    j.EndObject();
-    return j.Take();
-}
-
-// The thermal summary as text. A job that did not solve shows its inputs, its status and why,
-// and no result.
-void printSummary(std::ostream& os, TCoilJob& job, const std::vector<std::string>& clamped)
-{
-    TLiquidCoil& c = *job.Coil();
-    const TLiquid& l = *job.Liquid();
-    const TLiquidState& ls = *c.LiquidState;
-    const TAirState& in = job.AirIn();
-    const TAirState& out = job.AirOut();
-    const bool solved = job.Solved();
-    auto row = [&os](const std::string& caption, const std::string& text) {
-        std::string line = caption;
-        line.resize(std::max<std::size_t>(line.size() + 1, 22), ' ');
-        os << line << text << "\n";
-    };
-    auto air = [&](const TAirState& a) {
-        return fmt("%0.2f", a.db) + " °C db, " + fmt("%0.2f", a.wb) + " °C wb, " + fmt("%0.5f", a.w) +
-               " kg/kg, " + fmt("%0.1f", a.rh * 100) + " % rh";
-    };
-    row("Coil", job.Inputs.CoilKindLabel + "  " + c.GetModel() + "  (" + job.Inputs.MakerLabel + ", " +
-                    job.Inputs.MaterialLabel + ")");
-    row("Solve Status", statusName(job) + (solved ? "  Solved..." : "  Not Solved..."));
-    if (const std::string reason = reasonText(job); !reason.empty())
-        row("Reason", reason);
-    if (solved) {
-        row("Duty", fmt("%0.3f", c.Qt) + " kW total, " + fmt("%0.3f", c.Qs) + " kW sensible, " +
-                        DutyDirectionName(c.AirCooling));
-        row("Surface", SurfaceConditionName(c.SurfaceCondition) + ", ADP " + fmt("%0.2f", c.ADP) + " °C");
-    }
-    row("Air on", air(in));
-    if (solved)
-        row("Air off", air(out));
-    row("Barometric pressure", fmt("%0.3f", c.GetPressure()) + " kPa");
-    row("Air flow", fmt("%0.4f", c.ma) + " kg/s, " + fmt("%0.4f", c.Va) + " m³/s, face velocity " +
-                        fmt("%0.3f", c.Vf) + " m/s");
-    if (solved)
-        row("Air pressure drop", fmt("%0.1f", c.AirPressureDrop()) + " Pa");
-    row("Liquid", l.GetName() + ", " + LiquidControlName(ls.ctrl) + " control");
-    if (!solved) {
-        // What the user fixed of the liquid: its inlet, and its flow or its temperature change.
-        row("Liquid in", fmt("%0.2f", l.tfi) + " °C, " +
-                             (ls.ctrl == wcTemp ? "dT " + fmt("%0.2f", ls.designdt) + " K"
-                                                : "flow " + fmt("%0.4f", l.m) + " kg/s"));
-    } else {
-        row("Liquid in/out", fmt("%0.2f", l.tfi) + " / " + fmt("%0.2f", l.tfo) + " °C, dT " +
-                                 fmt("%0.2f", ls.designdt) + " K");
-        row("Liquid flow", fmt("%0.4f", l.m) + " kg/s, " + fmt("%0.3f", ls.GetVolumeFlow()) +
-                               " l/s, tube velocity " + fmt("%0.3f", ls.vw) + " m/s");
-        row("Liquid pressure drop", fmt("%0.2f", c.LiquidPressureDrop()) + " kPa");
-        row("Pipe size", std::to_string(c.PipeSize()) + " mm");
-        row("Effectiveness", "e " + fmt("%0.4f", c.e) + ", Ntu " + fmt("%0.4f", c.Ntu) + ", Cr " +
-                                 fmt("%0.4f", c.Cr) + ", Qmax " + fmt("%0.3f", c.Qmax) + " kW");
-        row("Capacity rates", "air " + fmt("%0.4f", c.Ca) + " kW/K, liquid " + fmt("%0.4f", ls.cw) + " kW/K");
-        row("Coefficients", "ho " + fmt("%0.5f", c.ho) + ", hi " + fmt("%0.5f", c.hi) + ", Ui " +
-                                fmt("%0.5f", c.Ui) + ", Uo " + fmt("%0.5f", c.Uo) + " kW/(m²·K)");
-        row("Duty's U", fmt("%0.5f", c.UoDuty) + " kW/(m²·K), " +
-                            (c.FoulingInDuty ? "fouling applied" : "fouling not applied to the duty"));
-        row("Transfer units", "air " + fmt("%0.4f", c.NtuAir) + ", liquid " + fmt("%0.4f", c.NtuLiquid) +
-                                  ", ratio " + fmt("%0.4f", c.NtuRatio) + ", bypass " +
-                                  fmt("%0.4f", c.BypassFactor));
-        row("Conductance ratio",
-            fmt("%0.4f", c.ConductanceRatio) + ", fouling " + fmt("%0.4f", c.Rf) + " m²·K/kW");
-    }
-    row("Areas", "face " + fmt("%0.4f", c.GetAf()) + ", outside " + fmt("%0.3f", c.Ao) + ", inside " +
-                     fmt("%0.3f", c.Ai) + " m²");
-    if (solved && c.TubeResult.Re > 0)
-        row("Tube flow", "Re " + fmt("%0.0f", c.TubeResult.Re) + ", " + TubeRegimeName(c.TubeResult.Regime));
-    for (const TResultWarning& w : c.Warnings)
-        row("Warning", WarningText(w, true));
-    for (const std::string& note : clamped)
-        row("Warning", note);
 }
 
 // What the command says on standard error about a job that did not solve.
@@ -342,14 +129,15 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         rc = solveExit(job);
         if (rc == 1)
             error = TerminalText(job.LastError());
+        const TSolveRecord record = SolveRecordOf(job, clamped);
         if (options.json)
-            fields = resultJson(job, clamped, -1);
+            fields = ResultJson(record, -1);
         if (options.save && rc == 0)
             session->SaveOrThrow(file);
         if (!options.json && rc != 1) {
             if (options.files.size() > 1)
                 out << file << "\n";
-            printSummary(out, job, clamped);
+            PrintThermalSummary(out, record);
         }
         if (rc == 2)
             reportNotSolved(err, job, notifier, file, options.save);
@@ -478,14 +266,14 @@ void runSolve(const CommandOptions& options)
         // out on standard error).
         TJsonWriter j(2);
         j.BeginObject();
-        addResultJson(j, job, clamped);
+        WriteResultMembers(j, SolveRecordOf(job, clamped));
         if (rc == 1)
             j.Member("error", TerminalText(job.LastError()));
         if (rc != 0)
             j.Member("exit", rc);
         std::cout << j.EndObject().Text() << "\n";
     } else if (rc != 1) {
-        printSummary(std::cout, job, clamped);
+        PrintThermalSummary(std::cout, SolveRecordOf(job, clamped));
     }
     if (rc == 1)
         throw CLI::RuntimeError(1);

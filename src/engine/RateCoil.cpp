@@ -35,6 +35,8 @@ TCoilResult CoilResultOf(const TLiquidCoil& c)
         r.AirIn = *c.AirIn;
     if (c.AirOut)
         r.AirOut = *c.AirOut;
+    if (c.AirIn && c.AirOut)
+        r.Pressure = c.GetPressure();
     r.Qt = c.Qt;
     r.Qs = c.Qs;
     r.e = c.e;
@@ -76,6 +78,8 @@ TCoilResult CoilResultOf(const TLiquidCoil& c)
         r.mu = l->mu;
         r.Ko = l->Ko;
         r.Pr = l->Pr;
+        if (l->ro != 0)
+            r.LiquidVf = ls.GetVolumeFlow();
     }
     r.cw = ls.cw;
     r.vw = ls.vw;

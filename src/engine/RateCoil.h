@@ -51,6 +51,7 @@ struct TCoilResult
     std::string Model, Maker;
     double ma = 0, Va = 0, Vf = 0, Af = 0, Ao = 0, Ai = 0;
     TAirState AirIn, AirOut;
+    double Pressure = 0; ///< barometric pressure, the mean of the two air states', kPa
     // The duty and the coefficients.
     double Qt = 0, Qs = 0, e = 0, Ntu = 0, Cr = 0, Qmax = 0;
     double ho = 0, hi = 0, Ui = 0, Uo = 0, UoDuty = 0;
@@ -66,6 +67,7 @@ struct TCoilResult
     std::string LiquidName;
     int LiquidSpec = 0;
     double tfi = 0, tfo = 0, mw = 0, ro = 0, Cp = 0, mu = 0, Ko = 0, Pr = 0, cw = 0, vw = 0, designdt = 0;
+    double LiquidVf = 0; ///< liquid volume flow, l/s (0 while the density is unknown)
     int ctrl = 0;
     double TubeRe = 0;
     TTubeRegime TubeRegime = TTubeRegime::Turbulent;

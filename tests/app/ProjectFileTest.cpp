@@ -840,7 +840,7 @@ TEST_F(ProjectFileTest, AnotherKindsFileReadsOnlyTheProjectProperties)
     const std::string path = savedJob(hot, "hot.zmx");
     ProjectJob b("zmk");
     const double Qt = b.coil().Qt, db = b.job.AirIn().db;
-    const TOpenResult r = OpenProject(b.job, path, {&b.notes, &b.session.RecentFiles()});
+    const TOpenResult r = b.job.Open(path, {&b.notes, &b.session.RecentFiles()});
     EXPECT_TRUE(r.Parsed);
     EXPECT_FALSE(r.CoilFound);
     EXPECT_EQ(r.FileKind, "hwc");
