@@ -266,8 +266,8 @@ void TCoilJob::BuildCoil(bool solve)
 
 void TCoilJob::ApplyInputs()
 {
-    if (Inputs.Focused)
-        CommitField(*Inputs.Focused);
+    if (Inputs.Pending)
+        CommitField(*Inputs.Pending);
     if (!coil_)
         return;
     const TJobInputs& in = Inputs;
@@ -419,7 +419,7 @@ bool TCoilJob::TypeField(TEntryField f, double value)
         notifier_->Beep();
     fv.Value = value;
     fv.Modified = true;
-    Inputs.Focused = f;
+    Inputs.Pending = f;
     return inRange;
 }
 
@@ -428,8 +428,8 @@ void TCoilJob::CommitField(TEntryField f)
     if (field(f).Modified)
         inputCommitted(f);
     field(f).Modified = false;
-    if (Inputs.Focused == f)
-        Inputs.Focused.reset();
+    if (Inputs.Pending == f)
+        Inputs.Pending.reset();
 }
 
 bool TCoilJob::EnterField(TEntryField f, double value)
@@ -612,8 +612,8 @@ void TCoilJob::New()
 
 bool TCoilJob::readyToSolve()
 {
-    if (Inputs.Focused)
-        CommitField(*Inputs.Focused);
+    if (Inputs.Pending)
+        CommitField(*Inputs.Pending);
     if (!coil_)
         message(kCoilKindMessage);
     return coil_ != nullptr;

@@ -111,8 +111,9 @@ struct TJobInputs
     std::string MakerLabel;    ///< "Model: " maker and catalogue model
     std::string MaterialLabel; ///< tube and fin material codes ("Cu/Al")
 
-    /// The numeric field that has the focus, if any.
-    std::optional<TEntryField> Focused;
+    /// The numeric field typed into and not yet committed, if any: a Solve, a Save or
+    /// ApplyInputs commits it first.
+    std::optional<TEntryField> Pending;
 
     TEntryValue& operator[](TEntryField field);
     const TEntryValue& operator[](TEntryField field) const;

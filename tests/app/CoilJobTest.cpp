@@ -90,11 +90,11 @@ TEST(CoilJobFields, RangesClampAsTheFieldsDo)
     EXPECT_FALSE(j.job.TypeField(F::edOnCoil, 1200));
     EXPECT_EQ(j.job.Inputs.edOnCoil.Value, 900);
     EXPECT_TRUE(j.job.Inputs.edOnCoil.Modified);
-    EXPECT_EQ(j.job.Inputs.Focused, F::edOnCoil);
+    EXPECT_EQ(j.job.Inputs.Pending, F::edOnCoil);
     EXPECT_EQ(j.notes.beeps, 1);
     j.job.CommitField(F::edOnCoil);
     EXPECT_FALSE(j.job.Inputs.edOnCoil.Modified);
-    EXPECT_FALSE(j.job.Inputs.Focused);
+    EXPECT_FALSE(j.job.Inputs.Pending);
     EXPECT_EQ(j.job.AirIn().db, 900);
 
     // A window's field has done its own range check (its half-percent tolerance in its own
