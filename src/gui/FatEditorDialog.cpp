@@ -18,8 +18,8 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>

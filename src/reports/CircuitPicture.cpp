@@ -110,8 +110,8 @@ void DrawCircuitPicture(ICanvas& canvas, const TCircuitLacing& lacing, int width
     const double fieldW = lacing.Rows * sx;
     const double fieldH = (lacing.TubesHigh + (lacing.Staggered && lacing.Rows > 1 ? 0.5 : 0)) * sy;
     const int margin = line;
-    const int top = margin + 2 * line;      // the air arrow above
-    const int bottom = height - 3 * line;   // the legend below
+    const int top = margin + 2 * line;    // the air arrow above
+    const int bottom = height - 3 * line; // the legend below
     const double scale = std::max(1e-9, std::min((width - 2.0 * margin) / fieldW, (bottom - top) / fieldH));
     const int left = static_cast<int>((width - fieldW * scale) / 2);
     auto centre = [&](const TTubeSpot& t) {
@@ -137,7 +137,8 @@ void DrawCircuitPicture(ICanvas& canvas, const TCircuitLacing& lacing, int width
                                             std::vector<int>(static_cast<std::size_t>(lacing.TubesHigh), -1));
     for (std::size_t c = 0; c < lacing.Circuits.size(); ++c)
         for (const TTubeSpot& t : lacing.Circuits[c])
-            circuitOf[static_cast<std::size_t>(t.Row)][static_cast<std::size_t>(t.Tube)] = static_cast<int>(c);
+            circuitOf[static_cast<std::size_t>(t.Row)][static_cast<std::size_t>(t.Tube)] =
+                static_cast<int>(c);
     canvas.Brush = TBrush{colors::White, TBrushStyle::Solid};
     for (std::size_t c = 0; c < lacing.Circuits.size(); ++c) {
         canvas.Pen = TPen{CircuitColour(static_cast<int>(c)), 1, TPenStyle::Solid};

@@ -27,8 +27,8 @@ struct TTubeSpot
 /// The tube field and its circuits.
 struct TCircuitLacing
 {
-    int Rows = 0;       ///< rows drawn (a fractional row takes a whole one)
-    int TubesHigh = 0;  ///< tubes down the face
+    int Rows = 0;      ///< rows drawn (a fractional row takes a whole one)
+    int TubesHigh = 0; ///< tubes down the face
     bool Staggered = true;
     double RowPitch = 0;  ///< Sx, m
     double TubePitch = 0; ///< Sy, m

@@ -73,8 +73,8 @@ void header(ICanvas& canvas, int x, int w, int top, int bottom, int stubY, int s
     const int b = std::max(x + w / 2, stubTo);
     canvas.Rectangle(a, stubY - stubH / 2, b, stubY - stubH / 2 + stubH);
     canvas.Font.Color = colors::Black;
-    const int tx = stubTo > x ? stubTo - canvas.TextWidth(label) : stubTo;
-    canvas.TextOut(tx, stubY - stubH / 2 - canvas.TextHeight(label) - 1, label);
+    const int tx = stubTo > x ? stubTo + 4 : stubTo - 4 - canvas.TextWidth(label);
+    canvas.TextOut(tx, stubY - canvas.TextHeight(label) / 2, label);
 }
 
 } // namespace
@@ -148,7 +148,8 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     const std::string perCircuit =
         d.Circuits > 0 ? Format(", %0.0f tubes each", std::trunc(d.TubeCount / d.Circuits)) : std::string();
     const std::vector<std::pair<std::string, std::string>> entries{
-        {"Tubes", Format("%d high x %0.4g rows, %s", d.TubesHigh, d.Rows, d.Staggered ? "staggered" : "in-line")},
+        {"Tubes",
+         Format("%d high x %0.4g rows, %s", d.TubesHigh, d.Rows, d.Staggered ? "staggered" : "in-line")},
         {"Pitch", FormatQuantityPair("%s %s (row/tube)", q.fat_tube_pitch, false, d.RowPitch, d.TubePitch)},
         {"Tube OD", FormatQuantity("%s %s", q.fat_tube_diameter, false, d.TubeOD)},
         {"Fin density", FormatQuantity("%s %s", q.fat_fin_spacing, false, d.FinsPerInch)},
@@ -158,7 +159,15 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
         {"Materials", d.Materials},
         {"Dry weight", d.DryWeight > 0 ? FormatQuantity("%s %s", q.hex_mass, false, d.DryWeight) : "-"},
     };
-    const int half = (static_cast<int>(entries.size()) + 1) / 2;
+    // Two columns when the widest pair fits in half the width, else one.
+    int labelW = 0, valueW = 0;
+    for (const auto& e : entries) {
+        labelW = std::max(labelW, canvas.TextWidth(e.first));
+        valueW = std::max(valueW, canvas.TextWidth(e.second));
+    }
+    const int count = static_cast<int>(entries.size());
+    const bool twoColumns = labelW + valueW + 24 <= (width - 2 * margin) / 2;
+    const int half = twoColumns ? (count + 1) / 2 : count;
     const int blockH = (half + 1) * line + 8;
     const int blockTop = height - margin - blockH;
 
@@ -177,21 +186,28 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     const double sideW = depth + 2 * kCasingLip;
 
     const int dimW = canvas.TextWidth(dims.Height) + 16;
-    const int gap = 4 * line;
+    const std::string size = d.PipeSize > 0 ? Format(" DN %d", d.PipeSize) : std::string();
+    const int labelPx = canvas.TextWidth("Out" + size) + 6;
+    const int gap = 4 * line + labelPx;
     const int top = margin + 2 * line;
     const int bottom = blockTop - 3 * line;
-    const double availW = width - 2.0 * margin - dimW - gap;
+    // The side view's caption and depth text may be wider than the view itself.
+    const int sideTextW = std::max(canvas.TextWidth("Side view"), canvas.TextWidth(dims.Depth)) + 4;
+    const double availW = width - 2.0 * margin - dimW - gap - (d.OppositeEnds ? labelPx : 0) - sideTextW;
     const double availH = bottom - top;
-    const double s = std::max(1e-6, std::min(availW / (leftExt + L + rightExt + sideW), availH / (H + 2 * tc)));
+    const double s =
+        std::max(1e-6, std::min(availW / (leftExt + L + rightExt + sideW), availH / (H + 2 * tc)));
     const int tcPx = std::max(2, px(tc * s));
 
     // ---- front view ----
-    const int fx1 = margin + dimW + px(leftExt * s);
+    // The views sit in the middle of the height they have.
+    const int spare = std::max(0, static_cast<int>(availH - (H + 2 * tc) * s) / 2);
+    const int fx1 = margin + dimW + (d.OppositeEnds ? labelPx : 0) + px(leftExt * s);
     const int fx2 = fx1 + px(L * s);
-    const int fy1 = top + tcPx;
+    const int fy1 = top + spare + tcPx;
     const int fy2 = fy1 + px(H * s);
     canvas.Font.Color = colors::Black;
-    canvas.TextOut(fx1, margin, "Front view (air face)");
+    canvas.TextOut(fx1, fy1 - tcPx - line - 4, "Front view (air face)");
 
     // The tubes' ends and return bends past the tube sheets, one per tube down the face.
     canvas.Pen = TPen{kCopper, 1, TPenStyle::Solid};
@@ -228,7 +244,6 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     const int uPx = std::max(3, px(u * s));
     const int pipePx = std::max(3, px(pipe * s));
     const int stubPx = std::max(6, px(stub * s));
-    const std::string size = d.PipeSize > 0 ? Format(" DN %d", d.PipeSize) : std::string();
     const int inY = fy2 - std::max(pipePx, px(0.1 * H * s));
     const int outY = fy1 + std::max(pipePx, px(0.1 * H * s));
     if (d.OppositeEnds) {
@@ -246,11 +261,12 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     dimensionY(canvas, fy1, fy2, margin + dimW - 4, fx1 - tcPx - bendPx - 2, dims.Height);
 
     // ---- side view ----
-    const int sx1 = margin + dimW + px((leftExt + L + rightExt) * s) + gap + px(kCasingLip * s);
+    const int sx1 =
+        fx2 + px(rightExt * s) + gap + px(kCasingLip * s) + std::max(0, (sideTextW - px(sideW * s)) / 2);
     const int sx2 = sx1 + px(depth * s);
     canvas.Font.Color = colors::Black;
     canvas.TextOut(std::max(sx1 - px(kCasingLip * s), sx1 + (sx2 - sx1 - canvas.TextWidth("Side view")) / 2),
-                   margin, "Side view");
+                   fy1 - tcPx - line - 4, "Side view");
     canvas.Pen = TPen{kFin, 1, TPenStyle::Solid};
     canvas.Brush = TBrush{kFinFace, TBrushStyle::Solid};
     canvas.Rectangle(sx1, fy1, sx2, fy2);
@@ -265,7 +281,8 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     canvas.Pen = TPen{colors::Black, 1, TPenStyle::Solid};
     canvas.Brush = TBrush{kCopper, TBrushStyle::Solid};
     for (int row = 0; row < wholeRows; ++row) {
-        const double shift = d.Staggered && row % 2 == 1 ? 0.5 : 0;
+        // Staggered rows sit a quarter pitch either side of the middle, so all stay in the fins.
+        const double shift = d.Staggered ? (row % 2 == 1 ? 0.25 : -0.25) : 0;
         const int cx = sx1 + px((row + 0.5) * d.RowPitch * s);
         for (int i = 0; i < tubeRows; ++i) {
             const double y = (i + 0.5 + shift) * d.TubePitch;
@@ -284,7 +301,7 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     canvas.Line(ax1, airY, ax2 - 6, airY);
     canvas.Polygon({{ax2, airY}, {ax2 - 8, airY - 4}, {ax2 - 8, airY + 4}});
     canvas.Font.Color = kDimension;
-    canvas.TextOut(ax1, airY - line - 2, "Air");
+    canvas.TextOut(ax1, airY + 4, "Air");
     dimensionX(canvas, sx1, sx2, fy2 + tcPx + line, fy2 + tcPx + 2, dims.Depth);
 
     // ---- title block ----
@@ -296,10 +313,7 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
     canvas.TextOut(margin + 6, blockTop + 2, d.Title);
     canvas.TextOut(width - margin - 6 - canvas.TextWidth(d.SizeText), blockTop + 2, d.SizeText);
     const int colW = (width - 2 * margin) / 2;
-    int labelW = 0;
-    for (const auto& e : entries)
-        labelW = std::max(labelW, canvas.TextWidth(e.first));
-    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+    for (int i = 0; i < count; ++i) {
         const int x = margin + 6 + (i / half) * colW;
         const int y = blockTop + line + 6 + (i % half) * line;
         canvas.Font.Color = TColor::FromRgb(0x555555);
@@ -307,7 +321,7 @@ void DrawCoilDrawing(ICanvas& canvas, const TCoilDrawingData& d, int width, int 
         canvas.Font.Color = colors::Black;
         canvas.TextOut(x + labelW + 10, y, entries[static_cast<std::size_t>(i)].second);
     }
-    if (half > 0)
+    if (twoColumns)
         canvas.Line(margin + colW, blockTop + line + 4, margin + colW, height - margin);
 }
 

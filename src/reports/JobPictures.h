@@ -17,7 +17,7 @@ inline constexpr const char* JobCircuits = "jobcircuits.png";       // circuit l
 
 /// The sizes of the coil drawing, pixels: the full drawing and the main report's narrower one.
 inline constexpr int kJobDrawingWidth = 900, kJobDrawingHeight = 600;
-inline constexpr int kJobArrangementWidth = 400, kJobArrangementHeight = 320;
+inline constexpr int kJobArrangementWidth = 400, kJobArrangementHeight = 380;
 
 /// Draws the job's coil (the pipe size only when solved) and writes it into the report folder
 /// as `name`, `width` x `height`. Returns `name`, or `fallback` (the stock picture) when there

@@ -336,17 +336,18 @@ void CircuitLacingPage(const TReportJob& job, TPageLines& page)
     page.AddLine(Format("Total tubes = %0.3g", g.TubeCount));
     page.AddLine(Format("Circuits = %0.3g", circuits));
     page.AddLine("</pre>");
-    if (available)
+    if (available) {
         page.AddLine("<img id=\"circ\" src=\"circ.png\">");
-    else if (WriteJobCircuitPicture(job)) {
+    } else if (WriteJobCircuitPicture(job)) {
         page.AddLine(std::string("<img id=\"circ\" src=\"") + reportfiles::JobCircuits + "\">");
         page.AddLine("<p>The coil holds no lacing of its own: this is a standard serpentine derived from "
-                      "the rows, the tubes per row and the circuits, each circuit entering on the row "
+                     "the rows, the tubes per row and the circuits, each circuit entering on the row "
                      "nearer the leaving air.</p>");
-    } else
+    } else {
         addAll(page, {"<p>You have not installed the Quorvane Spirello program.</p>",
                       "<p>Get the download from the article below. ",
                       "This will show you a schematic of the circuiting.</p>", "<p>&nbsp;</p>"});
+    }
     page.AddLine(
         Format("<p>We try to make a repeating pattern with %0.1g tubes in each circuit. ", tubesPerCircuit));
     addAll(page,
@@ -413,9 +414,8 @@ void CoilDrawingPage(const TReportJob& job, TPageLines& page)
     addAll(page, {"<title>Coil Drawing</title>", "</head>", "<body>", "<h2>Coil Drawing</h2>"});
     const std::string drawing = WriteJobDrawing(job, reportfiles::JobDrawing, kJobDrawingWidth,
                                                 kJobDrawingHeight, reportfiles::CoilDrawing);
-    page.AddLine(drawing == reportfiles::JobDrawing
-                     ? "<img src=\"" + drawing + "\" style=\"max-width:100%\">"
-                     : "<img src=\"" + drawing + "\" width=\"350\">");
+    page.AddLine(drawing == reportfiles::JobDrawing ? "<img src=\"" + drawing + "\" style=\"max-width:100%\">"
+                                                    : "<img src=\"" + drawing + "\" width=\"350\">");
     page.AddLine("<p>&nbsp;</p>");
     page.AddLine(Format("<p>%s<br>", t.Name));
     page.AddLine(Format("%s<br>", t.Description));
@@ -534,10 +534,10 @@ void CoilDrawingReportPage(const TReportJob& job, TPageLines& page)
             "<h1>Coil Drawing</h1>", "</div>", "<br clear=\"all\">", "<div>",
             "<p class=\"letterhead\" align=\"right\">"});
     page.AddLines(LetterheadLines(job.ReportFolder));
-    const std::string drawing =
-        geometryShown(job) ? WriteJobDrawing(job, reportfiles::JobDrawing, kJobDrawingWidth, kJobDrawingHeight,
-                                             reportfiles::CoilDrawing)
-                           : reportfiles::CoilDrawing;
+    const std::string drawing = geometryShown(job)
+                                    ? WriteJobDrawing(job, reportfiles::JobDrawing, kJobDrawingWidth,
+                                                      kJobDrawingHeight, reportfiles::CoilDrawing)
+                                    : reportfiles::CoilDrawing;
     addAll(page, {"</p>", "</div>", "<br clear=\"all\">", "<hr class=\"header\">",
                   "<p class=\"projectdetail\">", "</p>", "<div class=\"keeptogether\" >", "<p>&nbsp;</p>"});
     page.AddLine("<img src=\"" + drawing + "\">");

@@ -15,12 +15,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <QImage>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>

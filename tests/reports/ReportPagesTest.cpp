@@ -5,6 +5,7 @@
 
 #include "engine/CoilJob.h"
 
+#include "PngReader.h"
 #include "app/ProjectProperties.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
@@ -12,7 +13,6 @@
 #include "platform/SettingsStore.h"
 #include "reports/CoilReports.h"
 #include "support/TempDir.h"
-#include "PngReader.h"
 #include "units/ConvTools.h"
 
 #include <gmock/gmock.h>
@@ -279,10 +279,11 @@ TEST_F(ReportPages, CircuitLacingWithAndWithoutThePicture)
         "<p>See this article for more detils...<br>"};
 
     // Without the circuiting program: the coil's own circuits, drawn into the report folder.
-    const Lines drawn{"<img id=\"circ\" src=\"jobcircuits.png\">",
-                      "<p>The coil holds no lacing of its own: this is a standard serpentine derived from the "
-                      "rows, the tubes per row and the circuits, each circuit entering on the row nearer the "
-                      "leaving air.</p>"};
+    const Lines drawn{
+        "<img id=\"circ\" src=\"jobcircuits.png\">",
+        "<p>The coil holds no lacing of its own: this is a standard serpentine derived from the "
+        "rows, the tubes per row and the circuits, each circuit entering on the row nearer the "
+        "leaving air.</p>"};
     TPageLines page;
     CircuitLacingPage(r, page);
     Lines lines = page.Lines();
@@ -411,10 +412,10 @@ TEST_F(ReportPages, CoilDrawingPageAndReport)
     CoilDrawingPage(r, page);
     ExpectPage(page.Lines(),
                {"<html>", "<head>", kAuthorLine, "<title>Coil Drawing</title>", "</head>", "<body>",
-                "<h2>Coil Drawing</h2>", "<img src=\"jobdrawing.png\" style=\"max-width:100%\">", "<p>&nbsp;</p>",
-                "<p>1/2<br>", "typical: 1/2&quot; 33x38.1 (Cu/Al/GI)<br>", "533.4 x 1200  4r  10f  14c</p>",
-                "<p>Fin height = 21.0 inch<br>", "Finned length = 1200 mm<br>", "Depth = 132 mm</p>",
-                "</body>", "</html>"});
+                "<h2>Coil Drawing</h2>", "<img src=\"jobdrawing.png\" style=\"max-width:100%\">",
+                "<p>&nbsp;</p>", "<p>1/2<br>", "typical: 1/2&quot; 33x38.1 (Cu/Al/GI)<br>",
+                "533.4 x 1200  4r  10f  14c</p>", "<p>Fin height = 21.0 inch<br>",
+                "Finned length = 1200 mm<br>", "Depth = 132 mm</p>", "</body>", "</html>"});
     ASSERT_DOUBLE_EQ(g.Rec.Sx * g.Rec.Rows, 0.132);
     // The job's own drawing beside the page.
     const auto drawing = testing::ReadPng(Bytes(r.ReportFolder / "jobdrawing.png"));

@@ -149,8 +149,9 @@ TEST(StepChart, TickLabelsAreRoundNumbers)
         chart.Redraw(canvas, 600, 400);
         for (const double step : {chart.Plot.XStep, chart.Plot.YStep}) {
             const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
-            EXPECT_THAT(mantissa, ::testing::AnyOf(::testing::DoubleNear(1, 1e-9), ::testing::DoubleNear(2, 1e-9),
-                                                   ::testing::DoubleNear(5, 1e-9)))
+            EXPECT_THAT(mantissa,
+                        ::testing::AnyOf(::testing::DoubleNear(1, 1e-9), ::testing::DoubleNear(2, 1e-9),
+                                         ::testing::DoubleNear(5, 1e-9)))
                 << step;
         }
         int labels = 0;
