@@ -799,14 +799,30 @@ void TFatEditor::SerpentineLabelClick()
                                                 coil_->GetCircuits());
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
-        page_ = summary_;
-        picture_.clear();
+        // No circuiting program's picture: the editor's own drawing of the coil's circuits.
+        picture_ = kDrawnCircuitPicture;
+        page_ = {"<html>",
+                 "<head>",
+                 "</head>",
+                 "<body>",
+                 std::string("<img src=\"") + kDrawnCircuitPicture + "\">",
+                 "<p><small>A standard serpentine from the rows, tubes high and circuits; the coil "
+                 "holds no lacing of its own.</small></p>",
+                 "</body>",
+                 "</html>"};
         return;
     }
     picture_ = file;
     page_ = {
         "<html>",  "<head>", "</head>", "<body>", "<img src=\"" + HtmlEscape(file) + "\" height=\"220\">",
         "</body>", "</html>"};
+}
+
+TCircuitLacing TFatEditor::CircuitLacing() const
+{
+    if (!coil_ || !coil_->Geometry)
+        return {};
+    return CoilLacing(*coil_->Geometry);
 }
 
 void TFatEditor::TubeSizeClick(const std::function<bool(TCoilMaker&)>& showModal)

@@ -14,6 +14,7 @@
 #include "dialogs/DialogForm.h"
 #include "engine/HeatExchanger.h"
 #include "platform/SettingsStore.h"
+#include "reports/CircuitPicture.h"
 #include "units/FmtEdit.h"
 
 #include <array>
@@ -118,6 +119,9 @@ std::optional<double> SpinCircuits(double rows, int tubesHigh, double tubeCount,
 /// program folder, tubes per circuit 0 without circuits.
 std::string CircuitPictureFile(const std::string& programFolder, double rows, double tubeCount,
                                double circuits);
+/// The name under which the page shows the circuit picture the editor draws itself, when no
+/// picture is installed; the window supplies the picture (CircuitLacing) under this name.
+inline constexpr const char* kDrawnCircuitPicture = "zmk-drawn-circuits.png";
 
 // ---- the editor -------------------------------------------------------------------------------
 
@@ -237,8 +241,11 @@ public:
     const std::vector<std::string>& Summary() const { return summary_; }
     /// The page the HTML view shows: the summary, or the circuit picture.
     const std::vector<std::string>& Page() const { return page_; }
-    /// The circuit picture the page shows; empty while it shows the summary.
+    /// The circuit picture the page shows (kDrawnCircuitPicture for the drawn one); empty while it
+    /// shows the summary.
     const std::string& PictureFile() const { return picture_; }
+    /// The coil's tube field and its circuits, as the drawn circuit picture shows them.
+    TCircuitLacing CircuitLacing() const;
     /// The editor's help page.
     std::string HelpPage() const { return commonFolder_ + kFatHelpFile; }
 

@@ -4,6 +4,7 @@
 #include "gui/CoilMakerDialog.h"
 #include "gui/DesignSettingsDialog.h"
 #include "gui/FmtEditWidget.h"
+#include "gui/PainterCanvas.h"
 #include "gui/UnitsDialog.h"
 #include "gui/WindowPlace.h"
 
@@ -14,15 +15,20 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zmk::gui {
 
@@ -284,8 +290,26 @@ void TFatEditorDialog::showAll()
         page += QtText(line) + QLatin1Char('\n');
     if (page != shownPage_) {
         shownPage_ = page;
+        if (editor_.PictureFile() == kDrawnCircuitPicture)
+            supplyCircuitPicture();
         summary_->setHtml(page);
     }
+}
+
+void TFatEditorDialog::supplyCircuitPicture()
+{
+    // The picture fills the summary's width; the core draws it on the painter.
+    const int width = std::clamp(summary_->viewport()->width() - 24, 220, 520);
+    const int height = std::max(300, width * 4 / 3);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        TPainterCanvas canvas(painter);
+        DrawCircuitPicture(canvas, editor_.CircuitLacing(), width, height);
+    }
+    summary_->document()->addResource(QTextDocument::ImageResource, QUrl(QString(kDrawnCircuitPicture)),
+                                      QVariant(image));
 }
 
 TFmtEditWidget* TFatEditorDialog::focusedEdit() const

@@ -77,6 +77,8 @@ private:
     void showAll();
     void commitFocused();
     TFmtEditWidget* focusedEdit() const;
+    /// Draws the coil's circuit picture into the summary's document, for the page to show.
+    void supplyCircuitPicture();
 
     TFatEditor& editor_;
     std::vector<TFmtEditWidget*> edits_;

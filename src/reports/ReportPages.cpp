@@ -6,6 +6,7 @@
 #include "base/TextHelpers.h"
 #include "engine/HeatExchanger.h"
 #include "reports/CoilReports.h"
+#include "reports/JobPictures.h"
 #include "units/ConvTools.h"
 
 #include <algorithm>
@@ -335,12 +336,18 @@ void CircuitLacingPage(const TReportJob& job, TPageLines& page)
     page.AddLine(Format("Total tubes = %0.3g", g.TubeCount));
     page.AddLine(Format("Circuits = %0.3g", circuits));
     page.AddLine("</pre>");
-    if (available)
+    if (available) {
         page.AddLine("<img id=\"circ\" src=\"circ.png\">");
-    else
+    } else if (WriteJobCircuitPicture(job)) {
+        page.AddLine(std::string("<img id=\"circ\" src=\"") + reportfiles::JobCircuits + "\">");
+        page.AddLine("<p>The coil holds no lacing of its own: this is a standard serpentine derived from "
+                     "the rows, the tubes per row and the circuits, each circuit entering on the row "
+                     "nearer the leaving air.</p>");
+    } else {
         addAll(page, {"<p>You have not installed the Quorvane Spirello program.</p>",
                       "<p>Get the download from the article below. ",
                       "This will show you a schematic of the circuiting.</p>", "<p>&nbsp;</p>"});
+    }
     page.AddLine(
         Format("<p>We try to make a repeating pattern with %0.1g tubes in each circuit. ", tubesPerCircuit));
     addAll(page,
@@ -404,8 +411,12 @@ void CoilDrawingPage(const TReportJob& job, TPageLines& page)
     page.AddLine("<html>");
     page.AddLine("<head>");
     page.AddLine(kAuthor);
-    addAll(page, {"<title>Coil Drawing</title>", "</head>", "<body>", "<h2>Coil Drawing</h2>",
-                  "<img src=\"coildrawing.png\" width=\"350\">", "<p>&nbsp;</p>"});
+    addAll(page, {"<title>Coil Drawing</title>", "</head>", "<body>", "<h2>Coil Drawing</h2>"});
+    const std::string drawing = WriteJobDrawing(job, reportfiles::JobDrawing, kJobDrawingWidth,
+                                                kJobDrawingHeight, reportfiles::CoilDrawing);
+    page.AddLine(drawing == reportfiles::JobDrawing ? "<img src=\"" + drawing + "\" style=\"max-width:100%\">"
+                                                    : "<img src=\"" + drawing + "\" width=\"350\">");
+    page.AddLine("<p>&nbsp;</p>");
     page.AddLine(Format("<p>%s<br>", t.Name));
     page.AddLine(Format("%s<br>", t.Description));
     page.AddLine(Format("%s</p>", t.ModelText));
@@ -489,7 +500,12 @@ void MainReportPage(const TReportJob& job, TPageLines& page)
     else
         NotSolvedInputLines(job, lines);
     page.AddLines(lines);
-    addAll(page, {"</div>", "<div class=\"pic\">", "<img src=\"ga.png\">"});
+    const std::string arrangement =
+        geometryShown(job) ? WriteJobDrawing(job, reportfiles::JobArrangement, kJobArrangementWidth,
+                                             kJobArrangementHeight, reportfiles::GeneralArrangement)
+                           : reportfiles::GeneralArrangement;
+    addAll(page, {"</div>", "<div class=\"pic\">"});
+    page.AddLine("<img src=\"" + arrangement + "\">");
     if (job.Solved)
         addAll(page, {"<p>&nbsp;</p>", "<img class=\"profile\" src=\"profile.png\">"});
     addAll(page, {"</div>", "<br clear=\"all\">"});
@@ -518,9 +534,14 @@ void CoilDrawingReportPage(const TReportJob& job, TPageLines& page)
             "<h1>Coil Drawing</h1>", "</div>", "<br clear=\"all\">", "<div>",
             "<p class=\"letterhead\" align=\"right\">"});
     page.AddLines(LetterheadLines(job.ReportFolder));
+    const std::string drawing = geometryShown(job)
+                                    ? WriteJobDrawing(job, reportfiles::JobDrawing, kJobDrawingWidth,
+                                                      kJobDrawingHeight, reportfiles::CoilDrawing)
+                                    : reportfiles::CoilDrawing;
     addAll(page, {"</p>", "</div>", "<br clear=\"all\">", "<hr class=\"header\">",
-                  "<p class=\"projectdetail\">", "</p>", "<div class=\"keeptogether\" >", "<p>&nbsp;</p>",
-                  "<img src=\"coildrawing.png\">", "<p>&nbsp;</p>"});
+                  "<p class=\"projectdetail\">", "</p>", "<div class=\"keeptogether\" >", "<p>&nbsp;</p>"});
+    page.AddLine("<img src=\"" + drawing + "\">");
+    page.AddLine("<p>&nbsp;</p>");
     if (!geometryShown(job)) {
         // The coil's geometry is not yet the one entered: the inputs, until a solve applies them.
         std::vector<std::string> lines;
@@ -548,8 +569,7 @@ std::filesystem::path WriteMainReport(const TReportJob& job, TPageLines& page)
 
 std::string MainReportImages(const std::filesystem::path& reportFolder)
 {
-    return ImageList(reportFolder,
-                     {reportfiles::Logo, reportfiles::GeneralArrangement, reportfiles::Profile});
+    return ImageList(reportFolder, {reportfiles::Logo, reportfiles::JobArrangement, reportfiles::Profile});
 }
 
 std::filesystem::path WriteCoilDrawingReport(const TReportJob& job)
@@ -563,7 +583,7 @@ std::filesystem::path WriteCoilDrawingReport(const TReportJob& job)
 
 std::string CoilDrawingReportImages(const std::filesystem::path& reportFolder)
 {
-    return ImageList(reportFolder, {reportfiles::Logo, "CoilDrawing.png"});
+    return ImageList(reportFolder, {reportfiles::Logo, reportfiles::JobDrawing});
 }
 
 std::string ScreenPreviewImages(const std::filesystem::path& reportFolder, bool solved)

@@ -14,6 +14,17 @@ TStepLegend StepLegendTexts(double duty, double liquidIn, double liquidOut, doub
                        Format("%0.1f - %0.1f °C", airOn, airOff)};
 }
 
+double RoundAxisStep(double range, int ticks)
+{
+    if (!(range > 0) || !std::isfinite(range) || ticks < 1)
+        return 1;
+    const double raw = range / ticks;
+    const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+    const double f = raw / decade;
+    const double mantissa = f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10;
+    return mantissa * decade;
+}
+
 TStepChart::TStepChart()
 {
     const TColor colours[kSeriesCount] = {colors::Red, colors::Green, colors::Navy, colors::Olive,
@@ -65,9 +76,12 @@ void TStepChart::Redraw(ICanvas& canvas, int width, int height)
     canvas.Brush = TBrush{colors::White, TBrushStyle::Solid};
     canvas.FillRect(0, 0, width, height);
 
-    Plot.XMin = First;
-    Plot.XMax = Last >= First ? Last + 1.0 : First + 1.0;
-    Plot.XStep = std::trunc((Plot.XMax - Plot.XMin) / 10 + 1);
+    // The axes run between multiples of a round step, so every tick is a round number.
+    const double xFrom = First;
+    const double xTo = Last >= First ? Last + 1.0 : First + 1.0;
+    Plot.XStep = std::max(1.0, RoundAxisStep(xTo - xFrom));
+    Plot.XMin = std::floor(xFrom / Plot.XStep) * Plot.XStep;
+    Plot.XMax = std::ceil(xTo / Plot.XStep) * Plot.XStep;
     Plot.XLog = false;
 
     bool any = false;
@@ -92,18 +106,14 @@ void TStepChart::Redraw(ICanvas& canvas, int width, int height)
         ymax0 = 1;
     const double pad = (ymax0 - ymin0) * 0.05;
     double ymin = ymin0 - pad, ymax = ymax0 + pad;
-    if (ymin > 10)
-        ymin = std::trunc(ymin);
-    if (ymax > 10)
-        ymax = std::trunc(ymax);
     // Equal values everywhere leave no range to scale: open one degree either side.
     if (!(ymax > ymin)) {
         ymin -= 1;
         ymax += 1;
     }
-    Plot.YMin = ymin;
-    Plot.YMax = ymax;
-    Plot.YStep = std::trunc((ymax - ymin) / 10 + 1);
+    Plot.YStep = RoundAxisStep(ymax - ymin);
+    Plot.YMin = std::floor(ymin / Plot.YStep) * Plot.YStep;
+    Plot.YMax = std::ceil(ymax / Plot.YStep) * Plot.YStep;
     Plot.YLog = false;
     Plot.LeftMargin = 20;
     Plot.RightMargin = 90;

@@ -27,6 +27,10 @@ struct TStepLegend
 /// The legend texts of a run: duty in kW, temperatures in °C.
 TStepLegend StepLegendTexts(double duty, double liquidIn, double liquidOut, double airOn, double airOff);
 
+/// The smallest of 1, 2 or 5 times a power of ten that splits `range` into at most `ticks`
+/// steps; 1 for a range that is not a positive number.
+double RoundAxisStep(double range, int ticks = 10);
+
 /// A rows x columns matrix of doubles, one row per series.
 using TChartMatrix = std::vector<std::vector<double>>;
 

@@ -244,8 +244,9 @@ TEST_F(ReportCommand, MainReportRendersInChromiumWithItsPictures)
                                     (out_ / "probe.htm").string() + "'",
                                 dir_ / "chromium-dom.txt");
     ASSERT_EQ(dom.rc, 0) << dom.err;
-    EXPECT_THAT(dom.out,
-                HasSubstr("data-images=\"ReportLogo.gif=180x60;ga.png=360x232;profile.png=200x200\""))
+    EXPECT_THAT(
+        dom.out,
+        HasSubstr("data-images=\"ReportLogo.gif=180x60;jobarrangement.png=400x380;profile.png=200x200\""))
         << dom.out;
 
     // A screenshot: a valid PNG of the window size, mostly white, with text, pictures and the

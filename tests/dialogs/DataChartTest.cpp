@@ -95,36 +95,35 @@ TEST(DataChart, AxesTicksLabelsAndGridOfTwentySteps)
     RecordingCanvas canvas;
     chart.Activate(canvas, 600, 400);
     const TWinPlot& plot = chart.Chart.Plot;
-    // x 0..20 in steps of 3; y from 80 - 15 to 380 + 15 in steps of 34.
-    EXPECT_EQ(std::make_tuple(plot.XMin, plot.XMax, plot.XStep), std::make_tuple(0.0, 20.0, 3.0));
-    EXPECT_EQ(std::make_tuple(plot.YMin, plot.YMax, plot.YStep), std::make_tuple(65.0, 395.0, 34.0));
+    // x 0..20 in steps of 2; y from 80 - 15 to 380 + 15, widened to 50..400 in round steps of 50.
+    EXPECT_EQ(std::make_tuple(plot.XMin, plot.XMax, plot.XStep), std::make_tuple(0.0, 20.0, 2.0));
+    EXPECT_EQ(std::make_tuple(plot.YMin, plot.YMax, plot.YStep), std::make_tuple(50.0, 400.0, 50.0));
     EXPECT_EQ(std::make_tuple(plot.Left, plot.Top, plot.Right, plot.Bottom),
               std::make_tuple(120, 40, 540, 332));
 
-    // x: eight ticks and labels, 0 to 21, the last one beyond the frame's right edge.
+    // x: eleven ticks and labels, 0 to 20, the last one on the frame's right edge.
     const int h = canvas.LineHeight / 2;
     EXPECT_THAT(textsAtRow(canvas, plot.Bottom + h),
-                ::testing::ElementsAre("0", "3", "6", "9", "12", "15", "18", "21"));
+                ::testing::ElementsAre("0", "2", "4", "6", "8", "10", "12", "14", "16", "18", "20"));
     std::vector<int> xTicks;
     for (const auto& c : canvas.Calls(Kind::Line))
         if (c.Points[0].Y == plot.Bottom && c.Points[1].Y == plot.Bottom + h &&
             c.Points[0].X == c.Points[1].X)
             xTicks.push_back(c.Points[0].X);
-    ASSERT_EQ(xTicks.size(), 8u);
+    ASSERT_EQ(xTicks.size(), 11u);
     EXPECT_EQ(xTicks.front(), plot.Left);
-    EXPECT_EQ(xTicks[1], plot.XToPixel(3));
-    EXPECT_GT(xTicks.back(), plot.Right);
+    EXPECT_EQ(xTicks[1], plot.XToPixel(2));
+    EXPECT_EQ(xTicks.back(), plot.Right);
 
-    // y: labels 65, 99, ... 405, right-aligned left of the ticks; 405 lies above the frame.
+    // y: labels 50, 100, ... 400, right-aligned left of the ticks; none beyond the frame.
     std::vector<std::string> yLabels;
     for (const auto& c : canvas.Calls(Kind::Text))
         if (c.Points[0].X + canvas.TextWidth(c.Text) == plot.Left - canvas.CharWidth / 2)
             yLabels.push_back(c.Text);
-    EXPECT_THAT(yLabels, ::testing::ElementsAre("65", "99", "133", "167", "201", "235", "269", "303", "337",
-                                                "371", "405"));
-    EXPECT_LT(plot.YToPixel(405), plot.Top);
+    EXPECT_THAT(yLabels, ::testing::ElementsAre("50", "100", "150", "200", "250", "300", "350", "400"));
+    EXPECT_EQ(plot.YToPixel(400), plot.Top);
 
-    // The dotted grid: vertical lines at 3..18, horizontal ones at 99..371, in light grey.
+    // The dotted grid: vertical lines at 2..18, horizontal ones at 100..350, in light grey.
     std::vector<int> columns, rows;
     for (const auto& c : canvas.Calls(Kind::Line)) {
         if (c.Pen.Style != TPenStyle::Dot)
@@ -136,9 +135,9 @@ TEST(DataChart, AxesTicksLabelsAndGridOfTwentySteps)
             rows.push_back(c.Points[0].Y);
     }
     std::vector<int> expectedColumns, expectedRows;
-    for (int x = 3; x <= 18; x += 3)
+    for (int x = 2; x <= 18; x += 2)
         expectedColumns.push_back(plot.XToPixel(x));
-    for (int y = 99; y <= 371; y += 34)
+    for (int y = 100; y <= 350; y += 50)
         expectedRows.push_back(plot.YToPixel(y));
     EXPECT_EQ(columns, expectedColumns);
     EXPECT_EQ(rows, expectedRows);
@@ -155,8 +154,8 @@ TEST(DataChart, AxesTicksLabelsAndGridOfTwentySteps)
     EXPECT_EQ(degC->Points[0], (TPoint{120, 40 - 3 * h}));
 
     // The pointer read-out inside and outside the axis ranges.
-    EXPECT_EQ(chart.PointerText(plot.Left, plot.Bottom), "X=0.000, Y=65.000");
-    EXPECT_EQ(chart.PointerText(plot.Right, plot.Top), "X=20.000, Y=395.000");
+    EXPECT_EQ(chart.PointerText(plot.Left, plot.Bottom), "X=0.000, Y=50.000");
+    EXPECT_EQ(chart.PointerText(plot.Right, plot.Top), "X=20.000, Y=400.000");
     EXPECT_EQ(chart.PointerText(plot.Right + 1, plot.Top), "");
     EXPECT_EQ(chart.PointerText(plot.Left, plot.Top - 1), "");
 }
@@ -174,8 +173,8 @@ TEST(DataChart, NothingToScale)
     for (auto& row : flat.Matrix)
         std::fill(row.begin(), row.end(), 50.0);
     const Case cases[] = {
-        {flat, 49, 51, 10, {"0", "2", "4", "6", "8", "10"}},
-        {stepData(1, 80, 380), 65.0, 395.0, 1, {"0", "1"}},
+        {flat, 49, 51, 10, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
+        {stepData(1, 80, 380), 50.0, 400.0, 1, {"0", "1"}},
     };
     for (const Case& c : cases) {
         TDataChart chart;
@@ -183,8 +182,8 @@ TEST(DataChart, NothingToScale)
         RecordingCanvas canvas;
         chart.Activate(canvas, 600, 400);
         const TWinPlot& plot = chart.Chart.Plot;
-        EXPECT_DOUBLE_EQ(plot.YMin, c.ymin);
-        EXPECT_DOUBLE_EQ(plot.YMax, c.ymax);
+        EXPECT_NEAR(plot.YMin, c.ymin, 1e-9);
+        EXPECT_NEAR(plot.YMax, c.ymax, 1e-9);
         EXPECT_DOUBLE_EQ(plot.XMax, c.xmax);
         EXPECT_TRUE(std::isfinite(plot.XScale) && std::isfinite(plot.YScale));
         EXPECT_EQ(textsAtRow(canvas, plot.Bottom + canvas.LineHeight / 2), c.xLabels);

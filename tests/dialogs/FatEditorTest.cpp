@@ -15,6 +15,7 @@
 #include "engine/HeatExchanger.h"
 #include "units/ConvTools.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -556,8 +557,13 @@ TEST_F(FatEditorTest, CircuitPictureWhenInstalled)
     auto e = Make();
     std::filesystem::create_directories(dir / "ZMK");
     e->SerpentineLabelClick();
-    EXPECT_EQ(e->Page(), e->Summary()); // not installed: the summary stays
-    EXPECT_EQ(e->PictureFile(), "");
+    // Not installed: the editor's own picture of the coil's 14 circuits of 4 tubes.
+    EXPECT_EQ(e->PictureFile(), kDrawnCircuitPicture);
+    EXPECT_THAT(e->Page(), ::testing::Contains(std::string("<img src=\"") + kDrawnCircuitPicture + "\">"));
+    const TCircuitLacing lacing = e->CircuitLacing();
+    EXPECT_EQ(lacing.Circuits.size(), 14u);
+    EXPECT_EQ(lacing.Rows, 4);
+    EXPECT_EQ(lacing.TubesHigh, 14);
     const std::string file = CircuitPictureFile((dir / "ZMK/").string(), 4, 56, 14);
     EXPECT_EQ(file, (dir / "ZMK/../Spirello/Images/4r4t.png").string());
     std::filesystem::create_directories(dir / "Spirello/Images");

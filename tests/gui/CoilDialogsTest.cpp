@@ -15,10 +15,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -309,6 +311,32 @@ TEST_F(CoilDialogsTest, DesignSettingsPagesRestoreDefaultsAndSizing)
         QTest::keyClick(editor, Qt::Key_Escape);
     });
     EXPECT_EQ(editor->result(), QDialog::Rejected);
+}
+
+// Without a circuiting program installed, the serpentine link shows the editor's own picture
+// of the coil's circuits beside it; any change brings the summary back.
+TEST_F(CoilDialogsTest, SerpentineLinkShowsTheDrawnCircuits)
+{
+    openWithDialogs();
+    openEditor([&] {
+        editor->SerpentineLink()->Click();
+        QTextDocument* doc = editor->SummaryView()->document();
+        EXPECT_TRUE(editor->SummaryView()->toHtml().contains(kDrawnCircuitPicture));
+        const QVariant resource =
+            doc->resource(QTextDocument::ImageResource, QUrl(QString(kDrawnCircuitPicture)));
+        ASSERT_TRUE(resource.canConvert<QImage>());
+        const QImage image = resource.value<QImage>();
+        ASSERT_FALSE(image.isNull());
+        // The first circuit's colour is on the picture.
+        const QRgb first = CircuitColour(0).Rgb() | 0xFF000000u;
+        bool found = false;
+        for (int y = 0; y < image.height() && !found; ++y)
+            for (int x = 0; x < image.width() && !found; ++x)
+                found = image.pixel(x, y) == first;
+        EXPECT_TRUE(found);
+        shot(*editor, "fat-editor-drawn-circuits");
+        QTest::keyClick(editor, Qt::Key_Escape);
+    });
 }
 
 TEST_F(CoilDialogsTest, EditorPicturesAtOtherSizes)

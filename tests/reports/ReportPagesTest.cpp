@@ -5,6 +5,7 @@
 
 #include "engine/CoilJob.h"
 
+#include "PngReader.h"
 #include "app/ProjectProperties.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
@@ -74,6 +75,12 @@ std::string Read(const fs::path& file)
     std::string bytes;
     EXPECT_TRUE(ReadFileBytes(file, bytes)) << file;
     return bytes;
+}
+
+std::vector<std::uint8_t> Bytes(const fs::path& file)
+{
+    const std::string bytes = Read(file);
+    return {bytes.begin(), bytes.end()};
 }
 
 // A program folder in a scratch tree: <root>/Quorvane/ZMK/ with its Report/ and Help/Images/,
@@ -271,14 +278,22 @@ TEST_F(ReportPages, CircuitLacingWithAndWithoutThePicture)
         "<br clear=\"left\">",
         "<p>See this article for more detils...<br>"};
 
+    // Without the circuiting program: the coil's own circuits, drawn into the report folder.
+    const Lines drawn{
+        "<img id=\"circ\" src=\"jobcircuits.png\">",
+        "<p>The coil holds no lacing of its own: this is a standard serpentine derived from the "
+        "rows, the tubes per row and the circuits, each circuit entering on the row nearer the "
+        "leaving air.</p>"};
     TPageLines page;
     CircuitLacingPage(r, page);
     Lines lines = page.Lines();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_THAT(lines[lines.size() - 3], ::testing::MatchesRegex("<span class=\"link\">.+</span></p>"));
     lines.erase(lines.end() - 3);
-    ExpectPage(lines, Concat({head, notInstalled, tail, kEnd}));
+    ExpectPage(lines, Concat({head, drawn, tail, kEnd}));
     EXPECT_FALSE(fs::exists(r.ReportFolder / "circ.png"));
+    const auto circuits = testing::ReadPng(Bytes(r.ReportFolder / "jobcircuits.png"));
+    EXPECT_GE(circuits.Image.Width(), 420);
 
     // The circuiting program's picture beside the program folder is copied and shown.
     const fs::path picture = dir_.path() / "Quorvane" / "Spirello" / "Images" / "4r8t.png";
@@ -397,11 +412,15 @@ TEST_F(ReportPages, CoilDrawingPageAndReport)
     CoilDrawingPage(r, page);
     ExpectPage(page.Lines(),
                {"<html>", "<head>", kAuthorLine, "<title>Coil Drawing</title>", "</head>", "<body>",
-                "<h2>Coil Drawing</h2>", "<img src=\"coildrawing.png\" width=\"350\">", "<p>&nbsp;</p>",
-                "<p>1/2<br>", "typical: 1/2&quot; 33x38.1 (Cu/Al/GI)<br>", "533.4 x 1200  4r  10f  14c</p>",
-                "<p>Fin height = 21.0 inch<br>", "Finned length = 1200 mm<br>", "Depth = 132 mm</p>",
-                "</body>", "</html>"});
+                "<h2>Coil Drawing</h2>", "<img src=\"jobdrawing.png\" style=\"max-width:100%\">",
+                "<p>&nbsp;</p>", "<p>1/2<br>", "typical: 1/2&quot; 33x38.1 (Cu/Al/GI)<br>",
+                "533.4 x 1200  4r  10f  14c</p>", "<p>Fin height = 21.0 inch<br>",
+                "Finned length = 1200 mm<br>", "Depth = 132 mm</p>", "</body>", "</html>"});
     ASSERT_DOUBLE_EQ(g.Rec.Sx * g.Rec.Rows, 0.132);
+    // The job's own drawing beside the page.
+    const auto drawing = testing::ReadPng(Bytes(r.ReportFolder / "jobdrawing.png"));
+    EXPECT_EQ(drawing.Image.Width(), 900);
+    EXPECT_EQ(drawing.Image.Height(), 600);
 
     Touch(r.ReportFolder / "Letterhead.txt", "Acme <b>Coils</b>\r\nSomewhere\r\n");
     const fs::path file = WriteCoilDrawingReport(r);
@@ -443,7 +462,7 @@ TEST_F(ReportPages, CoilDrawingPageAndReport)
                        "</p>",
                        "<div class=\"keeptogether\" >",
                        "<p>&nbsp;</p>",
-                       "<img src=\"coildrawing.png\">",
+                       "<img src=\"jobdrawing.png\">",
                        "<p>&nbsp;</p>",
                        "<p>1/2<br>",
                        "typical: 1/2&quot; 33x38.1 (Cu/Al/GI)<br>",
@@ -455,9 +474,8 @@ TEST_F(ReportPages, CoilDrawingPageAndReport)
                        "</body>",
                        "</html>"});
 
-    Touch(r.ReportFolder / "CoilDrawing.png");
     EXPECT_EQ(CoilDrawingReportImages(r.ReportFolder), (r.ReportFolder / "ReportLogo.gif").string() + "," +
-                                                           (r.ReportFolder / "CoilDrawing.png").string());
+                                                           (r.ReportFolder / "jobdrawing.png").string());
 }
 
 TEST_F(ReportPages, MainReportOfEachKind)
@@ -507,7 +525,7 @@ TEST_F(ReportPages, MainReportOfEachKind)
         const Lines middle =
             Concat({{"<hr>", "<div id=\"project\">", project, "</div>", "<div class=\"txt\">"},
                     body,
-                    {"</div>", "<div class=\"pic\">", "<img src=\"ga.png\">"}});
+                    {"</div>", "<div class=\"pic\">", "<img src=\"jobarrangement.png\">"}});
         const Lines foot{"<p>&nbsp;</p>", "<p>&nbsp;</p>", "<hr>",   "<p id=\"copyrite\">Zemtor 0.1.0.0<br>",
                          "...</p>",       "</body>",       "</html>"};
 
@@ -533,14 +551,14 @@ TEST_F(ReportPages, MainReportOfEachKind)
                            heading,
                            {"<hr>", "<div id=\"project\">", project, "</div>", "<div class=\"txt\">"},
                            inputs,
-                           {"</div>", "<div class=\"pic\">", "<img src=\"ga.png\">"},
+                           {"</div>", "<div class=\"pic\">", "<img src=\"jobarrangement.png\">"},
                            {"</div>", "<br clear=\"all\">"},
                            {"<p>&nbsp;</p>", "<p>Not solved...</p>"},
                            foot}));
     }
     const fs::path folder = ReportFolderOf(program_);
     EXPECT_EQ(MainReportImages(folder), (folder / "ReportLogo.gif").string() + "," +
-                                            (folder / "ga.png").string() + "," +
+                                            (folder / "jobarrangement.png").string() + "," +
                                             (folder / "profile.png").string());
     EXPECT_EQ(ScreenPreviewImages(folder, true),
               (folder / "ReportLogo.gif").string() + "," + (folder / "profile.png").string());

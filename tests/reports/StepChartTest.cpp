@@ -54,17 +54,17 @@ TEST(StepChart, WindowDefaultsAndCommandSetup)
 
 TEST(StepChart, RedrawRanges)
 {
-    // 20 steps from 80 to 380: x 0..20 in steps of 3, y 65..395 in steps of 34.
+    // 20 steps from 80 to 380 (padded to 65..395): x 0..20 in steps of 2, y 50..400 in steps of 50.
     TStepChart chart;
     SetupStepChart(chart, rampMatrix(20, 80, 380), {});
     RecordingCanvas canvas;
     chart.Redraw(canvas, 600, 400);
     EXPECT_EQ(chart.Plot.XMin, 0);
     EXPECT_EQ(chart.Plot.XMax, 20);
-    EXPECT_EQ(chart.Plot.XStep, 3);
-    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 65);
-    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 395);
-    EXPECT_EQ(chart.Plot.YStep, 34);
+    EXPECT_EQ(chart.Plot.XStep, 2);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 50);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 400);
+    EXPECT_EQ(chart.Plot.YStep, 50);
     EXPECT_EQ(std::tie(chart.Plot.Left, chart.Plot.Right, chart.Plot.Top, chart.Plot.Bottom),
               std::make_tuple(120, 540, 40, 332));
     // First a white page, then the frame with a light grey pen and white brush.
@@ -82,14 +82,14 @@ TEST(StepChart, RedrawRanges)
     }
     EXPECT_EQ(std::tie(red, green, navy), std::make_tuple(19, 19, 19));
 
-    // Values below 10 are padded without truncation.
+    // Small values: 0.8..5.2 padded out to half units.
     TChartMatrix small = {{1, 2, 3, 4, 5}};
     chart.SetData(small);
     chart.EnableSeries({0});
     chart.Redraw(canvas, 600, 400);
-    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 0.8);
-    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 5.2);
-    EXPECT_EQ(chart.Plot.YStep, 1);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 0.5);
+    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 5.5);
+    EXPECT_EQ(chart.Plot.YStep, 0.5);
 }
 
 TEST(StepChart, DegenerateDataStillDraws)
@@ -99,8 +99,8 @@ TEST(StepChart, DegenerateDataStillDraws)
     // All values equal: the y range is opened around them instead of dividing by zero.
     SetupStepChart(chart, TChartMatrix(3, std::vector<double>(10, 50.0)), {});
     chart.Redraw(canvas, 600, 400);
-    EXPECT_DOUBLE_EQ(chart.Plot.YMin, 49);
-    EXPECT_DOUBLE_EQ(chart.Plot.YMax, 51);
+    EXPECT_NEAR(chart.Plot.YMin, 49, 1e-9);
+    EXPECT_NEAR(chart.Plot.YMax, 51, 1e-9);
     EXPECT_TRUE(std::isfinite(chart.Plot.YScale));
     EXPECT_EQ(canvas.Calls(Kind::Pixel).size(), 30u);
 
@@ -117,14 +117,70 @@ TEST(StepChart, DegenerateDataStillDraws)
     }
 }
 
+TEST(StepChart, RoundAxisSteps)
+{
+    const struct
+    {
+        double range;
+        double step;
+    } rows[] = {{330, 50}, {100, 10}, {101, 20}, {4.4, 0.5}, {2, 0.2}, {0.03, 0.005}, {19, 2}, {0, 1}};
+    for (const auto& r : rows)
+        EXPECT_DOUBLE_EQ(RoundAxisStep(r.range), r.step) << r.range;
+    EXPECT_EQ(RoundAxisStep(std::nan("")), 1);
+}
+
+// Every number on either axis is a whole multiple of a 1, 2 or 5 step: a liquid running
+// 4.06..14.2 °C once gave labels 4.0583, 6.0583...
+TEST(StepChart, TickLabelsAreRoundNumbers)
+{
+    const struct
+    {
+        double from, to;
+    } runs[] = {{4.0583, 14.2}, {80, 380}, {-3.3, 7.77}, {900, 120.5}};
+    for (const auto& run : runs) {
+        TStepChart chart;
+        TChartMatrix m(3, std::vector<double>(100));
+        for (int i = 0; i < 100; ++i)
+            for (auto& row : m)
+                row[i] = run.from + (run.to - run.from) * i / 99.0;
+        SetupStepChart(chart, m, {});
+        chart.SetRange(7, 93);
+        RecordingCanvas canvas;
+        chart.Redraw(canvas, 600, 400);
+        for (const double step : {chart.Plot.XStep, chart.Plot.YStep}) {
+            const double mantissa = step / std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+            EXPECT_THAT(mantissa,
+                        ::testing::AnyOf(::testing::DoubleNear(1, 1e-9), ::testing::DoubleNear(2, 1e-9),
+                                         ::testing::DoubleNear(5, 1e-9)))
+                << step;
+        }
+        int labels = 0;
+        for (const auto& c : canvas.Calls(Kind::Text)) {
+            if (c.Text == "Step" || c.Text == "degC")
+                continue;
+            const double v = std::stod(c.Text);
+            const bool onX = c.Points[0].Y > chart.Plot.Bottom;
+            const double step = onX ? chart.Plot.XStep : chart.Plot.YStep;
+            EXPECT_NEAR(v / step, std::round(v / step), 1e-6) << c.Text;
+            ++labels;
+        }
+        EXPECT_GE(labels, 8) << run.from;
+        // The data stays inside the axes.
+        EXPECT_LE(chart.Plot.YMin, std::min(run.from, run.to));
+        EXPECT_GE(chart.Plot.YMax, std::max(run.from, run.to));
+        EXPECT_LE(chart.Plot.XMin, 7);
+        EXPECT_GE(chart.Plot.XMax, 94);
+    }
+}
+
 TEST(StepChart, PointerReadOut)
 {
     TStepChart chart;
     SetupStepChart(chart, rampMatrix(20, 80, 380), {});
     RecordingCanvas canvas;
     chart.Redraw(canvas, 600, 400);
-    EXPECT_EQ(chart.PointerText(chart.Plot.Left, chart.Plot.Bottom), "X=0.000, Y=65.000");
-    EXPECT_EQ(chart.PointerText(chart.Plot.Right, chart.Plot.Top), "X=20.000, Y=395.000");
+    EXPECT_EQ(chart.PointerText(chart.Plot.Left, chart.Plot.Bottom), "X=0.000, Y=50.000");
+    EXPECT_EQ(chart.PointerText(chart.Plot.Right, chart.Plot.Top), "X=20.000, Y=400.000");
     EXPECT_EQ(chart.PointerText(chart.Plot.Left - 1, chart.Plot.Top), "");
     EXPECT_EQ(chart.PointerText(chart.Plot.Left, chart.Plot.Bottom + 1), "");
 }
