@@ -40,7 +40,7 @@ struct BatchFiles
             job.BuildCoil();
             const std::string file =
                 (base / ("zmk_batch_" + std::to_string(::getpid()) + "_" + kind + ".zmx")).string();
-            SaveProjectAs(job, file);
+            job.SaveAs(file, {});
             files.push_back(file);
         }
     }

@@ -36,7 +36,7 @@ struct BenchJob
         job.Properties = &properties;
         job.SetKindDefaults();
         job.BuildCoil();
-        SaveProjectAs(job, file);
+        job.SaveAs(file, {});
     }
     ~BenchJob()
     {
@@ -53,7 +53,7 @@ void BM_SaveProject(benchmark::State& state)
 {
     BenchJob b(kKinds[state.range(0)]);
     for (auto _ : state)
-        benchmark::DoNotOptimize(SaveProject(b.job));
+        benchmark::DoNotOptimize(b.job.Save({}));
     state.SetLabel(b.job.KindCode);
 }
 BENCHMARK(BM_SaveProject)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
@@ -62,7 +62,7 @@ void BM_OpenProject(benchmark::State& state)
 {
     BenchJob b(kKinds[state.range(0)]);
     for (auto _ : state)
-        benchmark::DoNotOptimize(OpenProject(b.job, b.file).CoilFound);
+        benchmark::DoNotOptimize(b.job.Open(b.file, {}).CoilFound);
     state.SetLabel(b.job.KindCode);
 }
 BENCHMARK(BM_OpenProject)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
