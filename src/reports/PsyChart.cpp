@@ -573,7 +573,10 @@ TPsyChartRange PsyChartRange(const TPsyProcess& process)
         r.WMax = roundUp(std::max(wHi * 1.15, 0.01), 5);
     } else {
         r.TMin = std::min(-10.0, std::floor(tLo / 5) * 5);
-        r.TMax = std::max(55.0, std::ceil(tHi / 5) * 5);
+        if (tHi > r.TMax) {
+            const double step = std::max(5.0, roundStep(tHi - r.TMin, 12));
+            r.TMax = std::ceil(tHi / step - 1e-9) * step;
+        }
         r.WMax = std::max(0.03, roundUp(wHi * 1.15, 5));
     }
     return r;

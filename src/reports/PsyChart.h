@@ -39,8 +39,8 @@ struct TPsyChartRange
     double WMax = 0.03;
 };
 
-/// The extent for a process. A room chart, -10..55 °C, for hot and chilled water (widened in
-/// steps of 5 K when a state lies outside); for heat recovery 0 °C (or the coldest state) up to
+/// The extent for a process. A room chart, -10..55 °C, for hot and chilled water (widened to
+/// round values when a state lies outside); for heat recovery 0 °C (or the coldest state) up to
 /// the entering dry bulb rounded up to a round value. The moisture axis runs to a round value
 /// above the wettest state drawn, at least 0.03 kg/kg on a room chart and 0.01 on a hot one.
 TPsyChartRange PsyChartRange(const TPsyProcess& process);

@@ -169,7 +169,7 @@ int TSvgCanvas::TextWidth(std::string_view text)
 {
     if (measure_)
         return measure_->TextWidth(text, Font.Size);
-    return static_cast<int>(std::lround(0.55 * Font.Size * static_cast<double>(DecodeUtf8(text).size())));
+    return static_cast<int>(std::lround(0.62 * Font.Size * static_cast<double>(DecodeUtf8(text).size())));
 }
 
 int TSvgCanvas::TextHeight(std::string_view)

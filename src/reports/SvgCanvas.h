@@ -16,7 +16,7 @@ class TSvgCanvas : public ICanvas
 {
 public:
     /// A width x height picture. Text is measured with `measure` when given (so the layout
-    /// matches the PNG drawn with the same face), else as 0.55 em per character.
+    /// matches the PNG drawn with the same face), else as 0.62 em per character (a sans face's digits).
     TSvgCanvas(int width, int height, TTypeface* measure = nullptr);
 
     void Line(int x1, int y1, int x2, int y2) override;

@@ -179,7 +179,8 @@ TEST(PsyChart, RangeFollowsTheJob)
     const Case cases[] = {
         {process(26.7, 0.011, 12, 0.008, false), -10, 55, 0.03},  // chilled water: the room chart
         {process(10, 0.005, 35, 0.005, false), -10, 55, 0.03},    // hot water
-        {process(-25, 0.0005, 62, 0.0005, false), -25, 65, 0.03}, // a room chart widened by 5 K steps
+        {process(-25, 0.0005, 62, 0.0005, false), -25, 70, 0.03}, // a room chart widened to round values
+        {process(380, 0.005, 233, 0.005, false), -10, 400, 0.03}, // hot air through a chilled water coil
         {process(30, 0.04, 40, 0.04, false), -10, 55, 0.05},      // wetter air: the moisture axis grows
         {process(380, 0.01, 177, 0.01, true), 0, 400, 0.015},     // heat recovery up to its inlet
         {process(900, 0.12, 300, 0.12, true), 0, 1000, 0.15},     // a humid 900 °C exhaust
