@@ -476,8 +476,8 @@ private:
             const TPoint downRight{m.At.X + r + 2, m.At.Y + r}, downLeft{m.At.X - r - 2 - w, m.At.Y + r};
             const bool leftFirst = i == 0 ? !cooling : (i == 1 ? cooling : true);
             std::vector<TPoint> places =
-                leftFirst ? std::vector<TPoint>{left, upLeft, downLeft, right, upRight, downRight}
-                          : std::vector<TPoint>{right, downRight, upRight, left, downLeft, upLeft};
+                leftFirst ? std::vector<TPoint>{left, upLeft, downLeft, upRight, downRight, right}
+                          : std::vector<TPoint>{right, downRight, upRight, downLeft, upLeft, left};
             m.Label = reserve(places, m.Lines);
             if (!m.Label) // crowded: drawn over the lines all the same
                 m.Label = places.front();
@@ -569,13 +569,14 @@ TPsyChartRange PsyChartRange(const TPsyProcess& process)
         return r;
     if (process.HighTemperature) {
         r.TMin = std::min(0.0, std::floor(tLo / 10) * 10);
-        r.TMax = std::max(60.0, roundUp(tHi - r.TMin, 8) + r.TMin);
+        // A little room beyond the hottest state, for its mark and label.
+        r.TMax = std::max(60.0, roundUp((tHi - r.TMin) * 1.04, 8) + r.TMin);
         r.WMax = roundUp(std::max(wHi * 1.15, 0.01), 5);
     } else {
         r.TMin = std::min(-10.0, std::floor(tLo / 5) * 5);
         if (tHi > r.TMax) {
             const double step = std::max(5.0, roundStep(tHi - r.TMin, 12));
-            r.TMax = std::ceil(tHi / step - 1e-9) * step;
+            r.TMax = std::ceil((tHi + 0.04 * (tHi - r.TMin)) / step - 1e-9) * step;
         }
         r.WMax = std::max(0.03, roundUp(wHi * 1.15, 5));
     }

@@ -183,6 +183,7 @@ TEST(PsyChart, RangeFollowsTheJob)
         {process(380, 0.005, 233, 0.005, false), -10, 400, 0.03}, // hot air through a chilled water coil
         {process(30, 0.04, 40, 0.04, false), -10, 55, 0.05},      // wetter air: the moisture axis grows
         {process(380, 0.01, 177, 0.01, true), 0, 400, 0.015},     // heat recovery up to its inlet
+        {process(300, 0.005, 212, 0.005, true), 0, 350, 0.01},    // room right of the hottest state
         {process(900, 0.12, 300, 0.12, true), 0, 1000, 0.15},     // a humid 900 °C exhaust
     };
     for (const Case& c : cases) {
