@@ -317,7 +317,7 @@ bool TMainWindowModel::CommandEnabled(TMainCommand command) const
     if (!hooks_.count(command))
         return false;
     if (command == C::Hygrona)
-        return Job().StatesInChartRange();
+        return builtInChart_ || Job().StatesInChartRange();
     return true;
 }
 

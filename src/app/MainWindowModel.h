@@ -202,6 +202,9 @@ public:
     /// Plugs the chart window that shows a successful Step by step; without one the chart goes
     /// to the window's own view of the job.
     void PlugStepChart(std::function<void(const TStepChartData&)> show) { stepChart_ = std::move(show); }
+    /// The chart command draws the program's own chart, of any job, instead of handing the job to
+    /// the sibling chart program with its narrow range.
+    void SetBuiltInChart(bool builtIn) { builtInChart_ = builtIn; }
 
     /// New project.
     void ActionNewExecute();
@@ -275,6 +278,7 @@ private:
     TFmtEdit liquidControl_;
     std::map<TMainCommand, std::function<void()>> hooks_;
     std::function<void(const TStepChartData&)> stepChart_;
+    bool builtInChart_ = false;
     std::string lastPath_;
     std::string commandLineFile_;
     std::optional<std::string> saved_;

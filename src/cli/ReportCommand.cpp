@@ -29,6 +29,7 @@
 #include "geometry/CoilMakers.h"
 #include "platform/SettingsStore.h"
 #include "reports/HtmlView.h"
+#include "reports/PsyChartPicture.h"
 #include "reports/ReportPages.h"
 #include "reports/TempProfile.h"
 #include "reports/Typeface.h"
@@ -182,6 +183,8 @@ void runReport(const ReportOptions& options)
         fs::path file;
         if (p->view) {
             BuildViewPage(*p->view, report, page);
+            if (*p->view == TReportView::PsyChart)
+                WritePsyChartPictures(report, typeface.get()); // the SVG the page shows, a PNG for mail
             file = out / (std::string(p->name) + ".htm");
             page.SavePage(file);
             TStaticHtmlView view;

@@ -3,16 +3,21 @@
 #include "app/MainWindowModel.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
+#include "base/NumText.h"
 #include "gui/DataChartWindow.h"
 #include "gui/EmailWindow.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/MainWindow.h"
 #include "gui/PrintPreviewWindow.h"
+#include "gui/PsyChartWindow.h"
 #include "gui/ReportPreviewWindow.h"
 #include "gui/WebHtmlView.h"
+#include "reports/PsyChartPicture.h"
 #include "reports/ReportPages.h"
 
 #include <QApplication>
+
+#include <filesystem>
 
 namespace zmk::gui {
 
@@ -54,8 +59,12 @@ TOutputWindows::TOutputWindows(TMainForm& window, TOutputSetup setup)
     });
     model.PlugCommand(C::Hygrona, [this] {
         commitFocusedField();
-        programs_.ActionHygronaExecute(window_.Model().Job(), &window_.Model().Session().Properties());
+        if (BuiltInChart())
+            ShowPsyChart();
+        else
+            programs_.ActionHygronaExecute(window_.Model().Job(), &window_.Model().Session().Properties());
     });
+    model.SetBuiltInChart(BuiltInChart());
     // The view's own "Print Preview" previews the page on screen, not the main report.
     if (TWebHtmlView* view = window_.View()) {
         disconnect(view, &TWebHtmlView::printPreviewRequested, &window_, nullptr);
@@ -181,6 +190,36 @@ bool TOutputWindows::OpenPrintPreview(const QString& fileName, const QString& im
 void TOutputWindows::EmailReport(const QString& fileName, const QString& imageList)
 {
     EmailWindow()->ComposeReport(fileName, imageList, setup_.CompanyAddress);
+}
+
+bool TOutputWindows::BuiltInChart() const
+{
+    std::error_code ec;
+    return !std::filesystem::exists(programs_.ChartProgram(), ec);
+}
+
+TPsyChartWindow* TOutputWindows::PsyChartWindow()
+{
+    if (!psyChart_)
+        psyChart_ = new TPsyChartWindow(&window_);
+    return psyChart_;
+}
+
+void TOutputWindows::ShowPsyChart()
+{
+    TProjectSession& session = window_.Model().Session();
+    std::optional<TPsyProcess> process = PsyProcessOf(session.ReportJob());
+    if (!process) {
+        tell(std::string(kMustBeSolvedMessage));
+        return;
+    }
+    // The step run's curve goes with it while the run belongs to this solve (its air texts are
+    // those of the job's air).
+    const TStepChartData& step = session.Job().StepChart();
+    if (!step.Matrix.empty() &&
+        step.Captions[2] == Format("%0.1f - %0.1f °C", process->In.db, process->Out.db))
+        process->Slices = StepAirStates(step.Matrix, process->Pressure);
+    PsyChartWindow()->ShowChart(*process);
 }
 
 } // namespace zmk::gui

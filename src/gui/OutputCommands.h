@@ -27,6 +27,7 @@ class TDataChartWindow;
 class TEmailWindow;
 class TMainForm;
 class TPrintPreviewWindow;
+class TPsyChartWindow;
 class TReportPreviewWindow;
 
 /// What the output windows need from the program.
@@ -53,7 +54,12 @@ public:
     TReportPreviewWindow* ReportPreview();
     TPrintPreviewWindow* PrintPreview();
     TEmailWindow* EmailWindow();
+    TPsyChartWindow* PsyChartWindow();
     TExternalPrograms& Programs() { return programs_; }
+    /// Whether "Plot on Hygrona" draws the program's own chart: the sibling program is not installed.
+    bool BuiltInChart() const;
+    /// The job's psychrometric chart in the chart window ("Must be solved first..." when it is not).
+    void ShowPsyChart();
 
     /// Report menu "Print Preview": the main report in the report preview.
     void ShowMainReport();
@@ -89,6 +95,7 @@ private:
     TReportPreviewWindow* reportPreview_ = nullptr;
     TPrintPreviewWindow* printPreview_ = nullptr;
     TEmailWindow* email_ = nullptr;
+    TPsyChartWindow* psyChart_ = nullptr;
 };
 
 /// Makes the output windows for the main window (which owns them) and plugs their commands.

@@ -7,6 +7,7 @@
 #include "engine/HeatExchanger.h"
 #include "reports/CoilReports.h"
 #include "reports/JobPictures.h"
+#include "reports/PsyChartPicture.h"
 #include "units/ConvTools.h"
 
 #include <algorithm>
@@ -374,12 +375,12 @@ void PsyChartPage(const TReportJob& job, TPageLines& page)
     page.AddLine(description("Psychrometric Chart"));
     page.AddLine(keywords("psychrometric, chart, air, process"));
     page.AddLine(kAuthor);
-    addAll(page,
-           {"<style>", "body {font-family:\"courier new\"}",
-            "table {border-collapse:collapse; border:0px none}",
-            "table caption {text-align:left; font-size:10pt; font-weight:bold; color:#8c8173}",
-            "th {text-align:left}", "th, td {border:1px solid #c0ded6}", "</style>", "</head>", "<body>",
-            "<h2>Psychrometric Chart</h2>", "<hr>", "<img src=\"psy.png\">", "<p>&nbsp;</p>", "<table>"});
+    addAll(page, {"<style>", "body {font-family:\"courier new\"}",
+                  "table {border-collapse:collapse; border:0px none}",
+                  "table caption {text-align:left; font-size:10pt; font-weight:bold; color:#8c8173}",
+                  "th {text-align:left}", "th, td {border:1px solid #c0ded6}", "</style>", "</head>",
+                  "<body>", "<h2>Psychrometric Chart</h2>", "<hr>",
+                  "<img src=\"psychart.svg\" width=\"800\">", "<p>&nbsp;</p>", "<table>"});
     page.AddLine(
         FormatQuantity("<caption>Coil process (Pa=%s %s)</caption>", q.place_barom_pressure, false, in.P));
     page.AddLine(
@@ -608,6 +609,8 @@ void RefreshReportView(TReportView view, const TReportJob& job, TPageLines& page
     ThermalSummaryPage(job, page);
     ShowScreenPage(page, job.ReportFolder, htmlView);
     if (view != TReportView::ThermalSummary) {
+        if (view == TReportView::PsyChart)
+            WritePsyChartPictures(job, nullptr);
         BuildViewPage(view, job, page);
         ShowScreenPage(page, job.ReportFolder, htmlView);
     }

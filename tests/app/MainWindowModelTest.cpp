@@ -427,6 +427,13 @@ TEST_F(MainWindowModelTest, MenusAndTheirEnablingRules)
     EXPECT_FALSE(model->CommandEnabled(C::Hygrona));
     model->ActionNewExecute();
     EXPECT_TRUE(model->CommandEnabled(C::Hygrona));
+    // The program's own chart takes any job: the 380 °C heat recovery air as well.
+    model->SetCoilKind("zmk");
+    model->ActionNewExecute();
+    EXPECT_FALSE(model->CommandEnabled(C::Hygrona));
+    model->SetBuiltInChart(true);
+    EXPECT_TRUE(model->CommandEnabled(C::Hygrona));
+    EXPECT_TRUE(model->RunCommand(C::Hygrona));
 }
 
 TEST_F(MainWindowModelTest, StepByStepChartGoesToThePluggedChartOnlyWhenItRan)

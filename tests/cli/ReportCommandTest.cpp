@@ -214,6 +214,10 @@ TEST_F(ReportCommand, KindsAndWrongArguments)
     for (const char* name : {"thermal.htm", "spec.htm", "diag.htm", "lacing.htm", "psy.htm", "drawing.htm",
                              "MainReport.htm", "CoilReport.htm"})
         EXPECT_TRUE(fs::is_regular_file(out_ / name)) << name;
+    // The chart page shows the job's own chart, drawn beside it (and as PNG for mail).
+    EXPECT_THAT(Read(out_ / "psy.htm"), HasSubstr("<img src=\"psychart.svg\""));
+    EXPECT_THAT(Read(out_ / "psychart.svg"), HasSubstr(">In 10.0 \xC2\xB0"));
+    EXPECT_GT(Read(out_ / "psychart.png").size(), 1000u);
     EXPECT_THAT(Read(out_ / "MainReport.htm"), HasSubstr("<tr><td>On Coil</td><td>10.0 \xB0"
                                                          "C</td></tr>"));
 

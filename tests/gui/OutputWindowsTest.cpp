@@ -13,6 +13,7 @@
 #include "gui/GuardedWebPage.h"
 #include "gui/OutputCommands.h"
 #include "gui/PrintPreviewWindow.h"
+#include "gui/PsyChartWindow.h"
 #include "gui/ReportPreviewWindow.h"
 #include "gui/SmtpSettingsDialog.h"
 #include "platform/MailSettings.h"
@@ -124,6 +125,66 @@ TEST_F(OutputWindowsTest, StepByStepShowsTheChartWithItsLegendReadOutAndCopy)
     EXPECT_EQ(copied.width(), TDataChart::PictureWidth(image->width(), image->height()));
     EXPECT_EQ(copied.height(), image->height());
     SaveShots(*chart, "chart");
+    chart->close();
+}
+
+TEST_F(OutputWindowsTest, PlotOnHygronaOpensTheOwnChartWithReadOutCopyAndSave)
+{
+    openWithOutputs();
+    // No sibling chart program here: the command draws the program's own chart, for every kind,
+    // the 380 °C heat recovery job of the start values too.
+    ASSERT_TRUE(outputs->BuiltInChart());
+    ASSERT_TRUE(window->Action(C::Hygrona)->isEnabled());
+    window->RunCommand(C::Hygrona);
+    gui::TPsyChartWindow* chart = outputs->PsyChartWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(chart));
+    EXPECT_EQ(chart->windowTitle(), "Psychrometric Chart");
+    gui::TPsyChartArea* area = chart->Area();
+    ASSERT_TRUE(area->Chart());
+    EXPECT_TRUE(area->Chart()->Process().HighTemperature);
+    EXPECT_GE(area->Chart()->Range().TMax, window->Model().Job().AirIn().db);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area->Picture().size() == area->size(); }, 2000));
+
+    // The pointer over the air reads its state; above the saturation line nothing.
+    const TPsyChartFrame f = area->Chart()->Frame(area->width(), area->height());
+    const TPoint air = f.Pixel(200, 0.004);
+    moveOver(area, QPoint(air.X, air.Y));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chart->ReadOutText().startsWith("DB "); }, 2000))
+        << chart->ReadOutText().toStdString();
+    EXPECT_EQ(chart->ReadOutText().toStdString(),
+              area->Chart()->ReadOut(area->width(), area->height(), air.X, air.Y));
+    EXPECT_THAT(chart->ReadOutText().toStdString(), HasSubstr("WB "));
+    const TPoint fog = f.Pixel(f.Range.TMin + 1, f.Range.WMax * 0.9);
+    moveOver(area, QPoint(fog.X, fog.Y));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return chart->ReadOutText().trimmed().isEmpty(); }, 2000));
+
+    // Copy puts the picture on the clipboard; Save As writes PNG or SVG by the name.
+    QApplication::clipboard()->clear();
+    chart->findChild<QPushButton*>("Copy")->click();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), area->size());
+    const fs::path svg = fs::path(folders.ReportFolder) / "chart.svg";
+    const fs::path png = fs::path(folders.ReportFolder) / "chart.png";
+    EXPECT_EQ(chart->SaveTo(QString::fromStdString(svg.string())), QString());
+    EXPECT_EQ(chart->SaveTo(QString::fromStdString(png.string())), QString());
+    EXPECT_GT(fs::file_size(svg), 1000u);
+    EXPECT_GT(fs::file_size(png), 1000u);
+    EXPECT_THAT(
+        chart->SaveTo(QString::fromStdString((fs::path(folders.ReportFolder) / "no" / "c.png").string()))
+            .toStdString(),
+        HasSubstr("c.png"));
+    SaveShots(*chart, "psychart-zmk");
+
+    // A chilled water job: the room chart with its apparatus dew point.
+    window->Model().SetCoilKind("cwc");
+    window->Model().ActionNewExecute();
+    window->RunCommand(C::Solve);
+    ASSERT_TRUE(waitForPage());
+    window->RunCommand(C::Hygrona);
+    ASSERT_TRUE(area->Chart());
+    EXPECT_FALSE(area->Chart()->Process().HighTemperature);
+    EXPECT_TRUE(area->Chart()->Process().Adp.has_value());
+    EXPECT_EQ(area->Chart()->Range().TMax, 55);
+    SaveShots(*chart, "psychart-cwc");
     chart->close();
 }
 

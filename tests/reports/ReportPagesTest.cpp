@@ -366,7 +366,7 @@ TEST_F(ReportPages, PsychrometricChartFollowsTheUnits)
                      "<body>",
                      "<h2>Psychrometric Chart</h2>",
                      "<hr>",
-                     "<img src=\"psy.png\">",
+                     "<img src=\"psychart.svg\" width=\"800\">",
                      "<p>&nbsp;</p>",
                      "<table>"};
     auto v = [](UnitRec& u, double x) { return QuantityText(u, false, "", false, x); };
@@ -677,6 +677,12 @@ TEST_F(ReportPages, RefreshShowsTheThermalSummaryFirstThenTheChosenView)
     DiagnosticPage(r, diag);
     EXPECT_EQ(Read(screen), PageBytes(diag.Text())); // only the second page stays in the file
     EXPECT_EQ(view.DocumentFileName(), screen);
+
+    // The chart view draws the job's own chart beside the page, where the page finds it.
+    ASSERT_FALSE(fs::exists(r.ReportFolder / "psychart.svg"));
+    RefreshReportView(TReportView::PsyChart, r, page, view);
+    EXPECT_THAT(view.DocumentSource(), HasSubstr("<img src=\"psychart.svg\""));
+    EXPECT_THAT(Read(r.ReportFolder / "psychart.svg"), HasSubstr("Psychrometric chart"));
 
     // A job that is not solved: its page carries the status line, which is shown.
     job->coil->Status = TSolveStatus::CountOut;
