@@ -380,7 +380,7 @@ void PsyChartPage(const TReportJob& job, TPageLines& page)
                   "table caption {text-align:left; font-size:10pt; font-weight:bold; color:#8c8173}",
                   "th {text-align:left}", "th, td {border:1px solid #c0ded6}", "</style>", "</head>",
                   "<body>", "<h2>Psychrometric Chart</h2>", "<hr>",
-                  "<img src=\"psychart.svg\" width=\"800\">", "<p>&nbsp;</p>", "<table>"});
+                  "<img src=\"psychart.svg\" style=\"width:100%; max-width:800px\">", "<p>&nbsp;</p>", "<table>"});
     page.AddLine(
         FormatQuantity("<caption>Coil process (Pa=%s %s)</caption>", q.place_barom_pressure, false, in.P));
     page.AddLine(

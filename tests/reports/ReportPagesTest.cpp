@@ -366,7 +366,7 @@ TEST_F(ReportPages, PsychrometricChartFollowsTheUnits)
                      "<body>",
                      "<h2>Psychrometric Chart</h2>",
                      "<hr>",
-                     "<img src=\"psychart.svg\" width=\"800\">",
+                     "<img src=\"psychart.svg\" style=\"width:100%; max-width:800px\">",
                      "<p>&nbsp;</p>",
                      "<table>"};
     auto v = [](UnitRec& u, double x) { return QuantityText(u, false, "", false, x); };
