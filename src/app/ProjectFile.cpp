@@ -156,36 +156,6 @@ std::optional<std::string> ProjectFileKind(const std::string& fileName)
     return load.Kind;
 }
 
-void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& v)
-{
-    TXMLFile::Node s = file.FindPath(root, {"startval"}, true);
-    file.WriteReal(s, "Pa", true, v.Pa);
-    file.WriteReal(s, "dbi", true, v.dbi);
-    file.WriteReal(s, "wai", true, v.wai);
-    file.WriteReal(s, "dbo", true, v.dbo);
-    file.WriteReal(s, "wao", true, v.wao);
-    file.WriteReal(s, "vf", true, v.vf);
-    file.SetAttr(file.WriteInt(s, "LiquidSpec", true, v.LiquidSpec), "var", LiquidKindName(v.LiquidSpec));
-    file.WriteText(s, "LiquidCaption", true, v.LiquidCaption);
-    file.WriteReal(s, "UserRo", true, v.UserRo);
-    file.WriteReal(s, "UserCp", true, v.UserCp);
-    file.WriteReal(s, "UserMu", true, v.UserMu);
-    file.WriteReal(s, "UserKo", true, v.UserKo);
-    file.WriteReal(s, "mw", true, v.mw);
-    file.WriteReal(s, "twi", true, v.twi);
-    file.WriteReal(s, "two", true, v.two);
-    const char* control = v.LiquidControl == wcTemp ? "wcTemp" : v.LiquidControl == wcFlow ? "wcFlow" : "";
-    file.SetAttr(file.WriteInt(s, "LiquidControl", true, v.LiquidControl), "var", control);
-    file.WriteText(s, "CoilMaker", true, v.CoilMaker);
-    file.WriteInt(s, "tube", true, v.tube);
-    file.WriteText(s, "CoilModel", true, v.CoilModel);
-    file.WriteReal(s, "fHeight", true, v.fHeight);
-    file.WriteReal(s, "fLength", true, v.fLength);
-    file.WriteReal(s, "Rows", true, v.Rows);
-    file.WriteReal(s, "fpi", true, v.fpi);
-    file.WriteReal(s, "Circ", true, v.Circ);
-}
-
 void WriteProjectDocument(TXMLFile& file, TCoilJob& job, const pugi::xml_document* opened)
 {
     TXMLFile::Node root;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "app/CoilJob.h"
+#include "app/StartValueFields.h"
 #include "base/XMLFiles.h"
 
 #include <memory>
@@ -109,8 +110,6 @@ std::optional<std::string> CoilKindInDocument(TXMLFile::Node root);
 /// The coil kind a project file holds; nothing when it cannot be read or holds no coil.
 std::optional<std::string> ProjectFileKind(const std::string& fileName);
 
-/// Writes the start values as `startval` under the root.
-void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TStartValues& values);
 /// Fills the document with the job: the root with its attributes, the project properties (when
 /// the job has them), the coil (when it has one), then the start values, captured first. With
 /// `opened`, the document starts as a copy of it: the program's own elements are rewritten in

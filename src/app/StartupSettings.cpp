@@ -1,5 +1,7 @@
 #include "app/StartupSettings.h"
 
+#include "app/StartValueFields.h"
+
 namespace zmk {
 
 namespace {
@@ -72,34 +74,8 @@ void LoadStartupSettings(const ISettingsStore& store, TWindowPlace& mainWindow, 
 {
     RestoreWindow(store, kMainWindowName, mainWindow, screen, false, true);
 
-    TStoredStartValues& s = settings.Start;
     settings.LastPath = store.ReadString(kStartup, "LastPath", settings.LastPath);
-    s.Pa = store.ReadFloat(kStartup, "Barometer", s.Pa);
-    s.vf = store.ReadFloat(kStartup, "FaceVelocity", s.vf);
-    s.LiquidSpec = readCode(store, kStartup, "LiquidSpec", s.LiquidSpec, 0, 13);
-    s.UserRo = store.ReadFloat(kStartup, "UserRo", s.UserRo);
-    s.UserCp = store.ReadFloat(kStartup, "UserCp", s.UserCp);
-    s.UserMu = store.ReadFloat(kStartup, "UserMu", s.UserMu);
-    s.UserKo = store.ReadFloat(kStartup, "UserKo", s.UserKo);
-    s.LiquidCaption = store.ReadString(kStartup, "LiquidCaption", s.LiquidCaption);
-    s.mw = store.ReadFloat(kStartup, "LiquidFlow", s.mw);
-    s.twi = store.ReadFloat(kStartup, "LiquidTempIn", s.twi);
-    s.two = store.ReadFloat(kStartup, "LiquidTempOut", s.two);
-    s.LiquidControl = readCode(store, kStartup, "LiquidControl", s.LiquidControl, 0, 1);
-
-    s.dbi = store.ReadFloat(kAirOn, "db", s.dbi);
-    s.wai = store.ReadFloat(kAirOn, "wa", s.wai);
-    s.dbo = store.ReadFloat(kAirOff, "db", s.dbo);
-    s.wao = store.ReadFloat(kAirOff, "wa", s.wao);
-
-    s.CoilMaker = store.ReadString(kCoil, "Mnf", s.CoilMaker);
-    s.tube = store.ReadInteger(kCoil, "tube", s.tube);
-    s.CoilModel = store.ReadString(kCoil, "Model", s.CoilModel);
-    s.fHeight = store.ReadFloat(kCoil, "fHeight", s.fHeight);
-    s.fLength = store.ReadFloat(kCoil, "fLength", s.fLength);
-    s.Rows = store.ReadFloat(kCoil, "rows", s.Rows);
-    s.fpi = store.ReadFloat(kCoil, "fpi", s.fpi);
-    s.Circ = store.ReadFloat(kCoil, "circ", s.Circ);
+    ReadStartValues(store, settings.Start);
 
     for (size_t i = 0; i < kUnitFields.size(); ++i)
         settings.UnitIndex[i] = store.ReadInteger(kUnits, kUnitFields[i].Name, settings.UnitIndex[i]);
@@ -110,38 +86,12 @@ void SaveStartupSettings(ISettingsStore& store, const TWindowPlace& mainWindow,
 {
     StoreWindow(store, kMainWindowName, mainWindow);
 
-    const TStoredStartValues& s = settings.Start;
     store.WriteString(kStartup, "LastPath", settings.LastPath);
-    store.WriteFloat(kStartup, "Barometer", s.Pa);
+    WriteStartValues(store, settings.Start);
     store.WriteFloat(kStartup, "Altitude", settings.Altitude);
     store.WriteFloat(kStartup, "AirMassFlow", settings.AirMassFlow);
-    store.WriteFloat(kStartup, "FaceVelocity", s.vf);
-    store.WriteInteger(kStartup, "LiquidSpec", s.LiquidSpec);
-    store.WriteFloat(kStartup, "UserRo", s.UserRo);
-    store.WriteFloat(kStartup, "UserCp", s.UserCp);
-    store.WriteFloat(kStartup, "UserMu", s.UserMu);
-    store.WriteFloat(kStartup, "UserKo", s.UserKo);
-    store.WriteString(kStartup, "LiquidCaption", s.LiquidCaption);
-    store.WriteFloat(kStartup, "LiquidFlow", s.mw);
-    store.WriteFloat(kStartup, "LiquidTempIn", s.twi);
-    store.WriteFloat(kStartup, "LiquidTempOut", s.two);
-    store.WriteInteger(kStartup, "LiquidControl", s.LiquidControl);
     store.WriteFloat(kStartup, "LiquidDT", settings.LiquidDT);
     store.WriteFloat(kStartup, "TubeVelocity", settings.TubeVelocity);
-
-    store.WriteFloat(kAirOn, "db", s.dbi);
-    store.WriteFloat(kAirOn, "wa", s.wai);
-    store.WriteFloat(kAirOff, "db", s.dbo);
-    store.WriteFloat(kAirOff, "wa", s.wao);
-
-    store.WriteString(kCoil, "Mnf", s.CoilMaker);
-    store.WriteInteger(kCoil, "tube", s.tube);
-    store.WriteString(kCoil, "Model", s.CoilModel);
-    store.WriteFloat(kCoil, "fHeight", s.fHeight);
-    store.WriteFloat(kCoil, "fLength", s.fLength);
-    store.WriteFloat(kCoil, "rows", s.Rows);
-    store.WriteFloat(kCoil, "fpi", s.fpi);
-    store.WriteFloat(kCoil, "circ", s.Circ);
 
     for (size_t i = 0; i < kUnitFields.size(); ++i)
         store.WriteInteger(kUnits, kUnitFields[i].Name, settings.UnitIndex[i]);
