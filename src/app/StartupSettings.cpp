@@ -1,5 +1,9 @@
 #include "app/StartupSettings.h"
 
+#include "properties/Fluid.h"
+
+#include <algorithm>
+
 namespace zmk {
 
 namespace {
@@ -82,6 +86,8 @@ void LoadStartupSettings(const ISettingsStore& store, TWindowPlace& mainWindow, 
     s.UserMu = store.ReadFloat(kStartup, "UserMu", s.UserMu);
     s.UserKo = store.ReadFloat(kStartup, "UserKo", s.UserKo);
     s.LiquidCaption = store.ReadString(kStartup, "LiquidCaption", s.LiquidCaption);
+    s.WaterAdditive = readCode(store, kStartup, "WaterAdditive", s.WaterAdditive, 0, kWaterAdditiveCount - 1);
+    s.AdditiveVolume = std::clamp(store.ReadFloat(kStartup, "AdditiveVolume", s.AdditiveVolume), 0.0, 1.0);
     s.mw = store.ReadFloat(kStartup, "LiquidFlow", s.mw);
     s.twi = store.ReadFloat(kStartup, "LiquidTempIn", s.twi);
     s.two = store.ReadFloat(kStartup, "LiquidTempOut", s.two);
@@ -122,6 +128,8 @@ void SaveStartupSettings(ISettingsStore& store, const TWindowPlace& mainWindow,
     store.WriteFloat(kStartup, "UserMu", s.UserMu);
     store.WriteFloat(kStartup, "UserKo", s.UserKo);
     store.WriteString(kStartup, "LiquidCaption", s.LiquidCaption);
+    store.WriteInteger(kStartup, "WaterAdditive", s.WaterAdditive);
+    store.WriteFloat(kStartup, "AdditiveVolume", s.AdditiveVolume);
     store.WriteFloat(kStartup, "LiquidFlow", s.mw);
     store.WriteFloat(kStartup, "LiquidTempIn", s.twi);
     store.WriteFloat(kStartup, "LiquidTempOut", s.two);

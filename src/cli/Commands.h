@@ -17,5 +17,6 @@ void AddNewCommand(CLI::App& app);
 void AddExportPsyCommand(CLI::App& app);
 void AddLocationCommand(CLI::App& app);
 void AddSizeCommand(CLI::App& app);
+void AddCheckCommand(CLI::App& app);
 
 } // namespace zmk::cli

@@ -25,6 +25,7 @@ int main(int argc, char** argv)
     zmk::cli::AddExportPsyCommand(app);
     zmk::cli::AddLocationCommand(app);
     zmk::cli::AddSizeCommand(app);
+    zmk::cli::AddCheckCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

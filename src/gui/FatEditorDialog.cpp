@@ -1,16 +1,18 @@
 #include "gui/FatEditorDialog.h"
 
+#include "base/Paths.h"
 #include "gui/CoilDialogParts.h"
 #include "gui/CoilMakerDialog.h"
 #include "gui/DesignSettingsDialog.h"
 #include "gui/FmtEditWidget.h"
+#include "gui/PageWindow.h"
+#include "gui/ThemeColours.h"
 #include "gui/UnitsDialog.h"
 #include "gui/WindowPlace.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,7 +23,6 @@
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace zmk::gui {
@@ -250,7 +251,8 @@ bool TFatEditorDialog::ShowModal()
         editor_.RestoreWindowPlace(place, screen);
         return true;
     });
-    activate();
+    editor_.Open();
+    showAll();
     Edit(editor_.edFinHeight)->setFocus();
     return exec() == QDialog::Accepted;
 }
@@ -284,7 +286,17 @@ void TFatEditorDialog::showAll()
         page += QtText(line) + QLatin1Char('\n');
     if (page != shownPage_) {
         shownPage_ = page;
-        summary_->setHtml(page);
+        // The summary's colours, readable on the theme's background.
+        summary_->setHtml(ReadablePage(*summary_, page));
+    }
+}
+
+void TFatEditorDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && summary_) {
+        shownPage_.clear();
+        showAll();
     }
 }
 
@@ -350,7 +362,8 @@ void TFatEditorDialog::HelpClick()
                                  tr("The help page is not installed:\n%1").arg(file));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    const std::filesystem::path page = file.toStdString();
+    ShowHelpPage(*this, page, std::filesystem::path(HelpFolder()) / "index.htm");
 }
 
 bool TFatEditorDialog::eventFilter(QObject* watched, QEvent* event)

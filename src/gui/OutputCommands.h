@@ -25,6 +25,8 @@ namespace zmk::gui {
 
 class TDataChartWindow;
 class TEmailWindow;
+class TLmtdDialog;
+class TPageWindow;
 class TMainForm;
 class TPrintPreviewWindow;
 class TReportPreviewWindow;
@@ -53,12 +55,16 @@ public:
     TReportPreviewWindow* ReportPreview();
     TPrintPreviewWindow* PrintPreview();
     TEmailWindow* EmailWindow();
+    TLmtdDialog* LmtdDialog();
+    TPageWindow* DataCheckWindow();
     TExternalPrograms& Programs() { return programs_; }
 
     /// Report menu "Print Preview": the main report in the report preview.
     void ShowMainReport();
     /// Report menu "Coil Drawing": the coil drawing report in the report preview.
     void ShowCoilDrawingReport();
+    /// Solve menu "Data Check" when the duty program is not there: the job's own data check.
+    void ShowDataCheck();
     /// The view's "Print Preview": the page on screen in the print preview.
     void PreviewScreenPage();
     /// The print preview of a page file with its pictures; false when it was cancelled or could
@@ -89,6 +95,8 @@ private:
     TReportPreviewWindow* reportPreview_ = nullptr;
     TPrintPreviewWindow* printPreview_ = nullptr;
     TEmailWindow* email_ = nullptr;
+    TLmtdDialog* lmtd_ = nullptr;
+    TPageWindow* dataCheck_ = nullptr;
 };
 
 /// Makes the output windows for the main window (which owns them) and plugs their commands.

@@ -1,6 +1,7 @@
 #include "gui/ReportPreviewWindow.h"
 
 #include "gui/GuardedWebPage.h"
+#include "gui/ScreenFit.h"
 #include "gui/WindowPlace.h"
 
 #include <QDialogButtonBox>
@@ -104,6 +105,8 @@ void TReportPreviewWindow::ShowReport(const QString& fileName, const QString& im
         RestorePlace(*this, place_, *store_);
         placed_ = true;
     }
+    // A place remembered on a larger screen, or a size at a larger scale, still fits this one.
+    FitOnScreen(*this);
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();
