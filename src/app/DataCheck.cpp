@@ -43,12 +43,15 @@ const char* const kCaptions[kEntryFieldCount] = {
     "Tube velocity",
 };
 
+// A value to four significant digits ("0.5334", "1.2", "380"); a range end as it is given.
 std::string number(double v)
 {
-    if (v != 0 && (std::fabs(v) < 0.01 || std::fabs(v) >= 1e6))
-        return Format("%0.4g", v);
-    const double a = std::fabs(v);
-    return Format(a >= 100 ? "%0.1f" : a >= 1 ? "%0.3f" : "%0.5f", v);
+    return Format("%0.4g", v);
+}
+
+std::string rangeEnd(double v)
+{
+    return FloatToStr(v);
 }
 
 std::string withUnit(const std::string& text, const char* unit)
@@ -63,7 +66,7 @@ TCheckLine inputLine(const TCoilJob& job, const TEntryFieldInfo& info)
     line.Caption = kCaptions[static_cast<int>(info.Field)];
     line.Name = info.Name;
     line.Value = withUnit(number(v.Value), info.StoredUnit);
-    line.Range = withUnit(number(info.RangeLo) + " to " + number(info.RangeHi), info.StoredUnit);
+    line.Range = withUnit(rangeEnd(info.RangeLo) + " to " + rangeEnd(info.RangeHi), info.StoredUnit);
     const double span = info.RangeHi - info.RangeLo;
     const double near = 1e-6 * std::max(span, 1e-9);
     if (v.Value < info.RangeLo - near || v.Value > info.RangeHi + near) {
