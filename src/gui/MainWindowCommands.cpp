@@ -123,7 +123,8 @@ void TMainForm::buildMenus()
             }
             giveMnemonics(kinds);
         } else if (name == "&Tools") {
-            // The menu lists the sibling programs found beside this one; with none it is not shown.
+            // The menu would list sibling programs; it holds none (TExternalPrograms::ToolsMenu), so it
+            // is not shown.
             menu->menuAction()->setVisible(false);
         } else if (name == "&Solve") {
             connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateCommands);
