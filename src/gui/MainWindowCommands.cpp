@@ -2,8 +2,8 @@
 #include "gui/MainWindow.h"
 
 #include "app/ProjectFile.h"
-#include "dialogs/Mnemonics.h"
 #include "gui/AboutBox.h"
+#include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/Icons.h"
 #include "gui/PageWindow.h"
@@ -33,22 +33,6 @@ QString projectFilter()
 {
     const std::string_view filter = kProjectFilter;
     return qt(std::string(filter.substr(0, filter.find('|'))));
-}
-
-// Every item of a menu gets a letter of its own.
-void giveMnemonics(QMenu* menu)
-{
-    std::vector<QAction*> items;
-    std::vector<std::string> captions;
-    for (QAction* action : menu->actions()) {
-        if (action->isSeparator() || action->text().isEmpty())
-            continue;
-        items.push_back(action);
-        captions.push_back(action->text().toStdString());
-    }
-    const std::vector<std::string> marked = WithMnemonics(captions);
-    for (std::size_t i = 0; i < items.size(); ++i)
-        items[i]->setText(qt(marked[i]));
 }
 
 // A file name as a menu caption: an "&" would be taken for a mnemonic.
@@ -121,7 +105,7 @@ void TMainForm::buildMenus()
                 });
                 kindActions_[k] = action;
             }
-            giveMnemonics(kinds);
+            GiveMnemonics(kinds);
         } else if (name == "&Tools") {
             // The menu would list sibling programs; it holds none (TExternalPrograms::ToolsMenu), so it
             // is not shown.
@@ -129,7 +113,7 @@ void TMainForm::buildMenus()
         } else if (name == "&Solve") {
             connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateCommands);
         }
-        giveMnemonics(menu);
+        GiveMnemonics(menu);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "gui/ReportPreviewWindow.h"
 
+#include "gui/DialogKeys.h"
 #include "gui/GuardedWebPage.h"
 #include "gui/ScreenFit.h"
 #include "gui/WindowPlace.h"
@@ -93,6 +94,7 @@ QMenu* TReportPreviewWindow::CreateContextMenu()
     QAction* copy = menu->addAction(QIcon::fromTheme(QStringLiteral("edit-copy")), tr(kCopySelectionCaption),
                                     this, [this] { view_->triggerPageAction(QWebEnginePage::Copy); });
     copy->setEnabled(view_->hasSelection());
+    GiveMnemonics(menu);
     return menu;
 }
 

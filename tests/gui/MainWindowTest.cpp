@@ -524,10 +524,10 @@ TEST_F(MainWindowTest, ViewContextMenuShowsSourceAndHelp)
     std::unique_ptr<QMenu> menu(window->View()->CreateContextMenu(nullptr));
     const QList<QAction*> items = menu->actions();
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0]->text(), "Print Preview");
-    EXPECT_FALSE(items[0]->isEnabled()); // until the preview window exists
-    EXPECT_EQ(items[1]->text(), "View Page Source");
-    EXPECT_EQ(items[2]->text(), "Show Help");
+    EXPECT_EQ(items[0]->text(), "&Print Preview"); // each item with its key
+    EXPECT_FALSE(items[0]->isEnabled());           // until the preview window exists
+    EXPECT_EQ(items[1]->text(), "&View Page Source");
+    EXPECT_EQ(items[2]->text(), "&Show Help");
 
     const std::string source = window->View()->DocumentSource();
     items[1]->trigger();

@@ -142,7 +142,7 @@ TEST_F(OutputWindowsTest, ReportPreviewAndPrintPreviewZoomPageAndPrint)
     for (QAction* a : menu->actions())
         captions << a->text();
     EXPECT_EQ(captions,
-              (QStringList{"View Page Source", "Open with Browser", "Copy selection to Clipboard"}));
+              (QStringList{"&View Page Source", "&Open with Browser", "&Copy selection to Clipboard"}));
     // The report's page is kept to the program's own pages, its script off.
     ASSERT_NE(report->Page(), nullptr);
     EXPECT_EQ(report->View()->page(), report->Page());
