@@ -358,6 +358,8 @@ TStartValues TCoilJob::CurrentStartValues() const
     sv.vf = coil_->Vf;
     sv.LiquidSpec = liquid_->LiquidSpec;
     sv.LiquidCaption = liquid_->Caption;
+    sv.WaterAdditive = liquid_->WaterAdditive;
+    sv.AdditiveVolume = liquid_->AdditiveVolume;
     sv.UserRo = liquid_->UserRo;
     sv.UserCp = liquid_->UserCp;
     sv.UserMu = liquid_->UserMu;

@@ -367,14 +367,26 @@ bool TExternalPrograms::ActionHygronaExecute(const TCoilJob& job, const TProject
     return true;
 }
 
-void TExternalPrograms::ActionDataCheckExecute(const TCoilJob& job)
+bool TExternalPrograms::HasProgram(const std::string& path)
 {
-    RunProgram(DutyProgram(), DataCheckArguments(job));
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
 }
 
-void TExternalPrograms::ActionMorvexExecute(const TCoilJob& job)
+bool TExternalPrograms::ActionDataCheckExecute(const TCoilJob& job)
 {
+    if (!HasProgram(DutyProgram()))
+        return false;
+    RunProgram(DutyProgram(), DataCheckArguments(job));
+    return true;
+}
+
+bool TExternalPrograms::ActionMorvexExecute(const TCoilJob& job)
+{
+    if (!HasProgram(LmtdProgram()))
+        return false;
     RunProgram(LmtdProgram(), MorvexArguments(job));
+    return true;
 }
 
 void TExternalPrograms::ActionHelpExecute()

@@ -152,10 +152,14 @@ public:
     bool ActionHygronaExecute(const TCoilJob& job, const TProjectProperties* properties);
     /// Whether "Plot on Hygrona" is enabled in the Solve menu.
     static bool HygronaEnabled(const TCoilJob& job);
-    /// "Data Check": the duty program with the job's streams, as they stand.
-    void ActionDataCheckExecute(const TCoilJob& job);
-    /// "LMTD Calculator": the calculator with the coil's four temperatures.
-    void ActionMorvexExecute(const TCoilJob& job);
+    /// Whether a sibling program is there at all (an existing path; whether it runs is RunProgram's).
+    static bool HasProgram(const std::string& path);
+    /// "Data Check": the duty program with the job's streams, as they stand. False, saying
+    /// nothing, when the program is not there: the window then shows its own data check.
+    bool ActionDataCheckExecute(const TCoilJob& job);
+    /// "LMTD Calculator": the calculator with the coil's four temperatures. False, saying
+    /// nothing, when the program is not there: the window then opens its own calculator.
+    bool ActionMorvexExecute(const TCoilJob& job);
     /// "Help Index": the help folder's "index.htm".
     void ActionHelpExecute();
     /// "Email for Help": the help folder's "enquiry.htm".

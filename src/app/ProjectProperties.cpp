@@ -124,8 +124,9 @@ std::string TProjectProperties::ReportBlock() const
 {
     std::string block =
         "<p>" + HtmlEscape(ProjectName()) + "<br>" + kCrLf + HtmlEscape(ProjectNumber()) + "<br>" + kCrLf;
-    for (const std::string& line : values_.Comments)
-        block += HtmlEscape(line) + kCrLf;
+    // Each comment on a line of its own, as typed.
+    for (std::size_t i = 0; i < values_.Comments.size(); ++i)
+        block += HtmlEscape(values_.Comments[i]) + (i + 1 < values_.Comments.size() ? "<br>" : "") + kCrLf;
     block += "</p>";
     return block;
 }

@@ -3,6 +3,7 @@
 #include "engine/LiquidState.h"
 #include "properties/Fluid.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zmk {
@@ -15,7 +16,7 @@ constexpr const char* kAirOn = "Startup\\airon";
 constexpr const char* kAirOff = "Startup\\airoff";
 constexpr const char* kCoil = "Startup\\coil";
 
-const std::array<TStartValueField, 24> kFields{{
+const std::array<TStartValueField, 26> kFields{{
     {"Pa", kStartup, "Barometer", &S::Pa},
     {"dbi", kAirOn, "db", &S::dbi},
     {"wai", kAirOn, "wa", &S::wai},
@@ -24,6 +25,10 @@ const std::array<TStartValueField, 24> kFields{{
     {"vf", kStartup, "FaceVelocity", &S::vf},
     {"LiquidSpec", kStartup, "LiquidSpec", &S::LiquidSpec, 0, 13},
     {"LiquidCaption", kStartup, "LiquidCaption", &S::LiquidCaption},
+    // The project keeps the liquid's additive with the coil's liquid, so these two are the
+    // settings' alone.
+    {nullptr, kStartup, "WaterAdditive", &S::WaterAdditive, 0, kWaterAdditiveCount - 1},
+    {nullptr, kStartup, "AdditiveVolume", &S::AdditiveVolume, 0, 1},
     {"UserRo", kStartup, "UserRo", &S::UserRo},
     {"UserCp", kStartup, "UserCp", &S::UserCp},
     {"UserMu", kStartup, "UserMu", &S::UserMu},
@@ -58,7 +63,10 @@ std::span<const TStartValueField> StartValueFields()
 void ReadStartValues(const ISettingsStore& store, TCoilStartValues& v)
 {
     for (const TStartValueField& f : kFields)
-        std::visit(Overload{[&](double S::*m) { v.*m = store.ReadFloat(f.Section, f.Key, v.*m); },
+        std::visit(Overload{[&](double S::*m) {
+                                const double value = store.ReadFloat(f.Section, f.Key, v.*m);
+                                v.*m = f.Lo == f.Hi ? value : std::clamp(value, double(f.Lo), double(f.Hi));
+                            },
                             [&](int S::*m) {
                                 const int value = store.ReadInteger(f.Section, f.Key, v.*m);
                                 if (f.Lo == f.Hi || (value >= f.Lo && value <= f.Hi))
@@ -80,7 +88,9 @@ void WriteStartValues(ISettingsStore& store, const TCoilStartValues& v)
 void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TCoilStartValues& v)
 {
     TXMLFile::Node s = file.FindPath(root, {"startval"}, true);
-    for (const TStartValueField& f : kFields)
+    for (const TStartValueField& f : kFields) {
+        if (!f.ProjectName)
+            continue;
         std::visit(Overload{[&](double S::*m) { file.WriteReal(s, f.ProjectName, true, v.*m); },
                             [&](int S::*m) {
                                 TXMLFile::Node n = file.WriteInt(s, f.ProjectName, true, v.*m);
@@ -93,6 +103,7 @@ void WriteStartValues(TXMLFile& file, TXMLFile::Node root, const TCoilStartValue
                             },
                             [&](std::string S::*m) { file.WriteText(s, f.ProjectName, true, v.*m); }},
                    f.Member);
+    }
 }
 
 } // namespace zmk

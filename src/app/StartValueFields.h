@@ -16,11 +16,13 @@ namespace zmk {
 /// One field of the start values.
 struct TStartValueField
 {
-    const char* ProjectName; ///< element under the project's `startval`
+    const char* ProjectName; ///< element under the project's `startval`; null: kept in the settings only
     const char* Section;     ///< settings section
     const char* Key;         ///< settings value name
     std::variant<double TCoilStartValues::*, int TCoilStartValues::*, std::string TCoilStartValues::*> Member;
-    int Lo = 0, Hi = 0; ///< an integer code's range; a stored code outside it keeps the default (Lo == Hi: any)
+    /// The range read from the settings (Lo == Hi: any): an integer code outside it keeps the
+    /// value it had, a real is brought into it.
+    int Lo = 0, Hi = 0;
 };
 
 /// Every field, in the order the project file writes them.

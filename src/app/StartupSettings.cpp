@@ -1,6 +1,7 @@
 #include "app/StartupSettings.h"
 
 #include "app/StartValueFields.h"
+#include <algorithm>
 
 namespace zmk {
 

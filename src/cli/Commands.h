@@ -18,5 +18,6 @@ void AddExportPsyCommand(CLI::App& app);
 void AddLocationCommand(CLI::App& app);
 void AddSizeCommand(CLI::App& app);
 void AddChartCommand(CLI::App& app);
+void AddCheckCommand(CLI::App& app);
 
 } // namespace zmk::cli

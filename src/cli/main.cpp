@@ -26,6 +26,7 @@ int main(int argc, char** argv)
     zmk::cli::AddLocationCommand(app);
     zmk::cli::AddSizeCommand(app);
     zmk::cli::AddChartCommand(app);
+    zmk::cli::AddCheckCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -135,10 +135,11 @@ bool ButtonCoilSpecClick(TCoilJob& job, TFatEditor& editor, const std::function<
     editor.SetCoil(coil);
     editor.OnGeometryChanged = JobGeometryCallback(job);
     editor.SetTargetDuty(coil->Qt);
+    // Cancel goes back to the coil as the editor opens on it, whatever the sub-dialogs change.
+    editor.Open();
     const bool accepted = showModal();
-    // After Cancel too: the editor solved the coil it put back, and a pattern chosen in the coil
-    // maker stays (Cancel goes back to the last activation, which followed the coil maker), so
-    // the window shows the coil as the job now holds it.
+    // After Cancel too: the editor solved the coil it put back, so the window shows the coil as
+    // the job now holds it.
     job.ShowInputs();
     job.Notify(jcResults);
     job.Notify(jcProfile);
@@ -334,11 +335,22 @@ TLiquidCoil* TFatEditor::liquidCoil() const
     return dynamic_cast<TLiquidCoil*>(coil_);
 }
 
+void TFatEditor::Open()
+{
+    snapshot_.Drop();
+    Activate();
+}
+
 void TFatEditor::Activate()
 {
     result_ = TDialogResult::None;
     if (!coil_)
         return;
+    if (snapshot_.Taken()) {
+        ShowGeometry();
+        ShowSummary();
+        return;
+    }
     TSaved saved;
     saved.Rec = coil_->Geometry->Rec;
     saved.Va = coil_->Va;

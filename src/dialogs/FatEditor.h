@@ -66,7 +66,6 @@ struct TAutoSizeLabel
 /// one "&").
 extern const std::array<TAutoSizeLabel, 7> kAutoSizeLabels;
 
-
 class TFatEditor;
 
 /// The "..." button after the main window's geometry line: the window's inputs go to the coil
@@ -155,12 +154,15 @@ public:
 
     // ---- the dialog's life ------------------------------------------------------------------
 
+    /// The editor opens: the snapshot for Cancel is taken afresh, then it is activated.
+    void Open();
     /// The editor becomes the active window (shown, or back from the coil maker or the design
-    /// settings): the snapshot for Cancel is taken, the geometry shown and the summary built.
+    /// settings): the geometry shown and the summary built. The snapshot for Cancel is taken only
+    /// when there is none, so that Cancel goes back past what the sub-dialogs changed.
     void Activate();
     /// "&Accept": commits the focused field (if any); the result is Ok.
     void Accept(TFmtEdit* focused = nullptr);
-    /// "&Cancel": the coil is put back as it was at the last activation (definition record, air
+    /// "&Cancel": the coil is put back as it was when the editor opened (definition record, air
     /// volume flow, and the liquid's flow, leaving temperature and control, which a sizing run
     /// sets up for its duty), shown and reported; the result is Cancel.
     void Cancel();
@@ -265,7 +267,7 @@ private:
     struct TSaved
     {
         TModelRec Rec;
-        double Va = 0;                     // m³/s
+        double Va = 0;                      // m³/s
         std::optional<TSavedLiquid> Liquid; // the liquid side of a liquid coil
     };
 

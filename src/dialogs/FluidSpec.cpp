@@ -243,7 +243,7 @@ void TFluidSpec::ApplyAdditiveRules()
         if (Row(frAdditive).Choice > 0) {
             Row(frAdditiveVolume).Enabled = true;
             if (Row(frAdditiveVolume).Value == 0)
-                setNumber(frAdditiveVolume, Row(frAdditiveVolume).Edit->RangeLo());
+                setNumber(frAdditiveVolume, kDefaultAdditiveVolume);
         } else {
             Row(frAdditiveVolume).Enabled = false;
             setNumber(frAdditiveVolume, 0);
@@ -338,6 +338,10 @@ void TFluidSpec::RowChanged(int row)
             break;
         case frAdditive:
             l.WaterAdditive = static_cast<int>(v);
+            // An additive chosen for water without one starts at a usual mixture, so that the
+            // properties shown are the mixture's at once.
+            if (l.WaterAdditive > 0 && !(l.AdditiveVolume > 0))
+                l.AdditiveVolume = kDefaultAdditiveVolume;
             break;
         case frAdditiveVolume:
             l.AdditiveVolume = v;

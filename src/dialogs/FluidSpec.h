@@ -29,6 +29,8 @@ class TLiquid;
 inline constexpr const char* kFluidSpecTitle = "Fluid Specification";
 inline constexpr const char* kFluidStatusInitial = "Status...";
 /// The status line's colours: the temperature inside the correlation's range, and outside.
+/// The volume fraction an additive starts at when chosen for water without one.
+inline constexpr double kDefaultAdditiveVolume = 0.3;
 inline constexpr const char* kTeal = "#008080";
 inline constexpr const char* kMaroon = "#800000";
 /// Section of the program's settings: window place and size, column widths, row units.

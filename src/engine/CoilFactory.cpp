@@ -122,6 +122,12 @@ std::unique_ptr<TLiquidCoil> MakeStartCoil(std::string_view kind, const TCoilSta
 std::unique_ptr<TLiquid> MakeStartLiquid(const TCoilStartValues& sv)
 {
     auto liquid = std::make_unique<TLiquid>(sv.LiquidCaption, sv.LiquidSpec, sv.mw, sv.twi, sv.two);
+    // Water with an additive is rated as the mixture its caption names.
+    if (sv.LiquidSpec == 0 && sv.WaterAdditive > 0 && sv.AdditiveVolume > 0) {
+        liquid->WaterAdditive = sv.WaterAdditive;
+        liquid->AdditiveVolume = sv.AdditiveVolume;
+        liquid->Update();
+    }
     liquid->UserRo = sv.UserRo;
     liquid->UserCp = sv.UserCp;
     liquid->UserMu = sv.UserMu;

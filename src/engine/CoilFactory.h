@@ -57,6 +57,11 @@ struct TCoilStartValues
     double twi = 0;        ///< liquid inlet temperature, °C
     double two = 0;        ///< liquid outlet temperature, °C
     double vf = 0;         ///< air face velocity, m/s
+
+    // Water's additive (0 none, 1 ethylene glycol, 2 propylene glycol, 3 calcium chloride) and
+    // its volume fraction (0..1).
+    int WaterAdditive = 0;
+    double AdditiveVolume = 0;
 };
 
 /// The geometry text of the start values: "%0.4g %0.4g %0.4gr %0.4gf %0.4gc" of fin height and

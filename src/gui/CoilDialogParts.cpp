@@ -1,7 +1,9 @@
 #include "gui/CoilDialogParts.h"
 
+#include "gui/ThemeColours.h"
 #include "gui/WindowPlace.h"
 
+#include <QEvent>
 #include <QRect>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -21,7 +23,17 @@ TLinkLabel::TLinkLabel(const QString& caption, const QString& tip, QWidget* pare
 void TLinkLabel::SetCaption(const QString& caption)
 {
     caption_ = QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&"));
-    setText(QStringLiteral("<a href=\"#\">%1</a>").arg(caption_.toHtmlEscaped()));
+    // The link's colour is the theme's, made readable on the label's background.
+    setText(QStringLiteral("<a href=\"#\" style=\"color:%2\">%1</a>")
+                .arg(caption_.toHtmlEscaped(),
+                     ReadableColour(*this, palette().color(QPalette::Link), QPalette::Window)));
+}
+
+void TLinkLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        SetCaption(caption_);
 }
 
 TSpinArrows::TSpinArrows(QWidget* parent) : QWidget(parent)

@@ -40,6 +40,10 @@ public:
 signals:
     void clicked();
 
+protected:
+    /// A new palette (a theme change) recolours the link.
+    void changeEvent(QEvent* event) override;
+
 private:
     QString caption_;
 };

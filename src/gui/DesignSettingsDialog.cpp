@@ -1,13 +1,14 @@
 #include "gui/DesignSettingsDialog.h"
 
+#include "base/Paths.h"
 #include "gui/CoilDialogParts.h"
 #include "gui/FmtEditWidget.h"
+#include "gui/PageWindow.h"
 #include "gui/UnitsDialog.h"
 #include "gui/WindowPlace.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -18,7 +19,6 @@
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace zmk::gui {
@@ -178,7 +178,8 @@ void TDesignSettingsDialog::MoreInformationClick()
                                  tr("The notes on circuiting are not installed:\n%1").arg(file));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    const std::filesystem::path page = file.toStdString();
+    ShowHelpPage(*this, page, std::filesystem::path(HelpFolder()) / "index.htm");
 }
 
 void TDesignSettingsDialog::done(int result)

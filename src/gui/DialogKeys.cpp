@@ -1,11 +1,13 @@
 #include "gui/DialogKeys.h"
 
+#include "dialogs/Mnemonics.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/UnitsDialog.h"
 #include "gui/WindowPlace.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QWidget>
 
 namespace zmk::gui {
@@ -69,6 +71,21 @@ QString MnemonicCaption(const QString& caption, QString& used)
         }
     }
     return caption;
+}
+
+void GiveMnemonics(QMenu* menu)
+{
+    std::vector<QAction*> items;
+    std::vector<std::string> captions;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() || action->text().isEmpty())
+            continue;
+        items.push_back(action);
+        captions.push_back(action->text().toStdString());
+    }
+    const std::vector<std::string> marked = WithMnemonics(captions);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        items[i]->setText(QString::fromStdString(marked[i]));
 }
 
 void InstallUnitChooser(zmk::TFmtEditLabel& label, QWidget* parent)

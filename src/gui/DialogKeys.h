@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string_view>
 
+class QMenu;
 class QWidget;
 
 namespace zmk::gui {
@@ -24,6 +25,8 @@ void UseFieldKeys(std::initializer_list<QWidget*> fields);
 /// The caption with an "&" before its first letter not in `used` (which it joins), so that
 /// Alt and that letter reach the field beside it.
 QString MnemonicCaption(const QString& caption, QString& used);
+/// Every item of a menu gets a letter of its own (dialogs/Mnemonics' rule): "&New project".
+void GiveMnemonics(QMenu* menu);
 /// A unit label's clicks open the unit chooser over `parent`.
 void InstallUnitChooser(zmk::TFmtEditLabel& label, QWidget* parent);
 /// Leaves the entry field of `window` that has the focus, if one has, as moving on would: its

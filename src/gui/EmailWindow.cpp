@@ -3,6 +3,7 @@
 #include "app/Exports.h"
 #include "app/ProjectProperties.h"
 #include "gui/SmtpSettingsDialog.h"
+#include "gui/ThemeColours.h"
 #include "gui/WindowPlace.h"
 
 #include <QApplication>
@@ -168,7 +169,8 @@ TEmailWindow::TEmailWindow(ISettingsStore& common, ISettingsStore* program, cons
     failure_->setObjectName(QStringLiteral("Failure"));
     failure_->setWordWrap(true);
     failure_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    failure_->setStyleSheet(QStringLiteral("color: #B00000"));
+    failure_->setStyleSheet(
+        QStringLiteral("color: %1").arg(ReadableColour(*failure_, QColor(0xB0, 0, 0), QPalette::Window)));
     failure_->hide();
 
     auto* layout = new QVBoxLayout(this);

@@ -1,17 +1,19 @@
 #include "gui/FatEditorDialog.h"
 
+#include "base/Paths.h"
 #include "gui/CoilDialogParts.h"
 #include "gui/CoilMakerDialog.h"
 #include "gui/DesignSettingsDialog.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/PainterCanvas.h"
+#include "gui/PageWindow.h"
+#include "gui/ThemeColours.h"
 #include "gui/UnitsDialog.h"
 #include "gui/WindowPlace.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,7 +27,6 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -256,7 +257,8 @@ bool TFatEditorDialog::ShowModal()
         editor_.RestoreWindowPlace(place, screen);
         return true;
     });
-    activate();
+    editor_.Open();
+    showAll();
     Edit(editor_.edFinHeight)->setFocus();
     return exec() == QDialog::Accepted;
 }
@@ -292,7 +294,17 @@ void TFatEditorDialog::showAll()
         shownPage_ = page;
         if (editor_.PictureFile() == kDrawnCircuitPicture)
             supplyCircuitPicture();
-        summary_->setHtml(page);
+        // The summary's colours, readable on the theme's background.
+        summary_->setHtml(ReadablePage(*summary_, page));
+    }
+}
+
+void TFatEditorDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && summary_) {
+        shownPage_.clear();
+        showAll();
     }
 }
 
@@ -374,7 +386,8 @@ void TFatEditorDialog::HelpClick()
                                  tr("The help page is not installed:\n%1").arg(file));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    const std::filesystem::path page = file.toStdString();
+    ShowHelpPage(*this, page, std::filesystem::path(HelpFolder()) / "index.htm");
 }
 
 bool TFatEditorDialog::eventFilter(QObject* watched, QEvent* event)

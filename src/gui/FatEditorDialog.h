@@ -64,11 +64,13 @@ public:
     void TubeSizeClick();
     /// "Settings": the design settings dialog.
     void SettingsClick();
-    /// The editor's help page in the desktop's browser.
+    /// The editor's help page in the help window.
     void HelpClick();
 
 protected:
     void done(int result) override;
+    /// A new palette (a theme change) recolours the summary.
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
+#include "gui/ThemeColours.h"
 #include "gui/WindowPlace.h"
 
 #include <QComboBox>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -94,6 +96,8 @@ TFluidSpecDialog::TFluidSpecDialog(ISettingsStore& store, INotifier* notifier, Q
             auto* edit = new TFmtEditWidget(*row.Edit, grid_);
             edit->setFrame(false);
             connect(edit, &TFmtEditWidget::exited, this, &TFluidSpecDialog::showRows);
+            // Enter applies the cell and moves on, as Tab does; it does not close the dialog.
+            UseFieldKeys({edit});
             editors_[static_cast<std::size_t>(r)] = edit;
             grid_->setCellWidget(tableRow(r), 1, edit);
             InstallUnitChooser(*row.Units, this);
@@ -120,6 +124,16 @@ TFluidSpecDialog::TFluidSpecDialog(ISettingsStore& store, INotifier* notifier, Q
     for (int r = 1; r < TFluidSpec::kRowCount; ++r)
         nameWidth = std::max(nameWidth, grid_->fontMetrics().horizontalAdvance(qt(model_.Row(r).Property)));
     grid_->setColumnWidth(0, std::max(grid_->columnWidth(0), nameWidth + 12));
+    // Nor is a choice cut: the value column is as wide as the widest choice list needs.
+    int valueWidth = grid_->columnWidth(1);
+    for (QWidget* editor : editors_)
+        if (auto* box = qobject_cast<QComboBox*>(editor))
+            valueWidth = std::max(valueWidth, box->sizeHint().width() + 4);
+    grid_->setColumnWidth(1, valueWidth);
+    const int needed = grid_->columnWidth(0) + valueWidth + grid_->columnWidth(2) + 2 * grid_->frameWidth() +
+                       grid_->verticalScrollBar()->sizeHint().width() + 24;
+    if (needed > maximumWidth())
+        setMaximumWidth(needed);
 
     status_ = new QLabel(this);
     status_->setObjectName("Status");
@@ -133,7 +147,7 @@ TFluidSpecDialog::TFluidSpecDialog(ISettingsStore& store, INotifier* notifier, Q
     layout->addLayout(buttons);
     layout->addWidget(grid_, 1);
     layout->addWidget(status_);
-    resize(kFluidSpecMaxSize.Width, 420);
+    resize(std::max(kFluidSpecMaxSize.Width, std::min(needed, maximumWidth())), 420);
     showRows();
 }
 
@@ -179,7 +193,9 @@ void TFluidSpecDialog::showRows()
 void TFluidSpecDialog::showStatus()
 {
     status_->setText(qt(model_.Status()));
-    status_->setStyleSheet(QStringLiteral("color: %1;").arg(qt(model_.StatusColour())));
+    status_->setStyleSheet(
+        QStringLiteral("color: %1;")
+            .arg(ReadableColour(*status_, QColor(qt(model_.StatusColour())), QPalette::Window)));
 }
 
 void TFluidSpecDialog::done(int result)

@@ -3,21 +3,21 @@
 
 #include "app/ProjectFile.h"
 #include "gui/AboutBox.h"
+#include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/Icons.h"
+#include "gui/PageWindow.h"
 #include "gui/UnitsDialog.h"
 #include "gui/WebHtmlView.h"
 
 #include <QAbstractButton>
 #include <QActionGroup>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 
 namespace zmk::gui {
 
@@ -105,12 +105,15 @@ void TMainForm::buildMenus()
                 });
                 kindActions_[k] = action;
             }
+            GiveMnemonics(kinds);
         } else if (name == "&Tools") {
-            // No sibling programs are installed with this one.
-            menu->addAction(tr("(no programs installed)"))->setEnabled(false);
+            // The menu would list sibling programs; it holds none (TExternalPrograms::ToolsMenu), so it
+            // is not shown.
+            menu->menuAction()->setVisible(false);
         } else if (name == "&Solve") {
             connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateCommands);
         }
+        GiveMnemonics(menu);
     }
 }
 
@@ -143,10 +146,13 @@ void TMainForm::rebuildReopenMenu()
         return;
     reopenMenu_->clear();
     const auto& items = model_.Session().RecentFiles().Items();
+    int shown = 0;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (!items[i].Visible)
             continue;
-        QAction* action = reopenMenu_->addAction(menuCaption(items[i].Caption));
+        // Numbered, so that each file has its key: "&1 /projects/coil.zmx".
+        QAction* action =
+            reopenMenu_->addAction(QStringLiteral("&%1 ").arg(++shown % 10) + menuCaption(items[i].Caption));
         action->setStatusTip(qt(items[i].Caption));
         connect(action, &QAction::triggered, this, [this, i] {
             // The list changes as the file opens: run after the menu is done with the item.
@@ -310,7 +316,9 @@ void TMainForm::showAbout()
 
 void TMainForm::openHelpFile(const char* name)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(qt(folders_.HelpFolder + name)));
+    // The help pages show in a window of the program's own; the desktop's browser is offered there.
+    const std::filesystem::path folder(folders_.HelpFolder);
+    ShowHelpPage(*this, folder / name, folder / "index.htm");
 }
 
 } // namespace zmk::gui

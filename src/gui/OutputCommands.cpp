@@ -1,5 +1,6 @@
 #include "gui/OutputCommands.h"
 
+#include "app/DataCheck.h"
 #include "app/MainWindowModel.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
@@ -7,7 +8,9 @@
 #include "gui/DataChartWindow.h"
 #include "gui/EmailWindow.h"
 #include "gui/FmtEditWidget.h"
+#include "gui/LmtdDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/PageWindow.h"
 #include "gui/PrintPreviewWindow.h"
 #include "gui/PsyChartWindow.h"
 #include "gui/ReportPreviewWindow.h"
@@ -51,11 +54,13 @@ TOutputWindows::TOutputWindows(TMainForm& window, TOutputSetup setup)
     model.PlugCommand(C::CoilDrawing, [this] { ShowCoilDrawingReport(); });
     model.PlugCommand(C::DataCheck, [this] {
         commitFocusedField();
-        programs_.ActionDataCheckExecute(window_.Model().Job());
+        if (!programs_.ActionDataCheckExecute(window_.Model().Job()))
+            ShowDataCheck();
     });
     model.PlugCommand(C::Morvex, [this] {
         commitFocusedField();
-        programs_.ActionMorvexExecute(window_.Model().Job());
+        if (!programs_.ActionMorvexExecute(window_.Model().Job()))
+            LmtdDialog()->ShowOn(window_.Model().Job());
     });
     model.PlugCommand(C::Hygrona, [this] {
         commitFocusedField();
@@ -135,6 +140,34 @@ TEmailWindow* TOutputWindows::EmailWindow()
                                   launcher_, &window_);
     }
     return email_;
+}
+
+TLmtdDialog* TOutputWindows::LmtdDialog()
+{
+    if (!lmtd_)
+        lmtd_ = new TLmtdDialog(&window_);
+    return lmtd_;
+}
+
+TPageWindow* TOutputWindows::DataCheckWindow()
+{
+    if (!dataCheck_) {
+        dataCheck_ = new TPageWindow(tr("Data Check"), false, &window_);
+        dataCheck_->setObjectName("DataCheckWindow");
+    }
+    return dataCheck_;
+}
+
+void TOutputWindows::ShowDataCheck()
+{
+    TProjectSession& session = window_.Model().Session();
+    try {
+        const TDataCheck check = MakeDataCheck(session.Job());
+        DataCheckWindow()->ShowPage(
+            WriteDataCheckPage(check, window_.windowTitle().toStdString(), session.ReportFolder()));
+    } catch (const std::exception& e) {
+        tell(e.what());
+    }
 }
 
 void TOutputWindows::ShowMainReport()

@@ -25,6 +25,8 @@ namespace zmk::gui {
 
 class TDataChartWindow;
 class TEmailWindow;
+class TLmtdDialog;
+class TPageWindow;
 class TMainForm;
 class TPrintPreviewWindow;
 class TPsyChartWindow;
@@ -55,6 +57,8 @@ public:
     TPrintPreviewWindow* PrintPreview();
     TEmailWindow* EmailWindow();
     TPsyChartWindow* PsyChartWindow();
+    TLmtdDialog* LmtdDialog();
+    TPageWindow* DataCheckWindow();
     TExternalPrograms& Programs() { return programs_; }
     /// Whether "Plot on Hygrona" draws the program's own chart: the sibling program is not installed.
     bool BuiltInChart() const;
@@ -65,6 +69,8 @@ public:
     void ShowMainReport();
     /// Report menu "Coil Drawing": the coil drawing report in the report preview.
     void ShowCoilDrawingReport();
+    /// Solve menu "Data Check" when the duty program is not there: the job's own data check.
+    void ShowDataCheck();
     /// The view's "Print Preview": the page on screen in the print preview.
     void PreviewScreenPage();
     /// The print preview of a page file with its pictures; false when it was cancelled or could
@@ -96,6 +102,8 @@ private:
     TPrintPreviewWindow* printPreview_ = nullptr;
     TEmailWindow* email_ = nullptr;
     TPsyChartWindow* psyChart_ = nullptr;
+    TLmtdDialog* lmtd_ = nullptr;
+    TPageWindow* dataCheck_ = nullptr;
 };
 
 /// Makes the output windows for the main window (which owns them) and plugs their commands.

@@ -40,7 +40,8 @@ QPageLayout ReportPageLayout()
                        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 }
 
-TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPrintCancel& cancel)
+TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPrintCancel& cancel,
+                         const QPageRanges& ranges)
 {
     QWebEngineProfile profile; // keeps nothing on disk: printing leaves no cache behind
     GuardProfile(profile);
@@ -61,7 +62,7 @@ TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPr
                 pdf = result;
                 finish(pdf.isEmpty() ? TPagePrint::Empty : TPagePrint::Printed);
             },
-            ReportPageLayout());
+            ReportPageLayout(), ranges);
     });
     QMetaObject::Connection cancelled;
     if (cancel)

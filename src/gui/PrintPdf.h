@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QMetaObject>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QString>
 
 #include <functional>
@@ -27,8 +28,10 @@ using TPrintCancel = std::function<QMetaObject::Connection(std::function<void()>
 /// Loads a readable page file (its absolute path) into a guarded page with a profile that keeps
 /// nothing on disk, prints it into PDF bytes on the report layout and waits for them, two minutes
 /// at the most. The event loop runs meanwhile, so a cancel request connected through `cancel`
-/// ends the wait. Needs a running application object.
-TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPrintCancel& cancel = {});
+/// ends the wait. With ranges (1-based pages) only those pages are printed, still as text and
+/// drawings. Needs a running application object.
+TPagePrint PrintPageFile(const QString& absolutePath, QByteArray& pdf, const TPrintCancel& cancel = {},
+                         const QPageRanges& ranges = {});
 
 /// Sets what the web engine needs to print without a screen, before the application object is
 /// made: the offscreen platform unless one is chosen, and the engine's sandbox off when the

@@ -2,12 +2,14 @@
 
 #include "base/FileIO.h"
 #include "gui/PrintPdf.h"
+#include "gui/ScreenFit.h"
 #include "gui/WindowPlace.h"
 
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,7 +18,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfDocument>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
@@ -38,7 +39,6 @@ namespace zmk::gui {
 namespace {
 
 constexpr double kPointsPerInch = 72.0;
-constexpr int kPdfPictureDpi = 200; // pages written as pictures into a PDF file
 
 QString qt(const std::string& s)
 {
@@ -113,6 +113,13 @@ void TPrintPreviewWindow::build()
     email->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     connect(email, &QToolButton::clicked, this, [this] { emit emailRequested(fileName_, imageList_); });
     bar->addWidget(email);
+    savePdf_ = new QToolButton(bar);
+    savePdf_->setText(tr("Save P&DF..."));
+    savePdf_->setIcon(QIcon::fromTheme(QStringLiteral("document-save-as")));
+    savePdf_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    savePdf_->setToolTip(tr("Save the pages as a PDF file, with their text and drawings"));
+    connect(savePdf_, &QToolButton::clicked, this, &TPrintPreviewWindow::SavePdfAs);
+    bar->addWidget(savePdf_);
     bar->addSeparator();
 
     auto* zoomCaption = new QLabel(tr("&Zoom:"), bar);
@@ -291,6 +298,8 @@ void TPrintPreviewWindow::ShowPreview()
         RestorePlace(*this, place_, *store_);
         placed_ = true;
     }
+    // A place remembered on a larger screen, or a size at a larger scale, still fits this one.
+    FitOnScreen(*this);
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();
@@ -408,6 +417,20 @@ bool TPrintPreviewWindow::PrintPages(QPrinter& printer, const std::vector<int>& 
     return painter.end();
 }
 
+void TPrintPreviewWindow::SavePdfAs()
+{
+    if (!document_ || model_.PageCount() == 0)
+        return;
+    const QString suggested = QFileInfo(fileName_).completeBaseName() + QStringLiteral(".pdf");
+    const QString file =
+        AskPdfName ? AskPdfName(suggested)
+                   : QFileDialog::getSaveFileName(this, tr("Save PDF"), suggested, tr("PDF files (*.pdf)"));
+    if (file.isEmpty())
+        return;
+    if (!SavePdf(file, model_.PagesToPrint(true)) && !error_.isEmpty())
+        QMessageBox::warning(this, QString::fromLatin1(kPrintPreviewTitle), error_);
+}
+
 bool TPrintPreviewWindow::SavePdf(const QString& fileName, const std::vector<int>& pages)
 {
     error_.clear();
@@ -419,27 +442,14 @@ bool TPrintPreviewWindow::SavePdf(const QString& fileName, const std::vector<int
     if (pages == everyPage) {
         bytes = pdf_; // the engine's own pages: text stays text
     } else {
-        // Part of the document: its pages drawn as pictures into a new PDF, as they would be
-        // printed, each on paper of its own size.
-        QBuffer buffer(&bytes);
-        buffer.open(QBuffer::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kPdfPictureDpi);
-        writer.setCreator(QString::fromLatin1(kPrintPreviewTitle));
-        QPainter painter;
-        bool firstPage = true;
-        for (int page : pages) {
-            const QPageSize paper(document_->pagePointSize(page), QPageSize::Point);
-            writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait, QMarginsF()));
-            if (firstPage ? !painter.begin(&writer) : !writer.newPage()) {
-                error_ = tr("Cannot write the pages of %1").arg(fileName);
-                return false;
-            }
-            firstPage = false;
-            const QRect rect(0, 0, writer.width(), writer.height());
-            painter.drawImage(rect, document_->render(page, rect.size()));
+        // Part of the document: the engine prints those pages again from the page file.
+        QPageRanges ranges;
+        for (int page : pages)
+            ranges.addPage(page + 1);
+        if (PrintPageFile(fileName_, bytes, {}, ranges) != TPagePrint::Printed) {
+            error_ = tr("Cannot print the pages of %1").arg(fileName_);
+            return false;
         }
-        painter.end();
     }
     std::string error;
     if (!TryWriteFileAtomically(QFile::encodeName(fileName).toStdString(),

@@ -80,6 +80,7 @@ public:
     QToolButton* NextButton() const { return next_; }
     QToolButton* PrevButton() const { return prev_; }
     QToolButton* TwoPagesButton() const { return twoPages_; }
+    QToolButton* SavePdfButton() const { return savePdf_; }
     TPageArea* PageArea() const { return area_; }
 
     /// A page drawn at a size, from the document (kept while the size holds).
@@ -90,10 +91,15 @@ public:
     /// Prints the pages (0-based) on a printer set up by the caller; a printer that prints to a
     /// PDF file hands its pages to SavePdf. False, with the reason in LastError, on a failure.
     bool PrintPages(QPrinter& printer, const std::vector<int>& pages);
-    /// Writes the pages (0-based) into a PDF file with WriteFileAtomically: the whole document
-    /// as the engine printed it, a part of it as pictures of its pages. False, with the reason
-    /// (naming the file) in LastError, when it cannot be written; the file is then unchanged.
+    /// Writes the pages (0-based) into a PDF file with WriteFileAtomically, as the engine prints
+    /// them: text stays text and drawings stay drawings, for the whole document or a part. False,
+    /// with the reason (naming the file) in LastError, when it cannot be written; the file is then
+    /// unchanged.
     bool SavePdf(const QString& fileName, const std::vector<int>& pages);
+    /// "Save PDF...": asks for a file name (AskPdfName when set, else the file dialog) and
+    /// writes every page.
+    void SavePdfAs();
+    std::function<QString(const QString& suggested)> AskPdfName;
 
 signals:
     /// "Email...": the document and its images are to go out by e-mail.
@@ -132,6 +138,7 @@ private:
     QToolButton* last_ = nullptr;
     QSpinBox* goTo_ = nullptr;
     QToolButton* twoPages_ = nullptr;
+    QToolButton* savePdf_ = nullptr;
     QCheckBox* grid_ = nullptr;
     QComboBox* gridUnit_ = nullptr;
     bool placed_ = false;

@@ -13,6 +13,7 @@
 #include "gui/MessageNotifier.h"
 #include "gui/OutputCommands.h"
 #include "gui/PrintPdf.h"
+#include "gui/ScreenFit.h"
 #include "gui/WebHtmlView.h"
 #include "platform/IniFileMerger.h"
 #include "platform/ReportFolder.h"
@@ -276,6 +277,7 @@ int RunProgram(int argc, char** argv)
         PlugOutputWindows(window, {folders, &stores.Common(), &stores.Program(), ReadRegisteredUser(),
                                    ReadMakerContact(stores.Software()).email, DefaultMailAddress()});
         PlugFluidDialogs(window, folders, stores.Common());
+        FitWindowsOnScreen();
         window.Start(options.Arguments);
         if (!options.Screenshot.empty())
             new TScreenshotTaker(window, QString::fromStdString(options.Screenshot));

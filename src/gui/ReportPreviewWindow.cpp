@@ -1,6 +1,8 @@
 #include "gui/ReportPreviewWindow.h"
 
+#include "gui/DialogKeys.h"
 #include "gui/GuardedWebPage.h"
+#include "gui/ScreenFit.h"
 #include "gui/WindowPlace.h"
 
 #include <QDialogButtonBox>
@@ -92,6 +94,7 @@ QMenu* TReportPreviewWindow::CreateContextMenu()
     QAction* copy = menu->addAction(QIcon::fromTheme(QStringLiteral("edit-copy")), tr(kCopySelectionCaption),
                                     this, [this] { view_->triggerPageAction(QWebEnginePage::Copy); });
     copy->setEnabled(view_->hasSelection());
+    GiveMnemonics(menu);
     return menu;
 }
 
@@ -104,6 +107,8 @@ void TReportPreviewWindow::ShowReport(const QString& fileName, const QString& im
         RestorePlace(*this, place_, *store_);
         placed_ = true;
     }
+    // A place remembered on a larger screen, or a size at a larger scale, still fits this one.
+    FitOnScreen(*this);
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();

@@ -1,4 +1,5 @@
 #include "gui/SmtpSettingsDialog.h"
+#include "gui/ThemeColours.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,7 +66,8 @@ TSmtpSettingsDialog::TSmtpSettingsDialog(ISettingsStore& common, QWidget* parent
     note->setObjectName(QStringLiteral("Note"));
     note->setWordWrap(true);
     error_ = new QLabel(this);
-    error_->setStyleSheet(QStringLiteral("color: #B00000"));
+    error_->setStyleSheet(
+        QStringLiteral("color: %1").arg(ReadableColour(*error_, QColor(0xB0, 0, 0), QPalette::Window)));
     error_->hide();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

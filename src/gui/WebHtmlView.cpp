@@ -2,6 +2,7 @@
 
 #include "base/FileIO.h"
 #include "base/Latin1.h"
+#include "gui/DialogKeys.h"
 #include "gui/GuardedWebPage.h"
 
 #include <QClipboard>
@@ -211,6 +212,7 @@ QMenu* TWebHtmlView::CreateContextMenu(QWidget* parent)
     preview->setEnabled(printPreviewEnabled_);
     menu->addAction(tr("View Page Source"), this, &TWebHtmlView::ShowSource);
     menu->addAction(tr("Show Help"), this, &TWebHtmlView::showHelpRequested);
+    GiveMnemonics(menu);
     return menu;
 }
 

@@ -118,8 +118,9 @@ void notSolvedPage(TReportView view, const TReportJob& job, TPageLines& page)
     page.AddLine(keywords("coil, inputs, not solved, solve"));
     page.AddLine(kAuthor);
     page.AddLine("<title>" + caption + "</title>");
-    addAll(page, {"<style>", "pre {margin:0}", "#status {color:#ff0000}", ".warn {white-space:pre-wrap}",
-                  "</style>", "</head>", "<body>", kNotSolvedLine});
+    addAll(page, {"<style>", "pre {margin:0}", "#status {color:#ff0000}",
+                  "pre {white-space:pre-wrap} img {max-width:100%; height:auto}", "</style>", "</head>",
+                  "<body>", kNotSolvedLine});
     std::vector<std::string> lines;
     NotSolvedInputLines(job, lines);
     page.AddLines(lines);
@@ -263,9 +264,10 @@ void ThermalSummaryPage(const TReportJob& job, TPageLines& page)
     page.AddLine(description("Thermal summary"));
     page.AddLine(keywords("coil, thermal, summary, duty"));
     page.AddLine(kAuthor);
-    addAll(page, {"<title>Thermal Summary</title>", "<style>", "pre {margin:0}", "#status {color:#ff0000}",
-                  // A warning is a sentence: it wraps at the view's width instead of scrolling.
-                  ".warn {white-space:pre-wrap}", "</style>", "</head>", "<body>"});
+    addAll(page,
+           {"<title>Thermal Summary</title>", "<style>", "pre {margin:0}", "#status {color:#ff0000}",
+            // Every line wraps at the view's width instead of scrolling.
+            "pre {white-space:pre-wrap} img {max-width:100%; height:auto}", "</style>", "</head>", "<body>"});
     std::vector<std::string> lines;
     WriteCoilThermalSummary(c, lines);
     page.AddLines(lines);

@@ -235,10 +235,31 @@ std::string QuantityPairText(UnitRec& quantity, bool withLabel, std::string_view
     return WithLabel(PairNumberText(quantity, keepFormat, a, b), quantity, withLabel, separator);
 }
 
+namespace {
+
+// Whether a unit of a kind is shown with a label.
+bool hasLabel(TUnitsType kind, int index)
+{
+    std::string format, label;
+    double factor = 1, offset = 0;
+    UnitConversion(kind, index, index, format, label, factor, offset);
+    return !label.empty();
+}
+
+// A set's unit for a quantity: the kind's, unless that is a bare number where the quantity's own
+// default has a unit (relative humidity stays in percent, not a fraction with no label).
+int setUnit(const TQuantities& quantities, const UnitRec& q, int index)
+{
+    const int own = quantities.DefaultDisplay(q);
+    return !hasLabel(q.kind, index) && hasLabel(q.kind, own) ? own : index;
+}
+
+} // namespace
+
 void SetAllMetric(TQuantities& quantities)
 {
     for (UnitRec* q : quantities.List())
-        q->display = MetricUnitIndex(q->kind, q->display);
+        q->display = setUnit(quantities, *q, MetricUnitIndex(q->kind, q->display));
 }
 
 void SetAllMetric()
@@ -249,7 +270,7 @@ void SetAllMetric()
 void SetAllImperial(TQuantities& quantities)
 {
     for (UnitRec* q : quantities.List())
-        q->display = ImperialUnitIndex(q->kind, q->display);
+        q->display = setUnit(quantities, *q, ImperialUnitIndex(q->kind, q->display));
 }
 
 void SetAllImperial()

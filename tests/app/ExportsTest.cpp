@@ -307,8 +307,14 @@ TEST_F(ExportsTest, TheDutyProgramAndLmtdTexts)
     p.job.AirOut().db = 35;
     EXPECT_EQ(DataCheckArguments(p.job).substr(0, 46), "2 80.000 60.000 1.200 0 20.000 35.000 5.000 0 ");
 
+    // Neither program there: nothing is started and nothing said, the window shows its own.
+    EXPECT_FALSE(programs.ActionDataCheckExecute(p.job));
+    EXPECT_FALSE(programs.ActionMorvexExecute(p.job));
+    EXPECT_TRUE(launcher.started.empty());
+    EXPECT_TRUE(notes.messages.empty());
+
     const std::string velorix = program(programs.DutyProgram());
-    programs.ActionDataCheckExecute(p.job);
+    EXPECT_TRUE(programs.ActionDataCheckExecute(p.job));
     ASSERT_EQ(launcher.started.size(), 1u);
     EXPECT_EQ(launcher.startedWith[0], CommandLineWords(DataCheckArguments(p.job)));
 

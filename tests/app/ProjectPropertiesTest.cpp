@@ -43,7 +43,8 @@ TEST(ProjectPropertiesTest, CommentsInTheReportBlockAndTheChartLines)
     props.SetCommentsText("first line\r\nsecond line");
     ASSERT_EQ(props.Values().Comments.size(), 2u);
     EXPECT_EQ(props.CommentsText(), "first line\r\nsecond line"); // nothing after the last line
-    EXPECT_EQ(props.ReportBlock(), "<p>Project<br>\r\n001<br>\r\nfirst line\r\nsecond line\r\n</p>");
+    // Each comment line keeps its own line on the page.
+    EXPECT_EQ(props.ReportBlock(), "<p>Project<br>\r\n001<br>\r\nfirst line<br>\r\nsecond line\r\n</p>");
 
     props.SetCommentsText("a\nb\r\rc\r\n");
     EXPECT_EQ(props.Values().Comments, (std::vector<std::string>{"a", "b", "", "c"}));

@@ -115,6 +115,9 @@ TEST(StartupSettingsTest, StartValuesRoundTripThroughTheFile)
     TStartupSettings saved = sampleSettings();
     saved.Start.dbi = 1.0 / 3.0; // a real that only reads back whole if written exactly
     saved.Start.UserMu = 0.1 + 0.2;
+    // Water with 40 % ethylene glycol: the next start rates the mixture its caption names.
+    saved.Start.WaterAdditive = 1;
+    saved.Start.AdditiveVolume = 0.4;
     {
         TSettingsStores stores;
         SaveStartupSettings(stores.Program(), TWindowPlace{40, 50, 800, 600, true, 0}, saved);
@@ -137,6 +140,8 @@ TEST(StartupSettingsTest, StartValuesRoundTripThroughTheFile)
     EXPECT_EQ(b.LiquidSpec, a.LiquidSpec);
     EXPECT_EQ(b.LiquidControl, a.LiquidControl);
     EXPECT_EQ(b.tube, a.tube);
+    EXPECT_EQ(b.WaterAdditive, 1);
+    EXPECT_DOUBLE_EQ(b.AdditiveVolume, 0.4);
     for (auto field : {&TStoredStartValues::fHeight, &TStoredStartValues::fLength, &TStoredStartValues::Rows,
                        &TStoredStartValues::fpi, &TStoredStartValues::Circ, &TStoredStartValues::UserRo,
                        &TStoredStartValues::UserCp, &TStoredStartValues::UserMu, &TStoredStartValues::UserKo,

@@ -368,11 +368,41 @@ TEST_F(FatEditorTest, CancelPutsTheCoilBackAsItWasAtActivation)
     EXPECT_NEAR(coil().LiquidState->vw, vw, 1e-3 * vw);
     EXPECT_EQ(e->edCircuits.Text(), "14.0");
 
-    // A later activation takes a new snapshot.
+    // The next opening takes a new snapshot.
     TypeAndExit(e->edRows, "6");
-    e->Activate();
+    e->Open();
     e->Cancel();
     EXPECT_DOUBLE_EQ(coil().GetRows(), 6);
+}
+
+TEST_F(FatEditorTest, CancelPutsBackWhatSubDialogsAndSizingChanged)
+{
+    auto e = Make();
+    const TModelRec rec = coil().Geometry->Rec;
+    TypeAndExit(e->edFinHeight, "24");
+    e->SetTargetDuty(1.2 * coil().Qt);
+    e->AutoSizeClick(TAutoSize::Length);
+    // Back from the coil maker with another tube, and from the settings: the editor is activated
+    // again, which must not move the point Cancel goes back to.
+    e->TubeSizeClick([](TCoilMaker& dialog) {
+        dialog.Activate();
+        if (dialog.Rows().size() < 2)
+            return false;
+        dialog.SelectRow(dialog.RowIndex() == 0 ? 1 : 0);
+        dialog.Accept();
+        return true;
+    });
+    e->Activate();
+    e->Spin(TFatSpin::Rows, true);
+    e->SettingsClick([](TDesignSettings& settings) { settings.Close(); });
+    e->Activate();
+    ASSERT_NE(coil().Geometry->Rec.Model, rec.Model);
+    e->Cancel();
+    EXPECT_EQ(coil().Geometry->Rec.Model, rec.Model);
+    EXPECT_DOUBLE_EQ(coil().GetFinHeight(), rec.fHeight);
+    EXPECT_DOUBLE_EQ(coil().GetFinnedLength(), rec.fLength);
+    EXPECT_DOUBLE_EQ(coil().GetRows(), rec.Rows);
+    EXPECT_DOUBLE_EQ(coil().GetCircuits(), rec.Circ);
 }
 
 TEST_F(FatEditorTest, SummaryOfACoolingCoil)

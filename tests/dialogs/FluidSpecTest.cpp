@@ -107,23 +107,24 @@ TEST_F(FluidSpecTest, EnablingRules)
     d->EnterRowText(frPressure, "8");
     EXPECT_DOUBLE_EQ(oil.Pf, 8);
 
-    // Water, then ethylene glycol: the volume is enabled at 1 %, the properties are still clean
-    // water's until the next change; "None" again disables it at 0.
+    // Water, then ethylene glycol: the volume is enabled at a usual 30 %, and the properties and
+    // the caption are the mixture's at once; "None" again disables it at 0.
     d->ChooseRow(frFluidType, 0);
     EXPECT_EQ(Enabled(*d), "111101000000");
     TTransportProps clean;
     CleanWaterProps(clean, oil.t);
     d->ChooseRow(frAdditive, 1);
     EXPECT_TRUE(d->Row(frAdditiveVolume).Enabled);
-    EXPECT_EQ(d->CellText(frAdditiveVolume, 1), "1.0");
-    EXPECT_DOUBLE_EQ(oil.AdditiveVolume, 0.01);
-    EXPECT_DOUBLE_EQ(oil.ro, clean.ro);
-    EXPECT_DOUBLE_EQ(d->Row(frDensity).Value, clean.ro);
-    EXPECT_EQ(oil.Caption, "Water (0% Ethylene Glycol)");
-    d->EnterRowText(frAdditiveVolume, "30");
+    EXPECT_EQ(d->CellText(frAdditiveVolume, 1), "30.0");
     EXPECT_DOUBLE_EQ(oil.AdditiveVolume, 0.3);
     EXPECT_DOUBLE_EQ(oil.ro, MixtureRo(1, 0.3, oil.t));
+    EXPECT_NE(oil.ro, clean.ro);
+    EXPECT_DOUBLE_EQ(d->Row(frDensity).Value, oil.ro);
     EXPECT_EQ(oil.Caption, "Water (30% Ethylene Glycol)");
+    d->EnterRowText(frAdditiveVolume, "20");
+    EXPECT_DOUBLE_EQ(oil.AdditiveVolume, 0.2);
+    EXPECT_DOUBLE_EQ(oil.ro, MixtureRo(1, 0.2, oil.t));
+    EXPECT_EQ(oil.Caption, "Water (20% Ethylene Glycol)");
     d->ChooseRow(frAdditive, 0);
     EXPECT_FALSE(d->Row(frAdditiveVolume).Enabled);
     EXPECT_DOUBLE_EQ(oil.AdditiveVolume, 0);

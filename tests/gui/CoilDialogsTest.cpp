@@ -4,6 +4,7 @@
 // With ZMK_SHOTS=<folder> the dialogs are also saved as pictures there.
 #include "gui/WindowTest.h"
 
+#include "dialogs/Contrast.h"
 #include "dialogs/FatEditor.h"
 #include "gui/CoilCommands.h"
 #include "gui/CoilDialogParts.h"
@@ -28,6 +29,7 @@
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <regex>
 
 namespace zmk::test {
 namespace {
@@ -250,6 +252,88 @@ TEST_F(CoilDialogsTest, AcceptedGeometryAndPatternReachTheMainWindow)
     EXPECT_EQ(window->StatusPanelText(), "Solved...");
     // The pattern's place is kept beside the program.
     EXPECT_TRUE(beside.ValueExists(kCoilMakerWindow, "Width"));
+}
+
+TEST_F(CoilDialogsTest, CancelPutsBackWhatSubDialogsChanged)
+{
+    openWithDialogs();
+    const TModelRec rec = model->Job().Coil()->Geometry->Rec;
+    const QString heightShown = edit(F::edFinHeight).text();
+    openEditor([&] {
+        retype(field(logic().edFinHeight), "24");
+        QTest::keyClick(&field(logic().edFinHeight), Qt::Key_Tab);
+        QTest::mouseClick(editor->Arrows(TFatSpin::Rows)->Up(), Qt::LeftButton);
+        // Another tube from the coil maker, then the settings opened and closed.
+        gui::TCoilMakerDialog& maker = *editor->CoilMakerDialog();
+        whileShown(
+            maker,
+            [&] {
+                QTreeWidget* list = maker.ModelList();
+                ASSERT_GT(list->topLevelItemCount(), 1);
+                QTreeWidgetItem* other = list->topLevelItem(maker.Maker().RowIndex() == 0 ? 1 : 0);
+                list->scrollToItem(other);
+                const QRect row = list->visualItemRect(other);
+                const QPoint at(row.left() + 10, row.center().y());
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+            },
+            [&] { editor->TubeSizeButton()->click(); });
+        whileShown(
+            *editor->DesignSettingsDialog(), [] {}, [&] { editor->SettingsButton()->click(); });
+        ASSERT_NE(coil().Geometry->Rec.Model, rec.Model);
+        QPushButton* cancel = buttonNamed(*editor, "&Cancel");
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    EXPECT_EQ(editor->result(), QDialog::Rejected);
+    const TCoil& c = *model->Job().Coil();
+    EXPECT_EQ(c.Geometry->Rec.Model, rec.Model);
+    EXPECT_DOUBLE_EQ(c.GetFinHeight(), rec.fHeight);
+    EXPECT_DOUBLE_EQ(c.GetRows(), rec.Rows);
+    EXPECT_DOUBLE_EQ(c.GetCircuits(), rec.Circ);
+    EXPECT_EQ(edit(F::edFinHeight).text(), heightShown);
+}
+
+TEST_F(CoilDialogsTest, EditorReadsOnADarkPalette)
+{
+    // A dark desktop theme that leaves the link colour at its light-theme blue.
+    const QPalette before = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Link, QColor(0, 0, 0xff));
+    QApplication::setPalette(dark);
+    openWithDialogs();
+    const auto rgb = [](const QColor& c) { return TRgb{c.red(), c.green(), c.blue()}; };
+    const std::regex colour("color:(#[0-9a-fA-F]{6})");
+    openEditor([&] {
+        int links = 0;
+        for (gui::TLinkLabel* link : editor->findChildren<gui::TLinkLabel*>()) {
+            const std::string text = link->text().toStdString();
+            std::smatch m;
+            ASSERT_TRUE(std::regex_search(text, m, colour)) << text;
+            EXPECT_GE(
+                ContrastRatio(*ParseHexColour(m[1].str()), rgb(link->palette().color(QPalette::Window))),
+                kTextContrast)
+                << text;
+            ++links;
+        }
+        EXPECT_GT(links, 5);
+        // Every colour of the summary reads on its background; plain text is the theme's.
+        const std::string html = editor->SummaryView()->toHtml().toStdString();
+        const TRgb base = rgb(editor->SummaryView()->palette().color(QPalette::Base));
+        int colours = 0;
+        for (auto it = std::sregex_iterator(html.begin(), html.end(), colour); it != std::sregex_iterator();
+             ++it, ++colours)
+            EXPECT_GE(ContrastRatio(*ParseHexColour((*it)[1].str()), base), kTextContrast) << (*it)[1].str();
+        EXPECT_GT(colours, 3) << html;
+        shot(*editor, "fat-editor-dark");
+    });
+    QApplication::setPalette(before);
 }
 
 TEST_F(CoilDialogsTest, DesignSettingsPagesRestoreDefaultsAndSizing)

@@ -10,6 +10,7 @@
 #include "gui/FluidSpecDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SelectLocationDialog.h"
+#include "gui/ThemeColours.h"
 #include "gui/UnitsDialog.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
@@ -164,7 +165,9 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
         QTest::keyClick(d.ValueEditor(frTemperature), Qt::Key_Tab);
         EXPECT_DOUBLE_EQ(liquid().t, 40);
         EXPECT_NE(density->text(), before);
-        EXPECT_EQ(d.StatusLine()->styleSheet(), QString("color: %1;").arg(kTeal));
+        EXPECT_EQ(
+            d.StatusLine()->styleSheet(),
+            QString("color: %1;").arg(gui::ReadableColour(*d.StatusLine(), QColor(kTeal), QPalette::Window)));
 
         // "True": the property rows open, starting from the properties shown.
         choose(qobject_cast<QComboBox*>(d.ValueEditor(frUserDefined)), 1);
@@ -198,7 +201,9 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
         type(qobject_cast<QLineEdit*>(d.ValueEditor(frTemperature)), "350");
         QTest::keyClick(d.ValueEditor(frTemperature), Qt::Key_Tab);
         EXPECT_EQ(d.StatusLine()->text(), "Valid range = [0.0 .. 300.0] °C");
-        EXPECT_EQ(d.StatusLine()->styleSheet(), QString("color: %1;").arg(kMaroon));
+        EXPECT_EQ(d.StatusLine()->styleSheet(),
+                  QString("color: %1;")
+                      .arg(gui::ReadableColour(*d.StatusLine(), QColor(kMaroon), QPalette::Window)));
         EXPECT_EQ(liquid().LiquidSpec, 0);
         // Compressed air opens the pressure row.
         choose(qobject_cast<QComboBox*>(d.ValueEditor(frFluidType)), 13);
@@ -211,6 +216,43 @@ TEST_F(FluidDialogsTest, FluidSpecificationEditsTheLiquidAndCancelPutsItBack)
     EXPECT_TRUE(liquid().UserProps);
     EXPECT_EQ(fluidType->text().toStdString(), accepted);
     EXPECT_EQ(store.ReadInteger(kFluidSpecSection, "Units.iMu", -1), 0);
+}
+
+TEST_F(FluidDialogsTest, FluidSpecificationEnterAppliesGlycolShowsAndChoicesFit)
+{
+    openPlugged();
+    whenShown<gui::TFluidSpecDialog>([this](gui::TFluidSpecDialog& d) {
+        // No choice is cut: each list's longest entry fits its cell.
+        for (int r : {frFluidType, frAdditive, frUserDefined}) {
+            auto* box = qobject_cast<QComboBox*>(d.ValueEditor(r));
+            ASSERT_NE(box, nullptr);
+            int longest = 0;
+            for (int i = 0; i < box->count(); ++i)
+                longest = std::max(longest, box->fontMetrics().horizontalAdvance(box->itemText(i)));
+            EXPECT_GE(d.Grid()->columnWidth(1), box->sizeHint().width()) << r;
+            EXPECT_GT(box->width(), longest) << r;
+        }
+        // Water, then Enter in the temperature cell: the value is applied, as Tab would, and the
+        // dialog stays open.
+        choose(qobject_cast<QComboBox*>(d.ValueEditor(frFluidType)), 0);
+        auto* density = qobject_cast<QLineEdit*>(d.ValueEditor(frDensity));
+        const QString atStart = density->text();
+        type(qobject_cast<QLineEdit*>(d.ValueEditor(frTemperature)), "70");
+        QTest::keyClick(d.ValueEditor(frTemperature), Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_DOUBLE_EQ(liquid().t, 70);
+        EXPECT_NE(density->text(), atStart);
+        // Ethylene glycol starts at a usual mixture: the density shown changes at once.
+        const QString water = density->text();
+        choose(qobject_cast<QComboBox*>(d.ValueEditor(frAdditive)), 1);
+        EXPECT_DOUBLE_EQ(liquid().AdditiveVolume, kDefaultAdditiveVolume);
+        EXPECT_NE(density->text(), water);
+        EXPECT_EQ(liquid().Caption, "Water (30% Ethylene Glycol)");
+        shoot(d, "fluid-spec-glycol");
+        QTest::mouseClick(d.AcceptButton(), Qt::LeftButton);
+    });
+    window->Button(C::FluidType)->click();
+    EXPECT_EQ(liquid().WaterAdditive, 1);
 }
 
 TEST_F(FluidDialogsTest, AirFlowCalculatorHandsItsMassFlowToTheMainWindow)

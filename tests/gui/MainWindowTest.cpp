@@ -246,14 +246,14 @@ TEST_F(MainWindowTest, ReopenMenuAfterSaveAs)
     ASSERT_TRUE(window->ReopenMenu()->isEnabled());
     const QList<QAction*> items = window->ReopenMenu()->actions();
     ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0]->text(), a);
+    EXPECT_EQ(items[0]->text(), "&1 " + a);
     EXPECT_TRUE(window->FilePanelText().endsWith("b.zmx"));
 
     items[0]->trigger();
     ASSERT_TRUE(
         QTest::qWaitFor([this] { return model->Job().FileName == (folder / "a.zmx").string(); }, 5000));
     ASSERT_EQ(window->ReopenMenu()->actions().size(), 1);
-    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), b);
+    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), "&1 " + b);
     EXPECT_EQ(window->StatusPanelText(), "Not Solved...");
 }
 
@@ -265,11 +265,11 @@ TEST_F(MainWindowTest, ReopenMenuFollowsNewAtOnce)
     window->RunCommand(C::New);
     ASSERT_TRUE(window->ReopenMenu()->isEnabled());
     ASSERT_EQ(window->ReopenMenu()->actions().size(), 1);
-    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), a);
+    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), "&1 " + a);
     // The new job's "Default.zmx" was never written: Save As does not offer it.
     ASSERT_TRUE(window->SaveAsFile(QString::fromStdString((folder / "b.zmx").string())));
     ASSERT_EQ(window->ReopenMenu()->actions().size(), 1);
-    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), a);
+    EXPECT_EQ(window->ReopenMenu()->actions()[0]->text(), "&1 " + a);
 }
 
 TEST_F(MainWindowTest, WindowPlaceIsRestoredHeldOnTheScreenAndStoredAtClose)
@@ -524,10 +524,10 @@ TEST_F(MainWindowTest, ViewContextMenuShowsSourceAndHelp)
     std::unique_ptr<QMenu> menu(window->View()->CreateContextMenu(nullptr));
     const QList<QAction*> items = menu->actions();
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0]->text(), "Print Preview");
-    EXPECT_FALSE(items[0]->isEnabled()); // until the preview window exists
-    EXPECT_EQ(items[1]->text(), "View Page Source");
-    EXPECT_EQ(items[2]->text(), "Show Help");
+    EXPECT_EQ(items[0]->text(), "&Print Preview"); // each item with its key
+    EXPECT_FALSE(items[0]->isEnabled());           // until the preview window exists
+    EXPECT_EQ(items[1]->text(), "&View Page Source");
+    EXPECT_EQ(items[2]->text(), "&Show Help");
 
     const std::string source = window->View()->DocumentSource();
     items[1]->trigger();

@@ -161,7 +161,7 @@ const Lines kThermalHead{"<html>",
                          "<style>",
                          "pre {margin:0}",
                          "#status {color:#ff0000}",
-                         ".warn {white-space:pre-wrap}",
+                         "pre {white-space:pre-wrap} img {max-width:100%; height:auto}",
                          "</style>",
                          "</head>",
                          "<body>"};
@@ -176,8 +176,8 @@ Lines NotSolvedPage(const std::string& caption, const TReportJob& r, const Lines
     NotSolvedInputLines(r, inputs);
     return Concat({{"<html>", "<head>", "<meta name=\"description\" content=\"" + caption + "\" />",
                     kKeywords, kAuthorLine, "<title>" + caption + "</title>", "<style>", "pre {margin:0}",
-                    "#status {color:#ff0000}", ".warn {white-space:pre-wrap}", "</style>", "</head>",
-                    "<body>", kNotSolvedLine},
+                    "#status {color:#ff0000}", "pre {white-space:pre-wrap} img {max-width:100%; height:auto}",
+                    "</style>", "</head>", "<body>", kNotSolvedLine},
                    inputs,
                    tail,
                    kEnd});

@@ -221,13 +221,16 @@ TEST(ConvTools, MetricAndImperialSets)
     EXPECT_EQ(FormatQuantity("%s %s", q.place_barom_pressure, false, 101.325), "29.8909 InchHg");
     EXPECT_EQ(FormatQuantity("%s %s", q.air_t, false, 20), "68.0 °F");
     EXPECT_EQ(FormatQuantity("%s %s", q.general_cond_rate, false, 0.001), "7.94 lb/hr");
-    // Both defaults of the proportion kind are the plain fraction.
-    EXPECT_EQ(FormatQuantity("%s%s", q.air_rh, false, 0.5), "0.500");
+    // Both sets of the proportion kind are the plain fraction, which has no label: relative
+    // humidity keeps its own percent, a fraction stays a fraction.
+    EXPECT_EQ(FormatQuantity("%s%s", q.air_rh, false, 0.5), "50.0%");
+    EXPECT_EQ(q.general_fraction.display, 0);
 
     SetAllMetric(q);
     EXPECT_EQ(FormatQuantity("%s %s", q.fat_fin_spacing, false, 12), "472 fins/m");
     EXPECT_EQ(FormatQuantity("%s %s", q.fat_height, false, 0.5), "500 mm");
-    EXPECT_EQ(FormatQuantity("%s %s", q.air_rh, false, 0.5), "0.500 ");
+    EXPECT_EQ(FormatQuantity("%s %s", q.air_rh, false, 0.5), "50.0 %");
+    EXPECT_EQ(q.air_rh.label, "%");
     EXPECT_EQ(FormatQuantity("%s %s", q.hex_energy, false, 7200), "2.00 kW-hr");
     EXPECT_EQ(q.air_vol_flow.display, 0);
     EXPECT_EQ(q.air_dp.display, 1);
