@@ -47,12 +47,7 @@ void runChart(const ChartOptions& options)
     ProcessCoilMakers().SetNotifier(&notifier);
     CommandSession session(&notifier, !options.file.empty());
     TCoilJob& job = session->Job();
-    if (options.file.empty()) {
-        BuildJob(*session, options.job);
-    } else {
-        session->OpenInKind(options.file, options.kindGiven ? options.job.kind : std::string());
-        ApplyJobOptions(job, options.job);
-    }
+    LoadJob(*session, options.job, options.file, options.kindGiven);
     if (options.step)
         session->StepByStep();
     else

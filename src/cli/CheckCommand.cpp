@@ -30,12 +30,7 @@ void runCheck(const CheckOptions& options)
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     CommandSession session(&notifier, !options.file.empty());
-    if (options.file.empty()) {
-        BuildJob(*session, options);
-    } else {
-        session->OpenInKind(options.file, options.kindGiven ? options.kind : std::string());
-        ApplyJobOptions(session->Job(), options);
-    }
+    LoadJob(*session, options, options.file, options.kindGiven);
     session->Solve();
     const TDataCheck check = MakeDataCheck(session->Job());
     std::cout << DataCheckText(check);

@@ -158,6 +158,16 @@ void BuildJob(TProjectSession& session, const JobOptions& options, std::vector<s
     applySettings(session.Job(), options, clamped, std::cerr);
 }
 
+void LoadJob(TProjectSession& session, const JobOptions& options, const std::string& file, bool kindGiven)
+{
+    if (file.empty()) {
+        BuildJob(session, options);
+        return;
+    }
+    session.OpenInKind(file, kindGiven ? options.kind : std::string());
+    ApplyJobOptions(session.Job(), options);
+}
+
 void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped,
                      std::ostream* notes)
 {

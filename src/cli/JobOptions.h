@@ -45,6 +45,11 @@ void BuildJob(TProjectSession& session, const JobOptions& options,
 void ApplyJobOptions(TCoilJob& job, const JobOptions& options, std::vector<std::string>* clamped = nullptr,
                      std::ostream* notes = nullptr);
 
+/// The job a command works on: with a project file, the file opened into the coil of the kind it
+/// holds (or of --kind when kindGiven) with the options' inputs over it; without one, the
+/// default job of the options' kind as BuildJob builds it.
+void LoadJob(TProjectSession& session, const JobOptions& options, const std::string& file, bool kindGiven);
+
 /// Prints every message on standard error (or the stream it is given), line breaks kept, so
 /// that the catalogue's notes reach the user too.
 class PrintingNotifier : public INotifier

@@ -140,12 +140,7 @@ void runReport(const ReportOptions& options)
         throw std::runtime_error("--save needs the project FILE to write back");
     CommandSession session(&notifier, !options.file.empty());
     TCoilJob& job = session->Job();
-    if (options.file.empty()) {
-        BuildJob(*session, options.job);
-    } else {
-        session->OpenInKind(options.file, options.kindGiven ? options.job.kind : std::string());
-        ApplyJobOptions(job, options.job);
-    }
+    LoadJob(*session, options.job, options.file, options.kindGiven);
     session->Solve();
     if (options.save && job.Solved())
         session->SaveOrThrow(options.file);

@@ -138,12 +138,7 @@ void runSize(SizeOptions& options)
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
     CommandSession session(&notifier, !options.file.empty());
-    if (options.file.empty()) {
-        BuildJob(*session, options);
-    } else {
-        session->OpenInKind(options.file, options.kindGiven ? options.kind : std::string());
-        ApplyJobOptions(session->Job(), options);
-    }
+    LoadJob(*session, options, options.file, options.kindGiven);
     TCoilJob& job = session->Job();
     job.ApplyInputs();
 
