@@ -7,6 +7,7 @@
 #include "base/TextHelpers.h"
 #include "base/Utf8.h"
 #include "engine/HeatExchanger.h"
+#include "units/Conv.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,14 +60,22 @@ std::string withUnit(const std::string& text, const char* unit)
     return *unit ? text + " " + unit : text;
 }
 
-TCheckLine inputLine(const TCoilJob& job, const TEntryFieldInfo& info)
+TCheckLine inputLine(const TCoilJob& job, const TEntryFieldInfo& info, const std::optional<TShownUnit>& shown)
 {
     const TEntryValue& v = job.Inputs[info.Field];
     TCheckLine line;
     line.Caption = kCaptions[static_cast<int>(info.Field)];
     line.Name = info.Name;
-    line.Value = withUnit(number(v.Value), info.StoredUnit);
-    line.Range = withUnit(rangeEnd(info.RangeLo) + " to " + rangeEnd(info.RangeHi), info.StoredUnit);
+    if (shown) {
+        // In the unit the field shows, as the user reads it in the window.
+        auto display = [&](double x) { return double(ToDisplay(shown->Offset, shown->Factor, x)); };
+        line.Value = withUnit(number(display(v.Value)), shown->Label.c_str());
+        line.Range = withUnit(number(display(info.RangeLo)) + " to " + number(display(info.RangeHi)),
+                              shown->Label.c_str());
+    } else {
+        line.Value = withUnit(number(v.Value), info.StoredUnit);
+        line.Range = withUnit(rangeEnd(info.RangeLo) + " to " + rangeEnd(info.RangeHi), info.StoredUnit);
+    }
     const double span = info.RangeHi - info.RangeLo;
     const double near = 1e-6 * std::max(span, 1e-9);
     if (v.Value < info.RangeLo - near || v.Value > info.RangeHi + near) {
@@ -200,7 +209,7 @@ int TDataCheck::Notes() const
                             std::count_if(Results.begin(), Results.end(), is));
 }
 
-TDataCheck MakeDataCheck(const TCoilJob& job)
+TDataCheck MakeDataCheck(const TCoilJob& job, const TShownUnits& units)
 {
     TDataCheck check;
     TLiquidCoil* coil = job.Coil();
@@ -211,7 +220,7 @@ TDataCheck MakeDataCheck(const TCoilJob& job)
     if (!check.Solved && !job.LastReason().empty())
         check.Status += " " + job.LastReason();
     for (const TEntryFieldInfo& info : EntryFields())
-        check.Inputs.push_back(inputLine(job, info));
+        check.Inputs.push_back(inputLine(job, info, units[static_cast<int>(info.Field)]));
     check.Inputs.push_back({"Liquid", "", job.Inputs.edFluidType, "", "", TCheckLevel::Ok});
     check.Inputs.push_back({"Liquid control", "", job.Inputs.edLiquidControl, "", "", TCheckLevel::Ok});
     if (coil) {

@@ -4,7 +4,11 @@
 // The window shows it as a page, `zemtor check` prints it.
 #pragma once
 
+#include "app/CoilJob.h"
+
+#include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +45,18 @@ struct TDataCheck
 };
 
 /// The check of a job as it stands; values in the units the inputs are stored in.
-TDataCheck MakeDataCheck(const TCoilJob& job);
+/// The unit an input is shown in: value shown = (stored − Offset)·Factor as the entry fields
+/// convert, with its label.
+struct TShownUnit
+{
+    double Factor = 1;
+    double Offset = 0;
+    std::string Label;
+};
+/// The units the inputs are shown in, by field; a field without one is shown in its stored unit.
+using TShownUnits = std::array<std::optional<TShownUnit>, kEntryFieldCount>;
+
+TDataCheck MakeDataCheck(const TCoilJob& job, const TShownUnits& units = {});
 /// The check as aligned text lines, for the terminal.
 std::string DataCheckText(const TDataCheck& check);
 /// The check as a page of its own (UTF-8 HTML), with the program's caption in its title.

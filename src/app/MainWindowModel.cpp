@@ -198,6 +198,15 @@ void TMainWindowModel::onFieldExit(TEntryField f, TFmtEdit& edit)
     Job().SetInput(f, number);
 }
 
+TShownUnits TMainWindowModel::ShownUnits() const
+{
+    TShownUnits units;
+    for (int i = 0; i < kEntryFieldCount; ++i)
+        if (const TUnitLabel* label = edits_[i].UnitsLabel())
+            units[i] = TShownUnit{edits_[i].Factor(), edits_[i].Offset(), label->Caption()};
+    return units;
+}
+
 TExitResult TMainWindowModel::CommitFocusedField(TFmtEdit* focused)
 {
     if (!focused || !FieldOf(focused))

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/CoilJob.h"
+#include "app/DataCheck.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectSession.h"
 #include "app/StartupSettings.h"
@@ -148,6 +149,8 @@ public:
 
     /// A numeric entry field's logic.
     TFmtEdit& Edit(TEntryField field) { return edits_[index(field)]; }
+    /// The unit each entry field shows now (a field without a unit label: none).
+    TShownUnits ShownUnits() const;
     /// The unit label of a field; null for the fields without units (rows, circuits).
     TFmtEditLabel* UnitLabel(TEntryField field);
     /// The read-only text fields: the liquid's short caption and the liquid control.

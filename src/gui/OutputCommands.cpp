@@ -162,7 +162,7 @@ void TOutputWindows::ShowDataCheck()
 {
     TProjectSession& session = window_.Model().Session();
     try {
-        const TDataCheck check = MakeDataCheck(session.Job());
+        const TDataCheck check = MakeDataCheck(session.Job(), window_.Model().ShownUnits());
         DataCheckWindow()->ShowPage(
             WriteDataCheckPage(check, window_.windowTitle().toStdString(), session.ReportFolder()));
     } catch (const std::exception& e) {

@@ -185,6 +185,18 @@ TEST_F(MainWindowModelTest, LeavingAFieldCommitsItsValueThroughItsUnit)
     EXPECT_TRUE(job().Solved());
 }
 
+TEST_F(MainWindowModelTest, DataCheckShowsTheInputsInTheUnitsTheFieldsShow)
+{
+    start();
+    model->UnitLabel(F::edOnCoil)->ApplyChosenUnit(1);
+    const TDataCheck check = MakeDataCheck(job(), model->ShownUnits());
+    // The fin height field shows inch, the entering air now °F: so does the check.
+    EXPECT_EQ(check.Input("edFinHeight")->Value, "21 inch");
+    EXPECT_EQ(check.Input("edOnCoil")->Value, "716 " + model->UnitLabel(F::edOnCoil)->Caption());
+    EXPECT_EQ(check.Input("edOnCoil")->Range.rfind("-76 to 1652 ", 0), 0u) << check.Input("edOnCoil")->Range;
+    EXPECT_EQ(check.Input("edRows")->Value, "4");
+}
+
 // The page on screen shows results, or the inputs of a job that is not solved.
 bool ShowsResults(const RecordingHtmlView& view)
 {
