@@ -70,8 +70,16 @@ TCheckLine inputLine(const TCoilJob& job, const TEntryFieldInfo& info, const std
         // In the unit the field shows, as the user reads it in the window.
         auto display = [&](double x) { return double(ToDisplay(shown->Offset, shown->Factor, x)); };
         line.Value = withUnit(number(display(v.Value)), shown->Label.c_str());
-        line.Range = withUnit(number(display(info.RangeLo)) + " to " + number(display(info.RangeHi)),
-                              shown->Label.c_str());
+        // A converted range end to four significant digits, written out in full ("100000",
+        // not "1E005").
+        auto end = [&](double x) {
+            const double v = display(x);
+            if (v == 0 || !std::isfinite(v))
+                return rangeEnd(v);
+            const double scale = std::pow(10.0, 3 - std::floor(std::log10(std::fabs(v))));
+            return rangeEnd(std::round(v * scale) / scale);
+        };
+        line.Range = withUnit(end(info.RangeLo) + " to " + end(info.RangeHi), shown->Label.c_str());
     } else {
         line.Value = withUnit(number(v.Value), info.StoredUnit);
         line.Range = withUnit(rangeEnd(info.RangeLo) + " to " + rangeEnd(info.RangeHi), info.StoredUnit);

@@ -195,6 +195,7 @@ TEST_F(MainWindowModelTest, DataCheckShowsTheInputsInTheUnitsTheFieldsShow)
     EXPECT_EQ(check.Input("edOnCoil")->Value, "716 " + model->UnitLabel(F::edOnCoil)->Caption());
     EXPECT_EQ(check.Input("edOnCoil")->Range.rfind("-76 to 1652 ", 0), 0u) << check.Input("edOnCoil")->Range;
     EXPECT_EQ(check.Input("edRows")->Value, "4");
+    EXPECT_EQ(check.Input("edFinnedLength")->Range, "100 to 100000 mm");
 }
 
 // The page on screen shows results, or the inputs of a job that is not solved.
