@@ -1,4 +1,5 @@
 #include "engine/RateCoil.h"
+#include "engine/StepCoil.h"
 
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
@@ -109,9 +110,34 @@ private:
     double saved_;
 };
 
-} // namespace
 
-TCoilResult RateCoil(const TCoilInputs& in)
+// A coil built from the inputs and attached to its own air and liquid.
+struct TBuiltCoil
+{
+    TAirState airIn, airOut;
+    std::unique_ptr<TLiquid> liquid;
+    std::unique_ptr<TLiquidCoil> coil;
+};
+
+// Builds the coil of the inputs (kind already canonical); an error reaches the caller.
+void buildCoil(const std::string& kind, const TCoilInputs& in, TBuiltCoil& b)
+{
+    const TCoilStartValues& sv = in.Start;
+    b.coil = MakeStartCoil(kind, sv);
+    b.airIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
+    b.airOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);
+    b.liquid = MakeStartLiquid(sv);
+    b.coil->Attach(b.airIn, b.airOut, *b.liquid);
+    ApplyStartFlows(*b.coil, sv);
+    if (in.LiquidDt > 0)
+        b.coil->LiquidState->designdt = in.LiquidDt;
+    b.coil->Spray = in.Spray;
+    b.coil->UseFouling = in.UseFouling;
+    b.coil->FoulingInDuty = in.FoulingInDuty;
+}
+
+// Builds and solves; b.coil stays empty when the build failed (the result says why).
+TCoilResult rateBuilt(const TCoilInputs& in, TBuiltCoil& b)
 {
     const std::optional<std::string> kind = CanonicalCoilKind(in.Kind);
     if (!kind) {
@@ -121,24 +147,10 @@ TCoilResult RateCoil(const TCoilInputs& in)
         r.Error = "Coil kind not recognised...";
         return r;
     }
-    const TAdpScope adp(in.StartAdp);
-    const TCoilStartValues& sv = in.Start;
-    TAirState airIn, airOut;
-    std::unique_ptr<TLiquid> liquid;
-    std::unique_ptr<TLiquidCoil> coil;
     try {
-        coil = MakeStartCoil(*kind, sv);
-        airIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
-        airOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);
-        liquid = MakeStartLiquid(sv);
-        coil->Attach(airIn, airOut, *liquid);
-        ApplyStartFlows(*coil, sv);
-        if (in.LiquidDt > 0)
-            coil->LiquidState->designdt = in.LiquidDt;
-        coil->Spray = in.Spray;
-        coil->UseFouling = in.UseFouling;
-        coil->FoulingInDuty = in.FoulingInDuty;
+        buildCoil(*kind, in, b);
     } catch (const std::exception& e) {
+        b.coil.reset();
         TCoilResult r;
         r.Kind = *kind;
         r.Status = TSolveStatus::DataError;
@@ -147,15 +159,44 @@ TCoilResult RateCoil(const TCoilInputs& in)
     }
     std::string error;
     try {
-        coil->Solve();
+        b.coil->Solve();
     } catch (const std::exception& e) {
         error = e.what();
     }
-    TCoilResult r = CoilResultOf(*coil);
+    TCoilResult r = CoilResultOf(*b.coil);
     r.Kind = *kind;
     r.Error = error;
     r.Solved = error.empty() && r.Status == TSolveStatus::None;
     return r;
+}
+
+} // namespace
+
+TCoilResult RateCoil(const TCoilInputs& in)
+{
+    const TAdpScope adp(in.StartAdp);
+    TBuiltCoil b;
+    return rateBuilt(in, b);
+}
+
+TStepRun StepCoil(const TCoilInputs& in)
+{
+    const TAdpScope adp(in.StartAdp);
+    TBuiltCoil b;
+    TStepRun run;
+    run.Rating = rateBuilt(in, b);
+    if (!run.Rating.Solved)
+        return run;
+    try {
+        double duty = 0;
+        b.coil->StepByStep(duty);
+        run.Duty = duty;
+        run.Matrix = b.coil->StepMatrix;
+        run.Ran = true;
+    } catch (const std::exception& e) {
+        run.Error = e.what();
+    }
+    return run;
 }
 
 } // namespace zmk

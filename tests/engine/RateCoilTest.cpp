@@ -1,6 +1,7 @@
 // A coil rated from value inputs, without a job: the same result, field for field, as the coil
 // the job builds and solves, and no trace of the thread's earlier ratings.
 #include "engine/RateCoil.h"
+#include "engine/StepCoil.h"
 
 #include "CoilJob.h"
 #include "engine/HeatExchanger.h"
@@ -185,6 +186,38 @@ TEST(RateCoil, InputsNoCoilCanBeBuiltFromGiveAResultNotAnError)
     EXPECT_FALSE(wet.Solved);
     EXPECT_EQ(wet.Status, TSolveStatus::DataError);
     EXPECT_FALSE(wet.Reason.empty());
+}
+
+TEST(StepCoil, RunsTheProfileOfEveryKindFromValuesAsTheCoilInPlace)
+{
+    for (const char* kind : {"zmk", "hwc", "cwc"}) {
+        SCOPED_TRACE(kind);
+        const TCoilInputs in = TCoilInputs::Defaults(kind);
+        const TStepRun run = StepCoil(in);
+        ASSERT_TRUE(run.Ran) << run.Error << run.Rating.Error;
+        ExpectSameResult(run.Rating, RateCoil(in));
+
+        test::JobValues v;
+        static_cast<TCoilStartValues&>(v) = in.Start;
+        v.kind = in.Kind;
+        TAdpDefault::Instance().Reset();
+        auto job = test::BuildJob(v);
+        job->coil->Solve();
+        double duty = 0;
+        job->coil->StepByStep(duty);
+        TAdpDefault::Instance().Reset();
+        EXPECT_EQ(run.Duty, duty);
+        EXPECT_EQ(run.Matrix, job->coil->StepMatrix);
+        ASSERT_EQ(run.Matrix.size(), 4u);
+        EXPECT_EQ(run.Matrix[0].size(), 100u);
+    }
+    // Nothing to profile without a rating that solved.
+    TCoilInputs unknown = TCoilInputs::Defaults("hwc");
+    unknown.Kind = "xyz";
+    const TStepRun none = StepCoil(unknown);
+    EXPECT_FALSE(none.Ran);
+    EXPECT_TRUE(none.Matrix.empty());
+    EXPECT_EQ(none.Rating.Error, "Coil kind not recognised...");
 }
 
 } // namespace zmk
