@@ -1,10 +1,12 @@
 #include "engine/RateCoil.h"
+#include "engine/Sizing.h"
 #include "engine/StepCoil.h"
 
 #include "engine/HeatExchanger.h"
 #include "properties/Fluid.h"
 
 #include <exception>
+#include <stdexcept>
 #include <memory>
 #include <optional>
 
@@ -177,6 +179,44 @@ TCoilResult RateCoil(const TCoilInputs& in)
     const TAdpScope adp(in.StartAdp);
     TBuiltCoil b;
     return rateBuilt(in, b);
+}
+
+TSizeRun SizeCoil(const TCoilInputs& in, TAutoSize mode, bool keepAirflow, double duty)
+{
+    const TAdpScope adp(in.StartAdp);
+    TSizeRun run;
+    const std::optional<std::string> kind = CanonicalCoilKind(in.Kind);
+    TBuiltCoil b;
+    std::string error;
+    try {
+        if (!kind)
+            throw std::runtime_error("Coil kind not recognised...");
+        buildCoil(*kind, in, b);
+        run.Sizing = RunAutoSize(*b.coil, mode, keepAirflow, duty);
+        // Rated again at the size and face velocity the sizing left, as the editor does.
+        b.coil->SetModel(b.coil->GetModel());
+        b.coil->SetFaceVelocity(b.coil->Vf);
+        b.coil->Solve();
+        CheckAutoSize(*b.coil, mode, duty, run.Sizing);
+    } catch (const std::exception& e) {
+        error = e.what();
+        run.Sizing.Status = TSolveStatus::DataError;
+        run.Sizing.Message = error;
+    }
+    if (b.coil) {
+        run.Rating = CoilResultOf(*b.coil);
+        run.fHeight = b.coil->GetFinHeight();
+        run.fLength = b.coil->GetFinnedLength();
+        run.Rows = b.coil->GetRows();
+        run.fpi = b.coil->GetFinDensity();
+        run.Circ = b.coil->GetCircuits();
+    } else {
+        run.Rating.Status = TSolveStatus::DataError;
+    }
+    run.Rating.Kind = kind ? *kind : in.Kind;
+    run.Rating.Error = error;
+    run.Rating.Solved = error.empty() && run.Rating.Status == TSolveStatus::None;
+    return run;
 }
 
 TStepRun StepCoil(const TCoilInputs& in)

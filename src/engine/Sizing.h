@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/HeatExchanger.h"
+#include "engine/RateCoil.h"
 
 #include <optional>
 #include <string>
@@ -43,5 +44,18 @@ TAutoSizeResult RunAutoSize(TCoil& coil, TAutoSize mode, bool keepAirflow, doubl
 /// succeeded and the coil gives from 98 % of it on, and more than 102 % of it only where the
 /// sizing's steps are coarser, not at the smallest coil it makes.
 void CheckAutoSize(const TCoil& coil, TAutoSize mode, double duty, TAutoSizeResult& result);
+
+/// A sizing run from values: the coil built from the inputs, sized, then rated at its new size.
+struct TSizeRun
+{
+    TAutoSizeResult Sizing;
+    TCoilResult Rating; ///< the sized coil's rating (Solved false when the build or a solve failed)
+    /// The sized coil: fin height and finned length (m), rows, fins per inch, circuits.
+    double fHeight = 0, fLength = 0, Rows = 0, fpi = 0, Circ = 0;
+};
+/// Sizes the coil of the inputs for a duty (kW) as RunAutoSize does on a coil in place, then rates
+/// it at the face velocity the sizing left. Errors do not escape: they end in Rating.Error, with
+/// Sizing.Status DataError.
+TSizeRun SizeCoil(const TCoilInputs& inputs, TAutoSize mode, bool keepAirflow, double duty);
 
 } // namespace zmk

@@ -2,6 +2,8 @@
 #include "engine/RateCoil.h"
 
 #include "app/CoilJob.h"
+#include "app/JobSizing.h"
+#include "engine/Sizing.h"
 #include "base/Notifier.h"
 #include "engine/HeatExchanger.h"
 
@@ -41,6 +43,43 @@ TEST(RateCoilJob, EachKindRatesAsTheJobDoes)
         EXPECT_EQ(rated.LiquidDp, byJob.LiquidDp);
         EXPECT_EQ(rated.ADP, byJob.ADP);
         EXPECT_EQ(rated.Warnings.size(), byJob.Warnings.size());
+    }
+}
+
+TEST(RateCoilJob, SizingFromValuesGivesTheJobsSizedCoil)
+{
+    struct Case
+    {
+        const char* kind;
+        TAutoSize mode;
+        bool keepAirflow;
+        double duty;
+    };
+    for (const Case& c : {Case{"hwc", TAutoSize::FaceArea, false, 150}, Case{"zmk", TAutoSize::Rows, true, 200},
+                          Case{"cwc", TAutoSize::RowsFins, false, 60}, Case{"hwc", TAutoSize::Length, true, 40}}) {
+        SCOPED_TRACE(std::string(c.kind) + " " + AutoSizeModeName(c.mode));
+        TAdpDefault::Instance().Reset();
+        RecordingNotifier notes;
+        TCoilJob job(&notes);
+        job.KindCode = c.kind;
+        job.SetKindDefaults();
+        job.BuildCoil(false);
+        job.ApplyInputs();
+        const TAutoSizeResult byJob = SizeJobCoil(job, c.mode, c.keepAirflow, c.duty);
+        TLiquidCoil& coil = *job.Coil();
+        TAdpDefault::Instance().Reset();
+
+        const TSizeRun run = SizeCoil(TCoilInputs::Defaults(c.kind), c.mode, c.keepAirflow, c.duty);
+        EXPECT_EQ(run.Sizing.Status, byJob.Status);
+        EXPECT_EQ(run.Sizing.Message, byJob.Message);
+        EXPECT_EQ(run.Rating.Solved, job.Solved());
+        EXPECT_EQ(run.fHeight, coil.GetFinHeight());
+        EXPECT_EQ(run.fLength, coil.GetFinnedLength());
+        EXPECT_EQ(run.Rows, coil.GetRows());
+        EXPECT_EQ(run.fpi, coil.GetFinDensity());
+        EXPECT_EQ(run.Circ, coil.GetCircuits());
+        EXPECT_NEAR(run.Rating.Qt, coil.Qt, 1e-9 * coil.Qt);
+        EXPECT_NEAR(run.Rating.Vf, coil.Vf, 1e-12);
     }
 }
 
