@@ -215,7 +215,6 @@ int TCoilJob::solveCoil()
 void TCoilJob::BuildCoil(bool solve)
 {
     coil_.reset();
-    Inputs.CoilKindLabel = UpperCase(KindCode);
     lastStatus_ = -1;
     lastError_.clear();
     lastReason_.clear();
@@ -300,10 +299,6 @@ void TCoilJob::showInputs(unsigned news)
 {
     if (!coil_)
         return;
-    const TModelRec& rec = coil_->Geometry->Rec;
-    Inputs.MakerLabel = "Model: " + rec.Mnf + " " + rec.Model;
-    Inputs.MaterialLabel = materialCode(rec.Mt) + "/" + materialCode(rec.Mf);
-
     Inputs.edFinHeight.Value = coil_->GetFinHeight();
     Inputs.edFinnedLength.Value = coil_->GetFinnedLength();
     Inputs.edRows.Value = coil_->GetRows();
@@ -687,6 +682,18 @@ void TCoilJob::StepByStep()
         lastError_ = SolveFaultText(*this, e);
         message(SolveFaultMessage(*this, kStepNoSolutionMessage));
     }
+}
+
+TCoilLabels CoilLabels(const TCoilJob& job)
+{
+    TCoilLabels labels;
+    labels.Kind = UpperCase(job.KindCode);
+    if (const TLiquidCoil* coil = job.Coil()) {
+        const TModelRec& rec = coil->Geometry->Rec;
+        labels.Maker = "Model: " + rec.Mnf + " " + rec.Model;
+        labels.Material = materialCode(rec.Mt) + "/" + materialCode(rec.Mf);
+    }
+    return labels;
 }
 
 } // namespace zmk

@@ -85,7 +85,7 @@ struct TEntryValue
 };
 
 /// The window's inputs: the fourteen numeric fields under their own names, the read-only texts,
-/// the spray check box and the labels the job writes.
+/// and the spray check box.
 struct TJobInputs
 {
     TEntryValue edFinHeight;    ///< fin height, m
@@ -106,10 +106,6 @@ struct TJobInputs
     std::string edFluidType;     ///< the liquid's short caption (read-only)
     std::string edLiquidControl; ///< "Temperature" or "Liquid flow" (read-only)
     bool cbSpray = false;        ///< recirculating water spray
-
-    std::string CoilKindLabel; ///< the kind code in upper case ("ZMK")
-    std::string MakerLabel;    ///< "Model: " maker and catalogue model
-    std::string MaterialLabel; ///< tube and fin material codes ("Cu/Al")
 
     /// The numeric field typed into and not yet committed, if any: a Solve, a Save or
     /// ApplyInputs commits it first.
@@ -393,5 +389,15 @@ private:
     std::vector<std::pair<int, TJobListener>> listeners_;
     int nextListener_ = 0;
 };
+
+/// The texts that name a job's coil where its inputs are shown.
+struct TCoilLabels
+{
+    std::string Kind;     ///< the kind code in upper case ("ZMK")
+    std::string Maker;    ///< "Model: " maker and catalogue model; empty without a coil
+    std::string Material; ///< tube and fin material codes ("Cu/Al"); empty without a coil
+};
+/// The labels of the job's coil as it now stands.
+TCoilLabels CoilLabels(const TCoilJob& job);
 
 } // namespace zmk

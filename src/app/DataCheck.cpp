@@ -222,8 +222,9 @@ TDataCheck MakeDataCheck(const TCoilJob& job, const TShownUnits& units)
     TDataCheck check;
     TLiquidCoil* coil = job.Coil();
     check.Solved = job.Solved() && coil && job.Liquid();
-    check.Coil = job.Inputs.CoilKindLabel + (coil ? "  " + coil->GetModel() : std::string()) +
-                 (job.Inputs.MakerLabel.empty() ? "" : "  (" + job.Inputs.MakerLabel + ")");
+    const TCoilLabels labels = CoilLabels(job);
+    check.Coil = labels.Kind + (coil ? "  " + coil->GetModel() : std::string()) +
+                 (labels.Maker.empty() ? "" : "  (" + labels.Maker + ")");
     check.Status = std::string(check.Solved ? kSolvedStatus : kNotSolvedStatus);
     if (!check.Solved && !job.LastReason().empty())
         check.Status += " " + job.LastReason();

@@ -67,9 +67,7 @@ TSolveRecord SolveRecordOf(const TCoilJob& job, const std::vector<std::string>& 
                                            : SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
     rec.Reason = !job.LastReason().empty() || job.LastSolveStatus() >= 0 ? job.LastReason()
                                                                          : TerminalText(job.LastError());
-    rec.CoilLabel = job.Inputs.CoilKindLabel;
-    rec.MakerLabel = job.Inputs.MakerLabel;
-    rec.MaterialLabel = job.Inputs.MaterialLabel;
+    rec.Labels = CoilLabels(job);
     rec.Clamped = clamped;
     return rec;
 }
@@ -172,7 +170,7 @@ void PrintThermalSummary(std::ostream& os, const TSolveRecord& record)
         return fmt("%0.2f", a.db) + " °C db, " + fmt("%0.2f", a.wb) + " °C wb, " + fmt("%0.5f", a.w) +
                " kg/kg, " + fmt("%0.1f", a.rh * 100) + " % rh";
     };
-    row("Coil", record.CoilLabel + "  " + r.Model + "  (" + record.MakerLabel + ", " + record.MaterialLabel + ")");
+    row("Coil", record.Labels.Kind + "  " + r.Model + "  (" + record.Labels.Maker + ", " + record.Labels.Material + ")");
     row("Solve Status", record.Status + (solved ? "  Solved..." : "  Not Solved..."));
     if (!record.Reason.empty())
         row("Reason", record.Reason);

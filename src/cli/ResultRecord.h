@@ -4,6 +4,7 @@
 // files and size read their numbers from it.
 #pragma once
 
+#include "app/CoilJob.h"
 #include "base/JsonWriter.h"
 #include "engine/RateCoil.h"
 
@@ -23,7 +24,7 @@ struct TSolveRecord
     TCoilResult Result; ///< Kind, Solved and Error filled from the job
     std::string Status; ///< the solve status's name, "Error" when the solve raised one
     std::string Reason; ///< the coil's reason, or the error the solve raised
-    std::string CoilLabel, MakerLabel, MaterialLabel;
+    TCoilLabels Labels; ///< what the summary names the coil by
     std::vector<std::string> Clamped; ///< the inputs that were brought into range
 };
 

@@ -107,7 +107,7 @@ void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResul
     };
     row("Sizing", AutoSizeModeName(mode) + (options.keepAirflow ? ", air flow kept" : ", air flow chosen") +
                       ", status " + statusText(sized.Status));
-    row("Coil", job.Inputs.CoilKindLabel + "  " + r.Model);
+    row("Coil", CoilLabels(job).Kind + "  " + r.Model);
     row("Duty", Format("%0.3f kW (target %0.3f kW)", r.Qt, options.duty) +
                     (r.Solved ? "  Solved..." : "  Not Solved..."));
     if (!sized.Reached())

@@ -300,9 +300,10 @@ void TMainForm::showFields()
     liquidControl_->ShowField();
     const TJobInputs& in = model_.Job().Inputs;
     spray_->setChecked(in.cbSpray);
-    kindLabel_->setText(qt(in.CoilKindLabel));
-    makerLabel_->setText(qt(in.MakerLabel));
-    materialLabel_->setText(qt(in.MaterialLabel));
+    const TCoilLabels labels = CoilLabels(model_.Job());
+    kindLabel_->setText(qt(labels.Kind));
+    makerLabel_->setText(qt(labels.Maker));
+    materialLabel_->setText(qt(labels.Material));
     for (std::size_t i = 0; i < kindActions_.size(); ++i)
         if (kindActions_[i])
             kindActions_[i]->setChecked(model_.Job().Coil() && CanonicalCoilKind(model_.Job().KindCode) ==

@@ -125,7 +125,7 @@ TEST(CoilJob, FirstWindowShowsTheZmkDefaults)
     ASSERT_NE(j.job.Coil(), nullptr);
     EXPECT_TRUE(j.job.Solved());
     EXPECT_EQ(j.lastStatus(), "Solved...");
-    EXPECT_EQ(in.CoilKindLabel, "ZMK");
+    EXPECT_EQ(CoilLabels(j.job).Kind, "ZMK");
     EXPECT_NEAR(in.edAltitude.Value, 0.0, 1e-9);
     EXPECT_EQ(in.edOnCoil.Value, 380.0);
     EXPECT_NEAR(in.edHumidityOn.Value, 0.005, 1e-12);
@@ -144,8 +144,8 @@ TEST(CoilJob, FirstWindowShowsTheZmkDefaults)
     EXPECT_EQ(in.edRows.Value, 4.0);
     EXPECT_EQ(in.edFinDensity.Value, 10.0);
     EXPECT_EQ(in.edCircuits.Value, 14.0);
-    EXPECT_EQ(in.MakerLabel.rfind("Model: typical ", 0), 0u) << in.MakerLabel;
-    EXPECT_EQ(in.MaterialLabel, "Cu/Al");
+    EXPECT_EQ(CoilLabels(j.job).Maker.rfind("Model: typical ", 0), 0u) << CoilLabels(j.job).Maker;
+    EXPECT_EQ(CoilLabels(j.job).Material, "Cu/Al");
     const double rho = SetState(101.325, 380.0, 0.005, kPairDbW).rho;
     EXPECT_NEAR(in.edAirMassflow.Value, 2.7 * j.coil().GetAf() * rho, 1e-9);
     EXPECT_FALSE(j.job.StatesInChartRange()); // 380 °C is beyond the chart
@@ -351,7 +351,7 @@ TEST(CoilJob, KindLabelAndNew)
     EXPECT_EQ(j.job.KindCode, "cwc");
     ASSERT_NE(j.job.Coil(), nullptr);
     EXPECT_NE(dynamic_cast<TColdWaterCoil*>(j.job.Coil()), nullptr);
-    EXPECT_EQ(j.job.Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(CoilLabels(j.job).Kind, "CWC");
     EXPECT_EQ(j.job.AirIn().db, 380.0); // the start values were not reset
     EXPECT_EQ(j.job.Inputs.edFluidInTemp.Value, 80.0);
 
@@ -412,7 +412,7 @@ TEST(CoilJob, Messages)
         EXPECT_EQ(job.Coil(), nullptr);
         ASSERT_EQ(notes.messages.size(), 1u);
         EXPECT_EQ(notes.messages[0], "Coil kind not recognised...");
-        EXPECT_EQ(job.Inputs.CoilKindLabel, "ABC");
+        EXPECT_EQ(CoilLabels(job).Kind, "ABC");
         EXPECT_FALSE(job.Solved());
         job.ApplyInputs(); // a job without a coil does nothing, and does not fall over
         job.ShowInputs();

@@ -146,7 +146,7 @@ TEST_F(MainWindowModelTest, StoredSettingsAndTheCommandLineProjectComeBackAtStar
     // Built from the stored start values, then the project opened in its own kind: a chilled
     // water coil with the file's air on, shown in the stored unit.
     EXPECT_EQ(job().KindCode, "cwc");
-    EXPECT_EQ(job().Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(CoilLabels(job()).Kind, "CWC");
     EXPECT_EQ(job().FileName, file("my-jobs/cold-coil.zmx"));
     EXPECT_EQ(edit(F::edOnCoil).Text(), "77.0"); // 25 °C in °F
     EXPECT_EQ(model->UnitLabel(F::edOnCoil)->Caption(), "°F");
@@ -500,7 +500,7 @@ TEST_F(MainWindowModelTest, CoilKindByCtrlClickOrByMenuKeepsTheStartValues)
     EXPECT_EQ(job().KindCode, "zmk");
     model->CoilKindLabelMouseDown(true);
     EXPECT_EQ(job().KindCode, "cwc");
-    EXPECT_EQ(job().Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(CoilLabels(job()).Kind, "CWC");
     EXPECT_EQ(edit(F::edOnCoil).Text(), "380.0");
     EXPECT_TRUE(model->HasUnsavedChanges());
 
@@ -667,7 +667,7 @@ TEST_F(MainWindowModelTest, AProjectOfAnotherKindOpensInItsOwnKind)
     start();
     EXPECT_TRUE(model->OpenFile(file("cold.zmx")).CoilFound);
     EXPECT_EQ(job().KindCode, "cwc");
-    EXPECT_EQ(job().Inputs.CoilKindLabel, "CWC");
+    EXPECT_EQ(CoilLabels(job()).Kind, "CWC");
     EXPECT_EQ(edit(F::edOnCoil).Text(), "26.0");
     EXPECT_EQ(model->StatusText(), "Not Solved...");
     EXPECT_FALSE(model->HasUnsavedChanges());

@@ -163,7 +163,7 @@ TEST_F(ProjectSessionTest, OpenSwitchesToTheKindTheFileHoldsAndSaveKeepsIt)
         EXPECT_TRUE(r.CoilFound);
         EXPECT_FALSE(r.Refused);
         EXPECT_EQ(b.job.KindCode, kind);
-        EXPECT_EQ(b.job.Inputs.CoilKindLabel, UpperCase(kind));
+        EXPECT_EQ(CoilLabels(b.job).Kind, UpperCase(kind));
         EXPECT_EQ(b.session.FileName(), path);
         EXPECT_FALSE(b.job.Solved()); // opening never solves
         EXPECT_DOUBLE_EQ(b.job.Inputs.edOnCoil.Value, 21.5);
