@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The job's kind comes from the last byte, so that every kind meets every file.
     Job j(kinds[size > 0 ? data[size - 1] % 3 : 0]);
     zmk::TCoilJob& job = j.job;
-    const zmk::TOpenResult r = zmk::OpenProject(job, input, {&j.notes});
+    const zmk::TOpenResult r = job.Open(input, {&j.notes});
     // A file that is no project is refused and leaves the job as it was; any other is read and
     // leaves the job not solved.
     check(r.Exists && (r.Refused ? job.FileName != input : !job.Solved()));
@@ -97,11 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (job.LastError().empty())
         checkShown(job);
     job.StepByStep();
-    zmk::SaveProjectAs(job, saved, {&j.notes});
+    job.SaveAs(saved, {&j.notes});
 
     // What was saved opens again into a fresh job of the same kind.
     Job again(job.KindCode.c_str());
-    const zmk::TOpenResult r2 = zmk::OpenProject(again.job, saved, {&again.notes});
+    const zmk::TOpenResult r2 = again.job.Open(saved, {&again.notes});
     check(r2.Parsed && r2.CoilFound);
     again.job.Solve();
     return 0;
