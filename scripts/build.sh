@@ -14,7 +14,7 @@ if [ "${ZMK_SANITIZE:-0}" = 1 ]; then
     # Line tables are enough for the sanitizers' reports. The window program's widgets, glue
     # around Qt's own code, are tested in the plain tree; their rules live in the core below.
     args=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1" "-DCMAKE_C_FLAGS_DEBUG=-O0 -g1" -DZMK_SANITIZE=ON
-          -DZMK_BUILD_BENCH=OFF -DZMK_BUILD_GUI=OFF)
+          -DZMK_BUILD_BENCH=OFF -DZMK_BUILD_GUI=OFF -DZMK_BUILD_PYTHON=OFF)
 fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" "${args[@]}" "$@" >/dev/null
