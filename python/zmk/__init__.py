@@ -149,9 +149,34 @@ def rate_many(jobs, threads: int | None = None, *, strict: bool = False):
         kind = str(row.pop("kind", "zmk"))
         specs.append((kind, _sets(row)))
     answers = _core.rate_many(specs, int(threads or _default_threads()), bool(strict))
-    records = [_result(a, raise_errors=False, kind=spec[0]) for a, spec in zip(answers, specs)]
-    frame = pd.json_normalize(records) if records else pd.DataFrame()
-    return frame
+    records = [_flat(_result(a, raise_errors=False, kind=spec[0])) for a, spec in zip(answers, specs)]
+    return pd.DataFrame.from_records(records, columns=_columns(records))
+
+
+def _flat(record: dict, prefix: str = "") -> dict:
+    # "AirOut": {"db": ...} becomes "AirOut.db"; a nested record that is null (the leaving air of
+    # a job that did not solve) leaves its columns empty.
+    out = {}
+    for key, value in record.items():
+        if isinstance(value, dict):
+            out.update(_flat(value, prefix + key + "."))
+        elif not (value is None and key in ("AirIn", "AirOut", "Liquid")):
+            out[prefix + key] = value
+    return out
+
+
+_template: list[str] = []
+
+
+def _columns(records: list[dict]) -> list[str]:
+    # The columns in the order of a full record whatever jobs came first, so that two batches of
+    # the same jobs give the same frame; "error" and "exit" follow the record's members.
+    if not _template:
+        _template.extend(_flat(rate()).keys())
+        _template.extend(["error", "exit"])
+    seen = set(_template)
+    extra = sorted({k for r in records for k in r if k not in seen})
+    return _template + extra
 
 
 def air_state(*, db: float | None = None, wb: float | None = None, h: float | None = None,
