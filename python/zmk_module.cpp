@@ -17,6 +17,7 @@
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
 
+#include <nlohmann/json.hpp>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -28,6 +29,8 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace py = pybind11;
@@ -162,24 +165,79 @@ py::tuple rateProject(const std::string& file, const std::string& kind, const st
     return asTuple(r);
 }
 
-// Many jobs on `threads` threads (each takes the next job not yet taken), the results in the
-// jobs' order whatever the number of threads.
-std::vector<py::tuple> rateMany(const std::vector<std::pair<std::string, std::vector<std::string>>>& jobs,
-                                unsigned threads, bool strict)
+/// One row of a batch's table: the record's members with the nested objects' members named
+/// "AirOut.db", "Liquid.tfo" ... in the record's order.
+using TFlatRow = std::vector<std::pair<std::string, nlohmann::json>>;
+
+void flatten(const nlohmann::json& object, const std::string& prefix, TFlatRow& row)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().is_object())
+            flatten(it.value(), prefix + it.key() + ".", row);
+        else if (!(it.value().is_null() &&
+                   (it.key() == "AirIn" || it.key() == "AirOut" || it.key() == "Liquid")))
+            row.emplace_back(prefix + it.key(), it.value()); // a null air state leaves its columns empty
+    }
+}
+
+// The row of one rating; a refused job's says why, as zemtor solve's record of a refused file.
+TFlatRow flatRow(const TRating& r, const std::string& kind)
+{
+    TFlatRow row;
+    if (r.Failure != 0) {
+        row = {{"kind", kind},      {"Status", "Error"}, {"solved", false},
+               {"Reason", r.Error}, {"error", r.Error},  {"exit", 1}};
+        return row;
+    }
+    // ordered_json keeps the record's member order.
+    flatten(nlohmann::ordered_json::parse(r.Json), "", row);
+    return row;
+}
+
+py::object pyValue(const nlohmann::json& v)
+{
+    switch (v.type()) {
+    case nlohmann::json::value_t::boolean:
+        return py::bool_(v.get<bool>());
+    case nlohmann::json::value_t::number_integer:
+        return py::int_(v.get<long long>());
+    case nlohmann::json::value_t::number_unsigned:
+        return py::int_(v.get<unsigned long long>());
+    case nlohmann::json::value_t::number_float:
+        return py::float_(v.get<double>());
+    case nlohmann::json::value_t::string:
+        return py::str(v.get_ref<const std::string&>());
+    case nlohmann::json::value_t::array: {
+        py::list items;
+        for (const nlohmann::json& item : v)
+            items.append(pyValue(item));
+        return items;
+    }
+    default:
+        return py::none();
+    }
+}
+
+// Many jobs on `threads` threads (each takes the next job not yet taken), each read into a row;
+// the table as {column: values} in the jobs' order whatever the number of threads, the columns
+// in the order they first appear, None where a row has no value.
+py::dict rateTable(const std::vector<std::pair<std::string, std::vector<std::string>>>& jobs,
+                   unsigned threads, bool strict)
 {
     std::vector<cli::JobOptions> options;
     options.reserve(jobs.size());
     for (const auto& [kind, sets] : jobs)
         options.push_back(optionsOf(kind, sets, strict));
-    std::vector<TRating> ratings(jobs.size());
+    std::vector<TFlatRow> rows(jobs.size());
     {
         py::gil_scoped_release release;
         std::atomic<std::size_t> next{0};
         auto work = [&] {
             for (std::size_t i; (i = next.fetch_add(1)) < options.size();)
-                ratings[i] = rateJob(options[i], {});
+                rows[i] = flatRow(rateJob(options[i], {}), options[i].kind);
         };
-        const std::size_t n = std::min<std::size_t>(std::max(1u, threads), std::max<std::size_t>(1, jobs.size()));
+        const std::size_t n =
+            std::min<std::size_t>(std::max(1u, threads), std::max<std::size_t>(1, jobs.size()));
         if (n <= 1) {
             work();
         } else {
@@ -191,11 +249,26 @@ std::vector<py::tuple> rateMany(const std::vector<std::pair<std::string, std::ve
                 t.join();
         }
     }
-    std::vector<py::tuple> out;
-    out.reserve(ratings.size());
-    for (const TRating& r : ratings)
-        out.push_back(asTuple(r));
-    return out;
+    std::vector<std::string> names;
+    std::unordered_map<std::string, std::size_t> column;
+    std::vector<py::list> values;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (const auto& [name, value] : rows[i]) {
+            auto [it, added] = column.try_emplace(name, names.size());
+            if (added) {
+                names.push_back(name);
+                values.emplace_back(rows.size());
+                for (std::size_t k = 0; k < rows.size(); ++k)
+                    values.back()[k] = py::none();
+            }
+            values[it->second][i] = pyValue(value);
+        }
+        rows[i].clear();
+    }
+    py::dict table;
+    for (std::size_t c = 0; c < names.size(); ++c)
+        table[py::str(names[c])] = values[c];
+    return table;
 }
 
 py::dict airStateDict(const TAirState& s)
@@ -223,7 +296,8 @@ py::dict airState(std::optional<double> db, std::optional<double> wb, std::optio
                   std::optional<double> w, std::optional<double> rh, double p)
 {
     if (!(p >= 50 && p <= 120))
-        throw std::invalid_argument("barometric pressure " + Format("%0.3f", p) + " kPa is outside 50 to 120 kPa");
+        throw std::invalid_argument("barometric pressure " + Format("%0.3f", p) +
+                                    " kPa is outside 50 to 120 kPa");
     const int given = db.has_value() + wb.has_value() + h.has_value() + w.has_value() + rh.has_value();
     if (given != 2)
         throw std::invalid_argument("give exactly two of db, wb, h, w, rh");
@@ -249,7 +323,8 @@ py::dict airState(std::optional<double> db, std::optional<double> wb, std::optio
     else if (h && w)
         SetState(s, p, *h, *w, kPairHW);
     else
-        throw std::invalid_argument("this pair does not fix a state; give db with wb, h, w or rh, or h with w");
+        throw std::invalid_argument(
+            "this pair does not fix a state; give db with wb, h, w or rh, or h with w");
     return airStateDict(s);
 }
 
@@ -323,8 +398,9 @@ PYBIND11_MODULE(_core, m)
           "One job as zemtor solve --kind KIND --json --set ... rates it: (record JSON, failure, message)");
     m.def("rate_project", &rateProject, py::arg("path"), py::arg("kind"), py::arg("sets"), py::arg("strict"),
           "A project file, as zemtor solve FILE --json rates it: (record JSON, failure, message)");
-    m.def("rate_many", &rateMany, py::arg("jobs"), py::arg("threads"), py::arg("strict"),
-          "Jobs (kind, sets) on threads, the interpreter lock released: a list of (JSON, failure, message)");
+    m.def("rate_table", &rateTable, py::arg("jobs"), py::arg("threads"), py::arg("strict"),
+          "Jobs (kind, sets) on threads, the interpreter lock released: the records flattened into "
+          "{column: values}, nested members named \"AirOut.db\", a refused job's row saying why");
     m.def("air_state", &airState, py::arg("db") = py::none(), py::arg("wb") = py::none(),
           py::arg("h") = py::none(), py::arg("w") = py::none(), py::arg("rh") = py::none(),
           py::arg("p") = 101.325, "The moist-air state from two of db, wb, h, w, rh at pressure p (kPa)");

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures (once) and builds the project.
 #   scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
-# ZMK_SANITIZE=1 builds with address and undefined-behaviour sanitizers.
+# ZMK_SANITIZE=1 builds with address and undefined-behaviour sanitizers. ZMK_BUILD_TARGET builds
+# that target only (scripts/run.sh: "programs", the two programs without the tests).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -19,4 +20,4 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" "${args[@]}" "$@" >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" ${ZMK_BUILD_TARGET:+--target "$ZMK_BUILD_TARGET"}

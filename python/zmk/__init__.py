@@ -148,9 +148,8 @@ def rate_many(jobs, threads: int | None = None, *, strict: bool = False):
     for row in rows:
         kind = str(row.pop("kind", "zmk"))
         specs.append((kind, _sets(row)))
-    answers = _core.rate_many(specs, int(threads or _default_threads()), bool(strict))
-    records = [_flat(_result(a, raise_errors=False, kind=spec[0])) for a, spec in zip(answers, specs)]
-    return pd.DataFrame.from_records(records, columns=_columns(records))
+    table = _core.rate_table(specs, int(threads or _default_threads()), bool(strict))
+    return pd.DataFrame(table, columns=_columns(table), index=pd.RangeIndex(len(rows)))
 
 
 def _flat(record: dict, prefix: str = "") -> dict:
@@ -168,14 +167,14 @@ def _flat(record: dict, prefix: str = "") -> dict:
 _template: list[str] = []
 
 
-def _columns(records: list[dict]) -> list[str]:
+def _columns(names) -> list[str]:
     # The columns in the order of a full record whatever jobs came first, so that two batches of
     # the same jobs give the same frame; "error" and "exit" follow the record's members.
     if not _template:
         _template.extend(_flat(rate()).keys())
         _template.extend(["error", "exit"])
     seen = set(_template)
-    extra = sorted({k for r in records for k in r if k not in seen})
+    extra = sorted(k for k in names if k not in seen)
     return _template + extra
 
 
