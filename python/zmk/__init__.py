@@ -89,6 +89,14 @@ def rate(kind: str = "zmk", *, strict: bool = False, **inputs) -> dict:
     """Rates the default job of a coil kind ("zmk" heat recovery, "hwc" hot water, "cwc" chilled
     water) with the inputs changed, as ``zemtor solve --kind KIND --json --set ...`` does.
 
+    Inputs, named as the entry fields and in their stored units (``zmk.fields()`` gives the
+    ranges): edOnCoil (°C), edHumidityOn (kg/kg), edAirMassflow (kg/s), edFaceVelocity (m/s),
+    edFluidInTemp (°C), edFluidDT (K), edFluidFlow (kg/s), edTubeVelocity (m/s), edAltitude (m),
+    edFinHeight (m), edFinnedLength (m), edRows, edFinDensity (fpi), edCircuits; and
+    liquid=<kind number or name>, control="flow" | "temp", spray=True | False. The liquid, control
+    and spray are applied first, then the fields in the order given. A value outside its range is
+    brought into it with a warning (``strict=True``: InputError instead).
+
     Returns the record as a dict with the command line's JSON keys: "kind", "Model", "Status",
     "solved", "Reason", the air flow and areas, "AirIn" and "AirOut" (dicts), the duty "Qt" and
     "Qs" (kW), the coefficients, "air_dp" (Pa), "liquid_dp" (kPa), "Liquid" (a dict), "warnings"
