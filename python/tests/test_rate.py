@@ -53,7 +53,7 @@ def generated_jobs(n, seed=24):
 
 
 def test_generated_jobs_equal_zemtor(zemtor):
-    jobs = generated_jobs(40)
+    jobs = generated_jobs(200)
     frame = zmk.rate_many(jobs, threads=2)
     for i, job in enumerate(jobs):
         inputs = {k: v for k, v in job.items() if k != "kind"}
