@@ -271,6 +271,65 @@ py::dict rateTable(const std::vector<std::pair<std::string, std::vector<std::str
     return table;
 }
 
+// The step-by-step simulation of a job as zemtor step runs it: the solve, then the 100 slices
+// along the air path. A dict with "solved", "Status", "Reason", and for a job that solved the
+// step's "duty" (kW) and its four curves ("Fluid", "Air", "Surface", "DewPoint", °C); a wrong
+// input or unreadable data as rate's failures.
+py::tuple step(const std::string& kind, const std::vector<std::string>& sets, bool strict)
+{
+    const cli::JobOptions options = optionsOf(kind, sets, strict);
+    int failure = 0;
+    std::string error, status, reason;
+    bool solved = false;
+    TStepChartData chart;
+    {
+        py::gil_scoped_release release;
+        std::ostringstream notes;
+        cli::PrintingNotifier notifier(notes);
+        TCoilMakers& catalogue = ProcessCoilMakers();
+        catalogue.SetNotifier(&notifier);
+        TAdpDefault::Instance().Reset();
+        try {
+            cli::CommandSession session(&notifier, false, false);
+            if (!CanonicalCoilKind(options.kind))
+                throw std::invalid_argument("kind expects zmk, hwc or cwc, not '" + options.kind + "'");
+            session->BuildKind(options.kind);
+            std::ostringstream clampNotes;
+            try {
+                cli::ApplyJobOptions(session->Job(), options, nullptr, &clampNotes);
+            } catch (const std::exception& e) {
+                throw std::invalid_argument(e.what());
+            }
+            session->StepByStep();
+            const TCoilJob& job = session->Job();
+            const cli::TSolveRecord record = cli::SolveRecordOf(job, {});
+            status = record.Status;
+            reason = record.Reason;
+            solved = job.Solved() && job.LastError().empty();
+            if (solved)
+                chart = job.StepChart();
+        } catch (const std::invalid_argument& e) {
+            failure = kInputFailure;
+            error = cli::TerminalText(e.what());
+        } catch (const std::exception& e) {
+            failure = kDataFailure;
+            error = cli::TerminalText(e.what());
+        }
+        catalogue.SetNotifier(nullptr);
+    }
+    py::dict d;
+    d["solved"] = solved;
+    d["Status"] = status;
+    d["Reason"] = reason;
+    if (solved) {
+        d["duty"] = chart.Duty;
+        const char* names[] = {"Fluid", "Air", "Surface", "DewPoint"};
+        for (std::size_t r = 0; r < chart.Matrix.size() && r < 4; ++r)
+            d[names[r]] = chart.Matrix[r];
+    }
+    return py::make_tuple(d, failure, error);
+}
+
 py::dict airStateDict(const TAirState& s)
 {
     py::dict d;
@@ -401,6 +460,8 @@ PYBIND11_MODULE(_core, m)
     m.def("rate_table", &rateTable, py::arg("jobs"), py::arg("threads"), py::arg("strict"),
           "Jobs (kind, sets) on threads, the interpreter lock released: the records flattened into "
           "{column: values}, nested members named \"AirOut.db\", a refused job's row saying why");
+    m.def("step", &step, py::arg("kind"), py::arg("sets"), py::arg("strict"),
+          "The step-by-step simulation as zemtor step runs it: (result dict, failure, message)");
     m.def("air_state", &airState, py::arg("db") = py::none(), py::arg("wb") = py::none(),
           py::arg("h") = py::none(), py::arg("w") = py::none(), py::arg("rh") = py::none(),
           py::arg("p") = 101.325, "The moist-air state from two of db, wb, h, w, rh at pressure p (kPa)");

@@ -147,3 +147,26 @@ def test_help_explains_the_inputs():
     assert "edFluidFlow" in zmk.rate.__doc__ or "edFluidFlow" in zmk.__doc__
     names = {f["name"] for f in zmk.fields()}
     assert {"edOnCoil", "edRows", "edCircuits"} <= names
+
+
+@pytest.mark.parametrize("kind,inputs", [("hwc", {}), ("cwc", {"edRows": "6"}), ("zmk", {"edOnCoil": "250"})])
+def test_step_equals_zemtor_step(zemtor, kind, inputs):
+    import subprocess
+
+    run = subprocess.run([zemtor.path, "step", "--csv", "--kind", kind, *as_sets(inputs)], capture_output=True,
+                         text=True, check=True)
+    lines = run.stdout.splitlines()
+    got = zmk.step(kind, **inputs)
+    assert got["solved"] and got["duty"] == pytest.approx(float(lines[0].split(",")[1]), rel=1e-13)
+    names = lines[1].split(",")[1:]
+    rows = [[float(x) for x in line.split(",")[1:]] for line in lines[2:]]
+    assert len(rows) == 100
+    for c, name in enumerate(names):
+        assert got[name] == pytest.approx([r[c] for r in rows], rel=1e-13)
+
+
+def test_step_of_a_job_that_does_not_solve_has_no_curves():
+    got = zmk.step("cwc", edOnCoil="1e9")
+    assert got["solved"] is False and got["Reason"] and "Air" not in got
+    with pytest.raises(zmk.InputError):
+        zmk.step(edFoo=1)

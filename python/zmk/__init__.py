@@ -21,7 +21,7 @@ import math as _math
 import os as _os
 from pathlib import Path as _Path
 
-__all__ = ["InputError", "DataError", "rate", "rate_project", "rate_many", "air_state", "liquid", "fields",
+__all__ = ["InputError", "DataError", "rate", "rate_project", "rate_many", "step", "air_state", "liquid", "fields",
            "KINDS"]
 
 
@@ -116,6 +116,20 @@ def rate_project(path, *, kind: str = "", strict: bool = False, **inputs) -> dic
     """
     return _result(_core.rate_project(_os.fspath(path), str(kind), _sets(inputs), bool(strict)),
                    raise_errors=True)
+
+
+def step(kind: str = "zmk", *, strict: bool = False, **inputs) -> dict:
+    """The step-by-step simulation of a job, as ``zemtor step --kind KIND --set ...`` runs it:
+    the job is solved, then simulated in 100 slices along the air path. Takes the inputs of
+    ``rate``. Returns "solved", "Status", "Reason" and, for a job that solved, "duty" (kW) and
+    the four curves of 100 temperatures each (°C): "Fluid", "Air", "Surface", "DewPoint".
+    Raises InputError for a wrong input and DataError for data that cannot be read."""
+    result, failure, message = _core.step(str(kind), _sets(inputs), bool(strict))
+    if failure == _core.INPUT_FAILURE:
+        raise InputError(message)
+    if failure == _core.DATA_FAILURE:
+        raise DataError(message)
+    return result
 
 
 def _default_threads() -> int:

@@ -36,6 +36,7 @@ def rate_project(
 def rate_many(
     jobs: Iterable[Mapping[str, Any]] | pandas.DataFrame, threads: int | None = None, *, strict: bool = False
 ) -> pandas.DataFrame: ...
+def step(kind: str = "zmk", *, strict: bool = False, **inputs: Any) -> dict[str, Any]: ...
 def air_state(
     *,
     db: float | None = None,
