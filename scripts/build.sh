@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Configures (once) and builds the project.
 #   scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
-# ZMK_SANITIZE=1 builds with address and undefined-behaviour sanitizers.
+# ZMK_SANITIZE=1 builds with address and undefined-behaviour sanitizers. ZMK_BUILD_TARGET builds
+# that target only (scripts/run.sh: "programs", the two programs without the tests).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -14,9 +15,9 @@ if [ "${ZMK_SANITIZE:-0}" = 1 ]; then
     # Line tables are enough for the sanitizers' reports. The window program's widgets, glue
     # around Qt's own code, are tested in the plain tree; their rules live in the core below.
     args=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1" "-DCMAKE_C_FLAGS_DEBUG=-O0 -g1" -DZMK_SANITIZE=ON
-          -DZMK_BUILD_BENCH=OFF -DZMK_BUILD_GUI=OFF)
+          -DZMK_BUILD_BENCH=OFF -DZMK_BUILD_GUI=OFF -DZMK_BUILD_PYTHON=OFF)
 fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" "${args[@]}" "$@" >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)" ${ZMK_BUILD_TARGET:+--target "$ZMK_BUILD_TARGET"}

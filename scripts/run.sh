@@ -4,7 +4,8 @@
 # line (zemtor solve, with the arguments given).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/build.sh" "$root/build"
+# The two programs only: the tests and the benchmarks are built by scripts/test.sh.
+ZMK_BUILD_TARGET=programs bash "$root/scripts/build.sh" "$root/build"
 program="$root/build/Quorvane/ZMK"
 if [ $# -eq 0 ]; then
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -20,6 +20,9 @@ packages=(
     qt6-base-dev qt6-webengine-dev qt6-pdf-dev libqt6webenginecore6-bin libqt6svg6
     xvfb xauth
     desktop-file-utils shared-mime-info # the install test checks the desktop entry and file type
+    # the Python module zmk and its tests (pytest, data frames, the two-worker Dask cluster)
+    pybind11-dev python3-dev python3-pybind11 python3-pytest python3-numpy python3-pandas
+    python3-dask python3-distributed
 )
 if [ "${1:-}" = bench ]; then
     packages+=(python3-fluids hyperfine bc time)

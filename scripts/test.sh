@@ -4,6 +4,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
-bash "$root/scripts/build.sh" "$build"
+ZMK_BUILD_TARGET= bash "$root/scripts/build.sh" "$build"
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 300
