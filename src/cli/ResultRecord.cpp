@@ -56,6 +56,13 @@ private:
 
 } // namespace
 
+std::string SolveStatusText(const TCoilJob& job)
+{
+    if (job.LastSolveStatus() < 0)
+        return "Error";
+    return SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
+}
+
 TSolveRecord SolveRecordOf(const TCoilJob& job, const std::vector<std::string>& clamped)
 {
     TSolveRecord rec;
@@ -63,8 +70,7 @@ TSolveRecord SolveRecordOf(const TCoilJob& job, const std::vector<std::string>& 
     rec.Result.Kind = job.KindCode;
     rec.Result.Solved = job.Solved();
     rec.Result.Error = job.LastError();
-    rec.Status = job.LastSolveStatus() < 0 ? std::string("Error")
-                                           : SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
+    rec.Status = SolveStatusText(job);
     rec.Reason = !job.LastReason().empty() || job.LastSolveStatus() >= 0 ? job.LastReason()
                                                                          : TerminalText(job.LastError());
     rec.Labels = CoilLabels(job);

@@ -28,6 +28,9 @@ struct TSolveRecord
     std::vector<std::string> Clamped; ///< the inputs that were brought into range
 };
 
+/// The status a record names: the job's last solve status, or "Error" when the solve raised one.
+std::string SolveStatusText(const TCoilJob& job);
+
 /// The record of the job's last solve.
 TSolveRecord SolveRecordOf(const TCoilJob& job, const std::vector<std::string>& clamped);
 

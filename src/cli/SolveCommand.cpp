@@ -70,19 +70,11 @@ unsigned defaultJobs()
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// The status a record names: the coil's solve status, or "Error" when the solve raised one.
-std::string statusName(const TCoilJob& job)
-{
-    if (job.LastSolveStatus() < 0)
-        return "Error";
-    return SolveStatusName(static_cast<TSolveStatus>(job.LastSolveStatus()));
-}
-
 // What the command says on standard error about a job that did not solve.
 void reportNotSolved(std::ostream& err, const TCoilJob& job, const PrintingNotifier& notifier,
                      const std::string& file, bool saving)
 {
-    err << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status " << statusName(job)
+    err << "zemtor: " << (file.empty() ? "" : file + ": ") << "not solved, status " << SolveStatusText(job)
         << (saving ? "; not saved" : "") << "\n";
     if (!job.LastReason().empty() && !notifier.Printed(job.LastReason()))
         err << "zemtor: " << job.LastReason() << "\n";
