@@ -7,6 +7,7 @@
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
 #include "cli/ResultRecord.h"
+#include "cli/SizeRecord.h"
 
 #include "app/CoilJob.h"
 #include "base/Errors.h"
@@ -16,6 +17,7 @@
 #include "geometry/CoilMakers.h"
 #include "properties/Fluid.h"
 #include "properties/Psy.h"
+#include "units/ConvTools.h"
 
 #include <nlohmann/json.hpp>
 #include <pybind11/pybind11.h>
@@ -73,11 +75,14 @@ std::string recordJson(const TCoilJob& job, const std::vector<std::string>& clam
     return j.EndObject().Text();
 }
 
-// Rates one job as zemtor solve rates a job rated alone: its messages go to its own notifier,
-// and the cold coil's dew point default starts afresh, so that neither the thread it runs on nor
-// the jobs rated before it change a digit. A project file when `file` is given, else the
-// default job of the options' kind. Nothing escapes.
-TRating rateJob(const cli::JobOptions& options, const std::string& file)
+// Runs one job as zemtor runs a job alone: its messages go to its own notifier, and the cold
+// coil's dew point default starts afresh, so that neither the thread it runs on nor the jobs run
+// before it change a digit. The job is a project file when `file` is given, else the default job
+// of the options' kind; `work` applies the options' inputs to the session's job and returns its
+// JSON record.
+// Nothing escapes: a wrong input is an input failure, unreadable data a data failure.
+template <class Work>
+TRating runJob(const cli::JobOptions& options, const std::string& file, Work work)
 {
     TRating r;
     std::ostringstream notes;
@@ -104,17 +109,8 @@ TRating rateJob(const cli::JobOptions& options, const std::string& file)
                 r.Error = cli::TerminalText(e.what());
             }
         }
-        if (r.Failure == 0) {
-            std::vector<std::string> clamped;
-            std::ostringstream clampNotes; // the notes are in the record's warnings too
-            try {
-                cli::ApplyJobOptions(session->Job(), options, &clamped, &clampNotes);
-            } catch (const std::exception& e) {
-                throw std::invalid_argument(e.what());
-            }
-            session->Solve();
-            r.Json = recordJson(session->Job(), clamped);
-        }
+        if (r.Failure == 0)
+            r.Json = work(*session);
     } catch (const std::invalid_argument& e) {
         r.Failure = kInputFailure;
         r.Error = cli::TerminalText(e.what());
@@ -124,6 +120,28 @@ TRating rateJob(const cli::JobOptions& options, const std::string& file)
     }
     catalogue.SetNotifier(nullptr);
     return r;
+}
+
+// The options' inputs applied to the job; a wrong one is an input failure.
+void applyInputs(TCoilJob& job, const cli::JobOptions& options, std::vector<std::string>* clamped)
+{
+    std::ostringstream clampNotes; // the notes are in the record's warnings too
+    try {
+        cli::ApplyJobOptions(job, options, clamped, &clampNotes);
+    } catch (const std::exception& e) {
+        throw std::invalid_argument(e.what());
+    }
+}
+
+// Rates one job as zemtor solve rates a job rated alone.
+TRating rateJob(const cli::JobOptions& options, const std::string& file)
+{
+    return runJob(options, file, [&](TProjectSession& session) {
+        std::vector<std::string> clamped;
+        applyInputs(session.Job(), options, &clamped);
+        session.Solve();
+        return recordJson(session.Job(), clamped);
+    });
 }
 
 cli::JobOptions optionsOf(const std::string& kind, std::vector<std::string> sets, bool strict)
@@ -278,44 +296,24 @@ py::dict rateTable(const std::vector<std::pair<std::string, std::vector<std::str
 py::tuple step(const std::string& kind, const std::vector<std::string>& sets, bool strict)
 {
     const cli::JobOptions options = optionsOf(kind, sets, strict);
-    int failure = 0;
-    std::string error, status, reason;
+    std::string status, reason;
     bool solved = false;
     TStepChartData chart;
+    TRating r;
     {
         py::gil_scoped_release release;
-        std::ostringstream notes;
-        cli::PrintingNotifier notifier(notes);
-        TCoilMakers& catalogue = ProcessCoilMakers();
-        catalogue.SetNotifier(&notifier);
-        TAdpDefault::Instance().Reset();
-        try {
-            cli::CommandSession session(&notifier, false, false);
-            if (!CanonicalCoilKind(options.kind))
-                throw std::invalid_argument("kind expects zmk, hwc or cwc, not '" + options.kind + "'");
-            session->BuildKind(options.kind);
-            std::ostringstream clampNotes;
-            try {
-                cli::ApplyJobOptions(session->Job(), options, nullptr, &clampNotes);
-            } catch (const std::exception& e) {
-                throw std::invalid_argument(e.what());
-            }
-            session->StepByStep();
-            const TCoilJob& job = session->Job();
+        r = runJob(options, {}, [&](TProjectSession& session) {
+            applyInputs(session.Job(), options, nullptr);
+            session.StepByStep();
+            const TCoilJob& job = session.Job();
             const cli::TSolveRecord record = cli::SolveRecordOf(job, {});
             status = record.Status;
             reason = record.Reason;
             solved = job.Solved() && job.LastError().empty();
             if (solved)
                 chart = job.StepChart();
-        } catch (const std::invalid_argument& e) {
-            failure = kInputFailure;
-            error = cli::TerminalText(e.what());
-        } catch (const std::exception& e) {
-            failure = kDataFailure;
-            error = cli::TerminalText(e.what());
-        }
-        catalogue.SetNotifier(nullptr);
+            return std::string();
+        });
     }
     py::dict d;
     d["solved"] = solved;
@@ -324,10 +322,86 @@ py::tuple step(const std::string& kind, const std::vector<std::string>& sets, bo
     if (solved) {
         d["duty"] = chart.Duty;
         const char* names[] = {"Fluid", "Air", "Surface", "DewPoint"};
-        for (std::size_t r = 0; r < chart.Matrix.size() && r < 4; ++r)
-            d[names[r]] = chart.Matrix[r];
+        for (std::size_t row = 0; row < chart.Matrix.size() && row < 4; ++row)
+            d[names[row]] = chart.Matrix[row];
     }
-    return py::make_tuple(d, failure, error);
+    return py::make_tuple(d, r.Failure, r.Error);
+}
+
+// One auto-sizing as zemtor size --json runs it: the default job of the kind (or a project file)
+// with the inputs over it, sized for the duty; (sized record JSON, failure, message). A sizing that
+// does not reach its target is a record with "reached" false, not a failure.
+py::tuple size(const std::string& kind, const std::string& file, const std::string& mode, double duty,
+               bool keepAirflow, const std::vector<std::string>& sets, bool strict)
+{
+    const cli::JobOptions options = optionsOf(kind, sets, strict);
+    const cli::TSizeRequest request{file, mode, duty, keepAirflow};
+    TRating r;
+    try {
+        cli::CheckSizeRequest(request);
+    } catch (const std::exception& e) {
+        r.Failure = kInputFailure;
+        r.Error = e.what();
+        return asTuple(r);
+    }
+    {
+        py::gil_scoped_release release;
+        r = runJob(options, file, [&](TProjectSession& session) {
+            TCoilJob& job = session.Job();
+            applyInputs(job, options, nullptr);
+            return cli::SizedJson(request, cli::SizeJob(job, request), job);
+        });
+    }
+    return asTuple(r);
+}
+
+// Every quantity the program shows, with the unit it stores the value in, the metric and imperial
+// units it shows by default and every unit it can be shown in.
+py::list unitList()
+{
+    py::list list;
+    for (const UnitRec* q : Quantities().List()) {
+        py::dict d;
+        d["quantity"] = q->section + "/" + q->key;
+        d["kind"] = std::string(UnitsTypeCaption(q->kind));
+        d["stored"] = std::string(UnitLabel(q->kind, q->base));
+        d["metric"] = std::string(UnitLabel(q->kind, MetricUnitIndex(q->kind, q->base)));
+        d["imperial"] = std::string(UnitLabel(q->kind, ImperialUnitIndex(q->kind, q->base)));
+        d["units"] = UnitLabels(q->kind);
+        list.append(d);
+    }
+    return list;
+}
+
+// The index of a unit of the kind by its label; throws naming the labels there are.
+int unitIndex(TUnitsType kind, const std::string& label, const std::string& quantity)
+{
+    const std::vector<std::string> labels = UnitLabels(kind);
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (labels[i] == label)
+            return static_cast<int>(i);
+    std::string list;
+    for (const std::string& l : labels)
+        list += (list.empty() ? "" : ", ") + l;
+    throw std::invalid_argument("'" + label + "' is no unit of " + quantity + "; use one of: " + list);
+}
+
+// A value of a quantity ("air/t") from one of its units to another; an empty unit is the unit the
+// program stores the quantity in.
+double convert(double value, const std::string& quantity, const std::string& to, const std::string& from)
+{
+    const std::size_t slash = quantity.find('/');
+    const UnitRec* q = slash == std::string::npos
+                           ? nullptr
+                           : Quantities().Find(quantity.substr(0, slash), quantity.substr(slash + 1));
+    if (!q)
+        throw std::invalid_argument("unknown quantity '" + quantity + "'; zmk.units() lists them");
+    const int a = from.empty() ? q->base : unitIndex(q->kind, from, quantity);
+    const int b = to.empty() ? q->base : unitIndex(q->kind, to, quantity);
+    // Through the kind's reference unit: shown = reference x factor + offset.
+    const long double reference =
+        FromDisplay(UnitOffset(q->kind, a), UnitFactor(q->kind, a), value);
+    return static_cast<double>(ToDisplay(UnitOffset(q->kind, b), UnitFactor(q->kind, b), reference));
 }
 
 py::dict airStateDict(const TAirState& s)
@@ -466,6 +540,12 @@ PYBIND11_MODULE(_core, m)
           py::arg("h") = py::none(), py::arg("w") = py::none(), py::arg("rh") = py::none(),
           py::arg("p") = 101.325, "The moist-air state from two of db, wb, h, w, rh at pressure p (kPa)");
     m.def("liquid", &liquid, py::arg("name"), py::arg("t"), "A liquid's properties at t (°C)");
+    m.def("size", &size, py::arg("kind"), py::arg("file"), py::arg("mode"), py::arg("duty"),
+          py::arg("keep_airflow"), py::arg("sets"), py::arg("strict"),
+          "One auto-sizing as zemtor size --json runs it: (sized record JSON, failure, message)");
+    m.def("units", &unitList, "Every quantity: its name, kind, stored, metric and imperial units, all units");
+    m.def("convert", &convert, py::arg("value"), py::arg("quantity"), py::arg("to"), py::arg("from_unit"),
+          "A value of a quantity from one unit to another (an empty unit: the stored one)");
     m.def("fields", &fieldList, "The inputs a job takes: name, stored unit, range");
     m.attr("INPUT_FAILURE") = kInputFailure;
     m.attr("DATA_FAILURE") = kDataFailure;

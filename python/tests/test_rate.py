@@ -170,3 +170,68 @@ def test_step_of_a_job_that_does_not_solve_has_no_curves():
     assert got["solved"] is False and got["Reason"] and "Air" not in got
     with pytest.raises(zmk.InputError):
         zmk.step(edFoo=1)
+
+
+def zemtor_size(zemtor, *args):
+    import json
+    import subprocess
+
+    run = subprocess.run([zemtor.path, "size", "--json", *args], capture_output=True, text=True, check=False)
+    assert run.stdout, run.stderr
+    return json.loads(run.stdout)
+
+
+@pytest.mark.parametrize("kind,mode,duty,keep,inputs", [
+    ("hwc", "rows", 60.0, False, {}),
+    ("cwc", "face", 40.0, True, {"edOnCoil": "28"}),
+    ("zmk", "fins", 10.0, False, {}),      # below what the fewest fins give: not reached, a record
+    ("hwc", "length", 1e5, True, {}),      # far beyond the longest coil: not reached
+])
+def test_size_equals_zemtor_size(zemtor, kind, mode, duty, keep, inputs):
+    args = ["--kind", kind, "--mode", mode, "--duty", repr(duty), *as_sets(inputs)]
+    want = zemtor_size(zemtor, *args, *(["--keep-airflow"] if keep else []))
+    got = zmk.size(kind, mode=mode, duty=duty, keep_airflow=keep, **inputs)
+    assert_same_record(got, want)
+
+
+def test_size_of_a_project_keeps_its_kind_and_file(zemtor, tmp_path):
+    import subprocess
+
+    path = tmp_path / "warm.zmx"
+    subprocess.run([zemtor.path, "new", "--kind", "hwc", str(path)], check=True, capture_output=True)
+    before = path.read_bytes()
+    got = zmk.size(mode="rows", duty=50, project=path)
+    assert got["kind"] == "hwc" and got["file"] == str(path)
+    assert_same_record(got, zemtor_size(zemtor, str(path), "--mode", "rows", "--duty", "50"))
+    assert path.read_bytes() == before
+
+
+@pytest.mark.parametrize("call,message", [
+    (lambda: zmk.size(mode="wider", duty=50), "--mode expects face, height"),
+    (lambda: zmk.size(mode="rows", duty=0), "--duty expects the target duty"),
+    (lambda: zmk.size(mode="rows", duty=float("nan")), "--duty expects the target duty"),
+    (lambda: zmk.size("xyz", mode="rows", duty=50), "kind expects zmk, hwc or cwc"),
+    (lambda: zmk.size(mode="rows", duty=50, edFoo=1), "unknown input 'edFoo'"),
+    (lambda: zmk.convert(1, "air/nope"), "unknown quantity 'air/nope'"),
+    (lambda: zmk.convert(1, "air/t", "furlongs"), "'furlongs' is no unit of air/t"),
+])
+def test_size_and_unit_errors(call, message):
+    with pytest.raises(zmk.InputError) as e:
+        call()
+    assert message in str(e.value)
+
+
+def test_units_and_conversions():
+    quantities = {q["quantity"]: q for q in zmk.units()}
+    assert len(quantities) == 75
+    t = quantities["air/t"]
+    assert t["stored"] == "°C" and t["imperial"] == "°F" and {"°C", "°F", "K"} <= set(t["units"])
+    assert zmk.convert(100, "air/t", "°F") == pytest.approx(212, abs=1e-12)
+    assert zmk.convert(212, "air/t", "K", from_unit="°F") == pytest.approx(373.15, abs=1e-9)
+    assert zmk.convert(32, "air/t", from_unit="°F") == pytest.approx(0, abs=1e-12)
+    # A temperature difference has no offset.
+    assert zmk.convert(10, "air/dt", "°F") == pytest.approx(18, abs=1e-12)
+    for q in quantities.values():  # every unit goes there and back
+        for unit in q["units"]:
+            assert zmk.convert(zmk.convert(7.25, q["quantity"], unit), q["quantity"], from_unit=unit) == \
+                pytest.approx(7.25, rel=1e-12)

@@ -21,8 +21,8 @@ import math as _math
 import os as _os
 from pathlib import Path as _Path
 
-__all__ = ["InputError", "DataError", "rate", "rate_project", "rate_many", "step", "air_state", "liquid", "fields",
-           "KINDS"]
+__all__ = ["InputError", "DataError", "rate", "rate_project", "rate_many", "size", "step", "air_state", "liquid",
+           "fields", "units", "convert", "KINDS"]
 
 
 def _find_common_data() -> None:
@@ -132,6 +132,33 @@ def step(kind: str = "zmk", *, strict: bool = False, **inputs) -> dict:
     return result
 
 
+def size(kind: str | None = None, *, mode: str, duty: float, keep_airflow: bool = False, project=None,
+         strict: bool = False, **inputs) -> dict:
+    """Sizes a coil for a target duty, as ``zemtor size --kind KIND --mode MODE --duty KW --json``
+    does: the default job of the kind ("zmk" when not given), or the project file ``project`` in
+    the kind it holds unless ``kind`` is given, with the inputs of ``rate`` applied, sized by one of the fin-and-tube
+    editor's operations, then rated once more.
+
+    mode: "face" (the face area at the design aspect ratio), "height" (fin height), "length"
+    (finned length), "rows", "fins" (fin density) or "rowsfins". duty: the target, kW.
+    keep_airflow: keep the job's air volume flow (otherwise the sizing chooses it from the design
+    face velocity).
+
+    Returns a dict: "kind", "mode", "keep_airflow", "target_duty", "Status", "reached" (False when
+    a limit of the sizing kept it from the target, with why in "Reason"), "solved", "Model",
+    "Maker", the size ("fHeight", "fLength" in m, "Rows", "fpi", "Circ", "Af" in m²) and the
+    rating of the sized coil ("Qt", "Qs" in kW, "Vf" m/s, "Va" m³/s, "ma" kg/s, "air_dp" Pa,
+    "liquid_dp" kPa). The project file is not written.
+
+    Raises InputError for a wrong mode, duty or input and DataError for data that cannot be read.
+    """
+    path = "" if project is None else _os.fspath(project)
+    if kind is None:
+        kind = "" if path else "zmk"  # a project is sized in the kind it holds unless one is asked for
+    return _result(_core.size(str(kind), path, str(mode), float(duty), bool(keep_airflow), _sets(inputs),
+                              bool(strict)), raise_errors=True)
+
+
 def _default_threads() -> int:
     return max(1, _os.cpu_count() or 1)
 
@@ -225,3 +252,22 @@ def liquid(name, t: float) -> dict:
 def fields() -> list[dict]:
     """The inputs a job takes: name, stored unit, low and high ends of the range, whole numbers."""
     return _core.fields()
+
+
+def units() -> list[dict]:
+    """Every quantity the program shows: "quantity" (as "air/t", the name convert takes), "kind"
+    ("Temperature" ...), the unit the program stores it in ("stored", the unit of rate's inputs
+    and results), the units it shows by default under the metric and the imperial choice, and
+    "units", every unit it can be shown in."""
+    return _core.units()
+
+
+def convert(value: float, quantity: str, to: str = "", *, from_unit: str = "") -> float:
+    """A value of a quantity from one of its units to another, as the pages show it: ``to`` and
+    ``from_unit`` are unit labels of the quantity ("°F", "m³/s", "in wg"); an empty one is the
+    unit the program stores the quantity in. ``convert(rate()["Qt"], "hex/duty", "Btu/hr")``.
+    Raises InputError for an unknown quantity or unit."""
+    try:
+        return _core.convert(float(value), str(quantity), str(to), str(from_unit))
+    except ValueError as e:
+        raise InputError(str(e)) from None

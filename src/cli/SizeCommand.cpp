@@ -19,10 +19,9 @@
 #include "cli/Commands.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
+#include "cli/SizeRecord.h"
 
 #include "app/CoilJob.h"
-#include "app/JobSizing.h"
-#include "base/JsonWriter.h"
 #include "cli/ResultRecord.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
@@ -42,62 +41,16 @@ namespace {
 
 struct SizeOptions : JobOptions
 {
-    std::string file; // project file; the default job when empty
+    TSizeRequest request;
     bool kindGiven = false;
-    std::string mode;
-    double duty = 0; // kW
-    bool keepAirflow = false;
     bool json = false;
     bool save = false;
     std::string saveAs;
 };
 
-// The range of the editor's target duty field, kW.
-constexpr double kDutyLo = 0.01;
-constexpr double kDutyHi = 100000;
-
-std::string statusText(TSolveStatus status)
+void printSized(const SizeOptions& options, const TAutoSizeResult& sized, TCoilJob& job)
 {
-    return SolveStatusName(status);
-}
-
-std::string sizedJson(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized, TCoilJob& job)
-{
-    TLiquidCoil& c = *job.Coil();
-    const TCoilResult r = SolveRecordOf(job, {}).Result;
-    TJsonWriter j(2);
-    j.BeginObject();
-    if (!options.file.empty())
-        j.Member("file", options.file);
-    j.Member("kind", job.KindCode);
-    j.Member("mode", AutoSizeModeName(mode));
-    j.Member("keep_airflow", options.keepAirflow);
-    j.Member("target_duty", options.duty);
-    j.Member("Status", statusText(sized.Status));
-    j.Member("reached", sized.Reached());
-    j.Member("Reason", sized.Message);
-    j.Member("solved", r.Solved);
-    j.Member("Model", r.Model);
-    j.Member("Maker", r.Maker);
-    j.Member("fHeight", c.GetFinHeight());
-    j.Member("fLength", c.GetFinnedLength());
-    j.Member("Rows", c.GetRows());
-    j.Member("fpi", c.GetFinDensity());
-    j.Member("Circ", c.GetCircuits());
-    j.Member("Af", r.Af);
-    j.Member("Qt", r.Qt);
-    j.Member("Qs", r.Qs);
-    j.Member("Vf", r.Vf);
-    j.Member("Va", r.Va);
-    j.Member("ma", r.ma);
-    j.Member("air_dp", r.AirDp);
-    j.Member("liquid_dp", r.LiquidDp);
-    j.EndObject();
-    return j.Take();
-}
-
-void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResult& sized, TCoilJob& job)
-{
+    const TSizeRequest& request = options.request;
     TLiquidCoil& c = *job.Coil();
     const TCoilResult r = SolveRecordOf(job, {}).Result;
     auto row = [](const std::string& caption, const std::string& text) {
@@ -105,10 +58,11 @@ void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResul
         line.resize(std::max<std::size_t>(line.size() + 1, 16), ' ');
         std::cout << line << text << "\n";
     };
-    row("Sizing", AutoSizeModeName(mode) + (options.keepAirflow ? ", air flow kept" : ", air flow chosen") +
-                      ", status " + statusText(sized.Status));
+    row("Sizing", AutoSizeModeName(CheckSizeRequest(request)) +
+                      (request.keepAirflow ? ", air flow kept" : ", air flow chosen") + ", status " +
+                      SolveStatusName(sized.Status));
     row("Coil", CoilLabels(job).Kind + "  " + r.Model);
-    row("Duty", Format("%0.3f kW (target %0.3f kW)", r.Qt, options.duty) +
+    row("Duty", Format("%0.3f kW (target %0.3f kW)", r.Qt, request.duty) +
                     (r.Solved ? "  Solved..." : "  Not Solved..."));
     if (!sized.Reached())
         row("Not sized", sized.Message);
@@ -124,37 +78,23 @@ void printSized(const SizeOptions& options, TAutoSize mode, const TAutoSizeResul
 
 void runSize(SizeOptions& options)
 {
-    const std::optional<TAutoSize> mode = AutoSizeModeOf(options.mode);
-    if (!mode)
-        throw std::runtime_error("--mode expects face, height, length, rows, fins or rowsfins, not '" +
-                                 options.mode + "'");
-    if (!std::isfinite(options.duty) || options.duty < kDutyLo || options.duty > kDutyHi)
-        throw std::runtime_error("--duty expects the target duty in kW, " + FloatToStr(kDutyLo) + ".." +
-                                 FloatToStr(kDutyHi) + ", not " + FloatToStr(options.duty));
-    if (options.save && options.file.empty())
+    const TSizeRequest& request = options.request;
+    CheckSizeRequest(request);
+    if (options.save && request.file.empty())
         throw std::runtime_error("--save needs the project FILE to write back (use --save-as OUT for the "
                                  "default job)");
 
     PrintingNotifier notifier;
     ProcessCoilMakers().SetNotifier(&notifier);
-    CommandSession session(&notifier, !options.file.empty());
-    LoadJob(*session, options, options.file, options.kindGiven);
+    CommandSession session(&notifier, !request.file.empty());
+    LoadJob(*session, options, request.file, options.kindGiven);
     TCoilJob& job = session->Job();
-    job.ApplyInputs();
-
-    TAutoSizeResult sized;
-    try {
-        // The job's rating of the sized coil is what is checked against the target, printed and
-        // saved.
-        sized = SizeJobCoil(job, *mode, options.keepAirflow, options.duty);
-    } catch (const std::exception& e) {
-        throw std::runtime_error("the coil could not be rated while sizing: " + TerminalText(e.what()));
-    }
+    const TAutoSizeResult sized = SizeJob(job, request);
 
     if (options.json)
-        std::cout << sizedJson(options, *mode, sized, job) << "\n";
+        std::cout << SizedJson(request, sized, job) << "\n";
     else
-        printSized(options, *mode, sized, job);
+        printSized(options, sized, job);
 
     if (!sized.Reached()) {
         std::cerr << "zemtor: not sized: " << TerminalText(sized.Message)
@@ -163,7 +103,7 @@ void runSize(SizeOptions& options)
         throw CLI::RuntimeError(2);
     }
     if (options.save)
-        session->SaveOrThrow(options.file);
+        session->SaveOrThrow(request.file);
     if (!options.saveAs.empty())
         session->SaveOrThrow(options.saveAs);
     ProcessCoilMakers().SetNotifier(nullptr);
@@ -180,14 +120,14 @@ void AddSizeCommand(CLI::App& app)
         "auto-sizing operations, and print the sized coil");
     AddJobOptions(cmd, *options);
     cmd->add_option(
-        "FILE", options->file,
+        "FILE", options->request.file,
         "A project file (.zmx) to open, into a coil of the kind it holds (--kind chooses another)");
-    cmd->add_option("--mode", options->mode,
+    cmd->add_option("--mode", options->request.mode,
                     "What the sizing changes: face (face area at the design aspect ratio), height (fin "
                     "height), length (finned length), rows, fins (fin density) or rowsfins")
         ->required();
-    cmd->add_option("--duty", options->duty, "The target duty, kW")->required();
-    cmd->add_flag("--keep-airflow", options->keepAirflow,
+    cmd->add_option("--duty", options->request.duty, "The target duty, kW")->required();
+    cmd->add_flag("--keep-airflow", options->request.keepAirflow,
                   "Keep the job's air volume flow (otherwise the sizing chooses it from the design face "
                   "velocity)");
     cmd->add_flag("--json", options->json, "Print the sized coil as JSON, in stored units");

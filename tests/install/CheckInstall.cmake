@@ -39,4 +39,9 @@ execute_process(COMMAND "${PREFIX}/Quorvane/ZMK/zmk" --version OUTPUT_VARIABLE v
 if(NOT rc EQUAL 0 OR NOT version MATCHES "^Zemtor [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+")
     message(FATAL_ERROR "the installed zmk does not run: ${rc} ${version}")
 endif()
+# The link on the PATH runs the program, which finds its data from its own place.
+execute_process(COMMAND "${PREFIX}/bin/zemtor" solve --kind hwc OUTPUT_VARIABLE summary RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT summary MATCHES "Solved")
+    message(FATAL_ERROR "bin/zemtor does not rate the default job: ${rc} ${summary}")
+endif()
 file(REMOVE_RECURSE "${PREFIX}")
