@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the program need; with "bench", also
-# those of the speed comparisons (bench/compare_python.sh, the start-up measurement).
+# those of the speed comparisons (bench/compare_python.sh, the start-up measurement); with
+# "package", lintian for the Debian package's check.
 # Idempotent: does nothing (and prints nothing) when every package is already there.
-#   scripts/setup.sh [bench]
+#   scripts/setup.sh [bench|package]
 set -euo pipefail
 
 packages=(
@@ -26,6 +27,9 @@ packages=(
 )
 if [ "${1:-}" = bench ]; then
     packages+=(python3-fluids hyperfine bc time)
+fi
+if [ "${1:-}" = package ]; then
+    packages+=(lintian)
 fi
 
 missing=()
