@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package zmk_<version>_amd64.deb (the window, zemtor, the data, the desktop
 # entry, icon and file type, the Python module) into the build folder, then checks it: lintian
-# finds no error or warning in it (the missing manual pages aside), and unpacked into a scratch
+# finds no error or warning in it, and unpacked into a scratch
 # root, its zemtor rates the default job and its Python module gives the same duty.
 #   scripts/package.sh [BUILD_DIR]
 # Install it with: apt install ./build/zmk_<version>_amd64.deb
@@ -15,7 +15,7 @@ cpack -G DEB >/dev/null
 deb=$(ls -t "$build"/zmk_*_amd64.deb | head -1)
 echo "$deb"
 dpkg-deb --field "$deb" Package Version Depends Recommends
-if ! found=$(lintian --fail-on error,warning --suppress-tags no-manual-page "$deb" 2>&1); then
+if ! found=$(lintian --fail-on error,warning "$deb" 2>&1); then
     echo "$found" | grep -v 'root privileges' >&2 # lintian's own remark when run as root
     echo "lintian refused the package" >&2
     exit 1
