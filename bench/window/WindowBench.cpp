@@ -139,7 +139,7 @@ int main(int argc, char** argv)
             status = 1;
         }
         std::printf("application made      %8.1f ms after start\n", appMs);
-        std::printf("session and model     %8.1f ms after start (the catalogue read)\n", modelMs);
+        std::printf("session and model     %8.1f ms after start\n", modelMs);
         std::printf("window shown          %8.1f ms after start (the web engine started)\n", shownMs);
         std::printf("first job solved      %8.1f ms after start (its page written, the engine asked)\n",
                     solvedMs);
