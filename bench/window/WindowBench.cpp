@@ -8,7 +8,7 @@
 // folder for the documents and the result pages, a settings store in memory, and messages
 // recorded instead of shown. Each solve changes the entering air temperature first, so that the
 // page has a new result to show.
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "app/ProjectSession.h"
 #include "base/Paths.h"
 #include "base/Version.h"

@@ -12,7 +12,7 @@
 #include "app/StartupSettings.h"
 #include "properties/Psy.h"
 #include "units/Conv.h"
-#include "units/FmtEdit.h"
+#include "units/FieldSpec.h"
 
 #include <array>
 #include <functional>

@@ -12,7 +12,7 @@
 #include "dialogs/SelectLocation.h"
 #include "platform/SettingsStore.h"
 #include "properties/Locations.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <functional>
 #include <memory>

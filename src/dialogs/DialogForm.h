@@ -5,7 +5,7 @@
 
 #include "app/StartupSettings.h"
 #include "platform/SettingsStore.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <optional>
 #include <string>

@@ -15,7 +15,7 @@
 #include "engine/HeatExchanger.h"
 #include "platform/SettingsStore.h"
 #include "reports/CircuitPicture.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <array>
 #include <cstdint>

@@ -9,7 +9,7 @@
 
 #include "dialogs/DialogForm.h"
 #include "platform/SettingsStore.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <array>
 

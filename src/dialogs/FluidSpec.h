@@ -12,7 +12,7 @@
 
 #include "dialogs/DialogForm.h"
 #include "platform/SettingsStore.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <array>
 #include <memory>

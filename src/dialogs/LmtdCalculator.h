@@ -7,7 +7,7 @@
 // widget shows the fields and texts held here and forwards the user's actions.
 #pragma once
 
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <array>
 #include <optional>

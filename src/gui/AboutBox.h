@@ -2,7 +2,7 @@
 // is built on with their licences.
 #pragma once
 
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 
 #include <QDialog>
 

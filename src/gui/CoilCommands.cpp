@@ -1,6 +1,6 @@
 #include "gui/CoilCommands.h"
 
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "dialogs/FatEditor.h"
 #include "geometry/CoilMakers.h"
 #include "gui/FatEditorDialog.h"

@@ -5,7 +5,7 @@
 #include "app/StartupSettings.h"
 #include "gui/WindowPlace.h"
 #include "platform/SettingsStore.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <QObject>
 #include <QString>

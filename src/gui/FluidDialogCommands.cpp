@@ -1,7 +1,7 @@
 #include "gui/FluidDialogCommands.h"
 
 #include "app/JobCalculators.h"
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "gui/AltBaromDialog.h"

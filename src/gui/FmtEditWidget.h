@@ -5,7 +5,7 @@
 // focus, leave a key to the window).
 #pragma once
 
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <QLabel>
 #include <QLineEdit>

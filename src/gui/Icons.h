@@ -2,7 +2,7 @@
 // pictures of our own.
 #pragma once
 
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 
 #include <QIcon>
 

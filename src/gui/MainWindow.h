@@ -3,7 +3,7 @@
 // window model and forwards what the user does to it; the model decides everything.
 #pragma once
 
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "base/Paths.h"
 
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #include "gui/OutputCommands.h"
 
 #include "app/DataCheck.h"
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "base/Errors.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"

@@ -1,6 +1,6 @@
 #include "gui/Program.h"
 
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "base/Errors.h"
 #include "base/FileIO.h"
 #include "base/Paths.h"

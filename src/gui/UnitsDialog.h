@@ -5,7 +5,7 @@
 
 #include "dialogs/DialogForm.h"
 #include "dialogs/Units.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <QDialog>
 

@@ -5,7 +5,7 @@
 
 #include "support/ProjectTestSession.h"
 
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 #include "base/Paths.h"
 #include "base/Version.h"
 #include "gui/FmtEditWidget.h"

@@ -2,7 +2,7 @@
 // each character, optionally leaving it afterwards (which commits the text).
 #pragma once
 
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 // The main window's model without widgets: fields typed into and left, commands and their
 // enabling, start-up and shut-down through the settings store, and the close question.
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 
 #include "support/FieldTyping.h"
 

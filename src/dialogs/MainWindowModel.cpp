@@ -1,4 +1,4 @@
-#include "app/MainWindowModel.h"
+#include "dialogs/MainWindowModel.h"
 
 #include "base/Errors.h"
 #include "base/Notifier.h"

@@ -13,7 +13,7 @@
 #include "app/ProjectSession.h"
 #include "app/StartupSettings.h"
 #include "platform/RecentFiles.h"
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <array>
 #include <filesystem>

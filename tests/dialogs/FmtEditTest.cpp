@@ -1,4 +1,4 @@
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include <gtest/gtest.h>
 

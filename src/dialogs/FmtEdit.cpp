@@ -1,5 +1,5 @@
 // The formatted entry field and its unit label.
-#include "units/FmtEdit.h"
+#include "dialogs/FmtEdit.h"
 
 #include "base/Errors.h"
 #include "base/NumText.h"
@@ -207,30 +207,6 @@ bool TFmtEdit::RangeCheck(long double& v) const
 {
     // The bounds are stored-unit values; the user typed in the display unit.
     return ClampToRange(v, ToDisplay(offset_, factor_, rangeLo_), ToDisplay(offset_, factor_, rangeHi_));
-}
-
-bool ClampToRange(long double& v, long double lo, long double hi)
-{
-    // A field only ever holds a number it could read; anything else counts as the low end.
-    if (std::isnan(v)) {
-        v = lo;
-        return false;
-    }
-    if (std::fabs(lo - hi) < 1e-5L || (lo == 0 && hi == 0))
-        return true;
-    if (v < lo) {
-        if (lo != 0 && std::fabs((lo - v) / lo) <= 0.005L)
-            return true;
-        v = lo;
-        return false;
-    }
-    if (v > hi) {
-        if (hi != 0 && std::fabs((v - hi) / hi) <= 0.005L)
-            return true;
-        v = hi;
-        return false;
-    }
-    return true;
 }
 
 void ConfigureField(TFmtEdit& edit, const TFieldSpec& spec, std::optional<int> shownUnit)
