@@ -261,7 +261,16 @@ std::string AccuracyPageHtml(const std::vector<TAccuracyCase>& cases)
         "<p>The tables below are written by the program's tests from the cases they check: each line "
         "gives the published answer, the value of each method and, where a method is held to the answer, "
         "the tolerance it is held to. The worked examples are rated at the example's conductance UA and "
-        "flow arrangement.</p>\n";
+        "flow arrangement. The sources are listed at the end.</p>\n";
+    // The sources, numbered in the order they first appear, are listed under the tables.
+    std::vector<std::string> sources;
+    const auto sourceNumber = [&sources](const std::string& source) {
+        for (std::size_t i = 0; i < sources.size(); ++i)
+            if (sources[i] == source)
+                return i + 1;
+        sources.push_back(source);
+        return sources.size();
+    };
     std::string group;
     for (const TAccuracyCase& c : cases) {
         if (c.Group != group) {
@@ -282,11 +291,15 @@ std::string AccuracyPageHtml(const std::vector<TAccuracyCase>& cases)
         html += "<tr><td>" + c.Name + "</td><td>" + c.Quantity + "</td><td class=\"n\">" +
                 number(c.Published) + "</td><td class=\"n\">" + number(c.Standard) +
                 deviation(c.Standard, c.Published) + "</td><td class=\"n\">" + number(c.WithPublished) +
-                deviation(c.WithPublished, c.Published) + "</td><td>" + checked + "</td><td>" + c.Source +
-                "</td></tr>\n";
+                deviation(c.WithPublished, c.Published) + "</td><td>" + checked + "</td><td>[" +
+                std::to_string(sourceNumber(c.Source)) + "]</td></tr>\n";
     }
     if (!group.empty())
         html += "</table>\n";
+    html += "\n<h2>Sources</h2>\n<ol>\n";
+    for (const std::string& source : sources)
+        html += "<li>" + source + "</li>\n";
+    html += "</ol>\n";
     html += "\n<p><a href=\"index.htm\">Back to the help index</a></p>\n\n</body>\n</html>\n";
     return html;
 }
