@@ -13,6 +13,7 @@
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <string>
@@ -21,6 +22,17 @@
 namespace zmk::cli {
 
 namespace {
+
+// text padded with blanks to width characters (UTF-8: a character is a byte that does not
+// continue another), with at least `gap` blanks after it.
+std::string padded(std::string text, std::size_t width, std::size_t gap)
+{
+    std::size_t chars = 0;
+    for (const char c : text)
+        chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    text.append(std::max(width, chars + gap) - chars, ' ');
+    return text;
+}
 
 // The job rated by one method.
 TSolveRecord rateWith(TProjectSession& session, TAirSideMethod method)
@@ -59,13 +71,7 @@ int PrintMethodComparison(TProjectSession& session, bool json, std::ostream& out
     out << "Coil                 " << s.Labels.Kind << "  " << a.Model << "\n";
     auto line = [&out](const std::string& caption, const std::string& x, const std::string& y,
                        const std::string& change) {
-        std::string text = caption;
-        text.resize(28, ' ');
-        std::string left = x;
-        left.resize(std::max<std::size_t>(left.size() + 2, 16), ' ');
-        std::string right = y;
-        right.resize(std::max<std::size_t>(right.size() + 2, 24), ' ');
-        out << text << left << right << change << "\n";
+        out << padded(caption, 28, 1) << padded(x, 16, 2) << padded(y, 24, 2) << change << "\n";
     };
     auto row = [&](const std::string& caption, const char* format, double x, double y,
                    bool solvedOnly = true) {

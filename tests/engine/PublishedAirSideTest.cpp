@@ -145,6 +145,8 @@ TEST(PublishedAirSide, DefaultHotWaterCoilAgreesWithAHandCalculation)
     const double E = std::exp(-Ntu * (1 - Cr));
     const double Q = (1 - E) / (1 - Cr * E) * r.Ca * (r.tfi - air.db);
 
+    RecordProperty("rated_kW", std::to_string(r.Qt));
+    RecordProperty("by_hand_kW", std::to_string(Q));
     EXPECT_NEAR(r.FinEff, etaF, 0.02);
     EXPECT_NEAR(r.Qt / Q, 1, 0.05) << "rated " << r.Qt << " kW, by hand " << Q << " kW";
     // At the coil's real coefficient the fins are well below the fixed efficiency of the standard
