@@ -95,6 +95,14 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
             if (v != "on" && v != "off")
                 throw std::runtime_error("spray= expects on or off, not '" + a.value + "'");
             job.SetSpray(v == "on");
+        } else if (key == "airside") {
+            const std::optional<TAirSideMethod> method = AirSideMethodOfKey(a.value);
+            if (!method)
+                throw std::runtime_error("airside= expects standard or published, not '" + a.value + "'");
+            if (job.Coil()->AirSideMethod != *method) {
+                job.Coil()->SetAirSideMethod(*method);
+                job.MarkNotSolved();
+            }
         } else {
             fields.push_back(a);
         }
@@ -106,7 +114,8 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
             for (const TEntryFieldInfo& info : EntryFields())
                 names += std::string(names.empty() ? "" : ", ") + info.Name;
             throw std::runtime_error("unknown input '" + a.name + "'; the inputs are " + names +
-                                     ", control=flow|temp, spray=on|off and liquid=<kind>");
+                                     ", control=flow|temp, spray=on|off, airside=standard|published and "
+                                     "liquid=<kind>");
         }
         const TEntryFieldInfo& info = EntryFieldInfo(*f);
         const std::string range = FloatToStr(info.RangeLo) + ".." + FloatToStr(info.RangeHi) +
@@ -184,7 +193,8 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options)
            "An input in its stored unit, named as its entry field (edOnCoil=300, edHumidityOn=0.008, "
            "edAirMassflow, edFaceVelocity, edFluidInTemp, edFluidDT, edFluidFlow, edTubeVelocity, "
            "edAltitude, edFinHeight, edFinnedLength, edRows, edFinDensity, edCircuits), or "
-           "control=flow|temp, spray=on|off, liquid=<kind number or name> (repeatable)")
+           "control=flow|temp, spray=on|off, airside=standard|published (the air-side method), "
+           "liquid=<kind number or name> (repeatable)")
         ->type_name("NAME=VALUE");
     cmd->add_flag("--strict", options.strict,
                   "An input outside its field's range is an error (exit 1) instead of being brought into "

@@ -110,6 +110,13 @@ void WriteResultMembers(TJsonWriter& json, const TSolveRecord& record)
     j.Member("Uo", r.Uo);
     j.Member("UoDuty", r.UoDuty);
     j.Input("FoulingInDuty", r.FoulingInDuty);
+    // A job rated by the published air side says so, with the fin efficiency it used; the
+    // standard method's record stays as it always was.
+    if (r.AirSideMethod != TAirSideMethod::Standard) {
+        j.Input("AirSideMethod", AirSideMethodKey(r.AirSideMethod));
+        j.Member("FinEff", r.FinEff);
+        j.Member("SurfaceEff", r.SurfaceEff);
+    }
     j.Member("NtuAir", r.NtuAir);
     j.Member("NtuLiquid", r.NtuLiquid);
     j.Member("NtuRatio", r.NtuRatio);
@@ -177,6 +184,8 @@ void PrintThermalSummary(std::ostream& os, const TSolveRecord& record)
                " kg/kg, " + fmt("%0.1f", a.rh * 100) + " % rh";
     };
     row("Coil", record.Labels.Kind + "  " + r.Model + "  (" + record.Labels.Maker + ", " + record.Labels.Material + ")");
+    if (r.AirSideMethod != TAirSideMethod::Standard)
+        row("Air side", AirSideMethodName(r.AirSideMethod));
     row("Solve Status", record.Status + (solved ? "  Solved..." : "  Not Solved..."));
     if (!record.Reason.empty())
         row("Reason", record.Reason);
@@ -211,6 +220,9 @@ void PrintThermalSummary(std::ostream& os, const TSolveRecord& record)
         row("Capacity rates", "air " + fmt("%0.4f", r.Ca) + " kW/K, liquid " + fmt("%0.4f", r.cw) + " kW/K");
         row("Coefficients", "ho " + fmt("%0.5f", r.ho) + ", hi " + fmt("%0.5f", r.hi) + ", Ui " +
                                 fmt("%0.5f", r.Ui) + ", Uo " + fmt("%0.5f", r.Uo) + " kW/(m²·K)");
+        if (r.AirSideMethod != TAirSideMethod::Standard)
+            row("Fin efficiency",
+                fmt("%0.4f", r.FinEff) + " at ho, surface efficiency " + fmt("%0.4f", r.SurfaceEff));
         row("Duty's U", fmt("%0.5f", r.UoDuty) + " kW/(m²·K), " +
                             (r.FoulingInDuty ? "fouling applied" : "fouling not applied to the duty"));
         row("Transfer units", "air " + fmt("%0.4f", r.NtuAir) + ", liquid " + fmt("%0.4f", r.NtuLiquid) +

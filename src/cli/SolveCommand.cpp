@@ -21,6 +21,7 @@
 // result null. The text summary of a job that did not solve likewise shows no result, and zemtor
 // step prints no chart for it (exit status 2).
 #include "cli/Commands.h"
+#include "cli/CompareMethods.h"
 #include "cli/JobOptions.h"
 #include "cli/ProjectCli.h"
 #include "cli/ResultRecord.h"
@@ -60,6 +61,7 @@ struct CommandOptions : JobOptions
     bool json = false;
     bool csv = false;
     bool save = false;
+    bool compare = false; // rate with both air-side methods, side by side
     unsigned jobs = 1; // threads that rate the files
     std::string png;   // step chart picture file; none when empty
 };
@@ -235,8 +237,31 @@ int solveFiles(const CommandOptions& options)
     return worst;
 }
 
+// --compare-methods: the default job or one project file, rated with each air-side method.
+void runCompare(const CommandOptions& options)
+{
+    if (options.files.size() > 1 || options.save)
+        throw std::runtime_error(
+            "--compare-methods rates one job and saves nothing: give at most one FILE and "
+            "no --save");
+    PrintingNotifier notifier;
+    ProcessCoilMakers().SetNotifier(&notifier);
+    CommandSession session(&notifier, !options.files.empty());
+    if (options.files.empty())
+        BuildJob(*session, options);
+    else
+        LoadJob(*session, options, options.files[0], options.kindGiven);
+    const int rc = PrintMethodComparison(*session, options.json, std::cout);
+    if (rc != 0)
+        throw CLI::RuntimeError(rc);
+}
+
 void runSolve(const CommandOptions& options)
 {
+    if (options.compare) {
+        runCompare(options);
+        return;
+    }
     if (!options.files.empty()) {
         const int rc = solveFiles(options);
         if (rc != 0)
@@ -328,6 +353,9 @@ void AddSolveCommand(CLI::App& app)
     cmd->add_flag("--json", options->json,
                   "Print every result field as JSON, in stored units (one object per line for files)");
     cmd->add_flag("--save", options->save, "Write each project that solved back to its file");
+    cmd->add_flag("--compare-methods", options->compare,
+                  "Rate the job (the default one, or one FILE) with the standard and the published air-side "
+                  "method and print the two side by side");
     options->jobs = defaultJobs();
     cmd->add_option("--jobs", options->jobs,
                     "Rate the project files on this many threads (one per core when not given); the "

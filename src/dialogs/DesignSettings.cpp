@@ -94,6 +94,7 @@ void TDesignSettings::Open(TCoil& coil)
                                kFluidInHi, true, coil.DesignFluidIn));
     UseFouling = settings_.ReadBool(s, "UseFouling", coil.UseFouling);
     FoulingInDuty = settings_.ReadBool(s, "FoulingInDuty", coil.FoulingInDuty);
+    AirSideMethod = coil.AirSideMethod;
     applyToCoil();
 }
 
@@ -112,6 +113,7 @@ void TDesignSettings::RestoreDefaults()
     // the one every coil is built with.
     UseFouling = kDefaultUseFouling;
     FoulingInDuty = kDefaultFoulingInDuty;
+    AirSideMethod = TAirSideMethod::Standard;
 }
 
 void TDesignSettings::limitField(TFmtEdit& field, double lo, double hi, bool whole, double fallback)
@@ -197,6 +199,8 @@ void TDesignSettings::applyToCoil()
                                             kDesignFinsHi, true, c.DefaultFins));
     c.UseFouling = UseFouling;
     c.FoulingInDuty = FoulingInDuty;
+    if (c.AirSideMethod != AirSideMethod)
+        c.SetAirSideMethod(AirSideMethod);
 }
 
 double TDesignSettings::airPressure() const

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "dialogs/DialogForm.h"
+#include "engine/PublishedAirSide.h"
 #include "platform/SettingsStore.h"
 #include "dialogs/FmtEdit.h"
 
@@ -28,6 +29,8 @@ inline constexpr const char* kRestoreDefaultsCaption = "Restore Defaults";
 inline constexpr const char* kMoreInformationCaption = "More Information...";
 inline constexpr const char* kIncludeFoulingCaption = "Include fouling factors";
 inline constexpr const char* kFoulingInDutyCaption = "Apply fouling to the duty";
+/// The air-side method choice on the "Factors" page; its two entries are AirSideMethodName's.
+inline constexpr const char* kAirSideMethodCaption = "Air-side method";
 /// The unit text beside the aspect ratio.
 inline constexpr const char* kAspectUnitText = "L/H";
 /// The circuiting notes the "More Information..." link opens, in the common data folder.
@@ -92,6 +95,10 @@ public:
     bool UseFouling = true;
     /// "Apply fouling to the duty": the duty uses the fouled Uo (key "FoulingInDuty").
     bool FoulingInDuty = false;
+    /// "Air-side method": how the job's air side is rated. A choice of the job, kept in its
+    /// project rather than in the program's settings: the dialog opens on the coil's method, and
+    /// "Restore Defaults" brings back the standard one.
+    TAirSideMethod AirSideMethod = TAirSideMethod::Standard;
 
     /// The dialog closes, however it was closed: the eight values (and the window's position,
     /// when given) are stored and the fields are applied to the coil.

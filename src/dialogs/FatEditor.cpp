@@ -864,11 +864,16 @@ void TFatEditor::SettingsClick(const std::function<void(TDesignSettings&)>& show
     if (!coil_)
         return;
     designSettings_.Open(*coil_);
+    const TAirSideMethod method = coil_->AirSideMethod;
     if (showModal)
         showModal(designSettings_);
     if (const std::optional<double> n = ReadFieldNumber(edCircuits))
         coil_->SetCircuits(*n);
     showSerpentine();
+    // Another air-side method rates the coil anew: the summary and the window must not keep the
+    // other method's result.
+    if (coil_->AirSideMethod != method)
+        NotifyGeometry();
 }
 
 } // namespace zmk

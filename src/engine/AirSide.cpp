@@ -249,8 +249,42 @@ double TCoil::TubeBankCoefficient(const TAirSideGeometry& g, const TAirState& ai
     return fc::Div(Nu * air.k, g.Dc, where);
 }
 
-double TCoil::EffectiveHo()
+void TCoil::SetAirSideMethod(TAirSideMethod method)
 {
+    AirSideMethod = method;
+    AirSideWarnings.clear();
+    SurfaceEff = AirGeom.EtaO;
+    if (method == TAirSideMethod::Published)
+        EffectivenessFn = [this](double N, double Cr) { return RowEffectiveness(Geometry->Rec.Rows, N, Cr); };
+    else
+        EffectivenessFn = CounterflowEffectiveness;
+}
+
+double TCoil::wetFinSlope() const
+{
+    // The fins of a wet coil run between the liquid's inlet temperature and the entering air's
+    // dew point: the slope of the saturated-air enthalpy over that span.
+    const TAirState& in = airIn();
+    const double tw = Liquid ? Liquid->tfi : in.dewpoint;
+    const double lo = std::min(tw, in.dewpoint);
+    const double hi = std::max(lo + 0.1, std::max(tw, in.dewpoint));
+    return fc::Div(SatEnthalpy(in.P, hi) - SatEnthalpy(in.P, lo), hi - lo, "TCoil.wetFinSlope");
+}
+
+double TCoil::EffectiveHo(bool wetFins)
+{
+    AirSideWarnings.clear();
+    if (AirSideMethod == TAirSideMethod::Published) {
+        const double finShare = fc::Div(Geometry->Afin, Geometry->Ao, "TCoil.EffectiveHo");
+        const TPublishedAir a =
+            PublishedAirSide(AirGeom, finShare, airIn(), wetFins ? wetFinSlope() : 0.0, AirResult);
+        SurfaceEff = a.surfaceEff;
+        FinEff = a.finEff;
+        AirSideWarnings = a.outside;
+        return fc::Finite(ActiveSprayFactor * HoFactor * SurfaceEff * a.h, "TCoil.EffectiveHo");
+    }
+    SurfaceEff = AirGeom.EtaO;
+    FinEff = Geometry->EtaF;
     return fc::Finite(ActiveSprayFactor * HoFactor * SurfaceEff * AirCoefFn(AirGeom, airIn(), AirResult),
                       "TCoil.EffectiveHo");
 }
@@ -269,6 +303,8 @@ double TCoil::AirPressureDrop() const
         n += 1;
     if (Vf <= 0.001)
         return 5 * n;
+    if (AirSideMethod == TAirSideMethod::Published)
+        return AirDpFactor * wetDpMultiplier() * PublishedCoreDp(AirGeom, Ao, in, out);
     const double sigma = Geometry->Sigma;
     const double rho1 = in.rho;
     const double rho2 = out.rho;
@@ -284,18 +320,25 @@ double TCoil::AirPressureDrop() const
     const double core = f * fc::Div(n * Geometry->AoAfRow, sigma, where) * fc::Div(rho1, rhoM, where);
     const double dp = fc::Finite(
         (rho1 * Vmax * Vmax / 2) * ((Kc + 1 - s2) + 2 * (rhoR - 1) + core - (1 - s2 - Ke) * rhoR), where);
-    if (!Liquid)
+    const double W = wetDpMultiplier();
+    if (W == 1)
         return AirDpFactor * dp;
+    return fc::Finite(AirDpFactor * W * dp, where);
+}
+
+double TCoil::wetDpMultiplier() const
+{
     // Condensate on the fins raises the drop once the entering dew point is well above the
     // liquid inlet temperature.
-    const double d = in.dewpoint - Liquid->tfi;
+    if (!Liquid)
+        return 1;
+    const double d = airIn().dewpoint - Liquid->tfi;
     if (d < 1.6)
-        return AirDpFactor * dp;
+        return 1;
     const double dT = 1.8 * std::fabs(d);
-    double W = (1.2 - std::exp((6.29 - dT) / 25.2)) * (0.10746 * Geometry->Rec.fpi - 0.03282) + 0.915677;
-    if (W < 1)
-        W = 1;
-    return fc::Finite(AirDpFactor * W * dp, where);
+    const double W =
+        (1.2 - std::exp((6.29 - dT) / 25.2)) * (0.10746 * Geometry->Rec.fpi - 0.03282) + 0.915677;
+    return W < 1 ? 1 : W;
 }
 
 } // namespace zmk

@@ -4,6 +4,7 @@
 
 #include "engine/AirSide.h"
 #include "engine/CustomHeatExchanger.h"
+#include "engine/PublishedAirSide.h"
 #include "geometry/FinAndTube.h"
 #include "properties/Psy.h"
 
@@ -65,6 +66,11 @@ public:
     bool Spray = false;                    ///< recirculating water spray on the fins
     double SprayFactor = 80.0;             ///< multiplier on ho while Spray is on
     double ActiveSprayFactor = 1.0;        ///< SprayFactor or 1, chosen at the start of each solve
+    /// How the air side is rated (kept with the coil in the project); set by SetAirSideMethod.
+    TAirSideMethod AirSideMethod = TAirSideMethod::Standard;
+    double FinEff = 0; ///< fin efficiency the last solve used (the geometry's, or at ho when published)
+    /// The correlation ranges the last published air-side evaluation lies outside of.
+    std::vector<TResultWarning> AirSideWarnings;
 
     /// Project-file form: the results, the geometry (`fat`) and the air (`air`) under node.
     /// Reading re-applies the size text and keeps every value that is missing or out of range.
@@ -119,6 +125,9 @@ public:
     void SetAirInMoisture(double w);
     void SetAirDpFactor(double value);
     void SetAirCoefFn(TAirCoefFn fn);
+    /// The air-side method, with the effectiveness relation that goes with it (counterflow for
+    /// the standard method; by the number of rows for the published one).
+    void SetAirSideMethod(TAirSideMethod method);
 
     // Air getters.
     /// Mean of the entering and leaving pressures, kPa.
@@ -180,8 +189,10 @@ protected:
     TAirState& airIn() const;
     /// The leaving air state; ZmkError when the coil is not attached.
     TAirState& airOut() const;
-    /// ActiveSprayFactor·HoFactor·SurfaceEff·AirCoefFn(AirGeom, AirIn, AirResult).
-    double EffectiveHo();
+    /// ActiveSprayFactor·HoFactor·SurfaceEff·AirCoefFn(AirGeom, AirIn, AirResult). Under the
+    /// published method the plain coefficient and SurfaceEff come from engine/PublishedAirSide,
+    /// for wet fins (wetFins) on the enthalpy potential.
+    double EffectiveHo(bool wetFins = false);
     /// The air's side of a sensible duty Q (kW, positive when it cools the air) at the entering
     /// moisture content: returns the leaving enthalpy (kJ/kg dry air) of the enthalpy balance;
     /// capacity receives the dry-air flow × the mean humid specific heat over that change (kW/K),
@@ -199,6 +210,10 @@ private:
     TSolveStatus searchGrid(double Va, double duty, int startRows, int startFins,
                             const std::vector<int>& rows, const std::vector<int>& fins);
     void applyAirFlow(double Va);
+    /// Slope of the saturated-air enthalpy over the wet fins' span, kJ/(kg·K).
+    double wetFinSlope() const;
+    /// The wet-surface multiplier on the air pressure drop (1 on a dry coil).
+    double wetDpMultiplier() const;
     void finishAreaSizing();
 };
 

@@ -149,6 +149,10 @@ void TLiquidCoil::SaveToXML(TXMLFile& file, TXMLFile::Node node)
     const double dp = LiquidState->Liquid ? informative([this] { return LiquidPressureDrop(); }) : 0;
     file.SetAttr(file.WriteFloat(node, "liquid_dp", true, "%0.6g", dp), "units", "kPa");
     file.WriteBool(node, "FoulingInDuty", true, FoulingInDuty);
+    // Written once the job leaves the standard method, so that a standard job's file stays as
+    // it was; a file that holds the choice always gets the current one.
+    if (AirSideMethod != TAirSideMethod::Standard || file.FindPath(node, {"AirSideMethod"}, false))
+        file.WriteText(node, "AirSideMethod", true, AirSideMethodKey(AirSideMethod));
 }
 
 void TLiquidCoil::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
@@ -156,6 +160,9 @@ void TLiquidCoil::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
     TCoil::LoadFromXML(file, node);
     LiquidState->LoadFromXML(file, node);
     FoulingInDuty = file.ReadBool(node, "FoulingInDuty", false);
+    // Older files and other words rate by the standard method.
+    const std::string method = file.ReadText(node, "AirSideMethod", "standard");
+    SetAirSideMethod(AirSideMethodOfKey(method).value_or(TAirSideMethod::Standard));
 }
 
 // ---- the three kinds -------------------------------------------------------------------------

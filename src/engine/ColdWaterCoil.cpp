@@ -41,7 +41,7 @@ TSolveStatus TColdWaterCoil::WetModel()
     const double mda = DryAirFlow();
     const double hsIn = SatEnthalpy(in.P, tin);
     double hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
-    const double airCoefficient = EffectiveHo();
+    const double airCoefficient = EffectiveHo(true);
     IteratePasses([&] {
         // Mean slope of the saturation enthalpy over the liquid's range.
         const double cs = fc::Div(hsIn - hsOut, tin - state.GetLeavingTemp(), where);

@@ -69,6 +69,8 @@ TCoilResult CoilResultOf(const TLiquidCoil& c)
     r.tsAirIn = c.tsAirIn;
     r.tsAirOut = c.tsAirOut;
     r.SurfaceEff = c.SurfaceEff;
+    r.AirSideMethod = c.AirSideMethod;
+    r.FinEff = c.FinEff;
     const TLiquidState& ls = *c.LiquidState;
     if (const TLiquid* l = c.Liquid) {
         r.LiquidName = l->GetName();
@@ -136,6 +138,7 @@ void buildCoil(const std::string& kind, const TCoilInputs& in, TBuiltCoil& b)
     b.coil->Spray = in.Spray;
     b.coil->UseFouling = in.UseFouling;
     b.coil->FoulingInDuty = in.FoulingInDuty;
+    b.coil->SetAirSideMethod(in.AirSideMethod);
 }
 
 // Builds and solves; b.coil stays empty when the build failed (the result says why).

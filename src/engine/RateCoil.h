@@ -7,6 +7,7 @@
 #pragma once
 
 #include "engine/CoilFactory.h"
+#include "engine/PublishedAirSide.h"
 #include "engine/SolveStatus.h"
 #include "engine/TubeSide.h"
 #include "properties/Psy.h"
@@ -30,6 +31,7 @@ struct TCoilInputs
     bool Spray = false;         ///< recirculating water spray on the fins
     bool UseFouling = true;     ///< the fouling resistance in Uo
     bool FoulingInDuty = false; ///< the duty uses the fouled Uo
+    TAirSideMethod AirSideMethod = TAirSideMethod::Standard; ///< how the air side is rated
     /// The apparatus dew point the coil starts from, °C (a cold coil's first guess).
     double StartAdp = TAdpDefault::kInitial;
 
@@ -63,6 +65,8 @@ struct TCoilResult
     double Ca = 0, AirDp = 0, LiquidDp = 0;
     int PipeSize = 0;
     double tsAirIn = 0, tsAirOut = 0, SurfaceEff = 0;
+    TAirSideMethod AirSideMethod = TAirSideMethod::Standard;
+    double FinEff = 0; ///< fin efficiency the solve used
     // The liquid.
     std::string LiquidName;
     int LiquidSpec = 0;

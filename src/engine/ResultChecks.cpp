@@ -78,6 +78,15 @@ std::string WarningText(const TResultWarning& w, bool stored)
         return "The fin surface falls below 0 °C: frost will form and the rating does not account for it "
                "(coldest surface " +
                temperatureText(w.value, stored) + ").";
+    case TResultWarning::CorrelationRange: {
+        const std::string unit = *w.unit ? std::string(" ") + w.unit : std::string();
+        if (w.lo == 0 && w.hi == 0)
+            return std::string(w.correlation) +
+                   " is used outside the range it was fitted to: " + w.parameter + ".";
+        return std::string(w.correlation) + " is used outside the range it was fitted to: " + w.parameter +
+               " " + Format("%0.4g", w.value) + unit + " (fitted " + Format("%0.4g", w.lo) + " to " +
+               Format("%0.4g", w.hi) + unit + ").";
+    }
     }
     return {};
 }
@@ -229,6 +238,7 @@ void TLiquidCoil::collectWarnings()
     // Ice gathers where the surface is below 0 °C and below the air's dew point.
     if (const double surface = ColdestSurface(); surface < 0 && surface < in.dewpoint)
         Warnings.push_back({TResultWarning::Frost, surface, 0, 0});
+    Warnings.insert(Warnings.end(), AirSideWarnings.begin(), AirSideWarnings.end());
 }
 
 } // namespace zmk

@@ -80,11 +80,16 @@ struct TResultWarning
         LiquidRange,    ///< value, a liquid temperature (°C), lies outside lo..hi, its data's range
         TubeTransition, ///< value, the tube Reynolds number, lies in the transition range
         Frost,          ///< value, the coldest fin surface (°C), is below 0 °C and the air's dew point
+        /// value, the correlation's parameter (in unit), lies outside lo..hi, the range it was fitted to
+        CorrelationRange,
     };
     Kind kind = LiquidRange;
     double value = 0;
     double lo = 0;
     double hi = 0;
+    const char* correlation = ""; ///< CorrelationRange: the correlation's name and year
+    const char* parameter = "";   ///< CorrelationRange: the parameter's name
+    const char* unit = "";        ///< CorrelationRange: the unit of value, lo and hi
 };
 /// The warning as one sentence: temperatures in °C when stored is true, else in the display unit
 /// of liquid/t.

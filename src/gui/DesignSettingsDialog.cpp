@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -119,6 +120,22 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
     foulingInDuty_->setToolTip(tr("Rate the duty with the fouled Uo rather than the clean coefficients"));
     connect(foulingInDuty_, &QCheckBox::toggled, this, [this](bool on) { settings_.FoulingInDuty = on; });
     f->addWidget(foulingInDuty_);
+    auto* airSideRow = new QHBoxLayout;
+    auto* airSideLabel = new QLabel(tr("&Air-side method"), factors);
+    airSide_ = new QComboBox(factors);
+    airSide_->setObjectName("AirSideMethod");
+    for (TAirSideMethod m : {TAirSideMethod::Standard, TAirSideMethod::Published})
+        airSide_->addItem(QtText(AirSideMethodName(m)), static_cast<int>(m));
+    airSide_->setToolTip(tr("Standard: the program's own air-side correlation. Published correlations: "
+                            "Wang, Chi & Chang (2000) plain fins, Schmidt fin efficiency at the actual "
+                            "coefficient, effectiveness by the number of rows (see Help, Accuracy)"));
+    airSideLabel->setBuddy(airSide_);
+    connect(airSide_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        settings_.AirSideMethod = static_cast<TAirSideMethod>(airSide_->itemData(index).toInt());
+    });
+    airSideRow->addWidget(airSideLabel);
+    airSideRow->addWidget(airSide_, 1);
+    f->addLayout(airSideRow);
     f->addStretch(1);
     pages_->addTab(factors, tr(kDesignSettingsPages[3]));
 
@@ -152,6 +169,8 @@ void TDesignSettingsDialog::showFields()
     fouling_->setChecked(settings_.UseFouling);
     const QSignalBlocker blockInDuty(foulingInDuty_);
     foulingInDuty_->setChecked(settings_.FoulingInDuty);
+    const QSignalBlocker blockAirSide(airSide_);
+    airSide_->setCurrentIndex(airSide_->findData(static_cast<int>(settings_.AirSideMethod)));
 }
 
 void TDesignSettingsDialog::ShowModal()

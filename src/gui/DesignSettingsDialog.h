@@ -11,6 +11,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QTabWidget;
 
@@ -41,6 +42,7 @@ public:
     TFmtEditWidget* FinsEdit() const { return fins_; }
     QCheckBox* FoulingBox() const { return fouling_; }
     QCheckBox* FoulingInDutyBox() const { return foulingInDuty_; }
+    QComboBox* AirSideMethodBox() const { return airSide_; }
     QLabel* RestoreDefaultsLink() const { return restore_; }
     QLabel* MoreInformationLink() const { return moreInfo_; }
 
@@ -67,6 +69,7 @@ private:
     std::vector<TFmtEditLabelWidget*> labels_;
     QCheckBox* fouling_ = nullptr;
     QCheckBox* foulingInDuty_ = nullptr;
+    QComboBox* airSide_ = nullptr;
     QLabel* restore_ = nullptr;
     QLabel* moreInfo_ = nullptr;
     bool placed_ = false;

@@ -163,6 +163,8 @@ void writeReport(TLiquidCoil& c, Form form, std::vector<std::string>& lines)
     lines.push_back(row("Pressure Drop", q.air_dp, c.AirPressureDrop()));
     if (z && c.Spray)
         lines.emplace_back("<tr><td>Recirculating sprays</td><td>ON</td></tr>");
+    if (c.AirSideMethod != TAirSideMethod::Standard)
+        lines.push_back("<tr><td>Air side</td><td>" + AirSideMethodName(c.AirSideMethod) + "</td></tr>");
     WriteLiquidRows(p.ls, lines);
     lines.push_back(row("Pressure Drop", q.liquid_dp, c.LiquidPressureDrop()));
     lines.emplace_back("<tr><td colspan=\"2\"></td></tr>");
@@ -206,6 +208,12 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     lines.emplace_back("");
     lines.emplace_back("<b>Heat Transfer</b>");
     lines.push_back(FQT("ho = %s", q.hex_u_value, 1000 * c.ho));
+    // The published air side says so, with the efficiencies it found at that coefficient.
+    if (c.AirSideMethod != TAirSideMethod::Standard) {
+        lines.push_back("Air side: " + AirSideMethodName(c.AirSideMethod));
+        lines.push_back(Format("&eta;f = %0.3f (fin efficiency at ho)", c.FinEff));
+        lines.push_back(Format("&eta;o = %0.3f (surface efficiency)", c.SurfaceEff));
+    }
     lines.push_back(FQT("Ui = %s", q.hex_u_value, 1000 * c.Ui));
     lines.push_back(FQT("Uo = %s", q.hex_u_value, 1000 * c.Uo));
     lines.push_back(FQT("Ud = %s", q.hex_u_value, 1000 * c.UoDuty) +
@@ -276,6 +284,8 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     };
 
     lines.emplace_back("<pre>");
+    if (c.AirSideMethod != TAirSideMethod::Standard)
+        lines.push_back("Air side: " + AirSideMethodName(c.AirSideMethod));
     lines.push_back(line("Af   = %s %s (face)", "Af   = %s (face)", q.hex_area, c.GetAf()));
     lines.push_back(line("Ao   = %s %s (air side)", "Ao   = %s (air side)", q.hex_area, c.Ao));
     lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo));

@@ -153,5 +153,33 @@ TEST_F(DesignSettingsTest, StoredValuesOutsideTheLimitsAreHeldInThem)
     EXPECT_EQ(coil().DesignFins, 10);
 }
 
+TEST_F(DesignSettingsTest, TheAirSideMethodIsTheJobsOwnAndIsAppliedAtTheClose)
+{
+    test::ProjectJob published("hwc");
+    published.coil().SetAirSideMethod(TAirSideMethod::Published);
+    {
+        // The dialog opens on the coil's method, not on one the program remembers.
+        TDesignSettings settings(program, "/data/", &notes, &flag);
+        settings.Open(published.coil());
+        EXPECT_EQ(settings.AirSideMethod, TAirSideMethod::Published);
+        settings.Close();
+    }
+    TDesignSettings settings(program, "/data/", &notes, &flag);
+    settings.Open(coil());
+    EXPECT_EQ(settings.AirSideMethod, TAirSideMethod::Standard);
+    settings.AirSideMethod = TAirSideMethod::Published;
+    EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Standard); // applied when the dialog closes
+    settings.Close();
+    EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Published);
+    // The effectiveness follows the method: four rows rate in counterflow, one row below it.
+    coil().SetRows(1);
+    EXPECT_LT(coil().EffectivenessFn(2, 0.5), CounterflowEffectiveness(2, 0.5));
+    settings.RestoreDefaults();
+    EXPECT_EQ(settings.AirSideMethod, TAirSideMethod::Standard);
+    settings.Close();
+    EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Standard);
+    EXPECT_EQ(coil().EffectivenessFn(2, 0.5), CounterflowEffectiveness(2, 0.5));
+}
+
 } // namespace
 } // namespace zmk

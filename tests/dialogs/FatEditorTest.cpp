@@ -653,6 +653,21 @@ TEST_F(FatEditorTest, DesignSettingsApplyToTheCoilAndTheCircuitsAreSetAgain)
     EXPECT_FALSE(coil().UseFouling);
     EXPECT_DOUBLE_EQ(program.ReadFloat(kCoilSettingsSection, "DesignRows", 0), 5);
     EXPECT_DOUBLE_EQ(coil().GetCircuits(), 14);
+
+    // Another air-side method: the coil is rated again at once, by the method chosen.
+    const double before = coil().Qt;
+    const int changesBefore = changes;
+    e->SettingsClick([](TDesignSettings& settings) {
+        settings.AirSideMethod = TAirSideMethod::Published;
+        settings.Close();
+    });
+    EXPECT_EQ(changes, changesBefore + 1);
+    EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Published);
+    EXPECT_LT(coil().Qt, 0.95 * before);
+    EXPECT_LT(coil().SurfaceEff, coil().Geometry->EtaO);
+    // The same method again rates nothing.
+    e->SettingsClick([](TDesignSettings& settings) { settings.Close(); });
+    EXPECT_EQ(changes, changesBefore + 1);
 }
 
 class FatEditorZemtorTest : public FatEditorTest

@@ -370,6 +370,16 @@ TEST_F(CoilDialogsTest, DesignSettingsPagesRestoreDefaultsAndSizing)
                 EXPECT_TRUE(inDuty->isChecked());
                 EXPECT_TRUE(settings.Settings().FoulingInDuty);
                 EXPECT_FALSE(coil().FoulingInDuty); // applied when the dialog closes
+                // Below them the air-side method, the standard one until another is picked.
+                QComboBox* airSide = settings.AirSideMethodBox();
+                ASSERT_EQ(airSide->count(), 2);
+                EXPECT_EQ(airSide->currentText().toStdString(), AirSideMethodName(TAirSideMethod::Standard));
+                airSide->setFocus();
+                QTest::keyClick(airSide, Qt::Key_Down);
+                EXPECT_EQ(airSide->currentText().toStdString(), "Published correlations");
+                EXPECT_EQ(settings.Settings().AirSideMethod, TAirSideMethod::Published);
+                EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Standard);
+                shot(settings, "design-settings-airside");
                 QTest::keyClick(&settings, Qt::Key_Escape);
             },
             [&] { editor->SettingsButton()->click(); });
@@ -378,6 +388,7 @@ TEST_F(CoilDialogsTest, DesignSettingsPagesRestoreDefaultsAndSizing)
         EXPECT_FALSE(store.ReadBool(kCoilSettingsSection, "UseFouling", true));
         EXPECT_TRUE(coil().FoulingInDuty);
         EXPECT_TRUE(store.ReadBool(kCoilSettingsSection, "FoulingInDuty", false));
+        EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Published);
 
         // A sizing link sizes the coil for the target duty.
         editor->activateWindow();

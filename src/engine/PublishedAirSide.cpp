@@ -1,0 +1,231 @@
+// The air side by published correlations: plain-fin j and f, the fin efficiency at the actual
+// coefficient, the core pressure drop, the row-count effectiveness and the range checks.
+#include "engine/PublishedAirSide.h"
+
+#include "base/TextHelpers.h"
+#include "engine/Coil.h"
+#include "engine/FloatChecks.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zmk {
+
+namespace {
+
+constexpr const char* kWang2000 = "The plain-fin correlation of Wang, Chi & Chang (2000)";
+
+// tanh(x)/x, 1 at x = 0.
+double tanhRatio(double x)
+{
+    return x < 1e-9 ? 1.0 : std::tanh(x) / x;
+}
+
+} // namespace
+
+std::string AirSideMethodName(TAirSideMethod method)
+{
+    return method == TAirSideMethod::Published ? "Published correlations" : "Standard";
+}
+
+std::string AirSideMethodKey(TAirSideMethod method)
+{
+    return method == TAirSideMethod::Published ? "published" : "standard";
+}
+
+std::optional<TAirSideMethod> AirSideMethodOfKey(std::string_view key)
+{
+    const std::string k = LowerCase(std::string(key));
+    if (k == "standard")
+        return TAirSideMethod::Standard;
+    if (k == "published")
+        return TAirSideMethod::Published;
+    return std::nullopt;
+}
+
+TSurfaceFactors WangPlainFin(const TPlateFinPattern& p, double ReDc)
+{
+    static constexpr const char* where = "WangPlainFin";
+    const double lnRe = fc::Ln(ReDc, where);
+    const double N = std::max(1.0, p.Rows);
+    const double PtPl = fc::Div(p.Pt, p.Pl, where);
+    const double FpDc = fc::Div(p.Fp, p.Dc, where);
+    const double FpDh = fc::Div(p.Fp, p.Dh, where);
+    const double FpPt = fc::Div(p.Fp, p.Pt, where);
+    TSurfaceFactors s;
+    // Wang, Chi & Chang, Int. J. Heat Mass Transfer 43 (2000) 2693–2700, eqs. (3)–(5): one row
+    // has its own j; from two rows on the row count enters the exponents.
+    if (N < 2) {
+        const double P1 = 1.9 - 0.23 * lnRe;
+        const double P2 = -0.236 + 0.126 * lnRe;
+        s.j = 0.108 * fc::Pow(ReDc, -0.29, where) * fc::Pow(PtPl, P1, where) * fc::Pow(FpDc, -1.084, where) *
+              fc::Pow(FpDh, -0.786, where) * fc::Pow(FpPt, P2, where);
+    } else {
+        const double P3 = -0.361 - 0.042 * N / lnRe + 0.158 * fc::Ln(N * fc::Pow(FpDc, 0.41, where), where);
+        const double P4 = -1.224 - 0.076 * fc::Pow(fc::Div(p.Pl, p.Dh, where), 1.42, where) / lnRe;
+        const double P5 = -0.083 + 0.058 * N / lnRe;
+        const double P6 = -5.735 + 1.21 * fc::Ln(ReDc / N, where);
+        s.j = 0.086 * fc::Pow(ReDc, P3, where) * fc::Pow(N, P4, where) * fc::Pow(FpDc, P5, where) *
+              fc::Pow(FpDh, P6, where) * fc::Pow(FpPt, -0.93, where);
+    }
+    const double F1 = -0.764 + 0.739 * PtPl + 0.177 * FpDc - 0.00758 / N;
+    const double F2 = -15.689 + 64.021 / lnRe;
+    const double F3 = 1.696 - 15.695 / lnRe;
+    s.f = 0.0267 * fc::Pow(ReDc, F1, where) * fc::Pow(PtPl, F2, where) * fc::Pow(FpDc, F3, where);
+    return s;
+}
+
+double SchmidtFinEfficiency(const TPlateFinPattern& p, double h, double k)
+{
+    static constexpr const char* where = "SchmidtFinEfficiency";
+    const double r = p.Dc / 2;
+    // Schmidt (1949): the fin around one tube is a rectangle (in-line) or a hexagon (staggered);
+    // XM is half the tube pitch, XL half the row pitch or half the diagonal pitch.
+    const double XM = p.Pt / 2;
+    double ratio;
+    if (p.InLine) {
+        const double XL = p.Pl / 2;
+        ratio = 1.28 * fc::Div(XM, r, where) * std::sqrt(std::max(0.0, fc::Div(XL, XM, where) - 0.2));
+    } else {
+        const double XL = std::sqrt(XM * XM + p.Pl * p.Pl) / 2;
+        ratio = 1.27 * fc::Div(XM, r, where) * std::sqrt(std::max(0.0, fc::Div(XL, XM, where) - 0.3));
+    }
+    const double m = std::sqrt(fc::Div(2 * h, k * p.tf, where));
+    return CircularFinEfficiency(ratio, fc::Finite(m * r, where));
+}
+
+double CircularFinEfficiency(double ratio, double mr)
+{
+    // Schmidt's approximation of the annular fin: a straight fin of height r·φ.
+    ratio = std::max(ratio, 1.0);
+    const double phi = (ratio - 1) * (1 + 0.35 * std::log(ratio));
+    return tanhRatio(mr * phi);
+}
+
+double WetFinEfficiency(const TPlateFinPattern& p, double h, double k, double cs, double cp)
+{
+    // Threlkeld (1970): on the enthalpy potential the fin parameter is m·√(cs/cp).
+    return SchmidtFinEfficiency(p, h * fc::Div(cs, cp, "WetFinEfficiency"), k);
+}
+
+double RowEffectiveness(double rows, double Ntu, double Cr)
+{
+    const double n = std::ceil(rows - 1e-9);
+    if (n >= 4 || !(Ntu > 0))
+        return n >= 4 ? CounterflowEffectiveness(Ntu, Cr) : 0.0;
+    // With no liquid capacity to speak of every arrangement is 1 − e^−Ntu; the forms below
+    // divide by Cr.
+    if (Cr < 1e-9)
+        return 1 - std::exp(-Ntu);
+    // ESDU 86018 (1986), counter-crossflow, air unmixed and the liquid mixed between rows, in the
+    // air's terms: K = 1 − e^(−Ntu/n) is one row's air-side effectiveness.
+    const double K = 1 - std::exp(-Ntu / n);
+    double rest;
+    if (n <= 1)
+        rest = std::exp(-K * Cr);
+    else if (n <= 2)
+        rest = std::exp(-2 * K * Cr) * (1 + Cr * K * K);
+    else
+        rest = std::exp(-3 * K * Cr) * (1 + Cr * K * K * (3 - K) + 3 * Cr * Cr * std::pow(K, 4) / 2);
+    return (1 - rest) / Cr;
+}
+
+TPlateFinPattern PatternOf(const TAirSideGeometry& g)
+{
+    TPlateFinPattern p;
+    p.Dc = g.Dc;
+    p.Pt = g.Sy;
+    p.Pl = g.Sx;
+    p.Fp = g.Fp;
+    p.tf = g.tf;
+    p.Dh = g.Dh;
+    p.Rows = std::max(1.0, std::ceil(g.Rows - 1e-9));
+    p.InLine = g.Pattern == 1;
+    return p;
+}
+
+std::vector<TResultWarning> PlainFinRangeWarnings(const TPlateFinPattern& p, double ReDc)
+{
+    // The ranges of the 74 coils the correlation was fitted to (Wang, Chi & Chang 2000, and the
+    // data of its part I, Int. J. Heat Mass Transfer 43 (2000) 2681–2691).
+    struct Range
+    {
+        const char* name;
+        double value, lo, hi;
+        const char* unit;
+    };
+    const Range ranges[] = {
+        {"Reynolds number (collar diameter)", ReDc, 300, 20000, ""},
+        {"collar diameter", p.Dc * 1000, 6.35, 12.7, "mm"},
+        {"fin pitch", p.Fp * 1000, 1.19, 8.7, "mm"},
+        {"tube pitch", p.Pt * 1000, 17.7, 31.75, "mm"},
+        {"row pitch", p.Pl * 1000, 12.4, 27.5, "mm"},
+        {"rows", p.Rows, 1, 6, ""},
+    };
+    std::vector<TResultWarning> out;
+    for (const Range& r : ranges) {
+        // A hair past a bound from the unit conversion is no reason to warn.
+        if (r.value < r.lo * (1 - 1e-9) || r.value > r.hi * (1 + 1e-9)) {
+            TResultWarning w{TResultWarning::CorrelationRange, r.value, r.lo, r.hi};
+            w.correlation = kWang2000;
+            w.parameter = r.name;
+            w.unit = r.unit;
+            out.push_back(w);
+        }
+    }
+    if (p.InLine) {
+        TResultWarning w{TResultWarning::CorrelationRange, 0, 0, 0};
+        w.correlation = kWang2000;
+        w.parameter =
+            "in-line tubes (it was fitted to staggered ones; the in-line tube-bank ratio is applied)";
+        out.push_back(w);
+    }
+    return out;
+}
+
+TPublishedAir PublishedAirSide(const TAirSideGeometry& g, double finShare, const TAirState& air, double cs,
+                               TAirResult& result)
+{
+    static constexpr const char* where = "PublishedAirSide";
+    const TPlateFinPattern p = PatternOf(g);
+    const double G = fc::Div(air.ma, g.Af * g.Sigma, where);
+    const double ReDc = fc::Div(G * g.Dc, air.mu, where);
+    const double Pr = fc::Div(air.mu * air.cp, air.k, where);
+    TPublishedAir a;
+    a.factors = WangPlainFin(p, ReDc);
+    a.h = fc::Finite(a.factors.j * G * air.cp * fc::Pow(Pr, -2.0 / 3.0, where), where);
+    result = TAirResult{g.Dh, G, ReDc, Pr, fc::Div(a.h * g.Dh, air.k, where), a.factors.j, a.h};
+    if (p.InLine) {
+        // The correlation knows staggered tubes only: in-line ones take the tube-bank ratio of
+        // the standard method.
+        TAirSideGeometry staggered = g;
+        staggered.Pattern = 0;
+        a.h = fc::Finite(a.h * fc::Div(TCoil::TubeBankCoefficient(g, air),
+                                       TCoil::TubeBankCoefficient(staggered, air), where),
+                         where);
+    }
+    a.finEff = cs > 0 ? WetFinEfficiency(p, a.h, g.kFin, cs, air.cp) : SchmidtFinEfficiency(p, a.h, g.kFin);
+    a.surfaceEff = 1 - finShare * (1 - a.finEff);
+    a.outside = PlainFinRangeWarnings(p, ReDc);
+    return a;
+}
+
+double PublishedCoreDp(const TAirSideGeometry& g, double Ao, const TAirState& in, const TAirState& out)
+{
+    static constexpr const char* where = "PublishedCoreDp";
+    const TPlateFinPattern p = PatternOf(g);
+    const double Amin = g.Af * g.Sigma;
+    const double G = fc::Div(in.ma, Amin, where);
+    const double ReDc = fc::Div(G * g.Dc, in.mu, where);
+    const double f = WangPlainFin(p, ReDc).f;
+    const double rho1 = in.rho;
+    const double rho2 = out.rho > 0 ? out.rho : in.rho;
+    const double rhoM = (rho1 + rho2) / 2;
+    const double s2 = g.Sigma * g.Sigma;
+    return fc::Finite(fc::Div(G * G, 2 * rho1, where) *
+                          ((1 + s2) * (fc::Div(rho1, rho2, where) - 1) +
+                           f * fc::Div(Ao, Amin, where) * fc::Div(rho1, rhoM, where)),
+                      where);
+}
+
+} // namespace zmk
