@@ -9,8 +9,10 @@
 #include "engine/CoilFactory.h"
 #include "engine/SolveStatus.h"
 #include "engine/TubeSide.h"
+#include "geometry/CoilMakers.h"
 #include "properties/Psy.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,9 @@ struct TCoilInputs
     bool FoulingInDuty = false; ///< the duty uses the fouled Uo
     /// The apparatus dew point the coil starts from, °C (a cold coil's first guess).
     double StartAdp = TAdpDefault::kInitial;
+    /// A catalogue pattern the coil takes in place of the one its maker and tube code select
+    /// (the maker's first of that code): how a coil of any pattern of a maker is rated.
+    std::optional<TMnfRec> Pattern;
 
     /// The default inputs of a kind; a code that is none of the three leaves Start empty.
     static TCoilInputs Defaults(std::string_view kind);
