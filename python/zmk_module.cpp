@@ -463,6 +463,7 @@ void readLimits(const py::dict& o, TSelectInputs& in)
     in.PriceCopper = num("price_cu");
     in.PriceAluminium = num("price_al");
     in.Threads = o["threads"].cast<int>();
+    in.Keep = o["keep"].cast<std::size_t>();
     in.Duty = num("duty");
     if (!o["leaving_air"].is_none())
         in.LeavingAir = num("leaving_air");

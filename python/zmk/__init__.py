@@ -261,7 +261,7 @@ def select(kind: str = "zmk", *, duty: float | None = None, leaving_air: float |
         "height": tuple(map(float, height)), "length": tuple(map(float, length)),
         "length_step": float(length_step), "fixed_face": bool(fixed_face), "maker": str(maker),
         "objective": str(objective), "price_cu": float(price_cu), "price_al": float(price_al),
-        "threads": int(threads or _default_threads()),
+        "threads": int(threads or _default_threads()), "keep": int(top or 0),
     }
     table, reason, failure, message = _core.select(str(kind), _sets(inputs), bool(strict), limits)
     if failure == _core.INPUT_FAILURE:
@@ -269,7 +269,5 @@ def select(kind: str = "zmk", *, duty: float | None = None, leaving_air: float |
     if failure == _core.DATA_FAILURE:
         raise DataError(message)
     frame = pd.DataFrame(table)
-    if top is not None:
-        frame = frame.head(int(top))
     frame.attrs["reason"] = reason
     return frame

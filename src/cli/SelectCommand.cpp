@@ -103,7 +103,7 @@ void printTable(const TSelectResult& r, std::size_t top, TSelectObjective object
 {
     std::cout << Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger "
                         "coil's missed duty; air flow %0.4f m³/s",
-                        static_cast<int>(r.Candidates.size()), r.TargetDuty, static_cast<int>(r.Rated),
+                        static_cast<int>(r.Met), r.TargetDuty, static_cast<int>(r.Rated),
                         static_cast<int>(r.Enumerated), static_cast<int>(r.Pruned), r.AirVolumeFlow)
               << "\n";
     const std::string objectiveHead = objective == TSelectObjective::Area     ? "Ao m2"
@@ -209,6 +209,7 @@ void runSelect(SelectOptions& options)
     in.PriceCopper = options.priceCopper;
     in.PriceAluminium = options.priceAluminium;
     in.Threads = options.threads;
+    in.Keep = static_cast<std::size_t>(options.top);
     const TSelectResult r = SelectCoils(in);
     if (!r.Error.empty())
         throw std::runtime_error(TerminalText(r.Error));

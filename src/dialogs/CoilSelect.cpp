@@ -171,6 +171,7 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
     in.Objective = f.Objective;
     in.PriceCopper = f.PriceCopper;
     in.PriceAluminium = f.PriceAluminium;
+    in.Keep = kSelectTableRows;
     return in;
 }
 
@@ -219,9 +220,11 @@ std::string TCoilSelect::StatusText() const
         text = result_.RulingText();
     else
         text = Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger coil",
-                      static_cast<int>(result_.Candidates.size()), result_.TargetDuty,
+                      static_cast<int>(result_.Met), result_.TargetDuty,
                       static_cast<int>(result_.Rated), static_cast<int>(result_.Enumerated),
                       static_cast<int>(result_.Pruned));
+    if (result_.Met > order_.size() && !order_.empty())
+        text += Format("; the best %d shown", static_cast<int>(order_.size()));
     if (result_.Cancelled)
         text = "Cancelled: " + text;
     return text;

@@ -22,6 +22,8 @@ class TCoilJob;
 
 inline constexpr const char* kCoilSelectionTitle = "Coil Selection";
 inline constexpr const char* kAllMakersText = "All makers";
+/// The table shows the best this many coils.
+inline constexpr std::size_t kSelectTableRows = 1000;
 
 /// The form's values, as the user sets them.
 struct TCoilSelectForm

@@ -37,8 +37,8 @@ struct TGroup
 // What one group came to.
 struct TGroupResult
 {
-    std::vector<TSelectCandidate> Met;
-    std::size_t Enumerated = 0, Rated = 0, Pruned = 0;
+    std::vector<TSelectCandidate> Met; // the best Keep of them, or all
+    std::size_t MetCount = 0, Enumerated = 0, Rated = 0, Pruned = 0;
     std::vector<std::size_t> RuledOut = std::vector<std::size_t>(static_cast<int>(TSelectLimit::Count));
 };
 
@@ -217,6 +217,12 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                 weigh(in, c);
                 c.Objective = objectiveOf(in.Objective, c);
                 out.Met.push_back(std::move(c));
+                ++out.MetCount;
+                // The best Keep of a group hold its part of the best Keep of all.
+                if (in.Keep > 0 && out.Met.size() >= 2 * in.Keep + 64) {
+                    RankCandidates(out.Met);
+                    out.Met.resize(in.Keep);
+                }
             }
         }
     }
@@ -231,6 +237,10 @@ TGroupResult runGroup(const TPlan& plan, const TGroup& group)
     TMissed missed;
     for (auto l = group.Lengths.rbegin(); l != group.Lengths.rend(); ++l)
         runFace(plan, group, plan.In->Patterns[group.Pattern], *l, missed, out);
+    if (plan.In->Keep > 0 && out.Met.size() > plan.In->Keep) {
+        RankCandidates(out.Met);
+        out.Met.resize(plan.In->Keep);
+    }
     return out;
 }
 
@@ -483,12 +493,15 @@ TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* canc
         result.Enumerated += g.Enumerated;
         result.Rated += g.Rated;
         result.Pruned += g.Pruned;
+        result.Met += g.MetCount;
         for (std::size_t k = 0; k < g.RuledOut.size(); ++k)
             result.RuledOut[k] += g.RuledOut[k];
         for (TSelectCandidate& c : g.Met)
             result.Candidates.push_back(std::move(c));
     }
     RankCandidates(result.Candidates);
+    if (in.Keep > 0 && result.Candidates.size() > in.Keep)
+        result.Candidates.resize(in.Keep);
     return result;
 }
 

@@ -99,6 +99,8 @@ struct TSelectInputs
     double PriceAluminium = 2.5;   ///< per kg
     bool Prune = true;             ///< skip coils a larger one's missed duty rules out
     int Threads = 0;               ///< 0: one per core
+    /// The best this many coils are kept (0: all); Met counts every coil that meets.
+    std::size_t Keep = 0;
 };
 
 /// The limits a candidate can fail, in the order they are checked.
@@ -109,7 +111,8 @@ std::string SelectLimitName(TSelectLimit limit);
 /// What a selection came to.
 struct TSelectResult
 {
-    std::vector<TSelectCandidate> Candidates; ///< every coil that meets, best first
+    std::vector<TSelectCandidate> Candidates; ///< the coils that meet, best first (Keep of them)
+    std::size_t Met = 0;        ///< coils that meet
     std::size_t Enumerated = 0; ///< pattern × face × rows × fins × circuits combinations
     std::size_t Rated = 0;      ///< of those, rated
     std::size_t Pruned = 0;     ///< ruled out by a larger coil's missed duty, not rated

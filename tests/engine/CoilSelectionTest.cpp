@@ -137,15 +137,30 @@ TEST_F(SelectionCatalogue, KeepsWhatALoopOfRatingsKeepsRankedByArea)
     EXPECT_GT(light.Candidates.front().Weight, 0);
 }
 
-TEST_F(SelectionCatalogue, TheSameOnOneThreadAsOnTwo)
+TEST_F(SelectionCatalogue, TheSameOnAnyThreadsAndTheBestKeptAreTheFirstOfAll)
 {
     TSelectInputs in = smallSelection();
+    in.Limits.FixedFace = false;
+    in.Limits.Height = {0.5, 0.6};
+    in.Limits.Length = {0.8, 1.2};
+    in.Limits.LengthStep = 0.2;
     in.Threads = 1;
     const TSelectResult one = SelectCoils(in);
-    in.Threads = 2;
-    const TSelectResult two = SelectCoils(in);
-    EXPECT_EQ(keysOf(one), keysOf(two));
-    EXPECT_EQ(one.Rated, two.Rated);
+    in.Threads = 3;
+    const TSelectResult three = SelectCoils(in);
+    EXPECT_EQ(keysOf(one), keysOf(three));
+    EXPECT_EQ(one.Rated, three.Rated);
+    ASSERT_GT(one.Met, 40u);
+    EXPECT_EQ(one.Met, one.Candidates.size());
+    // Kept to the best few, on each thread's share too: the head of the full list.
+    in.Keep = 7;
+    const TSelectResult best = SelectCoils(in);
+    EXPECT_EQ(best.Met, one.Met);
+    ASSERT_EQ(best.Candidates.size(), 7u);
+    for (std::size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(keyOf(best.Candidates[i]), keyOf(one.Candidates[i])) << i;
+        EXPECT_EQ(best.Candidates[i].fLength, one.Candidates[i].fLength) << i;
+    }
 }
 
 // A seeded comparison: the pruning never drops a coil the full enumeration keeps, over random
