@@ -117,11 +117,12 @@ void printTable(const TSelectResult& r, std::size_t top, TSelectObjective object
     for (std::size_t i = 0; i < std::min(top, r.Candidates.size()); ++i) {
         const TSelectCandidate& c = r.Candidates[i];
         std::cout << cell(Format("%d", static_cast<int>(i + 1)), 3) << cell(patternText(c), 22, true)
-                  << cell(faceText(c), 14, true) << cell(Format("%d", c.Rows), 4) << cell(Format("%0.4g", c.fpi), 5)
-                  << cell(Format("%d", c.Circ), 5) << cell(Format("%0.3f", c.Qt), 9)
-                  << cell(Format("%0.2f", c.Margin), 8) << cell(Format("%0.2f", c.Vf), 6)
-                  << cell(Format("%0.1f", c.AirDp), 7) << cell(Format("%0.2f", c.LiquidDp), 8)
-                  << cell(Format("%0.1f", c.Weight), 9) << cell(Format("%0.4g", c.Objective), 10) << "\n";
+                  << cell(faceText(c), 14, true) << cell(Format("%d", c.Rows), 4)
+                  << cell(Format("%0.4g", c.fpi), 5) << cell(Format("%d", c.Circ), 5)
+                  << cell(Format("%0.3f", c.Qt), 9) << cell(Format("%0.2f", c.Margin), 8)
+                  << cell(Format("%0.2f", c.Vf), 6) << cell(Format("%0.1f", c.AirDp), 7)
+                  << cell(Format("%0.2f", c.LiquidDp), 8) << cell(Format("%0.1f", c.Weight), 9)
+                  << cell(Format("%0.4g", c.Objective), 10) << "\n";
     }
 }
 
@@ -163,7 +164,8 @@ void runSelect(SelectOptions& options)
 {
     const std::optional<TSelectObjective> objective = SelectObjectiveOf(options.objective);
     if (!objective)
-        throw std::runtime_error("--objective expects area, weight, airdp or cost, not '" + options.objective + "'");
+        throw std::runtime_error("--objective expects area, weight, airdp or cost, not '" +
+                                 options.objective + "'");
     if (!options.leavingGiven && !(std::isfinite(options.duty) && options.duty > 0))
         throw std::runtime_error("--duty expects the target duty in kW above 0 (or give --leaving-air)");
     if (options.top < 1)
@@ -198,9 +200,9 @@ void runSelect(SelectOptions& options)
     if (!options.finMaterial.empty())
         in.Patterns = CataloguePatterns(ProcessCoilMakers(), options.maker, options.finMaterial);
     if (in.Patterns.empty())
-        throw std::runtime_error(options.maker.empty() ? std::string("the catalogue holds no pattern to try")
-                                                       : "the catalogue holds no pattern of the maker '" +
-                                                             options.maker + "'");
+        throw std::runtime_error(options.maker.empty()
+                                     ? std::string("the catalogue holds no pattern to try")
+                                     : "the catalogue holds no pattern of the maker '" + options.maker + "'");
     in.Duty = options.duty;
     if (options.leavingGiven)
         in.LeavingAir = options.leavingAir;
@@ -238,11 +240,13 @@ void AddSelectCommand(CLI::App& app)
 {
     auto options = std::make_shared<SelectOptions>();
     auto* cmd = app.add_subcommand(
-        "select", "List every catalogue coil that meets a duty within the limits, ranked, for the default job "
-                  "of a kind or a project (its air flow, liquid and control kept)");
+        "select",
+        "List every catalogue coil that meets a duty within the limits, ranked, for the default job "
+        "of a kind or a project (its air flow, liquid and control kept)");
     AddJobOptions(cmd, *options);
-    cmd->add_option("FILE", options->file,
-                    "A project file (.zmx) to open, into a coil of the kind it holds (--kind chooses another)");
+    cmd->add_option(
+        "FILE", options->file,
+        "A project file (.zmx) to open, into a coil of the kind it holds (--kind chooses another)");
     cmd->add_option("--duty", options->duty, "The target duty, kW");
     cmd->add_option("--leaving-air", options->leavingAir,
                     "A leaving air dry bulb to reach, °C, in place of --duty");
@@ -251,20 +255,25 @@ void AddSelectCommand(CLI::App& app)
     cmd->add_option("--rows", options->rows, "Rows to try, LO..HI")->capture_default_str();
     cmd->add_option("--fpi", options->fpi, "Fin densities to try, fins per inch, LO..HI in steps of 1")
         ->capture_default_str();
-    cmd->add_option("--face-velocity", options->faceVelocity, "The face velocity range, m/s")->capture_default_str();
-    cmd->add_option("--tube-velocity", options->tubeVelocity, "The tube velocity range, m/s")->capture_default_str();
+    cmd->add_option("--face-velocity", options->faceVelocity, "The face velocity range, m/s")
+        ->capture_default_str();
+    cmd->add_option("--tube-velocity", options->tubeVelocity, "The tube velocity range, m/s")
+        ->capture_default_str();
     cmd->add_option("--height", options->height, "Fin heights, mm, taken in whole tube pitches")
         ->capture_default_str();
     cmd->add_option("--length", options->length, "Finned lengths, mm")->capture_default_str();
-    cmd->add_option("--length-step", options->lengthStep, "The finned length step, mm")->capture_default_str();
+    cmd->add_option("--length-step", options->lengthStep, "The finned length step, mm")
+        ->capture_default_str();
     cmd->add_flag("--fixed-face", options->fixedFace, "Keep the job's fin height and finned length");
     cmd->add_option("--maker", options->maker, "Try this maker's patterns only (all makers by default)");
-    cmd->add_option("--fin-material", options->finMaterial, "Try patterns with fins of this material (Al, Cu...)");
+    cmd->add_option("--fin-material", options->finMaterial,
+                    "Try patterns with fins of this material (Al, Cu...)");
     cmd->add_option("--objective", options->objective,
                     "Rank by area (outside area), weight (dry weight), airdp or cost (copper and aluminium "
                     "weights × their prices)")
         ->capture_default_str();
-    cmd->add_option("--price-cu", options->priceCopper, "Copper price per kg for the cost index")->capture_default_str();
+    cmd->add_option("--price-cu", options->priceCopper, "Copper price per kg for the cost index")
+        ->capture_default_str();
     cmd->add_option("--price-al", options->priceAluminium, "Aluminium price per kg for the cost index")
         ->capture_default_str();
     cmd->add_option("--top", options->top, "How many coils to print")->capture_default_str();

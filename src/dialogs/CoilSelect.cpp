@@ -131,8 +131,8 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
     const TCoilSelectForm& f = Form;
     auto upsideDown = [&](double lo, double hi, const char* what) {
         if (lo > hi)
-            error = Format("The %s range runs from %0.4g down to %0.4g: give the smaller value first...", what,
-                           lo, hi);
+            error = Format("The %s range runs from %0.4g down to %0.4g: give the smaller value first...",
+                           what, lo, hi);
         return lo > hi;
     };
     if (!job.Coil()) {
@@ -145,9 +145,11 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
     }
     if (upsideDown(f.RowsLo, f.RowsHi, "rows") || upsideDown(f.FpiLo, f.FpiHi, "fin density") ||
         upsideDown(f.VfLo, f.VfHi, "face velocity") || upsideDown(f.TubeVLo, f.TubeVHi, "tube velocity") ||
-        upsideDown(f.HeightLo, f.HeightHi, "fin height") || upsideDown(f.LengthLo, f.LengthHi, "finned length"))
+        upsideDown(f.HeightLo, f.HeightHi, "fin height") ||
+        upsideDown(f.LengthLo, f.LengthHi, "finned length"))
         return std::nullopt;
-    const std::string maker = f.Maker > 0 && f.Maker < static_cast<int>(makers_.size()) ? makers_[f.Maker] : "";
+    const std::string maker =
+        f.Maker > 0 && f.Maker < static_cast<int>(makers_.size()) ? makers_[f.Maker] : "";
     TSelectInputs in = JobSelectInputs(job, maker);
     if (in.Patterns.empty()) {
         error = "The catalogue holds no pattern to try...";
@@ -210,7 +212,8 @@ bool TCoilSelect::Collect()
 std::string TCoilSelect::StatusText() const
 {
     if (run_.Running())
-        return Format("Rating... %d of %d fin heights", static_cast<int>(run_.Done()), static_cast<int>(run_.Total()));
+        return Format("Rating... %d of %d fin heights", static_cast<int>(run_.Done()),
+                      static_cast<int>(run_.Total()));
     if (!haveResult_)
         return "Set the target and the limits, then Select...";
     if (!result_.Error.empty())
@@ -220,9 +223,8 @@ std::string TCoilSelect::StatusText() const
         text = result_.RulingText();
     else
         text = Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger coil",
-                      static_cast<int>(result_.Met), result_.TargetDuty,
-                      static_cast<int>(result_.Rated), static_cast<int>(result_.Enumerated),
-                      static_cast<int>(result_.Pruned));
+                      static_cast<int>(result_.Met), result_.TargetDuty, static_cast<int>(result_.Rated),
+                      static_cast<int>(result_.Enumerated), static_cast<int>(result_.Pruned));
     if (result_.Met > order_.size() && !order_.empty())
         text += Format("; the best %d shown", static_cast<int>(order_.size()));
     if (result_.Cancelled)

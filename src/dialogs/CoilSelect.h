@@ -28,15 +28,15 @@ inline constexpr std::size_t kSelectTableRows = 1000;
 /// The form's values, as the user sets them.
 struct TCoilSelectForm
 {
-    double Duty = 0;          ///< kW
+    double Duty = 0;           ///< kW
     bool ByLeavingAir = false; ///< the target is the leaving air temperature
-    double LeavingAir = 0;    ///< °C
-    double MaxAirDp = 0;      ///< Pa; 0 none
-    double MaxLiquidDp = 0;   ///< kPa; 0 none
+    double LeavingAir = 0;     ///< °C
+    double MaxAirDp = 0;       ///< Pa; 0 none
+    double MaxLiquidDp = 0;    ///< kPa; 0 none
     int RowsLo = 1, RowsHi = 8;
     int FpiLo = 6, FpiHi = 14;
-    double VfLo = 1.5, VfHi = 3.0;       ///< m/s
-    double TubeVLo = 0.3, TubeVHi = 2.5; ///< m/s
+    double VfLo = 1.5, VfHi = 3.0;          ///< m/s
+    double TubeVLo = 0.3, TubeVHi = 2.5;    ///< m/s
     double HeightLo = 300, HeightHi = 1500; ///< mm
     double LengthLo = 500, LengthHi = 3000; ///< mm
     double LengthStep = 100;                ///< mm
@@ -48,7 +48,19 @@ struct TCoilSelectForm
 
 /// The candidate table's columns.
 enum class TSelectColumn {
-    Pattern, Face, Rows, Fpi, Circuits, Duty, Margin, FaceVelocity, AirDp, LiquidDp, Weight, Objective, Count
+    Pattern,
+    Face,
+    Rows,
+    Fpi,
+    Circuits,
+    Duty,
+    Margin,
+    FaceVelocity,
+    AirDp,
+    LiquidDp,
+    Weight,
+    Objective,
+    Count
 };
 /// The column headings.
 std::string SelectColumnHeading(TSelectColumn column, TSelectObjective objective);

@@ -46,9 +46,9 @@ struct TGroupResult
 struct TPlan
 {
     const TSelectInputs* In = nullptr;
-    double Va = 0;        // air volume flow, m³/s
-    double Target = 0;    // target duty, kW
-    bool Heating = true;  // the leaving air target is a least (heating) or a most (cooling)
+    double Va = 0;         // air volume flow, m³/s
+    double Target = 0;     // target duty, kW
+    bool Heating = true;   // the leaving air target is a least (heating) or a most (cooling)
     double LiquidFlow = 0; // the liquid flow the target needs, kg/s
     double LiquidDensity = 0;
     std::vector<int> Rows;
@@ -257,7 +257,8 @@ bool makePlan(const TSelectInputs& in, TPlan& plan, std::string& error)
     if (in.LeavingAir) {
         plan.Heating = *in.LeavingAir >= job.AirIn.db;
         // The job's own air capacity rate carries the air flow: kW per K of air change.
-        plan.Target = std::fabs(job.Ca * (job.Va > 0 ? plan.Va / job.Va : 1) * (*in.LeavingAir - job.AirIn.db));
+        plan.Target =
+            std::fabs(job.Ca * (job.Va > 0 ? plan.Va / job.Va : 1) * (*in.LeavingAir - job.AirIn.db));
     } else {
         plan.Target = in.Duty;
     }
@@ -296,7 +297,9 @@ std::vector<TGroup> makeGroups(const TSelectInputs& in)
         if (!(sy > 0))
             continue;
         if (lim.FixedFace) {
-            TGroup g{p, static_cast<int>(std::lround(in.Job.Start.fHeight / sy)), in.Job.Start.fHeight,
+            TGroup g{p,
+                     static_cast<int>(std::lround(in.Job.Start.fHeight / sy)),
+                     in.Job.Start.fHeight,
                      {in.Job.Start.fLength}};
             if (g.TubesHigh > 0)
                 groups.push_back(std::move(g));
@@ -445,7 +448,8 @@ void RankCandidates(std::vector<TSelectCandidate>& candidates)
     });
 }
 
-TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* cancel, const TSelectProgress& progress)
+TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* cancel,
+                          const TSelectProgress& progress)
 {
     TSelectResult result;
     TPlan plan;

@@ -45,11 +45,11 @@ struct TSelectLimits
     double MaxAirDp = 0;                 ///< Pa; 0 none
     double MaxLiquidDp = 0;              ///< kPa; 0 none
     int RowsLo = 1, RowsHi = 8;
-    TSelectRange Fpi{6, 14};     ///< fins per inch
-    double FpiStep = 1;          ///< fins per inch
+    TSelectRange Fpi{6, 14};       ///< fins per inch
+    double FpiStep = 1;            ///< fins per inch
     TSelectRange Height{0.3, 1.5}; ///< fin height, m, taken in whole tube pitches
     TSelectRange Length{0.5, 3.0}; ///< finned length, m
-    double LengthStep = 0.1;     ///< m
+    double LengthStep = 0.1;       ///< m
     /// The face of the job's coil only (its fin height and finned length as they are).
     bool FixedFace = false;
 };
@@ -57,26 +57,26 @@ struct TSelectLimits
 /// One candidate coil and its rating.
 struct TSelectCandidate
 {
-    TMnfRec Pattern;          ///< the catalogue pattern (maker in Mnf)
-    double fHeight = 0;       ///< m
-    double fLength = 0;       ///< m
+    TMnfRec Pattern;    ///< the catalogue pattern (maker in Mnf)
+    double fHeight = 0; ///< m
+    double fLength = 0; ///< m
     int TubesHigh = 0;
     int Rows = 0;
     double fpi = 0;
     int Circ = 0;
-    double Qt = 0;            ///< kW
-    double Margin = 0;        ///< duty over the target, %
-    double Vf = 0;            ///< face velocity, m/s
-    double AirDp = 0;         ///< Pa
-    double LiquidDp = 0;      ///< kPa
-    double TubeVelocity = 0;  ///< m/s, as rated
-    double AirOut = 0;        ///< leaving air dry bulb, °C
-    double LiquidOut = 0;     ///< liquid leaving temperature, °C
-    double LiquidFlow = 0;    ///< kg/s
-    double Ao = 0;            ///< outside area, m²
-    double Weight = 0;        ///< dry weight, kg
-    double Cost = 0;          ///< cost index: copper and aluminium weights × their prices
-    double Objective = 0;     ///< the objective's value
+    double Qt = 0;           ///< kW
+    double Margin = 0;       ///< duty over the target, %
+    double Vf = 0;           ///< face velocity, m/s
+    double AirDp = 0;        ///< Pa
+    double LiquidDp = 0;     ///< kPa
+    double TubeVelocity = 0; ///< m/s, as rated
+    double AirOut = 0;       ///< leaving air dry bulb, °C
+    double LiquidOut = 0;    ///< liquid leaving temperature, °C
+    double LiquidFlow = 0;   ///< kg/s
+    double Ao = 0;           ///< outside area, m²
+    double Weight = 0;       ///< dry weight, kg
+    double Cost = 0;         ///< cost index: copper and aluminium weights × their prices
+    double Objective = 0;    ///< the objective's value
     /// The size text the job takes ("609.6 x 1200 4r 10f 8c").
     std::string SizeText() const;
 };
@@ -95,10 +95,10 @@ struct TSelectInputs
     TSelectLimits Limits;
     std::vector<TMnfRec> Patterns; ///< the patterns to try, makers in Mnf
     TSelectObjective Objective = TSelectObjective::Area;
-    double PriceCopper = 9.0;      ///< per kg
-    double PriceAluminium = 2.5;   ///< per kg
-    bool Prune = true;             ///< skip coils a larger one's missed duty rules out
-    int Threads = 0;               ///< 0: one per core
+    double PriceCopper = 9.0;    ///< per kg
+    double PriceAluminium = 2.5; ///< per kg
+    bool Prune = true;           ///< skip coils a larger one's missed duty rules out
+    int Threads = 0;             ///< 0: one per core
     /// The best this many coils are kept (0: all); Met counts every coil that meets.
     std::size_t Keep = 0;
 };
@@ -112,17 +112,17 @@ std::string SelectLimitName(TSelectLimit limit);
 struct TSelectResult
 {
     std::vector<TSelectCandidate> Candidates; ///< the coils that meet, best first (Keep of them)
-    std::size_t Met = 0;        ///< coils that meet
-    std::size_t Enumerated = 0; ///< pattern × face × rows × fins × circuits combinations
-    std::size_t Rated = 0;      ///< of those, rated
-    std::size_t Pruned = 0;     ///< ruled out by a larger coil's missed duty, not rated
+    std::size_t Met = 0;                      ///< coils that meet
+    std::size_t Enumerated = 0;               ///< pattern × face × rows × fins × circuits combinations
+    std::size_t Rated = 0;                    ///< of those, rated
+    std::size_t Pruned = 0;                   ///< ruled out by a larger coil's missed duty, not rated
     /// How many combinations each limit ruled out (index TSelectLimit): a rated coil under every
     /// limit it fails, one ruled out by a larger coil's missed duty under Duty.
     std::vector<std::size_t> RuledOut = std::vector<std::size_t>(static_cast<int>(TSelectLimit::Count));
-    double TargetDuty = 0;      ///< kW (the duty the leaving air target gives, when one is)
-    double AirVolumeFlow = 0;   ///< m³/s
+    double TargetDuty = 0;    ///< kW (the duty the leaving air target gives, when one is)
+    double AirVolumeFlow = 0; ///< m³/s
     bool Cancelled = false;
-    std::string Error;          ///< why nothing could be enumerated (the job does not rate...)
+    std::string Error; ///< why nothing could be enumerated (the job does not rate...)
     /// The limit that ruled the most combinations out.
     TSelectLimit Ruling() const;
     /// "Nothing meets the limits: the duty ruled out 812 of 1200 combinations..." .

@@ -305,9 +305,10 @@ void TCoilSelectionWindow::UseClick()
         return;
     try {
         model_.Use(job_, static_cast<std::size_t>(row));
-        status_->setText(tr("The job now holds %1 %2: %3").arg(qt(model_.Cell(row, TSelectColumn::Pattern)),
-                                                               qt(model_.Row(row).SizeText()),
-                                                               qt(job_.Solved() ? "Solved..." : "Not Solved...")));
+        status_->setText(tr("The job now holds %1 %2: %3")
+                             .arg(qt(model_.Cell(row, TSelectColumn::Pattern)),
+                                  qt(model_.Row(row).SizeText()),
+                                  qt(job_.Solved() ? "Solved..." : "Not Solved...")));
     } catch (const std::exception& e) {
         status_->setText(qt(std::string("No solution found... ") + e.what()));
     }
@@ -331,7 +332,8 @@ void TCoilSelectionWindow::showTable()
             if (c == 0 && current)
                 text = QStringLiteral("► ") + text;
             auto* item = new QTableWidgetItem(text);
-            item->setTextAlignment(c <= 1 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(c <= 1 ? Qt::AlignLeft | Qt::AlignVCenter
+                                          : Qt::AlignRight | Qt::AlignVCenter);
             if (current) {
                 QFont font = item->font();
                 font.setBold(true);
@@ -342,8 +344,8 @@ void TCoilSelectionWindow::showTable()
         }
     }
     if (sortColumn_ >= 0)
-        table_->horizontalHeader()->setSortIndicator(sortColumn_,
-                                                     sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+        table_->horizontalHeader()->setSortIndicator(sortColumn_, sortAscending_ ? Qt::AscendingOrder
+                                                                                 : Qt::DescendingOrder);
     table_->resizeColumnsToContents();
     use_->setEnabled(!table_->selectedItems().isEmpty() && !model_.Run().Running());
 }

@@ -89,8 +89,9 @@ TEST_F(SelectCommand, NothingMeetsSaysTheRulingLimitAndSavesNothing)
 
 TEST_F(SelectCommand, RefusesWrongArguments)
 {
-    for (const std::string args : {"--duty 80 --objective price", "--duty 80 --rows 5..3", "--rows 3..4",
-                                   "--duty 80 --fpi eight", "--duty 80 --maker Nobody", "--duty 80 --top 0"}) {
+    for (const std::string args :
+         {"--duty 80 --objective price", "--duty 80 --rows 5..3", "--rows 3..4", "--duty 80 --fpi eight",
+          "--duty 80 --maker Nobody", "--duty 80 --top 0"}) {
         const Result run = Zemtor("select --kind hwc --fixed-face " + args);
         EXPECT_EQ(run.rc, 1) << args << "\n" << run.err;
         EXPECT_NE(run.err.find("zemtor: "), std::string::npos) << args;

@@ -204,8 +204,16 @@ TEST_F(SelectionCatalogue, NamesTheLimitThatRuledMostCoilsOut)
         {"duty out of reach", [](TSelectInputs& in) { in.Duty *= 50; }, TSelectLimit::Duty},
         {"air dp", [](TSelectInputs& in) { in.Limits.MaxAirDp = 1; }, TSelectLimit::AirDp},
         {"liquid dp", [](TSelectInputs& in) { in.Limits.MaxLiquidDp = 1e-6; }, TSelectLimit::LiquidDp},
-        {"face velocity", [](TSelectInputs& in) { in.Limits.FaceVelocity = {20, 30}; }, TSelectLimit::FaceVelocity},
-        {"tube velocity", [](TSelectInputs& in) { in.Limits.TubeVelocity = {50, 60}; }, TSelectLimit::TubeVelocity},
+        {"face velocity",
+         [](TSelectInputs& in) {
+             in.Limits.FaceVelocity = {20, 30};
+         },
+         TSelectLimit::FaceVelocity},
+        {"tube velocity",
+         [](TSelectInputs& in) {
+             in.Limits.TubeVelocity = {50, 60};
+         },
+         TSelectLimit::TubeVelocity},
     };
     for (const Case& c : cases) {
         TSelectInputs in = smallSelection();
@@ -217,7 +225,7 @@ TEST_F(SelectionCatalogue, NamesTheLimitThatRuledMostCoilsOut)
     }
 }
 
-TEST_F(SelectionCatalogue, CancelStopsBetweenFacesAndKeepsWhatWasFound)
+TEST_F(SelectionCatalogue, CancelStopsBetweenFinHeightsAndKeepsWhatWasFound)
 {
     TSelectInputs in = smallSelection();
     in.Limits.FixedFace = false;
@@ -257,7 +265,8 @@ TEST_F(SelectionCatalogue, LeavingAirTargetKeepsCoilsThatHeatTheAirToIt)
 
 TEST(SelectionInputs, ObjectiveNamesReadBack)
 {
-    for (auto o : {TSelectObjective::Area, TSelectObjective::Weight, TSelectObjective::AirDp, TSelectObjective::Cost})
+    for (auto o :
+         {TSelectObjective::Area, TSelectObjective::Weight, TSelectObjective::AirDp, TSelectObjective::Cost})
         EXPECT_EQ(SelectObjectiveOf(SelectObjectiveName(o)), o);
     EXPECT_EQ(SelectObjectiveOf("AIRDP"), TSelectObjective::AirDp);
     EXPECT_FALSE(SelectObjectiveOf("price"));
