@@ -114,6 +114,11 @@ double objectiveOf(TSelectObjective o, const TSelectCandidate& c)
     return c.Ao;
 }
 
+bool weighsAll(const TSelectInputs& in)
+{
+    return in.Objective == TSelectObjective::Weight || in.Objective == TSelectObjective::Cost;
+}
+
 void addRuled(TGroupResult& g, TSelectLimit limit, std::size_t n = 1)
 {
     g.RuledOut[static_cast<int>(limit)] += n;
@@ -144,6 +149,15 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
     const double vf = plan.Va / (group.fHeight * length);
     const bool faceOk = lim.FaceVelocity.Contains(vf);
     const double tubeArea = std::numbers::pi * pattern.ID * pattern.ID / 4;
+    // The inputs of the face's coils; each takes its rows, fins and circuits in turn.
+    TSelectCandidate first;
+    first.Pattern = pattern;
+    first.fHeight = group.fHeight;
+    first.fLength = length;
+    first.Rows = 1;
+    first.fpi = 1;
+    first.Circ = 1;
+    TCoilInputs face = CandidateInputs(in, plan.Va, first);
     for (auto rowIt = plan.Rows.rbegin(); rowIt != plan.Rows.rend(); ++rowIt) {
         const int rows = *rowIt;
         const int tubes = group.TubesHigh * rows;
@@ -170,15 +184,12 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                     addRuled(out, TSelectLimit::Duty);
                     continue;
                 }
-                TSelectCandidate c;
-                c.Pattern = pattern;
-                c.fHeight = group.fHeight;
-                c.fLength = length;
-                c.TubesHigh = group.TubesHigh;
-                c.Rows = rows;
-                c.fpi = fpi;
-                c.Circ = n;
-                const TCoilResult r = RateCoil(CandidateInputs(in, plan.Va, c));
+                TCoilStartValues& sv = face.Start;
+                sv.Rows = rows;
+                sv.fpi = fpi;
+                sv.Circ = n;
+                sv.CoilModel = StartValuesCoilModel(sv);
+                const TCoilResult r = RateCoil(face);
                 ++out.Rated;
                 if (!r.Solved) {
                     addRuled(out, TSelectLimit::NotSolved);
@@ -204,6 +215,14 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                     addRuled(out, TSelectLimit::LiquidDp);
                 if (shortOfTarget || tubeVelocity || airDp || liquidDp)
                     continue;
+                TSelectCandidate c;
+                c.Pattern = pattern;
+                c.fHeight = group.fHeight;
+                c.fLength = length;
+                c.TubesHigh = group.TubesHigh;
+                c.Rows = rows;
+                c.fpi = fpi;
+                c.Circ = n;
                 c.Qt = std::fabs(r.Qt);
                 c.Margin = plan.Target > 0 ? 100 * (c.Qt - plan.Target) / plan.Target : 0;
                 c.Vf = r.Vf;
@@ -214,7 +233,9 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                 c.LiquidOut = r.tfo;
                 c.LiquidFlow = r.mw;
                 c.Ao = r.Ao;
-                weigh(in, c);
+                // The weights of a ranking by area or air pressure drop wait for the coils kept.
+                if (weighsAll(in))
+                    weigh(in, c);
                 c.Objective = objectiveOf(in.Objective, c);
                 out.Met.push_back(std::move(c));
                 ++out.MetCount;
@@ -506,6 +527,9 @@ TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* canc
     RankCandidates(result.Candidates);
     if (in.Keep > 0 && result.Candidates.size() > in.Keep)
         result.Candidates.resize(in.Keep);
+    if (!weighsAll(in))
+        for (TSelectCandidate& c : result.Candidates)
+            weigh(in, c);
     return result;
 }
 
