@@ -114,9 +114,11 @@ double objectiveOf(TSelectObjective o, const TSelectCandidate& c)
     return c.Ao;
 }
 
+// Whether the workers weigh every coil that meets: for a ranking by weight or cost, and when every
+// coil is kept; otherwise only the coils kept are weighed, at the end.
 bool weighsAll(const TSelectInputs& in)
 {
-    return in.Objective == TSelectObjective::Weight || in.Objective == TSelectObjective::Cost;
+    return in.Objective == TSelectObjective::Weight || in.Objective == TSelectObjective::Cost || in.Keep == 0;
 }
 
 void addRuled(TGroupResult& g, TSelectLimit limit, std::size_t n = 1)
@@ -233,7 +235,6 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                 c.LiquidOut = r.tfo;
                 c.LiquidFlow = r.mw;
                 c.Ao = r.Ao;
-                // The weights of a ranking by area or air pressure drop wait for the coils kept.
                 if (weighsAll(in))
                     weigh(in, c);
                 c.Objective = objectiveOf(in.Objective, c);
@@ -523,6 +524,10 @@ TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* canc
             result.RuledOut[k] += g.RuledOut[k];
         for (TSelectCandidate& c : g.Met)
             result.Candidates.push_back(std::move(c));
+        if (in.Keep > 0 && result.Candidates.size() >= 2 * in.Keep + 64) {
+            RankCandidates(result.Candidates);
+            result.Candidates.resize(in.Keep);
+        }
     }
     RankCandidates(result.Candidates);
     if (in.Keep > 0 && result.Candidates.size() > in.Keep)
