@@ -134,6 +134,8 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->setVisible(false);
+    // Rows as high as their text, so that a small window still shows a good many.
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionsClickable(true);
     table_->horizontalHeader()->setSortIndicatorShown(true);
     connect(table_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
