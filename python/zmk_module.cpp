@@ -10,6 +10,7 @@
 #include "cli/SizeRecord.h"
 
 #include "app/CoilJob.h"
+#include "app/JobSelection.h"
 #include "base/Errors.h"
 #include "base/JsonWriter.h"
 #include "base/NumText.h"
@@ -504,6 +505,118 @@ py::dict liquid(const std::string& name, double t)
     return d;
 }
 
+// The limits of a selection from the keyword arguments zmk.select passes (every one given).
+void readLimits(const py::dict& o, TSelectInputs& in)
+{
+    auto num = [&](const char* key) { return o[key].cast<double>(); };
+    auto range = [&](const char* key) {
+        const auto p = o[key].cast<std::pair<double, double>>();
+        if (!(p.first <= p.second))
+            throw std::invalid_argument(std::string(key) + " expects (low, high) with low <= high");
+        return TSelectRange{p.first, p.second};
+    };
+    TSelectLimits& lim = in.Limits;
+    const TSelectRange rows = range("rows");
+    lim.RowsLo = static_cast<int>(std::ceil(rows.Lo));
+    lim.RowsHi = static_cast<int>(std::floor(rows.Hi));
+    lim.Fpi = range("fpi");
+    lim.FaceVelocity = range("face_velocity");
+    lim.TubeVelocity = range("tube_velocity");
+    const TSelectRange h = range("height"), l = range("length");
+    lim.Height = {h.Lo / 1000, h.Hi / 1000};
+    lim.Length = {l.Lo / 1000, l.Hi / 1000};
+    lim.LengthStep = std::max(1.0, num("length_step")) / 1000;
+    lim.FixedFace = o["fixed_face"].cast<bool>();
+    lim.MaxAirDp = num("max_air_dp");
+    lim.MaxLiquidDp = num("max_liquid_dp");
+    const std::string objective = o["objective"].cast<std::string>();
+    const std::optional<TSelectObjective> ob = SelectObjectiveOf(objective);
+    if (!ob)
+        throw std::invalid_argument("objective expects area, weight, airdp or cost, not '" + objective + "'");
+    in.Objective = *ob;
+    in.PriceCopper = num("price_cu");
+    in.PriceAluminium = num("price_al");
+    in.Threads = o["threads"].cast<int>();
+    in.Keep = o["keep"].cast<std::size_t>();
+    in.Duty = num("duty");
+    if (!o["leaving_air"].is_none())
+        in.LeavingAir = num("leaving_air");
+    else if (!(in.Duty > 0))
+        throw std::invalid_argument("duty expects the target duty in kW above 0 (or give leaving_air)");
+}
+
+// The default job of a kind with the inputs over it, and every catalogue coil that meets the
+// target within the limits, best first: ({column: values}, the ruling limit's text when nothing
+// meets, failure, message).
+py::tuple selectCoils(const std::string& kind, const std::vector<std::string>& sets, bool strict,
+                      const py::dict& limits)
+{
+    const cli::JobOptions options = optionsOf(kind, sets, strict);
+    TSelectInputs in;
+    std::string maker;
+    try {
+        readLimits(limits, in);
+        maker = limits["maker"].cast<std::string>();
+    } catch (const std::exception& e) {
+        return py::make_tuple(py::dict(), "", kInputFailure, std::string(e.what()));
+    }
+    TSelectResult r;
+    TRating rating;
+    {
+        py::gil_scoped_release release;
+        rating = runJob(options, {}, [&](TProjectSession& session) {
+            TCoilJob& job = session.Job();
+            applyInputs(job, options, nullptr);
+            job.ApplyInputs();
+            const TSelectInputs fromJob = JobSelectInputs(job, maker);
+            in.Job = fromJob.Job;
+            in.AirVolumeFlow = fromJob.AirVolumeFlow;
+            in.Patterns = fromJob.Patterns;
+            if (in.Patterns.empty())
+                throw std::invalid_argument("the catalogue holds no pattern of the maker '" + maker + "'");
+            r = SelectCoils(in);
+            if (!r.Error.empty())
+                throw std::runtime_error(r.Error);
+            return std::string();
+        });
+    }
+    const int failure = rating.Failure;
+    const std::string& error = rating.Error;
+    py::dict table;
+    if (failure != 0)
+        return py::make_tuple(table, "", failure, error);
+    const std::size_t n = r.Candidates.size();
+    auto column = [&](const char* name, auto get) {
+        py::list values(n);
+        for (std::size_t i = 0; i < n; ++i)
+            values[i] = py::cast(get(r.Candidates[i]));
+        table[name] = values;
+    };
+    using Cand = TSelectCandidate;
+    column("Maker", [](const Cand& c) { return c.Pattern.Mnf; });
+    column("Pattern", [](const Cand& c) { return c.Pattern.Name; });
+    column("Model", [](const Cand& c) { return c.SizeText(); });
+    column("fHeight", [](const Cand& c) { return c.fHeight; });
+    column("fLength", [](const Cand& c) { return c.fLength; });
+    column("Rows", [](const Cand& c) { return c.Rows; });
+    column("fpi", [](const Cand& c) { return c.fpi; });
+    column("Circ", [](const Cand& c) { return c.Circ; });
+    column("Qt", [](const Cand& c) { return c.Qt; });
+    column("margin", [](const Cand& c) { return c.Margin; });
+    column("Vf", [](const Cand& c) { return c.Vf; });
+    column("air_dp", [](const Cand& c) { return c.AirDp; });
+    column("liquid_dp", [](const Cand& c) { return c.LiquidDp; });
+    column("vw", [](const Cand& c) { return c.TubeVelocity; });
+    column("air_out", [](const Cand& c) { return c.AirOut; });
+    column("tfo", [](const Cand& c) { return c.LiquidOut; });
+    column("mw", [](const Cand& c) { return c.LiquidFlow; });
+    column("Ao", [](const Cand& c) { return c.Ao; });
+    column("weight", [](const Cand& c) { return c.Weight; });
+    column("cost", [](const Cand& c) { return c.Cost; });
+    column("objective", [](const Cand& c) { return c.Objective; });
+    return py::make_tuple(table, n == 0 ? r.RulingText() : std::string(), 0, std::string());
+}
+
 py::list fieldList()
 {
     py::list fields;
@@ -547,6 +660,9 @@ PYBIND11_MODULE(_core, m)
     m.def("convert", &convert, py::arg("value"), py::arg("quantity"), py::arg("to"), py::arg("from_unit"),
           "A value of a quantity from one unit to another (an empty unit: the stored one)");
     m.def("fields", &fieldList, "The inputs a job takes: name, stored unit, range");
+    m.def("select", &selectCoils, py::arg("kind"), py::arg("sets"), py::arg("strict"), py::arg("limits"),
+          "Every catalogue coil that meets the target within the limits, best first: ({column: values}, "
+          "why nothing met, failure, message)");
     m.attr("INPUT_FAILURE") = kInputFailure;
     m.attr("DATA_FAILURE") = kDataFailure;
 }

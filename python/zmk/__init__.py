@@ -22,7 +22,7 @@ import os as _os
 from pathlib import Path as _Path
 
 __all__ = ["InputError", "DataError", "rate", "rate_project", "rate_many", "size", "step", "air_state", "liquid",
-           "fields", "units", "convert", "KINDS"]
+           "fields", "units", "convert", "select", "KINDS"]
 
 
 def _find_common_data() -> None:
@@ -271,3 +271,49 @@ def convert(value: float, quantity: str, to: str = "", *, from_unit: str = "") -
         return _core.convert(float(value), str(quantity), str(to), str(from_unit))
     except ValueError as e:
         raise InputError(str(e)) from None
+
+
+def select(kind: str = "zmk", *, duty: float | None = None, leaving_air: float | None = None,
+           max_air_dp: float | None = None, max_liquid_dp: float | None = None,
+           rows=(1, 8), fpi=(6, 14), face_velocity=(1.5, 3.0), tube_velocity=(0.3, 2.5),
+           height=(300, 1500), length=(500, 3000), length_step: float = 100, fixed_face: bool = False,
+           maker: str = "", objective: str = "area", price_cu: float = 9.0, price_al: float = 2.5,
+           top: int | None = None, threads: int | None = None, strict: bool = False, **inputs):
+    """Every catalogue coil that meets a duty within the limits, best first, as
+    ``zemtor select --json`` lists them: a pandas DataFrame with a row per coil.
+
+    The job is the default job of ``kind`` with ``inputs`` over it (as ``rate`` takes them); its
+    air volume flow, liquid and control are kept. The target is ``duty`` (kW) or a leaving air dry
+    bulb ``leaving_air`` (°C). Ranges are (low, high): rows, fins per inch, face and tube velocity
+    (m/s), fin height (mm, in whole tube pitches) and finned length (mm, in ``length_step``
+    steps); ``fixed_face`` keeps the job's face. ``max_air_dp`` (Pa) and ``max_liquid_dp`` (kPa)
+    limit the pressure drops; ``maker`` keeps one maker's patterns. ``objective`` ranks by "area",
+    "weight", "airdp" or "cost" (copper and aluminium weights × ``price_cu`` and ``price_al``).
+
+    Columns: Maker, Pattern, Model (the size text), fHeight, fLength (m), Rows, fpi, Circ, Qt (kW),
+    margin (%), Vf (m/s), air_dp (Pa), liquid_dp (kPa), vw (m/s), air_out, tfo (°C), mw (kg/s),
+    Ao (m²), weight (kg), cost, objective. When nothing meets, the frame is empty and
+    ``frame.attrs["reason"]`` names the limit that ruled out the most coils.
+
+    Raises InputError for a wrong input or limit and DataError for data that cannot be read.
+    """
+    import pandas as pd
+
+    limits = {
+        "duty": float(duty or 0), "leaving_air": None if leaving_air is None else float(leaving_air),
+        "max_air_dp": float(max_air_dp or 0), "max_liquid_dp": float(max_liquid_dp or 0),
+        "rows": tuple(map(float, rows)), "fpi": tuple(map(float, fpi)),
+        "face_velocity": tuple(map(float, face_velocity)), "tube_velocity": tuple(map(float, tube_velocity)),
+        "height": tuple(map(float, height)), "length": tuple(map(float, length)),
+        "length_step": float(length_step), "fixed_face": bool(fixed_face), "maker": str(maker),
+        "objective": str(objective), "price_cu": float(price_cu), "price_al": float(price_al),
+        "threads": int(threads or _default_threads()), "keep": int(top or 0),
+    }
+    table, reason, failure, message = _core.select(str(kind), _sets(inputs), bool(strict), limits)
+    if failure == _core.INPUT_FAILURE:
+        raise InputError(message)
+    if failure == _core.DATA_FAILURE:
+        raise DataError(message)
+    frame = pd.DataFrame(table)
+    frame.attrs["reason"] = reason
+    return frame

@@ -60,3 +60,27 @@ def liquid(name: int | str, t: float) -> dict[str, Any]: ...
 def fields() -> list[dict[str, Any]]: ...
 def units() -> list[dict[str, Any]]: ...
 def convert(value: float, quantity: str, to: str = "", *, from_unit: str = "") -> float: ...
+def select(
+    kind: str = "zmk",
+    *,
+    duty: float | None = None,
+    leaving_air: float | None = None,
+    max_air_dp: float | None = None,
+    max_liquid_dp: float | None = None,
+    rows: tuple[float, float] = (1, 8),
+    fpi: tuple[float, float] = (6, 14),
+    face_velocity: tuple[float, float] = (1.5, 3.0),
+    tube_velocity: tuple[float, float] = (0.3, 2.5),
+    height: tuple[float, float] = (300, 1500),
+    length: tuple[float, float] = (500, 3000),
+    length_step: float = 100,
+    fixed_face: bool = False,
+    maker: str = "",
+    objective: str = "area",
+    price_cu: float = 9.0,
+    price_al: float = 2.5,
+    top: int | None = None,
+    threads: int | None = None,
+    strict: bool = False,
+    **inputs: Any,
+) -> pandas.DataFrame: ...

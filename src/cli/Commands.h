@@ -19,5 +19,6 @@ void AddLocationCommand(CLI::App& app);
 void AddSizeCommand(CLI::App& app);
 void AddChartCommand(CLI::App& app);
 void AddCheckCommand(CLI::App& app);
+void AddSelectCommand(CLI::App& app);
 
 } // namespace zmk::cli

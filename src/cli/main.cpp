@@ -27,6 +27,7 @@ int main(int argc, char** argv)
     zmk::cli::AddSizeCommand(app);
     zmk::cli::AddChartCommand(app);
     zmk::cli::AddCheckCommand(app);
+    zmk::cli::AddSelectCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -40,6 +40,7 @@ const std::vector<TMenuItem> kMenuItems{
     {"&Report", C::CoilDrawing, "Coil Drawing", "", "", false},
     {"&Solve", C::Solve, "Solve", "F9", "Solve", false},
     {"&Solve", C::StepByStep, "Step by Step simulation", "", "Simulate (step-by-step)", false},
+    {"&Solve", C::CoilSelection, "Coil Selection...", "", "Every catalogue coil that meets the duty", false},
     {"&Solve", C::DataCheck, "Data Check", "", "", true},
     {"&Solve", C::Morvex, "LMTD Calculator", "", "", false},
     {"&Solve", C::Hygrona, "Plot on Hygrona", "", "", false},
@@ -113,6 +114,7 @@ bool IsBuiltInCommand(TMainCommand command)
     case C::AirFlow:
     case C::FluidType:
     case C::FluidFlow:
+    case C::CoilSelection:
         break;
     }
     return false;

@@ -58,6 +58,8 @@ enum class TMainCommand {
     FluidControl, ///< "~": the liquid control toggle
     ViewSource,   ///< the view's "View Page Source"
     ShowHelp,     ///< the view's "Show Help"
+    /// Solve menu "Coil Selection...": the coil selection window
+    CoilSelection,
 };
 
 /// One item of the menu bar, in menu order.

@@ -128,6 +128,14 @@ void buildCoil(const std::string& kind, const TCoilInputs& in, TBuiltCoil& b)
 {
     const TCoilStartValues& sv = in.Start;
     b.coil = MakeStartCoil(kind, sv);
+    if (in.Pattern) {
+        TModelRec rec = b.coil->Geometry->Rec;
+        MnfRecToModel(*in.Pattern, rec);
+        b.coil->SetModelRecord(rec);
+        if (b.coil->Geometry->TakeError() != 0)
+            throw std::runtime_error("The pattern " + in.Pattern->Name + " cannot be built...");
+        b.coil->UpdateTubeData();
+    }
     b.airIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
     b.airOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);
     b.liquid = MakeStartLiquid(sv);

@@ -10,8 +10,10 @@
 #include "engine/PublishedAirSide.h"
 #include "engine/SolveStatus.h"
 #include "engine/TubeSide.h"
+#include "geometry/CoilMakers.h"
 #include "properties/Psy.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,9 @@ struct TCoilInputs
     TAirSideMethod AirSideMethod = TAirSideMethod::Standard; ///< how the air side is rated
     /// The apparatus dew point the coil starts from, °C (a cold coil's first guess).
     double StartAdp = TAdpDefault::kInitial;
+    /// A catalogue pattern the coil takes in place of the one its maker and tube code select
+    /// (the maker's first of that code): how a coil of any pattern of a maker is rated.
+    std::optional<TMnfRec> Pattern;
 
     /// The default inputs of a kind; a code that is none of the three leaves Start empty.
     static TCoilInputs Defaults(std::string_view kind);

@@ -3,6 +3,7 @@
 #include "dialogs/MainWindowModel.h"
 #include "dialogs/FatEditor.h"
 #include "geometry/CoilMakers.h"
+#include "gui/CoilSelectionWindow.h"
 #include "gui/FatEditorDialog.h"
 #include "gui/FmtEditWidget.h"
 #include "gui/MainWindow.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
@@ -28,13 +30,16 @@ public:
             beside_ = ownBeside_.get();
         }
         model_.PlugCommand(TMainCommand::CoilSpec, [this] { ButtonCoilSpecClick(); });
+        model_.PlugCommand(TMainCommand::CoilSelection, [this] { ShowSelection(); });
     }
     ~TCoilDialogs() override
     {
         // The window is being taken down around this object: only the model is asked.
         model_.PlugCommand(TMainCommand::CoilSpec, {});
+        model_.PlugCommand(TMainCommand::CoilSelection, {});
         // The dialog goes before the logic it shows.
         delete dialog_.data();
+        delete selection_.data();
     }
 
     TFatEditor& Editor()
@@ -49,23 +54,46 @@ public:
     }
     TFatEditorDialog& Dialog()
     {
-        if (!dialog_)
+        if (!dialog_) {
             dialog_ = new TFatEditorDialog(Editor(), &window_);
+            // The editor's "Coil Selection..." opens the window once the editor has closed.
+            connect(dialog_, &TFatEditorDialog::selectionRequested, this,
+                    [this] { QTimer::singleShot(0, this, [this] { ShowSelection(); }); });
+        }
         return *dialog_;
+    }
+
+    TCoilSelectionWindow& Selection()
+    {
+        if (!selection_)
+            selection_ = new TCoilSelectionWindow(model_.Job(), &window_);
+        return *selection_;
+    }
+
+    // Solve menu "Coil Selection...".
+    void ShowSelection()
+    {
+        commitFocused();
+        Selection().ShowOn();
     }
 
     // The "..." button after the geometry line.
     void ButtonCoilSpecClick()
     {
         TMainWindowModel& model = model_;
-        if (auto* focused = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
-            focused && focused->window() == &window_)
-            focused->ApplyExit(model.CommitFocusedField(&focused->Field()));
+        commitFocused();
         TFatEditorDialog& dialog = Dialog();
         zmk::ButtonCoilSpecClick(model.Job(), Editor(), [&dialog] { return dialog.ShowModal(); });
     }
 
 private:
+    void commitFocused()
+    {
+        if (auto* focused = qobject_cast<TFmtEditWidget*>(QApplication::focusWidget());
+            focused && focused->window() == &window_)
+            focused->ApplyExit(model_.CommitFocusedField(&focused->Field()));
+    }
+
     TMainForm& window_;
     TMainWindowModel& model_;
     TFolders folders_;
@@ -73,6 +101,7 @@ private:
     std::unique_ptr<ISettingsStore> ownBeside_;
     std::unique_ptr<TFatEditor> editor_;
     QPointer<TFatEditorDialog> dialog_;
+    QPointer<TCoilSelectionWindow> selection_;
 };
 
 TCoilDialogs& PlugCoilDialogs(TMainForm& window, const TFolders& folders, ISettingsStore* besideProgram)
@@ -88,6 +117,11 @@ TFatEditor& CoilEditor(TCoilDialogs& dialogs)
 TFatEditorDialog& CoilEditorDialog(TCoilDialogs& dialogs)
 {
     return dialogs.Dialog();
+}
+
+TCoilSelectionWindow& CoilSelectionWindow(TCoilDialogs& dialogs)
+{
+    return dialogs.Selection();
 }
 
 } // namespace zmk::gui

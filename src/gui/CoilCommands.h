@@ -14,6 +14,7 @@ class TFatEditor;
 
 namespace zmk::gui {
 
+class TCoilSelectionWindow;
 class TFatEditorDialog;
 class TMainForm;
 
@@ -28,5 +29,7 @@ TCoilDialogs& PlugCoilDialogs(TMainForm& window, const TFolders& folders,
 /// The editor logic and its dialog, made at the first call.
 TFatEditor& CoilEditor(TCoilDialogs& dialogs);
 TFatEditorDialog& CoilEditorDialog(TCoilDialogs& dialogs);
+/// The coil selection window (made when first asked for).
+TCoilSelectionWindow& CoilSelectionWindow(TCoilDialogs& dialogs);
 
 } // namespace zmk::gui

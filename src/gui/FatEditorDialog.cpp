@@ -178,6 +178,14 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     settings_->setToolTip(tr("The design values the sizing works from"));
     settings_->setAutoDefault(false);
     connect(settings_, &QPushButton::clicked, this, &TFatEditorDialog::SettingsClick);
+    selection_ = new QPushButton(tr("Coil Se&lection..."), this);
+    selection_->setObjectName("btSelection");
+    selection_->setToolTip(tr("Every catalogue coil that meets the duty, ranked"));
+    selection_->setAutoDefault(false);
+    connect(selection_, &QPushButton::clicked, this, [this] {
+        accept();
+        emit selectionRequested();
+    });
     auto* help = new QPushButton(QIcon::fromTheme(QStringLiteral("help-contents")), tr("&Help"), this);
     help->setAutoDefault(false);
     connect(help, &QPushButton::clicked, this, &TFatEditorDialog::HelpClick);
@@ -191,6 +199,7 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(settings_);
+    buttons->addWidget(selection_);
     buttons->addWidget(help);
     buttons->addStretch(1);
     buttons->addWidget(accept);
@@ -214,7 +223,7 @@ TFatEditorDialog::TFatEditorDialog(TFatEditor& editor, QWidget* parent) : QDialo
     order << autoLinks_[kFaceLink] << autoLinks_[kRowsFinsLink] << keepAirflow_;
     for (std::size_t i = 0; i <= kPitchLink; ++i)
         order << autoLinks_[i];
-    order << serpentine_ << settings_ << help << accept << cancel << summary_;
+    order << serpentine_ << settings_ << selection_ << help << accept << cancel << summary_;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     resize(560, 400);

@@ -51,6 +51,7 @@ public:
     QComboBox* MaterialList(std::size_t index) const { return materials_.at(index); }
     QToolButton* TubeSizeButton() const { return tubeSize_; }
     QPushButton* SettingsButton() const { return settings_; }
+    QPushButton* SelectionButton() const { return selection_; }
     QTextBrowser* SummaryView() const { return summary_; }
     /// The coil maker and design settings dialogs, made when first needed.
     TCoilMakerDialog* CoilMakerDialog();
@@ -66,6 +67,11 @@ public:
     void SettingsClick();
     /// The editor's help page in the help window.
     void HelpClick();
+
+signals:
+    /// "Coil Selection...": the editor closed as Accept closes it, and the selection window is
+    /// asked for.
+    void selectionRequested();
 
 protected:
     void done(int result) override;
@@ -93,6 +99,7 @@ private:
     QCheckBox* keepAirflow_ = nullptr;
     QToolButton* tubeSize_ = nullptr;
     QPushButton* settings_ = nullptr;
+    QPushButton* selection_ = nullptr;
     QTextBrowser* summary_ = nullptr;
     QString shownPage_;
     TCoilMakerDialog* coilMaker_ = nullptr;

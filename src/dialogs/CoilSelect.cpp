@@ -1,0 +1,341 @@
+#include "dialogs/CoilSelect.h"
+
+#include "app/CoilJob.h"
+#include "app/JobSelection.h"
+#include "base/NumText.h"
+#include "engine/HeatExchanger.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace zmk {
+
+std::string SelectColumnHeading(TSelectColumn column, TSelectObjective objective)
+{
+    switch (column) {
+    case TSelectColumn::Pattern:
+        return "Pattern";
+    case TSelectColumn::Face:
+        return "H x L mm";
+    case TSelectColumn::Rows:
+        return "Rows";
+    case TSelectColumn::Fpi:
+        return "fpi";
+    case TSelectColumn::Circuits:
+        return "Circuits";
+    case TSelectColumn::Duty:
+        return "Duty kW";
+    case TSelectColumn::Margin:
+        return "Margin %";
+    case TSelectColumn::FaceVelocity:
+        return "Vf m/s";
+    case TSelectColumn::AirDp:
+        return "Air dp Pa";
+    case TSelectColumn::LiquidDp:
+        return "Liquid dp kPa";
+    case TSelectColumn::Weight:
+        return "Weight kg";
+    case TSelectColumn::Objective:
+        switch (objective) {
+        case TSelectObjective::Area:
+            return "Area m²";
+        case TSelectObjective::Weight:
+            return "Weight kg";
+        case TSelectObjective::AirDp:
+            return "Air dp Pa";
+        case TSelectObjective::Cost:
+            return "Cost";
+        }
+        break;
+    case TSelectColumn::Count:
+        break;
+    }
+    return {};
+}
+
+// ---- the run ---------------------------------------------------------------------------------
+
+TSelectionRun::~TSelectionRun()
+{
+    cancel_ = true;
+    join();
+}
+
+void TSelectionRun::join()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void TSelectionRun::Start(TSelectInputs inputs)
+{
+    cancel_ = true;
+    join();
+    cancel_ = false;
+    finished_ = false;
+    done_ = 0;
+    total_ = 0;
+    started_ = true;
+    const std::string catalogue = ProcessCoilMakers().FileName();
+    thread_ = std::thread([this, catalogue, in = std::move(inputs)] {
+        ProcessCoilMakers().Reset(catalogue);
+        result_ = SelectCoils(in, &cancel_, [this](std::size_t done, std::size_t total) {
+            done_ = done;
+            total_ = total;
+        });
+        finished_ = true;
+    });
+}
+
+void TSelectionRun::Cancel()
+{
+    cancel_ = true;
+}
+
+int TSelectionRun::Percent() const
+{
+    const std::size_t total = total_.load();
+    return total == 0 ? 0 : static_cast<int>(100 * done_.load() / total);
+}
+
+std::optional<TSelectResult> TSelectionRun::Take()
+{
+    if (!started_ || !finished_.load())
+        return std::nullopt;
+    join();
+    started_ = false;
+    return std::move(result_);
+}
+
+// ---- the window's rules -----------------------------------------------------------------------
+
+void TCoilSelect::Open(const TCoilJob& job)
+{
+    makers_ = {kAllMakersText};
+    for (const std::string& m : ProcessCoilMakers().MakerList())
+        makers_.push_back(m);
+    if (Form.Maker >= static_cast<int>(makers_.size()))
+        Form.Maker = 0;
+    if (job.Coil() && job.Solved()) {
+        Form.Duty = std::round(1000 * std::fabs(job.Coil()->Qt)) / 1000;
+        Form.LeavingAir = std::round(10 * job.Coil()->GetAirOutDryBulb()) / 10;
+    }
+    result_ = {};
+    haveResult_ = false;
+    order_.clear();
+}
+
+std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::string& error) const
+{
+    const TCoilSelectForm& f = Form;
+    auto upsideDown = [&](double lo, double hi, const char* what) {
+        if (lo > hi)
+            error = Format("The %s range runs from %0.4g down to %0.4g: give the smaller value first...",
+                           what, lo, hi);
+        return lo > hi;
+    };
+    if (!job.Coil()) {
+        error = "There is no coil to select for...";
+        return std::nullopt;
+    }
+    if (!f.ByLeavingAir && !(f.Duty > 0)) {
+        error = "Give the target duty (above 0 kW)...";
+        return std::nullopt;
+    }
+    if (upsideDown(f.RowsLo, f.RowsHi, "rows") || upsideDown(f.FpiLo, f.FpiHi, "fin density") ||
+        upsideDown(f.VfLo, f.VfHi, "face velocity") || upsideDown(f.TubeVLo, f.TubeVHi, "tube velocity") ||
+        upsideDown(f.HeightLo, f.HeightHi, "fin height") ||
+        upsideDown(f.LengthLo, f.LengthHi, "finned length"))
+        return std::nullopt;
+    const std::string maker =
+        f.Maker > 0 && f.Maker < static_cast<int>(makers_.size()) ? makers_[f.Maker] : "";
+    TSelectInputs in = JobSelectInputs(job, maker);
+    if (in.Patterns.empty()) {
+        error = "The catalogue holds no pattern to try...";
+        return std::nullopt;
+    }
+    in.Duty = f.Duty;
+    if (f.ByLeavingAir)
+        in.LeavingAir = f.LeavingAir;
+    TSelectLimits& lim = in.Limits;
+    lim.MaxAirDp = f.MaxAirDp;
+    lim.MaxLiquidDp = f.MaxLiquidDp;
+    lim.RowsLo = f.RowsLo;
+    lim.RowsHi = f.RowsHi;
+    lim.Fpi = {static_cast<double>(f.FpiLo), static_cast<double>(f.FpiHi)};
+    lim.FaceVelocity = {f.VfLo, f.VfHi};
+    lim.TubeVelocity = {f.TubeVLo, f.TubeVHi};
+    lim.Height = {f.HeightLo / 1000, f.HeightHi / 1000};
+    lim.Length = {f.LengthLo / 1000, f.LengthHi / 1000};
+    lim.LengthStep = std::max(1.0, f.LengthStep) / 1000;
+    lim.FixedFace = f.FixedFace;
+    in.Objective = f.Objective;
+    in.PriceCopper = f.PriceCopper;
+    in.PriceAluminium = f.PriceAluminium;
+    in.Keep = kSelectTableRows;
+    return in;
+}
+
+bool TCoilSelect::Start(TCoilJob& job, std::string& error)
+{
+    if (job.Coil()) {
+        try {
+            job.ApplyInputs();
+        } catch (const std::exception& e) {
+            error = std::string("The job's inputs do not apply: ") + e.what();
+            return false;
+        }
+    }
+    std::optional<TSelectInputs> in = Inputs(job, error);
+    if (!in)
+        return false;
+    result_ = {};
+    haveResult_ = false;
+    order_.clear();
+    run_.Start(std::move(*in));
+    return true;
+}
+
+bool TCoilSelect::Collect()
+{
+    std::optional<TSelectResult> r = run_.Take();
+    if (!r)
+        return false;
+    result_ = std::move(*r);
+    haveResult_ = true;
+    order_.resize(result_.Candidates.size());
+    std::iota(order_.begin(), order_.end(), std::size_t{0});
+    return true;
+}
+
+std::string TCoilSelect::StatusText() const
+{
+    if (run_.Running())
+        return Format("Rating... %d of %d fin heights", static_cast<int>(run_.Done()),
+                      static_cast<int>(run_.Total()));
+    if (!haveResult_)
+        return "Set the target and the limits, then Select...";
+    if (!result_.Error.empty())
+        return result_.Error;
+    std::string text;
+    if (result_.Candidates.empty())
+        text = result_.RulingText();
+    else
+        text = Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger coil",
+                      static_cast<int>(result_.Met), result_.TargetDuty, static_cast<int>(result_.Rated),
+                      static_cast<int>(result_.Enumerated), static_cast<int>(result_.Pruned));
+    if (result_.Met > order_.size() && !order_.empty())
+        text += Format("; the best %d shown", static_cast<int>(order_.size()));
+    if (result_.Cancelled)
+        text = "Cancelled: " + text;
+    return text;
+}
+
+const TSelectCandidate& TCoilSelect::Row(std::size_t row) const
+{
+    return result_.Candidates.at(order_.at(row));
+}
+
+std::string TCoilSelect::Cell(std::size_t row, TSelectColumn column) const
+{
+    const TSelectCandidate& c = Row(row);
+    switch (column) {
+    case TSelectColumn::Pattern:
+        return c.Pattern.Mnf + ": " + c.Pattern.Name;
+    case TSelectColumn::Face:
+        return Format("%0.1f x %0.0f", 1000 * c.fHeight, 1000 * c.fLength);
+    case TSelectColumn::Rows:
+        return Format("%d", c.Rows);
+    case TSelectColumn::Fpi:
+        return Format("%0.4g", c.fpi);
+    case TSelectColumn::Circuits:
+        return Format("%d", c.Circ);
+    case TSelectColumn::Duty:
+        return Format("%0.2f", c.Qt);
+    case TSelectColumn::Margin:
+        return Format("%0.1f", c.Margin);
+    case TSelectColumn::FaceVelocity:
+        return Format("%0.2f", c.Vf);
+    case TSelectColumn::AirDp:
+        return Format("%0.1f", c.AirDp);
+    case TSelectColumn::LiquidDp:
+        return Format("%0.2f", c.LiquidDp);
+    case TSelectColumn::Weight:
+        return Format("%0.1f", c.Weight);
+    case TSelectColumn::Objective:
+        return Format("%0.4g", c.Objective);
+    case TSelectColumn::Count:
+        break;
+    }
+    return {};
+}
+
+namespace {
+
+// The value a column sorts by; the pattern column sorts by its text.
+double sortValue(const TSelectCandidate& c, TSelectColumn column)
+{
+    switch (column) {
+    case TSelectColumn::Face:
+        return c.fHeight * c.fLength;
+    case TSelectColumn::Rows:
+        return c.Rows;
+    case TSelectColumn::Fpi:
+        return c.fpi;
+    case TSelectColumn::Circuits:
+        return c.Circ;
+    case TSelectColumn::Duty:
+        return c.Qt;
+    case TSelectColumn::Margin:
+        return c.Margin;
+    case TSelectColumn::FaceVelocity:
+        return c.Vf;
+    case TSelectColumn::AirDp:
+        return c.AirDp;
+    case TSelectColumn::LiquidDp:
+        return c.LiquidDp;
+    case TSelectColumn::Weight:
+        return c.Weight;
+    case TSelectColumn::Pattern:
+    case TSelectColumn::Objective:
+    case TSelectColumn::Count:
+        break;
+    }
+    return c.Objective;
+}
+
+} // namespace
+
+void TCoilSelect::SortBy(TSelectColumn column, bool ascending)
+{
+    const auto& all = result_.Candidates;
+    // The objective's order (the result's own) breaks ties.
+    std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+        const TSelectCandidate& x = all[a];
+        const TSelectCandidate& y = all[b];
+        if (column == TSelectColumn::Pattern) {
+            const std::string px = x.Pattern.Mnf + ": " + x.Pattern.Name;
+            const std::string py = y.Pattern.Mnf + ": " + y.Pattern.Name;
+            if (px != py)
+                return ascending ? px < py : px > py;
+        } else {
+            const double vx = sortValue(x, column), vy = sortValue(y, column);
+            if (vx != vy)
+                return ascending ? vx < vy : vx > vy;
+        }
+        return a < b;
+    });
+}
+
+bool TCoilSelect::IsCurrent(const TCoilJob& job, std::size_t row) const
+{
+    return IsJobCoil(job, Row(row));
+}
+
+void TCoilSelect::Use(TCoilJob& job, std::size_t row) const
+{
+    UseCandidate(job, Row(row), result_.AirVolumeFlow);
+}
+
+} // namespace zmk

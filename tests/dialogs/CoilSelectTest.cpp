@@ -1,0 +1,134 @@
+// The coil selection window's rules: what the form refuses, a run on its own thread (and a
+// cancelled one), sorting the table, marking the job's coil and taking a row into the job.
+#include "dialogs/CoilSelect.h"
+
+#include "app/CoilJob.h"
+#include "base/Notifier.h"
+#include "engine/HeatExchanger.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace zmk {
+namespace {
+
+class CoilSelectWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TAdpDefault::Instance().Reset();
+        job_.KindCode = "hwc";
+        job_.SetKindDefaults();
+        job_.BuildCoil(true);
+        ASSERT_TRUE(job_.Solved());
+        select_.Open(job_);
+        // A quick selection about the job's own coil.
+        TCoilSelectForm& f = select_.Form;
+        f.FixedFace = true;
+        f.RowsLo = 3;
+        f.RowsHi = 5;
+        f.FpiLo = 8;
+        f.FpiHi = 12;
+        f.Duty = 0.9 * f.Duty;
+    }
+
+    void runToEnd()
+    {
+        std::string error;
+        ASSERT_TRUE(select_.Start(job_, error)) << error;
+        while (!select_.Collect())
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+
+    RecordingNotifier notes_;
+    TCoilJob job_{&notes_};
+    TCoilSelect select_;
+};
+
+TEST_F(CoilSelectWindow, OpensOnTheJobsDutyAndRefusesAFormThatGivesNoSelection)
+{
+    EXPECT_NEAR(select_.Form.Duty, 0.9 * std::fabs(job_.Coil()->Qt), 1e-3);
+    ASSERT_GE(select_.Makers().size(), 2u);
+    EXPECT_EQ(select_.Makers().front(), kAllMakersText);
+    struct Case
+    {
+        void (*change)(TCoilSelectForm&);
+        const char* says;
+    };
+    for (const Case& c : {Case{[](TCoilSelectForm& f) { f.RowsLo = 6; }, "rows range"},
+                          Case{[](TCoilSelectForm& f) { f.VfLo = 4; }, "face velocity range"},
+                          Case{[](TCoilSelectForm& f) { f.LengthHi = 100; }, "finned length range"},
+                          Case{[](TCoilSelectForm& f) { f.Duty = 0; }, "target duty"}}) {
+        TCoilSelect s;
+        s.Open(job_);
+        s.Form = select_.Form;
+        c.change(s.Form);
+        std::string error;
+        EXPECT_FALSE(s.Start(job_, error));
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+        EXPECT_FALSE(s.Run().Running());
+    }
+    // A leaving air target needs no duty.
+    TCoilSelect s;
+    s.Open(job_);
+    s.Form = select_.Form;
+    s.Form.Duty = 0;
+    s.Form.ByLeavingAir = true;
+    std::string error;
+    ASSERT_TRUE(s.Inputs(job_, error)) << error;
+}
+
+TEST_F(CoilSelectWindow, RunsSortsMarksAndUsesARow)
+{
+    runToEnd();
+    ASSERT_GT(select_.RowCount(), 2u);
+    EXPECT_NE(select_.StatusText().find("coils meet"), std::string::npos) << select_.StatusText();
+    // Best first by the objective (area); then by any column, both ways.
+    for (std::size_t i = 1; i < select_.RowCount(); ++i)
+        EXPECT_LE(select_.Row(i - 1).Ao, select_.Row(i).Ao);
+    select_.SortBy(TSelectColumn::AirDp, false);
+    for (std::size_t i = 1; i < select_.RowCount(); ++i)
+        EXPECT_GE(select_.Row(i - 1).AirDp, select_.Row(i).AirDp);
+    select_.SortBy(TSelectColumn::Circuits, true);
+    for (std::size_t i = 1; i < select_.RowCount(); ++i)
+        EXPECT_LE(select_.Row(i - 1).Circ, select_.Row(i).Circ);
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Circuits), std::to_string(select_.Row(0).Circ));
+
+    // The job's own coil (4 rows, 10 fpi at its face) is among the rows and is the one marked.
+    std::size_t marked = 0, current = 0;
+    for (std::size_t i = 0; i < select_.RowCount(); ++i)
+        if (select_.IsCurrent(job_, i)) {
+            ++marked;
+            current = i;
+        }
+    ASSERT_EQ(marked, 1u);
+    EXPECT_EQ(select_.Row(current).Rows, 4);
+
+    const std::size_t other = current == 0 ? 1 : 0;
+    select_.Use(job_, other);
+    EXPECT_TRUE(job_.Solved());
+    EXPECT_TRUE(select_.IsCurrent(job_, other));
+    EXPECT_FALSE(select_.IsCurrent(job_, current));
+    EXPECT_NEAR(std::fabs(job_.Coil()->Qt), select_.Row(other).Qt, 1e-6 * select_.Row(other).Qt);
+}
+
+TEST_F(CoilSelectWindow, CancelEndsTheRunWithWhatItFound)
+{
+    select_.Form.FixedFace = false;
+    select_.Form.HeightLo = 300;
+    select_.Form.HeightHi = 1500;
+    std::string error;
+    ASSERT_TRUE(select_.Start(job_, error)) << error;
+    select_.Run().Cancel();
+    while (!select_.Collect())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_FALSE(select_.Run().Running());
+    EXPECT_EQ(select_.StatusText().rfind("Cancelled: ", 0), 0u) << select_.StatusText();
+}
+
+} // namespace
+} // namespace zmk
