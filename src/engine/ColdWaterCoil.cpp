@@ -54,7 +54,13 @@ TSolveStatus TColdWaterCoil::WetModel()
         state.AddHeat(Qt);
         hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
         return Qt;
-    });
+    },
+                  [&](double q) {
+                      // Twice, as in the dry passes.
+                      state.AddHeat(q);
+                      state.AddHeat(q);
+                      hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
+                  });
     out.h = in.h - fc::Div(Qt, mda, where);
     Qs = 0.7 * Qt;
     out.db = dbi - fc::Div(Qs, Ca, where);

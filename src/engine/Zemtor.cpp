@@ -166,7 +166,13 @@ TSolveStatus TZemtor::condensingPasses()
         state.AddHeat(Qt);
         SensibleAirChange(s.Qd, nextCa, where);
         return Qt;
-    });
+    },
+                  [&](double q) {
+                      // The liquid as the passes leave it for a duty q; the dry part's air
+                      // capacity and the condensate's share stay the last pass's.
+                      state.AddHeat(q);
+                      state.AddHeat(q);
+                  });
     Ca = nextCa;
     if (!(s.f < 1)) {
         // Dry after all: the leaving air at the entering moisture content.

@@ -41,6 +41,7 @@ struct Outcome
     int status = -1;
     int surface = 0;
     std::uint32_t reason = 0; // FNV-1a of the reason
+    std::string reasonText;
     double Qt = 0, Qs = 0, dbo = 0, wo = 0, tfo = 0, mw = 0;
 };
 
@@ -68,6 +69,7 @@ Outcome Rate(const test::RandomJob& r)
         o.status = static_cast<int>(job->coil->Solve());
         o.surface = c.SurfaceCondition;
         o.reason = Fnv(c.Reason);
+        o.reasonText = c.Reason;
         o.Qt = c.Qt;
         o.Qs = c.Qs;
         o.dbo = job->out.db;
@@ -79,11 +81,11 @@ Outcome Rate(const test::RandomJob& r)
     return o;
 }
 
-// A result shows only when the solve settled or ran out of passes: a refused one keeps its
+// A result shows only when the solve settled: one that was refused or did not settle keeps its
 // status, surface and reason alone.
 bool HasResult(int status)
 {
-    return status == static_cast<int>(TSolveStatus::None) || status == static_cast<int>(TSolveStatus::CountOut);
+    return status == static_cast<int>(TSolveStatus::None);
 }
 
 std::string Line(const Outcome& o)
@@ -92,15 +94,15 @@ std::string Line(const Outcome& o)
     if (!HasResult(o.status))
         std::snprintf(text, sizeof text, "%d %d %08" PRIx32 "\n", o.status, o.surface, o.reason);
     else
-        std::snprintf(text, sizeof text, "%d %d %08" PRIx32 " %.12g %.12g %.12g %.12g %.12g %.12g\n", o.status,
-                      o.surface, o.reason, o.Qt, o.Qs, o.dbo, o.wo, o.tfo, o.mw);
+        std::snprintf(text, sizeof text, "%d %d %08" PRIx32 " %.12g %.12g %.12g %.12g %.12g %.12g\n",
+                      o.status, o.surface, o.reason, o.Qt, o.Qs, o.dbo, o.wo, o.tfo, o.mw);
     return text;
 }
 
 bool Parse(const std::string& line, Outcome& o)
 {
-    const int n = std::sscanf(line.c_str(), "%d %d %" SCNx32 " %lg %lg %lg %lg %lg %lg", &o.status, &o.surface,
-                              &o.reason, &o.Qt, &o.Qs, &o.dbo, &o.wo, &o.tfo, &o.mw);
+    const int n = std::sscanf(line.c_str(), "%d %d %" SCNx32 " %lg %lg %lg %lg %lg %lg", &o.status,
+                              &o.surface, &o.reason, &o.Qt, &o.Qs, &o.dbo, &o.wo, &o.tfo, &o.mw);
     return n == (HasResult(o.status) ? 9 : 3);
 }
 
@@ -136,13 +138,15 @@ TEST(SeededJobs, AgreeWithStoredResults)
         const Outcome got = Rate(r);
         const Outcome& want = expected[n];
         SCOPED_TRACE("job " + std::to_string(n) + " " + r.kind + ": stored " + Line(want) + "     got " +
-                     Line(got));
-        ASSERT_EQ(got.status, want.status);
+                     Line(got) + "     " + got.reasonText);
+        EXPECT_EQ(got.status, want.status);
+        if (got.status != want.status)
+            continue;
         failed += got.status != static_cast<int>(TSolveStatus::None);
-        EXPECT_EQ(got.surface, want.surface);
         EXPECT_EQ(got.reason, want.reason);
         if (!HasResult(got.status))
             continue;
+        EXPECT_EQ(got.surface, want.surface);
         EXPECT_TRUE(Near(got.Qt, want.Qt, false));
         EXPECT_TRUE(Near(got.Qs, want.Qs, false));
         EXPECT_TRUE(Near(got.wo, want.wo, false));
@@ -156,6 +160,33 @@ TEST(SeededJobs, AgreeWithStoredResults)
     EXPECT_GT(solved, kJobsChecked / 4);
     EXPECT_GT(wet, kJobsChecked / 20);
     EXPECT_GT(failed, kJobsChecked / 20);
+}
+
+// The pass loop skips ahead where its passes close in steadily: the default jobs, dry and wet,
+// settle in a fraction of the passes plain passes took (22 for the default heat recovery coil).
+TEST(SeededJobs, SteadyLoopsSettleInFewPasses)
+{
+    struct Case
+    {
+        const char* kind;
+        double humidity; // kg/kg; 0 keeps the default
+        int surface;
+        int atMost;
+    };
+    const Case cases[] = {
+        {"zmk", 0, scDry, 14}, {"hwc", 0, scDry, 8}, {"cwc", 0, scPartWet, 14}, {"cwc", 0.003, scDry, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.humidity));
+        test::JobValues v = test::Defaults(c.kind);
+        if (c.humidity > 0)
+            v.wai = c.humidity;
+        TAdpDefault::Instance().Reset();
+        auto job = test::BuildJob(v);
+        ASSERT_EQ(job->coil->Solve(), TSolveStatus::None) << job->coil->Reason;
+        EXPECT_EQ(job->coil->SurfaceCondition, c.surface);
+        EXPECT_LE(job->coil->SolvePasses, c.atMost);
+        EXPECT_GE(job->coil->SolvePasses, 2);
+    }
 }
 
 } // namespace
