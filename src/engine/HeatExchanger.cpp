@@ -495,7 +495,8 @@ TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass,
                 // Up to here every pass was plain: how many more plain passes would need.
                 judged = true;
                 const double change = std::fabs(q - from);
-                const double more = slope == 0 ? 0 : std::log(tolerance / change) / std::log(std::fabs(slope));
+                const double more =
+                    slope == 0 ? 0 : std::log(tolerance / change) / std::log(std::fabs(slope));
                 skipAhead = std::isfinite(more) && k + more < kPlainPassesAccelerated;
             }
             const double meet = from + (q - from) / (1 - slope);
@@ -521,35 +522,36 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     double nextCa = Ca;
     // The air side does not change between passes: its coefficient is worked out once.
     const double airCoefficient = EffectiveHo();
-    IteratePasses([&] {
-        Ca = nextCa;
-        Cr = fc::Div(Ca, state.cw, where);
-        if (updateLiquid)
-            liquid().Update();
-        CommonCoefficients(airCoefficient, where);
-        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
-        Qmax = dTmax * Ca;
-        Qt = fc::Finite(e * Qmax, where);
-        if (liquidHeated)
-            state.AddHeat(Qt);
-        else
-            state.RemoveHeat(Qt);
-        // A sensible duty: the liquid's gain is the air's loss.
-        hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
-        return Qt;
-    },
-                  [&](double q) {
-                      // As the passes leave the liquid and the air for a duty q; twice, so that
-                      // the liquid's specific heat is that of its new mean temperature, as after
-                      // the passes the skip stands for.
-                      for (int i = 0; i < 2; ++i) {
-                          if (liquidHeated)
-                              state.AddHeat(q);
-                          else
-                              state.RemoveHeat(q);
-                      }
-                      hOut = SensibleAirChange(liquidHeated ? q : -q, nextCa, where);
-                  });
+    IteratePasses(
+        [&] {
+            Ca = nextCa;
+            Cr = fc::Div(Ca, state.cw, where);
+            if (updateLiquid)
+                liquid().Update();
+            CommonCoefficients(airCoefficient, where);
+            e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
+            Qmax = dTmax * Ca;
+            Qt = fc::Finite(e * Qmax, where);
+            if (liquidHeated)
+                state.AddHeat(Qt);
+            else
+                state.RemoveHeat(Qt);
+            // A sensible duty: the liquid's gain is the air's loss.
+            hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
+            return Qt;
+        },
+        [&](double q) {
+            // As the passes leave the liquid and the air for a duty q; twice, so that
+            // the liquid's specific heat is that of its new mean temperature, as after
+            // the passes the skip stands for.
+            for (int i = 0; i < 2; ++i) {
+                if (liquidHeated)
+                    state.AddHeat(q);
+                else
+                    state.RemoveHeat(q);
+            }
+            hOut = SensibleAirChange(liquidHeated ? q : -q, nextCa, where);
+        });
     // Ca over the air's actual change, that of the leaving air.
     Ca = nextCa;
     out.h = hOut;
