@@ -73,6 +73,7 @@ void BM_Solve(benchmark::State& state, const std::string& kind)
         benchmark::DoNotOptimize(c.Solve());
     }
     setLabel(state, *job);
+    state.counters["passes"] = c.SolvePasses;
 }
 
 // The Solve command: inputs applied, solve, inputs shown. The solve starts from the previous
@@ -83,6 +84,7 @@ void BM_SolveCommand(benchmark::State& state, const std::string& kind)
     for (auto _ : state)
         job->Solve();
     setLabel(state, *job);
+    state.counters["passes"] = job->Coil()->SolvePasses;
 }
 
 void BM_StepByStep(benchmark::State& state, const std::string& kind)

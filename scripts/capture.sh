@@ -3,6 +3,9 @@
 # that two builds can be compared byte for byte (diff -r) before and after a change that must not
 # change behaviour.
 #   scripts/capture.sh BUILD_DIR OUT_DIR
+# A change that may move the converged digits of a solve within its own tolerance compares the
+# two folders with scripts/compare-capture.py OLD NEW instead: texts exactly, numbers within
+# 1e-9 of their size (1e-6 K on temperatures).
 # Runs in a private HOME, so that the user's settings and the report folder are not touched.
 set -uo pipefail
 build=$(cd "${1:?build folder}" && pwd)

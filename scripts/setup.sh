@@ -26,7 +26,7 @@ packages=(
     python3-dask python3-distributed
 )
 if [ "${1:-}" = bench ]; then
-    packages+=(python3-fluids hyperfine bc time)
+    packages+=(python3-fluids hyperfine bc time linux-perf)
 fi
 if [ "${1:-}" = package ]; then
     packages+=(lintian)

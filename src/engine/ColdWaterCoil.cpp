@@ -42,19 +42,26 @@ TSolveStatus TColdWaterCoil::WetModel()
     const double hsIn = SatEnthalpy(in.P, tin);
     double hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
     const double airCoefficient = EffectiveHo(true);
-    IteratePasses([&] {
-        // Mean slope of the saturation enthalpy over the liquid's range.
-        const double cs = fc::Div(hsIn - hsOut, tin - state.GetLeavingTemp(), where);
-        Cr = fc::Div(mda * cs, state.cw, where);
-        CommonCoefficients(airCoefficient, where);
-        const TWetSection wet = WetSection(1.0, in.h, hsIn, cs, Ca, where);
-        e = wet.e;
-        Qmax = wet.Qmax;
-        Qt = wet.Q;
-        state.AddHeat(Qt);
-        hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
-        return Qt;
-    });
+    IteratePasses(
+        [&] {
+            // Mean slope of the saturation enthalpy over the liquid's range.
+            const double cs = fc::Div(hsIn - hsOut, tin - state.GetLeavingTemp(), where);
+            Cr = fc::Div(mda * cs, state.cw, where);
+            CommonCoefficients(airCoefficient, where);
+            const TWetSection wet = WetSection(1.0, in.h, hsIn, cs, Ca, where);
+            e = wet.e;
+            Qmax = wet.Qmax;
+            Qt = wet.Q;
+            state.AddHeat(Qt);
+            hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
+            return Qt;
+        },
+        [&](double q) {
+            // Twice, as in the dry passes.
+            state.AddHeat(q);
+            state.AddHeat(q);
+            hsOut = SatEnthalpy(out.P, state.GetLeavingTemp());
+        });
     out.h = in.h - fc::Div(Qt, mda, where);
     Qs = 0.7 * Qt;
     out.db = dbi - fc::Div(Qs, Ca, where);

@@ -392,6 +392,7 @@ TSolveStatus TLiquidCoil::Solve()
     Reason.clear();
     Warnings.clear();
     LiquidLimited = false;
+    SolvePasses = 0;
     ActiveSprayFactor = Spray ? SprayFactor : 1.0;
     if (std::string why = EnteringAirProblem(in); !why.empty()) {
         Status = TSolveStatus::DataError;
@@ -433,23 +434,81 @@ TSolveStatus TLiquidCoil::Solve()
     return Status;
 }
 
-TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass)
+namespace {
+
+// The pass loop's extrapolation. Two successive secant slopes of the pass map must agree within
+// this share of the later one for the passes to count as closing in steadily; the slope must be
+// below kMaxPassSlope either way; and plain passes must be seen, early, to settle within
+// kPlainPassesAccelerated passes, well inside the loop's limit, for the loop to skip ahead.
+constexpr double kPassSlopeAgreement = 0.05;
+constexpr double kMaxPassSlope = 0.9;
+constexpr int kPlainPassesAccelerated = 50;
+// Passes that do not show a steady slope by this pass are left to plain passes throughout.
+constexpr int kLastJudgedPass = 8;
+
+} // namespace
+
+TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass,
+                                        const std::function<void(double)>& settle)
 {
     Status = TSolveStatus::Iterating;
-    double previous = 0;
+    // The duty the state of this pass came from, the previous pass's with the duty it gave, and
+    // the slope of the line through the last two passes (NaN until there are two).
+    double from = 0;
+    double lastFrom = 0;
+    double lastDuty = 0;
+    double lastSlope = std::nan("");
+    bool skipAhead = static_cast<bool>(settle);
+    bool judged = false;
     for (int k = 0; Status == TSolveStatus::Iterating; ++k) {
         const double q = pass();
+        ++SolvePasses;
         // Only passes of this solve are compared: the first has nothing to agree with. Passes
         // go on while they still move the duty beyond rounding, so that the answer does not
         // depend on where the solve started; within 1e-5 kW it counts as converged.
+        const double tolerance = 1e-10 * (1 + std::fabs(q));
         if (k > 0) {
-            const double change = std::fabs(q - previous);
-            if (change <= 1e-10 * (1 + std::fabs(q)))
+            const double change = std::fabs(q - from);
+            if (change <= tolerance)
                 Status = TSolveStatus::None;
             else if (k > 100)
                 Status = change < 1e-5 ? TSolveStatus::None : TSolveStatus::CountOut;
         }
-        previous = q;
+        if (Status != TSolveStatus::Iterating)
+            break;
+        // A pass maps the duty it starts from to a new one, and the answer is where the two are
+        // equal. Near it plain passes close in by a steady share of the distance left (the slope
+        // of the map); where two successive lines through the last passes agree on that slope,
+        // the next pass starts where the line meets the diagonal: the answer the plain passes
+        // were heading for, in a handful of passes instead of a score. A loop that plain passes
+        // would settle only slowly or not at all, or that wanders between answers, is left to
+        // plain passes throughout, so that it ends as it did.
+        double next = q;
+        double slope = std::nan("");
+        if (skipAhead && !judged && k > kLastJudgedPass)
+            skipAhead = false;
+        if (skipAhead && k > 1 && from != lastFrom)
+            slope = (q - lastDuty) / (from - lastFrom);
+        if (std::isfinite(slope) && std::fabs(slope) < kMaxPassSlope &&
+            std::fabs(slope - lastSlope) <= kPassSlopeAgreement * std::fabs(slope)) {
+            if (!judged) {
+                // Up to here every pass was plain: how many more plain passes would need.
+                judged = true;
+                const double change = std::fabs(q - from);
+                const double more =
+                    slope == 0 ? 0 : std::log(tolerance / change) / std::log(std::fabs(slope));
+                skipAhead = std::isfinite(more) && k + more < kPlainPassesAccelerated;
+            }
+            const double meet = from + (q - from) / (1 - slope);
+            if (skipAhead && std::isfinite(meet))
+                next = meet;
+        }
+        if (next != q)
+            settle(next);
+        lastFrom = from;
+        lastDuty = q;
+        lastSlope = slope;
+        from = next;
     }
     return Status;
 }
@@ -463,23 +522,36 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     double nextCa = Ca;
     // The air side does not change between passes: its coefficient is worked out once.
     const double airCoefficient = EffectiveHo();
-    IteratePasses([&] {
-        Ca = nextCa;
-        Cr = fc::Div(Ca, state.cw, where);
-        if (updateLiquid)
-            liquid().Update();
-        CommonCoefficients(airCoefficient, where);
-        e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
-        Qmax = dTmax * Ca;
-        Qt = fc::Finite(e * Qmax, where);
-        if (liquidHeated)
-            state.AddHeat(Qt);
-        else
-            state.RemoveHeat(Qt);
-        // A sensible duty: the liquid's gain is the air's loss.
-        hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
-        return Qt;
-    });
+    IteratePasses(
+        [&] {
+            Ca = nextCa;
+            Cr = fc::Div(Ca, state.cw, where);
+            if (updateLiquid)
+                liquid().Update();
+            CommonCoefficients(airCoefficient, where);
+            e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
+            Qmax = dTmax * Ca;
+            Qt = fc::Finite(e * Qmax, where);
+            if (liquidHeated)
+                state.AddHeat(Qt);
+            else
+                state.RemoveHeat(Qt);
+            // A sensible duty: the liquid's gain is the air's loss.
+            hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
+            return Qt;
+        },
+        [&](double q) {
+            // As the passes leave the liquid and the air for a duty q; twice, so that
+            // the liquid's specific heat is that of its new mean temperature, as after
+            // the passes the skip stands for.
+            for (int i = 0; i < 2; ++i) {
+                if (liquidHeated)
+                    state.AddHeat(q);
+                else
+                    state.RemoveHeat(q);
+            }
+            hOut = SensibleAirChange(liquidHeated ? q : -q, nextCa, where);
+        });
     // Ca over the air's actual change, that of the leaving air.
     Ca = nextCa;
     out.h = hOut;

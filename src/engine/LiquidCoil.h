@@ -28,6 +28,7 @@ public:
     /// Refers to the job's air states and liquid; the coil must not be solved before.
     void Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid);
     TTubeResult TubeResult; ///< last tube-side evaluation of a solve
+    int SolvePasses = 0;    ///< effectiveness-NTU passes the last solve took (all its models)
 
     /// The per-class construction values of the three kinds (see SetClassValues).
     struct TClassValues
@@ -106,10 +107,14 @@ protected:
     /// entering air (above it when heated, below it when cooled). If so the reason is set and,
     /// with hold, the leaving temperature is held at the air's and the change follows.
     bool FixedChangeOverrunsAir(bool liquidHeated, bool hold);
-    /// Runs passes of one solve (never fewer than two) until two successive passes agree to
-    /// rounding, at most 102: None when the last two agree within 1e-5 kW, else CountOut. pass
-    /// returns its duty (kW). Sets Status.
-    TSolveStatus IteratePasses(const std::function<double()>& pass);
+    /// Runs passes of one solve (never fewer than two) until a pass gives the duty it started
+    /// from to rounding, at most 102: None when the last agrees within 1e-5 kW, else CountOut.
+    /// pass returns its duty (kW) and leaves the state for the next pass; settle, when given,
+    /// leaves the state as a pass that gave duty q would, so that the loop can start the next
+    /// pass from a duty nearer the answer where the passes close in on it steadily. Counts
+    /// SolvePasses; sets Status.
+    TSolveStatus IteratePasses(const std::function<double()>& pass,
+                               const std::function<void(double)>& settle = {});
     /// Also the liquid state and the liquid.
     void CheckResults(const char* where) const override;
     /// The liquid state's liquid; ZmkError when the coil is not attached.

@@ -150,23 +150,30 @@ TSolveStatus TZemtor::condensingPasses()
     Split s;
     double nextCa = Ca;
     const double airCoefficient = EffectiveHo();
-    IteratePasses([&] {
-        // Ca is the dry part's: the air's capacity rate over its change there.
-        Ca = nextCa;
-        Cr = fc::Div(Ca, state.cw, where);
-        CommonCoefficients(airCoefficient, where);
-        s = splitOfPass();
-        double q = s.Qd;
-        if (s.f < 1) {
-            const double condensate = wetPartAir(s);
-            condensateShare = s.wet.Q > 0 ? condensate / s.wet.Q : 0;
-            q += s.wet.Q - condensate;
-        }
-        Qt = fc::Finite(q, where);
-        state.AddHeat(Qt);
-        SensibleAirChange(s.Qd, nextCa, where);
-        return Qt;
-    });
+    IteratePasses(
+        [&] {
+            // Ca is the dry part's: the air's capacity rate over its change there.
+            Ca = nextCa;
+            Cr = fc::Div(Ca, state.cw, where);
+            CommonCoefficients(airCoefficient, where);
+            s = splitOfPass();
+            double q = s.Qd;
+            if (s.f < 1) {
+                const double condensate = wetPartAir(s);
+                condensateShare = s.wet.Q > 0 ? condensate / s.wet.Q : 0;
+                q += s.wet.Q - condensate;
+            }
+            Qt = fc::Finite(q, where);
+            state.AddHeat(Qt);
+            SensibleAirChange(s.Qd, nextCa, where);
+            return Qt;
+        },
+        [&](double q) {
+            // The liquid as the passes leave it for a duty q; the dry part's air
+            // capacity and the condensate's share stay the last pass's.
+            state.AddHeat(q);
+            state.AddHeat(q);
+        });
     Ca = nextCa;
     if (!(s.f < 1)) {
         // Dry after all: the leaving air at the entering moisture content.

@@ -93,7 +93,8 @@ TEST_F(RatingLimitsCommand, TheDefaultJobsKeepTheirDuties)
         SCOPED_TRACE(d.kind);
         const nlohmann::json j = Json(std::string("solve --kind ") + d.kind);
         EXPECT_EQ(j["Status"], "None");
-        EXPECT_NEAR(double(j["Qt"]), d.Qt, 1e-12 * d.Qt);
+        // Within the pass loop's own tolerance: where the loop stops may move the last digits.
+        EXPECT_NEAR(double(j["Qt"]), d.Qt, 1e-9 * d.Qt);
         EXPECT_EQ(j["FoulingInDuty"], false);
         // The duty's U is the clean one, above the fouled Uo reported.
         EXPECT_GT(double(j["UoDuty"]), double(j["Uo"]));
