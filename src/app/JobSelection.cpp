@@ -36,14 +36,7 @@ void UseCandidate(TCoilJob& job, const TSelectCandidate& c, double airVolumeFlow
 {
     TLiquidCoil& coil = *job.Coil();
     job.MarkNotSolved();
-    TModelRec rec = coil.Geometry->Rec;
-    MnfRecToModel(c.Pattern, rec);
-    rec.fHeight = c.fHeight;
-    rec.fLength = c.fLength;
-    rec.Rows = c.Rows;
-    rec.fpi = c.fpi;
-    rec.Circ = c.Circ;
-    coil.SetModelRecord(rec);
+    coil.SetModelRecord(CandidateModel(c, coil.Geometry->Rec));
     coil.UpdateTubeData();
     coil.SetFaceVelocity(airVolumeFlow / (c.fHeight * c.fLength));
     job.ShowInputs();

@@ -79,13 +79,7 @@ bool meets(const TPlan& plan, const TCoilResult& r)
 void weigh(const TSelectInputs& in, TSelectCandidate& c)
 {
     TFinAndTube g;
-    TModelRec rec = g.Rec;
-    MnfRecToModel(c.Pattern, rec);
-    rec.fHeight = c.fHeight;
-    rec.fLength = c.fLength;
-    rec.Rows = c.Rows;
-    rec.fpi = c.fpi;
-    rec.Circ = c.Circ;
+    const TModelRec rec = CandidateModel(c, g.Rec);
     g.SetModel(rec);
     if (g.TakeError() != 0)
         return;
@@ -442,6 +436,17 @@ std::vector<TMnfRec> CataloguePatterns(TCoilMakers& catalogue, const std::string
         }
     }
     return out;
+}
+
+TModelRec CandidateModel(const TSelectCandidate& c, TModelRec base)
+{
+    MnfRecToModel(c.Pattern, base);
+    base.fHeight = c.fHeight;
+    base.fLength = c.fLength;
+    base.Rows = c.Rows;
+    base.fpi = c.fpi;
+    base.Circ = c.Circ;
+    return base;
 }
 
 TCoilInputs CandidateInputs(const TSelectInputs& in, double airVolumeFlow, const TSelectCandidate& c)

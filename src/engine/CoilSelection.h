@@ -12,6 +12,7 @@
 #include "engine/SelectCandidate.h"
 #include "engine/SelectLimits.h"
 #include "geometry/CoilMakers.h"
+#include "geometry/FinAndTube.h"
 
 #include <atomic>
 #include <cstddef>
@@ -80,6 +81,10 @@ std::vector<TMnfRec> CataloguePatterns(TCoilMakers& catalogue, const std::string
 /// from the workers, under a lock.
 TSelectResult SelectCoils(const TSelectInputs& inputs, const std::atomic<bool>* cancel = nullptr,
                           const TSelectProgress& progress = {});
+
+/// The geometry record of the candidate: the base record (the materials and settings it keeps)
+/// with the candidate's pattern and size.
+TModelRec CandidateModel(const TSelectCandidate& c, TModelRec base);
 
 /// The inputs that rate the candidate as the selection rated it.
 TCoilInputs CandidateInputs(const TSelectInputs& inputs, double airVolumeFlow, const TSelectCandidate& c);
