@@ -2,8 +2,9 @@
 // own Solve, gives the duty the selection found and keeps every limit.
 #include "app/JobSelection.h"
 
+#include "support/KindJob.h"
+
 #include "app/CoilJob.h"
-#include "base/Notifier.h"
 #include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
@@ -16,12 +17,8 @@ TEST(JobSelection, EveryCandidateRatesInTheJobAsSelected)
 {
     for (const char* kind : {"hwc", "cwc", "zmk"}) {
         SCOPED_TRACE(kind);
-        TAdpDefault::Instance().Reset();
-        RecordingNotifier notes;
-        TCoilJob job(&notes);
-        job.KindCode = kind;
-        job.SetKindDefaults();
-        job.BuildCoil(true);
+        test::KindJob built(kind);
+        TCoilJob& job = built.job;
         ASSERT_TRUE(job.Solved());
         // The job's own coil is rated by the inputs taken from the job as the job rated it.
         const TCoilResult self = RateCoil(JobCoilInputs(job));

@@ -1,10 +1,11 @@
 // RateCoil against the program's own path: the job built from a kind's defaults and solved.
 #include "engine/RateCoil.h"
 
+#include "support/KindJob.h"
+
 #include "app/CoilJob.h"
 #include "app/JobSizing.h"
 #include "engine/Sizing.h"
-#include "base/Notifier.h"
 #include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,8 @@ TEST(RateCoilJob, EachKindRatesAsTheJobDoes)
 {
     for (const char* kind : {"zmk", "hwc", "cwc"}) {
         SCOPED_TRACE(kind);
-        TAdpDefault::Instance().Reset();
-        RecordingNotifier notes;
-        TCoilJob job(&notes);
-        job.KindCode = kind;
-        job.SetKindDefaults();
-        job.BuildCoil(true);
+        test::KindJob built(kind);
+        TCoilJob& job = built.job;
         ASSERT_TRUE(job.Solved());
         const TCoilResult byJob = CoilResultOf(*job.Coil());
         TAdpDefault::Instance().Reset();
@@ -58,12 +55,8 @@ TEST(RateCoilJob, SizingFromValuesGivesTheJobsSizedCoil)
     for (const Case& c : {Case{"hwc", TAutoSize::FaceArea, false, 150}, Case{"zmk", TAutoSize::Rows, true, 200},
                           Case{"cwc", TAutoSize::RowsFins, false, 60}, Case{"hwc", TAutoSize::Length, true, 40}}) {
         SCOPED_TRACE(std::string(c.kind) + " " + AutoSizeModeName(c.mode));
-        TAdpDefault::Instance().Reset();
-        RecordingNotifier notes;
-        TCoilJob job(&notes);
-        job.KindCode = c.kind;
-        job.SetKindDefaults();
-        job.BuildCoil(false);
+        test::KindJob built(c.kind, false);
+        TCoilJob& job = built.job;
         job.ApplyInputs();
         const TAutoSizeResult byJob = SizeJobCoil(job, c.mode, c.keepAirflow, c.duty);
         TLiquidCoil& coil = *job.Coil();

@@ -1,9 +1,9 @@
 // The main window's entry fields set up from the job's table of fields: the field logic and the
 // job agree on units, formats, ranges and whole numbers.
+#include "support/KindJob.h"
+
 #include "app/CoilJob.h"
-#include "base/Notifier.h"
 #include "dialogs/FmtEdit.h"
-#include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
 
@@ -36,12 +36,8 @@ TEST(EntryFields, RowsAndCircuitsTakeWholeNumbersOnly)
 // the first window's texts in their first units.
 TEST(EntryFields, FieldsSetUpFromTheTableShowTheFirstWindow)
 {
-    TAdpDefault::Instance().Reset();
-    RecordingNotifier notes;
-    TCoilJob job(&notes);
-    job.KindCode = "zmk";
-    job.SetKindDefaults();
-    job.BuildCoil();
+    test::KindJob built("zmk");
+    const TCoilJob& job = built.job;
     const std::map<std::string, std::string> shown{
         {"edFinHeight", "21.00"},    {"edFinnedLength", "1200.0"}, {"edRows", "4.0"},
         {"edFinDensity", "10.0000"}, {"edCircuits", "14.0"},       {"edAltitude", "0.0"},
