@@ -389,9 +389,11 @@ TEST_F(ExportsTest, ThePlatformLauncherStartsRealPrograms)
                            "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + args + "'\n");
     ::chmod(duty.c_str(), 0755);
     live.RunProgram(duty, "0 \"two words\" 237");
-    for (int i = 0; i < 100 && test::ReadFileBytes(args).empty(); ++i)
+    // The program writes its arguments a line at a time: wait for all of them, not the first.
+    const std::string written = "0\ntwo words\n237\n";
+    for (int i = 0; i < 100 && test::ReadFileBytes(args) != written; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(test::ReadFileBytes(args), "0\ntwo words\n237\n");
+    EXPECT_EQ(test::ReadFileBytes(args), written);
 
     // An executable file that is no program cannot start: nothing is said, nothing breaks.
     const std::string broken = live.LmtdProgram();
