@@ -27,16 +27,16 @@ namespace {
 using C = TMainCommand;
 
 const std::vector<TMenuItem> kMenuItems{
-    {"&File", C::New, "New project", "", "Reset...", false},
-    {"&File", C::Open, "Open", "", "Open file...", false},
+    {"&File", C::New, "New project", "Ctrl+N", "Reset...", false},
+    {"&File", C::Open, "Open", "Ctrl+O", "Open file...", false},
     {"&File", C::Reopen, "Re-open", "", "", false},
     {"&File", C::Save, "Save", "Ctrl+S", "Save file", false},
-    {"&File", C::SaveAs, "Save As...", "", "Save to different name", false},
+    {"&File", C::SaveAs, "Save As...", "Ctrl+Shift+S", "Save to different name", false},
     {"&File", C::Properties, "Properties", "", "File properties", true},
-    {"&File", C::Exit, "Exit", "", "", true},
+    {"&File", C::Exit, "Exit", "Ctrl+Q", "", true},
     {"&Edit", C::SetUnits, "Set Units", "", "Unit settings", false},
     {"&Edit", C::Copy, "Copy to Windows clipboard", "", "Copy to Windows Clipboard", true},
-    {"&Report", C::PrintPreview, "Print Preview", "", "Print preview", false},
+    {"&Report", C::PrintPreview, "Print Preview", "Ctrl+P", "Print preview", false},
     {"&Report", C::CoilDrawing, "Coil Drawing", "", "", false},
     {"&Solve", C::Solve, "Solve", "F9", "Solve", false},
     {"&Solve", C::StepByStep, "Step by Step simulation", "", "Simulate (step-by-step)", false},

@@ -19,6 +19,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -411,6 +412,20 @@ TEST_F(MainWindowModelTest, MenusAndTheirEnablingRules)
     EXPECT_STREQ(FindMenuItem(C::Save)->Shortcut, "Ctrl+S");
     EXPECT_STREQ(FindMenuItem(C::Solve)->Shortcut, "F9");
     EXPECT_STREQ(FindMenuItem(C::HelpIndex)->Shortcut, "F1");
+    // The desktop's usual keys for the file commands; none of them is a key an entry field uses
+    // (the fields take Ctrl+C, Ctrl+V and Ctrl+X), and no two commands share one.
+    EXPECT_STREQ(FindMenuItem(C::New)->Shortcut, "Ctrl+N");
+    EXPECT_STREQ(FindMenuItem(C::Open)->Shortcut, "Ctrl+O");
+    EXPECT_STREQ(FindMenuItem(C::SaveAs)->Shortcut, "Ctrl+Shift+S");
+    EXPECT_STREQ(FindMenuItem(C::Exit)->Shortcut, "Ctrl+Q");
+    std::set<std::string> keys;
+    for (const TMenuItem& item : MainMenuItems()) {
+        const std::string key = item.Shortcut;
+        if (key.empty())
+            continue;
+        EXPECT_TRUE(keys.insert(key).second) << key;
+        EXPECT_TRUE(key != "Ctrl+C" && key != "Ctrl+V" && key != "Ctrl+X") << key;
+    }
     EXPECT_STREQ(FindMenuItem(C::New)->Hint, "Reset...");
     EXPECT_EQ(FindMenuItem(C::CoilSpec), nullptr);
     EXPECT_THAT(ToolBarCommands(),

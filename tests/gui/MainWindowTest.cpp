@@ -466,7 +466,19 @@ TEST_F(MainWindowTest, KeysMenusAndButtons)
     // The menus' captions, shortcuts and the dialogs still to come, present and disabled.
     EXPECT_EQ(window->Action(C::Save)->shortcut(), QKeySequence("Ctrl+S"));
     EXPECT_EQ(window->Action(C::Solve)->shortcut(), QKeySequence("F9"));
+    EXPECT_EQ(window->Action(C::Open)->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(window->Action(C::New)->statusTip(), "Reset...");
+    // Ctrl+Shift+S typed in an entry field reaches Save As; a cancelled name saves nothing.
+    int asked = 0;
+    window->AskSaveName = [&](const QString&) {
+        ++asked;
+        return QString();
+    };
+    const QString fileShown = window->FilePanelText();
+    focus(edit(F::edOnCoil));
+    QTest::keyClick(&edit(F::edOnCoil), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(window->FilePanelText(), fileShown);
     for (C c : {C::Properties, C::PrintPreview, C::StepByStep, C::DataCheck, C::Morvex, C::Hygrona})
         EXPECT_FALSE(window->Action(c)->isEnabled()) << window->Action(c)->text().toStdString();
     for (C c : {C::CoilSpec, C::Locations, C::AirFlow, C::FluidType, C::FluidFlow})
