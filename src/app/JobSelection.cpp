@@ -19,6 +19,7 @@ TCoilInputs JobCoilInputs(const TCoilJob& job)
     in.Spray = coil.Spray;
     in.UseFouling = coil.UseFouling;
     in.FoulingInDuty = coil.FoulingInDuty;
+    in.AirSideMethod = coil.AirSideMethod;
     in.Pattern = ModelToMnfRec(coil.Geometry->Rec);
     return in;
 }

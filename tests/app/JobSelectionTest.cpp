@@ -61,4 +61,18 @@ TEST(JobSelection, EveryCandidateRatesInTheJobAsSelected)
     }
 }
 
+// A job rated by the published air-side method is selected for by that method too: its own coil,
+// taken as a candidate's inputs, rates as the job rated it.
+TEST(JobSelection, TheJobsAirSideMethodComesWithItsInputs)
+{
+    test::KindJob built("hwc");
+    TCoilJob& job = built.job;
+    job.Coil()->SetAirSideMethod(TAirSideMethod::Published);
+    job.Solve();
+    ASSERT_TRUE(job.Solved());
+    const TCoilInputs in = JobCoilInputs(job);
+    EXPECT_EQ(in.AirSideMethod, TAirSideMethod::Published);
+    EXPECT_NEAR(RateCoil(in).Qt, job.Coil()->Qt, 1e-9 * std::fabs(job.Coil()->Qt));
+}
+
 } // namespace zmk
