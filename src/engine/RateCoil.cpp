@@ -34,6 +34,8 @@ TCoilResult CoilResultOf(const TLiquidCoil& c)
     r.Af = c.GetAf();
     r.Ao = c.Ao;
     r.Ai = c.Ai;
+    r.Vi = c.Vi;
+    r.Spray = c.Spray;
     if (c.AirIn)
         r.AirIn = *c.AirIn;
     if (c.AirOut)

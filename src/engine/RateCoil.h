@@ -57,6 +57,8 @@ struct TCoilResult
     // The coil and its air flow, which the inputs give.
     std::string Model, Maker;
     double ma = 0, Va = 0, Vf = 0, Af = 0, Ao = 0, Ai = 0;
+    double Vi = 0;      ///< the tubes' inside volume, m³
+    bool Spray = false; ///< recirculating water spray on the fins
     TAirState AirIn, AirOut;
     double Pressure = 0; ///< barometric pressure, the mean of the two air states', kPa
     // The duty and the coefficients.

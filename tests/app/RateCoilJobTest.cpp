@@ -4,9 +4,11 @@
 #include "support/KindJob.h"
 
 #include "app/CoilJob.h"
+#include "app/JobSelection.h"
 #include "app/JobSizing.h"
 #include "engine/Sizing.h"
 #include "engine/HeatExchanger.h"
+#include "reports/CoilReports.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +42,47 @@ TEST(RateCoilJob, EachKindRatesAsTheJobDoes)
         EXPECT_EQ(rated.LiquidDp, byJob.LiquidDp);
         EXPECT_EQ(rated.ADP, byJob.ADP);
         EXPECT_EQ(rated.Warnings.size(), byJob.Warnings.size());
+    }
+}
+
+// The coils' page sections read a rating's value result: written from RateCoil's result they are
+// the job's own sections, line for line, solved or not (a hot water coil whose water would boil
+// shows the reason and "Not solved...").
+TEST(RateCoilJob, PageSectionsFromTheRatingAreTheJobsSections)
+{
+    struct Case
+    {
+        const char* kind;
+        double airOn; ///< entering dry bulb, °C; 0 keeps the kind's default
+    };
+    for (const Case& c : {Case{"zmk", 0}, Case{"hwc", 0}, Case{"cwc", 0}, Case{"hwc", 900}}) {
+        SCOPED_TRACE(std::string(c.kind) + " " + std::to_string(c.airOn));
+        test::KindJob built(c.kind, false);
+        TCoilJob& job = built.job;
+        if (c.airOn != 0)
+            job.EnterField(TEntryField::edOnCoil, c.airOn);
+        job.ApplyInputs();
+        const TCoilInputs inputs = JobCoilInputs(job);
+        job.Solve();
+        ASSERT_EQ(job.Solved(), c.airOn == 0);
+        std::vector<std::string> report, diagnostics, summary;
+        WriteCoilReport(*job.Coil(), report);
+        WriteCoilDiagnostics(*job.Coil(), diagnostics);
+        WriteCoilThermalSummary(*job.Coil(), summary);
+        TAdpDefault::Instance().Reset();
+
+        const TCoilResult rated = RateCoil(inputs);
+        ASSERT_EQ(rated.Solved, c.airOn == 0) << rated.Reason << rated.Error;
+        std::vector<std::string> ratedReport, ratedDiagnostics, ratedSummary;
+        WriteCoilReport(rated, *job.Coil()->Geometry, ratedReport);
+        WriteCoilDiagnostics(rated, *job.Coil()->Geometry, ratedDiagnostics);
+        WriteCoilThermalSummary(rated, ratedSummary);
+        EXPECT_EQ(ratedReport, report);
+        EXPECT_EQ(ratedDiagnostics, diagnostics);
+        EXPECT_EQ(ratedSummary, summary);
+        if (c.airOn != 0) {
+            EXPECT_EQ(ratedSummary.back(), "<pre id=\"status\">Not solved...</pre>");
+        }
     }
 }
 
