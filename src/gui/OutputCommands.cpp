@@ -8,7 +8,7 @@
 #include "gui/DataChartWindow.h"
 #include "gui/EmailWindow.h"
 #include "gui/FmtEditWidget.h"
-#include "gui/LmtdDialog.h"
+#include "gui/LmtdCalculatorDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/PageWindow.h"
 #include "gui/PrintPreviewWindow.h"
@@ -60,7 +60,7 @@ TOutputWindows::TOutputWindows(TMainForm& window, TOutputSetup setup)
     model.PlugCommand(C::Morvex, [this] {
         commitFocusedField();
         if (!programs_.ActionMorvexExecute(window_.Model().Job()))
-            LmtdDialog()->ShowOn(window_.Model().Job());
+            LmtdCalculatorDialog()->ShowOn(window_.Model().Job());
     });
     model.PlugCommand(C::Hygrona, [this] {
         commitFocusedField();
@@ -142,10 +142,10 @@ TEmailWindow* TOutputWindows::EmailWindow()
     return email_;
 }
 
-TLmtdDialog* TOutputWindows::LmtdDialog()
+TLmtdCalculatorDialog* TOutputWindows::LmtdCalculatorDialog()
 {
     if (!lmtd_)
-        lmtd_ = new TLmtdDialog(&window_);
+        lmtd_ = new TLmtdCalculatorDialog(&window_);
     return lmtd_;
 }
 

@@ -25,7 +25,7 @@ namespace zmk::gui {
 
 class TDataChartWindow;
 class TEmailWindow;
-class TLmtdDialog;
+class TLmtdCalculatorDialog;
 class TPageWindow;
 class TMainForm;
 class TPrintPreviewWindow;
@@ -57,7 +57,7 @@ public:
     TPrintPreviewWindow* PrintPreview();
     TEmailWindow* EmailWindow();
     TPsyChartWindow* PsyChartWindow();
-    TLmtdDialog* LmtdDialog();
+    TLmtdCalculatorDialog* LmtdCalculatorDialog();
     TPageWindow* DataCheckWindow();
     TExternalPrograms& Programs() { return programs_; }
     /// Whether "Plot on Hygrona" draws the program's own chart: the sibling program is not installed.
@@ -102,7 +102,7 @@ private:
     TPrintPreviewWindow* printPreview_ = nullptr;
     TEmailWindow* email_ = nullptr;
     TPsyChartWindow* psyChart_ = nullptr;
-    TLmtdDialog* lmtd_ = nullptr;
+    TLmtdCalculatorDialog* lmtd_ = nullptr;
     TPageWindow* dataCheck_ = nullptr;
 };
 

@@ -5,7 +5,7 @@
 
 #include "gui/Shots.h"
 
-#include "gui/LmtdDialog.h"
+#include "gui/LmtdCalculatorDialog.h"
 #include "gui/OutputCommands.h"
 #include "gui/PageWindow.h"
 #include "gui/PrintPreviewWindow.h"
@@ -74,7 +74,7 @@ TEST_F(ToolWindowsTest, DataCheckAndLmtdShowInsteadOfMissingPrograms)
     SaveShots(*check, "data-check");
 
     window->RunCommand(C::Morvex);
-    gui::TLmtdDialog* lmtd = outputs->LmtdDialog();
+    gui::TLmtdCalculatorDialog* lmtd = outputs->LmtdCalculatorDialog();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(lmtd));
     // The heat recovery job: its air is the hot stream, and the rated temperatures are shown.
     EXPECT_TRUE(lmtd->AirHotBox()->isChecked());

@@ -17,12 +17,12 @@ namespace zmk::gui {
 class TFmtEditWidget;
 class TFmtEditLabelWidget;
 
-class TLmtdDialog : public QDialog
+class TLmtdCalculatorDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TLmtdDialog(QWidget* parent = nullptr);
+    explicit TLmtdCalculatorDialog(QWidget* parent = nullptr);
     /// Opens (not modal) on the job's temperatures.
     void ShowOn(const TCoilJob& job);
 

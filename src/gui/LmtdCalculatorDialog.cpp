@@ -1,4 +1,4 @@
-#include "gui/LmtdDialog.h"
+#include "gui/LmtdCalculatorDialog.h"
 
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
@@ -23,7 +23,7 @@ QString qt(const std::string& s)
 
 } // namespace
 
-TLmtdDialog::TLmtdDialog(QWidget* parent) : QDialog(parent)
+TLmtdCalculatorDialog::TLmtdCalculatorDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("LmtdForm");
     setWindowTitle(tr(kLmtdTitle));
@@ -39,7 +39,7 @@ TLmtdDialog::TLmtdDialog(QWidget* parent) : QDialog(parent)
         auto* edit = new TFmtEditWidget(*fields[i], this);
         edit->setObjectName(QString::fromLatin1(specs[i]->Name));
         edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000.00")));
-        connect(edit, &TFmtEditWidget::exited, this, &TLmtdDialog::showAll);
+        connect(edit, &TFmtEditWidget::exited, this, &TLmtdCalculatorDialog::showAll);
         auto* caption = new QLabel(MnemonicCaption(tr(specs[i]->Caption), used), this);
         caption->setBuddy(edit);
         grid->addWidget(caption, i, 0);
@@ -49,7 +49,7 @@ TLmtdDialog::TLmtdDialog(QWidget* parent) : QDialog(parent)
             InstallUnitChooser(model_.UnitLabels[static_cast<std::size_t>(i)], this);
             auto* units = new TFmtEditLabelWidget(model_.UnitLabels[static_cast<std::size_t>(i)], this);
             units->setMinimumWidth(units->fontMetrics().horizontalAdvance(QStringLiteral("°C   ")));
-            connect(units, &TFmtEditLabelWidget::unitsChanged, this, &TLmtdDialog::showAll);
+            connect(units, &TFmtEditLabelWidget::unitsChanged, this, &TLmtdCalculatorDialog::showAll);
             grid->addWidget(units, i, 2);
             units_[static_cast<std::size_t>(i)] = units;
         }
@@ -95,7 +95,7 @@ TLmtdDialog::TLmtdDialog(QWidget* parent) : QDialog(parent)
     showAll();
 }
 
-void TLmtdDialog::ShowOn(const TCoilJob& job)
+void TLmtdCalculatorDialog::ShowOn(const TCoilJob& job)
 {
     model_.InitFromJob(job);
     showAll();
@@ -106,7 +106,7 @@ void TLmtdDialog::ShowOn(const TCoilJob& job)
     edits_[0]->selectAll();
 }
 
-void TLmtdDialog::showAll()
+void TLmtdCalculatorDialog::showAll()
 {
     for (TFmtEditWidget* edit : edits_)
         edit->ShowField();
