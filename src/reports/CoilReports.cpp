@@ -165,6 +165,8 @@ void writeReport(TLiquidCoil& c, Form form, std::vector<std::string>& lines)
         lines.emplace_back("<tr><td>Recirculating sprays</td><td>ON</td></tr>");
     if (c.AirSideMethod != TAirSideMethod::Standard)
         lines.push_back("<tr><td>Air side</td><td>" + AirSideMethodName(c.AirSideMethod) + "</td></tr>");
+    if (c.Geometry && c.Geometry->Rec.Fin.Type != TFinType::Plain)
+        lines.push_back("<tr><td>Fins</td><td>" + FinTypeName(c.Geometry->Rec.Fin.Type) + "</td></tr>");
     WriteLiquidRows(p.ls, lines);
     lines.push_back(row("Pressure Drop", q.liquid_dp, c.LiquidPressureDrop()));
     lines.emplace_back("<tr><td colspan=\"2\"></td></tr>");
@@ -211,6 +213,8 @@ void writeDiagnostics(TLiquidCoil& c, Form form, std::vector<std::string>& lines
     // The published air side says so, with the efficiencies it found at that coefficient.
     if (c.AirSideMethod != TAirSideMethod::Standard) {
         lines.push_back("Air side: " + AirSideMethodName(c.AirSideMethod));
+        if (c.Geometry && c.Geometry->Rec.Fin.Type != TFinType::Plain)
+            lines.push_back("Fins: " + FinTypeName(c.Geometry->Rec.Fin.Type));
         lines.push_back(Format("&eta;f = %0.3f (fin efficiency at ho)", c.FinEff));
         lines.push_back(Format("&eta;o = %0.3f (surface efficiency)", c.SurfaceEff));
     }
@@ -286,6 +290,9 @@ void writeThermalSummary(TLiquidCoil& c, Form form, std::vector<std::string>& li
     lines.emplace_back("<pre>");
     if (c.AirSideMethod != TAirSideMethod::Standard)
         lines.push_back("Air side: " + AirSideMethodName(c.AirSideMethod));
+    // A plain fin, which every coil had before the fin type was kept, adds nothing.
+    if (c.Geometry && c.Geometry->Rec.Fin.Type != TFinType::Plain)
+        lines.push_back("Fins: " + FinTypeName(c.Geometry->Rec.Fin.Type));
     lines.push_back(line("Af   = %s %s (face)", "Af   = %s (face)", q.hex_area, c.GetAf()));
     lines.push_back(line("Ao   = %s %s (air side)", "Ao   = %s (air side)", q.hex_area, c.Ao));
     lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * c.Uo));

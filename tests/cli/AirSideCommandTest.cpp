@@ -71,6 +71,7 @@ TEST_F(AirSideCommand, ThePublishedMethodSaysSoAndTheStandardRecordStaysAsItWas)
             diag += test::ReadFileBytes(e.path());
     EXPECT_NE(diag.find("Air side: Published correlations"), std::string::npos);
     EXPECT_NE(diag.find("(fin efficiency at ho)"), std::string::npos);
+    EXPECT_EQ(diag.find("Fins: "), std::string::npos); // a plain fin is not named
 }
 
 TEST_F(AirSideCommand, TheProjectKeepsTheMethodAndAnOlderFileRatesByTheStandardOne)
@@ -144,6 +145,16 @@ TEST_F(AirSideCommand, TheFinTypeMovesThePublishedMethodOnlyAndTheProjectKeepsIt
     EXPECT_EQ(wrong.rc, 1);
     EXPECT_NE(wrong.err.find("fintype= expects plain, louvered or wavy, not 'pinned'"), std::string::npos)
         << wrong.err;
+
+    // The pages name a fin that is not plain.
+    const test::ZemtorRun report = Zemtor("report --kind hwc --set fintype=louvered --set airside=published "
+                                          "--view diag --out '" + (dir_ / "r").string() + "'");
+    ASSERT_EQ(report.rc, 0) << report.err;
+    std::string diag;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir_ / "r"))
+        if (e.path().extension() == ".htm")
+            diag += test::ReadFileBytes(e.path());
+    EXPECT_NE(diag.find("Fins: Louvered"), std::string::npos);
 
     // A plain-fin project holds no fin type; a wavy one does, reads back wavy, and set back to
     // plain says so.
