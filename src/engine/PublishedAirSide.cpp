@@ -361,12 +361,28 @@ std::vector<TResultWarning> TakeFinDefaults(TPlateFinPattern& p)
     return out;
 }
 
+double WavyAreaRatio(const TAirSideGeometry& g, const TPlateFinPattern& p, double finShare)
+{
+    if (p.Type != TFinType::Wavy || g.FinAreaFactor != 1 || !(p.Xf > 0))
+        return 1;
+    const double secTheta = std::hypot(p.Xf, p.Pd) / p.Xf;
+    return 1 + finShare * (secTheta - 1);
+}
+
 TPublishedAir PublishedAirSide(const TAirSideGeometry& g, double finShare, const TAirState& air, double cs,
                                TAirResult& result)
 {
     static constexpr const char* where = "PublishedAirSide";
     TPlateFinPattern p = PatternOf(g);
     std::vector<TResultWarning> assumed = TakeFinDefaults(p);
+    // A wavy fin's real area: the correlation's hydraulic diameter and area ratio are on it, and
+    // so is the fin's share of the surface.
+    const double areaRatio = WavyAreaRatio(g, p, finShare);
+    if (areaRatio != 1) {
+        p.Dh /= areaRatio;
+        p.AoBare *= areaRatio;
+        finShare = 1 - (1 - finShare) / areaRatio;
+    }
     const double G = fc::Div(air.ma, g.Af * g.Sigma, where);
     const double ReDc = fc::Div(G * g.Dc, air.mu, where);
     const double Pr = fc::Div(air.mu * air.cp, air.k, where);
@@ -385,16 +401,24 @@ TPublishedAir PublishedAirSide(const TAirSideGeometry& g, double finShare, const
     }
     a.finEff = cs > 0 ? WetFinEfficiency(p, a.h, g.kFin, cs, air.cp) : SchmidtFinEfficiency(p, a.h, g.kFin);
     a.surfaceEff = 1 - finShare * (1 - a.finEff);
+    // The coil multiplies h by its own (projected) area: the larger real area goes into h.
+    a.h *= areaRatio;
     a.outside = SurfaceRangeWarnings(p, ReDc);
     a.outside.insert(a.outside.end(), assumed.begin(), assumed.end());
     return a;
 }
 
-double PublishedCoreDp(const TAirSideGeometry& g, double Ao, const TAirState& in, const TAirState& out)
+double PublishedCoreDp(const TAirSideGeometry& g, double Ao, double finShare, const TAirState& in,
+                       const TAirState& out)
 {
     static constexpr const char* where = "PublishedCoreDp";
     TPlateFinPattern p = PatternOf(g);
     TakeFinDefaults(p);
+    // A wavy fin's friction acts on its real area (see PublishedAirSide).
+    const double areaRatio = WavyAreaRatio(g, p, finShare);
+    p.Dh /= areaRatio;
+    p.AoBare *= areaRatio;
+    Ao *= areaRatio;
     const double Amin = g.Af * g.Sigma;
     const double G = fc::Div(in.ma, Amin, where);
     const double ReDc = fc::Div(G * g.Dc, in.mu, where);

@@ -632,6 +632,7 @@ TAirSideGeometry TFinAndTube::GetAirSide() const
     g.Fin = Rec.Fin;
     const double bare = std::numbers::pi * Rec.OD * Rec.fLength * TubeCount;
     g.AoBare = bare > 0 ? Ao / bare : 0;
+    g.FinAreaFactor = Rec.fc;
     return g;
 }
 

@@ -146,6 +146,7 @@ struct TAirSideGeometry
     double EtaO = 0;          ///< surface efficiency
     TFinSurface Fin;          ///< the fin's surface
     double AoBare = 0;        ///< outside area over the bare tubes' area (fins taken off)
+    double FinAreaFactor = 1; ///< the pattern's fin area factor (1 for a flat fin)
 };
 
 /// Tube-side summary of the geometry, read by the tube-side model.

@@ -416,6 +416,41 @@ TEST(PublishedAirSide, ALouverOrWaveThePatternDoesNotGiveIsTakenAtItsDefaultAndS
     }
 }
 
+TEST(PublishedAirSide, AWavyFinIsRatedOnItsRealArea)
+{
+    // The default hot water coil's pattern with waves 1.8 mm deep, 8.25 mm to half a wave: the fin
+    // is longer than its projection by secθ. A pattern that gives its own fin area factor has
+    // counted that already; other fins are flat.
+    TCoilStartValues sv;
+    SetKindDefaults("hwc", sv);
+    const std::unique_ptr<TLiquidCoil> coil = MakeStartCoil("hwc", sv);
+    TAirSideGeometry g = coil->Geometry->GetAirSide();
+    const double finShare = coil->Geometry->Afin / coil->Geometry->Ao;
+    const double secTheta = std::hypot(8.25, 1.8) / 8.25;
+    g.Fin = {TFinType::Wavy, 0, 0, 1.8e-3, 8.25e-3};
+    TPlateFinPattern p = PatternOf(g);
+    EXPECT_NEAR(WavyAreaRatio(g, p, finShare), 1 + finShare * (secTheta - 1), 1e-12);
+    TAirState air = SetState(101.325, 20, 0.008, kPairDbW);
+    air.ma = 2.5 * g.Af * air.rho;
+    TAirResult result;
+    const TPublishedAir wavy = PublishedAirSide(g, finShare, air, 0, result);
+    // The same coil whose pattern holds the real area in its fin area factor: the same j, the
+    // same coefficient on the same area.
+    TAirSideGeometry counted = g;
+    counted.FinAreaFactor = secTheta;
+    const double realShare = finShare * secTheta / (1 + finShare * (secTheta - 1));
+    counted.Dh = g.Dh / (1 + finShare * (secTheta - 1));
+    counted.AoBare = g.AoBare * (1 + finShare * (secTheta - 1));
+    EXPECT_EQ(WavyAreaRatio(counted, p, realShare), 1);
+    const TPublishedAir same = PublishedAirSide(counted, realShare, air, 0, result);
+    EXPECT_NEAR(same.factors.j, wavy.factors.j, 1e-12);
+    EXPECT_NEAR(same.h * same.surfaceEff * (1 + finShare * (secTheta - 1)), wavy.h * wavy.surfaceEff, 1e-12);
+    for (TFinType other : {TFinType::Plain, TFinType::Louvered}) {
+        g.Fin.Type = other;
+        EXPECT_EQ(WavyAreaRatio(g, PatternOf(g), finShare), 1);
+    }
+}
+
 TEST(PublishedAirSide, OnlyThePublishedMethodReadsTheFinType)
 {
     // The standard method rates a louvered or wavy coil as the plain one, to the last digit; the
