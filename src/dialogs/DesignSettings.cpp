@@ -104,9 +104,7 @@ std::string TDesignSettings::FinSurfaceText() const
         return {};
     const TFinSurface& fin = coil_->Geometry->Rec.Fin;
     std::string text = "Fins: " + FinTypeName(fin.Type);
-    const auto mm = [](double a, double b) {
-        return Format("%0.3g x %0.3g mm", a * 1000, b * 1000);
-    };
+    const auto mm = [](double a, double b) { return Format("%0.3g x %0.3g mm", a * 1000, b * 1000); };
     // The published method takes its defaults for the dimensions the pattern leaves out.
     if (fin.Type == TFinType::Louvered)
         text += fin.LouverPitch > 0 && fin.LouverHeight > 0

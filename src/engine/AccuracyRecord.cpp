@@ -188,7 +188,8 @@ TPlateFinPattern unitCell(double Dc, double Pt, double Pl, double Fp, double tf,
     p.Fp = Fp;
     p.tf = tf;
     p.Rows = rows;
-    const double A = 2 * (Pt * Pl * secTheta - std::numbers::pi * Dc * Dc / 4) + std::numbers::pi * Dc * (Fp - tf);
+    const double A =
+        2 * (Pt * Pl * secTheta - std::numbers::pi * Dc * Dc / 4) + std::numbers::pi * Dc * (Fp - tf);
     p.Dh = 4 * (Pt - Dc) * (Fp - tf) * Pl / A;
     p.AoBare = A / (std::numbers::pi * Dc * Fp);
     return p;
@@ -202,9 +203,10 @@ TPlateFinPattern unitCell(double Dc, double Pt, double Pl, double Fp, double tf,
 void enhancedFinCases(std::vector<TAccuracyCase>& cases)
 {
     const char* louverSource =
-        "Wang, Lee, Chang &amp; Lin, Int. J. Heat Mass Transfer 42 (1999) 1945&ndash;1956, as the open-source "
-        "EGSim model transcribes it (backend/FinTubeHEXFins.py; its j also as the Modelica FluidDissipation "
-        "library does, kc_roundTube_KC, which gives the same values), evaluated apart for the same inputs";
+        "Wang, Lee, Chang &amp; Lin, Int. J. Heat Mass Transfer 42 (1999) 1945&ndash;1956, as the "
+        "open-source EGSim model transcribes it (backend/FinTubeHEXFins.py; its j also as the Modelica "
+        "FluidDissipation library does, kc_roundTube_KC, which gives the same values), evaluated apart "
+        "for the same inputs";
     const char* wavySource =
         "Wang, Jang &amp; Chiou, Int. J. Heat Mass Transfer 42 (1999) 1919&ndash;1924, in the form of Shah "
         "&amp; Sekuli&#263;, Fundamentals of Heat Exchanger Design (2003) &sect;7.5.4.3, as the open-source "
@@ -216,8 +218,8 @@ void enhancedFinCases(std::vector<TAccuracyCase>& cases)
     {
         double rows, Re, j, f;
     };
-    const Point louvered[] = {{1, 500, 0.0517435, 0.24631}, {2, 3000, 0.0192207, 0.0666387},
-                              {4, 500, 0.0267404, 0.177931}};
+    const Point louvered[] = {
+        {1, 500, 0.0517435, 0.24631}, {2, 3000, 0.0192207, 0.0666387}, {4, 500, 0.0267404, 0.177931}};
     for (const Point& pt : louvered) {
         TPlateFinPattern p = unitCell(9.75e-3, 25.4e-3, 22e-3, 1.8e-3, 0.115e-3, pt.rows, 1);
         p.Type = TFinType::Louvered;
@@ -226,10 +228,10 @@ void enhancedFinCases(std::vector<TAccuracyCase>& cases)
         const TSurfaceFactors s = WangLouveredFin(p, pt.Re);
         const std::string name = Format("Louvered fin, 3/8-inch pattern, %0.0f row%s, Re(Dc) %0.0f", pt.rows,
                                         pt.rows > 1 ? "s" : "", pt.Re);
-        cases.push_back({"Correlations", name + ": j", louverSource, "Colburn j", pt.j, kNone, s.j, 0.001,
-                         false, true});
-        cases.push_back({"Correlations", name + ": f", louverSource, "Fanning f", pt.f, kNone, s.f, 0.001,
-                         false, true});
+        cases.push_back(
+            {"Correlations", name + ": j", louverSource, "Colburn j", pt.j, kNone, s.j, 0.001, false, true});
+        cases.push_back(
+            {"Correlations", name + ": f", louverSource, "Fanning f", pt.f, kNone, s.f, 0.001, false, true});
     }
     // A 1/2-inch herringbone pattern: collar 13.64 mm, 38.1 x 33 mm, fin pitch 3.2 mm, 0.12 mm
     // fins, waves 1.8 mm deep and 8.25 mm long (half a wave).

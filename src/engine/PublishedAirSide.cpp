@@ -45,7 +45,8 @@ std::vector<TResultWarning> rangeWarnings(const char* correlation, std::initiali
     if (inLine) {
         TResultWarning w{TResultWarning::CorrelationRange, 0, 0, 0};
         w.correlation = correlation;
-        w.parameter = "in-line tubes (it was fitted to staggered ones; the in-line tube-bank ratio is applied)";
+        w.parameter =
+            "in-line tubes (it was fitted to staggered ones; the in-line tube-bank ratio is applied)";
         out.push_back(w);
     }
     return out;

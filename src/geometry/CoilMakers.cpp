@@ -110,9 +110,10 @@ TMnfRec DefaultMnfRec()
 
 std::string ModelLine(const TMnfRec& rec)
 {
-    std::string line = Format("%S, %0.4f, %0.4f, %0.4f, %0.4f, %0.4f, %S, %S, %S, %0.4f, %0.4f, %d", rec.Name,
-                              1000 * rec.ID, 1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.T,
-                              patternWord(rec.Pattern), rec.TubeMt, rec.FinMt, rec.FinF, rec.TubeF, rec.Basis);
+    std::string line =
+        Format("%S, %0.4f, %0.4f, %0.4f, %0.4f, %0.4f, %S, %S, %S, %0.4f, %0.4f, %d", rec.Name, 1000 * rec.ID,
+               1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.T, patternWord(rec.Pattern),
+               rec.TubeMt, rec.FinMt, rec.FinF, rec.TubeF, rec.Basis);
     // A plain fin, as every model had before the fin type was kept, adds nothing to the line.
     if (rec.Fin.Type != TFinType::Plain)
         line += ", " + FinTypeKey(rec.Fin.Type);

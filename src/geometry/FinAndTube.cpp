@@ -446,12 +446,13 @@ bool SameRecord(const TModelRec& a, const TModelRec& b)
     auto same = [](double x, double y) { return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y); };
     return a.Mnf == b.Mnf && a.Tube == b.Tube && a.Model == b.Model && a.Code == b.Code &&
            same(a.fHeight, b.fHeight) && same(a.fLength, b.fLength) && same(a.Rows, b.Rows) &&
-           same(a.fpi, b.fpi) && same(a.Circ, b.Circ) && a.cb == b.cb && a.Serp == b.Serp && same(a.Sx, b.Sx) &&
-           same(a.Sy, b.Sy) && a.tp == b.tp && same(a.ID, b.ID) && same(a.OD, b.OD) && same(a.tf, b.tf) &&
-           same(a.fc, b.fc) && same(a.ft, b.ft) && a.Rifle == b.Rifle && a.Sections == b.Sections &&
-           a.Mf == b.Mf && a.Mt == b.Mt && a.Mc == b.Mc && same(a.tc, b.tc) && a.Fin.Type == b.Fin.Type &&
-           same(a.Fin.LouverPitch, b.Fin.LouverPitch) && same(a.Fin.LouverHeight, b.Fin.LouverHeight) &&
-           same(a.Fin.WaveDepth, b.Fin.WaveDepth) && same(a.Fin.WavePitch, b.Fin.WavePitch);
+           same(a.fpi, b.fpi) && same(a.Circ, b.Circ) && a.cb == b.cb && a.Serp == b.Serp &&
+           same(a.Sx, b.Sx) && same(a.Sy, b.Sy) && a.tp == b.tp && same(a.ID, b.ID) && same(a.OD, b.OD) &&
+           same(a.tf, b.tf) && same(a.fc, b.fc) && same(a.ft, b.ft) && a.Rifle == b.Rifle &&
+           a.Sections == b.Sections && a.Mf == b.Mf && a.Mt == b.Mt && a.Mc == b.Mc && same(a.tc, b.tc) &&
+           a.Fin.Type == b.Fin.Type && same(a.Fin.LouverPitch, b.Fin.LouverPitch) &&
+           same(a.Fin.LouverHeight, b.Fin.LouverHeight) && same(a.Fin.WaveDepth, b.Fin.WaveDepth) &&
+           same(a.Fin.WavePitch, b.Fin.WavePitch);
 }
 
 bool TFinAndTube::IsCalculated() const

@@ -148,7 +148,8 @@ TEST_F(AirSideCommand, TheFinTypeMovesThePublishedMethodOnlyAndTheProjectKeepsIt
 
     // The pages name a fin that is not plain.
     const test::ZemtorRun report = Zemtor("report --kind hwc --set fintype=louvered --set airside=published "
-                                          "--view diag --out '" + (dir_ / "r").string() + "'");
+                                          "--view diag --out '" +
+                                          (dir_ / "r").string() + "'");
     ASSERT_EQ(report.rc, 0) << report.err;
     std::string diag;
     for (const fs::directory_entry& e : fs::directory_iterator(dir_ / "r"))
