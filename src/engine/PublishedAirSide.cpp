@@ -195,11 +195,15 @@ TSurfaceFactors WangWavyFin(const TPlateFinPattern& p, double ReDc)
 
 TSurfaceFactors SurfaceFactors(const TPlateFinPattern& p, double ReDc)
 {
+    // Far below their ranges the louvered and wavy forms break down (ln ReDc − 4 passes through
+    // zero at ReDc 55, ln ReDc − 3.2 at 25): they are held at ReDc 100 there, and the range
+    // warning says the coil is outside.
+    constexpr double kLowestRe = 100;
     switch (p.Type) {
     case TFinType::Louvered:
-        return WangLouveredFin(p, ReDc);
+        return WangLouveredFin(p, std::max(ReDc, kLowestRe));
     case TFinType::Wavy:
-        return WangWavyFin(p, ReDc);
+        return WangWavyFin(p, std::max(ReDc, kLowestRe));
     case TFinType::Plain:
         break;
     }

@@ -347,6 +347,26 @@ TEST(PublishedAirSide, EachFinTypeChecksItsOwnCorrelationsRanges)
     EXPECT_NE(WarningText(w[0], true).find("Wang, Chi & Chang (2000)"), std::string::npos);
 }
 
+TEST(PublishedAirSide, FarBelowItsRangeAnEnhancedFinStillHasFiniteFactors)
+{
+    // ln ReDc - 4 of the louvered friction factor passes through zero at ReDc 55: a coil with
+    // hardly any air still rates, held at the lowest Reynolds number the forms take.
+    TPlateFinPattern p{9.75e-3, 25.4e-3, 22e-3, 1.8e-3, 0.115e-3, 2.3e-3, 2, false};
+    p.AoBare = 18.5;
+    p.Lp = 2.4e-3;
+    p.Lh = 1.0e-3;
+    p.Pd = 1.8e-3;
+    p.Xf = 5.5e-3;
+    for (TFinType type : {TFinType::Louvered, TFinType::Wavy}) {
+        p.Type = type;
+        for (double Re : {1.0, 25.0, 55.0}) {
+            const TSurfaceFactors s = SurfaceFactors(p, Re);
+            EXPECT_TRUE(std::isfinite(s.j) && s.j > 0 && std::isfinite(s.f) && s.f > 0) << Re;
+            EXPECT_EQ(s.j, SurfaceFactors(p, 100).j);
+        }
+    }
+}
+
 TEST(PublishedAirSide, ALouverOrWaveThePatternDoesNotGiveIsTakenAtItsDefaultAndSaidSo)
 {
     const struct
