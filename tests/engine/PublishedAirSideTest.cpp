@@ -93,7 +93,7 @@ TEST(AccuracyRecord, EveryCheckedCaseLiesWithinItsTolerance)
 // The default hot water coil worked out here from the papers alone, with nothing of the program but
 // the job's inputs (as its rating echoes them) and the catalogue's pattern:
 // - areas from the pattern and the coil's size;
-// - air properties by Sutherland's laws (White, Viscous Fluid Flow, 3rd ed. 2006, Table 1-2), the
+// - air properties by Sutherland's laws (White, Viscous Fluid Flow, 3rd ed. 2006, ch. 1), the
 //   humid specific heat 1.006 + 1.86·w kJ/(kg dry air·K);
 // - h by Wang, Chi & Chang (Int. J. Heat Mass Transfer 43 (2000) 2693-2700, eq. 5), the fins by
 //   Schmidt's sector method (Refrigerating Engineering 57 (1949) 351-357), fin stock of the 1100
@@ -105,7 +105,8 @@ TEST(AccuracyRecord, EveryCheckedCaseLiesWithinItsTolerance)
 //   (1976) 359-368) with Petukhov's friction factor; the copper wall at 390 W/(m·K);
 // - the effectiveness of the rows in counterflow, each row crossflow with the air unmixed and the
 //   water mixed, the rows joined as passes mixed between them (Shah & Sekulić, Fundamentals of
-//   Heat Exchanger Design, 2003, Tables 3.3 and 3.6 and eq. 3.131).
+//   Heat Exchanger Design, 2003, ch. 3: the crossflow relation with one fluid mixed, and the
+//   overall counterflow of identical passes).
 // The duty in kW, and the fin efficiency found on the way.
 struct TIndependent
 {
