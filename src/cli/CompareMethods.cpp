@@ -98,7 +98,7 @@ int PrintMethodComparison(TProjectSession& session, bool json, std::ostream& out
     row("Effectiveness", "%0.4f", a.e, b.e);
     row("Air pressure drop, Pa", "%0.1f", a.AirDp, b.AirDp);
     for (const TResultWarning& w : b.Warnings)
-        if (w.kind == TResultWarning::CorrelationRange)
+        if (w.kind == TResultWarning::CorrelationRange || w.kind == TResultWarning::AssumedDimension)
             out << "Warning (published)  " << WarningText(w, true) << "\n";
     return rc;
 }

@@ -103,6 +103,16 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
                 job.Coil()->SetAirSideMethod(*method);
                 job.MarkNotSolved();
             }
+        } else if (key == "fintype") {
+            const std::optional<TFinType> type = FinTypeOfKey(a.value);
+            if (!type)
+                throw std::runtime_error("fintype= expects plain, louvered or wavy, not '" + a.value + "'");
+            TModelRec rec = job.Coil()->Geometry->Rec;
+            if (rec.Fin.Type != *type) {
+                rec.Fin.Type = *type;
+                job.Coil()->SetModelRecord(rec);
+                job.MarkNotSolved();
+            }
         } else {
             fields.push_back(a);
         }
@@ -114,8 +124,8 @@ void applySettings(TCoilJob& job, const JobOptions& options, std::vector<std::st
             for (const TEntryFieldInfo& info : EntryFields())
                 names += std::string(names.empty() ? "" : ", ") + info.Name;
             throw std::runtime_error("unknown input '" + a.name + "'; the inputs are " + names +
-                                     ", control=flow|temp, spray=on|off, airside=standard|published and "
-                                     "liquid=<kind>");
+                                     ", control=flow|temp, spray=on|off, airside=standard|published, "
+                                     "fintype=plain|louvered|wavy and liquid=<kind>");
         }
         const TEntryFieldInfo& info = EntryFieldInfo(*f);
         const std::string range = FloatToStr(info.RangeLo) + ".." + FloatToStr(info.RangeHi) +
@@ -194,6 +204,7 @@ void AddJobOptions(CLI::App* cmd, JobOptions& options)
            "edAirMassflow, edFaceVelocity, edFluidInTemp, edFluidDT, edFluidFlow, edTubeVelocity, "
            "edAltitude, edFinHeight, edFinnedLength, edRows, edFinDensity, edCircuits), or "
            "control=flow|temp, spray=on|off, airside=standard|published (the air-side method), "
+           "fintype=plain|louvered|wavy (the fin surface the published method rates), "
            "liquid=<kind number or name> (repeatable)")
         ->type_name("NAME=VALUE");
     cmd->add_flag("--strict", options.strict,

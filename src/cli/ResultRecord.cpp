@@ -110,6 +110,9 @@ void WriteResultMembers(TJsonWriter& json, const TSolveRecord& record)
     j.Member("Uo", r.Uo);
     j.Member("UoDuty", r.UoDuty);
     j.Input("FoulingInDuty", r.FoulingInDuty);
+    // A plain fin, which every coil had before the fin type was kept, adds nothing.
+    if (r.FinType != TFinType::Plain)
+        j.Input("FinType", FinTypeKey(r.FinType));
     // A job rated by the published air side says so, with the fin efficiency it used; the
     // standard method's record stays as it always was.
     if (r.AirSideMethod != TAirSideMethod::Standard) {
@@ -186,6 +189,8 @@ void PrintThermalSummary(std::ostream& os, const TSolveRecord& record)
     row("Coil", record.Labels.Kind + "  " + r.Model + "  (" + record.Labels.Maker + ", " + record.Labels.Material + ")");
     if (r.AirSideMethod != TAirSideMethod::Standard)
         row("Air side", AirSideMethodName(r.AirSideMethod));
+    if (r.FinType != TFinType::Plain)
+        row("Fins", FinTypeName(r.FinType));
     row("Solve Status", record.Status + (solved ? "  Solved..." : "  Not Solved..."));
     if (!record.Reason.empty())
         row("Reason", record.Reason);

@@ -98,6 +98,25 @@ void TDesignSettings::Open(TCoil& coil)
     applyToCoil();
 }
 
+std::string TDesignSettings::FinSurfaceText() const
+{
+    if (!coil_ || !coil_->Geometry)
+        return {};
+    const TFinSurface& fin = coil_->Geometry->Rec.Fin;
+    std::string text = "Fins: " + FinTypeName(fin.Type);
+    const auto mm = [](double a, double b) { return Format("%0.3g x %0.3g mm", a * 1000, b * 1000); };
+    // The published method takes its defaults for the dimensions the pattern leaves out.
+    if (fin.Type == TFinType::Louvered)
+        text += fin.LouverPitch > 0 && fin.LouverHeight > 0
+                    ? ", louvers " + mm(fin.LouverPitch, fin.LouverHeight) + " (pitch x height)"
+                    : ", louvers not given (defaults taken)";
+    else if (fin.Type == TFinType::Wavy)
+        text += fin.WaveDepth > 0 && fin.WavePitch > 0
+                    ? ", waves " + mm(fin.WaveDepth, fin.WavePitch) + " (depth x half wave)"
+                    : ", waves not given (defaults taken)";
+    return text + " (from the coil's pattern; the published method reads it, the standard one does not)";
+}
+
 void TDesignSettings::RestoreDefaults()
 {
     if (!coil_)

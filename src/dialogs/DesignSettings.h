@@ -99,6 +99,10 @@ public:
     /// project rather than in the program's settings: the dialog opens on the coil's method, and
     /// "Restore Defaults" brings back the standard one.
     TAirSideMethod AirSideMethod = TAirSideMethod::Standard;
+    /// The fin surface of the coil's pattern, shown beside the method and not edited here (it is
+    /// the pattern's): "Fins: Plain (...)", "Fins: Louvered, louvers 2 x 1 mm (...)"; empty before
+    /// Open.
+    std::string FinSurfaceText() const;
 
     /// The dialog closes, however it was closed: the eight values (and the window's position,
     /// when given) are stored and the fields are applied to the coil.

@@ -304,7 +304,8 @@ double TCoil::AirPressureDrop() const
     if (Vf <= 0.001)
         return 5 * n;
     if (AirSideMethod == TAirSideMethod::Published)
-        return AirDpFactor * wetDpMultiplier() * PublishedCoreDp(AirGeom, Ao, in, out);
+        return AirDpFactor * wetDpMultiplier() *
+               PublishedCoreDp(AirGeom, Ao, fc::Div(Geometry->Afin, Geometry->Ao, where), in, out);
     const double sigma = Geometry->Sigma;
     const double rho1 = in.rho;
     const double rho2 = out.rho;

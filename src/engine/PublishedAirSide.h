@@ -55,16 +55,26 @@ struct TPublishedAir
 /// The pattern of a geometry summary.
 TPlateFinPattern PatternOf(const TAirSideGeometry& g);
 
+/// How much larger the air-side area of a wavy fin is than the coil's geometry holds it: a
+/// herringbone fin is longer than its projection by secθ, tanθ the wave depth over half a wave,
+/// and a pattern whose fin area factor is 1 (a flat fin's) has not counted that. 1 for every other
+/// pattern. finShare is Afin/Ao of the geometry; the pattern's wave dimensions must be given.
+double WavyAreaRatio(const TAirSideGeometry& g, const TPlateFinPattern& p, double finShare);
+
 /// The published air side of a surface for the air state (field 15 the air mass flow):
 /// Wang 2000 for the staggered pattern (in-line tubes take the tube-bank ratio of the standard
 /// method, with a range warning), the fin efficiency by Schmidt, dry or, for a saturation slope
-/// cs > 0 (kJ/(kg·K)), wet; finShare is Afin/Ao. Fills the air result record.
+/// cs > 0 (kJ/(kg·K)), wet; finShare is Afin/Ao. Louvered and wavy patterns take their own
+/// correlations, a wavy fin on its real area (WavyAreaRatio), its coefficient h then referred to
+/// the geometry's area. Fills the air result record.
 TPublishedAir PublishedAirSide(const TAirSideGeometry& g, double finShare, const TAirState& air, double cs,
                                TAirResult& result);
 
 /// Core pressure drop (Pa, no wet-surface multiplier) of the surface from the friction factor of
 /// the same correlation (Kays & London's core equation, as Wang 2000 reduced its data):
 /// Δp = G²/(2ρ1)·[(1 + σ²)(ρ1/ρ2 − 1) + f·(Ao/Amin)·ρ1/ρm].
-double PublishedCoreDp(const TAirSideGeometry& g, double Ao, const TAirState& in, const TAirState& out);
+/// finShare is Afin/Ao (a wavy fin's real area is taken, as PublishedAirSide does).
+double PublishedCoreDp(const TAirSideGeometry& g, double Ao, double finShare, const TAirState& in,
+                       const TAirState& out);
 
 } // namespace zmk

@@ -73,6 +73,7 @@ TCoilResult CoilResultOf(const TLiquidCoil& c)
     r.SurfaceEff = c.SurfaceEff;
     r.AirSideMethod = c.AirSideMethod;
     r.FinEff = c.FinEff;
+    r.FinType = c.Geometry->Rec.Fin.Type;
     const TLiquidState& ls = *c.LiquidState;
     if (const TLiquid* l = c.Liquid) {
         r.LiquidName = l->GetName();
@@ -137,6 +138,11 @@ void buildCoil(const std::string& kind, const TCoilInputs& in, TBuiltCoil& b)
         if (b.coil->Geometry->TakeError() != 0)
             throw std::runtime_error("The pattern " + in.Pattern->Name + " cannot be built...");
         b.coil->UpdateTubeData();
+    }
+    if (in.Fins && !(b.coil->Geometry->Rec.Fin == *in.Fins)) {
+        TModelRec rec = b.coil->Geometry->Rec;
+        rec.Fin = *in.Fins;
+        b.coil->SetModelRecord(rec);
     }
     b.airIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
     b.airOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);

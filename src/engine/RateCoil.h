@@ -39,6 +39,9 @@ struct TCoilInputs
     /// A catalogue pattern the coil takes in place of the one its maker and tube code select
     /// (the maker's first of that code): how a coil of any pattern of a maker is rated.
     std::optional<TMnfRec> Pattern;
+    /// A fin surface the coil takes in place of its pattern's (the published air side rates it;
+    /// the standard one does not read it).
+    std::optional<TFinSurface> Fins;
 
     /// The default inputs of a kind; a code that is none of the three leaves Start empty.
     static TCoilInputs Defaults(std::string_view kind);
@@ -74,6 +77,7 @@ struct TCoilResult
     double tsAirIn = 0, tsAirOut = 0, SurfaceEff = 0;
     TAirSideMethod AirSideMethod = TAirSideMethod::Standard;
     double FinEff = 0; ///< fin efficiency the solve used
+    TFinType FinType = TFinType::Plain; ///< the fin surface of the coil's pattern
     // The liquid.
     std::string LiquidName;
     int LiquidSpec = 0;

@@ -87,6 +87,9 @@ std::string WarningText(const TResultWarning& w, bool stored)
                " " + Format("%0.4g", w.value) + unit + " (fitted " + Format("%0.4g", w.lo) + " to " +
                Format("%0.4g", w.hi) + unit + ").";
     }
+    case TResultWarning::AssumedDimension:
+        return std::string(w.correlation) + " takes the " + w.parameter + " as " + Format("%0.4g", w.value) +
+               (*w.unit ? std::string(" ") + w.unit : std::string()) + ": the fin pattern does not give it.";
     }
     return {};
 }

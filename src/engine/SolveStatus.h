@@ -82,6 +82,8 @@ struct TResultWarning
         Frost,          ///< value, the coldest fin surface (°C), is below 0 °C and the air's dew point
         /// value, the correlation's parameter (in unit), lies outside lo..hi, the range it was fitted to
         CorrelationRange,
+        /// value (in unit) was taken for the correlation's parameter, which the pattern does not give
+        AssumedDimension,
     };
     Kind kind = LiquidRange;
     double value = 0;

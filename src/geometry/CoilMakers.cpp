@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 namespace zmk {
 
@@ -46,6 +47,12 @@ TMnfRec readModel(TXMLFile& xml, const TMnfRec& base, pugi::xml_node element)
         m.T = readMm(xml, fin, "t", m.T);
         m.FinMt = readName(xml, fin, "mt", m.FinMt);
         m.FinF = readReal(xml, fin, "f", m.FinF);
+        // The fin's surface; an unknown word keeps what the maker's item gave.
+        m.Fin.Type = FinTypeOfKey(xml.ReadAttr(fin, "type", "")).value_or(m.Fin.Type);
+        m.Fin.LouverPitch = readMm(xml, fin, "lp", m.Fin.LouverPitch);
+        m.Fin.LouverHeight = readMm(xml, fin, "lh", m.Fin.LouverHeight);
+        m.Fin.WaveDepth = readMm(xml, fin, "pd", m.Fin.WaveDepth);
+        m.Fin.WavePitch = readMm(xml, fin, "xf", m.Fin.WavePitch);
     }
     if (const pugi::xml_node tube = element.child("tube")) {
         m.ID = readMm(xml, tube, "id", m.ID);
@@ -103,9 +110,14 @@ TMnfRec DefaultMnfRec()
 
 std::string ModelLine(const TMnfRec& rec)
 {
-    return Format("%S, %0.4f, %0.4f, %0.4f, %0.4f, %0.4f, %S, %S, %S, %0.4f, %0.4f, %d", rec.Name,
-                  1000 * rec.ID, 1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.T,
-                  patternWord(rec.Pattern), rec.TubeMt, rec.FinMt, rec.FinF, rec.TubeF, rec.Basis);
+    std::string line =
+        Format("%S, %0.4f, %0.4f, %0.4f, %0.4f, %0.4f, %S, %S, %S, %0.4f, %0.4f, %d", rec.Name, 1000 * rec.ID,
+               1000 * rec.OD, 1000 * rec.Sx, 1000 * rec.Sy, 1000 * rec.T, patternWord(rec.Pattern),
+               rec.TubeMt, rec.FinMt, rec.FinF, rec.TubeF, rec.Basis);
+    // A plain fin, as every model had before the fin type was kept, adds nothing to the line.
+    if (rec.Fin.Type != TFinType::Plain)
+        line += ", " + FinTypeKey(rec.Fin.Type);
+    return line;
 }
 
 void MnfRecToModel(const TMnfRec& rec, TModelRec& model)
@@ -123,6 +135,7 @@ void MnfRecToModel(const TMnfRec& rec, TModelRec& model)
     model.fc = rec.FinF;
     model.ft = rec.TubeF;
     model.cb = rec.Basis == 1 ? 1 : 0;
+    model.Fin = rec.Fin;
     const int mt = MaterialIndexOfShort(rec.TubeMt);
     const int mf = MaterialIndexOfShort(rec.FinMt);
     model.Mt = static_cast<std::uint8_t>(mt < 0 ? 0 : mt);
@@ -146,6 +159,7 @@ TMnfRec ModelToMnfRec(const TModelRec& model)
     m.FinF = model.fc;
     m.TubeF = model.ft;
     m.Basis = model.cb;
+    m.Fin = model.Fin;
     return m;
 }
 
@@ -247,7 +261,8 @@ TMnfRec TCoilMakers::MatchModel(const std::string& maker, const TMnfRec& rec)
     for (const TMnfRec& m : models_) {
         if (!SameCatalogueValue(m.ID, rec.ID) || !SameCatalogueValue(m.OD, rec.OD) ||
             !SameCatalogueValue(m.Sx, rec.Sx) || !SameCatalogueValue(m.Sy, rec.Sy) ||
-            !SameCatalogueValue(m.T, rec.T) || m.Pattern != rec.Pattern || m.Basis != rec.Basis)
+            !SameCatalogueValue(m.T, rec.T) || m.Pattern != rec.Pattern || m.Basis != rec.Basis ||
+            m.Fin.Type != rec.Fin.Type)
             continue;
         int score = 0;
         if (SameText(m.Name, rec.Name))
@@ -281,6 +296,9 @@ TMnfRec TCoilMakers::MatchModel(const std::string& maker, const TMnfRec& rec)
     TMnfRec chosen = best ? *best : DefaultMnfRec();
     chosen.TubeMt = rec.TubeMt;
     chosen.FinMt = rec.FinMt;
+    // The fin surface is the stored coil's, as its materials are: a coil whose fin type no model
+    // of these dimensions has keeps its fins.
+    chosen.Fin = rec.Fin;
     return chosen;
 }
 
@@ -319,6 +337,15 @@ void TCoilMakers::SaveMaker()
             xml.SetAttr(finNode(), "mt", m.FinMt);
         if (!SameCatalogueValue(m.FinF, defaults.FinF))
             xml.SetAttr(finNode(), "f", FloatToStr(m.FinF));
+        if (m.Fin.Type != defaults.Fin.Type)
+            xml.SetAttr(finNode(), "type", FinTypeKey(m.Fin.Type));
+        const std::pair<const char*, double TFinSurface::*> dims[] = {{"lp", &TFinSurface::LouverPitch},
+                                                                      {"lh", &TFinSurface::LouverHeight},
+                                                                      {"pd", &TFinSurface::WaveDepth},
+                                                                      {"xf", &TFinSurface::WavePitch}};
+        for (const auto& [name, member] : dims)
+            if (m.Fin.*member > 0 && !SameCatalogueValue(m.Fin.*member, defaults.Fin.*member))
+                xml.SetAttr(finNode(), name, Format("%0.4f", 1000 * (m.Fin.*member)));
         pugi::xml_node tube = model.append_child("tube");
         xml.SetAttr(tube, "id", Format("%0.4f", 1000 * m.ID));
         xml.SetAttr(tube, "od", Format("%0.4f", 1000 * m.OD));

@@ -5,6 +5,8 @@
 // are cached; each load of a different maker rereads the file.
 #pragma once
 
+#include "geometry/FinAndTube.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +14,6 @@
 namespace zmk {
 
 class INotifier;
-struct TModelRec;
 
 /// One catalogue model (a tube-and-fin pattern of a maker).
 struct TMnfRec
@@ -31,6 +32,7 @@ struct TMnfRec
     double FinF = 1;           ///< fin area factor
     double TubeF = 1;          ///< tube inside area factor
     int Basis = 0;             ///< circuit basis: 0 height (tubes high), 1 depth (rows deep)
+    TFinSurface Fin;           ///< the fin's surface: plain where the catalogue gives no type
 };
 
 /// A maker's models, in file order.
@@ -41,7 +43,8 @@ TMnfRec DefaultMnfRec();
 /// The line the maker dialog shows for a model: name, mm dimensions, pattern, materials, factors.
 std::string ModelLine(const TMnfRec& rec);
 /// Copies the model's pattern fields into `model` (Mnf, Model, Tube, ID, OD, Sx, Sy, tf, tp, fc,
-/// ft, cb, and the materials by short name: copper tube and aluminium fin when a name is unknown).
+/// ft, cb, the fin surface, and the materials by short name: copper tube and aluminium fin when a
+/// name is unknown).
 void MnfRecToModel(const TMnfRec& rec, TModelRec& model);
 /// The pattern fields of a geometry record as a catalogue model, materials as short names.
 TMnfRec ModelToMnfRec(const TModelRec& model);
@@ -71,7 +74,8 @@ public:
     /// user and returns the built-in default, leaving the cache holding the maker "Default" with
     /// that model. The file is only read, never written.
     TMnfRec SelectModel(const std::string& maker, int tubeCode);
-    /// The catalogue's best match for a stored coil; the stored material names are kept.
+    /// The catalogue's best match for a stored coil, among the models of its fin type; the stored
+    /// material names and fin surface are kept.
     TMnfRec MatchModel(const std::string& maker, const TMnfRec& rec);
     /// Writes the cached maker into the file (only attributes differing from the maker's
     /// defaults), for a user who asked to store a pattern; nothing else writes the file. Throws

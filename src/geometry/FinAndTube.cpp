@@ -12,6 +12,7 @@
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace zmk {
 
@@ -209,6 +210,44 @@ std::string CircuitBasisName(int cb)
 {
     return cb == 1 ? "Rows deep" : "Tubes high";
 }
+std::string FinTypeKey(TFinType type)
+{
+    switch (type) {
+    case TFinType::Louvered:
+        return "louvered";
+    case TFinType::Wavy:
+        return "wavy";
+    case TFinType::Plain:
+        break;
+    }
+    return "plain";
+}
+
+std::string FinTypeName(TFinType type)
+{
+    switch (type) {
+    case TFinType::Louvered:
+        return "Louvered";
+    case TFinType::Wavy:
+        return "Wavy (herringbone)";
+    case TFinType::Plain:
+        break;
+    }
+    return "Plain";
+}
+
+std::optional<TFinType> FinTypeOfKey(std::string_view key)
+{
+    const std::string k = LowerCase(std::string(key));
+    if (k == "plain" || k == "flat")
+        return TFinType::Plain;
+    if (k == "louvered" || k == "louvred")
+        return TFinType::Louvered;
+    if (k == "wavy" || k == "herringbone")
+        return TFinType::Wavy;
+    return std::nullopt;
+}
+
 std::string PatternName(int tp)
 {
     return tp == 1 ? "In-line" : "Staggered";
@@ -407,10 +446,13 @@ bool SameRecord(const TModelRec& a, const TModelRec& b)
     auto same = [](double x, double y) { return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y); };
     return a.Mnf == b.Mnf && a.Tube == b.Tube && a.Model == b.Model && a.Code == b.Code &&
            same(a.fHeight, b.fHeight) && same(a.fLength, b.fLength) && same(a.Rows, b.Rows) &&
-           same(a.fpi, b.fpi) && same(a.Circ, b.Circ) && a.cb == b.cb && a.Serp == b.Serp && same(a.Sx, b.Sx) &&
-           same(a.Sy, b.Sy) && a.tp == b.tp && same(a.ID, b.ID) && same(a.OD, b.OD) && same(a.tf, b.tf) &&
-           same(a.fc, b.fc) && same(a.ft, b.ft) && a.Rifle == b.Rifle && a.Sections == b.Sections &&
-           a.Mf == b.Mf && a.Mt == b.Mt && a.Mc == b.Mc && same(a.tc, b.tc);
+           same(a.fpi, b.fpi) && same(a.Circ, b.Circ) && a.cb == b.cb && a.Serp == b.Serp &&
+           same(a.Sx, b.Sx) && same(a.Sy, b.Sy) && a.tp == b.tp && same(a.ID, b.ID) && same(a.OD, b.OD) &&
+           same(a.tf, b.tf) && same(a.fc, b.fc) && same(a.ft, b.ft) && a.Rifle == b.Rifle &&
+           a.Sections == b.Sections && a.Mf == b.Mf && a.Mt == b.Mt && a.Mc == b.Mc && same(a.tc, b.tc) &&
+           a.Fin.Type == b.Fin.Type && same(a.Fin.LouverPitch, b.Fin.LouverPitch) &&
+           same(a.Fin.LouverHeight, b.Fin.LouverHeight) && same(a.Fin.WaveDepth, b.Fin.WaveDepth) &&
+           same(a.Fin.WavePitch, b.Fin.WavePitch);
 }
 
 bool TFinAndTube::IsCalculated() const
@@ -588,6 +630,10 @@ TAirSideGeometry TFinAndTube::GetAirSide() const
     g.Sigma = Sigma;
     g.Dh = Dh;
     g.EtaO = EtaO;
+    g.Fin = Rec.Fin;
+    const double bare = std::numbers::pi * Rec.OD * Rec.fLength * TubeCount;
+    g.AoBare = bare > 0 ? Ao / bare : 0;
+    g.FinAreaFactor = Rec.fc;
     return g;
 }
 
@@ -729,6 +775,16 @@ std::vector<std::string> TFinAndTube::ManufacturingReport()
     lines.push_back("<b>Fin</b>");
     lines.push_back(FormatQuantity("Thickness %s %s", q.fat_fin_thickness, false, r.tf));
     lines.push_back(Format("Area factor %0.3f", r.fc));
+    // A plain fin, which every coil had before the fin type was kept, adds nothing.
+    if (r.Fin.Type != TFinType::Plain)
+        lines.push_back("Surface " + FinTypeName(r.Fin.Type));
+    const std::pair<const char*, double> dims[] = {{"Louver pitch %s %s", r.Fin.LouverPitch},
+                                                   {"Louver height %s %s", r.Fin.LouverHeight},
+                                                   {"Wave depth %s %s", r.Fin.WaveDepth},
+                                                   {"Half wave %s %s", r.Fin.WavePitch}};
+    for (const auto& [text, value] : dims)
+        if (r.Fin.Type != TFinType::Plain && value > 0)
+            lines.push_back(FormatQuantity(text, q.fat_fin_thickness, false, value));
     lines.push_back("");
     lines.push_back("<b>Material</b>");
     lines.push_back(Format("Fin %s", MaterialAt(r.Mf, 1).Short));

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +66,33 @@ std::string CircuitBasisName(int cb);
 /// Tube pattern names: 0 "Staggered", 1 "In-line".
 std::string PatternName(int tp);
 
+/// The fin's surface: flat plate, louvered, or wavy (herringbone, the waves along the air flow).
+enum class TFinType : std::uint8_t {
+    Plain = 0,
+    Louvered = 1,
+    Wavy = 2,
+};
+
+/// The fin's surface and the dimensions of its louvers or waves, in m; a dimension of 0 is not
+/// given, and the air side then takes its default (and says so).
+struct TFinSurface
+{
+    TFinType Type = TFinType::Plain;
+    double LouverPitch = 0;  ///< louver pitch along the air flow, m
+    double LouverHeight = 0; ///< louver height, m
+    double WaveDepth = 0;    ///< wave depth, peak to valley without the fin thickness, m
+    double WavePitch = 0;    ///< projected length of half a wave along the air flow, m
+
+    bool operator==(const TFinSurface&) const = default;
+};
+
+/// "plain", "louvered" or "wavy": the word of the catalogue, the project and the command line.
+std::string FinTypeKey(TFinType type);
+/// "Plain", "Louvered" or "Wavy (herringbone)", as the pages show it.
+std::string FinTypeName(TFinType type);
+/// The type of a key (any letter case; "herringbone" is wavy); nothing for another word.
+std::optional<TFinType> FinTypeOfKey(std::string_view key);
+
 /// The coil's definition: dimensions and tube-and-fin pattern, with the default coil's values.
 struct TModelRec
 {
@@ -93,6 +121,7 @@ struct TModelRec
     std::uint8_t Mt = 0;         ///< tube material index (copper)
     std::uint8_t Mc = 3;         ///< casing material index (galvanised iron)
     double tc = 0.0016;          ///< casing sheet thickness, m
+    TFinSurface Fin;             ///< the fin's surface (plain unless the pattern says otherwise)
 };
 
 /// Air-side summary of the geometry, read by the air-side model.
@@ -115,6 +144,9 @@ struct TAirSideGeometry
     double Sigma = 0;         ///< minimum free-flow area / face area
     double Dh = 0;            ///< air-side hydraulic diameter, m
     double EtaO = 0;          ///< surface efficiency
+    TFinSurface Fin;          ///< the fin's surface
+    double AoBare = 0;        ///< outside area over the bare tubes' area (fins taken off)
+    double FinAreaFactor = 1; ///< the pattern's fin area factor (1 for a flat fin)
 };
 
 /// Tube-side summary of the geometry, read by the tube-side model.

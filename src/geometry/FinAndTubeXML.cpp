@@ -8,6 +8,7 @@
 
 #include <cfloat>
 #include <string>
+#include <utility>
 
 namespace zmk {
 
@@ -53,6 +54,18 @@ void TFinAndTube::SaveToXML(TXMLFile& file, TXMLFile::Node node) const
     file.SetAttr(file.WriteInt(fat, "Mt", true, r.Mt), "caption", materialCode(r.Mt));
     file.SetAttr(file.WriteInt(fat, "Mc", true, r.Mc), "caption", materialCode(r.Mc));
     file.WriteReal(fat, "tc", true, r.tc);
+    // A plain fin, which every coil had before the fin type was kept, writes nothing, so that the
+    // projects of plain-fin coils stay as they were; a file that holds the values already has them
+    // written over, so that a coil set back to plain fins says so.
+    if (r.Fin.Type != TFinType::Plain || file.FindPath(fat, {"FinType"}, false))
+        file.WriteText(fat, "FinType", true, FinTypeKey(r.Fin.Type));
+    const std::pair<const char*, double> dims[] = {{"LouverPitch", r.Fin.LouverPitch},
+                                                   {"LouverHeight", r.Fin.LouverHeight},
+                                                   {"WaveDepth", r.Fin.WaveDepth},
+                                                   {"WavePitch", r.Fin.WavePitch}};
+    for (const auto& [name, value] : dims)
+        if (value > 0 || file.FindPath(fat, {name}, false))
+            file.WriteReal(fat, name, true, value);
 }
 
 bool TFinAndTube::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
@@ -104,6 +117,13 @@ bool TFinAndTube::LoadFromXML(TXMLFile& file, TXMLFile::Node node, TCoilMakers& 
     r.Mt = byte("Mt", r.Mt, lastMaterial);
     r.Mc = byte("Mc", r.Mc, lastMaterial);
     r.tc = file.ReadFloatIn(fat, "tc", r.tc, 0, kMaxPitch);
+    // A project without a fin type is a plain-fin coil; an unknown word keeps the current type.
+    const std::string finType = file.ReadText(fat, "FinType", "plain");
+    r.Fin.Type = FinTypeOfKey(finType).value_or(r.Fin.Type);
+    r.Fin.LouverPitch = file.ReadFloatIn(fat, "LouverPitch", 0, 0, kMaxPitch);
+    r.Fin.LouverHeight = file.ReadFloatIn(fat, "LouverHeight", 0, 0, kMaxPitch);
+    r.Fin.WaveDepth = file.ReadFloatIn(fat, "WaveDepth", 0, 0, kMaxPitch);
+    r.Fin.WavePitch = file.ReadFloatIn(fat, "WavePitch", 0, 0, kMaxPitch);
 
     const int earlier = TakeError();
     MatchCatalogue(catalogue);

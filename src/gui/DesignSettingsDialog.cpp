@@ -127,8 +127,9 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
     for (TAirSideMethod m : {TAirSideMethod::Standard, TAirSideMethod::Published})
         airSide_->addItem(QtText(AirSideMethodName(m)), static_cast<int>(m));
     airSide_->setToolTip(tr("Standard: the program's own air-side correlation. Published correlations: "
-                            "Wang, Chi & Chang (2000) plain fins, Schmidt fin efficiency at the actual "
-                            "coefficient, effectiveness by the number of rows (see Help, Accuracy)"));
+                            "Wang et al. for plain (2000), louvered and wavy (1999) fins, Schmidt fin "
+                            "efficiency at the actual coefficient, effectiveness by the number of rows "
+                            "(see Help, Accuracy)"));
     airSideLabel->setBuddy(airSide_);
     connect(airSide_, &QComboBox::currentIndexChanged, this, [this](int index) {
         settings_.AirSideMethod = static_cast<TAirSideMethod>(airSide_->itemData(index).toInt());
@@ -136,6 +137,10 @@ TDesignSettingsDialog::TDesignSettingsDialog(TDesignSettings& settings, QWidget*
     airSideRow->addWidget(airSideLabel);
     airSideRow->addWidget(airSide_, 1);
     f->addLayout(airSideRow);
+    finSurface_ = new QLabel(factors);
+    finSurface_->setObjectName("FinSurface");
+    finSurface_->setWordWrap(true);
+    f->addWidget(finSurface_);
     f->addStretch(1);
     pages_->addTab(factors, tr(kDesignSettingsPages[3]));
 
@@ -171,6 +176,7 @@ void TDesignSettingsDialog::showFields()
     foulingInDuty_->setChecked(settings_.FoulingInDuty);
     const QSignalBlocker blockAirSide(airSide_);
     airSide_->setCurrentIndex(airSide_->findData(static_cast<int>(settings_.AirSideMethod)));
+    finSurface_->setText(QtText(settings_.FinSurfaceText()));
 }
 
 void TDesignSettingsDialog::ShowModal()

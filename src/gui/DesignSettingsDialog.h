@@ -43,6 +43,7 @@ public:
     QCheckBox* FoulingBox() const { return fouling_; }
     QCheckBox* FoulingInDutyBox() const { return foulingInDuty_; }
     QComboBox* AirSideMethodBox() const { return airSide_; }
+    QLabel* FinSurfaceLabel() const { return finSurface_; }
     QLabel* RestoreDefaultsLink() const { return restore_; }
     QLabel* MoreInformationLink() const { return moreInfo_; }
 
@@ -70,6 +71,7 @@ private:
     QCheckBox* fouling_ = nullptr;
     QCheckBox* foulingInDuty_ = nullptr;
     QComboBox* airSide_ = nullptr;
+    QLabel* finSurface_ = nullptr;
     QLabel* restore_ = nullptr;
     QLabel* moreInfo_ = nullptr;
     bool placed_ = false;

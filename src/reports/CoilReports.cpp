@@ -184,6 +184,8 @@ void writeReport(const TCoilResult& r, const TFinAndTube& g, Form form, std::vec
         lines.emplace_back("<tr><td>Recirculating sprays</td><td>ON</td></tr>");
     if (r.AirSideMethod != TAirSideMethod::Standard)
         lines.push_back("<tr><td>Air side</td><td>" + AirSideMethodName(r.AirSideMethod) + "</td></tr>");
+    if (r.FinType != TFinType::Plain)
+        lines.push_back("<tr><td>Fins</td><td>" + FinTypeName(r.FinType) + "</td></tr>");
     liquidRows(r.LiquidName, r.mw, r.vw, r.tfi, r.tfo, lines);
     lines.push_back(row("Pressure Drop", q.liquid_dp, r.LiquidDp));
     lines.emplace_back("<tr><td colspan=\"2\"></td></tr>");
@@ -230,6 +232,8 @@ void writeDiagnostics(const TCoilResult& r, const TFinAndTube& g, Form form, std
     // The published air side says so, with the efficiencies it found at that coefficient.
     if (r.AirSideMethod != TAirSideMethod::Standard) {
         lines.push_back("Air side: " + AirSideMethodName(r.AirSideMethod));
+        if (r.FinType != TFinType::Plain)
+            lines.push_back("Fins: " + FinTypeName(r.FinType));
         lines.push_back(Format("&eta;f = %0.3f (fin efficiency at ho)", r.FinEff));
         lines.push_back(Format("&eta;o = %0.3f (surface efficiency)", r.SurfaceEff));
     }
@@ -306,6 +310,9 @@ void writeThermalSummary(const TCoilResult& r, Form form, std::vector<std::strin
     lines.emplace_back("<pre>");
     if (r.AirSideMethod != TAirSideMethod::Standard)
         lines.push_back("Air side: " + AirSideMethodName(r.AirSideMethod));
+    // A plain fin, which every coil had before the fin type was kept, adds nothing.
+    if (r.FinType != TFinType::Plain)
+        lines.push_back("Fins: " + FinTypeName(r.FinType));
     lines.push_back(line("Af   = %s %s (face)", "Af   = %s (face)", q.hex_area, r.Af));
     lines.push_back(line("Ao   = %s %s (air side)", "Ao   = %s (air side)", q.hex_area, r.Ao));
     lines.push_back(line("Uo   = %s %s", "Uo   = %s", q.hex_u_value, 1000 * r.Uo));

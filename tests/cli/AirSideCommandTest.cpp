@@ -1,11 +1,13 @@
 // The air-side method on the command line: airside= chooses it, the pages and the JSON say which
 // method rated the job (a standard job's stay as they were), the project keeps the choice, and
-// solve --compare-methods prints the two side by side.
+// solve --compare-methods prints the two side by side; fintype= sets the fin surface the published
+// method rates, which the standard method does not read and the project keeps only when not plain.
 #include "support/Zemtor.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -69,6 +71,7 @@ TEST_F(AirSideCommand, ThePublishedMethodSaysSoAndTheStandardRecordStaysAsItWas)
             diag += test::ReadFileBytes(e.path());
     EXPECT_NE(diag.find("Air side: Published correlations"), std::string::npos);
     EXPECT_NE(diag.find("(fin efficiency at ho)"), std::string::npos);
+    EXPECT_EQ(diag.find("Fins: "), std::string::npos); // a plain fin is not named
 }
 
 TEST_F(AirSideCommand, TheProjectKeepsTheMethodAndAnOlderFileRatesByTheStandardOne)
@@ -110,6 +113,61 @@ TEST_F(AirSideCommand, CompareMethodsRatesTheJobBothWays)
     const test::ZemtorRun two = Zemtor("solve a.zmx b.zmx --compare-methods");
     EXPECT_EQ(two.rc, 1);
     EXPECT_NE(two.err.find("--compare-methods rates one job"), std::string::npos) << two.err;
+}
+
+TEST_F(AirSideCommand, TheFinTypeMovesThePublishedMethodOnlyAndTheProjectKeepsIt)
+{
+    const nlohmann::json plain = Json("solve --kind hwc");
+    EXPECT_FALSE(plain.contains("FinType"));
+    const nlohmann::json plainPublished = Json("solve --kind hwc --set airside=published");
+    for (const char* type : {"louvered", "wavy"}) {
+        SCOPED_TRACE(type);
+        const nlohmann::json standard = Json(std::string("solve --kind hwc --set fintype=") + type);
+        EXPECT_EQ(standard["FinType"], type);
+        EXPECT_EQ(standard["Qt"], plain["Qt"]); // the standard method reads no fin type
+        EXPECT_EQ(standard["air_dp"], plain["air_dp"]);
+        const nlohmann::json published =
+            Json(std::string("solve --kind hwc --set airside=published --set fintype=") + type);
+        EXPECT_GT(std::fabs(double(published["Qt"]) / double(plainPublished["Qt"]) - 1), 0.02);
+        // The default coil's pattern gives no louvers or waves: the rating says which it took.
+        const std::string assumed = type == std::string("louvered") ? "takes the louver pitch as 2.4 mm"
+                                                                    : "takes the wave depth as 1.8 mm";
+        bool said = false;
+        for (const nlohmann::json& w : published["warnings"])
+            said = said || std::string(w).find(assumed) != std::string::npos;
+        EXPECT_TRUE(said) << published["warnings"];
+    }
+    const test::ZemtorRun text = Zemtor("solve --kind hwc --set fintype=Herringbone");
+    EXPECT_EQ(text.rc, 0) << text.err;
+    EXPECT_NE(text.out.find("Fins                  Wavy (herringbone)\n"), std::string::npos) << text.out;
+    EXPECT_EQ(Zemtor("solve --kind hwc").out.find("Fins  "), std::string::npos);
+    const test::ZemtorRun wrong = Zemtor("solve --kind hwc --set fintype=pinned");
+    EXPECT_EQ(wrong.rc, 1);
+    EXPECT_NE(wrong.err.find("fintype= expects plain, louvered or wavy, not 'pinned'"), std::string::npos)
+        << wrong.err;
+
+    // The pages name a fin that is not plain.
+    const test::ZemtorRun report = Zemtor("report --kind hwc --set fintype=louvered --set airside=published "
+                                          "--view diag --out '" +
+                                          (dir_ / "r").string() + "'");
+    ASSERT_EQ(report.rc, 0) << report.err;
+    std::string diag;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir_ / "r"))
+        if (e.path().extension() == ".htm")
+            diag += test::ReadFileBytes(e.path());
+    EXPECT_NE(diag.find("Fins: Louvered"), std::string::npos);
+
+    // A plain-fin project holds no fin type; a wavy one does, reads back wavy, and set back to
+    // plain says so.
+    const fs::path job = dir_ / "job.zmx";
+    ASSERT_EQ(Zemtor("new --kind hwc '" + job.string() + "'").rc, 0);
+    EXPECT_EQ(test::ReadFileBytes(job).find("FinType"), std::string::npos);
+    ASSERT_EQ(Zemtor("solve '" + job.string() + "' --set fintype=wavy --save").rc, 0);
+    EXPECT_NE(test::ReadFileBytes(job).find("<FinType>wavy</FinType>"), std::string::npos);
+    EXPECT_EQ(Json("solve '" + job.string() + "'")["FinType"], "wavy");
+    ASSERT_EQ(Zemtor("solve '" + job.string() + "' --set fintype=plain --save").rc, 0);
+    EXPECT_NE(test::ReadFileBytes(job).find("<FinType>plain</FinType>"), std::string::npos);
+    EXPECT_FALSE(Json("solve '" + job.string() + "'").contains("FinType"));
 }
 
 } // namespace

@@ -181,5 +181,30 @@ TEST_F(DesignSettingsTest, TheAirSideMethodIsTheJobsOwnAndIsAppliedAtTheClose)
     EXPECT_EQ(coil().EffectivenessFn(2, 0.5), CounterflowEffectiveness(2, 0.5));
 }
 
+TEST_F(DesignSettingsTest, TheFinSurfaceOfThePatternIsShownBesideTheMethod)
+{
+    TDesignSettings settings(program, "/data/", &notes, &flag);
+    EXPECT_EQ(settings.FinSurfaceText(), "");
+    settings.Open(coil());
+    EXPECT_EQ(settings.FinSurfaceText().rfind("Fins: Plain (", 0), 0u) << settings.FinSurfaceText();
+    const struct
+    {
+        TFinSurface fin;
+        const char* shown;
+    } cases[] = {
+        {{TFinType::Louvered, 2e-3, 1e-3, 0, 0}, "Fins: Louvered, louvers 2 x 1 mm (pitch x height)"},
+        {{TFinType::Louvered, 2e-3, 0, 0, 0}, "Fins: Louvered, louvers not given (defaults taken)"},
+        {{TFinType::Wavy, 0, 0, 1.8e-3, 8.25e-3}, "Fins: Wavy (herringbone), waves 1.8 x 8.25 mm"},
+        {{TFinType::Wavy, 0, 0, 0, 0}, "Fins: Wavy (herringbone), waves not given (defaults taken)"},
+    };
+    for (const auto& c : cases) {
+        TModelRec rec = coil().Geometry->Rec;
+        rec.Fin = c.fin;
+        coil().SetModelRecord(rec);
+        EXPECT_EQ(settings.FinSurfaceText().rfind(c.shown, 0), 0u) << settings.FinSurfaceText();
+    }
+    settings.Close();
+}
+
 } // namespace
 } // namespace zmk

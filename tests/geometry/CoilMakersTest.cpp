@@ -1,6 +1,6 @@
 // The coil maker catalogue against small catalogues written here: reading with inheritance,
-// selection, matching, writing back, the empty-catalogue branch and malformed files; and the
-// installed catalogue.
+// selection, matching, writing back, the empty-catalogue branch and malformed files; the fin
+// surface through the catalogue and the project file; and the installed catalogue.
 #include "geometry/CoilMakers.h"
 
 #include "base/Notifier.h"
@@ -465,6 +465,130 @@ TEST_F(CoilMakersTest, PatternsThatCannotBeBuiltAreLeftOutWithAMessage)
     EXPECT_GT(g.TubeCount, 0);
     EXPECT_GT(g.Weight(), 0);
     EXPECT_GT(g.TubeWeight, 0);
+}
+
+// A maker whose item gives louvered fins: "L" inherits them, "W" has wavy fins with its waves,
+// "P" plain ones, "Q" a fin type the program does not know (the item's stays), and "S" repeats
+// "L"'s pattern with plain fins.
+const char* const kFins = R"(<?xml version="1.0" encoding="UTF-8"?>
+<catalog kind="coil" version="1.0.0.0" developer="quorvane">
+  <item>
+    <maker>Finny</maker>
+    <fin t="0.115" mt="Al" f="1" type="louvered" lp="2.0" lh="1.0" />
+    <model name="L" d="3">
+      <tube id="8.9154" od="9.525" />
+      <pat sx="22" sy="25.4" />
+    </model>
+    <model name="W" d="4">
+      <fin type="WAVY" pd="1.8" xf="8.25" />
+      <tube id="12.5222" od="13.335" />
+      <pat sx="33" sy="38.1" />
+    </model>
+    <model name="P" d="4">
+      <fin type="plain" />
+      <tube id="12.5222" od="13.335" />
+      <pat sx="33" sy="38.1" />
+    </model>
+    <model name="Q" d="3">
+      <fin type="pinned" />
+      <tube id="8.9154" od="9.525" />
+      <pat sx="22" sy="25.4" />
+    </model>
+    <model name="S" d="3">
+      <fin type="plain" />
+      <tube id="8.9154" od="9.525" />
+      <pat sx="22" sy="25.4" />
+    </model>
+  </item>
+</catalog>
+)";
+
+TEST_F(CoilMakersTest, TheFinSurfaceComesFromTheCatalogueAndStaysWithAStoredCoil)
+{
+    write(kFins);
+    TCoilMakers cat(file_, &notifier_);
+    cat.LoadMaker("Finny");
+    ASSERT_EQ(cat.Models().size(), 5u);
+    const TMnfRec& L = cat.Models()[0];
+    const TMnfRec& W = cat.Models()[1];
+    EXPECT_EQ(L.Fin.Type, TFinType::Louvered);
+    EXPECT_DOUBLE_EQ(L.Fin.LouverPitch, 0.002);
+    EXPECT_DOUBLE_EQ(L.Fin.LouverHeight, 0.001);
+    EXPECT_EQ(W.Fin.Type, TFinType::Wavy);
+    EXPECT_DOUBLE_EQ(W.Fin.WaveDepth, 0.0018);
+    EXPECT_DOUBLE_EQ(W.Fin.WavePitch, 0.00825);
+    EXPECT_EQ(cat.Models()[2].Fin.Type, TFinType::Plain);
+    EXPECT_EQ(cat.Models()[3].Fin.Type, TFinType::Louvered);
+    // The maker dialog's line names a fin that is not plain; a plain one's line is as it was.
+    EXPECT_EQ(ModelLine(L).substr(ModelLine(L).size() - 10), ", louvered");
+    EXPECT_EQ(ModelLine(cat.Models()[2]).find("plain"), std::string::npos);
+
+    // A new coil takes the pattern's fins; a stored coil matches among the models of its own fin
+    // type and keeps its fins even where none of these dimensions has them.
+    TFinAndTube coil("Finny", 3, 0, "600 x 1200 4r 12f 16c", &cat);
+    EXPECT_EQ(coil.Rec.Fin, L.Fin);
+    EXPECT_EQ(coil.GetAirSide().Fin, L.Fin);
+    TMnfRec stored = cat.Models()[4];
+    EXPECT_EQ(cat.MatchModel("Finny", stored).Name, "S");
+    // Named "S" but louvered: "S" is not a candidate, and of the louvered "L" and "Q" the later.
+    stored.Fin = L.Fin;
+    EXPECT_EQ(cat.MatchModel("Finny", stored).Name, "Q");
+    stored.Fin.Type = TFinType::Wavy;
+    const TMnfRec kept = cat.MatchModel("Finny", stored);
+    EXPECT_EQ(kept.Fin, stored.Fin);
+
+    // Writing the maker back keeps the fins (the item's louvers are not repeated).
+    cat.SaveMaker();
+    const std::string text = read();
+    EXPECT_NE(text.find("type=\"wavy\" pd=\"1.8000\" xf=\"8.2500\""), std::string::npos) << text;
+    TCoilMakers back(file_);
+    back.LoadMaker("Finny");
+    ASSERT_EQ(back.Models().size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(back.Models()[i].Fin, cat.Models()[i].Fin) << i;
+}
+
+TEST_F(CoilMakersTest, AProjectHoldsTheFinSurfaceOnlyWhenItIsNotPlain)
+{
+    write(kFins);
+    TCoilMakers cat(file_, &notifier_);
+    const auto saved = [](const TFinAndTube& g, TXMLFile& xml) {
+        TXMLFile::Node job = xml.Document().append_child("job");
+        g.SaveToXML(xml, job);
+        return job;
+    };
+    TFinAndTube plain("Finny", 4, 0, "600 x 1200 4r 12f 16c", &cat);
+    TModelRec rec = plain.Rec;
+    rec.Model = "P";
+    rec.Fin = {};
+    plain.SetModel(rec);
+    TXMLFile plainXml;
+    const TXMLFile::Node plainJob = saved(plain, plainXml);
+    for (const char* name : {"FinType", "LouverPitch", "LouverHeight", "WaveDepth", "WavePitch"})
+        EXPECT_FALSE(plainJob.child("fat").child(name)) << name;
+
+    // A wavy coil reads back with its waves; the same file read again after a plain coil was
+    // saved over it is plain.
+    TFinAndTube wavy("Finny", 4, 0, "600 x 1200 4r 12f 16c", &cat);
+    ASSERT_EQ(wavy.Rec.Fin.Type, TFinType::Wavy);
+    TXMLFile xml;
+    const TXMLFile::Node job = saved(wavy, xml);
+    TFinAndTube read;
+    ASSERT_TRUE(read.LoadFromXML(xml, job, cat));
+    EXPECT_EQ(read.Rec.Fin, wavy.Rec.Fin);
+    EXPECT_EQ(read.Rec.Model, "W");
+    plain.SaveToXML(xml, job);
+    ASSERT_TRUE(read.LoadFromXML(xml, job, cat));
+    EXPECT_EQ(read.Rec.Fin, TFinSurface{});
+    EXPECT_EQ(read.Rec.Model, "P");
+
+    // A project older than the fin type is a plain-fin coil, whatever coil read it before.
+    job.child("fat").remove_child("FinType");
+    for (const char* name : {"LouverPitch", "LouverHeight", "WaveDepth", "WavePitch"})
+        job.child("fat").remove_child(name);
+    read.Rec.Fin = wavy.Rec.Fin;
+    ASSERT_TRUE(read.LoadFromXML(xml, job, cat));
+    EXPECT_EQ(read.Rec.Fin.Type, TFinType::Plain);
 }
 
 TEST(InstalledCatalogueTest, HoldsTheDefaultJobsPattern)

@@ -379,6 +379,11 @@ TEST_F(CoilDialogsTest, DesignSettingsPagesRestoreDefaultsAndSizing)
                 EXPECT_EQ(airSide->currentText().toStdString(), "Published correlations");
                 EXPECT_EQ(settings.Settings().AirSideMethod, TAirSideMethod::Published);
                 EXPECT_EQ(coil().AirSideMethod, TAirSideMethod::Standard);
+                // Under it the fin surface of the coil's pattern, which is not edited here.
+                EXPECT_TRUE(settings.FinSurfaceLabel()->isVisible());
+                EXPECT_EQ(settings.FinSurfaceLabel()->text().toStdString(),
+                          settings.Settings().FinSurfaceText());
+                EXPECT_EQ(settings.FinSurfaceLabel()->text().left(11), "Fins: Plain");
                 shot(settings, "design-settings-airside");
                 QTest::keyClick(&settings, Qt::Key_Escape);
             },
