@@ -3,7 +3,9 @@
 // the job's own coil marked. A run rates on its own threads while the window waits (progress,
 // Cancel); "Use" (or a double click) takes a coil into the job as one change and solves it. The
 // widget shows the values held here and forwards the user's actions; every rule lives here.
-// Values in the program's stored units (kW, Pa, kPa, m/s, mm for the face).
+// Values in the program's stored units (kW, Pa, kPa, m/s, mm for the face); the window shows them
+// in the user's display units (those of the main window), converted only on the way to and from
+// the screen.
 #pragma once
 
 #include "engine/CoilSelection.h"
@@ -46,6 +48,31 @@ struct TCoilSelectForm
     double PriceCopper = 9.0, PriceAluminium = 2.5; ///< per kg
 };
 
+/// What a value of the form or the table is, for its display unit: the program's quantity it is
+/// shown as (the duty, the air temperature, the air and liquid pressure drops, the face and tube
+/// velocities, the fin height and finned length, the weight and the outside area).
+enum class TSelectQuantity { Duty, AirTemp, AirDp, LiquidDp, FaceVelocity, TubeVelocity, Height, Length, Mass, Area };
+
+/// How a value held here (kW, °C, Pa, kPa, m/s, mm, kg, m²) is shown: shown = held × Factor +
+/// Offset, in the unit Label, with Decimals places (the display unit's own format).
+struct TShownUnit
+{
+    std::string Label;
+    double Factor = 1;
+    double Offset = 0;
+    int Decimals = 2;
+    /// Whether the unit is the one the value is held in (nothing to convert).
+    bool Held() const { return Factor == 1 && Offset == 0; }
+    double ToShown(double held) const { return held * Factor + Offset; }
+    double FromShown(double shown) const { return (shown - Offset) / Factor; }
+    /// The held value a box showing `shown` gives back: `held` itself while the box still shows it
+    /// (to its decimals), so that showing a value and reading it back never moves it; otherwise
+    /// the shown value converted.
+    double Read(double shown, double held) const;
+};
+/// The quantity's display unit as the program's unit settings (the calling thread's) now say.
+TShownUnit SelectShownUnit(TSelectQuantity quantity);
+
 /// The candidate table's columns.
 enum class TSelectColumn {
     Pattern,
@@ -62,8 +89,10 @@ enum class TSelectColumn {
     Objective,
     Count
 };
-/// The column headings.
+/// The column headings, with the display units.
 std::string SelectColumnHeading(TSelectColumn column, TSelectObjective objective);
+/// The quantity a column shows (nothing for the pattern, rows, fins, circuits, margin and cost).
+std::optional<TSelectQuantity> SelectColumnQuantity(TSelectColumn column, TSelectObjective objective);
 
 /// A selection run on a thread of its own.
 class TSelectionRun

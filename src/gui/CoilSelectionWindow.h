@@ -45,6 +45,7 @@ public:
     QProgressBar* Progress() const { return progress_; }
     QLabel* StatusLabel() const { return status_; }
     QDoubleSpinBox* DutyBox() const { return duty_; }
+    QDoubleSpinBox* MaxAirDpBox() const { return maxAirDp_; }
     QSpinBox* RowsHiBox() const { return rowsHi_; }
     QCheckBox* FixedFaceBox() const { return fixedFace_; }
     QComboBox* ObjectiveList() const { return objective_; }
@@ -68,6 +69,18 @@ private:
     void showForm();
     void showTable();
     void showRunning(bool running);
+    /// A box of a value shown in its display unit, with the label that names the unit.
+    struct TUnitBox
+    {
+        QDoubleSpinBox* Box;
+        TSelectQuantity Quantity;
+        double Lo, Hi, Step; ///< in the unit held
+        QLabel* Label;       ///< null for the upper box of a range
+        const char* Caption; ///< the label's text before the unit
+    };
+    std::vector<TUnitBox> unitBoxes_;
+    /// Each box's range, step and decimals and each label's unit, from the unit settings.
+    void showUnits();
 
     TCoilJob& job_;
     TCoilSelect model_;
