@@ -13,7 +13,7 @@
 
 namespace zmk {
 
-TShownUnit SelectShownUnit(TSelectQuantity quantity)
+TSelectUnit SelectShownUnit(TSelectQuantity quantity)
 {
     TQuantities& q = Quantities();
     // The quantity and the factor from the unit held here to the quantity's stored unit.
@@ -52,7 +52,7 @@ TShownUnit SelectShownUnit(TSelectQuantity quantity)
         rec = &q.hex_area;
         break;
     }
-    TShownUnit u;
+    TSelectUnit u;
     std::string format;
     double factor = 1, offset = 0;
     UnitConversion(rec->kind, rec->display, rec->base, format, u.Label, factor, offset);
@@ -67,7 +67,7 @@ TShownUnit SelectShownUnit(TSelectQuantity quantity)
     return u;
 }
 
-double TShownUnit::Read(double shown, double held) const
+double TSelectUnit::Read(double shown, double held) const
 {
     const double scale = std::pow(10.0, Decimals);
     if (std::round(ToShown(held) * scale) == std::round(shown * scale))
@@ -343,7 +343,7 @@ namespace {
 // the display unit's own decimals.
 std::string shown(TSelectQuantity quantity, double held, const char* heldFormat)
 {
-    const TShownUnit u = SelectShownUnit(quantity);
+    const TSelectUnit u = SelectShownUnit(quantity);
     if (u.Held())
         return Format(heldFormat, held);
     return Format("%0." + std::to_string(u.Decimals) + "f", u.ToShown(held));
@@ -380,7 +380,7 @@ std::string TCoilSelect::Cell(std::size_t row, TSelectColumn column) const
         return shown(TSelectQuantity::Mass, c.Weight, "%0.1f");
     case TSelectColumn::Objective:
         if (const std::optional<TSelectQuantity> q = SelectColumnQuantity(column, Form.Objective)) {
-            const TShownUnit u = SelectShownUnit(*q);
+            const TSelectUnit u = SelectShownUnit(*q);
             return Format("%0.4g", u.ToShown(c.Objective));
         }
         return Format("%0.4g", c.Objective);
@@ -452,9 +452,14 @@ bool TCoilSelect::IsCurrent(const TCoilJob& job, std::size_t row) const
     return IsJobCoil(job, Row(row));
 }
 
-void TCoilSelect::Use(TCoilJob& job, std::size_t row) const
+void TCoilSelect::Use(TCoilJob& job, std::size_t row, TCoilUndo* undo) const
 {
-    UseCandidate(job, Row(row), result_.AirVolumeFlow);
+    const TSelectCandidate& c = Row(row);
+    const double airVolumeFlow = result_.AirVolumeFlow;
+    if (undo)
+        undo->Do(job, kUseCoilStep, [&] { UseCandidate(job, c, airVolumeFlow); });
+    else
+        UseCandidate(job, c, airVolumeFlow);
 }
 
 } // namespace zmk

@@ -21,8 +21,11 @@
 namespace zmk {
 
 class TCoilJob;
+class TCoilUndo;
 
 inline constexpr const char* kCoilSelectionTitle = "Coil Selection";
+/// The name of the change "Use" makes, as Edit, "Undo" shows it.
+inline constexpr const char* kUseCoilStep = "Coil Selection";
 inline constexpr const char* kAllMakersText = "All makers";
 /// The table shows the best this many coils.
 inline constexpr std::size_t kSelectTableRows = 1000;
@@ -55,7 +58,7 @@ enum class TSelectQuantity { Duty, AirTemp, AirDp, LiquidDp, FaceVelocity, TubeV
 
 /// How a value held here (kW, °C, Pa, kPa, m/s, mm, kg, m²) is shown: shown = held × Factor +
 /// Offset, in the unit Label, with Decimals places (the display unit's own format).
-struct TShownUnit
+struct TSelectUnit
 {
     std::string Label;
     double Factor = 1;
@@ -71,7 +74,7 @@ struct TShownUnit
     double Read(double shown, double held) const;
 };
 /// The quantity's display unit as the program's unit settings (the calling thread's) now say.
-TShownUnit SelectShownUnit(TSelectQuantity quantity);
+TSelectUnit SelectShownUnit(TSelectQuantity quantity);
 
 /// The candidate table's columns.
 enum class TSelectColumn {
@@ -160,9 +163,9 @@ public:
     void SortBy(TSelectColumn column, bool ascending);
     /// Whether the row is the job's coil as it now stands.
     bool IsCurrent(const TCoilJob& job, std::size_t row) const;
-    /// "Use": the row's coil into the job as one change, solved. Errors of the solve reach the
-    /// caller with the job not solved.
-    void Use(TCoilJob& job, std::size_t row) const;
+    /// "Use": the row's coil into the job as one change, solved, which `undo` (when given) can
+    /// take back. Errors of the solve reach the caller with the job not solved.
+    void Use(TCoilJob& job, std::size_t row, TCoilUndo* undo = nullptr) const;
 
 private:
     std::vector<std::string> makers_;

@@ -65,8 +65,10 @@ public:
 
     TCoilSelectionWindow& Selection()
     {
-        if (!selection_)
+        if (!selection_) {
             selection_ = new TCoilSelectionWindow(model_.Job(), &window_);
+            selection_->SetUndo(&model_.CoilUndo);
+        }
         return *selection_;
     }
 

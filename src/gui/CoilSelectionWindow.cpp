@@ -237,7 +237,7 @@ void TCoilSelectionWindow::ShowOn()
 void TCoilSelectionWindow::showUnits()
 {
     for (const TUnitBox& b : unitBoxes_) {
-        const TShownUnit u = SelectShownUnit(b.Quantity);
+        const TSelectUnit u = SelectShownUnit(b.Quantity);
         const QString caption = b.Caption ? tr(b.Caption) + QStringLiteral(", ") + qt(u.Label) : QString();
         b.Box->setDecimals(u.Decimals);
         b.Box->setRange(u.ToShown(b.Lo), u.ToShown(b.Hi));
@@ -366,7 +366,7 @@ void TCoilSelectionWindow::UseClick()
     if (row < 0 || static_cast<std::size_t>(row) >= model_.RowCount() || model_.Run().Running())
         return;
     try {
-        model_.Use(job_, static_cast<std::size_t>(row));
+        model_.Use(job_, static_cast<std::size_t>(row), undo_);
         status_->setText(tr("The job now holds %1 %2: %3")
                              .arg(qt(model_.Cell(row, TSelectColumn::Pattern)),
                                   qt(model_.Row(row).SizeText()),

@@ -38,6 +38,8 @@ public:
     void ShowOn();
 
     TCoilSelect& Model() { return model_; }
+    /// The undo that "Use" records its change in (the main window's Edit, "Undo").
+    void SetUndo(TCoilUndo* undo) { undo_ = undo; }
     QPushButton* SelectButton() const { return select_; }
     QPushButton* CancelButton() const { return cancel_; }
     QPushButton* UseButton() const { return use_; }
@@ -83,6 +85,7 @@ private:
     void showUnits();
 
     TCoilJob& job_;
+    TCoilUndo* undo_ = nullptr;
     TCoilSelect model_;
     QTimer* timer_ = nullptr;
     QRadioButton* byDuty_ = nullptr;

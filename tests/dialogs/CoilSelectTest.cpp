@@ -151,20 +151,20 @@ TEST(CoilSelectUnits, ShowsHeldValuesInTheDisplayUnitsAndReadsThemBack)
         {Q::Area, "ft²", 0.09290304, 1},
     };
     for (const Case& c : cases) {
-        const TShownUnit u = SelectShownUnit(c.quantity);
+        const TSelectUnit u = SelectShownUnit(c.quantity);
         EXPECT_EQ(u.Label, c.label);
         EXPECT_NEAR(u.ToShown(c.held), c.shown, 1e-4 * std::fabs(c.shown)) << c.label;
         EXPECT_NEAR(u.FromShown(u.ToShown(c.held)), c.held, 1e-9 * c.held) << c.label;
     }
     // A box that still shows the held value (to its decimals) gives that value back exactly; a
     // value the user changed is converted.
-    const TShownUnit height = SelectShownUnit(Q::Height);
+    const TSelectUnit height = SelectShownUnit(Q::Height);
     const double held = 300; // mm: 11.811... inch
     const double inBox = std::round(height.ToShown(held) * 100) / 100;
     ASSERT_EQ(height.Decimals, 2);
     EXPECT_EQ(height.Read(inBox, held), held);
     EXPECT_NEAR(height.Read(12, held), 304.8, 1e-9);
-    const TShownUnit temp = SelectShownUnit(Q::AirTemp);
+    const TSelectUnit temp = SelectShownUnit(Q::AirTemp);
     EXPECT_NEAR(temp.Read(50, 20), 10, 1e-12);
 
     EXPECT_EQ(SelectColumnHeading(TSelectColumn::Duty, TSelectObjective::Area), "Duty Btu/hr");
