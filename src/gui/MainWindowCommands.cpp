@@ -2,6 +2,7 @@
 #include "gui/MainWindow.h"
 
 #include "app/ProjectFile.h"
+#include "base/Notifier.h"
 #include "gui/AboutBox.h"
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"

@@ -12,6 +12,7 @@
 #include "gui/FatEditorDialog.h"
 #include "units/ConvTools.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QHeaderView>
@@ -96,6 +97,23 @@ TEST_F(CoilSelectionWindowTest, RunsSortsAndUsesACoil)
     EXPECT_TRUE(w.Table()->item(1, 0)->font().bold());
     ASSERT_TRUE(waitForPage());
     EXPECT_EQ(window->StatusPanelText(), QString::fromUtf8(kSolvedStatus.data()));
+
+    // Edit, "Undo Coil Selection" (Ctrl+Z) puts the coil before back, solved; then only Redo is
+    // offered.
+    QAction* undo = window->Action(C::Undo);
+    ASSERT_NE(undo, nullptr);
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text().toStdString(), "Undo Coil Selection");
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    window->RunCommand(C::Undo);
+    EXPECT_TRUE(session->Job().Solved());
+    EXPECT_FALSE(w.Model().IsCurrent(session->Job(), 1));
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_TRUE(window->Action(C::Redo)->isEnabled());
+    EXPECT_EQ(window->Action(C::Redo)->text().toStdString(), "Redo Coil Selection");
+    window->RunCommand(C::Redo);
+    EXPECT_TRUE(w.Model().IsCurrent(session->Job(), 1));
+    EXPECT_TRUE(undo->isEnabled());
 }
 
 // With imperial units the limits and the headings show °F, Btu/hr, InchWg and fpm; the form still
