@@ -217,9 +217,17 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     connect(timer_, &QTimer::timeout, this, &TCoilSelectionWindow::Poll);
     showRunning(false);
     resize(1000, 560);
+    // The job's coil mark follows the job (an undo in the main window, a coil set there).
+    subscription_ = job_.Subscribe([this](const TJobNews& news) {
+        if (news.Has(jcResults) && isVisible() && model_.RowCount() > 0)
+            showTable();
+    });
 }
 
-TCoilSelectionWindow::~TCoilSelectionWindow() = default;
+TCoilSelectionWindow::~TCoilSelectionWindow()
+{
+    job_.Unsubscribe(subscription_);
+}
 
 void TCoilSelectionWindow::ShowOn()
 {
@@ -246,8 +254,10 @@ void TCoilSelectionWindow::showUnits()
             byDuty_->setText(caption);
         else if (b.Box == leavingAir_)
             byAir_->setText(caption);
-        else if (b.Label)
+        else if (b.Label) {
             b.Label->setText(caption);
+            b.Label->setBuddy(b.Box);
+        }
     }
 }
 

@@ -86,6 +86,7 @@ private:
 
     TCoilJob& job_;
     TCoilUndo* undo_ = nullptr;
+    int subscription_ = 0;
     TCoilSelect model_;
     QTimer* timer_ = nullptr;
     QRadioButton* byDuty_ = nullptr;

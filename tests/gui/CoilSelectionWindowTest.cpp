@@ -108,6 +108,7 @@ TEST_F(CoilSelectionWindowTest, RunsSortsAndUsesACoil)
     window->RunCommand(C::Undo);
     EXPECT_TRUE(session->Job().Solved());
     EXPECT_FALSE(w.Model().IsCurrent(session->Job(), 1));
+    EXPECT_FALSE(w.Table()->item(1, 0)->font().bold()); // the mark follows the job
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_TRUE(window->Action(C::Redo)->isEnabled());
     EXPECT_EQ(window->Action(C::Redo)->text().toStdString(), "Redo Coil Selection");
@@ -152,6 +153,7 @@ TEST_F(CoilSelectionWindowTest, ShowsTheUserDisplayUnits)
     EXPECT_NE(held, w.Model().Form.MaxAirDp);
     EXPECT_NEAR(w.Model().Form.MaxAirDp, 0.5 * 249.0889, 0.01);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.SelectButton()->isEnabled(); }, 60000));
+    SaveShots(w, "coil-selection-imperial-after");
     w.close();
 }
 
