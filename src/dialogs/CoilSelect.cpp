@@ -243,6 +243,10 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
         error = "Give the target duty (above 0 kW)...";
         return std::nullopt;
     }
+    if (f.SetFaceVelocity && !(f.FaceVelocity > 0)) {
+        error = "Give the face velocity to rate the coils at (above 0 m/s)...";
+        return std::nullopt;
+    }
     if (upsideDown(f.RowsLo, f.RowsHi, "rows") || upsideDown(f.FpiLo, f.FpiHi, "fin density") ||
         upsideDown(f.VfLo, f.VfHi, "face velocity") || upsideDown(f.TubeVLo, f.TubeVHi, "tube velocity") ||
         upsideDown(f.HeightLo, f.HeightHi, "fin height") ||
@@ -270,6 +274,8 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
     lim.Length = {f.LengthLo / 1000, f.LengthHi / 1000};
     lim.LengthStep = std::max(1.0, f.LengthStep) / 1000;
     lim.FixedFace = f.FixedFace;
+    if (f.SetFaceVelocity)
+        in.FaceVelocity = f.FaceVelocity;
     in.Objective = f.Objective;
     in.PriceCopper = f.PriceCopper;
     in.PriceAluminium = f.PriceAluminium;
@@ -455,7 +461,7 @@ bool TCoilSelect::IsCurrent(const TCoilJob& job, std::size_t row) const
 void TCoilSelect::Use(TCoilJob& job, std::size_t row, TCoilUndo* undo) const
 {
     const TSelectCandidate& c = Row(row);
-    const double airVolumeFlow = result_.AirVolumeFlow;
+    const double airVolumeFlow = c.Va;
     if (undo)
         undo->Do(job, kUseCoilStep, [&] { UseCandidate(job, c, airVolumeFlow); });
     else

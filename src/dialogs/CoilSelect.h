@@ -46,6 +46,9 @@ struct TCoilSelectForm
     double LengthLo = 500, LengthHi = 3000; ///< mm
     double LengthStep = 100;                ///< mm
     bool FixedFace = false;
+    /// Rate every coil at this face velocity (m/s) in place of keeping the job's air volume flow.
+    bool SetFaceVelocity = false;
+    double FaceVelocity = 2.5;
     int Maker = 0; ///< index in Makers(): 0 all makers
     TSelectObjective Objective = TSelectObjective::Area;
     double PriceCopper = 9.0, PriceAluminium = 2.5; ///< per kg

@@ -174,7 +174,8 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
 {
     const TSelectInputs& in = *plan.In;
     const TSelectLimits& lim = in.Limits;
-    const double vf = plan.Va / (group.fHeight * length);
+    const double vf = in.FaceVelocity ? *in.FaceVelocity : plan.Va / (group.fHeight * length);
+    const double va = in.FaceVelocity ? *in.FaceVelocity * group.fHeight * length : plan.Va;
     const bool faceOk = lim.FaceVelocity.Contains(vf);
     const double tubeArea = std::numbers::pi * pattern.ID * pattern.ID / 4;
     // The inputs and the geometry record of the face's coils; each takes its rows, fins and
@@ -259,6 +260,7 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                 c.Qt = std::fabs(r.Qt);
                 c.Margin = plan.Target > 0 ? 100 * (c.Qt - plan.Target) / plan.Target : 0;
                 c.Vf = r.Vf;
+                c.Va = va;
                 c.AirDp = r.AirDp;
                 c.LiquidDp = r.LiquidDp;
                 c.TubeVelocity = r.vw;

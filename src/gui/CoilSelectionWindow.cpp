@@ -130,9 +130,16 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
         {lengthLo_, Q::Length, 10, 10000, 100, lengthLabel, "Finned &length"},
         {lengthHi_, Q::Length, 10, 10000, 100, nullptr, nullptr},
         {lengthStep_, Q::Length, 1, 1000, 10, stepLabel, "Length step"},
+        {vfTarget_, Q::FaceVelocity, 0.1, 20, 0.1, nullptr, "Set face velocity"},
     };
     fixedFace_ = new QCheckBox(tr("Keep the job's face"), limits);
     form->addRow(QString(), fixedFace_);
+    // Each coil at one face velocity, its air flow following its face, in place of the job's air flow.
+    setVf_ = new QCheckBox(limits);
+    setVf_->setToolTip(tr("Rate every coil at this face velocity instead of the job's air volume flow"));
+    vfTarget_ = realBox(limits, 0.1, 20, 2, 0.1);
+    form->addRow(setVf_, vfTarget_);
+    connect(setVf_, &QCheckBox::toggled, vfTarget_, &QWidget::setEnabled);
     maker_ = new QComboBox(limits);
     form->addRow(tr("&Maker"), maker_);
     objective_ = new QComboBox(limits);
@@ -254,6 +261,8 @@ void TCoilSelectionWindow::showUnits()
             byDuty_->setText(caption);
         else if (b.Box == leavingAir_)
             byAir_->setText(caption);
+        else if (b.Box == vfTarget_)
+            setVf_->setText(caption);
         else if (b.Label) {
             b.Label->setText(caption);
             b.Label->setBuddy(b.Box);
@@ -302,6 +311,9 @@ void TCoilSelectionWindow::showForm()
     showIn(lengthHi_, Q::Length, f.LengthHi);
     showIn(lengthStep_, Q::Length, f.LengthStep);
     fixedFace_->setChecked(f.FixedFace);
+    setVf_->setChecked(f.SetFaceVelocity);
+    vfTarget_->setEnabled(f.SetFaceVelocity);
+    showIn(vfTarget_, Q::FaceVelocity, f.FaceVelocity);
     maker_->clear();
     for (const std::string& m : model_.Makers())
         maker_->addItem(qt(m));
@@ -336,6 +348,8 @@ void TCoilSelectionWindow::readForm()
     readFrom(lengthHi_, Q::Length, f.LengthHi);
     readFrom(lengthStep_, Q::Length, f.LengthStep);
     f.FixedFace = fixedFace_->isChecked();
+    f.SetFaceVelocity = setVf_->isChecked();
+    readFrom(vfTarget_, Q::FaceVelocity, f.FaceVelocity);
     f.Maker = std::max(0, maker_->currentIndex());
     f.Objective = kObjectives[std::clamp(objective_->currentIndex(), 0, 3)];
     f.PriceCopper = priceCu_->value();

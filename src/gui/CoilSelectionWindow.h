@@ -50,6 +50,8 @@ public:
     QDoubleSpinBox* MaxAirDpBox() const { return maxAirDp_; }
     QSpinBox* RowsHiBox() const { return rowsHi_; }
     QCheckBox* FixedFaceBox() const { return fixedFace_; }
+    QCheckBox* SetFaceVelocityBox() const { return setVf_; }
+    QDoubleSpinBox* FaceVelocityBox() const { return vfTarget_; }
     QComboBox* ObjectiveList() const { return objective_; }
 
     /// "Select": starts a run on the form.
@@ -109,6 +111,8 @@ private:
     QDoubleSpinBox* lengthHi_ = nullptr;
     QDoubleSpinBox* lengthStep_ = nullptr;
     QCheckBox* fixedFace_ = nullptr;
+    QCheckBox* setVf_ = nullptr;
+    QDoubleSpinBox* vfTarget_ = nullptr;
     QComboBox* maker_ = nullptr;
     QComboBox* objective_ = nullptr;
     QDoubleSpinBox* priceCu_ = nullptr;

@@ -196,6 +196,24 @@ TEST_F(CoilSelectWindow, TableCellsFollowTheDisplayUnits)
     EXPECT_EQ(select_.Row(0).Qt, c.Qt);
 }
 
+// "Set face velocity": every row at that velocity, and Use takes the row's own air flow.
+TEST_F(CoilSelectWindow, ASetFaceVelocityRatesEveryRowAtItAndUseKeepsIt)
+{
+    select_.Form.SetFaceVelocity = true;
+    select_.Form.FaceVelocity = 0;
+    std::string error;
+    EXPECT_FALSE(select_.Inputs(job_, error));
+    EXPECT_NE(error.find("face velocity"), std::string::npos) << error;
+    select_.Form.FaceVelocity = 2.0;
+    runToEnd();
+    ASSERT_GT(select_.RowCount(), 0u);
+    for (std::size_t i = 0; i < select_.RowCount(); ++i)
+        EXPECT_NEAR(select_.Row(i).Vf, 2.0, 1e-12);
+    select_.Use(job_, 0);
+    EXPECT_NEAR(job_.Coil()->Vf, 2.0, 1e-9);
+    EXPECT_NEAR(std::fabs(job_.Coil()->Qt), select_.Row(0).Qt, 1e-6 * select_.Row(0).Qt);
+}
+
 TEST_F(CoilSelectWindow, CancelEndsTheRunWithWhatItFound)
 {
     select_.Form.FixedFace = false;

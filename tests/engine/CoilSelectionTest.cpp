@@ -286,6 +286,38 @@ TEST_F(SelectionCatalogue, CancelStopsBetweenFinHeightsAndKeepsWhatWasFound)
     EXPECT_TRUE(none.Candidates.empty());
 }
 
+// At a set face velocity each face takes its own air flow: every coil is rated at that velocity,
+// rates so through the ordinary inputs with its own air flow, and a larger face meets a duty a
+// smaller one at the job's air flow could not.
+TEST_F(SelectionCatalogue, AFaceVelocityGivesEachFaceItsOwnAirFlow)
+{
+    TSelectInputs in = smallSelection();
+    in.Limits.FixedFace = false;
+    in.Limits.Height = {0.5, 0.62};
+    in.Limits.Length = {0.8, 1.6};
+    in.Limits.LengthStep = 0.4;
+    in.FaceVelocity = 2.0;
+    in.Duty *= 1.3;
+    const TSelectResult r = SelectCoils(in);
+    ASSERT_FALSE(r.Candidates.empty()) << r.RulingText();
+    bool large = false;
+    for (const TSelectCandidate& c : r.Candidates) {
+        EXPECT_NEAR(c.Vf, 2.0, 1e-12);
+        EXPECT_NEAR(c.Va, 2.0 * c.fHeight * c.fLength, 1e-12);
+        large = large || c.fLength > 1.5;
+    }
+    EXPECT_TRUE(large);
+    const TSelectCandidate& c = r.Candidates.back();
+    const TCoilResult again = RateCoil(CandidateInputs(in, c.Va, c));
+    EXPECT_NEAR(std::fabs(again.Qt), c.Qt, 1e-12 * c.Qt);
+    // The job's own air flow over the same faces is another selection.
+    in.FaceVelocity.reset();
+    const TSelectResult kept = SelectCoils(in);
+    EXPECT_NE(kept.Met, r.Met);
+    for (const TSelectCandidate& k : kept.Candidates)
+        EXPECT_NEAR(k.Va, kept.AirVolumeFlow, 1e-15);
+}
+
 TEST_F(SelectionCatalogue, LeavingAirTargetKeepsCoilsThatHeatTheAirToIt)
 {
     TSelectInputs in = smallSelection();
