@@ -57,7 +57,18 @@ struct TCoilSelectForm
 /// What a value of the form or the table is, for its display unit: the program's quantity it is
 /// shown as (the duty, the air temperature, the air and liquid pressure drops, the face and tube
 /// velocities, the fin height and finned length, the weight and the outside area).
-enum class TSelectQuantity { Duty, AirTemp, AirDp, LiquidDp, FaceVelocity, TubeVelocity, Height, Length, Mass, Area };
+enum class TSelectQuantity {
+    Duty,
+    AirTemp,
+    AirDp,
+    LiquidDp,
+    FaceVelocity,
+    TubeVelocity,
+    Height,
+    Length,
+    Mass,
+    Area
+};
 
 /// How a value held here (kW, °C, Pa, kPa, m/s, mm, kg, m²) is shown: shown = held × Factor +
 /// Offset, in the unit Label, with Decimals places (the display unit's own format).

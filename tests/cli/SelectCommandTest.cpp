@@ -71,7 +71,7 @@ TEST_F(SelectCommand, ListsTheBestCoilsRankedAndSavesTheFirst)
 TEST_F(SelectCommand, AFaceVelocityTargetSetsEachCoilsAirFlow)
 {
     const std::string args = "select --kind hwc --rows 3..4 --fpi 10..10 --maker typical --height 500..600 "
-                              "--length 1000..1400 --length-step 200 --duty 60 ";
+                             "--length 1000..1400 --length-step 200 --duty 60 ";
     const Result run = Zemtor(args + "--face-velocity-target 2.2 --top 30 --json");
     ASSERT_EQ(run.rc, 0) << run.err;
     const nlohmann::json list = nlohmann::json::parse(run.out);

@@ -5,8 +5,8 @@
 #include "app/CoilJob.h"
 #include "base/Notifier.h"
 #include "base/NumText.h"
-#include "units/ConvTools.h"
 #include "engine/HeatExchanger.h"
+#include "units/ConvTools.h"
 
 #include <gtest/gtest.h>
 
@@ -129,8 +129,8 @@ TEST(CoilSelectUnits, ShowsHeldValuesInTheDisplayUnitsAndReadsThemBack)
     const UnitsBack back;
     SetAllMetric();
     using Q = TSelectQuantity;
-    for (Q q : {Q::Duty, Q::AirTemp, Q::AirDp, Q::LiquidDp, Q::FaceVelocity, Q::TubeVelocity, Q::Height, Q::Length,
-                Q::Mass, Q::Area})
+    for (Q q : {Q::Duty, Q::AirTemp, Q::AirDp, Q::LiquidDp, Q::FaceVelocity, Q::TubeVelocity, Q::Height,
+                Q::Length, Q::Mass, Q::Area})
         EXPECT_TRUE(SelectShownUnit(q).Held()) << static_cast<int>(q);
     EXPECT_EQ(SelectShownUnit(Q::Height).Label, "mm");
     EXPECT_EQ(SelectColumnHeading(TSelectColumn::Duty, TSelectObjective::Area), "Duty kW");
@@ -144,10 +144,10 @@ TEST(CoilSelectUnits, ShowsHeldValuesInTheDisplayUnitsAndReadsThemBack)
         double held, shown;
     };
     const Case cases[] = {
-        {Q::Duty, "Btu/hr", 100, 341214.2},    {Q::AirTemp, "°F", 20, 68},
-        {Q::AirDp, "InchWg", 249.0889, 1},     {Q::LiquidDp, "Psi", 6.894757, 1},
-        {Q::FaceVelocity, "fpm", 2.54, 500},   {Q::Height, "inch", 609.6, 24},
-        {Q::Length, "inch", 1219.2, 48},       {Q::Mass, "lb", 0.45359237, 1},
+        {Q::Duty, "Btu/hr", 100, 341214.2},  {Q::AirTemp, "°F", 20, 68},
+        {Q::AirDp, "InchWg", 249.0889, 1},   {Q::LiquidDp, "Psi", 6.894757, 1},
+        {Q::FaceVelocity, "fpm", 2.54, 500}, {Q::Height, "inch", 609.6, 24},
+        {Q::Length, "inch", 1219.2, 48},     {Q::Mass, "lb", 0.45359237, 1},
         {Q::Area, "ft²", 0.09290304, 1},
     };
     for (const Case& c : cases) {
@@ -185,9 +185,11 @@ TEST_F(CoilSelectWindow, TableCellsFollowTheDisplayUnits)
     ASSERT_GT(select_.RowCount(), 0u);
     const TSelectCandidate& c = select_.Row(0);
     EXPECT_EQ(select_.Cell(0, TSelectColumn::Duty), Format("%0.2f", c.Qt));
-    EXPECT_EQ(select_.Cell(0, TSelectColumn::Face), Format("%0.1f x %0.0f", 1000 * c.fHeight, 1000 * c.fLength));
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Face),
+              Format("%0.1f x %0.0f", 1000 * c.fHeight, 1000 * c.fLength));
     SetAllImperial();
-    EXPECT_EQ(select_.Cell(0, TSelectColumn::Duty), Format("%0.0f", c.Qt * SelectShownUnit(TSelectQuantity::Duty).Factor));
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Duty),
+              Format("%0.0f", c.Qt * SelectShownUnit(TSelectQuantity::Duty).Factor));
     EXPECT_EQ(select_.Cell(0, TSelectColumn::FaceVelocity), Format("%0.1f", c.Vf / 0.00508));
     EXPECT_EQ(select_.Cell(0, TSelectColumn::Face),
               Format("%0.2f x %0.2f", c.fHeight / 0.0254, c.fLength / 0.0254));

@@ -408,8 +408,8 @@ TEST_F(MainWindowModelTest, MenusAndTheirEnablingRules)
     for (const TMenuItem& item : MainMenuItems())
         if (item.SeparatorBefore)
             separated.push_back(item.Caption);
-    EXPECT_THAT(separated, ::testing::ElementsAre("Properties", "Exit", "Set Units", "Copy to Windows clipboard",
-                                                  "Data Check", "About..."));
+    EXPECT_THAT(separated, ::testing::ElementsAre("Properties", "Exit", "Set Units",
+                                                  "Copy to Windows clipboard", "Data Check", "About..."));
     EXPECT_STREQ(FindMenuItem(C::Save)->Shortcut, "Ctrl+S");
     EXPECT_STREQ(FindMenuItem(C::Solve)->Shortcut, "F9");
     EXPECT_STREQ(FindMenuItem(C::HelpIndex)->Shortcut, "F1");

@@ -362,8 +362,8 @@ TEST(SelectionRecordPath, RatesEachCandidateAsTheSizeTextPathDoes)
             ASSERT_EQ(text.Solved, record.Solved) << what << record.Error;
             EXPECT_EQ(text.Model, record.Model) << what;
             for (auto field : {&TCoilResult::Qt, &TCoilResult::Qs, &TCoilResult::Ao, &TCoilResult::Vf,
-                               &TCoilResult::AirDp, &TCoilResult::LiquidDp, &TCoilResult::tfo, &TCoilResult::vw,
-                               &TCoilResult::mw, &TCoilResult::mCondensate})
+                               &TCoilResult::AirDp, &TCoilResult::LiquidDp, &TCoilResult::tfo,
+                               &TCoilResult::vw, &TCoilResult::mw, &TCoilResult::mCondensate})
                 EXPECT_EQ(text.*field, record.*field) << what;
             EXPECT_EQ(text.AirOut.db, record.AirOut.db) << what;
             compared += text.Solved ? 1 : 0;
