@@ -115,6 +115,10 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     lengthStep_ = realBox(limits, 1, 1000, 0, 10);
     auto* stepLabel = new QLabel(limits);
     form->addRow(stepLabel, lengthStep_);
+    // Each coil at one face velocity, its air flow following its face, in place of the job's air flow.
+    setVf_ = new QCheckBox(limits);
+    setVf_->setToolTip(tr("Rate every coil at this face velocity instead of the job's air volume flow"));
+    vfTarget_ = realBox(limits, 0.1, 20, 2, 0.1);
     using Q = TSelectQuantity;
     unitBoxes_ = {
         {duty_, Q::Duty, 0, 100000, 1, nullptr, "&Duty"},
@@ -134,10 +138,6 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     };
     fixedFace_ = new QCheckBox(tr("Keep the job's face"), limits);
     form->addRow(QString(), fixedFace_);
-    // Each coil at one face velocity, its air flow following its face, in place of the job's air flow.
-    setVf_ = new QCheckBox(limits);
-    setVf_->setToolTip(tr("Rate every coil at this face velocity instead of the job's air volume flow"));
-    vfTarget_ = realBox(limits, 0.1, 20, 2, 0.1);
     form->addRow(setVf_, vfTarget_);
     connect(setVf_, &QCheckBox::toggled, vfTarget_, &QWidget::setEnabled);
     maker_ = new QComboBox(limits);

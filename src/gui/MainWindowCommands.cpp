@@ -138,9 +138,10 @@ void TMainForm::updateCommands()
 {
     for (const auto& [command, action] : actions_)
         action->setEnabled(model_.CommandEnabled(command));
+    // Their keys are their first letters, the first two items of the Edit menu.
     for (TMainCommand command : {TMainCommand::Undo, TMainCommand::Redo})
         if (QAction* action = Action(command))
-            action->setText(qt(model_.CommandCaption(command)));
+            action->setText(QLatin1Char('&') + qt(model_.CommandCaption(command)));
     for (const auto& [command, button] : buttons_)
         button->setEnabled(model_.CommandEnabled(command));
     if (reopenMenu_)

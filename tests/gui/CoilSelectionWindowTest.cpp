@@ -103,7 +103,7 @@ TEST_F(CoilSelectionWindowTest, RunsSortsAndUsesACoil)
     QAction* undo = window->Action(C::Undo);
     ASSERT_NE(undo, nullptr);
     EXPECT_TRUE(undo->isEnabled());
-    EXPECT_EQ(undo->text().toStdString(), "Undo Coil Selection");
+    EXPECT_EQ(undo->text().toStdString(), "&Undo Coil Selection");
     EXPECT_EQ(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
     window->RunCommand(C::Undo);
     EXPECT_TRUE(session->Job().Solved());
@@ -111,7 +111,7 @@ TEST_F(CoilSelectionWindowTest, RunsSortsAndUsesACoil)
     EXPECT_FALSE(w.Table()->item(1, 0)->font().bold()); // the mark follows the job
     EXPECT_FALSE(undo->isEnabled());
     EXPECT_TRUE(window->Action(C::Redo)->isEnabled());
-    EXPECT_EQ(window->Action(C::Redo)->text().toStdString(), "Redo Coil Selection");
+    EXPECT_EQ(window->Action(C::Redo)->text().toStdString(), "&Redo Coil Selection");
     window->RunCommand(C::Redo);
     EXPECT_TRUE(w.Model().IsCurrent(session->Job(), 1));
     EXPECT_TRUE(undo->isEnabled());
