@@ -327,10 +327,17 @@ std::string TCoilSelect::StatusText() const
     std::string text;
     if (result_.Candidates.empty())
         text = result_.RulingText();
-    else
-        text = Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger coil",
-                      static_cast<int>(result_.Met), result_.TargetDuty, static_cast<int>(result_.Rated),
+    else {
+        // The target in the duty's display unit.
+        const TSelectUnit u = SelectShownUnit(TSelectQuantity::Duty);
+        const std::string target =
+            (u.Held() ? Format("%0.3f", result_.TargetDuty)
+                      : Format("%0." + std::to_string(u.Decimals) + "f", u.ToShown(result_.TargetDuty))) +
+            " " + u.Label;
+        text = Format("%d coils meet %s: %d of %d combinations rated, %d ruled out by a larger coil",
+                      static_cast<int>(result_.Met), target, static_cast<int>(result_.Rated),
                       static_cast<int>(result_.Enumerated), static_cast<int>(result_.Pruned));
+    }
     if (result_.Met > order_.size() && !order_.empty())
         text += Format("; the best %d shown", static_cast<int>(order_.size()));
     if (result_.Cancelled)

@@ -194,6 +194,7 @@ TEST_F(CoilSelectWindow, TableCellsFollowTheDisplayUnits)
     EXPECT_EQ(select_.Cell(0, TSelectColumn::Face),
               Format("%0.2f x %0.2f", c.fHeight / 0.0254, c.fLength / 0.0254));
     EXPECT_EQ(select_.Cell(0, TSelectColumn::Objective), Format("%0.4g", c.Ao / 0.09290304));
+    EXPECT_NE(select_.StatusText().find(" Btu/hr: "), std::string::npos) << select_.StatusText();
     // The values held, and so the order, do not change with the units.
     EXPECT_EQ(select_.Row(0).Qt, c.Qt);
 }
