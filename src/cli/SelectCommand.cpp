@@ -23,6 +23,7 @@
 #include <cmath>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -47,6 +48,8 @@ struct SelectOptions : JobOptions
     std::string length = "500..3000";
     double lengthStep = 100;
     bool fixedFace = false;
+    double faceVelocityTarget = 0;
+    bool faceVelocityTargetGiven = false;
     std::string maker;
     std::string finMaterial;
     std::string objective = "area";
@@ -99,12 +102,15 @@ std::string cell(const std::string& text, std::size_t width, bool left = false)
     return (left ? text + pad : pad + text) + " ";
 }
 
-void printTable(const TSelectResult& r, std::size_t top, TSelectObjective objective)
+void printTable(const TSelectResult& r, std::size_t top, TSelectObjective objective,
+                std::optional<double> faceVelocity)
 {
     std::cout << Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger "
-                        "coil's missed duty; air flow %0.4f m³/s",
+                        "coil's missed duty; ",
                         static_cast<int>(r.Met), r.TargetDuty, static_cast<int>(r.Rated),
-                        static_cast<int>(r.Enumerated), static_cast<int>(r.Pruned), r.AirVolumeFlow)
+                        static_cast<int>(r.Enumerated), static_cast<int>(r.Pruned))
+              << (faceVelocity ? Format("face velocity %0.4g m/s", *faceVelocity)
+                               : Format("air flow %0.4f m³/s", r.AirVolumeFlow))
               << "\n";
     const std::string objectiveHead = objective == TSelectObjective::Area     ? "Ao m2"
                                       : objective == TSelectObjective::Weight ? "Weight kg"
@@ -204,6 +210,11 @@ void runSelect(SelectOptions& options)
                                      ? std::string("the catalogue holds no pattern to try")
                                      : "the catalogue holds no pattern of the maker '" + options.maker + "'");
     in.Duty = options.duty;
+    if (options.faceVelocityTargetGiven) {
+        if (!(std::isfinite(options.faceVelocityTarget) && options.faceVelocityTarget > 0))
+            throw std::runtime_error("--face-velocity-target expects a face velocity above 0 m/s");
+        in.FaceVelocity = options.faceVelocityTarget;
+    }
     if (options.leavingGiven)
         in.LeavingAir = options.leavingAir;
     in.Limits = limits;
@@ -220,7 +231,7 @@ void runSelect(SelectOptions& options)
     if (options.json)
         std::cout << jsonList(r, top) << "\n";
     else
-        printTable(r, top, *objective);
+        printTable(r, top, *objective, in.FaceVelocity);
     if (r.Candidates.empty()) {
         std::cerr << "zemtor: " << TerminalText(r.RulingText())
                   << (options.saveAs.empty() ? "" : " (not saved)") << "\n";
@@ -228,7 +239,7 @@ void runSelect(SelectOptions& options)
         throw CLI::RuntimeError(2);
     }
     if (!options.saveAs.empty()) {
-        UseCandidate(job, r.Candidates.front(), r.AirVolumeFlow);
+        UseCandidate(job, r.Candidates.front(), r.Candidates.front().Va);
         session->SaveOrThrow(options.saveAs);
     }
     ProcessCoilMakers().SetNotifier(nullptr);
@@ -265,6 +276,10 @@ void AddSelectCommand(CLI::App& app)
     cmd->add_option("--length-step", options->lengthStep, "The finned length step, mm")
         ->capture_default_str();
     cmd->add_flag("--fixed-face", options->fixedFace, "Keep the job's fin height and finned length");
+    cmd->add_option("--face-velocity-target", options->faceVelocityTarget,
+                    "Rate every coil at this face velocity, m/s (its air mass flow = velocity × face area × "
+                    "entering density) in place of keeping the job's air volume flow")
+        ->type_name("M/S");
     cmd->add_option("--maker", options->maker, "Try this maker's patterns only (all makers by default)");
     cmd->add_option("--fin-material", options->finMaterial,
                     "Try patterns with fins of this material (Al, Cu...)");
@@ -284,6 +299,7 @@ void AddSelectCommand(CLI::App& app)
     cmd->callback([options, cmd] {
         options->kindGiven = cmd->get_option("--kind")->count() > 0;
         options->leavingGiven = cmd->get_option("--leaving-air")->count() > 0;
+        options->faceVelocityTargetGiven = cmd->get_option("--face-velocity-target")->count() > 0;
         runSelect(*options);
     });
 }

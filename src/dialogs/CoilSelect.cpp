@@ -4,20 +4,120 @@
 #include "app/JobSelection.h"
 #include "base/NumText.h"
 #include "engine/HeatExchanger.h"
+#include "units/ConvTools.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numeric>
 
 namespace zmk {
 
+TSelectUnit SelectShownUnit(TSelectQuantity quantity)
+{
+    TQuantities& q = Quantities();
+    // The quantity and the factor from the unit held here to the quantity's stored unit.
+    UnitRec* rec = &q.hex_duty;
+    double toStored = 1;
+    switch (quantity) {
+    case TSelectQuantity::Duty:
+        break;
+    case TSelectQuantity::AirTemp:
+        rec = &q.air_t;
+        break;
+    case TSelectQuantity::AirDp:
+        rec = &q.air_dp;
+        break;
+    case TSelectQuantity::LiquidDp:
+        rec = &q.liquid_dp;
+        break;
+    case TSelectQuantity::FaceVelocity:
+        rec = &q.air_v;
+        break;
+    case TSelectQuantity::TubeVelocity:
+        rec = &q.liquid_v;
+        break;
+    case TSelectQuantity::Height:
+        rec = &q.fat_height;
+        toStored = 0.001; // mm held, m stored
+        break;
+    case TSelectQuantity::Length:
+        rec = &q.fat_length;
+        toStored = 0.001;
+        break;
+    case TSelectQuantity::Mass:
+        rec = &q.hex_mass;
+        break;
+    case TSelectQuantity::Area:
+        rec = &q.hex_area;
+        break;
+    }
+    TSelectUnit u;
+    std::string format;
+    double factor = 1, offset = 0;
+    UnitConversion(rec->kind, rec->display, rec->base, format, u.Label, factor, offset);
+    u.Factor = factor * toStored;
+    u.Offset = offset;
+    // "%0.2f" has two decimals; a general format takes three.
+    const std::size_t dot = format.find('.');
+    u.Decimals = dot != std::string::npos && format.back() == 'f' ? std::atoi(format.c_str() + dot + 1) : 3;
+    // A factor that rounds to 1 (m to mm and back) is no conversion.
+    if (std::fabs(u.Factor - 1) < 1e-12)
+        u.Factor = 1;
+    return u;
+}
+
+double TSelectUnit::Read(double shown, double held) const
+{
+    const double scale = std::pow(10.0, Decimals);
+    if (std::round(ToShown(held) * scale) == std::round(shown * scale))
+        return held;
+    return FromShown(shown);
+}
+
+std::optional<TSelectQuantity> SelectColumnQuantity(TSelectColumn column, TSelectObjective objective)
+{
+    switch (column) {
+    case TSelectColumn::Duty:
+        return TSelectQuantity::Duty;
+    case TSelectColumn::FaceVelocity:
+        return TSelectQuantity::FaceVelocity;
+    case TSelectColumn::AirDp:
+        return TSelectQuantity::AirDp;
+    case TSelectColumn::LiquidDp:
+        return TSelectQuantity::LiquidDp;
+    case TSelectColumn::Weight:
+        return TSelectQuantity::Mass;
+    case TSelectColumn::Objective:
+        switch (objective) {
+        case TSelectObjective::Area:
+            return TSelectQuantity::Area;
+        case TSelectObjective::Weight:
+            return TSelectQuantity::Mass;
+        case TSelectObjective::AirDp:
+            return TSelectQuantity::AirDp;
+        case TSelectObjective::Cost:
+            break;
+        }
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
 std::string SelectColumnHeading(TSelectColumn column, TSelectObjective objective)
 {
+    const std::optional<TSelectQuantity> quantity = SelectColumnQuantity(column, objective);
+    const std::string unit = quantity ? " " + SelectShownUnit(*quantity).Label : std::string();
     switch (column) {
     case TSelectColumn::Pattern:
         return "Pattern";
-    case TSelectColumn::Face:
-        return "H x L mm";
+    case TSelectColumn::Face: {
+        const std::string h = SelectShownUnit(TSelectQuantity::Height).Label;
+        const std::string l = SelectShownUnit(TSelectQuantity::Length).Label;
+        return h == l ? "H x L " + h : "H x L " + h + " x " + l;
+    }
     case TSelectColumn::Rows:
         return "Rows";
     case TSelectColumn::Fpi:
@@ -25,25 +125,25 @@ std::string SelectColumnHeading(TSelectColumn column, TSelectObjective objective
     case TSelectColumn::Circuits:
         return "Circuits";
     case TSelectColumn::Duty:
-        return "Duty kW";
+        return "Duty" + unit;
     case TSelectColumn::Margin:
         return "Margin %";
     case TSelectColumn::FaceVelocity:
-        return "Vf m/s";
+        return "Vf" + unit;
     case TSelectColumn::AirDp:
-        return "Air dp Pa";
+        return "Air dp" + unit;
     case TSelectColumn::LiquidDp:
-        return "Liquid dp kPa";
+        return "Liquid dp" + unit;
     case TSelectColumn::Weight:
-        return "Weight kg";
+        return "Weight" + unit;
     case TSelectColumn::Objective:
         switch (objective) {
         case TSelectObjective::Area:
-            return "Area m²";
+            return "Area" + unit;
         case TSelectObjective::Weight:
-            return "Weight kg";
+            return "Weight" + unit;
         case TSelectObjective::AirDp:
-            return "Air dp Pa";
+            return "Air dp" + unit;
         case TSelectObjective::Cost:
             return "Cost";
         }
@@ -143,6 +243,10 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
         error = "Give the target duty (above 0 kW)...";
         return std::nullopt;
     }
+    if (f.SetFaceVelocity && !(f.FaceVelocity > 0)) {
+        error = "Give the face velocity to rate the coils at (above 0 m/s)...";
+        return std::nullopt;
+    }
     if (upsideDown(f.RowsLo, f.RowsHi, "rows") || upsideDown(f.FpiLo, f.FpiHi, "fin density") ||
         upsideDown(f.VfLo, f.VfHi, "face velocity") || upsideDown(f.TubeVLo, f.TubeVHi, "tube velocity") ||
         upsideDown(f.HeightLo, f.HeightHi, "fin height") ||
@@ -170,6 +274,8 @@ std::optional<TSelectInputs> TCoilSelect::Inputs(const TCoilJob& job, std::strin
     lim.Length = {f.LengthLo / 1000, f.LengthHi / 1000};
     lim.LengthStep = std::max(1.0, f.LengthStep) / 1000;
     lim.FixedFace = f.FixedFace;
+    if (f.SetFaceVelocity)
+        in.FaceVelocity = f.FaceVelocity;
     in.Objective = f.Objective;
     in.PriceCopper = f.PriceCopper;
     in.PriceAluminium = f.PriceAluminium;
@@ -221,10 +327,17 @@ std::string TCoilSelect::StatusText() const
     std::string text;
     if (result_.Candidates.empty())
         text = result_.RulingText();
-    else
-        text = Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger coil",
-                      static_cast<int>(result_.Met), result_.TargetDuty, static_cast<int>(result_.Rated),
+    else {
+        // The target in the duty's display unit.
+        const TSelectUnit u = SelectShownUnit(TSelectQuantity::Duty);
+        const std::string target =
+            (u.Held() ? Format("%0.3f", result_.TargetDuty)
+                      : Format("%0." + std::to_string(u.Decimals) + "f", u.ToShown(result_.TargetDuty))) +
+            " " + u.Label;
+        text = Format("%d coils meet %s: %d of %d combinations rated, %d ruled out by a larger coil",
+                      static_cast<int>(result_.Met), target, static_cast<int>(result_.Rated),
                       static_cast<int>(result_.Enumerated), static_cast<int>(result_.Pruned));
+    }
     if (result_.Met > order_.size() && !order_.empty())
         text += Format("; the best %d shown", static_cast<int>(order_.size()));
     if (result_.Cancelled)
@@ -237,6 +350,20 @@ const TSelectCandidate& TCoilSelect::Row(std::size_t row) const
     return result_.Candidates.at(order_.at(row));
 }
 
+namespace {
+
+// A value in its display unit: in the format given while that is the unit it is held in, else in
+// the display unit's own decimals.
+std::string shown(TSelectQuantity quantity, double held, const char* heldFormat)
+{
+    const TSelectUnit u = SelectShownUnit(quantity);
+    if (u.Held())
+        return Format(heldFormat, held);
+    return Format("%0." + std::to_string(u.Decimals) + "f", u.ToShown(held));
+}
+
+} // namespace
+
 std::string TCoilSelect::Cell(std::size_t row, TSelectColumn column) const
 {
     const TSelectCandidate& c = Row(row);
@@ -244,7 +371,8 @@ std::string TCoilSelect::Cell(std::size_t row, TSelectColumn column) const
     case TSelectColumn::Pattern:
         return c.Pattern.Mnf + ": " + c.Pattern.Name;
     case TSelectColumn::Face:
-        return Format("%0.1f x %0.0f", 1000 * c.fHeight, 1000 * c.fLength);
+        return shown(TSelectQuantity::Height, 1000 * c.fHeight, "%0.1f") + " x " +
+               shown(TSelectQuantity::Length, 1000 * c.fLength, "%0.0f");
     case TSelectColumn::Rows:
         return Format("%d", c.Rows);
     case TSelectColumn::Fpi:
@@ -252,18 +380,22 @@ std::string TCoilSelect::Cell(std::size_t row, TSelectColumn column) const
     case TSelectColumn::Circuits:
         return Format("%d", c.Circ);
     case TSelectColumn::Duty:
-        return Format("%0.2f", c.Qt);
+        return shown(TSelectQuantity::Duty, c.Qt, "%0.2f");
     case TSelectColumn::Margin:
         return Format("%0.1f", c.Margin);
     case TSelectColumn::FaceVelocity:
-        return Format("%0.2f", c.Vf);
+        return shown(TSelectQuantity::FaceVelocity, c.Vf, "%0.2f");
     case TSelectColumn::AirDp:
-        return Format("%0.1f", c.AirDp);
+        return shown(TSelectQuantity::AirDp, c.AirDp, "%0.1f");
     case TSelectColumn::LiquidDp:
-        return Format("%0.2f", c.LiquidDp);
+        return shown(TSelectQuantity::LiquidDp, c.LiquidDp, "%0.2f");
     case TSelectColumn::Weight:
-        return Format("%0.1f", c.Weight);
+        return shown(TSelectQuantity::Mass, c.Weight, "%0.1f");
     case TSelectColumn::Objective:
+        if (const std::optional<TSelectQuantity> q = SelectColumnQuantity(column, Form.Objective)) {
+            const TSelectUnit u = SelectShownUnit(*q);
+            return Format("%0.4g", u.ToShown(c.Objective));
+        }
         return Format("%0.4g", c.Objective);
     case TSelectColumn::Count:
         break;
@@ -333,9 +465,14 @@ bool TCoilSelect::IsCurrent(const TCoilJob& job, std::size_t row) const
     return IsJobCoil(job, Row(row));
 }
 
-void TCoilSelect::Use(TCoilJob& job, std::size_t row) const
+void TCoilSelect::Use(TCoilJob& job, std::size_t row, TCoilUndo* undo) const
 {
-    UseCandidate(job, Row(row), result_.AirVolumeFlow);
+    const TSelectCandidate& c = Row(row);
+    const double airVolumeFlow = c.Va;
+    if (undo)
+        undo->Do(job, kUseCoilStep, [&] { UseCandidate(job, c, airVolumeFlow); });
+    else
+        UseCandidate(job, c, airVolumeFlow);
 }
 
 } // namespace zmk

@@ -3,7 +3,9 @@
 // the job's own coil marked. A run rates on its own threads while the window waits (progress,
 // Cancel); "Use" (or a double click) takes a coil into the job as one change and solves it. The
 // widget shows the values held here and forwards the user's actions; every rule lives here.
-// Values in the program's stored units (kW, Pa, kPa, m/s, mm for the face).
+// Values in the program's stored units (kW, Pa, kPa, m/s, mm for the face); the window shows them
+// in the user's display units (those of the main window), converted only on the way to and from
+// the screen.
 #pragma once
 
 #include "engine/CoilSelection.h"
@@ -19,8 +21,11 @@
 namespace zmk {
 
 class TCoilJob;
+class TCoilUndo;
 
 inline constexpr const char* kCoilSelectionTitle = "Coil Selection";
+/// The name of the change "Use" makes, as Edit, "Undo" shows it.
+inline constexpr const char* kUseCoilStep = "Coil Selection";
 inline constexpr const char* kAllMakersText = "All makers";
 /// The table shows the best this many coils.
 inline constexpr std::size_t kSelectTableRows = 1000;
@@ -41,10 +46,49 @@ struct TCoilSelectForm
     double LengthLo = 500, LengthHi = 3000; ///< mm
     double LengthStep = 100;                ///< mm
     bool FixedFace = false;
+    /// Rate every coil at this face velocity (m/s) in place of keeping the job's air volume flow.
+    bool SetFaceVelocity = false;
+    double FaceVelocity = 2.5;
     int Maker = 0; ///< index in Makers(): 0 all makers
     TSelectObjective Objective = TSelectObjective::Area;
     double PriceCopper = 9.0, PriceAluminium = 2.5; ///< per kg
 };
+
+/// What a value of the form or the table is, for its display unit: the program's quantity it is
+/// shown as (the duty, the air temperature, the air and liquid pressure drops, the face and tube
+/// velocities, the fin height and finned length, the weight and the outside area).
+enum class TSelectQuantity {
+    Duty,
+    AirTemp,
+    AirDp,
+    LiquidDp,
+    FaceVelocity,
+    TubeVelocity,
+    Height,
+    Length,
+    Mass,
+    Area
+};
+
+/// How a value held here (kW, °C, Pa, kPa, m/s, mm, kg, m²) is shown: shown = held × Factor +
+/// Offset, in the unit Label, with Decimals places (the display unit's own format).
+struct TSelectUnit
+{
+    std::string Label;
+    double Factor = 1;
+    double Offset = 0;
+    int Decimals = 2;
+    /// Whether the unit is the one the value is held in (nothing to convert).
+    bool Held() const { return Factor == 1 && Offset == 0; }
+    double ToShown(double held) const { return held * Factor + Offset; }
+    double FromShown(double shown) const { return (shown - Offset) / Factor; }
+    /// The held value a box showing `shown` gives back: `held` itself while the box still shows it
+    /// (to its decimals), so that showing a value and reading it back never moves it; otherwise
+    /// the shown value converted.
+    double Read(double shown, double held) const;
+};
+/// The quantity's display unit as the program's unit settings (the calling thread's) now say.
+TSelectUnit SelectShownUnit(TSelectQuantity quantity);
 
 /// The candidate table's columns.
 enum class TSelectColumn {
@@ -62,8 +106,10 @@ enum class TSelectColumn {
     Objective,
     Count
 };
-/// The column headings.
+/// The column headings, with the display units.
 std::string SelectColumnHeading(TSelectColumn column, TSelectObjective objective);
+/// The quantity a column shows (nothing for the pattern, rows, fins, circuits, margin and cost).
+std::optional<TSelectQuantity> SelectColumnQuantity(TSelectColumn column, TSelectObjective objective);
 
 /// A selection run on a thread of its own.
 class TSelectionRun
@@ -131,9 +177,9 @@ public:
     void SortBy(TSelectColumn column, bool ascending);
     /// Whether the row is the job's coil as it now stands.
     bool IsCurrent(const TCoilJob& job, std::size_t row) const;
-    /// "Use": the row's coil into the job as one change, solved. Errors of the solve reach the
-    /// caller with the job not solved.
-    void Use(TCoilJob& job, std::size_t row) const;
+    /// "Use": the row's coil into the job as one change, solved, which `undo` (when given) can
+    /// take back. Errors of the solve reach the caller with the job not solved.
+    void Use(TCoilJob& job, std::size_t row, TCoilUndo* undo = nullptr) const;
 
 private:
     std::vector<std::string> makers_;

@@ -34,7 +34,9 @@ const std::vector<TMenuItem> kMenuItems{
     {"&File", C::SaveAs, "Save As...", "Ctrl+Shift+S", "Save to different name", false},
     {"&File", C::Properties, "Properties", "", "File properties", true},
     {"&File", C::Exit, "Exit", "Ctrl+Q", "", true},
-    {"&Edit", C::SetUnits, "Set Units", "", "Unit settings", false},
+    {"&Edit", C::Undo, "Undo", "Ctrl+Z", "Undo the last coil selection", false},
+    {"&Edit", C::Redo, "Redo", "Ctrl+Y", "Redo the coil selection undone", false},
+    {"&Edit", C::SetUnits, "Set Units", "", "Unit settings", true},
     {"&Edit", C::Copy, "Copy to Windows clipboard", "", "Copy to Windows Clipboard", true},
     {"&Report", C::PrintPreview, "Print Preview", "Ctrl+P", "Print preview", false},
     {"&Report", C::CoilDrawing, "Coil Drawing", "", "", false},
@@ -101,6 +103,8 @@ bool IsBuiltInCommand(TMainCommand command)
     case C::FluidControl:
     case C::ViewSource:
     case C::ShowHelp:
+    case C::Undo:
+    case C::Redo:
         return true;
     case C::Properties:
     case C::PrintPreview:
@@ -323,6 +327,10 @@ bool TMainWindowModel::CommandEnabled(TMainCommand command) const
 {
     if (command == C::Reopen)
         return !session_.RecentFiles().VisibleCaptions().empty();
+    if (command == C::Undo)
+        return CoilUndo.CanUndo(Job());
+    if (command == C::Redo)
+        return CoilUndo.CanRedo(Job());
     if (IsBuiltInCommand(command))
         return true;
     if (!hooks_.count(command))
@@ -330,6 +338,26 @@ bool TMainWindowModel::CommandEnabled(TMainCommand command) const
     if (command == C::Hygrona)
         return builtInChart_ || Job().StatesInChartRange();
     return true;
+}
+
+std::string TMainWindowModel::CommandCaption(TMainCommand command) const
+{
+    if (command == C::Undo)
+        return CoilUndo.UndoCaption(Job());
+    if (command == C::Redo)
+        return CoilUndo.RedoCaption(Job());
+    const TMenuItem* item = FindMenuItem(command);
+    return item ? item->Caption : std::string();
+}
+
+void TMainWindowModel::UndoClick()
+{
+    CoilUndo.Undo(Job());
+}
+
+void TMainWindowModel::RedoClick()
+{
+    CoilUndo.Redo(Job());
 }
 
 void TMainWindowModel::PlugCommand(TMainCommand command, std::function<void()> run)

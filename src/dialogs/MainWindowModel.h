@@ -9,6 +9,7 @@
 
 #include "app/CoilJob.h"
 #include "app/DataCheck.h"
+#include "app/JobSelection.h"
 #include "app/ProjectFile.h"
 #include "app/ProjectSession.h"
 #include "app/StartupSettings.h"
@@ -60,6 +61,8 @@ enum class TMainCommand {
     ShowHelp,     ///< the view's "Show Help"
     /// Solve menu "Coil Selection...": the coil selection window
     CoilSelection,
+    Undo, ///< Edit menu: takes back the last coil change a selection made
+    Redo, ///< Edit menu: makes it again
 };
 
 /// One item of the menu bar, in menu order.
@@ -200,6 +203,13 @@ public:
     /// there ("Plot on Hygrona" also only while every state lies in the chart's range), the
     /// "Re-open" menu while it lists a file.
     bool CommandEnabled(TMainCommand command) const;
+    /// A menu item's caption as it stands ("Undo Coil Selection"); the menu's own for most.
+    std::string CommandCaption(TMainCommand command) const;
+    /// The undo of the coil changes made from the coil selection window.
+    TCoilUndo CoilUndo;
+    /// Edit, "Undo" and "Redo". Errors of the solve reach the caller with the job not solved.
+    void UndoClick();
+    void RedoClick();
     /// Plugs a dialog or window into its command; an empty function unplugs it.
     void PlugCommand(TMainCommand command, std::function<void()> run);
     /// Runs a plugged command's hook; false when the command is not enabled or has no hook.

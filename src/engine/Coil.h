@@ -29,6 +29,9 @@ public:
     /// Geometry from (maker, tube index, kind code, size text); an unreadable size text is
     /// replaced by kFallbackModel.
     TCoil(const std::string& makerName, int tubeIndex, int code, const std::string& model);
+    /// Geometry straight from a definition record (its kind code := code), no size text read and
+    /// no catalogue looked up; a record that cannot be built throws ZmkError with the reason.
+    TCoil(int code, const TModelRec& rec);
     ~TCoil() override;
 
     TAirState* AirIn = nullptr;  ///< entering air; the job's, written in place
@@ -215,6 +218,7 @@ private:
     /// The wet-surface multiplier on the air pressure drop (1 on a dry coil).
     double wetDpMultiplier() const;
     void finishAreaSizing();
+    void initCoil();
 };
 
 /// The next guess of the step-by-step shooting (the liquid's temperature at the air inlet, °C)

@@ -119,6 +119,16 @@ std::unique_ptr<TLiquidCoil> MakeStartCoil(std::string_view kind, const TCoilSta
     return coil;
 }
 
+std::unique_ptr<TLiquidCoil> MakeRecordCoil(std::string_view kind, const TModelRec& rec)
+{
+    const std::string lower = LowerCase(kind);
+    if (lower == kKindColdWater)
+        return std::make_unique<TColdWaterCoil>(rec);
+    if (lower == kKindHotWater)
+        return std::make_unique<THotWaterCoil>(rec);
+    return std::make_unique<TZemtor>(rec);
+}
+
 std::unique_ptr<TLiquid> MakeStartLiquid(const TCoilStartValues& sv)
 {
     auto liquid = std::make_unique<TLiquid>(sv.LiquidCaption, sv.LiquidSpec, sv.mw, sv.twi, sv.two);

@@ -14,6 +14,7 @@ namespace zmk {
 
 class TLiquid;
 class TLiquidCoil;
+struct TModelRec;
 
 /// Kind code of a chilled water cooling coil (`TColdWaterCoil`).
 inline constexpr std::string_view kKindColdWater = "cwc";
@@ -79,6 +80,11 @@ std::unique_ptr<TLiquidCoil> MakeCoil(std::string_view kind, const std::string& 
 /// length, rows, fin density and circuits set. Not attached. Errors of the geometry reach the
 /// caller.
 std::unique_ptr<TLiquidCoil> MakeStartCoil(std::string_view kind, const TCoilStartValues& values);
+/// A coil of the kind (as MakeCoil) built straight from a definition record: its pattern and size
+/// as the numbers stand, no size text formatted or read and no catalogue looked up (a selection's
+/// candidates). The record's kind code becomes the kind's. Not attached. A record that cannot be
+/// built throws with the reason.
+std::unique_ptr<TLiquidCoil> MakeRecordCoil(std::string_view kind, const TModelRec& rec);
 /// The liquid of the start values (kind, caption, flow, temperatures and the user's values).
 std::unique_ptr<TLiquid> MakeStartLiquid(const TCoilStartValues& values);
 /// The start values' flows onto an attached coil: face velocity, liquid inlet temperature, liquid

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <numbers>
 #include <thread>
+#include <utility>
 
 namespace zmk {
 
@@ -42,6 +44,34 @@ struct TGroupResult
     std::vector<std::size_t> RuledOut = std::vector<std::size_t>(static_cast<int>(TSelectLimit::Count));
 };
 
+// The rank of a coil that meets (its objective, then its area): what the ranking orders by before
+// the order in which the coils were found.
+using TRankKey = std::pair<double, double>;
+
+// The ranks of the coils one worker has kept so far, over all its groups. Once it holds more than
+// Keep, the Keep-th best is a bar: a coil ranking below it (strictly, as a tie may go either way
+// by the order of the groups) has Keep coils before it and cannot be among the best Keep of all,
+// so it is counted but not kept. Which coils a worker passes over depends on the groups it took;
+// the list of the best Keep does not.
+struct TKeptRanks
+{
+    std::vector<TRankKey> Keys;
+    bool HasBar = false;
+    TRankKey Bar;
+
+    bool Below(const TRankKey& k) const { return HasBar && Bar < k; }
+    void Add(const TRankKey& k, std::size_t keep)
+    {
+        Keys.push_back(k);
+        if (Keys.size() < 2 * keep + 64)
+            return;
+        std::nth_element(Keys.begin(), Keys.begin() + static_cast<std::ptrdiff_t>(keep - 1), Keys.end());
+        Keys.resize(keep);
+        Bar = *std::max_element(Keys.begin(), Keys.end());
+        HasBar = true;
+    }
+};
+
 // The fixed facts every group reads.
 struct TPlan
 {
@@ -53,6 +83,8 @@ struct TPlan
     double LiquidDensity = 0;
     std::vector<int> Rows;
     std::vector<double> Fins; // ascending
+    // The job's entering and leaving air and its liquid, built once for every candidate.
+    std::unique_ptr<TRatingStates> States;
 };
 
 std::vector<int> divisors(int n)
@@ -138,22 +170,22 @@ bool ruledOut(const TMissed& missed, int circuits, int rows, double fpi)
 
 // Rates the coils of one face, the most rows and fins first.
 void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, double length, TMissed& missed,
-             TGroupResult& out)
+             TKeptRanks& kept, TGroupResult& out)
 {
     const TSelectInputs& in = *plan.In;
     const TSelectLimits& lim = in.Limits;
-    const double vf = plan.Va / (group.fHeight * length);
+    const double vf = in.FaceVelocity ? *in.FaceVelocity : plan.Va / (group.fHeight * length);
+    const double va = in.FaceVelocity ? *in.FaceVelocity * group.fHeight * length : plan.Va;
     const bool faceOk = lim.FaceVelocity.Contains(vf);
     const double tubeArea = std::numbers::pi * pattern.ID * pattern.ID / 4;
-    // The inputs of the face's coils; each takes its rows, fins and circuits in turn.
-    TSelectCandidate first;
-    first.Pattern = pattern;
-    first.fHeight = group.fHeight;
-    first.fLength = length;
-    first.Rows = 1;
-    first.fpi = 1;
-    first.Circ = 1;
-    TCoilInputs face = CandidateInputs(in, plan.Va, first);
+    // The inputs and the geometry record of the face's coils; each takes its rows, fins and
+    // circuits in turn.
+    TCoilInputs face = in.Job;
+    face.Start.vf = vf;
+    TModelRec rec;
+    MnfRecToModel(pattern, rec);
+    rec.fHeight = group.fHeight;
+    rec.fLength = length;
     for (auto rowIt = plan.Rows.rbegin(); rowIt != plan.Rows.rend(); ++rowIt) {
         const int rows = *rowIt;
         const int tubes = group.TubesHigh * rows;
@@ -180,12 +212,10 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                     addRuled(out, TSelectLimit::Duty);
                     continue;
                 }
-                TCoilStartValues& sv = face.Start;
-                sv.Rows = rows;
-                sv.fpi = fpi;
-                sv.Circ = n;
-                sv.CoilModel = StartValuesCoilModel(sv);
-                const TCoilResult r = RateCoil(face);
+                rec.Rows = rows;
+                rec.fpi = fpi;
+                rec.Circ = n;
+                const TCoilResult r = RateCoilRecord(face, *plan.States, rec);
                 ++out.Rated;
                 if (!r.Solved) {
                     addRuled(out, TSelectLimit::NotSolved);
@@ -211,6 +241,14 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                     addRuled(out, TSelectLimit::LiquidDp);
                 if (shortOfTarget || tubeVelocity || airDp || liquidDp)
                     continue;
+                ++out.MetCount;
+                // Until weighed, a coil's rank is known for the area and air dp objectives.
+                if (in.Keep > 0 && !weighsAll(in)) {
+                    const TRankKey rank{in.Objective == TSelectObjective::AirDp ? r.AirDp : r.Ao, r.Ao};
+                    if (kept.Below(rank))
+                        continue;
+                    kept.Add(rank, in.Keep);
+                }
                 TSelectCandidate c;
                 c.Pattern = pattern;
                 c.fHeight = group.fHeight;
@@ -222,6 +260,7 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                 c.Qt = std::fabs(r.Qt);
                 c.Margin = plan.Target > 0 ? 100 * (c.Qt - plan.Target) / plan.Target : 0;
                 c.Vf = r.Vf;
+                c.Va = va;
                 c.AirDp = r.AirDp;
                 c.LiquidDp = r.LiquidDp;
                 c.TubeVelocity = r.vw;
@@ -233,7 +272,6 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                     weigh(in, c);
                 c.Objective = objectiveOf(in.Objective, c);
                 out.Met.push_back(std::move(c));
-                ++out.MetCount;
                 // The best Keep of a group hold its part of the best Keep of all.
                 if (in.Keep > 0 && out.Met.size() >= 2 * in.Keep + 64) {
                     RankCandidates(out.Met);
@@ -247,12 +285,12 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
 // Rates the coils of one fin height of one pattern, the longest first: at the same circuits, a
 // coil that misses the duty rules out, unrated, those no longer with no more rows and fins (more
 // surface in the same air and liquid flows gives more duty).
-TGroupResult runGroup(const TPlan& plan, const TGroup& group)
+TGroupResult runGroup(const TPlan& plan, const TGroup& group, TKeptRanks& kept)
 {
     TGroupResult out;
     TMissed missed;
     for (auto l = group.Lengths.rbegin(); l != group.Lengths.rend(); ++l)
-        runFace(plan, group, plan.In->Patterns[group.Pattern], *l, missed, out);
+        runFace(plan, group, plan.In->Patterns[group.Pattern], *l, missed, kept, out);
     if (plan.In->Keep > 0 && out.Met.size() > plan.In->Keep) {
         RankCandidates(out.Met);
         out.Met.resize(plan.In->Keep);
@@ -264,6 +302,7 @@ TGroupResult runGroup(const TPlan& plan, const TGroup& group)
 bool makePlan(const TSelectInputs& in, TPlan& plan, std::string& error)
 {
     plan.In = &in;
+    plan.States = std::make_unique<TRatingStates>(in.Job);
     const TCoilResult job = RateCoil(in.Job);
     if (!job.Solved) {
         error = "The job does not rate as it stands: " + (job.Error.empty() ? job.Reason : job.Error);
@@ -494,13 +533,14 @@ TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* canc
     auto work = [&] {
         // Each thread's catalogue reads the caller's file.
         ProcessCoilMakers().Reset(catalogueFile);
+        TKeptRanks kept;
         for (;;) {
             if (cancel && cancel->load())
                 return;
             const std::size_t i = next.fetch_add(1);
             if (i >= groups.size())
                 return;
-            done[i] = runGroup(plan, groups[i]);
+            done[i] = runGroup(plan, groups[i], kept);
             ran[i] = 1;
             if (progress) {
                 const std::lock_guard<std::mutex> hold(lock);

@@ -5,6 +5,7 @@
 // whatever the number of threads. A coil that misses the duty with at least the finned length,
 // rows and fins of another of the same pattern, fin height and circuits rules the smaller one out
 // without rating it.
+// With a face velocity given, each face takes its own air flow at that velocity instead.
 // Units: m, m², m³/s, m/s, kW, Pa (air dp), kPa (liquid dp), kg, °C.
 #pragma once
 
@@ -31,6 +32,9 @@ struct TSelectInputs
     TCoilInputs Job;
     /// Air volume flow at entering density, m³/s; 0 takes the job's (its face velocity × face).
     double AirVolumeFlow = 0;
+    /// A face velocity (m/s) every coil is rated at in place of the one air volume flow: each face
+    /// takes its own air flow, mass flow = face velocity × face area × entering density.
+    std::optional<double> FaceVelocity;
     double Duty = 0; ///< target duty, kW; unused when LeavingAir is given
     /// A leaving air dry bulb to reach (°C) in place of a duty: at least it for a heating coil,
     /// at most it for a cooling one.

@@ -12,6 +12,8 @@ class TColdWaterCoil : public TLiquidCoil
 {
 public:
     TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
+    /// The coil of a definition record, no size text read and no catalogue looked up.
+    explicit TColdWaterCoil(const TModelRec& rec);
     /// Project-file form: finds or creates `cwc` under the root (reading also takes `chilledwatercoil`).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;

@@ -144,6 +144,27 @@ TCoil::TCoil(const std::string& makerName, int tubeIndex, int code, const std::s
     if (Geometry->TakeError() != 0)
         text = kFallbackModel;
     TCoil::SetModel(text);
+    initCoil();
+}
+
+TCoil::TCoil(int code, const TModelRec& rec) : TCustomHeatExchanger(std::string())
+{
+    TModelRec r = rec;
+    r.Code = static_cast<std::uint8_t>(code);
+    std::string why;
+    if (RecordProblem(r, &why) != 0)
+        throw ZmkError("TCoil", why);
+    Geometry = std::make_unique<TFinAndTube>(r);
+    if (Geometry->TakeError() != 0)
+        throw ZmkError("TCoil", "The coil " + Geometry->FormatSizeText() + " cannot be built...");
+    Model = Geometry->SizeText;
+    TCoil::UpdateTubeData();
+    RefreshDerived();
+    initCoil();
+}
+
+void TCoil::initCoil()
+{
     AirCoefFn = FinTubeCoefficient;
     ADP = TAdpDefault::Instance().Value();
 }
@@ -343,6 +364,12 @@ TLiquidCoil::TLiquidCoil(const std::string& makerName, int tubeIndex, int code, 
 {
     // The base constructor ran its tube update before the liquid state existed; hand over the
     // flow area now.
+    TLiquidCoil::UpdateTubeData();
+}
+
+TLiquidCoil::TLiquidCoil(int code, const TModelRec& rec)
+    : TCoil(code, rec), LiquidState(std::make_unique<TLiquidState>())
+{
     TLiquidCoil::UpdateTubeData();
 }
 
@@ -793,6 +820,21 @@ TColdWaterCoil::TColdWaterCoil(const std::string& makerName, int tubeIndex, cons
 
 TZemtor::TZemtor(const std::string& makerName, int tubeIndex, const std::string& model)
     : TLiquidCoil(makerName, tubeIndex, kCodeZemtor, model)
+{
+    SetClassValues(kZemtorValues);
+}
+
+THotWaterCoil::THotWaterCoil(const TModelRec& rec) : TLiquidCoil(kCodeHotWaterCoil, rec)
+{
+    SetClassValues(kHotValues);
+}
+
+TColdWaterCoil::TColdWaterCoil(const TModelRec& rec) : TLiquidCoil(kCodeColdWaterCoil, rec)
+{
+    SetClassValues(kColdValues);
+}
+
+TZemtor::TZemtor(const TModelRec& rec) : TLiquidCoil(kCodeZemtor, rec)
 {
     SetClassValues(kZemtorValues);
 }

@@ -21,6 +21,8 @@ class TLiquidCoil : public TCoil
 {
 public:
     TLiquidCoil(const std::string& makerName, int tubeIndex, int code, const std::string& model);
+    /// The coil of a definition record (see TCoil).
+    TLiquidCoil(int code, const TModelRec& rec);
     ~TLiquidCoil() override;
 
     std::unique_ptr<TLiquidState> LiquidState; ///< the liquid operating state; owned

@@ -126,6 +126,20 @@ struct TBuiltCoil
     std::unique_ptr<TLiquidCoil> coil;
 };
 
+// Attaches the built coil to its air and liquid and applies the inputs' flows and options.
+void attachCoil(const TCoilInputs& in, TBuiltCoil& b)
+{
+    const TCoilStartValues& sv = in.Start;
+    b.coil->Attach(b.airIn, b.airOut, *b.liquid);
+    ApplyStartFlows(*b.coil, sv);
+    if (in.LiquidDt > 0)
+        b.coil->LiquidState->designdt = in.LiquidDt;
+    b.coil->Spray = in.Spray;
+    b.coil->UseFouling = in.UseFouling;
+    b.coil->FoulingInDuty = in.FoulingInDuty;
+    b.coil->SetAirSideMethod(in.AirSideMethod);
+}
+
 // Builds the coil of the inputs (kind already canonical); an error reaches the caller.
 void buildCoil(const std::string& kind, const TCoilInputs& in, TBuiltCoil& b)
 {
@@ -147,14 +161,32 @@ void buildCoil(const std::string& kind, const TCoilInputs& in, TBuiltCoil& b)
     b.airIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
     b.airOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);
     b.liquid = MakeStartLiquid(sv);
-    b.coil->Attach(b.airIn, b.airOut, *b.liquid);
-    ApplyStartFlows(*b.coil, sv);
-    if (in.LiquidDt > 0)
-        b.coil->LiquidState->designdt = in.LiquidDt;
-    b.coil->Spray = in.Spray;
-    b.coil->UseFouling = in.UseFouling;
-    b.coil->FoulingInDuty = in.FoulingInDuty;
-    b.coil->SetAirSideMethod(in.AirSideMethod);
+    attachCoil(in, b);
+}
+
+// Solves the built coil into its result.
+TCoilResult solveBuilt(const std::string& kind, TBuiltCoil& b)
+{
+    std::string error;
+    try {
+        b.coil->Solve();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    TCoilResult r = CoilResultOf(*b.coil);
+    r.Kind = kind;
+    r.Error = error;
+    r.Solved = error.empty() && r.Status == TSolveStatus::None;
+    return r;
+}
+
+TCoilResult buildFailed(const std::string& kind, const std::string& error)
+{
+    TCoilResult r;
+    r.Kind = kind;
+    r.Status = TSolveStatus::DataError;
+    r.Error = error;
+    return r;
 }
 
 // Builds and solves; b.coil stays empty when the build failed (the result says why).
@@ -172,26 +204,51 @@ TCoilResult rateBuilt(const TCoilInputs& in, TBuiltCoil& b)
         buildCoil(*kind, in, b);
     } catch (const std::exception& e) {
         b.coil.reset();
-        TCoilResult r;
-        r.Kind = *kind;
-        r.Status = TSolveStatus::DataError;
-        r.Error = e.what();
-        return r;
+        return buildFailed(*kind, e.what());
     }
-    std::string error;
-    try {
-        b.coil->Solve();
-    } catch (const std::exception& e) {
-        error = e.what();
-    }
-    TCoilResult r = CoilResultOf(*b.coil);
-    r.Kind = *kind;
-    r.Error = error;
-    r.Solved = error.empty() && r.Status == TSolveStatus::None;
-    return r;
+    return solveBuilt(*kind, b);
 }
 
 } // namespace
+
+TRatingStates::TRatingStates(const TCoilInputs& in)
+{
+    const std::optional<std::string> kind = CanonicalCoilKind(in.Kind);
+    if (!kind) {
+        Error = "Coil kind not recognised...";
+        return;
+    }
+    Kind = *kind;
+    const TCoilStartValues& sv = in.Start;
+    try {
+        AirIn = SetState(sv.Pa, sv.dbi, sv.wai, kPairDbW);
+        AirOut = SetState(sv.Pa, sv.dbo, sv.wao, kPairDbW);
+        Liquid = MakeStartLiquid(sv);
+    } catch (const std::exception& e) {
+        Error = e.what();
+        Liquid.reset();
+    }
+}
+
+TRatingStates::~TRatingStates() = default;
+
+TCoilResult RateCoilRecord(const TCoilInputs& in, const TRatingStates& states, const TModelRec& rec)
+{
+    if (!states.Error.empty() || !states.Liquid)
+        return buildFailed(states.Kind.empty() ? in.Kind : states.Kind, states.Error);
+    const TAdpScope adp(in.StartAdp);
+    TBuiltCoil b;
+    try {
+        b.coil = MakeRecordCoil(states.Kind, rec);
+        b.airIn = states.AirIn;
+        b.airOut = states.AirOut;
+        b.liquid = std::make_unique<TLiquid>(*states.Liquid);
+        attachCoil(in, b);
+    } catch (const std::exception& e) {
+        return buildFailed(states.Kind, e.what());
+    }
+    return solveBuilt(states.Kind, b);
+}
 
 TCoilResult RateCoil(const TCoilInputs& in)
 {

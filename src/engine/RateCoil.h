@@ -13,12 +13,14 @@
 #include "geometry/CoilMakers.h"
 #include "properties/Psy.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zmk {
 
+class TLiquid;
 class TLiquidCoil;
 
 /// What one rating takes.
@@ -91,6 +93,26 @@ struct TCoilResult
 /// Rates a coil from the inputs. Errors do not escape: an input no coil can be built from, or a
 /// solve that raises an error, gives a result with Solved false and the error's text in Error.
 TCoilResult RateCoil(const TCoilInputs& inputs);
+
+/// What stays the same over many ratings of one job's air and liquid: the entering and leaving
+/// air states and the liquid, built once from the inputs as RateCoil builds them.
+struct TRatingStates
+{
+    explicit TRatingStates(const TCoilInputs& inputs);
+    ~TRatingStates();
+    TRatingStates(const TRatingStates&) = delete;
+    TRatingStates& operator=(const TRatingStates&) = delete;
+    std::string Kind;  ///< the kind code in lower case
+    std::string Error; ///< why the states could not be built (nothing can be rated then)
+    TAirState AirIn, AirOut;
+    std::unique_ptr<const TLiquid> Liquid;
+};
+
+/// Rates the coil of a definition record (its pattern and size as they stand) in the job of the
+/// inputs, with the air and liquid of states built from the same inputs: the result RateCoil gives
+/// for the inputs with that pattern and size, without formatting or reading a size text and
+/// without building the air states and the liquid again. The inputs' geometry fields are not read.
+TCoilResult RateCoilRecord(const TCoilInputs& inputs, const TRatingStates& states, const TModelRec& rec);
 
 /// The fields of an attached coil as they stand (Status from the coil; Solved, Error and Kind are
 /// left to the caller).

@@ -22,6 +22,7 @@ struct TSelectCandidate
     double Qt = 0;           ///< kW
     double Margin = 0;       ///< duty over the target, %
     double Vf = 0;           ///< face velocity, m/s
+    double Va = 0;           ///< air volume flow at entering density it was rated with, m³/s
     double AirDp = 0;        ///< Pa
     double LiquidDp = 0;     ///< kPa
     double TubeVelocity = 0; ///< m/s, as rated

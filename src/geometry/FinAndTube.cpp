@@ -378,6 +378,11 @@ TFinAndTube::TFinAndTube()
     Recalculate();
 }
 
+TFinAndTube::TFinAndTube(const TModelRec& rec) : Rec(rec)
+{
+    Recalculate();
+}
+
 TFinAndTube::TFinAndTube(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText)
 {
     create(maker, tubeCode, kindCode, sizeText, &ProcessCoilMakers());

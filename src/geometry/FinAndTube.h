@@ -214,6 +214,9 @@ public:
     /// As above with a given catalogue; a null catalogue keeps the default pattern.
     TFinAndTube(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText,
                 TCoilMakers* catalogue);
+    /// The record as it stands, recalculated: no size text read, no catalogue looked up. A record
+    /// that cannot be built (RecordProblem) leaves its error code, as SetModel does.
+    explicit TFinAndTube(const TModelRec& rec);
 
     /// Stores `text` as SizeText and parses it; on success copies the five values in and
     /// recalculates, otherwise only ErrorCode (and SizeText) change.

@@ -65,8 +65,12 @@ public:
 
     TCoilSelectionWindow& Selection()
     {
-        if (!selection_)
+        if (!selection_) {
             selection_ = new TCoilSelectionWindow(model_.Job(), &window_);
+            selection_->SetUndo(&model_.CoilUndo);
+            // Edit, "Undo" is offered once the change is recorded.
+            connect(selection_, &TCoilSelectionWindow::coilUsed, this, [this] { window_.UpdateCommands(); });
+        }
         return *selection_;
     }
 

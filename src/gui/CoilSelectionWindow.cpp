@@ -76,8 +76,8 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     // The target and the limits.
     auto* limits = new QWidget(this);
     auto* form = new QFormLayout(limits);
-    byDuty_ = new QRadioButton(tr("&Duty, kW"), limits);
-    byAir_ = new QRadioButton(tr("Leaving &air, °C"), limits);
+    byDuty_ = new QRadioButton(limits);
+    byAir_ = new QRadioButton(limits);
     duty_ = realBox(limits, 0, 100000, 3, 1);
     leavingAir_ = realBox(limits, -60, 900, 1, 0.5);
     form->addRow(byDuty_, duty_);
@@ -86,8 +86,10 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     maxAirDp_->setSpecialValueText(tr("no limit"));
     maxLiquidDp_ = realBox(limits, 0, 10000, 2, 5);
     maxLiquidDp_->setSpecialValueText(tr("no limit"));
-    form->addRow(tr("Max air dp, Pa"), maxAirDp_);
-    form->addRow(tr("Max liquid dp, kPa"), maxLiquidDp_);
+    auto* maxAirDpLabel = new QLabel(limits);
+    auto* maxLiquidDpLabel = new QLabel(limits);
+    form->addRow(maxAirDpLabel, maxAirDp_);
+    form->addRow(maxLiquidDpLabel, maxLiquidDp_);
     rowsLo_ = intBox(limits, 1, 20);
     rowsHi_ = intBox(limits, 1, 20);
     form->addRow(tr("&Rows"), pair(limits, rowsLo_, rowsHi_));
@@ -96,20 +98,48 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     form->addRow(tr("&Fins, fpi"), pair(limits, fpiLo_, fpiHi_));
     vfLo_ = realBox(limits, 0.1, 20, 2, 0.1);
     vfHi_ = realBox(limits, 0.1, 20, 2, 0.1);
-    form->addRow(tr("Face velocity, m/s"), pair(limits, vfLo_, vfHi_));
+    auto* vfLabel = new QLabel(limits);
+    form->addRow(vfLabel, pair(limits, vfLo_, vfHi_));
     tubeLo_ = realBox(limits, 0.01, 20, 2, 0.1);
     tubeHi_ = realBox(limits, 0.01, 20, 2, 0.1);
-    form->addRow(tr("Tube velocity, m/s"), pair(limits, tubeLo_, tubeHi_));
+    auto* tubeLabel = new QLabel(limits);
+    form->addRow(tubeLabel, pair(limits, tubeLo_, tubeHi_));
     heightLo_ = realBox(limits, 10, 9000, 0, 50);
     heightHi_ = realBox(limits, 10, 9000, 0, 50);
-    form->addRow(tr("Fin &height, mm"), pair(limits, heightLo_, heightHi_));
+    auto* heightLabel = new QLabel(limits);
+    form->addRow(heightLabel, pair(limits, heightLo_, heightHi_));
     lengthLo_ = realBox(limits, 10, 10000, 0, 100);
     lengthHi_ = realBox(limits, 10, 10000, 0, 100);
-    form->addRow(tr("Finned &length, mm"), pair(limits, lengthLo_, lengthHi_));
+    auto* lengthLabel = new QLabel(limits);
+    form->addRow(lengthLabel, pair(limits, lengthLo_, lengthHi_));
     lengthStep_ = realBox(limits, 1, 1000, 0, 10);
-    form->addRow(tr("Length step, mm"), lengthStep_);
+    auto* stepLabel = new QLabel(limits);
+    form->addRow(stepLabel, lengthStep_);
+    // Each coil at one face velocity, its air flow following its face, in place of the job's air flow.
+    setVf_ = new QCheckBox(limits);
+    setVf_->setToolTip(tr("Rate every coil at this face velocity instead of the job's air volume flow"));
+    vfTarget_ = realBox(limits, 0.1, 20, 2, 0.1);
+    using Q = TSelectQuantity;
+    unitBoxes_ = {
+        {duty_, Q::Duty, 0, 100000, 1, nullptr, "&Duty"},
+        {leavingAir_, Q::AirTemp, -60, 900, 0.5, nullptr, "Leaving &air"},
+        {maxAirDp_, Q::AirDp, 0, 10000, 10, maxAirDpLabel, "Max air dp"},
+        {maxLiquidDp_, Q::LiquidDp, 0, 10000, 5, maxLiquidDpLabel, "Max liquid dp"},
+        {vfLo_, Q::FaceVelocity, 0.1, 20, 0.1, vfLabel, "Face velocity"},
+        {vfHi_, Q::FaceVelocity, 0.1, 20, 0.1, nullptr, nullptr},
+        {tubeLo_, Q::TubeVelocity, 0.01, 20, 0.1, tubeLabel, "Tube velocity"},
+        {tubeHi_, Q::TubeVelocity, 0.01, 20, 0.1, nullptr, nullptr},
+        {heightLo_, Q::Height, 10, 9000, 50, heightLabel, "Fin &height"},
+        {heightHi_, Q::Height, 10, 9000, 50, nullptr, nullptr},
+        {lengthLo_, Q::Length, 10, 10000, 100, lengthLabel, "Finned &length"},
+        {lengthHi_, Q::Length, 10, 10000, 100, nullptr, nullptr},
+        {lengthStep_, Q::Length, 1, 1000, 10, stepLabel, "Length step"},
+        {vfTarget_, Q::FaceVelocity, 0.1, 20, 0.1, nullptr, "Set face velocity"},
+    };
     fixedFace_ = new QCheckBox(tr("Keep the job's face"), limits);
     form->addRow(QString(), fixedFace_);
+    form->addRow(setVf_, vfTarget_);
+    connect(setVf_, &QCheckBox::toggled, vfTarget_, &QWidget::setEnabled);
     maker_ = new QComboBox(limits);
     form->addRow(tr("&Maker"), maker_);
     objective_ = new QComboBox(limits);
@@ -120,6 +150,7 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     priceAl_ = realBox(limits, 0, 1000, 2, 0.5);
     form->addRow(tr("Copper, per kg"), priceCu_);
     form->addRow(tr("Aluminium, per kg"), priceAl_);
+    showUnits();
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(limits);
     scroll->setWidgetResizable(true);
@@ -193,9 +224,17 @@ TCoilSelectionWindow::TCoilSelectionWindow(TCoilJob& job, QWidget* parent) : QDi
     connect(timer_, &QTimer::timeout, this, &TCoilSelectionWindow::Poll);
     showRunning(false);
     resize(1000, 560);
+    // The job's coil mark follows the job (an undo in the main window, a coil set there).
+    subscription_ = job_.Subscribe([this](const TJobNews& news) {
+        if (news.Has(jcResults) && isVisible() && model_.RowCount() > 0)
+            showTable();
+    });
 }
 
-TCoilSelectionWindow::~TCoilSelectionWindow() = default;
+TCoilSelectionWindow::~TCoilSelectionWindow()
+{
+    job_.Unsubscribe(subscription_);
+}
 
 void TCoilSelectionWindow::ShowOn()
 {
@@ -210,29 +249,71 @@ void TCoilSelectionWindow::ShowOn()
     activateWindow();
 }
 
+void TCoilSelectionWindow::showUnits()
+{
+    for (const TUnitBox& b : unitBoxes_) {
+        const TSelectUnit u = SelectShownUnit(b.Quantity);
+        const QString caption = b.Caption ? tr(b.Caption) + QStringLiteral(", ") + qt(u.Label) : QString();
+        b.Box->setDecimals(u.Decimals);
+        b.Box->setRange(u.ToShown(b.Lo), u.ToShown(b.Hi));
+        b.Box->setSingleStep(b.Step * u.Factor);
+        if (b.Box == duty_)
+            byDuty_->setText(caption);
+        else if (b.Box == leavingAir_)
+            byAir_->setText(caption);
+        else if (b.Box == vfTarget_)
+            setVf_->setText(caption);
+        else if (b.Label) {
+            b.Label->setText(caption);
+            b.Label->setBuddy(b.Box);
+        }
+    }
+}
+
+namespace {
+
+// Shows a value held in its own unit in a box of the display unit.
+void showIn(QDoubleSpinBox* box, TSelectQuantity quantity, double held)
+{
+    box->setValue(SelectShownUnit(quantity).ToShown(held));
+}
+
+// The held value a box gives back (unchanged while the box shows it).
+void readFrom(const QDoubleSpinBox* box, TSelectQuantity quantity, double& held)
+{
+    held = SelectShownUnit(quantity).Read(box->value(), held);
+}
+
+} // namespace
+
 void TCoilSelectionWindow::showForm()
 {
+    using Q = TSelectQuantity;
     const TCoilSelectForm& f = model_.Form;
+    showUnits();
     byDuty_->setChecked(!f.ByLeavingAir);
     byAir_->setChecked(f.ByLeavingAir);
-    duty_->setValue(f.Duty);
-    leavingAir_->setValue(f.LeavingAir);
-    maxAirDp_->setValue(f.MaxAirDp);
-    maxLiquidDp_->setValue(f.MaxLiquidDp);
+    showIn(duty_, Q::Duty, f.Duty);
+    showIn(leavingAir_, Q::AirTemp, f.LeavingAir);
+    showIn(maxAirDp_, Q::AirDp, f.MaxAirDp);
+    showIn(maxLiquidDp_, Q::LiquidDp, f.MaxLiquidDp);
     rowsLo_->setValue(f.RowsLo);
     rowsHi_->setValue(f.RowsHi);
     fpiLo_->setValue(f.FpiLo);
     fpiHi_->setValue(f.FpiHi);
-    vfLo_->setValue(f.VfLo);
-    vfHi_->setValue(f.VfHi);
-    tubeLo_->setValue(f.TubeVLo);
-    tubeHi_->setValue(f.TubeVHi);
-    heightLo_->setValue(f.HeightLo);
-    heightHi_->setValue(f.HeightHi);
-    lengthLo_->setValue(f.LengthLo);
-    lengthHi_->setValue(f.LengthHi);
-    lengthStep_->setValue(f.LengthStep);
+    showIn(vfLo_, Q::FaceVelocity, f.VfLo);
+    showIn(vfHi_, Q::FaceVelocity, f.VfHi);
+    showIn(tubeLo_, Q::TubeVelocity, f.TubeVLo);
+    showIn(tubeHi_, Q::TubeVelocity, f.TubeVHi);
+    showIn(heightLo_, Q::Height, f.HeightLo);
+    showIn(heightHi_, Q::Height, f.HeightHi);
+    showIn(lengthLo_, Q::Length, f.LengthLo);
+    showIn(lengthHi_, Q::Length, f.LengthHi);
+    showIn(lengthStep_, Q::Length, f.LengthStep);
     fixedFace_->setChecked(f.FixedFace);
+    setVf_->setChecked(f.SetFaceVelocity);
+    vfTarget_->setEnabled(f.SetFaceVelocity);
+    showIn(vfTarget_, Q::FaceVelocity, f.FaceVelocity);
     maker_->clear();
     for (const std::string& m : model_.Makers())
         maker_->addItem(qt(m));
@@ -246,26 +327,29 @@ void TCoilSelectionWindow::showForm()
 
 void TCoilSelectionWindow::readForm()
 {
+    using Q = TSelectQuantity;
     TCoilSelectForm& f = model_.Form;
     f.ByLeavingAir = byAir_->isChecked();
-    f.Duty = duty_->value();
-    f.LeavingAir = leavingAir_->value();
-    f.MaxAirDp = maxAirDp_->value();
-    f.MaxLiquidDp = maxLiquidDp_->value();
+    readFrom(duty_, Q::Duty, f.Duty);
+    readFrom(leavingAir_, Q::AirTemp, f.LeavingAir);
+    readFrom(maxAirDp_, Q::AirDp, f.MaxAirDp);
+    readFrom(maxLiquidDp_, Q::LiquidDp, f.MaxLiquidDp);
     f.RowsLo = rowsLo_->value();
     f.RowsHi = rowsHi_->value();
     f.FpiLo = fpiLo_->value();
     f.FpiHi = fpiHi_->value();
-    f.VfLo = vfLo_->value();
-    f.VfHi = vfHi_->value();
-    f.TubeVLo = tubeLo_->value();
-    f.TubeVHi = tubeHi_->value();
-    f.HeightLo = heightLo_->value();
-    f.HeightHi = heightHi_->value();
-    f.LengthLo = lengthLo_->value();
-    f.LengthHi = lengthHi_->value();
-    f.LengthStep = lengthStep_->value();
+    readFrom(vfLo_, Q::FaceVelocity, f.VfLo);
+    readFrom(vfHi_, Q::FaceVelocity, f.VfHi);
+    readFrom(tubeLo_, Q::TubeVelocity, f.TubeVLo);
+    readFrom(tubeHi_, Q::TubeVelocity, f.TubeVHi);
+    readFrom(heightLo_, Q::Height, f.HeightLo);
+    readFrom(heightHi_, Q::Height, f.HeightHi);
+    readFrom(lengthLo_, Q::Length, f.LengthLo);
+    readFrom(lengthHi_, Q::Length, f.LengthHi);
+    readFrom(lengthStep_, Q::Length, f.LengthStep);
     f.FixedFace = fixedFace_->isChecked();
+    f.SetFaceVelocity = setVf_->isChecked();
+    readFrom(vfTarget_, Q::FaceVelocity, f.FaceVelocity);
     f.Maker = std::max(0, maker_->currentIndex());
     f.Objective = kObjectives[std::clamp(objective_->currentIndex(), 0, 3)];
     f.PriceCopper = priceCu_->value();
@@ -306,7 +390,7 @@ void TCoilSelectionWindow::UseClick()
     if (row < 0 || static_cast<std::size_t>(row) >= model_.RowCount() || model_.Run().Running())
         return;
     try {
-        model_.Use(job_, static_cast<std::size_t>(row));
+        model_.Use(job_, static_cast<std::size_t>(row), undo_);
         status_->setText(tr("The job now holds %1 %2: %3")
                              .arg(qt(model_.Cell(row, TSelectColumn::Pattern)),
                                   qt(model_.Row(row).SizeText()),

@@ -38,6 +38,8 @@ public:
     void ShowOn();
 
     TCoilSelect& Model() { return model_; }
+    /// The undo that "Use" records its change in (the main window's Edit, "Undo").
+    void SetUndo(TCoilUndo* undo) { undo_ = undo; }
     QPushButton* SelectButton() const { return select_; }
     QPushButton* CancelButton() const { return cancel_; }
     QPushButton* UseButton() const { return use_; }
@@ -45,8 +47,11 @@ public:
     QProgressBar* Progress() const { return progress_; }
     QLabel* StatusLabel() const { return status_; }
     QDoubleSpinBox* DutyBox() const { return duty_; }
+    QDoubleSpinBox* MaxAirDpBox() const { return maxAirDp_; }
     QSpinBox* RowsHiBox() const { return rowsHi_; }
     QCheckBox* FixedFaceBox() const { return fixedFace_; }
+    QCheckBox* SetFaceVelocityBox() const { return setVf_; }
+    QDoubleSpinBox* FaceVelocityBox() const { return vfTarget_; }
     QComboBox* ObjectiveList() const { return objective_; }
 
     /// "Select": starts a run on the form.
@@ -68,8 +73,22 @@ private:
     void showForm();
     void showTable();
     void showRunning(bool running);
+    /// A box of a value shown in its display unit, with the label that names the unit.
+    struct TUnitBox
+    {
+        QDoubleSpinBox* Box;
+        TSelectQuantity Quantity;
+        double Lo, Hi, Step; ///< in the unit held
+        QLabel* Label;       ///< null for the upper box of a range
+        const char* Caption; ///< the label's text before the unit
+    };
+    std::vector<TUnitBox> unitBoxes_;
+    /// Each box's range, step and decimals and each label's unit, from the unit settings.
+    void showUnits();
 
     TCoilJob& job_;
+    TCoilUndo* undo_ = nullptr;
+    int subscription_ = 0;
     TCoilSelect model_;
     QTimer* timer_ = nullptr;
     QRadioButton* byDuty_ = nullptr;
@@ -92,6 +111,8 @@ private:
     QDoubleSpinBox* lengthHi_ = nullptr;
     QDoubleSpinBox* lengthStep_ = nullptr;
     QCheckBox* fixedFace_ = nullptr;
+    QCheckBox* setVf_ = nullptr;
+    QDoubleSpinBox* vfTarget_ = nullptr;
     QComboBox* maker_ = nullptr;
     QComboBox* objective_ = nullptr;
     QDoubleSpinBox* priceCu_ = nullptr;

@@ -78,6 +78,8 @@ public:
 
     /// Shows the solved status and the file name in the status bar, shortened to the width.
     void ShowStatus();
+    /// The menu items and buttons enabled, and Undo and Redo named, as the model now says.
+    void UpdateCommands() { updateCommands(); }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -2,6 +2,7 @@
 #include "gui/MainWindow.h"
 
 #include "app/ProjectFile.h"
+#include "base/Notifier.h"
 #include "gui/AboutBox.h"
 #include "gui/DialogKeys.h"
 #include "gui/FmtEditWidget.h"
@@ -113,6 +114,10 @@ void TMainForm::buildMenus()
         } else if (name == "&Solve") {
             connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateCommands);
         }
+        if (name == "&Edit") {
+            // Undo and Redo follow the job.
+            connect(menu, &QMenu::aboutToShow, this, &TMainForm::updateCommands);
+        }
         GiveMnemonics(menu);
     }
 }
@@ -133,6 +138,10 @@ void TMainForm::updateCommands()
 {
     for (const auto& [command, action] : actions_)
         action->setEnabled(model_.CommandEnabled(command));
+    // Their keys are their first letters, the first two items of the Edit menu.
+    for (TMainCommand command : {TMainCommand::Undo, TMainCommand::Redo})
+        if (QAction* action = Action(command))
+            action->setText(QLatin1Char('&') + qt(model_.CommandCaption(command)));
     for (const auto& [command, button] : buttons_)
         button->setEnabled(model_.CommandEnabled(command));
     if (reopenMenu_)
@@ -232,6 +241,19 @@ void TMainForm::RunCommand(TMainCommand command)
     case TMainCommand::ShowHelp:
         view_->Clear();
         view_->LoadFile(std::filesystem::path(folders_.HelpFolder) / "index.htm");
+        break;
+    case TMainCommand::Undo:
+    case TMainCommand::Redo:
+        try {
+            if (command == TMainCommand::Undo)
+                model_.UndoClick();
+            else
+                model_.RedoClick();
+        } catch (const std::exception& e) {
+            if (INotifier* notifier = model_.Session().Notifier())
+                notifier->Message(std::string("No solution found... ") + e.what());
+        }
+        updateCommands();
         break;
     default:
         model_.RunCommand(command);

@@ -75,4 +75,62 @@ TEST(JobSelection, TheJobsAirSideMethodComesWithItsInputs)
     EXPECT_NEAR(RateCoil(in).Qt, job.Coil()->Qt, 1e-9 * std::fabs(job.Coil()->Qt));
 }
 
+// "Use" as one step: undone, the job holds the coil, air flow and duty it had, not solved in
+// between; redone, the used coil again; a step the coil has since moved away from is not offered.
+TEST(JobSelection, UseIsOneStepThatUndoesAndRedoes)
+{
+    test::KindJob built("hwc");
+    TCoilJob& job = built.job;
+    ASSERT_TRUE(job.Solved());
+    const TJobCoilState before = JobCoilState(job);
+    const double dutyBefore = job.Coil()->Qt;
+    const double vaBefore = job.Coil()->Va;
+
+    TSelectCandidate c;
+    c.Pattern = ProcessCoilMakers().SelectModel("typical", 4);
+    c.Pattern.Mnf = "typical";
+    c.fHeight = 20 * c.Pattern.Sy;
+    c.fLength = 1.5;
+    c.Rows = 6;
+    c.fpi = 12;
+    c.Circ = 20;
+    TCoilUndo undo;
+    EXPECT_FALSE(undo.CanUndo(job));
+    EXPECT_EQ(undo.UndoCaption(job), "Undo");
+    undo.Do(job, "Coil Selection", [&] { UseCandidate(job, c, vaBefore); });
+    ASSERT_TRUE(job.Solved());
+    ASSERT_TRUE(IsJobCoil(job, c));
+    const double dutyUsed = job.Coil()->Qt;
+    EXPECT_NE(dutyUsed, dutyBefore);
+    EXPECT_TRUE(undo.CanUndo(job));
+    EXPECT_FALSE(undo.CanRedo(job));
+    EXPECT_EQ(undo.UndoCaption(job), "Undo Coil Selection");
+
+    // The job is re-solved on the coil it had, and says so to its listeners.
+    int solves = 0;
+    const int id = job.Subscribe([&](const TJobNews& news) { solves += news.Has(jcResults) ? 1 : 0; });
+    undo.Undo(job);
+    job.Unsubscribe(id);
+    EXPECT_GT(solves, 0);
+    EXPECT_TRUE(job.Solved());
+    EXPECT_TRUE(SameRecord(job.Coil()->Geometry->Rec, before.Rec));
+    EXPECT_NEAR(job.Coil()->ma, before.AirMassFlow, 1e-12 * before.AirMassFlow);
+    EXPECT_NEAR(job.Coil()->Qt, dutyBefore, 1e-9 * std::fabs(dutyBefore));
+    EXPECT_FALSE(undo.CanUndo(job));
+    EXPECT_EQ(undo.UndoCaption(job), "Undo");
+    EXPECT_EQ(undo.RedoCaption(job), "Redo Coil Selection");
+
+    undo.Redo(job);
+    EXPECT_TRUE(IsJobCoil(job, c));
+    EXPECT_NEAR(job.Coil()->Qt, dutyUsed, 1e-9 * std::fabs(dutyUsed));
+    EXPECT_TRUE(undo.CanUndo(job));
+
+    // Another change of the coil withdraws the step: undo would throw it away.
+    job.Coil()->SetRows(3);
+    EXPECT_FALSE(undo.CanUndo(job));
+    const TJobCoilState edited = JobCoilState(job);
+    undo.Undo(job);
+    EXPECT_TRUE(SameRecord(job.Coil()->Geometry->Rec, edited.Rec));
+}
+
 } // namespace zmk

@@ -66,6 +66,36 @@ TEST_F(SelectCommand, ListsTheBestCoilsRankedAndSavesTheFirst)
     EXPECT_NEAR(r["Vf"].get<double>(), list[0]["Vf"].get<double>(), 1e-6);
 }
 
+// --face-velocity-target rates every coil at that face velocity, each face with its own air flow;
+// the saved coil keeps it. A velocity that is not above 0 is refused.
+TEST_F(SelectCommand, AFaceVelocityTargetSetsEachCoilsAirFlow)
+{
+    const std::string args = "select --kind hwc --rows 3..4 --fpi 10..10 --maker typical --height 500..600 "
+                             "--length 1000..1400 --length-step 200 --duty 60 ";
+    const Result run = Zemtor(args + "--face-velocity-target 2.2 --top 30 --json");
+    ASSERT_EQ(run.rc, 0) << run.err;
+    const nlohmann::json list = nlohmann::json::parse(run.out);
+    ASSERT_GT(list.size(), 3u);
+    bool otherFaces = false;
+    for (const auto& c : list) {
+        EXPECT_NEAR(c["Vf"].get<double>(), 2.2, 1e-9);
+        otherFaces = otherFaces || c["fLength"].get<double>() != list[0]["fLength"].get<double>();
+    }
+    EXPECT_TRUE(otherFaces);
+    const Result table = Zemtor(args + "--face-velocity-target 2.2 --top 1");
+    EXPECT_NE(table.out.find("face velocity 2.2 m/s"), std::string::npos) << table.out;
+    const fs::path out = dir_ / "vf.zmx";
+    ASSERT_EQ(Zemtor(args + "--face-velocity-target 2.2 --save-as \"" + out.string() + "\"").rc, 0);
+    const Result solved = Zemtor("solve \"" + out.string() + "\" --json");
+    ASSERT_EQ(solved.rc, 0) << solved.err;
+    const nlohmann::json r = nlohmann::json::parse(solved.out);
+    EXPECT_NEAR(r["Vf"].get<double>(), 2.2, 1e-6);
+    EXPECT_NEAR(r["Qt"].get<double>(), list[0]["Qt"].get<double>(), 1e-6 * 60);
+    const Result refused = Zemtor(args + "--face-velocity-target 0");
+    EXPECT_EQ(refused.rc, 1);
+    EXPECT_NE(refused.err.find("--face-velocity-target"), std::string::npos) << refused.err;
+}
+
 TEST_F(SelectCommand, NothingMeetsSaysTheRulingLimitAndSavesNothing)
 {
     struct Case

@@ -4,7 +4,9 @@
 
 #include "app/CoilJob.h"
 #include "base/Notifier.h"
+#include "base/NumText.h"
 #include "engine/HeatExchanger.h"
+#include "units/ConvTools.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +116,105 @@ TEST_F(CoilSelectWindow, RunsSortsMarksAndUsesARow)
     EXPECT_TRUE(select_.IsCurrent(job_, other));
     EXPECT_FALSE(select_.IsCurrent(job_, current));
     EXPECT_NEAR(std::fabs(job_.Coil()->Qt), select_.Row(other).Qt, 1e-6 * select_.Row(other).Qt);
+}
+
+// Restores the thread's unit settings after a test that changes them.
+struct UnitsBack
+{
+    ~UnitsBack() { Quantities().ResetDefaults(); }
+};
+
+TEST(CoilSelectUnits, ShowsHeldValuesInTheDisplayUnitsAndReadsThemBack)
+{
+    const UnitsBack back;
+    SetAllMetric();
+    using Q = TSelectQuantity;
+    for (Q q : {Q::Duty, Q::AirTemp, Q::AirDp, Q::LiquidDp, Q::FaceVelocity, Q::TubeVelocity, Q::Height,
+                Q::Length, Q::Mass, Q::Area})
+        EXPECT_TRUE(SelectShownUnit(q).Held()) << static_cast<int>(q);
+    EXPECT_EQ(SelectShownUnit(Q::Height).Label, "mm");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Duty, TSelectObjective::Area), "Duty kW");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Face, TSelectObjective::Area), "H x L mm");
+
+    SetAllImperial();
+    struct Case
+    {
+        Q quantity;
+        const char* label;
+        double held, shown;
+    };
+    const Case cases[] = {
+        {Q::Duty, "Btu/hr", 100, 341214.2},  {Q::AirTemp, "°F", 20, 68},
+        {Q::AirDp, "InchWg", 249.0889, 1},   {Q::LiquidDp, "Psi", 6.894757, 1},
+        {Q::FaceVelocity, "fpm", 2.54, 500}, {Q::Height, "inch", 609.6, 24},
+        {Q::Length, "inch", 1219.2, 48},     {Q::Mass, "lb", 0.45359237, 1},
+        {Q::Area, "ft²", 0.09290304, 1},
+    };
+    for (const Case& c : cases) {
+        const TSelectUnit u = SelectShownUnit(c.quantity);
+        EXPECT_EQ(u.Label, c.label);
+        EXPECT_NEAR(u.ToShown(c.held), c.shown, 1e-4 * std::fabs(c.shown)) << c.label;
+        EXPECT_NEAR(u.FromShown(u.ToShown(c.held)), c.held, 1e-9 * c.held) << c.label;
+    }
+    // A box that still shows the held value (to its decimals) gives that value back exactly; a
+    // value the user changed is converted.
+    const TSelectUnit height = SelectShownUnit(Q::Height);
+    const double held = 300; // mm: 11.811... inch
+    const double inBox = std::round(height.ToShown(held) * 100) / 100;
+    ASSERT_EQ(height.Decimals, 2);
+    EXPECT_EQ(height.Read(inBox, held), held);
+    EXPECT_NEAR(height.Read(12, held), 304.8, 1e-9);
+    const TSelectUnit temp = SelectShownUnit(Q::AirTemp);
+    EXPECT_NEAR(temp.Read(50, 20), 10, 1e-12);
+
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Duty, TSelectObjective::Area), "Duty Btu/hr");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::AirDp, TSelectObjective::Area), "Air dp InchWg");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::FaceVelocity, TSelectObjective::Area), "Vf fpm");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Objective, TSelectObjective::Area), "Area ft²");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Objective, TSelectObjective::Cost), "Cost");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Face, TSelectObjective::Area), "H x L inch");
+    Quantities().fat_length.display = FindUnitIndex(utLengthMeasure, "mm");
+    EXPECT_EQ(SelectColumnHeading(TSelectColumn::Face, TSelectObjective::Area), "H x L inch x mm");
+}
+
+TEST_F(CoilSelectWindow, TableCellsFollowTheDisplayUnits)
+{
+    const UnitsBack back;
+    SetAllMetric();
+    runToEnd();
+    ASSERT_GT(select_.RowCount(), 0u);
+    const TSelectCandidate& c = select_.Row(0);
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Duty), Format("%0.2f", c.Qt));
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Face),
+              Format("%0.1f x %0.0f", 1000 * c.fHeight, 1000 * c.fLength));
+    SetAllImperial();
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Duty),
+              Format("%0.0f", c.Qt * SelectShownUnit(TSelectQuantity::Duty).Factor));
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::FaceVelocity), Format("%0.1f", c.Vf / 0.00508));
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Face),
+              Format("%0.2f x %0.2f", c.fHeight / 0.0254, c.fLength / 0.0254));
+    EXPECT_EQ(select_.Cell(0, TSelectColumn::Objective), Format("%0.4g", c.Ao / 0.09290304));
+    EXPECT_NE(select_.StatusText().find(" Btu/hr: "), std::string::npos) << select_.StatusText();
+    // The values held, and so the order, do not change with the units.
+    EXPECT_EQ(select_.Row(0).Qt, c.Qt);
+}
+
+// "Set face velocity": every row at that velocity, and Use takes the row's own air flow.
+TEST_F(CoilSelectWindow, ASetFaceVelocityRatesEveryRowAtItAndUseKeepsIt)
+{
+    select_.Form.SetFaceVelocity = true;
+    select_.Form.FaceVelocity = 0;
+    std::string error;
+    EXPECT_FALSE(select_.Inputs(job_, error));
+    EXPECT_NE(error.find("face velocity"), std::string::npos) << error;
+    select_.Form.FaceVelocity = 2.0;
+    runToEnd();
+    ASSERT_GT(select_.RowCount(), 0u);
+    for (std::size_t i = 0; i < select_.RowCount(); ++i)
+        EXPECT_NEAR(select_.Row(i).Vf, 2.0, 1e-12);
+    select_.Use(job_, 0);
+    EXPECT_NEAR(job_.Coil()->Vf, 2.0, 1e-9);
+    EXPECT_NEAR(std::fabs(job_.Coil()->Qt), select_.Row(0).Qt, 1e-6 * select_.Row(0).Qt);
 }
 
 TEST_F(CoilSelectWindow, CancelEndsTheRunWithWhatItFound)

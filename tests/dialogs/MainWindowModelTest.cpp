@@ -7,6 +7,7 @@
 #include "support/ProjectTestSession.h"
 
 #include "app/JobCalculators.h"
+#include "app/JobSelection.h"
 
 #include "base/Errors.h"
 #include "base/NumText.h"
@@ -402,13 +403,14 @@ TEST_F(MainWindowModelTest, LiquidControlAndUnitLabelsReachTheirFields)
 
 TEST_F(MainWindowModelTest, MenusAndTheirEnablingRules)
 {
-    // Separators before Properties, Exit, the copy command, Data Check and About.
+    // Separators before Properties, Exit, Set Units (after Undo and Redo), the copy command, Data
+    // Check and About.
     std::vector<std::string> separated;
     for (const TMenuItem& item : MainMenuItems())
         if (item.SeparatorBefore)
             separated.push_back(item.Caption);
-    EXPECT_THAT(separated, ::testing::ElementsAre("Properties", "Exit", "Copy to Windows clipboard",
-                                                  "Data Check", "About..."));
+    EXPECT_THAT(separated, ::testing::ElementsAre("Properties", "Exit", "Set Units",
+                                                  "Copy to Windows clipboard", "Data Check", "About..."));
     EXPECT_STREQ(FindMenuItem(C::Save)->Shortcut, "Ctrl+S");
     EXPECT_STREQ(FindMenuItem(C::Solve)->Shortcut, "F9");
     EXPECT_STREQ(FindMenuItem(C::HelpIndex)->Shortcut, "F1");
@@ -533,6 +535,40 @@ TEST_F(MainWindowModelTest, CoilKindByCtrlClickOrByMenuKeepsTheStartValues)
     EXPECT_EQ(edit(F::edOnCoil).Text(), "5.0");
     EXPECT_EQ(job().FileName, data + "Default.zmx");
     EXPECT_FALSE(model->HasUnsavedChanges());
+}
+
+// Edit, "Undo" takes back a coil the selection put into the job: offered with its name after the
+// change, the job changed from what was saved, then not offered, the saved coil back.
+TEST_F(MainWindowModelTest, UndoTakesBackACoilSelection)
+{
+    start();
+    ASSERT_TRUE(model->SaveAs(file("undo.zmx"), nullptr));
+    EXPECT_FALSE(model->CommandEnabled(C::Undo));
+    EXPECT_EQ(model->CommandCaption(C::Undo), "Undo");
+    EXPECT_STREQ(FindMenuItem(C::Undo)->Shortcut, "Ctrl+Z");
+    TSelectCandidate c;
+    c.Pattern = ProcessCoilMakers().SelectModel("typical", 4);
+    c.Pattern.Mnf = "typical";
+    c.fHeight = 20 * c.Pattern.Sy;
+    c.fLength = 1.5;
+    c.Rows = 6;
+    c.fpi = 12;
+    c.Circ = 20;
+    const double va = job().Coil()->Va;
+    model->CoilUndo.Do(job(), "Coil Selection", [&] { UseCandidate(job(), c, va); });
+    EXPECT_TRUE(model->HasUnsavedChanges());
+    EXPECT_TRUE(model->CommandEnabled(C::Undo));
+    EXPECT_FALSE(model->CommandEnabled(C::Redo));
+    EXPECT_EQ(model->CommandCaption(C::Undo), "Undo Coil Selection");
+    model->UndoClick();
+    EXPECT_TRUE(job().Solved());
+    EXPECT_FALSE(model->HasUnsavedChanges());
+    EXPECT_FALSE(model->CommandEnabled(C::Undo));
+    EXPECT_TRUE(model->CommandEnabled(C::Redo));
+    EXPECT_EQ(model->CommandCaption(C::Redo), "Redo Coil Selection");
+    model->RedoClick();
+    EXPECT_TRUE(IsJobCoil(job(), c));
+    EXPECT_TRUE(model->HasUnsavedChanges());
 }
 
 TEST_F(MainWindowModelTest, UnsavedChangesFollowWhatSaveWouldWrite)

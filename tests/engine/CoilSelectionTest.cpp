@@ -163,6 +163,42 @@ TEST_F(SelectionCatalogue, TheSameOnAnyThreadsAndTheBestKeptAreTheFirstOfAll)
     }
 }
 
+// A worker that has found more coils than are kept passes over those that rank below the best it
+// holds: the head of the list is still that of all of them, by area and by air pressure drop, on
+// one thread or two.
+TEST_F(SelectionCatalogue, TheBestKeptOfLargeGroupsAreTheHeadOfAll)
+{
+    TSelectInputs in = smallSelection();
+    in.Limits.FixedFace = false;
+    in.Limits.Height = {0.6, 0.62}; // 16 tubes
+    in.Limits.Length = {0.8, 2.0};
+    in.Limits.LengthStep = 0.2;
+    in.Limits.RowsLo = 1;
+    in.Limits.RowsHi = 5;
+    in.Duty *= 0.5;
+    in.Threads = 1;
+    for (TSelectObjective objective : {TSelectObjective::Area, TSelectObjective::AirDp}) {
+        in.Objective = objective;
+        in.Keep = 0;
+        const TSelectResult all = SelectCoils(in);
+        // Two groups (the two patterns), each with many times the few it keeps.
+        ASSERT_GT(all.Met, 2 * (2 * 3 + 64u));
+        in.Keep = 3;
+        for (int threads : {1, 2}) {
+            in.Threads = threads;
+            const TSelectResult best = SelectCoils(in);
+            EXPECT_EQ(best.Met, all.Met);
+            ASSERT_EQ(best.Candidates.size(), 3u);
+            for (std::size_t i = 0; i < 3; ++i) {
+                EXPECT_EQ(keyOf(best.Candidates[i]), keyOf(all.Candidates[i])) << i;
+                EXPECT_EQ(best.Candidates[i].fLength, all.Candidates[i].fLength) << i;
+                EXPECT_EQ(best.Candidates[i].Objective, all.Candidates[i].Objective) << i;
+            }
+        }
+        in.Threads = 1;
+    }
+}
+
 // A seeded comparison: the pruning never drops a coil the full enumeration keeps, over random
 // duties, limits and faces of the installed catalogue's patterns.
 TEST_F(SelectionCatalogue, PruningKeepsEveryCoilTheFullEnumerationKeeps)
@@ -250,6 +286,38 @@ TEST_F(SelectionCatalogue, CancelStopsBetweenFinHeightsAndKeepsWhatWasFound)
     EXPECT_TRUE(none.Candidates.empty());
 }
 
+// At a set face velocity each face takes its own air flow: every coil is rated at that velocity,
+// rates so through the ordinary inputs with its own air flow, and a larger face meets a duty a
+// smaller one at the job's air flow could not.
+TEST_F(SelectionCatalogue, AFaceVelocityGivesEachFaceItsOwnAirFlow)
+{
+    TSelectInputs in = smallSelection();
+    in.Limits.FixedFace = false;
+    in.Limits.Height = {0.5, 0.62};
+    in.Limits.Length = {0.8, 1.6};
+    in.Limits.LengthStep = 0.4;
+    in.FaceVelocity = 2.0;
+    in.Duty *= 1.3;
+    const TSelectResult r = SelectCoils(in);
+    ASSERT_FALSE(r.Candidates.empty()) << r.RulingText();
+    bool large = false;
+    for (const TSelectCandidate& c : r.Candidates) {
+        EXPECT_NEAR(c.Vf, 2.0, 1e-12);
+        EXPECT_NEAR(c.Va, 2.0 * c.fHeight * c.fLength, 1e-12);
+        large = large || c.fLength > 1.5;
+    }
+    EXPECT_TRUE(large);
+    const TSelectCandidate& c = r.Candidates.back();
+    const TCoilResult again = RateCoil(CandidateInputs(in, c.Va, c));
+    EXPECT_NEAR(std::fabs(again.Qt), c.Qt, 1e-12 * c.Qt);
+    // The job's own air flow over the same faces is another selection.
+    in.FaceVelocity.reset();
+    const TSelectResult kept = SelectCoils(in);
+    EXPECT_NE(kept.Met, r.Met);
+    for (const TSelectCandidate& k : kept.Candidates)
+        EXPECT_NEAR(k.Va, kept.AirVolumeFlow, 1e-15);
+}
+
 TEST_F(SelectionCatalogue, LeavingAirTargetKeepsCoilsThatHeatTheAirToIt)
 {
     TSelectInputs in = smallSelection();
@@ -261,6 +329,64 @@ TEST_F(SelectionCatalogue, LeavingAirTargetKeepsCoilsThatHeatTheAirToIt)
     for (const TSelectCandidate& c : r.Candidates)
         EXPECT_GE(c.AirOut, *in.LeavingAir);
     EXPECT_LT(r.Candidates.size(), r.Rated);
+}
+
+// A candidate built straight from its record rates as the same coil built through its size text
+// does, to the last bit, over patterns, sizes and the three kinds.
+TEST(SelectionRecordPath, RatesEachCandidateAsTheSizeTextPathDoes)
+{
+    const std::vector<TMnfRec> patterns = CataloguePatterns(ProcessCoilMakers());
+    ASSERT_GT(patterns.size(), 3u);
+    std::mt19937 random(1210);
+    int compared = 0;
+    for (const char* kind : {"hwc", "cwc", "zmk"}) {
+        TSelectInputs in;
+        in.Job = TCoilInputs::Defaults(kind);
+        const TRatingStates states(in.Job);
+        ASSERT_TRUE(states.Error.empty()) << states.Error;
+        for (int i = 0; i < 12; ++i) {
+            TSelectCandidate c;
+            c.Pattern = patterns[random() % patterns.size()];
+            c.TubesHigh = 8 + static_cast<int>(random() % 25);
+            // Whole tubes of a pitch and lengths in steps give sums that are not round numbers,
+            // which the size text would round.
+            c.fHeight = c.TubesHigh * c.Pattern.Sy;
+            c.fLength = 0.5 + static_cast<int>(random() % 26) * 0.1;
+            c.Rows = 1 + static_cast<int>(random() % 8);
+            c.fpi = 6 + static_cast<int>(random() % 9);
+            c.Circ = c.TubesHigh * c.Rows / (1 + static_cast<int>(random() % 2));
+            const TCoilInputs inputs = CandidateInputs(in, 1.5, c);
+            const TCoilResult text = RateCoil(inputs);
+            const TCoilResult record = RateCoilRecord(inputs, states, CandidateModel(c, TModelRec{}));
+            const std::string what = std::string(kind) + " " + c.Pattern.Name + " " + c.SizeText();
+            ASSERT_EQ(text.Solved, record.Solved) << what << record.Error;
+            EXPECT_EQ(text.Model, record.Model) << what;
+            for (auto field : {&TCoilResult::Qt, &TCoilResult::Qs, &TCoilResult::Ao, &TCoilResult::Vf,
+                               &TCoilResult::AirDp, &TCoilResult::LiquidDp, &TCoilResult::tfo,
+                               &TCoilResult::vw, &TCoilResult::mw, &TCoilResult::mCondensate})
+                EXPECT_EQ(text.*field, record.*field) << what;
+            EXPECT_EQ(text.AirOut.db, record.AirOut.db) << what;
+            compared += text.Solved ? 1 : 0;
+        }
+    }
+    EXPECT_GT(compared, 24);
+}
+
+TEST(SelectionRecordPath, ARecordThatCannotBeBuiltIsNotRated)
+{
+    const TCoilInputs in = TCoilInputs::Defaults("hwc");
+    const TRatingStates states(in);
+    TModelRec rec;
+    rec.tf = 0.01; // thicker than the fin pitch
+    const TCoilResult r = RateCoilRecord(in, states, rec);
+    EXPECT_FALSE(r.Solved);
+    EXPECT_EQ(r.Status, TSolveStatus::DataError);
+    EXPECT_NE(r.Error.find("pitch"), std::string::npos) << r.Error;
+    TCoilInputs unknown = in;
+    unknown.Kind = "xyz";
+    const TRatingStates none(unknown);
+    EXPECT_FALSE(none.Error.empty());
+    EXPECT_FALSE(RateCoilRecord(unknown, none, TModelRec{}).Solved);
 }
 
 TEST(SelectionInputs, ObjectiveNamesReadBack)

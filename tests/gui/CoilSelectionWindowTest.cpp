@@ -10,13 +10,16 @@
 #include "gui/CoilCommands.h"
 #include "gui/CoilSelectionWindow.h"
 #include "gui/FatEditorDialog.h"
+#include "units/ConvTools.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -94,6 +97,64 @@ TEST_F(CoilSelectionWindowTest, RunsSortsAndUsesACoil)
     EXPECT_TRUE(w.Table()->item(1, 0)->font().bold());
     ASSERT_TRUE(waitForPage());
     EXPECT_EQ(window->StatusPanelText(), QString::fromUtf8(kSolvedStatus.data()));
+
+    // Edit, "Undo Coil Selection" (Ctrl+Z) puts the coil before back, solved; then only Redo is
+    // offered.
+    QAction* undo = window->Action(C::Undo);
+    ASSERT_NE(undo, nullptr);
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_EQ(undo->text().toStdString(), "&Undo Coil Selection");
+    EXPECT_EQ(undo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    window->RunCommand(C::Undo);
+    EXPECT_TRUE(session->Job().Solved());
+    EXPECT_FALSE(w.Model().IsCurrent(session->Job(), 1));
+    EXPECT_FALSE(w.Table()->item(1, 0)->font().bold()); // the mark follows the job
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_TRUE(window->Action(C::Redo)->isEnabled());
+    EXPECT_EQ(window->Action(C::Redo)->text().toStdString(), "&Redo Coil Selection");
+    window->RunCommand(C::Redo);
+    EXPECT_TRUE(w.Model().IsCurrent(session->Job(), 1));
+    EXPECT_TRUE(undo->isEnabled());
+}
+
+// With imperial units the limits and the headings show °F, Btu/hr, InchWg and fpm; the form still
+// holds the values in the program's own units.
+TEST_F(CoilSelectionWindowTest, ShowsTheUserDisplayUnits)
+{
+    openWithDialogs();
+    ASSERT_FALSE(HasFatalFailure());
+    SetAllImperial();
+    window->RunCommand(C::CoilSelection);
+    gui::TCoilSelectionWindow& w = gui::CoilSelectionWindow(*dialogs);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const double jobDuty = std::fabs(session->Job().Coil()->Qt);
+    EXPECT_NEAR(w.DutyBox()->value(), jobDuty * 3412.14, 1.0);
+    QStringList labels;
+    for (QLabel* l : w.findChildren<QLabel*>())
+        labels << l->text();
+    for (QRadioButton* r : w.findChildren<QRadioButton*>())
+        labels << r->text();
+    const QString all = labels.join('|');
+    for (const char* unit : {"°F", "Btu/hr", "InchWg", "fpm", "inch"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(unit))) << unit << " in " << all.toStdString();
+    auto heading = [&](TSelectColumn c) {
+        return w.Table()->horizontalHeaderItem(static_cast<int>(c))->text().toStdString();
+    };
+    EXPECT_EQ(heading(TSelectColumn::Duty), "Duty Btu/hr");
+    EXPECT_EQ(heading(TSelectColumn::AirDp), "Air dp InchWg");
+    EXPECT_EQ(heading(TSelectColumn::FaceVelocity), "Vf fpm");
+    // A box left as shown reads back as held; one the user set converts.
+    const double held = w.Model().Form.MaxAirDp;
+    w.MaxAirDpBox()->setValue(0.5);
+    w.FixedFaceBox()->setChecked(true);
+    w.RowsHiBox()->setValue(5);
+    SaveShots(w, "coil-selection-imperial");
+    w.SelectClick();
+    EXPECT_NE(held, w.Model().Form.MaxAirDp);
+    EXPECT_NEAR(w.Model().Form.MaxAirDp, 0.5 * 249.0889, 0.01);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.SelectButton()->isEnabled(); }, 60000));
+    SaveShots(w, "coil-selection-imperial-after");
+    w.close();
 }
 
 TEST_F(CoilSelectionWindowTest, EditorButtonOpensTheWindowAndCancelStopsARun)
