@@ -74,31 +74,28 @@ void position(const std::string& text, std::ptrdiff_t offset, int& line, int& co
 }
 
 // The first element nested more than `limit` levels deep (the document element is level 1), or
-// none. Walked without recursion: the depth of a hostile file is not bounded by anything else.
+// none. pugixml's own walk, which needs no recursion (the depth of a hostile file is not bounded
+// by anything else) and visits each node in one step. Only elements have children, so an
+// element's level is its depth in the walk plus one.
 pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
 {
-    int depth = 0;
-    pugi::xml_node n = doc.first_child();
-    while (n) {
-        if (n.type() == pugi::node_element) {
-            if (++depth > limit)
-                return n;
-            if (pugi::xml_node c = n.first_child()) {
-                n = c;
-                continue;
+    struct Walker : pugi::xml_tree_walker
+    {
+        int limit = 0;
+        pugi::xml_node found;
+        bool for_each(pugi::xml_node& node) override
+        {
+            if (depth() + 1 > limit && node.type() == pugi::node_element) {
+                found = node;
+                return false;
             }
-            --depth;
+            return true;
         }
-        // Up to the next sibling of this node or of the nearest ancestor that has one.
-        while (n && !n.next_sibling()) {
-            n = n.parent();
-            if (n && n.type() == pugi::node_element)
-                --depth;
-        }
-        if (n)
-            n = n.next_sibling();
-    }
-    return pugi::xml_node();
+    } walker;
+    walker.limit = limit;
+    pugi::xml_node root = doc;
+    root.traverse(walker);
+    return walker.found;
 }
 
 struct StringWriter : pugi::xml_writer

@@ -393,8 +393,9 @@ protected:
     void SetUp() override
     {
         const char* kinds[] = {"zmk", "hwc", "cwc"};
-        const char* sets[] = {"", "--set edOnCoil=300 --set edFluidFlow=1.5", "--set edRows=6 --set edFinDensity=14",
-                              "--set edHumidityOn=0.012", "--set control=temp --set edFluidDT=15"};
+        const char* sets[] = {"", "--set edOnCoil=300 --set edFluidFlow=1.5",
+                              "--set edRows=6 --set edFinDensity=14", "--set edHumidityOn=0.012",
+                              "--set control=temp --set edFluidDT=15"};
         int n = 0;
         for (const char* kind : kinds) {
             for (const char* set : sets) {
@@ -464,6 +465,23 @@ TEST_F(SolveBatch, EachFileRatesAsIfAlone)
         EXPECT_EQ(j["file"], files_[i]);
     }
     EXPECT_EQ(i, files_.size());
+}
+
+TEST_F(SolveBatch, MessagesComeBesideTheirFilesInOneStream)
+{
+    // Standard error into standard output: each file's messages (the missing and the broken
+    // file's) follow its own record, as when each file is rated alone, though the records go out
+    // in large writes and the batch runs past one write's worth.
+    std::string alone;
+    for (const std::string& f : files_)
+        alone += Zemtor("solve --json " + f + " 2>&1").out;
+    ASSERT_GT(alone.size(), 64u * 1024);
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        const Result batch = Zemtor("solve --json --jobs " + std::string(jobs) + Files() + " 2>&1");
+        EXPECT_EQ(batch.rc, 1);
+        EXPECT_EQ(batch.out, alone);
+    }
 }
 
 TEST_F(SolveBatch, ThreadCountIsCheckedAndMayExceedTheFiles)
