@@ -475,10 +475,11 @@ TEST_F(SolveBatch, MessagesComeBesideTheirFilesInOneStream)
     std::string alone;
     for (const std::string& f : files_)
         alone += Zemtor("solve --json " + f + " 2>&1").out;
+    alone += alone; // the files twice over
     ASSERT_GT(alone.size(), 64u * 1024);
     for (const char* jobs : {"1", "2"}) {
         SCOPED_TRACE(jobs);
-        const Result batch = Zemtor("solve --json --jobs " + std::string(jobs) + Files() + " 2>&1");
+        const Result batch = Zemtor("solve --json --jobs " + std::string(jobs) + Files() + Files() + " 2>&1");
         EXPECT_EQ(batch.rc, 1);
         EXPECT_EQ(batch.out, alone);
     }
