@@ -146,7 +146,9 @@ TXMLFile::TXMLFile(std::string fileName, std::uintmax_t maxSize) : fileName_(std
         return;
     }
     const std::string& text = read.Bytes;
-    if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')) > kMaxXmlMarkup) {
+    // A text shorter than the limit cannot hold more pieces of markup than it has bytes.
+    if (text.size() > kMaxXmlMarkup &&
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')) > kMaxXmlMarkup) {
         loadError_ =
             "The file \"" + fileName_ + "\" holds more than " + std::to_string(kMaxXmlMarkup) + " elements";
         fileStatus_ = TFileReadStatus::TooLarge;
