@@ -39,8 +39,50 @@ std::string textOf(pugi::xml_node node)
 
 // Parsed straight into a double, rounded once, so that a value written in its shortest form
 // comes back bit for bit.
+// Project files hold their numbers as "-12.5", "0.4267" or "1e-05": such a text is converted
+// directly. Anything else (blanks around it, a "+", a point without a digit before it, an
+// exponent out of range...) takes the general path, which gives the same double for the texts
+// taken here.
+bool plainReal(const std::string& text, double& value)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    auto digits = [&] {
+        const char* from = p;
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+        return p != from;
+    };
+    if (p != end && *p == '-')
+        ++p;
+    if (!digits())
+        return false;
+    if (p != end && *p == '.') {
+        ++p;
+        if (!digits())
+            return false;
+    }
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && *p == '-')
+            ++p;
+        if (!digits())
+            return false;
+    }
+    if (p != end)
+        return false;
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(text.data(), end, v);
+    if (r.ec != std::errc() || r.ptr != end || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
 bool toFiniteDouble(const std::string& text, double& value)
 {
+    if (plainReal(text, value))
+        return true;
     double v = 0;
     if (!TryStrToFloat(text, v) || !std::isfinite(v))
         return false;
