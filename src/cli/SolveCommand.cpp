@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <condition_variable>
 #include <iostream>
 #include <memory>
@@ -171,7 +172,8 @@ FileRating rateFile(const CommandOptions& options, const TMemorySettingsStore& s
 // What a batch prints, in file order. Standard output is gathered into large writes (a record
 // each would cost a system call each); it goes out whenever a message follows on standard error,
 // so that the two interleave as for one file rated alone, and before the batch waits for a file
-// still being rated, so that the first results show while the rest are rated.
+// still being rated or a tenth of a second after the last write, so that results show while the
+// rest are rated.
 class BatchPrinter
 {
 public:
@@ -182,7 +184,7 @@ public:
         if (!r.err.empty()) {
             Flush();
             std::cerr << r.err;
-        } else if (pending_.size() >= kChunk) {
+        } else if (pending_.size() >= kChunk || Clock::now() - written_ >= kPause) {
             Flush();
         }
     }
@@ -193,11 +195,15 @@ public:
             pending_.clear();
         }
         std::cout.flush();
+        written_ = Clock::now();
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
     static constexpr std::size_t kChunk = 64 * 1024;
+    static constexpr std::chrono::milliseconds kPause{100};
     std::string pending_;
+    Clock::time_point written_ = Clock::now();
 };
 
 // Rates each project file, on options.jobs threads; prints each file's rating in the order
