@@ -274,16 +274,16 @@ TFileRead ReadWholeFile(const fs::path& file, std::uintmax_t maxSize)
         return refuse(err == ENOENT ? TFileReadStatus::Missing : TFileReadStatus::Unreadable,
                       systemReason(err));
     }
-    if (::fstat(fd.fd, &st) != 0)
-        return refuse(TFileReadStatus::Unreadable, systemReason(errno));
-    if (!S_ISREG(st.st_mode))
-        return refuse(TFileReadStatus::NotAFile, notAFile(st.st_mode));
     // A file shared by hard links is rewritten in place under an exclusive lock: wait for the
-    // writer, so that what is read is one whole version of the file. Looked at again after.
+    // writer, so that what is read is one whole version of the file. What was opened is looked
+    // at under the lock: something else put in the file's place since the stat above is
+    // refused there.
     if (!lockFile(fd.fd, LOCK_SH))
         return refuse(TFileReadStatus::Unreadable, lockedReason());
     if (::fstat(fd.fd, &st) != 0)
         return refuse(TFileReadStatus::Unreadable, systemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        return refuse(TFileReadStatus::NotAFile, notAFile(st.st_mode));
     if (static_cast<std::uintmax_t>(st.st_size) > maxSize)
         return refuse(TFileReadStatus::TooLarge, tooLarge(static_cast<std::uintmax_t>(st.st_size), maxSize));
 
@@ -305,6 +305,10 @@ TFileRead ReadWholeFile(const fs::path& file, std::uintmax_t maxSize)
         bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > maxSize)
             return refuse(TFileReadStatus::TooLarge, tooLarge(bytes.size(), maxSize));
+        // A regular file gives less than asked for only at its end: the size it had under the
+        // lock, read whole, needs no further read to find the end.
+        if (static_cast<std::size_t>(n) < want && bytes.size() == static_cast<std::uintmax_t>(st.st_size))
+            break;
     }
     r.Status = TFileReadStatus::Ok;
     r.Bytes = std::move(bytes);

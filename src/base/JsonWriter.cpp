@@ -52,6 +52,16 @@ void AppendJsonString(std::string& out, std::string_view s)
 {
     out += '"';
     for (std::size_t i = 0; i < s.size();) {
+        // Plain characters, nearly all of a key or a text, go in as one run.
+        std::size_t plain = i;
+        while (plain < s.size() && static_cast<unsigned char>(s[plain]) >= 0x20 &&
+               static_cast<unsigned char>(s[plain]) < 0x80 && s[plain] != '"' && s[plain] != '\\')
+            ++plain;
+        if (plain > i) {
+            out.append(s.data() + i, plain - i);
+            i = plain;
+            continue;
+        }
         const unsigned char c = static_cast<unsigned char>(s[i]);
         switch (c) {
         case '\b':

@@ -39,8 +39,50 @@ std::string textOf(pugi::xml_node node)
 
 // Parsed straight into a double, rounded once, so that a value written in its shortest form
 // comes back bit for bit.
+// Project files hold their numbers as "-12.5", "0.4267" or "1e-05": such a text is converted
+// directly. Anything else (blanks around it, a "+", a point without a digit before it, an
+// exponent out of range...) takes the general path, which gives the same double for the texts
+// taken here.
+bool plainReal(const std::string& text, double& value)
+{
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    auto digits = [&] {
+        const char* from = p;
+        while (p != end && *p >= '0' && *p <= '9')
+            ++p;
+        return p != from;
+    };
+    if (p != end && *p == '-')
+        ++p;
+    if (!digits())
+        return false;
+    if (p != end && *p == '.') {
+        ++p;
+        if (!digits())
+            return false;
+    }
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && *p == '-')
+            ++p;
+        if (!digits())
+            return false;
+    }
+    if (p != end)
+        return false;
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(text.data(), end, v);
+    if (r.ec != std::errc() || r.ptr != end || !std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
 bool toFiniteDouble(const std::string& text, double& value)
 {
+    if (plainReal(text, value))
+        return true;
     double v = 0;
     if (!TryStrToFloat(text, v) || !std::isfinite(v))
         return false;
@@ -74,31 +116,28 @@ void position(const std::string& text, std::ptrdiff_t offset, int& line, int& co
 }
 
 // The first element nested more than `limit` levels deep (the document element is level 1), or
-// none. Walked without recursion: the depth of a hostile file is not bounded by anything else.
+// none. pugixml's own walk, which needs no recursion (the depth of a hostile file is not bounded
+// by anything else) and visits each node in one step. Only elements have children, so an
+// element's level is its depth in the walk plus one.
 pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
 {
-    int depth = 0;
-    pugi::xml_node n = doc.first_child();
-    while (n) {
-        if (n.type() == pugi::node_element) {
-            if (++depth > limit)
-                return n;
-            if (pugi::xml_node c = n.first_child()) {
-                n = c;
-                continue;
+    struct Walker : pugi::xml_tree_walker
+    {
+        int limit = 0;
+        pugi::xml_node found;
+        bool for_each(pugi::xml_node& node) override
+        {
+            if (depth() + 1 > limit && node.type() == pugi::node_element) {
+                found = node;
+                return false;
             }
-            --depth;
+            return true;
         }
-        // Up to the next sibling of this node or of the nearest ancestor that has one.
-        while (n && !n.next_sibling()) {
-            n = n.parent();
-            if (n && n.type() == pugi::node_element)
-                --depth;
-        }
-        if (n)
-            n = n.next_sibling();
-    }
-    return pugi::xml_node();
+    } walker;
+    walker.limit = limit;
+    pugi::xml_node root = doc;
+    root.traverse(walker);
+    return walker.found;
 }
 
 struct StringWriter : pugi::xml_writer
@@ -149,7 +188,9 @@ TXMLFile::TXMLFile(std::string fileName, std::uintmax_t maxSize) : fileName_(std
         return;
     }
     const std::string& text = read.Bytes;
-    if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')) > kMaxXmlMarkup) {
+    // A text shorter than the limit cannot hold more pieces of markup than it has bytes.
+    if (text.size() > kMaxXmlMarkup &&
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), '<')) > kMaxXmlMarkup) {
         loadError_ =
             "The file \"" + fileName_ + "\" holds more than " + std::to_string(kMaxXmlMarkup) + " elements";
         fileStatus_ = TFileReadStatus::TooLarge;

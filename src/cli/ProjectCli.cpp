@@ -5,6 +5,7 @@
 #include "app/ProjectProperties.h"
 #include "base/Errors.h"
 
+#include <optional>
 #include <stdexcept>
 
 namespace zmk::cli {
@@ -28,8 +29,27 @@ CommandSession::CommandSession(INotifier* notifier, bool userDefaults, bool tell
     setup.TellUnreadSettings = tellUnreadSettings;
     setup.User = processUser();
     if (!userDefaults)
-        setup.Store = &emptyStore_;
+        setup.Store = &store_;
     session_ = std::make_unique<TProjectSession>(setup);
+}
+
+CommandSession::CommandSession(INotifier* notifier, const TMemorySettingsStore& settings) : store_(settings)
+{
+    TSessionSetup setup;
+    setup.Notifier = notifier;
+    setup.User = processUser();
+    setup.Store = &store_;
+    session_ = std::make_unique<TProjectSession>(setup);
+}
+
+TMemorySettingsStore CopyOfSettings(const ISettingsStore& settings)
+{
+    TMemorySettingsStore copy;
+    for (const std::string& section : settings.Sections())
+        for (const std::string& name : settings.ValueNames(section))
+            if (const std::optional<std::string> text = settings.ReadValue(section, name))
+                copy.WriteValue(section, name, *text);
+    return copy;
 }
 
 void BuildDefault(TProjectSession& session, const std::string& kind)

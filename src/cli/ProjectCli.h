@@ -24,17 +24,22 @@ public:
     /// A user settings file that could not be read is said on the notifier unless
     /// tellUnreadSettings is false (a batch says it once for all its files).
     CommandSession(INotifier* notifier, bool userDefaults, bool tellUnreadSettings = true);
+    /// A session on a copy of settings read once for many: the files of a batch each get the
+    /// user's settings as they were when the batch began, without reading the file again.
+    CommandSession(INotifier* notifier, const TMemorySettingsStore& settings);
     TProjectSession& operator*() { return *session_; }
     TProjectSession* operator->() { return session_.get(); }
 
 private:
-    TMemorySettingsStore emptyStore_;
+    TMemorySettingsStore store_; // empty for the default job, or a copy of the batch's settings
     std::unique_ptr<TProjectSession> session_;
 };
 
 /// Builds the default coil of a kind (zmk, hwc or cwc, any case); throws std::runtime_error for
 /// another kind or when no coil could be built.
 void BuildDefault(TProjectSession& session, const std::string& kind);
+/// Every section and value of a store, copied into memory.
+TMemorySettingsStore CopyOfSettings(const ISettingsStore& settings);
 /// A message of the program as one line-broken text for a terminal (CR LF and CR become LF,
 /// and every other control character is removed: see PrintableText).
 std::string TerminalText(std::string text);

@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <condition_variable>
 #include <iostream>
 #include <memory>
@@ -62,8 +63,8 @@ struct CommandOptions : JobOptions
     bool csv = false;
     bool save = false;
     bool compare = false; // rate with both air-side methods, side by side
-    unsigned jobs = 1; // threads that rate the files
-    std::string png;   // step chart picture file; none when empty
+    unsigned jobs = 1;    // threads that rate the files
+    std::string png;      // step chart picture file; none when empty
 };
 
 // The threads a batch uses unless told: one per core.
@@ -101,7 +102,10 @@ struct FileRating
 // Rates one project file as if it were the only one: its messages, the catalogue's notes
 // included, go to its own standard error text, and the cold coil's dew point default starts
 // afresh, so that neither the thread it runs on nor the files rated before it change a digit.
-FileRating rateFile(const CommandOptions& options, const std::string& file)
+// The user's settings are the batch's copy, read once when it began; when the file could not be
+// read, a file rated alone says so (unreadSettings) as its session would have.
+FileRating rateFile(const CommandOptions& options, const TMemorySettingsStore& settings,
+                    const std::string& unreadSettings, const std::string& file)
 {
     FileRating r;
     std::ostringstream out;
@@ -114,7 +118,9 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
     std::string fields; // the result as an object of its own, once written in full
     std::string error;
     try {
-        CommandSession session(&notifier, true, options.files.size() == 1);
+        if (!unreadSettings.empty())
+            notifier.Message(unreadSettings);
+        CommandSession session(&notifier, settings);
         session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
         TCoilJob& job = session->Job();
         std::vector<std::string> clamped;
@@ -141,6 +147,7 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         err << "zemtor: " << file << ": " << TerminalText(e.what()) << "\n";
     }
     catalogue.SetNotifier(nullptr);
+    r.out = std::move(out).str();
     if (options.json) {
         TJsonWriter j;
         j.BeginObject().Member("file", file);
@@ -154,23 +161,50 @@ FileRating rateFile(const CommandOptions& options, const std::string& file)
         // of a batch were refused, failed or did not converge.
         if (rc != 0)
             j.Member("exit", rc);
-        out << j.EndObject().Text() << "\n";
+        r.out += j.EndObject().Text();
+        r.out += '\n';
     }
-    r.out = std::move(out).str();
     r.err = std::move(err).str();
     r.rc = rc;
     return r;
 }
 
-// Prints what a file's rating printed, standard output first, as one file rated alone would.
-void printRating(const FileRating& r)
+// What a batch prints, in file order. Standard output is gathered into large writes (a record
+// each would cost a system call each); it goes out whenever a message follows on standard error,
+// so that the two interleave as for one file rated alone, and before the batch waits for a file
+// still being rated or a tenth of a second after the last write, so that results show while the
+// rest are rated.
+class BatchPrinter
 {
-    std::cout << r.out;
-    if (!r.err.empty()) {
-        std::cout.flush();
-        std::cerr << r.err;
+public:
+    ~BatchPrinter() { Flush(); }
+    void Print(const FileRating& r)
+    {
+        pending_ += r.out;
+        if (!r.err.empty()) {
+            Flush();
+            std::cerr << r.err;
+        } else if (pending_.size() >= kChunk || Clock::now() - written_ >= kPause) {
+            Flush();
+        }
     }
-}
+    void Flush()
+    {
+        if (!pending_.empty()) {
+            std::cout.write(pending_.data(), static_cast<std::streamsize>(pending_.size()));
+            pending_.clear();
+        }
+        std::cout.flush();
+        written_ = Clock::now();
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::size_t kChunk = 64 * 1024;
+    static constexpr std::chrono::milliseconds kPause{100};
+    std::string pending_;
+    Clock::time_point written_ = Clock::now();
+};
 
 // Rates each project file, on options.jobs threads; prints each file's rating in the order
 // the files were given and returns the combined exit status: 1 when any file had an error,
@@ -178,59 +212,90 @@ void printRating(const FileRating& r)
 int solveFiles(const CommandOptions& options)
 {
     const std::size_t n = options.files.size();
-    // Each file's session reads the user's settings; a settings file that cannot be read is
-    // said once for the batch, not once for each file.
-    if (n > 1) {
-        const TIniSettingsStore settings(ProgramSettingsFile());
-        if (!settings.ReadProblem().empty())
-            std::cerr << TerminalText(UnreadSettingsMessage({settings.ReadProblem()})) << "\n";
+    // The user's settings are read once for the batch, and a settings file that cannot be read
+    // is said once for the batch, not once for each file.
+    TMemorySettingsStore settings;
+    std::string unreadSettings; // told by the one file's rating
+    {
+        const TIniSettingsStore file(ProgramSettingsFile());
+        if (file.ReadProblem().empty())
+            settings = CopyOfSettings(file);
+        else if (n > 1)
+            std::cerr << TerminalText(UnreadSettingsMessage({file.ReadProblem()})) << "\n";
+        else
+            unreadSettings = UnreadSettingsMessage({file.ReadProblem()});
     }
     std::vector<int> codes(n, 1);
+    BatchPrinter printer;
     const std::size_t threads = std::min<std::size_t>(std::max(1u, options.jobs), n);
     if (threads <= 1) {
         for (std::size_t i = 0; i < n; ++i) {
-            const FileRating r = rateFile(options, options.files[i]);
-            printRating(r);
+            const FileRating r = rateFile(options, settings, unreadSettings, options.files[i]);
+            printer.Print(r);
             codes[i] = r.rc;
         }
     } else {
-        // Each thread takes the next file not yet taken; this thread prints the ratings in
-        // file order as they become ready, so that the first results show while the rest
-        // are still being rated.
+        // Every thread, this one too, takes the next file not yet taken. This thread also prints
+        // the ratings in file order as they become ready; the others wake it only when it waits.
         std::vector<FileRating> ratings(n);
         std::vector<char> ready(n, 0);
         std::mutex m;
         std::condition_variable readyChanged;
+        bool waiting = false; // this thread waits for a rating (guarded by m)
         std::atomic<std::size_t> next{0};
-        auto work = [&] {
-            for (std::size_t i; (i = next.fetch_add(1)) < n;) {
-                FileRating r = rateFile(options, options.files[i]);
-                {
-                    const std::lock_guard<std::mutex> lock(m);
-                    ratings[i] = std::move(r);
-                    ready[i] = 1;
-                }
-                readyChanged.notify_all();
+        auto finish = [&](std::size_t i, FileRating&& r) {
+            bool wake = false;
+            {
+                const std::lock_guard<std::mutex> lock(m);
+                ratings[i] = std::move(r);
+                ready[i] = 1;
+                wake = waiting;
             }
+            if (wake)
+                readyChanged.notify_one();
+        };
+        auto work = [&] {
+            for (std::size_t i; (i = next.fetch_add(1)) < n;)
+                finish(i, rateFile(options, settings, unreadSettings, options.files[i]));
         };
         std::vector<std::thread> pool;
-        pool.reserve(threads);
-        for (std::size_t t = 0; t < threads; ++t)
+        pool.reserve(threads - 1);
+        for (std::size_t t = 1; t < threads; ++t)
             pool.emplace_back(work);
-        for (std::size_t i = 0; i < n; ++i) {
-            FileRating r;
-            {
-                std::unique_lock<std::mutex> lock(m);
-                readyChanged.wait(lock, [&] { return ready[i] != 0; });
-                r = std::move(ratings[i]);
+        std::size_t printed = 0;
+        // Prints the ratings ready from the next one in file order on; with `wait`, waits for
+        // each in turn until every file is printed.
+        auto printReady = [&](bool wait) {
+            while (printed < n) {
+                FileRating r;
+                {
+                    std::unique_lock<std::mutex> lock(m);
+                    if (!ready[printed]) {
+                        if (!wait)
+                            return;
+                        lock.unlock();
+                        printer.Flush();
+                        lock.lock();
+                        waiting = true;
+                        readyChanged.wait(lock, [&] { return ready[printed] != 0; });
+                        waiting = false;
+                    }
+                    r = std::move(ratings[printed]);
+                }
+                printer.Print(r);
+                codes[printed] = r.rc;
+                ++printed;
             }
-            printRating(r);
-            codes[i] = r.rc;
+        };
+        for (std::size_t i; (i = next.fetch_add(1)) < n;) {
+            finish(i, rateFile(options, settings, unreadSettings, options.files[i]));
+            printReady(false);
         }
+        printReady(true);
         for (std::thread& t : pool)
             t.join();
     }
-    std::cout.flush();
+    printer.Flush();
     int worst = 0;
     for (const int rc : codes)
         worst = rc == 1 || worst == 1 ? 1 : std::max(worst, rc);

@@ -428,7 +428,9 @@ void TLiquid::Update()
         if (!std::isfinite(ro) || !std::isfinite(Cp) || !std::isfinite(mu) || !std::isfinite(Ko))
             throw EMathError("TLiquid.Update", "Floating point overflow");
     } else {
-        TTransportProps props;
+        // Evaluated at every pass of a solve: the names the fits fill in are kept from the last
+        // evaluation on this thread (nearly always of the same liquid), not made anew each time.
+        thread_local TTransportProps props;
         if (LiquidProps(props, LiquidSpec, t, Pf)) {
             if (LiquidSpec == 13)
                 evaluatedPf_ = Pf;

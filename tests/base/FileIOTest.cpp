@@ -148,6 +148,40 @@ TEST_F(FileIOTest, ReadsOnlyRegularFilesWithinTheLimitAndNeverWaits)
     EXPECT_EQ(ReadWholeFileOrThrow(file("plain.txt"), 64), "twelve bytes");
 }
 
+TEST_F(FileIOTest, ReadsEveryLengthWholeAroundTheReadBuffer)
+{
+    // The read stops as soon as the size the file had under the lock is in: lengths around the
+    // 64 KiB a read takes, an empty file, and limits at and just below the size.
+    struct Case
+    {
+        std::size_t size;
+        std::uintmax_t limit;
+        TFileReadStatus status;
+    };
+    const Case cases[] = {
+        {0, 64, TFileReadStatus::Ok},
+        {1, 1, TFileReadStatus::Ok},
+        {65535, kMaxProjectFileSize, TFileReadStatus::Ok},
+        {65536, kMaxProjectFileSize, TFileReadStatus::Ok},
+        {65537, kMaxProjectFileSize, TFileReadStatus::Ok},
+        {65536, 65536, TFileReadStatus::Ok},
+        {65536, 65535, TFileReadStatus::TooLarge},
+        {200001, kMaxProjectFileSize, TFileReadStatus::Ok},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.size) + " bytes, limit " + std::to_string(c.limit));
+        std::string bytes(c.size, '\0');
+        for (std::size_t i = 0; i < c.size; ++i)
+            bytes[i] = static_cast<char>('a' + i * 7 % 26);
+        writeBytes(file("sized.bin"), bytes);
+        const TFileRead r = ReadWholeFile(file("sized.bin"), c.limit);
+        EXPECT_EQ(r.Status, c.status);
+        if (c.status == TFileReadStatus::Ok) {
+            EXPECT_TRUE(r.Bytes == bytes) << r.Bytes.size() << " bytes read";
+        }
+    }
+}
+
 TEST_F(FileIOTest, WritesANewFileAndReplacesAnOldOneKeepingItsPermissions)
 {
     const mode_t mask = ::umask(022);

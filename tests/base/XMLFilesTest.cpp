@@ -4,6 +4,7 @@
 
 #include "base/Errors.h"
 #include "base/Notifier.h"
+#include "base/NumText.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,57 @@ TEST_F(XMLFilesTest, ValueTypesWithStatuses)
 
     EXPECT_EQ(ReadStatusText(rsAttributeMissing), "attribute missing");
     EXPECT_EQ(WriteStatusText(wsNotAnElement), "not an element node");
+}
+
+TEST_F(XMLFilesTest, EveryFormOfARealReadsAsTheNumberParserReadsIt)
+{
+    // Plain decimals are read on a short path; every text, plain or not, must come back as the
+    // program's number parser reads it, bit for bit, or be refused as it refuses it.
+    TXMLFile x;
+    TXMLFile::Node root;
+    x.InitRoot("datafile", "ZMK", root, "1.0.0.0");
+    const char* texts[] = {"144.0030242451485",
+                           "-0.25",
+                           "0",
+                           "-0",
+                           "007.50",
+                           "1E-05",
+                           "1e-5",
+                           "2.5E20",
+                           "4.9406564584124654E-324",
+                           "1e-400",
+                           "-1e-400",
+                           "1e400",
+                           "1.7976931348623157E308",
+                           "12345678901234567890123",
+                           "0.1000000000000000055511151231257827",
+                           " 2.5 ",
+                           "+3",
+                           ".5",
+                           "5.",
+                           "1e",
+                           "1e+5",
+                           "--1",
+                           "1.2.3",
+                           "0x1p3",
+                           "inf",
+                           "nan",
+                           "1,5",
+                           ""};
+    for (const char* text : texts) {
+        SCOPED_TRACE(std::string("\"") + text + "\"");
+        x.WriteText(root, "v", true, text);
+        double expected = 0;
+        const bool number = TryStrToFloat(text, expected) && std::isfinite(expected);
+        const double read = x.ReadFloat(root, "v", 7);
+        if (number) {
+            EXPECT_EQ(x.ReadStatus(), rsNone);
+            EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << read << " against " << expected;
+        } else {
+            EXPECT_EQ(read, 7);
+            EXPECT_EQ(x.ReadStatus(), rsWrongType);
+        }
+    }
 }
 
 TEST_F(XMLFilesTest, RealsWrittenExactlyReadBackBitForBit)

@@ -393,8 +393,9 @@ protected:
     void SetUp() override
     {
         const char* kinds[] = {"zmk", "hwc", "cwc"};
-        const char* sets[] = {"", "--set edOnCoil=300 --set edFluidFlow=1.5", "--set edRows=6 --set edFinDensity=14",
-                              "--set edHumidityOn=0.012", "--set control=temp --set edFluidDT=15"};
+        const char* sets[] = {"", "--set edOnCoil=300 --set edFluidFlow=1.5",
+                              "--set edRows=6 --set edFinDensity=14", "--set edHumidityOn=0.012",
+                              "--set control=temp --set edFluidDT=15"};
         int n = 0;
         for (const char* kind : kinds) {
             for (const char* set : sets) {
@@ -464,6 +465,38 @@ TEST_F(SolveBatch, EachFileRatesAsIfAlone)
         EXPECT_EQ(j["file"], files_[i]);
     }
     EXPECT_EQ(i, files_.size());
+}
+
+TEST_F(SolveBatch, MessagesComeBesideTheirFilesInOneStream)
+{
+    // Standard error into standard output: each file's messages (the missing and the broken
+    // file's) follow its own record, as when each file is rated alone, though the records go out
+    // in large writes.
+    const Result batch = Zemtor("solve --json --jobs 2" + Files() + " 2>&1");
+    EXPECT_EQ(batch.rc, 1);
+    std::istringstream lines(batch.out);
+    std::size_t records = 0;
+    std::size_t messages = 0; // the first lines of the messages after a record
+    std::string last;         // the file of the record before
+    bool afterRecord = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("{", 0) != 0) {
+            // A message's first line names its file; a line of the same message may follow.
+            if (afterRecord) {
+                ++messages;
+                EXPECT_NE(line.find(last), std::string::npos) << line << " after the record of " << last;
+            }
+            afterRecord = false;
+            continue;
+        }
+        ASSERT_LT(records, files_.size());
+        last = nlohmann::json::parse(line)["file"];
+        EXPECT_EQ(last, files_[records]);
+        ++records;
+        afterRecord = true;
+    }
+    EXPECT_EQ(records, files_.size());
+    EXPECT_GE(messages, 4u); // the missing and the broken file, each twice
 }
 
 TEST_F(SolveBatch, ThreadCountIsCheckedAndMayExceedTheFiles)

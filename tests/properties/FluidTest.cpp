@@ -295,6 +295,27 @@ TEST(FluidLiquid, CompressedAirPressureTakesEffectAtUpdate)
     EXPECT_EQ(air.GetShortName(), "Comp Air");
 }
 
+TEST(FluidLiquid, UpdatesGiveEachKindItsOwnPropertiesWhateverCameBefore)
+{
+    // One thread updates liquids of every kind in turn, each after another kind: every update
+    // gives what the kind's fit gives on its own, range included, nothing left from the last.
+    TTransportProps alone[kLiquidKindCount];
+    for (int k = 0; k < kLiquidKindCount; ++k)
+        ASSERT_TRUE(LiquidProps(alone[k], k, 20, 5.0)) << k;
+    for (int step = 0; step < 3 * kLiquidKindCount; ++step) {
+        const int k = step * 5 % kLiquidKindCount; // every kind after several others
+        SCOPED_TRACE(k);
+        TLiquid l("", k, 1, 20, 20);
+        l.Update();
+        EXPECT_EQ(l.ro, alone[k].ro);
+        EXPECT_EQ(l.Cp, alone[k].Cp);
+        EXPECT_EQ(l.mu, alone[k].mu);
+        EXPECT_EQ(l.Ko, alone[k].Ko);
+        EXPECT_EQ(l.TMin, alone[k].TMin);
+        EXPECT_EQ(l.TMax, alone[k].TMax);
+    }
+}
+
 TEST(FluidLiquid, UnknownKindKeepsProperties)
 {
     TLiquid l("", 0, 1, 20, 20);
