@@ -1,7 +1,7 @@
 // The accuracy record: published worked examples and correlations, each rated here with the
 // standard and the published air-side methods beside the published answer, and the spread
 // between the two methods on the default job of each kind. The tests check every case against
-// its tolerance, and the help page "Accuracy" is written from the same table, so the page shows
+// its tolerance, and the help page "Accuracy" (reports/AccuracyPage) is written from the same table, so the page shows
 // what is tested. Units as each case names them.
 #pragma once
 
@@ -29,9 +29,6 @@ struct TAccuracyCase
 
 /// Every case, rated now.
 std::vector<TAccuracyCase> AccuracyCases();
-
-/// The help page "Accuracy" (HTML) of the cases.
-std::string AccuracyPageHtml(const std::vector<TAccuracyCase>& cases);
 
 /// McQuiston's j-factor of a plain-fin coil (McQuiston, "Correlation of heat, mass and momentum
 /// transport coefficients for plate-fin-tube heat transfer surfaces with staggered tubes", ASHRAE

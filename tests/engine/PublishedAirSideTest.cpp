@@ -5,6 +5,7 @@
 // defaults, a wavy fin's area, wet fins, and the standard method left as it was.
 #include "engine/PublishedAirSide.h"
 #include "engine/AccuracyRecord.h"
+#include "reports/AccuracyPage.h"
 #include "engine/HeatExchanger.h"
 #include "engine/RateCoil.h"
 
