@@ -3,6 +3,7 @@
 #include "app/JobSelection.h"
 
 #include "support/KindJob.h"
+#include "support/SelectTestCandidate.h"
 
 #include "app/CoilJob.h"
 #include "engine/HeatExchanger.h"
@@ -86,14 +87,7 @@ TEST(JobSelection, UseIsOneStepThatUndoesAndRedoes)
     const double dutyBefore = job.Coil()->Qt;
     const double vaBefore = job.Coil()->Va;
 
-    TSelectCandidate c;
-    c.Pattern = ProcessCoilMakers().SelectModel("typical", 4);
-    c.Pattern.Mnf = "typical";
-    c.fHeight = 20 * c.Pattern.Sy;
-    c.fLength = 1.5;
-    c.Rows = 6;
-    c.fpi = 12;
-    c.Circ = 20;
+    const TSelectCandidate c = test::TypicalCandidate();
     TCoilUndo undo;
     EXPECT_FALSE(undo.CanUndo(job));
     EXPECT_EQ(undo.UndoCaption(job), "Undo");

@@ -5,6 +5,7 @@
 #include "support/FieldTyping.h"
 
 #include "support/ProjectTestSession.h"
+#include "support/SelectTestCandidate.h"
 
 #include "app/JobCalculators.h"
 #include "app/JobSelection.h"
@@ -546,14 +547,7 @@ TEST_F(MainWindowModelTest, UndoTakesBackACoilSelection)
     EXPECT_FALSE(model->CommandEnabled(C::Undo));
     EXPECT_EQ(model->CommandCaption(C::Undo), "Undo");
     EXPECT_STREQ(FindMenuItem(C::Undo)->Shortcut, "Ctrl+Z");
-    TSelectCandidate c;
-    c.Pattern = ProcessCoilMakers().SelectModel("typical", 4);
-    c.Pattern.Mnf = "typical";
-    c.fHeight = 20 * c.Pattern.Sy;
-    c.fLength = 1.5;
-    c.Rows = 6;
-    c.fpi = 12;
-    c.Circ = 20;
+    const TSelectCandidate c = test::TypicalCandidate();
     const double va = job().Coil()->Va;
     model->CoilUndo.Do(job(), "Coil Selection", [&] { UseCandidate(job(), c, va); });
     EXPECT_TRUE(model->HasUnsavedChanges());
