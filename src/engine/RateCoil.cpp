@@ -117,6 +117,8 @@ private:
     double saved_;
 };
 
+// What a rating of a kind code that is none of the three says.
+constexpr char kUnknownKind[] = "Coil kind not recognised...";
 
 // A coil built from the inputs and attached to its own air and liquid.
 struct TBuiltCoil
@@ -193,13 +195,8 @@ TCoilResult buildFailed(const std::string& kind, const std::string& error)
 TCoilResult rateBuilt(const TCoilInputs& in, TBuiltCoil& b)
 {
     const std::optional<std::string> kind = CanonicalCoilKind(in.Kind);
-    if (!kind) {
-        TCoilResult r;
-        r.Kind = in.Kind;
-        r.Status = TSolveStatus::DataError;
-        r.Error = "Coil kind not recognised...";
-        return r;
-    }
+    if (!kind)
+        return buildFailed(in.Kind, kUnknownKind);
     try {
         buildCoil(*kind, in, b);
     } catch (const std::exception& e) {
@@ -215,7 +212,7 @@ TRatingStates::TRatingStates(const TCoilInputs& in)
 {
     const std::optional<std::string> kind = CanonicalCoilKind(in.Kind);
     if (!kind) {
-        Error = "Coil kind not recognised...";
+        Error = kUnknownKind;
         return;
     }
     Kind = *kind;
@@ -266,7 +263,7 @@ TSizeRun SizeCoil(const TCoilInputs& in, TAutoSize mode, bool keepAirflow, doubl
     std::string error;
     try {
         if (!kind)
-            throw std::runtime_error("Coil kind not recognised...");
+            throw std::runtime_error(kUnknownKind);
         buildCoil(*kind, in, b);
         run.Sizing = RunAutoSize(*b.coil, mode, keepAirflow, duty);
         // Rated again at the size and face velocity the sizing left, as the editor does.
