@@ -539,6 +539,11 @@ void readLimits(const py::dict& o, TSelectInputs& in)
     in.Threads = o["threads"].cast<int>();
     in.Keep = o["keep"].cast<std::size_t>();
     in.Duty = num("duty");
+    if (!o["face_velocity_target"].is_none()) {
+        in.FaceVelocity = num("face_velocity_target");
+        if (!(std::isfinite(*in.FaceVelocity) && *in.FaceVelocity > 0))
+            throw std::invalid_argument("face_velocity_target expects a face velocity above 0 m/s");
+    }
     if (!o["leaving_air"].is_none())
         in.LeavingAir = num("leaving_air");
     else if (!(in.Duty > 0))
@@ -604,6 +609,7 @@ py::tuple selectCoils(const std::string& kind, const std::vector<std::string>& s
     column("Qt", [](const Cand& c) { return c.Qt; });
     column("margin", [](const Cand& c) { return c.Margin; });
     column("Vf", [](const Cand& c) { return c.Vf; });
+    column("Va", [](const Cand& c) { return c.Va; });
     column("air_dp", [](const Cand& c) { return c.AirDp; });
     column("liquid_dp", [](const Cand& c) { return c.LiquidDp; });
     column("vw", [](const Cand& c) { return c.TubeVelocity; });

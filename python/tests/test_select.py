@@ -32,8 +32,25 @@ def test_nothing_meets_gives_an_empty_frame_saying_why():
     assert "the duty ruled out" in frame.attrs["reason"]
 
 
+def test_a_face_velocity_target_gives_each_face_its_own_air_flow(zemtor):
+    args = dict(rows=(3, 4), fpi=(10, 10), maker="typical", height=(500, 600), length=(1000, 1400),
+                length_step=200, face_velocity_target=2.2)
+    frame = zmk.select("hwc", duty=60, **args)
+    assert len(frame) > 3
+    assert frame["Vf"].sub(2.2).abs().max() < 1e-9
+    assert (frame["Va"] - 2.2 * frame["fHeight"] * frame["fLength"]).abs().max() < 1e-12
+    assert frame["fLength"].nunique() > 1
+    run = subprocess.run([zemtor.path, "select", "--kind", "hwc", "--duty", "60", "--rows", "3..4", "--fpi",
+                          "10..10", "--maker", "typical", "--height", "500..600", "--length", "1000..1400",
+                          "--length-step", "200", "--face-velocity-target", "2.2", "--json", "--top", "1000"],
+                         capture_output=True, text=True, check=True)
+    want = json.loads(run.stdout)
+    assert [r["Model"] for r in want] == list(frame["Model"])
+    assert [r["Va"] for r in want] == pytest.approx(list(frame["Va"]), rel=1e-12)
+
+
 @pytest.mark.parametrize("limits", [dict(objective="price", duty=80), dict(duty=0), dict(duty=80, rows=(5, 3)),
-                                    dict(duty=80, maker="Nobody")])
+                                    dict(duty=80, maker="Nobody"), dict(duty=80, face_velocity_target=0)])
 def test_wrong_limits_raise_input_error(limits):
     args = {**SMALL, **limits}
     with pytest.raises(zmk.InputError):

@@ -277,6 +277,7 @@ def select(kind: str = "zmk", *, duty: float | None = None, leaving_air: float |
            max_air_dp: float | None = None, max_liquid_dp: float | None = None,
            rows=(1, 8), fpi=(6, 14), face_velocity=(1.5, 3.0), tube_velocity=(0.3, 2.5),
            height=(300, 1500), length=(500, 3000), length_step: float = 100, fixed_face: bool = False,
+           face_velocity_target: float | None = None,
            maker: str = "", objective: str = "area", price_cu: float = 9.0, price_al: float = 2.5,
            top: int | None = None, threads: int | None = None, strict: bool = False, **inputs):
     """Every catalogue coil that meets a duty within the limits, best first, as
@@ -286,14 +287,17 @@ def select(kind: str = "zmk", *, duty: float | None = None, leaving_air: float |
     air volume flow, liquid and control are kept. The target is ``duty`` (kW) or a leaving air dry
     bulb ``leaving_air`` (°C). Ranges are (low, high): rows, fins per inch, face and tube velocity
     (m/s), fin height (mm, in whole tube pitches) and finned length (mm, in ``length_step``
-    steps); ``fixed_face`` keeps the job's face. ``max_air_dp`` (Pa) and ``max_liquid_dp`` (kPa)
-    limit the pressure drops; ``maker`` keeps one maker's patterns. ``objective`` ranks by "area",
-    "weight", "airdp" or "cost" (copper and aluminium weights × ``price_cu`` and ``price_al``).
+    steps); ``fixed_face`` keeps the job's face; ``face_velocity_target`` (m/s) rates every coil
+    at that face velocity, each face with its own air flow, in place of the job's air flow.
+    ``max_air_dp`` (Pa) and ``max_liquid_dp`` (kPa) limit the pressure drops; ``maker`` keeps one
+    maker's patterns. ``objective`` ranks by "area", "weight", "airdp" or "cost" (copper and
+    aluminium weights × ``price_cu`` and ``price_al``).
 
     Columns: Maker, Pattern, Model (the size text), fHeight, fLength (m), Rows, fpi, Circ, Qt (kW),
-    margin (%), Vf (m/s), air_dp (Pa), liquid_dp (kPa), vw (m/s), air_out, tfo (°C), mw (kg/s),
-    Ao (m²), weight (kg), cost, objective. When nothing meets, the frame is empty and
-    ``frame.attrs["reason"]`` names the limit that ruled out the most coils.
+    margin (%), Vf (m/s), Va (m³/s, the air flow the coil was rated with), air_dp (Pa), liquid_dp
+    (kPa), vw (m/s), air_out, tfo (°C), mw (kg/s), Ao (m²), weight (kg), cost, objective. When
+    nothing meets, the frame is empty and ``frame.attrs["reason"]`` names the limit that ruled out
+    the most coils.
 
     Raises InputError for a wrong input or limit and DataError for data that cannot be read.
     """
@@ -306,6 +310,7 @@ def select(kind: str = "zmk", *, duty: float | None = None, leaving_air: float |
         "face_velocity": tuple(map(float, face_velocity)), "tube_velocity": tuple(map(float, tube_velocity)),
         "height": tuple(map(float, height)), "length": tuple(map(float, length)),
         "length_step": float(length_step), "fixed_face": bool(fixed_face), "maker": str(maker),
+        "face_velocity_target": None if face_velocity_target is None else float(face_velocity_target),
         "objective": str(objective), "price_cu": float(price_cu), "price_al": float(price_al),
         "threads": int(threads or _default_threads()), "keep": int(top or 0),
     }

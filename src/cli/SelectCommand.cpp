@@ -105,9 +105,11 @@ std::string cell(const std::string& text, std::size_t width, bool left = false)
 void printTable(const TSelectResult& r, std::size_t top, TSelectObjective objective,
                 std::optional<double> faceVelocity)
 {
-    std::cout << Format("%d coils meet %0.3f kW: %d of %d combinations rated, %d ruled out by a larger "
+    const std::string target = r.LeavingAir ? Format("a leaving air of %0.1f °C", *r.LeavingAir)
+                                            : Format("%0.3f kW", r.TargetDuty);
+    std::cout << Format("%d coils meet %s: %d of %d combinations rated, %d ruled out by a larger "
                         "coil's missed duty; ",
-                        static_cast<int>(r.Met), r.TargetDuty, static_cast<int>(r.Rated),
+                        static_cast<int>(r.Met), target, static_cast<int>(r.Rated),
                         static_cast<int>(r.Enumerated), static_cast<int>(r.Pruned))
               << (faceVelocity ? Format("face velocity %0.4g m/s", *faceVelocity)
                                : Format("air flow %0.4f m³/s", r.AirVolumeFlow))
@@ -150,6 +152,7 @@ std::string jsonList(const TSelectResult& r, std::size_t top)
         j.Member("Qt", c.Qt);
         j.Member("margin", c.Margin);
         j.Member("Vf", c.Vf);
+        j.Member("Va", c.Va);
         j.Member("air_dp", c.AirDp);
         j.Member("liquid_dp", c.LiquidDp);
         j.Member("vw", c.TubeVelocity);

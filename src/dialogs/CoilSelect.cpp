@@ -328,11 +328,14 @@ std::string TCoilSelect::StatusText() const
     if (result_.Candidates.empty())
         text = result_.RulingText();
     else {
-        // The target in the duty's display unit.
-        const TSelectUnit u = SelectShownUnit(TSelectQuantity::Duty);
+        // The target in its display unit: the duty, or the leaving air it was given as.
+        const bool leaving = result_.LeavingAir.has_value();
+        const double value = leaving ? *result_.LeavingAir : result_.TargetDuty;
+        const TSelectUnit u = SelectShownUnit(leaving ? TSelectQuantity::AirTemp : TSelectQuantity::Duty);
         const std::string target =
-            (u.Held() ? Format("%0.3f", result_.TargetDuty)
-                      : Format("%0." + std::to_string(u.Decimals) + "f", u.ToShown(result_.TargetDuty))) +
+            (leaving ? std::string("a leaving air of ") : std::string()) +
+            (u.Held() ? Format(leaving ? "%0.1f" : "%0.3f", value)
+                      : Format("%0." + std::to_string(u.Decimals) + "f", u.ToShown(value))) +
             " " + u.Label;
         text = Format("%d coils meet %s: %d of %d combinations rated, %d ruled out by a larger coil",
                       static_cast<int>(result_.Met), target, static_cast<int>(result_.Rated),

@@ -80,6 +80,7 @@ struct TPlan
     double Target = 0;     // target duty, kW
     bool Heating = true;   // the leaving air target is a least (heating) or a most (cooling)
     double LiquidFlow = 0; // the liquid flow the target needs, kg/s
+    bool FlowFollowsDuty = false; // the liquid's temperature change is held: its flow goes with the duty
     double LiquidDensity = 0;
     std::vector<int> Rows;
     std::vector<double> Fins; // ascending
@@ -177,6 +178,11 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
     const double vf = in.FaceVelocity ? *in.FaceVelocity : plan.Va / (group.fHeight * length);
     const double va = in.FaceVelocity ? *in.FaceVelocity * group.fHeight * length : plan.Va;
     const bool faceOk = lim.FaceVelocity.Contains(vf);
+    // A leaving air target at a set face velocity asks each face for the duty its own air flow
+    // needs, and a liquid flow in proportion to it under temperature control.
+    const double share = in.FaceVelocity && in.LeavingAir && plan.Va > 0 ? va / plan.Va : 1.0;
+    const double target = plan.Target * share;
+    const double liquidFlow = plan.LiquidFlow * (plan.FlowFollowsDuty ? share : 1.0);
     const double tubeArea = std::numbers::pi * pattern.ID * pattern.ID / 4;
     // The inputs and the geometry record of the face's coils; each takes its rows, fins and
     // circuits in turn.
@@ -193,7 +199,7 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
         for (int n : divisors(tubes)) {
             if (n > 1600)
                 continue;
-            const double vw = plan.LiquidFlow / (plan.LiquidDensity * tubeArea * n);
+            const double vw = liquidFlow / (plan.LiquidDensity * tubeArea * n);
             if (!lim.TubeVelocity.Contains(vw))
                 addRuled(out, TSelectLimit::TubeVelocity, plan.Fins.size());
             else
@@ -258,7 +264,7 @@ void runFace(const TPlan& plan, const TGroup& group, const TMnfRec& pattern, dou
                 c.fpi = fpi;
                 c.Circ = n;
                 c.Qt = std::fabs(r.Qt);
-                c.Margin = plan.Target > 0 ? 100 * (c.Qt - plan.Target) / plan.Target : 0;
+                c.Margin = target > 0 ? 100 * (c.Qt - target) / target : 0;
                 c.Vf = r.Vf;
                 c.Va = va;
                 c.AirDp = r.AirDp;
@@ -289,8 +295,14 @@ TGroupResult runGroup(const TPlan& plan, const TGroup& group, TKeptRanks& kept)
 {
     TGroupResult out;
     TMissed missed;
-    for (auto l = group.Lengths.rbegin(); l != group.Lengths.rend(); ++l)
+    // At a set face velocity a shorter face takes less air as well as less surface, so it can
+    // reach a leaving air that a longer one misses: a miss then rules out only within its face.
+    const bool perFace = plan.In->FaceVelocity && plan.In->LeavingAir;
+    for (auto l = group.Lengths.rbegin(); l != group.Lengths.rend(); ++l) {
+        if (perFace)
+            missed.clear();
         runFace(plan, group, plan.In->Patterns[group.Pattern], *l, missed, kept, out);
+    }
     if (plan.In->Keep > 0 && out.Met.size() > plan.In->Keep) {
         RankCandidates(out.Met);
         out.Met.resize(plan.In->Keep);
@@ -323,7 +335,8 @@ bool makePlan(const TSelectInputs& in, TPlan& plan, std::string& error)
     }
     // A fixed temperature change needs a flow in proportion to the duty; a fixed flow is the job's.
     const double qt = std::fabs(job.Qt);
-    plan.LiquidFlow = job.ctrl == 0 && qt > 0 ? job.mw * plan.Target / qt : job.mw;
+    plan.FlowFollowsDuty = job.ctrl == 0 && qt > 0;
+    plan.LiquidFlow = plan.FlowFollowsDuty ? job.mw * plan.Target / qt : job.mw;
     plan.LiquidDensity = job.ro;
     if (!(plan.LiquidDensity > 0) || !(plan.LiquidFlow > 0)) {
         error = "The job's liquid flow is not known...";
@@ -522,6 +535,7 @@ TSelectResult SelectCoils(const TSelectInputs& in, const std::atomic<bool>* canc
     if (!makePlan(in, plan, result.Error))
         return result;
     result.TargetDuty = plan.Target;
+    result.LeavingAir = in.LeavingAir;
     result.AirVolumeFlow = plan.Va;
     const std::vector<TGroup> groups = makeGroups(in);
     std::vector<TGroupResult> done(groups.size());

@@ -62,6 +62,9 @@ struct TSelectResult
     /// limit it fails, one ruled out by a larger coil's missed duty under Duty.
     std::vector<std::size_t> RuledOut = std::vector<std::size_t>(static_cast<int>(TSelectLimit::Count));
     double TargetDuty = 0;    ///< kW (the duty the leaving air target gives, when one is)
+    /// The leaving air dry bulb target, °C, when one was given in place of a duty (at a set face
+    /// velocity each coil's air then needs its own duty, and TargetDuty is that of the job's air).
+    std::optional<double> LeavingAir;
     double AirVolumeFlow = 0; ///< m³/s
     bool Cancelled = false;
     std::string Error; ///< why nothing could be enumerated (the job does not rate...)

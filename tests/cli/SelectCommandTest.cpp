@@ -66,8 +66,8 @@ TEST_F(SelectCommand, ListsTheBestCoilsRankedAndSavesTheFirst)
     EXPECT_NEAR(r["Vf"].get<double>(), list[0]["Vf"].get<double>(), 1e-6);
 }
 
-// --face-velocity-target rates every coil at that face velocity, each face with its own air flow;
-// the saved coil keeps it. A velocity that is not above 0 is refused.
+// --face-velocity-target rates every coil at that face velocity, each face with its own air flow
+// (listed as Va); the saved coil keeps it. A velocity that is not above 0 is refused.
 TEST_F(SelectCommand, AFaceVelocityTargetSetsEachCoilsAirFlow)
 {
     const std::string args = "select --kind hwc --rows 3..4 --fpi 10..10 --maker typical --height 500..600 "
@@ -79,6 +79,7 @@ TEST_F(SelectCommand, AFaceVelocityTargetSetsEachCoilsAirFlow)
     bool otherFaces = false;
     for (const auto& c : list) {
         EXPECT_NEAR(c["Vf"].get<double>(), 2.2, 1e-9);
+        EXPECT_NEAR(c["Va"].get<double>(), 2.2 * c["fHeight"].get<double>() * c["fLength"].get<double>(), 1e-12);
         otherFaces = otherFaces || c["fLength"].get<double>() != list[0]["fLength"].get<double>();
     }
     EXPECT_TRUE(otherFaces);
@@ -91,6 +92,10 @@ TEST_F(SelectCommand, AFaceVelocityTargetSetsEachCoilsAirFlow)
     const nlohmann::json r = nlohmann::json::parse(solved.out);
     EXPECT_NEAR(r["Vf"].get<double>(), 2.2, 1e-6);
     EXPECT_NEAR(r["Qt"].get<double>(), list[0]["Qt"].get<double>(), 1e-6 * 60);
+    // A leaving air target: each face needs its own duty, so the target is told as the air.
+    const Result warm = Zemtor(args + "--face-velocity-target 2.2 --leaving-air 38 --top 1");
+    ASSERT_EQ(warm.rc, 0) << warm.err;
+    EXPECT_NE(warm.out.find("coils meet a leaving air of 38.0 °C"), std::string::npos) << warm.out;
     const Result refused = Zemtor(args + "--face-velocity-target 0");
     EXPECT_EQ(refused.rc, 1);
     EXPECT_NE(refused.err.find("--face-velocity-target"), std::string::npos) << refused.err;

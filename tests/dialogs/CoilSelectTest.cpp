@@ -197,6 +197,14 @@ TEST_F(CoilSelectWindow, TableCellsFollowTheDisplayUnits)
     EXPECT_NE(select_.StatusText().find(" Btu/hr: "), std::string::npos) << select_.StatusText();
     // The values held, and so the order, do not change with the units.
     EXPECT_EQ(select_.Row(0).Qt, c.Qt);
+    // A leaving air target is told as the air, in its unit.
+    SetAllMetric();
+    select_.Form.ByLeavingAir = true;
+    select_.Form.LeavingAir = 35;
+    runToEnd();
+    SetAllImperial();
+    EXPECT_NE(select_.StatusText().find("meet a leaving air of 95.0 °F: "), std::string::npos)
+        << select_.StatusText();
 }
 
 // "Set face velocity": every row at that velocity, and Use takes the row's own air flow.

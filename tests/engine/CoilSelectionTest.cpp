@@ -228,6 +228,44 @@ TEST_F(SelectionCatalogue, PruningKeepsEveryCoilTheFullEnumerationKeeps)
     }
 }
 
+// At a set face velocity a shorter face takes less air as well as less surface, so that it can
+// reach a leaving air a longer face of the same circuits misses: only rows and fins prune there,
+// and each coil's margin is over the duty its own air flow needs.
+TEST_F(SelectionCatalogue, PruningAtASetFaceVelocityKeepsWhatTheFullEnumerationKeeps)
+{
+    for (const bool leavingAir : {true, false}) {
+        TSelectInputs in = smallSelection();
+        const TCoilResult job = RateCoil(in.Job);
+        in.Limits.FixedFace = false;
+        in.Limits.Height = {0.5, 0.62};
+        in.Limits.Length = {0.4, 2.4};
+        in.Limits.LengthStep = 0.4;
+        in.Limits.RowsLo = 1;
+        in.Limits.RowsHi = 4;
+        in.Limits.FaceVelocity = {0, 100};
+        in.FaceVelocity = 2.5;
+        if (leavingAir)
+            in.LeavingAir = job.AirOut.db - 4;
+        in.Prune = false;
+        const TSelectResult full = SelectCoils(in);
+        in.Prune = true;
+        const TSelectResult pruned = SelectCoils(in);
+        ASSERT_FALSE(full.Candidates.empty()) << full.RulingText();
+        std::vector<std::pair<TKey, double>> a, b;
+        for (const TSelectCandidate& c : full.Candidates)
+            a.emplace_back(keyOf(c), c.fLength);
+        for (const TSelectCandidate& c : pruned.Candidates)
+            b.emplace_back(keyOf(c), c.fLength);
+        EXPECT_EQ(a, b) << (leavingAir ? "leaving air" : "duty");
+        // A coil that heats its own air to the target has about the duty that air needs: its
+        // margin is over that, not over the duty the job's air flow would need.
+        if (leavingAir) {
+            for (const TSelectCandidate& c : full.Candidates)
+                EXPECT_GT(c.Margin, -0.5) << c.SizeText();
+        }
+    }
+}
+
 TEST_F(SelectionCatalogue, NamesTheLimitThatRuledMostCoilsOut)
 {
     struct Case
