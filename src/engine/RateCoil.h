@@ -112,6 +112,7 @@ struct TRatingStates
 /// inputs, with the air and liquid of states built from the same inputs: the result RateCoil gives
 /// for the inputs with that pattern and size, without formatting or reading a size text and
 /// without building the air states and the liquid again. The inputs' geometry fields are not read.
+/// No size text is made either: the result's Model is empty.
 TCoilResult RateCoilRecord(const TCoilInputs& inputs, const TRatingStates& states, const TModelRec& rec);
 
 /// The fields of an attached coil as they stand (Status from the coil; Solved, Error and Kind are

@@ -157,25 +157,25 @@ std::string LiquidLimitReason(const TLiquid& l, double tfi, double tfo, double m
 {
     if (inletOnly)
         tfo = mean = tfi;
-    const std::string name = l.GetName();
+    const std::string& name = l.GetName();
     // Water, plain, with an additive or condensed, boils at its pressure; of a liquid given by
     // its values alone nothing is known but the range the user gave.
     if (!l.UserProps && (l.LiquidSpec == 0 || l.LiquidSpec == 12)) {
         const bool inlet = tfi >= tfo;
         const double hottest = inlet ? tfi : tfo;
-        const std::string where =
-            Format(inlet ? "it enters at %0.1f °C" : "it would leave at %0.1f °C", hottest);
+        // Made only for a message: a rating that passes formats nothing.
+        auto where = [&] { return Format(inlet ? "it enters at %0.1f °C" : "it would leave at %0.1f °C", hottest); };
         if (hottest > kWaterCritical)
             return Format("%s cannot be kept liquid at any pressure above %0.1f °C (%s): lower the liquid "
                           "temperatures or choose another liquid...",
-                          name, kWaterCritical, where);
+                          name, kWaterCritical, where());
         const double P = 100 * l.Pf; // kPa
         const double boiling = psy::BoilingPoint(P);
         if (hottest > boiling)
             return Format(
                 "%s would boil at %0.1f °C at %0.1f kPa (%s): raise the liquid pressure or lower the "
                 "%s temperature...",
-                name, boiling, P, where, inlet ? "inlet" : "leaving");
+                name, boiling, P, where(), inlet ? "inlet" : "leaving");
     }
     // The leaving temperature first: it is the further from the inlet.
     for (double t : {tfo, mean}) {

@@ -380,7 +380,7 @@ TFinAndTube::TFinAndTube()
 
 TFinAndTube::TFinAndTube(const TModelRec& rec) : Rec(rec)
 {
-    Recalculate();
+    recalculate(false);
 }
 
 TFinAndTube::TFinAndTube(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText)
@@ -554,6 +554,11 @@ int TFinAndTube::TakeError()
 
 void TFinAndTube::Recalculate()
 {
+    recalculate(true);
+}
+
+void TFinAndTube::recalculate(bool withText)
+{
     calculatedValid_ = false;
     const TModelRec given = Rec;
     TModelRec& r = Rec;
@@ -601,7 +606,7 @@ void TFinAndTube::Recalculate()
         mL = checked(std::sqrt(checked(0.08 / (k * r.tf))) * EqFinHeight);
         EtaF = checked(std::tanh(mL) / mL);
         EtaO = checked(1 - (Afin / Ao) * (1 - EtaF));
-        SizeText = FormatSizeText();
+        SizeText = withText ? FormatSizeText() : std::string();
         // A record this calculation did not change gives the same again: remember it.
         if (SameRecord(given, Rec)) {
             calculatedRec_ = Rec;

@@ -214,8 +214,10 @@ public:
     /// As above with a given catalogue; a null catalogue keeps the default pattern.
     TFinAndTube(const std::string& maker, int tubeCode, int kindCode, const std::string& sizeText,
                 TCoilMakers* catalogue);
-    /// The record as it stands, recalculated: no size text read, no catalogue looked up. A record
-    /// that cannot be built (RecordProblem) leaves its error code, as SetModel does.
+    /// The record as it stands, recalculated: no size text read or made (SizeText stays empty
+    /// until a setter recalculates), no catalogue looked up. For coils rated by their numbers, many
+    /// at a time. A record that cannot be built (RecordProblem) leaves its error code, as
+    /// SetModel does.
     explicit TFinAndTube(const TModelRec& rec);
 
     /// Stores `text` as SizeText and parses it; on success copies the five values in and
@@ -322,6 +324,8 @@ private:
     TModelRec calculatedRec_;
     std::string calculatedSizeText_;
     bool calculatedValid_ = false;
+    // Recalculate, with the size text made or left empty.
+    void recalculate(bool withText);
 
     /// Rec := rec and a recalculation when rec can be built; otherwise ErrorCode 9, Rec kept.
     void commit(const TModelRec& rec);

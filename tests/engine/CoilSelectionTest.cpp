@@ -398,7 +398,8 @@ TEST(SelectionRecordPath, RatesEachCandidateAsTheSizeTextPathDoes)
             const TCoilResult record = RateCoilRecord(inputs, states, CandidateModel(c, TModelRec{}));
             const std::string what = std::string(kind) + " " + c.Pattern.Name + " " + c.SizeText();
             ASSERT_EQ(text.Solved, record.Solved) << what << record.Error;
-            EXPECT_EQ(text.Model, record.Model) << what;
+            EXPECT_FALSE(text.Model.empty()) << what;
+            EXPECT_TRUE(record.Model.empty()) << what; // no size text made for each candidate
             for (auto field : {&TCoilResult::Qt, &TCoilResult::Qs, &TCoilResult::Ao, &TCoilResult::Vf,
                                &TCoilResult::AirDp, &TCoilResult::LiquidDp, &TCoilResult::tfo,
                                &TCoilResult::vw, &TCoilResult::mw, &TCoilResult::mCondensate})
