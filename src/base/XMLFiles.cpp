@@ -380,19 +380,21 @@ TXMLFile::Node TXMLFile::FindPath(Node parent, const std::vector<std::string>& n
         const Node root = doc_.document_element();
         if (root && SameText(root.name(), names[0]))
             cur = root;
-        else if (!root && create)
+        else if (!root && create) {
             // Only one top-level element: a second one would make a file that does not parse.
+            dropIndex();
             cur = doc_.append_child(names[0].c_str());
+        }
         if (!cur)
             return Node();
         i = 1;
     }
-    if (create)
-        dropIndex();
     for (; i < names.size(); ++i) {
         Node next = child(cur, names[i].c_str());
-        if (!next && create)
+        if (!next && create) {
+            dropIndex();
             next = cur.append_child(names[i].c_str());
+        }
         if (!next)
             return Node();
         cur = next;
