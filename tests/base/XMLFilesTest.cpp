@@ -479,6 +479,31 @@ TEST_F(XMLFilesTest, NestingBeyondTheLimitIsRefusedNamingTheFileAndTheLimit)
         EXPECT_NE(x.LoadError().find("(line 66)"), std::string::npos) << x.LoadError();
     }
 
+    // Branches that go down and back up before one too deep, after a comment at the top: the
+    // first element past the limit in document order is the one named, by its line. With that
+    // branch at the limit (and more siblings before it) the file is read.
+    std::string branches = "<!-- top -->\n<r>";
+    for (int i = 0; i < 3; ++i)
+        branches += "<a><b><c/></b><d/></a>\n";
+    for (int i = 1; i < kMaxXmlDepth + 2; ++i)
+        branches += "<e>\n";
+    for (int i = 1; i < kMaxXmlDepth + 2; ++i)
+        branches += "</e>";
+    write(file, branches + "<a><b/></a></r>");
+    TXMLFile::Node none;
+    TXMLFile branched(file, none, false);
+    EXPECT_EQ(branched.ReadStatus(), rsInvalidFileFormat);
+    EXPECT_NE(branched.LoadError().find("(line 68)"), std::string::npos) << branched.LoadError();
+    for (int i = 0; i < 3; ++i)
+        branches.insert(branches.find("<e>"), "<f>" + std::string(200, ' ') + "</f>");
+    for (int i = 0; i < 2; ++i) {
+        branches.erase(branches.rfind("<e>\n"), 4);
+        branches.erase(branches.rfind("</e>"), 4);
+    }
+    write(file, branches + "<a><b/></a></r>");
+    TXMLFile atLimitBranched(file);
+    EXPECT_EQ(atLimitBranched.ReadStatus(), rsNone) << atLimitBranched.LoadError();
+
     // Text, comments and attributes are not levels; siblings do not add up.
     std::string wide = "<r>";
     for (int i = 0; i < 1000; ++i)
