@@ -159,8 +159,11 @@ pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
 std::uint32_t nameHash(const char* name)
 {
     const std::size_t n = std::strlen(name);
-    const auto at = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(name[i])); };
-    const std::uint32_t h = static_cast<std::uint32_t>(n) ^ (at(0) << 8) ^ (at(n / 2) << 16) ^ (at(n - 1) << 24);
+    const auto at = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(name[i]));
+    };
+    const std::uint32_t h =
+        static_cast<std::uint32_t>(n) ^ (at(0) << 8) ^ (at(n / 2) << 16) ^ (at(n - 1) << 24);
     return (h * 2654435761u) >> 8;
 }
 
@@ -461,7 +464,8 @@ double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback
     // as a project file gives nearly every value.
     std::string joined;
     const Node found = valueElement(parent, name);
-    const std::string_view text = found ? textView(found, joined) : std::string_view(joined = FloatToStr(fallback));
+    const std::string_view text =
+        found ? textView(found, joined) : std::string_view(joined = FloatToStr(fallback));
     double v = 0;
     if (!toFiniteDouble(text, v)) {
         readStatus_ = rsWrongType;
@@ -474,7 +478,8 @@ int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
 {
     std::string joined;
     const Node found = valueElement(parent, name);
-    const std::string_view text = found ? textView(found, joined) : std::string_view(joined = Format("%d", fallback));
+    const std::string_view text =
+        found ? textView(found, joined) : std::string_view(joined = Format("%d", fallback));
     int v = 0;
     if (!toInt(text, v)) {
         readStatus_ = rsWrongType;

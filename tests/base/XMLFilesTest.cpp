@@ -120,11 +120,13 @@ TEST_F(XMLFilesTest, IndexedReadsGiveWhatPlainReadsGive)
     for (int i = 0; i < 60; ++i)
         text += "<c" + std::to_string(i) + ">" + std::to_string(i) + ".5</c" + std::to_string(i) + ">";
     for (int i = 0; i < 40; ++i)
-        text += "<p" + std::to_string(i) + "><v>" + std::to_string(i) + "</v><w>x</w></p" + std::to_string(i) + ">";
+        text += "<p" + std::to_string(i) + "><v>" + std::to_string(i) + "</v><w>x</w></p" +
+                std::to_string(i) + ">";
     text += "</datafile>";
 
     TXMLFile x;
-    ASSERT_TRUE(x.Document().load_string(text.c_str(), pugi::parse_default | pugi::parse_comments | pugi::parse_pi));
+    ASSERT_TRUE(
+        x.Document().load_string(text.c_str(), pugi::parse_default | pugi::parse_comments | pugi::parse_pi));
     TXMLFile::Node root = x.Root();
     std::vector<std::pair<std::string, std::string>> reads; // element path, name
     for (const char* name : {"a", "A", "b", "split", "cdata", "mixed", "outer", "empty", "blank", "UserRo",
