@@ -144,7 +144,7 @@ void TJsonWriter::beforeValue()
         return;
     if (!empty_.back())
         text_ += ',';
-    empty_.back() = false;
+    empty_.back() = 0;
     if (indent_ >= 0)
         newLine(empty_.size());
 }
@@ -153,7 +153,7 @@ TJsonWriter& TJsonWriter::BeginObject()
 {
     beforeValue();
     text_ += '{';
-    empty_.push_back(true);
+    empty_.push_back(1);
     return *this;
 }
 
@@ -161,7 +161,7 @@ TJsonWriter& TJsonWriter::BeginArray()
 {
     beforeValue();
     text_ += '[';
-    empty_.push_back(true);
+    empty_.push_back(1);
     return *this;
 }
 
@@ -203,7 +203,7 @@ TJsonWriter& TJsonWriter::MembersOf(std::string_view object)
         return *this;
     if (!empty_.back())
         text_ += ',';
-    empty_.back() = false;
+    empty_.back() = 0;
     text_.append(object.substr(1, object.size() - 2));
     return *this;
 }

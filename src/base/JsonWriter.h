@@ -64,7 +64,7 @@ private:
 
     int indent_;
     std::string text_;
-    std::vector<bool> empty_; // per open container: nothing written in it yet
+    std::vector<char> empty_; // per open container: nothing written in it yet (a byte, not a bit, each)
     bool afterKey_ = false;
 };
 
