@@ -182,6 +182,8 @@ void WriteProjectDocument(TXMLFile& file, TCoilJob& job, const pugi::xml_documen
 
 bool ReadProjectDocument(TXMLFile& file, TXMLFile::Node root, TCoilJob& job)
 {
+    // Some hundred values read from a dozen elements: each element's children are indexed once.
+    const TXMLFile::IndexedReads indexed(file);
     if (job.Properties)
         job.Properties->LoadFromXML(file, root);
     TLiquidCoil* coil = job.Coil();

@@ -22,6 +22,19 @@ std::unique_ptr<ISettingsStore> ownStore(ISettingsStore* given)
     return std::make_unique<TIniSettingsStore>(ProgramSettingsFile());
 }
 
+// The folder the pages are written to under a program folder. A batch opens a session for each
+// file, all under one program folder: each thread keeps the last one worked out.
+std::filesystem::path reportFolderUnder(const std::filesystem::path& program)
+{
+    thread_local std::filesystem::path lastProgram;
+    thread_local std::filesystem::path lastReport;
+    if (lastReport.empty() || program.native() != lastProgram.native()) {
+        lastReport = program / "Report" / "";
+        lastProgram = program;
+    }
+    return lastReport;
+}
+
 // The last message an operation told, for the error it ends in.
 std::string lastMessage(const RecordingNotifier& told)
 {
@@ -36,7 +49,7 @@ TProjectSession::TProjectSession(const TSessionSetup& setup)
       properties_(*store_, setup.User ? *setup.User : ReadRegisteredUser()), job_(setup.Notifier),
       programFolder_(setup.ProgramFolder.empty() ? std::filesystem::path(zmk::ProgramFolder())
                                                  : setup.ProgramFolder),
-      reportFolder_(setup.ReportFolder.empty() ? programFolder_ / "Report" / "" : setup.ReportFolder),
+      reportFolder_(setup.ReportFolder.empty() ? reportFolderUnder(programFolder_) : setup.ReportFolder),
       caption_(setup.Caption)
 {
     job_.DataFolder = setup.DataFolder;

@@ -46,6 +46,20 @@ std::size_t utf8Length(std::string_view s, std::size_t i)
     return n;
 }
 
+// The characters a string literal holds as they are: printable ASCII but the quote and the
+// backslash.
+constexpr std::array<bool, 256> kPlain = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x80; ++c)
+        plain[static_cast<std::size_t>(c)] = c != '"' && c != '\\';
+    return plain;
+}();
+
+bool isPlain(char c)
+{
+    return kPlain[static_cast<unsigned char>(c)];
+}
+
 } // namespace
 
 void AppendJsonString(std::string& out, std::string_view s)
@@ -54,8 +68,7 @@ void AppendJsonString(std::string& out, std::string_view s)
     for (std::size_t i = 0; i < s.size();) {
         // Plain characters, nearly all of a key or a text, go in as one run.
         std::size_t plain = i;
-        while (plain < s.size() && static_cast<unsigned char>(s[plain]) >= 0x20 &&
-               static_cast<unsigned char>(s[plain]) < 0x80 && s[plain] != '"' && s[plain] != '\\')
+        while (plain < s.size() && isPlain(s[plain]))
             ++plain;
         if (plain > i) {
             out.append(s.data() + i, plain - i);
@@ -108,6 +121,13 @@ void AppendJsonString(std::string& out, std::string_view s)
 
 TJsonWriter::TJsonWriter(int indent) : indent_(indent) {}
 
+void TJsonWriter::Clear()
+{
+    text_.clear();
+    empty_.clear();
+    afterKey_ = false;
+}
+
 void TJsonWriter::newLine(std::size_t level)
 {
     text_ += '\n';
@@ -124,7 +144,7 @@ void TJsonWriter::beforeValue()
         return;
     if (!empty_.back())
         text_ += ',';
-    empty_.back() = false;
+    empty_.back() = 0;
     if (indent_ >= 0)
         newLine(empty_.size());
 }
@@ -133,7 +153,7 @@ TJsonWriter& TJsonWriter::BeginObject()
 {
     beforeValue();
     text_ += '{';
-    empty_.push_back(true);
+    empty_.push_back(1);
     return *this;
 }
 
@@ -141,7 +161,7 @@ TJsonWriter& TJsonWriter::BeginArray()
 {
     beforeValue();
     text_ += '[';
-    empty_.push_back(true);
+    empty_.push_back(1);
     return *this;
 }
 
@@ -169,7 +189,10 @@ TJsonWriter& TJsonWriter::Key(std::string_view key)
 {
     beforeValue();
     AppendJsonString(text_, key);
-    text_ += indent_ >= 0 ? ": " : ":";
+    if (indent_ >= 0)
+        text_.append(": ", 2);
+    else
+        text_ += ':';
     afterKey_ = true;
     return *this;
 }
@@ -180,7 +203,7 @@ TJsonWriter& TJsonWriter::MembersOf(std::string_view object)
         return *this;
     if (!empty_.back())
         text_ += ',';
-    empty_.back() = false;
+    empty_.back() = 0;
     text_.append(object.substr(1, object.size() - 2));
     return *this;
 }

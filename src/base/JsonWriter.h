@@ -50,6 +50,10 @@ public:
     /// the object open here.
     TJsonWriter& MembersOf(std::string_view object);
 
+    /// Starts a new text, keeping the room the last one took (a writer reused for record after
+    /// record allocates nothing once it has grown to a record's size).
+    void Clear();
+
     const std::string& Text() const { return text_; }
     std::string Take() { return std::move(text_); }
 
@@ -60,7 +64,7 @@ private:
 
     int indent_;
     std::string text_;
-    std::vector<bool> empty_; // per open container: nothing written in it yet
+    std::vector<char> empty_; // per open container: nothing written in it yet (a byte, not a bit, each)
     bool afterKey_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace zmk {
 
@@ -37,13 +38,26 @@ std::string textOf(pugi::xml_node node)
     return s;
 }
 
+// The element's own text without a copy where it is one piece (as nearly every value is);
+// otherwise its pieces joined in `joined`.
+std::string_view textView(pugi::xml_node node, std::string& joined)
+{
+    const pugi::xml_node first = node.first_child();
+    if (!first)
+        return {};
+    if (!first.next_sibling() && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata))
+        return first.value();
+    joined = textOf(node);
+    return joined;
+}
+
 // Parsed straight into a double, rounded once, so that a value written in its shortest form
 // comes back bit for bit.
 // Project files hold their numbers as "-12.5", "0.4267" or "1e-05": such a text is converted
 // directly. Anything else (blanks around it, a "+", a point without a digit before it, an
 // exponent out of range...) takes the general path, which gives the same double for the texts
 // taken here.
-bool plainReal(const std::string& text, double& value)
+bool plainReal(std::string_view text, double& value)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -79,7 +93,7 @@ bool plainReal(const std::string& text, double& value)
     return true;
 }
 
-bool toFiniteDouble(const std::string& text, double& value)
+bool toFiniteDouble(std::string_view text, double& value)
 {
     if (plainReal(text, value))
         return true;
@@ -90,7 +104,7 @@ bool toFiniteDouble(const std::string& text, double& value)
     return true;
 }
 
-bool toInt(const std::string& text, int& value)
+bool toInt(std::string_view text, int& value)
 {
     long long v = 0;
     if (!TryStrToInt(text, v) || v < INT_MIN || v > INT_MAX)
@@ -139,6 +153,22 @@ pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
     root.traverse(walker);
     return walker.found;
 }
+
+// A hash of a name from its length and three of its characters: cheap, and enough to tell
+// apart the few dozen names under one element (the slot's name is compared all the same).
+std::uint32_t nameHash(const char* name)
+{
+    const std::size_t n = std::strlen(name);
+    const auto at = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(name[i]));
+    };
+    const std::uint32_t h =
+        static_cast<std::uint32_t>(n) ^ (at(0) << 8) ^ (at(n / 2) << 16) ^ (at(n - 1) << 24);
+    return (h * 2654435761u) >> 8;
+}
+
+// Indexes kept at most for one run of reads: a project reads from some ten elements.
+constexpr std::size_t kMaxIndexes = 32;
 
 struct StringWriter : pugi::xml_writer
 {
@@ -233,8 +263,87 @@ TXMLFile::TXMLFile(std::string fileName, Node& root, bool clear, std::uintmax_t 
     }
 }
 
+TXMLFile::IndexedReads::~IndexedReads()
+{
+    file_.indexing_ = false;
+    file_.dropIndex();
+}
+
+void TXMLFile::dropIndex()
+{
+    indexes_.clear();
+    indexSlots_.clear();
+}
+
+TXMLFile::Node TXMLFile::child(Node parent, const char* name)
+{
+    if (!indexing_ || !*name)
+        return parent.child(name);
+    // Most reads follow one another on the same element.
+    const ChildIndex* index = nullptr;
+    if (lastIndex_ < indexes_.size() && indexes_[lastIndex_].Parent == parent)
+        index = &indexes_[lastIndex_];
+    else
+        for (std::size_t i = 0; i < indexes_.size(); ++i)
+            if (indexes_[i].Parent == parent) {
+                index = &indexes_[i];
+                lastIndex_ = i;
+                break;
+            }
+    if (!index) {
+        if (indexes_.size() >= kMaxIndexes)
+            return parent.child(name);
+        if (indexes_.empty()) {
+            indexes_.reserve(kMaxIndexes);
+            indexSlots_.reserve(1024);
+        }
+        // Open addressing at most half full; the first child of each name takes its slot, as
+        // the walk along the children would find it first.
+        std::size_t count = 0;
+        for (Node c = parent.first_child(); c; c = c.next_sibling())
+            ++count;
+        std::uint32_t size = 8;
+        while (size < 2 * count)
+            size *= 2;
+        ChildIndex added;
+        added.Parent = parent;
+        added.Offset = indexSlots_.size();
+        added.Mask = size - 1;
+        indexSlots_.resize(indexSlots_.size() + size);
+        IndexSlot* slots = indexSlots_.data() + added.Offset;
+        for (Node c = parent.first_child(); c; c = c.next_sibling()) {
+            const char* n = c.name();
+            if (!*n)
+                continue;
+            const std::uint32_t h = nameHash(n);
+            for (std::uint32_t k = h & added.Mask;; k = (k + 1) & added.Mask) {
+                if (!slots[k].Child) {
+                    slots[k].Hash = h;
+                    slots[k].Child = c;
+                    break;
+                }
+                if (slots[k].Hash == h && std::strcmp(slots[k].Child.name(), n) == 0)
+                    break; // a later child of a name already taken
+            }
+        }
+        indexes_.push_back(added);
+        lastIndex_ = indexes_.size() - 1;
+        index = &indexes_.back();
+    }
+    const std::uint32_t h = nameHash(name);
+    const IndexSlot* slots = indexSlots_.data() + index->Offset;
+    for (std::uint32_t k = h & index->Mask;; k = (k + 1) & index->Mask) {
+        const IndexSlot& slot = slots[k];
+        if (!slot.Child)
+            return Node();
+        if (slot.Hash == h && std::strcmp(slot.Child.name(), name) == 0)
+            return slot.Child;
+    }
+}
+
 void TXMLFile::Clear()
 {
+    dropIndex();
     doc_.reset();
 }
 
@@ -274,17 +383,21 @@ TXMLFile::Node TXMLFile::FindPath(Node parent, const std::vector<std::string>& n
         const Node root = doc_.document_element();
         if (root && SameText(root.name(), names[0]))
             cur = root;
-        else if (!root && create)
+        else if (!root && create) {
             // Only one top-level element: a second one would make a file that does not parse.
+            dropIndex();
             cur = doc_.append_child(names[0].c_str());
+        }
         if (!cur)
             return Node();
         i = 1;
     }
     for (; i < names.size(); ++i) {
-        Node next = cur.child(names[i].c_str());
-        if (!next && create)
+        Node next = child(cur, names[i].c_str());
+        if (!next && create) {
+            dropIndex();
             next = cur.append_child(names[i].c_str());
+        }
         if (!next)
             return Node();
         cur = next;
@@ -296,6 +409,7 @@ TXMLFile::Node TXMLFile::AddChild(Node parent, const std::string& name)
 {
     if (!parent)
         return Node();
+    dropIndex();
     return parent.append_child(name.c_str());
 }
 
@@ -313,6 +427,7 @@ TXMLFile::Node TXMLFile::FindRecord(Node parent, const std::string& name, const 
     }
     if (!create)
         return Node();
+    dropIndex();
     Node rec = parent.append_child(name.c_str());
     rec.append_child(keyName.c_str()).append_child(pugi::node_pcdata).set_value(keyValue.c_str());
     return rec;
@@ -320,30 +435,37 @@ TXMLFile::Node TXMLFile::FindRecord(Node parent, const std::string& name, const 
 
 std::string TXMLFile::ReadText(Node parent, const std::string& name, const std::string& fallback)
 {
+    const Node found = valueElement(parent, name);
+    return found ? textOf(found) : fallback;
+}
+
+TXMLFile::Node TXMLFile::valueElement(Node parent, const std::string& name)
+{
     readStatus_ = rsNone;
     if (!parent) {
         readStatus_ = rsParentNotFound;
-        return fallback;
+        return Node();
     }
-    const Node child = parent.child(name.c_str());
-    if (!child || child.type() != pugi::node_element) {
+    const Node found = child(parent, name.c_str());
+    if (!found || found.type() != pugi::node_element) {
         readStatus_ = rsNotFound;
-        return fallback;
+        return Node();
     }
-    if (hasElementChild(child)) {
+    if (hasElementChild(found)) {
         readStatus_ = rsValueMissing;
-        return fallback;
+        return Node();
     }
-    return textOf(child);
+    return found;
 }
 
 double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback)
 {
     // A missing value reads as the fallback's text; that text is made only when it is needed,
     // as a project file gives nearly every value.
-    std::string text = ReadText(parent, name, std::string());
-    if (readStatus_ != rsNone)
-        text = FloatToStr(fallback);
+    std::string joined;
+    const Node found = valueElement(parent, name);
+    const std::string_view text =
+        found ? textView(found, joined) : std::string_view(joined = FloatToStr(fallback));
     double v = 0;
     if (!toFiniteDouble(text, v)) {
         readStatus_ = rsWrongType;
@@ -354,9 +476,10 @@ double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback
 
 int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
 {
-    std::string text = ReadText(parent, name, std::string());
-    if (readStatus_ != rsNone)
-        text = Format("%d", fallback);
+    std::string joined;
+    const Node found = valueElement(parent, name);
+    const std::string_view text =
+        found ? textView(found, joined) : std::string_view(joined = Format("%d", fallback));
     int v = 0;
     if (!toInt(text, v)) {
         readStatus_ = rsWrongType;
@@ -469,6 +592,7 @@ TXMLFile::Node TXMLFile::WriteText(Node parent, const std::string& name, bool re
         writeStatus_ = wsParentNotFound;
         return Node();
     }
+    dropIndex();
     Node child = reuse ? parent.child(name.c_str()) : Node();
     if (!child || child.type() != pugi::node_element)
         child = parent.append_child(name.c_str());

@@ -167,7 +167,44 @@ public:
     /// The scratch list.
     std::vector<std::string>& List() { return list_; }
 
+    /// While one lives, the reads find an element's children by name through an index of each
+    /// element read from, built on its first read, instead of a walk along the children for each
+    /// value; a read gives what it gives without. For a run of reads over a document nothing
+    /// else changes: the writes of this class drop the index, and so does its end.
+    class IndexedReads
+    {
+    public:
+        explicit IndexedReads(TXMLFile& file) : file_(file) { file_.indexing_ = true; }
+        ~IndexedReads();
+        IndexedReads(const IndexedReads&) = delete;
+        IndexedReads& operator=(const IndexedReads&) = delete;
+
+    private:
+        TXMLFile& file_;
+    };
+
 private:
+    // The first child of `parent` named `name`, as parent.child(name) finds it.
+    Node child(Node parent, const char* name);
+    // The child `name` that holds a value (text, no elements), with the read status set as
+    // ReadText sets it; none when there is no such child.
+    Node valueElement(Node parent, const std::string& name);
+    void dropIndex();
+
+    // One slot of a child index: the hash of a name and the first child of that name.
+    struct IndexSlot
+    {
+        std::uint32_t Hash = 0;
+        pugi::xml_node Child;
+    };
+    // The index of one element's children: slots [Offset, Offset + Mask + 1) of indexSlots_.
+    struct ChildIndex
+    {
+        pugi::xml_node Parent;
+        std::size_t Offset = 0;
+        std::uint32_t Mask = 0;
+    };
+
     std::string fileName_;
     pugi::xml_document doc_;
     std::vector<std::string> list_;
@@ -176,6 +213,10 @@ private:
     std::string loadError_;
     TFileReadStatus fileStatus_ = TFileReadStatus::Missing;
     INotifier* notifier_ = nullptr;
+    bool indexing_ = false;
+    std::vector<ChildIndex> indexes_;
+    std::size_t lastIndex_ = 0; // the index read from last
+    std::vector<IndexSlot> indexSlots_;
 };
 
 } // namespace zmk

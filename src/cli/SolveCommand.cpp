@@ -104,18 +104,44 @@ struct FileRating
 // afresh, so that neither the thread it runs on nor the files rated before it change a digit.
 // The user's settings are the batch's copy, read once when it began; when the file could not be
 // read, a file rated alone says so (unreadSettings) as its session would have.
+// What rating a file writes into, kept by each thread from file to file: the streams and the
+// records keep the room they have grown to.
+struct RatingScratch
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    TJsonWriter fields;
+    TJsonWriter record;
+};
+
+// A stream emptied and set back to the state a new one starts in.
+void restart(std::ostringstream& s)
+{
+    s.str(std::string());
+    s.clear();
+    s.flags(std::ios_base::skipws | std::ios_base::dec);
+    s.precision(6);
+    s.width(0);
+    s.fill(' ');
+}
+
 FileRating rateFile(const CommandOptions& options, const TMemorySettingsStore& settings,
                     const std::string& unreadSettings, const std::string& file)
 {
     FileRating r;
-    std::ostringstream out;
-    std::ostringstream err;
+    thread_local RatingScratch scratch;
+    std::ostringstream& out = scratch.out;
+    std::ostringstream& err = scratch.err;
+    restart(out);
+    restart(err);
     PrintingNotifier notifier(err);
     TCoilMakers& catalogue = ProcessCoilMakers();
     catalogue.SetNotifier(&notifier);
     TAdpDefault::Instance().Reset();
     int rc = 1;
-    std::string fields; // the result as an object of its own, once written in full
+    TJsonWriter& fields = scratch.fields; // the result as an object of its own
+    bool fieldsWritten = false;           // ... once written in full
+    fields.Clear();
     std::string error;
     try {
         if (!unreadSettings.empty())
@@ -130,8 +156,12 @@ FileRating rateFile(const CommandOptions& options, const TMemorySettingsStore& s
         if (rc == 1)
             error = TerminalText(job.LastError());
         const TSolveRecord record = SolveRecordOf(job, clamped);
-        if (options.json)
-            fields = ResultJson(record, -1);
+        if (options.json) {
+            fields.BeginObject();
+            WriteResultMembers(fields, record);
+            fields.EndObject();
+            fieldsWritten = true;
+        }
         if (options.save && rc == 0)
             session->SaveOrThrow(file);
         if (!options.json && rc != 1) {
@@ -149,12 +179,13 @@ FileRating rateFile(const CommandOptions& options, const TMemorySettingsStore& s
     catalogue.SetNotifier(nullptr);
     r.out = std::move(out).str();
     if (options.json) {
-        TJsonWriter j;
+        TJsonWriter& j = scratch.record;
+        j.Clear();
         j.BeginObject().Member("file", file);
-        if (fields.empty()) // refused before any solve: the record still says how it ended
+        if (!fieldsWritten) // refused before any solve: the record still says how it ended
             j.Member("Status", "Error").Member("solved", false).Member("Reason", error);
         else
-            j.MembersOf(fields);
+            j.MembersOf(fields.Text());
         if (rc == 1)
             j.Member("error", error);
         // A record that failed carries its own exit status, so a script can tell which files

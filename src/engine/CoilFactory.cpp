@@ -91,7 +91,9 @@ bool SetKindDefaults(std::string_view code, TCoilStartValues& v)
     v.Rows = 4;
     v.fpi = 10;
     v.Circ = 14;
-    v.CoilModel = StartValuesCoilModel(v);
+    // The same geometry for every kind: its text is formatted once.
+    static const std::string model = StartValuesCoilModel(v);
+    v.CoilModel = model;
     return true;
 }
 

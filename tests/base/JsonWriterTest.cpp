@@ -81,6 +81,21 @@ TEST(JsonWriter, WritesTheTextTheJsonLibraryWrites)
     }
 }
 
+TEST(JsonWriter, AWriterClearedWritesWhatANewOneWrites)
+{
+    for (const int indent : {-1, 2}) {
+        SCOPED_TRACE(indent);
+        TJsonWriter reused(indent);
+        // Left in the middle of a record: a key without its value inside open containers.
+        reused.BeginObject().Member("a", 1).Key("list").BeginArray().Value(2.5).BeginObject().Key("open");
+        reused.Clear();
+        std::mt19937_64 random(7);
+        Json j;
+        writeBoth(reused, j, random);
+        EXPECT_EQ(reused.Text(), j.dump(indent));
+    }
+}
+
 TEST(JsonWriter, NumbersThatAreNotFiniteAreNull)
 {
     TJsonWriter w;

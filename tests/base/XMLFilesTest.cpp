@@ -106,6 +106,77 @@ TEST_F(XMLFilesTest, ValueTypesWithStatuses)
     EXPECT_EQ(WriteStatusText(wsNotAnElement), "not an element node");
 }
 
+// Reads through the child index give, value for value and status for status, what the walk
+// along the children gives: the first child of a name (an earlier one of another node type
+// too), names in their exact case, values in several pieces, elements past the index's limits,
+// and what was written or removed between reads.
+TEST_F(XMLFilesTest, IndexedReadsGiveWhatPlainReadsGive)
+{
+    std::string text = "<datafile><a>1.5</a><A>2.5</A><a>9</a><?b pi?><b>3</b><split>1<!--x-->.25</split>"
+                       "<cdata><![CDATA[0.75]]></cdata><mixed>4<![CDATA[2]]></mixed><outer><inner>5</inner>"
+                       "</outer><empty/><blank> </blank><UserRo>1</UserRo><UserKo>2</UserKo><n>-3</n>";
+    // Enough children for the index to grow and names to share its slots, and more elements
+    // read from than it indexes.
+    for (int i = 0; i < 60; ++i)
+        text += "<c" + std::to_string(i) + ">" + std::to_string(i) + ".5</c" + std::to_string(i) + ">";
+    for (int i = 0; i < 40; ++i)
+        text += "<p" + std::to_string(i) + "><v>" + std::to_string(i) + "</v><w>x</w></p" +
+                std::to_string(i) + ">";
+    text += "</datafile>";
+
+    TXMLFile x;
+    ASSERT_TRUE(
+        x.Document().load_string(text.c_str(), pugi::parse_default | pugi::parse_comments | pugi::parse_pi));
+    TXMLFile::Node root = x.Root();
+    std::vector<std::pair<std::string, std::string>> reads; // element path, name
+    for (const char* name : {"a", "A", "b", "split", "cdata", "mixed", "outer", "empty", "blank", "UserRo",
+                             "UserKo", "n", "missing", "", "inner", "a"})
+        reads.emplace_back("", name);
+    for (int i = 0; i < 60; ++i)
+        reads.emplace_back("", "c" + std::to_string(i));
+    for (int i = 0; i < 40; ++i)
+        for (const char* name : {"v", "w", "u"})
+            reads.emplace_back("p" + std::to_string(i), name);
+
+    // Each read as text, real and integer, with the status each leaves.
+    auto readAll = [&] {
+        std::vector<std::string> got;
+        for (const auto& [path, name] : reads) {
+            const TXMLFile::Node parent = path.empty() ? root : x.FindPath(root, {path}, false);
+            std::string line = path + "/" + name + ":";
+            line += " " + x.ReadText(parent, name, "?");
+            line += " " + std::to_string(x.ReadStatus());
+            line += " " + FloatToStr(x.ReadFloat(parent, name, -1));
+            line += " " + std::to_string(x.ReadStatus());
+            line += " " + std::to_string(x.ReadInt(parent, name, -1));
+            line += " " + std::to_string(x.ReadStatus());
+            got.push_back(line);
+        }
+        return got;
+    };
+    const std::vector<std::string> plain = readAll();
+    EXPECT_EQ(plain[0], "/a: 1.5 0 1.5 0 -1 3");
+    EXPECT_EQ(plain[2], "/b: ? 2 -1 2 -1 2"); // the instruction named b comes first
+    EXPECT_EQ(plain[3], "/split: 1.25 0 1.25 0 -1 3");
+    EXPECT_EQ(plain[5], "/mixed: 42 0 42 0 42 0");
+    {
+        const TXMLFile::IndexedReads indexed(x);
+        EXPECT_EQ(readAll(), plain);
+        // A value written between reads is found by the next read.
+        EXPECT_EQ(x.ReadText(root, "late", "none"), "none");
+        x.WriteText(root, "late", true, "7");
+        EXPECT_EQ(x.ReadInt(root, "late", 0), 7);
+        TXMLFile::Node p0 = x.FindPath(root, {"p0"}, false);
+        EXPECT_EQ(x.ReadText(p0, "added", "none"), "none");
+        x.FindPath(p0, {"added"}, true);
+        EXPECT_EQ(x.ReadText(p0, "added", "none"), "");
+        EXPECT_EQ(x.ReadStatus(), rsNone);
+    }
+    // Once the reads are over, the document may change in any way.
+    root.remove_child(root.child("a"));
+    EXPECT_EQ(x.ReadText(root, "a", ""), "9");
+}
+
 TEST_F(XMLFilesTest, EveryFormOfARealReadsAsTheNumberParserReadsIt)
 {
     // Plain decimals are read on a short path; every text, plain or not, must come back as the
@@ -409,6 +480,31 @@ TEST_F(XMLFilesTest, NestingBeyondTheLimitIsRefusedNamingTheFileAndTheLimit)
         EXPECT_NE(x.LoadError().find("more than 64 levels deep"), std::string::npos) << x.LoadError();
         EXPECT_NE(x.LoadError().find("(line 66)"), std::string::npos) << x.LoadError();
     }
+
+    // Branches that go down and back up before one too deep, after a comment at the top: the
+    // first element past the limit in document order is the one named, by its line. With that
+    // branch at the limit (and more siblings before it) the file is read.
+    std::string branches = "<!-- top -->\n<r>";
+    for (int i = 0; i < 3; ++i)
+        branches += "<a><b><c/></b><d/></a>\n";
+    for (int i = 1; i < kMaxXmlDepth + 2; ++i)
+        branches += "<e>\n";
+    for (int i = 1; i < kMaxXmlDepth + 2; ++i)
+        branches += "</e>";
+    write(file, branches + "<a><b/></a></r>");
+    TXMLFile::Node none;
+    TXMLFile branched(file, none, false);
+    EXPECT_EQ(branched.ReadStatus(), rsInvalidFileFormat);
+    EXPECT_NE(branched.LoadError().find("(line 68)"), std::string::npos) << branched.LoadError();
+    for (int i = 0; i < 3; ++i)
+        branches.insert(branches.find("<e>"), "<f>" + std::string(200, ' ') + "</f>");
+    for (int i = 0; i < 2; ++i) {
+        branches.erase(branches.rfind("<e>\n"), 4);
+        branches.erase(branches.rfind("</e>"), 4);
+    }
+    write(file, branches + "<a><b/></a></r>");
+    TXMLFile atLimitBranched(file);
+    EXPECT_EQ(atLimitBranched.ReadStatus(), rsNone) << atLimitBranched.LoadError();
 
     // Text, comments and attributes are not levels; siblings do not add up.
     std::string wide = "<r>";
