@@ -77,4 +77,12 @@ inline double Sqrt(double x, const char* where)
 /// base^exponent with Math.Power's rules, or EMathError when the result is not a real number.
 double Pow(double base, double exponent, const char* where);
 
+/// Pow(x, 1/3) to rounding, by the cube root: 0 for 0, EMathError for x < 0 or NaN.
+inline double Cbrt(double x, const char* where)
+{
+    if (!(x >= 0))
+        Fail(where, kInvalidOp);
+    return Finite(std::cbrt(x), where);
+}
+
 } // namespace zmk::fc

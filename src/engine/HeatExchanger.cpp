@@ -537,6 +537,8 @@ TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass,
         lastSlope = slope;
         from = next;
     }
+    // The passes do not read the bypass factor: it is the last pass's.
+    BypassFactor = fc::Exp(-NtuAir, "TLiquidCoil.Solve");
     return Status;
 }
 
@@ -547,14 +549,18 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     TLiquidState& state = *LiquidState;
     double hOut = in.h;
     double nextCa = Ca;
-    // The air side does not change between passes: its coefficient is worked out once.
+    // The air side does not change between passes: its coefficient is worked out once. The liquid
+    // is re-evaluated before the first pass only: every later one finds it as the previous pass's
+    // heat left it, evaluated at its new mean temperature.
     const double airCoefficient = EffectiveHo();
+    bool refresh = updateLiquid;
     IteratePasses(
         [&] {
             Ca = nextCa;
             Cr = fc::Div(Ca, state.cw, where);
-            if (updateLiquid)
+            if (refresh)
                 liquid().Update();
+            refresh = false;
             CommonCoefficients(airCoefficient, where);
             e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
             Qmax = dTmax * Ca;
@@ -701,7 +707,6 @@ void TLiquidCoil::CommonCoefficients(double airCoefficient, const char* where)
     NtuAir = fc::Div(ho * Ao, Ca, where);
     NtuLiquid = fc::Div(Ui * Ai, cw, where);
     NtuRatio = fc::Div(NtuAir, NtuLiquid, where);
-    BypassFactor = fc::Exp(-NtuAir, where);
     if (!FoulingInDuty) {
         // UA/Ca with 1/UA = 1/(ho·Ao) + 1/(Ui·Ai).
         Ntu = fc::Div(NtuAir, Cr * NtuRatio + 1, where);
