@@ -85,7 +85,8 @@ inline double Cbrt(double x, const char* where)
 {
     if (!(x >= 0))
         Fail(where, kInvalidOp);
-    if (!(x >= DBL_MIN) || !(x <= DBL_MAX))
+    // Near the ends of the range (where the steps' cubes would overflow) the library's.
+    if (!(x >= DBL_MIN) || !(x <= 1e300))
         return Finite(std::cbrt(x), where);
     // A first guess within a few per cent from the exponent's bits, then Halley's steps, each of
     // which triples the correct digits: to rounding after three.
