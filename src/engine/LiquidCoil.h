@@ -31,6 +31,8 @@ public:
     void Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid);
     TTubeResult TubeResult; ///< last tube-side evaluation of a solve
     int SolvePasses = 0;    ///< effectiveness-NTU passes the last solve took (all its models)
+    /// Passes run plain throughout, never skipping ahead: the answer a skip must reach.
+    bool PlainPasses = false;
 
     /// The per-class construction values of the three kinds (see SetClassValues).
     struct TClassValues

@@ -45,11 +45,14 @@ double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime)
         regime = TTubeRegime::Laminar;
         return LaminarTubeNusselt(Re, Pr, dOverL);
     }
-    const double prTerm = fc::Pow(Pr, 0.4, where);
     if (Re >= kTurbulentRe) {
         regime = TTubeRegime::Turbulent;
-        return 0.026 * fc::Pow(Re, 0.8, where) * prTerm;
+        // Both powers by one exponential where the Prandtl number has a logarithm.
+        if (Pr > 0)
+            return 0.026 * fc::Exp(0.8 * std::log(Re) + 0.4 * std::log(Pr), where);
+        return 0.026 * fc::Pow(Re, 0.8, where) * fc::Pow(Pr, 0.4, where);
     }
+    const double prTerm = fc::Pow(Pr, 0.4, where);
     // Neither correlation holds in between: a straight line in Re joins their ends.
     regime = TTubeRegime::Transition;
     const double gamma = (Re - kLaminarRe) / (kTurbulentRe - kLaminarRe);

@@ -63,6 +63,10 @@ TEST(TubeSideTest, NusseltInEachRangeAgainstHandValues)
             EXPECT_NEAR(TubeNusselt(Re, Pr, 0.02, regime), old, 1e-13 * old);
             EXPECT_NEAR(TubeNusselt(Re, Pr, 0.5, regime), old, 1e-13 * old);
         }
+    // Taken by one exponential where Pr has a logarithm; a Prandtl number of zero still gives no
+    // transfer, as its power does, and a negative one none at all.
+    EXPECT_EQ(TubeNusselt(2e4, 0, 0.01, regime), 0.0);
+    EXPECT_THROW(TubeNusselt(2e4, -1, 0.01, regime), EMathError);
 }
 
 // The laminar form takes its powers by roots and products: the same numbers as the powers
