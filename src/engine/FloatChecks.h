@@ -19,7 +19,10 @@
 
 #include "base/Errors.h"
 
+#include <bit>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 namespace zmk::fc {
 
@@ -76,5 +79,23 @@ inline double Sqrt(double x, const char* where)
 
 /// base^exponent with Math.Power's rules, or EMathError when the result is not a real number.
 double Pow(double base, double exponent, const char* where);
+
+/// Pow(x, 1/3) to rounding, by the cube root: 0 for 0, EMathError for x < 0, NaN or infinity.
+inline double Cbrt(double x, const char* where)
+{
+    if (!(x >= 0))
+        Fail(where, kInvalidOp);
+    // Near the ends of the range (where the steps' cubes would overflow) the library's.
+    if (!(x >= DBL_MIN) || !(x <= 1e300))
+        return Finite(std::cbrt(x), where);
+    // A first guess within a few per cent from the exponent's bits, then Halley's steps, each of
+    // which triples the correct digits: to rounding after three.
+    double y = std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) / 3 + 0x2A9F7893782DA1CEull);
+    for (int i = 0; i < 3; ++i) {
+        const double y3 = y * y * y;
+        y *= (y3 + 2 * x) / (2 * y3 + x);
+    }
+    return y;
+}
 
 } // namespace zmk::fc

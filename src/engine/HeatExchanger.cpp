@@ -485,7 +485,7 @@ TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass,
     double lastFrom = 0;
     double lastDuty = 0;
     double lastSlope = std::nan("");
-    bool skipAhead = static_cast<bool>(settle);
+    bool skipAhead = settle && !PlainPasses;
     bool judged = false;
     for (int k = 0; Status == TSolveStatus::Iterating; ++k) {
         const double q = pass();
@@ -537,6 +537,8 @@ TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass,
         lastSlope = slope;
         from = next;
     }
+    // The passes do not read the bypass factor: it is the last pass's.
+    BypassFactor = fc::Exp(-NtuAir, "TLiquidCoil.Solve");
     return Status;
 }
 
@@ -547,14 +549,29 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     TLiquidState& state = *LiquidState;
     double hOut = in.h;
     double nextCa = Ca;
-    // The air side does not change between passes: its coefficient is worked out once.
+    // The air's change for the duty the next pass starts from (a sensible duty: the liquid's gain
+    // is the air's loss) is worked out when that pass needs it, so that a pass the loop moves on
+    // from does not work out its own for nothing.
+    double airDuty = 0;
+    bool airPending = false;
+    const auto airChange = [&] {
+        if (airPending)
+            hOut = SensibleAirChange(liquidHeated ? airDuty : -airDuty, nextCa, where);
+        airPending = false;
+    };
+    // The air side does not change between passes: its coefficient is worked out once. The liquid
+    // is re-evaluated before the first pass only: every later one finds it as the previous pass's
+    // heat left it, evaluated at its new mean temperature.
     const double airCoefficient = EffectiveHo();
+    bool refresh = updateLiquid;
     IteratePasses(
         [&] {
+            airChange();
             Ca = nextCa;
             Cr = fc::Div(Ca, state.cw, where);
-            if (updateLiquid)
+            if (refresh)
                 liquid().Update();
+            refresh = false;
             CommonCoefficients(airCoefficient, where);
             e = fc::Finite(EffectivenessFn(Ntu, Cr) * EffFactor, where);
             Qmax = dTmax * Ca;
@@ -563,8 +580,8 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
                 state.AddHeat(Qt);
             else
                 state.RemoveHeat(Qt);
-            // A sensible duty: the liquid's gain is the air's loss.
-            hOut = SensibleAirChange(liquidHeated ? Qt : -Qt, nextCa, where);
+            airDuty = Qt;
+            airPending = true;
             return Qt;
         },
         [&](double q) {
@@ -577,8 +594,10 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
                 else
                     state.RemoveHeat(q);
             }
-            hOut = SensibleAirChange(liquidHeated ? q : -q, nextCa, where);
+            airDuty = q;
+            airPending = true;
         });
+    airChange();
     // Ca over the air's actual change, that of the leaving air.
     Ca = nextCa;
     out.h = hOut;
@@ -701,7 +720,6 @@ void TLiquidCoil::CommonCoefficients(double airCoefficient, const char* where)
     NtuAir = fc::Div(ho * Ao, Ca, where);
     NtuLiquid = fc::Div(Ui * Ai, cw, where);
     NtuRatio = fc::Div(NtuAir, NtuLiquid, where);
-    BypassFactor = fc::Exp(-NtuAir, where);
     if (!FoulingInDuty) {
         // UA/Ca with 1/UA = 1/(ho·Ao) + 1/(Ui·Ai).
         Ntu = fc::Div(NtuAir, Cr * NtuRatio + 1, where);

@@ -31,6 +31,8 @@ public:
     void Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid);
     TTubeResult TubeResult; ///< last tube-side evaluation of a solve
     int SolvePasses = 0;    ///< effectiveness-NTU passes the last solve took (all its models)
+    /// Passes run plain throughout, never skipping ahead: the answer a skip must reach.
+    bool PlainPasses = false;
 
     /// The per-class construction values of the three kinds (see SetClassValues).
     struct TClassValues
@@ -114,7 +116,7 @@ protected:
     /// pass returns its duty (kW) and leaves the state for the next pass; settle, when given,
     /// leaves the state as a pass that gave duty q would, so that the loop can start the next
     /// pass from a duty nearer the answer where the passes close in on it steadily. Counts
-    /// SolvePasses; sets Status.
+    /// SolvePasses; sets Status, and BypassFactor from the last pass's NtuAir.
     TSolveStatus IteratePasses(const std::function<double()>& pass,
                                const std::function<void(double)>& settle = {});
     /// Also the liquid state and the liquid.
@@ -123,10 +125,10 @@ protected:
     TLiquid& liquid() const;
     /// Rf from UseFouling.
     void SetFouling();
-    /// hi, Ui, ho, ConductanceRatio, Uo, NtuAir, NtuLiquid, NtuRatio, BypassFactor and Ntu of one
-    /// pass, from Ca, cw and Cr as they stand and the air-side coefficient (EffectiveHo,
-    /// kW/(m²·K)), which stays the same through a solve's passes; `where` names the solver for
-    /// its errors.
+    /// hi, Ui, ho, ConductanceRatio, Uo, NtuAir, NtuLiquid, NtuRatio and Ntu of one pass, from Ca,
+    /// cw and Cr as they stand and the air-side coefficient (EffectiveHo, kW/(m²·K)), which stays
+    /// the same through a solve's passes; `where` names the solver for its errors. The bypass
+    /// factor of these coefficients, e^-NtuAir, is set when the passes end (IteratePasses).
     void CommonCoefficients(double airCoefficient, const char* where);
     using TConductances = zmk::TConductances;
     /// The air-side and tube-side conductances (kW/K) the duty takes: ho·Ao and Ui·Ai, or with

@@ -30,10 +30,12 @@ double LaminarTubeNusselt(double Re, double Pr, double dOverL)
     // temperature: the fully developed 3.66, the developing thermal layer 1.615·Gz^(1/3) and the
     // developing velocity profile, joined by cubes.
     const double Gz = Re * Pr * dOverL;
-    const double nu2 = 1.615 * fc::Pow(Gz, 1.0 / 3, where);
-    const double nu3 = fc::Pow(fc::Div(2, 1 + 22 * Pr, where), 1.0 / 6, where) * fc::Sqrt(Gz, where);
-    const double sum = 3.66 * 3.66 * 3.66 + 0.7 * 0.7 * 0.7 + fc::Pow(nu2 - 0.7, 3, where) + nu3 * nu3 * nu3;
-    return fc::Pow(sum, 1.0 / 3, where);
+    // The powers by roots and products: the sixth root is the cube root of the square root.
+    const double nu2 = 1.615 * fc::Cbrt(Gz, where);
+    const double nu3 = fc::Cbrt(fc::Sqrt(fc::Div(2, 1 + 22 * Pr, where), where), where) * fc::Sqrt(Gz, where);
+    const double d = nu2 - 0.7;
+    const double sum = 3.66 * 3.66 * 3.66 + 0.7 * 0.7 * 0.7 + d * d * d + nu3 * nu3 * nu3;
+    return fc::Cbrt(sum, where);
 }
 
 double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime)
@@ -43,11 +45,14 @@ double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime)
         regime = TTubeRegime::Laminar;
         return LaminarTubeNusselt(Re, Pr, dOverL);
     }
-    const double prTerm = fc::Pow(Pr, 0.4, where);
     if (Re >= kTurbulentRe) {
         regime = TTubeRegime::Turbulent;
-        return 0.026 * fc::Pow(Re, 0.8, where) * prTerm;
+        // Both powers by one exponential where the Prandtl number has a logarithm.
+        if (Pr > 0)
+            return 0.026 * fc::Exp(0.8 * std::log(Re) + 0.4 * std::log(Pr), where);
+        return 0.026 * fc::Pow(Re, 0.8, where) * fc::Pow(Pr, 0.4, where);
     }
+    const double prTerm = fc::Pow(Pr, 0.4, where);
     // Neither correlation holds in between: a straight line in Re joins their ends.
     regime = TTubeRegime::Transition;
     const double gamma = (Re - kLaminarRe) / (kTurbulentRe - kLaminarRe);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <string_view>
 
 namespace zmk {
 
@@ -44,9 +45,10 @@ double clampBelow(double T, double TMin)
     return T > TMin ? T : TMin + 0.01;
 }
 
-void setNames(TTransportProps& p, const char* name, const char* shortName, double TMin, double TMax)
+void setNames(TTransportProps& p, std::string_view name, std::string_view shortName, double TMin, double TMax)
 {
-    // The properties are evaluated at every pass of a solve, nearly always for the same liquid.
+    // The properties are evaluated at every pass of a solve, nearly always for the same liquid:
+    // names of known length, compared before they are copied.
     if (p.Name != name)
         p.Name = name;
     if (p.ShortName != shortName)
@@ -121,18 +123,18 @@ const char* const kAdditiveNames[kWaterAdditiveCount] = {"None", "EthyleneGlycol
 
 // Long and short names of kinds 1..12 (kind 0's are those of clean water, kind 13's long name
 // carries the pressure).
-const char* const kLongNames[kLiquidKindCount] = {
+constexpr std::string_view kLongNames[kLiquidKindCount] = {
     "Clean Water",          "Shell Thermia B",           "Engine Oil",      "Glycerin",
     "Pure Ethylene Glycol", "Pure Calcium Chloride",     "Sulphur Dioxide", "Mercury",
     "Liquid Ammonia",       "Liquid Carbon Dioxide",     "Methylchloride",  "liquid Freon R12",
     "Condensed steam",      "Compressed Air (%0.1f-bar)"};
-const char* const kShortNames[kLiquidKindCount] = {
+constexpr std::string_view kShortNames[kLiquidKindCount] = {
     "Water",   "Thermal Oil", "Eng Oil", "Glycerin", "Eth Glycol", "CaCl",      "SO2",
     "Mercury", "Liq NH3",     "Liq CO2", "CH3Cl",    "Liq R12",    "Liq Steam", "Comp Air"};
 
 std::string compressedAirName(double P)
 {
-    return Format(kLongNames[13], P);
+    return Format(kLongNames[13].data(), P);
 }
 
 } // namespace
@@ -473,7 +475,7 @@ std::string TLiquid::GetName() const
     if (LiquidSpec != 0) {
         if (LiquidSpec == 13)
             return compressedAirName(evaluatedPf_);
-        return LiquidSpec > 0 && LiquidSpec < kLiquidKindCount ? kLongNames[LiquidSpec] : "";
+        return LiquidSpec > 0 && LiquidSpec < kLiquidKindCount ? std::string(kLongNames[LiquidSpec]) : "";
     }
     const double percent = 100 * AdditiveVolume;
     switch (WaterAdditive) {
@@ -493,7 +495,7 @@ std::string TLiquid::GetShortName() const
     if (UserProps)
         return "User Spec. Fluid";
     if (LiquidSpec != 0)
-        return LiquidSpec > 0 && LiquidSpec < kLiquidKindCount ? kShortNames[LiquidSpec] : "";
+        return LiquidSpec > 0 && LiquidSpec < kLiquidKindCount ? std::string(kShortNames[LiquidSpec]) : "";
     const double percent = 100 * AdditiveVolume;
     switch (WaterAdditive) {
     case 1:

@@ -12,6 +12,7 @@
 #include "CoilJob.h"
 
 #include "base/Errors.h"
+#include "engine/FloatChecks.h"
 #include "engine/HeatExchanger.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,48 @@ TEST(TubeSideTest, NusseltInEachRangeAgainstHandValues)
             EXPECT_NEAR(TubeNusselt(Re, Pr, 0.02, regime), old, 1e-13 * old);
             EXPECT_NEAR(TubeNusselt(Re, Pr, 0.5, regime), old, 1e-13 * old);
         }
+    // Taken by one exponential where Pr has a logarithm; a Prandtl number of zero still gives no
+    // transfer, as its power does, and a negative one none at all.
+    EXPECT_EQ(TubeNusselt(2e4, 0, 0.01, regime), 0.0);
+    EXPECT_THROW(TubeNusselt(2e4, -1, 0.01, regime), EMathError);
+}
+
+// The laminar form takes its powers by roots and products: the same numbers as the powers
+// written out, to rounding, and the same refusals where a power has no real value.
+TEST(TubeSideTest, LaminarNusseltByRootsMatchesThePowers)
+{
+    const auto byPowers = [](double Re, double Pr, double dOverL) {
+        const double Gz = Re * Pr * dOverL;
+        const double nu2 = 1.615 * std::exp(std::log(Gz) / 3);
+        const double nu3 = std::exp(std::log(2 / (1 + 22 * Pr)) / 6) * std::sqrt(Gz);
+        const double sum = 3.66 * 3.66 * 3.66 + 0.7 * 0.7 * 0.7 + std::pow(nu2 - 0.7, 3) + std::pow(nu3, 3);
+        return std::exp(std::log(sum) / 3);
+    };
+    for (double Re : {1.0, 80.0, 650.0, 2299.0})
+        for (double Pr : {0.01, 0.7, 7.0, 43.5, 3000.0})
+            for (double dOverL : {1e-4, 0.0104, 0.3}) {
+                const double want = byPowers(Re, Pr, dOverL);
+                EXPECT_NEAR(LaminarTubeNusselt(Re, Pr, dOverL), want, 1e-13 * want)
+                    << Re << " " << Pr << " " << dOverL;
+            }
+    // A negative Graetz number or a Prandtl number that makes the sixth root's base negative has
+    // no real power.
+    EXPECT_THROW(LaminarTubeNusselt(-100, 5, 0.01), EMathError);
+    EXPECT_THROW(LaminarTubeNusselt(100, -0.5, 0.01), EMathError);
+    EXPECT_THROW(LaminarTubeNusselt(100, std::nan(""), 0.01), EMathError);
+}
+
+TEST(TubeSideTest, CubeRootToRoundingOverTheWholeRange)
+{
+    for (double x : {0.0, 4e-320, 2.2250738585072014e-308, 1e-300, 1e-9, 0.001, 0.5, 1.0, 2.0, 27.0, 49.37,
+                     1e10, 3.3e150, 1e300, 1.7976931348623157e308}) {
+        const double want = std::cbrt(x);
+        EXPECT_NEAR(fc::Cbrt(x, "test"), want, 1e-15 * want) << x;
+    }
+    EXPECT_EQ(fc::Cbrt(27, "test"), 3.0);
+    // As Pow(x, 1/3): no real value below zero, none for NaN, none past the largest number.
+    for (double x : {-1e-300, -8.0, std::nan(""), HUGE_VAL})
+        EXPECT_THROW(fc::Cbrt(x, "test"), EMathError) << x;
 }
 
 TEST(TubeSideTest, NusseltIsContinuousAtBothEndsOfTheTransition)
