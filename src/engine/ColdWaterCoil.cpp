@@ -134,10 +134,15 @@ TSolveStatus TColdWaterCoil::SolveModel()
     // gives up the liquid's duty plus that: a few rounds settle the moisture it loses.
     const double adpStart = ADP;
     const double liquidDh = fc::Div(Qt, mda, where);
-    // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air.
+    // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air. The rounds
+    // read only the leaving moisture: the rest of the state is filled in once, after them.
+    // Each round's apparatus dew point starts from the last one's (a bypass factor of 1 leaves it
+    // at adpStart).
+    double lastAdp = adpStart;
     auto airGivesUp = [&](double dh) {
-        ADP = adpStart;
-        out = CoilLineAir(in, -dh, BypassFactor, ADP);
+        ADP = lastAdp;
+        out = CoilLineAir(in, -dh, BypassFactor, ADP, false);
+        lastAdp = ADP;
         return liquidDh + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
     };
     double tried = liquidDh;
@@ -161,6 +166,7 @@ TSolveStatus TColdWaterCoil::SolveModel()
             dh = next;
         }
     }
+    CompleteAirState(out);
 
     const double dewIn = in.dewpoint;
     auto bypassFromDewPoint = [&] {

@@ -159,9 +159,11 @@ protected:
     /// The air leaving a wet surface: on the straight coil line from inlet to the apparatus dew
     /// point at the bypass factor, with enthalpy inlet h + enthalpyChange (kJ/kg dry air); adp
     /// receives the apparatus dew point (°C). Where the line would leave the air above saturation
-    /// it leaves saturated with that enthalpy, the moisture beyond saturation condensed.
-    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                          double& adp) const;
+    /// it leaves saturated with that enthalpy, the moisture beyond saturation condensed. adp is
+    /// also where the solve for it starts. Without full, only the fields of a partial state
+    /// (PartialAirStateHW) are filled, for loops that read no others (CompleteAirState fills them).
+    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp,
+                          bool full = true) const;
     /// One step-by-step slice of a cooling surface: dry on the dry-bulb difference, or, with the
     /// surface at or below the air's dew point, wet on the enthalpy potential with the surface
     /// temperature from the slice's balance and the condensate taken from the air.
