@@ -103,8 +103,10 @@ protected:
     /// The dry effectiveness-NTU passes of the three kinds: Qmax := dTmax·Ca, the liquid takes up
     /// Qt (liquidHeated) or gives it up, and the air's capacity rate follows its enthalpy change;
     /// the liquid is re-evaluated before each pass when updateLiquid is set. Ends with the leaving
-    /// air from the enthalpy balance at the entering moisture content. Sets and returns Status.
-    TSolveStatus DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where);
+    /// air from the enthalpy balance at the entering moisture content (without fullLeavingAir a
+    /// partial state, PartialAirStateHW). Sets and returns Status.
+    TSolveStatus DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where,
+                           bool fullLeavingAir = true);
     /// Under temperature control, whether the fixed change would take the liquid past the
     /// entering air (above it when heated, below it when cooled). If so the reason is set and,
     /// with hold, the leaving temperature is held at the air's and the change follows.

@@ -216,8 +216,8 @@ double saturationMoistureSlope(double P, double t, double& slope)
 // Newton's method for the root of an increasing f in [lo, hi] from x, kept inside the bracket
 // it narrows (a step that leaves it bisects, or tries the end not yet evaluated). f(x, slope)
 // returns the value and sets the slope. Where f keeps one sign over [lo, hi] the end nearer the
-// root is returned. Ends when a step is below tol; that step is taken, so a smooth f is solved to
-// rounding.
+// root is returned. Ends when a Newton step is below tol; that step is taken, so a smooth f is
+// solved to rounding.
 template <typename F>
 double newtonRoot(F&& f, double lo, double hi, double x, double tol, int maxIter, int& iterations)
 {
@@ -240,7 +240,10 @@ double newtonRoot(F&& f, double lo, double hi, double x, double tol, int maxIter
             hi = x;
             hiSeen = true;
         }
-        double next = x - fx / slope;
+        const double step = fx / slope;
+        double next = x - step;
+        if (std::abs(step) < tol)
+            return std::clamp(next, lo, hi); // taken whether or not it lands inside the bracket
         if (!(next > lo && next < hi)) {
             // Outside the bracket: an end not yet tried is tried, else the bracket is halved.
             if (!(next > lo) && !loSeen)
@@ -250,9 +253,8 @@ double newtonRoot(F&& f, double lo, double hi, double x, double tol, int maxIter
             else
                 next = 0.5 * (lo + hi);
         }
-        const double step = std::abs(next - x);
         x = next;
-        if (step < tol || (loSeen && hiSeen && hi - lo < tol))
+        if (loSeen && hiSeen && hi - lo < tol)
             break;
     }
     return x;
@@ -283,7 +285,13 @@ double wickEnthalpy(double s, bool ice)
 // Highest saturation temperature at P the library uses: where saturated air holds kWMax.
 double saturationCeiling(double P)
 {
-    return psy::DewPoint(P * kWMax / (kMolarRatio + kWMax));
+    // The states of a run mostly share one pressure: the last one's ceiling is kept.
+    thread_local double lastP = std::numeric_limits<double>::quiet_NaN(), lastCeiling = 0;
+    if (!(P == lastP)) {
+        lastCeiling = psy::DewPoint(P * kWMax / (kMolarRatio + kWMax));
+        lastP = P;
+    }
+    return lastCeiling;
 }
 
 // Brent's method for a root of f in [a, b], with fa = f(a) and fb = f(b) of opposite signs (or
@@ -448,24 +456,8 @@ void completeTail(TAirState& r, double P, double t, double w, double knownWb, TP
     psy::Transport(t, w, r.mu, r.k);
 }
 
-void completeState(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
-{
-    partialState(r, P, t, w, its);
-    completeTail(r, P, t, w, knownWb, its);
-}
-
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
-// As stateFromPair for kPairHW (P already held), stopping before the wet bulb: the fields a
-// partial state keeps, with cp, and the rest NaN.
-void partialFromHW(TAirState& r, double P, double h, double w, TPsyIterations& its)
-{
-    w = holdW(w);
-    const double t = holdT(psy::DryBulbFromEnthalpy(numberOr(h, 0.0), w, &its.dryBulb));
-    partialState(r, P, t, w, its);
-    r.cp = psy::HumidCp(t, w);
-    r.wb = r.v = r.rho = r.k = r.mu = kNone;
-}
 
 // Moisture content from the dry bulb t and the pair's second value.
 double moistureOf(double P, double t, double value, int code, double& wbKept, int& its)
@@ -495,22 +487,27 @@ double moistureOf(double P, double t, double value, int code, double& wbKept, in
     }
 }
 
+// The state of a pair; without full, only the fields of a partial state (partialFromHW).
 void stateFromPair(TAirState& result, double pressure, double value1, double value2, int code,
-                   TPsyIterations& its)
+                   TPsyIterations& its, bool full = true)
 {
     its = TPsyIterations{};
     const double P = holdP(pressure);
+    double t, w, wbKept = kNone;
     if (code == kPairHW) {
-        const double w = holdW(value2);
-        const double h = numberOr(value1, 0.0);
-        const double t = holdT(psy::DryBulbFromEnthalpy(h, w, &its.dryBulb));
-        completeState(result, P, t, w, kNone, its);
-        return;
+        w = holdW(value2);
+        t = holdT(psy::DryBulbFromEnthalpy(numberOr(value1, 0.0), w, &its.dryBulb));
+    } else {
+        t = holdT(value1);
+        w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
     }
-    const double t = holdT(value1);
-    double wbKept;
-    const double w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
-    completeState(result, P, t, w, wbKept, its);
+    partialState(result, P, t, w, its);
+    if (full) {
+        completeTail(result, P, t, w, wbKept, its);
+    } else {
+        result.cp = psy::HumidCp(t, w);
+        result.wb = result.v = result.rho = result.k = result.mu = kNone;
+    }
 }
 
 } // namespace
@@ -609,23 +606,35 @@ double DryBulbFromEnthalpy(double h, double w, int* iterations)
     const double hHigh = Enthalpy(kCpHigh, w);
     if (h >= hHigh)
         return kCpHigh + (h - hHigh) / HumidCp(kCpHigh, w);
-    // Newton inside the bracket [0, kCpHigh], where h(t) is smooth and increasing.
+    // Newton inside the bracket [0, kCpHigh], where h(t) is smooth and increasing: one
+    // polynomial in t/1000, the two specific heats' added at w, for h and its slope.
+    double c[5];
+    for (int i = 0; i < 5; ++i)
+        c[i] = kCpAir[i] + w * kCpVapour[i];
     double lo = 0, hi = kCpHigh;
-    double t = (h - h0) / HumidCp(0, w);
+    double t = (h - h0) / c[0];
     t = std::clamp(t, lo, hi);
     for (int i = 0; i < 50; ++i) {
         ++its;
-        const double f = Enthalpy(t, w) - h;
+        const double x = t / 1000;
+        const double f = h0 + intPolyX(c, x) - h;
         if (f > 0)
             hi = t;
         else
             lo = t;
-        double next = t - f / HumidCp(t, w);
+        const double step = f / polyX(c, x);
+        if (std::abs(step) < 1e-10) {
+            // Within rounding of the root once this step is taken. (A step that small can land
+            // on the end of the bracket just set: halving the bracket there would throw the
+            // answer away.)
+            t -= step;
+            break;
+        }
+        double next = t - step;
         if (!(next > lo && next < hi))
             next = 0.5 * (lo + hi);
-        const double step = std::abs(next - t);
         t = next;
-        if (step < 1e-10 || hi - lo < 1e-10)
+        if (hi - lo < 1e-10)
             break;
     }
     return t;
@@ -661,8 +670,8 @@ static double dryAirViscosityMicro(double T)
 }
 static double dryAirConductivityMilli(double T, double muMicro)
 {
-    const double tau = 132.6312 / T;
-    return 1.308 * muMicro + 1.405 * std::pow(tau, -1.1) - 1.036 * std::pow(tau, -0.3);
+    const double lnTau = std::log(132.6312 / T); // one logarithm for the two powers
+    return 1.308 * muMicro + 1.405 * std::exp(-1.1 * lnTau) - 1.036 * std::exp(-0.3 * lnTau);
 }
 // Water vapour, dilute gas (IAPWS 2008 and 2011), µPa·s and mW/(m·K).
 static double vapourViscosityMicro(double T)
@@ -787,27 +796,31 @@ TAirState TStateCache::Get(double pressure, double value1, double value2, int co
     return e.state;
 }
 
-void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations)
+namespace {
+// The two fields of state that code names.
+double pairFirst(const TAirState& state, int code)
 {
-    double v1 = state.db, v2 = state.w;
+    return code == kPairHW ? state.h : state.db;
+}
+double pairSecond(const TAirState& state, int code)
+{
     switch (code) {
     case kPairDbWb:
-        v2 = state.wb;
-        break;
+        return state.wb;
     case kPairDbH:
-        v2 = state.h;
-        break;
+        return state.h;
     case kPairDbRh:
-        v2 = state.rh;
-        break;
-    case kPairHW:
-        v1 = state.h;
-        break;
+        return state.rh;
     default:
-        break;
+        return state.w;
     }
+}
+} // namespace
+
+void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations)
+{
     const double ma = state.ma; // result may be state itself
-    stateFromPair(result, state.P, v1, v2, code, iterations);
+    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, iterations);
     result.ma = ma;
 }
 
@@ -826,9 +839,14 @@ TAirState AirState(const TAirState& state, int code)
 
 void PartialAirStateHW(TAirState& result, const TAirState& state)
 {
+    PartialAirState(result, state, kPairHW);
+}
+
+void PartialAirState(TAirState& result, const TAirState& state, int code)
+{
     TPsyIterations its;
     const double ma = state.ma; // result may be state itself
-    partialFromHW(result, holdP(state.P), state.h, state.w, its);
+    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, its, false);
     result.ma = ma;
 }
 
@@ -861,10 +879,7 @@ void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChan
         w2 = bf * w1 + (1 - bf) * psy::SaturationMoisture(P, adp);
         apparatusDewPoint = adp;
     }
-    if (full)
-        stateFromPair(result, P, h2, w2, kPairHW, iterations);
-    else
-        partialFromHW(result, P, h2, w2, iterations);
+    stateFromPair(result, P, h2, w2, kPairHW, iterations, full);
     iterations.adp = adpIterations;
     result.ma = inlet.ma;
 }

@@ -126,6 +126,8 @@ TAirState AirState(const TAirState& state, int code);
 /// kPairHW) gives them; the wet bulb, density, specific volume and transport properties, which
 /// cost most, are left NaN. Field 15 keeps the value of state.
 void PartialAirStateHW(TAirState& result, const TAirState& state);
+/// As PartialAirStateHW for the pair that code names (as AirState reads it).
+void PartialAirState(TAirState& result, const TAirState& state, int code);
 
 /// The air leaving a cooling coil: on the straight line from the apparatus dew point
 /// (saturated) to the inlet at the bypass factor, with enthalpy inlet h + enthalpyChange
