@@ -35,8 +35,8 @@ double TLiquidCoil::DrySurfaceTemp(double tAir, double tLiquid, const char* wher
     return fc::Finite(tLiquid + (tAir - tLiquid) * Cr * fc::Div(Ntu, NtuLiquid, where), where);
 }
 
-TAirState TLiquidCoil::CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp,
-                                   bool full) const
+TAirState TLiquidCoil::CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                                   double& adp, bool full) const
 {
     TAirState out;
     PartialLeavingState(out, inlet, enthalpyChange, bypassFactor, adp);

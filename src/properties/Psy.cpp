@@ -458,7 +458,6 @@ void completeTail(TAirState& r, double P, double t, double w, double knownWb, TP
 
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
-
 // Moisture content from the dry bulb t and the pair's second value.
 double moistureOf(double P, double t, double value, int code, double& wbKept, int& its)
 {
@@ -893,8 +892,8 @@ void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyC
     leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, iterations, true);
 }
 
-void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                         double& apparatusDewPoint)
+void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
+                         double bypassFactor, double& apparatusDewPoint)
 {
     TPsyIterations its;
     leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, false);

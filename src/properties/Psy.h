@@ -132,9 +132,10 @@ void PartialAirState(TAirState& result, const TAirState& state, int code);
 /// The air leaving a cooling coil: on the straight line from the apparatus dew point
 /// (saturated) to the inlet at the bypass factor, with enthalpy inlet h + enthalpyChange
 /// (kJ/kg, negative when cooling). apparatusDewPoint (°C) is moved to the saturated state that
-/// makes this true; the solve for it starts from the value given (10 °C when not finite). flag is reserved (always 0) and ignored. The bypass factor is held in 0..1;
-/// at 1 (all air bypassed) the moisture content stays that of the inlet and the apparatus dew
-/// point is left alone. Field 15 keeps the inlet's value.
+/// makes this true; the solve for it starts from the value given (10 °C when not finite). flag
+/// is reserved (always 0) and ignored. The bypass factor is held in 0..1; at 1 (all air
+/// bypassed) the moisture content stays that of the inlet and the apparatus dew point is left
+/// alone. Field 15 keeps the inlet's value.
 void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
                   double& apparatusDewPoint);
 void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
@@ -144,8 +145,8 @@ TAirState LeavingState(TAirState inlet, int flag, double enthalpyChange, double 
                        double& apparatusDewPoint);
 /// LeavingState for loops that read only the fields PartialAirStateHW gives (the others NaN);
 /// those come out exactly as LeavingState gives them. apparatusDewPoint is the solve's start.
-void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                         double& apparatusDewPoint);
+void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
+                         double bypassFactor, double& apparatusDewPoint);
 /// Fills the fields a partial state leaves NaN (wet bulb, density, specific volume, specific heat
 /// and transport properties) from its P, db and w, as the full state has them.
 void CompleteAirState(TAirState& state);

@@ -612,7 +612,8 @@ TEST(PsyTest, PartialStatesCompleteToTheFullOnes)
     for (double db : {-10.0, 5.0, 27.0, 40.0})
         for (double rh : {0.2, 0.6, 0.98})
             for (double bf : {0.0, 0.15, 0.6, 1.0}) {
-                SCOPED_TRACE(std::to_string(db) + " °C, rh " + std::to_string(rh) + ", bf " + std::to_string(bf));
+                SCOPED_TRACE(std::to_string(db) + " °C, rh " + std::to_string(rh) + ", bf " +
+                             std::to_string(bf));
                 TAirState in = SetState(P, db, rh, kPairDbRh);
                 in.ma = 2;
                 const double dh = -0.3 * (in.h + 20);
@@ -666,13 +667,15 @@ TEST(PsyTest, InversesSatisfyTheirDefinitions)
                 continue;
             const double hs = psy::Enthalpy(s, psy::SaturationMoisture(P, s));
             for (double start : {s + 0.3, -100.0, 2000.0, nan}) {
-                SCOPED_TRACE(std::to_string(P) + " kPa, " + std::to_string(s) + " °C from " + std::to_string(start));
+                SCOPED_TRACE(std::to_string(P) + " kPa, " + std::to_string(s) + " °C from " +
+                             std::to_string(start));
                 TAirState in = SetState(P, s + 30, 0.0, kPairDbW);
                 double adp = start;
                 TPsyIterations its;
                 TAirState out;
                 LeavingState(out, in, 0, hs - in.h, 0.0, adp, its);
-                EXPECT_NEAR(psy::Enthalpy(adp, psy::SaturationMoisture(P, adp)), hs, 1e-12 * (1 + std::abs(hs)));
+                EXPECT_NEAR(psy::Enthalpy(adp, psy::SaturationMoisture(P, adp)), hs,
+                            1e-12 * (1 + std::abs(hs)));
                 EXPECT_NEAR(adp, s, 1e-9);
                 EXPECT_NEAR(out.rh, 1, 1e-9);
                 // From near the answer, as the coil's rounds start it, a few steps.
