@@ -21,7 +21,9 @@ TSolveStatus TColdWaterCoil::DryModel()
     SetFouling();
     const double tin = LiquidState->GetInletTemp();
     const double dbi = in.db;
-    DryPasses(dbi - tin, true, false, where);
+    // The solve puts the leaving air on the coil line afterwards: what it reads of this one is
+    // its dry bulb.
+    DryPasses(dbi - tin, true, false, where, false);
     Qs = (dbi - out.db) * Ca;
     tsAirOut = DrySurfaceTemp(out.db, tin, where);
     ADP = in.dewpoint;
@@ -65,7 +67,7 @@ TSolveStatus TColdWaterCoil::WetModel()
     out.h = in.h - fc::Div(Qt, mda, where);
     Qs = 0.7 * Qt;
     out.db = dbi - fc::Div(Qs, Ca, where);
-    out = AirState(out, kPairDbH);
+    PartialAirState(out, out, kPairDbH);
     const double g = fc::Div(mda, state.cw, where) * fc::Div(Ntu, NtuLiquid, where);
     tsAirIn = fc::Finite(state.GetLeavingTemp() + g * (in.h - hsOut), where);
     tsAirOut = fc::Finite(tin + g * (out.h - hsIn), where);
@@ -96,8 +98,10 @@ TSolveStatus TColdWaterCoil::SolveModel()
         return TSolveStatus::DataError;
 
     TSolveStatus status = DryModel();
-    if (status != TSolveStatus::None)
+    if (status != TSolveStatus::None) {
+        CompleteAirState(out);
         return status;
+    }
 
     // Wet check: the dry surface at the air outlet end is below the entering dew point.
     if (tsAirOut < in.dewpoint && in.dewpoint > 0) {
@@ -126,18 +130,21 @@ TSolveStatus TColdWaterCoil::SolveModel()
         }
     }
 
-    if (out.db < out.wb)
-        out.db = out.wb;
     if (tin > ADP)
         ADP = tin + 2;
     // The condensate leaves at the apparatus dew point and carries its own enthalpy, so the air
     // gives up the liquid's duty plus that: a few rounds settle the moisture it loses.
     const double adpStart = ADP;
     const double liquidDh = fc::Div(Qt, mda, where);
-    // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air.
+    // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air. The rounds
+    // read only the leaving moisture: the rest of the state is filled in once, after them.
+    // Each round's apparatus dew point starts from the last one's (a bypass factor of 1 leaves it
+    // at adpStart).
+    double lastAdp = adpStart;
     auto airGivesUp = [&](double dh) {
-        ADP = adpStart;
-        out = CoilLineAir(in, -dh, BypassFactor, ADP);
+        ADP = lastAdp;
+        out = CoilLineAir(in, -dh, BypassFactor, ADP, false);
+        lastAdp = ADP;
         return liquidDh + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
     };
     double tried = liquidDh;
@@ -161,6 +168,7 @@ TSolveStatus TColdWaterCoil::SolveModel()
             dh = next;
         }
     }
+    CompleteAirState(out);
 
     const double dewIn = in.dewpoint;
     auto bypassFromDewPoint = [&] {

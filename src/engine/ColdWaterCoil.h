@@ -19,9 +19,11 @@ public:
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;
     void PrepareDesign(double duty) override;
 
-    /// Dry-surface model: sensible cooling; sets tsAirOut and ADP (entering dew point).
+    /// Dry-surface model: sensible cooling; sets tsAirOut and ADP (entering dew point). The
+    /// leaving air is a partial state (PartialAirStateHW): the solve puts it on the coil line.
     TSolveStatus DryModel();
-    /// Wet-surface model on the enthalpy potential; sets tsAirIn, tsAirOut and ADP.
+    /// Wet-surface model on the enthalpy potential; sets tsAirIn, tsAirOut and ADP, and the
+    /// leaving air as a partial state.
     TSolveStatus WetModel();
 
 protected:

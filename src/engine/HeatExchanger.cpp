@@ -542,7 +542,8 @@ TSolveStatus TLiquidCoil::IteratePasses(const std::function<double()>& pass,
     return Status;
 }
 
-TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where)
+TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where,
+                                    bool fullLeavingAir)
 {
     const TAirState& in = airIn();
     TAirState& out = airOut();
@@ -602,7 +603,10 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     Ca = nextCa;
     out.h = hOut;
     out.w = in.w;
-    out = AirState(out, kPairHW);
+    if (fullLeavingAir)
+        out = AirState(out, kPairHW);
+    else
+        PartialAirStateHW(out, out);
     return Status;
 }
 

@@ -105,8 +105,10 @@ protected:
     /// The dry effectiveness-NTU passes of the three kinds: Qmax := dTmax·Ca, the liquid takes up
     /// Qt (liquidHeated) or gives it up, and the air's capacity rate follows its enthalpy change;
     /// the liquid is re-evaluated before each pass when updateLiquid is set. Ends with the leaving
-    /// air from the enthalpy balance at the entering moisture content. Sets and returns Status.
-    TSolveStatus DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where);
+    /// air from the enthalpy balance at the entering moisture content (without fullLeavingAir a
+    /// partial state, PartialAirStateHW). Sets and returns Status.
+    TSolveStatus DryPasses(double dTmax, bool liquidHeated, bool updateLiquid, const char* where,
+                           bool fullLeavingAir = true);
     /// Under temperature control, whether the fixed change would take the liquid past the
     /// entering air (above it when heated, below it when cooled). If so the reason is set and,
     /// with hold, the leaving temperature is held at the air's and the change follows.
@@ -161,9 +163,11 @@ protected:
     /// The air leaving a wet surface: on the straight coil line from inlet to the apparatus dew
     /// point at the bypass factor, with enthalpy inlet h + enthalpyChange (kJ/kg dry air); adp
     /// receives the apparatus dew point (°C). Where the line would leave the air above saturation
-    /// it leaves saturated with that enthalpy, the moisture beyond saturation condensed.
-    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                          double& adp) const;
+    /// it leaves saturated with that enthalpy, the moisture beyond saturation condensed. adp is
+    /// also where the solve for it starts. Without full, only the fields of a partial state
+    /// (PartialAirStateHW) are filled, for loops that read no others (CompleteAirState fills them).
+    TAirState CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp,
+                          bool full = true) const;
     /// One step-by-step slice of a cooling surface: dry on the dry-bulb difference, or, with the
     /// surface at or below the air's dew point, wet on the enthalpy potential with the surface
     /// temperature from the slice's balance and the condensate taken from the air.

@@ -36,16 +36,19 @@ double TLiquidCoil::DrySurfaceTemp(double tAir, double tLiquid, const char* wher
 }
 
 TAirState TLiquidCoil::CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                                   double& adp) const
+                                   double& adp, bool full) const
 {
-    TAirState out = LeavingState(inlet, 0, enthalpyChange, bypassFactor, adp);
+    TAirState out;
+    PartialLeavingState(out, inlet, enthalpyChange, bypassFactor, adp);
     if (out.rh > 1) {
         // The straight line from a nearly saturated inlet to the apparatus dew point runs above
         // the saturation curve, which bends the other way. The air cannot leave fogged: it leaves
         // saturated with the same enthalpy, the moisture beyond saturation condensed.
         double saturated = adp;
-        out = LeavingState(inlet, 0, enthalpyChange, 0.0, saturated);
+        PartialLeavingState(out, inlet, enthalpyChange, 0.0, saturated);
     }
+    if (full)
+        CompleteAirState(out);
     return out;
 }
 

@@ -106,6 +106,29 @@ double if97Pressure(double t) // kPa, t >= 0 °C
     return 1000.0 * x2 * x2;
 }
 
+// if97Pressure and its slope dp/dt (kPa/K), from the same terms.
+double if97PressureSlope(double t, double& slope)
+{
+    const double T = t + kKelvin;
+    const double u = T - kN[9];
+    const double th = T + kN[8] / u;
+    const double dth = 1 - kN[8] / (u * u);
+    const double A = th * th + kN[0] * th + kN[1];
+    const double B = kN[2] * th * th + kN[3] * th + kN[4];
+    const double C = kN[5] * th * th + kN[6] * th + kN[7];
+    const double dA = (2 * th + kN[0]) * dth;
+    const double dB = (2 * kN[2] * th + kN[3]) * dth;
+    const double dC = (2 * kN[5] * th + kN[6]) * dth;
+    const double root = std::sqrt(B * B - 4 * A * C);
+    const double den = -B + root;
+    const double dDen = -dB + (B * dB - 2 * (dA * C + A * dC)) / root;
+    const double x = 2 * C / den;
+    const double dx = 2 * (dC * den - C * dDen) / (den * den);
+    const double x2 = x * x;
+    slope = 4000.0 * x2 * x * dx;
+    return 1000.0 * x2 * x2;
+}
+
 double if97Temperature(double p) // °C from kPa, 0.611213..22064 kPa
 {
     const double beta = std::sqrt(std::sqrt(p / 1000.0));
@@ -145,6 +168,98 @@ const JoinEnds& joinEnds()
     return ends;
 }
 
+// psy::SaturationPressure (the same value, from the same branches) and its slope, kPa/K.
+double saturationPressureSlope(double t, double& slope)
+{
+    if (std::abs(t) < kJoin) {
+        const JoinEnds& ends = joinEnds();
+        const double f = (t + kJoin) / (2 * kJoin);
+        const double p = std::exp(ends.lnLow + f * (ends.lnHigh - ends.lnLow));
+        slope = p * (ends.lnHigh - ends.lnLow) / (2 * kJoin);
+        return p;
+    }
+    if (t >= 0) {
+        if (t > kCriticalTemperature) {
+            slope = 0;
+            return kCriticalPressure;
+        }
+        return if97PressureSlope(t, slope);
+    }
+    if (!(t > -kKelvin)) {
+        slope = 0;
+        return 0;
+    }
+    const double p = icePressure(t);
+    slope = p * iceLogPaSlope(t + kKelvin);
+    return p;
+}
+
+// Moisture content of saturated air at P and t (psy::SaturationMoisture) and its slope, 1/K.
+double saturationMoistureSlope(double P, double t, double& slope)
+{
+    double dp;
+    const double p = saturationPressureSlope(t, dp);
+    const double d = P - p;
+    if (!(d > 0)) {
+        slope = 0;
+        return kWMax;
+    }
+    const double w = kMolarRatio * p / d;
+    if (!(w < kWMax)) {
+        slope = 0;
+        return kWMax;
+    }
+    slope = kMolarRatio * P / (d * d) * dp;
+    return w;
+}
+
+// Newton's method for the root of an increasing f in [lo, hi] from x, kept inside the bracket
+// it narrows (a step that leaves it bisects, or tries the end not yet evaluated). f(x, slope)
+// returns the value and sets the slope. Where f keeps one sign over [lo, hi] the end nearer the
+// root is returned. Ends when a Newton step is below tol; that step is taken, so a smooth f is
+// solved to rounding.
+template <typename F>
+double newtonRoot(F&& f, double lo, double hi, double x, double tol, int maxIter, int& iterations)
+{
+    bool loSeen = false, hiSeen = false; // whether f has been found below / above 0 at lo / hi
+    x = std::clamp(x, lo, hi);
+    for (int i = 0; i < maxIter; ++i) {
+        ++iterations;
+        double slope;
+        const double fx = f(x, slope);
+        if (fx == 0)
+            return x;
+        if (fx < 0) {
+            if (x == hi)
+                return hi; // below the root's value even at the top
+            lo = x;
+            loSeen = true;
+        } else {
+            if (x == lo)
+                return lo;
+            hi = x;
+            hiSeen = true;
+        }
+        const double step = fx / slope;
+        double next = x - step;
+        if (std::abs(step) < tol)
+            return std::clamp(next, lo, hi); // taken whether or not it lands inside the bracket
+        if (!(next > lo && next < hi)) {
+            // Outside the bracket: an end not yet tried is tried, else the bracket is halved.
+            if (!(next > lo) && !loSeen)
+                next = lo;
+            else if (!(next < hi) && !hiSeen)
+                next = hi;
+            else
+                next = 0.5 * (lo + hi);
+        }
+        x = next;
+        if (loSeen && hiSeen && hi - lo < tol)
+            break;
+    }
+    return x;
+}
+
 double frostPoint(double pw, int& iterations) // °C, pw in kPa below the join
 {
     const double target = std::log(pw * 1000.0);
@@ -170,7 +285,13 @@ double wickEnthalpy(double s, bool ice)
 // Highest saturation temperature at P the library uses: where saturated air holds kWMax.
 double saturationCeiling(double P)
 {
-    return psy::DewPoint(P * kWMax / (kMolarRatio + kWMax));
+    // The states of a run mostly share one pressure: the last one's ceiling is kept.
+    thread_local double lastP = std::numeric_limits<double>::quiet_NaN(), lastCeiling = 0;
+    if (!(P == lastP)) {
+        lastCeiling = psy::DewPoint(P * kWMax / (kMolarRatio + kWMax));
+        lastP = P;
+    }
+    return lastCeiling;
 }
 
 // Brent's method for a root of f in [a, b], with fa = f(a) and fb = f(b) of opposite signs (or
@@ -325,15 +446,14 @@ void partialState(TAirState& r, double P, double t, double w, TPsyIterations& it
 
 // Every field of the state from (P, t, w), all three already held in range. knownWb is used as
 // given when the caller has it (NaN otherwise).
-void completeState(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
+// The fields partialState leaves out.
+void completeTail(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
 {
-    partialState(r, P, t, w, its);
     r.wb = std::isnan(knownWb) ? psy::WetBulbFromMoisture(P, t, w, &its.wetBulb) : knownWb;
     r.v = psy::SpecificVolume(P, t, w);
     r.rho = (1 + w) / r.v;
     r.cp = psy::HumidCp(t, w);
-    r.k = psy::Conductivity(t, w);
-    r.mu = psy::Viscosity(t, w);
+    psy::Transport(t, w, r.mu, r.k);
 }
 
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
@@ -366,22 +486,27 @@ double moistureOf(double P, double t, double value, int code, double& wbKept, in
     }
 }
 
+// The state of a pair; without full, only the fields of a partial state (partialFromHW).
 void stateFromPair(TAirState& result, double pressure, double value1, double value2, int code,
-                   TPsyIterations& its)
+                   TPsyIterations& its, bool full = true)
 {
     its = TPsyIterations{};
     const double P = holdP(pressure);
+    double t, w, wbKept = kNone;
     if (code == kPairHW) {
-        const double w = holdW(value2);
-        const double h = numberOr(value1, 0.0);
-        const double t = holdT(psy::DryBulbFromEnthalpy(h, w, &its.dryBulb));
-        completeState(result, P, t, w, kNone, its);
-        return;
+        w = holdW(value2);
+        t = holdT(psy::DryBulbFromEnthalpy(numberOr(value1, 0.0), w, &its.dryBulb));
+    } else {
+        t = holdT(value1);
+        w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
     }
-    const double t = holdT(value1);
-    double wbKept;
-    const double w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
-    completeState(result, P, t, w, wbKept, its);
+    partialState(result, P, t, w, its);
+    if (full) {
+        completeTail(result, P, t, w, wbKept, its);
+    } else {
+        result.cp = psy::HumidCp(t, w);
+        result.wb = result.v = result.rho = result.k = result.mu = kNone;
+    }
 }
 
 } // namespace
@@ -480,23 +605,35 @@ double DryBulbFromEnthalpy(double h, double w, int* iterations)
     const double hHigh = Enthalpy(kCpHigh, w);
     if (h >= hHigh)
         return kCpHigh + (h - hHigh) / HumidCp(kCpHigh, w);
-    // Newton inside the bracket [0, kCpHigh], where h(t) is smooth and increasing.
+    // Newton inside the bracket [0, kCpHigh], where h(t) is smooth and increasing: one
+    // polynomial in t/1000, the two specific heats' added at w, for h and its slope.
+    double c[5];
+    for (int i = 0; i < 5; ++i)
+        c[i] = kCpAir[i] + w * kCpVapour[i];
     double lo = 0, hi = kCpHigh;
-    double t = (h - h0) / HumidCp(0, w);
+    double t = (h - h0) / c[0];
     t = std::clamp(t, lo, hi);
     for (int i = 0; i < 50; ++i) {
         ++its;
-        const double f = Enthalpy(t, w) - h;
+        const double x = t / 1000;
+        const double f = h0 + intPolyX(c, x) - h;
         if (f > 0)
             hi = t;
         else
             lo = t;
-        double next = t - f / HumidCp(t, w);
+        const double step = f / polyX(c, x);
+        if (std::abs(step) < 1e-10) {
+            // Within rounding of the root once this step is taken. (A step that small can land
+            // on the end of the bracket just set: halving the bracket there would throw the
+            // answer away.)
+            t -= step;
+            break;
+        }
+        double next = t - step;
         if (!(next > lo && next < hi))
             next = 0.5 * (lo + hi);
-        const double step = std::abs(next - t);
         t = next;
-        if (step < 1e-10 || hi - lo < 1e-10)
+        if (hi - lo < 1e-10)
             break;
     }
     return t;
@@ -532,8 +669,8 @@ static double dryAirViscosityMicro(double T)
 }
 static double dryAirConductivityMilli(double T, double muMicro)
 {
-    const double tau = 132.6312 / T;
-    return 1.308 * muMicro + 1.405 * std::pow(tau, -1.1) - 1.036 * std::pow(tau, -0.3);
+    const double lnTau = std::log(132.6312 / T); // one logarithm for the two powers
+    return 1.308 * muMicro + 1.405 * std::exp(-1.1 * lnTau) - 1.036 * std::exp(-0.3 * lnTau);
 }
 // Water vapour, dilute gas (IAPWS 2008 and 2011), µPa·s and mW/(m·K).
 static double vapourViscosityMicro(double T)
@@ -600,6 +737,11 @@ void mixture(double t, double w, double* mu, double* k)
 }
 } // namespace
 
+void Transport(double t, double w, double& mu, double& k)
+{
+    mixture(t, w, &mu, &k);
+}
+
 double Viscosity(double t, double w)
 {
     double mu;
@@ -653,27 +795,31 @@ TAirState TStateCache::Get(double pressure, double value1, double value2, int co
     return e.state;
 }
 
-void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations)
+namespace {
+// The two fields of state that code names.
+double pairFirst(const TAirState& state, int code)
 {
-    double v1 = state.db, v2 = state.w;
+    return code == kPairHW ? state.h : state.db;
+}
+double pairSecond(const TAirState& state, int code)
+{
     switch (code) {
     case kPairDbWb:
-        v2 = state.wb;
-        break;
+        return state.wb;
     case kPairDbH:
-        v2 = state.h;
-        break;
+        return state.h;
     case kPairDbRh:
-        v2 = state.rh;
-        break;
-    case kPairHW:
-        v1 = state.h;
-        break;
+        return state.rh;
     default:
-        break;
+        return state.w;
     }
+}
+} // namespace
+
+void AirState(TAirState& result, const TAirState& state, int code, TPsyIterations& iterations)
+{
     const double ma = state.ma; // result may be state itself
-    stateFromPair(result, state.P, v1, v2, code, iterations);
+    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, iterations);
     result.ma = ma;
 }
 
@@ -692,23 +838,21 @@ TAirState AirState(const TAirState& state, int code)
 
 void PartialAirStateHW(TAirState& result, const TAirState& state)
 {
-    // As stateFromPair for kPairHW, stopping before the wet bulb.
+    PartialAirState(result, state, kPairHW);
+}
+
+void PartialAirState(TAirState& result, const TAirState& state, int code)
+{
     TPsyIterations its;
     const double ma = state.ma; // result may be state itself
-    const double P = holdP(state.P);
-    const double w = holdW(state.w);
-    const double h = numberOr(state.h, 0.0);
-    const double t = holdT(psy::DryBulbFromEnthalpy(h, w, &its.dryBulb));
-    partialState(result, P, t, w, its);
-    result.cp = psy::HumidCp(t, w);
-    result.wb = result.v = result.rho = result.k = result.mu = kNone;
+    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, its, false);
     result.ma = ma;
 }
 
-void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
-                  double& apparatusDewPoint, TPsyIterations& iterations)
+namespace {
+void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                  double& apparatusDewPoint, TPsyIterations& iterations, bool full)
 {
-    (void)flag;
     const double P = holdP(inlet.P);
     const double h1 = numberOr(inlet.h, 0.0);
     const double w1 = holdW(inlet.w);
@@ -721,14 +865,44 @@ void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyC
         // leaving state at the bypass factor between it and the inlet.
         const double hAdp = (h2 - bf * h1) / (1 - bf);
         const double hi = saturationCeiling(P);
-        auto excess = [&](double s) { return psy::Enthalpy(s, psy::SaturationMoisture(P, s)) - hAdp; };
-        const double adp = brent(excess, kTMin, hi, excess(kTMin), excess(hi), 1e-10, 100, adpIterations);
+        // The saturated enthalpy rises with the temperature: Newton from the caller's apparatus
+        // dew point, which is near the answer in the loops that move it a little at a time.
+        auto excess = [&](double s, double& slope) {
+            double dws;
+            const double ws = saturationMoistureSlope(P, s, dws);
+            slope = psy::DryAirCp(s) + dws * psy::SteamEnthalpy(s) + ws * psy::VapourCp(s);
+            return psy::Enthalpy(s, ws) - hAdp;
+        };
+        const double start = std::isfinite(apparatusDewPoint) ? apparatusDewPoint : 10.0;
+        const double adp = newtonRoot(excess, kTMin, hi, start, 1e-9, 100, adpIterations);
         w2 = bf * w1 + (1 - bf) * psy::SaturationMoisture(P, adp);
         apparatusDewPoint = adp;
     }
-    stateFromPair(result, P, h2, w2, kPairHW, iterations);
+    stateFromPair(result, P, h2, w2, kPairHW, iterations, full);
     iterations.adp = adpIterations;
     result.ma = inlet.ma;
+}
+
+} // namespace
+
+void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
+                  double& apparatusDewPoint, TPsyIterations& iterations)
+{
+    (void)flag;
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, iterations, true);
+}
+
+void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
+                         double bypassFactor, double& apparatusDewPoint)
+{
+    TPsyIterations its;
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, false);
+}
+
+void CompleteAirState(TAirState& state)
+{
+    TPsyIterations its;
+    completeTail(state, state.P, state.db, state.w, kNone, its);
 }
 
 void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,

@@ -126,13 +126,16 @@ TAirState AirState(const TAirState& state, int code);
 /// kPairHW) gives them; the wet bulb, density, specific volume and transport properties, which
 /// cost most, are left NaN. Field 15 keeps the value of state.
 void PartialAirStateHW(TAirState& result, const TAirState& state);
+/// As PartialAirStateHW for the pair that code names (as AirState reads it).
+void PartialAirState(TAirState& result, const TAirState& state, int code);
 
 /// The air leaving a cooling coil: on the straight line from the apparatus dew point
 /// (saturated) to the inlet at the bypass factor, with enthalpy inlet h + enthalpyChange
 /// (kJ/kg, negative when cooling). apparatusDewPoint (°C) is moved to the saturated state that
-/// makes this true. flag is reserved (always 0) and ignored. The bypass factor is held in 0..1;
-/// at 1 (all air bypassed) the moisture content stays that of the inlet and the apparatus dew
-/// point is left alone. Field 15 keeps the inlet's value.
+/// makes this true; the solve for it starts from the value given (10 °C when not finite). flag
+/// is reserved (always 0) and ignored. The bypass factor is held in 0..1; at 1 (all air
+/// bypassed) the moisture content stays that of the inlet and the apparatus dew point is left
+/// alone. Field 15 keeps the inlet's value.
 void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
                   double& apparatusDewPoint);
 void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
@@ -140,6 +143,13 @@ void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyC
 /// LeavingState returning the record.
 TAirState LeavingState(TAirState inlet, int flag, double enthalpyChange, double bypassFactor,
                        double& apparatusDewPoint);
+/// LeavingState for loops that read only the fields PartialAirStateHW gives (the others NaN);
+/// those come out exactly as LeavingState gives them. apparatusDewPoint is the solve's start.
+void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
+                         double bypassFactor, double& apparatusDewPoint);
+/// Fills the fields a partial state leaves NaN (wet bulb, density, specific volume, specific heat
+/// and transport properties) from its P, db and w, as the full state has them.
+void CompleteAirState(TAirState& state);
 
 /// Wet bulb (°C) at pressure (kPa) and dry bulb (°C), with value the relative humidity
 /// (code 3), the moisture content (code 2), the enthalpy (code 1) or the wet bulb (code 0).
@@ -192,6 +202,8 @@ double VapourViscosity(double t);
 double VapourConductivity(double t);
 double Viscosity(double t, double w);
 double Conductivity(double t, double w);
+/// Viscosity and Conductivity together, sharing the work.
+void Transport(double t, double w, double& mu, double& k);
 } // namespace psy
 
 // ---- The program's own air-state formulas ----

@@ -122,6 +122,44 @@ TEST(WaterCoilTest, PartWetKeepsTheLargerDuty)
     }
 }
 
+// The solve works on partial leaving states (wet bulb and transport properties left out) and
+// fills them in at its end: whichever way it goes, the leaving air it reports is complete.
+TEST(WaterCoilTest, ColdCoilLeavesACompleteAirState)
+{
+    struct Case
+    {
+        const char* name;
+        double wai, twi;
+        bool noFlow;
+    };
+    const Case cases[] = {
+        {"dry", 0.004, 5, false},
+        {"wet", 0.018, 2, false},
+        {"part-wet, the wet duty kept", 0.0095, 5, false},
+        {"part-wet, the dry duty kept", 0.0095, 10, false},
+        {"no liquid flow", 0.0095, 5, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        test::JobValues v = Defaults("cwc");
+        v.wai = k.wai;
+        v.twi = k.twi;
+        auto job = BuildJob(v);
+        if (k.noFlow)
+            job->coil->LiquidState->SetMassFlow(0);
+        job->coil->Solve();
+        const TAirState& out = job->out;
+        const double* f = &out.P;
+        for (int i = 0; i < 14; ++i)
+            EXPECT_TRUE(std::isfinite(f[i])) << "field " << i + 1;
+        // The fields filled at the end are those of the state itself.
+        const TAirState again = SetState(out.P, out.db, out.w, kPairDbW);
+        EXPECT_NEAR(out.wb, again.wb, 1e-9);
+        EXPECT_NEAR(out.mu, again.mu, 1e-15);
+        EXPECT_NEAR(out.rho, again.rho, 1e-12);
+    }
+}
+
 TEST(WaterCoilTest, NearlySaturatedAirLeavesSaturatedNotFogged)
 {
     // Air at 41.4 °C and 93 % rh on water at 4 °C: the straight coil line to the apparatus dew

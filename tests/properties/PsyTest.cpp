@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -593,6 +594,102 @@ TEST(PsyTest, PartialStateMatchesTheFullOneBitForBit)
         EXPECT_TRUE(std::isnan(partial.rho));
         EXPECT_TRUE(std::isnan(partial.mu));
     }
+}
+
+// The partial leaving state and the partial state of any pair give the fields they keep as the
+// full ones do, and CompleteAirState makes them the full ones, bit for bit.
+TEST(PsyTest, PartialStatesCompleteToTheFullOnes)
+{
+    auto same = [](const TAirState& a, const TAirState& b) {
+        const double* x = &a.P;
+        const double* y = &b.P;
+        for (int i = 0; i < 15; ++i)
+            if (!(x[i] == y[i]))
+                return false;
+        return true;
+    };
+    const double P = 101.325;
+    for (double db : {-10.0, 5.0, 27.0, 40.0})
+        for (double rh : {0.2, 0.6, 0.98})
+            for (double bf : {0.0, 0.15, 0.6, 1.0}) {
+                SCOPED_TRACE(std::to_string(db) + " °C, rh " + std::to_string(rh) + ", bf " +
+                             std::to_string(bf));
+                TAirState in = SetState(P, db, rh, kPairDbRh);
+                in.ma = 2;
+                const double dh = -0.3 * (in.h + 20);
+                double adpFull = 5, adpPartial = 5;
+                const TAirState full = LeavingState(in, 0, dh, bf, adpFull);
+                TAirState partial;
+                PartialLeavingState(partial, in, dh, bf, adpPartial);
+                EXPECT_EQ(adpPartial, adpFull);
+                EXPECT_TRUE(std::isnan(partial.wb));
+                CompleteAirState(partial);
+                EXPECT_TRUE(same(partial, full));
+            }
+    for (int code : {kPairDbWb, kPairDbH, kPairDbW, kPairDbRh, kPairHW}) {
+        SCOPED_TRACE(code);
+        TAirState s = SetState(P, 31, 0.012, kPairDbW);
+        s.ma = 1.5;
+        const TAirState full = AirState(s, code);
+        TAirState partial;
+        PartialAirState(partial, s, code);
+        EXPECT_TRUE(std::isnan(partial.mu));
+        CompleteAirState(partial);
+        // A state from its wet bulb keeps the wet bulb it was given; completed, it is worked out.
+        if (code == kPairDbWb)
+            partial.wb = full.wb;
+        EXPECT_TRUE(same(partial, full));
+    }
+}
+
+// The inverses solved by Newton's method end on the root of their defining equation to rounding,
+// from any start, over the whole range: below freezing, through the join at 0 °C, near
+// saturation and up to hot air.
+TEST(PsyTest, InversesSatisfyTheirDefinitions)
+{
+    // Dry bulb from enthalpy and moisture content: h(t, w) gives back h.
+    for (double t : {-90.0, -20.0, -1e-3, 0.0, 1e-3, 0.3, 25.0, 99.0, 400.0, 900.0, 999.9, 1500.0})
+        for (double w : {0.0, 0.001, 0.02, 0.5, 5.0}) {
+            SCOPED_TRACE(std::to_string(t) + " °C, " + std::to_string(w) + " kg/kg");
+            const double h = psy::Enthalpy(t, w);
+            int its = 0;
+            const double found = psy::DryBulbFromEnthalpy(h, w, &its);
+            EXPECT_NEAR(psy::Enthalpy(found, w), h, 1e-12 * (1 + std::abs(h)));
+            EXPECT_NEAR(found, t, 1e-9 * (1 + std::abs(t)));
+            EXPECT_LE(its, 8);
+        }
+    // The apparatus dew point: the saturated state of the enthalpy the bypass line asks for,
+    // from a start near it, far below, far above or none.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (double P : {50.0, 101.325, 5000.0})
+        for (double s : {-60.0, -20.0, -0.005, 0.004, 0.5, 10.0, 25.0, 60.0, 95.0, 200.0}) {
+            if (s > psy::BoilingPoint(P) - 5)
+                continue;
+            const double hs = psy::Enthalpy(s, psy::SaturationMoisture(P, s));
+            for (double start : {s + 0.3, -100.0, 2000.0, nan}) {
+                SCOPED_TRACE(std::to_string(P) + " kPa, " + std::to_string(s) + " °C from " +
+                             std::to_string(start));
+                TAirState in = SetState(P, s + 30, 0.0, kPairDbW);
+                double adp = start;
+                TPsyIterations its;
+                TAirState out;
+                LeavingState(out, in, 0, hs - in.h, 0.0, adp, its);
+                EXPECT_NEAR(psy::Enthalpy(adp, psy::SaturationMoisture(P, adp)), hs,
+                            1e-12 * (1 + std::abs(hs)));
+                EXPECT_NEAR(adp, s, 1e-9);
+                EXPECT_NEAR(out.rh, 1, 1e-9);
+                // From near the answer, as the coil's rounds start it, a few steps.
+                EXPECT_LE(its.adp, start == s + 0.3 ? 5 : 30);
+            }
+        }
+    // Beyond the saturated states there are: the ends.
+    TAirState in = SetState(101.325, 20, 0.005, kPairDbW);
+    double adp = 10;
+    LeavingState(in, 0, -500, 0.0, adp);
+    EXPECT_EQ(adp, -100.0);
+    adp = 10;
+    LeavingState(in, 0, 1e6, 0.0, adp);
+    EXPECT_NEAR(psy::SaturationMoisture(101.325, adp), 10.0, 1e-9);
 }
 
 // The remembered states are those SetState gives, for exactly the arguments given.

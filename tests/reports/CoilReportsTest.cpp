@@ -277,7 +277,9 @@ TEST_F(CoilReports, HotWaterCoilUsesTheLiquidCoilForm)
     const TAirState& out = job->out;
     const double tfo = c.LiquidState->GetLeavingTemp();
     const std::string liquid = job->liquid->GetName();
-    ASSERT_EQ(c.Qs, c.Qt);
+    // A sensible duty, the same as the total to rounding (the leaving dry bulb is solved for):
+    // the report shows one duty.
+    ASSERT_NEAR(c.Qs, c.Qt, 1e-12 * c.Qt);
 
     const Lines report{
         "<p>&nbsp;</p>",
