@@ -1,14 +1,12 @@
 // The program folder and the common data folder.
 #include "base/Paths.h"
 
+#include "base/Account.h"
 #include "base/Errors.h"
 #include "base/TextHelpers.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
-#include <unistd.h>
-#include <vector>
 
 namespace zmk {
 
@@ -70,12 +68,8 @@ std::string HomeFolder()
 {
     if (std::string home = envText("HOME"); !home.empty())
         return withSlash(home);
-    // The reentrant form: sessions may be opened on several threads at once.
-    passwd entry{};
-    passwd* pw = nullptr;
-    std::vector<char> buffer(16384);
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &pw) == 0 && pw && pw->pw_dir && *pw->pw_dir)
-        return withSlash(pw->pw_dir);
+    if (const std::optional<TAccount> account = CurrentAccount(); account && !account->Home.empty())
+        return withSlash(account->Home);
     return std::string();
 }
 
