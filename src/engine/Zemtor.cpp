@@ -149,6 +149,7 @@ TSolveStatus TZemtor::condensingPasses()
 
     Split s;
     double nextCa = Ca;
+    TDryBulbMark dbSplit; // the air at the split, from pass to pass
     const double airCoefficient = EffectiveHo();
     IteratePasses(
         [&] {
@@ -165,7 +166,7 @@ TSolveStatus TZemtor::condensingPasses()
             }
             Qt = fc::Finite(q, where);
             state.AddHeat(Qt);
-            SensibleAirChange(s.Qd, nextCa, where);
+            SensibleAirChange(s.Qd, nextCa, dbSplit, where);
             return Qt;
         },
         [&](double q) {
