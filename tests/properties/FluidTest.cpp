@@ -325,7 +325,8 @@ TEST(FluidCorrelations, OnePropsTakesEachKindsNamesWhateverCameBefore)
     {
         int kind;
         double P;
-    } steps[] = {{0, 5}, {0, 5}, {13, 5}, {13, 10}, {13, 10}, {0, 5}, {12, 5}, {13, 2}, {12, 5}, {4, 5}, {0, 5}};
+    } steps[] = {{0, 5},  {0, 5},  {13, 5}, {13, 10}, {13, 10}, {0, 5},
+                 {12, 5}, {13, 2}, {12, 5}, {4, 5},   {0, 5}};
     TTransportProps p;
     for (const auto& step : steps) {
         SCOPED_TRACE(std::to_string(step.kind) + " at " + std::to_string(step.P));
