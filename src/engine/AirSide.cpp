@@ -12,7 +12,9 @@ namespace zmk {
 namespace {
 
 constexpr double kHuge = 1.7e308; // stands for a quotient by a zero density
-
+// How far (K) from a known point of the enthalpy-dry bulb relation DryBulbNear steps along its
+// slope rather than searching afresh.
+constexpr double kNearDryBulb = 0.05;
 
 } // namespace
 
@@ -36,12 +38,42 @@ double TCoil::DryAirFlow() const
     return ma / (1 + airIn().w);
 }
 
+double DryBulbNear(double h, double w, TDryBulbMark& mark)
+{
+    // Near the mark the enthalpy is nearly straight in the dry bulb: a step along the mark's slope
+    // lands within a small share of the distance moved (some 1e-4 of it per kelvin), and a step
+    // along the same slope from there confirms it. The last step taken is below 1e-10 K, as the
+    // moist-air function's own search ends. Farther away that function's search is cheaper.
+    const double move = (h - mark.h) / mark.cp;
+    if (std::fabs(move) < kNearDryBulb && w >= 0) {
+        double t = mark.db + move;
+        for (int i = 0; i < 2; ++i) {
+            const double step = (psy::Enthalpy(t, w) - h) / mark.cp;
+            t -= step;
+            if (std::fabs(step) < 1e-10) {
+                mark.h = h;
+                mark.db = t;
+                return t;
+            }
+        }
+    }
+    const double t = psy::DryBulbFromEnthalpy(h, w);
+    mark = TDryBulbMark{h, t, psy::HumidCp(t, w)};
+    return t;
+}
+
 double TCoil::SensibleAirChange(double Q, double& capacity, const char* where)
+{
+    TDryBulbMark leaving;
+    return SensibleAirChange(Q, capacity, leaving, where);
+}
+
+double TCoil::SensibleAirChange(double Q, double& capacity, TDryBulbMark& leaving, const char* where)
 {
     const TAirState& in = airIn();
     const double mda = DryAirFlow();
     const double hOut = in.h - fc::Div(Q, mda, where);
-    const double dT = in.db - psy::DryBulbFromEnthalpy(hOut, in.w);
+    const double dT = in.db - DryBulbNear(hOut, in.w, leaving);
     // The mean specific heat over the change; over no change, the one at the entering state.
     capacity = std::fabs(dT) > 1e-6 ? fc::Div(Q, dT, where) : fc::Finite(mda * in.cp, where);
     return hOut;

@@ -201,6 +201,9 @@ protected:
     /// capacity receives the dry-air flow × the mean humid specific heat over that change (kW/K),
     /// the Ca of the next pass.
     double SensibleAirChange(double Q, double& capacity, const char* where);
+    /// As above, the leaving air carried from pass to pass by its enthalpy, dry bulb and slope:
+    /// where the search for the leaving dry bulb starts, and then the leaving air's.
+    double SensibleAirChange(double Q, double& capacity, TDryBulbMark& leaving, const char* where);
 
 private:
     // The entering and leaving states the air setters build, the same on every solve of

@@ -4,7 +4,10 @@
 #include "base/NumText.h"
 #include "engine/FloatChecks.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -294,14 +297,31 @@ void TCoil::SetTubeMaterial(int index)
     RefreshDerived();
 }
 
+namespace {
+
+bool sameBits(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+} // namespace
+
 void TCoil::SetGeometry(const TGeometryValues& values)
 {
     Geometry->TakeError();
-    Geometry->SetHeight(values.fHeight);
-    Geometry->SetLength(values.fLength);
-    Geometry->SetRows(values.Rows);
-    Geometry->SetFpi(values.fpi);
-    Geometry->SetCircuits(values.Circ);
+    // Every Solve command sets all five, mostly as they stand: a worked-out record that holds
+    // them already would be left as it is by each setter (the circuits as the setter holds them).
+    const TModelRec& r = Geometry->Rec;
+    const bool same = sameBits(values.fHeight, r.fHeight) && sameBits(values.fLength, r.fLength) &&
+                      sameBits(values.Rows, r.Rows) && sameBits(values.fpi, r.fpi) &&
+                      sameBits(std::clamp(values.Circ, 1.0, 1600.0), r.Circ) && Geometry->IsCalculated();
+    if (!same) {
+        Geometry->SetHeight(values.fHeight);
+        Geometry->SetLength(values.fLength);
+        Geometry->SetRows(values.Rows);
+        Geometry->SetFpi(values.fpi);
+        Geometry->SetCircuits(values.Circ);
+    }
     if (Geometry->TakeError() == 0) {
         UpdateTubeData();
         RefreshDerived();
@@ -555,9 +575,11 @@ TSolveStatus TLiquidCoil::DryPasses(double dTmax, bool liquidHeated, bool update
     // from does not work out its own for nothing.
     double airDuty = 0;
     bool airPending = false;
+    // The leaving air of the last air change, where the next one's search for its dry bulb starts.
+    TDryBulbMark dbOut;
     const auto airChange = [&] {
         if (airPending)
-            hOut = SensibleAirChange(liquidHeated ? airDuty : -airDuty, nextCa, where);
+            hOut = SensibleAirChange(liquidHeated ? airDuty : -airDuty, nextCa, dbOut, where);
         airPending = false;
     };
     // The air side does not change between passes: its coefficient is worked out once. The liquid

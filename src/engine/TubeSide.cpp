@@ -30,11 +30,12 @@ double LaminarTubeNusselt(double Re, double Pr, double dOverL)
     // temperature: the fully developed 3.66, the developing thermal layer 1.615·Gz^(1/3) and the
     // developing velocity profile, joined by cubes.
     const double Gz = Re * Pr * dOverL;
-    // The powers by roots and products: the sixth root is the cube root of the square root.
+    // The powers by roots and products. The velocity term (2/(1 + 22·Pr))^(1/6)·Gz^(1/2) enters
+    // only by its cube, (2/(1 + 22·Pr))^(1/2)·Gz^(3/2): no root of a root.
     const double nu2 = 1.615 * fc::Cbrt(Gz, where);
-    const double nu3 = fc::Cbrt(fc::Sqrt(fc::Div(2, 1 + 22 * Pr, where), where), where) * fc::Sqrt(Gz, where);
+    const double nu3Cubed = fc::Sqrt(fc::Div(2, 1 + 22 * Pr, where), where) * Gz * fc::Sqrt(Gz, where);
     const double d = nu2 - 0.7;
-    const double sum = 3.66 * 3.66 * 3.66 + 0.7 * 0.7 * 0.7 + d * d * d + nu3 * nu3 * nu3;
+    const double sum = 3.66 * 3.66 * 3.66 + 0.7 * 0.7 * 0.7 + d * d * d + nu3Cubed;
     return fc::Cbrt(sum, where);
 }
 
@@ -52,7 +53,7 @@ double TubeNusselt(double Re, double Pr, double dOverL, TTubeRegime& regime)
             return 0.026 * fc::Exp(0.8 * std::log(Re) + 0.4 * std::log(Pr), where);
         return 0.026 * fc::Pow(Re, 0.8, where) * fc::Pow(Pr, 0.4, where);
     }
-    const double prTerm = fc::Pow(Pr, 0.4, where);
+    const double prTerm = Pr > 0 ? fc::Exp(0.4 * std::log(Pr), where) : fc::Pow(Pr, 0.4, where);
     // Neither correlation holds in between: a straight line in Re joins their ends.
     regime = TTubeRegime::Transition;
     const double gamma = (Re - kLaminarRe) / (kTurbulentRe - kLaminarRe);

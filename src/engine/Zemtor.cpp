@@ -138,17 +138,20 @@ TSolveStatus TZemtor::condensingPasses()
     // The air enters the wet part as it leaves the dry part, at the entering moisture content,
     // and gives up the wet part's duty on the enthalpy potential; the liquid takes up that less
     // what the condensate carries away at the apparatus dew point.
+    // The passes read only the leaving moisture content: they leave a partial state (no wet bulb,
+    // density or transport properties), completed once after them.
     TAirState wetInlet = in;
-    auto wetPartAir = [&](const Split& s) {
+    auto wetPartAir = [&](const Split& s, bool full) {
         wetInlet.db = s.tax;
         wetInlet.h = s.hax;
         BypassFactor = fc::Exp(-(1 - s.f) * fc::Div(ho * Ao, mda * s.cpWet, where), where);
-        out = CoilLineAir(wetInlet, -fc::Div(s.wet.Q, mda, where), BypassFactor, ADP);
+        out = CoilLineAir(wetInlet, -fc::Div(s.wet.Q, mda, where), BypassFactor, ADP, full);
         return mda * std::max(0.0, in.w - out.w) * CondensateEnthalpy(ADP);
     };
 
     Split s;
     double nextCa = Ca;
+    TDryBulbMark dbSplit; // the air at the split, from pass to pass
     const double airCoefficient = EffectiveHo();
     IteratePasses(
         [&] {
@@ -159,13 +162,13 @@ TSolveStatus TZemtor::condensingPasses()
             s = splitOfPass();
             double q = s.Qd;
             if (s.f < 1) {
-                const double condensate = wetPartAir(s);
+                const double condensate = wetPartAir(s, false);
                 condensateShare = s.wet.Q > 0 ? condensate / s.wet.Q : 0;
                 q += s.wet.Q - condensate;
             }
             Qt = fc::Finite(q, where);
             state.AddHeat(Qt);
-            SensibleAirChange(s.Qd, nextCa, where);
+            SensibleAirChange(s.Qd, nextCa, dbSplit, where);
             return Qt;
         },
         [&](double q) {
@@ -188,7 +191,7 @@ TSolveStatus TZemtor::condensingPasses()
 
     SurfaceCondition = s.f > 0 ? scPartWet : scWet;
     // The coefficients of the last pass; the bypass factor and the leaving air are the wet part's.
-    wetPartAir(s);
+    wetPartAir(s, true);
     Qmax = (in.h - hsIn) * mda;
     e = fc::Div(Qt, Qmax, where);
     // The sensible part: the air's cooling at its leaving moisture content.

@@ -45,14 +45,26 @@ double clampBelow(double T, double TMin)
     return T > TMin ? T : TMin + 0.01;
 }
 
-void setNames(TTransportProps& p, std::string_view name, std::string_view shortName, double TMin, double TMax)
+// Long and short names of kinds 1..12 (kind 0's are those of clean water, kind 13's long name
+// carries the pressure).
+constexpr std::string_view kLongNames[kLiquidKindCount] = {
+    "Clean Water",          "Shell Thermia B",           "Engine Oil",      "Glycerin",
+    "Pure Ethylene Glycol", "Pure Calcium Chloride",     "Sulphur Dioxide", "Mercury",
+    "Liquid Ammonia",       "Liquid Carbon Dioxide",     "Methylchloride",  "liquid Freon R12",
+    "Condensed steam",      "Compressed Air (%0.1f-bar)"};
+constexpr std::string_view kShortNames[kLiquidKindCount] = {
+    "Water",   "Thermal Oil", "Eng Oil", "Glycerin", "Eth Glycol", "CaCl",      "SO2",
+    "Mercury", "Liq NH3",     "Liq CO2", "CH3Cl",    "Liq R12",    "Liq Steam", "Comp Air"};
+
+void setNames(TTransportProps& p, int kind, double TMin, double TMax)
 {
     // The properties are evaluated at every pass of a solve, nearly always for the same liquid:
-    // names of known length, compared before they are copied.
-    if (p.Name != name)
-        p.Name = name;
-    if (p.ShortName != shortName)
-        p.ShortName = shortName;
+    // the names are copied only when the last evaluation into these props was of another kind.
+    if (p.NamesKind != kind) {
+        p.Name = kLongNames[kind];
+        p.ShortName = kShortNames[kind];
+        p.NamesKind = kind;
+    }
     p.TMin = TMin;
     p.TMax = TMax;
 }
@@ -121,17 +133,6 @@ const char* const kKindNames[kLiquidKindCount] = {
 const char* const kAdditiveNames[kWaterAdditiveCount] = {"None", "EthyleneGlycol", "PropyleneGlycol",
                                                          "CalciumChloride"};
 
-// Long and short names of kinds 1..12 (kind 0's are those of clean water, kind 13's long name
-// carries the pressure).
-constexpr std::string_view kLongNames[kLiquidKindCount] = {
-    "Clean Water",          "Shell Thermia B",           "Engine Oil",      "Glycerin",
-    "Pure Ethylene Glycol", "Pure Calcium Chloride",     "Sulphur Dioxide", "Mercury",
-    "Liquid Ammonia",       "Liquid Carbon Dioxide",     "Methylchloride",  "liquid Freon R12",
-    "Condensed steam",      "Compressed Air (%0.1f-bar)"};
-constexpr std::string_view kShortNames[kLiquidKindCount] = {
-    "Water",   "Thermal Oil", "Eng Oil", "Glycerin", "Eth Glycol", "CaCl",      "SO2",
-    "Mercury", "Liq NH3",     "Liq CO2", "CH3Cl",    "Liq R12",    "Liq Steam", "Comp Air"};
-
 std::string compressedAirName(double P)
 {
     return Format(kLongNames[13].data(), P);
@@ -151,7 +152,7 @@ std::string WaterAdditiveName(int additive)
 
 void CleanWaterProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[0], kShortNames[0], 0, 300);
+    setNames(p, 0, 0, 300);
     const double Tc = T < 0 ? 0.01 : (T > 300 ? 299.99 : T);
     p.ro = poly(T, {1000.0118, 0.0090785827, -0.0056365427, 1.3593032e-05});
     p.Cp = poly(T, {4.2113407, -0.0022883491, 5.3389636e-05, -4.8856259e-07, 1.9154158e-09});
@@ -162,7 +163,7 @@ void CleanWaterProps(TTransportProps& p, double T)
 
 void ThermalOilProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[1], kShortNames[1], 0, 300);
+    setNames(p, 1, 0, 300);
     p.ro = 880 - 11 * T / 17;
     p.Cp = 1.8 + 0.00375 * T;
     p.mu = 1 / (4.9 + 0.03 * T * T);
@@ -172,7 +173,7 @@ void ThermalOilProps(TTransportProps& p, double T)
 
 void EngineOilProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[2], kShortNames[2], 0, 300);
+    setNames(p, 2, 0, 300);
     p.ro = poly(T, {899.60424, -0.59924134, 7.49e-05});
     p.Cp = poly(T, {1.7914, 0.004286667});
     p.mu = powForm(0.075668047, 0.00117007, 0.17023116, clampBelow(T, p.TMin)) * kMicro;
@@ -182,7 +183,7 @@ void EngineOilProps(TTransportProps& p, double T)
 
 void GlycerinProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[3], kShortNames[3], 0, 50);
+    setNames(p, 3, 0, 50);
     p.ro = poly(T, {1276.2381, -0.61485714});
     p.Cp = poly(T, {2.2555238, 0.006425714});
     p.mu = powForm(0.097799216, 0.001575554, 0.14369868, clampBelow(T, p.TMin)) * kMicro;
@@ -192,7 +193,7 @@ void GlycerinProps(TTransportProps& p, double T)
 
 void EthyleneGlycolProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[4], kShortNames[4], 0, 100);
+    setNames(p, 4, 0, 100);
     p.ro = poly(T, {1130.5381, -0.70242857});
     p.Cp = poly(T, {2.2926667, 0.00447});
     p.mu = powForm(0.018701052, 0.000459611, 0.35903647, clampBelow(T, p.TMin)) * kMicro;
@@ -202,7 +203,7 @@ void EthyleneGlycolProps(TTransportProps& p, double T)
 
 void CalciumChlorideProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[5], kShortNames[5], -50, 50);
+    setNames(p, 5, -50, 50);
     p.ro = poly(T, {1296.0818, -0.47190909});
     p.Cp = poly(T, {2.736, 0.002561818});
     p.mu = powForm(0.028212904, 0.000289641, 0.39683377, clampBelow(T, p.TMin)) * kMicro;
@@ -212,7 +213,7 @@ void CalciumChlorideProps(TTransportProps& p, double T)
 
 void SulphurDioxideProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[6], kShortNames[6], -50, 50);
+    setNames(p, 6, -50, 50);
     p.ro = poly(T, {1435.2182, -2.5948182});
     p.Cp = poly(T, {1.3629091, 7.64e-05});
     p.mu = poly(T, {369.40375, -5.2715, 0.04496352}) * kMicro;
@@ -222,7 +223,7 @@ void SulphurDioxideProps(TTransportProps& p, double T)
 
 void MercuryProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[7], kShortNames[7], 0, 316);
+    setNames(p, 7, 0, 316);
     p.ro = 13626.224 - 2.4519293 * T;
     p.Cp = 0.13919108 - 1.61e-05 * T;
     p.mu = (1570.9765 - 2.4330312 * T) * kMicro;
@@ -232,7 +233,7 @@ void MercuryProps(TTransportProps& p, double T)
 
 void LiquidAmmoniaProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[8], kShortNames[8], -50, 50);
+    setNames(p, 8, -50, 50);
     p.ro = poly(T, {637.7, -1.3871818});
     p.Cp = poly(T, {4.6275455, 0.006693636, 6.32e-05});
     p.mu = poly(T, {239.25455, -1.0751818}) * kMicro;
@@ -242,7 +243,7 @@ void LiquidAmmoniaProps(TTransportProps& p, double T)
 
 void LiquidCO2Props(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[9], kShortNames[9], -50, 30);
+    setNames(p, 9, -50, 30);
     p.ro = poly(T, {921.19351, -7.6733983, -0.066253247});
     p.Cp = rational(2.4451618, 0.000675234, -0.021276186, -0.000326264, T);
     p.mu = poly(T, {99.405221, -1.2968578, -0.01153539}) * kMicro;
@@ -252,7 +253,7 @@ void LiquidCO2Props(TTransportProps& p, double T)
 
 void MethylchlorideProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[10], kShortNames[10], -50, 50);
+    setNames(p, 10, -50, 50);
     p.ro = poly(T, {959.9, -1.8997273});
     p.Cp = poly(T, {1.5368485, 0.0021, 1.79e-05});
     p.mu = poly(T, {288.97364, -0.99627273}) * kMicro;
@@ -262,7 +263,7 @@ void MethylchlorideProps(TTransportProps& p, double T)
 
 void LiquidR12Props(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[11], kShortNames[11], -50, 50);
+    setNames(p, 11, -50, 50);
     p.ro = poly(T, {1391.3909, -3.2812727});
     p.Cp = poly(T, {0.93936364, 0.001465455});
     p.mu = poly(T, {294.44893, -2.3197818, 0.023815618}) * kMicro;
@@ -272,7 +273,7 @@ void LiquidR12Props(TTransportProps& p, double T)
 
 void CondensedSteamProps(TTransportProps& p, double T)
 {
-    setNames(p, kLongNames[12], kShortNames[12], 0, 300);
+    setNames(p, 12, 0, 300);
     p.ro = 1002.018 - 0.17232 * T - 0.0025928 * T * T;
     p.Cp = 4.2079 - 0.0012618 * T + 1.3547e-05 * T * T;
     p.mu = 0.53155084 * std::pow(T + 42.970681, -1.5171238); // already in kg/(m·s)
@@ -282,8 +283,10 @@ void CondensedSteamProps(TTransportProps& p, double T)
 
 void CompressedAirProps(TTransportProps& p, double T, double P)
 {
-    setNames(p, "", kShortNames[13], 50, 400);
+    setNames(p, 13, 50, 400);
+    // The long name carries the pressure: set here, so the next evaluation sets it again.
     p.Name = compressedAirName(P);
+    p.NamesKind = -1;
     p.ro = 100000 * P / (287.1 * (T + 273.15));
     p.Cp = poly(T, {1.0014, 6.31899e-05, 2.67673e-07});
     p.mu = poly(T, {17.6874, 0.058335, -4.57116e-05}) * kMicro;

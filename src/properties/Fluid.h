@@ -26,6 +26,9 @@ struct TTransportProps
     double Cp = 0;         ///< specific heat, kJ/(kg·K)
     double mu = 0;         ///< dynamic viscosity, kg/(m·s)
     double Ko = 0;         ///< thermal conductivity, kW/(m·K)
+    /// Which kind's names Name and ShortName hold (-1: none, or names set by hand), so that the
+    /// next evaluation of the same kind need not compare them.
+    int NamesKind = -1;
 };
 
 /// Number of pure liquid kinds (0..13).

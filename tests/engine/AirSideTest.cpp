@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
+#include <string>
 
 namespace zmk {
 namespace {
@@ -58,6 +60,32 @@ TEST(AirSideTest, FlowSetters)
     EXPECT_NEAR(c.LeavingVolumeFlow(), c.ma / job->out.rho, 1e-12);
     job->out.rho = 0;
     EXPECT_EQ(c.LeavingVolumeFlow(), 1.7e308);
+}
+
+TEST(AirSideTest, DryBulbNearAMarkAgreesWithTheMoistAirSearch)
+{
+    // Stepping from the last pass's point gives the moist-air function's dry bulb to its
+    // rounding, on either side of 0 °C and of the function's 1000 °C join, from marks near and
+    // far, and from none.
+    for (double w : {0.0, 0.004, 0.012, 0.03, 0.2})
+        for (double t : {-30.0, -0.01, 0.0, 0.02, 7.5, 24.0, 95.0, 180.0, 410.0, 999.99, 1000.0, 1300.0})
+            for (double away : {0.0, 1e-9, 1e-4, 0.02, -0.04, 0.2, -3.0, 40.0, std::nan("")}) {
+                SCOPED_TRACE(std::to_string(w) + " " + std::to_string(t) + " " + std::to_string(away));
+                const double h = psy::Enthalpy(t, w);
+                const double want = psy::DryBulbFromEnthalpy(h, w);
+                const double from = t + away;
+                TDryBulbMark mark{psy::Enthalpy(from, w), from, psy::HumidCp(from, w)};
+                const double got = DryBulbNear(h, w, mark);
+                EXPECT_NEAR(got, want, 1e-12 * std::max(1.0, std::fabs(want)));
+                // The mark moves to the answer, for the next pass to start from.
+                EXPECT_EQ(mark.db, got);
+                EXPECT_EQ(mark.h, h);
+                EXPECT_GT(mark.cp, 0);
+            }
+    // A slope that is no slope is no mark.
+    TDryBulbMark flat{psy::Enthalpy(20, 0.01), 20, 0};
+    const double h = psy::Enthalpy(20.01, 0.01);
+    EXPECT_NEAR(DryBulbNear(h, 0.01, flat), psy::DryBulbFromEnthalpy(h, 0.01), 1e-12 * 20);
 }
 
 TEST(AirSideTest, InLinePatternScalesByTubeBankRatio)

@@ -162,6 +162,44 @@ TEST(HeatExchangerTest, GeometrySettersRefreshDerivedData)
     EXPECT_DOUBLE_EQ(coil.AirGeom.Af, 0.7 * 2.0);
 }
 
+TEST(HeatExchangerTest, SetGeometryOfTheValuesAsTheyStand)
+{
+    // Every Solve command sets all five values, mostly as they stand: the record is left alone,
+    // but the tube side still reaches the liquid state and the derived data are refreshed.
+    TColdWaterCoil coil("typical", 4, "533.4 1200 4r 10f 14c");
+    const TSizeValues same{0.5334, 1.2, 4, 10, 14};
+    coil.LiquidState->FlowArea = 1;
+    coil.Ao = 0;
+    coil.SetGeometry(same);
+    EXPECT_DOUBLE_EQ(coil.LiquidState->FlowArea, coil.Geometry->GetTubeSide().FlowArea);
+    EXPECT_DOUBLE_EQ(coil.Ao, coil.Geometry->Ao);
+
+    // Circuits beyond the geometry's limit are held at it, as the single setter holds them.
+    coil.SetCircuits(1600);
+    const double ai = coil.Ai;
+    coil.SetGeometry({0.5334, 1.2, 4, 10, 2000});
+    EXPECT_DOUBLE_EQ(coil.GetCircuits(), 1600);
+    EXPECT_DOUBLE_EQ(coil.Ai, ai);
+
+    // A record changed behind the coil's back is worked out again, though the five agree with it.
+    coil.SetGeometry(same);
+    const double ao = coil.Ao;
+    coil.Geometry->Rec.Sx *= 1.25;
+    coil.SetGeometry(same);
+    EXPECT_NE(coil.Ao, ao);
+    EXPECT_DOUBLE_EQ(coil.Ao, coil.Geometry->Ao);
+
+    // An error an earlier setter left does not veto the same values, and a refused value still
+    // leaves the derived data alone.
+    coil.SetFinHeight(std::nan(""));
+    coil.Ao = 0;
+    coil.SetGeometry(same);
+    EXPECT_DOUBLE_EQ(coil.Ao, coil.Geometry->Ao);
+    coil.Ao = 0;
+    coil.SetGeometry({0.5334, 1.2, 4, 10, std::nan("")});
+    EXPECT_EQ(coil.Ao, 0);
+}
+
 TEST(HeatExchangerTest, NamesOfStatusConditionControlAndDirection)
 {
     const char* statuses[] = {"None", "Iterating", "CountOut", "Aborted", "TimeOut", "DataError"};

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace zmk {
 namespace {
@@ -314,6 +315,33 @@ TEST(FluidLiquid, UpdatesGiveEachKindItsOwnPropertiesWhateverCameBefore)
         EXPECT_EQ(l.TMin, alone[k].TMin);
         EXPECT_EQ(l.TMax, alone[k].TMax);
     }
+}
+
+TEST(FluidCorrelations, OnePropsTakesEachKindsNamesWhateverCameBefore)
+{
+    // The names are copied only when the kind changes: one props evaluated for every kind in
+    // turn, compressed air at two pressures among them, has the names a fresh one would have.
+    const struct
+    {
+        int kind;
+        double P;
+    } steps[] = {{0, 5},  {0, 5},  {13, 5}, {13, 10}, {13, 10}, {0, 5},
+                 {12, 5}, {13, 2}, {12, 5}, {4, 5},   {0, 5}};
+    TTransportProps p;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(std::to_string(step.kind) + " at " + std::to_string(step.P));
+        TTransportProps fresh;
+        ASSERT_TRUE(LiquidProps(fresh, step.kind, 60, step.P));
+        ASSERT_TRUE(LiquidProps(p, step.kind, 60, step.P));
+        EXPECT_EQ(p.Name, fresh.Name);
+        EXPECT_EQ(p.ShortName, fresh.ShortName);
+        EXPECT_EQ(p.TMin, fresh.TMin);
+    }
+    // Names set by hand are marked as no kind's: the next evaluation sets the kind's again.
+    p.Name = "by hand";
+    p.NamesKind = -1;
+    CleanWaterProps(p, 20);
+    EXPECT_EQ(p.Name, "Clean Water");
 }
 
 TEST(FluidLiquid, UnknownKindKeepsProperties)
