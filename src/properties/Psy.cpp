@@ -404,8 +404,8 @@ double wetBulbGuess(double P, double t, double w, double pw, double td)
         return t;
     const bool ice = td < 0;
     const double T = td + kKelvin;
-    const double lOverR = ice ? 6140.0 : 5420.0;       // latent heat over the vapour's gas constant, K
-    const double dp = pw * lOverR / (T * T);            // dpws/dt at the dew point
+    const double lOverR = ice ? 6140.0 : 5420.0; // latent heat over the vapour's gas constant, K
+    const double dp = pw * lOverR / (T * T);     // dpws/dt at the dew point
     const double dws = kMolarRatio * P / ((P - pw) * (P - pw)) * dp;
     const double curve = lOverR / (T * T) - 2 / T + 2 * dp / (P - pw); // (d²ws/dt²) / (dws/dt)
     const double latent = ice ? 2834.4 - 0.24 * td : 2501.0 - 2.33 * td;
@@ -449,7 +449,8 @@ double wetBulbOf(double P, double t, double w, int& its, double knownDewPoint = 
         return newtonRoot(ice, lo, 0, guess, tol, maxIter, its);
     if (gIce <= 0)
         return newtonRoot(liquid, 0, hi, guess, tol, maxIter, its);
-    return newtonRoot(ice, lo, 0, guess, tol, maxIter, its) + newtonRoot(liquid, 0, hi, guess, tol, maxIter, its);
+    return newtonRoot(ice, lo, 0, guess, tol, maxIter, its) +
+           newtonRoot(liquid, 0, hi, guess, tol, maxIter, its);
 }
 
 // Moisture content of air at t with wet bulb wb, unlimited: the inverse of wetBulbOf. Closed
