@@ -143,7 +143,7 @@ TSolveStatus TColdWaterCoil::SolveModel()
     double lastAdp = adpStart;
     auto airGivesUp = [&](double dh) {
         ADP = lastAdp;
-        out = CoilLineAir(in, -dh, BypassFactor, ADP, false);
+        out = ThinCoilLineAir(in, -dh, BypassFactor, ADP);
         lastAdp = ADP;
         return liquidDh + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
     };
@@ -168,19 +168,19 @@ TSolveStatus TColdWaterCoil::SolveModel()
             dh = next;
         }
     }
-    CompleteAirState(out);
-
     const double dewIn = in.dewpoint;
     auto bypassFromDewPoint = [&] {
         ADP = dewIn;
         BypassFactor = fc::Div(out.db - ADP, dbi - ADP, where);
     };
     // A dry coil after all: the leaving air at the entering moisture content, from the enthalpy
-    // balance.
+    // balance, a full state in place of the coil line's partial one.
+    bool complete = false;
     auto dryLeavingAir = [&] {
         out.h = hi_a - fc::Div(Qt, mda, where);
         out.w = wi;
         out = AirState(out, kPairHW);
+        complete = true;
         bypassFromDewPoint();
     };
     if (ADP > dewIn) {
@@ -196,6 +196,9 @@ TSolveStatus TColdWaterCoil::SolveModel()
         Qs = Qt;
         dryLeavingAir();
     }
+    // The leaving air on the coil line is completed once, where it stays.
+    if (!complete)
+        CompleteAirState(out);
 
     TAdpDefault::Instance().Store(ADP);
     AirCooling = tin < state.GetLeavingTemp() ? kAirCooling : kAirHeating;

@@ -534,9 +534,13 @@ double moistureOf(double P, double t, double value, int code, double& wbKept, in
     }
 }
 
-// The state of a pair; without full, only the fields of a partial state (partialFromHW).
+// How much of a state to fill: every field, those of a partial state (PartialAirStateHW), or
+// those of a thin one (ThinLeavingState).
+enum class Fill { full, partial, thin };
+
+// The state of a pair, filled as fill says.
 void stateFromPair(TAirState& result, double pressure, double value1, double value2, int code,
-                   TPsyIterations& its, bool full = true)
+                   TPsyIterations& its, Fill fill = Fill::full)
 {
     its = TPsyIterations{};
     const double P = holdP(pressure);
@@ -548,8 +552,21 @@ void stateFromPair(TAirState& result, double pressure, double value1, double val
         t = holdT(value1);
         w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
     }
+    if (fill == Fill::thin) {
+        // The fields a loop on the moisture reads, and the enthalpy the state was made from.
+        result.P = P;
+        result.db = t;
+        result.w = w;
+        result.pw = psy::VapourPressureFromMoisture(P, w);
+        result.pws = psy::SaturationPressure(t);
+        result.rh = result.pw / result.pws;
+        result.h = numberOr(value1, 0.0);
+        result.dewpoint = result.cp = kNone;
+        result.wb = result.v = result.rho = result.k = result.mu = kNone;
+        return;
+    }
     partialState(result, P, t, w, its);
-    if (full) {
+    if (fill == Fill::full) {
         completeTail(result, P, t, w, wbKept, its);
     } else {
         result.cp = psy::HumidCp(t, w);
@@ -925,13 +942,13 @@ void PartialAirState(TAirState& result, const TAirState& state, int code)
 {
     TPsyIterations its;
     const double ma = state.ma; // result may be state itself
-    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, its, false);
+    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, its, Fill::partial);
     result.ma = ma;
 }
 
 namespace {
 void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                  double& apparatusDewPoint, TPsyIterations& iterations, bool full)
+                  double& apparatusDewPoint, TPsyIterations& iterations, Fill fill)
 {
     const double P = holdP(inlet.P);
     const double h1 = numberOr(inlet.h, 0.0);
@@ -950,15 +967,16 @@ void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChan
         auto excess = [&](double s, double& slope) {
             double dws;
             const double ws = saturationMoistureSlope(P, s, dws);
-            slope = psy::DryAirCp(s) + dws * psy::SteamEnthalpy(s) + ws * psy::VapourCp(s);
-            return psy::Enthalpy(s, ws) - hAdp;
+            const double hv = psy::SteamEnthalpy(s);
+            slope = psy::DryAirCp(s) + dws * hv + ws * psy::VapourCp(s);
+            return psy::DryAirEnthalpy(s) + ws * hv - hAdp; // psy::Enthalpy(s, ws), hv shared
         };
         const double start = std::isfinite(apparatusDewPoint) ? apparatusDewPoint : 10.0;
         const double adp = newtonRoot(excess, kTMin, hi, start, 1e-9, 100, adpIterations);
         w2 = bf * w1 + (1 - bf) * psy::SaturationMoisture(P, adp);
         apparatusDewPoint = adp;
     }
-    stateFromPair(result, P, h2, w2, kPairHW, iterations, full);
+    stateFromPair(result, P, h2, w2, kPairHW, iterations, fill);
     iterations.adp = adpIterations;
     result.ma = inlet.ma;
 }
@@ -969,19 +987,32 @@ void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyC
                   double& apparatusDewPoint, TPsyIterations& iterations)
 {
     (void)flag;
-    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, iterations, true);
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, iterations, Fill::full);
 }
 
 void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
                          double bypassFactor, double& apparatusDewPoint)
 {
     TPsyIterations its;
-    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, false);
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, Fill::partial);
+}
+
+void ThinLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                      double& apparatusDewPoint)
+{
+    TPsyIterations its;
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, Fill::thin);
 }
 
 void CompleteAirState(TAirState& state)
 {
     TPsyIterations its;
+    if (std::isnan(state.dewpoint)) {
+        // A thin state: the rest of the partial state's fields first, as partialState has them.
+        state.dewpoint = psy::DewPoint(state.pw, &its.dewPoint);
+        state.h = psy::Enthalpy(state.db, state.w);
+        state.cp = psy::HumidCp(state.db, state.w);
+    }
     completeTail(state, state.P, state.db, state.w, kNone, its);
 }
 

@@ -147,8 +147,15 @@ TAirState LeavingState(TAirState inlet, int flag, double enthalpyChange, double 
 /// those come out exactly as LeavingState gives them. apparatusDewPoint is the solve's start.
 void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
                          double bypassFactor, double& apparatusDewPoint);
+/// PartialLeavingState for loops that read only the leaving moisture content and whether the
+/// state is supersaturated: P, db, w, pw, pws and rh come out exactly as PartialLeavingState gives
+/// them, h is the enthalpy the state was made from (inlet h + enthalpyChange), the rest NaN.
+/// PartialAirStateHW on it gives PartialLeavingState's state, CompleteAirState the full one.
+void ThinLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                      double& apparatusDewPoint);
 /// Fills the fields a partial state leaves NaN (wet bulb, density, specific volume, specific heat
-/// and transport properties) from its P, db and w, as the full state has them.
+/// and transport properties) from its P, db and w, as the full state has them; a thin state
+/// (dew point NaN) has its dew point, enthalpy and specific heat filled first.
 void CompleteAirState(TAirState& state);
 
 /// Wet bulb (°C) at pressure (kPa) and dry bulb (°C), with value the relative humidity
