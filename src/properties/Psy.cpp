@@ -413,7 +413,30 @@ double wetBulbGuess(double P, double t, double w, double pw, double td)
     const double a = 0.5 * latent * dws * std::max(curve, 0.0);
     const double b = cp + latent * dws;
     const double c = cp * depression;
-    return td + 2 * c / (b + std::sqrt(b * b + 4 * a * c));
+    double s = td + 2 * c / (b + std::sqrt(b * b + 4 * a * c));
+    if (!(s - td > 5) || !(s > 0))
+        return s;
+    // Far above the dew point (hot or dry air) the second-order guess is some kelvins high: a few
+    // Newton steps on the same balance with the saturation pressure over the liquid wick by the
+    // Magnus formula bring it within some 0.5 K.
+    for (int i = 0; i < 12; ++i) {
+        const double u = s + 243.04;
+        const double p = 0.61094 * std::exp(17.625 * s / u);
+        if (!(P - p > 0)) {
+            s = 0.5 * (s + std::max(td, 0.0)); // above the boiling point: down toward the root
+            continue;
+        }
+        const double ws = kMolarRatio * p / (P - p);
+        const double slope = kMolarRatio * P / ((P - p) * (P - p)) * p * 17.625 * 243.04 / (u * u);
+        const double gap = 2501.0 - 2.33 * s;
+        const double g = cp * (t - s) - gap * (ws - w);
+        const double dg = -cp - gap * slope + 2.33 * (ws - w);
+        const double step = std::clamp(g / dg, s - t, s - td);
+        s -= step;
+        if (std::abs(step) < 0.01)
+            break;
+    }
+    return s;
 }
 
 // The thermodynamic wet bulb. The wick is liquid above 0 °C and ice below. Near freezing an

@@ -783,9 +783,9 @@ TEST(PsyTest, WetBulbSatisfiesItsBalance)
                     ++ends;
                 }
                 if (P >= 50 && s.db > -40 && s.db < 100 && rh >= 0.01 && rh <= 1) {
-                    EXPECT_LE(its.wetBulb, 6);
+                    EXPECT_LE(its.wetBulb, 5);
                 }
-                EXPECT_LE(its.wetBulb, 30);
+                EXPECT_LE(its.wetBulb, 8);
             }
     // Every kind of case was met.
     EXPECT_GT(checked, 300);
