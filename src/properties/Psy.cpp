@@ -700,12 +700,14 @@ double DryBulbFromEnthalpy(double h, double w, int* iterations)
         return kCpHigh + (h - hHigh) / HumidCp(kCpHigh, w);
     // Inside [0, kCpHigh] h(t) is one polynomial in x = t/1000, the two specific heats' added at
     // w, smooth and increasing. The series of its inverse to the fourth power of (h - h0) gives
-    // the dry bulb within 1e-3 K up to 100 °C, and one Halley step on the polynomial's value and
-    // two slopes from there leaves an error below its cube times 3e-6/K² (the polynomial's third
-    // slope over its first), under 1e-14 K: below 100 °C that is the answer, one polynomial
-    // evaluated. Elsewhere Newton's method goes on from there, inside the bracket: the slope
-    // changes by less than 0.04 % per kelvin, so once a step is below 1e-6 K the error after it
-    // is below 1e-15 K and that step is the last.
+    // the dry bulb within 1e-3 K up to 100 °C, within some 0.1 K up to 300 °C and a few kelvins
+    // up to kCpHigh. A Halley step on the polynomial's value and two slopes follows: after it
+    // the error is below the cube of the step's size times 3e-7/K² (the polynomial's third slope
+    // over its first, and the square of its second), so a step below 1e-3 K leaves it under
+    // 1e-15 K and is the last; below 100 °C that is the answer, one polynomial evaluated.
+    // Otherwise Newton's method goes on from there, inside the bracket: the slope changes by less
+    // than 0.04 % per kelvin, so a step below 1e-6 K leaves the error under 1e-15 K and is the
+    // last.
     double c[5];
     for (int i = 0; i < 5; ++i)
         c[i] = kCpAir[i] + w * kCpVapour[i];

@@ -798,13 +798,13 @@ TEST(PsyTest, WetBulbSatisfiesItsBalance)
 TEST(PsyTest, DryBulbFromEnthalpyToRounding)
 {
     for (double w : {0.0, 0.003, 0.012, 0.05, 0.2})
-        for (double t : {1e-6, 0.4, 7.0, 18.5, 26.0, 33.3, 48.0, 72.0, 95.0, 140.0, 260.0, 700.0}) {
+        for (double t : {1e-6, 0.4, 7.0, 18.5, 26.0, 33.3, 48.0, 72.0, 95.0, 140.0, 260.0, 700.0, 990.0}) {
             SCOPED_TRACE(std::to_string(t) + " °C, " + std::to_string(w) + " kg/kg");
             const double h = psy::Enthalpy(t, w);
             int its = 0;
             const double found = psy::DryBulbFromEnthalpy(h, w, &its);
             EXPECT_NEAR(found, t, 4e-16 * (1 + h)); // two roundings of h
-            EXPECT_LE(its, t < 100 ? 1 : 4);
+            EXPECT_LE(its, t < 100 ? 1 : 3);
         }
 }
 
