@@ -152,6 +152,10 @@ TSolveStatus TColdWaterCoil::SolveModel()
     for (int round = 0; round < 4; ++round) {
         tried = dh;
         dh = airGivesUp(tried);
+        // Where the coil line condenses nothing the first round gives back what it was given:
+        // the rounds after it would only solve the same line again.
+        if (dh == tried)
+            break;
     }
     // Where much moisture condenses the rounds swing about the balance, narrowing slowly: they go
     // on until two bracket it, and a bracketed search ends there.
