@@ -77,7 +77,7 @@ constexpr int kPairHW = 15;  ///< enthalpy and moisture content
 /// Iteration counts of the last state computed, for checks and diagnostics.
 struct TPsyIterations
 {
-    int wetBulb = 0;  ///< wet-bulb bracket steps
+    int wetBulb = 0;  ///< wet-bulb balances evaluated (Newton steps)
     int dewPoint = 0; ///< frost-point Newton steps (the dew point over water is closed form)
     int dryBulb = 0;  ///< dry bulb from enthalpy and moisture content
     int adp = 0;      ///< saturated state from enthalpy (LeavingState)
