@@ -138,12 +138,14 @@ TSolveStatus TColdWaterCoil::SolveModel()
     const double liquidDh = fc::Div(Qt, mda, where);
     // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air. The rounds
     // read only the leaving moisture: the rest of the state is filled in once, after them.
-    // Each round's apparatus dew point starts from the last one's (a bypass factor of 1 leaves it
-    // at adpStart).
+    // Each round's apparatus dew point starts from the last one's: by the Newton step from the
+    // last point its solve evaluated, which costs no evaluation (a bypass factor of 1 leaves it at
+    // adpStart).
     double lastAdp = adpStart;
+    TAdpMemory adpMemory;
     auto airGivesUp = [&](double dh) {
         ADP = lastAdp;
-        out = ThinCoilLineAir(in, -dh, BypassFactor, ADP);
+        out = ThinCoilLineAir(in, -dh, BypassFactor, ADP, &adpMemory);
         lastAdp = ADP;
         return liquidDh + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
     };

@@ -63,9 +63,16 @@ TAirState TLiquidCoil::CoilLineAir(const TAirState& inlet, double enthalpyChange
     return out;
 }
 
-TAirState ThinCoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp)
+TAirState ThinCoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp,
+                          TAdpMemory* memory)
 {
-    return coilLineAir(ThinLeavingState, inlet, enthalpyChange, bypassFactor, adp);
+    // The memory follows the coil line's own apparatus dew point, not a saturated retry's.
+    bool first = true;
+    auto leaving = [&](TAirState& out, const TAirState& in, double dh, double bf, double& s) {
+        ThinLeavingState(out, in, dh, bf, s, first ? memory : nullptr);
+        first = false;
+    };
+    return coilLineAir(leaving, inlet, enthalpyChange, bypassFactor, adp);
 }
 
 void TLiquidCoil::CoolingSlice(TStepSlice& s, const char* where)

@@ -973,7 +973,8 @@ void PartialAirState(TAirState& result, const TAirState& state, int code)
 
 namespace {
 void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                  double& apparatusDewPoint, TPsyIterations& iterations, Fill fill)
+                  double& apparatusDewPoint, TPsyIterations& iterations, Fill fill,
+                  TAdpMemory* memory = nullptr)
 {
     const double P = holdP(inlet.P);
     const double h1 = numberOr(inlet.h, 0.0);
@@ -989,15 +990,26 @@ void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChan
         const double hi = saturationCeiling(P);
         // The saturated enthalpy rises with the temperature: Newton from the caller's apparatus
         // dew point, which is near the answer in the loops that move it a little at a time.
+        TAdpMemory last;
         auto excess = [&](double s, double& slope) {
             double dws;
             const double ws = saturationMoistureSlope(P, s, dws);
             const double hv = psy::SteamEnthalpy(s);
             slope = psy::DryAirCp(s) + dws * hv + ws * psy::VapourCp(s);
-            return psy::DryAirEnthalpy(s) + ws * hv - hAdp; // psy::Enthalpy(s, ws), hv shared
+            const double hs = psy::DryAirEnthalpy(s) + ws * hv; // psy::Enthalpy(s, ws), hv shared
+            last = {P, s, hs, slope};
+            return hs - hAdp;
         };
-        const double start = std::isfinite(apparatusDewPoint) ? apparatusDewPoint : 10.0;
+        double start = std::isfinite(apparatusDewPoint) ? apparatusDewPoint : 10.0;
+        if (memory && memory->P == P && memory->slope > 0) {
+            // The Newton step from the last solve's last point, toward this enthalpy.
+            const double step = (memory->hs - hAdp) / memory->slope;
+            if (std::isfinite(step))
+                start = memory->s - step;
+        }
         const double adp = newtonRoot(excess, kTMin, hi, start, 1e-9, 100, adpIterations);
+        if (memory)
+            *memory = last;
         w2 = bf * w1 + (1 - bf) * psy::SaturationMoisture(P, adp);
         apparatusDewPoint = adp;
     }
@@ -1023,10 +1035,11 @@ void PartialLeavingState(TAirState& result, const TAirState& inlet, double entha
 }
 
 void ThinLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                      double& apparatusDewPoint)
+                      double& apparatusDewPoint, TAdpMemory* memory, TPsyIterations* iterations)
 {
     TPsyIterations its;
-    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, Fill::thin);
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint,
+                 iterations ? *iterations : its, Fill::thin, memory);
 }
 
 void CompleteAirState(TAirState& state)

@@ -147,12 +147,27 @@ TAirState LeavingState(TAirState inlet, int flag, double enthalpyChange, double 
 /// those come out exactly as LeavingState gives them. apparatusDewPoint is the solve's start.
 void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
                          double bypassFactor, double& apparatusDewPoint);
+/// Where a solve for the apparatus dew point last evaluated the saturated enthalpy, with its
+/// slope there: a loop that solves it again for a slightly different enthalpy starts with the
+/// Newton step from that point, which costs no evaluation.
+struct TAdpMemory
+{
+    double P = 0;     ///< pressure of that solve, kPa (0: nothing remembered)
+    double s = 0;     ///< temperature, °C
+    double hs = 0;    ///< saturated enthalpy there, kJ/kg dry air
+    double slope = 0; ///< its slope, kJ/(kg·K)
+};
 /// PartialLeavingState for loops that read only the leaving moisture content and whether the
-/// state is supersaturated: P, db, w, pw, pws and rh come out exactly as PartialLeavingState gives
-/// them, h is the enthalpy the state was made from (inlet h + enthalpyChange), the rest NaN.
-/// PartialAirStateHW on it gives PartialLeavingState's state, CompleteAirState the full one.
+/// state is supersaturated: P, db, w, pw, pws and rh come out as PartialLeavingState gives them
+/// (exactly, without memory), h is the enthalpy the state was made from (inlet h +
+/// enthalpyChange), the rest NaN. PartialAirStateHW on it gives PartialLeavingState's state,
+/// CompleteAirState the full one. With memory (at the same pressure) the apparatus dew point's
+/// solve starts from the remembered point's Newton step instead of apparatusDewPoint, and leaves
+/// its own last point there; the answer is the same to rounding. iterations, when given, receives
+/// the solve's counts.
 void ThinLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                      double& apparatusDewPoint);
+                      double& apparatusDewPoint, TAdpMemory* memory = nullptr,
+                      TPsyIterations* iterations = nullptr);
 /// Fills the fields a partial state leaves NaN (wet bulb, density, specific volume, specific heat
 /// and transport properties) from its P, db and w, as the full state has them; a thin state
 /// (dew point NaN) has its dew point, enthalpy and specific heat filled first.

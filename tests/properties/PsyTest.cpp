@@ -850,4 +850,33 @@ TEST(PsyTest, ThinLeavingStatesCompleteToTheFullOnes)
             }
 }
 
+// A loop that solves the apparatus dew point again and again for enthalpies that settle, as the
+// cold coil's rounds do, gets the same answers to rounding from the remembered point, in fewer
+// steps; a memory from another pressure is not used.
+TEST(PsyTest, AdpMemoryGivesTheSameAnswersInFewerSteps)
+{
+    for (double P : {80.0, 101.325})
+        for (double bf : {0.0, 0.15}) {
+            SCOPED_TRACE(std::to_string(P) + " kPa, bf " + std::to_string(bf));
+            const TAirState in = SetState(P, 27, 0.011, kPairDbW);
+            TAdpMemory memory;
+            if (P == 80.0)
+                memory = {101.325, 12.0, 34.0, 2.5}; // from elsewhere: ignored
+            double adpPlain = 8.0, adpKept = 8.0;
+            int plainSteps = 0, keptSteps = 0;
+            for (double dh : {-20.0, -20.1, -20.1006, -20.100604, -20.1006041}) {
+                TAirState plain, kept;
+                TPsyIterations plainIts, keptIts;
+                ThinLeavingState(plain, in, dh, bf, adpPlain, nullptr, &plainIts);
+                ThinLeavingState(kept, in, dh, bf, adpKept, &memory, &keptIts);
+                EXPECT_NEAR(adpKept, adpPlain, 1e-12);
+                EXPECT_NEAR(kept.w, plain.w, 1e-16);
+                EXPECT_EQ(memory.P, P);
+                plainSteps += plainIts.adp;
+                keptSteps += keptIts.adp;
+            }
+            EXPECT_LT(keptSteps, plainSteps);
+        }
+}
+
 } // namespace zmk
