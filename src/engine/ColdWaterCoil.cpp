@@ -138,12 +138,14 @@ TSolveStatus TColdWaterCoil::SolveModel()
     const double liquidDh = fc::Div(Qt, mda, where);
     // The enthalpy the air gives up (kJ/kg) when it leaves dh below the entering air. The rounds
     // read only the leaving moisture: the rest of the state is filled in once, after them.
-    // Each round's apparatus dew point starts from the last one's (a bypass factor of 1 leaves it
-    // at adpStart).
+    // Each round's apparatus dew point starts from the last one's: by the Newton step from the
+    // last point its solve evaluated, which costs no evaluation (a bypass factor of 1 leaves it at
+    // adpStart).
     double lastAdp = adpStart;
+    TAdpMemory adpMemory;
     auto airGivesUp = [&](double dh) {
         ADP = lastAdp;
-        out = CoilLineAir(in, -dh, BypassFactor, ADP, false);
+        out = ThinCoilLineAir(in, -dh, BypassFactor, ADP, &adpMemory);
         lastAdp = ADP;
         return liquidDh + std::max(0.0, wi - out.w) * CondensateEnthalpy(ADP);
     };
@@ -152,6 +154,10 @@ TSolveStatus TColdWaterCoil::SolveModel()
     for (int round = 0; round < 4; ++round) {
         tried = dh;
         dh = airGivesUp(tried);
+        // Where the coil line condenses nothing the first round gives back what it was given:
+        // the rounds after it would only solve the same line again.
+        if (dh == tried)
+            break;
     }
     // Where much moisture condenses the rounds swing about the balance, narrowing slowly: they go
     // on until two bracket it, and a bracketed search ends there.
@@ -168,19 +174,19 @@ TSolveStatus TColdWaterCoil::SolveModel()
             dh = next;
         }
     }
-    CompleteAirState(out);
-
     const double dewIn = in.dewpoint;
     auto bypassFromDewPoint = [&] {
         ADP = dewIn;
         BypassFactor = fc::Div(out.db - ADP, dbi - ADP, where);
     };
     // A dry coil after all: the leaving air at the entering moisture content, from the enthalpy
-    // balance.
+    // balance, a full state in place of the coil line's partial one.
+    bool complete = false;
     auto dryLeavingAir = [&] {
         out.h = hi_a - fc::Div(Qt, mda, where);
         out.w = wi;
         out = AirState(out, kPairHW);
+        complete = true;
         bypassFromDewPoint();
     };
     if (ADP > dewIn) {
@@ -196,6 +202,9 @@ TSolveStatus TColdWaterCoil::SolveModel()
         Qs = Qt;
         dryLeavingAir();
     }
+    // The leaving air on the coil line is completed once, where it stays.
+    if (!complete)
+        CompleteAirState(out);
 
     TAdpDefault::Instance().Store(ADP);
     AirCooling = tin < state.GetLeavingTemp() ? kAirCooling : kAirHeating;

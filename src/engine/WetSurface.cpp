@@ -35,21 +35,44 @@ double TLiquidCoil::DrySurfaceTemp(double tAir, double tLiquid, const char* wher
     return fc::Finite(tLiquid + (tAir - tLiquid) * Cr * fc::Div(Ntu, NtuLiquid, where), where);
 }
 
-TAirState TLiquidCoil::CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                                   double& adp, bool full) const
+namespace {
+// The air leaving on the coil line, as leaving (PartialLeavingState or ThinLeavingState) fills it.
+template <typename Leaving>
+TAirState coilLineAir(Leaving leaving, const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                      double& adp)
 {
     TAirState out;
-    PartialLeavingState(out, inlet, enthalpyChange, bypassFactor, adp);
+    leaving(out, inlet, enthalpyChange, bypassFactor, adp);
     if (out.rh > 1) {
         // The straight line from a nearly saturated inlet to the apparatus dew point runs above
         // the saturation curve, which bends the other way. The air cannot leave fogged: it leaves
         // saturated with the same enthalpy, the moisture beyond saturation condensed.
         double saturated = adp;
-        PartialLeavingState(out, inlet, enthalpyChange, 0.0, saturated);
+        leaving(out, inlet, enthalpyChange, 0.0, saturated);
     }
+    return out;
+}
+} // namespace
+
+TAirState TLiquidCoil::CoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                                   double& adp, bool full) const
+{
+    TAirState out = coilLineAir(PartialLeavingState, inlet, enthalpyChange, bypassFactor, adp);
     if (full)
         CompleteAirState(out);
     return out;
+}
+
+TAirState ThinCoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp,
+                          TAdpMemory* memory)
+{
+    // The memory follows the coil line's own apparatus dew point, not a saturated retry's.
+    bool first = true;
+    auto leaving = [&](TAirState& out, const TAirState& in, double dh, double bf, double& s) {
+        ThinLeavingState(out, in, dh, bf, s, first ? memory : nullptr);
+        first = false;
+    };
+    return coilLineAir(leaving, inlet, enthalpyChange, bypassFactor, adp);
 }
 
 void TLiquidCoil::CoolingSlice(TStepSlice& s, const char* where)

@@ -6,6 +6,13 @@
 
 namespace zmk {
 
+/// TLiquidCoil::CoilLineAir's leaving air as a thin state (ThinLeavingState), for loops that read
+/// only its moisture content: its w, and its adp, come out as CoilLineAir gives them (to rounding
+/// with memory, which carries the apparatus dew point's solve from one call to the next), and
+/// CompleteAirState makes it CoilLineAir's full state.
+TAirState ThinCoilLineAir(const TAirState& inlet, double enthalpyChange, double bypassFactor, double& adp,
+                          TAdpMemory* memory = nullptr);
+
 /// The wet-slice balance of the cooling coil's step simulation: the surface temperature x (°C)
 /// at which (ho/cp)·dAo·(h − hs(P, x)) = Ui·dAi·(x − tw). Owns the root finder bound to F.
 class TCoilSurfaceTemp

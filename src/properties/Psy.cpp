@@ -43,6 +43,8 @@ constexpr double kN[10] = {1167.0521452767,   -724213.16703206, -17.073846940092
 constexpr double kIce[7] = {-5674.359,     6.3925247,     -0.009677843, 6.2215701e-07,
                             2.0747825e-09, -9.484024e-13, 4.1635019};
 
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
 // Saturation over ice and over water differ by 0.055 % at 0 °C; within this half-width (K) the
 // library joins them linearly in ln p, so dew point and wet bulb stay continuous at freezing.
 constexpr double kJoin = 0.01;
@@ -65,13 +67,13 @@ double holdW(double w)
     return std::clamp(numberOr(w, 0.0), 0.0, kWMax);
 }
 
-double polyX(const double (&c)[5], double x)
+constexpr double polyX(const double (&c)[5], double x)
 {
     return c[0] + x * (c[1] + x * (c[2] + x * (c[3] + x * c[4])));
 }
 
 // 1000·∫0^x poly(c) dx, the enthalpy from 0 °C in kJ/kg for x = t/1000.
-double intPolyX(const double (&c)[5], double x)
+constexpr double intPolyX(const double (&c)[5], double x)
 {
     return 1000.0 * x * (c[0] + x * (c[1] / 2 + x * (c[2] / 3 + x * (c[3] / 4 + x * c[4] / 5))));
 }
@@ -161,10 +163,12 @@ double icePressure(double t)
 struct JoinEnds
 {
     double lnLow, lnHigh;
+    double pHighClear; // pressures above this have their logarithm above lnHigh, kPa
 };
 const JoinEnds& joinEnds()
 {
-    static const JoinEnds ends{std::log(icePressure(-kJoin)), std::log(if97Pressure(kJoin))};
+    static const JoinEnds ends{std::log(icePressure(-kJoin)), std::log(if97Pressure(kJoin)),
+                               if97Pressure(kJoin) * (1 + 1e-9)};
     return ends;
 }
 
@@ -369,6 +373,17 @@ double saturationBalance(double P, double w, double ht, double s, bool ice)
     return psy::Enthalpy(s, ws) - ht - (ws - w) * wickEnthalpy(s, ice);
 }
 
+// saturationBalance (the same value, from the same terms) and its slope, kJ/(kg·K).
+double saturationBalanceSlope(double P, double w, double ht, double s, bool ice, double& slope)
+{
+    double dws;
+    const double ws = saturationMoistureSlope(P, s, dws);
+    const double hw = wickEnthalpy(s, ice);
+    const double hv = psy::SteamEnthalpy(s);
+    slope = psy::DryAirCp(s) + ws * psy::VapourCp(s) + dws * (hv - hw) - (ws - w) * (ice ? 2.1 : 4.186);
+    return psy::DryAirEnthalpy(s) + ws * hv - ht - (ws - w) * hw; // psy::Enthalpy(s, ws), hv shared
+}
+
 // Moisture content of air at t that balances a wick at s: the balance solved for w, unlimited.
 double moistureAtWick(double P, double t, double s, bool ice)
 {
@@ -378,35 +393,87 @@ double moistureAtWick(double P, double t, double s, bool ice)
            (psy::SteamEnthalpy(t) - hw);
 }
 
+// A first guess at the wet bulb of air at t with vapour pressure pw and dew point td: the
+// adiabatic-saturation balance with constant specific heats and the saturated moisture content
+// to second order about the dew point (its slopes by Clausius-Clapeyron). Within some 0.1 K of
+// the root over the usual range; Newton's method takes it from there.
+double wetBulbGuess(double P, double t, double w, double pw, double td)
+{
+    const double depression = t - td;
+    if (!(depression > 0) || !(P - pw > 0))
+        return t;
+    const bool ice = td < 0;
+    const double T = td + kKelvin;
+    const double lOverR = ice ? 6140.0 : 5420.0; // latent heat over the vapour's gas constant, K
+    const double dp = pw * lOverR / (T * T);     // dpws/dt at the dew point
+    const double dws = kMolarRatio * P / ((P - pw) * (P - pw)) * dp;
+    const double curve = lOverR / (T * T) - 2 / T + 2 * dp / (P - pw); // (d²ws/dt²) / (dws/dt)
+    const double latent = ice ? 2834.4 - 0.24 * td : 2501.0 - 2.33 * td;
+    const double cp = 1.006 + 1.86 * w;
+    const double a = 0.5 * latent * dws * std::max(curve, 0.0);
+    const double b = cp + latent * dws;
+    const double c = cp * depression;
+    double s = td + 2 * c / (b + std::sqrt(b * b + 4 * a * c));
+    if (!(s - td > 5) || !(s > 0))
+        return s;
+    // Far above the dew point (hot or dry air) the second-order guess is some kelvins high: a few
+    // Newton steps on the same balance with the saturation pressure over the liquid wick by the
+    // Magnus formula bring it within some 0.5 K.
+    for (int i = 0; i < 12; ++i) {
+        const double u = s + 243.04;
+        const double p = 0.61094 * std::exp(17.625 * s / u);
+        if (!(P - p > 0)) {
+            s = 0.5 * (s + std::max(td, 0.0)); // above the boiling point: down toward the root
+            continue;
+        }
+        const double ws = kMolarRatio * p / (P - p);
+        const double slope = kMolarRatio * P / ((P - p) * (P - p)) * p * 17.625 * 243.04 / (u * u);
+        const double gap = 2501.0 - 2.33 * s;
+        const double g = cp * (t - s) - gap * (ws - w);
+        const double dg = -cp - gap * slope + 2.33 * (ws - w);
+        const double step = std::clamp(g / dg, s - t, s - td);
+        s -= step;
+        if (std::abs(step) < 0.01)
+            break;
+    }
+    return s;
+}
+
 // The thermodynamic wet bulb. The wick is liquid above 0 °C and ice below. Near freezing an
 // ice wick is colder than a liquid one (sublimation takes more heat), so a band of states
 // balances both a liquid wick above 0 °C and an ice wick below it; there the wet bulb is the
 // sum of the two roots, which runs continuously from the ice root (where the liquid one is 0)
-// to the liquid root (where the ice one is 0). States that balance neither wick have their
-// wick at exactly 0 °C, partly frozen.
-double wetBulbOf(double P, double t, double w, int& its)
+// to the liquid root (where the ice one is 0). States that balance neither have their
+// wick at exactly 0 °C, partly frozen. Each root is found by Newton's method on the balance's
+// own slope from a close first guess, kept inside the bracket between the dew point and the dry
+// bulb: two or three balances for most states.
+double wetBulbOf(double P, double t, double w, int& its, double knownDewPoint = kNone)
 {
-    const double td = psy::DewPoint(psy::VapourPressureFromMoisture(P, w));
+    const double pw = psy::VapourPressureFromMoisture(P, w);
+    const double td = std::isnan(knownDewPoint) ? psy::DewPoint(pw) : knownDewPoint;
     const double lo = std::max(std::min(td, t), kTMin);
     const double hi = std::max(std::min(std::max(td, t), saturationCeiling(P)), lo);
     const double ht = psy::Enthalpy(t, w);
-    auto liquid = [&](double s) { return saturationBalance(P, w, ht, s, false); };
-    auto ice = [&](double s) { return saturationBalance(P, w, ht, s, true); };
-    constexpr double tol = 1e-10;
+    auto liquid = [&](double s, double& slope) { return saturationBalanceSlope(P, w, ht, s, false, slope); };
+    auto ice = [&](double s, double& slope) { return saturationBalanceSlope(P, w, ht, s, true, slope); };
+    // A step below this leaves the root within rounding: the balance's curvature over its slope
+    // is below 1/K short of the saturation ceiling, so the next step would be under 1e-16 K.
+    constexpr double tol = 1e-8;
     constexpr int maxIter = 100;
+    const double guess = wetBulbGuess(P, t, w, pw, td);
     if (hi <= 0)
-        return brent(ice, lo, hi, ice(lo), ice(hi), tol, maxIter, its);
+        return newtonRoot(ice, lo, hi, guess, tol, maxIter, its);
     if (lo >= 0)
-        return brent(liquid, lo, hi, liquid(lo), liquid(hi), tol, maxIter, its);
-    const double gLiquid = liquid(0), gIce = ice(0);
+        return newtonRoot(liquid, lo, hi, guess, tol, maxIter, its);
+    const double gLiquid = saturationBalance(P, w, ht, 0, false), gIce = saturationBalance(P, w, ht, 0, true);
     if (gLiquid >= 0 && gIce <= 0)
         return 0;
     if (gLiquid >= 0)
-        return brent(ice, lo, 0, ice(lo), gIce, tol, maxIter, its);
+        return newtonRoot(ice, lo, 0, guess, tol, maxIter, its);
     if (gIce <= 0)
-        return brent(liquid, 0, hi, gLiquid, liquid(hi), tol, maxIter, its);
-    return brent(ice, lo, 0, ice(lo), gIce, tol, maxIter, its) +
-           brent(liquid, 0, hi, gLiquid, liquid(hi), tol, maxIter, its);
+        return newtonRoot(liquid, 0, hi, guess, tol, maxIter, its);
+    return newtonRoot(ice, lo, 0, guess, tol, maxIter, its) +
+           newtonRoot(liquid, 0, hi, guess, tol, maxIter, its);
 }
 
 // Moisture content of air at t with wet bulb wb, unlimited: the inverse of wetBulbOf. Closed
@@ -449,14 +516,18 @@ void partialState(TAirState& r, double P, double t, double w, TPsyIterations& it
 // The fields partialState leaves out.
 void completeTail(TAirState& r, double P, double t, double w, double knownWb, TPsyIterations& its)
 {
-    r.wb = std::isnan(knownWb) ? psy::WetBulbFromMoisture(P, t, w, &its.wetBulb) : knownWb;
+    if (std::isnan(knownWb)) {
+        // The dew point the partial state holds is that of this moisture content, unless the
+        // caller has changed the moisture since.
+        const bool dewKnown = r.pw == psy::VapourPressureFromMoisture(P, w);
+        knownWb = wetBulbOf(P, t, w, its.wetBulb, dewKnown ? r.dewpoint : kNone);
+    }
+    r.wb = knownWb;
     r.v = psy::SpecificVolume(P, t, w);
     r.rho = (1 + w) / r.v;
     r.cp = psy::HumidCp(t, w);
     psy::Transport(t, w, r.mu, r.k);
 }
-
-constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 // Moisture content from the dry bulb t and the pair's second value.
 double moistureOf(double P, double t, double value, int code, double& wbKept, int& its)
@@ -486,9 +557,13 @@ double moistureOf(double P, double t, double value, int code, double& wbKept, in
     }
 }
 
-// The state of a pair; without full, only the fields of a partial state (partialFromHW).
+// How much of a state to fill: every field, those of a partial state (PartialAirStateHW), or
+// those of a thin one (ThinLeavingState).
+enum class Fill { full, partial, thin };
+
+// The state of a pair, filled as fill says.
 void stateFromPair(TAirState& result, double pressure, double value1, double value2, int code,
-                   TPsyIterations& its, bool full = true)
+                   TPsyIterations& its, Fill fill = Fill::full)
 {
     its = TPsyIterations{};
     const double P = holdP(pressure);
@@ -500,8 +575,21 @@ void stateFromPair(TAirState& result, double pressure, double value1, double val
         t = holdT(value1);
         w = moistureOf(P, t, value2, code, wbKept, its.wetBulb);
     }
+    if (fill == Fill::thin) {
+        // The fields a loop on the moisture reads, and the enthalpy the state was made from.
+        result.P = P;
+        result.db = t;
+        result.w = w;
+        result.pw = psy::VapourPressureFromMoisture(P, w);
+        result.pws = psy::SaturationPressure(t);
+        result.rh = result.pw / result.pws;
+        result.h = numberOr(value1, 0.0);
+        result.dewpoint = result.cp = kNone;
+        result.wb = result.v = result.rho = result.k = result.mu = kNone;
+        return;
+    }
     partialState(result, P, t, w, its);
-    if (full) {
+    if (fill == Fill::full) {
         completeTail(result, P, t, w, wbKept, its);
     } else {
         result.cp = psy::HumidCp(t, w);
@@ -534,6 +622,8 @@ double DewPoint(double pw, int* iterations)
     if (pw >= kCriticalPressure)
         return kCriticalTemperature;
     const JoinEnds& ends = joinEnds();
+    if (pw > ends.pHighClear)
+        return if97Temperature(pw); // clear of the join: no logarithm needed to tell
     const double lnp = std::log(pw);
     if (lnp >= ends.lnHigh)
         return if97Temperature(pw);
@@ -602,17 +692,49 @@ double DryBulbFromEnthalpy(double h, double w, int* iterations)
     const double h0 = w * kLatent0;
     if (h <= h0)
         return (h - h0) / (kCpAir[0] + w * kCpVapour[0]);
-    const double hHigh = Enthalpy(kCpHigh, w);
+    // Enthalpy(kCpHigh, w), its two terms worked out once.
+    constexpr double hHighAir = intPolyX(kCpAir, kCpHigh / 1000);
+    constexpr double hHighVapour = kLatent0 + intPolyX(kCpVapour, kCpHigh / 1000);
+    const double hHigh = hHighAir + w * hHighVapour;
     if (h >= hHigh)
         return kCpHigh + (h - hHigh) / HumidCp(kCpHigh, w);
-    // Newton inside the bracket [0, kCpHigh], where h(t) is smooth and increasing: one
-    // polynomial in t/1000, the two specific heats' added at w, for h and its slope.
+    // Inside [0, kCpHigh] h(t) is one polynomial in x = t/1000, the two specific heats' added at
+    // w, smooth and increasing. The series of its inverse to the fourth power of (h - h0) gives
+    // the dry bulb within 1e-3 K up to 100 °C, within some 0.1 K up to 300 °C and a few kelvins
+    // up to kCpHigh. A Halley step on the polynomial's value and two slopes follows: after it
+    // the error is below the cube of the step's size times 3e-7/K² (the polynomial's third slope
+    // over its first, and the square of its second), so a step below 1e-3 K leaves it under
+    // 1e-15 K and is the last; below 100 °C that is the answer, one polynomial evaluated.
+    // Otherwise Newton's method goes on from there, inside the bracket: the slope changes by less
+    // than 0.04 % per kelvin, so a step below 1e-6 K leaves the error under 1e-15 K and is the
+    // last.
     double c[5];
     for (int i = 0; i < 5; ++i)
         c[i] = kCpAir[i] + w * kCpVapour[i];
+    const double y = (h - h0) / 1000;
+    const double a1 = c[0], a2 = c[1] / 2, a3 = c[2] / 3, a4 = c[3] / 4;
+    const double r = 1 / a1, r2 = r * r, r3 = r2 * r, r5 = r3 * r2, r7 = r5 * r2;
+    const double b2 = -a2 * r3;
+    const double b3 = (2 * a2 * a2 - a1 * a3) * r5;
+    const double b4 = (5 * a1 * a2 * a3 - a1 * a1 * a4 - 5 * a2 * a2 * a2) * r7;
     double lo = 0, hi = kCpHigh;
-    double t = (h - h0) / c[0];
-    t = std::clamp(t, lo, hi);
+    double t = std::clamp(1000 * y * (r + y * (b2 + y * (b3 + y * b4))), lo, hi);
+    {
+        ++its;
+        const double x = t / 1000;
+        const double f = h0 + intPolyX(c, x) - h;
+        const double f1 = polyX(c, x);
+        const double f2 = (c[1] + x * (2 * c[2] + x * (3 * c[3] + x * 4 * c[4]))) / 1000;
+        const double step = 2 * f * f1 / (2 * f1 * f1 - f * f2);
+        if (std::abs(step) < 1e-3)
+            return t - step;
+        if (f > 0)
+            hi = t;
+        else
+            lo = t;
+        const double next = t - step;
+        t = next > lo && next < hi ? next : 0.5 * (lo + hi);
+    }
     for (int i = 0; i < 50; ++i) {
         ++its;
         const double x = t / 1000;
@@ -622,7 +744,7 @@ double DryBulbFromEnthalpy(double h, double w, int* iterations)
         else
             lo = t;
         const double step = f / polyX(c, x);
-        if (std::abs(step) < 1e-10) {
+        if (std::abs(step) < 1e-6) {
             // Within rounding of the root once this step is taken. (A step that small can land
             // on the end of the bracket just set: halving the bracket there would throw the
             // answer away.)
@@ -845,13 +967,14 @@ void PartialAirState(TAirState& result, const TAirState& state, int code)
 {
     TPsyIterations its;
     const double ma = state.ma; // result may be state itself
-    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, its, false);
+    stateFromPair(result, state.P, pairFirst(state, code), pairSecond(state, code), code, its, Fill::partial);
     result.ma = ma;
 }
 
 namespace {
 void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
-                  double& apparatusDewPoint, TPsyIterations& iterations, bool full)
+                  double& apparatusDewPoint, TPsyIterations& iterations, Fill fill,
+                  TAdpMemory* memory = nullptr)
 {
     const double P = holdP(inlet.P);
     const double h1 = numberOr(inlet.h, 0.0);
@@ -867,18 +990,30 @@ void leavingState(TAirState& result, const TAirState& inlet, double enthalpyChan
         const double hi = saturationCeiling(P);
         // The saturated enthalpy rises with the temperature: Newton from the caller's apparatus
         // dew point, which is near the answer in the loops that move it a little at a time.
+        TAdpMemory last;
         auto excess = [&](double s, double& slope) {
             double dws;
             const double ws = saturationMoistureSlope(P, s, dws);
-            slope = psy::DryAirCp(s) + dws * psy::SteamEnthalpy(s) + ws * psy::VapourCp(s);
-            return psy::Enthalpy(s, ws) - hAdp;
+            const double hv = psy::SteamEnthalpy(s);
+            slope = psy::DryAirCp(s) + dws * hv + ws * psy::VapourCp(s);
+            const double hs = psy::DryAirEnthalpy(s) + ws * hv; // psy::Enthalpy(s, ws), hv shared
+            last = {P, s, hs, slope};
+            return hs - hAdp;
         };
-        const double start = std::isfinite(apparatusDewPoint) ? apparatusDewPoint : 10.0;
+        double start = std::isfinite(apparatusDewPoint) ? apparatusDewPoint : 10.0;
+        if (memory && memory->P == P && memory->slope > 0) {
+            // The Newton step from the last solve's last point, toward this enthalpy.
+            const double step = (memory->hs - hAdp) / memory->slope;
+            if (std::isfinite(step))
+                start = memory->s - step;
+        }
         const double adp = newtonRoot(excess, kTMin, hi, start, 1e-9, 100, adpIterations);
+        if (memory)
+            *memory = last;
         w2 = bf * w1 + (1 - bf) * psy::SaturationMoisture(P, adp);
         apparatusDewPoint = adp;
     }
-    stateFromPair(result, P, h2, w2, kPairHW, iterations, full);
+    stateFromPair(result, P, h2, w2, kPairHW, iterations, fill);
     iterations.adp = adpIterations;
     result.ma = inlet.ma;
 }
@@ -889,19 +1024,33 @@ void LeavingState(TAirState& result, TAirState inlet, int flag, double enthalpyC
                   double& apparatusDewPoint, TPsyIterations& iterations)
 {
     (void)flag;
-    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, iterations, true);
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, iterations, Fill::full);
 }
 
 void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
                          double bypassFactor, double& apparatusDewPoint)
 {
     TPsyIterations its;
-    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, false);
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint, its, Fill::partial);
+}
+
+void ThinLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                      double& apparatusDewPoint, TAdpMemory* memory, TPsyIterations* iterations)
+{
+    TPsyIterations its;
+    leavingState(result, inlet, enthalpyChange, bypassFactor, apparatusDewPoint,
+                 iterations ? *iterations : its, Fill::thin, memory);
 }
 
 void CompleteAirState(TAirState& state)
 {
     TPsyIterations its;
+    if (std::isnan(state.dewpoint)) {
+        // A thin state: the rest of the partial state's fields first, as partialState has them.
+        state.dewpoint = psy::DewPoint(state.pw, &its.dewPoint);
+        state.h = psy::Enthalpy(state.db, state.w);
+        state.cp = psy::HumidCp(state.db, state.w);
+    }
     completeTail(state, state.P, state.db, state.w, kNone, its);
 }
 

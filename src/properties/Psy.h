@@ -77,7 +77,7 @@ constexpr int kPairHW = 15;  ///< enthalpy and moisture content
 /// Iteration counts of the last state computed, for checks and diagnostics.
 struct TPsyIterations
 {
-    int wetBulb = 0;  ///< wet-bulb bracket steps
+    int wetBulb = 0;  ///< wet-bulb balances evaluated (Newton steps)
     int dewPoint = 0; ///< frost-point Newton steps (the dew point over water is closed form)
     int dryBulb = 0;  ///< dry bulb from enthalpy and moisture content
     int adp = 0;      ///< saturated state from enthalpy (LeavingState)
@@ -147,8 +147,30 @@ TAirState LeavingState(TAirState inlet, int flag, double enthalpyChange, double 
 /// those come out exactly as LeavingState gives them. apparatusDewPoint is the solve's start.
 void PartialLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange,
                          double bypassFactor, double& apparatusDewPoint);
+/// Where a solve for the apparatus dew point last evaluated the saturated enthalpy, with its
+/// slope there: a loop that solves it again for a slightly different enthalpy starts with the
+/// Newton step from that point, which costs no evaluation.
+struct TAdpMemory
+{
+    double P = 0;     ///< pressure of that solve, kPa (0: nothing remembered)
+    double s = 0;     ///< temperature, °C
+    double hs = 0;    ///< saturated enthalpy there, kJ/kg dry air
+    double slope = 0; ///< its slope, kJ/(kg·K)
+};
+/// PartialLeavingState for loops that read only the leaving moisture content and whether the
+/// state is supersaturated: P, db, w, pw, pws and rh come out as PartialLeavingState gives them
+/// (exactly, without memory), h is the enthalpy the state was made from (inlet h +
+/// enthalpyChange), the rest NaN. PartialAirStateHW on it gives PartialLeavingState's state,
+/// CompleteAirState the full one. With memory (at the same pressure) the apparatus dew point's
+/// solve starts from the remembered point's Newton step instead of apparatusDewPoint, and leaves
+/// its own last point there; the answer is the same to rounding. iterations, when given, receives
+/// the solve's counts.
+void ThinLeavingState(TAirState& result, const TAirState& inlet, double enthalpyChange, double bypassFactor,
+                      double& apparatusDewPoint, TAdpMemory* memory = nullptr,
+                      TPsyIterations* iterations = nullptr);
 /// Fills the fields a partial state leaves NaN (wet bulb, density, specific volume, specific heat
-/// and transport properties) from its P, db and w, as the full state has them.
+/// and transport properties) from its P, db and w, as the full state has them; a thin state
+/// (dew point NaN) has its dew point, enthalpy and specific heat filled first.
 void CompleteAirState(TAirState& state);
 
 /// Wet bulb (°C) at pressure (kPa) and dry bulb (°C), with value the relative humidity

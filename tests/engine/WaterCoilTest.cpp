@@ -155,6 +155,9 @@ TEST(WaterCoilTest, ColdCoilLeavesACompleteAirState)
         // The fields filled at the end are those of the state itself.
         const TAirState again = SetState(out.P, out.db, out.w, kPairDbW);
         EXPECT_NEAR(out.wb, again.wb, 1e-9);
+        EXPECT_NEAR(out.dewpoint, again.dewpoint, 1e-9);
+        EXPECT_NEAR(out.h, again.h, 1e-9);
+        EXPECT_NEAR(out.cp, again.cp, 1e-12);
         EXPECT_NEAR(out.mu, again.mu, 1e-15);
         EXPECT_NEAR(out.rho, again.rho, 1e-12);
     }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -722,6 +723,160 @@ TEST(PsyTest, StateCacheGivesWhatSetStateGives)
                      std::to_string(c.code));
         EXPECT_TRUE(same(cache.Get(c.P, c.v1, c.v2, c.code), SetState(c.P, c.v1, c.v2, c.code)));
     }
+}
+
+// ---- The wet bulb and the dry bulb solved to rounding ----
+
+namespace {
+// The adiabatic-saturation balance of a wick at s (liquid above 0 °C, ice below) for air at t
+// with moisture content w: the saturated air's enthalpy less the entering air's and that of the
+// water evaporated, kJ/kg dry air.
+double wickBalance(double P, double t, double w, double s, bool ice)
+{
+    const double ws = psy::SaturationMoisture(P, s);
+    const double water = ice ? -333.4 + 2.1 * s : 4.186 * s;
+    return psy::Enthalpy(s, ws) - psy::Enthalpy(t, w) - (ws - w) * water;
+}
+} // namespace
+
+// The wet bulb is the root of its balance to 1e-12 of the enthalpies, over the whole range:
+// bone-dry to saturated and supersaturated air, below freezing, through the band where the wick
+// freezes, up to 900 °C. Where no saturated state balances the air below the highest saturation
+// temperature the library uses, the wet bulb is that end of its bracket, and the balance there
+// says the root lies beyond it. Ordinary air takes a few balances.
+TEST(PsyTest, WetBulbSatisfiesItsBalance)
+{
+    const double Ps[] = {20, 50, 101.325, 500};
+    const double dbs[] = {-99, -60, -20, -1, -0.004, 0.003, 0.5, 5, 25, 45, 80, 99, 150, 400, 900};
+    const double rhs[] = {0, 1e-4, 0.01, 0.3, 0.7, 0.99, 1.0, 1.02};
+    int checked = 0, band = 0, ends = 0;
+    for (double P : Ps)
+        for (double t : dbs)
+            for (double rh : rhs) {
+                const TAirState s = SetState(P, t, rh, kPairDbRh);
+                SCOPED_TRACE(std::to_string(P) + " kPa " + describe(s));
+                TPsyIterations its;
+                TAirState again;
+                SetState(again, P, s.db, s.w, kPairDbW, its);
+                EXPECT_EQ(again.wb, s.wb);
+                const double wb = s.wb;
+                const double scale = 1 + std::abs(psy::Enthalpy(s.db, s.w));
+                const bool ice = wb < 0;
+                const double g = wickBalance(P, s.db, s.w, wb, ice);
+                // Near freezing the wet bulb of a wick that is partly frozen.
+                const double gLiquid0 = wickBalance(P, s.db, s.w, 0, false);
+                const double gIce0 = wickBalance(P, s.db, s.w, 0, true);
+                if (gLiquid0 >= 0 && gIce0 <= 0) {
+                    EXPECT_EQ(wb, 0.0);
+                    ++band;
+                } else if (gLiquid0 < 0 && gIce0 > 0 && std::abs(wb) < 1) {
+                    ++band; // two roots summed: continuity is checked elsewhere
+                } else if (std::abs(g) <= 1e-12 * scale) {
+                    ++checked;
+                } else {
+                    // No root inside the bracket: the wet bulb is its end nearer the root.
+                    const double td = psy::DewPoint(psy::VapourPressureFromMoisture(P, s.w));
+                    const double ceiling = psy::DewPoint(P * 10 / (0.621945 + 10));
+                    const double lo = std::max(std::min(td, s.db), -100.0);
+                    const double hi = std::max(std::min(std::max(td, s.db), ceiling), lo);
+                    EXPECT_TRUE((wb == hi && g < 0) || (wb == lo && g > 0)) << "balance " << g;
+                    ++ends;
+                }
+                if (P >= 50 && s.db > -40 && s.db < 100 && rh >= 0.01 && rh <= 1) {
+                    EXPECT_LE(its.wetBulb, 5);
+                }
+                EXPECT_LE(its.wetBulb, 8);
+            }
+    // Every kind of case was met.
+    EXPECT_GT(checked, 300);
+    EXPECT_GT(band, 0);
+    EXPECT_GT(ends, 0);
+}
+
+// Below 100 °C the dry bulb from enthalpy is one evaluation of the enthalpy polynomial, and it
+// is the root to the rounding of the enthalpy; above, a few more.
+TEST(PsyTest, DryBulbFromEnthalpyToRounding)
+{
+    for (double w : {0.0, 0.003, 0.012, 0.05, 0.2})
+        for (double t : {1e-6, 0.4, 7.0, 18.5, 26.0, 33.3, 48.0, 72.0, 95.0, 140.0, 260.0, 700.0, 990.0}) {
+            SCOPED_TRACE(std::to_string(t) + " °C, " + std::to_string(w) + " kg/kg");
+            const double h = psy::Enthalpy(t, w);
+            int its = 0;
+            const double found = psy::DryBulbFromEnthalpy(h, w, &its);
+            EXPECT_NEAR(found, t, 4e-16 * (1 + h)); // two roundings of h
+            EXPECT_LE(its, t < 100 ? 1 : 3);
+        }
+}
+
+// The coil line's thin states give the moisture and saturation of the partial ones bit for bit,
+// and complete to the full states.
+TEST(PsyTest, ThinLeavingStatesCompleteToTheFullOnes)
+{
+    auto same = [](const TAirState& a, const TAirState& b) {
+        const double* x = &a.P;
+        const double* y = &b.P;
+        for (int i = 0; i < 15; ++i)
+            if (!(x[i] == y[i]))
+                return false;
+        return true;
+    };
+    const double P = 101.325;
+    for (double db : {-10.0, 5.0, 27.0, 40.0})
+        for (double rh : {0.2, 0.6, 0.98})
+            for (double bf : {0.0, 0.15, 0.6, 1.0}) {
+                SCOPED_TRACE(std::to_string(db) + " °C, rh " + std::to_string(rh) + ", bf " +
+                             std::to_string(bf));
+                TAirState in = SetState(P, db, rh, kPairDbRh);
+                in.ma = 2;
+                const double dh = -0.3 * (in.h + 20);
+                double adpFull = 5, adpPartial = 5, adpThin = 5;
+                const TAirState full = LeavingState(in, 0, dh, bf, adpFull);
+                TAirState partial, thin;
+                PartialLeavingState(partial, in, dh, bf, adpPartial);
+                ThinLeavingState(thin, in, dh, bf, adpThin);
+                EXPECT_EQ(adpThin, adpPartial);
+                for (double TAirState::*f : {&TAirState::P, &TAirState::db, &TAirState::w, &TAirState::pw,
+                                             &TAirState::pws, &TAirState::rh, &TAirState::ma})
+                    EXPECT_EQ(thin.*f, partial.*f);
+                EXPECT_TRUE(std::isnan(thin.dewpoint));
+                EXPECT_TRUE(std::isnan(thin.cp));
+                TAirState again = thin;
+                PartialAirStateHW(again, again);
+                for (double TAirState::*f : {&TAirState::db, &TAirState::h, &TAirState::w, &TAirState::rh,
+                                             &TAirState::dewpoint, &TAirState::cp})
+                    EXPECT_EQ(again.*f, partial.*f);
+                CompleteAirState(thin);
+                EXPECT_TRUE(same(thin, full));
+            }
+}
+
+// A loop that solves the apparatus dew point again and again for enthalpies that settle, as the
+// cold coil's rounds do, gets the same answers to rounding from the remembered point, in fewer
+// steps; a memory from another pressure is not used.
+TEST(PsyTest, AdpMemoryGivesTheSameAnswersInFewerSteps)
+{
+    for (double P : {80.0, 101.325})
+        for (double bf : {0.0, 0.15}) {
+            SCOPED_TRACE(std::to_string(P) + " kPa, bf " + std::to_string(bf));
+            const TAirState in = SetState(P, 27, 0.011, kPairDbW);
+            TAdpMemory memory;
+            if (P == 80.0)
+                memory = {101.325, 12.0, 34.0, 2.5}; // from elsewhere: ignored
+            double adpPlain = 8.0, adpKept = 8.0;
+            int plainSteps = 0, keptSteps = 0;
+            for (double dh : {-20.0, -20.1, -20.1006, -20.100604, -20.1006041}) {
+                TAirState plain, kept;
+                TPsyIterations plainIts, keptIts;
+                ThinLeavingState(plain, in, dh, bf, adpPlain, nullptr, &plainIts);
+                ThinLeavingState(kept, in, dh, bf, adpKept, &memory, &keptIts);
+                EXPECT_NEAR(adpKept, adpPlain, 1e-12);
+                EXPECT_NEAR(kept.w, plain.w, 1e-16);
+                EXPECT_EQ(memory.P, P);
+                plainSteps += plainIts.adp;
+                keptSteps += keptIts.adp;
+            }
+            EXPECT_LT(keptSteps, plainSteps);
+        }
 }
 
 } // namespace zmk
