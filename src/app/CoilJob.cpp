@@ -228,7 +228,7 @@ void TCoilJob::BuildCoil(bool solve)
     }
 
     try {
-        coil_ = MakeStartCoil(*kind, sv);
+        coil_ = StartCoils ? StartCoils->Make(*kind, sv) : MakeStartCoil(*kind, sv);
 
         SetState(airIn_, sv.Pa, sv.dbi, sv.wai, kPairDbW);
         SetState(airOut_, sv.Pa, sv.dbo, sv.wao, kPairDbW);

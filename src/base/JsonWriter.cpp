@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace zmk {
 
@@ -60,12 +61,47 @@ bool isPlain(char c)
     return kPlain[static_cast<unsigned char>(c)];
 }
 
+// The length of the run of plain characters that s starts with: eight bytes at a time while
+// none of them is a control character, a quote, a backslash or past ASCII.
+std::size_t plainPrefix(std::string_view s)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101u;
+    constexpr std::uint64_t highs = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        const std::uint64_t quote = w ^ (ones * '"');
+        const std::uint64_t backslash = w ^ (ones * '\\');
+        // A high bit: a byte below 0x20, a byte from 0x80, or a zero byte of a comparison.
+        const std::uint64_t special =
+            ((w - ones * 0x20) & ~w) | w | ((quote - ones) & ~quote) | ((backslash - ones) & ~backslash);
+        if (special & highs)
+            break;
+    }
+    while (i < s.size() && isPlain(s[i]))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 void AppendJsonString(std::string& out, std::string_view s)
 {
+    const std::size_t plain = plainPrefix(s);
+    if (plain == s.size()) {
+        // Nearly every key and text: the quotes and the characters in one piece.
+        const std::size_t at = out.size();
+        out.resize(at + s.size() + 2);
+        char* p = out.data() + at;
+        *p = '"';
+        std::memcpy(p + 1, s.data(), s.size());
+        p[s.size() + 1] = '"';
+        return;
+    }
     out += '"';
-    for (std::size_t i = 0; i < s.size();) {
+    out.append(s.data(), plain);
+    for (std::size_t i = plain; i < s.size();) {
         // Plain characters, nearly all of a key or a text, go in as one run.
         std::size_t plain = i;
         while (plain < s.size() && isPlain(s[plain]))

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -119,6 +120,71 @@ TEST(CoilFactory, StartCoilTakesEveryStartValue)
         EXPECT_EQ(liquid->tfi, v.twi);
         EXPECT_DOUBLE_EQ(liquid->m, 2.5);
     }
+}
+
+namespace {
+
+// The duty and leaving states of a start coil solved on the start values.
+struct Solved
+{
+    double Qt, Qs, dbo, wo, tfo, Ao, Ai;
+    int status;
+    bool operator==(const Solved&) const = default;
+};
+
+Solved solveStart(std::unique_ptr<TLiquidCoil> coil, const TCoilStartValues& v)
+{
+    auto liquid = MakeStartLiquid(v);
+    TAirState in = SetState(v.Pa, v.dbi, v.wai, kPairDbW);
+    TAirState out = SetState(v.Pa, v.dbo, v.wao, kPairDbW);
+    coil->Attach(in, out, *liquid);
+    ApplyStartFlows(*coil, v);
+    const int status = static_cast<int>(coil->Solve());
+    return {coil->Qt, coil->Qs, out.db, out.w, liquid->tfo, coil->Ao, coil->Ai, status};
+}
+
+} // namespace
+
+// A batch's start coils are copies of the first one built: each solves to the same bits as a
+// coil built afresh, whichever kind and geometry came before it, and a copy solved and dropped
+// leaves the kept coil as it was.
+TEST(CoilFactory, StartCoilsSolveAsCoilsBuiltAfresh)
+{
+    TStartCoils coils;
+    const char* const kinds[] = {"zmk", "HWC", "cwc", "hwc", "zmk", "cwc"};
+    for (int round = 0; round < 2; ++round)
+        for (const char* kind : kinds) {
+            SCOPED_TRACE(::testing::Message() << kind << " round " << round);
+            TCoilStartValues v;
+            ASSERT_TRUE(SetKindDefaults(kind, v));
+            if (round == 1) {
+                v.Rows = 6;
+                v.fLength = 1.5;
+            }
+            const Solved fresh = solveStart(MakeStartCoil(kind, v), v);
+            EXPECT_EQ(solveStart(coils.Make(kind, v), v), fresh);
+            EXPECT_EQ(solveStart(coils.Make(kind, v), v), fresh);
+        }
+}
+
+// A copy has a geometry of its own, and under the published air-side method its effectiveness
+// reads its own rows, not those of the coil it was copied from.
+TEST(CoilFactory, ACopyOwnsItsGeometryAndItsEffectiveness)
+{
+    TCoilStartValues v;
+    ASSERT_TRUE(SetKindDefaults("hwc", v));
+    std::unique_ptr<TLiquidCoil> coil = MakeStartCoil("hwc", v);
+    coil->SetAirSideMethod(TAirSideMethod::Published);
+    std::unique_ptr<TLiquidCoil> copy = coil->Clone();
+    ASSERT_NE(copy->Geometry.get(), coil->Geometry.get());
+    ASSERT_NE(copy->LiquidState.get(), coil->LiquidState.get());
+    const double before = copy->EffectivenessFn(1.5, 0.6);
+    coil->Geometry->Rec.Rows = 1;
+    EXPECT_NE(coil->EffectivenessFn(1.5, 0.6), before);
+    EXPECT_EQ(copy->EffectivenessFn(1.5, 0.6), before);
+    coil.reset();
+    EXPECT_EQ(copy->EffectivenessFn(1.5, 0.6), before);
+    EXPECT_EQ(copy->AirSideMethod, TAirSideMethod::Published);
 }
 
 } // namespace zmk
