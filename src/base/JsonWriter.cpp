@@ -84,21 +84,29 @@ std::size_t plainPrefix(std::string_view s)
     return i;
 }
 
+// Nearly every key and text: the quotes, the characters and what follows (a key's colon) in one
+// piece, when they fit a short buffer. False, appending nothing, when they do not.
+bool appendQuoted(std::string& out, std::string_view plain, std::string_view after)
+{
+    char buffer[64];
+    const std::size_t n = plain.size();
+    if (n + 2 + after.size() > sizeof buffer)
+        return false;
+    buffer[0] = '"';
+    std::memcpy(buffer + 1, plain.data(), n);
+    buffer[n + 1] = '"';
+    std::memcpy(buffer + n + 2, after.data(), after.size());
+    out.append(buffer, n + 2 + after.size());
+    return true;
+}
+
 } // namespace
 
 void AppendJsonString(std::string& out, std::string_view s)
 {
     const std::size_t plain = plainPrefix(s);
-    if (plain == s.size()) {
-        // Nearly every key and text: the quotes and the characters in one piece.
-        const std::size_t at = out.size();
-        out.resize(at + s.size() + 2);
-        char* p = out.data() + at;
-        *p = '"';
-        std::memcpy(p + 1, s.data(), s.size());
-        p[s.size() + 1] = '"';
+    if (plain == s.size() && appendQuoted(out, s, {}))
         return;
-    }
     out += '"';
     out.append(s.data(), plain);
     for (std::size_t i = plain; i < s.size();) {
@@ -224,6 +232,10 @@ TJsonWriter& TJsonWriter::EndArray()
 TJsonWriter& TJsonWriter::Key(std::string_view key)
 {
     beforeValue();
+    afterKey_ = true;
+    const std::string_view colon = indent_ >= 0 ? std::string_view(": ") : std::string_view(":");
+    if (plainPrefix(key) == key.size() && appendQuoted(text_, key, colon))
+        return *this;
     AppendJsonString(text_, key);
     if (indent_ >= 0)
         text_.append(": ", 2);

@@ -130,28 +130,29 @@ void position(const std::string& text, std::ptrdiff_t offset, int& line, int& co
 }
 
 // The first element nested more than `limit` levels deep (the document element is level 1), or
-// none. pugixml's own walk, which needs no recursion (the depth of a hostile file is not bounded
-// by anything else) and visits each node in one step. Only elements have children, so an
-// element's level is its depth in the walk plus one.
+// none. A walk along the links, which needs no recursion (the depth of a hostile file is not
+// bounded by anything else) and costs a few steps a node.
 pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
 {
-    struct Walker : pugi::xml_tree_walker
-    {
-        int limit = 0;
-        pugi::xml_node found;
-        bool for_each(pugi::xml_node& node) override
-        {
-            if (depth() + 1 > limit && node.type() == pugi::node_element) {
-                found = node;
-                return false;
-            }
-            return true;
+    // The nodes in document order, without recursion; only elements have children.
+    int depth = 1; // of node, the top-level nodes being 1
+    for (pugi::xml_node node = doc.first_child(); node;) {
+        if (depth > limit && node.type() == pugi::node_element)
+            return node;
+        if (const pugi::xml_node first = node.first_child()) {
+            node = first;
+            ++depth;
+            continue;
         }
-    } walker;
-    walker.limit = limit;
-    pugi::xml_node root = doc;
-    root.traverse(walker);
-    return walker.found;
+        while (!node.next_sibling()) {
+            node = node.parent();
+            --depth;
+            if (depth == 0)
+                return pugi::xml_node();
+        }
+        node = node.next_sibling();
+    }
+    return pugi::xml_node();
 }
 
 // A hash of a name from its length and three of its characters: cheap, and enough to tell
@@ -433,20 +434,20 @@ TXMLFile::Node TXMLFile::FindRecord(Node parent, const std::string& name, const 
     return rec;
 }
 
-std::string TXMLFile::ReadText(Node parent, const std::string& name, const std::string& fallback)
+std::string TXMLFile::ReadText(Node parent, const char* name, const std::string& fallback)
 {
     const Node found = valueElement(parent, name);
     return found ? textOf(found) : fallback;
 }
 
-TXMLFile::Node TXMLFile::valueElement(Node parent, const std::string& name)
+TXMLFile::Node TXMLFile::valueElement(Node parent, const char* name)
 {
     readStatus_ = rsNone;
     if (!parent) {
         readStatus_ = rsParentNotFound;
         return Node();
     }
-    const Node found = child(parent, name.c_str());
+    const Node found = child(parent, name);
     if (!found || found.type() != pugi::node_element) {
         readStatus_ = rsNotFound;
         return Node();
@@ -458,7 +459,7 @@ TXMLFile::Node TXMLFile::valueElement(Node parent, const std::string& name)
     return found;
 }
 
-double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback)
+double TXMLFile::ReadFloat(Node parent, const char* name, double fallback)
 {
     // A missing value reads as the fallback's text; that text is made only when it is needed,
     // as a project file gives nearly every value.
@@ -474,7 +475,7 @@ double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback
     return v;
 }
 
-int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
+int TXMLFile::ReadInt(Node parent, const char* name, int fallback)
 {
     std::string joined;
     const Node found = valueElement(parent, name);
@@ -488,7 +489,7 @@ int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
     return v;
 }
 
-double TXMLFile::ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi)
+double TXMLFile::ReadFloatIn(Node parent, const char* name, double fallback, double lo, double hi)
 {
     const double v = ReadFloat(parent, name, fallback);
     if (readStatus_ == rsNone && !(v >= lo && v <= hi)) {
@@ -498,7 +499,7 @@ double TXMLFile::ReadFloatIn(Node parent, const std::string& name, double fallba
     return v;
 }
 
-int TXMLFile::ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi)
+int TXMLFile::ReadIntIn(Node parent, const char* name, int fallback, int lo, int hi)
 {
     const int v = ReadInt(parent, name, fallback);
     if (readStatus_ == rsNone && (v < lo || v > hi)) {
@@ -508,7 +509,7 @@ int TXMLFile::ReadIntIn(Node parent, const std::string& name, int fallback, int 
     return v;
 }
 
-bool TXMLFile::ReadBool(Node parent, const std::string& name, bool fallback)
+bool TXMLFile::ReadBool(Node parent, const char* name, bool fallback)
 {
     return TextToBool(ReadText(parent, name, ""), fallback);
 }

@@ -5,6 +5,8 @@
 // kg/(m·s), kW/(m·K).
 #pragma once
 
+#include "properties/Psy.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,11 +103,18 @@ public:
 
     /// As MakeStartCoil(kind, values).
     std::unique_ptr<TLiquidCoil> Make(std::string_view kind, const TCoilStartValues& values);
+    /// As SetState(pressure, value1, value2, code): the start values' air states, the same from
+    /// job to job.
+    TAirState State(double pressure, double value1, double value2, int code)
+    {
+        return states_.Get(pressure, value1, value2, code);
+    }
 
 private:
     struct Entry;
     std::vector<Entry> entries_;
     bool building_ = true; // false once a build has told the catalogue's notifier something
+    TStateCache states_;
 };
 
 /// The liquid of the start values (kind, caption, flow, temperatures and the user's values).

@@ -153,8 +153,24 @@ TEST(JsonWriter, EveryCharacterAtEveryPlaceIsEscapedAsTheLibraryEscapesIt)
                 std::string out = "x";
                 AppendJsonString(out, t);
                 EXPECT_EQ(out, "x" + nlohmann::json(t).dump());
+                // The same text as a key, on one line and indented.
+                Json object;
+                object[t] = 1;
+                TJsonWriter line;
+                line.BeginObject().Member(t, 1).EndObject();
+                EXPECT_EQ(line.Text(), object.dump());
+                TJsonWriter indented(2);
+                indented.BeginObject().Member(t, 1).EndObject();
+                EXPECT_EQ(indented.Text(), object.dump(2));
             }
         }
+    // Keys and texts longer than the short buffer take the general path.
+    const std::string longText(100, 'k');
+    Json object;
+    object[longText] = longText;
+    TJsonWriter w;
+    w.BeginObject().Member(longText, longText).EndObject();
+    EXPECT_EQ(w.Text(), object.dump());
 }
 
 TEST(JsonWriter, MembersOfAnotherObjectJoinTheOpenOne)
