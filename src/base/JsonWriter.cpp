@@ -5,7 +5,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 
 namespace zmk {
 
@@ -61,55 +60,12 @@ bool isPlain(char c)
     return kPlain[static_cast<unsigned char>(c)];
 }
 
-// The length of the run of plain characters that s starts with: eight bytes at a time while
-// none of them is a control character, a quote, a backslash or past ASCII.
-std::size_t plainPrefix(std::string_view s)
-{
-    constexpr std::uint64_t ones = 0x0101010101010101u;
-    constexpr std::uint64_t highs = 0x8080808080808080u;
-    std::size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, s.data() + i, 8);
-        const std::uint64_t quote = w ^ (ones * '"');
-        const std::uint64_t backslash = w ^ (ones * '\\');
-        // A high bit: a byte below 0x20, a byte from 0x80, or a zero byte of a comparison.
-        const std::uint64_t special =
-            ((w - ones * 0x20) & ~w) | w | ((quote - ones) & ~quote) | ((backslash - ones) & ~backslash);
-        if (special & highs)
-            break;
-    }
-    while (i < s.size() && isPlain(s[i]))
-        ++i;
-    return i;
-}
-
-// Nearly every key and text: the quotes, the characters and what follows (a key's colon) in one
-// piece, when they fit a short buffer. False, appending nothing, when they do not.
-bool appendQuoted(std::string& out, std::string_view plain, std::string_view after)
-{
-    char buffer[64];
-    const std::size_t n = plain.size();
-    if (n + 2 + after.size() > sizeof buffer)
-        return false;
-    buffer[0] = '"';
-    std::memcpy(buffer + 1, plain.data(), n);
-    buffer[n + 1] = '"';
-    std::memcpy(buffer + n + 2, after.data(), after.size());
-    out.append(buffer, n + 2 + after.size());
-    return true;
-}
-
 } // namespace
 
 void AppendJsonString(std::string& out, std::string_view s)
 {
-    const std::size_t plain = plainPrefix(s);
-    if (plain == s.size() && appendQuoted(out, s, {}))
-        return;
     out += '"';
-    out.append(s.data(), plain);
-    for (std::size_t i = plain; i < s.size();) {
+    for (std::size_t i = 0; i < s.size();) {
         // Plain characters, nearly all of a key or a text, go in as one run.
         std::size_t plain = i;
         while (plain < s.size() && isPlain(s[plain]))
@@ -232,10 +188,6 @@ TJsonWriter& TJsonWriter::EndArray()
 TJsonWriter& TJsonWriter::Key(std::string_view key)
 {
     beforeValue();
-    afterKey_ = true;
-    const std::string_view colon = indent_ >= 0 ? std::string_view(": ") : std::string_view(":");
-    if (plainPrefix(key) == key.size() && appendQuoted(text_, key, colon))
-        return *this;
     AppendJsonString(text_, key);
     if (indent_ >= 0)
         text_.append(": ", 2);

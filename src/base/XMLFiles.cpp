@@ -130,29 +130,28 @@ void position(const std::string& text, std::ptrdiff_t offset, int& line, int& co
 }
 
 // The first element nested more than `limit` levels deep (the document element is level 1), or
-// none. A walk along the links, which needs no recursion (the depth of a hostile file is not
-// bounded by anything else) and costs a few steps a node.
+// none. pugixml's own walk, which needs no recursion (the depth of a hostile file is not bounded
+// by anything else) and visits each node in one step. Only elements have children, so an
+// element's level is its depth in the walk plus one.
 pugi::xml_node tooDeep(const pugi::xml_document& doc, int limit)
 {
-    // The nodes in document order, without recursion; only elements have children.
-    int depth = 1; // of node, the top-level nodes being 1
-    for (pugi::xml_node node = doc.first_child(); node;) {
-        if (depth > limit && node.type() == pugi::node_element)
-            return node;
-        if (const pugi::xml_node first = node.first_child()) {
-            node = first;
-            ++depth;
-            continue;
+    struct Walker : pugi::xml_tree_walker
+    {
+        int limit = 0;
+        pugi::xml_node found;
+        bool for_each(pugi::xml_node& node) override
+        {
+            if (depth() + 1 > limit && node.type() == pugi::node_element) {
+                found = node;
+                return false;
+            }
+            return true;
         }
-        while (!node.next_sibling()) {
-            node = node.parent();
-            --depth;
-            if (depth == 0)
-                return pugi::xml_node();
-        }
-        node = node.next_sibling();
-    }
-    return pugi::xml_node();
+    } walker;
+    walker.limit = limit;
+    pugi::xml_node root = doc;
+    root.traverse(walker);
+    return walker.found;
 }
 
 // A hash of a name from its length and three of its characters: cheap, and enough to tell
