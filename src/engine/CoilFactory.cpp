@@ -199,6 +199,10 @@ std::unique_ptr<TLiquidCoil> TStartCoils::Make(std::string_view kind, const TCoi
     const std::string lower = LowerCase(kind);
     for (const Entry& e : entries_)
         if (e.kind == lower && sameGeometry(e.values, values)) {
+            // The catalogue is left as a build leaves it: the start coil's maker loaded (again,
+            // with what loading it tells, after another maker's), so that what a later step of
+            // the file reads from the catalogue, and is told, does not depend on the copy.
+            (void)ProcessCoilMakers().SelectModel(values.CoilMaker, values.tube);
             std::unique_ptr<TLiquidCoil> copy = e.coil->Clone();
             // What a new coil takes from the process when it is made.
             copy->ADP = TAdpDefault::Instance().Value();

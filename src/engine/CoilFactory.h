@@ -91,8 +91,9 @@ std::unique_ptr<TLiquidCoil> MakeRecordCoil(std::string_view kind, const TModelR
 /// Start coils for a run of jobs on one thread that build from an unchanging catalogue (a
 /// batch): the first coil of each kind and geometry is built by MakeStartCoil and kept, and each
 /// later one is a copy of it (the default coil of a kind costs as much to build as to read a
-/// project into). A build that tells the catalogue's notifier anything is passed on as it was
-/// and from then on every coil is built afresh, so that every file's messages stay its own.
+/// project into). A copy looks its pattern up in the catalogue as a build does, for what that
+/// leaves loaded and tells. A build that tells the catalogue's notifier anything is passed on as
+/// it was and from then on every coil is built afresh, so that every file's messages stay its own.
 class TStartCoils
 {
 public:

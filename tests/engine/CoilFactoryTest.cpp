@@ -1,14 +1,20 @@
 // The coil kinds, their default start values and the coil built from start values.
 #include "engine/CoilFactory.h"
 
+#include "base/Notifier.h"
 #include "engine/HeatExchanger.h"
+#include "geometry/CoilMakers.h"
 #include "properties/Fluid.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include <unistd.h>
 
 namespace zmk {
 
@@ -185,6 +191,50 @@ TEST(CoilFactory, ACopyOwnsItsGeometryAndItsEffectiveness)
     coil.reset();
     EXPECT_EQ(copy->EffectivenessFn(1.5, 0.6), before);
     EXPECT_EQ(copy->AirSideMethod, TAirSideMethod::Published);
+}
+
+// A copy leaves the catalogue as a build would: the start coil's maker loaded again after
+// another maker's, so that a project of a maker with a pattern the catalogue leaves out is told
+// so on every file, not only on the first.
+TEST(CoilFactory, StartCoilsLeaveTheCatalogueAsABuildDoes)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("zmk_startcoils_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string file = (dir / "CoilMakers.xml").string();
+    std::ofstream(file, std::ios::binary) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<catalog kind="coil" version="1.0.0.0">
+  <item>
+    <maker>typical</maker>
+    <model name="T4" d="4" />
+  </item>
+  <item>
+    <maker>Other</maker>
+    <model name="O1" d="4" />
+    <model name="Wide" d="5"><tube id="20" od="10" /></model>
+  </item>
+</catalog>
+)";
+    TCoilMakers& catalogue = ProcessCoilMakers();
+    const std::string saved = catalogue.FileName();
+    RecordingNotifier told;
+    catalogue.Reset(file, &told);
+    TCoilStartValues v;
+    ASSERT_TRUE(SetKindDefaults("hwc", v));
+    TStartCoils coils;
+    std::size_t leftOut = 0;
+    for (int job = 0; job < 3; ++job) {
+        SCOPED_TRACE(job);
+        (void)coils.Make("hwc", v);
+        EXPECT_EQ(catalogue.CachedMaker(), v.CoilMaker);
+        (void)catalogue.SelectModel("Other", 4);
+        leftOut = 0;
+        for (const std::string& m : told.messages)
+            leftOut += m.find("\"Wide\" of Other is left out") != std::string::npos;
+        EXPECT_EQ(leftOut, static_cast<std::size_t>(job + 1));
+    }
+    catalogue.Reset(saved);
+    fs::remove_all(dir);
 }
 
 } // namespace zmk
