@@ -228,10 +228,15 @@ void TCoilJob::BuildCoil(bool solve)
     }
 
     try {
-        coil_ = MakeStartCoil(*kind, sv);
+        coil_ = StartCoils ? StartCoils->Make(*kind, sv) : MakeStartCoil(*kind, sv);
 
-        SetState(airIn_, sv.Pa, sv.dbi, sv.wai, kPairDbW);
-        SetState(airOut_, sv.Pa, sv.dbo, sv.wao, kPairDbW);
+        if (StartCoils) {
+            airIn_ = StartCoils->State(sv.Pa, sv.dbi, sv.wai, kPairDbW);
+            airOut_ = StartCoils->State(sv.Pa, sv.dbo, sv.wao, kPairDbW);
+        } else {
+            SetState(airIn_, sv.Pa, sv.dbi, sv.wai, kPairDbW);
+            SetState(airOut_, sv.Pa, sv.dbo, sv.wao, kPairDbW);
+        }
 
         // The new liquid replaces the old one only now that no coil refers to it.
         liquid_ = MakeStartLiquid(sv);

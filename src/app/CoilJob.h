@@ -28,6 +28,7 @@ class INotifier;
 class TLiquid;
 class TLiquidCoil;
 class TProjectProperties;
+class TStartCoils;
 struct TOpenResult;
 struct TProjectFileContext;
 struct TProjectLoad;
@@ -199,6 +200,9 @@ public:
     std::string KindCode = std::string(kKindZemtor);
     /// The record the coil is built from.
     TStartValues StartValues;
+    /// Where BuildCoil takes its coils from when set (a batch's, kept by its thread); otherwise
+    /// each is built by MakeStartCoil.
+    TStartCoils* StartCoils = nullptr;
     /// The entry fields.
     TJobInputs Inputs;
     /// The current project file name.

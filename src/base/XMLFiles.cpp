@@ -433,20 +433,20 @@ TXMLFile::Node TXMLFile::FindRecord(Node parent, const std::string& name, const 
     return rec;
 }
 
-std::string TXMLFile::ReadText(Node parent, const std::string& name, const std::string& fallback)
+std::string TXMLFile::ReadText(Node parent, const char* name, const std::string& fallback)
 {
     const Node found = valueElement(parent, name);
     return found ? textOf(found) : fallback;
 }
 
-TXMLFile::Node TXMLFile::valueElement(Node parent, const std::string& name)
+TXMLFile::Node TXMLFile::valueElement(Node parent, const char* name)
 {
     readStatus_ = rsNone;
     if (!parent) {
         readStatus_ = rsParentNotFound;
         return Node();
     }
-    const Node found = child(parent, name.c_str());
+    const Node found = child(parent, name);
     if (!found || found.type() != pugi::node_element) {
         readStatus_ = rsNotFound;
         return Node();
@@ -458,7 +458,7 @@ TXMLFile::Node TXMLFile::valueElement(Node parent, const std::string& name)
     return found;
 }
 
-double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback)
+double TXMLFile::ReadFloat(Node parent, const char* name, double fallback)
 {
     // A missing value reads as the fallback's text; that text is made only when it is needed,
     // as a project file gives nearly every value.
@@ -474,7 +474,7 @@ double TXMLFile::ReadFloat(Node parent, const std::string& name, double fallback
     return v;
 }
 
-int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
+int TXMLFile::ReadInt(Node parent, const char* name, int fallback)
 {
     std::string joined;
     const Node found = valueElement(parent, name);
@@ -488,7 +488,7 @@ int TXMLFile::ReadInt(Node parent, const std::string& name, int fallback)
     return v;
 }
 
-double TXMLFile::ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi)
+double TXMLFile::ReadFloatIn(Node parent, const char* name, double fallback, double lo, double hi)
 {
     const double v = ReadFloat(parent, name, fallback);
     if (readStatus_ == rsNone && !(v >= lo && v <= hi)) {
@@ -498,7 +498,7 @@ double TXMLFile::ReadFloatIn(Node parent, const std::string& name, double fallba
     return v;
 }
 
-int TXMLFile::ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi)
+int TXMLFile::ReadIntIn(Node parent, const char* name, int fallback, int lo, int hi)
 {
     const int v = ReadInt(parent, name, fallback);
     if (readStatus_ == rsNone && (v < lo || v > hi)) {
@@ -508,7 +508,7 @@ int TXMLFile::ReadIntIn(Node parent, const std::string& name, int fallback, int 
     return v;
 }
 
-bool TXMLFile::ReadBool(Node parent, const std::string& name, bool fallback)
+bool TXMLFile::ReadBool(Node parent, const char* name, bool fallback)
 {
     return TextToBool(ReadText(parent, name, ""), fallback);
 }

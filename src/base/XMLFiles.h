@@ -107,18 +107,43 @@ public:
 
     /// Text of the child element `name`, or `fallback` (status 4 no parent, 2 no child, 5 the
     /// child holds elements rather than text).
-    std::string ReadText(Node parent, const std::string& name, const std::string& fallback);
+    std::string ReadText(Node parent, const char* name, const std::string& fallback);
     /// The child's text as a real; status 3 and `fallback` when it is not a finite number.
-    double ReadFloat(Node parent, const std::string& name, double fallback);
+    double ReadFloat(Node parent, const char* name, double fallback);
     /// The child's text as an integer; status 3 and `fallback` when it is not one.
-    int ReadInt(Node parent, const std::string& name, int fallback);
+    int ReadInt(Node parent, const char* name, int fallback);
     /// ReadFloat, with a value outside [lo, hi] refused like an unreadable one (status 3 and
     /// `fallback`): what a model reads from someone else's file must be a value it can take.
-    double ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi);
+    double ReadFloatIn(Node parent, const char* name, double fallback, double lo, double hi);
     /// ReadInt with the same refusal outside [lo, hi].
-    int ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi);
+    int ReadIntIn(Node parent, const char* name, int fallback, int lo, int hi);
     /// The child's text by the boolean rules; `fallback` for any other text.
-    bool ReadBool(Node parent, const std::string& name, bool fallback);
+    bool ReadBool(Node parent, const char* name, bool fallback);
+    // The same with the name in a string.
+    std::string ReadText(Node parent, const std::string& name, const std::string& fallback)
+    {
+        return ReadText(parent, name.c_str(), fallback);
+    }
+    double ReadFloat(Node parent, const std::string& name, double fallback)
+    {
+        return ReadFloat(parent, name.c_str(), fallback);
+    }
+    int ReadInt(Node parent, const std::string& name, int fallback)
+    {
+        return ReadInt(parent, name.c_str(), fallback);
+    }
+    double ReadFloatIn(Node parent, const std::string& name, double fallback, double lo, double hi)
+    {
+        return ReadFloatIn(parent, name.c_str(), fallback, lo, hi);
+    }
+    int ReadIntIn(Node parent, const std::string& name, int fallback, int lo, int hi)
+    {
+        return ReadIntIn(parent, name.c_str(), fallback, lo, hi);
+    }
+    bool ReadBool(Node parent, const std::string& name, bool fallback)
+    {
+        return ReadBool(parent, name.c_str(), fallback);
+    }
     /// Attribute text; status 6 and `fallback` when it is empty or missing.
     std::string ReadAttr(Node node, const std::string& name, const std::string& fallback);
     /// Attribute as a finite real; status 3 and `fallback` on any failure.
@@ -188,7 +213,7 @@ private:
     Node child(Node parent, const char* name);
     // The child `name` that holds a value (text, no elements), with the read status set as
     // ReadText sets it; none when there is no such child.
-    Node valueElement(Node parent, const std::string& name);
+    Node valueElement(Node parent, const char* name);
     void dropIndex();
 
     // One slot of a child index: the hash of a name and the first child of that name.

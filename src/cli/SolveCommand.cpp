@@ -112,6 +112,7 @@ struct RatingScratch
     std::ostringstream err;
     TJsonWriter fields;
     TJsonWriter record;
+    TStartCoils startCoils;
 };
 
 // A stream emptied and set back to the state a new one starts in.
@@ -147,6 +148,7 @@ FileRating rateFile(const CommandOptions& options, const TMemorySettingsStore& s
         if (!unreadSettings.empty())
             notifier.Message(unreadSettings);
         CommandSession session(&notifier, settings);
+        session->Job().StartCoils = &scratch.startCoils;
         session->OpenInKind(file, options.kindGiven ? options.kind : std::string());
         TCoilJob& job = session->Job();
         std::vector<std::string> clamped;

@@ -2,6 +2,7 @@
 // settings and sizing searches. Units: m, m², m³/s, kg/s, m/s, °C, kPa, Pa, kW.
 #pragma once
 
+#include "base/CopiedPtr.h"
 #include "engine/AirSide.h"
 #include "engine/CustomHeatExchanger.h"
 #include "engine/PublishedAirSide.h"
@@ -61,7 +62,7 @@ public:
     int DefaultFins = 10;
     double DefaultVf = 2.5;                ///< m/s
     std::string DesignAirOn;               ///< design entering air "db/wb" (setting "DesignAirOn")
-    std::unique_ptr<TFinAndTube> Geometry; ///< the coil geometry; owned
+    TCopiedPtr<TFinAndTube> Geometry;      ///< the coil geometry; owned
     double ADP = 0;                        ///< apparatus dew point, °C
     double BypassFactor = 0;               ///< exp(-NtuAir)
     TAirResult AirResult;                  ///< last air-side evaluation
@@ -184,6 +185,7 @@ public:
     void PrepareStepMatrix();
 
 protected:
+    TCoil(const TCoil&) = default;
     /// Also the air states, surface temperatures, ADP and air flow.
     void CheckResults(const char* where) const override;
     /// Copies Ao, Ai, AoAi, Vi, the two summaries and SurfaceEff from the geometry.

@@ -1,8 +1,10 @@
 #include "engine/CoilFactory.h"
 
+#include "base/Notifier.h"
 #include "base/NumText.h"
 #include "base/TextHelpers.h"
 #include "engine/HeatExchanger.h"
+#include "geometry/CoilMakers.h"
 
 namespace zmk {
 
@@ -118,6 +120,112 @@ std::unique_ptr<TLiquidCoil> MakeStartCoil(std::string_view kind, const TCoilSta
     coil->SetRows(sv.Rows);
     coil->SetFinDensity(sv.fpi);
     coil->SetCircuits(sv.Circ);
+    return coil;
+}
+
+// ---- copies -----------------------------------------------------------------------------------
+
+namespace {
+
+template <class K> std::unique_ptr<TLiquidCoil> cloneOf(const K& coil)
+{
+    std::unique_ptr<K> copy = std::make_unique<K>(coil);
+    // The published method's effectiveness reads the coil's own rows: bound to the copy's.
+    if (copy->AirSideMethod != TAirSideMethod::Standard) {
+        const std::vector<TResultWarning> warnings = copy->AirSideWarnings;
+        const double surfaceEff = copy->SurfaceEff;
+        copy->SetAirSideMethod(copy->AirSideMethod);
+        copy->AirSideWarnings = warnings;
+        copy->SurfaceEff = surfaceEff;
+    }
+    return copy;
+}
+
+bool sameGeometry(const TCoilStartValues& a, const TCoilStartValues& b)
+{
+    return a.CoilMaker == b.CoilMaker && a.tube == b.tube && a.CoilModel == b.CoilModel &&
+           a.fHeight == b.fHeight && a.fLength == b.fLength && a.Rows == b.Rows && a.fpi == b.fpi &&
+           a.Circ == b.Circ;
+}
+
+// Passes every message on to another notifier (when there is one) and counts them.
+class CountingNotifier : public INotifier
+{
+public:
+    explicit CountingNotifier(INotifier* next) : next_(next) {}
+    void Message(const std::string& text) override
+    {
+        ++count;
+        if (next_)
+            next_->Message(text);
+    }
+    int count = 0;
+
+private:
+    INotifier* next_;
+};
+
+} // namespace
+
+std::unique_ptr<TLiquidCoil> TZemtor::Clone() const
+{
+    return cloneOf(*this);
+}
+
+std::unique_ptr<TLiquidCoil> THotWaterCoil::Clone() const
+{
+    return cloneOf(*this);
+}
+
+std::unique_ptr<TLiquidCoil> TColdWaterCoil::Clone() const
+{
+    return cloneOf(*this);
+}
+
+struct TStartCoils::Entry
+{
+    std::string kind;
+    TCoilStartValues values; // the maker, pattern and geometry the coil was built from
+    std::unique_ptr<TLiquidCoil> coil;
+};
+
+TStartCoils::TStartCoils() = default;
+TStartCoils::~TStartCoils() = default;
+
+std::unique_ptr<TLiquidCoil> TStartCoils::Make(std::string_view kind, const TCoilStartValues& values)
+{
+    if (!building_)
+        return MakeStartCoil(kind, values);
+    const std::string lower = LowerCase(kind);
+    for (const Entry& e : entries_)
+        if (e.kind == lower && sameGeometry(e.values, values)) {
+            // The catalogue is left as a build leaves it: the start coil's maker loaded (again,
+            // with what loading it tells, after another maker's), so that what a later step of
+            // the file reads from the catalogue, and is told, does not depend on the copy.
+            (void)ProcessCoilMakers().SelectModel(values.CoilMaker, values.tube);
+            std::unique_ptr<TLiquidCoil> copy = e.coil->Clone();
+            // What a new coil takes from the process when it is made.
+            copy->ADP = TAdpDefault::Instance().Value();
+            return copy;
+        }
+    TCoilMakers& catalogue = ProcessCoilMakers();
+    INotifier* const told = catalogue.Notifier();
+    CountingNotifier counting(told);
+    catalogue.SetNotifier(&counting);
+    std::unique_ptr<TLiquidCoil> coil;
+    try {
+        coil = MakeStartCoil(kind, values);
+    } catch (...) {
+        catalogue.SetNotifier(told);
+        throw;
+    }
+    catalogue.SetNotifier(told);
+    if (counting.count > 0) {
+        building_ = false;
+        entries_.clear();
+    } else if (entries_.size() < 8) {
+        entries_.push_back({lower, values, coil->Clone()});
+    }
     return coil;
 }
 

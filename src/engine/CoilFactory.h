@@ -5,10 +5,13 @@
 // kg/(m·s), kW/(m·K).
 #pragma once
 
+#include "properties/Psy.h"
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zmk {
 
@@ -85,6 +88,36 @@ std::unique_ptr<TLiquidCoil> MakeStartCoil(std::string_view kind, const TCoilSta
 /// candidates). The record's kind code becomes the kind's. Not attached. A record that cannot be
 /// built throws with the reason.
 std::unique_ptr<TLiquidCoil> MakeRecordCoil(std::string_view kind, const TModelRec& rec);
+/// Start coils for a run of jobs on one thread that build from an unchanging catalogue (a
+/// batch): the first coil of each kind and geometry is built by MakeStartCoil and kept, and each
+/// later one is a copy of it (the default coil of a kind costs as much to build as to read a
+/// project into). A copy looks its pattern up in the catalogue as a build does, for what that
+/// leaves loaded and tells. A build that tells the catalogue's notifier anything is passed on as
+/// it was and from then on every coil is built afresh, so that every file's messages stay its own.
+class TStartCoils
+{
+public:
+    TStartCoils();
+    ~TStartCoils();
+    TStartCoils(const TStartCoils&) = delete;
+    TStartCoils& operator=(const TStartCoils&) = delete;
+
+    /// As MakeStartCoil(kind, values).
+    std::unique_ptr<TLiquidCoil> Make(std::string_view kind, const TCoilStartValues& values);
+    /// As SetState(pressure, value1, value2, code): the start values' air states, the same from
+    /// job to job.
+    TAirState State(double pressure, double value1, double value2, int code)
+    {
+        return states_.Get(pressure, value1, value2, code);
+    }
+
+private:
+    struct Entry;
+    std::vector<Entry> entries_;
+    bool building_ = true; // false once a build has told the catalogue's notifier something
+    TStateCache states_;
+};
+
 /// The liquid of the start values (kind, caption, flow, temperatures and the user's values).
 std::unique_ptr<TLiquid> MakeStartLiquid(const TCoilStartValues& values);
 /// The start values' flows onto an attached coil: face velocity, liquid inlet temperature, liquid

@@ -36,13 +36,14 @@ template <class F> double informative(F calculate)
 }
 
 // Whether a dry bulb and wet bulb pair at pressure P (kPa) is a moist-air state the coil can
-// work with: a wet bulb not above the dry bulb, and every derived field a number.
-bool usableState(double P, double db, double wb)
+// work with: a wet bulb not above the dry bulb, and every derived field a number. The state is
+// worked out through the coil's own cache, where setting the pressure finds it again.
+bool usableState(TStateCache& states, double P, double db, double wb)
 {
     if (!(wb <= db))
         return false;
     try {
-        const TAirState s = SetState(P, db, wb, kPairDbWb);
+        const TAirState s = states.Get(P, db, wb, kPairDbWb);
         for (double v : {s.P, s.db, s.wb, s.h, s.w, s.rh, s.dewpoint, s.rho, s.cp, s.k, s.mu})
             if (!std::isfinite(v))
                 return false;
@@ -121,13 +122,13 @@ void TCoil::LoadFromXML(TXMLFile& file, TXMLFile::Node node)
     // Each state's dry and wet bulb are taken as a pair, and only when they make a state.
     const double dbi = file.ReadFloatIn(air, "dbi", in.db, kTempLo, kTempHi);
     const double wbi = file.ReadFloatIn(air, "wbi", in.wb, kTempLo, kTempHi);
-    if (usableState(P, dbi, wbi)) {
+    if (usableState(airStates_, P, dbi, wbi)) {
         in.db = dbi;
         in.wb = wbi;
     }
     const double dbo = file.ReadFloatIn(air, "dbo", out.db, kTempLo, kTempHi);
     const double wbo = file.ReadFloatIn(air, "wbo", out.wb, kTempLo, kTempHi);
-    if (usableState(P, dbo, wbo)) {
+    if (usableState(airStates_, P, dbo, wbo)) {
         out.db = dbo;
         out.wb = wbo;
     }
@@ -210,10 +211,10 @@ void TZemtor::SaveToXML(TXMLFile& file, TXMLFile::Node root)
 
 void TZemtor::LoadFromXML(TXMLFile& file, TXMLFile::Node root)
 {
-    if (TXMLFile::Node node = kindElement(file, root, "zmk", "zemtor")) {
+    // The liquid state is read once, with the rest of the liquid coil: a second reading of it
+    // gives what the first gave.
+    if (TXMLFile::Node node = kindElement(file, root, "zmk", "zemtor"))
         TLiquidCoil::LoadFromXML(file, node);
-        LiquidState->LoadFromXML(file, node);
-    }
 }
 
 // ---- TLiquidState ----------------------------------------------------------------------------

@@ -14,6 +14,7 @@ public:
     TColdWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
     /// The coil of a definition record, no size text read and no catalogue looked up.
     explicit TColdWaterCoil(const TModelRec& rec);
+    std::unique_ptr<TLiquidCoil> Clone() const override;
     /// Project-file form: finds or creates `cwc` under the root (reading also takes `chilledwatercoil`).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;

@@ -34,7 +34,6 @@ class TCustomHeatExchanger
 public:
     explicit TCustomHeatExchanger(std::string model);
     virtual ~TCustomHeatExchanger();
-    TCustomHeatExchanger(const TCustomHeatExchanger&) = delete;
     TCustomHeatExchanger& operator=(const TCustomHeatExchanger&) = delete;
 
     std::string Model;                ///< size text of the geometry
@@ -105,6 +104,8 @@ public:
     virtual void StepByStep(double& duty) = 0;
 
 protected:
+    /// For the copies of a whole coil (TLiquidCoil::Clone).
+    TCustomHeatExchanger(const TCustomHeatExchanger&) = default;
     /// EMathError when a result field holds no finite number.
     virtual void CheckResults(const char* where) const;
 };

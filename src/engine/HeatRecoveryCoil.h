@@ -15,6 +15,7 @@ public:
     TZemtor(const std::string& makerName, int tubeIndex, const std::string& model);
     /// The coil of a definition record, no size text read and no catalogue looked up.
     explicit TZemtor(const TModelRec& rec);
+    std::unique_ptr<TLiquidCoil> Clone() const override;
     /// Project-file form: finds or creates `zmk` under the root (reading also takes `zemtor`); the liquid
     /// state is read and written once more.
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;

@@ -12,6 +12,7 @@ public:
     THotWaterCoil(const std::string& makerName, int tubeIndex, const std::string& model);
     /// The coil of a definition record, no size text read and no catalogue looked up.
     explicit THotWaterCoil(const TModelRec& rec);
+    std::unique_ptr<TLiquidCoil> Clone() const override;
     /// Project-file form: finds or creates `hwc` under the root (reading also takes `hotwatercoil`).
     void LoadFromXML(TXMLFile& file, TXMLFile::Node root) override;
     void SaveToXML(TXMLFile& file, TXMLFile::Node root) override;

@@ -25,7 +25,11 @@ public:
     TLiquidCoil(int code, const TModelRec& rec);
     ~TLiquidCoil() override;
 
-    std::unique_ptr<TLiquidState> LiquidState; ///< the liquid operating state; owned
+    TCopiedPtr<TLiquidState> LiquidState; ///< the liquid operating state; owned
+
+    /// A copy of the coil, of its kind, with a geometry and liquid state of its own; it refers to
+    /// the air states and liquid this one refers to until it is attached to others.
+    virtual std::unique_ptr<TLiquidCoil> Clone() const = 0;
 
     /// Refers to the job's air states and liquid; the coil must not be solved before.
     void Attach(TAirState& airIn, TAirState& airOut, TLiquid& liquid);
@@ -94,6 +98,7 @@ public:
     double DutyAt(double tIn, double tOut) override;
 
 protected:
+    TLiquidCoil(const TLiquidCoil&) = default;
     using TStepScheme = zmk::TStepScheme;
     using TStepSlice = zmk::TStepSlice;
     /// The kind's rated model: the iteration of the solve protocol, writing every result.

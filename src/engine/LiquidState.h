@@ -26,7 +26,7 @@ class TLiquidState
 public:
     TLiquidState() = default;
     virtual ~TLiquidState() = default;
-    TLiquidState(const TLiquidState&) = delete;
+    TLiquidState(const TLiquidState&) = default;
     TLiquidState& operator=(const TLiquidState&) = delete;
 
     double FlowArea = 1.0;      ///< inside cross-section of all circuits, m²

@@ -62,6 +62,7 @@ public:
     void Reset(std::string fileName, INotifier* notifier = nullptr);
     const std::string& FileName() const { return fileName_; }
     void SetNotifier(INotifier* notifier) { notifier_ = notifier; }
+    INotifier* Notifier() const { return notifier_; }
 
     /// The maker names of the file, in file order; empty when the file cannot be read.
     std::vector<std::string> MakerList() const;

@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace zmk {
 namespace {
@@ -126,6 +127,50 @@ TEST(JsonWriter, BytesThatAreNotUtf8BecomeTheReplacementCharacter)
         // What comes out is always JSON the library reads.
         EXPECT_EQ(nlohmann::json::parse(out).dump(), out);
     }
+}
+
+// Plain runs are taken eight bytes at a time: a character that needs an escape (or is past
+// ASCII) at any place of a string of any length, after text already written, is escaped as the
+// library escapes it, and the characters either side of the special ones stay plain.
+TEST(JsonWriter, EveryCharacterAtEveryPlaceIsEscapedAsTheLibraryEscapesIt)
+{
+    const char specials[] = {'"', '\\', '\n', '\x01', '\x1f', '\x7f', ' ', '~', '\0'};
+    const char* const multi[] = {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+    for (std::size_t length = 1; length <= 19; ++length)
+        for (std::size_t at = 0; at < length; ++at) {
+            std::vector<std::string> texts;
+            for (char c : specials) {
+                std::string t(length, 'a');
+                t[at] = c;
+                texts.push_back(t);
+            }
+            for (const char* m : multi) {
+                std::string t(length, 'b');
+                texts.push_back(t.substr(0, at) + m + t.substr(at));
+            }
+            for (const std::string& t : texts) {
+                SCOPED_TRACE(::testing::Message() << "length " << length << " at " << at);
+                std::string out = "x";
+                AppendJsonString(out, t);
+                EXPECT_EQ(out, "x" + nlohmann::json(t).dump());
+                // The same text as a key, on one line and indented.
+                Json object;
+                object[t] = 1;
+                TJsonWriter line;
+                line.BeginObject().Member(t, 1).EndObject();
+                EXPECT_EQ(line.Text(), object.dump());
+                TJsonWriter indented(2);
+                indented.BeginObject().Member(t, 1).EndObject();
+                EXPECT_EQ(indented.Text(), object.dump(2));
+            }
+        }
+    // Keys and texts longer than the short buffer take the general path.
+    const std::string longText(100, 'k');
+    Json object;
+    object[longText] = longText;
+    TJsonWriter w;
+    w.BeginObject().Member(longText, longText).EndObject();
+    EXPECT_EQ(w.Text(), object.dump());
 }
 
 TEST(JsonWriter, MembersOfAnotherObjectJoinTheOpenOne)

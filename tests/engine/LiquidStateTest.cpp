@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
+#include <string>
 
 namespace zmk {
 namespace {
@@ -174,6 +176,55 @@ TEST(LiquidStateTest, NoFlowShortCut)
         c.LiquidState->ctrl = wcTemp;
         EXPECT_EQ(c.Solve(), TSolveStatus::None);
         EXPECT_GT(std::fabs(c.Qt), 1);
+    }
+}
+
+// A liquid state read from a project: what a second reading of the same element leaves is what
+// the first left, for whole elements and odd ones (values missing, unreadable, out of range,
+// repeated or unknown; an older file without the user's range; user properties; a liquid whose
+// properties cannot be evaluated), so that the heat recovery coil reads its state once.
+TEST(LiquidStateTest, ReadingTheStateAgainChangesNothing)
+{
+    const char* const bodies[] = {
+        "",
+        "<designdt>7.5</designdt><cw>3</cw><vw>1.1</vw><vwideal>1.3</vwideal><ctrl>0</ctrl>"
+        "<liquid><Caption>Thermal Oil</Caption><t>90</t><tfi>80</tfi><tfo>100</tfo><m>1.4</m>"
+        "<LiquidSpec>1</LiquidSpec><UserTMin>0</UserTMin><UserTMax>300</UserTMax></liquid>",
+        "<designdt>x</designdt><vwideal>1e9</vwideal><ctrl>7</ctrl><liquid><tfi>abc</tfi><m>-1</m>"
+        "<Cp>0</Cp><LiquidSpec>99</LiquidSpec><Unknown>1</Unknown></liquid>",
+        "<liquid><tfi>20</tfi><tfi>30</tfi><m>2</m><LiquidSpec>0</LiquidSpec><WaterAdditive>1</WaterAdditive>"
+        "<AdditiveVolume>0.3</AdditiveVolume></liquid><ctrl>0</ctrl><ctrl>1</ctrl>",
+        "<liquid><UserProps>Yes</UserProps><UserRo>900</UserRo><UserCp>2.1</UserCp><UserMu>0.002</UserMu>"
+        "<UserKo>0.00013</UserKo><Cp>5</Cp><ro>700</ro><tfo>45</tfo></liquid>",
+        "<liquid><LiquidSpec>2</LiquidSpec><tfi>-59</tfi><tfo>899</tfo><Pf>0.5</Pf></liquid>"
+        "<designdt>0.001</designdt>",
+        "<liquid><UserTMin>50</UserTMin><UserTMax>10</UserTMax><Pr>7</Pr><mu>1e-3</mu></liquid>",
+    };
+    auto saved = [](TLiquidState& s) {
+        TXMLFile out;
+        TXMLFile::Node root;
+        out.InitRoot("zmk", "test", root, "1");
+        s.SaveToXML(out, root);
+        std::ostringstream text;
+        out.Document().save(text);
+        return text.str();
+    };
+    for (const char* body : bodies) {
+        SCOPED_TRACE(body);
+        TXMLFile in;
+        const std::string text = std::string("<zmk><liquidstate>") + body + "</liquidstate></zmk>";
+        ASSERT_TRUE(in.Document().load_string(text.c_str()));
+        TLiquid once("Thermal Oil", 1, 1.2, 80, 100);
+        TLiquid twice = once;
+        TLiquidState a, b;
+        a.SetLiquid(once);
+        b.SetLiquid(twice);
+        a.LoadFromXML(in, in.Root());
+        b.LoadFromXML(in, in.Root());
+        b.LoadFromXML(in, in.Root());
+        EXPECT_EQ(saved(a), saved(b));
+        EXPECT_EQ(a.cw, b.cw);
+        EXPECT_EQ(a.vw, b.vw);
     }
 }
 
