@@ -597,8 +597,8 @@ TEST(PsyTest, PartialStateMatchesTheFullOneBitForBit)
     }
 }
 
-// The partial leaving state and the partial state of any pair give the fields they keep as the
-// full ones do, and CompleteAirState makes them the full ones, bit for bit.
+// The partial leaving state, the coil line's thin one and the partial state of any pair give the
+// fields they keep as the full ones do, and CompleteAirState makes them the full ones, bit for bit.
 TEST(PsyTest, PartialStatesCompleteToTheFullOnes)
 {
     auto same = [](const TAirState& a, const TAirState& b) {
@@ -619,13 +619,30 @@ TEST(PsyTest, PartialStatesCompleteToTheFullOnes)
                 in.ma = 2;
                 const double dh = -0.3 * (in.h + 20);
                 double adpFull = 5, adpPartial = 5;
+                double adpThin = 5;
                 const TAirState full = LeavingState(in, 0, dh, bf, adpFull);
-                TAirState partial;
+                TAirState partial, thin;
                 PartialLeavingState(partial, in, dh, bf, adpPartial);
                 EXPECT_EQ(adpPartial, adpFull);
                 EXPECT_TRUE(std::isnan(partial.wb));
+                // The coil line's thin state: the moisture and saturation of the partial one,
+                // bit for bit, and the rest from them.
+                ThinLeavingState(thin, in, dh, bf, adpThin);
+                EXPECT_EQ(adpThin, adpPartial);
+                for (double TAirState::*f : {&TAirState::P, &TAirState::db, &TAirState::w, &TAirState::pw,
+                                             &TAirState::pws, &TAirState::rh, &TAirState::ma})
+                    EXPECT_EQ(thin.*f, partial.*f);
+                EXPECT_TRUE(std::isnan(thin.dewpoint));
+                EXPECT_TRUE(std::isnan(thin.cp));
+                TAirState again = thin;
+                PartialAirStateHW(again, again);
+                for (double TAirState::*f : {&TAirState::db, &TAirState::h, &TAirState::w, &TAirState::rh,
+                                             &TAirState::dewpoint, &TAirState::cp})
+                    EXPECT_EQ(again.*f, partial.*f);
                 CompleteAirState(partial);
                 EXPECT_TRUE(same(partial, full));
+                CompleteAirState(thin);
+                EXPECT_TRUE(same(thin, full));
             }
     for (int code : {kPairDbWb, kPairDbH, kPairDbW, kPairDbRh, kPairHW}) {
         SCOPED_TRACE(code);
@@ -806,48 +823,6 @@ TEST(PsyTest, DryBulbFromEnthalpyToRounding)
             EXPECT_NEAR(found, t, 4e-16 * (1 + h)); // two roundings of h
             EXPECT_LE(its, t < 100 ? 1 : 3);
         }
-}
-
-// The coil line's thin states give the moisture and saturation of the partial ones bit for bit,
-// and complete to the full states.
-TEST(PsyTest, ThinLeavingStatesCompleteToTheFullOnes)
-{
-    auto same = [](const TAirState& a, const TAirState& b) {
-        const double* x = &a.P;
-        const double* y = &b.P;
-        for (int i = 0; i < 15; ++i)
-            if (!(x[i] == y[i]))
-                return false;
-        return true;
-    };
-    const double P = 101.325;
-    for (double db : {-10.0, 5.0, 27.0, 40.0})
-        for (double rh : {0.2, 0.6, 0.98})
-            for (double bf : {0.0, 0.15, 0.6, 1.0}) {
-                SCOPED_TRACE(std::to_string(db) + " °C, rh " + std::to_string(rh) + ", bf " +
-                             std::to_string(bf));
-                TAirState in = SetState(P, db, rh, kPairDbRh);
-                in.ma = 2;
-                const double dh = -0.3 * (in.h + 20);
-                double adpFull = 5, adpPartial = 5, adpThin = 5;
-                const TAirState full = LeavingState(in, 0, dh, bf, adpFull);
-                TAirState partial, thin;
-                PartialLeavingState(partial, in, dh, bf, adpPartial);
-                ThinLeavingState(thin, in, dh, bf, adpThin);
-                EXPECT_EQ(adpThin, adpPartial);
-                for (double TAirState::*f : {&TAirState::P, &TAirState::db, &TAirState::w, &TAirState::pw,
-                                             &TAirState::pws, &TAirState::rh, &TAirState::ma})
-                    EXPECT_EQ(thin.*f, partial.*f);
-                EXPECT_TRUE(std::isnan(thin.dewpoint));
-                EXPECT_TRUE(std::isnan(thin.cp));
-                TAirState again = thin;
-                PartialAirStateHW(again, again);
-                for (double TAirState::*f : {&TAirState::db, &TAirState::h, &TAirState::w, &TAirState::rh,
-                                             &TAirState::dewpoint, &TAirState::cp})
-                    EXPECT_EQ(again.*f, partial.*f);
-                CompleteAirState(thin);
-                EXPECT_TRUE(same(thin, full));
-            }
 }
 
 // A loop that solves the apparatus dew point again and again for enthalpies that settle, as the
