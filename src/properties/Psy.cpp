@@ -497,9 +497,8 @@ double moistureOfWetBulb(double P, double t, double wb, int& its)
     return brent(excess, wLiquid0, wIce0, excess(wLiquid0), excess(wIce0), 1e-14, 100, its);
 }
 
-// The fields of the state that need neither the wet bulb nor the transport properties, from
-// (P, t, w), all three already held in range.
-void partialState(TAirState& r, double P, double t, double w, TPsyIterations& its)
+// The fields a loop on the moisture reads, from (P, t, w), all three already held in range.
+void moistureFields(TAirState& r, double P, double t, double w)
 {
     r.P = P;
     r.db = t;
@@ -507,6 +506,13 @@ void partialState(TAirState& r, double P, double t, double w, TPsyIterations& it
     r.pw = psy::VapourPressureFromMoisture(P, w);
     r.pws = psy::SaturationPressure(t);
     r.rh = r.pw / r.pws;
+}
+
+// The fields of the state that need neither the wet bulb nor the transport properties, from
+// (P, t, w), all three already held in range.
+void partialState(TAirState& r, double P, double t, double w, TPsyIterations& its)
+{
+    moistureFields(r, P, t, w);
     r.dewpoint = psy::DewPoint(r.pw, &its.dewPoint);
     r.h = psy::Enthalpy(t, w);
 }
@@ -577,12 +583,7 @@ void stateFromPair(TAirState& result, double pressure, double value1, double val
     }
     if (fill == Fill::thin) {
         // The fields a loop on the moisture reads, and the enthalpy the state was made from.
-        result.P = P;
-        result.db = t;
-        result.w = w;
-        result.pw = psy::VapourPressureFromMoisture(P, w);
-        result.pws = psy::SaturationPressure(t);
-        result.rh = result.pw / result.pws;
+        moistureFields(result, P, t, w);
         result.h = numberOr(value1, 0.0);
         result.dewpoint = result.cp = kNone;
         result.wb = result.v = result.rho = result.k = result.mu = kNone;
